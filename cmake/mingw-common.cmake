@@ -1,0 +1,8 @@
+# The posix thread model: GoogleTest needs std::mutex, which the win32 model lacks.
+set(CMAKE_C_COMPILER ${TQ_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TQ_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${TQ_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${TQ_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

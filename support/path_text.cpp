@@ -1,0 +1,53 @@
+#include "support/path_text.h"
+
+#include <string.h>
+
+namespace {
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+const int kMaxPathChars = kPathBufferSize - 1;
+}  // namespace
+
+void TraceText(const char*) {}
+
+void LFile::FilePathCat(char* szFolderPath, const char* szName) {
+    int n = static_cast<int>(strnlen(szFolderPath, kPathBufferSize));
+    if (n >= kMaxPathChars) {
+        TraceText("LFile::FilePathCat szFolderPath too long");
+        return;
+    }
+    if (n > 0 && !IsSeparator(szFolderPath[n - 1])) szFolderPath[n++] = '\\';
+    while (n < kMaxPathChars && *szName) szFolderPath[n++] = *szName++;
+    szFolderPath[n] = '\0';
+}
+
+char* LFile::_GetFolderFromPath(char* szFolder, const char* szPath) {
+    int nLastSeparator = 0;
+    int i = 0;
+    for (; i < kPathBufferSize && szPath[i]; ++i) {
+        szFolder[i] = szPath[i];
+        if (IsSeparator(szPath[i])) nLastSeparator = i;
+    }
+    if (i == kPathBufferSize && szPath[i]) TraceText("LFile::_GetFolderFromPath szPath is too long");
+    szFolder[nLastSeparator] = '\0';
+    return szFolder;
+}
+
+char* LFile::_GetFileFromPath(char* szFile, const char* szPath) {
+    int i = 0;
+    for (const char* p = szPath; *p; ++p) {
+        if (i >= kMaxPathChars) {
+            TraceText("LFile::_GetFileFromPath szPath is too long");
+            break;
+        }
+        szFile[i++] = *p;
+        if (IsSeparator(*p)) i = 0;
+    }
+    szFile[i] = '\0';
+    return szFile;
+}
+
+void LFile::_GetFileTitleFromPath(char* szTitle, const char* szPath) {
+    _GetFileFromPath(szTitle, szPath);
+    char* pDot = strrchr(szTitle, '.');
+    if (pDot != nullptr && pDot > szTitle) *pDot = '\0';
+}

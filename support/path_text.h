@@ -1,0 +1,25 @@
+// Path strings: joining a folder and a name and splitting a path, within 260-byte buffers.
+// Both '/' and '\' separate when a path is read; only '\' is ever written.
+#pragma once
+
+enum { kPathBufferSize = 260 };
+
+class LFile {
+public:
+    // Appends szName to szFolderPath (a 260-byte buffer) with one separator between them.
+    static void FilePathCat(char* szFolderPath, const char* szName);
+    // Everything before the last separator within the first 260 characters of szPath.
+    static char* _GetFolderFromPath(char* szFolder, const char* szPath);
+    // Everything after the last separator, at most 259 characters.
+    static char* _GetFileFromPath(char* szFile, const char* szPath);
+    // The file name without its last extension; a leading dot is not an extension.
+    static void _GetFileTitleFromPath(char* szTitle, const char* szPath);
+
+    // Platform side (Windows builds only).
+    static bool DeleteFolderAndFiles(const char* szFolderPath);
+    static bool ChooseSaveFile(char* szFilePath, const char* szTitle, char* szFolder, const char* szDefExt,
+                               const char* szFilter);
+};
+
+// The diagnostic trace: silent in normal operation, named steps for a debugger's eye.
+void TraceText(const char* szText);

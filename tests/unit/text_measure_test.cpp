@@ -1,0 +1,154 @@
+#include "measure/text_measure.h"
+
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <string>
+
+namespace {
+
+const char kCatText[] = "The cat sat.\r\nIt's 3.5 m long -- really!";
+const char kPunctuationText[] = "e.g. well-known ... : a,b";
+
+TextCounts MeasureWhole(const std::string& text, int nCharsPerLine) {
+    TextMeasurer measurer(nCharsPerLine);
+    measurer.Feed(text.data(), text.size());
+    return measurer.Counts();
+}
+
+TEST(TextMeasure, WorkedExamples) {
+    EXPECT_EQ(40, CountChars(kCatText));
+    EXPECT_EQ(8, CountWords(kCatText));
+    EXPECT_EQ(2, CountLines(kCatText, 80));
+    EXPECT_EQ(5, CountLines(kCatText, 10));
+
+    EXPECT_EQ(25, CountChars(kPunctuationText));
+    EXPECT_EQ(7, CountWords(kPunctuationText));
+    EXPECT_EQ(1, CountLines(kPunctuationText, 80));
+    EXPECT_EQ(3, CountLines(kPunctuationText, 10));
+    EXPECT_EQ(21, CountLines(kPunctuationText, 1));
+    EXPECT_EQ(21, CountLines(kPunctuationText, 0));
+    EXPECT_EQ(21, CountLines(kPunctuationText, -7));
+
+    std::string x200(200, 'x');
+    EXPECT_EQ(200, CountChars(x200.c_str()));
+    EXPECT_EQ(1, CountWords(x200.c_str()));
+    EXPECT_EQ(3, CountLines(x200.c_str(), 80));
+
+    EXPECT_EQ(2, CountLines((std::string(80, 'x') + "\r\ny").c_str(), 80));
+    EXPECT_EQ(2, CountLines(("aaaa" + std::string(80, ' ') + "b").c_str(), 80));
+
+    const char kBlank[] = "   \r\n\r\n\t\t\r\n";
+    EXPECT_EQ(11, CountChars(kBlank));
+    EXPECT_EQ(0, CountWords(kBlank));
+    EXPECT_EQ(0, CountLines(kBlank, 80));
+
+    const char kCafe[] = "caf\xE9 r\xE9sum\xE9";
+    EXPECT_EQ(3, CountWords(kCafe));
+    EXPECT_EQ(0, CountLines("\x80\xA5\xA6\xFF\xE9", 80));
+}
+
+TEST(TextMeasure, WordBytes) {
+    struct Case {
+        const char* szText;
+        int nWords;
+    } cases[] = {
+        {"don't", 1}, {"e.g.", 1}, {"3.5", 1}, {"12:30", 1}, {"...", 1}, {"well-known", 2}, {"a,b", 2},
+        {":", 1},     {".", 1},    {"-", 0},   {"!", 0},     {"", 0},    {"a\tb", 2},        {"\x80\xA5", 1},
+        {"\xA6", 0},  {"a\xA6z", 2}, {"x\x7Fy", 2}, {"a\"b\"", 2}, {"(a)[b]{c}", 3}, {"  a  b  ", 2},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.nWords, CountWords(c.szText)) << "text «" << c.szText << "»";
+    for (int c = 0; c < 256; ++c) {
+        bool bExpected = isalnum(c) || c == '\'' || c == '.' || c == ':' || (c >= 0x80 && c <= 0xA5);
+        EXPECT_EQ(bExpected, IsWordByte(static_cast<unsigned char>(c))) << "byte " << c;
+    }
+}
+
+TEST(TextMeasure, LineRules) {
+    // A lone CR or LF ends a line; tabs and high bytes neither start a line nor take a column.
+    EXPECT_EQ(3, CountLines("a\rb\nc", 80));
+    EXPECT_EQ(1, CountLines("\t\t\t\tx", 2));
+    EXPECT_EQ(1, CountLines("\xE9\xE9\xE9x", 2));
+    // Leading spaces take columns but start nothing; a line of exactly the limit counts once.
+    EXPECT_EQ(1, CountLines("   x", 4));
+    EXPECT_EQ(1, CountLines("    x", 4));
+    EXPECT_EQ(2, CountLines("ab   x", 4));
+    EXPECT_EQ(1, CountLines("abcd", 4));
+    EXPECT_EQ(2, CountLines("abcde", 4));
+    EXPECT_EQ(0, CountLines("        ", 4));
+    EXPECT_EQ(2, CountLines("a b", -1));
+    EXPECT_EQ(2, CountLines("a b", 1));
+    // The largest limit never cuts.
+    EXPECT_EQ(1, CountLines(std::string(5000, 'x').c_str(), 2147483647));
+}
+
+TEST(TextMeasure, TextEndsAtFirstZeroByte) {
+    std::string text("ab cd\0ef gh", 11);
+    TextCounts counts = MeasureWhole(text, 80);
+    EXPECT_EQ(5, counts.nChars);
+    EXPECT_EQ(2, counts.nWords);
+    EXPECT_EQ(1, counts.nLines);
+
+    TextMeasurer measurer(80);
+    EXPECT_EQ(5u, measurer.Feed(text.data(), text.size()));
+    EXPECT_TRUE(measurer.Ended());
+    EXPECT_EQ(0u, measurer.Feed("more words", 10));
+    EXPECT_EQ(2, measurer.Counts().nWords);
+}
+
+TEST(TextMeasure, ChunkedEqualsWholeAtEverySplit) {
+    std::string texts[] = {
+        kCatText,
+        kPunctuationText,
+        "aaaa" + std::string(80, ' ') + "b",
+        std::string(170, 'x') + "\r\n  word\xE9more it's\tend  ",
+        std::string("split\0after zero", 16),
+        "  a\r\n\r\nb  c:d.e'f-g " + std::string(30, 'z'),
+    };
+    for (const std::string& text : texts) {
+        for (int nCharsPerLine : {-3, 0, 1, 7, 10, 80}) {
+            TextCounts whole = MeasureWhole(text, nCharsPerLine);
+            for (size_t nSplit = 0; nSplit <= text.size(); ++nSplit) {
+                for (size_t nSecond = nSplit; nSecond <= text.size(); nSecond += 13) {
+                    TextMeasurer measurer(nCharsPerLine);
+                    measurer.Feed(text.data(), nSplit);
+                    measurer.Feed(text.data() + nSplit, nSecond - nSplit);
+                    measurer.Feed(text.data() + nSecond, text.size() - nSecond);
+                    const TextCounts& pieces = measurer.Counts();
+                    ASSERT_EQ(whole.nChars, pieces.nChars) << "split " << nSplit << "/" << nSecond;
+                    ASSERT_EQ(whole.nWords, pieces.nWords) << "split " << nSplit << "/" << nSecond;
+                    ASSERT_EQ(whole.nLines, pieces.nLines)
+                        << "split " << nSplit << "/" << nSecond << " at " << nCharsPerLine;
+                }
+            }
+        }
+    }
+}
+
+TEST(TextSummary, ShortTextsWholeLongTextsCutAndFlattened) {
+    char szSummary[kSummaryBufferSize];
+    GetTextSummary("", szSummary);
+    EXPECT_STREQ("", szSummary);
+
+    std::string exact(188, 'a');
+    exact += "\r\n";
+    GetTextSummary(exact.c_str(), szSummary);
+    EXPECT_EQ(exact, szSummary) << "190 bytes are shown whole, breaks kept";
+
+    std::string text191;
+    for (int i = 0; i < 191; ++i) text191 += static_cast<char>('A' + i % 26);
+    GetTextSummary(text191.c_str(), szSummary);
+    EXPECT_EQ(text191.substr(0, 100) + "..." + text191.substr(101), szSummary);
+    EXPECT_EQ(193u, strlen(szSummary));
+
+    std::string x200(200, 'x');
+    GetTextSummary(x200.c_str(), szSummary);
+    EXPECT_EQ(std::string(100, 'x') + "..." + std::string(90, 'x'), szSummary);
+
+    std::string mixed = "a\tb\r\nc\xE9\x01" + std::string(300, 'm') + "\xFF\x80\r\nz";
+    GetTextSummary(mixed.c_str(), szSummary);
+    std::string expected = "a b  c  " + std::string(92, 'm') + "..." + std::string(85, 'm') + "    z";
+    EXPECT_EQ(expected, szSummary);
+}
+
+}  // namespace
