@@ -1,0 +1,38 @@
+// The settings of section "Settings": each value's name, stored form and default, in one place.
+// Prices live in the main dialog's edit fields while the program runs; the hot key and the CSV path
+// are read and written at the moment they are used.
+#pragma once
+
+extern const char kSettingsSection[];
+
+// The five price fields, stored as the texts the user left in them.
+struct PriceSetting {
+    const char* szValueName;
+    const char* szDefault;
+    int nControlId;
+};
+enum { kPriceSettingCount = 5 };
+extern const PriceSetting kPriceSettings[kPriceSettingCount];
+
+// szText must hold 260 bytes.
+void LoadPriceSetting(const PriceSetting& setting, char* szText);
+void SavePriceSetting(const PriceSetting& setting, const char* szText);
+
+bool LoadHotKeyOn();
+void SaveHotKeyOn(bool bOn);
+bool LoadHotKeyAutoSelect();
+void SaveHotKeyAutoSelect(bool bOn);
+
+// The hot key: a virtual-key code and the modifier bits 1 Alt, 2 Ctrl, 4 Shift. Default Shift+F8.
+enum { kDefaultHotKey = 119, kDefaultHotKeyModifier = 4 };
+int LoadHotKey();
+int LoadHotKeyModifier();
+void SaveHotKey(int nVirtualKey, int nModifiers);
+
+// The CSV job log's path; empty when none was chosen. szPath must hold 260 bytes.
+void LoadCsvFilePath(char* szPath);
+void SaveCsvFilePath(const char* szPath);
+
+// Start at logon: the machine-wide Run value "TallyQuillRun" = "<program path> /logon".
+void SetRunAtLogon(const char* szProgramPath);
+void ClearRunAtLogon();

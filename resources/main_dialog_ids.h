@@ -1,0 +1,21 @@
+// Control and command ids of the main dialog (dialog template 1).
+#pragma once
+
+#define IDD_MAIN 1
+#define IDC_SUMMARY 101
+#define IDC_FIXED_COST 102
+#define IDC_CHAR_COUNT 103
+#define IDC_COST_PER_CHAR 104
+#define IDC_CHARS_COST 105
+#define IDC_WORD_COUNT 106
+#define IDC_COST_PER_WORD 107
+#define IDC_WORDS_COST 108
+#define IDC_CHARS_PER_LINE 109
+#define IDC_LINE_COUNT 110
+#define IDC_COST_PER_LINE 111
+#define IDC_LINES_COST 112
+#define IDC_UPDATE_TEXT 113
+#define IDC_ADD_TO_CSV 114
+#define IDC_TOTAL_COST 115
+#define IDC_HOT_KEY_ON 117
+#define IDC_HOT_KEY_AUTO_SELECT 119

@@ -1,0 +1,79 @@
+#include "support/registry.h"
+
+#include <stdio.h>
+#include <string.h>
+#include <windows.h>
+
+#include "support/path_text.h"
+
+namespace {
+
+void CopyDefault(char* szValue, const char* szDefault) {
+    size_t n = strnlen(szDefault, kRegistryTextSize - 1);
+    memcpy(szValue, szDefault, n);
+    szValue[n] = '\0';
+}
+
+}  // namespace
+
+void GetRegistrySectionPath(const char* szSection, char* szKeyPath) {
+    snprintf(szKeyPath, kRegistryTextSize, "Software\\Kestrilon\\TallyQuill\\%s", szSection);
+}
+
+void GetRegistryString(const char* szSection, const char* szName, const char* szDefault, char* szValue) {
+    char szKeyPath[kRegistryTextSize];
+    GetRegistrySectionPath(szSection, szKeyPath);
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, szKeyPath, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) {
+        CopyDefault(szValue, szDefault);
+        return;
+    }
+    // The type is asked for so that a number or binary value is never taken for text, and the size
+    // so that a value stored without its terminator is ended inside the buffer.
+    szValue[0] = '\0';
+    DWORD dwType = REG_NONE;
+    DWORD dwBytes = kRegistryTextSize;
+    LONG nResult = RegQueryValueExA(hKey, szName, nullptr, &dwType, reinterpret_cast<BYTE*>(szValue), &dwBytes);
+    RegCloseKey(hKey);
+    if (nResult != ERROR_SUCCESS || !StoredBytesToText(szValue, dwType, dwBytes)) {
+        TraceText("GetRegistryString value unreadable, default used");
+        CopyDefault(szValue, szDefault);
+    }
+}
+
+void SetRegistryString(const char* szSection, const char* szName, const char* szValue) {
+    char szKeyPath[kRegistryTextSize];
+    GetRegistrySectionPath(szSection, szKeyPath);
+    HKEY hKey = nullptr;
+    char szClass[] = "";
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, szKeyPath, 0, szClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, &hKey, nullptr) != ERROR_SUCCESS) {
+        TraceText("SetRegistryString RegCreateKeyEx failed");
+        return;
+    }
+    RegSetValueExA(hKey, szName, 0, REG_SZ, reinterpret_cast<const BYTE*>(szValue),
+                   static_cast<DWORD>(strlen(szValue) + 1));
+    RegCloseKey(hKey);
+}
+
+int GetRegistryInt(const char* szSection, const char* szName, int nDefault) {
+    char szValue[kRegistryTextSize];
+    GetRegistryString(szSection, szName, "", szValue);
+    return StoredTextToInt(szValue, nDefault);
+}
+
+void SetRegistryInt(const char* szSection, const char* szName, int nValue) {
+    char szValue[16];
+    IntToStoredText(nValue, szValue);
+    SetRegistryString(szSection, szName, szValue);
+}
+
+bool GetRegistryBool(const char* szSection, const char* szName, bool bDefault) {
+    char szValue[kRegistryTextSize];
+    GetRegistryString(szSection, szName, "", szValue);
+    return StoredTextToBool(szValue, bDefault);
+}
+
+void SetRegistryBool(const char* szSection, const char* szName, bool bValue) {
+    SetRegistryString(szSection, szName, bValue ? "1" : "0");
+}

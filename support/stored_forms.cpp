@@ -1,0 +1,58 @@
+#include "support/stored_forms.h"
+
+#include <stdint.h>
+#include <string.h>
+
+namespace {
+const unsigned long kTypeString = 1;          // REG_SZ
+const unsigned long kTypeExpandString = 2;    // REG_EXPAND_SZ, kept as it is written
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+}  // namespace
+
+int StoredTextToInt(const char* szStored, int nDefault) {
+    if (szStored[0] == '\0') return nDefault;
+    const char* p = szStored;
+    while (IsSpace(*p)) ++p;
+    bool bNegative = false;
+    if (*p == '+' || *p == '-') bNegative = *p++ == '-';
+    int64_t nValue = 0;
+    while (*p >= '0' && *p <= '9') {
+        if (nValue <= INT32_MAX) nValue = nValue * 10 + (*p - '0');
+        ++p;
+    }
+    if (bNegative) nValue = -nValue;
+    if (nValue > INT32_MAX) return INT32_MAX;
+    if (nValue < INT32_MIN) return INT32_MIN;
+    return static_cast<int>(nValue);
+}
+
+bool StoredTextToBool(const char* szStored, bool bDefault) {
+    if (szStored[0] == '\0') return bDefault;
+    return szStored[0] != '0';
+}
+
+void IntToStoredText(int nValue, char* szText) {
+    char reversed[12];
+    int n = 0;
+    uint32_t nMagnitude = nValue < 0 ? 0u - static_cast<uint32_t>(nValue) : static_cast<uint32_t>(nValue);
+    do {
+        reversed[n++] = static_cast<char>('0' + nMagnitude % 10);
+        nMagnitude /= 10;
+    } while (nMagnitude != 0);
+    int i = 0;
+    if (nValue < 0) szText[i++] = '-';
+    while (n > 0) szText[i++] = reversed[--n];
+    szText[i] = '\0';
+}
+
+bool StoredBytesToText(char* pBuffer, unsigned long nType, unsigned long nBytes) {
+    if (nType != kTypeString && nType != kTypeExpandString) return false;
+    if (nBytes > kRegistryTextSize) return false;
+    const void* pZero = memchr(pBuffer, '\0', nBytes);
+    if (pZero == nullptr) {
+        // Stored without its terminator: it fits only if there is room to add one.
+        if (nBytes >= kRegistryTextSize) return false;
+        pBuffer[nBytes] = '\0';
+    }
+    return true;
+}

@@ -1,0 +1,68 @@
+#include "tests/wine/wine_test_support.h"
+
+#include <shlwapi.h>
+#include <windows.h>
+
+void ResetProgramRegistry() {
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Kestrilon");
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TallyQuill");
+    HKEY hRun = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_SET_VALUE,
+                      &hRun) == ERROR_SUCCESS) {
+        RegDeleteValueA(hRun, "TallyQuillRun");
+        RegCloseKey(hRun);
+    }
+}
+
+ChildResult RunChild(const std::string& commandLine, unsigned nTimeoutMs) {
+    ChildResult result = {-1, std::string()};
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE hRead = nullptr, hWrite = nullptr;
+    if (!CreatePipe(&hRead, &hWrite, &inherit, 0)) return result;
+    SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = hWrite;
+    startup.hStdError = hWrite;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process = {};
+    std::string command = commandLine;
+    BOOL bStarted = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                   &process);
+    CloseHandle(hWrite);
+    if (bStarted) {
+        // Drain the pipe while waiting, so that neither a chatty nor a hung child blocks the test.
+        DWORD dwStart = GetTickCount();
+        bool bExited = false;
+        for (;;) {
+            bExited = WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0;
+            DWORD dwAvailable = 0;
+            while (PeekNamedPipe(hRead, nullptr, 0, nullptr, &dwAvailable, nullptr) && dwAvailable > 0) {
+                char buffer[4096];
+                DWORD dwRead = 0;
+                if (!ReadFile(hRead, buffer, sizeof(buffer), &dwRead, nullptr) || dwRead == 0) break;
+                result.output.append(buffer, dwRead);
+            }
+            if (bExited || GetTickCount() - dwStart > nTimeoutMs) break;
+        }
+        if (!bExited) {
+            TerminateProcess(process.hProcess, 99);
+        } else {
+            DWORD dwExit = 0;
+            GetExitCodeProcess(process.hProcess, &dwExit);
+            result.nExitCode = static_cast<int>(dwExit);
+        }
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    CloseHandle(hRead);
+    return result;
+}
+
+std::string TestProgramFolder() {
+    char szPath[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+    std::string path(szPath, n);
+    return path.substr(0, path.find_last_of("\\/") + 1);
+}
