@@ -84,10 +84,12 @@ int CountLines(const char* szText, int nCharsPerLine) {
     return SaturateToInt(measurer.Counts().nLines);
 }
 
-void GetTextSummary(const char* szText, char* szSummary) {
-    size_t n = strlen(szText);
+void GetTextSummary(const char* szText, char* szSummary) { GetTextSummary(szText, strlen(szText), szSummary); }
+
+void GetTextSummary(const char* szText, size_t n, char* szSummary) {
     if (n <= kSummaryMaxWhole) {
-        memcpy(szSummary, szText, n + 1);
+        memcpy(szSummary, szText, n);
+        szSummary[n] = '\0';
         return;
     }
     memcpy(szSummary, szText, kSummaryHead);

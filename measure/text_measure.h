@@ -43,3 +43,5 @@ int CountLines(const char* szText, int nCharsPerLine);
 // szSummary must hold kSummaryBufferSize bytes.
 enum { kSummaryBufferSize = 260, kSummaryMaxWhole = 190, kSummaryHead = 100, kSummaryTail = 90 };
 void GetTextSummary(const char* szText, char* szSummary);
+// The same for a text of known length (holding no zero byte), without measuring it again.
+void GetTextSummary(const char* pText, size_t nLength, char* szSummary);

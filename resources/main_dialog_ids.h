@@ -19,3 +19,20 @@
 #define IDC_TOTAL_COST 115
 #define IDC_HOT_KEY_ON 117
 #define IDC_HOT_KEY_AUTO_SELECT 119
+#define IDC_HELP_BUTTON 9
+#define IDC_CLOSE_BUTTON 2
+#define IDC_CHANGE_KEY 116
+#define IDC_ABOUT 118
+#define IDC_HOT_KEY_NAME 120
+#define IDC_SETTINGS_TOGGLE 122
+#define IDC_STATUS_LINE 123
+#define IDC_SETTINGS_GROUP 124
+#define IDC_BANNER 125
+
+// Commands that the tray menu and other starts of the program send to the main dialog.
+#define CM_TRAY_OPEN 1001
+#define CM_TRAY_CLOSE 1002
+#define CM_TRAY_EXIT 1003
+
+#define IDI_PROGRAM 1
+#define IDB_SPLASH 1

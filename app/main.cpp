@@ -1,0 +1,84 @@
+// The entry point: one executable is the pricing tool, its own setup file and its own uninstaller.
+// The last four bytes of the file and its name decide which, and a running copy is handed the start.
+#include <windows.h>
+
+#include "app/word_count_dialog.h"
+#include "resources/main_dialog_ids.h"
+#include "setup/exe_type.h"
+#include "support/path_text.h"
+
+namespace {
+
+const char kMainDialogTitle[] = "TallyQuill";
+const ATOM kDialogClassAtom = 0x8002;
+const DWORD kWaitForUninstallMs = 1500;
+const DWORD kWaitForInstallMs = 2000;
+
+// The last four bytes of the program's own file; 0 when it cannot be read.
+uint32_t ReadExeFileType(const char* szProgramPath) {
+    HANDLE hFile = CreateFileA(szProgramPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) return 0;
+    unsigned char bytes[4] = {0, 0, 0, 0};
+    DWORD dwRead = 0;
+    bool bRead = SetFilePointer(hFile, -4, nullptr, FILE_END) != INVALID_SET_FILE_POINTER &&
+                 ReadFile(hFile, bytes, sizeof(bytes), &dwRead, nullptr) && dwRead == sizeof(bytes);
+    CloseHandle(hFile);
+    return bRead ? ExeTypeFromBytes(bytes) : 0;
+}
+
+void ShowDamagedSetupMessage() {
+    MessageBoxA(nullptr,
+                "Installation file corrupt.\n\nA checksum error was detected in your install file, please "
+                "redownload file and install again.",
+                "Install Error", MB_OK | MB_ICONWARNING);
+}
+
+// Asks a running copy to close (it only hides while its hot key is enabled) and gives it time.
+void CloseRunningCopy(HWND hwndRunning, DWORD dwWaitMs) {
+    if (hwndRunning == nullptr) return;
+    PostMessageA(hwndRunning, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    Sleep(dwWaitMs);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
+    hProgramInstance = hInstance;
+
+    char szProgramPath[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, szProgramPath, MAX_PATH);
+    char szFolder[kPathBufferSize];
+    LFile::_GetFolderFromPath(szFolder, szProgramPath);
+    SetCurrentDirectoryA(szFolder);
+
+    uint32_t nExeType = ReadExeFileType(szProgramPath);
+    char szTitle[kPathBufferSize];
+    LFile::_GetFileTitleFromPath(szTitle, szProgramPath);
+    if (TitleNamesSetupFile(szTitle) && nExeType != kExeTypeSetup) {
+        ShowDamagedSetupMessage();
+        return 0;
+    }
+
+    HWND hwndRunning = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(kDialogClassAtom)), kMainDialogTitle);
+    if (nExeType == kExeTypeUninstall) {
+        CloseRunningCopy(hwndRunning, kWaitForUninstallMs);
+        // The uninstaller takes over here.
+        return 0;
+    }
+    if (nExeType == kExeTypeSetup) {
+        CloseRunningCopy(hwndRunning, kWaitForInstallMs);
+        // The installer takes over here.
+        return 0;
+    }
+    if (hwndRunning != nullptr) {
+        // The running copy measures the clipboard again; a copy hidden in the tray stays hidden
+        // (some window systems show a hidden window that is made the foreground one).
+        if (IsWindowVisible(hwndRunning)) SetForegroundWindow(hwndRunning);
+        PostMessageA(hwndRunning, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_TEXT, 0), 0);
+        return 0;
+    }
+
+    WordCountDialog dialog;
+    dialog.RunModal(MAKEINTRESOURCEA(IDD_MAIN), nullptr);
+    return 0;
+}

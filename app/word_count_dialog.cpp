@@ -1,0 +1,313 @@
+#include "app/word_count_dialog.h"
+
+#include <string.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/settings.h"
+#include "measure/money.h"
+#include "measure/text_measure.h"
+#include "resources/main_dialog_ids.h"
+#include "support/path_text.h"
+
+namespace {
+
+const int kDialogWidthDu = 397;
+const int kFullHeightDu = 344;
+const int kFoldedHeightDu = 290;
+const int kWindowX = 120;
+const int kWindowY = 30;
+
+const UINT_PTR kStatusTimer = 1;
+const UINT kFirstStatusDelayMs = 500;
+const UINT kStatusPeriodMs = 8000;
+
+const char* const kStatusTexts[] = {
+    "TallyQuill v 1.02  -  Copyright (c) 2026 Kestrilon",
+    "Press the hot key in any program to select, copy and price its whole text",
+    "Close keeps TallyQuill in the tray while the hot key is enabled",
+    "Add To CSV logs the priced job with its date, title, counts and total",
+    "Click here for updates and other tools at www.kestrilon.example",
+    nullptr,  // end of the cycle
+};
+const char kMakerWebPage[] = "https://www.kestrilon.example/tallyquill/";
+const char kHelpFile[] = "tallyq.hlp";
+
+// The status line's colours: white text on mid grey.
+const COLORREF kStatusBackground = RGB(170, 170, 170);
+const COLORREF kStatusText = RGB(255, 255, 255);
+
+}  // namespace
+
+WordCountDialog::WordCountDialog() : dTotalCost(0.0), bSettingsShown(1), nStatusLine(0), bStartHidden(false) {
+    szJobTitle[0] = '\0';
+}
+
+WordCountDialog::~WordCountDialog() {}
+
+void WordCountDialog::PlaceWindow(int nClientWidthDu, int nClientHeightDu) {
+    RECT target = {0, 0, nClientWidthDu, nClientHeightDu};
+    MapDialogRect(hwndDlg, &target);
+    RECT window, client, desktop;
+    GetWindowRect(hwndDlg, &window);
+    GetClientRect(hwndDlg, &client);
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    int nWidth = (window.right - window.left) + (target.right - client.right);
+    int nHeight = (window.bottom - window.top) + (target.bottom - client.bottom);
+    int x = kWindowX, y = kWindowY;
+    if (x + nWidth > desktop.right) x = desktop.right - nWidth;
+    if (y + nHeight > desktop.bottom) y = desktop.bottom - nHeight;
+    if (x < 0) x = 0;
+    if (y < 0) y = 0;
+    MoveWindow(hwndDlg, x, y, nWidth, nHeight, TRUE);
+}
+
+void WordCountDialog::InitDialog() {
+    PlaceWindow(kDialogWidthDu, kFullHeightDu);
+    // The splash window opens here.
+    HICON hBig = static_cast<HICON>(LoadImageA(hProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 32, 32, 0));
+    HICON hSmall = static_cast<HICON>(LoadImageA(hProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, 0));
+    SendMessageA(hwndDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(hBig));
+    SendMessageA(hwndDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(hSmall));
+    // The tray icon is added here.
+    LoadSettings();
+    UpdateText();
+    CheckDlgButton(hwndDlg, IDC_HOT_KEY_ON, LoadHotKeyOn() ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(hwndDlg, IDC_HOT_KEY_AUTO_SELECT, LoadHotKeyAutoSelect() ? BST_CHECKED : BST_UNCHECKED);
+    bSettingsShown = 1;
+    // The hot key is registered and named here.
+    SetTimer(hwndDlg, kStatusTimer, kFirstStatusDelayMs, nullptr);
+    if (__argc >= 2 && strcmp(__argv[1], "/logon") == 0) {
+        // A modal dialog is shown when its message queue first runs empty, after the posted Close
+        // has hidden it; holding back that one showing keeps a logon start in the tray.
+        bStartHidden = true;
+        PostMessageA(hwndDlg, WM_COMMAND, MAKEWPARAM(CM_TRAY_CLOSE, 0), 0);
+    }
+    // The web banner starts here, in control 125, with the program folder's "banner.htm".
+}
+
+void WordCountDialog::LoadSettings() {
+    for (const PriceSetting& setting : kPriceSettings) {
+        char szText[kItemTextSize];
+        LoadPriceSetting(setting, szText);
+        SetDlgItemTextA(hwndDlg, setting.nControlId, szText);
+    }
+}
+
+void WordCountDialog::SaveSettings() {
+    for (const PriceSetting& setting : kPriceSettings) {
+        char szText[kItemTextSize];
+        GetItemText(setting.nControlId, szText);
+        SavePriceSetting(setting, szText);
+    }
+    bool bHotKeyOn = IsDlgButtonChecked(hwndDlg, IDC_HOT_KEY_ON) == BST_CHECKED;
+    SaveHotKeyOn(bHotKeyOn);
+    SaveHotKeyAutoSelect(IsDlgButtonChecked(hwndDlg, IDC_HOT_KEY_AUTO_SELECT) == BST_CHECKED);
+    if (bHotKeyOn) {
+        char szProgramPath[MAX_PATH];
+        DWORD n = GetModuleFileNameA(nullptr, szProgramPath, MAX_PATH);
+        if (n > 0 && n < MAX_PATH) SetRunAtLogon(szProgramPath);
+    } else {
+        ClearRunAtLogon();
+    }
+}
+
+void WordCountDialog::UpdateText() {
+    char szSummary[kSummaryBufferSize] = "";
+    int nChars = 0, nWords = 0;
+    if (lastText.ReadClipboard()) {
+        const char* pText = lastText.Text();
+        size_t n = lastText.Length();
+        GetTextSummary(pText, n, szSummary);
+        TextMeasurer measurer(1);
+        measurer.Feed(pText, n);
+        const TextCounts& counts = measurer.Counts();
+        nChars = counts.nChars > INT32_MAX ? INT32_MAX : static_cast<int>(counts.nChars);
+        nWords = counts.nWords > INT32_MAX ? INT32_MAX : static_cast<int>(counts.nWords);
+    }
+    SetDlgItemTextA(hwndDlg, IDC_SUMMARY, szSummary);
+    SetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, static_cast<UINT>(nChars), TRUE);
+    SetDlgItemInt(hwndDlg, IDC_WORD_COUNT, static_cast<UINT>(nWords), TRUE);
+    UpdateCost();
+}
+
+void WordCountDialog::UpdateCost() {
+    BOOL bRead = FALSE;
+    int nCharsPerLine = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHARS_PER_LINE, &bRead, TRUE));
+    if (!bRead) nCharsPerLine = 0;
+    TextMeasurer measurer(nCharsPerLine);
+    measurer.Feed(lastText.Text(), lastText.Length());
+    int64_t nLines = measurer.Counts().nLines;
+    SetDlgItemInt(hwndDlg, IDC_LINE_COUNT, static_cast<UINT>(nLines > INT32_MAX ? INT32_MAX : nLines), TRUE);
+
+    // Prices are computed from the counts on show.
+    int nChars = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, nullptr, TRUE));
+    int nWords = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_WORD_COUNT, nullptr, TRUE));
+    int nLineCount = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_LINE_COUNT, nullptr, TRUE));
+    JobPrices prices;
+    prices.dPerChar = GetTextMoney(IDC_COST_PER_CHAR);
+    prices.dPerWord = GetTextMoney(IDC_COST_PER_WORD);
+    prices.dPerLine = GetTextMoney(IDC_COST_PER_LINE);
+    prices.dFixed = GetTextMoney(IDC_FIXED_COST);
+    JobCosts costs = PriceJob(prices, nChars, nWords, nLineCount);
+    dTotalCost = costs.dTotal;
+    SetTextMoney(IDC_CHARS_COST, costs.dChars);
+    SetTextMoney(IDC_WORDS_COST, costs.dWords);
+    SetTextMoney(IDC_LINES_COST, costs.dLines);
+    SetTextMoney(IDC_TOTAL_COST, dTotalCost);
+}
+
+void WordCountDialog::SetTextMoney(int nId, double dValue) {
+    char szText[kMoneyTextSize];
+    FormatMoney(dValue, " ", szText, sizeof(szText));
+    SetDlgItemTextA(hwndDlg, nId, szText);
+}
+
+double WordCountDialog::GetTextMoney(int nId) {
+    char szText[kItemTextSize];
+    GetItemText(nId, szText);
+    return TextToMoney(szText);
+}
+
+bool WordCountDialog::CmCancel() {
+    if (IsDlgButtonChecked(hwndDlg, IDC_HOT_KEY_ON) == BST_CHECKED) {
+        ShowWindow(hwndDlg, SW_HIDE);
+        return false;
+    }
+    return true;
+}
+
+void WordCountDialog::DisplayHelpContents() { WinHelpA(hwndDlg, kHelpFile, HELP_CONTENTS, 0); }
+
+void WordCountDialog::EnableControls() {
+    bool bHotKeyOn = IsDlgButtonChecked(hwndDlg, IDC_HOT_KEY_ON) == BST_CHECKED;
+    EnableControl(IDC_CHANGE_KEY, bHotKeyOn);
+    EnableControl(IDC_HOT_KEY_AUTO_SELECT, bHotKeyOn);
+    EnableControl(IDC_HOT_KEY_NAME, bHotKeyOn);
+}
+
+void WordCountDialog::OnCommand(int nId, int nNotifyCode) {
+    switch (nId) {
+    case IDC_FIXED_COST:
+    case IDC_COST_PER_CHAR:
+    case IDC_COST_PER_WORD:
+    case IDC_CHARS_PER_LINE:
+    case IDC_COST_PER_LINE:
+        if (nNotifyCode == EN_CHANGE) UpdateCost();
+        break;
+    case IDC_UPDATE_TEXT:
+        UpdateText();
+        break;
+    case IDC_ADD_TO_CSV:
+        // The Add to CSV File dialog runs here.
+        break;
+    case IDC_CHANGE_KEY:
+        // The Change Key dialog runs here, between closing and reopening the hot key.
+        break;
+    case IDC_HOT_KEY_ON:
+        // The hot key is registered again here, by the check box's new state.
+        break;
+    case IDC_ABOUT:
+        CmHelpAbout();
+        break;
+    case IDC_SETTINGS_TOGGLE:
+        ToggleSettings();
+        break;
+    case IDC_STATUS_LINE:
+        if (nNotifyCode == STN_CLICKED) ShellExecuteA(hwndDlg, nullptr, kMakerWebPage, nullptr, nullptr, SW_SHOWNORMAL);
+        break;
+    case CM_TRAY_OPEN:
+        CmOpen();
+        break;
+    case CM_TRAY_CLOSE:
+        CmClose();
+        break;
+    case CM_TRAY_EXIT:
+        CmExit();
+        break;
+    default:
+        break;
+    }
+}
+
+void WordCountDialog::ToggleSettings() {
+    if (bSettingsShown) {
+        SetDlgItemTextA(hwndDlg, IDC_SETTINGS_TOGGLE, "Show Settings >>");
+        PlaceWindow(kDialogWidthDu, kFoldedHeightDu);
+        bSettingsShown = 0;
+        MoveControl(IDC_STATUS_LINE, 0, 280, kDialogWidthDu, 11);
+        HideControl(IDC_SETTINGS_GROUP, true);
+    } else {
+        SetDlgItemTextA(hwndDlg, IDC_SETTINGS_TOGGLE, "<< Hide Settings");
+        PlaceWindow(kDialogWidthDu, kFullHeightDu);
+        bSettingsShown = 1;
+        MoveControl(IDC_STATUS_LINE, 0, 334, kDialogWidthDu, 11);
+        HideControl(IDC_SETTINGS_GROUP, false);
+    }
+}
+
+void WordCountDialog::CmHelpAbout() {
+    LDialog about;
+    about.RunModal("AboutDlg", hwndDlg);
+}
+
+void WordCountDialog::CmOpen() {
+    bStartHidden = false;
+    ShowWindow(hwndDlg, SW_RESTORE);
+    SetForegroundWindow(hwndDlg);
+}
+
+void WordCountDialog::CmClose() {
+    // The splash window closes here too, if it is still open.
+    ShowWindow(hwndDlg, SW_HIDE);
+}
+
+void WordCountDialog::CmExit() {
+    // Clean up first and let go of the window, so that its destruction does not do it again.
+    DestroyDialog();
+    HWND hwnd = hwndDlg;
+    hwndDlg = nullptr;
+    EndDialog(hwnd, IDCANCEL);
+}
+
+void WordCountDialog::DestroyDialog() {
+    // The hot key is unregistered and the tray icon removed here, before the settings are saved.
+    SaveSettings();
+}
+
+void WordCountDialog::StatusLineStep(UINT_PTR nTimerId) {
+    KillTimer(hwndDlg, nTimerId);
+    if (nTimerId != kStatusTimer) return;
+    if (kStatusTexts[nStatusLine] == nullptr) nStatusLine = 0;
+    SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, kStatusTexts[nStatusLine]);
+    ++nStatusLine;
+    SetTimer(hwndDlg, kStatusTimer, kStatusPeriodMs, nullptr);
+}
+
+INT_PTR WordCountDialog::DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    switch (uMsg) {
+    case WM_TIMER:
+        StatusLineStep(wParam);
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(hwndDlg, IDC_STATUS_LINE)) {
+            HDC hdc = reinterpret_cast<HDC>(wParam);
+            SetBkMode(hdc, TRANSPARENT);
+            SetBkColor(hdc, kStatusBackground);
+            SetTextColor(hdc, kStatusText);
+            return reinterpret_cast<INT_PTR>(GetStockObject(GRAY_BRUSH));
+        }
+        return 0;
+    case WM_WINDOWPOSCHANGING: {
+        WINDOWPOS* pPosition = reinterpret_cast<WINDOWPOS*>(lParam);
+        if (bStartHidden && (pPosition->flags & SWP_SHOWWINDOW) != 0) {
+            pPosition->flags &= ~SWP_SHOWWINDOW;
+            bStartHidden = false;
+        }
+        return FALSE;
+    }
+    default:
+        // The hot key and the tray icon's messages are handled here.
+        return LDialog::DialogProc(uMsg, wParam, lParam);
+    }
+}

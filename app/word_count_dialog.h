@@ -1,0 +1,47 @@
+// The main dialog: measures and prices the clipboard's text, holds the prices and hot-key settings
+// in its controls, folds its Settings panel, and hides to the tray while the hot key is enabled.
+#pragma once
+#include "app/clipboard_text.h"
+#include "ui/dialog.h"
+
+class WordCountDialog : public LDialog {
+public:
+    WordCountDialog();
+    ~WordCountDialog() override;
+
+    void InitDialog() override;
+    bool CmOk() override { return false; }  // Enter never ends the dialog
+    bool CmCancel() override;
+    void DisplayHelpContents() override;
+    void EnableControls() override;
+    void OnCommand(int nId, int nNotifyCode) override;
+    void DestroyDialog() override;
+    INT_PTR DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+
+    // Measuring and pricing: the clipboard's text is read, summarised and counted, then priced.
+    void UpdateText();
+    void UpdateCost();
+    void SetTextMoney(int nId, double dValue);
+    double GetTextMoney(int nId);
+
+    void CmOpen();
+    void CmClose();
+    void CmExit();
+    void CmHelpAbout();
+
+    double dTotalCost;
+    char szJobTitle[kItemTextSize];
+    unsigned char bSettingsShown;
+    int nStatusLine;
+    // The whole text last read from the clipboard, for the line count.
+    ClipboardText lastText;
+    // Started with "/logon": the modal loop's own first showing of the window is held back.
+    bool bStartHidden;
+
+private:
+    void PlaceWindow(int nClientWidthDu, int nClientHeightDu);
+    void ToggleSettings();
+    void StatusLineStep(UINT_PTR nTimerId);
+    void LoadSettings();
+    void SaveSettings();
+};

@@ -1,0 +1,324 @@
+// The real tallyq.exe, started and driven from this process: counts and costs on show, repricing,
+// hiding and ending, saved settings, folding, the status line, the hand-over and the start checks.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "resources/main_dialog_ids.h"
+#include "support/registry.h"
+#include "tests/wine/program_driver.h"
+#include "tests/wine/wine_test_support.h"
+
+namespace {
+
+const std::string kCatText = "The cat sat.\r\nIt's 3.5 m long -- really!";
+
+std::string RegistryText(const char* szName) {
+    char szValue[kRegistryTextSize];
+    GetRegistryString("Settings", szName, "<missing>", szValue);
+    return szValue;
+}
+
+std::string RunValue() {
+    HKEY hKey = nullptr;
+    char szValue[600] = "<missing>";
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_QUERY_VALUE,
+                      &hKey) == ERROR_SUCCESS) {
+        DWORD dwBytes = sizeof(szValue);
+        if (RegQueryValueExA(hKey, "TallyQuillRun", nullptr, nullptr, reinterpret_cast<BYTE*>(szValue), &dwBytes) !=
+            ERROR_SUCCESS)
+            strcpy(szValue, "<missing>");
+        RegCloseKey(hKey);
+    }
+    return szValue;
+}
+
+class MainDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramRegistry();
+        // No copy of an earlier case may still be running.
+        while (HWND hwnd = FindMainDialog()) {
+            PostMessageA(hwnd, WM_COMMAND, CM_TRAY_EXIT, 0);
+            WaitFor([hwnd] { return !IsWindow(hwnd); }, 3000);
+        }
+    }
+    void TearDown() override { ResetProgramRegistry(); }
+
+    // Ends the program through the tray menu's Exit, which saves the settings.
+    static void Exit(ProgramUnderTest& program) {
+        PostMessageA(program.hwnd, WM_COMMAND, CM_TRAY_EXIT, 0);
+        EXPECT_EQ(0, program.WaitForExit());
+    }
+
+    static void ExpectShown(const ProgramUnderTest& program, const char* szChars, const char* szWords,
+                            const char* szLines, const char* szCharsCost, const char* szWordsCost,
+                            const char* szLinesCost, const char* szTotal) {
+        EXPECT_EQ(szChars, program.Text(IDC_CHAR_COUNT));
+        EXPECT_EQ(szWords, program.Text(IDC_WORD_COUNT));
+        EXPECT_EQ(szLines, program.Text(IDC_LINE_COUNT));
+        EXPECT_EQ(szCharsCost, program.Text(IDC_CHARS_COST));
+        EXPECT_EQ(szWordsCost, program.Text(IDC_WORDS_COST));
+        EXPECT_EQ(szLinesCost, program.Text(IDC_LINES_COST));
+        EXPECT_EQ(szTotal, program.Text(IDC_TOTAL_COST));
+    }
+};
+
+TEST_F(MainDialogTest, PricesTheClipboardAtStartAndAtEveryKeystroke) {
+    PutClipboardText(kCatText);
+    ProgramUnderTest program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_NE(nullptr, program.WaitForDialog());
+    EXPECT_EQ(kCatText, program.Text(IDC_SUMMARY)) << "a short text is shown whole";
+    ExpectShown(program, "40", "8", "2", "0.00 ", "0.16 ", "0.00 ", "0.16 ");
+    EXPECT_EQ("0.02", program.Text(IDC_COST_PER_WORD));
+    EXPECT_EQ("80", program.Text(IDC_CHARS_PER_LINE));
+
+    // Typing reprices at every keystroke: after "1" the fixed cost is 1, after "1." still 1.
+    program.SetText(IDC_FIXED_COST, "");
+    program.Type(IDC_FIXED_COST, "1");
+    EXPECT_EQ("1.16 ", program.Text(IDC_TOTAL_COST));
+    program.Type(IDC_FIXED_COST, ".5");
+    EXPECT_EQ("1.66 ", program.Text(IDC_TOTAL_COST));
+    program.SetText(IDC_COST_PER_CHAR, "0.01");
+    program.SetText(IDC_COST_PER_LINE, "0.10");
+    EXPECT_EQ("2.26 ", program.Text(IDC_TOTAL_COST));
+
+    // The characters per line recount only the lines.
+    program.SetText(IDC_CHARS_PER_LINE, "");
+    program.Type(IDC_CHARS_PER_LINE, "10");
+    ExpectShown(program, "40", "8", "5", "0.40 ", "0.16 ", "0.50 ", "2.56 ");
+    program.SetText(IDC_CHARS_PER_LINE, "abc");
+    EXPECT_EQ("31", program.Text(IDC_LINE_COUNT)) << "not an integer: one line per printable non-space byte";
+    program.SetText(IDC_CHARS_PER_LINE, "10");
+
+    // Enter changes nothing and ends nothing.
+    program.Command(IDOK);
+    EXPECT_TRUE(IsWindow(program.hwnd));
+    EXPECT_EQ("2.56 ", program.Text(IDC_TOTAL_COST));
+
+    // "Update Text" takes the clipboard's new text; an empty clipboard leaves the fixed cost.
+    std::string text191 = "\t" + std::string(98, 'a') + "\r\n" + std::string(89, 'b') + "\xE9";
+    PutClipboardText(text191);
+    program.Click(IDC_UPDATE_TEXT);
+    EXPECT_EQ(" " + std::string(98, 'a') + " ..." + std::string(89, 'b') + " ", program.Text(IDC_SUMMARY));
+    EXPECT_EQ("191", program.Text(IDC_CHAR_COUNT));
+    EmptyTheClipboard();
+    program.Click(IDC_UPDATE_TEXT);
+    ExpectShown(program, "0", "0", "0", "0.00 ", "0.00 ", "0.00 ", "1.50 ");
+    EXPECT_EQ("", program.Text(IDC_SUMMARY));
+    Exit(program);
+}
+
+TEST_F(MainDialogTest, AWholeLargeTextIsMeasured) {
+    std::string line = "Typing pages, line after line; don't stop.\r\n";
+    std::string text;
+    for (int i = 0; i < 200000; ++i) text += line;  // 8.8 MB
+    PutClipboardText(text);
+    ProgramUnderTest program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_NE(nullptr, program.WaitForDialog(20000));
+    EXPECT_EQ(std::to_string(text.size()), program.Text(IDC_CHAR_COUNT));
+    EXPECT_EQ("1400000", program.Text(IDC_WORD_COUNT));
+    EXPECT_EQ("200000", program.Text(IDC_LINE_COUNT)) << "the lines cover the whole text, not its first 259 bytes";
+    program.SetText(IDC_CHARS_PER_LINE, "20");
+    EXPECT_EQ("600000", program.Text(IDC_LINE_COUNT));
+    Exit(program);
+}
+
+TEST_F(MainDialogTest, CloseHidesWhileTheHotKeyIsOnAndEndsWhenOff) {
+    PutClipboardText(kCatText);
+    ProgramUnderTest program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_NE(nullptr, program.WaitForDialog());
+    ASSERT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(program.hwnd, IDC_HOT_KEY_ON), BM_GETCHECK, 0, 0));
+
+    program.Click(IDC_CLOSE_BUTTON);
+    EXPECT_TRUE(WaitFor([&] { return !program.Visible(); }));
+    EXPECT_EQ(-1, program.WaitForExit(300)) << "hidden, still running";
+    program.Command(CM_TRAY_OPEN);
+    EXPECT_TRUE(program.Visible());
+    // The close box: the dialog's default handling posts Cancel to itself.
+    SendMessageA(program.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(WaitFor([&] { return !program.Visible(); }));
+    program.Command(CM_TRAY_OPEN);
+    EXPECT_TRUE(program.Visible());
+    SendMessageA(program.hwnd, WM_COMMAND, IDCANCEL, 0);  // what Esc sends
+    EXPECT_FALSE(program.Visible());
+    EXPECT_EQ(-1, program.WaitForExit(100));
+    program.Command(CM_TRAY_OPEN);
+
+    // The stored prices change only at the end.
+    program.SetText(IDC_COST_PER_WORD, "1.5 per page");
+    EXPECT_EQ("<missing>", RegistryText("CostPerWord"));
+
+    // With the box clear, Close ends the program; the settings are saved then, and the Run value goes.
+    program.Click(IDC_HOT_KEY_ON);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(program.hwnd, IDC_CHANGE_KEY)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(program.hwnd, IDC_HOT_KEY_AUTO_SELECT)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(program.hwnd, IDC_HOT_KEY_NAME)));
+    PostMessageA(program.hwnd, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(0, program.WaitForExit());
+    EXPECT_EQ("1.5 per page", RegistryText("CostPerWord"));
+    EXPECT_EQ("0", RegistryText("HotKeyOn"));
+    EXPECT_EQ("1", RegistryText("HotKeyAutoSelect"));
+    EXPECT_EQ("80", RegistryText("CharacterPerLine"));
+    EXPECT_EQ("<missing>", RunValue());
+
+    // The next start shows what was saved, and the box turned on again brings back the Run value.
+    ProgramUnderTest second;
+    ASSERT_TRUE(second.Start());
+    ASSERT_NE(nullptr, second.WaitForDialog());
+    EXPECT_EQ("1.5 per page", second.Text(IDC_COST_PER_WORD));
+    EXPECT_EQ("12.00 ", second.Text(IDC_WORDS_COST));
+    EXPECT_EQ(BST_UNCHECKED, SendMessageA(GetDlgItem(second.hwnd, IDC_HOT_KEY_ON), BM_GETCHECK, 0, 0));
+    second.Click(IDC_HOT_KEY_ON);
+    Exit(second);
+    EXPECT_EQ("1", RegistryText("HotKeyOn"));
+    std::string run = RunValue();
+    EXPECT_EQ(" /logon", run.substr(run.size() > 7 ? run.size() - 7 : 0)) << run;
+    EXPECT_NE(std::string::npos, run.find("tallyq.exe")) << run;
+}
+
+TEST_F(MainDialogTest, FoldingTheSettingsPanel) {
+    ProgramUnderTest program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_NE(nullptr, program.WaitForDialog());
+    RECT full;
+    GetClientRect(program.hwnd, &full);
+    RECT window;
+    GetWindowRect(program.hwnd, &window);
+    EXPECT_EQ(120, window.left);
+    EXPECT_EQ(30, window.top);
+    // Dialog units to pixels, from the unfolded client area of 397 x 344 units.
+    auto Vertical = [&](int nUnits) { return MulDiv(nUnits, full.bottom, 344); };
+
+    MoveWindow(program.hwnd, 300, 200, window.right - window.left, window.bottom - window.top, TRUE);
+    program.Click(IDC_SETTINGS_TOGGLE);
+    RECT folded;
+    GetClientRect(program.hwnd, &folded);
+    EXPECT_EQ(full.right, folded.right);
+    EXPECT_NEAR(Vertical(290), folded.bottom, 1);
+    EXPECT_EQ("Show Settings >>", program.Text(IDC_SETTINGS_TOGGLE));
+    GetWindowRect(program.hwnd, &window);
+    EXPECT_EQ(120, window.left) << "placed again at (120, 30)";
+    EXPECT_EQ(30, window.top);
+    RECT status;
+    GetWindowRect(GetDlgItem(program.hwnd, IDC_STATUS_LINE), &status);
+    MapWindowPoints(nullptr, program.hwnd, reinterpret_cast<POINT*>(&status), 2);
+    EXPECT_NEAR(Vertical(280), status.top, 1);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(program.hwnd, IDC_SETTINGS_GROUP)));
+
+    program.Click(IDC_SETTINGS_TOGGLE);
+    RECT unfolded;
+    GetClientRect(program.hwnd, &unfolded);
+    EXPECT_EQ(full.bottom, unfolded.bottom);
+    EXPECT_EQ("<< Hide Settings", program.Text(IDC_SETTINGS_TOGGLE));
+    GetWindowRect(GetDlgItem(program.hwnd, IDC_STATUS_LINE), &status);
+    MapWindowPoints(nullptr, program.hwnd, reinterpret_cast<POINT*>(&status), 2);
+    EXPECT_NEAR(Vertical(334), status.top, 1);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(program.hwnd, IDC_SETTINGS_GROUP)));
+
+    // Near the screen's corner the window is kept on the screen.
+    int nScreenWidth = GetSystemMetrics(SM_CXSCREEN), nScreenHeight = GetSystemMetrics(SM_CYSCREEN);
+    GetWindowRect(program.hwnd, &window);
+    EXPECT_LE(window.right, nScreenWidth);
+    EXPECT_LE(window.bottom, nScreenHeight);
+    Exit(program);
+}
+
+TEST_F(MainDialogTest, StatusLineCyclesThroughFiveTexts) {
+    ProgramUnderTest program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_NE(nullptr, program.WaitForDialog());
+    DWORD dwStart = GetTickCount();
+    ASSERT_TRUE(WaitFor([&] { return !program.Text(IDC_STATUS_LINE).empty(); }, 3000));
+    EXPECT_LT(GetTickCount() - dwStart, 2000u);
+    std::string first = program.Text(IDC_STATUS_LINE);
+    EXPECT_EQ(0u, first.find("TallyQuill v 1.02"));
+    // The next texts come every 8 seconds; the timer's message brings them at once here.
+    std::string texts[5] = {first};
+    for (int i = 1; i < 6; ++i) {
+        SendMessageA(program.hwnd, WM_TIMER, 1, 0);
+        std::string text = program.Text(IDC_STATUS_LINE);
+        if (i < 5) {
+            texts[i] = text;
+            for (int j = 0; j < i; ++j) EXPECT_NE(texts[j], text) << "text " << i;
+        } else {
+            EXPECT_EQ(first, text) << "the sixth step starts the cycle again";
+        }
+    }
+    Exit(program);
+}
+
+TEST_F(MainDialogTest, ASecondStartHandsOverToTheRunningCopy) {
+    PutClipboardText("one two three");
+    ProgramUnderTest first;
+    ASSERT_TRUE(first.Start());
+    ASSERT_NE(nullptr, first.WaitForDialog());
+    first.Click(IDC_CLOSE_BUTTON);
+    ASSERT_TRUE(WaitFor([&] { return !first.Visible(); }));
+
+    PutClipboardText("four five six seven");
+    ProgramUnderTest second;
+    ASSERT_TRUE(second.Start());
+    EXPECT_EQ(0, second.WaitForExit(5000));
+    EXPECT_TRUE(WaitFor([&] { return first.Text(IDC_WORD_COUNT) == "4"; }));
+    EXPECT_FALSE(first.Visible()) << "the hand-over does not show a hidden copy";
+    Exit(first);
+}
+
+TEST_F(MainDialogTest, NamesWithSetupAreRefusedAndLogonHides) {
+    std::string folder = ScratchFolder();
+    for (const char* szName : {"MySetup.exe", "x.setup.exe"}) {
+        std::string copy = folder + szName;
+        ASSERT_TRUE(CopyFileA(BuiltProgramPath().c_str(), copy.c_str(), FALSE));
+        ProgramUnderTest program;
+        ASSERT_TRUE(program.Start("", copy));
+        HWND hwndMessage = nullptr;
+        EXPECT_TRUE(WaitFor([&] {
+            hwndMessage = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "Install Error");
+            return hwndMessage != nullptr;
+        })) << szName;
+        char szText[300] = "";
+        HWND hwndStatic = FindWindowExA(hwndMessage, nullptr, "Static", nullptr);
+        while (hwndStatic != nullptr && GetWindowTextLengthA(hwndStatic) < 20)
+            hwndStatic = FindWindowExA(hwndMessage, hwndStatic, "Static", nullptr);
+        GetWindowTextA(hwndStatic, szText, sizeof(szText));
+        EXPECT_EQ(0u, std::string(szText).find("Installation file corrupt.")) << szText;
+        EXPECT_EQ(nullptr, FindMainDialog()) << szName;
+        PostMessageA(hwndMessage, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(0, program.WaitForExit()) << szName;
+        DeleteFileA(copy.c_str());
+    }
+
+    std::string setDash = folder + "set-up.exe";
+    ASSERT_TRUE(CopyFileA(BuiltProgramPath().c_str(), setDash.c_str(), FALSE));
+    {
+        ProgramUnderTest program;
+        ASSERT_TRUE(program.Start("", setDash));
+        ASSERT_NE(nullptr, program.WaitForDialog()) << "set-up.exe runs normally";
+        Exit(program);
+    }
+    DeleteFileA(setDash.c_str());
+
+    ProgramUnderTest logon;
+    ASSERT_TRUE(logon.Start("/logon extra"));
+    ASSERT_NE(nullptr, logon.WaitForDialog());
+    EXPECT_FALSE(logon.Visible()) << "/logon starts hidden";
+    Sleep(300);
+    EXPECT_FALSE(logon.Visible()) << "and stays hidden";
+    logon.Command(CM_TRAY_OPEN);
+    EXPECT_TRUE(logon.Visible()) << "the tray's Open shows it";
+    Exit(logon);
+
+    ProgramUnderTest capitals;
+    ASSERT_TRUE(capitals.Start("/LOGON"));
+    ASSERT_NE(nullptr, capitals.WaitForDialog());
+    Sleep(300);
+    EXPECT_TRUE(capitals.Visible()) << "/LOGON in capitals is not the logon start";
+    Exit(capitals);
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+#include "ui/dialog.h"
+
+HINSTANCE hProgramInstance = nullptr;
+
+INT_PTR CALLBACK LDialog::StaticDialogProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == WM_INITDIALOG) {
+        LDialog* pDialog = reinterpret_cast<LDialog*>(lParam);
+        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        if (pDialog != nullptr) {
+            pDialog->hwndDlg = hwnd;
+            if (hwnd != nullptr) {
+                pDialog->InitDialog();
+                pDialog->EnableControls();
+            }
+        }
+        return TRUE;
+    }
+    LDialog* pDialog = reinterpret_cast<LDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    // Once hwndDlg is cleared the object has let go of the window: the system handles the rest.
+    if (pDialog == nullptr || hwnd == nullptr || pDialog->hwndDlg != hwnd) return FALSE;
+    return pDialog->DialogProc(uMsg, wParam, lParam);
+}
+
+INT_PTR LDialog::DialogProc(UINT uMsg, WPARAM wParam, LPARAM /*lParam*/) {
+    switch (uMsg) {
+    case WM_DESTROY:
+        DestroyDialog();
+        hwndDlg = nullptr;
+        return FALSE;
+    case WM_ENDSESSION:
+        // wParam 0: the session end was cancelled and the program goes on.
+        if (wParam != 0) {
+            DestroyDialog();
+            hwndDlg = nullptr;
+        }
+        return TRUE;
+    case WM_HELP:
+        DisplayHelpContents();
+        return TRUE;
+    case WM_COMMAND: {
+        int nId = LOWORD(wParam);
+        if (nId == IDOK) {
+            if (CmOk()) EndDialog(hwndDlg, IDOK);
+        } else if (nId == IDCANCEL) {
+            if (CmCancel()) EndDialog(hwndDlg, IDCANCEL);
+        } else if (nId == IDHELP) {
+            DisplayHelpContents();
+        } else {
+            OnCommand(nId, HIWORD(wParam));
+            EnableControls();
+        }
+        return TRUE;
+    }
+    default:
+        return FALSE;
+    }
+}
+
+bool LDialog::RunModal(LPCSTR pszTemplate, HWND hwndParent) {
+    if (hwndDlg != nullptr) return false;
+    INT_PTR nResult = DialogBoxParamA(hProgramInstance, pszTemplate, hwndParent, StaticDialogProc,
+                                      reinterpret_cast<LPARAM>(this));
+    return nResult == IDOK;
+}
+
+void LDialog::EnableControl(int nId, bool bEnable) { EnableWindow(GetDlgItem(hwndDlg, nId), bEnable); }
+
+void LDialog::HideControl(int nId, bool bHide) { ShowWindow(GetDlgItem(hwndDlg, nId), bHide ? SW_HIDE : SW_SHOW); }
+
+void LDialog::MoveControl(int nId, int x, int y, int nWidth, int nHeight) {
+    RECT rect = {x, y, nWidth, nHeight};
+    MapDialogRect(hwndDlg, &rect);
+    MoveWindow(GetDlgItem(hwndDlg, nId), rect.left, rect.top, rect.right, rect.bottom, TRUE);
+}
+
+void LDialog::GetItemText(int nId, char* szText) {
+    szText[0] = '\0';
+    GetDlgItemTextA(hwndDlg, nId, szText, kItemTextSize);
+}
