@@ -30,9 +30,8 @@ windows: deps native
 test: native windows
 	@cd $(BUILD)/native && ctest --output-on-failure -j $(JOBS)
 
-run: native
-	@echo "Pricing a sample text with tallyq-count:"
-	@$(BUILD)/native/tallyq-count --per-word 0.02 README.md
+run: windows
+	@scripts/run-tallyquill $(BUILD)/$(wine_arch)
 
 clean:
 	rm -rf $(BUILD)

@@ -35,13 +35,13 @@ public:
 std::string BuiltProgramPath();
 std::string ScratchFolder();
 
-// Polls a condition every 20 ms for at most nTimeoutMs.
+// Polls a condition every nPollMs for at most nTimeoutMs.
 template <typename Condition>
-bool WaitFor(Condition condition, unsigned nTimeoutMs = 5000) {
+bool WaitFor(Condition condition, unsigned nTimeoutMs = 5000, unsigned nPollMs = 20) {
     DWORD dwStart = GetTickCount();
     while (!condition()) {
         if (GetTickCount() - dwStart > nTimeoutMs) return false;
-        Sleep(20);
+        Sleep(nPollMs);
     }
     return true;
 }

@@ -1,0 +1,53 @@
+// A small command-line hand for scripts that show TallyQuill: puts a text on the clipboard, waits
+// for the main dialog, or ends it through the tray menu's Exit.
+//   drive_tool put-clipboard FILE | wait-dialog | wait-shown | exit-dialog | warm-up
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+
+#include "tests/wine/program_driver.h"
+
+int main(int argc, char** argv) {
+    if (argc < 2) return 2;
+    if (strcmp(argv[1], "put-clipboard") == 0 && argc >= 3) {
+        FILE* pFile = fopen(argv[2], "rb");
+        if (pFile == nullptr) return 1;
+        std::string text;
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof(buffer), pFile)) > 0) text.append(buffer, n);
+        fclose(pFile);
+        PutClipboardText(text);
+        return 0;
+    }
+    if (strcmp(argv[1], "wait-dialog") == 0) {
+        return WaitFor([] {
+                   HWND hwnd = FindMainDialog();
+                   char szStatus[16] = "";
+                   return hwnd != nullptr && GetDlgItemTextA(hwnd, 123, szStatus, sizeof(szStatus)) > 0;
+               }, 20000)
+                   ? 0
+                   : 1;
+    }
+    if (strcmp(argv[1], "wait-shown") == 0) {
+        return WaitFor([] {
+                   HWND hwnd = FindMainDialog();
+                   return hwnd != nullptr && IsWindowVisible(hwnd);
+               }, 20000, 2)
+                   ? 0
+                   : 1;
+    }
+    if (strcmp(argv[1], "warm-up") == 0) {
+        // A first window: Wine starts its desktop process now, before test programs race to do it.
+        EmptyTheClipboard();
+        return 0;
+    }
+    if (strcmp(argv[1], "exit-dialog") == 0) {
+        HWND hwnd = FindMainDialog();
+        if (hwnd == nullptr) return 1;
+        PostMessageA(hwnd, WM_COMMAND, 1003, 0);
+        return WaitFor([] { return FindMainDialog() == nullptr; }, 10000) ? 0 : 1;
+    }
+    return 2;
+}
