@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/csv_dialog.h"
 #include "app/settings.h"
+#include "resources/csv_dialog_ids.h"
 #include "measure/money.h"
 #include "measure/text_measure.h"
 #include "resources/main_dialog_ids.h"
@@ -199,7 +201,7 @@ void WordCountDialog::OnCommand(int nId, int nNotifyCode) {
         UpdateText();
         break;
     case IDC_ADD_TO_CSV:
-        // The Add to CSV File dialog runs here.
+        CmAddToCsv();
         break;
     case IDC_CHANGE_KEY:
         // The Change Key dialog runs here, between closing and reopening the hot key.
@@ -244,6 +246,15 @@ void WordCountDialog::ToggleSettings() {
         MoveControl(IDC_STATUS_LINE, 0, 334, kDialogWidthDu, 11);
         HideControl(IDC_SETTINGS_GROUP, false);
     }
+}
+
+void WordCountDialog::CmAddToCsv() {
+    // The job as shown: the counts on show and the total as rounded for display.
+    int nChars = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, nullptr, TRUE));
+    int nWords = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_WORD_COUNT, nullptr, TRUE));
+    int nLines = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_LINE_COUNT, nullptr, TRUE));
+    CsvDialog csvDialog(nChars, nWords, nLines, GetTextMoney(IDC_TOTAL_COST), szJobTitle);
+    csvDialog.RunModal(MAKEINTRESOURCEA(IDD_ADD_TO_CSV), hwndDlg);
 }
 
 void WordCountDialog::CmHelpAbout() {

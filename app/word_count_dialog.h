@@ -28,6 +28,7 @@ public:
     void CmClose();
     void CmExit();
     void CmHelpAbout();
+    void CmAddToCsv();
 
     double dTotalCost;
     char szJobTitle[kItemTextSize];

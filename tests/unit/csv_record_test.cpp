@@ -1,0 +1,36 @@
+#include "app/csv_record.h"
+
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <string>
+
+namespace {
+
+std::string Record(const char* szDate, const char* szTitle, int nChars, int nWords, int nLines, double dTotal) {
+    char szRecord[kCsvRecordSize];
+    size_t n = FormatCsvRecord(szRecord, szDate, szTitle, nChars, nWords, nLines, dTotal);
+    EXPECT_EQ(strlen(szRecord), n);
+    return szRecord;
+}
+
+TEST(CsvRecord, FieldsInOrderWithABlankBeforeTheLineBreak) {
+    EXPECT_EQ("07/12/26, \"Letter to bank\", 1234, 210, 16, 4.20 \r\n", Record("07/12/26", "Letter to bank", 1234, 210, 16, 4.2));
+    EXPECT_EQ(", \"\", 0, 0, 0, 0.00 \r\n", Record("", "", 0, 0, 0, 0.0));
+    EXPECT_EQ("12/07/26, \"a, b\", -1, 2, 3, 1234.50 \r\n", Record("12/07/26", "a, b", -1, 2, 3, 1234.5));
+    EXPECT_EQ("x, \"t\", 1, 1, 1, 0.12 \r\n", Record("x", "t", 1, 1, 1, 0.125));
+}
+
+TEST(CsvRecord, QuotesInTheTitleAreDoubled) {
+    EXPECT_EQ("d, \"the \"\"big\"\" job\", 1, 2, 3, 0.00 \r\n", Record("d", "the \"big\" job", 1, 2, 3, 0));
+    EXPECT_EQ("d, \"\"\"\"\"\", 0, 0, 0, 0.00 \r\n", Record("d", "\"\"", 0, 0, 0, 0));
+    // The longest title, all quotes, still fits whole.
+    std::string quotes(259, '"');
+    std::string record = Record("07/12/26", quotes.c_str(), 2147483647, -2147483647 - 1, 0, -1e15);
+    EXPECT_EQ("07/12/26, \"" + std::string(518, '"') + "\", 2147483647, -2147483648, 0, -1000000000000000.00 \r\n",
+              record);
+    // Bytes above 0x7F pass through unchanged.
+    EXPECT_EQ("d, \"caf\xE9\", 0, 0, 0, 0.00 \r\n", Record("d", "caf\xE9", 0, 0, 0, 0));
+}
+
+}  // namespace

@@ -1,0 +1,269 @@
+// The CSV job log through the real program: the Add To CSV command, its dialog, the Save As dialog,
+// the records written, and the files that cannot be written.
+#include <gtest/gtest.h>
+#include <time.h>
+#include <windows.h>
+
+#include <string>
+
+#include "resources/csv_dialog_ids.h"
+#include "resources/main_dialog_ids.h"
+#include "support/registry.h"
+#include "tests/wine/program_driver.h"
+#include "tests/wine/wine_test_support.h"
+
+namespace {
+
+const std::string kCatText = "The cat sat.\r\nIt's 3.5 m long -- really!";
+
+HWND FindDialog(const char* szTitle, unsigned nTimeoutMs = 5000) {
+    HWND hwnd = nullptr;
+    WaitFor(
+        [&] {
+            hwnd = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), szTitle);
+            return hwnd != nullptr;
+        },
+        nTimeoutMs);
+    return hwnd;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::string bytes;
+    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) return "<missing>";
+    char buffer[4096];
+    DWORD dwRead = 0;
+    while (ReadFile(hFile, buffer, sizeof(buffer), &dwRead, nullptr) && dwRead > 0) bytes.append(buffer, dwRead);
+    CloseHandle(hFile);
+    return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD dwWritten = 0;
+    WriteFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &dwWritten, nullptr);
+    CloseHandle(hFile);
+}
+
+std::string DateToday(int nOrder) {
+    time_t now = time(nullptr);
+    struct tm* pLocal = localtime(&now);
+    int d = pLocal->tm_mday, m = pLocal->tm_mon + 1, y = pLocal->tm_year % 100;
+    char szDate[16];
+    if (nOrder == 1) snprintf(szDate, sizeof(szDate), "%.2d/%.2d/%.2d", d, m, y);
+    else if (nOrder == 2) snprintf(szDate, sizeof(szDate), "%.2d/%.2d/%.2d", y, m, d);
+    else snprintf(szDate, sizeof(szDate), "%.2d/%.2d/%.2d", m, d, y);
+    return szDate;
+}
+
+void SetDateOrder(const char* sziDate) {
+    HKEY hIntl = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\International", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hIntl,
+                    nullptr);
+    RegSetValueExA(hIntl, "iDate", 0, REG_SZ, reinterpret_cast<const BYTE*>(sziDate),
+                   static_cast<DWORD>(strlen(sziDate) + 1));
+    RegCloseKey(hIntl);
+}
+
+class CsvTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramRegistry();
+        while (HWND hwnd = FindMainDialog()) {
+            PostMessageA(hwnd, WM_COMMAND, CM_TRAY_EXIT, 0);
+            WaitFor([hwnd] { return !IsWindow(hwnd); }, 3000);
+        }
+        folder = ScratchFolder();
+    }
+    void TearDown() override {
+        SetDateOrder("0");
+        ResetProgramRegistry();
+    }
+
+    void StartProgram(const std::string& text) {
+        PutClipboardText(text);
+        ASSERT_TRUE(program.Start());
+        ASSERT_NE(nullptr, program.WaitForDialog());
+    }
+
+    // Opens "Add to CSV File" from the main dialog; answers its window.
+    HWND OpenCsvDialog() {
+        PostMessageA(program.hwnd, WM_COMMAND, MAKEWPARAM(IDC_ADD_TO_CSV, 0), 0);
+        return FindDialog("Add to CSV File");
+    }
+
+    // Fills the two boxes and presses OK; answers true when the confirmation came and was answered.
+    bool AddJob(const std::string& path, const std::string& title) {
+        HWND hwndCsv = OpenCsvDialog();
+        if (hwndCsv == nullptr) {
+            ADD_FAILURE() << "no Add to CSV File dialog";
+            return false;
+        }
+        SendDlgItemMessageA(hwndCsv, IDC_CSV_FILE_PATH, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        SendDlgItemMessageA(hwndCsv, IDC_CSV_JOB_TITLE, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
+        PostMessageA(hwndCsv, WM_COMMAND, IDOK, 0);
+        HWND hwndConfirm = FindDialog("Confirmation");
+        if (hwndConfirm == nullptr) {
+            char szWarning[600] = "(none)";
+            GetDlgItemTextA(FindDialog("CSV File Not Written", 10), 0xFFFF, szWarning, sizeof(szWarning));
+            ADD_FAILURE() << "no confirmation; the warning: " << szWarning;
+            return false;
+        }
+        PostMessageA(hwndConfirm, WM_COMMAND, IDOK, 0);
+        return WaitFor([hwndCsv] { return !IsWindow(hwndCsv); });
+    }
+
+    std::string StoredCsvPath() {
+        char szPath[kRegistryTextSize];
+        GetRegistryString("Settings", "CSVFilePath", "<missing>", szPath);
+        return szPath;
+    }
+
+    ProgramUnderTest program;
+    std::string folder;
+};
+
+TEST_F(CsvTest, RecordsAreAppendedAndThePathIsOfferedAgain) {
+    SetDateOrder("1");
+    std::string path = folder + "jobs.csv";
+    DeleteFileA(path.c_str());
+    StartProgram(kCatText);
+    ASSERT_TRUE(AddJob(path, "Letter to bank"));
+    std::string date = DateToday(1);
+    std::string first = date + ", \"Letter to bank\", 40, 8, 2, 0.16 \r\n";
+    EXPECT_EQ(first, ReadFileBytes(path)) << "one record, no header";
+    EXPECT_EQ(path, StoredCsvPath());
+
+    // The next time the box offers the stored path, and the title starts empty.
+    HWND hwndCsv = OpenCsvDialog();
+    ASSERT_NE(nullptr, hwndCsv);
+    char szText[300] = "";
+    GetDlgItemTextA(hwndCsv, IDC_CSV_FILE_PATH, szText, sizeof(szText));
+    EXPECT_EQ(path, szText);
+    GetDlgItemTextA(hwndCsv, IDC_CSV_JOB_TITLE, szText, sizeof(szText));
+    EXPECT_STREQ("", szText);
+    // Cancel writes nothing and stores nothing.
+    SendDlgItemMessageA(hwndCsv, IDC_CSV_FILE_PATH, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("C:\\elsewhere.csv"));
+    PostMessageA(hwndCsv, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitFor([hwndCsv] { return !IsWindow(hwndCsv); }));
+    EXPECT_EQ(path, StoredCsvPath());
+
+    // A total of 1234.5 is logged with two decimals and no grouping; a file without a final line
+    // break still gets the record at its end.
+    program.SetText(IDC_COST_PER_WORD, "0");
+    program.SetText(IDC_FIXED_COST, "1234.5");
+    WriteFileBytes(path, first + "no line break");
+    ASSERT_TRUE(AddJob(path, "Big job"));
+    EXPECT_EQ(first + "no line break" + date + ", \"Big job\", 40, 8, 2, 1234.50 \r\n", ReadFileBytes(path));
+    PostMessageA(program.hwnd, WM_COMMAND, CM_TRAY_EXIT, 0);
+    EXPECT_EQ(0, program.WaitForExit());
+}
+
+TEST_F(CsvTest, TitlesThatSpreadsheetsMustReadAsOneField) {
+    // Read back by the CSV reader of the checks that follow this program (csv_titles.csv).
+    std::string path = folder + "csv_titles.csv";
+    DeleteFileA(path.c_str());
+    StartProgram(kCatText);
+    const char* titles[] = {"Letter to bank", "a, b, and c", "the \"big\" job", "\"", "caf\xE9 r\xE9sum\xE9 \xFF", ""};
+    for (const char* szTitle : titles) ASSERT_TRUE(AddJob(path, szTitle)) << szTitle;
+    std::string bytes = ReadFileBytes(path);
+    EXPECT_NE(std::string::npos, bytes.find(", \"the \"\"big\"\" job\", 40, 8, 2, 0.16 \r\n"));
+    EXPECT_NE(std::string::npos, bytes.find(", \"\", 40, 8, 2, 0.16 \r\n"));
+    PostMessageA(program.hwnd, WM_COMMAND, CM_TRAY_EXIT, 0);
+    EXPECT_EQ(0, program.WaitForExit());
+}
+
+TEST_F(CsvTest, DateFollowsTheUsersOrder) {
+    std::string path = folder + "dates.csv";
+    for (const char* sziDate : {"0", "2"}) {
+        DeleteFileA(path.c_str());
+        SetDateOrder(sziDate);
+        ProgramUnderTest started;
+        PutClipboardText("one two");
+        ASSERT_TRUE(started.Start());
+        ASSERT_NE(nullptr, started.WaitForDialog());
+        program.hwnd = started.hwnd;
+        ASSERT_TRUE(AddJob(path, "t"));
+        EXPECT_EQ(DateToday(sziDate[0] - '0') + ", \"t\", 7, 2, 1, 0.04 \r\n", ReadFileBytes(path)) << "iDate " << sziDate;
+        PostMessageA(started.hwnd, WM_COMMAND, CM_TRAY_EXIT, 0);
+        EXPECT_EQ(0, started.WaitForExit());
+    }
+    program.hwnd = nullptr;
+}
+
+TEST_F(CsvTest, AFileThatCannotBeWrittenIsReportedAndLeftAsItWas) {
+    // Held open without sharing by another program; not writable (a folder of that name: a read-only
+    // attribute does not stop the tests' root user under Wine); in a folder that does not exist.
+    std::string held = folder + "held.csv", notWritable = folder + "folder.csv";
+    std::string missing = folder + "no such folder\\log.csv";
+    const std::string kBefore = "01/01/26, \"old\", 1, 1, 1, 0.02 \r\n";
+    WriteFileBytes(held, kBefore);
+    CreateDirectoryA(notWritable.c_str(), nullptr);
+    HANDLE hHeld = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+
+    StartProgram(kCatText);
+    for (const std::string& path : {held, notWritable, missing}) {
+        HWND hwndCsv = OpenCsvDialog();
+        ASSERT_NE(nullptr, hwndCsv);
+        SendDlgItemMessageA(hwndCsv, IDC_CSV_FILE_PATH, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        PostMessageA(hwndCsv, WM_COMMAND, IDOK, 0);
+        HWND hwndWarning = FindDialog("CSV File Not Written");
+        ASSERT_NE(nullptr, hwndWarning) << path;
+        EXPECT_EQ(nullptr, FindDialog("Confirmation", 200)) << "no success message for " << path;
+        PostMessageA(hwndWarning, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(WaitFor([hwndWarning] { return !IsWindow(hwndWarning); }));
+        EXPECT_TRUE(IsWindow(hwndCsv)) << "the dialog stays open for another file";
+        EXPECT_EQ(path, StoredCsvPath()) << "the path is stored all the same";
+        PostMessageA(hwndCsv, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(WaitFor([hwndCsv] { return !IsWindow(hwndCsv); }));
+    }
+    CloseHandle(hHeld);
+    EXPECT_EQ(kBefore, ReadFileBytes(held));
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA(notWritable.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ("<missing>", ReadFileBytes(missing));
+    RemoveDirectoryA(notWritable.c_str());
+    DeleteFileA(held.c_str());
+    PostMessageA(program.hwnd, WM_COMMAND, CM_TRAY_EXIT, 0);
+    EXPECT_EQ(0, program.WaitForExit());
+}
+
+TEST_F(CsvTest, LocateCsvFileChoosesAPathBesideTheCurrentOne) {
+    StartProgram(kCatText);
+    HWND hwndCsv = OpenCsvDialog();
+    ASSERT_NE(nullptr, hwndCsv);
+    std::string start = folder + "current.csv";
+    SendDlgItemMessageA(hwndCsv, IDC_CSV_FILE_PATH, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(start.c_str()));
+
+    // Cancel leaves the box as it was.
+    PostMessageA(hwndCsv, WM_COMMAND, MAKEWPARAM(IDC_CSV_BROWSE, BN_CLICKED), 0);
+    HWND hwndSave = FindDialog("Locate CSV File");
+    ASSERT_NE(nullptr, hwndSave);
+    PostMessageA(hwndSave, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitFor([hwndSave] { return !IsWindow(hwndSave); }));
+    char szText[300] = "";
+    GetDlgItemTextA(hwndCsv, IDC_CSV_FILE_PATH, szText, sizeof(szText));
+    EXPECT_EQ(start, szText);
+
+    // A bare name typed in the dialog lands in the current file's folder, with ".csv" added.
+    PostMessageA(hwndCsv, WM_COMMAND, MAKEWPARAM(IDC_CSV_BROWSE, BN_CLICKED), 0);
+    hwndSave = FindDialog("Locate CSV File");
+    ASSERT_NE(nullptr, hwndSave);
+    HWND hwndName = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        hwndName = GetDlgItem(hwndSave, 0x47C);  // the file name box
+        return hwndName != nullptr;
+    }));
+    SendMessageA(hwndName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("monthly"));
+    PostMessageA(hwndSave, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([hwndSave] { return !IsWindow(hwndSave); }));
+    GetDlgItemTextA(hwndCsv, IDC_CSV_FILE_PATH, szText, sizeof(szText));
+    EXPECT_EQ(0, lstrcmpiA((folder + "monthly.csv").c_str(), szText)) << szText;
+    PostMessageA(hwndCsv, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitFor([hwndCsv] { return !IsWindow(hwndCsv); }));
+    PostMessageA(program.hwnd, WM_COMMAND, CM_TRAY_EXIT, 0);
+    EXPECT_EQ(0, program.WaitForExit());
+}
+
+}  // namespace
