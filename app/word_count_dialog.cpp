@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/change_key_dialog.h"
 #include "app/csv_dialog.h"
+#include "resources/key_dialog_ids.h"
 #include "app/settings.h"
 #include "resources/csv_dialog_ids.h"
 #include "measure/money.h"
@@ -71,19 +73,19 @@ void WordCountDialog::InitDialog() {
     HICON hSmall = static_cast<HICON>(LoadImageA(hProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, 0));
     SendMessageA(hwndDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(hBig));
     SendMessageA(hwndDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(hSmall));
-    // The tray icon is added here.
+    TrayIconAdd();
     LoadSettings();
     UpdateText();
     CheckDlgButton(hwndDlg, IDC_HOT_KEY_ON, LoadHotKeyOn() ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwndDlg, IDC_HOT_KEY_AUTO_SELECT, LoadHotKeyAutoSelect() ? BST_CHECKED : BST_UNCHECKED);
     bSettingsShown = 1;
-    // The hot key is registered and named here.
+    HotKeyOpen();
     SetTimer(hwndDlg, kStatusTimer, kFirstStatusDelayMs, nullptr);
     if (__argc >= 2 && strcmp(__argv[1], "/logon") == 0) {
         // A modal dialog is shown when its message queue first runs empty, after the posted Close
         // has hidden it; holding back that one showing keeps a logon start in the tray.
         bStartHidden = true;
-        PostMessageA(hwndDlg, WM_COMMAND, MAKEWPARAM(CM_TRAY_CLOSE, 0), 0);
+        PostMessageA(hwndDlg, WM_COMMAND, MAKEWPARAM(IDM_TRAY_CLOSE, 0), 0);
     }
     // The web banner starts here, in control 125, with the program folder's "banner.htm".
 }
@@ -203,11 +205,16 @@ void WordCountDialog::OnCommand(int nId, int nNotifyCode) {
     case IDC_ADD_TO_CSV:
         CmAddToCsv();
         break;
-    case IDC_CHANGE_KEY:
-        // The Change Key dialog runs here, between closing and reopening the hot key.
+    case IDC_CHANGE_KEY: {
+        // The old key is released meanwhile, so that it can be chosen again.
+        HotKeyClose();
+        ChangeKeyDialog changeKey;
+        changeKey.Open(hwndDlg, IDD_CHANGE_KEY);
+        HotKeyOpen();
         break;
+    }
     case IDC_HOT_KEY_ON:
-        // The hot key is registered again here, by the check box's new state.
+        HotKeyRestart();
         break;
     case IDC_ABOUT:
         CmHelpAbout();
@@ -218,13 +225,13 @@ void WordCountDialog::OnCommand(int nId, int nNotifyCode) {
     case IDC_STATUS_LINE:
         if (nNotifyCode == STN_CLICKED) ShellExecuteA(hwndDlg, nullptr, kMakerWebPage, nullptr, nullptr, SW_SHOWNORMAL);
         break;
-    case CM_TRAY_OPEN:
+    case IDM_TRAY_OPEN:
         CmOpen();
         break;
-    case CM_TRAY_CLOSE:
+    case IDM_TRAY_CLOSE:
         CmClose();
         break;
-    case CM_TRAY_EXIT:
+    case IDM_TRAY_EXIT:
         CmExit();
         break;
     default:
@@ -282,7 +289,8 @@ void WordCountDialog::CmExit() {
 }
 
 void WordCountDialog::DestroyDialog() {
-    // The hot key is unregistered and the tray icon removed here, before the settings are saved.
+    HotKeyClose();
+    TrayIconDelete();
     SaveSettings();
 }
 
@@ -317,8 +325,13 @@ INT_PTR WordCountDialog::DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         }
         return FALSE;
     }
+    case WM_HOTKEY:
+        HotKeyHit();
+        return TRUE;
+    case WMAPP_TRAY_NOTIFY:
+        OnTrayNotify(lParam);
+        return TRUE;
     default:
-        // The hot key and the tray icon's messages are handled here.
         return LDialog::DialogProc(uMsg, wParam, lParam);
     }
 }

@@ -4,6 +4,9 @@
 #include "app/clipboard_text.h"
 #include "ui/dialog.h"
 
+// The key's label: "Ctrl+", "Alt+", "Shift+" in that order, then the system's name of the key.
+void BuildHotKeyLabel(int nModifiers, int nVirtualKey, char* szLabel /* kItemTextSize */);
+
 class WordCountDialog : public LDialog {
 public:
     WordCountDialog();
@@ -24,6 +27,18 @@ public:
     void SetTextMoney(int nId, double dValue);
     double GetTextMoney(int nId);
 
+    // The global hot key.
+    void HotKeyOpen();
+    void HotKeyClose();
+    void HotKeyRestart();
+    void HotKeyHit();
+
+    // The tray icon and its menu.
+    void TrayIconAdd();
+    void TrayIconDelete();
+    void OnTrayNotify(LPARAM lParam);
+    void ShowTrayMenu();
+
     void CmOpen();
     void CmClose();
     void CmExit();
@@ -40,6 +55,7 @@ public:
     bool bStartHidden;
 
 private:
+    void SelectAndCopyInForeground();
     void PlaceWindow(int nClientWidthDu, int nClientHeightDu);
     void ToggleSettings();
     void StatusLineStep(UINT_PTR nTimerId);

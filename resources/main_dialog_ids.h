@@ -29,10 +29,12 @@
 #define IDC_SETTINGS_GROUP 124
 #define IDC_BANNER 125
 
-// Commands that the tray menu and other starts of the program send to the main dialog.
-#define CM_TRAY_OPEN 1001
-#define CM_TRAY_CLOSE 1002
-#define CM_TRAY_EXIT 1003
+// The tray menu's commands (Open, Close, Exit) also reach the main dialog from the program itself.
+#include "resources/tray_menu_ids.h"
+
+// The tray icon's callback message and identifier.
+#define WMAPP_TRAY_NOTIFY (WM_USER + 20)
+#define TRAY_ICON_ID 24
 
 #define IDI_PROGRAM 1
 #define IDB_SPLASH 1

@@ -71,7 +71,7 @@ protected:
     void SetUp() override {
         ResetProgramRegistry();
         while (HWND hwnd = FindMainDialog()) {
-            PostMessageA(hwnd, WM_COMMAND, CM_TRAY_EXIT, 0);
+            PostMessageA(hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
             WaitFor([hwnd] { return !IsWindow(hwnd); }, 3000);
         }
         folder = ScratchFolder();
@@ -156,7 +156,7 @@ TEST_F(CsvTest, RecordsAreAppendedAndThePathIsOfferedAgain) {
     WriteFileBytes(path, first + "no line break");
     ASSERT_TRUE(AddJob(path, "Big job"));
     EXPECT_EQ(first + "no line break" + date + ", \"Big job\", 40, 8, 2, 1234.50 \r\n", ReadFileBytes(path));
-    PostMessageA(program.hwnd, WM_COMMAND, CM_TRAY_EXIT, 0);
+    PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
     EXPECT_EQ(0, program.WaitForExit());
 }
 
@@ -170,7 +170,7 @@ TEST_F(CsvTest, TitlesThatSpreadsheetsMustReadAsOneField) {
     std::string bytes = ReadFileBytes(path);
     EXPECT_NE(std::string::npos, bytes.find(", \"the \"\"big\"\" job\", 40, 8, 2, 0.16 \r\n"));
     EXPECT_NE(std::string::npos, bytes.find(", \"\", 40, 8, 2, 0.16 \r\n"));
-    PostMessageA(program.hwnd, WM_COMMAND, CM_TRAY_EXIT, 0);
+    PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
     EXPECT_EQ(0, program.WaitForExit());
 }
 
@@ -186,7 +186,7 @@ TEST_F(CsvTest, DateFollowsTheUsersOrder) {
         program.hwnd = started.hwnd;
         ASSERT_TRUE(AddJob(path, "t"));
         EXPECT_EQ(DateToday(sziDate[0] - '0') + ", \"t\", 7, 2, 1, 0.04 \r\n", ReadFileBytes(path)) << "iDate " << sziDate;
-        PostMessageA(started.hwnd, WM_COMMAND, CM_TRAY_EXIT, 0);
+        PostMessageA(started.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
         EXPECT_EQ(0, started.WaitForExit());
     }
     program.hwnd = nullptr;
@@ -225,7 +225,7 @@ TEST_F(CsvTest, AFileThatCannotBeWrittenIsReportedAndLeftAsItWas) {
     EXPECT_EQ("<missing>", ReadFileBytes(missing));
     RemoveDirectoryA(notWritable.c_str());
     DeleteFileA(held.c_str());
-    PostMessageA(program.hwnd, WM_COMMAND, CM_TRAY_EXIT, 0);
+    PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
     EXPECT_EQ(0, program.WaitForExit());
 }
 
@@ -262,7 +262,7 @@ TEST_F(CsvTest, LocateCsvFileChoosesAPathBesideTheCurrentOne) {
     EXPECT_EQ(0, lstrcmpiA((folder + "monthly.csv").c_str(), szText)) << szText;
     PostMessageA(hwndCsv, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitFor([hwndCsv] { return !IsWindow(hwndCsv); }));
-    PostMessageA(program.hwnd, WM_COMMAND, CM_TRAY_EXIT, 0);
+    PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
     EXPECT_EQ(0, program.WaitForExit());
 }
 

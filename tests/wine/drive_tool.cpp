@@ -1,7 +1,8 @@
 // A small command-line hand for scripts that show TallyQuill: puts a text on the clipboard, waits
 // for the main dialog, or ends it through the tray menu's Exit.
-//   drive_tool put-clipboard FILE | wait-dialog | wait-shown | exit-dialog | warm-up
+//   drive_tool put-clipboard FILE | wait-dialog | wait-shown | exit-dialog | read-control ID | warm-up
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <string>
@@ -37,6 +38,12 @@ int main(int argc, char** argv) {
                }, 20000, 2)
                    ? 0
                    : 1;
+    }
+    if (strcmp(argv[1], "read-control") == 0 && argc >= 3) {
+        char szText[1024] = "";
+        GetDlgItemTextA(FindMainDialog(), atoi(argv[2]), szText, sizeof(szText));
+        printf("%s\n", szText);
+        return 0;
     }
     if (strcmp(argv[1], "warm-up") == 0) {
         // A first window: Wine starts its desktop process now, before test programs race to do it.

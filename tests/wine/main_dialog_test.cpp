@@ -40,7 +40,7 @@ protected:
         ResetProgramRegistry();
         // No copy of an earlier case may still be running.
         while (HWND hwnd = FindMainDialog()) {
-            PostMessageA(hwnd, WM_COMMAND, CM_TRAY_EXIT, 0);
+            PostMessageA(hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
             WaitFor([hwnd] { return !IsWindow(hwnd); }, 3000);
         }
     }
@@ -48,7 +48,7 @@ protected:
 
     // Ends the program through the tray menu's Exit, which saves the settings.
     static void Exit(ProgramUnderTest& program) {
-        PostMessageA(program.hwnd, WM_COMMAND, CM_TRAY_EXIT, 0);
+        PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
         EXPECT_EQ(0, program.WaitForExit());
     }
 
@@ -137,17 +137,17 @@ TEST_F(MainDialogTest, CloseHidesWhileTheHotKeyIsOnAndEndsWhenOff) {
     program.Click(IDC_CLOSE_BUTTON);
     EXPECT_TRUE(WaitFor([&] { return !program.Visible(); }));
     EXPECT_EQ(-1, program.WaitForExit(300)) << "hidden, still running";
-    program.Command(CM_TRAY_OPEN);
+    program.Command(IDM_TRAY_OPEN);
     EXPECT_TRUE(program.Visible());
     // The close box: the dialog's default handling posts Cancel to itself.
     SendMessageA(program.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(WaitFor([&] { return !program.Visible(); }));
-    program.Command(CM_TRAY_OPEN);
+    program.Command(IDM_TRAY_OPEN);
     EXPECT_TRUE(program.Visible());
     SendMessageA(program.hwnd, WM_COMMAND, IDCANCEL, 0);  // what Esc sends
     EXPECT_FALSE(program.Visible());
     EXPECT_EQ(-1, program.WaitForExit(100));
-    program.Command(CM_TRAY_OPEN);
+    program.Command(IDM_TRAY_OPEN);
 
     // The stored prices change only at the end.
     program.SetText(IDC_COST_PER_WORD, "1.5 per page");
@@ -309,7 +309,7 @@ TEST_F(MainDialogTest, NamesWithSetupAreRefusedAndLogonHides) {
     EXPECT_FALSE(logon.Visible()) << "/logon starts hidden";
     Sleep(300);
     EXPECT_FALSE(logon.Visible()) << "and stays hidden";
-    logon.Command(CM_TRAY_OPEN);
+    logon.Command(IDM_TRAY_OPEN);
     EXPECT_TRUE(logon.Visible()) << "the tray's Open shows it";
     Exit(logon);
 

@@ -1,0 +1,100 @@
+// The global hot key of the main dialog: registering it, its name, and what a press does.
+#include <string.h>
+
+#include "app/settings.h"
+#include "app/word_count_dialog.h"
+#include "resources/main_dialog_ids.h"
+#include "support/path_text.h"
+
+namespace {
+const int kHotKeyId = 0;
+// The foreground program's time to handle the posted keys and copy its selection.
+const DWORD kCopyPauseMs = 250;
+const LPARAM kKeyDownParam = 0x00000001;
+const LPARAM kKeyUpParam = static_cast<LPARAM>(0x80000001u);
+
+void PostKeyPress(HWND hwndTarget, WPARAM wKey) {
+    PostMessageA(hwndTarget, WM_KEYDOWN, wKey, kKeyDownParam);
+    PostMessageA(hwndTarget, WM_KEYUP, wKey, kKeyUpParam);
+}
+}  // namespace
+
+void BuildHotKeyLabel(int nModifiers, int nVirtualKey, char* szLabel) {
+    szLabel[0] = '\0';
+    if (nModifiers & MOD_CONTROL) strcat(szLabel, "Ctrl+");
+    if (nModifiers & MOD_ALT) strcat(szLabel, "Alt+");
+    if (nModifiers & MOD_SHIFT) strcat(szLabel, "Shift+");
+    size_t nPrefix = strlen(szLabel);
+    UINT nScanCode = MapVirtualKeyA(static_cast<UINT>(nVirtualKey), 0) & 0xFFFF;
+    LONG lKeyParam = static_cast<LONG>((nScanCode << 16) | (static_cast<UINT>(nVirtualKey) & 0xFFFF));
+    if (GetKeyNameTextA(lKeyParam, szLabel + nPrefix, static_cast<int>(kItemTextSize - nPrefix)) <= 0) {
+        szLabel[nPrefix] = '\0';
+    }
+}
+
+void WordCountDialog::HotKeyOpen() {
+    TraceText("WordCountDialog::HotKeyOpen()");
+    int nModifiers = LoadHotKeyModifier();
+    int nVirtualKey = LoadHotKey();
+    if (IsDlgButtonChecked(hwndDlg, IDC_HOT_KEY_ON) == BST_CHECKED) {
+        RegisterHotKey(hwndDlg, kHotKeyId, static_cast<UINT>(nModifiers), static_cast<UINT>(nVirtualKey));
+    }
+    char szLabel[kItemTextSize];
+    BuildHotKeyLabel(nModifiers, nVirtualKey, szLabel);
+    SetDlgItemTextA(hwndDlg, IDC_HOT_KEY_NAME, szLabel);
+}
+
+void WordCountDialog::HotKeyClose() {
+    TraceText("WordCountDialog::HotKeyClose()");
+    UnregisterHotKey(hwndDlg, kHotKeyId);
+}
+
+void WordCountDialog::HotKeyRestart() {
+    TraceText("WordCountDialog::HotKeyRestart()");
+    HotKeyClose();
+    HotKeyOpen();
+}
+
+void WordCountDialog::HotKeyHit() {
+    TraceText("WordCountDialog::HotKeyHit()");
+    if (IsDlgButtonChecked(hwndDlg, IDC_HOT_KEY_AUTO_SELECT) == BST_CHECKED) SelectAndCopyInForeground();
+    ShowWindow(hwndDlg, SW_RESTORE);
+    SetForegroundWindow(hwndDlg);
+    UpdateText();
+}
+
+void WordCountDialog::SelectAndCopyInForeground() {
+    HWND hwndForeground = GetForegroundWindow();
+    // Wine can report no foreground window at all after an earlier attach: then there is nobody
+    // to send the keys to.
+    if (hwndForeground == nullptr) return;
+    if (hwndForeground == hwndDlg) {
+        TraceText("WordCountDialog::HotKeyHit() hwndForeground == hwndDlg");
+        return;
+    }
+    DWORD dwThreadIDForeground = GetWindowThreadProcessId(hwndForeground, nullptr);
+    DWORD dwThreadIDCurrent = GetCurrentThreadId();
+    if (dwThreadIDForeground == dwThreadIDCurrent) {
+        TraceText("WordCountDialog::HotKeyHit() dwThreadIDForeground == dwThreadIDCurrent");
+        return;
+    }
+    TraceText("WordCountDialog::HotKeyHit() Sending Ctrl+A Ctrl+C");
+    AttachThreadInput(dwThreadIDForeground, dwThreadIDCurrent, TRUE);
+    HWND hwndTarget = GetFocus();
+    BYTE keyboard[256];
+    GetKeyboardState(keyboard);
+    BYTE savedControl = keyboard[VK_CONTROL], savedShift = keyboard[VK_SHIFT];
+    keyboard[VK_CONTROL] |= 0x80;
+    keyboard[VK_SHIFT] = 0;
+    SetKeyboardState(keyboard);
+    PostKeyPress(hwndTarget, 'A');
+    SetKeyboardState(keyboard);
+    PostKeyPress(hwndTarget, 'C');
+    Sleep(kCopyPauseMs);
+    // The shared state is given back as it was: a Ctrl left down would make the digits typed into
+    // a price field afterwards arrive as Ctrl+digit.
+    keyboard[VK_CONTROL] = savedControl;
+    keyboard[VK_SHIFT] = savedShift;
+    SetKeyboardState(keyboard);
+    AttachThreadInput(dwThreadIDForeground, dwThreadIDCurrent, FALSE);
+}

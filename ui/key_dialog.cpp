@@ -1,0 +1,75 @@
+#include "ui/key_dialog.h"
+
+#include "support/path_text.h"
+
+LModelessDialogBox::~LModelessDialogBox() {
+    // An object that goes while its window is still up takes the window with it.
+    if (hwndDlg != nullptr && IsWindow(hwndDlg)) {
+        HWND hwnd = hwndDlg;
+        hwndDlg = nullptr;
+        DestroyWindow(hwnd);
+    }
+}
+
+void LModelessDialogBox::Close() {
+    TraceText("LModelessDialogBox::Close()");
+    DestroyWindow(hwndDlg);
+}
+
+INT_PTR LModelessDialogBox::DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == WM_COMMAND) {
+        int nId = LOWORD(wParam);
+        if (nId == IDOK) {
+            if (CmOk()) Close();
+            return TRUE;
+        }
+        if (nId == IDCANCEL) {
+            if (CmCancel()) Close();
+            return TRUE;
+        }
+    }
+    return LDialog::DialogProc(uMsg, wParam, lParam);
+}
+
+UINT HeldModifierFlags() {
+    UINT nFlags = 0;
+    if (GetKeyState(VK_CONTROL) < 0) nFlags |= MOD_CONTROL;
+    if (GetKeyState(VK_SHIFT) < 0) nFlags |= MOD_SHIFT;
+    if (GetKeyState(VK_MENU) < 0) nFlags |= MOD_ALT;
+    return nFlags;
+}
+
+bool LKeyDialogBox::PreTranslateKey(HWND, UINT uMsg, WPARAM wParam, LPARAM) {
+    UINT nKey = static_cast<UINT>(wParam) | (HeldModifierFlags() << 16);
+    if (uMsg == WM_KEYDOWN || uMsg == WM_SYSKEYDOWN) return OnKeyDown(nKey);
+    if (uMsg == WM_KEYUP || uMsg == WM_SYSKEYUP) return OnKeyUp(nKey);
+    return false;
+}
+
+bool LKeyDialogBox::Open(HWND hwndParent, int nResourceId) {
+    if (hwndDlg != nullptr) {
+        TraceText("LKeyDialogBox::Open already open");
+        return false;
+    }
+    HWND hwnd = CreateDialogParamA(hProgramInstance, MAKEINTRESOURCEA(nResourceId), hwndParent, StaticDialogProc,
+                                   reinterpret_cast<LPARAM>(this));
+    if (hwnd == nullptr) {
+        TraceText("LKeyDialogBox::Open CreateDialog Failed");
+        return false;
+    }
+    if (hwndParent != nullptr) EnableWindow(hwndParent, FALSE);
+    MSG msg;
+    while (hwndDlg != nullptr && IsWindow(hwndDlg) && GetMessageA(&msg, nullptr, 0, 0)) {
+        if (PreTranslateKey(msg.hwnd, msg.message, msg.wParam, msg.lParam)) continue;
+        if (IsDialogMessageA(hwndDlg, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop outside
+    if (hwndParent != nullptr) {
+        EnableWindow(hwndParent, TRUE);
+        SetActiveWindow(hwndParent);
+        SetFocus(hwndParent);
+    }
+    return true;
+}
