@@ -79,8 +79,14 @@ void WordCountDialog::SelectAndCopyInForeground() {
         return;
     }
     TraceText("WordCountDialog::HotKeyHit() Sending Ctrl+A Ctrl+C");
+    // The foreground program's focused window, asked of its thread before the attach: once the two
+    // inputs are shared, Wine reports this dialog's own focus (none, while hidden) instead.
+    GUITHREADINFO threadInfo;
+    memset(&threadInfo, 0, sizeof(threadInfo));
+    threadInfo.cbSize = sizeof(threadInfo);
+    HWND hwndTarget = GetGUIThreadInfo(dwThreadIDForeground, &threadInfo) ? threadInfo.hwndFocus : nullptr;
     AttachThreadInput(dwThreadIDForeground, dwThreadIDCurrent, TRUE);
-    HWND hwndTarget = GetFocus();
+    if (hwndTarget == nullptr) hwndTarget = GetFocus();
     BYTE keyboard[256];
     GetKeyboardState(keyboard);
     BYTE savedControl = keyboard[VK_CONTROL], savedShift = keyboard[VK_SHIFT];

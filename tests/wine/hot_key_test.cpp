@@ -38,10 +38,36 @@ public:
             return hwnd != nullptr && IsWindowVisible(hwnd);
         });
     }
-    // Brings the target to the front, as the user clicking into it would.
+    // Brings the target to the front, as the user clicking into it would. The target does it
+    // itself: under Wine, a window made the foreground one by a third process does not then see
+    // the keyboard state that an attached thread sets.
     bool Activate() {
-        SetForegroundWindow(hwnd);
-        return WaitFor([this] { return GetForegroundWindow() == hwnd; }, 3000);
+        PostMessageA(hwnd, WM_APP + 1, 0, 0);
+        // In front, with the keyboard focus in its edit control, as after a click into the text.
+        return WaitFor(
+            [this] {
+                GUITHREADINFO info = {};
+                info.cbSize = sizeof(info);
+                return GetForegroundWindow() == hwnd &&
+                       GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) &&
+                       info.hwndFocus == GetDlgItem(hwnd, 1);
+            },
+            3000) &&
+               StaysFocused();
+    }
+    // Wine settles the focus of a newly activated window in more than one step: the press waits
+    // until the focus has stayed in the edit control for a moment, as a user's would.
+    bool StaysFocused() {
+        int nSteady = 0;
+        for (int i = 0; i < 100 && nSteady < 10; ++i) {
+            Sleep(30);
+            GUITHREADINFO info = {};
+            info.cbSize = sizeof(info);
+            bool bFocused = GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) &&
+                            info.hwndFocus == GetDlgItem(hwnd, 1) && GetForegroundWindow() == hwnd;
+            nSteady = bFocused ? nSteady + 1 : 0;
+        }
+        return nSteady >= 10;
     }
     DWORD Selection() const {
         return static_cast<DWORD>(SendMessageA(GetDlgItem(hwnd, 1), EM_GETSEL, 0, 0));
@@ -118,11 +144,7 @@ TEST_F(HotKeyTest, EnableHotKeyRegistersAndReleasesTheCombination) {
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(program.hwnd, IDC_CHANGE_KEY)));
 }
 
-// Not yet passing under Wine 8: the keys are posted to the target's focused edit control with Ctrl
-// down in the attached keyboard state, but the target does not copy when it was activated by
-// another process (the same steps copy when the attaching process activated it itself). Kept here,
-// disabled, until the cause is found; `--gtest_also_run_disabled_tests` runs it.
-TEST_F(HotKeyTest, DISABLED_APressSelectsAndCopiesTheForegroundProgramsText) {
+TEST_F(HotKeyTest, APressSelectsAndCopiesTheForegroundProgramsText) {
     PutClipboardText("old clipboard text");
     StartProgram();
     program.Click(IDC_CLOSE_BUTTON);  // waits in the tray
@@ -144,7 +166,18 @@ TEST_F(HotKeyTest, DISABLED_APressSelectsAndCopiesTheForegroundProgramsText) {
     PostMessageA(hwndField, WM_KEYUP, '5', static_cast<LPARAM>(0xC0060001u));
     EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_FIXED_COST) == "5"; }, 2000)) << program.Text(IDC_FIXED_COST);
 
-    // A second press after going back to the target works the same.
+}
+
+// Under Wine 8 the target cannot take the foreground back from the dialog after the first press
+// (the foreground stays with the dialog), so the second press cannot be set up here yet; run with
+// --gtest_also_run_disabled_tests while looking into it.
+TEST_F(HotKeyTest, DISABLED_ASecondPressAfterSwitchingBackWorksToo) {
+    StartProgram();
+    TextTarget target;
+    ASSERT_TRUE(target.Start());
+    ASSERT_TRUE(target.Activate());
+    PressHotKey();
+    ASSERT_TRUE(WaitFor([&] { return program.Text(IDC_SUMMARY) == kTargetText; }));
     PutClipboardText("something else");
     ASSERT_TRUE(target.Activate());
     PressHotKey();

@@ -8,6 +8,11 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) 
         PostQuitMessage(0);
         return 0;
     }
+    if (uMsg == WM_APP + 1) {
+        // Asked to come to the front, as a click of the user's would bring it.
+        SetForegroundWindow(hwnd);
+        return 0;
+    }
     if (uMsg == WM_SETFOCUS) {
         SetFocus(GetDlgItem(hwnd, 1));
         return 0;
