@@ -70,10 +70,7 @@ class CsvTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetProgramRegistry();
-        while (HWND hwnd = FindMainDialog()) {
-            PostMessageA(hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
-            WaitFor([hwnd] { return !IsWindow(hwnd); }, 3000);
-        }
+        EndRunningCopies();
         folder = ScratchFolder();
     }
     void TearDown() override {

@@ -80,10 +80,7 @@ class HotKeyTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetProgramRegistry();
-        while (HWND hwnd = FindMainDialog()) {
-            PostMessageA(hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
-            WaitFor([hwnd] { return !IsWindow(hwnd); }, 3000);
-        }
+        EndRunningCopies();
     }
     void TearDown() override {
         if (program.hwnd && IsWindow(program.hwnd)) {
@@ -229,7 +226,7 @@ TEST_F(HotKeyTest, ChangeKeyTakesTheNextKeyWithItsModifiers) {
         hwndKey = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "Change Key");
         return hwndKey != nullptr;
     }));
-    EXPECT_FALSE(IsWindowEnabled(program.hwnd)) << "the main dialog takes no input meanwhile";
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowEnabled(program.hwnd); })) << "the main dialog takes no input meanwhile";
     EXPECT_TRUE(CombinationIsFree(MOD_SHIFT, VK_F8)) << "the old key is released while the dialog is open";
 
     // Shift alone, Enter: nothing stored, the dialog stays.

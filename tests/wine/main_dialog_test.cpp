@@ -38,11 +38,7 @@ class MainDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetProgramRegistry();
-        // No copy of an earlier case may still be running.
-        while (HWND hwnd = FindMainDialog()) {
-            PostMessageA(hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
-            WaitFor([hwnd] { return !IsWindow(hwnd); }, 3000);
-        }
+        EndRunningCopies();
     }
     void TearDown() override { ResetProgramRegistry(); }
 

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "resources/main_dialog_ids.h"
 #include "tests/wine/wine_test_support.h"
 
 namespace {
@@ -20,6 +21,13 @@ bool OpenClipboardFor(HWND hwnd) {
 }  // namespace
 
 HWND FindMainDialog() { return FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), kMainTitle); }
+
+void EndRunningCopies() {
+    while (HWND hwnd = FindMainDialog()) {
+        PostMessageA(hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
+        if (!WaitFor([hwnd] { return !IsWindow(hwnd); }, 3000)) break;
+    }
+}
 
 void PutClipboardText(const std::string& text) {
     if (!OpenClipboardFor(ClipboardOwner())) return;

@@ -47,3 +47,6 @@ bool WaitFor(Condition condition, unsigned nTimeoutMs = 5000, unsigned nPollMs =
 }
 
 HWND FindMainDialog();
+
+// Ends every copy of the program still running from an earlier case, through the tray's Exit.
+void EndRunningCopies();

@@ -9,8 +9,9 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) 
         return 0;
     }
     if (uMsg == WM_APP + 1) {
-        // Asked to come to the front, as a click of the user's would bring it.
+        // Asked to come to the front, as a click of the user's into the text would bring it.
         SetForegroundWindow(hwnd);
+        SetFocus(GetDlgItem(hwnd, 1));
         return 0;
     }
     if (uMsg == WM_SETFOCUS) {
