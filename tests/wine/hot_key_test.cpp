@@ -42,24 +42,18 @@ public:
     // itself: under Wine, a window made the foreground one by a third process does not then see
     // the keyboard state that an attached thread sets.
     bool Activate() {
-        PostMessageA(hwnd, WM_APP + 1, 0, 0);
-        // In front, with the keyboard focus in its edit control, as after a click into the text.
-        return WaitFor(
-            [this] {
-                GUITHREADINFO info = {};
-                info.cbSize = sizeof(info);
-                return GetForegroundWindow() == hwnd &&
-                       GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) &&
-                       info.hwndFocus == GetDlgItem(hwnd, 1);
-            },
-            3000) &&
-               StaysFocused();
+        // Wine applies focus changes of the X server as they arrive, so the window that was in
+        // front before can take the focus back once; the target asks again, as a user clicks again.
+        for (int nAttempt = 0; nAttempt < 5; ++nAttempt) {
+            PostMessageA(hwnd, WM_APP + 1, 0, 0);
+            if (StaysFocused()) return true;
+        }
+        return false;
     }
-    // Wine settles the focus of a newly activated window in more than one step: the press waits
-    // until the focus has stayed in the edit control for a moment, as a user's would.
+    // In front with the keyboard focus in its edit control, and staying so for 300 ms.
     bool StaysFocused() {
         int nSteady = 0;
-        for (int i = 0; i < 100 && nSteady < 10; ++i) {
+        for (int i = 0; i < 30 && nSteady < 10; ++i) {
             Sleep(30);
             GUITHREADINFO info = {};
             info.cbSize = sizeof(info);
@@ -165,10 +159,7 @@ TEST_F(HotKeyTest, APressSelectsAndCopiesTheForegroundProgramsText) {
 
 }
 
-// Under Wine 8 the target cannot take the foreground back from the dialog after the first press
-// (the foreground stays with the dialog), so the second press cannot be set up here yet; run with
-// --gtest_also_run_disabled_tests while looking into it.
-TEST_F(HotKeyTest, DISABLED_ASecondPressAfterSwitchingBackWorksToo) {
+TEST_F(HotKeyTest, ASecondPressAfterSwitchingBackWorksToo) {
     StartProgram();
     TextTarget target;
     ASSERT_TRUE(target.Start());
