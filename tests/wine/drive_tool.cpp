@@ -1,6 +1,7 @@
 // A small command-line hand for scripts that show TallyQuill: puts a text on the clipboard, waits
 // for the main dialog, or ends it through the tray menu's Exit.
-//   drive_tool put-clipboard FILE | wait-dialog | wait-shown | exit-dialog | read-control ID | warm-up
+//   drive_tool put-clipboard FILE | wait-dialog | wait-shown | exit-dialog | read-control ID |
+//              command ID | close-target | warm-up
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -44,6 +45,17 @@ int main(int argc, char** argv) {
         GetDlgItemTextA(FindMainDialog(), atoi(argv[2]), szText, sizeof(szText));
         printf("%s\n", szText);
         return 0;
+    }
+    if (strcmp(argv[1], "command") == 0 && argc >= 3) {
+        HWND hwnd = FindMainDialog();
+        if (hwnd == nullptr) return 1;
+        SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(atoi(argv[2]), 0), 0);
+        return 0;
+    }
+    if (strcmp(argv[1], "close-target") == 0) {
+        HWND hwnd = FindWindowA("TextTarget", nullptr);
+        if (hwnd != nullptr) PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        return hwnd != nullptr ? 0 : 1;
     }
     if (strcmp(argv[1], "warm-up") == 0) {
         // A first window: Wine starts its desktop process now, before test programs race to do it.

@@ -1,0 +1,52 @@
+#!/bin/sh
+# A real press of Shift+F8 from the X server (xdotool) while another program is in front: the
+# program in front has its text selected and copied, and TallyQuill, waiting in the tray, comes
+# to the front with that text priced. (A second real press after clicking back into that program
+# does not copy yet under Wine 8: the dialog then sees no foreground window.)
+#   real_key_press.sh BENCH_DIR WINDOWS_BUILD_DIR
+set -u
+bench=$1
+build=$2
+here=$(cd "$(dirname "$0")/../.." && pwd)
+wb="$here/scripts/winebench"
+tool="$build/tests/drive_tool.exe"
+. "$bench/env"
+passed=0 failed=0
+check() {  # check NAME EXPECTED ACTUAL
+    if [ "$2" = "$3" ]; then passed=$((passed + 1)); else
+        failed=$((failed + 1)); echo "FAIL: $1: got [$3], expected [$2]"; fi
+}
+summary() {
+    # Wait up to 5 s for the summary to become the expected text.
+    i=0
+    while [ $i -lt 50 ]; do
+        text=$("$wb" run "$bench" "$tool" read-control 101 | tr -d '\r')
+        [ "$text" = "$1" ] && break
+        i=$((i + 1)); sleep 0.1
+    done
+    echo "$text"
+}
+click_target() {
+    window=$(xdotool search --name 'Text Target' | head -n 1)
+    xdotool mousemove --window "$window" 100 80 click 1
+    sleep 0.5
+}
+
+"$wb" reset "$bench"
+printf 'old text' > "$bench/old.txt"
+"$wb" run "$bench" "$tool" put-clipboard "$bench/old.txt"
+"$wb" run "$bench" "$build/tests/text_target.exe" alpha beta gamma &
+"$wb" run "$bench" "$build/tallyq.exe" /logon &
+"$wb" run "$bench" "$tool" wait-dialog || { echo "FAIL: TallyQuill did not start"; exit 1; }
+
+click_target
+xdotool key --clearmodifiers shift+F8
+check "press while another program is in front" "alpha beta gamma" "$(summary 'alpha beta gamma')"
+check "the dialog came out of the tray" "1" "$("$wb" run "$bench" "$tool" wait-shown >/dev/null && echo 1)"
+
+"$wb" run "$bench" "$tool" exit-dialog
+"$wb" run "$bench" "$tool" close-target
+wait
+"$wb" reset "$bench"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
