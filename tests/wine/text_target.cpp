@@ -28,10 +28,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR pszCommandLine, int) {
     windowClass.lpszClassName = "TextTarget";
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     RegisterClassA(&windowClass);
-    HWND hwnd = CreateWindowExA(0, "TextTarget", "Text Target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 400, 400, 200,
+    HWND hwnd = CreateWindowExA(0, "TextTarget", "Text Target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 830, 620, 190, 140,
                                 nullptr, nullptr, hInstance, nullptr);
     HWND hwndEdit = CreateWindowExA(0, "EDIT", pszCommandLine, WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_BORDER, 0, 0,
-                                    380, 150, hwnd, reinterpret_cast<HMENU>(1), hInstance, nullptr);
+                                    180, 100, hwnd, reinterpret_cast<HMENU>(1), hInstance, nullptr);
     SendMessageA(hwndEdit, EM_SETSEL, 0, 0);
     SetForegroundWindow(hwnd);
     SetFocus(hwndEdit);
