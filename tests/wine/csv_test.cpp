@@ -16,15 +16,17 @@ namespace {
 
 const std::string kCatText = "The cat sat.\r\nIt's 3.5 m long -- really!";
 
+// A dialog is ready once shown: it exists, and can be found by its title, before its InitDialog
+// has filled its boxes.
 HWND FindDialog(const char* szTitle, unsigned nTimeoutMs = 5000) {
     HWND hwnd = nullptr;
-    WaitFor(
+    bool bShown = WaitFor(
         [&] {
             hwnd = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), szTitle);
-            return hwnd != nullptr;
+            return hwnd != nullptr && IsWindowVisible(hwnd);
         },
         nTimeoutMs);
-    return hwnd;
+    return bShown ? hwnd : nullptr;
 }
 
 std::string ReadFileBytes(const std::string& path) {
