@@ -6,13 +6,12 @@
 
 #include "app/change_key_dialog.h"
 #include "app/csv_dialog.h"
-#include "resources/key_dialog_ids.h"
 #include "app/settings.h"
-#include "resources/csv_dialog_ids.h"
 #include "measure/money.h"
 #include "measure/text_measure.h"
+#include "resources/csv_dialog_ids.h"
+#include "resources/key_dialog_ids.h"
 #include "resources/main_dialog_ids.h"
-#include "support/path_text.h"
 
 namespace {
 
