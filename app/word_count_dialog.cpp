@@ -40,6 +40,9 @@ const char kHelpFile[] = "tallyq.hlp";
 const COLORREF kStatusBackground = RGB(170, 170, 170);
 const COLORREF kStatusText = RGB(255, 255, 255);
 
+// Counts are shown as 32-bit numbers; a text too long for them shows the largest.
+int ShownCount(int64_t nCount) { return nCount > INT32_MAX ? INT32_MAX : static_cast<int>(nCount); }
+
 }  // namespace
 
 WordCountDialog::WordCountDialog() : dTotalCost(0.0), bSettingsShown(1), nStatusLine(0), bStartHidden(false) {
@@ -125,8 +128,8 @@ void WordCountDialog::UpdateText() {
         TextMeasurer measurer(1);
         measurer.Feed(pText, n);
         const TextCounts& counts = measurer.Counts();
-        nChars = counts.nChars > INT32_MAX ? INT32_MAX : static_cast<int>(counts.nChars);
-        nWords = counts.nWords > INT32_MAX ? INT32_MAX : static_cast<int>(counts.nWords);
+        nChars = ShownCount(counts.nChars);
+        nWords = ShownCount(counts.nWords);
     }
     SetDlgItemTextA(hwndDlg, IDC_SUMMARY, szSummary);
     SetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, static_cast<UINT>(nChars), TRUE);
@@ -140,8 +143,7 @@ void WordCountDialog::UpdateCost() {
     if (!bRead) nCharsPerLine = 0;
     TextMeasurer measurer(nCharsPerLine);
     measurer.Feed(lastText.Text(), lastText.Length());
-    int64_t nLines = measurer.Counts().nLines;
-    SetDlgItemInt(hwndDlg, IDC_LINE_COUNT, static_cast<UINT>(nLines > INT32_MAX ? INT32_MAX : nLines), TRUE);
+    SetDlgItemInt(hwndDlg, IDC_LINE_COUNT, static_cast<UINT>(ShownCount(measurer.Counts().nLines)), TRUE);
 
     // Prices are computed from the counts on show.
     int nChars = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, nullptr, TRUE));

@@ -3,6 +3,8 @@
 #include <stdint.h>
 #include <string.h>
 
+#include "measure/money.h"
+
 namespace {
 const unsigned long kTypeString = 1;          // REG_SZ
 const unsigned long kTypeExpandString = 2;    // REG_EXPAND_SZ, kept as it is written
@@ -31,19 +33,7 @@ bool StoredTextToBool(const char* szStored, bool bDefault) {
     return szStored[0] != '0';
 }
 
-void IntToStoredText(int nValue, char* szText) {
-    char reversed[12];
-    int n = 0;
-    uint32_t nMagnitude = nValue < 0 ? 0u - static_cast<uint32_t>(nValue) : static_cast<uint32_t>(nValue);
-    do {
-        reversed[n++] = static_cast<char>('0' + nMagnitude % 10);
-        nMagnitude /= 10;
-    } while (nMagnitude != 0);
-    int i = 0;
-    if (nValue < 0) szText[i++] = '-';
-    while (n > 0) szText[i++] = reversed[--n];
-    szText[i] = '\0';
-}
+void IntToStoredText(int nValue, char* szText) { FormatInt64(nValue, szText, 12); }
 
 bool StoredBytesToText(char* pBuffer, unsigned long nType, unsigned long nBytes) {
     if (nType != kTypeString && nType != kTypeExpandString) return false;
