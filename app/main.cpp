@@ -5,6 +5,8 @@
 #include "app/word_count_dialog.h"
 #include "resources/main_dialog_ids.h"
 #include "setup/exe_type.h"
+#include "setup/install_dialog.h"
+#include "setup/setup_layout.h"
 #include "support/path_text.h"
 
 namespace {
@@ -23,14 +25,7 @@ uint32_t ReadExeFileType(const char* szProgramPath) {
     bool bRead = SetFilePointer(hFile, -4, nullptr, FILE_END) != INVALID_SET_FILE_POINTER &&
                  ReadFile(hFile, bytes, sizeof(bytes), &dwRead, nullptr) && dwRead == sizeof(bytes);
     CloseHandle(hFile);
-    return bRead ? ExeTypeFromBytes(bytes) : 0;
-}
-
-void ShowDamagedSetupMessage() {
-    MessageBoxA(nullptr,
-                "Installation file corrupt.\n\nA checksum error was detected in your install file, please "
-                "redownload file and install again.",
-                "Install Error", MB_OK | MB_ICONWARNING);
+    return bRead ? ReadField32(bytes) : 0;
 }
 
 // Asks a running copy to close (it only hides while its hot key is enabled) and gives it time.
@@ -55,7 +50,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     char szTitle[kPathBufferSize];
     LFile::_GetFileTitleFromPath(szTitle, szProgramPath);
     if (TitleNamesSetupFile(szTitle) && nExeType != kExeTypeSetup) {
-        ShowDamagedSetupMessage();
+        ShowDamagedSetupMessage(nullptr);
         return 0;
     }
 
@@ -67,7 +62,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     }
     if (nExeType == kExeTypeSetup) {
         CloseRunningCopy(hwndRunning, kWaitForInstallMs);
-        // The installer takes over here.
+        RunInstall();
         return 0;
     }
     if (hwndRunning != nullptr) {

@@ -7,11 +7,5 @@ enum : uint32_t {
     kExeTypeUninstall = 0xF0F00F0Fu,  // bytes 0F 0F F0 F0: the uninstaller
 };
 
-// The type from the file's last four bytes, little-endian.
-inline uint32_t ExeTypeFromBytes(const unsigned char bytes[4]) {
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
-
 // Whether an upper-cased file title names a setup file ("SETUP" anywhere in it).
 bool TitleNamesSetupFile(const char* szFileTitle);

@@ -1,0 +1,86 @@
+// tallyq-pack: writes a setup file from the built program and the other payload files, given in the
+// order of the program's install file table. The files are copied back to back, then the trailer
+// follows: their sizes, the checksum of every byte and the setup file's exe file type.
+//
+//   tallyq-pack OUTPUT tallyq.exe tallyq.hlp banner.htm banner.gif
+#include <stdio.h>
+#include <string.h>
+
+#include "setup/setup_layout.h"
+
+namespace {
+
+// Appends one file to the output; answers its size, or -1 when it cannot be read or is too large
+// for a 32-bit size field that the installer takes as positive.
+long long AppendFile(FILE* pOut, const char* szPath, uint32_t* pnChecksum) {
+    FILE* pIn = fopen(szPath, "rb");
+    if (pIn == nullptr) {
+        fprintf(stderr, "tallyq-pack: cannot open %s\n", szPath);
+        return -1;
+    }
+    unsigned char buffer[65536];
+    long long nSize = 0;
+    size_t nRead;
+    while ((nRead = fread(buffer, 1, sizeof(buffer), pIn)) > 0) {
+        *pnChecksum = AddToChecksum(*pnChecksum, buffer, nRead);
+        if (fwrite(buffer, 1, nRead, pOut) != nRead) {
+            fclose(pIn);
+            fprintf(stderr, "tallyq-pack: cannot write the setup file\n");
+            return -1;
+        }
+        nSize += static_cast<long long>(nRead);
+        if (nSize >= 0x80000000ll) break;
+    }
+    bool bFailed = ferror(pIn) != 0;
+    fclose(pIn);
+    if (bFailed || nSize >= 0x80000000ll) {
+        fprintf(stderr, "tallyq-pack: %s cannot be packed\n", szPath);
+        return -1;
+    }
+    return nSize;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    unsigned nFiles = CountInstallFiles(kInstallFiles);
+    if (argc != static_cast<int>(nFiles) + 2) {
+        fprintf(stderr, "usage: tallyq-pack OUTPUT");
+        for (unsigned i = 0; i < nFiles; ++i) fprintf(stderr, " %s", kInstallFiles[i].szFileName);
+        fprintf(stderr, "\n");
+        return 2;
+    }
+    const char* szOutput = argv[1];
+    FILE* pOut = fopen(szOutput, "wb");
+    if (pOut == nullptr) {
+        fprintf(stderr, "tallyq-pack: cannot create %s\n", szOutput);
+        return 1;
+    }
+
+    uint32_t sizes[kMaxInstallFiles];
+    uint32_t nChecksum = 0;
+    unsigned long long nPayload = 0;
+    bool bOk = true;
+    for (unsigned i = 0; i < nFiles && bOk; ++i) {
+        long long nSize = AppendFile(pOut, argv[i + 2], &nChecksum);
+        bOk = nSize >= 0;
+        sizes[i] = bOk ? static_cast<uint32_t>(nSize) : 0;
+        nPayload += bOk ? static_cast<unsigned long long>(nSize) : 0;
+    }
+    if (bOk && nPayload > 0xFFFFFFFFull - TrailerLength(nFiles)) {
+        fprintf(stderr, "tallyq-pack: the payload is too large for a setup file\n");
+        bOk = false;
+    }
+    if (bOk) {
+        unsigned char trailer[TrailerLength(kMaxInstallFiles)];
+        WriteTrailer(trailer, sizes, nFiles, nChecksum);
+        size_t nTrailer = static_cast<size_t>(TrailerLength(nFiles));
+        bOk = fwrite(trailer, 1, nTrailer, pOut) == nTrailer;
+    }
+    if (fclose(pOut) != 0) bOk = false;
+    if (!bOk) {
+        remove(szOutput);
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,215 @@
+#include "setup/install_dialog.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "resources/setup_dialog_ids.h"
+#include "setup/licence_terms_dialog.h"
+#include "setup/setup_layout.h"
+#include "support/registry.h"
+
+namespace {
+
+const char kInstallTitle[] = "Installing TallyQuill v 1.02";
+const char kFoldersSection[] = "Folders";
+const DWORD kChunkSize = 4096;
+
+// Reads a text value of at most cbMax bytes into szValue; false unless it is a terminated text.
+bool ReadSystemText(HKEY hRoot, const char* szKey, const char* szName, char* szValue, DWORD cbMax) {
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(hRoot, szKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return false;
+    char szRead[kPathBufferSize];
+    DWORD dwType = 0;
+    DWORD cbRead = cbMax < sizeof(szRead) ? cbMax : sizeof(szRead);
+    LONG nResult = RegQueryValueExA(hKey, szName, nullptr, &dwType, reinterpret_cast<BYTE*>(szRead), &cbRead);
+    RegCloseKey(hKey);
+    if (nResult != ERROR_SUCCESS || (dwType != REG_SZ && dwType != REG_EXPAND_SZ) || cbRead == 0) return false;
+    // A value stored without its terminator is cut where it ends; one that fills the room is refused.
+    if (szRead[cbRead - 1] != '\0') {
+        if (cbRead >= sizeof(szRead)) return false;
+        szRead[cbRead] = '\0';
+    }
+    if (szRead[0] == '\0') return false;
+    memcpy(szValue, szRead, strlen(szRead) + 1);
+    return true;
+}
+
+// The install folder's security: Everyone (S-1-1-0) has full control, inherited by everything
+// inside. Answers false, with the descriptor unusable, if any step fails.
+bool BuildEveryoneFullControl(SECURITY_DESCRIPTOR* pDescriptor, DWORD* pAclBuffer, DWORD cbAcl) {
+    if (!InitializeSecurityDescriptor(pDescriptor, SECURITY_DESCRIPTOR_REVISION)) return false;
+    PACL pAcl = reinterpret_cast<PACL>(pAclBuffer);
+    if (!InitializeAcl(pAcl, cbAcl, ACL_REVISION)) return false;
+    PSID pEveryone = LocalAlloc(LMEM_ZEROINIT, GetSidLengthRequired(1));
+    if (pEveryone == nullptr) return false;
+    SID_IDENTIFIER_AUTHORITY world = {SECURITY_WORLD_SID_AUTHORITY};
+    bool bAdded = InitializeSid(pEveryone, &world, 1) &&
+                  (*GetSidSubAuthority(pEveryone, 0) = SECURITY_WORLD_RID, true) &&
+                  AddAccessAllowedAce(pAcl, ACL_REVISION, GENERIC_ALL, pEveryone);
+    LocalFree(pEveryone);
+    if (!bAdded) return false;
+    ACE_HEADER* pAce = nullptr;
+    if (!GetAce(pAcl, 0, reinterpret_cast<void**>(&pAce))) return false;
+    pAce->AceFlags |= OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+    return SetSecurityDescriptorDacl(pDescriptor, TRUE, pAcl, FALSE) != FALSE;
+}
+
+// The destination of a payload file; false when the path does not fit (nothing is then written).
+bool GetDestinationPath(char* szPath, const char* szInstallPath, const InstallFileRow& row) {
+    int n;
+    if (row.szSubFolder != nullptr && lstrcmpiA(row.szSubFolder, "ProgramFiles") != 0 &&
+        lstrcmpiA(row.szSubFolder, "DataFiles") != 0)
+        n = snprintf(szPath, kPathBufferSize, "%s\\%s\\%s", szInstallPath, row.szSubFolder, row.szFileName);
+    else
+        n = snprintf(szPath, kPathBufferSize, "%s\\%s", szInstallPath, row.szFileName);
+    return n > 0 && n < kPathBufferSize;
+}
+
+bool ReadExactly(HANDLE hFile, void* pBuffer, DWORD cbWanted) {
+    DWORD cbRead = 0;
+    return ReadFile(hFile, pBuffer, cbWanted, &cbRead, nullptr) && cbRead == cbWanted;
+}
+
+bool SeekTo(HANDLE hFile, uint64_t nOffset) {
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(nOffset);
+    return SetFilePointerEx(hFile, position, nullptr, FILE_BEGIN) != FALSE;
+}
+
+}  // namespace
+
+void ShowDamagedSetupMessage(HWND hwndOwner) {
+    MessageBoxA(hwndOwner,
+                "Installation file corrupt.\n\nA checksum error was detected in your install file, please "
+                "redownload file and install again.",
+                "Install Error", MB_OK | MB_ICONWARNING);
+}
+
+void StartProgram(const char* szPath, const char* szArguments) {
+    char szCommand[2 * kPathBufferSize];
+    int n = snprintf(szCommand, sizeof(szCommand), szArguments[0] ? "\"%s\" %s" : "\"%s\"", szPath, szArguments);
+    if (n > 0 && n < static_cast<int>(sizeof(szCommand))) WinExec(szCommand, SW_SHOWNORMAL);
+}
+
+InstallDialog::InstallDialog(const char* szTitle) : LProgressDialog(szTitle) {
+    szInstallPath[0] = '\0';
+    szSourcePath[0] = '\0';
+    DWORD n = GetModuleFileNameA(nullptr, szSourcePath, kPathBufferSize);
+    if (n == 0 || n >= kPathBufferSize) szSourcePath[0] = '\0';
+}
+
+void InstallDialog::GetInstallProgramFilesPath(char* szPath) {
+    strcpy(szPath, "C:\\TallyQuill");
+    char szProgramFiles[kPathBufferSize];
+    if (ReadSystemText(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
+                       szProgramFiles, 200)) {
+        CreateDirectoryA(szProgramFiles, nullptr);
+        snprintf(szPath, kPathBufferSize, "%s\\Kestrilon", szProgramFiles);
+        CreateDirectoryA(szPath, nullptr);
+        snprintf(szPath, kPathBufferSize, "%s\\Kestrilon\\TallyQuill", szProgramFiles);
+    }
+
+    SECURITY_DESCRIPTOR descriptor;
+    DWORD aclBuffer[1024 / sizeof(DWORD)];
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), nullptr, FALSE};
+    if (BuildEveryoneFullControl(&descriptor, aclBuffer, sizeof(aclBuffer)))
+        attributes.lpSecurityDescriptor = &descriptor;
+    // An existing folder keeps its security and is used as it is.
+    CreateDirectoryA(szPath, &attributes);
+}
+
+bool InstallDialog::MainFunction() {
+    SetText(0, "Installing TallyQuill");
+    SetText(1, "Software Licence Terms");
+    LicenceTermsDialog terms;
+    if (!terms.RunModal(IDD_LICENCE_TERMS, hwndProgress)) return false;
+    if (CheckCancel()) return false;
+
+    unsigned nFiles = CountInstallFiles(kInstallFiles);
+    HANDLE hSource = CreateFileA(szSourcePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hSource == INVALID_HANDLE_VALUE) return false;
+
+    // The trailer's sizes are checked against the file, and the whole payload against the
+    // checksum, before anything is written: a damaged setup file must not replace a working
+    // installation with damaged files.
+    unsigned char buffer[kChunkSize];
+    ExtractionPlan plan;
+    LARGE_INTEGER fileSize;
+    uint64_t nTrailer = TrailerLength(nFiles);
+    bool bIntact = GetFileSizeEx(hSource, &fileSize) && fileSize.QuadPart >= static_cast<LONGLONG>(nTrailer) &&
+                   SeekTo(hSource, static_cast<uint64_t>(fileSize.QuadPart) - nTrailer) &&
+                   ReadExactly(hSource, buffer, static_cast<DWORD>(nTrailer)) &&
+                   PlanExtraction(buffer, nFiles, static_cast<uint64_t>(fileSize.QuadPart), &plan) &&
+                   SeekTo(hSource, 0);
+    uint32_t nSum = 0;
+    for (uint32_t nLeft = plan.nPayloadSize; bIntact && nLeft > 0;) {
+        DWORD cbChunk = nLeft < kChunkSize ? nLeft : kChunkSize;
+        bIntact = ReadExactly(hSource, buffer, cbChunk);
+        nSum = AddToChecksum(nSum, buffer, cbChunk);
+        nLeft -= cbChunk;
+        if (CheckCancel()) {
+            CloseHandle(hSource);
+            return false;
+        }
+    }
+    if (!bIntact || nSum != plan.nChecksum || !SeekTo(hSource, 0)) {
+        CloseHandle(hSource);
+        ShowDamagedSetupMessage(hwndProgress);
+        return false;
+    }
+
+    // The extraction sums the bytes again as it writes them, so that a file changed since the
+    // check above is still caught.
+    uint32_t nRemainder = plan.nChecksum;
+    uint32_t nDone = 0;
+    bool bCancelled = false;
+    for (unsigned nStep = 0; nStep < plan.nSteps && !bCancelled && bIntact; ++nStep) {
+        const ExtractionStep& step = plan.steps[nStep];
+        const InstallFileRow& row = kInstallFiles[step.nRow];
+        SetText(1, row.szFileName);
+        char szDestination[kPathBufferSize];
+        HANDLE hDestination = INVALID_HANDLE_VALUE;
+        // A destination that cannot be made (a running copy's file, say) is read and summed all
+        // the same, and the install goes on.
+        if (GetDestinationPath(szDestination, szInstallPath, row))
+            hDestination = CreateFileA(szDestination, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                       nullptr);
+        for (uint32_t nLeft = step.nSize; nLeft > 0 && bIntact;) {
+            DWORD cbChunk = nLeft < kChunkSize ? nLeft : kChunkSize;
+            bIntact = ReadExactly(hSource, buffer, cbChunk);
+            if (bIntact) {
+                for (DWORD i = 0; i < cbChunk; ++i) nRemainder -= buffer[i];
+                DWORD cbWritten = 0;
+                if (hDestination != INVALID_HANDLE_VALUE) WriteFile(hDestination, buffer, cbChunk, &cbWritten, nullptr);
+                nDone += cbChunk;
+                SetProgress(static_cast<double>(nDone) / static_cast<double>(plan.nPayloadSize));
+            }
+            nLeft -= cbChunk;
+            if (CheckCancel()) {
+                bCancelled = true;
+                break;
+            }
+        }
+        if (hDestination != INVALID_HANDLE_VALUE) CloseHandle(hDestination);
+        if (!bCancelled && CheckCancel()) bCancelled = true;
+    }
+    CloseHandle(hSource);
+    if (bCancelled || CheckCancel()) return false;
+    if (!bIntact || nRemainder != 0) {
+        ShowDamagedSetupMessage(hwndProgress);
+        return false;
+    }
+
+    SetText(1, "Finalizing");
+    Finalize();
+    return true;
+}
+
+void RunInstall() {
+    InstallDialog dialog(kInstallTitle);
+    InstallDialog::GetInstallProgramFilesPath(dialog.szInstallPath);
+    SetRegistryString(kFoldersSection, "ProgramFiles", dialog.szInstallPath);
+    SetRegistryString(kFoldersSection, "DataFiles", dialog.szInstallPath);
+    dialog.Run(nullptr);
+}

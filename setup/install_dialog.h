@@ -1,0 +1,45 @@
+// InstallDialog: the install proper, run inside the progress window. It shows the terms page,
+// verifies the payload behind the program's own image, writes it into the install folder and
+// registers the program with the shell (Finalize).
+#pragma once
+#include <stdint.h>
+
+#include "setup/progress_dialog.h"
+#include "support/path_text.h"
+
+class InstallDialog : public LProgressDialog {
+public:
+    explicit InstallDialog(const char* szTitle);
+
+    bool MainFunction() override;
+
+    // The install folder: "<ProgramFilesDir>\Kestrilon\TallyQuill", else "C:\TallyQuill". A new
+    // folder is made with an access list that lets every user change everything in it.
+    static void GetInstallProgramFilesPath(char* szPath /* kPathBufferSize */);
+
+    // Shortcuts, the uninstaller and its Uninstall entry, the exe file types; then the program
+    // starts.
+    void Finalize();
+    static bool GetStartMenuGroupFolder(char* szFolder /* kPathBufferSize */);
+    static void AddStartMenuItem(const char* szTarget, const char* szName);
+    static void RemoveStartMenuItem(const char* szName);
+    static void RemoveStartMenuGroup();
+    static void GetDesktopShortcutPath(char* szPath /* kPathBufferSize */);
+    static void CreateShortcut(const char* szShortcutPath, const char* szTarget);
+    // Appends the 4-byte type to the file: each call makes it 4 bytes longer.
+    static void SetExeFileType(const char* szPath, uint32_t nType);
+
+    char szInstallPath[kPathBufferSize];
+    // The setup file whose payload is installed: the running executable.
+    char szSourcePath[kPathBufferSize];
+};
+
+// The install entry of a setup file: install folder, its "Folders" values, then the progress window.
+void RunInstall();
+
+// "Installation file corrupt." with the caption "Install Error", owned by hwndOwner (may be null).
+void ShowDamagedSetupMessage(HWND hwndOwner);
+
+// Starts a program by its path, quoted so that a path with blanks cannot start another program
+// that a shorter prefix of it names; szArguments may be empty.
+void StartProgram(const char* szPath, const char* szArguments);

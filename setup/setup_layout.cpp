@@ -1,0 +1,55 @@
+#include "setup/setup_layout.h"
+
+#include "setup/exe_type.h"
+
+const InstallFileRow kInstallFiles[] = {
+    {nullptr, "tallyq.exe"},
+    {nullptr, "tallyq.hlp"},
+    {nullptr, "banner.htm"},
+    {nullptr, "banner.gif"},
+    {nullptr, nullptr},
+};
+
+unsigned CountInstallFiles(const InstallFileRow* pRows) {
+    unsigned n = 0;
+    while (n < kMaxInstallFiles && pRows[n].szFileName != nullptr) ++n;
+    return n;
+}
+
+uint32_t AddToChecksum(uint32_t nSum, const unsigned char* pBytes, size_t nCount) {
+    for (size_t i = 0; i < nCount; ++i) nSum += pBytes[i];
+    return nSum;
+}
+
+bool PlanExtraction(const unsigned char* pTrailer, unsigned nFiles, uint64_t nFileSize, ExtractionPlan* pPlan) {
+    pPlan->nSteps = 0;
+    pPlan->nPayloadSize = 0;
+    pPlan->nChecksum = 0;
+    if (nFiles > kMaxInstallFiles || nFileSize < TrailerLength(nFiles)) return false;
+
+    // 64-bit offsets: sizes whose sum wraps 32 bits must not pass for a short payload.
+    uint64_t nOffset = 0;
+    unsigned nSteps = 0;
+    for (unsigned nRow = 0; nRow < nFiles; ++nRow) {
+        uint32_t nSize = ReadField32(pTrailer + 4 * nRow);
+        if (nSize == 0 || nSize >= 0x80000000u) continue;
+        pPlan->steps[nSteps].nRow = nRow;
+        pPlan->steps[nSteps].nOffset = static_cast<uint32_t>(nOffset);
+        pPlan->steps[nSteps].nSize = nSize;
+        ++nSteps;
+        nOffset += nSize;
+        if (nOffset > nFileSize) return false;
+    }
+    if (nOffset > 0xFFFFFFFFu || nOffset + TrailerLength(nFiles) != nFileSize) return false;
+
+    pPlan->nSteps = nSteps;
+    pPlan->nPayloadSize = static_cast<uint32_t>(nOffset);
+    pPlan->nChecksum = ReadField32(pTrailer + 4 * nFiles);
+    return true;
+}
+
+void WriteTrailer(unsigned char* pTrailer, const uint32_t* pSizes, unsigned nFiles, uint32_t nChecksum) {
+    for (unsigned i = 0; i < nFiles; ++i) WriteField32(pTrailer + 4 * i, pSizes[i]);
+    WriteField32(pTrailer + 4 * nFiles, nChecksum);
+    WriteField32(pTrailer + 4 * nFiles + 4, kExeTypeSetup);
+}

@@ -1,0 +1,190 @@
+#include "setup/setup_layout.h"
+
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "setup/exe_type.h"
+
+namespace {
+
+typedef std::vector<unsigned char> Bytes;
+
+// A setup file image: the payload files back to back, then the trailer.
+Bytes PackImage(const std::vector<Bytes>& files) {
+    Bytes image;
+    std::vector<uint32_t> sizes;
+    uint32_t nChecksum = 0;
+    for (const Bytes& file : files) {
+        image.insert(image.end(), file.begin(), file.end());
+        nChecksum = AddToChecksum(nChecksum, file.data(), file.size());
+        sizes.push_back(static_cast<uint32_t>(file.size()));
+    }
+    Bytes trailer(TrailerLength(static_cast<unsigned>(files.size())));
+    WriteTrailer(trailer.data(), sizes.data(), static_cast<unsigned>(files.size()), nChecksum);
+    image.insert(image.end(), trailer.begin(), trailer.end());
+    return image;
+}
+
+bool Plan(const Bytes& image, unsigned nFiles, ExtractionPlan* pPlan) {
+    uint64_t nTrailer = TrailerLength(nFiles);
+    if (image.size() < nTrailer) return PlanExtraction(nullptr, nFiles, image.size(), pPlan);
+    return PlanExtraction(image.data() + image.size() - nTrailer, nFiles, image.size(), pPlan);
+}
+
+// What the installer decides before it writes anything: a plan that fits and a payload that sums.
+bool Intact(const Bytes& image, unsigned nFiles) {
+    ExtractionPlan plan;
+    if (!Plan(image, nFiles, &plan)) return false;
+    return AddToChecksum(0, image.data(), plan.nPayloadSize) == plan.nChecksum;
+}
+
+// A trailer of the given fields (sizes, then the checksum, then the setup type).
+Bytes Trailer(const std::vector<uint32_t>& sizes, uint32_t nChecksum) {
+    Bytes trailer(TrailerLength(static_cast<unsigned>(sizes.size())));
+    WriteTrailer(trailer.data(), sizes.data(), static_cast<unsigned>(sizes.size()), nChecksum);
+    return trailer;
+}
+
+Bytes RandomBytes(std::mt19937& random, size_t n) {
+    Bytes bytes(n);
+    for (unsigned char& b : bytes) b = static_cast<unsigned char>(random());
+    return bytes;
+}
+
+}  // namespace
+
+TEST(SetupLayout, TheProgramsTableAndItsLimit) {
+    ASSERT_EQ(4u, CountInstallFiles(kInstallFiles));
+    const char* names[] = {"tallyq.exe", "tallyq.hlp", "banner.htm", "banner.gif"};
+    for (unsigned i = 0; i < 4; ++i) {
+        EXPECT_STREQ(names[i], kInstallFiles[i].szFileName);
+        EXPECT_EQ(nullptr, kInstallFiles[i].szSubFolder);
+    }
+    EXPECT_EQ(24u, TrailerLength(4));
+
+    // A longer table is used up to its 128th row; a row without a name ends it early.
+    std::vector<InstallFileRow> rows(200, InstallFileRow{nullptr, "f"});
+    rows.push_back(InstallFileRow{nullptr, nullptr});
+    EXPECT_EQ(128u, CountInstallFiles(rows.data()));
+    rows[7].szFileName = nullptr;
+    EXPECT_EQ(7u, CountInstallFiles(rows.data()));
+
+    // A trailer of 128 sizes describes the whole file.
+    std::vector<Bytes> files(128, Bytes(1, 'x'));
+    Bytes image = PackImage(files);
+    ExtractionPlan plan;
+    ASSERT_TRUE(Plan(image, 128, &plan));
+    EXPECT_EQ(128u, plan.nSteps);
+    EXPECT_EQ(127u, plan.steps[127].nOffset);
+    EXPECT_FALSE(PlanExtraction(image.data(), 129, image.size(), &plan)) << "more rows than the table may hold";
+}
+
+TEST(SetupLayout, ChecksumAddsBytesAsUnsignedAndWraps) {
+    const unsigned char abc[] = {'a', 'b', 'c'};
+    EXPECT_EQ(0x126u, AddToChecksum(0, abc, 3));
+    const unsigned char high[] = {0xFF, 0x80};
+    EXPECT_EQ(0x17Fu, AddToChecksum(0, high, 2));
+    EXPECT_EQ(0x17Eu, AddToChecksum(0xFFFFFFFFu, high, 2)) << "the total wraps";
+    EXPECT_EQ(5u, AddToChecksum(5, abc, 0));
+}
+
+TEST(SetupLayout, TheWorkedExampleOffsets) {
+    // 245668 bytes: four files, then 24 bytes of trailer at 245644.
+    Bytes trailer = Trailer({0x2C000, 0x3BC7, 0xCE, 0xC2F7}, 0x01BC4E15);
+    const unsigned char expected[24] = {0x00, 0xC0, 0x02, 0x00, 0xC7, 0x3B, 0x00, 0x00, 0xCE, 0x00, 0x00, 0x00,
+                                        0xF7, 0xC2, 0x00, 0x00, 0x15, 0x4E, 0xBC, 0x01, 0xF0, 0xF0, 0x0F, 0x0F};
+    EXPECT_EQ(0, memcmp(expected, trailer.data(), 24));
+
+    ExtractionPlan plan;
+    ASSERT_TRUE(PlanExtraction(trailer.data(), 4, 245668, &plan));
+    EXPECT_EQ(245644u, plan.nPayloadSize);
+    EXPECT_EQ(0x01BC4E15u, plan.nChecksum);
+    ASSERT_EQ(4u, plan.nSteps);
+    const uint32_t offsets[] = {0, 0x2C000, 0x2C000 + 0x3BC7, 0x2C000 + 0x3BC7 + 0xCE};
+    for (unsigned i = 0; i < 4; ++i) {
+        EXPECT_EQ(i, plan.steps[i].nRow);
+        EXPECT_EQ(offsets[i], plan.steps[i].nOffset) << "file " << i + 1;
+    }
+    EXPECT_EQ(0x2C000u, plan.steps[1].nOffset);
+}
+
+TEST(SetupLayout, EmptyAndNegativeSizesMakeNoFileAndNoShift) {
+    // Row 2 is empty and row 3 "negative": neither has a step, and row 4 follows row 1 directly.
+    Bytes trailer = Trailer({10, 0, 0x80000000u, 7}, 0);
+    ExtractionPlan plan;
+    ASSERT_TRUE(PlanExtraction(trailer.data(), 4, 17 + 24, &plan));
+    ASSERT_EQ(2u, plan.nSteps);
+    EXPECT_EQ(0u, plan.steps[0].nRow);
+    EXPECT_EQ(3u, plan.steps[1].nRow);
+    EXPECT_EQ(10u, plan.steps[1].nOffset);
+    EXPECT_EQ(17u, plan.nPayloadSize);
+
+    Bytes none = Trailer({0, 0, 0, 0}, 0);
+    ASSERT_TRUE(PlanExtraction(none.data(), 4, 24, &plan));
+    EXPECT_EQ(0u, plan.nSteps);
+}
+
+TEST(SetupLayout, PackedImagesParseBackToTheirFiles) {
+    std::mt19937 random(7);
+    for (int nRound = 0; nRound < 50; ++nRound) {
+        std::vector<Bytes> files;
+        for (int i = 0; i < 4; ++i) files.push_back(RandomBytes(random, random() % 9000 * (random() % 4 != 0)));
+        Bytes image = PackImage(files);
+        ASSERT_TRUE(Intact(image, 4));
+        EXPECT_EQ(static_cast<uint32_t>(kExeTypeSetup), ReadField32(image.data() + image.size() - 4));
+
+        ExtractionPlan plan;
+        ASSERT_TRUE(Plan(image, 4, &plan));
+        unsigned nStep = 0;
+        for (unsigned nRow = 0; nRow < 4; ++nRow) {
+            if (files[nRow].empty()) continue;
+            ASSERT_LT(nStep, plan.nSteps);
+            const ExtractionStep& step = plan.steps[nStep++];
+            EXPECT_EQ(nRow, step.nRow);
+            EXPECT_EQ(files[nRow], Bytes(image.begin() + step.nOffset, image.begin() + step.nOffset + step.nSize));
+        }
+        EXPECT_EQ(nStep, plan.nSteps);
+    }
+}
+
+TEST(SetupLayout, EveryDamagedImageIsRefused) {
+    std::mt19937 random(11);
+    Bytes image = PackImage({RandomBytes(random, 300), RandomBytes(random, 40), Bytes(), RandomBytes(random, 9)});
+    ASSERT_TRUE(Intact(image, 4));
+
+    // Any one byte changed, in a payload file, a size field or the checksum.
+    for (size_t i = 0; i + 4 < image.size(); ++i) {
+        Bytes damaged = image;
+        damaged[i] ^= static_cast<unsigned char>(1 + random() % 255);
+        EXPECT_FALSE(Intact(damaged, 4)) << "byte " << i << " changed";
+    }
+    // Cut anywhere, or with bytes added behind the trailer.
+    for (size_t n = 0; n < image.size(); ++n) {
+        Bytes cut(image.begin(), image.begin() + n);
+        EXPECT_FALSE(Intact(cut, 4)) << "cut to " << n << " bytes";
+    }
+    Bytes longer = image;
+    longer.insert(longer.end() - 4, {0, 0, 0, 0});
+    EXPECT_FALSE(Intact(longer, 4));
+
+    ExtractionPlan plan;
+    plan.nSteps = 99;
+    // A file too short for its trailer.
+    EXPECT_FALSE(PlanExtraction(image.data(), 4, 23, &plan));
+    EXPECT_EQ(0u, plan.nSteps);
+    // Sizes beyond the file, and sizes whose sum wraps 32 bits to the real payload length.
+    Bytes beyond = Trailer({0x7FFFFFFF, 1, 1, 1}, 0);
+    EXPECT_FALSE(PlanExtraction(beyond.data(), 4, 100, &plan));
+    const uint32_t nPayload = 349;
+    Bytes wrapping = Trailer({0x7FFFFFFF, 0x7FFFFFFF, 2 + nPayload, 0}, 0);
+    EXPECT_FALSE(PlanExtraction(wrapping.data(), 4, nPayload + 24, &plan));
+    EXPECT_EQ(0u, plan.nSteps);
+    // A payload of more than 4 GB cannot be described with 32-bit offsets.
+    std::vector<uint32_t> big(128, 0x7FFFFFFF);
+    Bytes huge = Trailer(big, 0);
+    EXPECT_FALSE(PlanExtraction(huge.data(), 128, 128ull * 0x7FFFFFFF + TrailerLength(128), &plan));
+}
