@@ -34,26 +34,6 @@ bool ReadSystemText(HKEY hRoot, const char* szKey, const char* szName, char* szV
     return true;
 }
 
-// The install folder's security: Everyone (S-1-1-0) has full control, inherited by everything
-// inside. Answers false, with the descriptor unusable, if any step fails.
-bool BuildEveryoneFullControl(SECURITY_DESCRIPTOR* pDescriptor, DWORD* pAclBuffer, DWORD cbAcl) {
-    if (!InitializeSecurityDescriptor(pDescriptor, SECURITY_DESCRIPTOR_REVISION)) return false;
-    PACL pAcl = reinterpret_cast<PACL>(pAclBuffer);
-    if (!InitializeAcl(pAcl, cbAcl, ACL_REVISION)) return false;
-    PSID pEveryone = LocalAlloc(LMEM_ZEROINIT, GetSidLengthRequired(1));
-    if (pEveryone == nullptr) return false;
-    SID_IDENTIFIER_AUTHORITY world = {SECURITY_WORLD_SID_AUTHORITY};
-    bool bAdded = InitializeSid(pEveryone, &world, 1) &&
-                  (*GetSidSubAuthority(pEveryone, 0) = SECURITY_WORLD_RID, true) &&
-                  AddAccessAllowedAce(pAcl, ACL_REVISION, GENERIC_ALL, pEveryone);
-    LocalFree(pEveryone);
-    if (!bAdded) return false;
-    ACE_HEADER* pAce = nullptr;
-    if (!GetAce(pAcl, 0, reinterpret_cast<void**>(&pAce))) return false;
-    pAce->AceFlags |= OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
-    return SetSecurityDescriptorDacl(pDescriptor, TRUE, pAcl, FALSE) != FALSE;
-}
-
 // The destination of a payload file; false when the path does not fit (nothing is then written).
 bool GetDestinationPath(char* szPath, const char* szInstallPath, const InstallFileRow& row) {
     int n;
@@ -77,6 +57,24 @@ bool SeekTo(HANDLE hFile, uint64_t nOffset) {
 }
 
 }  // namespace
+
+bool BuildEveryoneFullControl(SECURITY_DESCRIPTOR* pDescriptor, DWORD* pAclBuffer, DWORD cbAcl) {
+    if (!InitializeSecurityDescriptor(pDescriptor, SECURITY_DESCRIPTOR_REVISION)) return false;
+    PACL pAcl = reinterpret_cast<PACL>(pAclBuffer);
+    if (!InitializeAcl(pAcl, cbAcl, ACL_REVISION)) return false;
+    PSID pEveryone = LocalAlloc(LMEM_ZEROINIT, GetSidLengthRequired(1));
+    if (pEveryone == nullptr) return false;
+    SID_IDENTIFIER_AUTHORITY world = {SECURITY_WORLD_SID_AUTHORITY};
+    bool bAdded = InitializeSid(pEveryone, &world, 1) &&
+                  (*GetSidSubAuthority(pEveryone, 0) = SECURITY_WORLD_RID, true) &&
+                  AddAccessAllowedAce(pAcl, ACL_REVISION, GENERIC_ALL, pEveryone);
+    LocalFree(pEveryone);
+    if (!bAdded) return false;
+    ACE_HEADER* pAce = nullptr;
+    if (!GetAce(pAcl, 0, reinterpret_cast<void**>(&pAce))) return false;
+    pAce->AceFlags |= OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+    return SetSecurityDescriptorDacl(pDescriptor, TRUE, pAcl, FALSE) != FALSE;
+}
 
 void ShowDamagedSetupMessage(HWND hwndOwner) {
     MessageBoxA(hwndOwner,

@@ -34,6 +34,10 @@ public:
     char szSourcePath[kPathBufferSize];
 };
 
+// The install folder's security: Everyone (S-1-1-0) has full control, inherited by everything
+// inside. Answers false, with the descriptor unusable, if any step fails.
+bool BuildEveryoneFullControl(SECURITY_DESCRIPTOR* pDescriptor, DWORD* pAclBuffer, DWORD cbAcl);
+
 // The install entry of a setup file: install folder, its "Folders" values, then the progress window.
 void RunInstall();
 

@@ -1,0 +1,181 @@
+#include "tests/wine/installation.h"
+
+#include <objidl.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "tests/wine/wine_test_support.h"
+
+const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TallyQuill";
+
+namespace {
+const char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+}
+
+bool ReadBytes(const std::string& path, Bytes* pBytes) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    if (!in) return false;
+    pBytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+bool WriteBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return out.good();
+}
+
+bool FileExists(const std::string& path) {
+    DWORD dwAttributes = GetFileAttributesA(path.c_str());
+    return dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path) {
+    DWORD dwAttributes = GetFileAttributesA(path.c_str());
+    return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (hFind == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileA(hFind, &found));
+    FindClose(hFind);
+    return names;
+}
+
+std::string SystemText(HKEY hRoot, const char* szKey, const char* szName) {
+    char szValue[1024] = "";
+    DWORD cbValue = sizeof(szValue) - 1;
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(hRoot, szKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return "";
+    if (RegQueryValueExA(hKey, szName, nullptr, nullptr, reinterpret_cast<BYTE*>(szValue), &cbValue) != ERROR_SUCCESS)
+        szValue[0] = '\0';
+    RegCloseKey(hKey);
+    return szValue;
+}
+
+bool SetSystemText(HKEY hRoot, const char* szKey, const char* szName, const std::string& text) {
+    HKEY hKey = nullptr;
+    if (RegCreateKeyExA(hRoot, szKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
+        return false;
+    bool bSet = RegSetValueExA(hKey, szName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                               static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+    RegCloseKey(hKey);
+    return bSet;
+}
+
+std::string ExpectedInstallFolder() {
+    return SystemText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir") + "\\Kestrilon\\TallyQuill";
+}
+
+std::string StartMenuGroup() {
+    return SystemText(HKEY_LOCAL_MACHINE, kShellFoldersKey, "Common Programs") + "\\TallyQuill";
+}
+
+std::string DesktopShortcut() {
+    return SystemText(HKEY_LOCAL_MACHINE, kShellFoldersKey, "Common Desktop") + "\\TallyQuill.lnk";
+}
+
+std::string ShortcutTarget(const std::string& shortcutPath) {
+    std::string target;
+    CoInitialize(nullptr);
+    IShellLinkA* pLink = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&pLink)))) {
+        IPersistFile* pFile = nullptr;
+        if (SUCCEEDED(pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile)))) {
+            WCHAR wszPath[MAX_PATH];
+            MultiByteToWideChar(CP_ACP, 0, shortcutPath.c_str(), -1, wszPath, MAX_PATH);
+            char szTarget[MAX_PATH] = "";
+            if (SUCCEEDED(pFile->Load(wszPath, STGM_READ)) &&
+                SUCCEEDED(pLink->GetPath(szTarget, MAX_PATH, nullptr, SLGP_RAWPATH)))
+                target = szTarget;
+            pFile->Release();
+        }
+        pLink->Release();
+    }
+    CoUninitialize();
+    return target;
+}
+
+std::string SetupFilePath() { return TestProgramFolder() + "..\\TallyQuillSetup.exe"; }
+
+std::string PayloadPath(const std::string& name) { return TestProgramFolder() + "..\\payload\\" + name; }
+
+void RemoveInstallation() {
+    EndRunningCopies();
+    for (const std::string& folder : {ExpectedInstallFolder(), std::string("C:\\TallyQuill")}) {
+        for (const std::string& name : FilesIn(folder)) {
+            std::string path = folder + "\\" + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+        }
+        RemoveDirectoryA(folder.c_str());
+    }
+    RemoveDirectoryA((SystemText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir") + "\\Kestrilon").c_str());
+    for (const std::string& name : FilesIn(StartMenuGroup())) DeleteFileA((StartMenuGroup() + "\\" + name).c_str());
+    RemoveDirectoryA(StartMenuGroup().c_str());
+    DeleteFileA(DesktopShortcut().c_str());
+    ResetProgramRegistry();
+}
+
+HWND FindDialogTitled(const char* szTitle) {
+    return FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), szTitle);
+}
+
+std::string MessageBoxText(HWND hwndBox) {
+    std::string text;
+    for (HWND hwnd = FindWindowExA(hwndBox, nullptr, "Static", nullptr); hwnd != nullptr;
+         hwnd = FindWindowExA(hwndBox, hwnd, "Static", nullptr)) {
+        char szText[512] = "";
+        GetWindowTextA(hwnd, szText, sizeof(szText));
+        if (strlen(szText) > text.size()) text = szText;
+    }
+    return text;
+}
+
+HWND SetupRun::WaitForTerms(unsigned nTimeoutMs) {
+    hwndTerms = nullptr;
+    WaitFor(
+        [this] {
+            hwndTerms = FindDialogTitled("TallyQuill Software Licence Terms");
+            return hwndTerms != nullptr && IsWindowVisible(hwndTerms);
+        },
+        nTimeoutMs);
+    return hwndTerms != nullptr && IsWindowVisible(hwndTerms) ? hwndTerms : nullptr;
+}
+
+bool SetupRun::AgreeAndNext() {
+    if (hwndTerms == nullptr) return false;
+    SendMessageA(GetDlgItem(hwndTerms, 101), BM_CLICK, 0, 0);
+    if (!IsWindowEnabled(GetDlgItem(hwndTerms, IDOK))) return false;
+    PostMessageA(GetDlgItem(hwndTerms, IDOK), BM_CLICK, 0, 0);
+    return true;
+}
+
+bool InstallWith(const std::string& setupPath) {
+    SetupRun setup;
+    if (!setup.Start("", setupPath) || setup.WaitForTerms() == nullptr || !setup.AgreeAndNext()) return false;
+    if (setup.WaitForExit(20000) != 0) return false;
+    return WaitFor([] { return FindMainDialog() != nullptr; }, 10000);
+}
+
+InstallationState CurrentInstallation() {
+    InstallationState state;
+    std::string folder = ExpectedInstallFolder();
+    for (const std::string& name : FilesIn(folder)) ReadBytes(folder + "\\" + name, &state.files[name]);
+    for (const std::string& name : FilesIn(StartMenuGroup()))
+        state.texts["group " + name] = ShortcutTarget(StartMenuGroup() + "\\" + name);
+    state.texts["desktop"] = ShortcutTarget(DesktopShortcut());
+    state.texts["DisplayName"] = SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName");
+    state.texts["UninstallString"] = SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+    return state;
+}

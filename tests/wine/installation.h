@@ -1,0 +1,62 @@
+// What an installation of TallyQuill consists of, as the tests find it in the prefix: the install
+// folder, shortcuts, the Uninstall entry; and running the real setup file through its pages.
+#pragma once
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/wine/program_driver.h"
+
+typedef std::vector<unsigned char> Bytes;
+
+bool ReadBytes(const std::string& path, Bytes* pBytes);
+bool WriteBytes(const std::string& path, const Bytes& bytes);
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+// The names of the files directly in a folder.
+std::vector<std::string> FilesIn(const std::string& folder);
+
+// A text value of the registry; "" when missing.
+std::string SystemText(HKEY hRoot, const char* szKey, const char* szName);
+bool SetSystemText(HKEY hRoot, const char* szKey, const char* szName, const std::string& text);
+
+extern const char kCurrentVersionKey[];
+extern const char kUninstallKey[];
+std::string ExpectedInstallFolder();   // "<ProgramFilesDir>\Kestrilon\TallyQuill"
+std::string StartMenuGroup();          // "<Common Programs>\TallyQuill"
+std::string DesktopShortcut();         // "<Common Desktop>\TallyQuill.lnk"
+std::string ShortcutTarget(const std::string& shortcutPath);
+
+std::string SetupFilePath();                     // TallyQuillSetup.exe as built
+std::string PayloadPath(const std::string& name);  // a payload file as packed
+
+// Ends running copies and removes everything an install or the tests made, registry included.
+void RemoveInstallation();
+
+HWND FindDialogTitled(const char* szTitle);
+// The text of a message box (its longest static).
+std::string MessageBoxText(HWND hwndBox);
+
+// The setup file (or a copy of it) running in its own process.
+class SetupRun : public ProgramUnderTest {
+public:
+    // Waits for the terms page to be shown; null after the time is up.
+    HWND WaitForTerms(unsigned nTimeoutMs = 10000);
+    // Chooses "I agree" and presses Next on the shown terms page.
+    bool AgreeAndNext();
+    HWND hwndTerms = nullptr;
+};
+
+// Installs with a setup file through its terms page; true when the setup process ended by itself
+// and the installed program's window came up.
+bool InstallWith(const std::string& setupPath);
+
+// Everything an install leaves behind, to compare before and after.
+struct InstallationState {
+    std::map<std::string, Bytes> files;
+    std::map<std::string, std::string> texts;  // shortcut targets and registry values
+    bool operator==(const InstallationState& other) const { return files == other.files && texts == other.texts; }
+};
+InstallationState CurrentInstallation();

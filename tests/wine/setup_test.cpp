@@ -1,0 +1,550 @@
+// The real setup file under Wine: its terms page, what an install leaves, a second install, a
+// running copy, damaged setup files; and, inside this process with the installer's own classes,
+// the progress window's status lines, its bar and Cancel during extraction.
+#include <aclapi.h>
+#include <sddl.h>
+#include <commctrl.h>
+#include <psapi.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "resources/setup_dialog_ids.h"
+#include "setup/install_dialog.h"
+#include "setup/setup_layout.h"
+#include "support/registry.h"
+#include "tests/wine/installation.h"
+#include "ui/dialog.h"
+#include "tests/wine/wine_test_support.h"
+
+namespace {
+
+const char kProgressTitle[] = "Installing TallyQuill v 1.02";
+const char kTermsTitle[] = "TallyQuill Software Licence Terms";
+const char kFoldersKey[] = "Software\\Kestrilon\\TallyQuill\\Folders";
+
+class SetupTest : public ::testing::Test {
+protected:
+    void SetUp() override { RemoveInstallation(); }
+    void TearDown() override { RemoveInstallation(); }
+};
+
+Bytes Concat(Bytes bytes, std::initializer_list<unsigned char> tail) {
+    bytes.insert(bytes.end(), tail);
+    return bytes;
+}
+
+bool Checked(HWND hwndDialog, int nId) {
+    return SendMessageA(GetDlgItem(hwndDialog, nId), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// What the folder's access list grants Everyone, as far as the file system keeps it.
+struct EveryoneAccess {
+    bool bDaclKept = false;
+    bool bFound = false;
+    DWORD dwMask = 0;
+    BYTE nFlags = 0;
+};
+
+EveryoneAccess ReadEveryoneAccess(const std::string& folder) {
+    EveryoneAccess access;
+    PACL pDacl = nullptr;
+    PSECURITY_DESCRIPTOR pDescriptor = nullptr;
+    if (GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &pDacl,
+                              nullptr, &pDescriptor) != ERROR_SUCCESS)
+        return access;
+    SID_IDENTIFIER_AUTHORITY world = {SECURITY_WORLD_SID_AUTHORITY};
+    PSID pEveryone = nullptr;
+    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &pEveryone);
+    access.bDaclKept = pDacl != nullptr;
+    for (DWORD i = 0; pDacl != nullptr && i < pDacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* pAce = nullptr;
+        if (!GetAce(pDacl, i, reinterpret_cast<void**>(&pAce)) || pAce->Header.AceType != ACCESS_ALLOWED_ACE_TYPE)
+            continue;
+        if (EqualSid(&pAce->SidStart, pEveryone)) {
+            access.bFound = true;
+            access.dwMask = pAce->Mask;
+            access.nFlags = pAce->Header.AceFlags;
+        }
+    }
+    FreeSid(pEveryone);
+    LocalFree(pDescriptor);
+    return access;
+}
+
+// Wine 8 keeps no access list of a folder's own: it reports one made from the Unix mode bits,
+// where Everyone may read and run (0x1200A9). What the installer asks for is checked on the
+// descriptor itself (FolderSecurityGivesEveryoneFullControl); on disk, either is accepted.
+void ExpectEveryoneHasFullControl(const std::string& folder) {
+    EveryoneAccess access = ReadEveryoneAccess(folder);
+    printf("[ figure ] access list of %s: Everyone %s, mask 0x%08lX, flags %u\n", folder.c_str(),
+           access.bFound ? "found" : "absent", static_cast<unsigned long>(access.dwMask), access.nFlags);
+    ASSERT_TRUE(access.bDaclKept && access.bFound) << folder;
+    const DWORD dwFromModeBits = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
+    EXPECT_TRUE(access.dwMask == GENERIC_ALL || (access.dwMask & FILE_ALL_ACCESS) == FILE_ALL_ACCESS ||
+                access.dwMask == dwFromModeBits)
+        << std::hex << access.dwMask;
+    EXPECT_EQ(OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, access.nFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE));
+}
+
+// Runs a setup file through the terms page to its end: answers the damaged-file message's text
+// ("" when none came) after pressing its OK.
+std::string RunToMessage(const std::string& setupPath, int* pnExitCode) {
+    SetupRun setup;
+    *pnExitCode = -1;
+    if (!setup.Start("", setupPath) || setup.WaitForTerms() == nullptr || !setup.AgreeAndNext()) return "no terms page";
+    HWND hwndBox = nullptr;
+    bool bEnded = false;
+    WaitFor(
+        [&] {
+            hwndBox = FindDialogTitled("Install Error");
+            bEnded = WaitForSingleObject(setup.process.hProcess, 0) == WAIT_OBJECT_0;
+            return (hwndBox != nullptr && IsWindowVisible(hwndBox)) || bEnded;
+        },
+        20000);
+    std::string text;
+    if (hwndBox != nullptr) {
+        text = MessageBoxText(hwndBox);
+        PostMessageA(hwndBox, WM_COMMAND, IDOK, 0);
+    }
+    *pnExitCode = setup.WaitForExit(10000);
+    return text;
+}
+
+}  // namespace
+
+TEST_F(SetupTest, TheTermsPageGatesTheInstall) {
+    SetupRun setup;
+    ASSERT_TRUE(setup.Start("", SetupFilePath()));
+    HWND hwndTerms = setup.WaitForTerms();
+    ASSERT_NE(nullptr, hwndTerms);
+    HWND hwndProgress = FindDialogTitled(kProgressTitle);
+    ASSERT_NE(nullptr, hwndProgress) << "the progress window is open under the terms page";
+    EXPECT_EQ(hwndProgress, GetWindow(hwndTerms, GW_OWNER));
+    char szLine[100] = "";
+    GetDlgItemTextA(hwndProgress, IDC_PROGRESS_LINE0, szLine, sizeof(szLine));
+    EXPECT_STREQ("Installing TallyQuill", szLine);
+    GetDlgItemTextA(hwndProgress, IDC_PROGRESS_LINE1, szLine, sizeof(szLine));
+    EXPECT_STREQ("Software Licence Terms", szLine);
+
+    HWND hwndNext = GetDlgItem(hwndTerms, IDOK);
+    EXPECT_FALSE(Checked(hwndTerms, IDC_TERMS_AGREE));
+    EXPECT_FALSE(Checked(hwndTerms, IDC_TERMS_DISAGREE));
+    EXPECT_FALSE(IsWindowEnabled(hwndNext)) << "Next starts disabled";
+    SendMessageA(GetDlgItem(hwndTerms, IDC_TERMS_AGREE), BM_CLICK, 0, 0);
+    EXPECT_TRUE(IsWindowEnabled(hwndNext)) << "agree enables Next";
+    SendMessageA(GetDlgItem(hwndTerms, IDC_TERMS_DISAGREE), BM_CLICK, 0, 0);
+    EXPECT_FALSE(Checked(hwndTerms, IDC_TERMS_AGREE));
+    EXPECT_FALSE(IsWindowEnabled(hwndNext)) << "do not agree disables Next again";
+
+    // Enter in the page, and the OK command itself, do nothing while Next is disabled.
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof(thread);
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(hwndTerms, nullptr), &thread));
+    HWND hwndFocus = thread.hwndFocus != nullptr ? thread.hwndFocus : hwndTerms;
+    PostMessageA(hwndFocus, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    PostMessageA(hwndFocus, WM_KEYUP, VK_RETURN, 0xC01C0001);
+    SendMessageA(hwndTerms, WM_COMMAND, IDOK, 0);
+    SendMessageA(hwndTerms, WM_NULL, 0, 0);  // the posted keys are handled before this returns
+    EXPECT_TRUE(IsWindow(hwndTerms)) << "the page stays open";
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(setup.process.hProcess, 300));
+
+    // Cancel ends the install: the empty install folder and the Folders values stay.
+    SendMessageA(GetDlgItem(hwndTerms, IDCANCEL), BM_CLICK, 0, 0);
+    EXPECT_EQ(0, setup.WaitForExit(5000));
+    std::string folder = ExpectedInstallFolder();
+    EXPECT_TRUE(FolderExists(folder));
+    EXPECT_TRUE(FilesIn(folder).empty());
+    EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles"));
+    EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "DataFiles"));
+    EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
+    EXPECT_EQ(nullptr, FindMainDialog());
+    ExpectEveryoneHasFullControl(folder);
+}
+
+TEST_F(SetupTest, AnInstallLeavesFilesShortcutsUninstallerAndTheRunningProgram) {
+    DWORD dwStart = GetTickCount();
+    SetupRun setup;
+    ASSERT_TRUE(setup.Start("", SetupFilePath()));
+    ASSERT_NE(nullptr, setup.WaitForTerms());
+    DWORD dwTermsShown = GetTickCount();
+    ASSERT_TRUE(setup.AgreeAndNext());
+    DWORD dwAgreed = GetTickCount();
+    EXPECT_EQ(0, setup.WaitForExit(20000));
+    HWND hwndProgram = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (hwndProgram = FindMainDialog()) != nullptr && IsWindowVisible(hwndProgram); },
+                        10000))
+        << "the installed program runs";
+    DWORD dwRunning = GetTickCount();
+    printf("[ figure ] setup start to terms page %lu ms; Next to the installed program's window %lu ms\n",
+           static_cast<unsigned long>(dwTermsShown - dwStart), static_cast<unsigned long>(dwRunning - dwAgreed));
+
+    std::string folder = ExpectedInstallFolder();
+    DWORD dwProcess = 0;
+    GetWindowThreadProcessId(hwndProgram, &dwProcess);
+    HANDLE hProcess = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, dwProcess);
+    char szImage[MAX_PATH] = "";
+    GetModuleFileNameExA(hProcess, nullptr, szImage, MAX_PATH);
+    CloseHandle(hProcess);
+    EXPECT_EQ(0, lstrcmpiA((folder + "\\tallyq.exe").c_str(), szImage)) << szImage;
+
+    // The payload lands as packed; the program and the uninstaller differ only in their type.
+    Bytes program, installed, uninstaller, payload, extracted;
+    ASSERT_TRUE(ReadBytes(BuiltProgramPath(), &program));
+    ASSERT_TRUE(ReadBytes(folder + "\\tallyq.exe", &installed));
+    ASSERT_TRUE(ReadBytes(folder + "\\uninst.exe", &uninstaller));
+    EXPECT_TRUE(installed == Concat(program, {0x00, 0x00, 0x00, 0x00})) << "tallyq.exe ends in 00 00 00 00";
+    EXPECT_TRUE(uninstaller == Concat(program, {0x0F, 0x0F, 0xF0, 0xF0})) << "uninst.exe ends in 0F 0F F0 F0";
+    for (const char* szName : {"tallyq.hlp", "banner.htm", "banner.gif"}) {
+        ASSERT_TRUE(ReadBytes(PayloadPath(szName), &payload));
+        ASSERT_TRUE(ReadBytes(folder + "\\" + szName, &extracted)) << szName;
+        EXPECT_TRUE(payload == extracted) << szName;
+    }
+    std::vector<std::string> files = FilesIn(folder);
+    EXPECT_EQ(5u, files.size());
+
+    EXPECT_EQ(folder + "\\tallyq.exe", ShortcutTarget(StartMenuGroup() + "\\TallyQuill.lnk"));
+    EXPECT_EQ(folder + "\\tallyq.hlp", ShortcutTarget(StartMenuGroup() + "\\TallyQuill Help.lnk"));
+    EXPECT_EQ(folder + "\\tallyq.exe", ShortcutTarget(DesktopShortcut()));
+    EXPECT_EQ("TallyQuill Uninstall", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
+    EXPECT_EQ("\"" + folder + "\\uninst.exe\"", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+    EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles"));
+    ExpectEveryoneHasFullControl(folder);
+}
+
+TEST_F(SetupTest, ASecondInstallReplacesTheFilesAndKeepsTheFirstUninstallEntry) {
+    ASSERT_TRUE(InstallWith(SetupFilePath()));
+    EndRunningCopies();
+    std::string folder = ExpectedInstallFolder();
+    InstallationState first = CurrentInstallation();
+    ASSERT_TRUE(WriteBytes(folder + "\\banner.htm", Bytes(3, 'x')));
+    ASSERT_TRUE(WriteBytes(folder + "\\uninst.exe", Bytes(10, 'y')));
+    DeleteFileA((StartMenuGroup() + "\\TallyQuill Help.lnk").c_str());
+    ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "from the first install"));
+
+    ASSERT_TRUE(InstallWith(SetupFilePath()));
+    EndRunningCopies();
+    InstallationState second = CurrentInstallation();
+    EXPECT_EQ("from the first install", second.texts["UninstallString"]);
+    second.texts["UninstallString"] = first.texts["UninstallString"];
+    EXPECT_TRUE(first == second) << "files and shortcuts are made again as they were";
+}
+
+TEST_F(SetupTest, ARunningCopyWithItsHotKeyOnIsHiddenAndTheInstallGoesOn) {
+    ASSERT_TRUE(InstallWith(SetupFilePath()));
+    HWND hwndRunning = FindMainDialog();
+    ASSERT_TRUE(IsWindowVisible(hwndRunning));
+    DWORD dwRunning = 0;
+    GetWindowThreadProcessId(hwndRunning, &dwRunning);
+
+    DWORD dwStart = GetTickCount();
+    SetupRun setup;
+    ASSERT_TRUE(setup.Start("", SetupFilePath()));
+    ASSERT_NE(nullptr, setup.WaitForTerms());
+    DWORD dwWaited = GetTickCount() - dwStart;
+    EXPECT_GE(dwWaited, 1900u) << "the setup file gives the running copy 2000 ms";
+    EXPECT_TRUE(IsWindow(hwndRunning)) << "the running copy is hidden, not ended";
+    EXPECT_FALSE(IsWindowVisible(hwndRunning));
+    ASSERT_TRUE(setup.AgreeAndNext());
+    EXPECT_EQ(0, setup.WaitForExit(20000));
+    EXPECT_EQ(hwndRunning, FindMainDialog()) << "the started program handed over to the running copy";
+    DWORD dwProcess = 0;
+    GetWindowThreadProcessId(FindMainDialog(), &dwProcess);
+    EXPECT_EQ(dwRunning, dwProcess);
+    EXPECT_EQ("TallyQuill Uninstall", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
+}
+
+TEST_F(SetupTest, DamagedSetupFilesShowTheMessageAndChangeNothing) {
+    ASSERT_TRUE(InstallWith(SetupFilePath()));
+    EndRunningCopies();
+    InstallationState before = CurrentInstallation();
+    ASSERT_EQ(5u, before.files.size());
+
+    Bytes setupFile;
+    ASSERT_TRUE(ReadBytes(SetupFilePath(), &setupFile));
+    size_t nTrailer = setupFile.size() - 24;
+    ExtractionPlan plan;
+    ASSERT_TRUE(PlanExtraction(setupFile.data() + nTrailer, 4, setupFile.size(), &plan));
+    ASSERT_EQ(4u, plan.nSteps);
+
+    struct Damage {
+        const char* szWhat;
+        size_t nOffset;
+        uint32_t nNewField;  // 0: flip the byte at nOffset; else write this 32-bit field there
+    };
+    const std::vector<Damage> damages = {
+        {"program image", plan.steps[0].nOffset + plan.steps[0].nSize / 2, 0},
+        {"help file", plan.steps[1].nOffset + plan.steps[1].nSize - 1, 0},
+        {"banner page", plan.steps[2].nOffset, 0},
+        {"banner picture", plan.steps[3].nOffset + 1, 0},
+        {"a size", nTrailer + 4, 0},
+        {"the checksum", nTrailer + 16 + 2, 0},
+        {"a size beyond the file", nTrailer + 8, 0x7FFFFFF0u},
+        {"sizes whose sum wraps", nTrailer, 0xFFFFFF00u + 0},
+    };
+    std::string damagedPath = ScratchFolder() + "TallyQuillSetup.exe";
+    for (const Damage& damage : damages) {
+        Bytes damaged = setupFile;
+        if (damage.nNewField == 0) {
+            damaged[damage.nOffset] ^= 0x20;
+        } else if (damage.nNewField == 0xFFFFFF00u) {
+            // Sizes that add up, modulo 2^32, to the real payload: 0x7FFFFFFF twice and the rest.
+            WriteField32(&damaged[nTrailer], 0x7FFFFFFF);
+            WriteField32(&damaged[nTrailer + 4], 0x7FFFFFFF);
+            WriteField32(&damaged[nTrailer + 8], plan.nPayloadSize + 2);
+            WriteField32(&damaged[nTrailer + 12], 0);
+        } else {
+            WriteField32(&damaged[damage.nOffset], damage.nNewField);
+        }
+        ASSERT_TRUE(WriteBytes(damagedPath, damaged));
+        int nExitCode = -1;
+        std::string message = RunToMessage(damagedPath, &nExitCode);
+        EXPECT_EQ(0u, message.find("Installation file corrupt.")) << damage.szWhat << ": " << message;
+        EXPECT_EQ(0, nExitCode) << damage.szWhat;
+        EXPECT_TRUE(before == CurrentInstallation()) << damage.szWhat << " changed the installation";
+        EXPECT_EQ(nullptr, FindMainDialog()) << damage.szWhat;
+    }
+
+    // A file too short even for its trailer, still marked as a setup file.
+    ASSERT_TRUE(WriteBytes(damagedPath, Bytes{'M', 'Z', 0xF0, 0xF0, 0x0F, 0x0F}));
+    {
+        SetupRun setup;
+        // Six bytes are no program: the system refuses to start it, and nothing is changed.
+        if (setup.Start("", damagedPath)) setup.WaitForExit(10000);
+    }
+    EXPECT_TRUE(before == CurrentInstallation());
+    DeleteFileA(damagedPath.c_str());
+}
+
+namespace {
+
+// A piece of work that checks the window it runs in.
+class ProbeProgress : public LProgressDialog {
+public:
+    ProbeProgress() : LProgressDialog(kProbeTitle) {}
+    bool MainFunction() override {
+        ++nRuns;
+        char szText[100] = "";
+        GetWindowTextA(hwndProgress, szText, sizeof(szText));
+        EXPECT_STREQ(kProbeTitle, szText);
+        bOwnerEnabledDuringRun = hwndOwner != nullptr && IsWindowEnabled(hwndOwner);
+        EXPECT_FALSE(Run(nullptr)) << "an open window is not opened twice";
+        SetText(0, "line 0");
+        SetText(1, "line 1");
+        SetText(2, "no line");
+        SetText(-1, "no line");
+        GetDlgItemTextA(hwndProgress, IDC_PROGRESS_LINE0, szText, sizeof(szText));
+        EXPECT_STREQ("line 0", szText);
+        GetDlgItemTextA(hwndProgress, IDC_PROGRESS_LINE1, szText, sizeof(szText));
+        EXPECT_STREQ("line 1", szText);
+        for (const auto& step : {std::make_pair(0.5, 50), std::make_pair(0.999, 99), std::make_pair(1.0, 100),
+                                 std::make_pair(0.0, 0)}) {
+            SetProgress(step.first);
+            EXPECT_EQ(step.second, SendDlgItemMessageA(hwndProgress, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0))
+                << step.first;
+        }
+        EXPECT_FALSE(CheckCancel()) << "the window is open";
+        if (bPressCancel) {
+            PostMessageA(hwndProgress, WM_COMMAND, IDCANCEL, 0);
+            EXPECT_TRUE(CheckCancel()) << "Cancel closed the window";
+            EXPECT_EQ(nullptr, hwndProgress);
+            SetText(0, "after Cancel");
+            SetProgress(0.5);
+        }
+        return true;
+    }
+    static constexpr const char* kProbeTitle = "Progress probe";
+    HWND hwndOwner = nullptr;
+    bool bPressCancel = false;
+    bool bOwnerEnabledDuringRun = true;
+    int nRuns = 0;
+};
+
+}  // namespace
+
+TEST(ProgressWindow, RunsItsWorkInAWindowItOpensAndCloses) {
+    hProgramInstance = GetModuleHandleA(nullptr);
+    HWND hwndOwner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                     hProgramInstance, nullptr);
+    ProbeProgress probe;
+    probe.hwndOwner = hwndOwner;
+    EXPECT_TRUE(probe.Run(hwndOwner));
+    EXPECT_FALSE(probe.bOwnerEnabledDuringRun) << "the owner is disabled while the work runs";
+    EXPECT_TRUE(IsWindowEnabled(hwndOwner)) << "and enabled again after";
+    EXPECT_EQ(nullptr, probe.hwndProgress);
+    EXPECT_EQ(nullptr, FindDialogTitled(ProbeProgress::kProbeTitle));
+
+    probe.bPressCancel = true;
+    EXPECT_TRUE(probe.Run(nullptr)) << "a closed object runs again, and Cancel ends only the window";
+    EXPECT_EQ(2, probe.nRuns);
+    EXPECT_EQ(nullptr, FindDialogTitled(ProbeProgress::kProbeTitle));
+
+    // Cancel in a window that no object owns still closes it.
+    HWND hwndBare = CreateDialogParamA(hProgramInstance, IDD_PROGRESS, nullptr, LProgressDialog::DialogProc, 0);
+    ASSERT_NE(nullptr, hwndBare);
+    SendMessageA(hwndBare, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(IsWindow(hwndBare));
+    DestroyWindow(hwndOwner);
+}
+
+TEST(FolderSecurity, FolderSecurityGivesEveryoneFullControl) {
+    SECURITY_DESCRIPTOR descriptor;
+    DWORD aclBuffer[256];
+    ASSERT_TRUE(BuildEveryoneFullControl(&descriptor, aclBuffer, sizeof(aclBuffer)));
+    EXPECT_TRUE(IsValidSecurityDescriptor(&descriptor));
+    BOOL bPresent = FALSE, bDefaulted = TRUE;
+    PACL pDacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(&descriptor, &bPresent, &pDacl, &bDefaulted));
+    EXPECT_TRUE(bPresent);
+    EXPECT_FALSE(bDefaulted);
+    ASSERT_NE(nullptr, pDacl);
+    ASSERT_EQ(1u, pDacl->AceCount);
+    ACCESS_ALLOWED_ACE* pAce = nullptr;
+    ASSERT_TRUE(GetAce(pDacl, 0, reinterpret_cast<void**>(&pAce)));
+    EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, pAce->Header.AceType);
+    EXPECT_EQ(OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, pAce->Header.AceFlags);
+    EXPECT_EQ(static_cast<DWORD>(GENERIC_ALL), pAce->Mask);
+    char* szSid = nullptr;
+    ASSERT_TRUE(ConvertSidToStringSidA(&pAce->SidStart, &szSid));
+    EXPECT_STREQ("S-1-1-0", szSid);
+    LocalFree(szSid);
+    // Too little room for the list: no descriptor, so the folder gets the default security.
+    EXPECT_FALSE(BuildEveryoneFullControl(&descriptor, aclBuffer, 8));
+}
+
+TEST_F(SetupTest, SetupNamesWithoutTheSetupTypeAreRefusedAtStart) {
+    Bytes program;
+    ASSERT_TRUE(ReadBytes(BuiltProgramPath(), &program));
+    std::string path = ScratchFolder() + "setup.exe";
+    for (const Bytes& image : {program, Concat(program, {0x0F, 0x0F, 0xF0, 0xF0})}) {
+        ASSERT_TRUE(WriteBytes(path, image));
+        ProgramUnderTest program;
+        ASSERT_TRUE(program.Start("", path));
+        HWND hwndBox = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (hwndBox = FindDialogTitled("Install Error")) != nullptr; }, 10000));
+        EXPECT_EQ(0u, MessageBoxText(hwndBox).find("Installation file corrupt."));
+        EXPECT_EQ(nullptr, FindDialogTitled(kTermsTitle));
+        EXPECT_EQ(nullptr, FindDialogTitled(kProgressTitle));
+        PostMessageA(hwndBox, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(0, program.WaitForExit());
+    }
+    EXPECT_FALSE(FolderExists(ExpectedInstallFolder())) << "nothing was installed";
+    DeleteFileA(path.c_str());
+}
+
+TEST_F(SetupTest, WithoutProgramFilesDirTheProgramGoesToCTallyQuill) {
+    std::string programFiles = SystemText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir");
+    ASSERT_FALSE(programFiles.empty());
+    HKEY hKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_SET_VALUE, &hKey));
+    RegDeleteValueA(hKey, "ProgramFilesDir");
+    bool bInstalled = InstallWith(SetupFilePath());
+    SetSystemText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir", programFiles);
+    RegCloseKey(hKey);
+    ASSERT_TRUE(bInstalled);
+    EXPECT_EQ("C:\\TallyQuill", SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles"));
+    EXPECT_TRUE(FileExists("C:\\TallyQuill\\tallyq.exe"));
+    EXPECT_TRUE(FileExists("C:\\TallyQuill\\banner.gif"));
+    EXPECT_EQ("C:\\TallyQuill\\tallyq.exe", ShortcutTarget(DesktopShortcut()));
+    EXPECT_FALSE(FolderExists(ExpectedInstallFolder()));
+    ExpectEveryoneHasFullControl("C:\\TallyQuill");
+}
+
+// The installer's classes inside this process, on the real setup file: every text the progress
+// window shows and every bar position it is given are seen as they happen.
+namespace {
+
+struct ProgressRecord {
+    std::vector<std::string> lines;
+    std::vector<int> positions;
+    int nMessageBoxes = 0;
+    bool bCancelAtFirstChunk = false;
+    bool bTermsAnswered = false;
+} record;
+
+LRESULT CALLBACK RecordProgress(int nCode, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT* pCall = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (nCode == HC_ACTION) {
+        int nId = GetDlgCtrlID(pCall->hwnd);
+        char szOwnerTitle[100] = "";
+        GetWindowTextA(GetParent(pCall->hwnd), szOwnerTitle, sizeof(szOwnerTitle));
+        bool bProgress = strcmp(szOwnerTitle, kProgressTitle) == 0;
+        if (bProgress && pCall->message == WM_SETTEXT && nId == IDC_PROGRESS_LINE1)
+            record.lines.push_back(reinterpret_cast<const char*>(pCall->lParam));
+        if (bProgress && pCall->message == PBM_SETPOS && nId == IDC_PROGRESS_BAR) {
+            record.positions.push_back(static_cast<int>(pCall->wParam));
+            if (record.bCancelAtFirstChunk && record.positions.size() == 2)
+                PostMessageA(GetDlgItem(GetParent(pCall->hwnd), IDCANCEL), BM_CLICK, 0, 0);
+        }
+    }
+    return CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+LRESULT CALLBACK AnswerWindows(int nCode, WPARAM wParam, LPARAM lParam) {
+    if (nCode == HCBT_ACTIVATE) {
+        HWND hwnd = reinterpret_cast<HWND>(wParam);
+        char szTitle[100] = "";
+        GetWindowTextA(hwnd, szTitle, sizeof(szTitle));
+        if (strcmp(szTitle, kTermsTitle) == 0 && !record.bTermsAnswered) {
+            record.bTermsAnswered = true;
+            PostMessageA(GetDlgItem(hwnd, IDC_TERMS_AGREE), BM_CLICK, 0, 0);
+            PostMessageA(GetDlgItem(hwnd, IDOK), BM_CLICK, 0, 0);
+        } else if (strcmp(szTitle, "Install Error") == 0) {
+            ++record.nMessageBoxes;
+            PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+bool InstallInThisProcess(bool bCancelAtFirstChunk) {
+    record = ProgressRecord();
+    record.bCancelAtFirstChunk = bCancelAtFirstChunk;
+    hProgramInstance = GetModuleHandleA(nullptr);
+    HHOOK hCalls = SetWindowsHookExA(WH_CALLWNDPROC, RecordProgress, nullptr, GetCurrentThreadId());
+    HHOOK hCbt = SetWindowsHookExA(WH_CBT, AnswerWindows, nullptr, GetCurrentThreadId());
+    InstallDialog dialog(kProgressTitle);
+    std::string setupPath = SetupFilePath();
+    lstrcpynA(dialog.szSourcePath, setupPath.c_str(), kPathBufferSize);
+    InstallDialog::GetInstallProgramFilesPath(dialog.szInstallPath);
+    bool bResult = dialog.Run(nullptr);
+    UnhookWindowsHookEx(hCalls);
+    UnhookWindowsHookEx(hCbt);
+    EXPECT_EQ(nullptr, dialog.hwndProgress) << "Run closes the window";
+    return bResult;
+}
+
+}  // namespace
+
+TEST_F(SetupTest, StatusLinesNameTheFilesInOrderAndTheBarEndsAtTheLastByte) {
+    ASSERT_TRUE(InstallInThisProcess(false));
+    const std::vector<std::string> lines = {"Software Licence Terms", "tallyq.exe", "tallyq.hlp",
+                                            "banner.htm", "banner.gif", "Finalizing"};
+    EXPECT_EQ(lines, record.lines);
+    ASSERT_GE(record.positions.size(), 3u);
+    EXPECT_EQ(0, record.positions.front()) << "the bar starts empty";
+    EXPECT_EQ(100, record.positions.back());
+    for (size_t i = 1; i < record.positions.size(); ++i) {
+        EXPECT_LE(record.positions[i - 1], record.positions[i]) << "the bar never goes back";
+        if (i + 1 < record.positions.size()) {
+            EXPECT_LT(record.positions[i], 100) << "100 only at the last byte";
+        }
+    }
+    EXPECT_EQ(0, record.nMessageBoxes);
+    EXPECT_TRUE(WaitFor([] { return FindMainDialog() != nullptr; }, 10000)) << "Finalize started the program";
+}
+
+TEST_F(SetupTest, CancelDuringExtractionStopsWithoutAMessage) {
+    EXPECT_FALSE(InstallInThisProcess(true));
+    EXPECT_EQ(0, record.nMessageBoxes);
+    std::string folder = ExpectedInstallFolder();
+    Bytes partial;
+    ASSERT_TRUE(ReadBytes(folder + "\\tallyq.exe", &partial)) << "the file being written stays as it is";
+    EXPECT_EQ(4096u, partial.size());
+    EXPECT_EQ(std::vector<std::string>{"tallyq.exe"}, FilesIn(folder));
+    EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
+    EXPECT_FALSE(FileExists(DesktopShortcut()));
+    Sleep(300);
+    EXPECT_EQ(nullptr, FindMainDialog());
+}
