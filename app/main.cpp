@@ -7,6 +7,7 @@
 #include "setup/exe_type.h"
 #include "setup/install_dialog.h"
 #include "setup/setup_layout.h"
+#include "setup/uninstall_dialog.h"
 #include "support/path_text.h"
 
 namespace {
@@ -57,7 +58,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     HWND hwndRunning = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(kDialogClassAtom)), kMainDialogTitle);
     if (nExeType == kExeTypeUninstall) {
         CloseRunningCopy(hwndRunning, kWaitForUninstallMs);
-        // The uninstaller takes over here.
+        RunUninstall();
         return 0;
     }
     if (nExeType == kExeTypeSetup) {

@@ -20,6 +20,12 @@ void LFile::FilePathCat(char* szFolderPath, const char* szName) {
     szFolderPath[n] = '\0';
 }
 
+bool LFile::_PathCatFits(const char* szFolderPath, const char* szName) {
+    size_t nFolder = strnlen(szFolderPath, kPathBufferSize);
+    size_t nSeparator = nFolder > 0 && !IsSeparator(szFolderPath[nFolder - 1]) ? 1 : 0;
+    return nFolder + nSeparator + strnlen(szName, kPathBufferSize) <= kMaxPathChars;
+}
+
 char* LFile::_GetFolderFromPath(char* szFolder, const char* szPath) {
     int nLastSeparator = 0;
     int i = 0;

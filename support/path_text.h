@@ -15,7 +15,12 @@ public:
     // The file name without its last extension; a leading dot is not an extension.
     static void _GetFileTitleFromPath(char* szTitle, const char* szPath);
 
+    // Whether FilePathCat of the two keeps the whole name within 259 characters.
+    static bool _PathCatFits(const char* szFolderPath, const char* szName);
+
     // Platform side (Windows builds only).
+    // Deletes the files directly in a folder, then the folder; true when the folder is gone. A path
+    // that does not fit deletes nothing, and an entry whose full path would not fit is left alone.
     static bool DeleteFolderAndFiles(const char* szFolderPath);
     static bool ChooseSaveFile(char* szFilePath, const char* szTitle, char* szFolder, const char* szDefExt,
                                const char* szFilter);

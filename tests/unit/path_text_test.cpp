@@ -91,3 +91,18 @@ TEST(PathText, TitleOfPath) {
 }
 
 }  // namespace
+
+TEST(PathText, PathCatFitsExactlyWhenNothingIsCut) {
+    // Fits when FilePathCat keeps the whole name, and only then.
+    std::string folder(250, 'f');
+    for (size_t nName = 0; nName < 20; ++nName) {
+        std::string name(nName, 'n');
+        bool bFits = LFile::_PathCatFits(folder.c_str(), name.c_str());
+        std::string joined = Cat(folder, name.c_str());
+        EXPECT_EQ(joined == folder + "\\" + name, bFits) << nName;
+    }
+    EXPECT_TRUE(LFile::_PathCatFits((std::string(257, 'f') + "\\").c_str(), "x")) << "no second separator";
+    EXPECT_FALSE(LFile::_PathCatFits(std::string(258, 'f').c_str(), "x"));
+    EXPECT_TRUE(LFile::_PathCatFits("", std::string(259, 'n').c_str()));
+    EXPECT_FALSE(LFile::_PathCatFits("", std::string(260, 'n').c_str()));
+}

@@ -1,0 +1,279 @@
+// The real uninstaller under Wine, on installations made by the real setup file; and the folder
+// deletion it relies on, called in this process.
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <psapi.h>
+
+#include <string>
+
+#include "support/path_text.h"
+#include "tests/wine/installation.h"
+#include "tests/wine/wine_test_support.h"
+
+namespace {
+
+const char kQuestion[] = "Are you sure you want to remove TallyQuill from this computer?";
+const char kSettingsKey[] = "Software\\Kestrilon\\TallyQuill\\Settings";
+const char kFoldersKey[] = "Software\\Kestrilon\\TallyQuill\\Folders";
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+std::string TempCopyPath() {
+    char szTemp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, szTemp);
+    std::string path = szTemp;
+    if (!path.empty() && path.back() != '\\') path += '\\';
+    return path + "uninst.exe";
+}
+
+std::string ImageOf(DWORD dwProcessId) {
+    char szImage[MAX_PATH] = "";
+    HANDLE hProcess = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, dwProcessId);
+    if (hProcess != nullptr) {
+        GetModuleFileNameExA(hProcess, nullptr, szImage, MAX_PATH);
+        CloseHandle(hProcess);
+    }
+    return szImage;
+}
+
+// The uninstaller's question, once shown, and the process that asks it.
+struct Question {
+    HWND hwndBox = nullptr;
+    DWORD dwProcessId = 0;
+    std::string text;
+};
+
+Question WaitForQuestion(unsigned nTimeoutMs = 15000) {
+    Question question;
+    WaitFor(
+        [&] {
+            question.hwndBox = FindDialogTitled("Uninstall TallyQuill");
+            return question.hwndBox != nullptr && IsWindowVisible(question.hwndBox);
+        },
+        nTimeoutMs);
+    if (question.hwndBox != nullptr) {
+        GetWindowThreadProcessId(question.hwndBox, &question.dwProcessId);
+        question.text = MessageBoxText(question.hwndBox);
+    }
+    return question;
+}
+
+// Answers the question and waits for the asking process to end; true when it ended with 0.
+bool Answer(const Question& question, int nAnswer) {
+    HANDLE hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, question.dwProcessId);
+    PostMessageA(question.hwndBox, WM_COMMAND, nAnswer, 0);
+    bool bEnded = hProcess != nullptr && WaitForSingleObject(hProcess, 15000) == WAIT_OBJECT_0;
+    DWORD dwExit = 99;
+    if (bEnded) GetExitCodeProcess(hProcess, &dwExit);
+    if (hProcess != nullptr) CloseHandle(hProcess);
+    return bEnded && dwExit == 0;
+}
+
+// Starts the installed uninst.exe as the system's list of programs does, without an argument, and
+// answers the question its temporary copy asks.
+bool UninstallAnswering(int nAnswer) {
+    ProgramUnderTest first;
+    if (!first.Start("", ExpectedInstallFolder() + "\\uninst.exe") || first.WaitForExit(15000) != 0) return false;
+    Question question = WaitForQuestion();
+    return question.hwndBox != nullptr && Answer(question, nAnswer);
+}
+
+class UninstallTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveInstallation();
+        DeleteFileA(TempCopyPath().c_str());
+        ASSERT_TRUE(InstallWith(SetupFilePath()));
+        EndRunningCopies();
+        folder = ExpectedInstallFolder();
+        installed = CurrentInstallation();
+        ASSERT_EQ(5u, installed.files.size());
+    }
+    void TearDown() override {
+        RemoveInstallation();
+        DeleteFileA(TempCopyPath().c_str());
+    }
+
+    // Everything an install made is gone.
+    void ExpectRemoved() {
+        EXPECT_FALSE(FileExists(DesktopShortcut()));
+        EXPECT_FALSE(FolderExists(StartMenuGroup())) << "both shortcuts and the empty group";
+        HKEY hKey = nullptr;
+        EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &hKey));
+        EXPECT_FALSE(FolderExists(folder));
+        std::string maker = folder.substr(0, folder.rfind('\\'));
+        EXPECT_FALSE(FolderExists(maker)) << "the empty maker's folder";
+    }
+
+    std::string folder;
+    InstallationState installed;
+};
+
+}  // namespace
+
+TEST_F(UninstallTest, WithoutAnArgumentItHandsOverToACopyInTheTemporaryFolder) {
+    ProgramUnderTest first;
+    ASSERT_TRUE(first.Start("", folder + "\\uninst.exe"));
+    EXPECT_EQ(0, first.WaitForExit(15000)) << "the first process ends after starting the copy";
+    Question question = WaitForQuestion();
+    ASSERT_NE(nullptr, question.hwndBox);
+    EXPECT_EQ(kQuestion, question.text);
+    EXPECT_NE(first.process.dwProcessId, question.dwProcessId);
+    EXPECT_EQ(0, lstrcmpiA(TempCopyPath().c_str(), ImageOf(question.dwProcessId).c_str()))
+        << ImageOf(question.dwProcessId);
+    Bytes copy;
+    ASSERT_TRUE(ReadBytes(TempCopyPath(), &copy));
+    EXPECT_TRUE(copy == installed.files["uninst.exe"]) << "a byte-for-byte copy";
+
+    EXPECT_TRUE(Answer(question, IDNO));
+    EXPECT_TRUE(installed == CurrentInstallation()) << "No removes nothing";
+}
+
+TEST_F(UninstallTest, WithAnArgumentItAsksAtOnce) {
+    ProgramUnderTest uninstaller;
+    ASSERT_TRUE(uninstaller.Start("anything", folder + "\\uninst.exe"));
+    Question question = WaitForQuestion();
+    ASSERT_NE(nullptr, question.hwndBox);
+    EXPECT_EQ(uninstaller.process.dwProcessId, question.dwProcessId) << "no hand-over with an argument";
+    EXPECT_EQ(kQuestion, question.text);
+    EXPECT_TRUE(Answer(question, IDNO));
+    EXPECT_TRUE(installed == CurrentInstallation());
+}
+
+TEST_F(UninstallTest, YesRemovesWhatTheInstallMadeAndLeavesTheSettings) {
+    ASSERT_FALSE(SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn").empty()) << "the program saved its settings";
+    ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun", "\"" + folder + "\\tallyq.exe\" /logon"));
+    ASSERT_TRUE(UninstallAnswering(IDYES));
+    ExpectRemoved();
+    EXPECT_FALSE(SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn").empty()) << "Settings stay";
+    EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles")) << "Folders stay";
+    EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "DataFiles"));
+    EXPECT_EQ("\"" + folder + "\\tallyq.exe\" /logon", SystemText(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun"));
+    EXPECT_TRUE(FileExists(TempCopyPath())) << "the temporary copy stays";
+}
+
+TEST_F(UninstallTest, ARunningCopyIsAskedToCloseFirst) {
+    // With its hot key off, the running copy ends on the uninstaller's Close, and everything goes.
+    ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn", "0"));
+    ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("", folder + "\\tallyq.exe"));
+    ASSERT_NE(nullptr, program.WaitForDialog());
+    ASSERT_TRUE(UninstallAnswering(IDYES));
+    EXPECT_EQ(0, program.WaitForExit(1000)) << "the copy ended before the removal";
+    ExpectRemoved();
+}
+
+TEST_F(UninstallTest, ACopyThatOnlyHidesKeepsItsFileAndTheFolder) {
+    ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn", "1"));
+    ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("", folder + "\\tallyq.exe"));
+    ASSERT_NE(nullptr, program.WaitForDialog());
+    // The uninstaller ends by itself after Yes: nothing about the file in use is reported.
+    ASSERT_TRUE(UninstallAnswering(IDYES));
+    EXPECT_TRUE(IsWindow(program.hwnd)) << "the copy hid itself and runs on";
+    EXPECT_FALSE(program.Visible());
+    EXPECT_TRUE(FileExists(folder + "\\tallyq.exe")) << "a running program's file cannot be deleted";
+    EXPECT_TRUE(FolderExists(folder));
+    EXPECT_FALSE(FileExists(folder + "\\tallyq.hlp"));
+    EXPECT_FALSE(FileExists(folder + "\\uninst.exe"));
+    EXPECT_FALSE(FileExists(DesktopShortcut()));
+    EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
+}
+
+TEST_F(UninstallTest, AFileInASubFolderKeepsThatFolder) {
+    std::string extra = folder + "\\extra";
+    ASSERT_TRUE(CreateDirectoryA(extra.c_str(), nullptr));
+    ASSERT_TRUE(WriteBytes(extra + "\\note.txt", Bytes(5, 'n')));
+    ASSERT_TRUE(UninstallAnswering(IDYES));
+    EXPECT_TRUE(FileExists(extra + "\\note.txt"));
+    EXPECT_TRUE(FilesIn(folder).empty()) << "the files beside it are gone";
+    EXPECT_FALSE(FileExists(DesktopShortcut()));
+    EXPECT_FALSE(FolderExists(StartMenuGroup()));
+    DeleteFileA((extra + "\\note.txt").c_str());
+    RemoveDirectoryA(extra.c_str());
+}
+
+TEST_F(UninstallTest, AMissingInstallFolderIsMadeAgainAndRemoved) {
+    std::string elsewhere = ScratchFolder() + "uninst.exe";
+    ASSERT_TRUE(CopyFileA((folder + "\\uninst.exe").c_str(), elsewhere.c_str(), FALSE));
+    for (const std::string& name : FilesIn(folder)) DeleteFileA((folder + "\\" + name).c_str());
+    ASSERT_TRUE(RemoveDirectoryA(folder.c_str()));
+
+    ProgramUnderTest uninstaller;
+    ASSERT_TRUE(uninstaller.Start("/uninstall", elsewhere));
+    Question question = WaitForQuestion();
+    ASSERT_NE(nullptr, question.hwndBox);
+    EXPECT_TRUE(FolderExists(folder)) << "made again at start";
+    EXPECT_TRUE(Answer(question, IDYES));
+    ExpectRemoved();
+    DeleteFileA(elsewhere.c_str());
+}
+
+TEST_F(UninstallTest, InstallingAgainAfterAnUninstallLeavesTheSameState) {
+    ASSERT_TRUE(UninstallAnswering(IDYES));
+    ExpectRemoved();
+    ASSERT_TRUE(InstallWith(SetupFilePath()));
+    EndRunningCopies();
+    EXPECT_TRUE(installed == CurrentInstallation());
+}
+
+namespace {
+
+std::string MakeFolder(const std::string& path, std::initializer_list<const char*> files) {
+    CreateDirectoryA(path.c_str(), nullptr);
+    for (const char* szName : files) WriteBytes(path + "\\" + szName, Bytes(3, 'f'));
+    return path;
+}
+
+}  // namespace
+
+TEST(DeleteFolderAndFiles, FilesGoAndFoldersStay) {
+    std::string scratch = ScratchFolder();
+    std::string plain = MakeFolder(scratch + "plain", {"a.txt", "b", ".hidden-not"});
+    DeleteFileA((plain + "\\.hidden-not").c_str());
+    EXPECT_TRUE(LFile::DeleteFolderAndFiles(plain.c_str()));
+    EXPECT_FALSE(FolderExists(plain));
+
+    std::string nested = MakeFolder(scratch + "nested", {"a.txt", "b.txt"});
+    MakeFolder(nested + "\\sub", {"c.txt"});
+    EXPECT_FALSE(LFile::DeleteFolderAndFiles(nested.c_str()));
+    EXPECT_TRUE(FilesIn(nested).empty());
+    EXPECT_TRUE(FileExists(nested + "\\sub\\c.txt"));
+    DeleteFileA((nested + "\\sub\\c.txt").c_str());
+    RemoveDirectoryA((nested + "\\sub").c_str());
+    RemoveDirectoryA(nested.c_str());
+
+    // A name that begins with a dot is never deleted, and keeps the folder.
+    std::string dotted = MakeFolder(scratch + "dotted", {".keep", "x"});
+    EXPECT_FALSE(LFile::DeleteFolderAndFiles(dotted.c_str()));
+    EXPECT_TRUE(FileExists(dotted + "\\.keep"));
+    EXPECT_FALSE(FileExists(dotted + "\\x"));
+    DeleteFileA((dotted + "\\.keep").c_str());
+    RemoveDirectoryA(dotted.c_str());
+
+    EXPECT_FALSE(LFile::DeleteFolderAndFiles((scratch + "missing").c_str()));
+}
+
+TEST(DeleteFolderAndFiles, APathThatDoesNotFitDeletesNothing) {
+    std::string real = MakeFolder(ScratchFolder() + "long", {"a.txt"});
+    // The same folder, spelled with "\." steps until the text no longer fits 259 characters.
+    std::string spelled = real;
+    while (spelled.size() < 257) spelled += "\\.";
+    EXPECT_FALSE(LFile::DeleteFolderAndFiles(spelled.c_str()));
+    EXPECT_TRUE(FileExists(real + "\\a.txt")) << "nothing deleted";
+
+    // A folder path that fits, with a file whose full path would not: the file is left alone
+    // rather than deleted under a cut name.
+    std::wstring wideFolder(real.begin(), real.end());
+    while (wideFolder.size() < 240) wideFolder += L"\\.";
+    std::wstring longName(40, L'n');
+    HANDLE hFile = CreateFileW((std::wstring(real.begin(), real.end()) + L"\\" + longName).c_str(), GENERIC_WRITE, 0,
+                               nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
+    CloseHandle(hFile);
+    std::string narrowFolder(wideFolder.begin(), wideFolder.end());
+    EXPECT_FALSE(LFile::DeleteFolderAndFiles(narrowFolder.c_str()));
+    EXPECT_FALSE(FileExists(real + "\\a.txt")) << "the short name went";
+    EXPECT_TRUE(FileExists(real + "\\" + std::string(40, 'n'))) << "the long one stays";
+    DeleteFileA((real + "\\" + std::string(40, 'n')).c_str());
+    RemoveDirectoryA(real.c_str());
+}
