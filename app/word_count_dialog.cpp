@@ -12,6 +12,8 @@
 #include "resources/csv_dialog_ids.h"
 #include "resources/key_dialog_ids.h"
 #include "resources/main_dialog_ids.h"
+#include "support/path_text.h"
+#include "ui/gif_host.h"
 
 namespace {
 
@@ -70,7 +72,7 @@ void WordCountDialog::PlaceWindow(int nClientWidthDu, int nClientHeightDu) {
 
 void WordCountDialog::InitDialog() {
     PlaceWindow(kDialogWidthDu, kFullHeightDu);
-    // The splash window opens here.
+    splashScreen.Show(hwndDlg, IDB_SPLASH);
     HICON hBig = static_cast<HICON>(LoadImageA(hProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 32, 32, 0));
     HICON hSmall = static_cast<HICON>(LoadImageA(hProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, 0));
     SendMessageA(hwndDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(hBig));
@@ -89,7 +91,12 @@ void WordCountDialog::InitDialog() {
         bStartHidden = true;
         PostMessageA(hwndDlg, WM_COMMAND, MAKEWPARAM(IDM_TRAY_CLOSE, 0), 0);
     }
-    // The web banner starts here, in control 125, with the program folder's "banner.htm".
+    // The banner page lies in the program's folder, the current directory since the start.
+    char szBannerPath[kPathBufferSize] = "";
+    DWORD n = GetCurrentDirectoryA(kPathBufferSize, szBannerPath);
+    if (n == 0 || n >= kPathBufferSize) szBannerPath[0] = '\0';
+    LFile::FilePathCat(szBannerPath, "banner.htm");
+    LGIFHost::Create(GetDlgItem(hwndDlg, IDC_BANNER), szBannerPath);
 }
 
 void WordCountDialog::LoadSettings() {
@@ -277,7 +284,7 @@ void WordCountDialog::CmOpen() {
 }
 
 void WordCountDialog::CmClose() {
-    // The splash window closes here too, if it is still open.
+    splashScreen.Close();
     ShowWindow(hwndDlg, SW_HIDE);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 #include "app/clipboard_text.h"
 #include "ui/dialog.h"
+#include "ui/splash_screen.h"
 
 // The key's label: "Ctrl+", "Alt+", "Shift+" in that order, then the system's name of the key.
 void BuildHotKeyLabel(int nModifiers, int nVirtualKey, char* szLabel /* kItemTextSize */);
@@ -53,6 +54,7 @@ public:
     ClipboardText lastText;
     // Started with "/logon": the modal loop's own first showing of the window is held back.
     bool bStartHidden;
+    LSplashScreen splashScreen;
 
 private:
     void SelectAndCopyInForeground();

@@ -1,0 +1,129 @@
+#include "ui/splash_screen.h"
+
+#include "ui/dialog.h"
+
+namespace {
+
+const char kSplashClass[] = "LSplashScreen";
+const UINT_PTR kCloseTimer = 1;
+const UINT kShowMs = 7000;
+// Below the picture: the band's margins and its height (five lines of the 16-pixel font).
+const int kFrameWidth = 4;
+const int kBandHeight = 88;
+
+const char kProductLine[] = "TallyQuill";
+const char kVersionLine[] = "TallyQuill v 1.02";
+const char kDistributorBlock[] =
+    "Distributed by\n"
+    "Kestrilon\n"
+    "kestrilon.example/tallyquill\n"
+    "Copyright (c) 2026 Kestrilon\n"
+    "All rights reserved.";
+
+HFONT MakeBandFont(int nWeight) {
+    return CreateFontA(16, 0, 0, 0, nWeight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, nullptr);
+}
+
+}  // namespace
+
+LSplashScreen::~LSplashScreen() { Close(); }
+
+void LSplashScreen::Close() {
+    if (hwndSplash != nullptr) DestroyWindow(hwndSplash);
+}
+
+void LSplashScreen::Show(HWND hwndParent, int nBitmapId) {
+    // Its destruction frees the old bitmap and clears both handles.
+    Close();
+    WNDCLASSA existing;
+    if (!GetClassInfoA(hProgramInstance, kSplashClass, &existing)) {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = WindowProc;
+        windowClass.hInstance = hProgramInstance;
+        windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        windowClass.lpszClassName = kSplashClass;
+        RegisterClassA(&windowClass);
+    }
+    hBitmap = LoadBitmapA(hProgramInstance, MAKEINTRESOURCEA(nBitmapId));
+    if (hBitmap == nullptr) return;
+
+    BITMAP bitmap;
+    GetObjectA(hBitmap, sizeof(bitmap), &bitmap);
+    RECT screen;
+    GetWindowRect(GetDesktopWindow(), &screen);
+    int nWidth = bitmap.bmWidth + kFrameWidth;
+    int nHeight = bitmap.bmHeight + kBandHeight;
+    // On a screen smaller than the window an edge goes negative; it is not moved back.
+    int x = (screen.right - nWidth) >> 1;
+    int y = (screen.bottom - nHeight) >> 1;
+    hwndSplash = CreateWindowExA(0, kSplashClass, "", WS_POPUP | WS_VISIBLE | WS_DLGFRAME, x, y, nWidth, nHeight,
+                                 hwndParent, nullptr, hProgramInstance, nullptr);
+    if (hwndSplash == nullptr) {
+        DeleteObject(hBitmap);
+        hBitmap = nullptr;
+        return;
+    }
+    SetWindowLongPtrA(hwndSplash, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    UpdateWindow(hwndSplash);
+}
+
+void LSplashScreen::Paint(HDC hdc) {
+    if (hBitmap == nullptr) return;
+    BITMAP bitmap;
+    GetObjectA(hBitmap, sizeof(bitmap), &bitmap);
+    HDC hdcMemory = CreateCompatibleDC(hdc);
+    HGDIOBJ hOldBitmap = SelectObject(hdcMemory, hBitmap);
+    BitBlt(hdc, 0, 0, bitmap.bmWidth, bitmap.bmHeight, hdcMemory, 0, 0, SRCCOPY);
+    SelectObject(hdcMemory, hOldBitmap);
+    DeleteDC(hdcMemory);
+
+    // The product lines stand top-left in the band and the distributor block top-right; the
+    // device context's defaults give black on opaque white.
+    RECT band = {2, bitmap.bmHeight + 1, bitmap.bmWidth - 4, bitmap.bmHeight + 83};
+    RECT lines = band;
+    HFONT hBold = MakeBandFont(FW_BOLD);
+    HGDIOBJ hOldFont = SelectObject(hdc, hBold);
+    lines.top += DrawTextA(hdc, kProductLine, -1, &lines, DT_WORDBREAK | DT_NOPREFIX);
+    HFONT hNormal = MakeBandFont(FW_NORMAL);
+    SelectObject(hdc, hNormal);
+    DeleteObject(hBold);
+    lines.top += DrawTextA(hdc, kVersionLine, -1, &lines, DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextA(hdc, kDistributorBlock, -1, &band, DT_WORDBREAK | DT_NOPREFIX | DT_RIGHT);
+    SelectObject(hdc, hOldFont);
+    DeleteObject(hNormal);
+}
+
+LRESULT CALLBACK LSplashScreen::WindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    LSplashScreen* pSplash = reinterpret_cast<LSplashScreen*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    switch (uMsg) {
+    case WM_CREATE:
+        SetTimer(hwnd, kCloseTimer, kShowMs, nullptr);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC hdc = BeginPaint(hwnd, &paint);
+        if (pSplash != nullptr) pSplash->Paint(hdc);
+        EndPaint(hwnd, &paint);
+        return 0;
+    }
+    case WM_TIMER:
+    case WM_LBUTTONDOWN:
+        DestroyWindow(hwnd);
+        return 0;
+    case WM_DESTROY:
+        KillTimer(hwnd, kCloseTimer);
+        // Only the object's current window lets go of its bitmap.
+        if (pSplash != nullptr && pSplash->hwndSplash == hwnd) {
+            pSplash->hwndSplash = nullptr;
+            if (pSplash->hBitmap != nullptr) {
+                DeleteObject(pSplash->hBitmap);
+                pSplash->hBitmap = nullptr;
+            }
+        }
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, uMsg, wParam, lParam);
+    }
+}
