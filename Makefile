@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps native windows run test clean
+.PHONY: all deps native windows sanitize run test fuzz clean
 
 all: native windows
 
@@ -15,7 +15,8 @@ deps:
 wine_arch = $$(scripts/winebench arch)
 
 native: deps
-	@cmake --no-warn-unused-cli -S . -B $(BUILD)/native $(CMAKE_FLAGS) -DTQ_WINDOWS_TEST_BUILD_DIR=$(abspath $(BUILD))/$(wine_arch) >/dev/null
+	@cmake --no-warn-unused-cli -S . -B $(BUILD)/native $(CMAKE_FLAGS) -DTQ_WINDOWS_TEST_BUILD_DIR=$(abspath $(BUILD))/$(wine_arch) \
+	    -DTQ_SANITIZE_TEST_BUILD_DIR=$(abspath $(BUILD))/sanitize >/dev/null
 	@cmake --build $(BUILD)/native -j $(JOBS)
 
 windows: deps native
@@ -27,8 +28,21 @@ windows: deps native
 	        -DTQ_NATIVE_BUILD_DIR=$(abspath $(BUILD))/native >/dev/null && \
 	    cmake --build $(BUILD)/win64 -j $(JOBS); fi
 
-test: native windows
+# The native code and its tests again, with address and undefined-behaviour sanitizers.
+sanitize: deps
+	@cmake --no-warn-unused-cli -S . -B $(BUILD)/sanitize $(CMAKE_FLAGS) -DTQ_SANITIZE=ON >/dev/null
+	@cmake --build $(BUILD)/sanitize -j $(JOBS)
+
+test: native windows sanitize
 	@cd $(BUILD)/native && ctest --output-on-failure -j $(JOBS)
+
+# Each libFuzzer target for FUZZ_TIME seconds (clang, address and undefined-behaviour sanitizers);
+# new inputs are kept in build/fuzz/corpus/.
+FUZZ_TIME ?= 60
+fuzz: deps
+	@CC=clang CXX=clang++ cmake --no-warn-unused-cli -S . -B $(BUILD)/fuzz $(CMAKE_FLAGS) -DTQ_FUZZ=ON >/dev/null
+	@cmake --build $(BUILD)/fuzz -j $(JOBS)
+	@scripts/run-fuzz $(BUILD)/fuzz $(FUZZ_TIME)
 
 run: windows
 	@scripts/run-tallyquill $(BUILD)/$(wine_arch)

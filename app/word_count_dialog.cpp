@@ -308,6 +308,9 @@ void WordCountDialog::StatusLineStep(UINT_PTR nTimerId) {
     if (kStatusTexts[nStatusLine] == nullptr) nStatusLine = 0;
     SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, kStatusTexts[nStatusLine]);
     ++nStatusLine;
+    // Some window systems stack the dialog, activated after its splash was shown, above the splash
+    // it owns; by the first step the start is over, and the splash is put back on top.
+    splashScreen.Raise();
     SetTimer(hwndDlg, kStatusTimer, kStatusPeriodMs, nullptr);
 }
 

@@ -14,3 +14,19 @@ if(WIN32)
   set(TQ_WINE_BENCH_DIR ${CMAKE_BINARY_DIR}/wine)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/scripts/winebench run ${TQ_WINE_BENCH_DIR})
 endif()
+
+# A native build with AddressSanitizer and UndefinedBehaviorSanitizer: its tests join `make test`
+# under names beginning with "sanitize.".
+option(TQ_SANITIZE "Build the native code and tests with address and undefined-behaviour sanitizers" OFF)
+# The fuzz build (clang): every library instrumented for libFuzzer, with both sanitizers.
+option(TQ_FUZZ "Build the libFuzzer targets under fuzz/" OFF)
+set(TQ_TEST_PREFIX "")
+if(TQ_SANITIZE OR TQ_FUZZ)
+  set(sanitizers -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${sanitizers})
+  add_link_options(${sanitizers})
+  set(TQ_TEST_PREFIX "sanitize.")
+endif()
+if(TQ_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

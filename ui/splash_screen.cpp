@@ -33,6 +33,11 @@ void LSplashScreen::Close() {
     if (hwndSplash != nullptr) DestroyWindow(hwndSplash);
 }
 
+void LSplashScreen::Raise() {
+    if (hwndSplash != nullptr)
+        SetWindowPos(hwndSplash, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 void LSplashScreen::Show(HWND hwndParent, int nBitmapId) {
     // Its destruction frees the old bitmap and clears both handles.
     Close();

@@ -12,6 +12,8 @@ public:
     // open splash is replaced. No bitmap or no window means no splash, silently.
     void Show(HWND hwndParent, int nBitmapId);
     void Close();
+    // Puts an open splash above every other window again, without activating it.
+    void Raise();
 
     HWND hwndSplash;
     HBITMAP hBitmap;

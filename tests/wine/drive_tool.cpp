@@ -68,5 +68,43 @@ int main(int argc, char** argv) {
         PostMessageA(hwnd, WM_COMMAND, 1003, 0);
         return WaitFor([] { return FindMainDialog() == nullptr; }, 10000) ? 0 : 1;
     }
+    if (strcmp(argv[1], "wait-window") == 0 && argc >= 3) {
+        // A visible window of the class (and, if given, a title containing the text).
+        const char* szClass = argv[2];
+        const char* szTitlePart = argc >= 4 ? argv[3] : "";
+        bool bFound = WaitFor(
+            [&] {
+                HWND hwnd = FindWindowA(szClass, nullptr);
+                char szTitle[300] = "";
+                if (hwnd != nullptr) GetWindowTextA(hwnd, szTitle, sizeof(szTitle));
+                return hwnd != nullptr && IsWindowVisible(hwnd) && strstr(szTitle, szTitlePart) != nullptr;
+            },
+            10000);
+        return bFound ? 0 : 1;
+    }
+    if (strcmp(argv[1], "raise") == 0 && argc >= 3) {
+        return SetWindowPos(FindWindowA(argv[2], nullptr), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE) ? 0 : 1;
+    }
+    if (strcmp(argv[1], "z-order") == 0) {
+        // The visible top-level windows, first the top one: class and title.
+        for (HWND hwnd = GetTopWindow(nullptr); hwnd != nullptr; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(hwnd)) continue;
+            char szClass[100] = "", szTitle[100] = "";
+            GetClassNameA(hwnd, szClass, sizeof(szClass));
+            GetWindowTextA(hwnd, szTitle, sizeof(szTitle));
+            printf("%s\t%s\n", szClass, szTitle);
+        }
+        return 0;
+    }
+    if (strcmp(argv[1], "window-exists") == 0 && argc >= 3) {
+        return FindWindowA(argv[2][0] ? argv[2] : nullptr, argc >= 4 ? argv[3] : nullptr) != nullptr ? 0 : 1;
+    }
+    if (strcmp(argv[1], "close-window") == 0 && argc >= 3) {
+        while (HWND hwnd = FindWindowA(argv[2], nullptr)) {
+            PostMessageA(hwnd, WM_CLOSE, 0, 0);
+            if (!WaitFor([hwnd] { return !IsWindow(hwnd); }, 5000)) return 1;
+        }
+        return 0;
+    }
     return 2;
 }

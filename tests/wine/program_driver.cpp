@@ -62,13 +62,14 @@ ProgramUnderTest::~ProgramUnderTest() {
     }
 }
 
-bool ProgramUnderTest::Start(const std::string& arguments, const std::string& programPath) {
+bool ProgramUnderTest::Start(const std::string& arguments, const std::string& programPath,
+                             const std::string& startFolder) {
     std::string path = programPath.empty() ? BuiltProgramPath() : programPath;
     std::string commandLine = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
-    return CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process) != FALSE;
+    return CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          startFolder.empty() ? nullptr : startFolder.c_str(), &startup, &process) != FALSE;
 }
 
 HWND ProgramUnderTest::WaitForDialog(unsigned nTimeoutMs) {

@@ -12,8 +12,10 @@ void EmptyTheClipboard();
 class ProgramUnderTest {
 public:
     ~ProgramUnderTest();
-    // Starts the program (by default tallyq.exe beside the tests' folder) with the arguments.
-    bool Start(const std::string& arguments = "", const std::string& programPath = "");
+    // Starts the program (by default tallyq.exe beside the tests' folder) with the arguments, in
+    // startFolder as its current directory (by default the tests' own).
+    bool Start(const std::string& arguments = "", const std::string& programPath = "",
+               const std::string& startFolder = "");
     // Waits for the main dialog to exist and to have priced its text; answers its window.
     HWND WaitForDialog(unsigned nTimeoutMs = 10000);
     // Waits for the process to end; answers its exit code, or -1 after the time is up.

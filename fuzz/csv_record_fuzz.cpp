@@ -1,0 +1,59 @@
+// Any title (up to 259 bytes), any counts and any total: the record fits its buffer, ends its line,
+// and a spreadsheet reads the title back exactly.
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+#include "app/csv_record.h"
+
+namespace {
+void Check(bool bCondition) {
+    if (!bCondition) abort();
+}
+
+template <typename T>
+T Take(const uint8_t*& p, size_t& n) {
+    T value{};
+    size_t nTake = n < sizeof(T) ? n : sizeof(T);
+    memcpy(&value, p, nTake);
+    p += nTake;
+    n -= nTake;
+    return value;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
+    int nChars = Take<int>(pData, nSize);
+    int nWords = Take<int>(pData, nSize);
+    int nLines = Take<int>(pData, nSize);
+    double dTotal = Take<double>(pData, nSize);
+    // The date comes from the program's own formatting: at most eight characters.
+    char szDate[9] = "12/09/26";
+    std::string title(reinterpret_cast<const char*>(pData), nSize < 259 ? nSize : 259);
+    title = title.substr(0, title.find('\0'));
+
+    char* szRecord = static_cast<char*>(malloc(kCsvRecordSize));
+    size_t nLength = FormatCsvRecord(szRecord, szDate, title.c_str(), nChars, nWords, nLines, dTotal);
+    Check(nLength < kCsvRecordSize && strlen(szRecord) == nLength);
+    Check(nLength >= 3 && memcmp(szRecord + nLength - 3, " \r\n", 3) == 0);
+
+    // The title field: from the first quote, with doubled quotes read as one, to the lone quote.
+    const char* pField = strchr(szRecord, '"');
+    Check(pField != nullptr);
+    std::string readBack;
+    const char* p = pField + 1;
+    for (;; ++p) {
+        Check(*p != '\0');
+        if (*p == '"') {
+            if (p[1] != '"') break;
+            ++p;
+        }
+        readBack += *p;
+    }
+    Check(readBack == title);
+    Check(strncmp(p + 1, ", ", 2) == 0);
+    free(szRecord);
+    return 0;
+}
