@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps native windows sanitize run test fuzz clean
+.PHONY: all deps native windows sanitize run test fuzz bench clean
 
 all: native windows
 
@@ -43,6 +43,11 @@ fuzz: deps
 	@CC=clang CXX=clang++ cmake --no-warn-unused-cli -S . -B $(BUILD)/fuzz $(CMAKE_FLAGS) -DTQ_FUZZ=ON >/dev/null
 	@cmake --build $(BUILD)/fuzz -j $(JOBS)
 	@scripts/run-fuzz $(BUILD)/fuzz $(FUZZ_TIME)
+
+# How fast the measures run: each kernel against a memory-read bound, tallyq-count against wc, and
+# the dialog's recount, on a generated text.
+bench: native
+	@$(BUILD)/native/bench/measure_bench $(abspath $(BUILD))/native/tallyq-count
 
 run: windows
 	@scripts/run-tallyquill $(BUILD)/$(wine_arch)

@@ -132,11 +132,9 @@ void WordCountDialog::UpdateText() {
         const char* pText = lastText.Text();
         size_t n = lastText.Length();
         GetTextSummary(pText, n, szSummary);
-        TextMeasurer measurer(1);
-        measurer.Feed(pText, n);
-        const TextCounts& counts = measurer.Counts();
-        nChars = ShownCount(counts.nChars);
-        nWords = ShownCount(counts.nWords);
+        // The kept copy holds the text up to its first zero byte: its length is the character count.
+        nChars = ShownCount(static_cast<int64_t>(n));
+        nWords = CountWords(pText, n);
     }
     SetDlgItemTextA(hwndDlg, IDC_SUMMARY, szSummary);
     SetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, static_cast<UINT>(nChars), TRUE);
@@ -148,9 +146,9 @@ void WordCountDialog::UpdateCost() {
     BOOL bRead = FALSE;
     int nCharsPerLine = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHARS_PER_LINE, &bRead, TRUE));
     if (!bRead) nCharsPerLine = 0;
-    TextMeasurer measurer(nCharsPerLine);
-    measurer.Feed(lastText.Text(), lastText.Length());
-    SetDlgItemInt(hwndDlg, IDC_LINE_COUNT, static_cast<UINT>(ShownCount(measurer.Counts().nLines)), TRUE);
+    // Only the lines depend on the characters per line: they alone are counted again.
+    int nLines = CountLines(lastText.Text(), lastText.Length(), nCharsPerLine);
+    SetDlgItemInt(hwndDlg, IDC_LINE_COUNT, static_cast<UINT>(nLines), TRUE);
 
     // Prices are computed from the counts on show.
     int nChars = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, nullptr, TRUE));

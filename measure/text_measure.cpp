@@ -4,84 +4,43 @@
 
 namespace {
 
-const unsigned char kCR = 0x0D;
-const unsigned char kLF = 0x0A;
-
-struct WordByteTable {
-    bool bWord[256];
-    constexpr WordByteTable() : bWord() {
-        for (int c = 0; c < 256; ++c) {
-            bool bLetterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-            bWord[c] = bLetterOrDigit || c == '\'' || c == '.' || c == ':' || (c >= 0x80 && c <= 0xA5);
-        }
-    }
-};
-constexpr WordByteTable kWordBytes;
-
 int SaturateToInt(int64_t n) { return n > INT32_MAX ? INT32_MAX : static_cast<int>(n); }
+
+const unsigned char* Bytes(const char* pText) { return reinterpret_cast<const unsigned char*>(pText); }
 
 }  // namespace
 
-bool IsWordByte(unsigned char c) { return kWordBytes.bWord[c]; }
+TextMeasurer::TextMeasurer(int32_t nCharsPerLineIn) : TextMeasurer(nCharsPerLineIn, ActiveMeasureKernel()) {}
 
-TextMeasurer::TextMeasurer(int32_t nCharsPerLineIn)
-    : counts{0, 0, 0}, nCharsPerLine(nCharsPerLineIn), nColumn(0), bInWord(false), bLineStarted(false),
-      bEnded(false) {}
+TextMeasurer::TextMeasurer(int32_t nCharsPerLineIn, const MeasureKernel& kernel)
+    : counts{0, 0, 0}, state{0, 0, 0, false, false}, pKernel(&kernel), nCharsPerLine(nCharsPerLineIn), bEnded(false) {}
 
 size_t TextMeasurer::Feed(const char* pText, size_t nBytes) {
     if (bEnded) return 0;
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(pText);
-    // Local copies keep the loop in registers.
-    int64_t nWords = counts.nWords, nLines = counts.nLines;
-    int32_t nCol = nColumn;
-    bool bWord = bInWord, bStarted = bLineStarted;
-    size_t i = 0;
-    for (; i < nBytes; ++i) {
-        unsigned char c = p[i];
-        if (c == 0) {
-            bEnded = true;
-            break;
-        }
-        bool bIsWord = kWordBytes.bWord[c];
-        nWords += bIsWord && !bWord;
-        bWord = bIsWord;
-        // Printable means 0x20..0x7F: read as signed, bytes 0x80..0xFF fall below 0x20 and are ignored.
-        if (static_cast<signed char>(c) >= 0x20) {
-            if (c != ' ' && !bStarted) {
-                ++nLines;
-                bStarted = true;
-            }
-            // The line is cut at the column limit; a limit of 1 or less cuts after every byte.
-            if (++nCol >= nCharsPerLine) {
-                nCol = 0;
-                bStarted = false;
-            }
-        } else if (c == kCR || c == kLF) {
-            nCol = 0;
-            bStarted = false;
-        }
-    }
-    counts.nChars += static_cast<int64_t>(i);
-    counts.nWords = nWords;
-    counts.nLines = nLines;
-    nColumn = nCol;
-    bInWord = bWord;
-    bLineStarted = bStarted;
-    return i;
+    size_t nText = pKernel->pfnWordsAndLines(Bytes(pText), nBytes, nCharsPerLine, &state);
+    bEnded = nText < nBytes;
+    counts.nChars += static_cast<int64_t>(nText);
+    counts.nWords = state.nWords;
+    counts.nLines = state.nLines;
+    return nText;
 }
 
 int CountChars(const char* szText) { return SaturateToInt(static_cast<int64_t>(strlen(szText))); }
 
-int CountWords(const char* szText) {
-    TextMeasurer measurer(1);
-    measurer.Feed(szText, strlen(szText));
-    return SaturateToInt(measurer.Counts().nWords);
+int CountWords(const char* szText) { return CountWords(szText, strlen(szText)); }
+
+int CountLines(const char* szText, int nCharsPerLine) { return CountLines(szText, strlen(szText), nCharsPerLine); }
+
+int CountWords(const char* pText, size_t nLength) {
+    MeasureState state = {0, 0, 0, false, false};
+    ActiveMeasureKernel().pfnWords(Bytes(pText), nLength, &state);
+    return SaturateToInt(state.nWords);
 }
 
-int CountLines(const char* szText, int nCharsPerLine) {
-    TextMeasurer measurer(nCharsPerLine);
-    measurer.Feed(szText, strlen(szText));
-    return SaturateToInt(measurer.Counts().nLines);
+int CountLines(const char* pText, size_t nLength, int nCharsPerLine) {
+    MeasureState state = {0, 0, 0, false, false};
+    ActiveMeasureKernel().pfnLines(Bytes(pText), nLength, nCharsPerLine, &state);
+    return SaturateToInt(state.nLines);
 }
 
 void GetTextSummary(const char* szText, char* szSummary) { GetTextSummary(szText, strlen(szText), szSummary); }

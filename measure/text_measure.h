@@ -4,6 +4,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "measure/measure_kernels.h"
+
 struct TextCounts {
     int64_t nChars;
     int64_t nWords;
@@ -15,6 +17,8 @@ struct TextCounts {
 class TextMeasurer {
 public:
     explicit TextMeasurer(int32_t nCharsPerLine);
+    // The same with a given kernel rather than the one chosen for this processor.
+    TextMeasurer(int32_t nCharsPerLine, const MeasureKernel& kernel);
 
     // Measures the next piece; answers how many of its bytes belonged to the text.
     size_t Feed(const char* pText, size_t nBytes);
@@ -23,10 +27,9 @@ public:
 
 private:
     TextCounts counts;
+    MeasureState state;
+    const MeasureKernel* pKernel;
     int32_t nCharsPerLine;
-    int32_t nColumn;
-    bool bInWord;
-    bool bLineStarted;
     bool bEnded;
 };
 
@@ -37,6 +40,10 @@ bool IsWordByte(unsigned char c);
 int CountChars(const char* szText);
 int CountWords(const char* szText);
 int CountLines(const char* szText, int nCharsPerLine);
+// The same for a text of known length; a zero byte within it still ends the text. Each runs only
+// the loop it needs: the words one or the lines one.
+int CountWords(const char* pText, size_t nLength);
+int CountLines(const char* pText, size_t nLength, int nCharsPerLine);
 
 // The dialog's summary: the text itself up to 190 bytes; longer texts show their first 100 bytes,
 // "..." and their last 90 bytes with every control or high byte shown as a space.

@@ -1,0 +1,49 @@
+// The loops that count words and lines: the plain byte loop, which states the rules, and vector
+// versions of it for the processors that have the instructions, one chosen at run time. Every
+// kernel gives the same counts as the plain loop for any bytes, cut into pieces anywhere.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+// What a measure carries from one piece of a text to the next.
+struct MeasureState {
+    int64_t nWords;
+    int64_t nLines;
+    int32_t nColumn;    // printable bytes since the last line break or cut: below a limit of 2 or more
+    bool bInWord;       // the last byte was a word byte
+    bool bLineStarted;  // the current line holds a non-space printable byte (and is counted)
+};
+
+// A kernel's entry points. Each measures at most nBytes bytes, stops at the first zero byte, and
+// answers how many bytes came before it (nBytes when there is none). The words entry leaves the
+// line fields of the state alone and the lines entry the word fields.
+typedef size_t (*CountWordsFn)(const unsigned char* pText, size_t nBytes, MeasureState* pState);
+typedef size_t (*CountLinesFn)(const unsigned char* pText, size_t nBytes, int32_t nCharsPerLine, MeasureState* pState);
+
+struct MeasureKernel {
+    const char* szName;
+    CountWordsFn pfnWords;
+    CountLinesFn pfnLines;
+    CountLinesFn pfnWordsAndLines;
+};
+
+// The kernels built for this processor family, from the plain loop to the widest: "scalar" always,
+// and on x86 "sse2", "avx2-nopdep" (AVX2 without BMI2's pdep, which some processors run slowly)
+// and "avx2".
+size_t MeasureKernelCount();
+const MeasureKernel& MeasureKernelAt(size_t nIndex);
+// nullptr when no kernel of that name is built.
+const MeasureKernel* FindMeasureKernel(const char* szName);
+// Whether this processor and system can run the kernel.
+bool MeasureKernelRuns(const MeasureKernel& kernel);
+// The kernel the measures use: the fastest that runs here, chosen at the first call.
+const MeasureKernel& ActiveMeasureKernel();
+
+// The kernels themselves, for the table above.
+extern const MeasureKernel kScalarMeasureKernel;
+#if defined(__x86_64__) || defined(__i386__)
+#define TQ_X86_MEASURE_KERNELS 1
+extern const MeasureKernel kSse2MeasureKernel;
+extern const MeasureKernel kAvx2NoPdepMeasureKernel;
+extern const MeasureKernel kAvx2MeasureKernel;
+#endif
