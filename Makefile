@@ -36,9 +36,10 @@ sanitize: deps
 test: native windows sanitize
 	@cd $(BUILD)/native && ctest --output-on-failure -j $(JOBS)
 
-# Each libFuzzer target for FUZZ_TIME seconds (clang, address and undefined-behaviour sanitizers);
-# new inputs are kept in build/fuzz/corpus/.
+# Each libFuzzer target for FUZZ_TIME seconds, or until FUZZ_RUNS inputs when that is set (clang,
+# address and undefined-behaviour sanitizers); new inputs are kept in build/fuzz/corpus/.
 FUZZ_TIME ?= 60
+export FUZZ_RUNS
 fuzz: deps
 	@CC=clang CXX=clang++ cmake --no-warn-unused-cli -S . -B $(BUILD)/fuzz $(CMAKE_FLAGS) -DTQ_FUZZ=ON >/dev/null
 	@cmake --build $(BUILD)/fuzz -j $(JOBS)
