@@ -7,22 +7,8 @@
 #include <string>
 
 #include "app/csv_record.h"
+#include "fuzz/fuzz_input.h"
 
-namespace {
-void Check(bool bCondition) {
-    if (!bCondition) abort();
-}
-
-template <typename T>
-T Take(const uint8_t*& p, size_t& n) {
-    T value{};
-    size_t nTake = n < sizeof(T) ? n : sizeof(T);
-    memcpy(&value, p, nTake);
-    p += nTake;
-    n -= nTake;
-    return value;
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     int nChars = Take<int>(pData, nSize);

@@ -7,24 +7,11 @@
 
 #include <initializer_list>
 
+#include "fuzz/fuzz_input.h"
 #include "measure/measure_kernels.h"
 #include "measure/text_measure.h"
 
 namespace {
-
-void Check(bool bCondition) {
-    if (!bCondition) abort();
-}
-
-template <typename T>
-T Take(const uint8_t*& p, size_t& n) {
-    T value{};
-    size_t nTake = n < sizeof(T) ? n : sizeof(T);
-    memcpy(&value, p, nTake);
-    p += nTake;
-    n -= nTake;
-    return value;
-}
 
 enum Entry { kWords, kLines, kBoth };
 

@@ -6,12 +6,10 @@
 
 #include <string>
 
+#include "fuzz/fuzz_input.h"
 #include "support/path_text.h"
 
 namespace {
-void Check(bool bCondition) {
-    if (!bCondition) abort();
-}
 
 // A buffer of exactly the size the callers give, so that any write beyond it is caught.
 char* PathBuffer() { return static_cast<char*>(malloc(kPathBufferSize)); }

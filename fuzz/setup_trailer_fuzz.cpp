@@ -4,13 +4,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "fuzz/fuzz_input.h"
 #include "setup/setup_layout.h"
 
-namespace {
-void Check(bool bCondition) {
-    if (!bCondition) abort();
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     // The program's own table, and, led by the first byte, any table length up to the limit.

@@ -4,13 +4,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "fuzz/fuzz_input.h"
 #include "support/stored_forms.h"
 
-namespace {
-void Check(bool bCondition) {
-    if (!bCondition) abort();
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     if (nSize < 2) return 0;

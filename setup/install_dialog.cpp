@@ -14,26 +14,6 @@ const char kInstallTitle[] = "Installing TallyQuill v 1.02";
 const char kFoldersSection[] = "Folders";
 const DWORD kChunkSize = 4096;
 
-// Reads a text value of at most cbMax bytes into szValue; false unless it is a terminated text.
-bool ReadSystemText(HKEY hRoot, const char* szKey, const char* szName, char* szValue, DWORD cbMax) {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(hRoot, szKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return false;
-    char szRead[kPathBufferSize];
-    DWORD dwType = 0;
-    DWORD cbRead = cbMax < sizeof(szRead) ? cbMax : sizeof(szRead);
-    LONG nResult = RegQueryValueExA(hKey, szName, nullptr, &dwType, reinterpret_cast<BYTE*>(szRead), &cbRead);
-    RegCloseKey(hKey);
-    if (nResult != ERROR_SUCCESS || (dwType != REG_SZ && dwType != REG_EXPAND_SZ) || cbRead == 0) return false;
-    // A value stored without its terminator is cut where it ends; one that fills the room is refused.
-    if (szRead[cbRead - 1] != '\0') {
-        if (cbRead >= sizeof(szRead)) return false;
-        szRead[cbRead] = '\0';
-    }
-    if (szRead[0] == '\0') return false;
-    memcpy(szValue, szRead, strlen(szRead) + 1);
-    return true;
-}
-
 // The destination of a payload file; false when the path does not fit (nothing is then written).
 bool GetDestinationPath(char* szPath, const char* szInstallPath, const InstallFileRow& row) {
     int n;
@@ -74,6 +54,26 @@ bool BuildEveryoneFullControl(SECURITY_DESCRIPTOR* pDescriptor, DWORD* pAclBuffe
     if (!GetAce(pAcl, 0, reinterpret_cast<void**>(&pAce))) return false;
     pAce->AceFlags |= OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
     return SetSecurityDescriptorDacl(pDescriptor, TRUE, pAcl, FALSE) != FALSE;
+}
+
+// Reads a text value of at most cbMax bytes into szValue; false unless it is a terminated text.
+bool ReadSystemText(HKEY hRoot, const char* szKey, const char* szName, char* szValue, DWORD cbMax) {
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(hRoot, szKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return false;
+    char szRead[kPathBufferSize];
+    DWORD dwType = 0;
+    DWORD cbRead = cbMax < sizeof(szRead) ? cbMax : sizeof(szRead);
+    LONG nResult = RegQueryValueExA(hKey, szName, nullptr, &dwType, reinterpret_cast<BYTE*>(szRead), &cbRead);
+    RegCloseKey(hKey);
+    if (nResult != ERROR_SUCCESS || (dwType != REG_SZ && dwType != REG_EXPAND_SZ) || cbRead == 0) return false;
+    // A value stored without its terminator is cut where it ends; one that fills the room is refused.
+    if (szRead[cbRead - 1] != '\0') {
+        if (cbRead >= sizeof(szRead)) return false;
+        szRead[cbRead] = '\0';
+    }
+    if (szRead[0] == '\0') return false;
+    memcpy(szValue, szRead, strlen(szRead) + 1);
+    return true;
 }
 
 void ShowDamagedSetupMessage(HWND hwndOwner) {

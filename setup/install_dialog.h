@@ -38,6 +38,11 @@ public:
 // inside. Answers false, with the descriptor unusable, if any step fails.
 bool BuildEveryoneFullControl(SECURITY_DESCRIPTOR* pDescriptor, DWORD* pAclBuffer, DWORD cbAcl);
 
+// Reads a text value of at most cbMax bytes into szValue (kPathBufferSize bytes); false unless it is
+// a text (REG_SZ or REG_EXPAND_SZ) that is not empty. One stored without its terminator is cut
+// where it ends.
+bool ReadSystemText(HKEY hRoot, const char* szKey, const char* szName, char* szValue, DWORD cbMax);
+
 // The install entry of a setup file: install folder, its "Folders" values, then the progress window.
 void RunInstall();
 

@@ -22,21 +22,9 @@ const CLSID kClsidShellLink = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x
 const IID kIidShellLinkA = {0x000214EE, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const IID kIidPersistFile = {0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
-// Reads a folder text from a Shell Folders key; false unless a terminated text came.
+// A folder of the Shell Folders key, which lists the user's and all users' special folders.
 bool ReadShellFolder(HKEY hRoot, const char* szName, char* szFolder) {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(hRoot, kShellFoldersKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return false;
-    char szRead[kPathBufferSize];
-    DWORD dwType = 0, cbRead = sizeof(szRead);
-    LONG nResult = RegQueryValueExA(hKey, szName, nullptr, &dwType, reinterpret_cast<BYTE*>(szRead), &cbRead);
-    RegCloseKey(hKey);
-    if (nResult != ERROR_SUCCESS || (dwType != REG_SZ && dwType != REG_EXPAND_SZ) || cbRead == 0) return false;
-    if (szRead[cbRead - 1] != '\0') {
-        if (cbRead >= sizeof(szRead)) return false;
-        szRead[cbRead] = '\0';
-    }
-    memcpy(szFolder, szRead, strlen(szRead) + 1);
-    return true;
+    return ReadSystemText(hRoot, kShellFoldersKey, szName, szFolder, kPathBufferSize);
 }
 
 // snprintf into a path buffer; a path that does not fit comes out empty, never cut short.

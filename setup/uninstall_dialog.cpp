@@ -52,21 +52,11 @@ void UninstallDialog::RemoveInstallation() {
     DeleteRegisteredFolder("ProgramFiles");
 
     // The maker's folder goes only when nothing else of the maker's is in it.
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0, KEY_QUERY_VALUE,
-                      &hKey) == ERROR_SUCCESS) {
-        char szProgramFiles[kPathBufferSize] = "";
-        DWORD dwType = 0, cbRead = 243;
-        if (RegQueryValueExA(hKey, "ProgramFilesDir", nullptr, &dwType, reinterpret_cast<BYTE*>(szProgramFiles),
-                             &cbRead) == ERROR_SUCCESS &&
-            (dwType == REG_SZ || dwType == REG_EXPAND_SZ) && cbRead > 0) {
-            szProgramFiles[cbRead < kPathBufferSize ? cbRead : kPathBufferSize - 1] = '\0';
-            if (szProgramFiles[0] != '\0') {
-                strcat(szProgramFiles, "\\Kestrilon");
-                RemoveDirectoryA(szProgramFiles);
-            }
-        }
-        RegCloseKey(hKey);
+    char szMakerFolder[kPathBufferSize];
+    if (ReadSystemText(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
+                       szMakerFolder, 243)) {
+        strcat(szMakerFolder, "\\Kestrilon");
+        RemoveDirectoryA(szMakerFolder);
     }
 }
 
