@@ -1,0 +1,376 @@
+// The real tallyq.exe when things around it go wrong: a clipboard that another program keeps open,
+// a clipboard text of 100 MB, registry values of the wrong type or without their terminator, and
+// the program killed in the middle of its work.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "resources/csv_dialog_ids.h"
+#include "resources/main_dialog_ids.h"
+#include "support/registry.h"
+#include "tests/wine/program_driver.h"
+#include "tests/wine/wine_test_support.h"
+
+namespace {
+
+const char kSettingsKey[] = "Software\\Kestrilon\\TallyQuill\\Settings";
+
+// Whether the dialog's thread answers a message within the bound: it is not hung.
+bool Answers(HWND hwnd, unsigned nTimeoutMs = 3000) {
+    DWORD_PTR dwResult = 0;
+    return SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, nTimeoutMs, &dwResult) != 0;
+}
+
+// Presses a button and answers how long the program took to handle it, or -1 if not within the bound.
+long TimedClick(const ProgramUnderTest& program, int nId, unsigned nTimeoutMs = 10000) {
+    DWORD_PTR dwResult = 0;
+    DWORD dwStart = GetTickCount();
+    if (!SendMessageTimeoutA(GetDlgItem(program.hwnd, nId), BM_CLICK, 0, 0, 0, nTimeoutMs, &dwResult)) return -1;
+    return static_cast<long>(GetTickCount() - dwStart);
+}
+
+// A value as stored: its type and bytes.
+struct StoredValue {
+    bool bFound = false;
+    DWORD dwType = REG_NONE;
+    std::string bytes;
+};
+
+StoredValue ReadStored(const char* szName) {
+    StoredValue value;
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return value;
+    char buffer[1024];
+    DWORD dwBytes = sizeof(buffer);
+    value.bFound = RegQueryValueExA(hKey, szName, nullptr, &value.dwType, reinterpret_cast<BYTE*>(buffer), &dwBytes) ==
+                   ERROR_SUCCESS;
+    if (value.bFound) value.bytes.assign(buffer, dwBytes);
+    RegCloseKey(hKey);
+    return value;
+}
+
+bool StoreRaw(const char* szName, DWORD dwType, const void* pData, DWORD dwBytes) {
+    HKEY hKey = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    bool bStored = RegSetValueExA(hKey, szName, 0, dwType, static_cast<const BYTE*>(pData), dwBytes) == ERROR_SUCCESS;
+    RegCloseKey(hKey);
+    return bStored;
+}
+
+const char* TypeName(DWORD dwType) {
+    switch (dwType) {
+    case REG_SZ:
+        return "REG_SZ";
+    case REG_DWORD:
+        return "REG_DWORD";
+    case REG_BINARY:
+        return "REG_BINARY";
+    default:
+        return "other";
+    }
+}
+
+// A stored value for the table: its type and, for a text, the text up to its terminator.
+std::string Describe(const StoredValue& value) {
+    if (!value.bFound) return "missing";
+    std::string text = value.bytes.substr(0, value.bytes.find('\0'));
+    if (text.size() > 12) text = text.substr(0, 12) + "...(" + std::to_string(value.bytes.size()) + " bytes)";
+    return std::string(TypeName(value.dwType)) + " \"" + text + "\"";
+}
+
+// A window that opens the clipboard in this process and keeps it, as a clipboard manager or a
+// program in the middle of copying might.
+class ClipboardHolder {
+public:
+    ClipboardHolder() {
+        hwnd = CreateWindowExA(0, "STATIC", "clipboard holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    }
+    ~ClipboardHolder() {
+        Release();
+        DestroyWindow(hwnd);
+    }
+    bool Hold() { return bHeld = OpenClipboard(hwnd) != FALSE; }
+    void Release() {
+        if (bHeld) CloseClipboard();
+        bHeld = false;
+    }
+
+private:
+    HWND hwnd = nullptr;
+    bool bHeld = false;
+};
+
+class FaultsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EndRunningCopies();
+        ResetProgramRegistry();
+    }
+    void TearDown() override {
+        EndRunningCopies();
+        ResetProgramRegistry();
+        EmptyTheClipboard();
+    }
+
+    // Ends the program through the tray menu's Exit, its clean end.
+    static void Exit(ProgramUnderTest& program) {
+        PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
+        EXPECT_EQ(0, program.WaitForExit()) << "the tray's Exit ends the program";
+    }
+};
+
+TEST_F(FaultsTest, AClipboardHeldOpenGivesEmptyCountsWithoutAHang) {
+    PutClipboardText("one two three four");
+    ClipboardHolder holder;
+    ASSERT_TRUE(holder.Hold());
+
+    ProgramUnderTest program;
+    DWORD dwStart = GetTickCount();
+    ASSERT_TRUE(program.Start());
+    ASSERT_NE(nullptr, program.WaitForDialog()) << "the dialog comes up while the clipboard is held";
+    DWORD dwShown = GetTickCount() - dwStart;
+    EXPECT_EQ("0", program.Text(IDC_CHAR_COUNT)) << "started while held";
+    EXPECT_EQ("0", program.Text(IDC_WORD_COUNT)) << "started while held";
+    EXPECT_TRUE(Answers(program.hwnd)) << "the dialog answers after a start while held";
+
+    long nHeldClickMs = TimedClick(program, IDC_UPDATE_TEXT);
+    EXPECT_GE(nHeldClickMs, 0) << "Update Text while held comes back";
+    EXPECT_LT(nHeldClickMs, 2000) << "Update Text while held gives up after its short retry";
+    EXPECT_EQ("0", program.Text(IDC_CHAR_COUNT)) << "Update Text while held";
+    EXPECT_EQ("0", program.Text(IDC_WORD_COUNT)) << "Update Text while held";
+    EXPECT_TRUE(Answers(program.hwnd)) << "the dialog answers after Update Text while held";
+
+    holder.Release();
+    long nFreeClickMs = TimedClick(program, IDC_UPDATE_TEXT);
+    EXPECT_EQ("18", program.Text(IDC_CHAR_COUNT)) << "Update Text after the release";
+    EXPECT_EQ("4", program.Text(IDC_WORD_COUNT)) << "Update Text after the release";
+    printf("[ figure ] clipboard held: start to dialog %lu ms, Update Text %ld ms; released: Update Text %ld ms\n",
+           static_cast<unsigned long>(dwShown), nHeldClickMs, nFreeClickMs);
+    Exit(program);
+}
+
+// Word bytes as the program counts them: letters, digits, apostrophe, full stop, colon, 0x80..0xA5.
+bool IsWordByte(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '\'' || c == '.' ||
+           c == ':' || (c >= 0x80 && c <= 0xA5);
+}
+
+TEST_F(FaultsTest, AHundredMegabyteTextIsCountedAndTheDialogStaysResponsive) {
+    const std::string line = "Quill tallies words, lines and prices: 12.50 each -- it's fast.\r\n";
+    const size_t nTarget = 100u * 1024u * 1024u;
+    std::string text;
+    text.reserve(nTarget + line.size());
+    size_t nLines = 0;
+    while (text.size() < nTarget) {
+        text += line;
+        ++nLines;
+    }
+    size_t nWords = 0;
+    bool bInWord = false;
+    for (unsigned char c : text) {
+        bool bWordByte = IsWordByte(c);
+        if (bWordByte && !bInWord) ++nWords;
+        bInWord = bWordByte;
+    }
+
+    DWORD dwStart = GetTickCount();
+    PutClipboardText(text);
+    DWORD dwPut = GetTickCount() - dwStart;
+
+    ProgramUnderTest program;
+    dwStart = GetTickCount();
+    ASSERT_TRUE(program.Start());
+    ASSERT_NE(nullptr, program.WaitForDialog(60000)) << "the dialog comes up with 100 MB on the clipboard";
+    DWORD dwShown = GetTickCount() - dwStart;
+    EXPECT_EQ(std::to_string(text.size()), program.Text(IDC_CHAR_COUNT)) << "characters of 100 MB";
+    EXPECT_EQ(std::to_string(nWords), program.Text(IDC_WORD_COUNT)) << "words of 100 MB";
+    EXPECT_EQ(std::to_string(nLines), program.Text(IDC_LINE_COUNT)) << "lines of 100 MB at 80 per line";
+    EXPECT_TRUE(Answers(program.hwnd)) << "the dialog answers with 100 MB counted";
+
+    // A keystroke in the characters per line recounts the lines of the whole text.
+    DWORD dwKeyStart = GetTickCount();
+    program.Type(IDC_CHARS_PER_LINE, "0");  // 800 per line: each line still fits
+    DWORD dwKey = GetTickCount() - dwKeyStart;
+    EXPECT_EQ(std::to_string(nLines), program.Text(IDC_LINE_COUNT)) << "lines of 100 MB at 800 per line";
+    EXPECT_LT(dwKey, 5000u) << "a keystroke's recount of 100 MB";
+    long nUpdateMs = TimedClick(program, IDC_UPDATE_TEXT, 60000);
+    EXPECT_TRUE(nUpdateMs >= 0 && nUpdateMs < 20000) << "Update Text of 100 MB comes back: " << nUpdateMs << " ms";
+    EXPECT_EQ(std::to_string(text.size()), program.Text(IDC_CHAR_COUNT)) << "characters after Update Text";
+    EXPECT_TRUE(Answers(program.hwnd)) << "the dialog answers after Update Text of 100 MB";
+    printf("[ figure ] %zu bytes, %zu words, %zu lines: put on the clipboard %lu ms; start to counts shown %lu ms; "
+           "a keystroke in the characters per line %lu ms; Update Text %ld ms\n",
+           text.size(), nWords, nLines, static_cast<unsigned long>(dwPut), static_cast<unsigned long>(dwShown),
+           static_cast<unsigned long>(dwKey), nUpdateMs);
+    Exit(program);
+}
+
+// Where a setting shows in the program.
+enum class Shown { kEditField, kCheckBox, kHotKeyName, kCsvDialog };
+
+struct SettingRow {
+    const char* szName;
+    Shown shown;
+    int nControlId;
+    std::string defaultText;  // as the control shows it; "1" for a checked box
+    const char* szMisread;    // what the value would read as if its bytes were taken for text
+    bool bWrittenAtExit;      // saved by a clean end; the hot key and the CSV path only when chosen
+};
+
+std::vector<SettingRow> SettingRows() {
+    std::vector<SettingRow> rows;
+    const char* misread[kPriceSettingCount] = {"9.9", "7.7", "5.5", "33", "3.3"};
+    for (int i = 0; i < kPriceSettingCount; ++i)
+        rows.push_back({kPriceSettings[i].szValueName, Shown::kEditField, kPriceSettings[i].nControlId,
+                        kPriceSettings[i].szDefault, misread[i], true});
+    rows.push_back({"HotKeyOn", Shown::kCheckBox, IDC_HOT_KEY_ON, "1", "0", true});
+    rows.push_back({"HotKeyAutoSelect", Shown::kCheckBox, IDC_HOT_KEY_AUTO_SELECT, "1", "0", true});
+    rows.push_back({"HotKey", Shown::kHotKeyName, IDC_HOT_KEY_NAME, "", "65", false});
+    rows.push_back({"HotKeyModifier", Shown::kHotKeyName, IDC_HOT_KEY_NAME, "", "3", false});
+    rows.push_back({"CSVFilePath", Shown::kCsvDialog, IDC_CSV_FILE_PATH, "", "C:x", false});
+    return rows;
+}
+
+// What the running program shows for a setting.
+std::string ShownFor(const ProgramUnderTest& program, const SettingRow& row) {
+    switch (row.shown) {
+    case Shown::kEditField:
+    case Shown::kHotKeyName:
+        return program.Text(row.nControlId);
+    case Shown::kCheckBox:
+        return SendMessageA(GetDlgItem(program.hwnd, row.nControlId), BM_GETCHECK, 0, 0) == BST_CHECKED ? "1" : "0";
+    case Shown::kCsvDialog: {
+        PostMessageA(program.hwnd, WM_COMMAND, MAKEWPARAM(IDC_ADD_TO_CSV, 0), 0);
+        HWND hwndCsv = nullptr;
+        if (!WaitFor([&] {
+                hwndCsv = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "Add to CSV File");
+                return hwndCsv != nullptr && IsWindowVisible(hwndCsv);
+            }))
+            return "<no Add to CSV File dialog>";
+        char szPath[600] = "";
+        GetDlgItemTextA(hwndCsv, row.nControlId, szPath, sizeof(szPath));
+        PostMessageA(hwndCsv, WM_COMMAND, IDCANCEL, 0);
+        WaitFor([hwndCsv] { return !IsWindow(hwndCsv); });
+        return szPath;
+    }
+    }
+    return "";
+}
+
+TEST_F(FaultsTest, EverySettingOfAnotherTypeOrUnterminatedShowsItsDefault) {
+    // The hot key's name as a start without any values shows it.
+    std::string defaultKeyName;
+    {
+        ProgramUnderTest program;
+        ASSERT_TRUE(program.Start());
+        ASSERT_NE(nullptr, program.WaitForDialog());
+        defaultKeyName = program.Text(IDC_HOT_KEY_NAME);
+        Exit(program);
+        ResetProgramRegistry();
+    }
+    ASSERT_FALSE(defaultKeyName.empty());
+
+    struct Damage {
+        const char* szWhat;
+        DWORD dwType;
+    };
+    const Damage damages[] = {{"REG_DWORD", REG_DWORD}, {"REG_BINARY", REG_BINARY}, {"REG_SZ, 260 bytes unterminated", REG_SZ}};
+    for (SettingRow row : SettingRows()) {
+        if (row.shown == Shown::kHotKeyName) row.defaultText = defaultKeyName;
+        for (const Damage& damage : damages) {
+            std::string what = std::string(row.szName) + " as " + damage.szWhat;
+            ResetProgramRegistry();
+            std::string bytes;
+            if (damage.dwType == REG_DWORD) {
+                // Four bytes that spell the misread text with its terminator.
+                bytes = std::string(row.szMisread);
+                bytes.resize(4, '\0');
+            } else if (damage.dwType == REG_BINARY) {
+                bytes = std::string(row.szMisread) + '\0';
+            } else {
+                bytes.assign(kRegistryTextSize, row.szMisread[0]);
+            }
+            ASSERT_TRUE(StoreRaw(row.szName, damage.dwType, bytes.data(), static_cast<DWORD>(bytes.size()))) << what;
+
+            ProgramUnderTest program;
+            ASSERT_TRUE(program.Start()) << what;
+            ASSERT_NE(nullptr, program.WaitForDialog()) << what << ": the program starts";
+            std::string shown = ShownFor(program, row);
+            EXPECT_EQ(row.defaultText, shown) << what << ": the default is shown";
+            Exit(program);
+
+            StoredValue stored = ReadStored(row.szName);
+            std::string again = "-";
+            if (row.bWrittenAtExit) {
+                EXPECT_EQ(static_cast<DWORD>(REG_SZ), stored.dwType) << what << ": a text is written back";
+                EXPECT_EQ(std::string(row.defaultText) + '\0', stored.bytes)
+                    << what << ": the default is written back with its terminator";
+            } else {
+                // Saved only when the user picks a key or a file, so the clean end leaves the value
+                // to the next start, which must read it as the default again.
+                ProgramUnderTest next;
+                ASSERT_TRUE(next.Start()) << what;
+                ASSERT_NE(nullptr, next.WaitForDialog()) << what << ": the next start";
+                again = ShownFor(next, row);
+                EXPECT_EQ(row.defaultText, again) << what << ": the next start shows the default";
+                Exit(next);
+            }
+            printf("[ setting ] %-48s | shown \"%s\" | stored after Exit: %s | next start shows \"%s\"\n",
+                   what.c_str(), shown.c_str(), Describe(stored).c_str(), again.c_str());
+            fflush(stdout);
+        }
+    }
+}
+
+TEST_F(FaultsTest, AKilledProgramLeavesTheSettingsOfItsLastCleanEnd) {
+    PutClipboardText("one two three");
+    {
+        ProgramUnderTest program;
+        ASSERT_TRUE(program.Start());
+        ASSERT_NE(nullptr, program.WaitForDialog());
+        program.SetText(IDC_COST_PER_WORD, "0.07");
+        program.SetText(IDC_FIXED_COST, "1.25");
+        Exit(program);
+    }
+    StoredValue perWord = ReadStored("CostPerWord"), fixed = ReadStored("FixedCostAmount");
+    ASSERT_EQ(std::string("0.07") + '\0', perWord.bytes) << "stored at the clean end";
+    ASSERT_EQ(std::string("1.25") + '\0', fixed.bytes) << "stored at the clean end";
+    std::vector<StoredValue> cleanEnd;
+    for (const PriceSetting& setting : kPriceSettings) cleanEnd.push_back(ReadStored(setting.szValueName));
+
+    {
+        ProgramUnderTest program;
+        ASSERT_TRUE(program.Start());
+        ASSERT_NE(nullptr, program.WaitForDialog());
+        EXPECT_EQ("0.07", program.Text(IDC_COST_PER_WORD)) << "the second start shows the stored price";
+        program.SetText(IDC_COST_PER_WORD, "0.09");
+        program.Type(IDC_FIXED_COST, "5");
+        program.Click(IDC_HOT_KEY_ON);
+        EXPECT_EQ("0.27 ", program.Text(IDC_WORDS_COST)) << "the changed price is in use";
+        program.Kill();
+        EXPECT_EQ(9, program.WaitForExit(0)) << "killed";
+    }
+    for (int i = 0; i < kPriceSettingCount; ++i) {
+        StoredValue now = ReadStored(kPriceSettings[i].szValueName);
+        EXPECT_TRUE(now.dwType == cleanEnd[i].dwType && now.bytes == cleanEnd[i].bytes)
+            << kPriceSettings[i].szValueName << " after the kill: " << Describe(now) << ", stored at the clean end "
+            << Describe(cleanEnd[i]);
+    }
+    EXPECT_EQ(std::string("1") + '\0', ReadStored("HotKeyOn").bytes) << "the box cleared before the kill";
+
+    ProgramUnderTest program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_NE(nullptr, program.WaitForDialog()) << "a start after the kill";
+    EXPECT_EQ("0.07", program.Text(IDC_COST_PER_WORD)) << "a start after the kill";
+    EXPECT_EQ("1.25", program.Text(IDC_FIXED_COST)) << "a start after the kill";
+    EXPECT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(program.hwnd, IDC_HOT_KEY_ON), BM_GETCHECK, 0, 0))
+        << "a start after the kill";
+    Exit(program);
+}
+
+}  // namespace
