@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "measure/text_measure.h"
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -260,6 +263,30 @@ TEST(MeasureKernels, TableAndChoice) {
     EXPECT_NE(&kScalarMeasureKernel, &active);
 #endif
 }
+
+#if defined(_WIN32) && defined(TQ_X86_MEASURE_KERNELS)
+// The system's own reading of the processor, taken apart from the program's cpuid code (which on a
+// 32-bit build must keep ebx for position-independent code and read xgetbv itself): where the
+// system says AVX2 runs, the measures use an AVX2 kernel, and where it says SSE2 runs, never the
+// plain loop.
+TEST(MeasureKernels, ChoiceAgreesWithTheSystem) {
+    const MeasureKernel& active = ActiveMeasureKernel();
+    printf("[ note     ] %d-bit build; the system reports SSE2 %d, AVX %d, AVX2 %d; the measures use %s\n",
+           static_cast<int>(sizeof(void*) * 8), IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE),
+           IsProcessorFeaturePresent(PF_AVX_INSTRUCTIONS_AVAILABLE),
+           IsProcessorFeaturePresent(PF_AVX2_INSTRUCTIONS_AVAILABLE), active.szName);
+    if (IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE)) {
+        EXPECT_NE(&kScalarMeasureKernel, &active);
+    }
+    if (IsProcessorFeaturePresent(PF_AVX2_INSTRUCTIONS_AVAILABLE)) {
+        EXPECT_TRUE(&active == &kAvx2MeasureKernel || &active == &kAvx2NoPdepMeasureKernel)
+            << "the system reports AVX2, the measures use " << active.szName;
+        EXPECT_TRUE(MeasureKernelRuns(kAvx2MeasureKernel));
+    } else {
+        EXPECT_FALSE(MeasureKernelRuns(kAvx2MeasureKernel)) << "AVX2 kernels chosen where the system reports none";
+    }
+}
+#endif
 
 TEST(MeasureKernels, LengthKnownCounts) {
     const char kText[] = "The cat sat.\r\nIt's 3.5 m long -- really!";
