@@ -1,6 +1,9 @@
 #include "app/change_key_dialog.h"
 
 #include "app/settings.h"
+#include "resources/key_dialog_ids.h"
+
+bool IsSafeAloneAsHotKey(UINT nVirtualKey) { return nVirtualKey >= VK_F1 && nVirtualKey <= VK_F24; }
 
 bool ChangeKeyDialog::PreTranslateKey(HWND, UINT uMsg, WPARAM wParam, LPARAM) {
     if (uMsg != WM_KEYDOWN && uMsg != WM_SYSKEYDOWN) return false;
@@ -16,7 +19,14 @@ bool ChangeKeyDialog::PreTranslateKey(HWND, UINT uMsg, WPARAM wParam, LPARAM) {
     default:
         break;
     }
-    SaveHotKey(static_cast<int>(wParam), static_cast<int>(HeldModifierFlags()));
+    UINT nModifiers = HeldModifierFlags();
+    // A system-wide hot key takes its key from every program: Space, a letter or Enter alone would
+    // no longer type anywhere. Alone, only a function key is taken.
+    if (nModifiers == 0 && !IsSafeAloneAsHotKey(static_cast<UINT>(wParam))) {
+        SetDlgItemTextA(hwndDlg, IDC_KEY_HINT, "Alone only F1 to F24: add Ctrl, Alt or Shift.");
+        return true;
+    }
+    SaveHotKey(static_cast<int>(wParam), static_cast<int>(nModifiers));
     PostMessageA(hwndDlg, WM_COMMAND, IDOK, 0);
     return true;
 }

@@ -2,6 +2,9 @@
 #pragma once
 #include "ui/key_dialog.h"
 
+// Whether a key may be the hot key without Ctrl, Alt or Shift: the function keys F1 to F24 only.
+bool IsSafeAloneAsHotKey(UINT nVirtualKey);
+
 class ChangeKeyDialog : public LKeyDialogBox {
 public:
     bool PreTranslateKey(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) override;

@@ -39,7 +39,7 @@ void CsvDialog::OnCommand(int nId, int /*nNotifyCode*/) {
 
 bool CsvDialog::AddToCsvFile(const char* szFilePath, DWORD* pdwError) {
     char szDate[20];
-    LDateTime(static_cast<int32_t>(time(nullptr)))._GetTextDate(szDate);
+    LDateTime(static_cast<int64_t>(_time64(nullptr)))._GetTextDate(szDate);
     char szRecord[kCsvRecordSize];
     DWORD dwLength = static_cast<DWORD>(FormatCsvRecord(szRecord, szDate, szJobTitle, nChars, nWords, nLines, dTotalCost));
 

@@ -1,4 +1,5 @@
 // The global hot key of the main dialog: registering it, its name, and what a press does.
+#include <stdio.h>
 #include <string.h>
 
 #include "app/settings.h"
@@ -8,8 +9,10 @@
 
 namespace {
 const int kHotKeyId = 0;
-// The foreground program's time to handle the posted keys and copy its selection.
-const DWORD kCopyPauseMs = 250;
+// The longest the foreground program is given to handle the posted keys and copy its selection; the
+// wait ends as soon as the clipboard changes.
+const DWORD kCopyBoundMs = 1000;
+const DWORD kClipboardPollMs = 10;
 const LPARAM kKeyDownParam = 0x00000001;
 const LPARAM kKeyUpParam = static_cast<LPARAM>(0x80000001u);
 
@@ -36,17 +39,35 @@ void WordCountDialog::HotKeyOpen() {
     TraceText("WordCountDialog::HotKeyOpen()");
     int nModifiers = LoadHotKeyModifier();
     int nVirtualKey = LoadHotKey();
-    if (IsDlgButtonChecked(hwndDlg, IDC_HOT_KEY_ON) == BST_CHECKED) {
-        RegisterHotKey(hwndDlg, kHotKeyId, static_cast<UINT>(nModifiers), static_cast<UINT>(nVirtualKey));
+    bHotKeyRegistered = false;
+    bool bOn = IsDlgButtonChecked(hwndDlg, IDC_HOT_KEY_ON) == BST_CHECKED;
+    if (bOn) {
+        bHotKeyRegistered =
+            RegisterHotKey(hwndDlg, kHotKeyId, static_cast<UINT>(nModifiers), static_cast<UINT>(nVirtualKey)) != FALSE;
     }
+    // A combination that another program holds is shown as taken, and the status line says what
+    // to do; the choice stays stored as it is.
     char szLabel[kItemTextSize];
     BuildHotKeyLabel(nModifiers, nVirtualKey, szLabel);
+    bHotKeyTaken = bOn && !bHotKeyRegistered;
+    if (bHotKeyTaken && strlen(szLabel) + 9 < kItemTextSize) strcat(szLabel, " (taken)");
     SetDlgItemTextA(hwndDlg, IDC_HOT_KEY_NAME, szLabel);
+    char szWarning[kItemTextSize];
+    if (HotKeyWarning(szWarning) != nullptr) SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, szWarning);
+}
+
+const char* WordCountDialog::HotKeyWarning(char* szText) {
+    if (!bHotKeyTaken) return nullptr;
+    char szLabel[kItemTextSize];
+    BuildHotKeyLabel(LoadHotKeyModifier(), LoadHotKey(), szLabel);
+    snprintf(szText, kItemTextSize, "%s is taken by another program: choose another with Change Key", szLabel);
+    return szText;
 }
 
 void WordCountDialog::HotKeyClose() {
     TraceText("WordCountDialog::HotKeyClose()");
     UnregisterHotKey(hwndDlg, kHotKeyId);
+    bHotKeyRegistered = bHotKeyTaken = false;
 }
 
 void WordCountDialog::HotKeyRestart() {
@@ -93,10 +114,14 @@ void WordCountDialog::SelectAndCopyInForeground() {
     keyboard[VK_CONTROL] |= 0x80;
     keyboard[VK_SHIFT] = 0;
     SetKeyboardState(keyboard);
+    DWORD dwClipboardBefore = GetClipboardSequenceNumber();
     PostKeyPress(hwndTarget, 'A');
     SetKeyboardState(keyboard);
     PostKeyPress(hwndTarget, 'C');
-    Sleep(kCopyPauseMs);
+    // The keys are handled by the other program's thread, which copies when it gets to them.
+    for (DWORD dwWaited = 0; dwWaited < kCopyBoundMs && GetClipboardSequenceNumber() == dwClipboardBefore;
+         dwWaited += kClipboardPollMs)
+        Sleep(kClipboardPollMs);
     // The shared state is given back as it was: a Ctrl left down would make the digits typed into
     // a price field afterwards arrive as Ctrl+digit.
     keyboard[VK_CONTROL] = savedControl;

@@ -6,16 +6,13 @@
 #include "resources/main_dialog_ids.h"
 #include "setup/exe_type.h"
 #include "setup/install_dialog.h"
+#include "setup/running_copy.h"
 #include "setup/setup_layout.h"
 #include "setup/uninstall_dialog.h"
 #include "support/path_text.h"
 
 namespace {
 
-const char kMainDialogTitle[] = "TallyQuill";
-const ATOM kDialogClassAtom = 0x8002;
-const DWORD kWaitForUninstallMs = 1500;
-const DWORD kWaitForInstallMs = 2000;
 
 // The last four bytes of the program's own file; 0 when it cannot be read.
 uint32_t ReadExeFileType(const char* szProgramPath) {
@@ -27,13 +24,6 @@ uint32_t ReadExeFileType(const char* szProgramPath) {
                  ReadFile(hFile, bytes, sizeof(bytes), &dwRead, nullptr) && dwRead == sizeof(bytes);
     CloseHandle(hFile);
     return bRead ? ReadField32(bytes) : 0;
-}
-
-// Asks a running copy to close (it only hides while its hot key is enabled) and gives it time.
-void CloseRunningCopy(HWND hwndRunning, DWORD dwWaitMs) {
-    if (hwndRunning == nullptr) return;
-    PostMessageA(hwndRunning, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
-    Sleep(dwWaitMs);
 }
 
 }  // namespace
@@ -55,17 +45,22 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
         return 0;
     }
 
-    HWND hwndRunning = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(kDialogClassAtom)), kMainDialogTitle);
     if (nExeType == kExeTypeUninstall) {
-        CloseRunningCopy(hwndRunning, kWaitForUninstallMs);
+        // A running copy is ended once the user has agreed to the removal.
         RunUninstall();
         return 0;
     }
     if (nExeType == kExeTypeSetup) {
-        CloseRunningCopy(hwndRunning, kWaitForInstallMs);
+        // A running copy holds its file open and may only hide on Close: it is ended the way its
+        // tray menu's Exit ends it, and the install waits for its process to end.
+        if (!EndRunningCopies(kRunningCopyEndMs)) {
+            ShowStillRunning(nullptr, "Install Error", "setup");
+            return 0;
+        }
         RunInstall();
         return 0;
     }
+    HWND hwndRunning = FindRunningCopy();
     if (hwndRunning != nullptr) {
         // The running copy measures the clipboard again; a copy hidden in the tray stays hidden
         // (some window systems show a hidden window that is made the foreground one).

@@ -46,21 +46,41 @@ void SaveHotKey(int nVirtualKey, int nModifiers) {
 void LoadCsvFilePath(char* szPath) { GetRegistryString(kSettingsSection, "CSVFilePath", "", szPath); }
 void SaveCsvFilePath(const char* szPath) { SetRegistryString(kSettingsSection, "CSVFilePath", szPath); }
 
-void SetRunAtLogon(const char* szProgramPath) {
-    // Room for a whole path and the argument: a cut path would start nothing at logon.
-    char szCommand[MAX_PATH + 16];
-    int nLength = snprintf(szCommand, sizeof(szCommand), "%s /logon", szProgramPath);
-    if (nLength < 0 || nLength >= static_cast<int>(sizeof(szCommand))) return;
+namespace {
+bool SetRunValue(HKEY hRoot, const char* szCommand) {
     HKEY hKey = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &hKey) != ERROR_SUCCESS) return;
-    RegSetValueExA(hKey, kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(szCommand),
-                   static_cast<DWORD>(nLength + 1));
+    if (RegOpenKeyExA(hRoot, kRunKey, 0, KEY_SET_VALUE, &hKey) != ERROR_SUCCESS) return false;
+    bool bSet = RegSetValueExA(hKey, kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(szCommand),
+                               static_cast<DWORD>(strlen(szCommand) + 1)) == ERROR_SUCCESS;
     RegCloseKey(hKey);
+    return bSet;
+}
+
+void DeleteRunValue(HKEY hRoot) {
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(hRoot, kRunKey, 0, KEY_SET_VALUE, &hKey) != ERROR_SUCCESS) return;
+    RegDeleteValueA(hKey, kRunValue);
+    RegCloseKey(hKey);
+}
+}  // namespace
+
+void SetRunAtLogon(const char* szProgramPath) {
+    // The path is quoted: the system splits this command line at blanks, and an unquoted
+    // "C:\Program Files\..." would first try to start "C:\Program.exe". Room for a whole path and
+    // the argument: a cut path would start nothing at logon.
+    char szCommand[MAX_PATH + 16];
+    int nLength = snprintf(szCommand, sizeof(szCommand), "\"%s\" /logon", szProgramPath);
+    if (nLength < 0 || nLength >= static_cast<int>(sizeof(szCommand))) return;
+    // The machine-wide value starts the program for every user. A user without administrator
+    // rights cannot write it: the per-user value then starts it for that user.
+    if (SetRunValue(HKEY_LOCAL_MACHINE, szCommand)) {
+        DeleteRunValue(HKEY_CURRENT_USER);  // or it would start twice
+        return;
+    }
+    SetRunValue(HKEY_CURRENT_USER, szCommand);
 }
 
 void ClearRunAtLogon() {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &hKey) != ERROR_SUCCESS) return;
-    RegDeleteValueA(hKey, kRunValue);
-    RegCloseKey(hKey);
+    DeleteRunValue(HKEY_LOCAL_MACHINE);
+    DeleteRunValue(HKEY_CURRENT_USER);
 }

@@ -33,6 +33,7 @@ void SaveHotKey(int nVirtualKey, int nModifiers);
 void LoadCsvFilePath(char* szPath);
 void SaveCsvFilePath(const char* szPath);
 
-// Start at logon: the machine-wide Run value "TallyQuillRun" = "<program path> /logon".
+// Start at logon: the Run value "TallyQuillRun" = "\"<program path>\" /logon", machine-wide, or for
+// this user where the machine-wide key cannot be written. Clearing removes both.
 void SetRunAtLogon(const char* szProgramPath);
 void ClearRunAtLogon();

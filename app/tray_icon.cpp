@@ -25,7 +25,8 @@ void WordCountDialog::TrayIconAdd() {
         LoadImageA(hProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
     if (record.hIcon == nullptr) return;
     strcpy(record.szTip, "TallyQuill");
-    Shell_NotifyIconA(NIM_ADD, &record);
+    // An icon already there (the shell kept it) is taken as shown.
+    bTrayIconShown = Shell_NotifyIconA(NIM_ADD, &record) || Shell_NotifyIconA(NIM_MODIFY, &record);
     DestroyIcon(record.hIcon);
 }
 
@@ -33,6 +34,7 @@ void WordCountDialog::TrayIconDelete() {
     NOTIFYICONDATAA record;
     FillTrayRecord(&record, hwndDlg);
     Shell_NotifyIconA(NIM_DELETE, &record);
+    bTrayIconShown = false;
 }
 
 void WordCountDialog::OnTrayNotify(LPARAM lParam) {

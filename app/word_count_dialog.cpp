@@ -1,5 +1,6 @@
 #include "app/word_count_dialog.h"
 
+#include <stdio.h>
 #include <string.h>
 #include <windows.h>
 #include <shellapi.h>
@@ -47,7 +48,9 @@ int ShownCount(int64_t nCount) { return nCount > INT32_MAX ? INT32_MAX : static_
 
 }  // namespace
 
-WordCountDialog::WordCountDialog() : dTotalCost(0.0), bSettingsShown(1), nStatusLine(0), bStartHidden(false) {
+WordCountDialog::WordCountDialog()
+    : dTotalCost(0.0), bSettingsShown(1), nStatusLine(0), bStartHidden(false), bTrayIconShown(false),
+      bHotKeyRegistered(false), bHotKeyTaken(false), nTaskbarCreatedMessage(RegisterWindowMessageA("TaskbarCreated")) {
     szJobTitle[0] = '\0';
 }
 
@@ -181,10 +184,34 @@ double WordCountDialog::GetTextMoney(int nId) {
 
 bool WordCountDialog::CmCancel() {
     if (IsDlgButtonChecked(hwndDlg, IDC_HOT_KEY_ON) == BST_CHECKED) {
-        ShowWindow(hwndDlg, SW_HIDE);
+        HideToTray(true);
         return false;
     }
     return true;
+}
+
+void WordCountDialog::HideToTray(bool bTell) {
+    if (!bTrayIconShown) TrayIconAdd();  // the shell may be back
+    if (bTrayIconShown) {
+        ShowWindow(hwndDlg, SW_HIDE);
+        return;
+    }
+    if (!bHotKeyRegistered) {
+        // Neither icon nor hot key: a hidden window could not be brought back.
+        ShowWindow(hwndDlg, SW_MINIMIZE);
+        return;
+    }
+    if (bTell) {
+        char szLabel[kItemTextSize], szText[kItemTextSize + 200];
+        BuildHotKeyLabel(LoadHotKeyModifier(), LoadHotKey(), szLabel);
+        snprintf(szText, sizeof(szText),
+                 "The notification area is not available, so TallyQuill has no tray icon.\n\n"
+                 "TallyQuill goes on running hidden: press %s to bring it back.",
+                 szLabel);
+        // Not titled "TallyQuill": that title finds the main dialog of a running copy.
+        MessageBoxA(hwndDlg, szText, "TallyQuill Hidden", MB_OK | MB_ICONINFORMATION);
+    }
+    ShowWindow(hwndDlg, SW_HIDE);
 }
 
 void WordCountDialog::DisplayHelpContents() { WinHelpA(hwndDlg, kHelpFile, HELP_CONTENTS, 0); }
@@ -283,7 +310,7 @@ void WordCountDialog::CmOpen() {
 
 void WordCountDialog::CmClose() {
     splashScreen.Close();
-    ShowWindow(hwndDlg, SW_HIDE);
+    HideToTray(false);
 }
 
 void WordCountDialog::CmExit() {
@@ -304,7 +331,9 @@ void WordCountDialog::StatusLineStep(UINT_PTR nTimerId) {
     KillTimer(hwndDlg, nTimerId);
     if (nTimerId != kStatusTimer) return;
     if (kStatusTexts[nStatusLine] == nullptr) nStatusLine = 0;
-    SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, kStatusTexts[nStatusLine]);
+    char szWarning[kItemTextSize];
+    const char* szText = HotKeyWarning(szWarning);
+    SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, szText != nullptr ? szText : kStatusTexts[nStatusLine]);
     ++nStatusLine;
     // Some window systems stack the dialog, activated after its splash was shown, above the splash
     // it owns; by the first step the start is over, and the splash is put back on top.
@@ -313,6 +342,11 @@ void WordCountDialog::StatusLineStep(UINT_PTR nTimerId) {
 }
 
 INT_PTR WordCountDialog::DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == nTaskbarCreatedMessage && nTaskbarCreatedMessage != 0) {
+        // The shell started again (after a crash, say) with an empty tray: the icon goes back.
+        TrayIconAdd();
+        return TRUE;
+    }
     switch (uMsg) {
     case WM_TIMER:
         StatusLineStep(wParam);

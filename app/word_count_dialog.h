@@ -54,10 +54,23 @@ public:
     ClipboardText lastText;
     // Started with "/logon": the modal loop's own first showing of the window is held back.
     bool bStartHidden;
+    // Whether the tray icon is there (the shell took it) and the hot key is registered (no other
+    // program holds the combination): without both, hiding the window could lose it.
+    bool bTrayIconShown;
+    bool bHotKeyRegistered;
+    // Enabled, but another program holds the combination.
+    bool bHotKeyTaken;
+    // The shell's "TaskbarCreated" message: the tray was made anew and its icons are gone.
+    UINT nTaskbarCreatedMessage;
     LSplashScreen splashScreen;
 
 private:
     void SelectAndCopyInForeground();
+    // Hides the window where a way back remains (tray icon or hot key), else minimizes it; says so
+    // when only the hot key brings it back and bTell is set.
+    void HideToTray(bool bTell);
+    // The status line's text while the hot key is enabled but taken by another program; null else.
+    const char* HotKeyWarning(char* szText /* kItemTextSize */);
     void PlaceWindow(int nClientWidthDu, int nClientHeightDu);
     void ToggleSettings();
     void StatusLineStep(UINT_PTR nTimerId);

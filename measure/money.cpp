@@ -72,28 +72,20 @@ size_t FormatUint64(uint64_t nValue, char* szDigits) {
     return nDigits;
 }
 
-// The rounding error of a x b, so that a x b = p + error exactly (Dekker's product; needs IEEE double
-// arithmetic, which is why the 32-bit build computes with SSE2 rather than the x87 unit).
-double ProductError(double a, double b, double p) {
-    const double kSplitter = 134217729.0;  // 2^27 + 1
-    double aBig = kSplitter * a, bBig = kSplitter * b;
-    double aHigh = aBig - (aBig - a), aLow = a - aHigh;
-    double bHigh = bBig - (bBig - b), bLow = b - bHigh;
-    return ((aHigh * bHigh - p) + aHigh * bLow + aLow * bHigh) + aLow * bLow;
-}
-
-// Rounds a x 100 to an integer, halves to even, on the exact product: p + error is a x 100 exactly.
+// Rounds a x 100 to whole cents, halves to even, exactly: a = m x 2^-s with a 53-bit integer m, so
+// a x 100 = (m x 100) / 2^s, where m x 100 < 2^60 fits 64 bits and the division is a shift whose
+// remainder decides the rounding. Valid for 0 <= a < 2^52 (above that every double is whole).
 uint64_t RoundToCents(double a) {
-    double p = a * 100.0;
-    double dError = ProductError(a, 100.0, p);
-    double dFloor = floor(p);
-    double dBelowHalf = (p - dFloor) - 0.5;  // exact for the magnitudes that reach here
-    uint64_t nCents = static_cast<uint64_t>(dFloor);
-    if (dBelowHalf > -dError) {
-        ++nCents;
-    } else if (dBelowHalf == -dError && (nCents & 1) != 0) {
-        ++nCents;
-    }
+    if (a == 0.0) return 0;
+    int nExp = 0;
+    double dMantissa = frexp(a, &nExp);                                 // a = m x 2^e, 0.5 <= m < 1
+    uint64_t nScaled = static_cast<uint64_t>(ldexp(dMantissa, 53)) * 100;  // exact: 53 bits x 100
+    int nShift = 53 - nExp;                                             // at least 1 below 2^52
+    if (nShift >= 62) return 0;                                         // below a quarter of a cent
+    uint64_t nCents = nScaled >> nShift;
+    uint64_t nRemainder = nScaled & ((uint64_t(1) << nShift) - 1);
+    uint64_t nHalf = uint64_t(1) << (nShift - 1);
+    if (nRemainder > nHalf || (nRemainder == nHalf && (nCents & 1) != 0)) ++nCents;
     return nCents;
 }
 

@@ -4,7 +4,9 @@
 #include <string.h>
 
 #include "resources/setup_dialog_ids.h"
+#include "setup/exe_type.h"
 #include "setup/licence_terms_dialog.h"
+#include "setup/staged_files.h"
 #include "setup/setup_layout.h"
 #include "support/registry.h"
 
@@ -25,6 +27,12 @@ bool GetDestinationPath(char* szPath, const char* szInstallPath, const InstallFi
     return n > 0 && n < kPathBufferSize;
 }
 
+// "<folder>\\<name>"; false when it does not fit.
+bool FormatInstallPath(char* szPath, const char* szFolder, const char* szName) {
+    int n = snprintf(szPath, kPathBufferSize, "%s\\%s", szFolder, szName);
+    return n > 0 && n < kPathBufferSize;
+}
+
 bool ReadExactly(HANDLE hFile, void* pBuffer, DWORD cbWanted) {
     DWORD cbRead = 0;
     return ReadFile(hFile, pBuffer, cbWanted, &cbRead, nullptr) && cbRead == cbWanted;
@@ -37,24 +45,6 @@ bool SeekTo(HANDLE hFile, uint64_t nOffset) {
 }
 
 }  // namespace
-
-bool BuildEveryoneFullControl(SECURITY_DESCRIPTOR* pDescriptor, DWORD* pAclBuffer, DWORD cbAcl) {
-    if (!InitializeSecurityDescriptor(pDescriptor, SECURITY_DESCRIPTOR_REVISION)) return false;
-    PACL pAcl = reinterpret_cast<PACL>(pAclBuffer);
-    if (!InitializeAcl(pAcl, cbAcl, ACL_REVISION)) return false;
-    PSID pEveryone = LocalAlloc(LMEM_ZEROINIT, GetSidLengthRequired(1));
-    if (pEveryone == nullptr) return false;
-    SID_IDENTIFIER_AUTHORITY world = {SECURITY_WORLD_SID_AUTHORITY};
-    bool bAdded = InitializeSid(pEveryone, &world, 1) &&
-                  (*GetSidSubAuthority(pEveryone, 0) = SECURITY_WORLD_RID, true) &&
-                  AddAccessAllowedAce(pAcl, ACL_REVISION, GENERIC_ALL, pEveryone);
-    LocalFree(pEveryone);
-    if (!bAdded) return false;
-    ACE_HEADER* pAce = nullptr;
-    if (!GetAce(pAcl, 0, reinterpret_cast<void**>(&pAce))) return false;
-    pAce->AceFlags |= OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
-    return SetSecurityDescriptorDacl(pDescriptor, TRUE, pAcl, FALSE) != FALSE;
-}
 
 // Reads a text value of at most cbMax bytes into szValue; false unless it is a terminated text.
 bool ReadSystemText(HKEY hRoot, const char* szKey, const char* szName, char* szValue, DWORD cbMax) {
@@ -83,6 +73,19 @@ void ShowDamagedSetupMessage(HWND hwndOwner) {
                 "Install Error", MB_OK | MB_ICONWARNING);
 }
 
+void ShowFileFailure(HWND hwndOwner, const char* szPath, DWORD dwError) {
+    char szReason[256] = "";
+    if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError, 0, szReason,
+                       sizeof(szReason), nullptr) == 0)
+        snprintf(szReason, sizeof(szReason), "System error %lu.", static_cast<unsigned long>(dwError));
+    char szText[kPathBufferSize + 400];
+    snprintf(szText, sizeof(szText),
+             "TallyQuill could not be installed: this file could not be written.\n\n%s\n\n%s\n"
+             "Nothing was changed. Close any program that uses the file and start the setup again.",
+             szPath, szReason);
+    MessageBoxA(hwndOwner, szText, "Install Error", MB_OK | MB_ICONWARNING);
+}
+
 void StartProgram(const char* szPath, const char* szArguments) {
     char szCommand[2 * kPathBufferSize];
     int n = snprintf(szCommand, sizeof(szCommand), szArguments[0] ? "\"%s\" %s" : "\"%s\"", szPath, szArguments);
@@ -106,14 +109,10 @@ void InstallDialog::GetInstallProgramFilesPath(char* szPath) {
         CreateDirectoryA(szPath, nullptr);
         snprintf(szPath, kPathBufferSize, "%s\\Kestrilon\\TallyQuill", szProgramFiles);
     }
-
-    SECURITY_DESCRIPTOR descriptor;
-    DWORD aclBuffer[1024 / sizeof(DWORD)];
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), nullptr, FALSE};
-    if (BuildEveryoneFullControl(&descriptor, aclBuffer, sizeof(aclBuffer)))
-        attributes.lpSecurityDescriptor = &descriptor;
-    // An existing folder keeps its security and is used as it is.
-    CreateDirectoryA(szPath, &attributes);
+    // A new folder takes the protection it inherits from Program Files, where only administrators
+    // may change files: every user starts this program at logon, and administrators run its
+    // uninstaller. An existing folder keeps its protection and is used as it is.
+    CreateDirectoryA(szPath, nullptr);
 }
 
 bool InstallDialog::MainFunction() {
@@ -157,29 +156,52 @@ bool InstallDialog::MainFunction() {
         return false;
     }
 
+    // Every file is written beside the one it replaces and takes its place only once all of them
+    // are complete and the checksum holds: a failure, a cancel or a damaged file leaves an earlier
+    // installation as it was. The uninstaller is made the same way, from the new program.
+    StagedFiles staged;
+    for (unsigned nStep = 0; nStep < plan.nSteps; ++nStep) {
+        char szDestination[kPathBufferSize];
+        if (!GetDestinationPath(szDestination, szInstallPath, kInstallFiles[plan.steps[nStep].nRow]) ||
+            !staged.Add(szDestination)) {
+            CloseHandle(hSource);
+            ShowFileFailure(hwndProgress, szDestination, ERROR_FILENAME_EXCED_RANGE);
+            return false;
+        }
+    }
+    char szUninstaller[kPathBufferSize] = "uninst.exe";
+    int nProgram = -1;
+    for (unsigned nStep = 0; nStep < plan.nSteps; ++nStep) {
+        if (lstrcmpiA(kInstallFiles[plan.steps[nStep].nRow].szFileName, "tallyq.exe") == 0) nProgram = static_cast<int>(nStep);
+    }
+    if (nProgram < 0 || !FormatInstallPath(szUninstaller, szInstallPath, "uninst.exe") || !staged.Add(szUninstaller)) {
+        CloseHandle(hSource);
+        ShowFileFailure(hwndProgress, szUninstaller, ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    int nUninstaller = staged.Count() - 1;
+    if (!staged.CheckReplaceable()) {
+        CloseHandle(hSource);
+        ShowFileFailure(hwndProgress, staged.FailedPath(), staged.FailedError());
+        return false;
+    }
+
     // The extraction sums the bytes again as it writes them, so that a file changed since the
     // check above is still caught.
     uint32_t nRemainder = plan.nChecksum;
     uint32_t nDone = 0;
-    bool bCancelled = false;
-    for (unsigned nStep = 0; nStep < plan.nSteps && !bCancelled && bIntact; ++nStep) {
+    bool bCancelled = false, bWritten = true;
+    for (unsigned nStep = 0; nStep < plan.nSteps && !bCancelled && bIntact && bWritten; ++nStep) {
         const ExtractionStep& step = plan.steps[nStep];
-        const InstallFileRow& row = kInstallFiles[step.nRow];
-        SetText(1, row.szFileName);
-        char szDestination[kPathBufferSize];
-        HANDLE hDestination = INVALID_HANDLE_VALUE;
-        // A destination that cannot be made (a running copy's file, say) is read and summed all
-        // the same, and the install goes on.
-        if (GetDestinationPath(szDestination, szInstallPath, row))
-            hDestination = CreateFileA(szDestination, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                       nullptr);
-        for (uint32_t nLeft = step.nSize; nLeft > 0 && bIntact;) {
+        SetText(1, kInstallFiles[step.nRow].szFileName);
+        HANDLE hDestination = staged.CreateStaged(static_cast<int>(nStep));
+        bWritten = hDestination != INVALID_HANDLE_VALUE;
+        for (uint32_t nLeft = step.nSize; nLeft > 0 && bIntact && bWritten;) {
             DWORD cbChunk = nLeft < kChunkSize ? nLeft : kChunkSize;
             bIntact = ReadExactly(hSource, buffer, cbChunk);
             if (bIntact) {
                 for (DWORD i = 0; i < cbChunk; ++i) nRemainder -= buffer[i];
-                DWORD cbWritten = 0;
-                if (hDestination != INVALID_HANDLE_VALUE) WriteFile(hDestination, buffer, cbChunk, &cbWritten, nullptr);
+                bWritten = staged.Write(static_cast<int>(nStep), hDestination, buffer, cbChunk);
                 nDone += cbChunk;
                 SetProgress(static_cast<double>(nDone) / static_cast<double>(plan.nPayloadSize));
             }
@@ -189,13 +211,41 @@ bool InstallDialog::MainFunction() {
                 break;
             }
         }
-        if (hDestination != INVALID_HANDLE_VALUE) CloseHandle(hDestination);
+        if (hDestination != INVALID_HANDLE_VALUE && !CloseHandle(hDestination) && bWritten) {
+            staged.Fail(static_cast<int>(nStep), GetLastError());
+            bWritten = false;
+        }
         if (!bCancelled && CheckCancel()) bCancelled = true;
     }
     CloseHandle(hSource);
-    if (bCancelled || CheckCancel()) return false;
+    if (bCancelled || CheckCancel()) {
+        staged.Discard();
+        return false;
+    }
     if (!bIntact || nRemainder != 0) {
+        staged.Discard();
         ShowDamagedSetupMessage(hwndProgress);
+        return false;
+    }
+    // The uninstaller is a copy of the program made before either gets its type, so that each
+    // carries only its own.
+    char szStagedProgram[kPathBufferSize], szStagedUninstaller[kPathBufferSize];
+    staged.StagedPath(nProgram, szStagedProgram);
+    staged.StagedPath(nUninstaller, szStagedUninstaller);
+    if (bWritten) {
+        if (!CopyFileA(szStagedProgram, szStagedUninstaller, FALSE))
+            staged.Fail(nUninstaller, GetLastError());
+        else if (!SetExeFileType(szStagedProgram, 0))
+            staged.Fail(nProgram, GetLastError());
+        else if (!SetExeFileType(szStagedUninstaller, kExeTypeUninstall))
+            staged.Fail(nUninstaller, GetLastError());
+        else
+            staged.Commit();
+        bWritten = staged.FailedPath()[0] == '\0';
+    }
+    if (!bWritten) {
+        staged.Discard();
+        ShowFileFailure(hwndProgress, staged.FailedPath(), staged.FailedError());
         return false;
     }
 

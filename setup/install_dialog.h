@@ -14,11 +14,10 @@ public:
     bool MainFunction() override;
 
     // The install folder: "<ProgramFilesDir>\Kestrilon\TallyQuill", else "C:\TallyQuill". A new
-    // folder is made with an access list that lets every user change everything in it.
+    // folder is made with the protection it inherits from its parent.
     static void GetInstallProgramFilesPath(char* szPath /* kPathBufferSize */);
 
-    // Shortcuts, the uninstaller and its Uninstall entry, the exe file types; then the program
-    // starts.
+    // Shortcuts and the Uninstall entry of the complete installation, then the program starts.
     void Finalize();
     static bool GetStartMenuGroupFolder(char* szFolder /* kPathBufferSize */);
     static void AddStartMenuItem(const char* szTarget, const char* szName);
@@ -26,17 +25,14 @@ public:
     static void RemoveStartMenuGroup();
     static void GetDesktopShortcutPath(char* szPath /* kPathBufferSize */);
     static void CreateShortcut(const char* szShortcutPath, const char* szTarget);
-    // Appends the 4-byte type to the file: each call makes it 4 bytes longer.
-    static void SetExeFileType(const char* szPath, uint32_t nType);
+    // Appends the 4-byte type to the file: each call makes it 4 bytes longer. False when the file
+    // could not be written (GetLastError tells why).
+    static bool SetExeFileType(const char* szPath, uint32_t nType);
 
     char szInstallPath[kPathBufferSize];
     // The setup file whose payload is installed: the running executable.
     char szSourcePath[kPathBufferSize];
 };
-
-// The install folder's security: Everyone (S-1-1-0) has full control, inherited by everything
-// inside. Answers false, with the descriptor unusable, if any step fails.
-bool BuildEveryoneFullControl(SECURITY_DESCRIPTOR* pDescriptor, DWORD* pAclBuffer, DWORD cbAcl);
 
 // Reads a text value of at most cbMax bytes into szValue (kPathBufferSize bytes); false unless it is
 // a text (REG_SZ or REG_EXPAND_SZ) that is not empty. One stored without its terminator is cut
@@ -48,6 +44,10 @@ void RunInstall();
 
 // "Installation file corrupt." with the caption "Install Error", owned by hwndOwner (may be null).
 void ShowDamagedSetupMessage(HWND hwndOwner);
+
+// One file of the install could not be written: names it and the system's reason, with the
+// caption "Install Error".
+void ShowFileFailure(HWND hwndOwner, const char* szPath, DWORD dwError);
 
 // Starts a program by its path, quoted so that a path with blanks cannot start another program
 // that a shorter prefix of it names; szArguments may be empty.

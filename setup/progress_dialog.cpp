@@ -9,7 +9,7 @@ LProgressDialog::LProgressDialog(const char* szTitle) : hwndProgress(nullptr), s
     InitCommonControls();
 }
 
-int LProgressDialog::HandleMessage(UINT, WPARAM, LPARAM) { return 0; }
+INT_PTR LProgressDialog::HandleMessage(UINT, WPARAM, LPARAM) { return 0; }
 
 bool LProgressDialog::Run(HWND hwndOwner) {
     if (hwndProgress != nullptr) return false;

@@ -11,7 +11,7 @@ public:
 
     virtual bool MainFunction() = 0;
     // Every message the window procedure does not handle itself; 0 means not handled.
-    virtual int HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    virtual INT_PTR HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
 
     // Opens the window, runs MainFunction and closes the window again; answers MainFunction's
     // result, or false if the window was already open or could not be made.

@@ -1,6 +1,6 @@
-// Making the installed program usable and removable: start-menu group, shortcuts, the uninstaller
-// copy with its Uninstall entry, and the exe file types. Every step is silent on failure and the
-// next one runs all the same.
+// Making the installed program usable and removable: start-menu group, shortcuts and the Uninstall
+// entry, made once every file of the installation (the uninstaller and the exe file types included)
+// is complete. Every step is silent on failure and the next one runs all the same.
 #include <objidl.h>
 #include <shlobj.h>
 #include <stdio.h>
@@ -52,11 +52,8 @@ void InstallDialog::Finalize() {
     GetDesktopShortcutPath(szDesktopShortcut);
     CreateShortcut(szDesktopShortcut, szExePath);
 
-    // The uninstaller is a copy of the program made before either gets its type, so that each
-    // carries only its own.
     char szUninstallerPath[kPathBufferSize];
     FormatPath(szUninstallerPath, "%s\\uninst.exe", szInstallPath);
-    CopyFileA(szExePath, szUninstallerPath, FALSE);
     HKEY hCurrentVersion = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
                       &hCurrentVersion) == ERROR_SUCCESS) {
@@ -65,22 +62,18 @@ void InstallDialog::Finalize() {
         char szClass[] = "";
         if (RegCreateKeyExA(hCurrentVersion, kUninstallSubKey, 0, szClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                             nullptr, &hUninstall, &dwDisposition) == ERROR_SUCCESS) {
-            // An entry made by an earlier install keeps its values.
-            if (dwDisposition == REG_CREATED_NEW_KEY) {
-                SetTextValue(hUninstall, "DisplayName", "TallyQuill Uninstall");
-                // Quoted: the system runs this command line, and an unquoted path with blanks
-                // would first try to start "C:\Program.exe".
-                char szCommand[kPathBufferSize];
-                if (FormatPath(szCommand, "\"%s\"", szUninstallerPath))
-                    SetTextValue(hUninstall, "UninstallString", szCommand);
-            }
+            // Written at every install: the entry names the uninstaller of the installation just
+            // made, also when an earlier one went into another folder.
+            SetTextValue(hUninstall, "DisplayName", "TallyQuill Uninstall");
+            // Quoted: the system runs this command line, and an unquoted path with blanks would
+            // first try to start "C:\Program.exe".
+            char szCommand[kPathBufferSize];
+            if (FormatPath(szCommand, "\"%s\"", szUninstallerPath))
+                SetTextValue(hUninstall, "UninstallString", szCommand);
             RegCloseKey(hUninstall);
         }
         RegCloseKey(hCurrentVersion);
     }
-
-    SetExeFileType(szExePath, 0);
-    SetExeFileType(szUninstallerPath, kExeTypeUninstall);
 
     char szHelpPath[kPathBufferSize];
     FormatPath(szHelpPath, "%s\\tallyq.hlp", szInstallPath);
@@ -146,13 +139,16 @@ void InstallDialog::CreateShortcut(const char* szShortcutPath, const char* szTar
     CoUninitialize();
 }
 
-void InstallDialog::SetExeFileType(const char* szPath, uint32_t nType) {
+bool InstallDialog::SetExeFileType(const char* szPath, uint32_t nType) {
     HANDLE hFile = CreateFileA(szPath, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) return;
+    if (hFile == INVALID_HANDLE_VALUE) return false;
     unsigned char bytes[4];
     WriteField32(bytes, nType);
     DWORD cbWritten = 0;
-    if (SetFilePointer(hFile, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER)
-        WriteFile(hFile, bytes, sizeof(bytes), &cbWritten, nullptr);
-    CloseHandle(hFile);
+    bool bWritten = SetFilePointer(hFile, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER &&
+                    WriteFile(hFile, bytes, sizeof(bytes), &cbWritten, nullptr) && cbWritten == sizeof(bytes);
+    DWORD dwError = GetLastError();
+    if (!CloseHandle(hFile)) return false;
+    SetLastError(dwError);
+    return bWritten;
 }

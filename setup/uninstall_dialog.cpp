@@ -1,12 +1,17 @@
 #include "setup/uninstall_dialog.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include "setup/running_copy.h"
 #include "support/registry.h"
 
 namespace {
 const char kFoldersSection[] = "Folders";
+const char kUninstallCaption[] = "Uninstall TallyQuill";
+// The uninstaller that handed over ends right after starting its copy.
+const DWORD kHandOverEndMs = 10000;
 }
 
 bool UninstallDialog::MainFunction() {
@@ -17,17 +22,81 @@ bool UninstallDialog::MainFunction() {
         DWORD n = GetTempPathA(kPathBufferSize, szTempCopy);
         if (n > 0 && n < kPathBufferSize && LFile::_PathCatFits(szTempCopy, "uninst.exe")) {
             LFile::FilePathCat(szTempCopy, "uninst.exe");
+            // The copy is told this process's id, to wait for its end: this file can then go.
+            char szArguments[40];
+            snprintf(szArguments, sizeof(szArguments), "/uninstall %lu", static_cast<unsigned long>(GetCurrentProcessId()));
             if (CopyFileA(szSourcePath, szTempCopy, FALSE)) {
-                StartProgram(szTempCopy, "/uninstall");
+                StartProgram(szTempCopy, szArguments);
                 return true;
             }
         }
     }
     if (CheckCancel()) return false;
-    Sleep(250);
+    WaitForHandingOverProcess();
     if (MessageBoxA(hwndProgress, "Are you sure you want to remove TallyQuill from this computer?",
-                    "Uninstall TallyQuill", MB_YESNO | MB_ICONERROR) == IDYES)
-        RemoveInstallation();
+                    kUninstallCaption, MB_YESNO | MB_ICONERROR) != IDYES)
+        return true;
+    // A copy hiding in the tray holds its file: it is ended first, or nothing is removed.
+    if (!EndRunningCopies(kRunningCopyEndMs)) {
+        ShowStillRunning(hwndProgress, kUninstallCaption, "uninstall");
+        return false;
+    }
+    RemoveInstallation();
+    char szStayed[kStayedTextSize];
+    if (ListWhatStayed(szStayed)) {
+        char szText[kStayedTextSize + 200];
+        snprintf(szText, sizeof(szText), "TallyQuill was removed, but these could not be deleted:\n\n%s\nYou may delete them yourself.",
+                  szStayed);
+        MessageBoxA(hwndProgress, szText, kUninstallCaption, MB_OK | MB_ICONWARNING);
+    }
+    return true;
+}
+
+void UninstallDialog::WaitForHandingOverProcess() {
+    if (__argc < 3 || strcmp(__argv[1], "/uninstall") != 0) return;
+    char* pEnd = nullptr;
+    unsigned long nProcessId = strtoul(__argv[2], &pEnd, 10);
+    if (pEnd == __argv[2] || *pEnd != '\0' || nProcessId == 0) return;
+    HANDLE hProcess = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(nProcessId));
+    if (hProcess == nullptr) return;  // already gone
+    WaitForSingleObject(hProcess, kHandOverEndMs);
+    CloseHandle(hProcess);
+}
+
+bool UninstallDialog::ListWhatStayed(char* szStayed) {
+    szStayed[0] = '\0';
+    char szFolder[kRegistryTextSize];
+    GetRegistryString(kFoldersSection, "ProgramFiles", "", szFolder);
+    if (szFolder[0] == '\0' || GetFileAttributesA(szFolder) == INVALID_FILE_ATTRIBUTES) return false;
+    size_t nUsed = 0;
+    auto Append = [&](const char* szLine) {
+        size_t n = strlen(szLine);
+        if (nUsed + n + 6 >= kStayedTextSize) {
+            if (nUsed + 5 < kStayedTextSize) strcpy(szStayed + nUsed, "...\n"), nUsed += 4;
+            return false;
+        }
+        memcpy(szStayed + nUsed, szLine, n);
+        szStayed[nUsed + n] = '\n';
+        nUsed += n + 1;
+        szStayed[nUsed] = '\0';
+        return true;
+    };
+    Append(szFolder);
+    char szPattern[kPathBufferSize];
+    if (!LFile::_PathCatFits(szFolder, "*.*")) return true;
+    memcpy(szPattern, szFolder, strlen(szFolder) + 1);
+    LFile::FilePathCat(szPattern, "*.*");
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = FindFirstFileA(szPattern, &found);
+    if (hFind != INVALID_HANDLE_VALUE) {
+        do {
+            if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0) continue;
+            char szLine[kPathBufferSize + 4];
+            snprintf(szLine, sizeof(szLine), "    %s", found.cFileName);
+            if (!Append(szLine)) break;
+        } while (FindNextFileA(hFind, &found));
+        FindClose(hFind);
+    }
     return true;
 }
 

@@ -12,6 +12,13 @@ public:
     // Shortcuts, the Uninstall entry, the install folder and the maker's folder when empty. The
     // settings, the folders' values and the start-at-logon value stay.
     void RemoveInstallation();
+    // The copy started with "/uninstall <id>" waits for the uninstaller of that process id to end,
+    // so that its file can be deleted.
+    static void WaitForHandingOverProcess();
+    // After the removal: the install folder and what is still in it, one line each, at most
+    // kStayedTextSize bytes; false when the folder is gone.
+    enum { kStayedTextSize = 1024 };
+    static bool ListWhatStayed(char* szStayed /* kStayedTextSize */);
     // Deletes the folder named by a value of the "Folders" section, with the files in it.
     static void DeleteRegisteredFolder(const char* szValueName);
 };

@@ -16,8 +16,9 @@ signed char GetDateOrder() {
 void LDateTime::_GetTextDate(char* szText) const {
     szText[0] = '\0';
     if (nTime == 0) return;
-    time_t tTime = nTime;
-    struct tm* pLocal = localtime(&tTime);
+    // The 64-bit form of the runtime's conversion: the 32-bit build's time_t ends in January 2038.
+    __time64_t tTime = static_cast<__time64_t>(nTime);
+    struct tm* pLocal = _localtime64(&tTime);
     if (pLocal == nullptr) {
         TraceText("LDateTime::_GetTextDate localtime returned NULL!");
         return;

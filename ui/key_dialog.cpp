@@ -59,13 +59,22 @@ bool LKeyDialogBox::Open(HWND hwndParent, int nResourceId) {
     }
     if (hwndParent != nullptr) EnableWindow(hwndParent, FALSE);
     MSG msg;
-    while (hwndDlg != nullptr && IsWindow(hwndDlg) && GetMessageA(&msg, nullptr, 0, 0)) {
+    bool bQuit = false;
+    WPARAM nQuitCode = 0;
+    while (hwndDlg != nullptr && IsWindow(hwndDlg)) {
+        BOOL bGot = GetMessageA(&msg, nullptr, 0, 0);
+        if (bGot <= 0) {
+            bQuit = bGot == 0;
+            nQuitCode = msg.wParam;
+            break;
+        }
         if (PreTranslateKey(msg.hwnd, msg.message, msg.wParam, msg.lParam)) continue;
         if (IsDialogMessageA(hwndDlg, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop outside
+    // A quit taken from the queue here belongs to the loop outside.
+    if (bQuit) PostQuitMessage(static_cast<int>(nQuitCode));
     if (hwndParent != nullptr) {
         EnableWindow(hwndParent, TRUE);
         SetActiveWindow(hwndParent);

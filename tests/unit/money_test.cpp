@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <math.h>
+#include <stdint.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -86,6 +89,78 @@ TEST(Money, DisplayAgreesWithExactDecimalRounding) {
     }
 }
 #endif
+
+// The exact decimal value of a positive double, rounded to cents halves to even, by schoolbook
+// arithmetic on decimal digits: the double is m x 2^e; for e < 0 it is m x 5^-e / 10^-e.
+std::string ExactCents(double dValue) {
+    int nExp = 0;
+    double dMantissa = frexp(dValue, &nExp);
+    uint64_t nMantissa = static_cast<uint64_t>(ldexp(dMantissa, 53));
+    int e = nExp - 53;
+    std::vector<int> digits;  // least significant first
+    for (uint64_t n = nMantissa; n != 0; n /= 10) digits.push_back(static_cast<int>(n % 10));
+    auto MultiplyBy = [&digits](int k) {
+        int nCarry = 0;
+        for (int& d : digits) {
+            int v = d * k + nCarry;
+            d = v % 10;
+            nCarry = v / 10;
+        }
+        for (; nCarry != 0; nCarry /= 10) digits.push_back(nCarry % 10);
+    };
+    int nFractionDigits = 0;
+    for (; e > 0; --e) MultiplyBy(2);
+    for (; e < 0; ++e) {
+        MultiplyBy(5);
+        ++nFractionDigits;
+    }
+    while (static_cast<int>(digits.size()) <= nFractionDigits + 2) digits.push_back(0);
+    // Keep two fraction digits; the dropped ones decide the rounding.
+    int nDropped = nFractionDigits - 2;
+    std::vector<int> kept(digits.begin() + (nDropped > 0 ? nDropped : 0), digits.end());
+    if (nDropped < 0) kept.insert(kept.begin(), -nDropped, 0);
+    if (nDropped > 0) {
+        int nFirst = digits[nDropped - 1];
+        bool bRestZero = true;
+        for (int i = 0; i < nDropped - 1; ++i) bRestZero = bRestZero && digits[i] == 0;
+        bool bUp = nFirst > 5 || (nFirst == 5 && (!bRestZero || kept[0] % 2 == 1));
+        for (size_t i = 0; bUp && i < kept.size(); ++i) {
+            bUp = ++kept[i] == 10;
+            if (bUp) kept[i] = 0;
+        }
+        if (bUp) kept.push_back(1);
+    }
+    while (kept.size() > 3 && kept.back() == 0) kept.pop_back();
+    std::string text;
+    for (size_t i = kept.size(); i-- > 0;) {
+        text += static_cast<char>('0' + kept[i]);
+        if (i == 2) text += '.';
+    }
+    return text + " ";
+}
+
+TEST(Money, DisplayIsExactInEveryBinaryBand) {
+    // Random doubles in every band [2^k, 2^(k+1)), and each band's edges and quarter-cent steps.
+    std::mt19937_64 random(20261209);
+    for (int k = -12; k <= 60; ++k) {
+        double dLow = ldexp(1.0, k);
+        std::vector<double> values = {dLow, nextafter(dLow, 0.0), nextafter(ldexp(1.0, k + 1), 0.0)};
+        for (int i = 0; i < 400; ++i) values.push_back(ldexp(1.0 + static_cast<double>(random() >> 11) / 9007199254740992.0, k));
+        for (int i = 0; i < 50; ++i) {
+            double dQuarters = floor(ldexp(1.0 + static_cast<double>(random() >> 11) / 9007199254740992.0, k) * 400.0);
+            values.push_back(dQuarters / 400.0);
+        }
+        for (double dValue : values) {
+            if (dValue <= 0.0) continue;
+            ASSERT_EQ(ExactCents(dValue), Money(dValue)) << "2^" << k << " band, value " << std::hexfloat << dValue;
+            ASSERT_EQ("-" + ExactCents(dValue), Money(-dValue)) << std::hexfloat << -dValue;
+        }
+    }
+    // The reported case: the total of a fixed cost alone never shows below its input.
+    double dFixed = TextToMoney("4503599627370494.75");
+    EXPECT_EQ(ExactCents(dFixed), Money(PriceJob({dFixed, 0.0, 0.0, 0.0}, 10, 2, 1).dTotal));
+    EXPECT_EQ("70000000000000.01 ", Money(70000000000000.01));
+}
 
 TEST(Money, PricingArithmetic) {
     JobPrices defaults = {0.0, 0.0, 0.02, 0.0};

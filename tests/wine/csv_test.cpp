@@ -18,7 +18,7 @@ const std::string kCatText = "The cat sat.\r\nIt's 3.5 m long -- really!";
 
 // A dialog is ready once shown: it exists, and can be found by its title, before its InitDialog
 // has filled its boxes.
-HWND FindDialog(const char* szTitle, unsigned nTimeoutMs = 5000) {
+HWND FindDialog(const char* szTitle, unsigned nTimeoutMs = kPatienceMs) {
     HWND hwnd = nullptr;
     bool bShown = WaitFor(
         [&] {

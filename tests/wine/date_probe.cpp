@@ -8,7 +8,7 @@
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     char szDate[20];
-    LDateTime(static_cast<int32_t>(strtol(argv[1], nullptr, 10)))._GetTextDate(szDate);
+    LDateTime(static_cast<int64_t>(strtoll(argv[1], nullptr, 10)))._GetTextDate(szDate);
     printf("[%s]", szDate);
     return 0;
 }

@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
         HWND hwnd = FindMainDialog();
         if (hwnd == nullptr) return 1;
         PostMessageA(hwnd, WM_COMMAND, 1003, 0);
-        return WaitFor([] { return FindMainDialog() == nullptr; }, 10000) ? 0 : 1;
+        return WaitFor([] { return FindMainDialog() == nullptr; }) ? 0 : 1;
     }
     if (strcmp(argv[1], "wait-window") == 0 && argc >= 3) {
         // A visible window of the class (and, if given, a title containing the text).
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     if (strcmp(argv[1], "close-window") == 0 && argc >= 3) {
         while (HWND hwnd = FindWindowA(argv[2], nullptr)) {
             PostMessageA(hwnd, WM_CLOSE, 0, 0);
-            if (!WaitFor([hwnd] { return !IsWindow(hwnd); }, 5000)) return 1;
+            if (!WaitFor([hwnd] { return !IsWindow(hwnd); })) return 1;
         }
         return 0;
     }

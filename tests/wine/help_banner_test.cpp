@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <string>
 #include <vector>
 
@@ -29,14 +31,32 @@ HWND FindSplash() { return FindWindowA("LSplashScreen", nullptr); }
 HWND WaitForHelpViewer() {
     HWND hwnd = nullptr;
     WaitFor([&] { return (hwnd = FindWindowA(kHelpViewerClass, nullptr)) != nullptr && IsWindowVisible(hwnd); },
-            10000);
+            kPatienceMs);
     return hwnd != nullptr && IsWindowVisible(hwnd) ? hwnd : nullptr;
+}
+
+// Whether the viewer shows a topic: its text window holds text.
+BOOL CALLBACK FindTopicText(HWND hwnd, LPARAM lParam) {
+    char szClass[64] = "";
+    GetClassNameA(hwnd, szClass, sizeof(szClass));
+    // Sent, not GetWindowTextLength: that reads only the caption of another process's window.
+    if (strstr(szClass, "RichEdit") != nullptr && SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0) > 0) {
+        *reinterpret_cast<bool*>(lParam) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool TopicShown(HWND hwndViewer) {
+    bool bShown = false;
+    if (hwndViewer != nullptr) EnumChildWindows(hwndViewer, FindTopicText, reinterpret_cast<LPARAM>(&bShown));
+    return bShown;
 }
 
 void CloseHelpViewers() {
     while (HWND hwnd = FindWindowA(kHelpViewerClass, nullptr)) {
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
-        if (!WaitFor([hwnd] { return !IsWindow(hwnd); }, 5000)) break;
+        if (!WaitFor([hwnd] { return !IsWindow(hwnd); })) break;
     }
 }
 
@@ -84,9 +104,10 @@ protected:
     void ExpectHelpViewer(const char* szHow) {
         HWND hwndViewer = WaitForHelpViewer();
         EXPECT_NE(nullptr, hwndViewer) << szHow;
-        // A file the viewer cannot read shows its error box instead of the contents topic.
-        Sleep(300);
-        HWND hwndError = FindWindowA(nullptr, "ERROR");
+        // A file the viewer cannot read shows its error box; one it reads shows its contents topic.
+        HWND hwndError = nullptr;
+        EXPECT_TRUE(WaitFor([&] { return (hwndError = FindWindowA(nullptr, "ERROR")) != nullptr || TopicShown(hwndViewer); }))
+            << szHow << ": neither a topic nor an error";
         EXPECT_EQ(nullptr, hwndError) << szHow << ": " << MessageBoxText(hwndError);
         // The viewer's error box blocks the program's help call until it is answered.
         if (hwndError != nullptr) PostMessageA(hwndError, WM_COMMAND, IDOK, 0);
@@ -110,12 +131,12 @@ TEST_F(HelpBannerTest, TheSplashShowsAtStartAndALogonStartClosesIt) {
     EXPECT_EQ(286, window.bottom - window.top);
     // Close hides the dialog and takes the splash with it.
     PostMessageA(program.hwnd, WM_COMMAND, MAKEWPARAM(IDM_TRAY_CLOSE, 0), 0);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(hwndSplash); }, 2000));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(hwndSplash); }));
     EndRunningCopies();
 
     ProgramUnderTest logon;
     ASSERT_TRUE(StartFromElsewhere(&logon, "/logon"));
-    EXPECT_TRUE(WaitFor([] { return FindSplash() == nullptr; }, 1000)) << "a logon start closes it at once";
+    EXPECT_TRUE(WaitFor([] { return FindSplash() == nullptr; })) << "a logon start closes it";
 }
 
 TEST_F(HelpBannerTest, TheBannerStripStaysBlankAndNothingAsks) {
@@ -125,9 +146,9 @@ TEST_F(HelpBannerTest, TheBannerStripStaysBlankAndNothingAsks) {
     ASSERT_NE(nullptr, hwndStrip);
     EXPECT_TRUE(IsWindowVisible(hwndStrip));
     DWORD_PTR nResult = 0;
-    EXPECT_NE(0, SendMessageTimeoutA(program.hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 3000, &nResult))
+    EXPECT_NE(0, SendMessageTimeoutA(program.hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kPatienceMs, &nResult))
         << "the dialog answers";
-    Sleep(500);
+    ASSERT_TRUE(program.Settled());
     for (const std::string& title : VisibleWindowsOf(program.process.dwProcessId))
         EXPECT_TRUE(title == "TallyQuill" || title.empty()) << "an unexpected window: " << title;
 }
@@ -140,7 +161,7 @@ TEST_F(HelpBannerTest, HelpOpensTheViewerOnTheHelpFile) {
 
     // F1 in the dialog.
     PostMessageA(program.hwnd, WM_COMMAND, MAKEWPARAM(IDM_TRAY_OPEN, 0), 0);
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == program.hwnd; }, 3000));
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == program.hwnd; }));
     INPUT keys[2] = {};
     keys[0].type = keys[1].type = INPUT_KEYBOARD;
     keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;

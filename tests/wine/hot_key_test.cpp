@@ -3,9 +3,14 @@
 // program is text_target.exe, an edit control holding a known text.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
+
+#include <string.h>
 
 #include <string>
+#include <utility>
 
+#include "resources/key_dialog_ids.h"
 #include "resources/main_dialog_ids.h"
 #include "support/registry.h"
 #include "tests/wine/program_driver.h"
@@ -20,7 +25,7 @@ public:
     ~TextTarget() {
         if (process.hProcess) {
             TerminateProcess(process.hProcess, 0);
-            WaitForSingleObject(process.hProcess, 3000);
+            WaitForSingleObject(process.hProcess, kPatienceMs);
             CloseHandle(process.hProcess);
             CloseHandle(process.hThread);
         }
@@ -148,14 +153,14 @@ TEST_F(HotKeyTest, APressSelectsAndCopiesTheForegroundProgramsText) {
     EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_WORD_COUNT) == "4"; })) << program.Text(IDC_SUMMARY);
     EXPECT_EQ(kTargetText, program.Text(IDC_SUMMARY));
     EXPECT_TRUE(program.Visible()) << "the press brings the dialog out of the tray";
-    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == program.hwnd; }, 2000));
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == program.hwnd; }));
 
     // No Ctrl or Shift is left down in the program: a digit key typed into a price field is a digit.
     HWND hwndField = GetDlgItem(program.hwnd, IDC_FIXED_COST);
     program.SetText(IDC_FIXED_COST, "");
     PostMessageA(hwndField, WM_KEYDOWN, '5', 0x00060001);
     PostMessageA(hwndField, WM_KEYUP, '5', static_cast<LPARAM>(0xC0060001u));
-    EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_FIXED_COST) == "5"; }, 2000)) << program.Text(IDC_FIXED_COST);
+    EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_FIXED_COST) == "5"; })) << program.Text(IDC_FIXED_COST);
 
 }
 
@@ -182,7 +187,8 @@ TEST_F(HotKeyTest, NoKeysArePostedWithoutAutoSelectOrToTheProgramsOwnWindows) {
     DWORD dwSelection = target.Selection();
     PressHotKey();
     EXPECT_TRUE(WaitFor([&] { return program.Visible() && program.Text(IDC_SUMMARY) == "one two"; }));
-    Sleep(300);
+    // Keys the program posted to the target before pricing would be handled by now.
+    ASSERT_TRUE(PostedMessagesHandled(GetDlgItem(target.hwnd, 1)));
     EXPECT_EQ(dwSelection, target.Selection()) << "the target's selection is untouched";
     EXPECT_EQ("2", program.Text(IDC_WORD_COUNT));
 
@@ -190,7 +196,7 @@ TEST_F(HotKeyTest, NoKeysArePostedWithoutAutoSelectOrToTheProgramsOwnWindows) {
     program.Click(IDC_HOT_KEY_AUTO_SELECT);
     PutClipboardText("three four five");
     SetForegroundWindow(program.hwnd);
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == program.hwnd; }, 3000));
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == program.hwnd; }));
     PressHotKey();
     EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_WORD_COUNT) == "3"; }));
     EXPECT_EQ(dwSelection, target.Selection());
@@ -201,7 +207,7 @@ TEST_F(HotKeyTest, NoKeysArePostedWithoutAutoSelectOrToTheProgramsOwnWindows) {
     ASSERT_TRUE(WaitFor([&] {
         hwndAbout = GetForegroundWindow();
         return hwndAbout != nullptr && hwndAbout != program.hwnd && GetWindow(hwndAbout, GW_OWNER) == program.hwnd;
-    }, 3000));
+    }));
     PutClipboardText("six");
     PressHotKey();
     EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_WORD_COUNT) == "1"; }));
@@ -224,7 +230,7 @@ TEST_F(HotKeyTest, ChangeKeyTakesTheNextKeyWithItsModifiers) {
     PostMessageA(hwndKey, WM_KEYDOWN, VK_SHIFT, 1);
     PostMessageA(hwndKey, WM_KEYUP, VK_SHIFT, static_cast<LPARAM>(0xC0000001u));
     PostMessageA(hwndKey, WM_KEYDOWN, VK_RETURN, 1);
-    Sleep(300);
+    ASSERT_TRUE(program.HandledPostedMessages());  // the Change Key dialog runs on the program's thread
     EXPECT_TRUE(IsWindow(hwndKey));
     char szValue[kRegistryTextSize];
     GetRegistryString("Settings", "HotKey", "<none>", szValue);
@@ -249,7 +255,7 @@ TEST_F(HotKeyTest, ChangeKeyTakesTheNextKeyWithItsModifiers) {
     EXPECT_FALSE(CombinationIsFree(MOD_CONTROL | MOD_SHIFT, VK_F5)) << "the new key is registered";
     EXPECT_TRUE(CombinationIsFree(MOD_SHIFT, VK_F8));
 
-    // Escape closes without a change; Tab becomes the hot key rather than moving the focus.
+    // Escape closes without a change.
     PostMessageA(program.hwnd, WM_COMMAND, IDC_CHANGE_KEY, 0);
     ASSERT_TRUE(WaitFor([&] { return (hwndKey = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "Change Key")) != nullptr; }));
     PostMessageA(hwndKey, WM_KEYDOWN, VK_ESCAPE, 1);
@@ -258,10 +264,165 @@ TEST_F(HotKeyTest, ChangeKeyTakesTheNextKeyWithItsModifiers) {
     EXPECT_TRUE(WaitFor([&] { return !CombinationIsFree(MOD_CONTROL | MOD_SHIFT, VK_F5); })) << "the old key again";
     PostMessageA(program.hwnd, WM_COMMAND, IDC_CHANGE_KEY, 0);
     ASSERT_TRUE(WaitFor([&] { return (hwndKey = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "Change Key")) != nullptr; }));
-    PostMessageA(hwndKey, WM_KEYDOWN, VK_TAB, 1);
+    // Keys alone that every program needs are refused, and the dialog says why and waits on; a
+    // function key alone is taken.
+    for (WPARAM nKey : {WPARAM(VK_TAB), WPARAM(VK_SPACE), WPARAM('A'), WPARAM(VK_BACK)}) {
+        char szHint[100] = "";
+        SetDlgItemTextA(hwndKey, IDC_KEY_HINT, "");
+        PostMessageA(hwndKey, WM_KEYDOWN, nKey, 1);
+        ASSERT_TRUE(program.HandledPostedMessages());
+        EXPECT_TRUE(IsWindow(hwndKey)) << "key " << nKey << " alone closed the dialog";
+        GetDlgItemTextA(hwndKey, IDC_KEY_HINT, szHint, sizeof(szHint));
+        EXPECT_NE(std::string::npos, std::string(szHint).find("F1 to F24")) << "key " << nKey << ": " << szHint;
+    }
+    EXPECT_EQ(0x74, GetRegistryInt("Settings", "HotKey", -1)) << "nothing refused was stored";
+    PostMessageA(hwndKey, WM_KEYDOWN, VK_F9, 1);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(hwndKey); }));
-    EXPECT_EQ(VK_TAB, GetRegistryInt("Settings", "HotKey", -1));
+    EXPECT_EQ(VK_F9, GetRegistryInt("Settings", "HotKey", -1));
     EXPECT_EQ(0, GetRegistryInt("Settings", "HotKeyModifier", -1));
+}
+
+TEST_F(HotKeyTest, ACombinationHeldByAnotherProgramIsShownAsTakenAndStaysChosen) {
+    // This test program is the other program: it holds Shift+F8 before the start.
+    ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_SHIFT, VK_F8));
+    StartProgram();
+    EXPECT_EQ("Shift+F8 (taken)", program.Text(IDC_HOT_KEY_NAME));
+    EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_STATUS_LINE).find("taken by another program") != std::string::npos; }))
+        << program.Text(IDC_STATUS_LINE);
+    UnregisterHotKey(nullptr, 1);
+
+    // Then it holds F9, which the user chooses with Change Key: stored as chosen, shown as taken.
+    ASSERT_TRUE(RegisterHotKey(nullptr, 2, 0, VK_F9));
+    auto ChooseF9 = [&] {
+        PostMessageA(program.hwnd, WM_COMMAND, IDC_CHANGE_KEY, 0);
+        HWND hwndKey = nullptr;
+        if (!WaitFor([&] { return (hwndKey = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "Change Key")) != nullptr; }))
+            return false;
+        PostMessageA(hwndKey, WM_KEYDOWN, VK_F9, 1);
+        return WaitFor([&] { return !IsWindow(hwndKey); });
+    };
+    ASSERT_TRUE(ChooseF9());
+    EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_HOT_KEY_NAME) == "F9 (taken)"; })) << program.Text(IDC_HOT_KEY_NAME);
+    EXPECT_EQ(VK_F9, GetRegistryInt("Settings", "HotKey", -1));
+    EXPECT_EQ(0, GetRegistryInt("Settings", "HotKeyModifier", -1));
+    UnregisterHotKey(nullptr, 2);
+    ASSERT_TRUE(ChooseF9());
+    EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_HOT_KEY_NAME) == "F9"; })) << program.Text(IDC_HOT_KEY_NAME);
+    EXPECT_FALSE(CombinationIsFree(0, VK_F9)) << "registered once it is free";
+}
+
+TEST_F(HotKeyTest, TheTrayIconComesBackWhenTheShellStartsAgain) {
+    StartProgram();
+    NOTIFYICONDATAA record = {};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = program.hwnd;
+    record.uID = TRAY_ICON_ID;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &record)) << "the program's icon is in the tray";
+    // A shell that starts again has an empty tray, and tells every top-level window so.
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &record));
+    ASSERT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &record));
+    PostMessageA(program.hwnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE; })) << "the icon is added again";
+}
+
+// The longest text of a window's children: a message box's message.
+BOOL CALLBACK KeepLongestText(HWND hwndChild, LPARAM lParam) {
+    std::string* pText = reinterpret_cast<std::string*>(lParam);
+    char szText[400] = "";
+    SendMessageA(hwndChild, WM_GETTEXT, sizeof(szText), reinterpret_cast<LPARAM>(szText));
+    if (strlen(szText) > pText->size()) *pText = szText;
+    return TRUE;
+}
+
+std::string LongestText(HWND hwnd) {
+    std::string text;
+    EnumChildWindows(hwnd, KeepLongestText, reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+// A tray that takes no icons, in a thread of this test: the first window of the tray's class that
+// the shell's calls find, so the program's icon cannot be added while it is up.
+class RefusingTray {
+public:
+    RefusingTray() {
+        hReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        hThread = CreateThread(nullptr, 0, Run, this, 0, &dwThreadId);
+        WaitForSingleObject(hReady, kPatienceMs);
+    }
+    ~RefusingTray() {
+        PostThreadMessageA(dwThreadId, WM_QUIT, 0, 0);
+        WaitForSingleObject(hThread, kPatienceMs);
+        CloseHandle(hThread);
+        CloseHandle(hReady);
+    }
+    HWND hwnd = nullptr;
+
+private:
+    static LRESULT CALLBACK Refuse(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+        if (uMsg == WM_COPYDATA) return FALSE;  // no icon is taken
+        return DefWindowProcA(hwnd, uMsg, wParam, lParam);
+    }
+    static DWORD WINAPI Run(void* pParameter) {
+        RefusingTray* pTray = static_cast<RefusingTray*>(pParameter);
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = Refuse;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "Shell_TrayWnd";
+        RegisterClassA(&windowClass);
+        pTray->hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 1, 1,
+                                      nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        SetEvent(pTray->hReady);
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+        DestroyWindow(pTray->hwnd);
+        UnregisterClassA("Shell_TrayWnd", GetModuleHandleA(nullptr));
+        return 0;
+    }
+    HANDLE hReady = nullptr, hThread = nullptr;
+    DWORD dwThreadId = 0;
+};
+
+TEST_F(HotKeyTest, WithoutATrayIconCloseSaysHowToComeBackOrKeepsTheWindowReachable) {
+    NOTIFYICONDATAA record = {};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.uID = TRAY_ICON_ID;
+    {
+        RefusingTray tray;
+        ASSERT_NE(nullptr, tray.hwnd);
+        StartProgram();
+        // Close: the window hides, and a message tells the hot key that brings it back.
+        PostMessageA(program.hwnd, WM_COMMAND, IDCANCEL, 0);
+        HWND hwndBox = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            hwndBox = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "TallyQuill Hidden");
+            return hwndBox != nullptr && IsWindowVisible(hwndBox);
+        })) << "no word that the window goes without a tray icon";
+        std::string text = LongestText(hwndBox);
+        EXPECT_NE(std::string::npos, text.find("press Shift+F8")) << text;
+        PostMessageA(hwndBox, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(WaitFor([&] { return !program.Visible(); }));
+        PressHotKey();
+        EXPECT_TRUE(WaitFor([&] { return program.Visible(); })) << "the hot key brings it back";
+
+        // With the hot key taken as well, Close leaves the window on the task bar, minimized.
+        PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
+        ASSERT_EQ(0, program.WaitForExit());
+        ASSERT_TRUE(RegisterHotKey(nullptr, 3, MOD_SHIFT, VK_F8));
+        ProgramUnderTest second;
+        ASSERT_TRUE(second.Start());
+        ASSERT_NE(nullptr, second.WaitForDialog());
+        PostMessageA(second.hwnd, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_TRUE(WaitFor([&] { return IsIconic(second.hwnd) != FALSE; })) << "minimized, not hidden";
+        EXPECT_TRUE(second.Visible());
+        UnregisterHotKey(nullptr, 3);
+        record.hWnd = second.hwnd;
+        EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &record)) << "no icon while the tray refuses";
+        program.hwnd = second.hwnd;
+        std::swap(program.process, second.process);
+    }
+    // The tray is back: the shell's message brings the icon.
+    PostMessageA(program.hwnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE; })) << "the icon is added";
 }
 
 TEST_F(HotKeyTest, TrayIconOpensHidesAndEnds) {
@@ -269,7 +430,7 @@ TEST_F(HotKeyTest, TrayIconOpensHidesAndEnds) {
     program.Click(IDC_CLOSE_BUTTON);
     ASSERT_TRUE(WaitFor([&] { return !program.Visible(); }));
     PostMessageA(program.hwnd, WMAPP_TRAY_NOTIFY, TRAY_ICON_ID, WM_LBUTTONDBLCLK);
-    Sleep(200);
+    ASSERT_TRUE(program.HandledPostedMessages());
     EXPECT_FALSE(program.Visible()) << "a double click by itself does nothing";
     PostMessageA(program.hwnd, WMAPP_TRAY_NOTIFY, TRAY_ICON_ID, WM_LBUTTONUP);
     EXPECT_TRUE(WaitFor([&] { return program.Visible(); })) << "a left click opens";
@@ -288,7 +449,7 @@ TEST_F(HotKeyTest, TrayIconOpensHidesAndEnds) {
     };
     ASSERT_TRUE(ChooseFromMenu(2));  // "Close"
     EXPECT_TRUE(WaitFor([&] { return !program.Visible(); }));
-    EXPECT_EQ(-1, program.WaitForExit(200)) << "Close hides; the program goes on";
+    EXPECT_TRUE(program.HandledPostedMessages() && program.Running()) << "Close hides; the program goes on";
     ASSERT_TRUE(ChooseFromMenu(1));  // "Open TallyQuill"
     EXPECT_TRUE(WaitFor([&] { return program.Visible(); }));
     program.SetText(IDC_COST_PER_LINE, "0.07");

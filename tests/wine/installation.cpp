@@ -164,8 +164,8 @@ bool SetupRun::AgreeAndNext() {
 bool InstallWith(const std::string& setupPath) {
     SetupRun setup;
     if (!setup.Start("", setupPath) || setup.WaitForTerms() == nullptr || !setup.AgreeAndNext()) return false;
-    if (setup.WaitForExit(20000) != 0) return false;
-    return WaitFor([] { return FindMainDialog() != nullptr; }, 10000);
+    if (setup.WaitForExit() != 0) return false;
+    return WaitFor([] { return FindMainDialog() != nullptr; });
 }
 
 InstallationState CurrentInstallation() {

@@ -43,7 +43,7 @@ std::string MessageBoxText(HWND hwndBox);
 class SetupRun : public ProgramUnderTest {
 public:
     // Waits for the terms page to be shown; null after the time is up.
-    HWND WaitForTerms(unsigned nTimeoutMs = 10000);
+    HWND WaitForTerms(unsigned nTimeoutMs = kPatienceMs);
     // Chooses "I agree" and presses Next on the shown terms page.
     bool AgreeAndNext();
     HWND hwndTerms = nullptr;

@@ -16,7 +16,7 @@ HWND ClipboardOwner() {
 }
 
 bool OpenClipboardFor(HWND hwnd) {
-    return WaitFor([hwnd] { return OpenClipboard(hwnd) != FALSE; }, 2000);
+    return WaitFor([hwnd] { return OpenClipboard(hwnd) != FALSE; });
 }
 }  // namespace
 
@@ -25,7 +25,7 @@ HWND FindMainDialog() { return FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(
 void EndRunningCopies() {
     while (HWND hwnd = FindMainDialog()) {
         PostMessageA(hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
-        if (!WaitFor([hwnd] { return !IsWindow(hwnd); }, 3000)) break;
+        if (!WaitFor([hwnd] { return !IsWindow(hwnd); })) break;
     }
 }
 
@@ -93,7 +93,24 @@ int ProgramUnderTest::WaitForExit(unsigned nTimeoutMs) {
 
 void ProgramUnderTest::Kill() {
     TerminateProcess(process.hProcess, 9);
-    WaitForSingleObject(process.hProcess, 5000);
+    WaitForSingleObject(process.hProcess, kPatienceMs);
+}
+
+bool PostedMessagesHandled(HWND hwndEdit) {
+    UINT nOldLimit = static_cast<UINT>(SendMessageA(hwndEdit, EM_GETLIMITTEXT, 0, 0));
+    UINT nMarker = nOldLimit == 0x7FF1 ? 0x7FF2 : 0x7FF1;
+    if (!PostMessageA(hwndEdit, EM_SETLIMITTEXT, nMarker, 0)) return false;
+    bool bHandled = WaitFor([&] { return SendMessageA(hwndEdit, EM_GETLIMITTEXT, 0, 0) == static_cast<LRESULT>(nMarker); });
+    SendMessageA(hwndEdit, EM_SETLIMITTEXT, nOldLimit, 0);
+    return bHandled;
+}
+
+bool ProgramUnderTest::HandledPostedMessages() const { return PostedMessagesHandled(GetDlgItem(hwnd, IDC_FIXED_COST)); }
+
+bool ProgramUnderTest::Settled() const {
+    // The dialog loop shows its window when its queue first runs empty, just before it first waits
+    // for input; two rounds of posted messages after that are handled once the showing is over.
+    return WaitForInputIdle(process.hProcess, kPatienceMs) == 0 && HandledPostedMessages() && HandledPostedMessages();
 }
 
 std::string ProgramUnderTest::Text(int nId) const {

@@ -5,6 +5,10 @@
 
 #include <string>
 
+// How long any wait for the program may take: generous enough for a process under emulation on a
+// loaded machine. A passing test never waits it out; only a failing one does.
+const unsigned kPatienceMs = 60000;
+
 // Puts a text on the clipboard (an empty std::string with bEmpty empties the clipboard instead).
 void PutClipboardText(const std::string& text);
 void EmptyTheClipboard();
@@ -17,9 +21,16 @@ public:
     bool Start(const std::string& arguments = "", const std::string& programPath = "",
                const std::string& startFolder = "");
     // Waits for the main dialog to exist and to have priced its text; answers its window.
-    HWND WaitForDialog(unsigned nTimeoutMs = 10000);
+    HWND WaitForDialog(unsigned nTimeoutMs = kPatienceMs);
     // Waits for the process to end; answers its exit code, or -1 after the time is up.
-    int WaitForExit(unsigned nTimeoutMs = 10000);
+    int WaitForExit(unsigned nTimeoutMs = kPatienceMs);
+    // Whether the process is still running now.
+    bool Running() const { return WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; }
+    // Waits until the dialog's thread has handled every message posted to it so far.
+    bool HandledPostedMessages() const;
+    // Waits until the program has gone idle after its start (its dialog loop waits for input) and
+    // has handled what it had posted itself: whatever the start does at once is done.
+    bool Settled() const;
     void Kill();
 
     std::string Text(int nId) const;
@@ -33,13 +44,18 @@ public:
     PROCESS_INFORMATION process = {};
 };
 
+// Waits until the thread of hwndEdit's window has handled every message posted to it before this
+// call: a thread handles its posted messages in order, so a text limit posted to one of its edit
+// boxes is seen only after them. The box's limit is put back.
+bool PostedMessagesHandled(HWND hwndEdit);
+
 // The path of tallyq.exe as built, and of a folder the tests may use for copies of it.
 std::string BuiltProgramPath();
 std::string ScratchFolder();
 
 // Polls a condition every nPollMs for at most nTimeoutMs.
 template <typename Condition>
-bool WaitFor(Condition condition, unsigned nTimeoutMs = 5000, unsigned nPollMs = 20) {
+bool WaitFor(Condition condition, unsigned nTimeoutMs = kPatienceMs, unsigned nPollMs = 20) {
     DWORD dwStart = GetTickCount();
     while (!condition()) {
         if (GetTickCount() - dwStart > nTimeoutMs) return false;

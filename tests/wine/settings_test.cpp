@@ -132,39 +132,89 @@ TEST_F(SettingsTest, OtherTypesAndUnterminatedValuesNeverGiveGarbage) {
     EXPECT_EQ(text259, ReadString("CostPerLine", "0.00"));
 }
 
-TEST_F(SettingsTest, RunAtLogonValue) {
-    const char szProgram[] = "C:\\Program Files\\Kestrilon\\TallyQuill\\tallyq.exe";
-    SetRunAtLogon(szProgram);
+// The Run value of one root: its text, or "<none>".
+std::string RunValue(HKEY hRoot) {
     HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_QUERY_VALUE, &hKey));
+    if (RegOpenKeyExA(hRoot, kRunKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return "<none>";
     char szValue[512] = {};
     DWORD dwType = 0, dwBytes = sizeof(szValue);
-    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(hKey, "TallyQuillRun", nullptr, &dwType,
-                                              reinterpret_cast<BYTE*>(szValue), &dwBytes));
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), dwType);
-    std::string expected = std::string(szProgram) + " /logon";
-    EXPECT_EQ(expected, szValue);
-    EXPECT_EQ(expected.size() + 1, dwBytes) << "the terminator is counted in the stored size";
-
-    ClearRunAtLogon();
-    dwBytes = sizeof(szValue);
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(hKey, "TallyQuillRun", nullptr, nullptr,
-                                                     reinterpret_cast<BYTE*>(szValue), &dwBytes));
+    LONG nResult = RegQueryValueExA(hKey, "TallyQuillRun", nullptr, &dwType, reinterpret_cast<BYTE*>(szValue), &dwBytes);
     RegCloseKey(hKey);
+    if (nResult != ERROR_SUCCESS) return "<none>";
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), dwType);
+    EXPECT_EQ(strlen(szValue) + 1, dwBytes) << "the terminator is counted in the stored size";
+    return szValue;
+}
+
+TEST_F(SettingsTest, RunAtLogonValueIsQuotedAndClearedEverywhere) {
+    const char szProgram[] = "C:\\Program Files\\Kestrilon\\TallyQuill\\tallyq.exe";
+    const std::string expected = "\"" + std::string(szProgram) + "\" /logon";
+    SetRunAtLogon(szProgram);
+    EXPECT_EQ(expected, RunValue(HKEY_LOCAL_MACHINE));
+    EXPECT_EQ("<none>", RunValue(HKEY_CURRENT_USER)) << "one value, or the program starts twice";
+    ClearRunAtLogon();
+    EXPECT_EQ("<none>", RunValue(HKEY_LOCAL_MACHINE));
     ClearRunAtLogon();  // a second clear finds nothing to remove and says nothing
 
-    // Without the Run key neither call creates it nor fails loudly.
+    // Without the machine-wide Run key the per-user value is written, and a clear removes it too.
     HKEY hVersion = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0,
                                            KEY_ALL_ACCESS, &hVersion));
     ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(hVersion, "Run"));
     SetRunAtLogon(szProgram);
-    ClearRunAtLogon();
-    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_QUERY_VALUE, &hKey));
+    EXPECT_EQ("<none>", RunValue(HKEY_LOCAL_MACHINE)) << "the machine-wide key is not made";
+    EXPECT_EQ(expected, RunValue(HKEY_CURRENT_USER));
     HKEY hRun = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(hVersion, "Run", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hRun, nullptr));
     RegCloseKey(hRun);
     RegCloseKey(hVersion);
+    ClearRunAtLogon();
+    EXPECT_EQ("<none>", RunValue(HKEY_CURRENT_USER));
+}
+
+// A user who may not write the machine-wide Run key: its access list denies this user setting
+// values, and the program falls back to the per-user value.
+TEST_F(SettingsTest, RunAtLogonFallsBackToTheUserWhereTheMachineKeyIsDenied) {
+    HKEY hRun = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, READ_CONTROL | WRITE_DAC, &hRun));
+    // The key's own descriptor, to put back.
+    DWORD cbOld = 0;
+    RegGetKeySecurity(hRun, DACL_SECURITY_INFORMATION, nullptr, &cbOld);
+    std::string oldDescriptor(cbOld, '\0');
+    ASSERT_EQ(ERROR_SUCCESS, RegGetKeySecurity(hRun, DACL_SECURITY_INFORMATION, &oldDescriptor[0], &cbOld));
+    // Everyone may read, and is denied setting values; reading and changing the list stay allowed.
+    SID_IDENTIFIER_AUTHORITY world = {SECURITY_WORLD_SID_AUTHORITY};
+    PSID pEveryone = nullptr;
+    ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &pEveryone));
+    DWORD aclBuffer[64];
+    PACL pAcl = reinterpret_cast<PACL>(aclBuffer);
+    ASSERT_TRUE(InitializeAcl(pAcl, sizeof(aclBuffer), ACL_REVISION));
+    ASSERT_TRUE(AddAccessDeniedAce(pAcl, ACL_REVISION, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, pEveryone));
+    ASSERT_TRUE(AddAccessAllowedAce(pAcl, ACL_REVISION, KEY_READ | WRITE_DAC, pEveryone));
+    SECURITY_DESCRIPTOR denying;
+    ASSERT_TRUE(InitializeSecurityDescriptor(&denying, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&denying, TRUE, pAcl, FALSE));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeySecurity(hRun, DACL_SECURITY_INFORMATION, &denying));
+    HKEY hProbe = nullptr;
+    LONG nProbe = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &hProbe);
+    if (hProbe != nullptr) RegCloseKey(hProbe);
+    printf("[ note     ] opening the denied machine-wide Run key for writing: %ld (%s)\n", nProbe,
+           nProbe == ERROR_ACCESS_DENIED ? "the key's security is enforced" : "not enforced here");
+
+    const char szProgram[] = "C:\\Program Files\\Kestrilon\\TallyQuill\\tallyq.exe";
+    SetRunAtLogon(szProgram);
+    std::string machine = RunValue(HKEY_LOCAL_MACHINE), user = RunValue(HKEY_CURRENT_USER);
+    ClearRunAtLogon();
+    std::string userAfterClear = RunValue(HKEY_CURRENT_USER);
+    RegSetKeySecurity(hRun, DACL_SECURITY_INFORMATION, &oldDescriptor[0]);
+    RegCloseKey(hRun);
+    FreeSid(pEveryone);
+    ClearRunAtLogon();
+
+    ASSERT_EQ(ERROR_ACCESS_DENIED, nProbe) << "Wine did not enforce the key's access list";
+    EXPECT_EQ("<none>", machine);
+    EXPECT_EQ("\"" + std::string(szProgram) + "\" /logon", user);
+    EXPECT_EQ("<none>", userAfterClear);
 }
 
 // The date order is read once per run, so each order is checked in a process of its own.
@@ -197,6 +247,9 @@ TEST(DateTextTest, FollowsTheUsersDateOrder) {
     RegSetValueExA(hIntl, "iDate", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
     EXPECT_EQ("[]", RunChild(probe + "0").output) << "time 0 is no time";
     EXPECT_EQ("[04/03/05]", RunChild(probe + "1109937600").output) << "4 March 2005";
+    // Past the end of a 32-bit count of seconds (19 January 2038), and past that of an unsigned one.
+    EXPECT_EQ("[20/01/38]", RunChild(probe + "2147601600").output) << "20 January 2038";
+    EXPECT_EQ("[04/03/06]", RunChild(probe + "4297147200").output) << "4 March 2106";
     if (bHadOld) {
         RegSetValueExA(hIntl, "iDate", 0, REG_SZ, reinterpret_cast<const BYTE*>(szOld), dwOld);
     } else {

@@ -31,7 +31,7 @@ const char kRefusedAtStart[] = "Install Error \"Installation file corrupt.\" > e
 const char kPlainProgram[] = "main dialog, tray Exit > ended 0";
 
 const char kFoldersKey[] = "Software\\Kestrilon\\TallyQuill\\Folders";
-const unsigned kStepTimeoutMs = 10000;
+const unsigned kStepTimeoutMs = kPatienceMs;
 
 std::string MatrixFolder() {
     std::string folder = ScratchFolder() + "matrix\\";

@@ -7,13 +7,16 @@
 #include <psapi.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "resources/main_dialog_ids.h"
 #include "resources/setup_dialog_ids.h"
 #include "setup/install_dialog.h"
 #include "setup/setup_layout.h"
 #include "support/registry.h"
+#include "tests/wine/import_redirect.h"
 #include "tests/wine/installation.h"
 #include "ui/dialog.h"
 #include "tests/wine/wine_test_support.h"
@@ -23,6 +26,7 @@ namespace {
 const char kProgressTitle[] = "Installing TallyQuill v 1.02";
 const char kTermsTitle[] = "TallyQuill Software Licence Terms";
 const char kFoldersKey[] = "Software\\Kestrilon\\TallyQuill\\Folders";
+const char kSettingsKey[] = "Software\\Kestrilon\\TallyQuill\\Settings";
 
 class SetupTest : public ::testing::Test {
 protected:
@@ -73,19 +77,14 @@ EveryoneAccess ReadEveryoneAccess(const std::string& folder) {
     return access;
 }
 
-// Wine 8 keeps no access list of a folder's own: it reports one made from the Unix mode bits,
-// where Everyone may read and run (0x1200A9). What the installer asks for is checked on the
-// descriptor itself (FolderSecurityGivesEveryoneFullControl); on disk, either is accepted.
-void ExpectEveryoneHasFullControl(const std::string& folder) {
+// The folder as the system describes it: no entry lets Everyone change, add or delete anything.
+void ExpectEveryoneCannotWrite(const std::string& folder) {
     EveryoneAccess access = ReadEveryoneAccess(folder);
     printf("[ figure ] access list of %s: Everyone %s, mask 0x%08lX, flags %u\n", folder.c_str(),
            access.bFound ? "found" : "absent", static_cast<unsigned long>(access.dwMask), access.nFlags);
-    ASSERT_TRUE(access.bDaclKept && access.bFound) << folder;
-    const DWORD dwFromModeBits = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
-    EXPECT_TRUE(access.dwMask == GENERIC_ALL || (access.dwMask & FILE_ALL_ACCESS) == FILE_ALL_ACCESS ||
-                access.dwMask == dwFromModeBits)
-        << std::hex << access.dwMask;
-    EXPECT_EQ(OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, access.nFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE));
+    const DWORD dwWriting = GENERIC_ALL | GENERIC_WRITE | FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
+                            FILE_WRITE_ATTRIBUTES | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
+    EXPECT_EQ(0u, access.dwMask & dwWriting) << folder << ": Everyone may write, mask 0x" << std::hex << access.dwMask;
 }
 
 // Runs a setup file through the terms page to its end: answers the damaged-file message's text
@@ -108,7 +107,7 @@ std::string RunToMessage(const std::string& setupPath, int* pnExitCode) {
         text = MessageBoxText(hwndBox);
         PostMessageA(hwndBox, WM_COMMAND, IDOK, 0);
     }
-    *pnExitCode = setup.WaitForExit(10000);
+    *pnExitCode = setup.WaitForExit();
     return text;
 }
 
@@ -146,13 +145,14 @@ TEST_F(SetupTest, TheTermsPageGatesTheInstall) {
     PostMessageA(hwndFocus, WM_KEYDOWN, VK_RETURN, 0x001C0001);
     PostMessageA(hwndFocus, WM_KEYUP, VK_RETURN, 0xC01C0001);
     SendMessageA(hwndTerms, WM_COMMAND, IDOK, 0);
-    SendMessageA(hwndTerms, WM_NULL, 0, 0);  // the posted keys are handled before this returns
+    ASSERT_TRUE(PostedMessagesHandled(FindWindowExA(hwndTerms, nullptr, "Edit", nullptr)))
+        << "the page's thread handled the keys";
     EXPECT_TRUE(IsWindow(hwndTerms)) << "the page stays open";
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(setup.process.hProcess, 300));
+    EXPECT_TRUE(setup.Running());
 
     // Cancel ends the install: the empty install folder and the Folders values stay.
     SendMessageA(GetDlgItem(hwndTerms, IDCANCEL), BM_CLICK, 0, 0);
-    EXPECT_EQ(0, setup.WaitForExit(5000));
+    EXPECT_EQ(0, setup.WaitForExit());
     std::string folder = ExpectedInstallFolder();
     EXPECT_TRUE(FolderExists(folder));
     EXPECT_TRUE(FilesIn(folder).empty());
@@ -160,7 +160,7 @@ TEST_F(SetupTest, TheTermsPageGatesTheInstall) {
     EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "DataFiles"));
     EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
     EXPECT_EQ(nullptr, FindMainDialog());
-    ExpectEveryoneHasFullControl(folder);
+    ExpectEveryoneCannotWrite(folder);
 }
 
 TEST_F(SetupTest, AnInstallLeavesFilesShortcutsUninstallerAndTheRunningProgram) {
@@ -171,7 +171,7 @@ TEST_F(SetupTest, AnInstallLeavesFilesShortcutsUninstallerAndTheRunningProgram) 
     DWORD dwTermsShown = GetTickCount();
     ASSERT_TRUE(setup.AgreeAndNext());
     DWORD dwAgreed = GetTickCount();
-    EXPECT_EQ(0, setup.WaitForExit(20000));
+    EXPECT_EQ(0, setup.WaitForExit());
     HWND hwndProgram = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (hwndProgram = FindMainDialog()) != nullptr && IsWindowVisible(hwndProgram); },
                         10000))
@@ -210,10 +210,24 @@ TEST_F(SetupTest, AnInstallLeavesFilesShortcutsUninstallerAndTheRunningProgram) 
     EXPECT_EQ("TallyQuill Uninstall", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
     EXPECT_EQ("\"" + folder + "\\uninst.exe\"", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
     EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles"));
-    ExpectEveryoneHasFullControl(folder);
+    ExpectEveryoneCannotWrite(folder);
+#if !defined(_WIN64)
+    // The 32-bit program on a 32-bit system: one Program Files and one registry view, so the values
+    // lie exactly where the program and the system's list of programs look for them.
+    SYSTEM_INFO system;
+    GetNativeSystemInfo(&system);
+    EXPECT_EQ(PROCESSOR_ARCHITECTURE_INTEL, system.wProcessorArchitecture) << "the bench is not a 32-bit system";
+    EXPECT_EQ("C:\\Program Files\\Kestrilon\\TallyQuill", folder);
+    HKEY hKey = nullptr;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Wow6432Node", 0, KEY_READ, &hKey))
+        << "a 32-bit system has no redirected view";
+    if (hKey != nullptr) RegCloseKey(hKey);
+    EXPECT_EQ("TallyQuill Uninstall",
+              SystemText(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TallyQuill", "DisplayName"));
+#endif
 }
 
-TEST_F(SetupTest, ASecondInstallReplacesTheFilesAndKeepsTheFirstUninstallEntry) {
+TEST_F(SetupTest, ASecondInstallReplacesTheFilesAndNamesItsOwnUninstaller) {
     ASSERT_TRUE(InstallWith(SetupFilePath()));
     EndRunningCopies();
     std::string folder = ExpectedInstallFolder();
@@ -221,38 +235,130 @@ TEST_F(SetupTest, ASecondInstallReplacesTheFilesAndKeepsTheFirstUninstallEntry) 
     ASSERT_TRUE(WriteBytes(folder + "\\banner.htm", Bytes(3, 'x')));
     ASSERT_TRUE(WriteBytes(folder + "\\uninst.exe", Bytes(10, 'y')));
     DeleteFileA((StartMenuGroup() + "\\TallyQuill Help.lnk").c_str());
-    ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "from the first install"));
+    ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "from an install elsewhere"));
 
     ASSERT_TRUE(InstallWith(SetupFilePath()));
     EndRunningCopies();
     InstallationState second = CurrentInstallation();
-    EXPECT_EQ("from the first install", second.texts["UninstallString"]);
-    second.texts["UninstallString"] = first.texts["UninstallString"];
-    EXPECT_TRUE(first == second) << "files and shortcuts are made again as they were";
+    EXPECT_TRUE(first == second) << "files, shortcuts and the entry are made again as they were";
+    EXPECT_EQ("\"" + folder + "\\uninst.exe\"", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"))
+        << "the entry names the uninstaller just made";
 }
 
-TEST_F(SetupTest, ARunningCopyWithItsHotKeyOnIsHiddenAndTheInstallGoesOn) {
+TEST_F(SetupTest, ACopyHidingInTheTrayIsEndedAndReplaced) {
     ASSERT_TRUE(InstallWith(SetupFilePath()));
     HWND hwndRunning = FindMainDialog();
     ASSERT_TRUE(IsWindowVisible(hwndRunning));
     DWORD dwRunning = 0;
     GetWindowThreadProcessId(hwndRunning, &dwRunning);
+    HANDLE hRunning = OpenProcess(SYNCHRONIZE, FALSE, dwRunning);
+    ASSERT_NE(nullptr, hRunning);
+    PostMessageA(hwndRunning, WM_COMMAND, IDCANCEL, 0);  // Close: with the hot key on it hides
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(hwndRunning); }));
+    SendMessageA(GetDlgItem(hwndRunning, IDC_FIXED_COST), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("3.5"));
 
-    DWORD dwStart = GetTickCount();
     SetupRun setup;
     ASSERT_TRUE(setup.Start("", SetupFilePath()));
     ASSERT_NE(nullptr, setup.WaitForTerms());
-    DWORD dwWaited = GetTickCount() - dwStart;
-    EXPECT_GE(dwWaited, 1900u) << "the setup file gives the running copy 2000 ms";
-    EXPECT_TRUE(IsWindow(hwndRunning)) << "the running copy is hidden, not ended";
-    EXPECT_FALSE(IsWindowVisible(hwndRunning));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hRunning, 0)) << "the running copy ended before the terms page";
+    CloseHandle(hRunning);
+    EXPECT_EQ("3.5", SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "FixedCostAmount")) << "it saved its settings";
     ASSERT_TRUE(setup.AgreeAndNext());
-    EXPECT_EQ(0, setup.WaitForExit(20000));
-    EXPECT_EQ(hwndRunning, FindMainDialog()) << "the started program handed over to the running copy";
+    EXPECT_EQ(0, setup.WaitForExit());
+    HWND hwndNew = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (hwndNew = FindMainDialog()) != nullptr; })) << "the new program runs";
     DWORD dwProcess = 0;
-    GetWindowThreadProcessId(FindMainDialog(), &dwProcess);
-    EXPECT_EQ(dwRunning, dwProcess);
-    EXPECT_EQ("TallyQuill Uninstall", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
+    GetWindowThreadProcessId(hwndNew, &dwProcess);
+    EXPECT_NE(dwRunning, dwProcess);
+    // Both files come from the new image, each with only its own type.
+    Bytes program, installed, uninstaller;
+    std::string folder = ExpectedInstallFolder();
+    ASSERT_TRUE(ReadBytes(BuiltProgramPath(), &program));
+    ASSERT_TRUE(ReadBytes(folder + "\\tallyq.exe", &installed));
+    ASSERT_TRUE(ReadBytes(folder + "\\uninst.exe", &uninstaller));
+    EXPECT_TRUE(installed == Concat(program, {0x00, 0x00, 0x00, 0x00})) << "tallyq.exe was replaced";
+    EXPECT_TRUE(uninstaller == Concat(program, {0x0F, 0x0F, 0xF0, 0xF0})) << "uninst.exe is the new program's";
+}
+
+// A window that looks like a running copy but never ends: the setup must not wait for ever, and
+// must change nothing.
+TEST_F(SetupTest, ACopyThatDoesNotEndStopsTheSetupBeforeAnyChange) {
+    ASSERT_TRUE(InstallWith(SetupFilePath()));
+    EndRunningCopies();
+    InstallationState before = CurrentInstallation();
+    HWND hwndStuck = CreateWindowExA(0, reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "TallyQuill", WS_POPUP, 0, 0, 10,
+                                     10, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, hwndStuck);
+    SetupRun setup;
+    ASSERT_TRUE(setup.Start("", SetupFilePath()));
+    HWND hwndBox = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (hwndBox = FindDialogTitled("Install Error")) != nullptr && IsWindowVisible(hwndBox); },
+                        2 * kPatienceMs));
+    std::string text = MessageBoxText(hwndBox);
+    EXPECT_NE(std::string::npos, text.find("TallyQuill is still running")) << text;
+    EXPECT_EQ(nullptr, FindDialogTitled(kTermsTitle));
+    PostMessageA(hwndBox, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(0, setup.WaitForExit());
+    DestroyWindow(hwndStuck);
+    EXPECT_TRUE(before == CurrentInstallation()) << "nothing was changed";
+}
+
+// Runs the setup file over the installation while something is in the way of one file, and
+// expects one message naming that file and the system's reason, and the installation unchanged.
+void ExpectRefusedOverInstallation(const std::string& blockedName, DWORD dwExpectedError,
+                                   const std::function<void()>& block, const std::function<void()>& unblock) {
+    std::string folder = ExpectedInstallFolder();
+    InstallationState before = CurrentInstallation();
+    block();
+    int nExitCode = -1;
+    std::string text = RunToMessage(SetupFilePath(), &nExitCode);
+    unblock();
+    char szReason[256] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwExpectedError, 0, szReason,
+                   sizeof(szReason), nullptr);
+    EXPECT_NE(std::string::npos, text.find(folder + "\\" + blockedName)) << text;
+    EXPECT_NE(std::string::npos, text.find(szReason)) << "the system's reason \"" << szReason << "\": " << text;
+    EXPECT_EQ(0, nExitCode);
+    EXPECT_TRUE(before == CurrentInstallation()) << "the earlier installation is as it was";
+    EXPECT_EQ(5u, FilesIn(folder).size()) << "no new or set-aside files are left";
+    EXPECT_EQ(nullptr, FindMainDialog()) << "nothing was started";
+}
+
+TEST_F(SetupTest, AFileHeldOpenOrReadOnlyStopsTheInstallAndTheEarlierOneStays) {
+    ASSERT_TRUE(InstallWith(SetupFilePath()));
+    EndRunningCopies();
+    std::string folder = ExpectedInstallFolder();
+    HANDLE hHeld = INVALID_HANDLE_VALUE;
+    ExpectRefusedOverInstallation(
+        "tallyq.hlp", ERROR_SHARING_VIOLATION,
+        [&] {
+            hHeld = CreateFileA((folder + "\\tallyq.hlp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+        },
+        [&] { CloseHandle(hHeld); });
+    std::string uninstaller = folder + "\\uninst.exe";
+    ExpectRefusedOverInstallation(
+        "uninst.exe", ERROR_ACCESS_DENIED,
+        [&] { ASSERT_TRUE(SetFileAttributesA(uninstaller.c_str(), FILE_ATTRIBUTE_READONLY)); },
+        [&] { SetFileAttributesA(uninstaller.c_str(), FILE_ATTRIBUTE_NORMAL); });
+}
+
+TEST_F(SetupTest, AFirstInstallThatCannotWriteAFileRegistersNothing) {
+    // A folder where a file should go: the file cannot be made.
+    std::string folder = ExpectedInstallFolder();
+    CreateDirectoryA((folder.substr(0, folder.rfind('\\'))).c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\banner.gif").c_str(), nullptr));
+    int nExitCode = -1;
+    std::string text = RunToMessage(SetupFilePath(), &nExitCode);
+    RemoveDirectoryA((folder + "\\banner.gif").c_str());
+    EXPECT_NE(std::string::npos, text.find(folder + "\\banner.gif")) << text;
+    EXPECT_EQ(0, nExitCode);
+    EXPECT_TRUE(FilesIn(folder).empty()) << "no file of the failed install stays";
+    EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+    EXPECT_FALSE(FileExists(DesktopShortcut()));
+    EXPECT_FALSE(FileExists(StartMenuGroup() + "\\TallyQuill.lnk"));
+    EXPECT_EQ(nullptr, FindMainDialog());
 }
 
 TEST_F(SetupTest, DamagedSetupFilesShowTheMessageAndChangeNothing) {
@@ -311,7 +417,7 @@ TEST_F(SetupTest, DamagedSetupFilesShowTheMessageAndChangeNothing) {
     {
         SetupRun setup;
         // Six bytes are no program: the system refuses to start it, and nothing is changed.
-        if (setup.Start("", damagedPath)) setup.WaitForExit(10000);
+        if (setup.Start("", damagedPath)) setup.WaitForExit();
     }
     EXPECT_TRUE(before == CurrentInstallation());
     DeleteFileA(damagedPath.c_str());
@@ -388,29 +494,28 @@ TEST(ProgressWindow, RunsItsWorkInAWindowItOpensAndCloses) {
     DestroyWindow(hwndOwner);
 }
 
-TEST(FolderSecurity, FolderSecurityGivesEveryoneFullControl) {
-    SECURITY_DESCRIPTOR descriptor;
-    DWORD aclBuffer[256];
-    ASSERT_TRUE(BuildEveryoneFullControl(&descriptor, aclBuffer, sizeof(aclBuffer)));
-    EXPECT_TRUE(IsValidSecurityDescriptor(&descriptor));
-    BOOL bPresent = FALSE, bDefaulted = TRUE;
-    PACL pDacl = nullptr;
-    ASSERT_TRUE(GetSecurityDescriptorDacl(&descriptor, &bPresent, &pDacl, &bDefaulted));
-    EXPECT_TRUE(bPresent);
-    EXPECT_FALSE(bDefaulted);
-    ASSERT_NE(nullptr, pDacl);
-    ASSERT_EQ(1u, pDacl->AceCount);
-    ACCESS_ALLOWED_ACE* pAce = nullptr;
-    ASSERT_TRUE(GetAce(pDacl, 0, reinterpret_cast<void**>(&pAce)));
-    EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, pAce->Header.AceType);
-    EXPECT_EQ(OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, pAce->Header.AceFlags);
-    EXPECT_EQ(static_cast<DWORD>(GENERIC_ALL), pAce->Mask);
-    char* szSid = nullptr;
-    ASSERT_TRUE(ConvertSidToStringSidA(&pAce->SidStart, &szSid));
-    EXPECT_STREQ("S-1-1-0", szSid);
-    LocalFree(szSid);
-    // Too little room for the list: no descriptor, so the folder gets the default security.
-    EXPECT_FALSE(BuildEveryoneFullControl(&descriptor, aclBuffer, 8));
+// The folders the installer makes, with the security it asks for.
+typedef BOOL(WINAPI* CreateDirectoryFn)(LPCSTR, LPSECURITY_ATTRIBUTES);
+CreateDirectoryFn pfnSystemCreateDirectory;
+std::vector<std::pair<std::string, bool>> madeFolders;  // path, with a descriptor of its own
+BOOL WINAPI RecordCreateDirectory(LPCSTR szPath, LPSECURITY_ATTRIBUTES pAttributes) {
+    madeFolders.push_back({szPath, pAttributes != nullptr && pAttributes->lpSecurityDescriptor != nullptr});
+    return pfnSystemCreateDirectory(szPath, pAttributes);
+}
+
+TEST_F(SetupTest, TheInstallFolderTakesTheProtectionOfItsParent) {
+    pfnSystemCreateDirectory = reinterpret_cast<CreateDirectoryFn>(
+        RedirectImport("kernel32.dll", "CreateDirectoryA", reinterpret_cast<void*>(RecordCreateDirectory)));
+    ASSERT_NE(nullptr, pfnSystemCreateDirectory) << "this program does not import CreateDirectoryA";
+    madeFolders.clear();
+    char szFolder[kPathBufferSize] = "";
+    InstallDialog::GetInstallProgramFilesPath(szFolder);
+    EXPECT_EQ(ExpectedInstallFolder(), szFolder);
+    ASSERT_FALSE(madeFolders.empty());
+    EXPECT_EQ(ExpectedInstallFolder(), madeFolders.back().first);
+    for (const auto& made : madeFolders) EXPECT_FALSE(made.second) << made.first << " is made with a descriptor of its own";
+    EXPECT_TRUE(FolderExists(szFolder));
+    ExpectEveryoneCannotWrite(szFolder);
 }
 
 TEST_F(SetupTest, SetupNamesWithoutTheSetupTypeAreRefusedAtStart) {
@@ -422,7 +527,7 @@ TEST_F(SetupTest, SetupNamesWithoutTheSetupTypeAreRefusedAtStart) {
         ProgramUnderTest program;
         ASSERT_TRUE(program.Start("", path));
         HWND hwndBox = nullptr;
-        ASSERT_TRUE(WaitFor([&] { return (hwndBox = FindDialogTitled("Install Error")) != nullptr; }, 10000));
+        ASSERT_TRUE(WaitFor([&] { return (hwndBox = FindDialogTitled("Install Error")) != nullptr; }));
         EXPECT_EQ(0u, MessageBoxText(hwndBox).find("Installation file corrupt."));
         EXPECT_EQ(nullptr, FindDialogTitled(kTermsTitle));
         EXPECT_EQ(nullptr, FindDialogTitled(kProgressTitle));
@@ -448,7 +553,7 @@ TEST_F(SetupTest, WithoutProgramFilesDirTheProgramGoesToCTallyQuill) {
     EXPECT_TRUE(FileExists("C:\\TallyQuill\\banner.gif"));
     EXPECT_EQ("C:\\TallyQuill\\tallyq.exe", ShortcutTarget(DesktopShortcut()));
     EXPECT_FALSE(FolderExists(ExpectedInstallFolder()));
-    ExpectEveryoneHasFullControl("C:\\TallyQuill");
+    ExpectEveryoneCannotWrite("C:\\TallyQuill");
 }
 
 // The installer's classes inside this process, on the real setup file: every text the progress
@@ -532,19 +637,15 @@ TEST_F(SetupTest, StatusLinesNameTheFilesInOrderAndTheBarEndsAtTheLastByte) {
         }
     }
     EXPECT_EQ(0, record.nMessageBoxes);
-    EXPECT_TRUE(WaitFor([] { return FindMainDialog() != nullptr; }, 10000)) << "Finalize started the program";
+    EXPECT_TRUE(WaitFor([] { return FindMainDialog() != nullptr; })) << "Finalize started the program";
 }
 
 TEST_F(SetupTest, CancelDuringExtractionStopsWithoutAMessage) {
     EXPECT_FALSE(InstallInThisProcess(true));
     EXPECT_EQ(0, record.nMessageBoxes);
     std::string folder = ExpectedInstallFolder();
-    Bytes partial;
-    ASSERT_TRUE(ReadBytes(folder + "\\tallyq.exe", &partial)) << "the file being written stays as it is";
-    EXPECT_EQ(4096u, partial.size());
-    EXPECT_EQ(std::vector<std::string>{"tallyq.exe"}, FilesIn(folder));
+    EXPECT_TRUE(FilesIn(folder).empty()) << "no file of the cancelled install stays, not even a partial one";
     EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
     EXPECT_FALSE(FileExists(DesktopShortcut()));
-    Sleep(300);
-    EXPECT_EQ(nullptr, FindMainDialog());
+    EXPECT_FALSE(ProcessRunning("tallyq.exe")) << "nothing was started";
 }

@@ -11,6 +11,7 @@
 #include "ui/dialog.h"
 #include "ui/gif_host.h"
 #include "ui/splash_screen.h"
+#include "tests/wine/import_redirect.h"
 
 namespace {
 
@@ -305,16 +306,29 @@ LRESULT CALLBACK WatchTimers(int nCode, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
-void PumpMessages(DWORD dwMs) {
+// Handles this thread's messages until the condition holds, for at most a minute.
+template <typename Condition>
+bool PumpUntil(Condition condition) {
     DWORD dwStart = GetTickCount();
-    while (GetTickCount() - dwStart < dwMs) {
+    while (!condition()) {
+        if (GetTickCount() - dwStart > 60000) return false;
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        Sleep(10);
+        if (!condition()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
+    return true;
+}
+
+// The periods the splash code asks SetTimer for, by window.
+typedef UINT_PTR(WINAPI* SetTimerFn)(HWND, UINT_PTR, UINT, TIMERPROC);
+SetTimerFn pfnSystemSetTimer;
+std::vector<std::pair<HWND, UINT>> timerPeriods;
+UINT_PTR WINAPI RecordSetTimer(HWND hwnd, UINT_PTR nId, UINT nElapseMs, TIMERPROC pfnTimer) {
+    timerPeriods.push_back({hwnd, nElapseMs});
+    return pfnSystemSetTimer(hwnd, nId, nElapseMs, pfnTimer);
 }
 
 }  // namespace
@@ -353,30 +367,31 @@ TEST(SplashScreen, ACentredWindowThePictureAndItsBandHigh) {
     EXPECT_TRUE(SplashWindows().empty());
 }
 
-TEST(SplashScreen, AClickClosesItAtOnceAndOtherwiseItGoesAfterSevenSeconds) {
+TEST(SplashScreen, AClickClosesItAtOnceAndOtherwiseItGoesAtItsSevenSecondTimer) {
     hProgramInstance = GetModuleHandleA(nullptr);
+    if (pfnSystemSetTimer == nullptr)
+        pfnSystemSetTimer = reinterpret_cast<SetTimerFn>(
+            RedirectImport("user32.dll", "SetTimer", reinterpret_cast<void*>(RecordSetTimer)));
+    ASSERT_NE(nullptr, pfnSystemSetTimer) << "this program does not import SetTimer";
     LSplashScreen clicked, waited;
     timerWindows.clear();
+    timerPeriods.clear();
     HHOOK hHook = SetWindowsHookExA(WH_GETMESSAGE, WatchTimers, nullptr, GetCurrentThreadId());
-    DWORD dwStart = GetTickCount();
     waited.Show(nullptr, 1);
     clicked.Show(nullptr, 1);
     HWND hwndClicked = clicked.hwndSplash, hwndWaited = waited.hwndSplash;
     ASSERT_NE(nullptr, hwndClicked);
     PostMessageA(hwndClicked, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
-    PumpMessages(100);
-    EXPECT_FALSE(IsWindow(hwndClicked)) << "closed at the click";
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwndClicked); })) << "closed at the click";
     EXPECT_EQ(nullptr, clicked.hBitmap);
 
-    DWORD dwClosed = 0;
-    while (GetTickCount() - dwStart < 9000 && dwClosed == 0) {
-        PumpMessages(50);
-        if (!IsWindow(hwndWaited)) dwClosed = GetTickCount() - dwStart;
-    }
+    // The other one closes when its timer's message comes, and not before.
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwndWaited); })) << "the timer closes it";
     UnhookWindowsHookEx(hHook);
-    EXPECT_GE(dwClosed, 6900u) << "it stays about seven seconds";
-    EXPECT_LE(dwClosed, 8500u);
+    std::vector<std::pair<HWND, UINT>> expectedPeriods = {{hwndWaited, 7000}, {hwndClicked, 7000}};
+    EXPECT_EQ(expectedPeriods, timerPeriods) << "one seven-second timer for each splash";
     EXPECT_EQ(nullptr, waited.hwndSplash);
     for (HWND hwnd : timerWindows) EXPECT_NE(hwndClicked, hwnd) << "a timer fired for the clicked splash";
-    EXPECT_EQ(1, std::count(timerWindows.begin(), timerWindows.end(), hwndWaited));
+    EXPECT_EQ(1, std::count(timerWindows.begin(), timerWindows.end(), hwndWaited))
+        << "the waited splash closed at its timer's first message";
 }

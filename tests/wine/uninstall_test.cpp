@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "resources/main_dialog_ids.h"
 #include "support/path_text.h"
 #include "tests/wine/installation.h"
 #include "tests/wine/wine_test_support.h"
@@ -42,7 +43,7 @@ struct Question {
     std::string text;
 };
 
-Question WaitForQuestion(unsigned nTimeoutMs = 15000) {
+Question WaitForQuestion(unsigned nTimeoutMs = kPatienceMs) {
     Question question;
     WaitFor(
         [&] {
@@ -57,11 +58,20 @@ Question WaitForQuestion(unsigned nTimeoutMs = 15000) {
     return question;
 }
 
-// Answers the question and waits for the asking process to end; true when it ended with 0.
-bool Answer(const Question& question, int nAnswer) {
+// Answers the question, then the one message that may follow it (its text in *pFollowing, "" when
+// none came), and waits for the asking process to end; true when it ended with 0.
+bool Answer(const Question& question, int nAnswer, std::string* pFollowing = nullptr) {
     HANDLE hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, question.dwProcessId);
     PostMessageA(question.hwndBox, WM_COMMAND, nAnswer, 0);
-    bool bEnded = hProcess != nullptr && WaitForSingleObject(hProcess, 15000) == WAIT_OBJECT_0;
+    HWND hwndFollowing = nullptr;
+    WaitFor([&] {
+        hwndFollowing = FindDialogTitled("Uninstall TallyQuill");
+        if (hwndFollowing == question.hwndBox || !IsWindowVisible(hwndFollowing)) hwndFollowing = nullptr;
+        return hwndFollowing != nullptr || hProcess == nullptr || WaitForSingleObject(hProcess, 0) == WAIT_OBJECT_0;
+    });
+    if (pFollowing != nullptr) *pFollowing = hwndFollowing != nullptr ? MessageBoxText(hwndFollowing) : "";
+    if (hwndFollowing != nullptr) PostMessageA(hwndFollowing, WM_COMMAND, IDOK, 0);
+    bool bEnded = hProcess != nullptr && WaitForSingleObject(hProcess, kPatienceMs) == WAIT_OBJECT_0;
     DWORD dwExit = 99;
     if (bEnded) GetExitCodeProcess(hProcess, &dwExit);
     if (hProcess != nullptr) CloseHandle(hProcess);
@@ -70,11 +80,11 @@ bool Answer(const Question& question, int nAnswer) {
 
 // Starts the installed uninst.exe as the system's list of programs does, without an argument, and
 // answers the question its temporary copy asks.
-bool UninstallAnswering(int nAnswer) {
+bool UninstallAnswering(int nAnswer, std::string* pFollowing = nullptr) {
     ProgramUnderTest first;
-    if (!first.Start("", ExpectedInstallFolder() + "\\uninst.exe") || first.WaitForExit(15000) != 0) return false;
+    if (!first.Start("", ExpectedInstallFolder() + "\\uninst.exe") || first.WaitForExit() != 0) return false;
     Question question = WaitForQuestion();
-    return question.hwndBox != nullptr && Answer(question, nAnswer);
+    return question.hwndBox != nullptr && Answer(question, nAnswer, pFollowing);
 }
 
 class UninstallTest : public ::testing::Test {
@@ -113,7 +123,7 @@ protected:
 TEST_F(UninstallTest, WithoutAnArgumentItHandsOverToACopyInTheTemporaryFolder) {
     ProgramUnderTest first;
     ASSERT_TRUE(first.Start("", folder + "\\uninst.exe"));
-    EXPECT_EQ(0, first.WaitForExit(15000)) << "the first process ends after starting the copy";
+    EXPECT_EQ(0, first.WaitForExit()) << "the first process ends after starting the copy";
     Question question = WaitForQuestion();
     ASSERT_NE(nullptr, question.hwndBox);
     EXPECT_EQ(kQuestion, question.text);
@@ -158,34 +168,44 @@ TEST_F(UninstallTest, ARunningCopyIsAskedToCloseFirst) {
     ASSERT_TRUE(program.Start("", folder + "\\tallyq.exe"));
     ASSERT_NE(nullptr, program.WaitForDialog());
     ASSERT_TRUE(UninstallAnswering(IDYES));
-    EXPECT_EQ(0, program.WaitForExit(1000)) << "the copy ended before the removal";
+    EXPECT_EQ(0, program.WaitForExit()) << "the copy ended";
     ExpectRemoved();
 }
 
-TEST_F(UninstallTest, ACopyThatOnlyHidesKeepsItsFileAndTheFolder) {
+TEST_F(UninstallTest, ACopyHidingInTheTrayIsEndedFirstAndEverythingGoes) {
     ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn", "1"));
     ProgramUnderTest program;
     ASSERT_TRUE(program.Start("", folder + "\\tallyq.exe"));
     ASSERT_NE(nullptr, program.WaitForDialog());
-    // The uninstaller ends by itself after Yes: nothing about the file in use is reported.
-    ASSERT_TRUE(UninstallAnswering(IDYES));
-    EXPECT_TRUE(IsWindow(program.hwnd)) << "the copy hid itself and runs on";
-    EXPECT_FALSE(program.Visible());
-    EXPECT_TRUE(FileExists(folder + "\\tallyq.exe")) << "a running program's file cannot be deleted";
-    EXPECT_TRUE(FolderExists(folder));
-    EXPECT_FALSE(FileExists(folder + "\\tallyq.hlp"));
-    EXPECT_FALSE(FileExists(folder + "\\uninst.exe"));
-    EXPECT_FALSE(FileExists(DesktopShortcut()));
-    EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
+    program.Click(IDC_CLOSE_BUTTON);
+    ASSERT_TRUE(WaitFor([&] { return !program.Visible(); })) << "the copy hides in the tray";
+    program.SetText(IDC_FIXED_COST, "7.25");
+    std::string following;
+    ASSERT_TRUE(UninstallAnswering(IDYES, &following));
+    EXPECT_EQ("", following) << "nothing stayed";
+    EXPECT_EQ(0, program.WaitForExit()) << "the copy was ended as its tray menu's Exit ends it";
+    EXPECT_EQ("7.25", SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "FixedCostAmount")) << "and saved its settings";
+    ExpectRemoved();
 }
 
-TEST_F(UninstallTest, AFileInASubFolderKeepsThatFolder) {
+TEST_F(UninstallTest, WhatCouldNotBeRemovedIsNamed) {
+    // Another program holds a file open, and a sub-folder holds a file of the user's.
+    HANDLE hHeld = CreateFileA((folder + "\\banner.htm").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
     std::string extra = folder + "\\extra";
     ASSERT_TRUE(CreateDirectoryA(extra.c_str(), nullptr));
     ASSERT_TRUE(WriteBytes(extra + "\\note.txt", Bytes(5, 'n')));
-    ASSERT_TRUE(UninstallAnswering(IDYES));
+    std::string following;
+    ASSERT_TRUE(UninstallAnswering(IDYES, &following));
+    CloseHandle(hHeld);
+    EXPECT_NE(std::string::npos, following.find("could not be deleted")) << following;
+    EXPECT_NE(std::string::npos, following.find(folder)) << following;
+    EXPECT_NE(std::string::npos, following.find("banner.htm")) << following;
+    EXPECT_NE(std::string::npos, following.find("extra")) << following;
+    EXPECT_EQ(std::string::npos, following.find("tallyq.hlp")) << "only what stayed is named: " << following;
     EXPECT_TRUE(FileExists(extra + "\\note.txt"));
-    EXPECT_TRUE(FilesIn(folder).empty()) << "the files beside it are gone";
+    EXPECT_FALSE(FileExists(folder + "\\tallyq.hlp"));
+    EXPECT_EQ(std::vector<std::string>{"banner.htm"}, FilesIn(folder)) << "the files beside it are gone";
     EXPECT_FALSE(FileExists(DesktopShortcut()));
     EXPECT_FALSE(FolderExists(StartMenuGroup()));
     DeleteFileA((extra + "\\note.txt").c_str());

@@ -1,16 +1,19 @@
 #include "tests/wine/wine_test_support.h"
 
-#include <shlwapi.h>
 #include <windows.h>
+#include <shlwapi.h>
+#include <tlhelp32.h>
 
 void ResetProgramRegistry() {
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Kestrilon");
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TallyQuill");
-    HKEY hRun = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_SET_VALUE,
-                      &hRun) == ERROR_SUCCESS) {
-        RegDeleteValueA(hRun, "TallyQuillRun");
-        RegCloseKey(hRun);
+    for (HKEY hRoot : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        HKEY hRun = nullptr;
+        if (RegOpenKeyExA(hRoot, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_SET_VALUE, &hRun) ==
+            ERROR_SUCCESS) {
+            RegDeleteValueA(hRun, "TallyQuillRun");
+            RegCloseKey(hRun);
+        }
     }
 }
 
@@ -65,4 +68,16 @@ std::string TestProgramFolder() {
     DWORD n = GetModuleFileNameA(nullptr, szPath, MAX_PATH);
     std::string path(szPath, n);
     return path.substr(0, path.find_last_of("\\/") + 1);
+}
+
+bool ProcessRunning(const char* szExeName) {
+    HANDLE hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (hSnapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof(entry);
+    bool bFound = false;
+    for (BOOL bMore = Process32First(hSnapshot, &entry); bMore && !bFound; bMore = Process32Next(hSnapshot, &entry))
+        bFound = lstrcmpiA(entry.szExeFile, szExeName) == 0;
+    CloseHandle(hSnapshot);
+    return bFound;
 }

@@ -10,7 +10,10 @@ struct ChildResult {
     int nExitCode;
     std::string output;
 };
-ChildResult RunChild(const std::string& commandLine, unsigned nTimeoutMs = 20000);
+ChildResult RunChild(const std::string& commandLine, unsigned nTimeoutMs = 60000);
+
+// Whether a process of that executable name (no folder) runs now.
+bool ProcessRunning(const char* szExeName);
 
 // The folder of the running test program, with a trailing separator.
 std::string TestProgramFolder();

@@ -1,0 +1,17 @@
+// The running copies of the program, as the installer and the uninstaller meet them: a copy whose
+// hot key is on only hides on Close, so it is ended the way its tray menu's Exit ends it.
+#pragma once
+#include <windows.h>
+
+// The main dialog of a running copy, or null.
+HWND FindRunningCopy();
+
+// Asks every running copy to end as its tray menu's Exit does (it saves its settings), and waits
+// for each process to end, at most dwBoundMs for each. True when none runs any more.
+bool EndRunningCopies(DWORD dwBoundMs);
+
+// How long a running copy may take to save its settings and end.
+const DWORD kRunningCopyEndMs = 20000;
+
+// "TallyQuill is still running" with how to go on, for the install or the uninstall (szWhat).
+void ShowStillRunning(HWND hwndOwner, const char* szCaption, const char* szWhat);
