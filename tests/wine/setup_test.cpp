@@ -527,7 +527,8 @@ TEST_F(SetupTest, SetupNamesWithoutTheSetupTypeAreRefusedAtStart) {
         ProgramUnderTest program;
         ASSERT_TRUE(program.Start("", path));
         HWND hwndBox = nullptr;
-        ASSERT_TRUE(WaitFor([&] { return (hwndBox = FindDialogTitled("Install Error")) != nullptr; }));
+        // Shown, not only made: the box's text controls exist once it is visible.
+        ASSERT_TRUE(WaitFor([&] { return (hwndBox = FindDialogTitled("Install Error")) != nullptr && IsWindowVisible(hwndBox); }));
         EXPECT_EQ(0u, MessageBoxText(hwndBox).find("Installation file corrupt."));
         EXPECT_EQ(nullptr, FindDialogTitled(kTermsTitle));
         EXPECT_EQ(nullptr, FindDialogTitled(kProgressTitle));
