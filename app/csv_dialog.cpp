@@ -1,4 +1,5 @@
 #include "app/csv_dialog.h"
+#include "app/help_opener.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -91,4 +92,4 @@ bool CsvDialog::CmOk() {
     return true;
 }
 
-void CsvDialog::DisplayHelpContents() { WinHelpA(hwndDlg, "tallyq.hlp", HELP_CONTENTS, 0); }
+void CsvDialog::DisplayHelpContents() { OpenHelpContents(hwndDlg); }

@@ -7,6 +7,7 @@
 
 #include "app/change_key_dialog.h"
 #include "app/csv_dialog.h"
+#include "app/help_opener.h"
 #include "app/settings.h"
 #include "measure/money.h"
 #include "measure/text_measure.h"
@@ -37,7 +38,6 @@ const char* const kStatusTexts[] = {
     nullptr,  // end of the cycle
 };
 const char kMakerWebPage[] = "https://www.kestrilon.example/tallyquill/";
-const char kHelpFile[] = "tallyq.hlp";
 
 // The status line's colours: white text on mid grey.
 const COLORREF kStatusBackground = RGB(170, 170, 170);
@@ -214,7 +214,7 @@ void WordCountDialog::HideToTray(bool bTell) {
     ShowWindow(hwndDlg, SW_HIDE);
 }
 
-void WordCountDialog::DisplayHelpContents() { WinHelpA(hwndDlg, kHelpFile, HELP_CONTENTS, 0); }
+void WordCountDialog::DisplayHelpContents() { OpenHelpContents(hwndDlg); }
 
 void WordCountDialog::EnableControls() {
     bool bHotKeyOn = IsDlgButtonChecked(hwndDlg, IDC_HOT_KEY_ON) == BST_CHECKED;

@@ -1,16 +1,18 @@
-// tallyq-help: builds the program's WinHelp file from its plain-text source.
+// tallyq-help: builds the program's WinHelp file, and the same guide as an HTML page for systems
+// without the WinHelp viewer, from one plain-text source.
 //
-//   tallyq-help SOURCE.txt OUTPUT.hlp
+//   tallyq-help SOURCE.txt OUTPUT.hlp [OUTPUT.htm]
 //
-// Exit code 0 when the help file was written; 1, with a message on stderr, when the source is bad
-// or the output cannot be written; 2 for wrong arguments. The output is written under a temporary
-// name and renamed at the end, so a failed run never leaves a partial help file to be packed.
+// Exit code 0 when the files were written; 1, with a message on stderr, when the source is bad or
+// an output cannot be written; 2 for wrong arguments. Each output is written under a temporary
+// name and renamed at the end, so a failed run never leaves a partial file to be packed.
 #include <stdio.h>
 
 #include <string>
 
 #include "help/help_source.h"
 #include "help/hlp_writer.h"
+#include "help/htm_writer.h"
 
 namespace {
 
@@ -27,7 +29,8 @@ bool ReadWholeFile(const char* szPath, std::string* pText) {
     return !bFailed;
 }
 
-bool WriteWholeFile(const std::string& path, const HlpBytes& bytes) {
+template <typename Bytes>
+bool WriteWholeFile(const std::string& path, const Bytes& bytes) {
     std::string temporary = path + ".tmp";
     FILE* pFile = fopen(temporary.c_str(), "wb");
     if (pFile == nullptr) return false;
@@ -41,8 +44,8 @@ bool WriteWholeFile(const std::string& path, const HlpBytes& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        fprintf(stderr, "usage: tallyq-help SOURCE.txt OUTPUT.hlp\n");
+    if (argc != 3 && argc != 4) {
+        fprintf(stderr, "usage: tallyq-help SOURCE.txt OUTPUT.hlp [OUTPUT.htm]\n");
         return 2;
     }
     const char* szSource = argv[1];
@@ -66,6 +69,10 @@ int main(int argc, char** argv) {
     }
     if (!WriteWholeFile(szOutput, file)) {
         fprintf(stderr, "tallyq-help: cannot write %s\n", szOutput);
+        return 1;
+    }
+    if (argc == 4 && !WriteWholeFile(argv[3], BuildHelpPage(source, kFileTitle))) {
+        fprintf(stderr, "tallyq-help: cannot write %s\n", argv[3]);
         return 1;
     }
     return 0;

@@ -7,6 +7,7 @@ const InstallFileRow kInstallFiles[] = {
     {nullptr, "tallyq.hlp"},
     {nullptr, "banner.htm"},
     {nullptr, "banner.gif"},
+    {nullptr, "tallyq.htm"},
     {nullptr, nullptr},
 };
 

@@ -556,7 +556,9 @@ int RunTool(const std::string& sourceText, const std::string& output) {
     std::string source = output + ".txt";
     std::ofstream(source, std::ios::binary) << sourceText;
     remove(output.c_str());
-    std::string command = std::string("'") + TQ_HELP_TOOL + "' '" + source + "' '" + output + "' 2>/dev/null";
+    remove((output + ".htm").c_str());
+    std::string command = std::string("'") + TQ_HELP_TOOL + "' '" + source + "' '" + output + "' '" + output +
+                          ".htm' 2>/dev/null";
     int nStatus = system(command.c_str());
     return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
 }
@@ -729,6 +731,7 @@ TEST(HelpTool, RefusesBadSourcesWithoutWritingAFile) {
         EXPECT_NE(0, RunTool(c.szSource, output)) << c.szName;
         EXPECT_FALSE(Exists(output)) << c.szName;
         EXPECT_FALSE(Exists(output + ".tmp")) << c.szName;
+        EXPECT_FALSE(Exists(output + ".htm")) << c.szName << ": no page from a bad source either";
     }
 }
 

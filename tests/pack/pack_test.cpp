@@ -36,12 +36,12 @@ int Pack(const std::string& arguments) {
 }  // namespace
 
 TEST(Packer, WritesFilesInTableOrderWithTheirTrailer) {
-    std::vector<Bytes> files = {Bytes(5000, 0xAB), Bytes(), Bytes{'<', 'p', '>'}, Bytes(4097, 0x01)};
+    std::vector<Bytes> files = {Bytes(5000, 0xAB), Bytes(), Bytes{'<', 'p', '>'}, Bytes(4097, 0x01), Bytes{'<', 'h'}};
     files[0][0] = 'M';
     files[0][1] = 'Z';
-    const char* names[] = {"p.exe", "p.hlp", "p.htm", "p.gif"};
+    const char* names[] = {"p.exe", "p.hlp", "p.htm", "p.gif", "g.htm"};
     std::string arguments = Scratch("Setup.exe");
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         WriteFile(Scratch(names[i]), files[i]);
         arguments += " " + Scratch(names[i]);
     }
@@ -49,17 +49,18 @@ TEST(Packer, WritesFilesInTableOrderWithTheirTrailer) {
 
     Bytes image;
     ASSERT_TRUE(ReadFile(Scratch("Setup.exe"), &image));
-    ASSERT_EQ(5000u + 3 + 4097 + 24, image.size());
+    ASSERT_EQ(5000u + 3 + 4097 + 2 + 28, image.size());
     ExtractionPlan plan;
-    ASSERT_TRUE(PlanExtraction(image.data() + image.size() - 24, 4, image.size(), &plan));
-    ASSERT_EQ(3u, plan.nSteps) << "the empty help file has no bytes";
-    EXPECT_EQ(0u, ReadField32(image.data() + image.size() - 24 + 4)) << "size of the empty file";
+    ASSERT_TRUE(PlanExtraction(image.data() + image.size() - 28, 5, image.size(), &plan));
+    ASSERT_EQ(4u, plan.nSteps) << "the empty help file has no bytes";
+    EXPECT_EQ(0u, ReadField32(image.data() + image.size() - 28 + 4)) << "size of the empty file";
     EXPECT_EQ(2u, plan.steps[1].nRow);
     EXPECT_EQ(5000u, plan.steps[1].nOffset);
     EXPECT_EQ(AddToChecksum(0, image.data(), plan.nPayloadSize), plan.nChecksum);
     const unsigned char setupType[4] = {0xF0, 0xF0, 0x0F, 0x0F};
     EXPECT_TRUE(std::equal(setupType, setupType + 4, image.end() - 4));
-    EXPECT_EQ(files[3], Bytes(image.begin() + plan.steps[2].nOffset, image.begin() + plan.nPayloadSize));
+    EXPECT_EQ(files[3], Bytes(image.begin() + plan.steps[2].nOffset, image.begin() + plan.steps[3].nOffset));
+    EXPECT_EQ(files[4], Bytes(image.begin() + plan.steps[3].nOffset, image.begin() + plan.nPayloadSize));
 }
 
 TEST(Packer, RefusesWrongArgumentsAndMissingFilesWithoutLeavingAFile) {
@@ -67,7 +68,7 @@ TEST(Packer, RefusesWrongArgumentsAndMissingFilesWithoutLeavingAFile) {
     WriteFile(Scratch("a"), Bytes(10, 1));
     EXPECT_EQ(2, Pack(Scratch("Bad.exe") + " " + Scratch("a")));
     EXPECT_EQ(1, Pack(Scratch("Bad.exe") + " " + Scratch("a") + " " + Scratch("a") + " " + Scratch("a") + " " +
-                      Scratch("missing")));
+                      Scratch("a") + " " + Scratch("missing")));
     Bytes bytes;
     EXPECT_FALSE(ReadFile(Scratch("Bad.exe"), &bytes)) << "a failed pack leaves no setup file";
 }

@@ -58,9 +58,9 @@ Bytes RandomBytes(std::mt19937& random, size_t n) {
 }  // namespace
 
 TEST(SetupLayout, TheProgramsTableAndItsLimit) {
-    ASSERT_EQ(4u, CountInstallFiles(kInstallFiles));
-    const char* names[] = {"tallyq.exe", "tallyq.hlp", "banner.htm", "banner.gif"};
-    for (unsigned i = 0; i < 4; ++i) {
+    ASSERT_EQ(5u, CountInstallFiles(kInstallFiles));
+    const char* names[] = {"tallyq.exe", "tallyq.hlp", "banner.htm", "banner.gif", "tallyq.htm"};
+    for (unsigned i = 0; i < 5; ++i) {
         EXPECT_STREQ(names[i], kInstallFiles[i].szFileName);
         EXPECT_EQ(nullptr, kInstallFiles[i].szSubFolder);
     }

@@ -78,9 +78,19 @@ int main(int argc, char** argv) {
                 char szTitle[300] = "";
                 if (hwnd != nullptr) GetWindowTextA(hwnd, szTitle, sizeof(szTitle));
                 return hwnd != nullptr && IsWindowVisible(hwnd) && strstr(szTitle, szTitlePart) != nullptr;
-            },
-            10000);
+            });
         return bFound ? 0 : 1;
+    }
+    if (strcmp(argv[1], "wait-foreground") == 0 && argc >= 3) {
+        // The window in front has this title (the user's click has arrived).
+        return WaitFor([&] {
+                   char szTitle[300] = "";
+                   HWND hwnd = GetForegroundWindow();
+                   if (hwnd != nullptr) GetWindowTextA(hwnd, szTitle, sizeof(szTitle));
+                   return hwnd != nullptr && strcmp(szTitle, argv[2]) == 0;
+               })
+                   ? 0
+                   : 1;
     }
     if (strcmp(argv[1], "raise") == 0 && argc >= 3) {
         return SetWindowPos(FindWindowA(argv[2], nullptr), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE) ? 0 : 1;

@@ -3,7 +3,11 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <shlwapi.h>
+#include <stdio.h>
 #include <string.h>
+
+#include <functional>
 
 #include <string>
 #include <vector>
@@ -21,7 +25,7 @@ std::string AppFolder() {
     std::string folder = ScratchFolder() + "app";
     CreateDirectoryA(folder.c_str(), nullptr);
     CopyFileA(BuiltProgramPath().c_str(), (folder + "\\tallyq.exe").c_str(), FALSE);
-    for (const char* szName : {"tallyq.hlp", "banner.htm", "banner.gif"})
+    for (const char* szName : {"tallyq.hlp", "banner.htm", "banner.gif", "tallyq.htm"})
         CopyFileA(PayloadPath(szName).c_str(), (folder + "\\" + szName).c_str(), FALSE);
     return folder;
 }
@@ -84,6 +88,19 @@ std::vector<std::string> VisibleWindowsOf(DWORD dwProcessId) {
     return search.titles;
 }
 
+// The Windows version that Wine reports to tallyq.exe alone: "winxp", which has the WinHelp viewer,
+// or "win10", which has none.
+const char kProgramDefaultsKey[] = "Software\\Wine\\AppDefaults\\tallyq.exe";
+void SetProgramWindowsVersion(const char* szVersion) {
+    HKEY hKey = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kProgramDefaultsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hKey, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExA(hKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(szVersion),
+                   static_cast<DWORD>(strlen(szVersion) + 1));
+    RegCloseKey(hKey);
+}
+
 class HelpBannerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -95,6 +112,7 @@ protected:
     void TearDown() override {
         CloseHelpViewers();
         EndRunningCopies();
+        SHDeleteKeyA(HKEY_CURRENT_USER, kProgramDefaultsKey);
     }
     // Starts the copy from the root folder, so that only its own start finds its files.
     bool StartFromElsewhere(ProgramUnderTest* pProgram, const std::string& arguments = "") {
@@ -153,13 +171,12 @@ TEST_F(HelpBannerTest, TheBannerStripStaysBlankAndNothingAsks) {
         EXPECT_TRUE(title == "TallyQuill" || title.empty()) << "an unexpected window: " << title;
 }
 
-TEST_F(HelpBannerTest, HelpOpensTheViewerOnTheHelpFile) {
-    ProgramUnderTest program;
-    ASSERT_TRUE(StartFromElsewhere(&program));
+// Asks for help the three ways a user can: the Help button, F1 in the dialog, and the Help button
+// of Add to CSV File; after each, expect(how) checks what came of it.
+void AskForHelpThreeWays(ProgramUnderTest& program, const std::function<void(const char*)>& expect) {
     PostMessageA(GetDlgItem(program.hwnd, IDC_HELP_BUTTON), BM_CLICK, 0, 0);
-    ExpectHelpViewer("the Help button");
+    expect("the Help button");
 
-    // F1 in the dialog.
     PostMessageA(program.hwnd, WM_COMMAND, MAKEWPARAM(IDM_TRAY_OPEN, 0), 0);
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == program.hwnd; }));
     INPUT keys[2] = {};
@@ -167,15 +184,103 @@ TEST_F(HelpBannerTest, HelpOpensTheViewerOnTheHelpFile) {
     keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
     keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, keys, sizeof(INPUT));
-    ExpectHelpViewer("F1");
+    expect("F1");
 
-    // The Help button of Add to CSV File.
     PostMessageA(program.hwnd, WM_COMMAND, MAKEWPARAM(IDC_ADD_TO_CSV, 0), 0);
     HWND hwndCsv = nullptr;
     ASSERT_TRUE(WaitFor([&] {
         return (hwndCsv = FindDialogTitled("Add to CSV File")) != nullptr && IsWindowVisible(hwndCsv);
     }));
     PostMessageA(GetDlgItem(hwndCsv, IDHELP), BM_CLICK, 0, 0);
-    ExpectHelpViewer("the Help button of Add to CSV File");
+    expect("the Help button of Add to CSV File");
     PostMessageA(hwndCsv, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(HelpBannerTest, OnWindowsXPHelpOpensTheViewerOnTheHelpFile) {
+    SetProgramWindowsVersion("winxp");
+    ProgramUnderTest program;
+    ASSERT_TRUE(StartFromElsewhere(&program));
+    AskForHelpThreeWays(program, [this](const char* szHow) { ExpectHelpViewer(szHow); });
+}
+
+// A test program stands in for the browser: the handler of .htm files while the test runs.
+class PageHandler {
+public:
+    PageHandler() {
+        DWORD cbOld = sizeof(szOldClass);
+        bHadClass = RegGetValueA(HKEY_LOCAL_MACHINE, kHtmKey, nullptr, RRF_RT_REG_SZ, nullptr, szOldClass, &cbOld) ==
+                    ERROR_SUCCESS;
+        std::string command = "\"" + TestProgramFolder() + "page_catcher.exe\" \"%1\"";
+        SetDefault(kHtmKey, "TallyQuillTestPage");
+        SetDefault(kCommandKey, command.c_str());
+        DeleteFileA(LogPath().c_str());
+    }
+    ~PageHandler() {
+        if (bHadClass) SetDefault(kHtmKey, szOldClass);
+        SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Classes\\TallyQuillTestPage");
+        DeleteFileA(LogPath().c_str());
+    }
+    // The command lines it was started with, one a line.
+    std::vector<std::string> Opened() const {
+        std::vector<std::string> lines;
+        FILE* pLog = fopen(LogPath().c_str(), "rb");
+        if (pLog == nullptr) return lines;
+        char szLine[1024];
+        while (fgets(szLine, sizeof(szLine), pLog)) {
+            std::string line = szLine;
+            while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+            lines.push_back(line);
+        }
+        fclose(pLog);
+        return lines;
+    }
+
+private:
+    static constexpr const char* kHtmKey = "Software\\Classes\\.htm";
+    static constexpr const char* kCommandKey = "Software\\Classes\\TallyQuillTestPage\\shell\\open\\command";
+    static std::string LogPath() { return TestProgramFolder() + "page_opened.txt"; }
+    static void SetDefault(const char* szKey, const char* szValue) {
+        HKEY hKey = nullptr;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, szKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hKey, nullptr) !=
+            ERROR_SUCCESS)
+            return;
+        RegSetValueExA(hKey, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(szValue),
+                       static_cast<DWORD>(strlen(szValue) + 1));
+        RegCloseKey(hKey);
+    }
+    char szOldClass[256] = "";
+    bool bHadClass = false;
+};
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+TEST_F(HelpBannerTest, OnLaterWindowsHelpOpensTheGuidePageInTheBrowser) {
+    SetProgramWindowsVersion("win10");
+    PageHandler handler;
+    ProgramUnderTest program;
+    ASSERT_TRUE(StartFromElsewhere(&program));
+    size_t nAsked = 0;
+    AskForHelpThreeWays(program, [&](const char* szHow) {
+        ++nAsked;
+        EXPECT_TRUE(WaitFor([&] { return handler.Opened().size() >= nAsked; })) << szHow << ": no page was opened";
+        EXPECT_EQ(nullptr, FindWindowA(kHelpViewerClass, nullptr)) << szHow << ": the WinHelp viewer opened";
+    });
+    std::vector<std::string> opened = handler.Opened();
+    EXPECT_EQ(3u, opened.size()) << "one page for each request, nothing else";
+    for (const std::string& line : opened)
+        EXPECT_NE(std::string::npos, Lower(line).find(Lower(folder + "\\tallyq.htm"))) << line;
+
+    // Without the page, a message says that the guide is missing, and nothing is opened.
+    ASSERT_TRUE(DeleteFileA((folder + "\\tallyq.htm").c_str()));
+    PostMessageA(GetDlgItem(program.hwnd, IDC_HELP_BUTTON), BM_CLICK, 0, 0);
+    HWND hwndBox = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (hwndBox = FindDialogTitled("TallyQuill Help")) != nullptr && IsWindowVisible(hwndBox); }));
+    std::string text = MessageBoxText(hwndBox);
+    EXPECT_NE(std::string::npos, text.find("missing")) << text;
+    EXPECT_NE(std::string::npos, Lower(text).find("tallyq.htm")) << text;
+    PostMessageA(hwndBox, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(3u, handler.Opened().size());
 }

@@ -181,11 +181,12 @@ protected:
         EndRunningCopies();
         WaitFor([] { return RunningImages({"tallyq.exe"}).empty(); });
         before = Snapshot();
-        bInstalled = bInstalled && before.files.size() == 5 && !before.texts["Folders ProgramFiles"].empty() && ReadBytes(SetupFilePath(), &setupFile) &&
-                     setupFile.size() > TrailerLength(4);
+        bInstalled = bInstalled && before.files.size() == 6 && !before.texts["Folders ProgramFiles"].empty() && ReadBytes(SetupFilePath(), &setupFile) &&
+                     setupFile.size() > TrailerLength(CountInstallFiles(kInstallFiles));
         if (!bInstalled) return;
-        nTrailer = setupFile.size() - TrailerLength(4);
-        bInstalled = PlanExtraction(&setupFile[nTrailer], 4, setupFile.size(), &plan) && plan.nSteps == 4;
+        nTrailer = setupFile.size() - TrailerLength(CountInstallFiles(kInstallFiles));
+        bInstalled = PlanExtraction(&setupFile[nTrailer], CountInstallFiles(kInstallFiles), setupFile.size(), &plan) &&
+                     plan.nSteps == CountInstallFiles(kInstallFiles);
         dwSuiteStart = GetTickCount();
     }
     static void TearDownTestSuite() {

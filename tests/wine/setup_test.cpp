@@ -196,13 +196,13 @@ TEST_F(SetupTest, AnInstallLeavesFilesShortcutsUninstallerAndTheRunningProgram) 
     ASSERT_TRUE(ReadBytes(folder + "\\uninst.exe", &uninstaller));
     EXPECT_TRUE(installed == Concat(program, {0x00, 0x00, 0x00, 0x00})) << "tallyq.exe ends in 00 00 00 00";
     EXPECT_TRUE(uninstaller == Concat(program, {0x0F, 0x0F, 0xF0, 0xF0})) << "uninst.exe ends in 0F 0F F0 F0";
-    for (const char* szName : {"tallyq.hlp", "banner.htm", "banner.gif"}) {
+    for (const char* szName : {"tallyq.hlp", "banner.htm", "banner.gif", "tallyq.htm"}) {
         ASSERT_TRUE(ReadBytes(PayloadPath(szName), &payload));
         ASSERT_TRUE(ReadBytes(folder + "\\" + szName, &extracted)) << szName;
         EXPECT_TRUE(payload == extracted) << szName;
     }
     std::vector<std::string> files = FilesIn(folder);
-    EXPECT_EQ(5u, files.size());
+    EXPECT_EQ(6u, files.size());
 
     EXPECT_EQ(folder + "\\tallyq.exe", ShortcutTarget(StartMenuGroup() + "\\TallyQuill.lnk"));
     EXPECT_EQ(folder + "\\tallyq.hlp", ShortcutTarget(StartMenuGroup() + "\\TallyQuill Help.lnk"));
@@ -320,7 +320,7 @@ void ExpectRefusedOverInstallation(const std::string& blockedName, DWORD dwExpec
     EXPECT_NE(std::string::npos, text.find(szReason)) << "the system's reason \"" << szReason << "\": " << text;
     EXPECT_EQ(0, nExitCode);
     EXPECT_TRUE(before == CurrentInstallation()) << "the earlier installation is as it was";
-    EXPECT_EQ(5u, FilesIn(folder).size()) << "no new or set-aside files are left";
+    EXPECT_EQ(6u, FilesIn(folder).size()) << "no new or set-aside files are left";
     EXPECT_EQ(nullptr, FindMainDialog()) << "nothing was started";
 }
 
@@ -365,14 +365,15 @@ TEST_F(SetupTest, DamagedSetupFilesShowTheMessageAndChangeNothing) {
     ASSERT_TRUE(InstallWith(SetupFilePath()));
     EndRunningCopies();
     InstallationState before = CurrentInstallation();
-    ASSERT_EQ(5u, before.files.size());
+    ASSERT_EQ(6u, before.files.size());
 
     Bytes setupFile;
     ASSERT_TRUE(ReadBytes(SetupFilePath(), &setupFile));
-    size_t nTrailer = setupFile.size() - 24;
+    const unsigned nFiles = CountInstallFiles(kInstallFiles);
+    size_t nTrailer = setupFile.size() - TrailerLength(nFiles);
     ExtractionPlan plan;
-    ASSERT_TRUE(PlanExtraction(setupFile.data() + nTrailer, 4, setupFile.size(), &plan));
-    ASSERT_EQ(4u, plan.nSteps);
+    ASSERT_TRUE(PlanExtraction(setupFile.data() + nTrailer, nFiles, setupFile.size(), &plan));
+    ASSERT_EQ(5u, plan.nSteps);
 
     struct Damage {
         const char* szWhat;
@@ -626,7 +627,7 @@ bool InstallInThisProcess(bool bCancelAtFirstChunk) {
 TEST_F(SetupTest, StatusLinesNameTheFilesInOrderAndTheBarEndsAtTheLastByte) {
     ASSERT_TRUE(InstallInThisProcess(false));
     const std::vector<std::string> lines = {"Software Licence Terms", "tallyq.exe", "tallyq.hlp",
-                                            "banner.htm", "banner.gif", "Finalizing"};
+                                            "banner.htm", "banner.gif", "tallyq.htm", "Finalizing"};
     EXPECT_EQ(lines, record.lines);
     ASSERT_GE(record.positions.size(), 3u);
     EXPECT_EQ(0, record.positions.front()) << "the bar starts empty";

@@ -96,7 +96,7 @@ protected:
         EndRunningCopies();
         folder = ExpectedInstallFolder();
         installed = CurrentInstallation();
-        ASSERT_EQ(5u, installed.files.size());
+        ASSERT_EQ(6u, installed.files.size());
     }
     void TearDown() override {
         RemoveInstallation();

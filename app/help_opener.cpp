@@ -1,0 +1,48 @@
+#include "app/help_opener.h"
+
+#include <shellapi.h>
+#include <stdio.h>
+
+#include "support/path_text.h"
+
+namespace {
+const char kHelpFile[] = "tallyq.hlp";
+const char kHelpPage[] = "tallyq.htm";
+const char kHelpCaption[] = "TallyQuill Help";
+}  // namespace
+
+bool HasWinHelpViewer() {
+    OSVERSIONINFOA version;
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (!GetVersionExA(&version)) return false;
+    return version.dwPlatformId != VER_PLATFORM_WIN32_NT || version.dwMajorVersion < 6;
+}
+
+void OpenHelpContents(HWND hwndOwner) {
+    // The help file is found through the current directory, the program's folder since the start.
+    if (HasWinHelpViewer()) {
+        WinHelpA(hwndOwner, kHelpFile, HELP_CONTENTS, 0);
+        return;
+    }
+    char szProgram[kPathBufferSize], szFolder[kPathBufferSize], szPage[kPathBufferSize];
+    DWORD n = GetModuleFileNameA(nullptr, szProgram, kPathBufferSize);
+    if (n == 0 || n >= kPathBufferSize) return;
+    LFile::_GetFolderFromPath(szFolder, szProgram);
+    int nPage = snprintf(szPage, sizeof(szPage), "%s\\%s", szFolder, kHelpPage);
+    if (nPage <= 0 || nPage >= static_cast<int>(sizeof(szPage))) return;
+    char szText[kPathBufferSize + 200];
+    if (GetFileAttributesA(szPage) == INVALID_FILE_ATTRIBUTES) {
+        snprintf(szText, sizeof(szText),
+                 "The guide to TallyQuill is missing:\n\n%s\n\nInstall TallyQuill again to bring it back.", szPage);
+        MessageBoxA(hwndOwner, szText, kHelpCaption, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    // The contents topic heads the page, so the page opens where the help file would.
+    HINSTANCE hResult = ShellExecuteA(hwndOwner, "open", szPage, nullptr, szFolder, SW_SHOWNORMAL);
+    if (reinterpret_cast<INT_PTR>(hResult) <= 32) {
+        snprintf(szText, sizeof(szText),
+                 "The guide to TallyQuill could not be opened: no program to show web pages was found.\n\n%s",
+                 szPage);
+        MessageBoxA(hwndOwner, szText, kHelpCaption, MB_OK | MB_ICONWARNING);
+    }
+}
