@@ -46,14 +46,13 @@ void WordCountDialog::HotKeyOpen() {
             RegisterHotKey(hwndDlg, kHotKeyId, static_cast<UINT>(nModifiers), static_cast<UINT>(nVirtualKey)) != FALSE;
     }
     // A combination that another program holds is shown as taken, and the status line says what
-    // to do; the choice stays stored as it is.
+    // to do (HotKeyWarning); the choice stays stored as it is.
     char szLabel[kItemTextSize];
     BuildHotKeyLabel(nModifiers, nVirtualKey, szLabel);
     bHotKeyTaken = bOn && !bHotKeyRegistered;
     if (bHotKeyTaken && strlen(szLabel) + 9 < kItemTextSize) strcat(szLabel, " (taken)");
     SetDlgItemTextA(hwndDlg, IDC_HOT_KEY_NAME, szLabel);
-    char szWarning[kItemTextSize];
-    if (HotKeyWarning(szWarning) != nullptr) SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, szWarning);
+    // The status line says so at its next step (the first comes half a second after the start).
 }
 
 const char* WordCountDialog::HotKeyWarning(char* szText) {

@@ -355,6 +355,19 @@ public:
         CloseHandle(hThread);
         CloseHandle(hReady);
     }
+    // Puts it back in front of the shell's own tray, which comes to the top as it shows icons, and
+    // answers whether the shell's calls now find it: an icon of this test's is refused.
+    bool StillFirst() const {
+        if (hwnd == nullptr) return false;
+        SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        NOTIFYICONDATAA probe = {};
+        probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        probe.hWnd = hwnd;
+        probe.uID = 1;
+        if (!Shell_NotifyIconA(NIM_ADD, &probe)) return true;
+        Shell_NotifyIconA(NIM_DELETE, &probe);
+        return false;
+    }
     HWND hwnd = nullptr;
 
 private:
@@ -388,7 +401,7 @@ TEST_F(HotKeyTest, WithoutATrayIconCloseSaysHowToComeBackOrKeepsTheWindowReachab
     record.uID = TRAY_ICON_ID;
     {
         RefusingTray tray;
-        ASSERT_NE(nullptr, tray.hwnd);
+        ASSERT_TRUE(tray.StillFirst());
         StartProgram();
         // Close: the window hides, and a message tells the hot key that brings it back.
         PostMessageA(program.hwnd, WM_COMMAND, IDCANCEL, 0);
@@ -408,9 +421,12 @@ TEST_F(HotKeyTest, WithoutATrayIconCloseSaysHowToComeBackOrKeepsTheWindowReachab
         PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
         ASSERT_EQ(0, program.WaitForExit());
         ASSERT_TRUE(RegisterHotKey(nullptr, 3, MOD_SHIFT, VK_F8));
+        ASSERT_TRUE(tray.StillFirst());
         ProgramUnderTest second;
         ASSERT_TRUE(second.Start());
         ASSERT_NE(nullptr, second.WaitForDialog());
+        ASSERT_EQ("Shift+F8 (taken)", second.Text(IDC_HOT_KEY_NAME));
+        ASSERT_TRUE(second.Settled()) << "the start, and the window's first showing, are over";
         PostMessageA(second.hwnd, WM_COMMAND, IDCANCEL, 0);
         EXPECT_TRUE(WaitFor([&] { return IsIconic(second.hwnd) != FALSE; })) << "minimized, not hidden";
         EXPECT_TRUE(second.Visible());
