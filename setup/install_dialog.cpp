@@ -160,20 +160,18 @@ bool InstallDialog::MainFunction() {
     // are complete and the checksum holds: a failure, a cancel or a damaged file leaves an earlier
     // installation as it was. The uninstaller is made the same way, from the new program.
     StagedFiles staged;
+    int nProgram = -1;
     for (unsigned nStep = 0; nStep < plan.nSteps; ++nStep) {
+        const InstallFileRow& row = kInstallFiles[plan.steps[nStep].nRow];
         char szDestination[kPathBufferSize];
-        if (!GetDestinationPath(szDestination, szInstallPath, kInstallFiles[plan.steps[nStep].nRow]) ||
-            !staged.Add(szDestination)) {
+        if (!GetDestinationPath(szDestination, szInstallPath, row) || !staged.Add(szDestination)) {
             CloseHandle(hSource);
             ShowFileFailure(hwndProgress, szDestination, ERROR_FILENAME_EXCED_RANGE);
             return false;
         }
+        if (lstrcmpiA(row.szFileName, "tallyq.exe") == 0) nProgram = static_cast<int>(nStep);
     }
     char szUninstaller[kPathBufferSize] = "uninst.exe";
-    int nProgram = -1;
-    for (unsigned nStep = 0; nStep < plan.nSteps; ++nStep) {
-        if (lstrcmpiA(kInstallFiles[plan.steps[nStep].nRow].szFileName, "tallyq.exe") == 0) nProgram = static_cast<int>(nStep);
-    }
     if (nProgram < 0 || !FormatInstallPath(szUninstaller, szInstallPath, "uninst.exe") || !staged.Add(szUninstaller)) {
         CloseHandle(hSource);
         ShowFileFailure(hwndProgress, szUninstaller, ERROR_FILENAME_EXCED_RANGE);
