@@ -6,6 +6,7 @@
 bool IsSafeAloneAsHotKey(UINT nVirtualKey);
 
 class ChangeKeyDialog : public LKeyDialogBox {
-public:
+private:
+    // The first key pressed that is not a modifier, with the modifiers held, becomes the hot key.
     bool PreTranslateKey(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 };

@@ -5,10 +5,11 @@
 #include <string.h>
 #include <time.h>
 
-#include "app/csv_record.h"
 #include "app/settings.h"
 #include "resources/csv_dialog_ids.h"
-#include "support/date_text.h"
+#include "support/csv_record.h"
+#include "support/date_time.h"
+#include "support/file_ops.h"
 #include "support/path_text.h"
 
 namespace {
@@ -33,7 +34,7 @@ void CsvDialog::OnCommand(int nId, int /*nNotifyCode*/) {
     char szPath[kPathBufferSize];
     GetItemText(IDC_CSV_FILE_PATH, szPath);
     char szFolder[kPathBufferSize] = "";
-    if (LFile::ChooseSaveFile(szPath, "Locate CSV File", szFolder, "csv", kFilter)) {
+    if (ChooseSaveFile(szPath, "Locate CSV File", szFolder, "csv", kFilter)) {
         SetDlgItemTextA(hwndDlg, IDC_CSV_FILE_PATH, szPath);
     }
 }

@@ -6,6 +6,7 @@ class CsvDialog : public LDialog {
 public:
     CsvDialog(int nChars, int nWords, int nLines, double dTotal, const char* szJobTitle);
 
+private:
     void InitDialog() override;
     bool CmOk() override;
     void DisplayHelpContents() override;

@@ -1,14 +1,14 @@
-// The global hot key of the main dialog: registering it, its name, and what a press does.
+#include "app/hot_key.h"
+
 #include <stdio.h>
 #include <string.h>
 
 #include "app/settings.h"
-#include "app/word_count_dialog.h"
-#include "resources/main_dialog_ids.h"
-#include "support/path_text.h"
+#include "ui/dialog.h"
 
 namespace {
 const int kHotKeyId = 0;
+const char kTakenSuffix[] = " (taken)";
 // The longest the foreground program is given to handle the posted keys and copy its selection; the
 // wait ends as soon as the clipboard changes.
 const DWORD kCopyBoundMs = 1000;
@@ -35,70 +35,40 @@ void BuildHotKeyLabel(int nModifiers, int nVirtualKey, char* szLabel) {
     }
 }
 
-void WordCountDialog::HotKeyOpen() {
-    TraceText("WordCountDialog::HotKeyOpen()");
-    int nModifiers = LoadHotKeyModifier();
-    int nVirtualKey = LoadHotKey();
-    bHotKeyRegistered = false;
-    bool bOn = IsDlgButtonChecked(hwndDlg, IDC_HOT_KEY_ON) == BST_CHECKED;
-    if (bOn) {
-        bHotKeyRegistered =
-            RegisterHotKey(hwndDlg, kHotKeyId, static_cast<UINT>(nModifiers), static_cast<UINT>(nVirtualKey)) != FALSE;
-    }
-    // A combination that another program holds is shown as taken, and the status line says what
-    // to do (HotKeyWarning); the choice stays stored as it is.
-    char szLabel[kItemTextSize];
-    BuildHotKeyLabel(nModifiers, nVirtualKey, szLabel);
-    bHotKeyTaken = bOn && !bHotKeyRegistered;
-    if (bHotKeyTaken && strlen(szLabel) + 9 < kItemTextSize) strcat(szLabel, " (taken)");
-    SetDlgItemTextA(hwndDlg, IDC_HOT_KEY_NAME, szLabel);
-    // The status line says so at its next step (the first comes half a second after the start).
+void HotKey::Open(HWND hwndNewOwner) {
+    Close();
+    hwndOwner = hwndNewOwner;
+    bRegistered = RegisterHotKey(hwndOwner, kHotKeyId, static_cast<UINT>(LoadHotKeyModifier()),
+                                 static_cast<UINT>(LoadHotKey())) != FALSE;
+    bTaken = !bRegistered;
 }
 
-const char* WordCountDialog::HotKeyWarning(char* szText) {
-    if (!bHotKeyTaken) return nullptr;
+void HotKey::Close() {
+    if (hwndOwner != nullptr) UnregisterHotKey(hwndOwner, kHotKeyId);
+    bRegistered = bTaken = false;
+}
+
+void HotKey::GetLabel(char* szLabel) const {
+    BuildHotKeyLabel(LoadHotKeyModifier(), LoadHotKey(), szLabel);
+    if (bTaken && strlen(szLabel) + sizeof(kTakenSuffix) <= kItemTextSize) strcat(szLabel, kTakenSuffix);
+}
+
+const char* HotKey::GetWarning(char* szText) const {
+    if (!bTaken) return nullptr;
     char szLabel[kItemTextSize];
     BuildHotKeyLabel(LoadHotKeyModifier(), LoadHotKey(), szLabel);
     snprintf(szText, kItemTextSize, "%s is taken by another program: choose another with Change Key", szLabel);
     return szText;
 }
 
-void WordCountDialog::HotKeyClose() {
-    TraceText("WordCountDialog::HotKeyClose()");
-    UnregisterHotKey(hwndDlg, kHotKeyId);
-    bHotKeyRegistered = bHotKeyTaken = false;
-}
-
-void WordCountDialog::HotKeyRestart() {
-    TraceText("WordCountDialog::HotKeyRestart()");
-    HotKeyClose();
-    HotKeyOpen();
-}
-
-void WordCountDialog::HotKeyHit() {
-    TraceText("WordCountDialog::HotKeyHit()");
-    if (IsDlgButtonChecked(hwndDlg, IDC_HOT_KEY_AUTO_SELECT) == BST_CHECKED) SelectAndCopyInForeground();
-    ShowWindow(hwndDlg, SW_RESTORE);
-    SetForegroundWindow(hwndDlg);
-    UpdateText();
-}
-
-void WordCountDialog::SelectAndCopyInForeground() {
+void SelectAndCopyInForeground(HWND hwndSelf) {
     HWND hwndForeground = GetForegroundWindow();
     // Wine can report no foreground window at all after an earlier attach: then there is nobody
     // to send the keys to.
-    if (hwndForeground == nullptr) return;
-    if (hwndForeground == hwndDlg) {
-        TraceText("WordCountDialog::HotKeyHit() hwndForeground == hwndDlg");
-        return;
-    }
+    if (hwndForeground == nullptr || hwndForeground == hwndSelf) return;
     DWORD dwThreadIDForeground = GetWindowThreadProcessId(hwndForeground, nullptr);
     DWORD dwThreadIDCurrent = GetCurrentThreadId();
-    if (dwThreadIDForeground == dwThreadIDCurrent) {
-        TraceText("WordCountDialog::HotKeyHit() dwThreadIDForeground == dwThreadIDCurrent");
-        return;
-    }
-    TraceText("WordCountDialog::HotKeyHit() Sending Ctrl+A Ctrl+C");
+    if (dwThreadIDForeground == dwThreadIDCurrent) return;
     // The foreground program's focused window, asked of its thread before the attach: once the two
     // inputs are shared, Wine reports this dialog's own focus (none, while hidden) instead.
     GUITHREADINFO threadInfo;

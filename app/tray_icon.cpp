@@ -1,10 +1,10 @@
-// The tray icon of the main dialog and its menu: Open, Close, Exit.
-#include <windows.h>
+#include "app/tray_icon.h"
+
 #include <shellapi.h>
 #include <string.h>
 
-#include "app/word_count_dialog.h"
 #include "resources/main_dialog_ids.h"
+#include "ui/dialog.h"
 
 namespace {
 // The first form of the record: the fields every version of the shell knows.
@@ -16,50 +16,42 @@ void FillTrayRecord(NOTIFYICONDATAA* pRecord, HWND hwnd) {
 }
 }  // namespace
 
-void WordCountDialog::TrayIconAdd() {
+TrayIcon::TrayIcon(UINT nCallbackMessage)
+    : hwndOwner(nullptr), nCallbackMessage(nCallbackMessage),
+      nTaskbarCreatedMessage(RegisterWindowMessageA("TaskbarCreated")), bShown(false) {}
+
+bool TrayIcon::Add(HWND hwndNewOwner) {
+    hwndOwner = hwndNewOwner;
     NOTIFYICONDATAA record;
-    FillTrayRecord(&record, hwndDlg);
+    FillTrayRecord(&record, hwndOwner);
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    record.uCallbackMessage = WMAPP_TRAY_NOTIFY;
+    record.uCallbackMessage = nCallbackMessage;
     record.hIcon = static_cast<HICON>(
         LoadImageA(hProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-    if (record.hIcon == nullptr) return;
+    if (record.hIcon == nullptr) return bShown;
     strcpy(record.szTip, "TallyQuill");
-    // An icon already there (the shell kept it) is taken as shown.
-    bTrayIconShown = Shell_NotifyIconA(NIM_ADD, &record) || Shell_NotifyIconA(NIM_MODIFY, &record);
+    bShown = Shell_NotifyIconA(NIM_ADD, &record) || Shell_NotifyIconA(NIM_MODIFY, &record);
     DestroyIcon(record.hIcon);
+    return bShown;
 }
 
-void WordCountDialog::TrayIconDelete() {
+void TrayIcon::Delete() {
+    if (hwndOwner == nullptr) return;
     NOTIFYICONDATAA record;
-    FillTrayRecord(&record, hwndDlg);
+    FillTrayRecord(&record, hwndOwner);
     Shell_NotifyIconA(NIM_DELETE, &record);
-    bTrayIconShown = false;
+    bShown = false;
 }
 
-void WordCountDialog::OnTrayNotify(LPARAM lParam) {
-    switch (lParam) {
-    case WM_LBUTTONUP:
-        CmOpen();
-        break;
-    case WM_RBUTTONDOWN:
-    case WM_CONTEXTMENU:
-        ShowTrayMenu();
-        break;
-    default:
-        break;
-    }
-}
-
-void WordCountDialog::ShowTrayMenu() {
+void TrayIcon::ShowMenu() const {
     // Our window must be in front, or the menu stays open when the user clicks elsewhere.
-    SetForegroundWindow(hwndDlg);
+    SetForegroundWindow(hwndOwner);
     POINT cursor;
     GetCursorPos(&cursor);
     HMENU hMenu = LoadMenuA(hProgramInstance, MAKEINTRESOURCEA(IDR_TRAY_MENU));
     if (hMenu == nullptr) return;
     HMENU hPopup = GetSubMenu(hMenu, 0);
     SetMenuDefaultItem(hPopup, IDM_TRAY_OPEN, FALSE);
-    TrackPopupMenu(hPopup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwndDlg, nullptr);
+    TrackPopupMenu(hPopup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwndOwner, nullptr);
     DestroyMenu(hMenu);
 }

@@ -49,12 +49,9 @@ int ShownCount(int64_t nCount) { return nCount > INT32_MAX ? INT32_MAX : static_
 }  // namespace
 
 WordCountDialog::WordCountDialog()
-    : dTotalCost(0.0), bSettingsShown(1), nStatusLine(0), bStartHidden(false), bTrayIconShown(false),
-      bHotKeyRegistered(false), bHotKeyTaken(false), nTaskbarCreatedMessage(RegisterWindowMessageA("TaskbarCreated")) {
+    : bSettingsShown(true), nStatusLine(0), bStartHidden(false), trayIcon(WMAPP_TRAY_NOTIFY) {
     szJobTitle[0] = '\0';
 }
-
-WordCountDialog::~WordCountDialog() {}
 
 void WordCountDialog::PlaceWindow(int nClientWidthDu, int nClientHeightDu) {
     RECT target = {0, 0, nClientWidthDu, nClientHeightDu};
@@ -80,12 +77,12 @@ void WordCountDialog::InitDialog() {
     HICON hSmall = static_cast<HICON>(LoadImageA(hProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, 0));
     SendMessageA(hwndDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(hBig));
     SendMessageA(hwndDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(hSmall));
-    TrayIconAdd();
+    trayIcon.Add(hwndDlg);
     LoadSettings();
     UpdateText();
     CheckDlgButton(hwndDlg, IDC_HOT_KEY_ON, LoadHotKeyOn() ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwndDlg, IDC_HOT_KEY_AUTO_SELECT, LoadHotKeyAutoSelect() ? BST_CHECKED : BST_UNCHECKED);
-    bSettingsShown = 1;
+    bSettingsShown = true;
     HotKeyOpen();
     SetTimer(hwndDlg, kStatusTimer, kFirstStatusDelayMs, nullptr);
     if (__argc >= 2 && strcmp(__argv[1], "/logon") == 0) {
@@ -116,9 +113,9 @@ void WordCountDialog::SaveSettings() {
         GetItemText(setting.nControlId, szText);
         SavePriceSetting(setting, szText);
     }
-    bool bHotKeyOn = IsDlgButtonChecked(hwndDlg, IDC_HOT_KEY_ON) == BST_CHECKED;
+    bool bHotKeyOn = IsChecked(IDC_HOT_KEY_ON);
     SaveHotKeyOn(bHotKeyOn);
-    SaveHotKeyAutoSelect(IsDlgButtonChecked(hwndDlg, IDC_HOT_KEY_AUTO_SELECT) == BST_CHECKED);
+    SaveHotKeyAutoSelect(IsChecked(IDC_HOT_KEY_AUTO_SELECT));
     if (bHotKeyOn) {
         char szProgramPath[MAX_PATH];
         DWORD n = GetModuleFileNameA(nullptr, szProgramPath, MAX_PATH);
@@ -163,11 +160,10 @@ void WordCountDialog::UpdateCost() {
     prices.dPerLine = GetTextMoney(IDC_COST_PER_LINE);
     prices.dFixed = GetTextMoney(IDC_FIXED_COST);
     JobCosts costs = PriceJob(prices, nChars, nWords, nLineCount);
-    dTotalCost = costs.dTotal;
     SetTextMoney(IDC_CHARS_COST, costs.dChars);
     SetTextMoney(IDC_WORDS_COST, costs.dWords);
     SetTextMoney(IDC_LINES_COST, costs.dLines);
-    SetTextMoney(IDC_TOTAL_COST, dTotalCost);
+    SetTextMoney(IDC_TOTAL_COST, costs.dTotal);
 }
 
 void WordCountDialog::SetTextMoney(int nId, double dValue) {
@@ -183,7 +179,7 @@ double WordCountDialog::GetTextMoney(int nId) {
 }
 
 bool WordCountDialog::CmCancel() {
-    if (IsDlgButtonChecked(hwndDlg, IDC_HOT_KEY_ON) == BST_CHECKED) {
+    if (IsChecked(IDC_HOT_KEY_ON)) {
         HideToTray(true);
         return false;
     }
@@ -191,12 +187,12 @@ bool WordCountDialog::CmCancel() {
 }
 
 void WordCountDialog::HideToTray(bool bTell) {
-    if (!bTrayIconShown) TrayIconAdd();  // the shell may be back
-    if (bTrayIconShown) {
+    // The shell may be back.
+    if (trayIcon.IsShown() || trayIcon.Add(hwndDlg)) {
         ShowWindow(hwndDlg, SW_HIDE);
         return;
     }
-    if (!bHotKeyRegistered) {
+    if (!hotKey.IsRegistered()) {
         // Neither icon nor hot key: a hidden window could not be brought back.
         ShowWindow(hwndDlg, SW_MINIMIZE);
         return;
@@ -217,7 +213,7 @@ void WordCountDialog::HideToTray(bool bTell) {
 void WordCountDialog::DisplayHelpContents() { OpenHelpContents(hwndDlg); }
 
 void WordCountDialog::EnableControls() {
-    bool bHotKeyOn = IsDlgButtonChecked(hwndDlg, IDC_HOT_KEY_ON) == BST_CHECKED;
+    bool bHotKeyOn = IsChecked(IDC_HOT_KEY_ON);
     EnableControl(IDC_CHANGE_KEY, bHotKeyOn);
     EnableControl(IDC_HOT_KEY_AUTO_SELECT, bHotKeyOn);
     EnableControl(IDC_HOT_KEY_NAME, bHotKeyOn);
@@ -247,7 +243,7 @@ void WordCountDialog::OnCommand(int nId, int nNotifyCode) {
         break;
     }
     case IDC_HOT_KEY_ON:
-        HotKeyRestart();
+        HotKeyOpen();
         break;
     case IDC_ABOUT:
         CmHelpAbout();
@@ -276,13 +272,13 @@ void WordCountDialog::ToggleSettings() {
     if (bSettingsShown) {
         SetDlgItemTextA(hwndDlg, IDC_SETTINGS_TOGGLE, "Show Settings >>");
         PlaceWindow(kDialogWidthDu, kFoldedHeightDu);
-        bSettingsShown = 0;
+        bSettingsShown = false;
         MoveControl(IDC_STATUS_LINE, 0, 280, kDialogWidthDu, 11);
         HideControl(IDC_SETTINGS_GROUP, true);
     } else {
         SetDlgItemTextA(hwndDlg, IDC_SETTINGS_TOGGLE, "<< Hide Settings");
         PlaceWindow(kDialogWidthDu, kFullHeightDu);
-        bSettingsShown = 1;
+        bSettingsShown = true;
         MoveControl(IDC_STATUS_LINE, 0, 334, kDialogWidthDu, 11);
         HideControl(IDC_SETTINGS_GROUP, false);
     }
@@ -323,8 +319,44 @@ void WordCountDialog::CmExit() {
 
 void WordCountDialog::DestroyDialog() {
     HotKeyClose();
-    TrayIconDelete();
+    trayIcon.Delete();
     SaveSettings();
+}
+
+void WordCountDialog::HotKeyOpen() {
+    if (IsChecked(IDC_HOT_KEY_ON)) {
+        hotKey.Open(hwndDlg);
+    } else {
+        hotKey.Close();
+    }
+    // A key that another program holds is labelled taken, and the status line says what to do at
+    // its next step (the first comes half a second after the start).
+    char szLabel[kItemTextSize];
+    hotKey.GetLabel(szLabel);
+    SetDlgItemTextA(hwndDlg, IDC_HOT_KEY_NAME, szLabel);
+}
+
+void WordCountDialog::HotKeyClose() { hotKey.Close(); }
+
+void WordCountDialog::HotKeyHit() {
+    if (IsChecked(IDC_HOT_KEY_AUTO_SELECT)) SelectAndCopyInForeground(hwndDlg);
+    ShowWindow(hwndDlg, SW_RESTORE);
+    SetForegroundWindow(hwndDlg);
+    UpdateText();
+}
+
+void WordCountDialog::OnTrayNotify(LPARAM lParam) {
+    switch (lParam) {
+    case WM_LBUTTONUP:
+        CmOpen();
+        break;
+    case WM_RBUTTONDOWN:
+    case WM_CONTEXTMENU:
+        trayIcon.ShowMenu();
+        break;
+    default:
+        break;
+    }
 }
 
 void WordCountDialog::StatusLineStep(UINT_PTR nTimerId) {
@@ -332,7 +364,7 @@ void WordCountDialog::StatusLineStep(UINT_PTR nTimerId) {
     if (nTimerId != kStatusTimer) return;
     if (kStatusTexts[nStatusLine] == nullptr) nStatusLine = 0;
     char szWarning[kItemTextSize];
-    const char* szText = HotKeyWarning(szWarning);
+    const char* szText = hotKey.GetWarning(szWarning);
     SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, szText != nullptr ? szText : kStatusTexts[nStatusLine]);
     ++nStatusLine;
     // Some window systems stack the dialog, activated after its splash was shown, above the splash
@@ -342,9 +374,9 @@ void WordCountDialog::StatusLineStep(UINT_PTR nTimerId) {
 }
 
 INT_PTR WordCountDialog::DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    if (uMsg == nTaskbarCreatedMessage && nTaskbarCreatedMessage != 0) {
+    if (trayIcon.IsTrayRemade(uMsg)) {
         // The shell started again (after a crash, say) with an empty tray: the icon goes back.
-        TrayIconAdd();
+        trayIcon.Add(hwndDlg);
         return TRUE;
     }
     switch (uMsg) {

@@ -119,7 +119,7 @@ bool InstallDialog::MainFunction() {
     SetText(0, "Installing TallyQuill");
     SetText(1, "Software Licence Terms");
     LicenceTermsDialog terms;
-    if (!terms.RunModal(IDD_LICENCE_TERMS, hwndProgress)) return false;
+    if (!terms.RunModal(IDD_LICENCE_TERMS, hwndDlg)) return false;
     if (CheckCancel()) return false;
 
     unsigned nFiles = CountInstallFiles(kInstallFiles);
@@ -152,7 +152,7 @@ bool InstallDialog::MainFunction() {
     }
     if (!bIntact || nSum != plan.nChecksum || !SeekTo(hSource, 0)) {
         CloseHandle(hSource);
-        ShowDamagedSetupMessage(hwndProgress);
+        ShowDamagedSetupMessage(hwndDlg);
         return false;
     }
 
@@ -166,7 +166,7 @@ bool InstallDialog::MainFunction() {
         char szDestination[kPathBufferSize];
         if (!GetDestinationPath(szDestination, szInstallPath, row) || !staged.Add(szDestination)) {
             CloseHandle(hSource);
-            ShowFileFailure(hwndProgress, szDestination, ERROR_FILENAME_EXCED_RANGE);
+            ShowFileFailure(hwndDlg, szDestination, ERROR_FILENAME_EXCED_RANGE);
             return false;
         }
         if (lstrcmpiA(row.szFileName, "tallyq.exe") == 0) nProgram = static_cast<int>(nStep);
@@ -174,13 +174,13 @@ bool InstallDialog::MainFunction() {
     char szUninstaller[kPathBufferSize] = "uninst.exe";
     if (nProgram < 0 || !FormatInstallPath(szUninstaller, szInstallPath, "uninst.exe") || !staged.Add(szUninstaller)) {
         CloseHandle(hSource);
-        ShowFileFailure(hwndProgress, szUninstaller, ERROR_FILENAME_EXCED_RANGE);
+        ShowFileFailure(hwndDlg, szUninstaller, ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
     int nUninstaller = staged.Count() - 1;
     if (!staged.CheckReplaceable()) {
         CloseHandle(hSource);
-        ShowFileFailure(hwndProgress, staged.FailedPath(), staged.FailedError());
+        ShowFileFailure(hwndDlg, staged.FailedPath(), staged.FailedError());
         return false;
     }
 
@@ -222,7 +222,7 @@ bool InstallDialog::MainFunction() {
     }
     if (!bIntact || nRemainder != 0) {
         staged.Discard();
-        ShowDamagedSetupMessage(hwndProgress);
+        ShowDamagedSetupMessage(hwndDlg);
         return false;
     }
     // The uninstaller is a copy of the program made before either gets its type, so that each
@@ -243,7 +243,7 @@ bool InstallDialog::MainFunction() {
     }
     if (!bWritten) {
         staged.Discard();
-        ShowFileFailure(hwndProgress, staged.FailedPath(), staged.FailedError());
+        ShowFileFailure(hwndDlg, staged.FailedPath(), staged.FailedError());
         return false;
     }
 

@@ -2,8 +2,8 @@
 
 #include "resources/setup_dialog_ids.h"
 
-bool LicenceTermsDialog::CmOk() { return IsDlgButtonChecked(hwndDlg, IDC_TERMS_AGREE) == BST_CHECKED; }
+bool LicenceTermsDialog::CmOk() { return IsChecked(IDC_TERMS_AGREE); }
 
 void LicenceTermsDialog::EnableControls() {
-    EnableControl(IDOK, IsDlgButtonChecked(hwndDlg, IDC_TERMS_AGREE) == BST_CHECKED);
+    EnableControl(IDOK, IsChecked(IDC_TERMS_AGREE));
 }

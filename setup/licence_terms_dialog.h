@@ -3,7 +3,7 @@
 #include "ui/dialog.h"
 
 class LicenceTermsDialog : public LDialog {
-public:
+private:
     // Next ends the page only with "I agree" chosen.
     bool CmOk() override;
     // Next is enabled exactly while "I agree" is chosen; neither choice is made when it opens.

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "setup/running_copy.h"
+#include "support/file_ops.h"
 #include "support/registry.h"
 
 namespace {
@@ -33,12 +34,12 @@ bool UninstallDialog::MainFunction() {
     }
     if (CheckCancel()) return false;
     WaitForHandingOverProcess();
-    if (MessageBoxA(hwndProgress, "Are you sure you want to remove TallyQuill from this computer?",
+    if (MessageBoxA(hwndDlg, "Are you sure you want to remove TallyQuill from this computer?",
                     kUninstallCaption, MB_YESNO | MB_ICONERROR) != IDYES)
         return true;
     // A copy hiding in the tray holds its file: it is ended first, or nothing is removed.
     if (!EndRunningCopies(kRunningCopyEndMs)) {
-        ShowStillRunning(hwndProgress, kUninstallCaption, "uninstall");
+        ShowStillRunning(hwndDlg, kUninstallCaption, "uninstall");
         return false;
     }
     RemoveInstallation();
@@ -47,7 +48,7 @@ bool UninstallDialog::MainFunction() {
         char szText[kStayedTextSize + 200];
         snprintf(szText, sizeof(szText), "TallyQuill was removed, but these could not be deleted:\n\n%s\nYou may delete them yourself.",
                   szStayed);
-        MessageBoxA(hwndProgress, szText, kUninstallCaption, MB_OK | MB_ICONWARNING);
+        MessageBoxA(hwndDlg, szText, kUninstallCaption, MB_OK | MB_ICONWARNING);
     }
     return true;
 }
@@ -132,7 +133,7 @@ void UninstallDialog::RemoveInstallation() {
 void UninstallDialog::DeleteRegisteredFolder(const char* szValueName) {
     char szFolder[kRegistryTextSize];
     GetRegistryString(kFoldersSection, szValueName, "", szFolder);
-    if (szFolder[0] != '\0') LFile::DeleteFolderAndFiles(szFolder);
+    if (szFolder[0] != '\0') DeleteFolderAndFiles(szFolder);
 }
 
 void RunUninstall() {

@@ -1,7 +1,8 @@
+#include "support/date_time.h"
+
 #include <windows.h>
 
 #include "support/date_text.h"
-#include "support/path_text.h"
 
 namespace {
 // Not yet known while negative.
@@ -19,9 +20,6 @@ void LDateTime::_GetTextDate(char* szText) const {
     // The 64-bit form of the runtime's conversion: the 32-bit build's time_t ends in January 2038.
     __time64_t tTime = static_cast<__time64_t>(nTime);
     struct tm* pLocal = _localtime64(&tTime);
-    if (pLocal == nullptr) {
-        TraceText("LDateTime::_GetTextDate localtime returned NULL!");
-        return;
-    }
+    if (pLocal == nullptr) return;  // before 1970 or beyond the year 3000
     FormatDateText(*pLocal, GetDateOrder(), szText);
 }

@@ -7,14 +7,9 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 const int kMaxPathChars = kPathBufferSize - 1;
 }  // namespace
 
-void TraceText(const char*) {}
-
 void LFile::FilePathCat(char* szFolderPath, const char* szName) {
     int n = static_cast<int>(strnlen(szFolderPath, kPathBufferSize));
-    if (n >= kMaxPathChars) {
-        TraceText("LFile::FilePathCat szFolderPath too long");
-        return;
-    }
+    if (n >= kMaxPathChars) return;  // the folder fills the buffer already
     if (n > 0 && !IsSeparator(szFolderPath[n - 1])) szFolderPath[n++] = '\\';
     while (n < kMaxPathChars && *szName) szFolderPath[n++] = *szName++;
     szFolderPath[n] = '\0';
@@ -33,7 +28,6 @@ char* LFile::_GetFolderFromPath(char* szFolder, const char* szPath) {
         szFolder[i] = szPath[i];
         if (IsSeparator(szPath[i])) nLastSeparator = i;
     }
-    if (i == kPathBufferSize && szPath[i]) TraceText("LFile::_GetFolderFromPath szPath is too long");
     szFolder[nLastSeparator] = '\0';
     return szFolder;
 }
@@ -41,10 +35,7 @@ char* LFile::_GetFolderFromPath(char* szFolder, const char* szPath) {
 char* LFile::_GetFileFromPath(char* szFile, const char* szPath) {
     int i = 0;
     for (const char* p = szPath; *p; ++p) {
-        if (i >= kMaxPathChars) {
-            TraceText("LFile::_GetFileFromPath szPath is too long");
-            break;
-        }
+        if (i >= kMaxPathChars) break;  // a name too long is cut
         szFile[i++] = *p;
         if (IsSeparator(*p)) i = 0;
     }

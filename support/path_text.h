@@ -17,14 +17,4 @@ public:
 
     // Whether FilePathCat of the two keeps the whole name within 259 characters.
     static bool _PathCatFits(const char* szFolderPath, const char* szName);
-
-    // Platform side (Windows builds only).
-    // Deletes the files directly in a folder, then the folder; true when the folder is gone. A path
-    // that does not fit deletes nothing, and an entry whose full path would not fit is left alone.
-    static bool DeleteFolderAndFiles(const char* szFolderPath);
-    static bool ChooseSaveFile(char* szFilePath, const char* szTitle, char* szFolder, const char* szDefExt,
-                               const char* szFilter);
 };
-
-// The diagnostic trace: silent in normal operation, named steps for a debugger's eye.
-void TraceText(const char* szText);

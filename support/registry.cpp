@@ -4,7 +4,6 @@
 #include <string.h>
 #include <windows.h>
 
-#include "support/path_text.h"
 
 namespace {
 
@@ -35,10 +34,7 @@ void GetRegistryString(const char* szSection, const char* szName, const char* sz
     DWORD dwBytes = kRegistryTextSize;
     LONG nResult = RegQueryValueExA(hKey, szName, nullptr, &dwType, reinterpret_cast<BYTE*>(szValue), &dwBytes);
     RegCloseKey(hKey);
-    if (nResult != ERROR_SUCCESS || !StoredBytesToText(szValue, dwType, dwBytes)) {
-        TraceText("GetRegistryString value unreadable, default used");
-        CopyDefault(szValue, szDefault);
-    }
+    if (nResult != ERROR_SUCCESS || !StoredBytesToText(szValue, dwType, dwBytes)) CopyDefault(szValue, szDefault);
 }
 
 void SetRegistryString(const char* szSection, const char* szName, const char* szValue) {
@@ -48,8 +44,7 @@ void SetRegistryString(const char* szSection, const char* szName, const char* sz
     char szClass[] = "";
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, szKeyPath, 0, szClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                         nullptr, &hKey, nullptr) != ERROR_SUCCESS) {
-        TraceText("SetRegistryString RegCreateKeyEx failed");
-        return;
+        return;  // no rights to the machine's key: the value is not kept
     }
     RegSetValueExA(hKey, szName, 0, REG_SZ, reinterpret_cast<const BYTE*>(szValue),
                    static_cast<DWORD>(strlen(szValue) + 1));

@@ -3,7 +3,6 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "measure/money.h"
 
 namespace {
 const unsigned long kTypeString = 1;          // REG_SZ
@@ -33,7 +32,19 @@ bool StoredTextToBool(const char* szStored, bool bDefault) {
     return szStored[0] != '0';
 }
 
-void IntToStoredText(int nValue, char* szText) { FormatInt64(nValue, szText, 12); }
+void IntToStoredText(int nValue, char* szText) {
+    // Digits from the last; the magnitude is taken in 64 bits so that INT32_MIN has one.
+    char szDigits[11];
+    int nDigits = 0;
+    int64_t nMagnitude = nValue < 0 ? -static_cast<int64_t>(nValue) : nValue;
+    do {
+        szDigits[nDigits++] = static_cast<char>('0' + nMagnitude % 10);
+        nMagnitude /= 10;
+    } while (nMagnitude != 0);
+    if (nValue < 0) *szText++ = '-';
+    while (nDigits > 0) *szText++ = szDigits[--nDigits];
+    *szText = '\0';
+}
 
 bool StoredBytesToText(char* pBuffer, unsigned long nType, unsigned long nBytes) {
     if (nType != kTypeString && nType != kTypeExpandString) return false;

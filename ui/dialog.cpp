@@ -2,22 +2,30 @@
 
 HINSTANCE hProgramInstance = nullptr;
 
+LDialog::~LDialog() {
+    if (bModeless && hwndDlg != nullptr && IsWindow(hwndDlg)) {
+        // Let go first: the window's last messages must not reach an object that is going.
+        HWND hwnd = hwndDlg;
+        hwndDlg = nullptr;
+        DestroyWindow(hwnd);
+    }
+}
+
 INT_PTR CALLBACK LDialog::StaticDialogProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     if (uMsg == WM_INITDIALOG) {
         LDialog* pDialog = reinterpret_cast<LDialog*>(lParam);
         SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
         if (pDialog != nullptr) {
             pDialog->hwndDlg = hwnd;
-            if (hwnd != nullptr) {
-                pDialog->InitDialog();
-                pDialog->EnableControls();
-            }
+            pDialog->InitDialog();
+            pDialog->EnableControls();
         }
         return TRUE;
     }
     LDialog* pDialog = reinterpret_cast<LDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-    // Once hwndDlg is cleared the object has let go of the window: the system handles the rest.
-    if (pDialog == nullptr || hwnd == nullptr || pDialog->hwndDlg != hwnd) return FALSE;
+    // Messages before WM_INITDIALOG find no object; once hwndDlg is cleared the object has let go
+    // of the window. Either way the system handles the rest.
+    if (pDialog == nullptr || pDialog->hwndDlg != hwnd) return FALSE;
     return pDialog->DialogProc(uMsg, wParam, lParam);
 }
 
@@ -40,9 +48,9 @@ INT_PTR LDialog::DialogProc(UINT uMsg, WPARAM wParam, LPARAM /*lParam*/) {
     case WM_COMMAND: {
         int nId = LOWORD(wParam);
         if (nId == IDOK) {
-            if (CmOk()) EndDialog(hwndDlg, IDOK);
+            if (CmOk()) End(IDOK);
         } else if (nId == IDCANCEL) {
-            if (CmCancel()) EndDialog(hwndDlg, IDCANCEL);
+            if (CmCancel()) End(IDCANCEL);
         } else if (nId == IDHELP) {
             DisplayHelpContents();
         } else {
@@ -58,9 +66,27 @@ INT_PTR LDialog::DialogProc(UINT uMsg, WPARAM wParam, LPARAM /*lParam*/) {
 
 bool LDialog::RunModal(LPCSTR pszTemplate, HWND hwndParent) {
     if (hwndDlg != nullptr) return false;
+    bModeless = false;
     INT_PTR nResult = DialogBoxParamA(hProgramInstance, pszTemplate, hwndParent, StaticDialogProc,
                                       reinterpret_cast<LPARAM>(this));
     return nResult == IDOK;
+}
+
+bool LDialog::Create(LPCSTR pszTemplate, HWND hwndParent) {
+    if (hwndDlg != nullptr) return false;
+    bModeless = true;
+    // The window is bound to the object during the call, at WM_INITDIALOG.
+    return CreateDialogParamA(hProgramInstance, pszTemplate, hwndParent, StaticDialogProc,
+                              reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void LDialog::End(INT_PTR nResult) {
+    if (hwndDlg == nullptr) return;
+    if (bModeless) {
+        DestroyWindow(hwndDlg);
+    } else {
+        EndDialog(hwndDlg, nResult);
+    }
 }
 
 void LDialog::EnableControl(int nId, bool bEnable) { EnableWindow(GetDlgItem(hwndDlg, nId), bEnable); }

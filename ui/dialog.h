@@ -1,5 +1,7 @@
-// LDialog: one dialog template bound to one object. StaticDialogProc finds the object of a dialog
-// window and hands each message to its virtual operations; derived classes override what they need.
+// LDialog: one dialog template bound to one object. StaticDialogProc binds the object to its window
+// at WM_INITDIALOG and hands each later message to its virtual operations; derived classes override
+// what they need. Modal and modeless dialogs differ only in how they end: EndDialog for a modal one,
+// DestroyWindow for a modeless one.
 #pragma once
 #include <windows.h>
 
@@ -11,8 +13,9 @@ enum { kItemTextSize = 260 };
 
 class LDialog {
 public:
-    LDialog() : hwndDlg(nullptr) {}
-    virtual ~LDialog() {}
+    LDialog() : hwndDlg(nullptr), bModeless(false) {}
+    // A modeless window that is still up goes with its object.
+    virtual ~LDialog();
 
     // Slots 1 to 8, in the order the framework relies on.
     virtual void InitDialog() {}
@@ -27,15 +30,28 @@ public:
     // Runs the dialog modally from a template of the program's module; answers true when it ended
     // with IDOK. An object that already has a window is refused.
     bool RunModal(LPCSTR pszTemplate, HWND hwndParent);
+    // Makes the dialog modeless and returns at once: the caller's message loop runs it. False when
+    // the object already has a window or none could be made.
+    bool Create(LPCSTR pszTemplate, HWND hwndParent);
+    // Ends the dialog the way it was started; nResult is what RunModal's caller learns.
+    void End(INT_PTR nResult);
 
+    // The dialog's window while it is open, else null.
+    HWND Window() const { return hwndDlg; }
+
+    static INT_PTR CALLBACK StaticDialogProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+protected:
     void EnableControl(int nId, bool bEnable);
     void HideControl(int nId, bool bHide);
     // Position and size in dialog units.
     void MoveControl(int nId, int x, int y, int nWidth, int nHeight);
     // Empties szText, then reads the control's text: at most 259 bytes and a terminator.
     void GetItemText(int nId, char* szText);
-
-    static INT_PTR CALLBACK StaticDialogProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    bool IsChecked(int nId) const { return IsDlgButtonChecked(hwndDlg, nId) == BST_CHECKED; }
 
     HWND hwndDlg;
+
+private:
+    bool bModeless;
 };

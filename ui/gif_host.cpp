@@ -6,7 +6,6 @@
 
 #include <new>
 
-#include "support/path_text.h"
 
 // The identifiers are spelled out: the import library that defines them adds thousands of others.
 const CLSID kClsidWebBrowser = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
@@ -57,19 +56,16 @@ LGIFHost::LGIFHost(HWND hwndSite, const char* szURL, REFCLSID clsidBrowser) : hw
     ++nHostsAlive;
     clientSite.pHost = this;
     inPlaceSite.pHost = this;
-    TraceText("LGIFHost::LGIFHost");
     OleInitialize(nullptr);
 
     IUnknown* pBrowser = nullptr;
     if (FAILED(CoCreateInstance(clsidBrowser, nullptr, kBrowserContext, kIidUnknown,
                                 reinterpret_cast<void**>(&pBrowser))) ||
         pBrowser == nullptr) {
-        TraceText("LGIFHost::LGIFHost CoCreateInstance(WebBrowser) FAILED");
-        return;
+        return;  // no browser engine: the strip stays blank
     }
     IOleObject* pObject = nullptr;
     if (FAILED(pBrowser->QueryInterface(kIidOleObject, reinterpret_cast<void**>(&pObject))) || pObject == nullptr) {
-        TraceText("LGIFHost::LGIFHost QueryInterface(IOleObject) FAILED");
         pBrowser->Release();
         return;
     }
@@ -82,8 +78,6 @@ LGIFHost::LGIFHost(HWND hwndSite, const char* szURL, REFCLSID clsidBrowser) : hw
         pInPlace != nullptr) {
         pInPlace->SetObjectRects(&site, &site);
         pInPlace->Release();
-    } else {
-        TraceText("LGIFHost::LGIFHost QueryInterface(IID_IOleInPlaceObject) FAILED");
     }
     pObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &clientSite, 0, hwndSite, &site);
 
@@ -99,11 +93,9 @@ LGIFHost::LGIFHost(HWND hwndSite, const char* szURL, REFCLSID clsidBrowser) : hw
     }
     pObject->Release();
     pBrowser->Release();
-    TraceText("LGIFHost::LGIFHost done");
 }
 
 LGIFHost::~LGIFHost() {
-    TraceText("LGIFHost::~LGIFHost()");
     OleUninitialize();
     --nHostsAlive;
 }

@@ -1,36 +1,5 @@
 #include "ui/key_dialog.h"
 
-#include "support/path_text.h"
-
-LModelessDialogBox::~LModelessDialogBox() {
-    // An object that goes while its window is still up takes the window with it.
-    if (hwndDlg != nullptr && IsWindow(hwndDlg)) {
-        HWND hwnd = hwndDlg;
-        hwndDlg = nullptr;
-        DestroyWindow(hwnd);
-    }
-}
-
-void LModelessDialogBox::Close() {
-    TraceText("LModelessDialogBox::Close()");
-    DestroyWindow(hwndDlg);
-}
-
-INT_PTR LModelessDialogBox::DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    if (uMsg == WM_COMMAND) {
-        int nId = LOWORD(wParam);
-        if (nId == IDOK) {
-            if (CmOk()) Close();
-            return TRUE;
-        }
-        if (nId == IDCANCEL) {
-            if (CmCancel()) Close();
-            return TRUE;
-        }
-    }
-    return LDialog::DialogProc(uMsg, wParam, lParam);
-}
-
 UINT HeldModifierFlags() {
     UINT nFlags = 0;
     if (GetKeyState(VK_CONTROL) < 0) nFlags |= MOD_CONTROL;
@@ -47,16 +16,7 @@ bool LKeyDialogBox::PreTranslateKey(HWND, UINT uMsg, WPARAM wParam, LPARAM) {
 }
 
 bool LKeyDialogBox::Open(HWND hwndParent, int nResourceId) {
-    if (hwndDlg != nullptr) {
-        TraceText("LKeyDialogBox::Open already open");
-        return false;
-    }
-    HWND hwnd = CreateDialogParamA(hProgramInstance, MAKEINTRESOURCEA(nResourceId), hwndParent, StaticDialogProc,
-                                   reinterpret_cast<LPARAM>(this));
-    if (hwnd == nullptr) {
-        TraceText("LKeyDialogBox::Open CreateDialog Failed");
-        return false;
-    }
+    if (!Create(MAKEINTRESOURCEA(nResourceId), hwndParent)) return false;
     if (hwndParent != nullptr) EnableWindow(hwndParent, FALSE);
     MSG msg;
     bool bQuit = false;

@@ -1,17 +1,9 @@
-// Modeless dialogs of the LDialog family, and the key-capture dialog that runs one with a message
-// loop of its own, so that its caller waits for it as for a modal dialog.
+// The key-capture dialog: a modeless LDialog run by a message loop of its own, which shows each key
+// to the object before the dialog handles it, so that its caller waits for it as for a modal dialog.
 #pragma once
 #include "ui/dialog.h"
 
-class LModelessDialogBox : public LDialog {
-public:
-    ~LModelessDialogBox() override;
-    INT_PTR DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
-    // A modeless dialog cannot end with EndDialog: its window is destroyed instead.
-    void Close();
-};
-
-class LKeyDialogBox : public LModelessDialogBox {
+class LKeyDialogBox : public LDialog {
 public:
     // nKey is the virtual-key code ORed with the hot-key modifier flags moved up 16 bits.
     virtual bool OnKeyDown(UINT /*nKey*/) { return false; }

@@ -63,14 +63,14 @@ void LSplashScreen::Show(HWND hwndParent, int nBitmapId) {
     // On a screen smaller than the window an edge goes negative; it is not moved back.
     int x = (screen.right - nWidth) >> 1;
     int y = (screen.bottom - nHeight) >> 1;
-    hwndSplash = CreateWindowExA(0, kSplashClass, "", WS_POPUP | WS_VISIBLE | WS_DLGFRAME, x, y, nWidth, nHeight,
-                                 hwndParent, nullptr, hProgramInstance, nullptr);
-    if (hwndSplash == nullptr) {
+    // The window is bound to this object at WM_NCCREATE, before its first paint.
+    if (CreateWindowExA(0, kSplashClass, "", WS_POPUP | WS_VISIBLE | WS_DLGFRAME, x, y, nWidth, nHeight, hwndParent,
+                        nullptr, hProgramInstance, this) == nullptr) {
+        hwndSplash = nullptr;
         DeleteObject(hBitmap);
         hBitmap = nullptr;
         return;
     }
-    SetWindowLongPtrA(hwndSplash, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     UpdateWindow(hwndSplash);
 }
 
@@ -101,6 +101,12 @@ void LSplashScreen::Paint(HDC hdc) {
 }
 
 LRESULT CALLBACK LSplashScreen::WindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == WM_NCCREATE) {
+        LSplashScreen* pCreator = static_cast<LSplashScreen*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pCreator));
+        if (pCreator != nullptr) pCreator->hwndSplash = hwnd;
+        return DefWindowProcA(hwnd, uMsg, wParam, lParam);
+    }
     LSplashScreen* pSplash = reinterpret_cast<LSplashScreen*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     switch (uMsg) {
     case WM_CREATE:

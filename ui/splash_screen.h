@@ -14,11 +14,15 @@ public:
     void Close();
     // Puts an open splash above every other window again, without activating it.
     void Raise();
+    // The open splash, else null.
+    HWND Window() const { return hwndSplash; }
+    // Its picture while open, else null.
+    HBITMAP Picture() const { return hBitmap; }
 
+private:
     HWND hwndSplash;
     HBITMAP hBitmap;
 
-private:
     void Paint(HDC hdc);
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 };

@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "support/date_text.h"
+#include "support/date_time.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;

@@ -85,7 +85,7 @@ TEST_F(FrameworkTest, EnableControlsFollowsInitAndEveryOtherCommand) {
         "InitDialog", "EnableControls", "OnCommand 50/0", "EnableControls", "OnCommand 51/768", "EnableControls",
         "Help",       "Help",           "CmCancel",       "CmOk",           "DestroyDialog"};
     EXPECT_EQ(expected, dialog.calls);
-    EXPECT_EQ(nullptr, dialog.hwndDlg) << "the object outlives its window";
+    EXPECT_EQ(nullptr, dialog.Window()) << "the object outlives its window";
 }
 
 TEST_F(FrameworkTest, DestroyDialogRunsOnceAfterASessionEnd) {
@@ -125,6 +125,45 @@ TEST_F(FrameworkTest, RunModalRefusesAnObjectThatHasAWindow) {
     RecordingDialog missing;
     EXPECT_FALSE(missing.RunModal(MAKEINTRESOURCEA(999), nullptr)) << "no such template";
     EXPECT_TRUE(missing.calls.empty());
+}
+
+// The same object as a modeless dialog: the caller's loop runs it, and OK or Cancel destroy the
+// window instead of ending a modal loop.
+TEST_F(FrameworkTest, ModelessDialogEndsByDestroyingItsWindow) {
+    struct ModelessDialog : LDialog {
+        std::vector<std::string> calls;
+        bool bCancelAnswer = true;
+        void InitDialog() override { calls.push_back("InitDialog"); }
+        bool CmCancel() override {
+            calls.push_back("CmCancel");
+            return bCancelAnswer;
+        }
+        void DestroyDialog() override { calls.push_back("DestroyDialog"); }
+    };
+    ModelessDialog dialog;
+    ASSERT_TRUE(dialog.Create(MAKEINTRESOURCEA(100), nullptr));
+    HWND hwnd = dialog.Window();
+    ASSERT_NE(nullptr, hwnd) << "Create returns with the window made and bound";
+    EXPECT_FALSE(dialog.Create(MAKEINTRESOURCEA(100), nullptr)) << "an object with a window is refused";
+    dialog.bCancelAnswer = false;
+    SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(IsWindow(hwnd)) << "CmCancel answered false: the window stays";
+    dialog.bCancelAnswer = true;
+    SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(IsWindow(hwnd)) << "Cancel destroyed the modeless window";
+    EXPECT_EQ(nullptr, dialog.Window());
+    std::vector<std::string> expected = {"InitDialog", "CmCancel", "CmCancel", "DestroyDialog"};
+    EXPECT_EQ(expected, dialog.calls);
+
+    // An object that goes while its window is up takes the window with it, and its last messages
+    // no longer reach the object.
+    HWND hwndLeft = nullptr;
+    {
+        ModelessDialog left;
+        ASSERT_TRUE(left.Create(MAKEINTRESOURCEA(100), nullptr));
+        hwndLeft = left.Window();
+    }
+    EXPECT_FALSE(IsWindow(hwndLeft));
 }
 
 TEST_F(FrameworkTest, ControlOperations) {

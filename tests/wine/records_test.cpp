@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "app/word_count_dialog.h"
+#include "app/tray_icon.h"
+#include "ui/dialog.h"
+#include "resources/main_dialog_ids.h"
+#include "support/file_ops.h"
 #include "support/path_text.h"
 #include "tests/wine/import_redirect.h"
 
@@ -73,11 +76,9 @@ TEST(SystemRecords, TrayIconRecordIsTheFirstFormAndTheShellTakesIt) {
     HWND hwnd = CreateWindowA("STATIC", "tray owner", 0, 0, 0, 10, 10, nullptr, nullptr, hProgramInstance, nullptr);
     ASSERT_NE(nullptr, hwnd);
 
-    WordCountDialog dialog;
-    dialog.hwndDlg = hwnd;
-    dialog.TrayIconAdd();
-    dialog.TrayIconDelete();
-    dialog.hwndDlg = nullptr;
+    TrayIcon trayIcon(WMAPP_TRAY_NOTIFY);
+    EXPECT_TRUE(trayIcon.Add(hwnd));
+    trayIcon.Delete();
     DestroyWindow(hwnd);
 
     ASSERT_EQ(2, nTrayCalls) << "calls of Shell_NotifyIconA for one add and one delete";
@@ -98,7 +99,7 @@ TEST(SystemRecords, SaveAsRecordIsTheVersion4FormAndTheDialogOpens) {
 
     char szPath[kPathBufferSize] = "C:\\jobs.csv";
     char szFolder[kPathBufferSize] = "";
-    bool bChosen = LFile::ChooseSaveFile(szPath, "Save As", szFolder, "csv", "CSV files\0*.csv\0");
+    bool bChosen = ChooseSaveFile(szPath, "Save As", szFolder, "csv", "CSV files\0*.csv\0");
     UnhookWindowsHookEx(hCancelHook);
 
     EXPECT_EQ(kSaveRecordSize, dwSaveRecordSize) << "lStructSize handed to GetSaveFileNameA";

@@ -337,33 +337,33 @@ TEST(SplashScreen, ACentredWindowThePictureAndItsBandHigh) {
     hProgramInstance = GetModuleHandleA(nullptr);
     LSplashScreen splash;
     splash.Show(nullptr, 1);
-    ASSERT_NE(nullptr, splash.hwndSplash);
-    ASSERT_NE(nullptr, splash.hBitmap);
+    ASSERT_NE(nullptr, splash.Window());
+    ASSERT_NE(nullptr, splash.Picture());
     RECT window, screen;
-    GetWindowRect(splash.hwndSplash, &window);
+    GetWindowRect(splash.Window(), &window);
     GetWindowRect(GetDesktopWindow(), &screen);
     EXPECT_EQ(344, window.right - window.left);
     EXPECT_EQ(286, window.bottom - window.top);
     EXPECT_EQ((screen.right - 344) >> 1, window.left);
     EXPECT_EQ((screen.bottom - 286) >> 1, window.top);
-    EXPECT_TRUE(IsWindowVisible(splash.hwndSplash));
+    EXPECT_TRUE(IsWindowVisible(splash.Window()));
 
     // A second Show replaces the window and frees the first bitmap.
-    HWND hwndFirst = splash.hwndSplash;
-    HBITMAP hFirstBitmap = splash.hBitmap;
+    HWND hwndFirst = splash.Window();
+    HBITMAP hFirstBitmap = splash.Picture();
     splash.Show(nullptr, 1);
     EXPECT_FALSE(IsWindow(hwndFirst));
     EXPECT_EQ(0u, GetObjectType(hFirstBitmap)) << "the first bitmap was deleted";
     EXPECT_EQ(1u, SplashWindows().size());
-    HBITMAP hSecondBitmap = splash.hBitmap;
+    HBITMAP hSecondBitmap = splash.Picture();
     splash.Close();
-    EXPECT_EQ(nullptr, splash.hwndSplash);
-    EXPECT_EQ(nullptr, splash.hBitmap);
+    EXPECT_EQ(nullptr, splash.Window());
+    EXPECT_EQ(nullptr, splash.Picture());
     EXPECT_EQ(0u, GetObjectType(hSecondBitmap));
 
     // No picture, no splash.
     splash.Show(nullptr, 77);
-    EXPECT_EQ(nullptr, splash.hwndSplash);
+    EXPECT_EQ(nullptr, splash.Window());
     EXPECT_TRUE(SplashWindows().empty());
 }
 
@@ -379,18 +379,18 @@ TEST(SplashScreen, AClickClosesItAtOnceAndOtherwiseItGoesAtItsSevenSecondTimer) 
     HHOOK hHook = SetWindowsHookExA(WH_GETMESSAGE, WatchTimers, nullptr, GetCurrentThreadId());
     waited.Show(nullptr, 1);
     clicked.Show(nullptr, 1);
-    HWND hwndClicked = clicked.hwndSplash, hwndWaited = waited.hwndSplash;
+    HWND hwndClicked = clicked.Window(), hwndWaited = waited.Window();
     ASSERT_NE(nullptr, hwndClicked);
     PostMessageA(hwndClicked, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwndClicked); })) << "closed at the click";
-    EXPECT_EQ(nullptr, clicked.hBitmap);
+    EXPECT_EQ(nullptr, clicked.Picture());
 
     // The other one closes when its timer's message comes, and not before.
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwndWaited); })) << "the timer closes it";
     UnhookWindowsHookEx(hHook);
     std::vector<std::pair<HWND, UINT>> expectedPeriods = {{hwndWaited, 7000}, {hwndClicked, 7000}};
     EXPECT_EQ(expectedPeriods, timerPeriods) << "one seven-second timer for each splash";
-    EXPECT_EQ(nullptr, waited.hwndSplash);
+    EXPECT_EQ(nullptr, waited.Window());
     for (HWND hwnd : timerWindows) EXPECT_NE(hwndClicked, hwnd) << "a timer fired for the clicked splash";
     EXPECT_EQ(1, std::count(timerWindows.begin(), timerWindows.end(), hwndWaited))
         << "the waited splash closed at its timer's first message";

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "resources/main_dialog_ids.h"
+#include "support/file_ops.h"
 #include "support/path_text.h"
 #include "tests/wine/installation.h"
 #include "tests/wine/wine_test_support.h"
@@ -250,12 +251,12 @@ TEST(DeleteFolderAndFiles, FilesGoAndFoldersStay) {
     std::string scratch = ScratchFolder();
     std::string plain = MakeFolder(scratch + "plain", {"a.txt", "b", ".hidden-not"});
     DeleteFileA((plain + "\\.hidden-not").c_str());
-    EXPECT_TRUE(LFile::DeleteFolderAndFiles(plain.c_str()));
+    EXPECT_TRUE(DeleteFolderAndFiles(plain.c_str()));
     EXPECT_FALSE(FolderExists(plain));
 
     std::string nested = MakeFolder(scratch + "nested", {"a.txt", "b.txt"});
     MakeFolder(nested + "\\sub", {"c.txt"});
-    EXPECT_FALSE(LFile::DeleteFolderAndFiles(nested.c_str()));
+    EXPECT_FALSE(DeleteFolderAndFiles(nested.c_str()));
     EXPECT_TRUE(FilesIn(nested).empty());
     EXPECT_TRUE(FileExists(nested + "\\sub\\c.txt"));
     DeleteFileA((nested + "\\sub\\c.txt").c_str());
@@ -264,13 +265,13 @@ TEST(DeleteFolderAndFiles, FilesGoAndFoldersStay) {
 
     // A name that begins with a dot is never deleted, and keeps the folder.
     std::string dotted = MakeFolder(scratch + "dotted", {".keep", "x"});
-    EXPECT_FALSE(LFile::DeleteFolderAndFiles(dotted.c_str()));
+    EXPECT_FALSE(DeleteFolderAndFiles(dotted.c_str()));
     EXPECT_TRUE(FileExists(dotted + "\\.keep"));
     EXPECT_FALSE(FileExists(dotted + "\\x"));
     DeleteFileA((dotted + "\\.keep").c_str());
     RemoveDirectoryA(dotted.c_str());
 
-    EXPECT_FALSE(LFile::DeleteFolderAndFiles((scratch + "missing").c_str()));
+    EXPECT_FALSE(DeleteFolderAndFiles((scratch + "missing").c_str()));
 }
 
 TEST(DeleteFolderAndFiles, APathThatDoesNotFitDeletesNothing) {
@@ -278,7 +279,7 @@ TEST(DeleteFolderAndFiles, APathThatDoesNotFitDeletesNothing) {
     // The same folder, spelled with "\." steps until the text no longer fits 259 characters.
     std::string spelled = real;
     while (spelled.size() < 257) spelled += "\\.";
-    EXPECT_FALSE(LFile::DeleteFolderAndFiles(spelled.c_str()));
+    EXPECT_FALSE(DeleteFolderAndFiles(spelled.c_str()));
     EXPECT_TRUE(FileExists(real + "\\a.txt")) << "nothing deleted";
 
     // A folder path that fits, with a file whose full path would not: the file is left alone
@@ -291,7 +292,7 @@ TEST(DeleteFolderAndFiles, APathThatDoesNotFitDeletesNothing) {
     ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
     CloseHandle(hFile);
     std::string narrowFolder(wideFolder.begin(), wideFolder.end());
-    EXPECT_FALSE(LFile::DeleteFolderAndFiles(narrowFolder.c_str()));
+    EXPECT_FALSE(DeleteFolderAndFiles(narrowFolder.c_str()));
     EXPECT_FALSE(FileExists(real + "\\a.txt")) << "the short name went";
     EXPECT_TRUE(FileExists(real + "\\" + std::string(40, 'n'))) << "the long one stays";
     DeleteFileA((real + "\\" + std::string(40, 'n')).c_str());

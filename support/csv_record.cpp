@@ -1,4 +1,4 @@
-#include "app/csv_record.h"
+#include "support/csv_record.h"
 
 #include <stdio.h>
 #include <string.h>

@@ -1,0 +1,31 @@
+// The global hot key: the stored combination, registered for one window, and what a press makes the
+// program in front do.
+#pragma once
+#include <windows.h>
+
+// The key's label: "Ctrl+", "Alt+", "Shift+" in that order, then the system's name of the key.
+void BuildHotKeyLabel(int nModifiers, int nVirtualKey, char* szLabel /* kItemTextSize */);
+
+class HotKey {
+public:
+    HotKey() : hwndOwner(nullptr), bRegistered(false), bTaken(false) {}
+
+    // Registers the stored combination for hwndOwner, which then receives WM_HOTKEY; one registered
+    // before is let go first. A combination that another program holds is taken: it stays stored.
+    void Open(HWND hwndOwner);
+    void Close();
+    bool IsRegistered() const { return bRegistered; }
+    // The stored key's label, with " (taken)" while another program holds it.
+    void GetLabel(char* szLabel /* kItemTextSize */) const;
+    // The status line's text while the key is taken; null otherwise.
+    const char* GetWarning(char* szText /* kItemTextSize */) const;
+
+private:
+    HWND hwndOwner;
+    bool bRegistered;
+    bool bTaken;
+};
+
+// Makes the program in front select its whole text and copy it, and waits (a second at most) until
+// the clipboard changes. Nothing is sent when hwndSelf or another window of this thread is in front.
+void SelectAndCopyInForeground(HWND hwndSelf);
