@@ -15,6 +15,19 @@ if(WIN32)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/scripts/winebench run ${TQ_WINE_BENCH_DIR})
 endif()
 
+# The program's own code formats with the C runtime's printf family, as __USE_MINGW_ANSI_STDIO=0
+# asks. libstdc++'s configuration header (os_defines.h) sets that macro to 1 whenever a C++ header
+# is read, and on i686 with SSE2 <windows.h> reads one (winnt.h, emmintrin.h, mm_malloc.h,
+# <stdlib.h>): a file whose <stdio.h> came after <windows.h> took mingw's own formatter, some 17 KB
+# of code. Reading <stdio.h> before anything else keeps the setting. The tests are left as they are.
+function(tq_crt_stdio)
+  if(WIN32)
+    foreach(target ${ARGN})
+      target_compile_options(${target} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include stdio.h>")
+    endforeach()
+  endif()
+endfunction()
+
 # A native build with AddressSanitizer and UndefinedBehaviorSanitizer: its tests join `make test`
 # under names beginning with "sanitize.".
 option(TQ_SANITIZE "Build the native code and tests with address and undefined-behaviour sanitizers" OFF)
