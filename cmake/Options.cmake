@@ -1,5 +1,8 @@
 # Compiler settings shared by every target.
 add_compile_options(-Wall -Wextra -ffp-contract=off)
+# Release builds are made small (-Os); the measuring kernels alone are made fast (-O3, CMakeLists.txt).
+string(REGEX REPLACE "(^| )-O[0-9s]( |$)" "\\1-Os\\2" CMAKE_C_FLAGS_RELEASE "${CMAKE_C_FLAGS_RELEASE}")
+string(REGEX REPLACE "(^| )-O[0-9s]( |$)" "\\1-Os\\2" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
 if(WIN32)
   # Static runtime, no exceptions or RTTI to carry; release builds are stripped.
   add_compile_options(-fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
