@@ -15,6 +15,7 @@
 #include "resources/key_dialog_ids.h"
 #include "resources/main_dialog_ids.h"
 #include "support/path_text.h"
+#include "tallyq_version.h"
 #include "ui/gif_host.h"
 
 namespace {
@@ -30,7 +31,7 @@ const UINT kFirstStatusDelayMs = 500;
 const UINT kStatusPeriodMs = 8000;
 
 const char* const kStatusTexts[] = {
-    "TallyQuill v 1.02  -  Copyright (c) 2026 Kestrilon",
+    "TallyQuill v " TQ_VERSION_TEXT "  -  Copyright (c) 2026 Kestrilon",
     "Press the hot key in any program to select, copy and price its whole text",
     "Close keeps TallyQuill in the tray while the hot key is enabled",
     "Add To CSV logs the priced job with its date, title, counts and total",

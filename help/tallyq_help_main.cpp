@@ -13,10 +13,18 @@
 #include "help/help_source.h"
 #include "help/hlp_writer.h"
 #include "help/htm_writer.h"
+#include "tallyq_version.h"
 
 namespace {
 
 const char kFileTitle[] = "TallyQuill Help";
+
+// Puts the program's version wherever the source says "{version}".
+void PutVersion(std::string* pText) {
+    const std::string mark = "{version}", version = TQ_VERSION_TEXT;
+    for (size_t i = pText->find(mark); i != std::string::npos; i = pText->find(mark, i + version.size()))
+        pText->replace(i, mark.size(), version);
+}
 
 bool ReadWholeFile(const char* szPath, std::string* pText) {
     FILE* pFile = fopen(szPath, "rb");
@@ -56,6 +64,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "tallyq-help: cannot read %s\n", szSource);
         return 1;
     }
+    PutVersion(&text);
     HelpSource source;
     std::string error;
     if (!ParseHelpSource(text, &source, &error)) {

@@ -9,10 +9,12 @@
 #include "setup/staged_files.h"
 #include "setup/setup_layout.h"
 #include "support/registry.h"
+#include "tallyq_version.h"
+
+const char kInstallTitle[] = "Installing TallyQuill v " TQ_VERSION_TEXT;
 
 namespace {
 
-const char kInstallTitle[] = "Installing TallyQuill v 1.02";
 const char kFoldersSection[] = "Folders";
 const DWORD kChunkSize = 4096;
 

@@ -7,6 +7,9 @@
 #include "setup/progress_dialog.h"
 #include "support/path_text.h"
 
+// The progress window's title, the uninstall's too.
+extern const char kInstallTitle[];
+
 class InstallDialog : public LProgressDialog {
 public:
     explicit InstallDialog(const char* szTitle);

@@ -137,8 +137,7 @@ void UninstallDialog::DeleteRegisteredFolder(const char* szValueName) {
 }
 
 void RunUninstall() {
-    // The same title as the install's.
-    UninstallDialog dialog("Installing TallyQuill v 1.02");
+    UninstallDialog dialog(kInstallTitle);
     InstallDialog::GetInstallProgramFilesPath(dialog.szInstallPath);
     SetRegistryString(kFoldersSection, "ProgramFiles", dialog.szInstallPath);
     SetRegistryString(kFoldersSection, "DataFiles", dialog.szInstallPath);

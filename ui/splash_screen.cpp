@@ -1,5 +1,6 @@
 #include "ui/splash_screen.h"
 
+#include "tallyq_version.h"
 #include "ui/dialog.h"
 
 namespace {
@@ -12,7 +13,7 @@ const int kFrameWidth = 4;
 const int kBandHeight = 88;
 
 const char kProductLine[] = "TallyQuill";
-const char kVersionLine[] = "TallyQuill v 1.02";
+const char kVersionLine[] = "TallyQuill v " TQ_VERSION_TEXT;
 const char kDistributorBlock[] =
     "Distributed by\n"
     "Kestrilon\n"

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tallyq_version.h"
+
 namespace {
 
 std::string ReadText(const std::string& path) {
@@ -95,6 +97,13 @@ TEST(HelpPage, TextIsEscapedAndListsAreLists) {
     EXPECT_NE(std::string::npos, page.find("<h2 id=\"second\">The &lt;second&gt; topic</h2>"));
     // A link written in other letters lands on the same anchor, with the target's title as text.
     EXPECT_NE(std::string::npos, page.find("<a href=\"#contents\">Contents &amp; more</a>")) << page;
+}
+
+TEST(HelpPage, TheVersionMarkBecomesTheBuildsVersion) {
+    std::string page = PageOf("version", "#topic Contents Contents\nTallyQuill v {version} by Kestrilon, {version}.\n");
+    ASSERT_FALSE(page.empty());
+    EXPECT_NE(std::string::npos, page.find("<p>TallyQuill v " TQ_VERSION_TEXT " by Kestrilon, " TQ_VERSION_TEXT ".</p>"))
+        << page;
 }
 
 }  // namespace
