@@ -185,7 +185,7 @@ protected:
                      setupFile.size() > TrailerLength(CountInstallFiles(kInstallFiles));
         if (!bInstalled) return;
         nTrailer = setupFile.size() - TrailerLength(CountInstallFiles(kInstallFiles));
-        bInstalled = PlanExtraction(&setupFile[nTrailer], CountInstallFiles(kInstallFiles), setupFile.size(), &plan) &&
+        bInstalled = SetupImageIntact(setupFile.data(), setupFile.size(), CountInstallFiles(kInstallFiles), &plan) &&
                      plan.nSteps == CountInstallFiles(kInstallFiles);
         dwSuiteStart = GetTickCount();
     }
