@@ -34,8 +34,9 @@ HWND FindSplash() { return FindWindowA("LSplashScreen", nullptr); }
 
 HWND WaitForHelpViewer() {
     HWND hwnd = nullptr;
-    WaitFor([&] { return (hwnd = FindWindowA(kHelpViewerClass, nullptr)) != nullptr && IsWindowVisible(hwnd); },
-            kPatienceMs);
+    WaitFor(
+        "the help viewer", [&] { return (hwnd = FindWindowA(kHelpViewerClass, nullptr)) != nullptr && IsWindowVisible(hwnd); },
+        ShownWindows);
     return hwnd != nullptr && IsWindowVisible(hwnd) ? hwnd : nullptr;
 }
 
@@ -187,10 +188,8 @@ void AskForHelpThreeWays(ProgramUnderTest& program, const std::function<void(con
     expect("F1");
 
     PostMessageA(program.hwnd, WM_COMMAND, MAKEWPARAM(IDC_ADD_TO_CSV, 0), 0);
-    HWND hwndCsv = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        return (hwndCsv = FindDialogTitled("Add to CSV File")) != nullptr && IsWindowVisible(hwndCsv);
-    }));
+    HWND hwndCsv = WaitForShownDialog("Add to CSV File");
+    ASSERT_NE(nullptr, hwndCsv);
     PostMessageA(GetDlgItem(hwndCsv, IDHELP), BM_CLICK, 0, 0);
     expect("the Help button of Add to CSV File");
     PostMessageA(hwndCsv, WM_COMMAND, IDCANCEL, 0);
@@ -265,7 +264,10 @@ TEST_F(HelpBannerTest, OnLaterWindowsHelpOpensTheGuidePageInTheBrowser) {
     size_t nAsked = 0;
     AskForHelpThreeWays(program, [&](const char* szHow) {
         ++nAsked;
-        EXPECT_TRUE(WaitFor([&] { return handler.Opened().size() >= nAsked; })) << szHow << ": no page was opened";
+        EXPECT_TRUE(WaitFor(
+            "the page handler to be started", [&] { return handler.Opened().size() >= nAsked; },
+            [&] { return std::to_string(handler.Opened().size()) + " page(s) opened; " + ShownWindows(); }))
+            << szHow << ": no page was opened";
         EXPECT_EQ(nullptr, FindWindowA(kHelpViewerClass, nullptr)) << szHow << ": the WinHelp viewer opened";
     });
     std::vector<std::string> opened = handler.Opened();
@@ -276,8 +278,8 @@ TEST_F(HelpBannerTest, OnLaterWindowsHelpOpensTheGuidePageInTheBrowser) {
     // Without the page, a message says that the guide is missing, and nothing is opened.
     ASSERT_TRUE(DeleteFileA((folder + "\\tallyq.htm").c_str()));
     PostMessageA(GetDlgItem(program.hwnd, IDC_HELP_BUTTON), BM_CLICK, 0, 0);
-    HWND hwndBox = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (hwndBox = FindDialogTitled("TallyQuill Help")) != nullptr && IsWindowVisible(hwndBox); }));
+    HWND hwndBox = WaitForShownDialog("TallyQuill Help");
+    ASSERT_NE(nullptr, hwndBox);
     std::string text = MessageBoxText(hwndBox);
     EXPECT_NE(std::string::npos, text.find("missing")) << text;
     EXPECT_NE(std::string::npos, Lower(text).find("tallyq.htm")) << text;

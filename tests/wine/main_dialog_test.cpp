@@ -288,7 +288,7 @@ TEST_F(MainDialogTest, ASecondStartHandsOverToTheRunningCopy) {
     ProgramUnderTest second;
     ASSERT_TRUE(second.Start());
     EXPECT_EQ(0, second.WaitForExit());
-    EXPECT_TRUE(WaitFor([&] { return first.Text(IDC_WORD_COUNT) == "4"; }));
+    EXPECT_EQ("4", first.TextOnceItIs(IDC_WORD_COUNT, "4"));
     EXPECT_FALSE(first.Visible()) << "the hand-over does not show a hidden copy";
     Exit(first);
 }
@@ -300,11 +300,9 @@ TEST_F(MainDialogTest, NamesWithSetupAreRefusedAndLogonHides) {
         ASSERT_TRUE(CopyFileA(BuiltProgramPath().c_str(), copy.c_str(), FALSE));
         ProgramUnderTest program;
         ASSERT_TRUE(program.Start("", copy));
-        HWND hwndMessage = nullptr;
-        EXPECT_TRUE(WaitFor([&] {
-            hwndMessage = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "Install Error");
-            return hwndMessage != nullptr;
-        })) << szName;
+        // Shown, not only made: the box's text controls exist once it is visible.
+        HWND hwndMessage = WaitForShownDialog("Install Error");
+        EXPECT_NE(nullptr, hwndMessage) << szName;
         char szText[300] = "";
         HWND hwndStatic = FindWindowExA(hwndMessage, nullptr, "Static", nullptr);
         while (hwndStatic != nullptr && GetWindowTextLengthA(hwndStatic) < 20)

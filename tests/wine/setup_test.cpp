@@ -96,12 +96,13 @@ std::string RunToMessage(const std::string& setupPath, int* pnExitCode) {
     HWND hwndBox = nullptr;
     bool bEnded = false;
     WaitFor(
+        "the setup's message box, or its end",
         [&] {
             hwndBox = FindDialogTitled("Install Error");
             bEnded = WaitForSingleObject(setup.process.hProcess, 0) == WAIT_OBJECT_0;
             return (hwndBox != nullptr && IsWindowVisible(hwndBox)) || bEnded;
         },
-        20000);
+        [&] { return setup.ProcessState(); });
     std::string text;
     if (hwndBox != nullptr) {
         text = MessageBoxText(hwndBox);
@@ -172,10 +173,8 @@ TEST_F(SetupTest, AnInstallLeavesFilesShortcutsUninstallerAndTheRunningProgram) 
     ASSERT_TRUE(setup.AgreeAndNext());
     DWORD dwAgreed = GetTickCount();
     EXPECT_EQ(0, setup.WaitForExit());
-    HWND hwndProgram = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (hwndProgram = FindMainDialog()) != nullptr && IsWindowVisible(hwndProgram); },
-                        10000))
-        << "the installed program runs";
+    HWND hwndProgram = WaitForShownDialog("TallyQuill");
+    ASSERT_NE(nullptr, hwndProgram) << "the installed program runs";
     DWORD dwRunning = GetTickCount();
     printf("[ figure ] setup start to terms page %lu ms; Next to the installed program's window %lu ms\n",
            static_cast<unsigned long>(dwTermsShown - dwStart), static_cast<unsigned long>(dwRunning - dwAgreed));
@@ -266,7 +265,9 @@ TEST_F(SetupTest, ACopyHidingInTheTrayIsEndedAndReplaced) {
     ASSERT_TRUE(setup.AgreeAndNext());
     EXPECT_EQ(0, setup.WaitForExit());
     HWND hwndNew = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (hwndNew = FindMainDialog()) != nullptr; })) << "the new program runs";
+    ASSERT_TRUE(WaitFor(
+        "the new program's dialog", [&] { return (hwndNew = FindMainDialog()) != nullptr; }, ShownWindows))
+        << "the new program runs";
     DWORD dwProcess = 0;
     GetWindowThreadProcessId(hwndNew, &dwProcess);
     EXPECT_NE(dwRunning, dwProcess);
@@ -291,9 +292,8 @@ TEST_F(SetupTest, ACopyThatDoesNotEndStopsTheSetupBeforeAnyChange) {
     ASSERT_NE(nullptr, hwndStuck);
     SetupRun setup;
     ASSERT_TRUE(setup.Start("", SetupFilePath()));
-    HWND hwndBox = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (hwndBox = FindDialogTitled("Install Error")) != nullptr && IsWindowVisible(hwndBox); },
-                        2 * kPatienceMs));
+    HWND hwndBox = WaitForShownDialog("Install Error", 2 * kPatienceMs);
+    ASSERT_NE(nullptr, hwndBox);
     std::string text = MessageBoxText(hwndBox);
     EXPECT_NE(std::string::npos, text.find("TallyQuill is still running")) << text;
     EXPECT_EQ(nullptr, FindDialogTitled(kTermsTitle));
@@ -527,9 +527,9 @@ TEST_F(SetupTest, SetupNamesWithoutTheSetupTypeAreRefusedAtStart) {
         ASSERT_TRUE(WriteBytes(path, image));
         ProgramUnderTest program;
         ASSERT_TRUE(program.Start("", path));
-        HWND hwndBox = nullptr;
         // Shown, not only made: the box's text controls exist once it is visible.
-        ASSERT_TRUE(WaitFor([&] { return (hwndBox = FindDialogTitled("Install Error")) != nullptr && IsWindowVisible(hwndBox); }));
+        HWND hwndBox = WaitForShownDialog("Install Error");
+        ASSERT_NE(nullptr, hwndBox);
         EXPECT_EQ(0u, MessageBoxText(hwndBox).find("Installation file corrupt."));
         EXPECT_EQ(nullptr, FindDialogTitled(kTermsTitle));
         EXPECT_EQ(nullptr, FindDialogTitled(kProgressTitle));
