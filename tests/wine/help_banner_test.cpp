@@ -8,7 +8,7 @@
 #include <string.h>
 
 #include <functional>
-
+#include <map>
 #include <string>
 #include <vector>
 
@@ -89,6 +89,69 @@ std::vector<std::string> VisibleWindowsOf(DWORD dwProcessId) {
     return search.titles;
 }
 
+// A colour as 6 hexadecimal digits, red first.
+std::string Hex(COLORREF colour) {
+    char szHex[8];
+    snprintf(szHex, sizeof(szHex), "%02X%02X%02X", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    return szHex;
+}
+
+// How a window's area on the screen differs from one plain colour: "" when every pixel has it,
+// else how many do not, where the first is, and the colours seen. The pixels are read back from
+// the screen, where the program's process has drawn them.
+std::string DifferenceFromPlain(HWND hwnd, COLORREF plain) {
+    RECT area;
+    if (!GetWindowRect(hwnd, &area)) return "no such window";
+    int nWidth = area.right - area.left, nHeight = area.bottom - area.top;
+    if (nWidth <= 0 || nHeight <= 0) return "an empty area";
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = nWidth;
+    info.bmiHeader.biHeight = -nHeight;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC hdcScreen = GetDC(nullptr);
+    HDC hdcCopy = CreateCompatibleDC(hdcScreen);
+    void* pBits = nullptr;
+    HBITMAP hBitmap = CreateDIBSection(hdcScreen, &info, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    HGDIOBJ hOldBitmap = SelectObject(hdcCopy, hBitmap);
+    bool bCopied = hBitmap != nullptr && BitBlt(hdcCopy, 0, 0, nWidth, nHeight, hdcScreen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    std::string difference;
+    if (!bCopied) {
+        difference = "the screen could not be read";
+    } else {
+        // A 32-bit pixel is 0x00RRGGBB.
+        const DWORD* pPixels = static_cast<const DWORD*>(pBits);
+        std::map<DWORD, int> others;
+        int nFirst = -1;
+        for (int i = 0; i < nWidth * nHeight; ++i) {
+            DWORD rgb = pPixels[i] & 0xFFFFFF;
+            COLORREF colour = RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF);
+            if (colour == plain) continue;
+            if (nFirst < 0) nFirst = i;
+            ++others[colour];
+        }
+        if (nFirst >= 0) {
+            int nOthers = 0;
+            std::string colours;
+            for (const auto& other : others) {
+                nOthers += other.second;
+                if (colours.size() < 80) colours += " " + Hex(other.first) + " x" + std::to_string(other.second);
+            }
+            difference = std::to_string(nOthers) + " of " + std::to_string(nWidth * nHeight) + " pixels are not " +
+                         Hex(plain) + ", the first at (" + std::to_string(nFirst % nWidth) + ", " +
+                         std::to_string(nFirst / nWidth) + "); colours:" + colours;
+        }
+    }
+    SelectObject(hdcCopy, hOldBitmap);
+    if (hBitmap != nullptr) DeleteObject(hBitmap);
+    DeleteDC(hdcCopy);
+    ReleaseDC(nullptr, hdcScreen);
+    return difference;
+}
+
 // The Windows version that Wine reports to tallyq.exe alone: "winxp", which has the WinHelp viewer,
 // or "win10", which has none.
 const char kProgramDefaultsKey[] = "Software\\Wine\\AppDefaults\\tallyq.exe";
@@ -132,6 +195,31 @@ protected:
         if (hwndError != nullptr) PostMessageA(hwndError, WM_COMMAND, IDOK, 0);
         CloseHelpViewers();
     }
+    // The banner strip shows nothing: every pixel of it on the screen has the colour of an empty
+    // edit box, and still has once the program has handled whatever it had posted itself. A text
+    // put into the strip then shows in the pixels read, so the reading does look at the strip.
+    static void ExpectBlankStrip(const ProgramUnderTest& program) {
+        HWND hwndStrip = GetDlgItem(program.hwnd, IDC_BANNER);
+        ASSERT_NE(nullptr, hwndStrip);
+        ASSERT_TRUE(IsWindowVisible(hwndStrip));
+        const COLORREF blank = GetSysColor(COLOR_WINDOW);
+        std::string difference;
+        // The program paints in its own time, and the screen shows it later still.
+        EXPECT_TRUE(WaitFor(
+            "the banner strip to show blank on the screen", [&] { return (difference = DifferenceFromPlain(hwndStrip, blank)).empty(); },
+            [&] { return difference; }))
+            << difference;
+        ASSERT_TRUE(program.HandledPostedMessages());
+        EXPECT_EQ("", DifferenceFromPlain(hwndStrip, blank)) << "the strip stays blank";
+
+        SendMessageA(hwndStrip, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("WWWWWWWW"));
+        EXPECT_TRUE(WaitFor(
+            "a text in the strip to show on the screen", [&] { return !DifferenceFromPlain(hwndStrip, blank).empty(); },
+            [] { return std::string("every pixel of the strip blank"); }))
+            << "the strip's pixels are read from where the strip is";
+        SendMessageA(hwndStrip, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    }
+
     std::string folder;
 };
 
@@ -170,6 +258,16 @@ TEST_F(HelpBannerTest, TheBannerStripStaysBlankAndNothingAsks) {
     ASSERT_TRUE(program.Settled());
     for (const std::string& title : VisibleWindowsOf(program.process.dwProcessId))
         EXPECT_TRUE(title == "TallyQuill" || title.empty()) << "an unexpected window: " << title;
+    ExpectBlankStrip(program);
+}
+
+TEST_F(HelpBannerTest, WithoutTheBannerPageTheStripStaysBlank) {
+    ASSERT_TRUE(DeleteFileA((folder + "\\banner.htm").c_str()));
+    ASSERT_TRUE(DeleteFileA((folder + "\\banner.gif").c_str()));
+    ProgramUnderTest program;
+    ASSERT_TRUE(StartFromElsewhere(&program));
+    ASSERT_TRUE(program.Settled());
+    ExpectBlankStrip(program);
 }
 
 // Asks for help the three ways a user can: the Help button, F1 in the dialog, and the Help button
