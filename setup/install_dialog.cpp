@@ -133,30 +133,28 @@ bool InstallDialog::MainFunction() {
     // checksum, before anything is written: a damaged setup file must not replace a working
     // installation with damaged files.
     unsigned char buffer[kChunkSize];
-    ExtractionPlan plan;
     LARGE_INTEGER fileSize;
-    uint64_t nTrailer = TrailerLength(nFiles);
-    bool bIntact = GetFileSizeEx(hSource, &fileSize) && fileSize.QuadPart >= static_cast<LONGLONG>(nTrailer) &&
-                   SeekTo(hSource, static_cast<uint64_t>(fileSize.QuadPart) - nTrailer) &&
-                   ReadExactly(hSource, buffer, static_cast<DWORD>(nTrailer)) &&
-                   PlanExtraction(buffer, nFiles, static_cast<uint64_t>(fileSize.QuadPart), &plan) &&
-                   SeekTo(hSource, 0);
-    uint32_t nSum = 0;
-    for (uint32_t nLeft = plan.nPayloadSize; bIntact && nLeft > 0;) {
-        DWORD cbChunk = nLeft < kChunkSize ? nLeft : kChunkSize;
+    bool bIntact = GetFileSizeEx(hSource, &fileSize) != FALSE;
+    SetupFileCheck check(nFiles, bIntact ? static_cast<uint64_t>(fileSize.QuadPart) : 0);
+    uint64_t nTrailerOffset = 0;
+    bIntact = bIntact && check.TrailerOffset(&nTrailerOffset) && SeekTo(hSource, nTrailerOffset) &&
+              ReadExactly(hSource, buffer, static_cast<DWORD>(TrailerLength(nFiles))) && check.TakeTrailer(buffer) &&
+              SeekTo(hSource, 0);
+    while (bIntact && check.PayloadLeft() > 0) {
+        DWORD cbChunk = check.PayloadLeft() < kChunkSize ? check.PayloadLeft() : kChunkSize;
         bIntact = ReadExactly(hSource, buffer, cbChunk);
-        nSum = AddToChecksum(nSum, buffer, cbChunk);
-        nLeft -= cbChunk;
+        check.TakePayload(buffer, cbChunk);
         if (CheckCancel()) {
             CloseHandle(hSource);
             return false;
         }
     }
-    if (!bIntact || nSum != plan.nChecksum || !SeekTo(hSource, 0)) {
+    if (!bIntact || !check.Intact() || !SeekTo(hSource, 0)) {
         CloseHandle(hSource);
         ShowDamagedSetupMessage(hwndDlg);
         return false;
     }
+    const ExtractionPlan& plan = check.Plan();
 
     // Every file is written beside the one it replaces and takes its place only once all of them
     // are complete and the checksum holds: a failure, a cancel or a damaged file leaves an earlier

@@ -49,6 +49,37 @@ bool PlanExtraction(const unsigned char* pTrailer, unsigned nFiles, uint64_t nFi
     return true;
 }
 
+SetupFileCheck::SetupFileCheck(unsigned nFiles, uint64_t nFileSize)
+    : nFiles(nFiles), nFileSize(nFileSize), bPlanned(false), nSummed(0), nSum(0), plan() {}
+
+bool SetupFileCheck::TrailerOffset(uint64_t* pnOffset) const {
+    if (nFileSize < TrailerLength(nFiles)) return false;
+    *pnOffset = nFileSize - TrailerLength(nFiles);
+    return true;
+}
+
+bool SetupFileCheck::TakeTrailer(const unsigned char* pTrailer) {
+    nSummed = 0;
+    nSum = 0;
+    bPlanned = PlanExtraction(pTrailer, nFiles, nFileSize, &plan);
+    return bPlanned;
+}
+
+void SetupFileCheck::TakePayload(const unsigned char* pBytes, size_t nCount) {
+    if (nCount > PayloadLeft()) nCount = PayloadLeft();
+    nSum = AddToChecksum(nSum, pBytes, nCount);
+    nSummed += static_cast<uint32_t>(nCount);
+}
+
+bool SetupImageIntact(const unsigned char* pImage, uint64_t nSize, unsigned nFiles, ExtractionPlan* pPlan) {
+    SetupFileCheck check(nFiles, nSize);
+    uint64_t nTrailer = 0;
+    if (check.TrailerOffset(&nTrailer) && check.TakeTrailer(pImage + nTrailer))
+        check.TakePayload(pImage, check.PayloadLeft());
+    if (pPlan != nullptr) *pPlan = check.Plan();
+    return check.Intact();
+}
+
 void WriteTrailer(unsigned char* pTrailer, const uint32_t* pSizes, unsigned nFiles, uint32_t nChecksum) {
     for (unsigned i = 0; i < nFiles; ++i) WriteField32(pTrailer + 4 * i, pSizes[i]);
     WriteField32(pTrailer + 4 * nFiles, nChecksum);

@@ -46,6 +46,37 @@ struct ExtractionPlan {
 // false for a file too short for its trailer or sizes that do not fit; the plan is then empty.
 bool PlanExtraction(const unsigned char* pTrailer, unsigned nFiles, uint64_t nFileSize, ExtractionPlan* pPlan);
 
+// The installer's check of a setup file before it writes anything: the trailer's sizes must fit the
+// file, and the payload they describe must add up to the stored checksum. The file is read in
+// pieces: the trailer at TrailerOffset, then the payload from offset 0 on, in pieces of any size.
+class SetupFileCheck {
+public:
+    SetupFileCheck(unsigned nFiles, uint64_t nFileSize);
+    // Where the trailer starts; false when the file is too short to hold one.
+    bool TrailerOffset(uint64_t* pnOffset) const;
+    // Takes the trailer's TrailerLength(nFiles) bytes; false when its sizes do not fit the file.
+    bool TakeTrailer(const unsigned char* pTrailer);
+    // Payload bytes not yet summed: none before the trailer was taken or after it was refused.
+    uint32_t PayloadLeft() const { return plan.nPayloadSize - nSummed; }
+    // Sums the next bytes of the payload; bytes beyond PayloadLeft() are not part of it.
+    void TakePayload(const unsigned char* pBytes, size_t nCount);
+    // The trailer was taken and the whole payload summed to its checksum.
+    bool Intact() const { return bPlanned && PayloadLeft() == 0 && nSum == plan.nChecksum; }
+    // Where each file's bytes lie, once the trailer was taken.
+    const ExtractionPlan& Plan() const { return plan; }
+
+private:
+    unsigned nFiles;
+    uint64_t nFileSize;
+    bool bPlanned;
+    uint32_t nSummed;
+    uint32_t nSum;
+    ExtractionPlan plan;
+};
+
+// The same check on a whole file image in memory; *pPlan (may be null) receives its plan.
+bool SetupImageIntact(const unsigned char* pImage, uint64_t nSize, unsigned nFiles, ExtractionPlan* pPlan);
+
 // Writes the trailer for nFiles sizes and a checksum, with the setup file's exe file type at its
 // end, into pTrailer (TrailerLength(nFiles) bytes).
 void WriteTrailer(unsigned char* pTrailer, const uint32_t* pSizes, unsigned nFiles, uint32_t nChecksum);

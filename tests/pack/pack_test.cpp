@@ -57,6 +57,7 @@ TEST(Packer, WritesFilesInTableOrderWithTheirTrailer) {
     EXPECT_EQ(2u, plan.steps[1].nRow);
     EXPECT_EQ(5000u, plan.steps[1].nOffset);
     EXPECT_EQ(AddToChecksum(0, image.data(), plan.nPayloadSize), plan.nChecksum);
+    EXPECT_TRUE(SetupImageIntact(image.data(), image.size(), 5, nullptr)) << "the installer's check accepts it";
     const unsigned char setupType[4] = {0xF0, 0xF0, 0x0F, 0x0F};
     EXPECT_TRUE(std::equal(setupType, setupType + 4, image.end() - 4));
     EXPECT_EQ(files[3], Bytes(image.begin() + plan.steps[2].nOffset, image.begin() + plan.steps[3].nOffset));

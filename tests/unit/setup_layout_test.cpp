@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -29,17 +30,20 @@ Bytes PackImage(const std::vector<Bytes>& files) {
     return image;
 }
 
-bool Plan(const Bytes& image, unsigned nFiles, ExtractionPlan* pPlan) {
-    uint64_t nTrailer = TrailerLength(nFiles);
-    if (image.size() < nTrailer) return PlanExtraction(nullptr, nFiles, image.size(), pPlan);
-    return PlanExtraction(image.data() + image.size() - nTrailer, nFiles, image.size(), pPlan);
+// The installer's own check of a whole image.
+bool Intact(const Bytes& image, unsigned nFiles, ExtractionPlan* pPlan = nullptr) {
+    return SetupImageIntact(image.data(), image.size(), nFiles, pPlan);
 }
 
-// What the installer decides before it writes anything: a plan that fits and a payload that sums.
-bool Intact(const Bytes& image, unsigned nFiles) {
-    ExtractionPlan plan;
-    if (!Plan(image, nFiles, &plan)) return false;
-    return AddToChecksum(0, image.data(), plan.nPayloadSize) == plan.nChecksum;
+// The same check fed as the installer reads a file: the trailer, then the payload in pieces of
+// nPiece bytes.
+bool IntactReadInPieces(const Bytes& image, unsigned nFiles, size_t nPiece) {
+    SetupFileCheck check(nFiles, image.size());
+    uint64_t nTrailer = 0;
+    if (!check.TrailerOffset(&nTrailer) || !check.TakeTrailer(image.data() + nTrailer)) return check.Intact();
+    for (size_t nAt = 0; check.PayloadLeft() > 0; nAt += nPiece)
+        check.TakePayload(image.data() + nAt, std::min<size_t>(nPiece, check.PayloadLeft()));
+    return check.Intact();
 }
 
 // A trailer of the given fields (sizes, then the checksum, then the setup type).
@@ -77,7 +81,7 @@ TEST(SetupLayout, TheProgramsTableAndItsLimit) {
     std::vector<Bytes> files(128, Bytes(1, 'x'));
     Bytes image = PackImage(files);
     ExtractionPlan plan;
-    ASSERT_TRUE(Plan(image, 128, &plan));
+    ASSERT_TRUE(Intact(image, 128, &plan));
     EXPECT_EQ(128u, plan.nSteps);
     EXPECT_EQ(127u, plan.steps[127].nOffset);
     EXPECT_FALSE(PlanExtraction(image.data(), 129, image.size(), &plan)) << "more rows than the table may hold";
@@ -134,11 +138,10 @@ TEST(SetupLayout, PackedImagesParseBackToTheirFiles) {
         std::vector<Bytes> files;
         for (int i = 0; i < 4; ++i) files.push_back(RandomBytes(random, random() % 9000 * (random() % 4 != 0)));
         Bytes image = PackImage(files);
-        ASSERT_TRUE(Intact(image, 4));
+        ExtractionPlan plan;
+        ASSERT_TRUE(Intact(image, 4, &plan));
         EXPECT_EQ(static_cast<uint32_t>(kExeTypeSetup), ReadField32(image.data() + image.size() - 4));
 
-        ExtractionPlan plan;
-        ASSERT_TRUE(Plan(image, 4, &plan));
         unsigned nStep = 0;
         for (unsigned nRow = 0; nRow < 4; ++nRow) {
             if (files[nRow].empty()) continue;
@@ -161,15 +164,18 @@ TEST(SetupLayout, EveryDamagedImageIsRefused) {
         Bytes damaged = image;
         damaged[i] ^= static_cast<unsigned char>(1 + random() % 255);
         EXPECT_FALSE(Intact(damaged, 4)) << "byte " << i << " changed";
+        EXPECT_FALSE(IntactReadInPieces(damaged, 4, 64)) << "byte " << i << " changed, read in pieces";
     }
     // Cut anywhere, or with bytes added behind the trailer.
     for (size_t n = 0; n < image.size(); ++n) {
         Bytes cut(image.begin(), image.begin() + n);
         EXPECT_FALSE(Intact(cut, 4)) << "cut to " << n << " bytes";
+        EXPECT_FALSE(IntactReadInPieces(cut, 4, 64)) << "cut to " << n << " bytes, read in pieces";
     }
     Bytes longer = image;
     longer.insert(longer.end() - 4, {0, 0, 0, 0});
     EXPECT_FALSE(Intact(longer, 4));
+    EXPECT_FALSE(IntactReadInPieces(longer, 4, 64));
 
     ExtractionPlan plan;
     plan.nSteps = 99;
@@ -187,4 +193,40 @@ TEST(SetupLayout, EveryDamagedImageIsRefused) {
     std::vector<uint32_t> big(128, 0x7FFFFFFF);
     Bytes huge = Trailer(big, 0);
     EXPECT_FALSE(PlanExtraction(huge.data(), 128, 128ull * 0x7FFFFFFF + TrailerLength(128), &plan));
+}
+
+TEST(SetupLayout, TheCheckReadInPiecesAgreesWithTheWholeImage) {
+    std::mt19937 random(13);
+    Bytes image = PackImage({RandomBytes(random, 5000), RandomBytes(random, 3), Bytes(), RandomBytes(random, 4097)});
+    ASSERT_TRUE(Intact(image, 4));
+    for (size_t nPiece : {size_t{1}, size_t{3}, size_t{4096}, image.size()})
+        EXPECT_TRUE(IntactReadInPieces(image, 4, nPiece)) << "pieces of " << nPiece << " bytes";
+
+    SetupFileCheck check(4, image.size());
+    uint64_t nTrailer = 0;
+    ASSERT_TRUE(check.TrailerOffset(&nTrailer));
+    EXPECT_EQ(image.size() - TrailerLength(4), nTrailer);
+    EXPECT_EQ(0u, check.PayloadLeft()) << "nothing to sum before the trailer is taken";
+    EXPECT_FALSE(check.Intact()) << "no trailer taken yet";
+    ASSERT_TRUE(check.TakeTrailer(image.data() + nTrailer));
+    EXPECT_EQ(nTrailer, check.PayloadLeft());
+    check.TakePayload(image.data(), check.PayloadLeft() - 1);
+    EXPECT_FALSE(check.Intact()) << "the last payload byte is still to be summed";
+    EXPECT_EQ(1u, check.PayloadLeft());
+    // A piece that runs on into the trailer: only the payload's last byte is taken from it.
+    check.TakePayload(image.data() + nTrailer - 1, 1 + TrailerLength(4));
+    EXPECT_EQ(0u, check.PayloadLeft());
+    EXPECT_TRUE(check.Intact());
+    EXPECT_EQ(4u - 1u, check.Plan().nSteps) << "the empty file has no step";
+
+    // A file too short for its trailer has no place for one; a refused trailer leaves nothing to sum.
+    SetupFileCheck tooShort(4, TrailerLength(4) - 1);
+    EXPECT_FALSE(tooShort.TrailerOffset(&nTrailer));
+    EXPECT_FALSE(tooShort.Intact());
+    Bytes refused = image;
+    WriteField32(&refused[nTrailer], 0x7FFFFFF0u);
+    SetupFileCheck wrongSizes(4, refused.size());
+    EXPECT_FALSE(wrongSizes.TakeTrailer(refused.data() + nTrailer));
+    EXPECT_EQ(0u, wrongSizes.PayloadLeft());
+    EXPECT_FALSE(wrongSizes.Intact());
 }

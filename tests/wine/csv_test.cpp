@@ -16,19 +16,6 @@ namespace {
 
 const std::string kCatText = "The cat sat.\r\nIt's 3.5 m long -- really!";
 
-// A dialog is ready once shown: it exists, and can be found by its title, before its InitDialog
-// has filled its boxes.
-HWND FindDialog(const char* szTitle, unsigned nTimeoutMs = kPatienceMs) {
-    HWND hwnd = nullptr;
-    bool bShown = WaitFor(
-        [&] {
-            hwnd = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), szTitle);
-            return hwnd != nullptr && IsWindowVisible(hwnd);
-        },
-        nTimeoutMs);
-    return bShown ? hwnd : nullptr;
-}
-
 std::string ReadFileBytes(const std::string& path) {
     std::string bytes;
     HANDLE hFile = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
@@ -89,7 +76,7 @@ protected:
     // Opens "Add to CSV File" from the main dialog; answers its window.
     HWND OpenCsvDialog() {
         PostMessageA(program.hwnd, WM_COMMAND, MAKEWPARAM(IDC_ADD_TO_CSV, 0), 0);
-        return FindDialog("Add to CSV File");
+        return WaitForShownDialog("Add to CSV File");
     }
 
     // Fills the two boxes and presses OK; answers true when the confirmation came and was answered.
@@ -102,10 +89,10 @@ protected:
         SendDlgItemMessageA(hwndCsv, IDC_CSV_FILE_PATH, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
         SendDlgItemMessageA(hwndCsv, IDC_CSV_JOB_TITLE, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
         PostMessageA(hwndCsv, WM_COMMAND, IDOK, 0);
-        HWND hwndConfirm = FindDialog("Confirmation");
+        HWND hwndConfirm = WaitForShownDialog("Confirmation");
         if (hwndConfirm == nullptr) {
             char szWarning[600] = "(none)";
-            GetDlgItemTextA(FindDialog("CSV File Not Written", 10), 0xFFFF, szWarning, sizeof(szWarning));
+            GetDlgItemTextA(FindDialogTitled("CSV File Not Written"), 0xFFFF, szWarning, sizeof(szWarning));
             ADD_FAILURE() << "no confirmation; the warning: " << szWarning;
             return false;
         }
@@ -208,11 +195,14 @@ TEST_F(CsvTest, AFileThatCannotBeWrittenIsReportedAndLeftAsItWas) {
         ASSERT_NE(nullptr, hwndCsv);
         SendDlgItemMessageA(hwndCsv, IDC_CSV_FILE_PATH, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
         PostMessageA(hwndCsv, WM_COMMAND, IDOK, 0);
-        HWND hwndWarning = FindDialog("CSV File Not Written");
+        HWND hwndWarning = WaitForShownDialog("CSV File Not Written");
         ASSERT_NE(nullptr, hwndWarning) << path;
-        EXPECT_EQ(nullptr, FindDialog("Confirmation", 200)) << "no success message for " << path;
+        EXPECT_EQ(nullptr, FindDialogTitled("Confirmation")) << "no success message for " << path;
         PostMessageA(hwndWarning, WM_COMMAND, IDOK, 0);
         EXPECT_TRUE(WaitFor([hwndWarning] { return !IsWindow(hwndWarning); }));
+        // Whatever the OK set off is done: a success message would be open now.
+        ASSERT_TRUE(program.HandledPostedMessages());
+        EXPECT_EQ(nullptr, FindDialogTitled("Confirmation")) << "no success message after the warning for " << path;
         EXPECT_TRUE(IsWindow(hwndCsv)) << "the dialog stays open for another file";
         EXPECT_EQ(path, StoredCsvPath()) << "the path is stored all the same";
         PostMessageA(hwndCsv, WM_COMMAND, IDCANCEL, 0);
@@ -237,7 +227,7 @@ TEST_F(CsvTest, LocateCsvFileChoosesAPathBesideTheCurrentOne) {
 
     // Cancel leaves the box as it was.
     PostMessageA(hwndCsv, WM_COMMAND, MAKEWPARAM(IDC_CSV_BROWSE, BN_CLICKED), 0);
-    HWND hwndSave = FindDialog("Locate CSV File");
+    HWND hwndSave = WaitForShownDialog("Locate CSV File");
     ASSERT_NE(nullptr, hwndSave);
     PostMessageA(hwndSave, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitFor([hwndSave] { return !IsWindow(hwndSave); }));
@@ -247,7 +237,7 @@ TEST_F(CsvTest, LocateCsvFileChoosesAPathBesideTheCurrentOne) {
 
     // A bare name typed in the dialog lands in the current file's folder, with ".csv" added.
     PostMessageA(hwndCsv, WM_COMMAND, MAKEWPARAM(IDC_CSV_BROWSE, BN_CLICKED), 0);
-    hwndSave = FindDialog("Locate CSV File");
+    hwndSave = WaitForShownDialog("Locate CSV File");
     ASSERT_NE(nullptr, hwndSave);
     HWND hwndName = nullptr;
     ASSERT_TRUE(WaitFor([&] {

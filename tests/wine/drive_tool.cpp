@@ -24,19 +24,26 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (strcmp(argv[1], "wait-dialog") == 0) {
-        return WaitFor([] {
-                   HWND hwnd = FindMainDialog();
-                   char szStatus[16] = "";
-                   return hwnd != nullptr && GetDlgItemTextA(hwnd, 123, szStatus, sizeof(szStatus)) > 0;
-               }, 20000)
+        return WaitFor(
+                   "the main dialog with its status line set",
+                   [] {
+                       HWND hwnd = FindMainDialog();
+                       char szStatus[16] = "";
+                       return hwnd != nullptr && GetDlgItemTextA(hwnd, 123, szStatus, sizeof(szStatus)) > 0;
+                   },
+                   [] { return (FindMainDialog() != nullptr ? "its status line empty; " : "no main dialog; ") + ShownWindows(); })
                    ? 0
                    : 1;
     }
     if (strcmp(argv[1], "wait-shown") == 0) {
-        return WaitFor([] {
-                   HWND hwnd = FindMainDialog();
-                   return hwnd != nullptr && IsWindowVisible(hwnd);
-               }, 20000, 2)
+        return WaitFor(
+                   "the main dialog to be shown",
+                   [] {
+                       HWND hwnd = FindMainDialog();
+                       return hwnd != nullptr && IsWindowVisible(hwnd);
+                   },
+                   [] { return (FindMainDialog() != nullptr ? "it is hidden; " : "no main dialog; ") + ShownWindows(); },
+                   kPatienceMs, 2)
                    ? 0
                    : 1;
     }
@@ -66,29 +73,37 @@ int main(int argc, char** argv) {
         HWND hwnd = FindMainDialog();
         if (hwnd == nullptr) return 1;
         PostMessageA(hwnd, WM_COMMAND, 1003, 0);
-        return WaitFor([] { return FindMainDialog() == nullptr; }) ? 0 : 1;
+        return WaitFor("the main dialog to close after the tray's Exit", [] { return FindMainDialog() == nullptr; },
+                       ShownWindows)
+                   ? 0
+                   : 1;
     }
     if (strcmp(argv[1], "wait-window") == 0 && argc >= 3) {
         // A visible window of the class (and, if given, a title containing the text).
         const char* szClass = argv[2];
         const char* szTitlePart = argc >= 4 ? argv[3] : "";
         bool bFound = WaitFor(
+            std::string("a shown window of class ") + szClass + " with \"" + szTitlePart + "\" in its title",
             [&] {
                 HWND hwnd = FindWindowA(szClass, nullptr);
                 char szTitle[300] = "";
                 if (hwnd != nullptr) GetWindowTextA(hwnd, szTitle, sizeof(szTitle));
                 return hwnd != nullptr && IsWindowVisible(hwnd) && strstr(szTitle, szTitlePart) != nullptr;
-            });
+            },
+            ShownWindows);
         return bFound ? 0 : 1;
     }
     if (strcmp(argv[1], "wait-foreground") == 0 && argc >= 3) {
         // The window in front has this title (the user's click has arrived).
-        return WaitFor([&] {
-                   char szTitle[300] = "";
-                   HWND hwnd = GetForegroundWindow();
-                   if (hwnd != nullptr) GetWindowTextA(hwnd, szTitle, sizeof(szTitle));
-                   return hwnd != nullptr && strcmp(szTitle, argv[2]) == 0;
-               })
+        return WaitFor(
+                   std::string("the window titled \"") + argv[2] + "\" in front",
+                   [&] {
+                       char szTitle[300] = "";
+                       HWND hwnd = GetForegroundWindow();
+                       if (hwnd != nullptr) GetWindowTextA(hwnd, szTitle, sizeof(szTitle));
+                       return hwnd != nullptr && strcmp(szTitle, argv[2]) == 0;
+                   },
+                   ShownWindows)
                    ? 0
                    : 1;
     }
@@ -112,7 +127,9 @@ int main(int argc, char** argv) {
     if (strcmp(argv[1], "close-window") == 0 && argc >= 3) {
         while (HWND hwnd = FindWindowA(argv[2], nullptr)) {
             PostMessageA(hwnd, WM_CLOSE, 0, 0);
-            if (!WaitFor([hwnd] { return !IsWindow(hwnd); })) return 1;
+            if (!WaitFor(std::string("a window of class ") + argv[2] + " to close", [hwnd] { return !IsWindow(hwnd); },
+                         ShownWindows))
+                return 1;
         }
         return 0;
     }

@@ -8,7 +8,7 @@
 #include <string.h>
 
 #include <functional>
-
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,8 +34,9 @@ HWND FindSplash() { return FindWindowA("LSplashScreen", nullptr); }
 
 HWND WaitForHelpViewer() {
     HWND hwnd = nullptr;
-    WaitFor([&] { return (hwnd = FindWindowA(kHelpViewerClass, nullptr)) != nullptr && IsWindowVisible(hwnd); },
-            kPatienceMs);
+    WaitFor(
+        "the help viewer", [&] { return (hwnd = FindWindowA(kHelpViewerClass, nullptr)) != nullptr && IsWindowVisible(hwnd); },
+        ShownWindows);
     return hwnd != nullptr && IsWindowVisible(hwnd) ? hwnd : nullptr;
 }
 
@@ -88,6 +89,69 @@ std::vector<std::string> VisibleWindowsOf(DWORD dwProcessId) {
     return search.titles;
 }
 
+// A colour as 6 hexadecimal digits, red first.
+std::string Hex(COLORREF colour) {
+    char szHex[8];
+    snprintf(szHex, sizeof(szHex), "%02X%02X%02X", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    return szHex;
+}
+
+// How a window's area on the screen differs from one plain colour: "" when every pixel has it,
+// else how many do not, where the first is, and the colours seen. The pixels are read back from
+// the screen, where the program's process has drawn them.
+std::string DifferenceFromPlain(HWND hwnd, COLORREF plain) {
+    RECT area;
+    if (!GetWindowRect(hwnd, &area)) return "no such window";
+    int nWidth = area.right - area.left, nHeight = area.bottom - area.top;
+    if (nWidth <= 0 || nHeight <= 0) return "an empty area";
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = nWidth;
+    info.bmiHeader.biHeight = -nHeight;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC hdcScreen = GetDC(nullptr);
+    HDC hdcCopy = CreateCompatibleDC(hdcScreen);
+    void* pBits = nullptr;
+    HBITMAP hBitmap = CreateDIBSection(hdcScreen, &info, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    HGDIOBJ hOldBitmap = SelectObject(hdcCopy, hBitmap);
+    bool bCopied = hBitmap != nullptr && BitBlt(hdcCopy, 0, 0, nWidth, nHeight, hdcScreen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    std::string difference;
+    if (!bCopied) {
+        difference = "the screen could not be read";
+    } else {
+        // A 32-bit pixel is 0x00RRGGBB.
+        const DWORD* pPixels = static_cast<const DWORD*>(pBits);
+        std::map<DWORD, int> others;
+        int nFirst = -1;
+        for (int i = 0; i < nWidth * nHeight; ++i) {
+            DWORD rgb = pPixels[i] & 0xFFFFFF;
+            COLORREF colour = RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF);
+            if (colour == plain) continue;
+            if (nFirst < 0) nFirst = i;
+            ++others[colour];
+        }
+        if (nFirst >= 0) {
+            int nOthers = 0;
+            std::string colours;
+            for (const auto& other : others) {
+                nOthers += other.second;
+                if (colours.size() < 80) colours += " " + Hex(other.first) + " x" + std::to_string(other.second);
+            }
+            difference = std::to_string(nOthers) + " of " + std::to_string(nWidth * nHeight) + " pixels are not " +
+                         Hex(plain) + ", the first at (" + std::to_string(nFirst % nWidth) + ", " +
+                         std::to_string(nFirst / nWidth) + "); colours:" + colours;
+        }
+    }
+    SelectObject(hdcCopy, hOldBitmap);
+    if (hBitmap != nullptr) DeleteObject(hBitmap);
+    DeleteDC(hdcCopy);
+    ReleaseDC(nullptr, hdcScreen);
+    return difference;
+}
+
 // The Windows version that Wine reports to tallyq.exe alone: "winxp", which has the WinHelp viewer,
 // or "win10", which has none.
 const char kProgramDefaultsKey[] = "Software\\Wine\\AppDefaults\\tallyq.exe";
@@ -131,12 +195,37 @@ protected:
         if (hwndError != nullptr) PostMessageA(hwndError, WM_COMMAND, IDOK, 0);
         CloseHelpViewers();
     }
+    // The banner strip shows nothing: every pixel of it on the screen has the colour of an empty
+    // edit box, and still has once the program has handled whatever it had posted itself. A text
+    // put into the strip then shows in the pixels read, so the reading does look at the strip.
+    static void ExpectBlankStrip(const ProgramUnderTest& program) {
+        HWND hwndStrip = GetDlgItem(program.hwnd, IDC_BANNER);
+        ASSERT_NE(nullptr, hwndStrip);
+        ASSERT_TRUE(IsWindowVisible(hwndStrip));
+        const COLORREF blank = GetSysColor(COLOR_WINDOW);
+        std::string difference;
+        // The program paints in its own time, and the screen shows it later still.
+        EXPECT_TRUE(WaitFor(
+            "the banner strip to show blank on the screen", [&] { return (difference = DifferenceFromPlain(hwndStrip, blank)).empty(); },
+            [&] { return difference; }))
+            << difference;
+        ASSERT_TRUE(program.HandledPostedMessages());
+        EXPECT_EQ("", DifferenceFromPlain(hwndStrip, blank)) << "the strip stays blank";
+
+        SendMessageA(hwndStrip, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("WWWWWWWW"));
+        EXPECT_TRUE(WaitFor(
+            "a text in the strip to show on the screen", [&] { return !DifferenceFromPlain(hwndStrip, blank).empty(); },
+            [] { return std::string("every pixel of the strip blank"); }))
+            << "the strip's pixels are read from where the strip is";
+        SendMessageA(hwndStrip, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    }
+
     std::string folder;
 };
 
 }  // namespace
 
-TEST_F(HelpBannerTest, TheSplashShowsAtStartAndALogonStartClosesIt) {
+TEST_F(HelpBannerTest, TheSplashShowsAtStartAndCloseTakesItAway) {
     ProgramUnderTest program;
     ASSERT_TRUE(StartFromElsewhere(&program));
     HWND hwndSplash = FindSplash();
@@ -150,8 +239,9 @@ TEST_F(HelpBannerTest, TheSplashShowsAtStartAndALogonStartClosesIt) {
     // Close hides the dialog and takes the splash with it.
     PostMessageA(program.hwnd, WM_COMMAND, MAKEWPARAM(IDM_TRAY_CLOSE, 0), 0);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(hwndSplash); }));
-    EndRunningCopies();
+}
 
+TEST_F(HelpBannerTest, ALogonStartClosesTheSplash) {
     ProgramUnderTest logon;
     ASSERT_TRUE(StartFromElsewhere(&logon, "/logon"));
     EXPECT_TRUE(WaitFor([] { return FindSplash() == nullptr; })) << "a logon start closes it";
@@ -169,6 +259,16 @@ TEST_F(HelpBannerTest, TheBannerStripStaysBlankAndNothingAsks) {
     ASSERT_TRUE(program.Settled());
     for (const std::string& title : VisibleWindowsOf(program.process.dwProcessId))
         EXPECT_TRUE(title == "TallyQuill" || title.empty()) << "an unexpected window: " << title;
+    ExpectBlankStrip(program);
+}
+
+TEST_F(HelpBannerTest, WithoutTheBannerPageTheStripStaysBlank) {
+    ASSERT_TRUE(DeleteFileA((folder + "\\banner.htm").c_str()));
+    ASSERT_TRUE(DeleteFileA((folder + "\\banner.gif").c_str()));
+    ProgramUnderTest program;
+    ASSERT_TRUE(StartFromElsewhere(&program));
+    ASSERT_TRUE(program.Settled());
+    ExpectBlankStrip(program);
 }
 
 // Asks for help the three ways a user can: the Help button, F1 in the dialog, and the Help button
@@ -187,10 +287,8 @@ void AskForHelpThreeWays(ProgramUnderTest& program, const std::function<void(con
     expect("F1");
 
     PostMessageA(program.hwnd, WM_COMMAND, MAKEWPARAM(IDC_ADD_TO_CSV, 0), 0);
-    HWND hwndCsv = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        return (hwndCsv = FindDialogTitled("Add to CSV File")) != nullptr && IsWindowVisible(hwndCsv);
-    }));
+    HWND hwndCsv = WaitForShownDialog("Add to CSV File");
+    ASSERT_NE(nullptr, hwndCsv);
     PostMessageA(GetDlgItem(hwndCsv, IDHELP), BM_CLICK, 0, 0);
     expect("the Help button of Add to CSV File");
     PostMessageA(hwndCsv, WM_COMMAND, IDCANCEL, 0);
@@ -265,22 +363,33 @@ TEST_F(HelpBannerTest, OnLaterWindowsHelpOpensTheGuidePageInTheBrowser) {
     size_t nAsked = 0;
     AskForHelpThreeWays(program, [&](const char* szHow) {
         ++nAsked;
-        EXPECT_TRUE(WaitFor([&] { return handler.Opened().size() >= nAsked; })) << szHow << ": no page was opened";
+        EXPECT_TRUE(WaitFor(
+            "the page handler to be started", [&] { return handler.Opened().size() >= nAsked; },
+            [&] { return std::to_string(handler.Opened().size()) + " page(s) opened; " + ShownWindows(); }))
+            << szHow << ": no page was opened";
         EXPECT_EQ(nullptr, FindWindowA(kHelpViewerClass, nullptr)) << szHow << ": the WinHelp viewer opened";
     });
     std::vector<std::string> opened = handler.Opened();
     EXPECT_EQ(3u, opened.size()) << "one page for each request, nothing else";
     for (const std::string& line : opened)
         EXPECT_NE(std::string::npos, Lower(line).find(Lower(folder + "\\tallyq.htm"))) << line;
+}
 
-    // Without the page, a message says that the guide is missing, and nothing is opened.
+TEST_F(HelpBannerTest, OnLaterWindowsAMissingGuidePageIsReportedAndNothingOpens) {
+    SetProgramWindowsVersion("win10");
+    PageHandler handler;
+    ProgramUnderTest program;
+    ASSERT_TRUE(StartFromElsewhere(&program));
+    // Gone while the program runs: the page is looked for when help is asked for.
     ASSERT_TRUE(DeleteFileA((folder + "\\tallyq.htm").c_str()));
     PostMessageA(GetDlgItem(program.hwnd, IDC_HELP_BUTTON), BM_CLICK, 0, 0);
-    HWND hwndBox = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (hwndBox = FindDialogTitled("TallyQuill Help")) != nullptr && IsWindowVisible(hwndBox); }));
+    HWND hwndBox = WaitForShownDialog("TallyQuill Help");
+    ASSERT_NE(nullptr, hwndBox);
     std::string text = MessageBoxText(hwndBox);
     EXPECT_NE(std::string::npos, text.find("missing")) << text;
     EXPECT_NE(std::string::npos, Lower(text).find("tallyq.htm")) << text;
     PostMessageA(hwndBox, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(3u, handler.Opened().size());
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(hwndBox); }));
+    ASSERT_TRUE(program.HandledPostedMessages());
+    EXPECT_EQ(0u, handler.Opened().size()) << "no page was opened";
 }

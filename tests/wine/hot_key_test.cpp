@@ -150,7 +150,7 @@ TEST_F(HotKeyTest, APressSelectsAndCopiesTheForegroundProgramsText) {
     ASSERT_TRUE(target.Activate());
 
     PressHotKey();
-    EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_WORD_COUNT) == "4"; })) << program.Text(IDC_SUMMARY);
+    EXPECT_EQ("4", program.TextOnceItIs(IDC_WORD_COUNT, "4")) << program.Text(IDC_SUMMARY);
     EXPECT_EQ(kTargetText, program.Text(IDC_SUMMARY));
     EXPECT_TRUE(program.Visible()) << "the press brings the dialog out of the tray";
     EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == program.hwnd; }));
@@ -160,7 +160,7 @@ TEST_F(HotKeyTest, APressSelectsAndCopiesTheForegroundProgramsText) {
     program.SetText(IDC_FIXED_COST, "");
     PostMessageA(hwndField, WM_KEYDOWN, '5', 0x00060001);
     PostMessageA(hwndField, WM_KEYUP, '5', static_cast<LPARAM>(0xC0060001u));
-    EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_FIXED_COST) == "5"; })) << program.Text(IDC_FIXED_COST);
+    EXPECT_EQ("5", program.TextOnceItIs(IDC_FIXED_COST, "5"));
 
 }
 
@@ -170,11 +170,11 @@ TEST_F(HotKeyTest, ASecondPressAfterSwitchingBackWorksToo) {
     ASSERT_TRUE(target.Start());
     ASSERT_TRUE(target.Activate());
     PressHotKey();
-    ASSERT_TRUE(WaitFor([&] { return program.Text(IDC_SUMMARY) == kTargetText; }));
+    ASSERT_EQ(kTargetText, program.TextOnceItIs(IDC_SUMMARY, kTargetText));
     PutClipboardText("something else");
     ASSERT_TRUE(target.Activate());
     PressHotKey();
-    EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_SUMMARY) == kTargetText; }));
+    EXPECT_EQ(kTargetText, program.TextOnceItIs(IDC_SUMMARY, kTargetText));
 }
 
 TEST_F(HotKeyTest, NoKeysArePostedWithoutAutoSelectOrToTheProgramsOwnWindows) {
@@ -198,7 +198,7 @@ TEST_F(HotKeyTest, NoKeysArePostedWithoutAutoSelectOrToTheProgramsOwnWindows) {
     SetForegroundWindow(program.hwnd);
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == program.hwnd; }));
     PressHotKey();
-    EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_WORD_COUNT) == "3"; }));
+    EXPECT_EQ("3", program.TextOnceItIs(IDC_WORD_COUNT, "3"));
     EXPECT_EQ(dwSelection, target.Selection());
 
     // Nor while its About box is in front.
@@ -210,7 +210,7 @@ TEST_F(HotKeyTest, NoKeysArePostedWithoutAutoSelectOrToTheProgramsOwnWindows) {
     }));
     PutClipboardText("six");
     PressHotKey();
-    EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_WORD_COUNT) == "1"; }));
+    EXPECT_EQ("1", program.TextOnceItIs(IDC_WORD_COUNT, "1"));
     EXPECT_EQ(dwSelection, target.Selection());
     PostMessageA(hwndAbout, WM_COMMAND, IDOK, 0);
 }
@@ -250,7 +250,7 @@ TEST_F(HotKeyTest, ChangeKeyTakesTheNextKeyWithItsModifiers) {
     AttachThreadInput(GetCurrentThreadId(), dwProgramThread, FALSE);
     EXPECT_EQ(0x74, GetRegistryInt("Settings", "HotKey", -1));
     EXPECT_EQ(6, GetRegistryInt("Settings", "HotKeyModifier", -1));
-    EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_HOT_KEY_NAME) == "Ctrl+Shift+F5"; })) << program.Text(IDC_HOT_KEY_NAME);
+    EXPECT_EQ("Ctrl+Shift+F5", program.TextOnceItIs(IDC_HOT_KEY_NAME, "Ctrl+Shift+F5"));
     EXPECT_TRUE(IsWindowEnabled(program.hwnd));
     EXPECT_FALSE(CombinationIsFree(MOD_CONTROL | MOD_SHIFT, VK_F5)) << "the new key is registered";
     EXPECT_TRUE(CombinationIsFree(MOD_SHIFT, VK_F8));
@@ -302,12 +302,12 @@ TEST_F(HotKeyTest, ACombinationHeldByAnotherProgramIsShownAsTakenAndStaysChosen)
         return WaitFor([&] { return !IsWindow(hwndKey); });
     };
     ASSERT_TRUE(ChooseF9());
-    EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_HOT_KEY_NAME) == "F9 (taken)"; })) << program.Text(IDC_HOT_KEY_NAME);
+    EXPECT_EQ("F9 (taken)", program.TextOnceItIs(IDC_HOT_KEY_NAME, "F9 (taken)"));
     EXPECT_EQ(VK_F9, GetRegistryInt("Settings", "HotKey", -1));
     EXPECT_EQ(0, GetRegistryInt("Settings", "HotKeyModifier", -1));
     UnregisterHotKey(nullptr, 2);
     ASSERT_TRUE(ChooseF9());
-    EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_HOT_KEY_NAME) == "F9"; })) << program.Text(IDC_HOT_KEY_NAME);
+    EXPECT_EQ("F9", program.TextOnceItIs(IDC_HOT_KEY_NAME, "F9"));
     EXPECT_FALSE(CombinationIsFree(0, VK_F9)) << "registered once it is free";
 }
 

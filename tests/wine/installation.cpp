@@ -127,10 +127,6 @@ void RemoveInstallation() {
     ResetProgramRegistry();
 }
 
-HWND FindDialogTitled(const char* szTitle) {
-    return FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), szTitle);
-}
-
 std::string MessageBoxText(HWND hwndBox) {
     std::string text;
     for (HWND hwnd = FindWindowExA(hwndBox, nullptr, "Static", nullptr); hwnd != nullptr;
@@ -145,11 +141,12 @@ std::string MessageBoxText(HWND hwndBox) {
 HWND SetupRun::WaitForTerms(unsigned nTimeoutMs) {
     hwndTerms = nullptr;
     WaitFor(
+        "the terms page",
         [this] {
             hwndTerms = FindDialogTitled("TallyQuill Software Licence Terms");
             return hwndTerms != nullptr && IsWindowVisible(hwndTerms);
         },
-        nTimeoutMs);
+        [this] { return ProcessState(); }, nTimeoutMs);
     return hwndTerms != nullptr && IsWindowVisible(hwndTerms) ? hwndTerms : nullptr;
 }
 
@@ -165,7 +162,7 @@ bool InstallWith(const std::string& setupPath) {
     SetupRun setup;
     if (!setup.Start("", setupPath) || setup.WaitForTerms() == nullptr || !setup.AgreeAndNext()) return false;
     if (setup.WaitForExit() != 0) return false;
-    return WaitFor([] { return FindMainDialog() != nullptr; });
+    return WaitFor("the installed program's dialog", [] { return FindMainDialog() != nullptr; }, ShownWindows);
 }
 
 InstallationState CurrentInstallation() {

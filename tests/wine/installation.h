@@ -35,7 +35,6 @@ std::string PayloadPath(const std::string& name);  // a payload file as packed
 // Ends running copies and removes everything an install or the tests made, registry included.
 void RemoveInstallation();
 
-HWND FindDialogTitled(const char* szTitle);
 // The text of a message box (its longest static).
 std::string MessageBoxText(HWND hwndBox);
 

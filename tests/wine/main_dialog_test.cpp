@@ -48,6 +48,22 @@ protected:
         EXPECT_EQ(0, program.WaitForExit());
     }
 
+    // Starts the program with kCatText on the clipboard.
+    static void StartOnCatText(ProgramUnderTest& program) {
+        PutClipboardText(kCatText);
+        ASSERT_TRUE(program.Start());
+        ASSERT_NE(nullptr, program.WaitForDialog());
+    }
+
+    // Starts the program on kCatText, with a price for every measure and 10 characters per line.
+    static void StartWithPricedCatText(ProgramUnderTest& program) {
+        ASSERT_NO_FATAL_FAILURE(StartOnCatText(program));
+        program.SetText(IDC_FIXED_COST, "1.5");
+        program.SetText(IDC_COST_PER_CHAR, "0.01");
+        program.SetText(IDC_COST_PER_LINE, "0.10");
+        program.SetText(IDC_CHARS_PER_LINE, "10");
+    }
+
     static void ExpectShown(const ProgramUnderTest& program, const char* szChars, const char* szWords,
                             const char* szLines, const char* szCharsCost, const char* szWordsCost,
                             const char* szLinesCost, const char* szTotal) {
@@ -62,10 +78,8 @@ protected:
 };
 
 TEST_F(MainDialogTest, PricesTheClipboardAtStartAndAtEveryKeystroke) {
-    PutClipboardText(kCatText);
     ProgramUnderTest program;
-    ASSERT_TRUE(program.Start());
-    ASSERT_NE(nullptr, program.WaitForDialog());
+    ASSERT_NO_FATAL_FAILURE(StartOnCatText(program));
     EXPECT_EQ(kCatText, program.Text(IDC_SUMMARY)) << "a short text is shown whole";
     ExpectShown(program, "40", "8", "2", "0.00 ", "0.16 ", "0.00 ", "0.16 ");
     EXPECT_EQ("0.02", program.Text(IDC_COST_PER_WORD));
@@ -87,14 +101,23 @@ TEST_F(MainDialogTest, PricesTheClipboardAtStartAndAtEveryKeystroke) {
     ExpectShown(program, "40", "8", "5", "0.40 ", "0.16 ", "0.50 ", "2.56 ");
     program.SetText(IDC_CHARS_PER_LINE, "abc");
     EXPECT_EQ("31", program.Text(IDC_LINE_COUNT)) << "not an integer: one line per printable non-space byte";
-    program.SetText(IDC_CHARS_PER_LINE, "10");
+    Exit(program);
+}
 
-    // Enter changes nothing and ends nothing.
+TEST_F(MainDialogTest, EnterChangesNothingAndEndsNothing) {
+    ProgramUnderTest program;
+    ASSERT_NO_FATAL_FAILURE(StartWithPricedCatText(program));
+    ExpectShown(program, "40", "8", "5", "0.40 ", "0.16 ", "0.50 ", "2.56 ");
     program.Command(IDOK);
     EXPECT_TRUE(IsWindow(program.hwnd));
-    EXPECT_EQ("2.56 ", program.Text(IDC_TOTAL_COST));
+    EXPECT_TRUE(program.Visible());
+    ExpectShown(program, "40", "8", "5", "0.40 ", "0.16 ", "0.50 ", "2.56 ");
+    Exit(program);
+}
 
-    // "Update Text" takes the clipboard's new text; an empty clipboard leaves the fixed cost.
+TEST_F(MainDialogTest, UpdateTextTakesTheNewTextAndAnEmptyClipboardLeavesTheFixedCost) {
+    ProgramUnderTest program;
+    ASSERT_NO_FATAL_FAILURE(StartWithPricedCatText(program));
     std::string text191 = "\t" + std::string(98, 'a') + "\r\n" + std::string(89, 'b') + "\xE9";
     PutClipboardText(text191);
     program.Click(IDC_UPDATE_TEXT);
@@ -123,11 +146,9 @@ TEST_F(MainDialogTest, AWholeLargeTextIsMeasured) {
     Exit(program);
 }
 
-TEST_F(MainDialogTest, CloseHidesWhileTheHotKeyIsOnAndEndsWhenOff) {
-    PutClipboardText(kCatText);
+TEST_F(MainDialogTest, CloseHidesWhileTheHotKeyIsOn) {
     ProgramUnderTest program;
-    ASSERT_TRUE(program.Start());
-    ASSERT_NE(nullptr, program.WaitForDialog());
+    ASSERT_NO_FATAL_FAILURE(StartOnCatText(program));
     ASSERT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(program.hwnd, IDC_HOT_KEY_ON), BM_GETCHECK, 0, 0));
 
     program.Click(IDC_CLOSE_BUTTON);
@@ -143,7 +164,12 @@ TEST_F(MainDialogTest, CloseHidesWhileTheHotKeyIsOnAndEndsWhenOff) {
     SendMessageA(program.hwnd, WM_COMMAND, IDCANCEL, 0);  // what Esc sends
     EXPECT_FALSE(program.Visible());
     EXPECT_TRUE(program.HandledPostedMessages() && program.Running()) << "Esc hides, the program goes on";
-    program.Command(IDM_TRAY_OPEN);
+    Exit(program);
+}
+
+TEST_F(MainDialogTest, WithTheHotKeyOffCloseEndsAndSavesTheSettingsForTheNextStart) {
+    ProgramUnderTest program;
+    ASSERT_NO_FATAL_FAILURE(StartOnCatText(program));
 
     // The stored prices change only at the end.
     program.SetText(IDC_COST_PER_WORD, "1.5 per page");
@@ -288,23 +314,21 @@ TEST_F(MainDialogTest, ASecondStartHandsOverToTheRunningCopy) {
     ProgramUnderTest second;
     ASSERT_TRUE(second.Start());
     EXPECT_EQ(0, second.WaitForExit());
-    EXPECT_TRUE(WaitFor([&] { return first.Text(IDC_WORD_COUNT) == "4"; }));
+    EXPECT_EQ("4", first.TextOnceItIs(IDC_WORD_COUNT, "4"));
     EXPECT_FALSE(first.Visible()) << "the hand-over does not show a hidden copy";
     Exit(first);
 }
 
-TEST_F(MainDialogTest, NamesWithSetupAreRefusedAndLogonHides) {
+TEST_F(MainDialogTest, OnlyNamesWithSetupAreRefused) {
     std::string folder = ScratchFolder();
     for (const char* szName : {"MySetup.exe", "x.setup.exe"}) {
         std::string copy = folder + szName;
         ASSERT_TRUE(CopyFileA(BuiltProgramPath().c_str(), copy.c_str(), FALSE));
         ProgramUnderTest program;
         ASSERT_TRUE(program.Start("", copy));
-        HWND hwndMessage = nullptr;
-        EXPECT_TRUE(WaitFor([&] {
-            hwndMessage = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "Install Error");
-            return hwndMessage != nullptr;
-        })) << szName;
+        // Shown, not only made: the box's text controls exist once it is visible.
+        HWND hwndMessage = WaitForShownDialog("Install Error");
+        EXPECT_NE(nullptr, hwndMessage) << szName;
         char szText[300] = "";
         HWND hwndStatic = FindWindowExA(hwndMessage, nullptr, "Static", nullptr);
         while (hwndStatic != nullptr && GetWindowTextLengthA(hwndStatic) < 20)
@@ -326,7 +350,9 @@ TEST_F(MainDialogTest, NamesWithSetupAreRefusedAndLogonHides) {
         Exit(program);
     }
     DeleteFileA(setDash.c_str());
+}
 
+TEST_F(MainDialogTest, LogonInLowerCaseStartsHidden) {
     ProgramUnderTest logon;
     ASSERT_TRUE(logon.Start("/logon extra"));
     ASSERT_NE(nullptr, logon.WaitForDialog());

@@ -1,5 +1,6 @@
 #include "tests/wine/program_driver.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "resources/main_dialog_ids.h"
@@ -16,16 +17,74 @@ HWND ClipboardOwner() {
 }
 
 bool OpenClipboardFor(HWND hwnd) {
-    return WaitFor([hwnd] { return OpenClipboard(hwnd) != FALSE; });
+    return WaitFor(
+        "the clipboard to open", [hwnd] { return OpenClipboard(hwnd) != FALSE; },
+        [] {
+            HWND hwndHolder = GetOpenClipboardWindow();
+            DWORD dwProcessId = 0;
+            if (hwndHolder != nullptr) GetWindowThreadProcessId(hwndHolder, &dwProcessId);
+            return hwndHolder == nullptr ? std::string("held by no window")
+                                         : "held by a window of process " + std::to_string(dwProcessId);
+        });
+}
+
+// One window as a report shows it: class, title, process id.
+std::string DescribeWindow(HWND hwnd) {
+    char szClass[64] = "", szTitle[128] = "";
+    GetClassNameA(hwnd, szClass, sizeof(szClass));
+    GetWindowTextA(hwnd, szTitle, sizeof(szTitle));
+    DWORD dwProcessId = 0;
+    GetWindowThreadProcessId(hwnd, &dwProcessId);
+    return std::string(szClass) + " \"" + szTitle + "\" (process " + std::to_string(dwProcessId) + ")";
+}
+
+// The shown top-level windows, front first, of one process or (0) of all.
+std::string ListShownWindows(DWORD dwOnlyProcessId) {
+    std::string list;
+    HWND hwndFront = GetForegroundWindow();
+    for (HWND hwnd = GetTopWindow(nullptr); hwnd != nullptr; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+        DWORD dwProcessId = 0;
+        GetWindowThreadProcessId(hwnd, &dwProcessId);
+        if (!IsWindowVisible(hwnd) || (dwOnlyProcessId != 0 && dwProcessId != dwOnlyProcessId)) continue;
+        list += "\n  " + DescribeWindow(hwnd) + (hwnd == hwndFront ? ", in front" : "");
+    }
+    return list.empty() ? "no window" : list;
 }
 }  // namespace
 
-HWND FindMainDialog() { return FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), kMainTitle); }
+void ReportRanOut(const std::string& what, unsigned nTimeoutMs, const std::string& lastSeen) {
+    fflush(stdout);
+    fprintf(stderr, "Waited %u ms for %s; last seen: %s\n", nTimeoutMs, what.c_str(), lastSeen.c_str());
+    fflush(stderr);
+}
+
+std::string ShownWindows() { return "the windows on the screen:" + ListShownWindows(0); }
+
+std::string ShownWindowsOf(DWORD dwProcessId) { return ListShownWindows(dwProcessId); }
+
+HWND FindDialogTitled(const char* szTitle) {
+    return FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), szTitle);
+}
+
+HWND FindMainDialog() { return FindDialogTitled(kMainTitle); }
+
+HWND WaitForShownDialog(const char* szTitle, unsigned nTimeoutMs) {
+    HWND hwnd = nullptr;
+    bool bShown = WaitFor(
+        std::string("a shown dialog titled \"") + szTitle + "\"",
+        [&] { return (hwnd = FindDialogTitled(szTitle)) != nullptr && IsWindowVisible(hwnd); },
+        [&] { return (hwnd != nullptr ? "it exists, hidden; " : "") + ShownWindows(); }, nTimeoutMs);
+    return bShown ? hwnd : nullptr;
+}
 
 void EndRunningCopies() {
     while (HWND hwnd = FindMainDialog()) {
         PostMessageA(hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
-        if (!WaitFor([hwnd] { return !IsWindow(hwnd); })) break;
+        DWORD dwProcessId = 0;
+        GetWindowThreadProcessId(hwnd, &dwProcessId);
+        if (!WaitFor("a running copy to end after the tray's Exit", [hwnd] { return !IsWindow(hwnd); },
+                     [dwProcessId] { return "its windows:" + ShownWindowsOf(dwProcessId); }))
+            break;
     }
 }
 
@@ -72,20 +131,36 @@ bool ProgramUnderTest::Start(const std::string& arguments, const std::string& pr
                           startFolder.empty() ? nullptr : startFolder.c_str(), &startup, &process) != FALSE;
 }
 
+std::string ProgramUnderTest::ProcessState() const {
+    DWORD dwExit = 0;
+    if (process.hProcess == nullptr) return "the process was not started";
+    if (Running()) return "the process runs, its windows:" + ShownWindowsOf(process.dwProcessId);
+    GetExitCodeProcess(process.hProcess, &dwExit);
+    return "the process ended with " + std::to_string(dwExit);
+}
+
 HWND ProgramUnderTest::WaitForDialog(unsigned nTimeoutMs) {
     // The dialog is shown once InitDialog is over; a start with "/logon" hides it again at once, so
     // for that the status line's first text (half a second later) tells that the start is done.
     WaitFor(
+        "the main dialog, shown or with its status line set",
         [this] {
             hwnd = FindMainDialog();
-            return hwnd != nullptr && (IsWindowVisible(hwnd) || !Text(123).empty());
+            return hwnd != nullptr && (IsWindowVisible(hwnd) || !Text(IDC_STATUS_LINE).empty());
+        },
+        [this] {
+            std::string dialog = hwnd == nullptr ? "no main dialog" : "a hidden main dialog with no status line";
+            return dialog + "; " + ProcessState();
         },
         nTimeoutMs);
     return hwnd;
 }
 
 int ProgramUnderTest::WaitForExit(unsigned nTimeoutMs) {
-    if (WaitForSingleObject(process.hProcess, nTimeoutMs) != WAIT_OBJECT_0) return -1;
+    if (WaitForSingleObject(process.hProcess, nTimeoutMs) != WAIT_OBJECT_0) {
+        ReportRanOut("the process to end", nTimeoutMs, ProcessState());
+        return -1;
+    }
     DWORD dwExit = 0;
     GetExitCodeProcess(process.hProcess, &dwExit);
     return static_cast<int>(dwExit);
@@ -99,8 +174,19 @@ void ProgramUnderTest::Kill() {
 bool PostedMessagesHandled(HWND hwndEdit) {
     UINT nOldLimit = static_cast<UINT>(SendMessageA(hwndEdit, EM_GETLIMITTEXT, 0, 0));
     UINT nMarker = nOldLimit == 0x7FF1 ? 0x7FF2 : 0x7FF1;
-    if (!PostMessageA(hwndEdit, EM_SETLIMITTEXT, nMarker, 0)) return false;
-    bool bHandled = WaitFor([&] { return SendMessageA(hwndEdit, EM_GETLIMITTEXT, 0, 0) == static_cast<LRESULT>(nMarker); });
+    if (!PostMessageA(hwndEdit, EM_SETLIMITTEXT, nMarker, 0)) {
+        ReportRanOut("a text limit to be posted to an edit box", 0,
+                     IsWindow(hwndEdit) ? "the post was refused" : "no such edit box");
+        return false;
+    }
+    LRESULT nLimit = 0;
+    bool bHandled = WaitFor(
+        "the edit box's thread to handle the messages posted to it",
+        [&] { return (nLimit = SendMessageA(hwndEdit, EM_GETLIMITTEXT, 0, 0)) == static_cast<LRESULT>(nMarker); },
+        [&] {
+            return "the box's limit reads " + std::to_string(nLimit) + ", the posted one is " +
+                   std::to_string(nMarker) + (IsWindow(hwndEdit) ? "" : "; the box is gone");
+        });
     SendMessageA(hwndEdit, EM_SETLIMITTEXT, nOldLimit, 0);
     return bHandled;
 }
@@ -110,7 +196,17 @@ bool ProgramUnderTest::HandledPostedMessages() const { return PostedMessagesHand
 bool ProgramUnderTest::Settled() const {
     // The dialog loop shows its window when its queue first runs empty, just before it first waits
     // for input; two rounds of posted messages after that are handled once the showing is over.
-    return WaitForInputIdle(process.hProcess, kPatienceMs) == 0 && HandledPostedMessages() && HandledPostedMessages();
+    DWORD dwIdle = WaitForInputIdle(process.hProcess, kPatienceMs);
+    if (dwIdle != 0) {
+        ReportRanOut("the program to wait for input after its start", kPatienceMs,
+                     (dwIdle == WAIT_TIMEOUT ? "busy; " : "no answer; ") + ProcessState());
+        return false;
+    }
+    return HandledPostedMessages() && HandledPostedMessages();
+}
+
+std::string ProgramUnderTest::TextOnceItIs(int nId, const std::string& expected, unsigned nTimeoutMs) const {
+    return ValueOnceItIs([&] { return Text(nId); }, expected, nTimeoutMs);
 }
 
 std::string ProgramUnderTest::Text(int nId) const {

@@ -32,8 +32,12 @@ public:
     // has handled what it had posted itself: whatever the start does at once is done.
     bool Settled() const;
     void Kill();
+    // Whether the process runs, and which windows it shows, or how it ended: for reports.
+    std::string ProcessState() const;
 
     std::string Text(int nId) const;
+    // The control's text once it is the expected one, or as it stands when the time is up.
+    std::string TextOnceItIs(int nId, const std::string& expected, unsigned nTimeoutMs = kPatienceMs) const;
     void SetText(int nId, const std::string& text) const;   // WM_SETTEXT: one change notification
     void Type(int nId, const std::string& keys) const;      // WM_CHAR per key: one change per key
     void Command(int nId) const;                            // WM_COMMAND, sent
@@ -53,18 +57,55 @@ bool PostedMessagesHandled(HWND hwndEdit);
 std::string BuiltProgramPath();
 std::string ScratchFolder();
 
-// Polls a condition every nPollMs for at most nTimeoutMs.
-template <typename Condition>
-bool WaitFor(Condition condition, unsigned nTimeoutMs = kPatienceMs, unsigned nPollMs = 20) {
+// Tells on the error stream, after what the test printed so far, that a wait ran out: what it
+// waited for and what it last saw.
+void ReportRanOut(const std::string& what, unsigned nTimeoutMs, const std::string& lastSeen);
+
+// The windows shown on the screen, front first, one a line: class, title, process id.
+std::string ShownWindows();
+// The same for one process's windows only; "no window" when it shows none.
+std::string ShownWindowsOf(DWORD dwProcessId);
+
+// Polls a condition every nPollMs for at most nTimeoutMs. A wait that runs out reports what it
+// waited for (what) and what it last saw (seen(), asked once then).
+template <typename Condition, typename Seen>
+bool WaitFor(const std::string& what, Condition condition, Seen seen, unsigned nTimeoutMs = kPatienceMs,
+             unsigned nPollMs = 20) {
     DWORD dwStart = GetTickCount();
     while (!condition()) {
-        if (GetTickCount() - dwStart > nTimeoutMs) return false;
+        if (GetTickCount() - dwStart > nTimeoutMs) {
+            ReportRanOut(what, nTimeoutMs, seen());
+            return false;
+        }
         Sleep(nPollMs);
     }
     return true;
 }
 
+// The same where the caller's check says what it waits for: a wait that runs out reports the
+// windows on the screen.
+template <typename Condition>
+bool WaitFor(Condition condition, unsigned nTimeoutMs = kPatienceMs, unsigned nPollMs = 20) {
+    return WaitFor("the condition of the check that follows", condition, ShownWindows, nTimeoutMs, nPollMs);
+}
+
+// Polls a value until it equals the expected one, for at most nTimeoutMs; answers the value last
+// read, so that the check on it shows what there was when the time ran out.
+template <typename Read, typename Value>
+auto ValueOnceItIs(Read read, const Value& expected, unsigned nTimeoutMs = kPatienceMs) -> decltype(read()) {
+    auto value = read();
+    WaitFor(
+        "the expected value", [&] { return (value = read()) == expected; },
+        [] { return std::string("the value that the check shows"); }, nTimeoutMs);
+    return value;
+}
+
 HWND FindMainDialog();
+// A dialog box (of the system's dialog class) by its title.
+HWND FindDialogTitled(const char* szTitle);
+// Waits for a dialog of that title to be shown (its controls are made by then); null when the time
+// is up.
+HWND WaitForShownDialog(const char* szTitle, unsigned nTimeoutMs = kPatienceMs);
 
 // Ends every copy of the program still running from an earlier case, through the tray's Exit.
 void EndRunningCopies();

@@ -17,12 +17,16 @@ check() {  # check NAME EXPECTED ACTUAL
         failed=$((failed + 1)); echo "FAIL: $1: got [$3], expected [$2]"; fi
 }
 summary() {
-    # The summary once it is the expected text, or as it stands after a minute.
+    # The summary once it is the expected text, or as it stands after a minute (said on the error
+    # stream, with the windows on the screen).
     deadline=$(($(date +%s) + 60))
     while :; do
         text=$("$wb" run "$bench" "$tool" read-control 101 | tr -d '\r')
         [ "$text" = "$1" ] && break
-        [ "$(date +%s)" -lt "$deadline" ] || break
+        [ "$(date +%s)" -lt "$deadline" ] && continue
+        echo "Waited 60 s for the summary [$1]; last read [$text]; the windows on the screen:" >&2
+        "$wb" run "$bench" "$tool" z-order >&2
+        break
     done
     echo "$text"
 }

@@ -20,14 +20,18 @@ colour_share() {  # colour_share FILE COLOUR
     convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format '%[fx:mean]' info:
 }
 # Takes screenshots until the colour covers more than the share, for at most a minute (a window is
-# painted a little after it shows, later still under emulation); answers the last share.
+# painted a little after it shows, later still under emulation); answers the last share. A minute
+# without it is said on the error stream, with the windows on the screen.
 shoot_until() {  # shoot_until FILE COLOUR SHARE
     deadline=$(($(date +%s) + 60))
     while :; do
         import -window root "$1"
         share=$(colour_share "$1" "$2")
         awk -v s="$share" -v t="$3" 'BEGIN { exit !(s > t) }' && break
-        [ "$(date +%s)" -lt "$deadline" ] || break
+        [ "$(date +%s)" -lt "$deadline" ] && continue
+        echo "Waited 60 s for $2 to cover more than $3 of the screen; last share $share in $1; the windows:" >&2
+        "$wb" run "$bench" "$tool" z-order >&2
+        break
     done
     echo "$share"
 }

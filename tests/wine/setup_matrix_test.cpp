@@ -85,15 +85,18 @@ std::string RunAndAnswer(const std::string& path) {
         ShownWindows shown = {};
         bool bEnded = false;
         bool bSeen = WaitFor(
+            "a message box, the terms page, the main dialog or the end of " + path,
             [&] {
                 shown = WindowsShownBy(run.process.dwProcessId);
                 bEnded = WaitForSingleObject(run.process.hProcess, 0) == WAIT_OBJECT_0;
                 return shown.hwndBox != nullptr || shown.hwndTerms != nullptr || shown.hwndMain != nullptr || bEnded;
             },
-            kStepTimeoutMs, 5);
+            [&] { return run.ProcessState(); }, kStepTimeoutMs, 5);
         if (!bSeen) {
+            std::string state = run.ProcessState();
             run.Kill();
-            return story + "nothing more within 10 s (ended by the test)";
+            return story + "nothing more within " + std::to_string(kStepTimeoutMs / 1000) + " s (" + state +
+                   "; ended by the test)";
         }
         HWND hwndAnswered = nullptr;
         if (shown.hwndBox != nullptr) {
@@ -112,7 +115,9 @@ std::string RunAndAnswer(const std::string& path) {
         } else {
             return story + "ended " + std::to_string(run.WaitForExit(0));
         }
-        WaitFor([hwndAnswered] { return !IsWindowVisible(hwndAnswered); }, kStepTimeoutMs, 5);
+        WaitFor(
+            "the answered window to close", [hwndAnswered] { return !IsWindowVisible(hwndAnswered); },
+            [&] { return run.ProcessState(); }, kStepTimeoutMs, 5);
     }
     run.Kill();
     return story + "too many steps (ended by the test)";
@@ -185,7 +190,7 @@ protected:
                      setupFile.size() > TrailerLength(CountInstallFiles(kInstallFiles));
         if (!bInstalled) return;
         nTrailer = setupFile.size() - TrailerLength(CountInstallFiles(kInstallFiles));
-        bInstalled = PlanExtraction(&setupFile[nTrailer], CountInstallFiles(kInstallFiles), setupFile.size(), &plan) &&
+        bInstalled = SetupImageIntact(setupFile.data(), setupFile.size(), CountInstallFiles(kInstallFiles), &plan) &&
                      plan.nSteps == CountInstallFiles(kInstallFiles);
         dwSuiteStart = GetTickCount();
     }

@@ -96,12 +96,13 @@ std::string RunToMessage(const std::string& setupPath, int* pnExitCode) {
     HWND hwndBox = nullptr;
     bool bEnded = false;
     WaitFor(
+        "the setup's message box, or its end",
         [&] {
             hwndBox = FindDialogTitled("Install Error");
             bEnded = WaitForSingleObject(setup.process.hProcess, 0) == WAIT_OBJECT_0;
             return (hwndBox != nullptr && IsWindowVisible(hwndBox)) || bEnded;
         },
-        20000);
+        [&] { return setup.ProcessState(); });
     std::string text;
     if (hwndBox != nullptr) {
         text = MessageBoxText(hwndBox);
@@ -113,11 +114,41 @@ std::string RunToMessage(const std::string& setupPath, int* pnExitCode) {
 
 }  // namespace
 
-TEST_F(SetupTest, TheTermsPageGatesTheInstall) {
+namespace {
+
+// The real setup file, started and showing its terms page.
+class TermsPageTest : public SetupTest {
+protected:
+    void SetUp() override {
+        SetupTest::SetUp();
+        ASSERT_TRUE(setup.Start("", SetupFilePath()));
+        hwndTerms = setup.WaitForTerms();
+        ASSERT_NE(nullptr, hwndTerms);
+    }
+    // Cancel on the page, which ends the setup.
+    void Cancel() {
+        SendMessageA(GetDlgItem(hwndTerms, IDCANCEL), BM_CLICK, 0, 0);
+        EXPECT_EQ(0, setup.WaitForExit());
+    }
     SetupRun setup;
-    ASSERT_TRUE(setup.Start("", SetupFilePath()));
-    HWND hwndTerms = setup.WaitForTerms();
-    ASSERT_NE(nullptr, hwndTerms);
+    HWND hwndTerms = nullptr;
+};
+
+// Presses Enter in the terms page as the keyboard does: the key messages go to the control with
+// the focus, and the page's dialog loop turns them into its default button. Answers the control.
+HWND PostEnterKeys(HWND hwndTerms) {
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof(thread);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(hwndTerms, nullptr), &thread)) return nullptr;
+    HWND hwndFocus = thread.hwndFocus != nullptr ? thread.hwndFocus : hwndTerms;
+    PostMessageA(hwndFocus, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    PostMessageA(hwndFocus, WM_KEYUP, VK_RETURN, 0xC01C0001);
+    return hwndFocus;
+}
+
+}  // namespace
+
+TEST_F(TermsPageTest, OpensOverTheProgressWindowWithNothingChosen) {
     HWND hwndProgress = FindDialogTitled(kProgressTitle);
     ASSERT_NE(nullptr, hwndProgress) << "the progress window is open under the terms page";
     EXPECT_EQ(hwndProgress, GetWindow(hwndTerms, GW_OWNER));
@@ -127,32 +158,55 @@ TEST_F(SetupTest, TheTermsPageGatesTheInstall) {
     GetDlgItemTextA(hwndProgress, IDC_PROGRESS_LINE1, szLine, sizeof(szLine));
     EXPECT_STREQ("Software Licence Terms", szLine);
 
-    HWND hwndNext = GetDlgItem(hwndTerms, IDOK);
     EXPECT_FALSE(Checked(hwndTerms, IDC_TERMS_AGREE));
     EXPECT_FALSE(Checked(hwndTerms, IDC_TERMS_DISAGREE));
-    EXPECT_FALSE(IsWindowEnabled(hwndNext)) << "Next starts disabled";
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hwndTerms, IDOK))) << "Next starts disabled";
+    Cancel();
+}
+
+TEST_F(TermsPageTest, NextIsEnabledExactlyWhileIAgreeIsChosen) {
+    HWND hwndNext = GetDlgItem(hwndTerms, IDOK);
     SendMessageA(GetDlgItem(hwndTerms, IDC_TERMS_AGREE), BM_CLICK, 0, 0);
     EXPECT_TRUE(IsWindowEnabled(hwndNext)) << "agree enables Next";
     SendMessageA(GetDlgItem(hwndTerms, IDC_TERMS_DISAGREE), BM_CLICK, 0, 0);
     EXPECT_FALSE(Checked(hwndTerms, IDC_TERMS_AGREE));
     EXPECT_FALSE(IsWindowEnabled(hwndNext)) << "do not agree disables Next again";
+    Cancel();
+}
 
-    // Enter in the page, and the OK command itself, do nothing while Next is disabled.
-    GUITHREADINFO thread = {};
-    thread.cbSize = sizeof(thread);
-    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(hwndTerms, nullptr), &thread));
-    HWND hwndFocus = thread.hwndFocus != nullptr ? thread.hwndFocus : hwndTerms;
-    PostMessageA(hwndFocus, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-    PostMessageA(hwndFocus, WM_KEYUP, VK_RETURN, 0xC01C0001);
-    SendMessageA(hwndTerms, WM_COMMAND, IDOK, 0);
+TEST_F(TermsPageTest, EnterAndOkGoOnOnlyOnceIAgreeIsChosen) {
+    HWND hwndNext = GetDlgItem(hwndTerms, IDOK);
+    SendMessageA(GetDlgItem(hwndTerms, IDC_TERMS_DISAGREE), BM_CLICK, 0, 0);
+    ASSERT_FALSE(IsWindowEnabled(hwndNext));
+
+    // Enter while Next is disabled: the page's thread handles the keys (posted messages are handled
+    // in order, so the text limit posted after them reads back only then), and the page stays.
+    HWND hwndKeys = PostEnterKeys(hwndTerms);
+    ASSERT_NE(nullptr, hwndKeys);
+    EXPECT_TRUE(hwndKeys == hwndTerms || IsChild(hwndTerms, hwndKeys)) << "the focus is in the page";
     ASSERT_TRUE(PostedMessagesHandled(FindWindowExA(hwndTerms, nullptr, "Edit", nullptr)))
         << "the page's thread handled the keys";
-    EXPECT_TRUE(IsWindow(hwndTerms)) << "the page stays open";
+    EXPECT_TRUE(IsWindow(hwndTerms)) << "Enter while Next is disabled leaves the page open";
+    EXPECT_FALSE(IsWindowEnabled(hwndNext)) << "Next was disabled all along";
     EXPECT_TRUE(setup.Running());
 
-    // Cancel ends the install: the empty install folder and the Folders values stay.
-    SendMessageA(GetDlgItem(hwndTerms, IDCANCEL), BM_CLICK, 0, 0);
+    // The OK command itself, as a program may send it, is refused the same way.
+    SendMessageA(hwndTerms, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(IsWindow(hwndTerms)) << "OK while Next is disabled leaves the page open";
+
+    // The same keys once "I agree" is chosen go on with the install: they did reach the page.
+    SendMessageA(GetDlgItem(hwndTerms, IDC_TERMS_AGREE), BM_CLICK, 0, 0);
+    ASSERT_TRUE(IsWindowEnabled(hwndNext));
+    ASSERT_NE(nullptr, PostEnterKeys(hwndTerms));
+    EXPECT_TRUE(WaitFor(
+        "the terms page to close after Enter", [&] { return !IsWindow(hwndTerms); }, [&] { return setup.ProcessState(); }))
+        << "Enter with Next enabled closes the page";
     EXPECT_EQ(0, setup.WaitForExit());
+    EXPECT_NE(nullptr, WaitForShownDialog("TallyQuill")) << "the install went on and started the program";
+}
+
+TEST_F(TermsPageTest, CancelLeavesTheEmptyFolderAndItsValues) {
+    Cancel();
     std::string folder = ExpectedInstallFolder();
     EXPECT_TRUE(FolderExists(folder));
     EXPECT_TRUE(FilesIn(folder).empty());
@@ -172,10 +226,8 @@ TEST_F(SetupTest, AnInstallLeavesFilesShortcutsUninstallerAndTheRunningProgram) 
     ASSERT_TRUE(setup.AgreeAndNext());
     DWORD dwAgreed = GetTickCount();
     EXPECT_EQ(0, setup.WaitForExit());
-    HWND hwndProgram = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (hwndProgram = FindMainDialog()) != nullptr && IsWindowVisible(hwndProgram); },
-                        10000))
-        << "the installed program runs";
+    HWND hwndProgram = WaitForShownDialog("TallyQuill");
+    ASSERT_NE(nullptr, hwndProgram) << "the installed program runs";
     DWORD dwRunning = GetTickCount();
     printf("[ figure ] setup start to terms page %lu ms; Next to the installed program's window %lu ms\n",
            static_cast<unsigned long>(dwTermsShown - dwStart), static_cast<unsigned long>(dwRunning - dwAgreed));
@@ -266,7 +318,9 @@ TEST_F(SetupTest, ACopyHidingInTheTrayIsEndedAndReplaced) {
     ASSERT_TRUE(setup.AgreeAndNext());
     EXPECT_EQ(0, setup.WaitForExit());
     HWND hwndNew = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (hwndNew = FindMainDialog()) != nullptr; })) << "the new program runs";
+    ASSERT_TRUE(WaitFor(
+        "the new program's dialog", [&] { return (hwndNew = FindMainDialog()) != nullptr; }, ShownWindows))
+        << "the new program runs";
     DWORD dwProcess = 0;
     GetWindowThreadProcessId(hwndNew, &dwProcess);
     EXPECT_NE(dwRunning, dwProcess);
@@ -291,9 +345,8 @@ TEST_F(SetupTest, ACopyThatDoesNotEndStopsTheSetupBeforeAnyChange) {
     ASSERT_NE(nullptr, hwndStuck);
     SetupRun setup;
     ASSERT_TRUE(setup.Start("", SetupFilePath()));
-    HWND hwndBox = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (hwndBox = FindDialogTitled("Install Error")) != nullptr && IsWindowVisible(hwndBox); },
-                        2 * kPatienceMs));
+    HWND hwndBox = WaitForShownDialog("Install Error", 2 * kPatienceMs);
+    ASSERT_NE(nullptr, hwndBox);
     std::string text = MessageBoxText(hwndBox);
     EXPECT_NE(std::string::npos, text.find("TallyQuill is still running")) << text;
     EXPECT_EQ(nullptr, FindDialogTitled(kTermsTitle));
@@ -372,7 +425,7 @@ TEST_F(SetupTest, DamagedSetupFilesShowTheMessageAndChangeNothing) {
     const unsigned nFiles = CountInstallFiles(kInstallFiles);
     size_t nTrailer = setupFile.size() - TrailerLength(nFiles);
     ExtractionPlan plan;
-    ASSERT_TRUE(PlanExtraction(setupFile.data() + nTrailer, nFiles, setupFile.size(), &plan));
+    ASSERT_TRUE(SetupImageIntact(setupFile.data(), setupFile.size(), nFiles, &plan)) << "the good setup file passes";
     ASSERT_EQ(5u, plan.nSteps);
 
     struct Damage {
@@ -521,9 +574,9 @@ TEST_F(SetupTest, SetupNamesWithoutTheSetupTypeAreRefusedAtStart) {
         ASSERT_TRUE(WriteBytes(path, image));
         ProgramUnderTest program;
         ASSERT_TRUE(program.Start("", path));
-        HWND hwndBox = nullptr;
         // Shown, not only made: the box's text controls exist once it is visible.
-        ASSERT_TRUE(WaitFor([&] { return (hwndBox = FindDialogTitled("Install Error")) != nullptr && IsWindowVisible(hwndBox); }));
+        HWND hwndBox = WaitForShownDialog("Install Error");
+        ASSERT_NE(nullptr, hwndBox);
         EXPECT_EQ(0u, MessageBoxText(hwndBox).find("Installation file corrupt."));
         EXPECT_EQ(nullptr, FindDialogTitled(kTermsTitle));
         EXPECT_EQ(nullptr, FindDialogTitled(kProgressTitle));

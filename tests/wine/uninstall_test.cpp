@@ -46,12 +46,7 @@ struct Question {
 
 Question WaitForQuestion(unsigned nTimeoutMs = kPatienceMs) {
     Question question;
-    WaitFor(
-        [&] {
-            question.hwndBox = FindDialogTitled("Uninstall TallyQuill");
-            return question.hwndBox != nullptr && IsWindowVisible(question.hwndBox);
-        },
-        nTimeoutMs);
+    question.hwndBox = WaitForShownDialog("Uninstall TallyQuill", nTimeoutMs);
     if (question.hwndBox != nullptr) {
         GetWindowThreadProcessId(question.hwndBox, &question.dwProcessId);
         question.text = MessageBoxText(question.hwndBox);
@@ -65,11 +60,14 @@ bool Answer(const Question& question, int nAnswer, std::string* pFollowing = nul
     HANDLE hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, question.dwProcessId);
     PostMessageA(question.hwndBox, WM_COMMAND, nAnswer, 0);
     HWND hwndFollowing = nullptr;
-    WaitFor([&] {
-        hwndFollowing = FindDialogTitled("Uninstall TallyQuill");
-        if (hwndFollowing == question.hwndBox || !IsWindowVisible(hwndFollowing)) hwndFollowing = nullptr;
-        return hwndFollowing != nullptr || hProcess == nullptr || WaitForSingleObject(hProcess, 0) == WAIT_OBJECT_0;
-    });
+    WaitFor(
+        "a message after the answer, or the uninstaller's end",
+        [&] {
+            hwndFollowing = FindDialogTitled("Uninstall TallyQuill");
+            if (hwndFollowing == question.hwndBox || !IsWindowVisible(hwndFollowing)) hwndFollowing = nullptr;
+            return hwndFollowing != nullptr || hProcess == nullptr || WaitForSingleObject(hProcess, 0) == WAIT_OBJECT_0;
+        },
+        [&] { return "its windows:" + ShownWindowsOf(question.dwProcessId); });
     if (pFollowing != nullptr) *pFollowing = hwndFollowing != nullptr ? MessageBoxText(hwndFollowing) : "";
     if (hwndFollowing != nullptr) PostMessageA(hwndFollowing, WM_COMMAND, IDOK, 0);
     bool bEnded = hProcess != nullptr && WaitForSingleObject(hProcess, kPatienceMs) == WAIT_OBJECT_0;
