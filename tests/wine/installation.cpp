@@ -1,5 +1,7 @@
 #include "tests/wine/installation.h"
 
+#include <stdio.h>
+
 #include <objidl.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -160,9 +162,25 @@ bool SetupRun::AgreeAndNext() {
 
 bool InstallWith(const std::string& setupPath) {
     SetupRun setup;
-    if (!setup.Start("", setupPath) || setup.WaitForTerms() == nullptr || !setup.AgreeAndNext()) return false;
-    if (setup.WaitForExit() != 0) return false;
-    return WaitFor("the installed program's dialog", [] { return FindMainDialog() != nullptr; }, ShownWindows);
+    const char* szFailed = nullptr;
+    int nExitCode = 0;
+    if (!setup.Start("", setupPath))
+        szFailed = "the setup file did not start";
+    else if (setup.WaitForTerms() == nullptr)
+        szFailed = "no terms page";
+    else if (!setup.AgreeAndNext())
+        szFailed = "Next stayed disabled after I agree";
+    else if ((nExitCode = setup.WaitForExit()) != 0)
+        szFailed = "the setup did not end with 0";
+    else if (!WaitFor("the installed program's dialog", [] { return FindMainDialog() != nullptr; }, ShownWindows))
+        szFailed = "the installed program did not start";
+    if (szFailed != nullptr) {
+        fflush(stdout);
+        fprintf(stderr, "Installing with %s: %s (exit code %d; %s)\n", setupPath.c_str(), szFailed, nExitCode,
+                setup.ProcessState().c_str());
+        fflush(stderr);
+    }
+    return szFailed == nullptr;
 }
 
 InstallationState CurrentInstallation() {

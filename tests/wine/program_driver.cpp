@@ -48,7 +48,7 @@ std::string ListShownWindows(DWORD dwOnlyProcessId) {
         if (!IsWindowVisible(hwnd) || (dwOnlyProcessId != 0 && dwProcessId != dwOnlyProcessId)) continue;
         list += "\n  " + DescribeWindow(hwnd) + (hwnd == hwndFront ? ", in front" : "");
     }
-    return list.empty() ? "no window" : list;
+    return list.empty() ? " none" : list;
 }
 }  // namespace
 

@@ -63,7 +63,8 @@ void ReportRanOut(const std::string& what, unsigned nTimeoutMs, const std::strin
 
 // The windows shown on the screen, front first, one a line: class, title, process id.
 std::string ShownWindows();
-// The same for one process's windows only; "no window" when it shows none.
+// The same for one process's windows only, each on a line of its own (" none" when there are none),
+// to follow a text that ends in a colon.
 std::string ShownWindowsOf(DWORD dwProcessId);
 
 // Polls a condition every nPollMs for at most nTimeoutMs. A wait that runs out reports what it

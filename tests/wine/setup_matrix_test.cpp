@@ -179,19 +179,28 @@ struct Case {
 
 class SetupMatrixTest : public ::testing::Test {
 protected:
-    // One installation for the whole matrix, made with the good setup file and snapshot once.
+    // One installation for the whole matrix, made with the good setup file and snapshot once;
+    // notReady says what kept it from being made.
     static void SetUpTestSuite() {
+        const unsigned nFiles = CountInstallFiles(kInstallFiles);
         RemoveInstallation();
-        bInstalled = InstallWith(SetupFilePath());
+        bool bInstalled = InstallWith(SetupFilePath());
         EndRunningCopies();
         WaitFor([] { return RunningImages({"tallyq.exe"}).empty(); });
         before = Snapshot();
-        bInstalled = bInstalled && before.files.size() == 6 && !before.texts["Folders ProgramFiles"].empty() && ReadBytes(SetupFilePath(), &setupFile) &&
-                     setupFile.size() > TrailerLength(CountInstallFiles(kInstallFiles));
-        if (!bInstalled) return;
-        nTrailer = setupFile.size() - TrailerLength(CountInstallFiles(kInstallFiles));
-        bInstalled = SetupImageIntact(setupFile.data(), setupFile.size(), CountInstallFiles(kInstallFiles), &plan) &&
-                     plan.nSteps == CountInstallFiles(kInstallFiles);
+        if (!bInstalled)
+            notReady = "the good setup file did not install";
+        else if (before.files.size() != 6)
+            notReady = std::to_string(before.files.size()) + " files installed, not 6";
+        else if (before.texts["Folders ProgramFiles"].empty())
+            notReady = "no ProgramFiles value in Folders";
+        else if (!ReadBytes(SetupFilePath(), &setupFile) || setupFile.size() <= TrailerLength(nFiles))
+            notReady = "the setup file could not be read, or is too short";
+        else if (!SetupImageIntact(setupFile.data(), setupFile.size(), nFiles, &plan))
+            notReady = "the good setup file fails the installer's check";
+        else if (plan.nSteps != nFiles)
+            notReady = std::to_string(plan.nSteps) + " payload files, not " + std::to_string(nFiles);
+        if (notReady.empty()) nTrailer = setupFile.size() - TrailerLength(nFiles);
         dwSuiteStart = GetTickCount();
     }
     static void TearDownTestSuite() {
@@ -199,7 +208,7 @@ protected:
         RemoveInstallation();
         for (const char* szName : {kSetupName, kPlainName}) DeleteFileA((MatrixFolder() + szName).c_str());
     }
-    void SetUp() override { ASSERT_TRUE(bInstalled) << "no installation to damage"; }
+    void SetUp() override { ASSERT_EQ("", notReady) << "no installation to damage"; }
 
     // Runs every case: a copy still marked as a setup file under the setup name, through its terms
     // page; a copy that lost the mark under a plain name and under the setup name. Prints one line
@@ -260,7 +269,7 @@ protected:
     }
     static size_t PayloadEnd(unsigned nStep) { return plan.steps[nStep].nOffset + plan.steps[nStep].nSize; }
 
-    static bool bInstalled;
+    static std::string notReady;
     static InstallationState before;
     static Bytes setupFile;
     static size_t nTrailer;
@@ -268,7 +277,7 @@ protected:
     static DWORD dwSuiteStart;
 };
 
-bool SetupMatrixTest::bInstalled = false;
+std::string SetupMatrixTest::notReady;
 InstallationState SetupMatrixTest::before;
 Bytes SetupMatrixTest::setupFile;
 size_t SetupMatrixTest::nTrailer = 0;
