@@ -11,24 +11,20 @@ here=$(cd "$(dirname "$0")/../.." && pwd)
 wb="$here/scripts/winebench"
 tool="$build/tests/drive_tool.exe"
 . "$bench/env"
+. "$here/tests/wine/shell_waits.sh"
 passed=0 failed=0
 check() {  # check NAME EXPECTED ACTUAL
     if [ "$2" = "$3" ]; then passed=$((passed + 1)); else
         failed=$((failed + 1)); echo "FAIL: $1: got [$3], expected [$2]"; fi
 }
-summary() {
-    # The summary once it is the expected text, or as it stands after a minute (said on the error
-    # stream, with the windows on the screen).
-    deadline=$(($(date +%s) + 60))
-    while :; do
-        text=$("$wb" run "$bench" "$tool" read-control 101 | tr -d '\r')
-        [ "$text" = "$1" ] && break
-        [ "$(date +%s)" -lt "$deadline" ] && continue
-        echo "Waited 60 s for the summary [$1]; last read [$text]; the windows on the screen:" >&2
-        "$wb" run "$bench" "$tool" z-order >&2
-        break
-    done
-    echo "$text"
+summary() {  # summary EXPECTED: the summary once it is the expected text, or as it stands after a minute
+    expected_summary=$1
+    until_for_a_minute summary_is "the summary [$1]" >/dev/null
+    echo "$last"
+}
+summary_is() {
+    last=$("$wb" run "$bench" "$tool" read-control 101 | tr -d '\r')
+    [ "$last" = "$expected_summary" ]
 }
 click_target() {
     window=$(xdotool search --name 'Text Target' | head -n 1)

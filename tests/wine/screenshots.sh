@@ -11,6 +11,7 @@ wb="$here/scripts/winebench"
 tool="$build/tests/drive_tool.exe"
 shots="$build/screenshots"
 . "$bench/env"
+. "$here/tests/wine/shell_waits.sh"
 passed=0 failed=0
 check() {  # check NAME CONDITION-RESULT
     if [ "$2" = 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $1"; fi
@@ -20,20 +21,16 @@ colour_share() {  # colour_share FILE COLOUR
     convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format '%[fx:mean]' info:
 }
 # Takes screenshots until the colour covers more than the share, for at most a minute (a window is
-# painted a little after it shows, later still under emulation); answers the last share. A minute
-# without it is said on the error stream, with the windows on the screen.
+# painted a little after it shows, later still under emulation); answers the last share.
 shoot_until() {  # shoot_until FILE COLOUR SHARE
-    deadline=$(($(date +%s) + 60))
-    while :; do
-        import -window root "$1"
-        share=$(colour_share "$1" "$2")
-        awk -v s="$share" -v t="$3" 'BEGIN { exit !(s > t) }' && break
-        [ "$(date +%s)" -lt "$deadline" ] && continue
-        echo "Waited 60 s for $2 to cover more than $3 of the screen; last share $share in $1; the windows:" >&2
-        "$wb" run "$bench" "$tool" z-order >&2
-        break
-    done
-    echo "$share"
+    shot_file=$1 shot_colour=$2 shot_share=$3
+    until_for_a_minute colour_covers "$2 to cover more than $3 of the screen in $1" >/dev/null
+    echo "$last"
+}
+colour_covers() {
+    import -window root "$shot_file"
+    last=$(colour_share "$shot_file" "$shot_colour")
+    awk -v s="$last" -v t="$shot_share" 'BEGIN { exit !(s > t) }'
 }
 
 mkdir -p "$shots" "$bench/app"
