@@ -6,58 +6,177 @@ namespace {
 
 int SaturateToInt(int64_t n) { return n > INT32_MAX ? INT32_MAX : static_cast<int>(n); }
 
-const unsigned char* Bytes(const char* pText) { return reinterpret_cast<const unsigned char*>(pText); }
+inline bool IsHighSurrogateUnit(char16_t u) { return (u & 0xFC00) == 0xD800; }
+inline bool IsLowSurrogateUnit(char16_t u) { return (u & 0xFC00) == 0xDC00; }
+
+// What a text's measuring bytes and characters give: the words of the bytes and the ideographs.
+TextCounts CountsOf(const CharacterState& chars, const MeasureState& state) {
+    TextCounts counts = {chars.nChars, state.nWords + chars.nIdeographs, state.nLines};
+    return counts;
+}
 
 }  // namespace
 
-TextMeasurer::TextMeasurer(int32_t nCharsPerLineIn) : TextMeasurer(nCharsPerLineIn, ActiveMeasureKernel()) {}
+TextMeasurer::TextMeasurer(int32_t nCharsPerLineIn, TextEncoding encodingIn)
+    : TextMeasurer(nCharsPerLineIn, encodingIn, ActiveMeasureKernel()) {}
 
-TextMeasurer::TextMeasurer(int32_t nCharsPerLineIn, const MeasureKernel& kernel)
-    : counts{0, 0, 0}, state{0, 0, 0, false, false}, pKernel(&kernel), nCharsPerLine(nCharsPerLineIn), bEnded(false) {}
+TextMeasurer::TextMeasurer(int32_t nCharsPerLineIn, TextEncoding encodingIn, const MeasureKernel& kernel)
+    : state{0, 0, 0, false, false},
+      pKernel(&kernel),
+      nCharsPerLine(nCharsPerLineIn),
+      encoding(encodingIn),
+      bOddByte(false),
+      nOddByte(0),
+      nBuffered(0) {
+    StartCharacters(&chars);
+}
+
+// Counts the bytes just written after the buffered ones, all but an open last one, which moves to
+// the front for the next piece to change if it must.
+void TextMeasurer::Count(size_t nWritten) {
+    nBuffered += nWritten;
+    size_t nClosed = nBuffered - (LastByteOpen(chars) ? 1 : 0);
+    pKernel->pfnWordsAndLines(buffer, nClosed, nCharsPerLine, &state);
+    if (nClosed < nBuffered) buffer[0] = buffer[nClosed];
+    nBuffered -= nClosed;
+}
+
+size_t TextMeasurer::FeedUtf16(const char16_t* pUnits, size_t nUnits) {
+    size_t nTaken = 0;
+    while (nTaken < nUnits && !chars.bEnded) {
+        size_t nStep = nUnits - nTaken < kStep ? nUnits - nTaken : kStep;
+        size_t nWritten;
+        nTaken += TranslateUtf16(&chars, pUnits + nTaken, nStep, buffer + nBuffered, &nWritten);
+        Count(nWritten);
+    }
+    return nTaken;
+}
 
 size_t TextMeasurer::Feed(const char* pText, size_t nBytes) {
-    if (bEnded) return 0;
-    size_t nText = pKernel->pfnWordsAndLines(Bytes(pText), nBytes, nCharsPerLine, &state);
-    bEnded = nText < nBytes;
-    counts.nChars += static_cast<int64_t>(nText);
-    counts.nWords = state.nWords;
-    counts.nLines = state.nLines;
-    return nText;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(pText);
+    size_t nTaken = 0;
+    if (encoding == kEncodingUtf16LE || encoding == kEncodingUtf16BE) {
+        // Units are put together in a small array; a unit cut between two pieces waits for its second byte.
+        char16_t units[kStep];
+        int nHigh = encoding == kEncodingUtf16BE ? 0 : 1;
+        while (nTaken < nBytes && !chars.bEnded) {
+            size_t nUnits = 0;
+            size_t nStart = nTaken;
+            bool bFirstFromOdd = bOddByte;
+            if (bOddByte) {
+                unsigned char pair[2] = {nOddByte, p[nTaken++]};
+                units[nUnits++] = static_cast<char16_t>(pair[nHigh] << 8 | pair[1 - nHigh]);
+                bOddByte = false;
+            }
+            for (; nUnits < kStep && nTaken + 2 <= nBytes; nTaken += 2)
+                units[nUnits++] = static_cast<char16_t>(p[nTaken + nHigh] << 8 | p[nTaken + 1 - nHigh]);
+            if (nUnits < kStep && nTaken + 1 == nBytes) {
+                bOddByte = true;
+                nOddByte = p[nTaken++];
+            }
+            size_t nText = FeedUtf16(units, nUnits);
+            if (chars.bEnded) return nStart + 2 * nText - (bFirstFromOdd && nText > 0 ? 1 : 0);
+        }
+        return nTaken;
+    }
+    while (nTaken < nBytes && !chars.bEnded) {
+        size_t nStep = nBytes - nTaken < kStep ? nBytes - nTaken : kStep;
+        size_t nWritten;
+        nTaken += encoding == kEncodingWindows1252
+                      ? TranslateWindows1252(&chars, p + nTaken, nStep, buffer + nBuffered, &nWritten)
+                      : TranslateUtf8(&chars, p + nTaken, nStep, buffer + nBuffered, &nWritten);
+        Count(nWritten);
+    }
+    return nTaken;
 }
 
-int CountChars(const char* szText) { return SaturateToInt(static_cast<int64_t>(strlen(szText))); }
-
-int CountWords(const char* szText) { return CountWords(szText, strlen(szText)); }
-
-int CountLines(const char* szText, int nCharsPerLine) { return CountLines(szText, strlen(szText), nCharsPerLine); }
-
-int CountWords(const char* pText, size_t nLength) {
-    MeasureState state = {0, 0, 0, false, false};
-    ActiveMeasureKernel().pfnWords(Bytes(pText), nLength, &state);
-    return SaturateToInt(state.nWords);
+TextCounts TextMeasurer::Counts() const {
+    CharacterState ending = chars;
+    MeasureState counted = state;
+    unsigned char last[4];  // the open byte, if any, and what ending the text writes
+    memcpy(last, buffer, nBuffered);
+    size_t nWritten;
+    FinishCharacters(&ending, last + nBuffered, &nWritten);
+    pKernel->pfnWordsAndLines(last, nBuffered + nWritten, nCharsPerLine, &counted);
+    return CountsOf(ending, counted);
 }
 
-int CountLines(const char* pText, size_t nLength, int nCharsPerLine) {
+TextCounts MeasureUtf8(const char* pText, size_t nBytes, int32_t nCharsPerLine) {
+    TextMeasurer measurer(nCharsPerLine, kEncodingUtf8);
+    measurer.Feed(pText, nBytes);
+    return measurer.Counts();
+}
+
+TextCounts MeasureUtf16(const char16_t* pUnits, size_t nUnits, int32_t nCharsPerLine) {
+    TextMeasurer measurer(nCharsPerLine, kEncodingUtf16LE);
+    measurer.FeedUtf16(pUnits, nUnits);
+    return measurer.Counts();
+}
+
+TextCounts MeasureUtf16Keeping(const char16_t* pUnits, size_t nUnits, int32_t nCharsPerLine, unsigned char* pBytes,
+                               size_t* pnBytes) {
+    // Translated a block at a time, each counted while it is still in the cache.
+    const size_t kBlock = 16384;
+    CharacterState chars;
+    StartCharacters(&chars);
     MeasureState state = {0, 0, 0, false, false};
-    ActiveMeasureKernel().pfnLines(Bytes(pText), nLength, nCharsPerLine, &state);
+    const MeasureKernel& kernel = ActiveMeasureKernel();
+    size_t nWritten = 0, nCounted = 0, nTaken = 0;
+    while (nTaken < nUnits && !chars.bEnded) {
+        size_t nStep = nUnits - nTaken < kBlock ? nUnits - nTaken : kBlock;
+        size_t nNew;
+        nTaken += TranslateUtf16(&chars, pUnits + nTaken, nStep, pBytes + nWritten, &nNew);
+        nWritten += nNew;
+        size_t nClosed = nWritten - (LastByteOpen(chars) ? 1 : 0);
+        kernel.pfnWordsAndLines(pBytes + nCounted, nClosed - nCounted, nCharsPerLine, &state);
+        nCounted = nClosed;
+    }
+    size_t nNew;
+    FinishCharacters(&chars, pBytes + nWritten, &nNew);
+    nWritten += nNew;
+    kernel.pfnWordsAndLines(pBytes + nCounted, nWritten - nCounted, nCharsPerLine, &state);
+    *pnBytes = nWritten;
+    return CountsOf(chars, state);
+}
+
+int CountMeasuringLines(const unsigned char* pBytes, size_t nBytes, int nCharsPerLine) {
+    MeasureState state = {0, 0, 0, false, false};
+    ActiveMeasureKernel().pfnLines(pBytes, nBytes, nCharsPerLine, &state);
     return SaturateToInt(state.nLines);
 }
 
-void GetTextSummary(const char* szText, char* szSummary) { GetTextSummary(szText, strlen(szText), szSummary); }
+int CountChars(const char* szText) { return SaturateToInt(MeasureUtf8(szText, strlen(szText), 80).nChars); }
 
-void GetTextSummary(const char* szText, size_t n, char* szSummary) {
+int CountWords(const char* szText) { return SaturateToInt(MeasureUtf8(szText, strlen(szText), 80).nWords); }
+
+int CountLines(const char* szText, int nCharsPerLine) {
+    return SaturateToInt(MeasureUtf8(szText, strlen(szText), nCharsPerLine).nLines);
+}
+
+void GetTextSummary(const char16_t* p, size_t n, char16_t* szSummary) {
     if (n <= kSummaryMaxWhole) {
-        memcpy(szSummary, szText, n);
-        szSummary[n] = '\0';
+        memcpy(szSummary, p, n * sizeof(char16_t));
+        szSummary[n] = 0;
         return;
     }
-    memcpy(szSummary, szText, kSummaryHead);
-    memcpy(szSummary + kSummaryHead, "...", 3);
-    memcpy(szSummary + kSummaryHead + 3, szText + n - kSummaryTail, kSummaryTail);
-    size_t nSummary = kSummaryHead + 3 + kSummaryTail;
-    szSummary[nSummary] = '\0';
-    // The shown summary of a long text is one line: breaks, tabs and high bytes become spaces.
+    // Cut where no character is split; a single character longer than the room is cut between
+    // code points rather than left out.
+    size_t nHead = CharacterBoundaryAtOrBefore(p, n, kSummaryHead);
+    if (nHead == 0) nHead = kSummaryHead - (IsLowSurrogateUnit(p[kSummaryHead]) && IsHighSurrogateUnit(p[kSummaryHead - 1]));
+    size_t nTailStart = CharacterBoundaryAtOrAfter(p, n, n - kSummaryTail);
+    if (nTailStart == n) {
+        nTailStart = n - kSummaryTail;
+        if (IsLowSurrogateUnit(p[nTailStart]) && IsHighSurrogateUnit(p[nTailStart - 1])) ++nTailStart;
+    }
+    size_t nTail = n - nTailStart;
+    memcpy(szSummary, p, nHead * sizeof(char16_t));
+    szSummary[nHead] = szSummary[nHead + 1] = szSummary[nHead + 2] = u'.';
+    memcpy(szSummary + nHead + 3, p + nTailStart, nTail * sizeof(char16_t));
+    size_t nSummary = nHead + 3 + nTail;
+    szSummary[nSummary] = 0;
+    // The shown summary of a long text is one line: breaks, tabs and other controls become spaces.
     for (size_t i = 0; i < nSummary; ++i) {
-        if (static_cast<signed char>(szSummary[i]) < 0x20) szSummary[i] = ' ';
+        char16_t u = szSummary[i];
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029) szSummary[i] = u' ';
     }
 }

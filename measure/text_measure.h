@@ -1,10 +1,12 @@
 // Measures of a text: characters, words, lines at a column limit, and the summary the dialog shows.
-// Every rule is a rule on bytes; nothing here depends on the locale or the platform.
+// A text is Unicode, in UTF-16 (the clipboard's), UTF-8 or Windows-1252; it ends at its first
+// U+0000. Nothing here depends on the locale or the platform.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
 
 #include "measure/measure_kernels.h"
+#include "measure/unicode_text.h"
 
 struct TextCounts {
     int64_t nChars;
@@ -12,43 +14,65 @@ struct TextCounts {
     int64_t nLines;
 };
 
-// Measures a text fed in pieces of any size, in one pass and without allocation. The text ends at
-// its first zero byte: bytes after it are never looked at, however many more pieces come.
+enum TextEncoding { kEncodingUtf8, kEncodingUtf16LE, kEncodingUtf16BE, kEncodingWindows1252 };
+
+// Measures a text fed in pieces of any size, cut anywhere (inside a sequence or a character), in
+// one pass and without allocation. The text ends at its first U+0000: what comes after it is never
+// looked at, however many more pieces come.
 class TextMeasurer {
 public:
-    explicit TextMeasurer(int32_t nCharsPerLine);
+    explicit TextMeasurer(int32_t nCharsPerLine, TextEncoding encoding = kEncodingUtf8);
     // The same with a given kernel rather than the one chosen for this processor.
-    TextMeasurer(int32_t nCharsPerLine, const MeasureKernel& kernel);
+    TextMeasurer(int32_t nCharsPerLine, TextEncoding encoding, const MeasureKernel& kernel);
+    TextMeasurer(const TextMeasurer&) = delete;
+    TextMeasurer& operator=(const TextMeasurer&) = delete;
 
-    // Measures the next piece; answers how many of its bytes belonged to the text.
+    // Measures the next piece of bytes in the measurer's encoding; answers how many of its bytes
+    // belonged to the text.
     size_t Feed(const char* pText, size_t nBytes);
-    bool Ended() const { return bEnded; }
-    const TextCounts& Counts() const { return counts; }
+    // The next piece as UTF-16 units, whatever the encoding; answers how many belonged to the text.
+    size_t FeedUtf16(const char16_t* pUnits, size_t nUnits);
+    bool Ended() const { return chars.bEnded; }
+    // The counts of everything fed so far, as if the text ended here.
+    TextCounts Counts() const;
 
 private:
-    TextCounts counts;
+    static const size_t kStep = 8192;
+    static const size_t kBufferSize = kStep + 4;
+    void Count(size_t nWritten);
+
+    CharacterState chars;
     MeasureState state;
     const MeasureKernel* pKernel;
     int32_t nCharsPerLine;
-    bool bEnded;
+    TextEncoding encoding;
+    bool bOddByte;            // UTF-16 from bytes: a unit's first byte came at the end of a piece
+    unsigned char nOddByte;
+    size_t nBuffered;         // measuring bytes in the buffer: the last may be open, the rest are counted
+    unsigned char buffer[kBufferSize];
 };
 
-// Word bytes: letters, digits, apostrophe, full stop, colon and 0x80..0xA5. Runs of them are words.
+// Counts of a whole text. A text longer than a 32-bit count can hold saturates.
+int CountChars(const char* szUtf8);
+int CountWords(const char* szUtf8);
+int CountLines(const char* szUtf8, int nCharsPerLine);
+TextCounts MeasureUtf8(const char* pText, size_t nBytes, int32_t nCharsPerLine);
+TextCounts MeasureUtf16(const char16_t* pUnits, size_t nUnits, int32_t nCharsPerLine);
+
+// Measures a UTF-16 text and keeps its measuring bytes in pBytes (room for nUnits + 2 bytes), so
+// that its lines can be counted again at another limit without reading the text again.
+TextCounts MeasureUtf16Keeping(const char16_t* pUnits, size_t nUnits, int32_t nCharsPerLine, unsigned char* pBytes,
+                               size_t* pnBytes);
+// The line count of kept measuring bytes.
+int CountMeasuringLines(const unsigned char* pBytes, size_t nBytes, int nCharsPerLine);
+
+// Measuring bytes: what counts as a word byte in them (letters, digits, apostrophe, full stop,
+// colon). Runs of them are words.
 bool IsWordByte(unsigned char c);
 
-// Counts of a zero-terminated text. A text longer than a 32-bit count can hold saturates.
-int CountChars(const char* szText);
-int CountWords(const char* szText);
-int CountLines(const char* szText, int nCharsPerLine);
-// The same for a text of known length; a zero byte within it still ends the text. Each runs only
-// the loop it needs: the words one or the lines one.
-int CountWords(const char* pText, size_t nLength);
-int CountLines(const char* pText, size_t nLength, int nCharsPerLine);
-
-// The dialog's summary: the text itself up to 190 bytes; longer texts show their first 100 bytes,
-// "..." and their last 90 bytes with every control or high byte shown as a space.
-// szSummary must hold kSummaryBufferSize bytes.
+// The dialog's summary, counted in UTF-16 units: the text itself up to 190 units; a longer text
+// shows its first 100 units, "..." and its last 90, each cut moved inwards to the nearest character
+// boundary, with line breaks, tabs and other control characters shown as spaces.
+// szSummary must hold kSummaryBufferSize units.
 enum { kSummaryBufferSize = 260, kSummaryMaxWhole = 190, kSummaryHead = 100, kSummaryTail = 90 };
-void GetTextSummary(const char* szText, char* szSummary);
-// The same for a text of known length (holding no zero byte), without measuring it again.
-void GetTextSummary(const char* pText, size_t nLength, char* szSummary);
+void GetTextSummary(const char16_t* pUnits, size_t nUnits, char16_t* szSummary);

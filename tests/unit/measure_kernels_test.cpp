@@ -221,10 +221,10 @@ TEST_P(KernelTest, BlockEdges) {
 // The measurer with a chosen kernel gives the plain loop's counts, a word and a line crossing pieces.
 TEST_P(KernelTest, ServesTextMeasurer) {
     std::string text = "The cat sat.\r\nIt's 3.5 m long -- really!" + std::string(150, 'q') + " end";
-    TextMeasurer whole(80, kScalarMeasureKernel);
+    TextMeasurer whole(80, kEncodingUtf8, kScalarMeasureKernel);
     whole.Feed(text.data(), text.size());
     for (size_t nCut = 0; nCut <= text.size(); ++nCut) {
-        TextMeasurer measurer(80, *pKernel);
+        TextMeasurer measurer(80, kEncodingUtf8, *pKernel);
         measurer.Feed(text.data(), nCut);
         measurer.Feed(text.data() + nCut, text.size() - nCut);
         ASSERT_EQ(whole.Counts().nChars, measurer.Counts().nChars) << "cut at " << nCut;
@@ -290,14 +290,17 @@ TEST(MeasureKernels, ChoiceAgreesWithTheSystem) {
 
 TEST(MeasureKernels, LengthKnownCounts) {
     const char kText[] = "The cat sat.\r\nIt's 3.5 m long -- really!";
-    EXPECT_EQ(8, CountWords(kText, strlen(kText)));
-    EXPECT_EQ(2, CountLines(kText, strlen(kText), 80));
-    EXPECT_EQ(5, CountLines(kText, strlen(kText), 10));
+    EXPECT_EQ(8, MeasureUtf8(kText, strlen(kText), 80).nWords);
+    EXPECT_EQ(2, MeasureUtf8(kText, strlen(kText), 80).nLines);
+    EXPECT_EQ(5, MeasureUtf8(kText, strlen(kText), 10).nLines);
+    // Plain text is its own measuring bytes.
+    const unsigned char* pBytes = reinterpret_cast<const unsigned char*>(kText);
+    EXPECT_EQ(5, CountMeasuringLines(pBytes, strlen(kText), 10));
     std::string zeroInside("ab cd\0ef gh", 11);
-    EXPECT_EQ(2, CountWords(zeroInside.data(), zeroInside.size()));
-    EXPECT_EQ(1, CountLines(zeroInside.data(), zeroInside.size(), 80));
-    EXPECT_EQ(0, CountWords("", 0));
-    EXPECT_EQ(0, CountLines("", 0, 80));
+    EXPECT_EQ(2, MeasureUtf8(zeroInside.data(), zeroInside.size(), 80).nWords);
+    EXPECT_EQ(1, MeasureUtf8(zeroInside.data(), zeroInside.size(), 80).nLines);
+    EXPECT_EQ(0, MeasureUtf8("", 0, 80).nWords);
+    EXPECT_EQ(0, CountMeasuringLines(pBytes, 0, 80));
 }
 
 }  // namespace

@@ -43,9 +43,12 @@ TEST(TextMeasure, WorkedExamples) {
     EXPECT_EQ(0, CountWords(kBlank));
     EXPECT_EQ(0, CountLines(kBlank, 80));
 
-    const char kCafe[] = "caf\xE9 r\xE9sum\xE9";
-    EXPECT_EQ(3, CountWords(kCafe));
-    EXPECT_EQ(0, CountLines("\x80\xA5\xA6\xFF\xE9", 80));
+    // Accented letters are letters: "café résumé" is two words.
+    const char kCafe[] = "caf\xC3\xA9 r\xC3\xA9sum\xC3\xA9";
+    EXPECT_EQ(2, CountWords(kCafe));
+    EXPECT_EQ(11, CountChars(kCafe));
+    // A text of format characters only (zero-width space, left-to-right mark) counts no line.
+    EXPECT_EQ(0, CountLines("\xE2\x80\x8B\xE2\x80\x8E", 80));
 }
 
 TEST(TextMeasure, WordBytes) {
@@ -54,7 +57,7 @@ TEST(TextMeasure, WordBytes) {
         int nWords;
     } cases[] = {
         {"don't", 1}, {"e.g.", 1}, {"3.5", 1}, {"12:30", 1}, {"...", 1}, {"well-known", 2}, {"a,b", 2},
-        {":", 1},     {".", 1},    {"-", 0},   {"!", 0},     {"", 0},    {"a\tb", 2},        {"\x80\xA5", 1},
+        {":", 1},     {".", 1},    {"-", 0},   {"!", 0},     {"", 0},    {"a\tb", 2},        {"\xC3\xA9\xC3\xA0", 1},
         {"\xA6", 0},  {"a\xA6z", 2}, {"x\x7Fy", 2}, {"a\"b\"", 2}, {"(a)[b]{c}", 3}, {"  a  b  ", 2},
     };
     for (const Case& c : cases) EXPECT_EQ(c.nWords, CountWords(c.szText)) << "text «" << c.szText << "»";
@@ -65,10 +68,10 @@ TEST(TextMeasure, WordBytes) {
 }
 
 TEST(TextMeasure, LineRules) {
-    // A lone CR or LF ends a line; tabs and high bytes neither start a line nor take a column.
+    // A lone CR or LF ends a line; tabs and format characters neither start a line nor take a column.
     EXPECT_EQ(3, CountLines("a\rb\nc", 80));
     EXPECT_EQ(1, CountLines("\t\t\t\tx", 2));
-    EXPECT_EQ(1, CountLines("\xE9\xE9\xE9x", 2));
+    EXPECT_EQ(1, CountLines("\xE2\x80\x8B\xE2\x80\x8B\xE2\x80\x8Bx", 2));
     // Leading spaces take columns but start nothing; a line of exactly the limit counts once.
     EXPECT_EQ(1, CountLines("   x", 4));
     EXPECT_EQ(1, CountLines("    x", 4));
@@ -101,7 +104,7 @@ TEST(TextMeasure, ChunkedEqualsWholeAtEverySplit) {
         kCatText,
         kPunctuationText,
         "aaaa" + std::string(80, ' ') + "b",
-        std::string(170, 'x') + "\r\n  word\xE9more it's\tend  ",
+        std::string(170, 'x') + "\r\n  word\xC3\xA9more it\xE2\x80\x99s\tend \xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD ",
         std::string("split\0after zero", 16),
         "  a\r\n\r\nb  c:d.e'f-g " + std::string(30, 'z'),
     };
@@ -126,28 +129,29 @@ TEST(TextMeasure, ChunkedEqualsWholeAtEverySplit) {
 }
 
 TEST(TextSummary, ShortTextsWholeLongTextsCutAndFlattened) {
-    char szSummary[kSummaryBufferSize];
-    GetTextSummary("", szSummary);
-    EXPECT_STREQ("", szSummary);
+    char16_t szSummary[kSummaryBufferSize];
+    GetTextSummary(u"", 0, szSummary);
+    EXPECT_EQ(u"", std::u16string(szSummary));
 
-    std::string exact(188, 'a');
-    exact += "\r\n";
-    GetTextSummary(exact.c_str(), szSummary);
-    EXPECT_EQ(exact, szSummary) << "190 bytes are shown whole, breaks kept";
+    std::u16string exact(188, u'a');
+    exact += u"\r\n";
+    GetTextSummary(exact.data(), exact.size(), szSummary);
+    EXPECT_EQ(exact, szSummary) << "190 units are shown whole, breaks kept";
 
-    std::string text191;
-    for (int i = 0; i < 191; ++i) text191 += static_cast<char>('A' + i % 26);
-    GetTextSummary(text191.c_str(), szSummary);
-    EXPECT_EQ(text191.substr(0, 100) + "..." + text191.substr(101), szSummary);
-    EXPECT_EQ(193u, strlen(szSummary));
+    std::u16string text191;
+    for (int i = 0; i < 191; ++i) text191 += static_cast<char16_t>(u'A' + i % 26);
+    GetTextSummary(text191.data(), text191.size(), szSummary);
+    EXPECT_EQ(text191.substr(0, 100) + u"..." + text191.substr(101), szSummary);
 
-    std::string x200(200, 'x');
-    GetTextSummary(x200.c_str(), szSummary);
-    EXPECT_EQ(std::string(100, 'x') + "..." + std::string(90, 'x'), szSummary);
+    std::u16string x200(200, u'x');
+    GetTextSummary(x200.data(), x200.size(), szSummary);
+    EXPECT_EQ(std::u16string(100, u'x') + u"..." + std::u16string(90, u'x'), szSummary);
 
-    std::string mixed = "a\tb\r\nc\xE9\x01" + std::string(300, 'm') + "\xFF\x80\r\nz";
-    GetTextSummary(mixed.c_str(), szSummary);
-    std::string expected = "a b  c  " + std::string(92, 'm') + "..." + std::string(85, 'm') + "    z";
+    // Controls (C0 and C1) become spaces; every other character, from any script, is kept.
+    std::u16string mixed = u"a\tb\r\nc\u00E9\x01" + std::u16string(300, u'm') + u"\u00FF\u0080\r\nz";
+    GetTextSummary(mixed.data(), mixed.size(), szSummary);
+    std::u16string expected = u"a b  c\u00E9 " + std::u16string(92, u'm') + u"..." + std::u16string(85, u'm') +
+                              u"\u00FF   z";
     EXPECT_EQ(expected, szSummary);
 }
 

@@ -1,0 +1,187 @@
+#!/usr/bin/env python3
+"""Writes the character table the measures read, from Unicode's own data files.
+
+    make_unicode_tables.py UNICODE_DATA_DIR OUTPUT.inc
+
+UNICODE_DATA_DIR is the folder of Debian's unicode-data package (UnicodeData.txt, Scripts.txt,
+auxiliary/GraphemeBreakProperty.txt, emoji/emoji-data.txt). Every code point gets one byte: its
+grapheme break class in the high four bits and its measuring kind in the low four (the numbering is
+the one of measure/unicode_classes.h). The bytes are stored as a three-level table whose block sizes
+are chosen here to make it smallest. The output also holds Windows-1252's upper half, taken from
+Python's codec (its five undefined bytes map to the C1 controls of the same value, as Windows maps them).
+"""
+import codecs
+import os
+import re
+import sys
+
+# Grapheme break classes, as numbered in measure/unicode_classes.h.
+GCB = {'Other': 0, 'CR': 1, 'LF': 2, 'Control': 3, 'Extend': 4, 'ZWJ': 5, 'Regional_Indicator': 6,
+       'Prepend': 7, 'SpacingMark': 8, 'L': 9, 'V': 10, 'T': 11, 'LV': 12, 'LVT': 13}
+GCB_EXT_PICT = 14
+
+# Measuring kinds, as numbered in measure/unicode_classes.h.
+LETTER, SYMBOL, SPACE, BREAK, IGNORED, JOINER, IDEOGRAPH, EMOJI_MARK = range(8)
+
+# The characters the counting rules name one by one.
+LINE_BREAKS = {0x0A, 0x0D, 0x85, 0x2028, 0x2029}
+JOINERS = {0x00AD, 0x200C, 0x200D, 0x2060}
+EMOJI_PRESENTATION = {0xFE0F, 0x20E3}
+# Apostrophes, full stops and colons that continue a word, as ' . : do.
+WORD_PUNCTUATION = {ord("'"), ord('.'), ord(':'), 0x2018, 0x2019, 0x201B, 0x2032, 0x02BC, 0x05F3, 0x05F4,
+                    0x2024, 0x2025, 0x2026, 0xFF07, 0xFF0E, 0xFF1A}
+IDEOGRAPH_SCRIPTS = {'Han', 'Hiragana', 'Katakana'}
+PROLONGED_SOUND_MARKS = {0x30FC, 0xFF70}
+DELETE = 0x7F
+
+MAX_CODE_POINT = 0x110000
+
+
+def ranges_of(path):
+    """Yields (first, last, value) from a data file of 'XXXX..YYYY ; Value # comment' lines."""
+    line_form = re.compile(r'^([0-9A-F]+)(?:\.\.([0-9A-F]+))?\s*;\s*([^#\s]+)')
+    with open(path, encoding='utf-8') as data:
+        for line in data:
+            match = line_form.match(line)
+            if match:
+                first = int(match.group(1), 16)
+                last = int(match.group(2), 16) if match.group(2) else first
+                yield first, last, match.group(3)
+
+
+def general_categories(path):
+    """The general category of every code point; unlisted ones are Cn."""
+    categories = ['Cn'] * MAX_CODE_POINT
+    range_start = None
+    with open(path, encoding='utf-8') as data:
+        for line in data:
+            fields = line.split(';')
+            code = int(fields[0], 16)
+            name, category = fields[1], fields[2]
+            if name.endswith(', First>'):
+                range_start = code
+                continue
+            if name.endswith(', Last>'):
+                for c in range(range_start, code + 1):
+                    categories[c] = category
+                continue
+            categories[code] = category
+    return categories
+
+
+def character_bytes(folder):
+    categories = general_categories(os.path.join(folder, 'UnicodeData.txt'))
+    scripts = [None] * MAX_CODE_POINT
+    for first, last, script in ranges_of(os.path.join(folder, 'Scripts.txt')):
+        for c in range(first, last + 1):
+            scripts[c] = script
+    breaks = [GCB['Other']] * MAX_CODE_POINT
+    for first, last, value in ranges_of(os.path.join(folder, 'auxiliary', 'GraphemeBreakProperty.txt')):
+        for c in range(first, last + 1):
+            breaks[c] = GCB[value]
+    for first, last, value in ranges_of(os.path.join(folder, 'emoji', 'emoji-data.txt')):
+        if value != 'Extended_Pictographic':
+            continue
+        for c in range(first, last + 1):
+            # The pictographs are all of class Other; the segmenter needs them told apart.
+            if breaks[c] != GCB['Other']:
+                sys.exit(f'U+{c:04X} is Extended_Pictographic and of a grapheme break class other than Other')
+            breaks[c] = GCB_EXT_PICT
+
+    table = bytearray(MAX_CODE_POINT)
+    for c in range(MAX_CODE_POINT):
+        category = categories[c]
+        if c in LINE_BREAKS:
+            kind = BREAK
+        elif c in JOINERS:
+            kind = JOINER
+        elif c in EMOJI_PRESENTATION:
+            kind = EMOJI_MARK
+        elif c == DELETE:
+            kind = SYMBOL  # printable, as it has always been counted
+        elif category in ('Cc', 'Cf'):
+            kind = IGNORED
+        elif category == 'Zs':
+            kind = SPACE
+        elif scripts[c] in IDEOGRAPH_SCRIPTS or c in PROLONGED_SOUND_MARKS:
+            kind = IDEOGRAPH
+        elif category[0] in 'LMN' or c in WORD_PUNCTUATION:
+            kind = LETTER
+        else:
+            kind = SYMBOL
+        table[c] = (breaks[c] << 4) | kind
+    return table
+
+
+def dedupe(data, block):
+    """Cuts data into blocks of the given size; answers the distinct blocks and each block's index."""
+    seen = {}
+    blocks = []
+    indexes = []
+    for start in range(0, len(data), block):
+        chunk = bytes(data[start:start + block]) if isinstance(data, (bytes, bytearray)) else tuple(
+            data[start:start + block])
+        if chunk not in seen:
+            seen[chunk] = len(blocks)
+            blocks.append(chunk)
+        indexes.append(seen[chunk])
+    return blocks, indexes
+
+
+def index_width(count):
+    return 1 if count <= 256 else 2
+
+
+def best_layout(table):
+    """The leaf and middle block sizes (powers of two) that make the three levels smallest."""
+    best = None
+    for leaf_shift in range(4, 9):
+        leaves, leaf_indexes = dedupe(table, 1 << leaf_shift)
+        leaf_width = index_width(len(leaves))
+        for middle_shift in range(2, 8):
+            middles, middle_indexes = dedupe(leaf_indexes, 1 << middle_shift)
+            top_width = index_width(len(middles))
+            size = (len(leaves) << leaf_shift) + len(middles) * (1 << middle_shift) * leaf_width + \
+                len(middle_indexes) * top_width
+            if best is None or size < best[0]:
+                best = (size, leaf_shift, middle_shift, leaves, middles, middle_indexes, leaf_width, top_width)
+    return best
+
+
+def c_array(name, c_type, values):
+    lines = [f'const {c_type} {name}[{len(values)}] = {{']
+    for start in range(0, len(values), 24):
+        lines.append('    ' + ', '.join(str(v) for v in values[start:start + 24]) + ',')
+    lines.append('};')
+    return '\n'.join(lines)
+
+
+def main(folder, output):
+    table = character_bytes(folder)
+    size, leaf_shift, middle_shift, leaves, middles, tops, leaf_width, top_width = best_layout(table)
+    types = {1: 'uint8_t', 2: 'uint16_t'}
+    cp1252 = [ord(bytes([b]).decode('cp1252', errors='ignore') or chr(b)) for b in range(0x80, 0x100)]
+    parts = [
+        '// Written by scripts/make_unicode_tables.py from the Unicode data files; not to be edited.',
+        f'// {size} bytes of table: {len(tops)} top entries, {len(middles)} middle blocks of '
+        f'{1 << middle_shift}, {len(leaves)} leaves of {1 << leaf_shift}.',
+        f'enum {{ kLeafShift = {leaf_shift}, kMiddleShift = {middle_shift} }};',
+        c_array('kTopLevel', types[top_width], tops),
+        c_array('kMiddleLevel', types[leaf_width], [i for block in middles for i in block]),
+        c_array('kLeafLevel', 'uint8_t', [b for block in leaves for b in block]),
+        c_array('kWindows1252High', 'uint16_t', cp1252),
+    ]
+    text = '\n'.join(parts) + '\n'
+    # Written only when it changes, so that the build does not recompile for nothing.
+    if os.path.exists(output):
+        with open(output, encoding='utf-8') as old:
+            if old.read() == text:
+                return
+    with open(output, 'w', encoding='utf-8') as out:
+        out.write(text)
+
+
+if __name__ == '__main__':
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    main(sys.argv[1], sys.argv[2])
