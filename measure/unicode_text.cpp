@@ -5,6 +5,8 @@
 #include "measure/unicode_text.h"
 
 #include <string.h>
+
+#include <atomic>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -180,6 +182,231 @@ size_t CopyAsciiBytes(const unsigned char* p, size_t n, unsigned char* q) {
     return k;
 }
 
+// The common road: letters, spaces, punctuation and the marks that join them, one after another,
+// with nothing open that could change how they join (no pictograph, regional indicator, Hangul
+// jamo, prepended mark or control before them). Each character of class Other begins a character;
+// each mark extends one. Anything else ends the run for Step to take.
+inline bool MayRunFast(const CharacterState& s) {
+    GraphemeClass p = s.nPrevious;
+    return (p == kGraphemeOther || p == kGraphemeExtend || p == kGraphemeSpacingMark || p == kGraphemeCR ||
+            p == kGraphemeLF || p == kGraphemeControl) &&
+           !s.bPictographRun && !s.bPictographZwj && s.nHighSurrogate == 0 && s.utf8.nNeed == 0;
+}
+
+// A run of ASCII this long goes back to the vector copy.
+const int kAsciiRunForVectors = 12;
+
+
+// The common road's code of each code point of the first plane, one load away: the measuring
+// byte of a character of class Other (for ASCII, the character itself), kFastIdeograph for an
+// ideograph of class Other, kFastExtends for a mark that extends a character, and kFastStop for
+// everything the careful path must take (controls, U+0000, surrogates, joiners, emoji marks,
+// pictographs, regional indicators, Hangul jamo, prepended marks). The ASCII controls are their
+// own codes: each is a character of its own, and a mark after one begins another. Made from the three-level
+// table at the first use, into static storage: the program's file stays small.
+enum { kFastExtends = 0x00, kFastIdeograph = 0x80, kFastStop = 0xFF };
+uint8_t fastCodes[0x10000];
+std::atomic<bool> fastCodesMade(false);
+
+const uint8_t* FastCodes() {
+    if (!fastCodesMade.load(std::memory_order_acquire)) {
+        for (uint32_t c = 0; c < 0x10000; ++c) {
+            uint8_t nClasses = BmpClasses(c);
+            GraphemeClass g = GraphemeOf(nClasses);
+            MeasureKind k = KindOf(nClasses);
+            uint8_t nCode = kFastStop;
+            if (k == kKindEmojiMark || k == kKindJoiner) {
+                nCode = kFastStop;
+            } else if (g == kGraphemeExtend || g == kGraphemeSpacingMark) {
+                nCode = kFastExtends;
+            } else if (g == kGraphemeOther) {
+                nCode = k == kKindIdeograph ? static_cast<uint8_t>(kFastIdeograph)
+                        : c < 0x80          ? static_cast<uint8_t>(c)
+                                            : kKindBytes[k];
+            } else if (c < 0x80 && c != 0) {
+                nCode = static_cast<uint8_t>(c);  // the ASCII controls, CR and LF among them, as themselves
+            }
+            fastCodes[c] = nCode;
+        }
+        fastCodesMade.store(true, std::memory_order_release);
+    }
+    return fastCodes;
+}
+
+// Where a run on the common road ended: what it leaves for the state. Marks of either kind are
+// recorded as Extend: with no pictograph before them, the rules treat the two alike.
+struct FastRun {
+    int64_t nIdeographs;
+    unsigned nLastTaken;  // the code of the last code point taken
+    int nLastBegun;       // the code of the last character begun, -1 when none was
+
+    void End(CharacterState* s, size_t nBegun) const {
+        s->nChars += static_cast<int64_t>(nBegun);
+        s->nIdeographs += nIdeographs;
+        s->nPrevious = nLastTaken == kFastExtends ? kGraphemeExtend
+                       : nLastTaken == '\r'       ? kGraphemeCR
+                       : nLastTaken == '\n'       ? kGraphemeLF
+                       : IsControlCode(nLastTaken) ? kGraphemeControl
+                                                   : kGraphemeOther;
+        s->bRegionalOdd = false;
+        if (nLastBegun >= 0) {
+            s->nOpen = kOpenByte;
+            s->bOpenIdeograph = nLastBegun == kFastIdeograph;
+            s->bOpenEmoji = false;
+        }
+    }
+    static bool IsControlCode(unsigned nCode) { return (nCode < 0x20 && nCode != kFastExtends) || nCode == 0x7F; }
+};
+
+// Takes one code point on the common road, with one branch for leaving it; answers false, taking
+// nothing, for a code point that is not for this road. Every character begun writes one byte, so
+// the bytes written count the characters. A mark after a control begins a character of its own:
+// that is for the careful path.
+template <bool kLeaveAscii>
+inline bool TakeFast(uint32_t nCodePoint, unsigned nCode, unsigned char*& q, FastRun& run, int& nAscii) {
+    nAscii = kLeaveAscii && nCodePoint < 0x80 ? nAscii + 1 : 0;
+    bool bMarkAfterControl = nCode == kFastExtends && FastRun::IsControlCode(run.nLastTaken);
+    if (nCode == kFastStop || nAscii >= kAsciiRunForVectors || bMarkAfterControl) return false;
+    bool bIdeograph = nCode == kFastIdeograph;
+    bool bBegins = nCode != kFastExtends;
+    *q = bIdeograph ? static_cast<unsigned char>('!') : static_cast<unsigned char>(nCode);
+    q += bBegins;
+    run.nIdeographs += bIdeograph;
+    run.nLastBegun = bBegins ? static_cast<int>(nCode) : run.nLastBegun;
+    run.nLastTaken = nCode;
+    return true;
+}
+
+// A code that stands for the class before a run (which the road only enters after these).
+inline unsigned RoadCodeOf(GraphemeClass g) {
+    return g == kGraphemeOther ? 'a' : g == kGraphemeCR ? '\r' : g == kGraphemeLF ? '\n' : g == kGraphemeControl ? 0x01 : kFastExtends;
+}
+
+// Blocks of this many units whose codes are all plain bytes are written in one go.
+const size_t kFastBlock = 32;
+
+// Writes the codes of a block at q and answers whether every one begins a character (no stop
+// and no mark): then the block stays as written, its ideographs turned into '!' and counted.
+inline bool PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q, int64_t* pnIdeographs) {
+    for (size_t k = 0; k < kFastBlock; ++k) q[k] = pCodes[p[k]];
+#if defined(__SSE2__)
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16));
+    __m128i zero = _mm_setzero_si128(), stop = _mm_set1_epi8(static_cast<char>(kFastStop));
+    __m128i bad = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(a, zero), _mm_cmpeq_epi8(a, stop)),
+                               _mm_or_si128(_mm_cmpeq_epi8(b, zero), _mm_cmpeq_epi8(b, stop)));
+    if (_mm_movemask_epi8(bad) != 0) return false;
+    __m128i ideograph = _mm_set1_epi8(static_cast<char>(kFastIdeograph));
+    __m128i ideographsA = _mm_cmpeq_epi8(a, ideograph), ideographsB = _mm_cmpeq_epi8(b, ideograph);
+    unsigned nMask = static_cast<unsigned>(_mm_movemask_epi8(ideographsA)) |
+                     static_cast<unsigned>(_mm_movemask_epi8(ideographsB)) << 16;
+    if (nMask != 0) {
+        *pnIdeographs += __builtin_popcount(nMask);
+        __m128i flip = _mm_set1_epi8(static_cast<char>(kFastIdeograph ^ '!'));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(q), _mm_xor_si128(a, _mm_and_si128(ideographsA, flip)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(q + 16), _mm_xor_si128(b, _mm_and_si128(ideographsB, flip)));
+    }
+    return true;
+#else
+    for (size_t k = 0; k < kFastBlock; ++k) {
+        if (q[k] == kFastExtends || q[k] == kFastStop) return false;
+    }
+    for (size_t k = 0; k < kFastBlock; ++k) {
+        if (q[k] != kFastIdeograph) continue;
+        q[k] = '!';
+        ++*pnIdeographs;
+    }
+    return true;
+#endif
+}
+
+// Whether a block is ASCII only: then the vector copy is the faster road.
+inline bool AsciiBlock(const char16_t* p) {
+    unsigned nAll = 0;
+    for (size_t k = 0; k < kFastBlock; ++k) nAll |= p[k];
+    return nAll < 0x80;
+}
+
+// U+0000 and the surrogates stop at the table: the road leaves them to the careful path without
+// a test of its own. Kept out of line, so that its loops have the registers. With kLeaveAscii, a
+// long run of ASCII ends the road, for the vector copy to take.
+template <bool kLeaveAscii>
+__attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq) {
+    const uint8_t* pCodes = FastCodes();
+    unsigned char* q = *pq;
+    FastRun run = {0, RoadCodeOf(s->nPrevious), -1};
+    int nAscii = 0;
+    size_t i = 0;
+    for (;;) {
+        // Whole blocks of plain characters (letters, spaces and punctuation of most scripts);
+        // long runs of ASCII go back to the vector copy.
+        while (i + kFastBlock <= n && PlainBlock(p + i, pCodes, q, &run.nIdeographs)) {
+            bool bAscii = kLeaveAscii && AsciiBlock(p + i);
+            run.nLastBegun = pCodes[p[i + kFastBlock - 1]];
+            run.nLastTaken = static_cast<unsigned>(run.nLastBegun);
+            i += kFastBlock;
+            q += kFastBlock;
+            nAscii = 0;
+            if (kLeaveAscii && bAscii) {
+                run.End(s, static_cast<size_t>(q - *pq));
+                *pq = q;
+                return i;
+            }
+        }
+        // One at a time up to the next block, or until the road ends.
+        size_t nEnd = i + kFastBlock < n ? i + kFastBlock : n;
+        for (; i < nEnd; ++i) {
+            uint32_t u = p[i];
+            if (!TakeFast<kLeaveAscii>(u, pCodes[u], q, run, nAscii)) {
+                run.End(s, static_cast<size_t>(q - *pq));
+                *pq = q;
+                return i;
+            }
+        }
+        if (i == n) break;
+    }
+    run.End(s, static_cast<size_t>(q - *pq));
+    *pq = q;
+    return i;
+}
+
+// UTF-8 on the common road: well-formed sequences of one to three bytes are turned into UTF-16 a
+// few hundred at a time and taken by the UTF-16 road. Four-byte sequences, ill-formed bytes,
+// U+0000 and a sequence cut by the end of the piece are for the careful decoder; an encoded
+// surrogate becomes a surrogate unit, at which the UTF-16 road stops.
+size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq) {
+    enum { kUnits = 128 };
+    char16_t units[kUnits];
+    size_t i = 0;
+    for (;;) {
+        size_t nStart = i, k = 0;
+        while (k < kUnits && i + 2 < n) {
+            uint32_t b0 = p[i];
+            if (b0 < 0x80) {
+                if (b0 == 0) break;
+                units[k++] = static_cast<char16_t>(b0);
+                i += 1;
+            } else if (b0 >= 0xC2 && b0 <= 0xDF && (p[i + 1] & 0xC0) == 0x80) {
+                units[k++] = static_cast<char16_t>(((b0 & 0x1F) << 6) | (p[i + 1] & 0x3F));
+                i += 2;
+            } else if ((b0 & 0xF0) == 0xE0 && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+                uint32_t u = ((b0 & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F);
+                if (u < 0x800) break;  // an overlong form
+                units[k++] = static_cast<char16_t>(u);
+                i += 3;
+            } else {
+                break;
+            }
+        }
+        size_t nTaken = k != 0 ? RunFastUtf16<false>(s, units, k, pq) : 0;
+        if (nTaken == k && k == kUnits) continue;
+        // Back to the byte where the road stopped: the length of each sequence taken.
+        i = nStart;
+        for (size_t u = 0; u < nTaken; ++u) i += p[i] < 0x80 ? 1 : p[i] < 0xE0 ? 2 : 3;
+        return i;
+    }
+}
+
 // Decodes one byte of UTF-8. A byte that cannot continue the open sequence ends it as U+FFFD and
 // is read again; answers whether the byte was taken.
 inline bool DecodeUtf8(CharacterState* s, unsigned char b, unsigned char*& q) {
@@ -244,6 +471,11 @@ size_t TranslateBytes(CharacterState* pState, const unsigned char* p, size_t n, 
                 continue;
             }
         }
+        if (!kWindows1252 && MayRunFast(s)) {
+            size_t nFast = RunFastUtf8(&s, p + i, n - i, &q);
+            i += nFast;
+            if (nFast != 0) continue;
+        }
         if (kWindows1252) {
             Step(&s, Windows1252CodePoint(b), q);
             ++i;
@@ -297,19 +529,22 @@ size_t TranslateUtf16(CharacterState* pState, const char16_t* p, size_t n, unsig
             ++i;
             continue;
         }
-        // The rest of a run of other characters, without looking for ASCII at each.
-        do {
-            if (IsSurrogate(u)) {
-                if (IsHighSurrogate(u)) {
-                    s.nHighSurrogate = static_cast<char16_t>(u);
-                    ++i;
-                    break;
-                }
-                u = kReplacementCharacter;
-            }
-            Step(&s, u, q);
+        if (MayRunFast(s)) {
+            size_t nFast = RunFastUtf16<true>(&s, p + i, n - i, &q);
+            i += nFast;
+            if (nFast != 0) continue;
+        }
+        if (IsSurrogate(u)) {
             ++i;
-        } while (i < n && (u = p[i]) >= 0x80);
+            if (IsHighSurrogate(u)) {
+                s.nHighSurrogate = static_cast<char16_t>(u);
+                continue;
+            }
+            u = kReplacementCharacter;
+        } else {
+            ++i;
+        }
+        Step(&s, u, q);
     }
     *pState = s;
     *pnOut = static_cast<size_t>(q - pOut);

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Writes the character table the measures read, from Unicode's own data files.
 
-    make_unicode_tables.py UNICODE_DATA_DIR OUTPUT.inc
+    make_unicode_tables.py UNICODE_DATA_DIR OUTPUT.h OUTPUT.cpp
 
 UNICODE_DATA_DIR is the folder of Debian's unicode-data package (UnicodeData.txt, Scripts.txt,
 auxiliary/GraphemeBreakProperty.txt, emoji/emoji-data.txt). Every code point gets one byte: its
 grapheme break class in the high four bits and its measuring kind in the low four (the numbering is
 the one of measure/unicode_classes.h). The bytes are stored as a three-level table whose block sizes
-are chosen here to make it smallest. The output also holds Windows-1252's upper half, taken from
+are chosen here to make it smallest; the header declares the levels and the other file defines
+them. The output also holds Windows-1252's upper half, taken from
 Python's codec (its five undefined bytes map to the C1 controls of the same value, as Windows maps them).
 """
 import codecs
@@ -110,6 +111,10 @@ def character_bytes(folder):
         else:
             kind = SYMBOL
         table[c] = (breaks[c] << 4) | kind
+    # Surrogates never reach the table as code points (the decoders read a lone one as U+FFFD);
+    # marking them as controls makes the measures' fast road stop at every surrogate unit.
+    for c in range(0xD800, 0xE000):
+        table[c] = (GCB['Control'] << 4) | SYMBOL
     return table
 
 
@@ -156,32 +161,39 @@ def c_array(name, c_type, values):
     return '\n'.join(lines)
 
 
-def main(folder, output):
+def write_if_changed(path, text):
+    """Writes only when the text changes, so that the build does not recompile for nothing."""
+    if os.path.exists(path):
+        with open(path, encoding='utf-8') as old:
+            if old.read() == text:
+                return
+    with open(path, 'w', encoding='utf-8') as out:
+        out.write(text)
+
+
+def main(folder, header, definitions):
     table = character_bytes(folder)
     size, leaf_shift, middle_shift, leaves, middles, tops, leaf_width, top_width = best_layout(table)
     types = {1: 'uint8_t', 2: 'uint16_t'}
     cp1252 = [ord(bytes([b]).decode('cp1252', errors='ignore') or chr(b)) for b in range(0x80, 0x100)]
-    parts = [
-        '// Written by scripts/make_unicode_tables.py from the Unicode data files; not to be edited.',
+    banner = '// Written by scripts/make_unicode_tables.py from the Unicode data files; not to be edited.'
+    arrays = [('kUnicodeTopLevel', types[top_width], tops),
+              ('kUnicodeMiddleLevel', types[leaf_width], [i for block in middles for i in block]),
+              ('kUnicodeLeafLevel', 'uint8_t', [b for block in leaves for b in block]),
+              ('kWindows1252High', 'uint16_t', cp1252)]
+    write_if_changed(header, '\n'.join([
+        banner,
         f'// {size} bytes of table: {len(tops)} top entries, {len(middles)} middle blocks of '
         f'{1 << middle_shift}, {len(leaves)} leaves of {1 << leaf_shift}.',
-        f'enum {{ kLeafShift = {leaf_shift}, kMiddleShift = {middle_shift} }};',
-        c_array('kTopLevel', types[top_width], tops),
-        c_array('kMiddleLevel', types[leaf_width], [i for block in middles for i in block]),
-        c_array('kLeafLevel', 'uint8_t', [b for block in leaves for b in block]),
-        c_array('kWindows1252High', 'uint16_t', cp1252),
-    ]
-    text = '\n'.join(parts) + '\n'
-    # Written only when it changes, so that the build does not recompile for nothing.
-    if os.path.exists(output):
-        with open(output, encoding='utf-8') as old:
-            if old.read() == text:
-                return
-    with open(output, 'w', encoding='utf-8') as out:
-        out.write(text)
+        '#pragma once',
+        '#include <stdint.h>',
+        f'enum {{ kUnicodeLeafShift = {leaf_shift}, kUnicodeMiddleShift = {middle_shift} }};',
+    ] + [f'extern const {t} {name}[{len(values)}];' for name, t, values in arrays]) + '\n')
+    write_if_changed(definitions, '\n'.join(
+        [banner, '#include "unicode_tables.h"'] + [c_array(name, t, values) for name, t, values in arrays]) + '\n')
 
 
 if __name__ == '__main__':
-    if len(sys.argv) != 3:
+    if len(sys.argv) != 4:
         sys.exit(__doc__)
-    main(sys.argv[1], sys.argv[2])
+    main(sys.argv[1], sys.argv[2], sys.argv[3])
