@@ -1,6 +1,8 @@
 // Any bytes, any characters-per-line value and any cut into three pieces: every kernel this
 // processor runs stops where the plain loop stops and leaves the same counts and state, through
-// each of its three entry points and through TextMeasurer.
+// each of its three entry points. The same bytes read as UTF-8, UTF-16 (both orders) and
+// Windows-1252 give the same counts whole and in pieces, with every kernel; as UTF-16 units they
+// also give the same counts kept for a recount, and a summary that fits its buffer.
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -70,18 +72,49 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
             const MeasureKernel& kernel = MeasureKernelAt(i);
             if (!MeasureKernelRuns(kernel)) continue;
             CheckSame(expected, Measure(kernel, entry, pText, nSize, nCut1, nCut2, nCharsPerLine), entry);
-            if (entry != kBoth) continue;
-            TextMeasurer measurer(nCharsPerLine, kernel);
-            const char* pChars = reinterpret_cast<const char*>(pText);
+        }
+    }
+
+    const char* pChars = reinterpret_cast<const char*>(pText);
+    for (TextEncoding encoding : {kEncodingUtf8, kEncodingUtf16LE, kEncodingUtf16BE, kEncodingWindows1252}) {
+        TextMeasurer whole(nCharsPerLine, encoding, kScalarMeasureKernel);
+        whole.Feed(pChars, nSize);
+        TextCounts expected = whole.Counts();
+        Check(expected.nChars >= 0 && expected.nWords >= 0 && expected.nLines >= 0);
+        Check(expected.nChars <= static_cast<int64_t>(nSize));
+        for (size_t i = 0; i < MeasureKernelCount(); ++i) {
+            const MeasureKernel& kernel = MeasureKernelAt(i);
+            if (!MeasureKernelRuns(kernel)) continue;
+            TextMeasurer measurer(nCharsPerLine, encoding, kernel);
             measurer.Feed(pChars, nCut1);
             measurer.Feed(pChars + nCut1, nCut2 - nCut1);
             measurer.Feed(pChars + nCut2, nSize - nCut2);
-            Check(measurer.Counts().nChars == static_cast<int64_t>(expected.nText));
-            Check(measurer.Counts().nWords == expected.state.nWords);
-            Check(measurer.Counts().nLines == expected.state.nLines);
-            Check(measurer.Ended() == (expected.nText < nSize));
+            TextCounts counts = measurer.Counts();
+            Check(counts.nChars == expected.nChars && counts.nWords == expected.nWords &&
+                  counts.nLines == expected.nLines);
+            Check(measurer.Ended() == whole.Ended());
         }
     }
+
+    // The bytes as UTF-16 units in the machine's order, as the dialog reads the clipboard.
+    size_t nUnits = nSize / 2;
+    char16_t* pUnits = static_cast<char16_t*>(malloc((nUnits ? nUnits : 1) * sizeof(char16_t)));
+    memcpy(pUnits, pText, nUnits * sizeof(char16_t));
+    size_t nText = 0;
+    while (nText < nUnits && pUnits[nText] != 0) ++nText;
+    TextCounts units = MeasureUtf16(pUnits, nUnits, nCharsPerLine);
+    unsigned char* pKept = static_cast<unsigned char*>(malloc(nUnits + 2));
+    size_t nKept;
+    TextCounts kept = MeasureUtf16Keeping(pUnits, nUnits, nCharsPerLine, pKept, &nKept);
+    Check(kept.nChars == units.nChars && kept.nWords == units.nWords && kept.nLines == units.nLines);
+    Check(nKept <= nUnits + 2 && CountMeasuringLines(pKept, nKept, nCharsPerLine) == units.nLines);
+    char16_t szSummary[kSummaryBufferSize];
+    GetTextSummary(pUnits, nText, szSummary);
+    size_t nSummary = 0;
+    while (szSummary[nSummary] != 0) ++nSummary;
+    Check(nSummary <= kSummaryHead + 3 + kSummaryTail || nSummary == nText);
+    free(pKept);
+    free(pUnits);
     free(pText);
     return 0;
 }

@@ -101,7 +101,8 @@ inline void MarkEmoji(CharacterState* s, unsigned char*& q) {
     }
 }
 
-inline void Step(CharacterState* s, uint32_t nCodePoint, unsigned char*& q) {
+// Out of line: the careful path is taken for few characters, and each road that ends calls it.
+__attribute__((noinline)) void Step(CharacterState* s, uint32_t nCodePoint, unsigned char*& q) {
     uint8_t nClasses = CodePointClasses(nCodePoint);
     GraphemeClass g = GraphemeOf(nClasses);
     MeasureKind k = KindOf(nClasses);
@@ -370,6 +371,14 @@ __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t*
     return i;
 }
 
+inline uint32_t LittleEndian(uint32_t w) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return __builtin_bswap32(w);
+#else
+    return w;
+#endif
+}
+
 // UTF-8 on the common road: well-formed sequences of one to three bytes are turned into UTF-16 a
 // few hundred at a time and taken by the UTF-16 road. Four-byte sequences, ill-formed bytes,
 // U+0000 and a sequence cut by the end of the piece are for the careful decoder; an encoded
@@ -380,17 +389,20 @@ size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned
     size_t i = 0;
     for (;;) {
         size_t nStart = i, k = 0;
-        while (k < kUnits && i + 2 < n) {
-            uint32_t b0 = p[i];
-            if (b0 < 0x80) {
-                if (b0 == 0) break;
-                units[k++] = static_cast<char16_t>(b0);
+        // Four bytes are read at a time (little-endian), whatever the sequence's length.
+        while (k < kUnits && i + 4 <= n) {
+            uint32_t w;
+            memcpy(&w, p + i, 4);
+            w = LittleEndian(w);
+            if ((w & 0x80) == 0) {
+                if ((w & 0xFF) == 0) break;
+                units[k++] = static_cast<char16_t>(w & 0x7F);
                 i += 1;
-            } else if (b0 >= 0xC2 && b0 <= 0xDF && (p[i + 1] & 0xC0) == 0x80) {
-                units[k++] = static_cast<char16_t>(((b0 & 0x1F) << 6) | (p[i + 1] & 0x3F));
+            } else if ((w & 0xC0E0) == 0x80C0 && (w & 0x1E) != 0) {  // 110xxxxx 10xxxxxx, not overlong
+                units[k++] = static_cast<char16_t>(((w & 0x1F) << 6) | ((w >> 8) & 0x3F));
                 i += 2;
-            } else if ((b0 & 0xF0) == 0xE0 && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
-                uint32_t u = ((b0 & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F);
+            } else if ((w & 0xC0C0F0) == 0x8080E0) {  // 1110xxxx 10xxxxxx 10xxxxxx
+                uint32_t u = ((w & 0x0F) << 12) | ((w >> 2) & 0x0FC0) | ((w >> 16) & 0x3F);
                 if (u < 0x800) break;  // an overlong form
                 units[k++] = static_cast<char16_t>(u);
                 i += 3;

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Tests of tallyq-count: its lines, sums, errors and exit codes.
+"""Tests of tallyq-count: its lines, sums, encodings, errors and exit codes.
 
     test_count.py [--runner CMD] EXE [--same-as NATIVE_EXE]
 
@@ -7,50 +7,152 @@
 lines as NATIVE_EXE for the same inputs.
 """
 import argparse
+import codecs
+import fcntl
 import os
 import random
 import shlex
+import struct
 import subprocess
 import sys
 import tempfile
+import termios
+import time
+import unicodedata
 import unittest
 
 ARGS = None
 
 CAT_TEXT = b"The cat sat.\r\nIt's 3.5 m long -- really!"
-WORD_BYTES = set(b"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789'.:") | set(range(0x80, 0xA6))
+DECIDING_BYTES = 1 << 16
+
+# The measuring rules, written plainly, to check the program against.
+LINE_BREAKS = set("\r\n\x85\u2028\u2029")
+JOINERS = set("\u00ad\u200c\u200d\u2060")
+WORD_PUNCTUATION = set("'.:\u2018\u2019\u201b\u2032\u02bc\u05f3\u05f4\u2024\u2025\u2026\uff07\uff0e\uff1a")
+EMOJI_MARKS = set("\ufe0f\u20e3")
+# Windows-1252 as Windows reads it: its five undefined bytes are the C1 controls of the same value.
+CP1252 = "".join(bytes([b]).decode("cp1252", errors="ignore") or chr(b) for b in range(256))
 
 
-def reference_counts(data, cpl=80):
-    """The measuring rules, written plainly, to check the program against on generated texts."""
-    data = data.split(b"\0", 1)[0]
-    words = lines = col = 0
+def kind(ch):
+    if ch in LINE_BREAKS:
+        return "break"
+    if ch in JOINERS:
+        return "joiner"
+    if ch == "\x7f":
+        return "symbol"
+    category = unicodedata.category(ch)
+    if category in ("Cc", "Cf"):
+        return "ignored"
+    if category == "Zs":
+        return "space"
+    if unicodedata.name(ch, "").startswith(("CJK UNIFIED IDEOGRAPH", "HIRAGANA", "KATAKANA")):
+        return "ideograph"
+    if category[0] in "LMN" or ch in WORD_PUNCTUATION:
+        return "letter"
+    return "symbol"
+
+
+def characters(text):
+    """The characters a reader sees, for the texts of these tests: a mark, a skin tone or a
+    zero-width joiner belongs to the character before it, unless that is a control or a line break."""
+    found = []
+    for ch in text:
+        joins = unicodedata.category(ch) in ("Mn", "Me", "Mc") or ch in "\u200c\u200d" or \
+            "\U0001f3fb" <= ch <= "\U0001f3ff"
+        before = found[-1][0] if found else None
+        if joins and before is not None and kind(before) not in ("break", "ignored") and before not in "\u00ad\u2060":
+            found[-1] += ch
+        else:
+            found.append(ch)
+    return found
+
+
+def reference_counts(text, cpl=80):
+    text = text.split("\0", 1)[0]
+    chars = words = lines = col = 0
     in_word = started = False
-    for c in data:
-        is_word = c in WORD_BYTES
-        words += is_word and not in_word
-        in_word = is_word
-        if 0x20 <= c <= 0x7F:
-            if c != 0x20 and not started:
+    for character in characters(text):
+        chars += 1
+        what = "symbol" if EMOJI_MARKS & set(character) else kind(character[0])
+        if what == "joiner":
+            continue
+        words += what == "ideograph" or (what == "letter" and not in_word)
+        in_word = what == "letter"
+        if what == "break":
+            col, started = 0, False
+        elif what != "ignored":
+            if what != "space" and not started:
                 lines += 1
                 started = True
             col += 1
             if col >= cpl:
                 col, started = 0, False
-        elif c in (0x0D, 0x0A):
-            col, started = 0, False
-    return len(data), words, lines
+    return chars, words, lines
+
+
+def decode(data, encoding):
+    if encoding in ("windows-1252", "ansi"):  # the Windows bench runs in code page 1252
+        return "".join(CP1252[b] for b in data)
+    return data.decode({"utf-8": "utf-8", "utf-16le": "utf-16-le", "utf-16be": "utf-16-be"}[encoding], "replace")
+
+
+def read_as_program(data, encoding=None):
+    """The text the program reads from an input's bytes: a byte-order mark decides (and is
+    skipped), else UTF-8 when the first 64 KB are UTF-8, else Windows-1252."""
+    for mark, marked in ((b"\xef\xbb\xbf", "utf-8"), (b"\xff\xfe", "utf-16le"), (b"\xfe\xff", "utf-16be")):
+        if encoding in (None, marked) and data.startswith(mark):
+            return decode(data[len(mark):], marked)
+    if encoding:
+        return decode(data, encoding)
+    head = data[:DECIDING_BYTES].split(b"\0", 1)[0]
+    cut = len(head) == DECIDING_BYTES and len(data) > DECIDING_BYTES
+    try:
+        codecs.getincrementaldecoder("utf-8")().decode(head, final=not cut)
+        return decode(data, "utf-8")
+    except UnicodeDecodeError:
+        return decode(data, "windows-1252")
+
+
+def counts_of(data, cpl=80, encoding=None):
+    return list(map(str, reference_counts(read_as_program(data, encoding), cpl)))
+
+
+def command_of(exe, args):
+    return (shlex.split(ARGS.runner) if ARGS.runner else []) + [exe] + args
+
+
+def our_lines(stderr):
+    # Wine may add its own notes on standard error; our lines are the ones naming the program.
+    return b"\n".join(l for l in stderr.replace(b"\r", b"").split(b"\n") if b"tallyq-count" in l
+                      or b"usage" in l or l.startswith(b"  --") or l.startswith(b"Prices")
+                      or l.startswith(b"Exit") or l.startswith(b"Measures") or l.startswith(b"Prints")
+                      or l.startswith(b"and with"))
 
 
 def run(exe, args, stdin=b""):
-    command = (shlex.split(ARGS.runner) if ARGS.runner else []) + [exe] + args
-    done = subprocess.run(command, input=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
-    # Wine may add its own notes on standard error; our lines are the ones naming the program.
-    stderr = b"\n".join(l for l in done.stderr.replace(b"\r", b"").split(b"\n") if b"tallyq-count" in l
-                        or b"usage" in l or l.startswith(b"  --") or l.startswith(b"Prices")
-                        or l.startswith(b"Exit") or l.startswith(b"Measures") or l.startswith(b"Prints")
-                        or l.startswith(b"and with"))
-    return done.returncode, done.stdout.replace(b"\r\n", b"\n").decode("latin-1"), stderr.decode("latin-1")
+    done = subprocess.run(command_of(exe, args), input=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                          timeout=120)
+    return done.returncode, done.stdout.replace(b"\r\n", b"\n").decode("latin-1"), our_lines(done.stderr).decode("latin-1")
+
+
+def run_with_input_in_pieces(exe, args, pieces):
+    """Writes standard input a piece at a time, each once the program has taken the one before,
+    so that each of its reads can return no more than one piece."""
+    child = subprocess.Popen(command_of(exe, args), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE)
+    for piece in pieces:
+        child.stdin.write(piece)
+        child.stdin.flush()
+        deadline = time.monotonic() + 60
+        while child.poll() is None and time.monotonic() < deadline:
+            waiting = struct.unpack("i", fcntl.ioctl(child.stdin.fileno(), termios.FIONREAD, b"\0\0\0\0"))[0]
+            if waiting == 0:
+                break
+            time.sleep(0.01)
+    out, err = child.communicate(timeout=120)
+    return child.returncode, out.replace(b"\r\n", b"\n").decode("latin-1"), our_lines(err).decode("latin-1")
 
 
 class CountTest(unittest.TestCase):
@@ -130,7 +232,8 @@ class CountTest(unittest.TestCase):
     def test_bad_options_and_help(self):
         cat = self.files["cat.txt"]
         for args in (["--cpl"], ["--cpl", "abc", cat], ["--cpl", "12x", cat], ["--cpl", "99999999999", cat],
-                     ["--price", "1", cat], ["--fixed"], ["--per-word"]):
+                     ["--price", "1", cat], ["--fixed"], ["--per-word"], ["--encoding"],
+                     ["--encoding", "utf-32", cat], ["--encoding=utf8", cat], ["--encoding", "", cat]):
             code, out, err = self.count(args)
             self.assertEqual(2, code, args)
             self.assertEqual("", out, args)
@@ -138,6 +241,7 @@ class CountTest(unittest.TestCase):
         code, out, err = self.count(["--help"])
         self.assertEqual(0, code)
         self.assertIn("usage: tallyq-count", out)
+        self.assertIn("--encoding", out)
         # After "--" a name that looks like an option is a file.
         code, out, err = self.count(["--", "--cpl"])
         self.assertEqual(1, code)
@@ -145,15 +249,29 @@ class CountTest(unittest.TestCase):
 
     def test_generated_texts_match_the_rules(self):
         rng = random.Random(1234)
-        alphabet = b"abc xyz.,:'-!\r\n\t" + bytes([0x80, 0xA5, 0xA6, 0xE9, 0xFF, 0x7F, 0x01])
+        # Bytes that are not UTF-8: read as Windows-1252, whose upper half holds letters, word
+        # punctuation (\x85 \x92), symbols, a no-break space (\xa0), a soft hyphen (\xad) and an
+        # undefined byte (\x81, a control).
+        alphabet = b"abc xyz.,:'-!\r\n\t" + bytes([0x80, 0x81, 0x85, 0x92, 0x93, 0xA0, 0xA5, 0xA6, 0xAD, 0xB2, 0xD7,
+                                                   0xE9, 0xFF, 0x7F, 0x01])
+        # Characters of several scripts, in UTF-8 or marked UTF-16.
+        letters = ["a", "z", " ", ".", ",", ":", "'", "-", "!", "\r", "\n", "\t", "\x7f", "\x01", "\x85", "\u2028",
+                   "\u00e9", "e\u0301", "\u00df", "\u0416", "\u03a9", "\u0663", "\u4e2d", "\u3042", "\u00a0",
+                   "\u3000", "\u00ad", "\u2026", "\u2019", "\u201c", "\u20ac", "\u00bd", "\U0001d400"]
+        encodings = [("utf-8", b""), ("utf-8", b"\xef\xbb\xbf"), ("utf-16-le", b"\xff\xfe"), ("utf-16-be", b"\xfe\xff")]
         for index, cpl in enumerate((80, 7, 1, 0, -2, 300)):
-            data = bytes(rng.choice(alphabet) for _ in range(rng.randint(0, 5000)))
+            size = rng.randint(0, 5000)
+            if index % 2:
+                name, mark = encodings[index // 2 % len(encodings)]
+                data = mark + "".join(rng.choice(letters) for _ in range(size)).encode(name)
+            else:
+                data = bytes(rng.choice(alphabet) for _ in range(size))
             path = os.path.join(self.dir.name, "gen%d.txt" % index)
             with open(path, "wb") as f:
                 f.write(data)
             code, out, _ = self.count(["--cpl", str(cpl), path])
             self.assertEqual(0, code)
-            self.assertEqual(list(map(str, reference_counts(data, cpl))), out.split("\t")[1:4], "cpl %d" % cpl)
+            self.assertEqual(counts_of(data, cpl), out.split("\t")[1:4], "cpl %d" % cpl)
 
     def test_large_file_streams(self):
         unit = b"Typing pages, line after line; don't stop.\r\n" * 1000
@@ -162,9 +280,127 @@ class CountTest(unittest.TestCase):
             for _ in range(64):
                 f.write(unit)
         code, out, _ = self.count([path])
-        chars, words, lines = reference_counts(unit)
+        chars, words, lines = reference_counts(unit.decode())
         self.assertEqual(0, code)
         self.assertEqual([str(chars * 64), str(words * 64), str(lines * 64)], out.split("\t")[1:4])
+        # Characters of three bytes each: no read of a power of two bytes ends between two of them.
+        unit = "\u1e03\u1e03\u1e03\u4e2d\u20ac\u1e03\u20d0\u1e03\u3000\u1e03\u1e03\u2028"
+        self.assertEqual((11, 4, 1), reference_counts(unit))
+        with open(path, "wb") as f:
+            f.write(unit.encode() * 30000)
+        code, out, _ = self.count([path])
+        self.assertEqual((0, ["330000", "120000", "30000"]), (code, out.split("\t")[1:4]))
+
+    # The same text gives the same counts in every encoding that can hold it.
+    def test_same_text_in_every_encoding(self):
+        text = "Gr\u00f6\u00dfe na\u00efve espa\u00f1ol\u201cHello,\u201d she said.\r\n" \
+               "Don\u2019t wait\u2026 2\u00bd \u00d7 3 \u2014 9\u20ac"
+        forms = {
+            "utf-8": text.encode("utf-8"),
+            "utf-8 with mark": b"\xef\xbb\xbf" + text.encode("utf-8"),
+            "utf-16le with mark": b"\xff\xfe" + text.encode("utf-16-le"),
+            "utf-16be with mark": b"\xfe\xff" + text.encode("utf-16-be"),
+            "windows-1252": text.encode("cp1252"),
+        }
+        # Words: Gro\u00dfe na\u00efve espa\u00f1ol Hello she said. Don\u2019t wait\u2026 2\u00bd 3 9
+        self.assertEqual((62, 11, 2), reference_counts(text))
+        self.assertEqual((62, 11, 7), reference_counts(text, 10))
+        for name, data in forms.items():
+            for cpl, lines in (("80", "2"), ("10", "7")):
+                code, out, _ = self.count(["--cpl", cpl, "-"], stdin=data)
+                self.assertEqual((0, ["62", "11", lines]), (code, out.split("\t")[1:4]), "%s, cpl %s" % (name, cpl))
+
+    def test_scripts(self):
+        for text, expected in (("\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440!", ["12", "2", "1"]),
+                               # Each ideograph is a word; the ideographic full stop is not.
+                               ("\u4e2d\u6587\u6587\u672c\u3002ok", ["7", "5", "1"]),
+                               # Thai has no spaces between words: the run is one word.
+                               ("\u0e20\u0e32\u0e29\u0e32\u0e44\u0e17\u0e22 abc", ["11", "2", "1"]),
+                               # A thumb with its skin tone is one character, a symbol; a CR LF break is two.
+                               ("\U0001f44d\U0001f3fd ok\r\nno", ["8", "2", "2"])):
+            self.assertEqual(expected, list(map(str, reference_counts(text))), text)
+            code, out, _ = self.count([], stdin=text.encode())
+            self.assertEqual((0, expected), (code, out.split("\t")[1:4]), text)
+
+    def test_forced_encoding(self):
+        cases = [
+            # UTF-8 read as Windows-1252: "Gr\u00c3\u00b6\u00c3\u0178e", the pilcrow splitting it in two words.
+            (["--encoding", "windows-1252"], "Gr\u00f6\u00dfe".encode(), ["7", "2", "1"]),
+            (["--encoding", "ansi"], "Gr\u00f6\u00dfe".encode(), ["7", "2", "1"]),
+            # Windows-1252 read as UTF-8: \xf6 and \xdf are each a malformed sequence.
+            (["--encoding=UTF-8"], "Gr\u00f6\u00dfe".encode("cp1252"), ["5", "2", "1"]),
+            # UTF-16 without a mark is told only by the option; read as detected its first zero ends it.
+            ([], "Gr\u00f6\u00dfe".encode("utf-16-le"), ["1", "1", "1"]),
+            (["--encoding", "utf-16le"], "Gr\u00f6\u00dfe".encode("utf-16-le"), ["5", "1", "1"]),
+            (["--encoding", "utf-16be"], "Gr\u00f6\u00dfe x".encode("utf-16-be"), ["7", "2", "1"]),
+            # A forced encoding still skips its own mark, while another encoding's mark is text.
+            (["--encoding", "utf-16be"], b"\xfe\xff" + "ab".encode("utf-16-be"), ["2", "1", "1"]),
+            (["--encoding", "utf-8"], b"\xef\xbb\xbfab", ["2", "1", "1"]),
+            (["--encoding", "windows-1252"], b"\xef\xbb\xbfab", ["5", "2", "1"]),
+        ]
+        for args, data, expected in cases:
+            code, out, _ = self.count(args + ["-"], stdin=data)
+            self.assertEqual((0, expected), (code, out.split("\t")[1:4]), (args, data))
+            forced = args[-1].split("=")[-1].lower() if args else None
+            self.assertEqual(expected, counts_of(data, encoding=forced), (args, data))
+
+    def test_malformed_utf8(self):
+        # Not UTF-8, so Windows-1252: a\u00ff\u00feb is one word.
+        code, out, _ = self.count([], stdin=b"a\xff\xfeb")
+        self.assertEqual((0, ["4", "1", "1"]), (code, out.split("\t")[1:4]))
+        # Read as UTF-8 (forced or marked): a, U+FFFD, U+FFFD, b.
+        for args, data in ((["--encoding", "utf-8"], b"a\xff\xfeb"), ([], b"\xef\xbb\xbfa\xff\xfeb")):
+            code, out, _ = self.count(args, stdin=data)
+            self.assertEqual((0, ["4", "2", "1"]), (code, out.split("\t")[1:4]), data)
+        # One U+FFFD for each maximal malformed part: a cut sequence is one, a byte that no sequence
+        # begins with is one, and so is each byte of a surrogate or of a sequence past U+10FFFF.
+        data = b"\xe2\x82a \xf0\x9f\x98 \xed\xa0\x80 \xc0\xaf \xf4\x90\x80\x80"
+        code, out, _ = self.count(["--encoding", "utf-8"], stdin=data)
+        self.assertEqual((0, ["16", "1", "1"]), (code, out.split("\t")[1:4]))
+        self.assertEqual(["16", "1", "1"], counts_of(data, encoding="utf-8"))
+
+    def test_encoding_is_decided_on_the_first_64_kb(self):
+        # UTF-8 whose \u00e9 is cut by the 64 KB edge is still UTF-8, and a malformed byte after
+        # the edge is then one U+FFFD: 65535 a and \u00e9 make one word of 65536 columns.
+        data = b"a" * (DECIDING_BYTES - 1) + "\u00e9".encode() + b" b\xff"
+        self.assertEqual(["65539", "2", "820"], counts_of(data))
+        # Ended there, the cut sequence is malformed: Windows-1252, where \xe2\x82 are two characters.
+        ended = b"a" * (DECIDING_BYTES - 2) + b"\xe2\x82"
+        self.assertEqual(["65536", "1", "820"], counts_of(ended))
+        for name, content, expected in (("edge.txt", data, ["65539", "2", "820"]),
+                                        ("ended.txt", ended, ["65536", "1", "820"])):
+            path = os.path.join(self.dir.name, name)
+            with open(path, "wb") as f:
+                f.write(content)
+            code, out, _ = self.count([path])
+            self.assertEqual((0, expected), (code, out.split("\t")[1:4]), name)
+
+    def test_only_well_formed_utf8_is_read_as_utf8(self):
+        # Each is UTF-8 to a lax reader: an encoded surrogate, overlong forms of two, three and four
+        # bytes, code points past U+10FFFF. Read as Windows-1252 they count apart from U+FFFD.
+        # After the zero byte that ends the text nothing decides: the \xff there does not.
+        cases = [b"\xed\xa0\x80 x", b"\xc0\xaf x", b"\xe0\x80\xaf x", b"\xf0\x8f\xbf\xbf x",
+                 b"\xf4\x90\x80\x80 x", b"\xf5\x80\x80\x80 x", "\u00e9 x".encode() + b"\0\xff"]
+        paths = []
+        for index, data in enumerate(cases):
+            self.assertNotEqual(counts_of(data, encoding="utf-8"), counts_of(data, encoding="windows-1252"), data)
+            paths.append(os.path.join(self.dir.name, "formed%d.txt" % index))
+            with open(paths[-1], "wb") as f:
+                f.write(data)
+        code, out, _ = self.count(paths)
+        self.assertEqual(0, code)
+        self.assertEqual([counts_of(data) for data in cases], [l.split("\t")[1:4] for l in out.splitlines()[:-1]])
+
+    def test_standard_input_in_pieces(self):
+        # The encoding is decided on what the pieces make together, and a sequence cut between
+        # two pieces is one character.
+        pieces = [b"na", b"\xefve caf\xe9 a\xe9b"]  # Windows-1252: na\u00efve caf\u00e9 a\u00e9b
+        code, out, _ = run_with_input_in_pieces(ARGS.exe, [], pieces)
+        self.assertEqual((0, "-\t14\t3\t1\t0.00\t0.06\t0.00\t0.06\n"), (code, out))
+        text = "\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440!".encode()
+        pieces = [text[:3], text[3:16], text[16:]]
+        code, out, _ = run_with_input_in_pieces(ARGS.exe, ["--per-char", "0.01"], pieces)
+        self.assertEqual((0, "-\t12\t2\t1\t0.12\t0.04\t0.00\t0.16\n"), (code, out))
 
     def test_same_lines_as_native_build(self):
         if not ARGS.same_as:
@@ -173,8 +409,12 @@ class CountTest(unittest.TestCase):
         path = os.path.join(self.dir.name, "mixed.bin")
         with open(path, "wb") as f:
             f.write(bytes(rng.randrange(1, 256) for _ in range(20000)))
+        utf16 = os.path.join(self.dir.name, "mixed-utf16.txt")
+        with open(utf16, "wb") as f:
+            f.write(b"\xff\xfe" + "na\u00efve \u4e2d\u6587 \U0001f44d\U0001f3fd \u041c\u0438\u0440\r\n".encode("utf-16-le") * 50)
         cases = [
-            [self.files["cat.txt"], path, self.files["zero.txt"]],
+            [self.files["cat.txt"], path, self.files["zero.txt"], utf16],
+            ["--encoding", "ansi", "--cpl", "7", path],
             ["--cpl", "13", "--fixed", "0.125", "--per-char", "0.00375", "--per-word", "-1.005", path],
             ["--per-line", "1e3", "--per-word", "0.0049999", self.files["punct.txt"], self.files["empty.txt"]],
         ]
