@@ -299,6 +299,18 @@ std::u16string RandomText(std::mt19937& random, size_t nUnits, bool bAsciiHeavy)
     return text;
 }
 
+// The code points of UTF-16 units, a lone surrogate kept as it is.
+CodePoints CodePointsOf(const std::u16string& units) {
+    CodePoints points;
+    for (size_t i = 0; i < units.size(); ++i) {
+        char32_t c = units[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+        points += c;
+    }
+    return points;
+}
+
 TEST(UnicodeMeasure, EveryKernelAsThePlainRules) {
     std::mt19937 random(20261209);
     int nLimits[] = {80, 7, 1, 0};
@@ -313,6 +325,12 @@ TEST(UnicodeMeasure, EveryKernelAsThePlainRules) {
                 measurer.FeedUtf16(text.data(), text.size());
                 EXPECT_EQ(Describe(expected), Describe(measurer.Counts()))
                     << kernel.szName << " at " << nLimit << ", text " << nText;
+                // The same text in UTF-8 (with its lone surrogates as U+FFFD, as they are read).
+                std::string utf8 = ToUtf8(CodePointsOf(text));
+                TextMeasurer bytes(nLimit, kEncodingUtf8, kernel);
+                bytes.Feed(utf8.data(), utf8.size());
+                EXPECT_EQ(Describe(expected), Describe(bytes.Counts()))
+                    << kernel.szName << " in UTF-8 at " << nLimit << ", text " << nText;
             }
             std::vector<unsigned char> kept(text.size() + 2);
             size_t nKept;
@@ -328,13 +346,7 @@ TEST(UnicodeMeasure, PiecesCutAnywhereCountAsTheWhole) {
     for (int nText = 0; nText < 40; ++nText) {
         std::u16string units = RandomText(random, 200 + nText * 13, nText % 3 == 0);
         units.erase(std::remove(units.begin(), units.end(), char16_t(0xDC00)), units.end());
-        CodePoints points;  // the same text as code points, for UTF-8
-        for (size_t i = 0; i < units.size(); ++i) {
-            char32_t c = units[i];
-            if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000)
-                c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
-            points += c;
-        }
+        CodePoints points = CodePointsOf(units);  // the same text, for UTF-8
         std::string forms[] = {ToUtf8(points), Utf16Bytes(units, false), Utf16Bytes(units, true)};
         TextEncoding encodings[] = {kEncodingUtf8, kEncodingUtf16LE, kEncodingUtf16BE};
         TextCounts whole = Utf16Counts(units, 9);
