@@ -240,9 +240,11 @@ struct FastRun {
     int64_t nIdeographs;
     unsigned nLastTaken;  // the code of the last code point taken
     int nLastBegun;       // the code of the last character begun, -1 when none was
+    int64_t nFillers;     // bytes written that begin no character (marks within blocks)
 
-    void End(CharacterState* s, size_t nBegun) const {
-        s->nChars += static_cast<int64_t>(nBegun);
+    // nWritten bytes were written.
+    void End(CharacterState* s, size_t nWritten) const {
+        s->nChars += static_cast<int64_t>(nWritten) - nFillers;
         s->nIdeographs += nIdeographs;
         s->nPrevious = nLastTaken == kFastExtends ? kGraphemeExtend
                        : nLastTaken == '\r'       ? kGraphemeCR
@@ -286,39 +288,52 @@ inline unsigned RoadCodeOf(GraphemeClass g) {
 // Blocks of this many units whose codes are all plain bytes are written in one go.
 const size_t kFastBlock = 32;
 
-// Writes the codes of a block at q and answers whether every one begins a character (no stop
-// and no mark): then the block stays as written, its ideographs turned into '!' and counted.
-inline bool PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q, int64_t* pnIdeographs) {
+// Writes the codes of a block at q. Answers how many of its code points are marks, -1 when the
+// block is not for this road (a stop, a mark that does not follow a word character, or a mark
+// last, which would leave the open character's byte other than the last written). Ideographs
+// become '!' and are counted; marks become the filler 0x80, which continues the word and takes
+// no column. bControlBefore tells whether the code point before the block is a control (after
+// which a mark begins a character of its own), bByteBefore whether q[-1] may be read.
+inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q, int64_t* pnIdeographs,
+                      bool bControlBefore, bool bByteBefore) {
     for (size_t k = 0; k < kFastBlock; ++k) q[k] = pCodes[p[k]];
+    unsigned nStops = 0, nMarks = 0, nIdeographs = 0;
 #if defined(__SSE2__)
     __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
     __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16));
     __m128i zero = _mm_setzero_si128(), stop = _mm_set1_epi8(static_cast<char>(kFastStop));
-    __m128i bad = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(a, zero), _mm_cmpeq_epi8(a, stop)),
-                               _mm_or_si128(_mm_cmpeq_epi8(b, zero), _mm_cmpeq_epi8(b, stop)));
-    if (_mm_movemask_epi8(bad) != 0) return false;
     __m128i ideograph = _mm_set1_epi8(static_cast<char>(kFastIdeograph));
+    nStops = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, stop))) |
+             static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, stop))) << 16;
+    nMarks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, zero))) |
+             static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, zero))) << 16;
     __m128i ideographsA = _mm_cmpeq_epi8(a, ideograph), ideographsB = _mm_cmpeq_epi8(b, ideograph);
-    unsigned nMask = static_cast<unsigned>(_mm_movemask_epi8(ideographsA)) |
-                     static_cast<unsigned>(_mm_movemask_epi8(ideographsB)) << 16;
-    if (nMask != 0) {
-        *pnIdeographs += __builtin_popcount(nMask);
+    nIdeographs = static_cast<unsigned>(_mm_movemask_epi8(ideographsA)) |
+                  static_cast<unsigned>(_mm_movemask_epi8(ideographsB)) << 16;
+    if (nStops != 0 || (nMarks >> (kFastBlock - 1)) != 0) return -1;
+    if (nIdeographs != 0) {
         __m128i flip = _mm_set1_epi8(static_cast<char>(kFastIdeograph ^ '!'));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(q), _mm_xor_si128(a, _mm_and_si128(ideographsA, flip)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(q + 16), _mm_xor_si128(b, _mm_and_si128(ideographsB, flip)));
     }
-    return true;
 #else
     for (size_t k = 0; k < kFastBlock; ++k) {
-        if (q[k] == kFastExtends || q[k] == kFastStop) return false;
+        nStops |= (q[k] == kFastStop ? 1u : 0u) << k;
+        nMarks |= (q[k] == kFastExtends ? 1u : 0u) << k;
+        nIdeographs |= (q[k] == kFastIdeograph ? 1u : 0u) << k;
     }
-    for (size_t k = 0; k < kFastBlock; ++k) {
-        if (q[k] != kFastIdeograph) continue;
-        q[k] = '!';
-        ++*pnIdeographs;
-    }
-    return true;
+    if (nStops != 0 || (nMarks >> (kFastBlock - 1)) != 0) return -1;
+    for (unsigned nRest = nIdeographs; nRest != 0; nRest &= nRest - 1) q[__builtin_ctz(nRest)] = '!';
 #endif
+    // In order, so that a mark after a mark sees the filler before it.
+    for (unsigned nRest = nMarks; nRest != 0; nRest &= nRest - 1) {
+        unsigned j = static_cast<unsigned>(__builtin_ctz(nRest));
+        if (j == 0 && (bControlBefore || !bByteBefore)) return -1;
+        if (!IsWordByte(q[static_cast<int>(j) - 1])) return -1;
+        q[j] = 0x80;
+    }
+    *pnIdeographs += __builtin_popcount(nIdeographs);
+    return __builtin_popcount(nMarks);
 }
 
 // Whether a block is ASCII only: then the vector copy is the faster road.
@@ -332,19 +347,23 @@ inline bool AsciiBlock(const char16_t* p) {
 // a test of its own. Kept out of line, so that its loops have the registers. With kLeaveAscii, a
 // long run of ASCII ends the road, for the vector copy to take.
 template <bool kLeaveAscii>
-__attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq) {
+__attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq,
+                                              bool bByteBefore) {
     const uint8_t* pCodes = FastCodes();
     unsigned char* q = *pq;
-    FastRun run = {0, RoadCodeOf(s->nPrevious), -1};
+    FastRun run = {0, RoadCodeOf(s->nPrevious), -1, 0};
     int nAscii = 0;
     size_t i = 0;
     for (;;) {
         // Whole blocks of plain characters (letters, spaces and punctuation of most scripts);
         // long runs of ASCII go back to the vector copy.
-        while (i + kFastBlock <= n && PlainBlock(p + i, pCodes, q, &run.nIdeographs)) {
+        for (int nMarks; i + kFastBlock <= n &&
+                         (nMarks = PlainBlock(p + i, pCodes, q, &run.nIdeographs, FastRun::IsControlCode(run.nLastTaken),
+                                              q != *pq || bByteBefore)) >= 0;) {
             bool bAscii = kLeaveAscii && AsciiBlock(p + i);
             run.nLastBegun = pCodes[p[i + kFastBlock - 1]];
             run.nLastTaken = static_cast<unsigned>(run.nLastBegun);
+            run.nFillers += nMarks;
             i += kFastBlock;
             q += kFastBlock;
             nAscii = 0;
@@ -383,7 +402,8 @@ inline uint32_t LittleEndian(uint32_t w) {
 // few hundred at a time and taken by the UTF-16 road. Four-byte sequences, ill-formed bytes,
 // U+0000 and a sequence cut by the end of the piece are for the careful decoder; an encoded
 // surrogate becomes a surrogate unit, at which the UTF-16 road stops.
-size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq) {
+size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq, bool bByteBefore) {
+    unsigned char* const pStart = *pq;
     enum { kUnits = 128 };
     char16_t units[kUnits];
     size_t i = 0;
@@ -411,6 +431,11 @@ size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned
                 if ((w & 0xFF) == 0) break;
                 units[k++] = static_cast<char16_t>(w & 0x7F);
                 i += 1;
+            } else if ((w & 0xC0E0C0E0) == 0x80C080C0 && (w & 0x1E) != 0 && (w & 0x1E0000) != 0 && k + 2 <= kUnits) {
+                // Two sequences of two bytes: the letters of Cyrillic, Greek, Hebrew, Arabic.
+                units[k++] = static_cast<char16_t>(((w & 0x1F) << 6) | ((w >> 8) & 0x3F));
+                units[k++] = static_cast<char16_t>(((w >> 10) & 0x7C0) | ((w >> 24) & 0x3F));
+                i += 4;
             } else if ((w & 0xC0E0) == 0x80C0 && (w & 0x1E) != 0) {  // 110xxxxx 10xxxxxx, not overlong
                 units[k++] = static_cast<char16_t>(((w & 0x1F) << 6) | ((w >> 8) & 0x3F));
                 i += 2;
@@ -423,7 +448,7 @@ size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned
                 break;
             }
         }
-        size_t nTaken = k != 0 ? RunFastUtf16<false>(s, units, k, pq) : 0;
+        size_t nTaken = k != 0 ? RunFastUtf16<false>(s, units, k, pq, bByteBefore || *pq != pStart) : 0;
         if (nTaken == k) {
             if (k == kUnits) continue;
             return i;
@@ -461,7 +486,7 @@ size_t RunUtf8Blocks(CharacterState* s, const unsigned char* p, size_t n, unsign
     unsigned char* q = *pq;
     // The filler of the first character needs the byte before it.
     if (q == pOut && !LastByteOpen(*s)) return 0;
-    FastRun run = {0, RoadCodeOf(s->nPrevious), -1};
+    FastRun run = {0, RoadCodeOf(s->nPrevious), -1, 0};
     size_t i = 0;
     int64_t nBegun = 0;
     const __m128i zero = _mm_setzero_si128();
@@ -629,7 +654,7 @@ size_t TranslateBytes(CharacterState* pState, const unsigned char* p, size_t n, 
             i += nBlocks;
             if (nBlocks != 0) continue;
 #endif
-            size_t nFast = RunFastUtf8(&s, p + i, n - i, &q);
+            size_t nFast = RunFastUtf8(&s, p + i, n - i, &q, q != pOut || LastByteOpen(s));
             i += nFast;
             if (nFast != 0) continue;
         }
@@ -687,7 +712,7 @@ size_t TranslateUtf16(CharacterState* pState, const char16_t* p, size_t n, unsig
             continue;
         }
         if (MayRunFast(s)) {
-            size_t nFast = RunFastUtf16<true>(&s, p + i, n - i, &q);
+            size_t nFast = RunFastUtf16<true>(&s, p + i, n - i, &q, q != pOut || LastByteOpen(s));
             i += nFast;
             if (nFast != 0) continue;
         }
