@@ -1,7 +1,12 @@
 #include "app/clipboard_text.h"
 
+#include <limits.h>
+#include <stdint.h>
 #include <string.h>
 #include <windows.h>
+
+// The system's UTF-16 units are the measures' char16_t.
+static_assert(sizeof(WCHAR) == sizeof(char16_t), "WCHAR is a UTF-16 unit");
 
 namespace {
 // Another program (a clipboard manager, the one that has just copied) may hold the clipboard for a
@@ -16,43 +21,96 @@ bool OpenClipboardPatiently() {
     }
     return false;
 }
-}  // namespace
 
-ClipboardText::~ClipboardText() {
-    if (pText != nullptr) HeapFree(GetProcessHeap(), 0, pText);
-}
-
-bool ClipboardText::Reserve(size_t nBytes) {
-    if (nBytes <= nCapacity) return true;
-    void* pNew = pText == nullptr ? HeapAlloc(GetProcessHeap(), 0, nBytes)
-                                  : HeapReAlloc(GetProcessHeap(), 0, pText, nBytes);
+// Makes *ppBlock hold at least nCount elements; a block only grows. Keeps the old block (and
+// answers false) when the heap has no room.
+template <typename T>
+bool Reserve(T** ppBlock, size_t* pnCapacity, size_t nCount) {
+    if (nCount <= *pnCapacity) return true;
+    if (nCount > SIZE_MAX / sizeof(T)) return false;
+    size_t nSize = nCount * sizeof(T);
+    void* pNew = *ppBlock == nullptr ? HeapAlloc(GetProcessHeap(), 0, nSize)
+                                     : HeapReAlloc(GetProcessHeap(), 0, *ppBlock, nSize);
     if (pNew == nullptr) return false;
-    pText = static_cast<char*>(pNew);
-    nCapacity = nBytes;
+    *ppBlock = static_cast<T*>(pNew);
+    *pnCapacity = nCount;
     return true;
 }
+}  // namespace
 
-bool ClipboardText::ReadClipboard() {
-    nLength = 0;
-    if (pText != nullptr) pText[0] = '\0';
+ClipboardText::ClipboardText()
+    : pUnits(nullptr), nUnitCapacity(0), nUnits(0), pBytes(nullptr), nByteCapacity(0), nBytes(0), counts() {}
+
+ClipboardText::~ClipboardText() {
+    if (pUnits != nullptr) HeapFree(GetProcessHeap(), 0, pUnits);
+    if (pBytes != nullptr) HeapFree(GetProcessHeap(), 0, pBytes);
+}
+
+void ClipboardText::Clear() {
+    nUnits = 0;
+    if (pUnits != nullptr) pUnits[0] = u'\0';
+    nBytes = 0;
+    counts = TextCounts();
+}
+
+bool ClipboardText::ReadClipboard(int nCharsPerLine) {
+    Clear();
     if (!OpenClipboardPatiently()) return false;
     bool bRead = false;
-    HANDLE hData = GetClipboardData(CF_TEXT);
-    const char* pData = hData != nullptr ? static_cast<const char*>(GlobalLock(hData)) : nullptr;
+    HANDLE hData = GetClipboardData(CF_UNICODETEXT);
+    bool bUnicode = hData != nullptr;
+    // Windows 9x keeps the ANSI form only.
+    if (!bUnicode) hData = GetClipboardData(CF_TEXT);
+    const void* pData = hData != nullptr ? GlobalLock(hData) : nullptr;
     if (pData != nullptr) {
-        // The text ends at its first zero byte, or at the end of the memory block if the program
-        // that put it there left out the terminator.
         size_t nBlock = GlobalSize(hData);
-        const void* pZero = memchr(pData, '\0', nBlock);
-        size_t n = pZero != nullptr ? static_cast<size_t>(static_cast<const char*>(pZero) - pData) : nBlock;
-        if (Reserve(n + 1)) {
-            memcpy(pText, pData, n);
-            pText[n] = '\0';
-            nLength = n;
-            bRead = true;
-        }
+        bRead = bUnicode ? CopyUnicodeText(static_cast<const char16_t*>(pData), nBlock / sizeof(char16_t))
+                         : CopyAnsiText(static_cast<const char*>(pData), nBlock);
         GlobalUnlock(hData);
     }
     CloseClipboard();
+    // Measured from the copy, with the clipboard free again for other programs.
+    if (bRead) bRead = Measure(nCharsPerLine);
+    if (!bRead) Clear();
     return bRead;
+}
+
+// The text ends at its first zero unit, or at the end of the memory block if the program that put
+// it there left out the terminator.
+bool ClipboardText::CopyUnicodeText(const char16_t* pData, size_t nBlockUnits) {
+    size_t n = 0;
+    while (n < nBlockUnits && pData[n] != u'\0') ++n;
+    if (!Reserve(&pUnits, &nUnitCapacity, n + 1)) return false;
+    memcpy(pUnits, pData, n * sizeof(char16_t));
+    pUnits[n] = u'\0';
+    nUnits = n;
+    return true;
+}
+
+bool ClipboardText::CopyAnsiText(const char* pData, size_t nBlockBytes) {
+    const void* pZero = memchr(pData, '\0', nBlockBytes);
+    size_t n = pZero != nullptr ? static_cast<size_t>(static_cast<const char*>(pZero) - pData) : nBlockBytes;
+    if (n > INT_MAX) return false;  // the conversion counts in int
+    // Every ANSI code page makes at most one unit of a byte (a double-byte character's two bytes
+    // make one); a conversion that needed more would fail rather than overrun.
+    if (!Reserve(&pUnits, &nUnitCapacity, n + 1)) return false;
+    int nConverted = 0;
+    if (n > 0) {
+        nConverted = MultiByteToWideChar(CP_ACP, 0, pData, static_cast<int>(n), reinterpret_cast<WCHAR*>(pUnits),
+                                         static_cast<int>(n));
+        if (nConverted <= 0) return false;
+    }
+    pUnits[nConverted] = u'\0';
+    nUnits = static_cast<size_t>(nConverted);
+    return true;
+}
+
+bool ClipboardText::Measure(int nCharsPerLine) {
+    if (!Reserve(&pBytes, &nByteCapacity, nUnits + 2)) return false;
+    counts = MeasureUtf16Keeping(pUnits, nUnits, nCharsPerLine, pBytes, &nBytes);
+    return true;
+}
+
+int ClipboardText::CountLines(int nCharsPerLine) const {
+    return nBytes == 0 ? 0 : CountMeasuringLines(pBytes, nBytes, nCharsPerLine);
 }

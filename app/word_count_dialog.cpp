@@ -1,5 +1,6 @@
 #include "app/word_count_dialog.h"
 
+#include <stddef.h>
 #include <stdio.h>
 #include <string.h>
 #include <windows.h>
@@ -50,7 +51,7 @@ int ShownCount(int64_t nCount) { return nCount > INT32_MAX ? INT32_MAX : static_
 }  // namespace
 
 WordCountDialog::WordCountDialog()
-    : bSettingsShown(true), nStatusLine(0), bStartHidden(false), trayIcon(WMAPP_TRAY_NOTIFY) {
+    : bSettingsShown(true), nStatusLine(0), hSummaryFont(nullptr), bStartHidden(false), trayIcon(WMAPP_TRAY_NOTIFY) {
     szJobTitle[0] = '\0';
 }
 
@@ -79,6 +80,7 @@ void WordCountDialog::InitDialog() {
     SendMessageA(hwndDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(hBig));
     SendMessageA(hwndDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(hSmall));
     trayIcon.Add(hwndDlg);
+    SetSummaryFont();
     LoadSettings();
     UpdateText();
     CheckDlgButton(hwndDlg, IDC_HOT_KEY_ON, LoadHotKeyOn() ? BST_CHECKED : BST_UNCHECKED);
@@ -126,29 +128,62 @@ void WordCountDialog::SaveSettings() {
     }
 }
 
+void WordCountDialog::SetSummaryFont() {
+    // "MS Sans Serif" has Western letters only. The system's message font is one that the system
+    // links to other scripts' fonts, so Cyrillic, Greek or Japanese text shows as itself. The
+    // record is asked for without the padded border's width that later versions added at its end,
+    // which earlier ones refuse.
+    NONCLIENTMETRICSA metrics;
+    metrics.cbSize = offsetof(NONCLIENTMETRICSA, lfMessageFont) + sizeof(metrics.lfMessageFont);
+    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return;
+    hSummaryFont = CreateFontIndirectA(&metrics.lfMessageFont);
+    if (hSummaryFont != nullptr)
+        SendDlgItemMessageA(hwndDlg, IDC_SUMMARY, WM_SETFONT, reinterpret_cast<WPARAM>(hSummaryFont), FALSE);
+}
+
+void WordCountDialog::DeleteSummaryFont() {
+    if (hSummaryFont == nullptr) return;
+    // The control takes the dialog's font back first: it never paints with a deleted one.
+    SendDlgItemMessageA(hwndDlg, IDC_SUMMARY, WM_SETFONT, static_cast<WPARAM>(SendMessageA(hwndDlg, WM_GETFONT, 0, 0)),
+                        FALSE);
+    DeleteObject(hSummaryFont);
+    hSummaryFont = nullptr;
+}
+
+int WordCountDialog::CharsPerLine() {
+    BOOL bRead = FALSE;
+    int nCharsPerLine = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHARS_PER_LINE, &bRead, TRUE));
+    return bRead ? nCharsPerLine : 0;
+}
+
+void WordCountDialog::ShowSummary(const char16_t* szSummary) {
+    const WCHAR* szWide = reinterpret_cast<const WCHAR*>(szSummary);
+    if (SetDlgItemTextW(hwndDlg, IDC_SUMMARY, szWide)) return;
+    // Windows 9x has no Unicode windows: there the call fails, and the summary is shown in the
+    // ANSI code page (at most three bytes a unit).
+    char szAnsi[3 * kSummaryBufferSize];
+    if (WideCharToMultiByte(CP_ACP, 0, szWide, -1, szAnsi, sizeof(szAnsi), nullptr, nullptr) == 0) szAnsi[0] = '\0';
+    SetDlgItemTextA(hwndDlg, IDC_SUMMARY, szAnsi);
+}
+
 void WordCountDialog::UpdateText() {
-    char szSummary[kSummaryBufferSize] = "";
+    char16_t szSummary[kSummaryBufferSize] = u"";
     int nChars = 0, nWords = 0;
-    if (lastText.ReadClipboard()) {
-        const char* pText = lastText.Text();
-        size_t n = lastText.Length();
-        GetTextSummary(pText, n, szSummary);
-        // The kept copy holds the text up to its first zero byte: its length is the character count.
-        nChars = ShownCount(static_cast<int64_t>(n));
-        nWords = CountWords(pText, n);
+    if (lastText.ReadClipboard(CharsPerLine())) {
+        GetTextSummary(lastText.Text(), lastText.Length(), szSummary);
+        nChars = ShownCount(lastText.Counts().nChars);
+        nWords = ShownCount(lastText.Counts().nWords);
     }
-    SetDlgItemTextA(hwndDlg, IDC_SUMMARY, szSummary);
+    ShowSummary(szSummary);
     SetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, static_cast<UINT>(nChars), TRUE);
     SetDlgItemInt(hwndDlg, IDC_WORD_COUNT, static_cast<UINT>(nWords), TRUE);
     UpdateCost();
 }
 
 void WordCountDialog::UpdateCost() {
-    BOOL bRead = FALSE;
-    int nCharsPerLine = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHARS_PER_LINE, &bRead, TRUE));
-    if (!bRead) nCharsPerLine = 0;
-    // Only the lines depend on the characters per line: they alone are counted again.
-    int nLines = CountLines(lastText.Text(), lastText.Length(), nCharsPerLine);
+    // Only the lines depend on the characters per line: they alone are counted again, from the
+    // measuring bytes kept with the text.
+    int nLines = lastText.CountLines(CharsPerLine());
     SetDlgItemInt(hwndDlg, IDC_LINE_COUNT, static_cast<UINT>(nLines), TRUE);
 
     // Prices are computed from the counts on show.
@@ -322,6 +357,7 @@ void WordCountDialog::DestroyDialog() {
     HotKeyClose();
     trayIcon.Delete();
     SaveSettings();
+    DeleteSummaryFont();
 }
 
 void WordCountDialog::HotKeyOpen() {

@@ -24,6 +24,12 @@ private:
     // Measuring and pricing: the clipboard's text is read, summarised and counted, then priced.
     void UpdateText();
     void UpdateCost();
+    // The characters per line as typed; 0 when the field holds no number.
+    int CharsPerLine();
+    void ShowSummary(const char16_t* szSummary);
+    // The summary's font: one that shows every script (the dialog's own shows Western ones only).
+    void SetSummaryFont();
+    void DeleteSummaryFont();
     void SetTextMoney(int nId, double dValue);
     double GetTextMoney(int nId);
 
@@ -54,6 +60,7 @@ private:
     int nStatusLine;
     // The whole text last read from the clipboard, for the line count.
     ClipboardText lastText;
+    HFONT hSummaryFont;
     // Started with "/logon": the modal loop's own first showing of the window is held back.
     bool bStartHidden;
     HotKey hotKey;

@@ -154,10 +154,11 @@ TEST_F(FaultsTest, AClipboardHeldOpenGivesEmptyCountsWithoutAHang) {
     Exit(program);
 }
 
-// Word bytes as the program counts them: letters, digits, apostrophe, full stop, colon, 0x80..0xA5.
-bool IsWordByte(unsigned char c) {
+// The characters of words in ASCII text, as the program counts them: letters, digits, apostrophe,
+// full stop, colon.
+bool IsAsciiWordCharacter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '\'' || c == '.' ||
-           c == ':' || (c >= 0x80 && c <= 0xA5);
+           c == ':';
 }
 
 TEST_F(FaultsTest, AHundredMegabyteTextIsCountedAndTheDialogStaysResponsive) {
@@ -172,10 +173,10 @@ TEST_F(FaultsTest, AHundredMegabyteTextIsCountedAndTheDialogStaysResponsive) {
     }
     size_t nWords = 0;
     bool bInWord = false;
-    for (unsigned char c : text) {
-        bool bWordByte = IsWordByte(c);
-        if (bWordByte && !bInWord) ++nWords;
-        bInWord = bWordByte;
+    for (char c : text) {
+        bool bWordCharacter = IsAsciiWordCharacter(c);
+        if (bWordCharacter && !bInWord) ++nWords;
+        bInWord = bWordCharacter;
     }
 
     DWORD dwStart = GetTickCount();

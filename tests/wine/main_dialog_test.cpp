@@ -118,15 +118,59 @@ TEST_F(MainDialogTest, EnterChangesNothingAndEndsNothing) {
 TEST_F(MainDialogTest, UpdateTextTakesTheNewTextAndAnEmptyClipboardLeavesTheFixedCost) {
     ProgramUnderTest program;
     ASSERT_NO_FATAL_FAILURE(StartWithPricedCatText(program));
-    std::string text191 = "\t" + std::string(98, 'a') + "\r\n" + std::string(89, 'b') + "\xE9";
-    PutClipboardText(text191);
+    // 194 UTF-16 units: the summary shows the first 100 and the last 90, each cut moved inwards to
+    // the nearest character boundary (here inside an emoji's surrogate pair, and between a letter
+    // and its accent), with tabs and breaks shown as spaces and every other character as it is.
+    std::u16string text = u"\t" + std::u16string(98, u'ж') + u"\U0001F600\r\n" + u"e\u0301" + u"\r\n日本語のテキスト" +
+                          std::u16string(79, u'я');
+    ASSERT_EQ(194u, text.size());
+    PutClipboardUnicode(text);
     program.Click(IDC_UPDATE_TEXT);
-    EXPECT_EQ(" " + std::string(98, 'a') + " ..." + std::string(89, 'b') + " ", program.Text(IDC_SUMMARY));
-    EXPECT_EQ("191", program.Text(IDC_CHAR_COUNT));
+    EXPECT_EQ(u" " + std::u16string(98, u'ж') + u"..." + u"  日本語のテキスト" + std::u16string(79, u'я'),
+              program.UnicodeText(IDC_SUMMARY));
+    EXPECT_EQ("192", program.Text(IDC_CHAR_COUNT)) << "the emoji and the accented e are one character each";
+    EXPECT_EQ("11", program.Text(IDC_WORD_COUNT)) << "ж..., é, 8 Japanese characters, я...";
     EmptyTheClipboard();
     program.Click(IDC_UPDATE_TEXT);
     ExpectShown(program, "0", "0", "0", "0.00 ", "0.00 ", "0.00 ", "1.50 ");
-    EXPECT_EQ("", program.Text(IDC_SUMMARY));
+    EXPECT_EQ(u"", program.UnicodeText(IDC_SUMMARY));
+    Exit(program);
+}
+
+TEST_F(MainDialogTest, RussianAndJapaneseAreShownAsTheyAreWhetherCopiedAsUnicodeOrAsAnsiText) {
+    // Each text as Unicode, and as ANSI text in its own code page with its locale on the clipboard,
+    // as a program in that locale puts it: the system makes the Unicode form in that code page.
+    struct Case {
+        const char* szLanguage;
+        std::u16string text;
+        std::string ansiText;
+        LCID locale;
+        const char* szChars;
+        const char* szWords;
+    };
+    const Case cases[] = {
+        {"Russian", u"Привет, мир!", "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0!", 0x0419, "12", "2"},  // code page 1251
+        // Each Han, Hiragana and Katakana character is a word; 16 bytes in code page 932.
+        {"Japanese", u"日本語のテキスト", "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67", 0x0411,
+         "8", "8"},
+    };
+    ProgramUnderTest program;
+    ASSERT_NO_FATAL_FAILURE(StartOnCatText(program));
+    for (const Case& c : cases) {
+        for (bool bAnsi : {false, true}) {
+            std::string what = std::string(c.szLanguage) + (bAnsi ? " as ANSI text with its locale" : " as Unicode");
+            if (bAnsi) {
+                PutClipboardText(c.ansiText, c.locale);
+            } else {
+                PutClipboardUnicode(c.text);
+            }
+            program.Click(IDC_UPDATE_TEXT);
+            EXPECT_EQ(c.text, program.UnicodeText(IDC_SUMMARY)) << what;
+            EXPECT_EQ(c.szChars, program.Text(IDC_CHAR_COUNT)) << what;
+            EXPECT_EQ(c.szWords, program.Text(IDC_WORD_COUNT)) << what;
+            EXPECT_EQ("1", program.Text(IDC_LINE_COUNT)) << what;
+        }
+    }
     Exit(program);
 }
 

@@ -28,6 +28,14 @@ bool OpenClipboardFor(HWND hwnd) {
         });
 }
 
+// Puts a block of that format on the open clipboard.
+void PutClipboardBlock(UINT nFormat, const void* pData, size_t nBytes) {
+    HGLOBAL hData = GlobalAlloc(GMEM_MOVEABLE, nBytes);
+    memcpy(GlobalLock(hData), pData, nBytes);
+    GlobalUnlock(hData);
+    SetClipboardData(nFormat, hData);
+}
+
 // One window as a report shows it: class, title, process id.
 std::string DescribeWindow(HWND hwnd) {
     char szClass[64] = "", szTitle[128] = "";
@@ -88,14 +96,18 @@ void EndRunningCopies() {
     }
 }
 
-void PutClipboardText(const std::string& text) {
+void PutClipboardText(const std::string& text, LCID locale) {
     if (!OpenClipboardFor(ClipboardOwner())) return;
     EmptyClipboard();
-    HGLOBAL hData = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    char* p = static_cast<char*>(GlobalLock(hData));
-    memcpy(p, text.c_str(), text.size() + 1);
-    GlobalUnlock(hData);
-    SetClipboardData(CF_TEXT, hData);
+    PutClipboardBlock(CF_TEXT, text.c_str(), text.size() + 1);
+    if (locale != 0) PutClipboardBlock(CF_LOCALE, &locale, sizeof(locale));
+    CloseClipboard();
+}
+
+void PutClipboardUnicode(const std::u16string& text) {
+    if (!OpenClipboardFor(ClipboardOwner())) return;
+    EmptyClipboard();
+    PutClipboardBlock(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(char16_t));
     CloseClipboard();
 }
 
@@ -213,6 +225,13 @@ std::string ProgramUnderTest::Text(int nId) const {
     char szText[1024] = "";
     GetDlgItemTextA(hwnd, nId, szText, sizeof(szText));
     return szText;
+}
+
+std::u16string ProgramUnderTest::UnicodeText(int nId) const {
+    static_assert(sizeof(WCHAR) == sizeof(char16_t), "WCHAR is a UTF-16 unit");
+    WCHAR szText[1024] = L"";
+    GetWindowTextW(GetDlgItem(hwnd, nId), szText, 1024);
+    return std::u16string(reinterpret_cast<const char16_t*>(szText));
 }
 
 void ProgramUnderTest::SetText(int nId, const std::string& text) const {

@@ -9,8 +9,11 @@
 // loaded machine. A passing test never waits it out; only a failing one does.
 const unsigned kPatienceMs = 60000;
 
-// Puts a text on the clipboard (an empty std::string with bEmpty empties the clipboard instead).
-void PutClipboardText(const std::string& text);
+// Puts a text on the clipboard as ANSI text (CF_TEXT). A locale given goes with it as the
+// clipboard's CF_LOCALE: the system makes the Unicode form in that locale's code page.
+void PutClipboardText(const std::string& text, LCID locale = 0);
+// Puts a text on the clipboard as Unicode text (CF_UNICODETEXT).
+void PutClipboardUnicode(const std::u16string& text);
 void EmptyTheClipboard();
 
 class ProgramUnderTest {
@@ -36,6 +39,8 @@ public:
     std::string ProcessState() const;
 
     std::string Text(int nId) const;
+    // The control's text as Unicode, as the system holds it.
+    std::u16string UnicodeText(int nId) const;
     // The control's text once it is the expected one, or as it stands when the time is up.
     std::string TextOnceItIs(int nId, const std::string& expected, unsigned nTimeoutMs = kPatienceMs) const;
     void SetText(int nId, const std::string& text) const;   // WM_SETTEXT: one change notification

@@ -2,12 +2,18 @@
 // in this process, and the import of each system call is pointed at a recorder that notes the size
 // field and then calls the system. On the 32-bit build these are the sizes the shells and common
 // dialogs of every Windows version know; a 64-bit build of the same code passes other sizes.
+// The clipboard's reads are pointed the same way at blocks of the test's own, so that the program's
+// code meets the clipboard of Windows 9x, which keeps no Unicode form of a text, and texts that
+// stop at a zero or at the end of their block.
 #include <windows.h>
 #include <commdlg.h>
 #include <shellapi.h>
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <string>
+
+#include "app/clipboard_text.h"
 #include "app/tray_icon.h"
 #include "ui/dialog.h"
 #include "resources/main_dialog_ids.h"
@@ -105,6 +111,97 @@ TEST(SystemRecords, SaveAsRecordIsTheVersion4FormAndTheDialogOpens) {
     EXPECT_EQ(kSaveRecordSize, dwSaveRecordSize) << "lStructSize handed to GetSaveFileNameA";
     EXPECT_TRUE(bSaveDialogShown) << "the system showed no dialog for the record (a size it does not know?)";
     EXPECT_FALSE(bChosen) << "a cancelled dialog chose a file";
+}
+
+// The clipboard's blocks as this test hands them to the program's code: null is no such form.
+HANDLE hAnsweredUnicode, hAnsweredAnsi;
+UINT formatsAsked[4];
+int nFormatsAsked;
+
+HANDLE WINAPI AnswerClipboardData(UINT nFormat) {
+    if (nFormatsAsked < 4) formatsAsked[nFormatsAsked++] = nFormat;
+    if (nFormat == CF_UNICODETEXT) return hAnsweredUnicode;
+    return nFormat == CF_TEXT ? hAnsweredAnsi : nullptr;
+}
+
+// A movable memory block holding exactly those bytes, as a clipboard hands out.
+HGLOBAL Block(const void* pData, size_t nBytes) {
+    HGLOBAL hBlock = GlobalAlloc(GMEM_MOVEABLE, nBytes);
+    memcpy(GlobalLock(hBlock), pData, nBytes);
+    GlobalUnlock(hBlock);
+    return hBlock;
+}
+
+// The size the system tells for hShortBlock: fewer bytes than it holds, so that a read past its
+// end would find more letters rather than a zero that happens to lie there.
+typedef SIZE_T(WINAPI* GlobalSizeFn)(HGLOBAL);
+GlobalSizeFn pfnSystemGlobalSize;
+HGLOBAL hShortBlock;
+SIZE_T nShortBlockSize;
+
+SIZE_T WINAPI AnswerGlobalSize(HGLOBAL hBlock) {
+    return hBlock == hShortBlock ? nShortBlockSize : pfnSystemGlobalSize(hBlock);
+}
+
+// Points the program's clipboard reads at the blocks given; false when it reads no clipboard data.
+bool AnswerClipboardWith(HGLOBAL hUnicode, HGLOBAL hAnsi) {
+    hAnsweredUnicode = hUnicode;
+    hAnsweredAnsi = hAnsi;
+    nFormatsAsked = 0;
+    static bool bRedirected =
+        RedirectImport("user32.dll", "GetClipboardData", reinterpret_cast<void*>(AnswerClipboardData)) != nullptr;
+    return bRedirected;
+}
+
+TEST(ClipboardReading, WithoutAUnicodeFormTheAnsiTextIsConvertedWithTheAnsiCodePage) {
+    // What the bench's Windows-1252 code page makes of these bytes differs from what a Russian
+    // locale's 1251 would make of them ("Абв dйjа vu").
+    ASSERT_EQ(1252u, GetACP()) << "the bench's ANSI code page";
+    const char ansiText[] = "\xC0\xE1\xE2 d\xE9j\xE0 vu";
+    HGLOBAL hAnsi = Block(ansiText, sizeof(ansiText));
+    ASSERT_TRUE(AnswerClipboardWith(nullptr, hAnsi)) << "this program does not import GetClipboardData";
+
+    ClipboardText text;
+    ASSERT_TRUE(text.ReadClipboard(80));
+    EXPECT_EQ(u"Àáâ déjà vu", std::u16string(text.Text(), text.Length()));
+    ASSERT_EQ(2, nFormatsAsked);
+    EXPECT_EQ(static_cast<UINT>(CF_UNICODETEXT), formatsAsked[0]) << "the Unicode form is asked for first";
+    EXPECT_EQ(static_cast<UINT>(CF_TEXT), formatsAsked[1]) << "then the ANSI form";
+    EXPECT_EQ(11, text.Counts().nChars);
+    EXPECT_EQ(3, text.Counts().nWords);
+    EXPECT_EQ(1, text.CountLines(80));
+    GlobalFree(hAnsi);
+}
+
+TEST(ClipboardReading, AClipboardTextEndsAtItsFirstZeroOrAtTheEndOfItsBlock) {
+    const char16_t withZero[] = u"one two\0three";
+    HGLOBAL hWithZero = Block(withZero, sizeof(withZero));
+    ASSERT_TRUE(AnswerClipboardWith(hWithZero, nullptr)) << "this program does not import GetClipboardData";
+    ClipboardText text;
+    ASSERT_TRUE(text.ReadClipboard(80));
+    EXPECT_EQ(u"one two", std::u16string(text.Text(), text.Length()));
+    EXPECT_EQ(2, text.Counts().nWords);
+
+    // No terminator: 32 letters, in a block of 24 bytes as the system tells it.
+    const std::u16string letters(32, u'ж');
+    HGLOBAL hFull = Block(letters.data(), letters.size() * sizeof(char16_t));
+    pfnSystemGlobalSize = reinterpret_cast<GlobalSizeFn>(
+        RedirectImport("kernel32.dll", "GlobalSize", reinterpret_cast<void*>(AnswerGlobalSize)));
+    ASSERT_NE(nullptr, pfnSystemGlobalSize) << "this program does not import GlobalSize";
+    hShortBlock = hFull;
+    nShortBlockSize = 24;
+    ASSERT_TRUE(AnswerClipboardWith(hFull, nullptr));
+    ASSERT_TRUE(text.ReadClipboard(80));
+    EXPECT_EQ(std::u16string(12, u'ж'), std::u16string(text.Text(), text.Length()));
+    EXPECT_EQ(1, text.Counts().nWords);
+
+    // No text at all.
+    ASSERT_TRUE(AnswerClipboardWith(nullptr, nullptr));
+    EXPECT_FALSE(text.ReadClipboard(80));
+    EXPECT_EQ(0u, text.Length());
+    EXPECT_EQ(0, text.CountLines(80));
+    GlobalFree(hWithZero);
+    GlobalFree(hFull);
 }
 
 }  // namespace
