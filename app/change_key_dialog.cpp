@@ -5,6 +5,11 @@
 
 bool IsSafeAloneAsHotKey(UINT nVirtualKey) { return nVirtualKey >= VK_F1 && nVirtualKey <= VK_F24; }
 
+bool IsTypingKey(UINT nVirtualKey) {
+    const UINT kVirtualKeyToChar = 2;  // MAPVK_VK_TO_CHAR
+    return MapVirtualKeyA(nVirtualKey, kVirtualKeyToChar) != 0;
+}
+
 bool ChangeKeyDialog::PreTranslateKey(HWND, UINT uMsg, WPARAM wParam, LPARAM) {
     if (uMsg != WM_KEYDOWN && uMsg != WM_SYSKEYDOWN) return false;
     switch (wParam) {
@@ -20,13 +25,21 @@ bool ChangeKeyDialog::PreTranslateKey(HWND, UINT uMsg, WPARAM wParam, LPARAM) {
         break;
     }
     UINT nModifiers = HeldModifierFlags();
-    // A system-wide hot key takes its key from every program: Space, a letter or Enter alone would
-    // no longer type anywhere. Alone, only a function key is taken.
-    if (nModifiers == 0 && !IsSafeAloneAsHotKey(static_cast<UINT>(wParam))) {
+    UINT nVirtualKey = static_cast<UINT>(wParam);
+    // A system-wide hot key takes its key from every program: with Shift or alone, a key that
+    // types (a letter, a digit, Space, punctuation) would no longer type its capital or its
+    // symbol anywhere. Such a key needs Ctrl or Alt.
+    if (IsTypingKey(nVirtualKey) && (nModifiers & (MOD_CONTROL | MOD_ALT)) == 0) {
+        SetDlgItemTextA(hwndDlg, IDC_KEY_HINT, "With a key that types, add Ctrl or Alt.");
+        return true;
+    }
+    // Other keys alone (Home, Insert, the arrows) are needed by every program too: alone, only a
+    // function key is taken.
+    if (nModifiers == 0 && !IsSafeAloneAsHotKey(nVirtualKey)) {
         SetDlgItemTextA(hwndDlg, IDC_KEY_HINT, "Alone only F1 to F24: add Ctrl, Alt or Shift.");
         return true;
     }
-    SaveHotKey(static_cast<int>(wParam), static_cast<int>(nModifiers));
+    SaveHotKey(static_cast<int>(nVirtualKey), static_cast<int>(nModifiers));
     PostMessageA(hwndDlg, WM_COMMAND, IDOK, 0);
     return true;
 }

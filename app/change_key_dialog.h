@@ -4,6 +4,9 @@
 
 // Whether a key may be the hot key without Ctrl, Alt or Shift: the function keys F1 to F24 only.
 bool IsSafeAloneAsHotKey(UINT nVirtualKey);
+// Whether a key types a character (letters, digits, Space, punctuation, the keypad's digits and
+// operators, Tab, Backspace): as a hot key it needs Ctrl or Alt.
+bool IsTypingKey(UINT nVirtualKey);
 
 class ChangeKeyDialog : public LKeyDialogBox {
 private:

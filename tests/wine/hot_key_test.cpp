@@ -264,22 +264,65 @@ TEST_F(HotKeyTest, ChangeKeyTakesTheNextKeyWithItsModifiers) {
     EXPECT_TRUE(WaitFor([&] { return !CombinationIsFree(MOD_CONTROL | MOD_SHIFT, VK_F5); })) << "the old key again";
     PostMessageA(program.hwnd, WM_COMMAND, IDC_CHANGE_KEY, 0);
     ASSERT_TRUE(WaitFor([&] { return (hwndKey = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "Change Key")) != nullptr; }));
-    // Keys alone that every program needs are refused, and the dialog says why and waits on; a
-    // function key alone is taken.
-    for (WPARAM nKey : {WPARAM(VK_TAB), WPARAM(VK_SPACE), WPARAM('A'), WPARAM(VK_BACK)}) {
+    // Keys that every program needs are refused, and the dialog says why and waits on: a key that
+    // types, alone or with Shift only (its capital or symbol would type nowhere else), and other
+    // keys alone.
+    DWORD dwKeyThread = GetWindowThreadProcessId(hwndKey, nullptr);
+    auto Refused = [&](WPARAM nKey, bool bShift, const char* szHintPart) {
+        SCOPED_TRACE("key " + std::to_string(nKey) + (bShift ? " with Shift" : " alone"));
         char szHint[100] = "";
         SetDlgItemTextA(hwndKey, IDC_KEY_HINT, "");
+        EXPECT_TRUE(AttachThreadInput(GetCurrentThreadId(), dwKeyThread, TRUE));
+        BYTE keyboard[256];
+        GetKeyboardState(keyboard);
+        keyboard[VK_SHIFT] = bShift ? 0x80 : 0;
+        SetKeyboardState(keyboard);
         PostMessageA(hwndKey, WM_KEYDOWN, nKey, 1);
-        ASSERT_TRUE(program.HandledPostedMessages());
-        EXPECT_TRUE(IsWindow(hwndKey)) << "key " << nKey << " alone closed the dialog";
+        EXPECT_TRUE(program.HandledPostedMessages());
+        keyboard[VK_SHIFT] = 0;
+        SetKeyboardState(keyboard);
+        AttachThreadInput(GetCurrentThreadId(), dwKeyThread, FALSE);
+        EXPECT_TRUE(IsWindow(hwndKey)) << "the dialog closed";
         GetDlgItemTextA(hwndKey, IDC_KEY_HINT, szHint, sizeof(szHint));
-        EXPECT_NE(std::string::npos, std::string(szHint).find("F1 to F24")) << "key " << nKey << ": " << szHint;
+        EXPECT_NE(std::string::npos, std::string(szHint).find(szHintPart)) << szHint;
+    };
+    for (WPARAM nKey : {WPARAM(VK_TAB), WPARAM(VK_SPACE), WPARAM('A'), WPARAM(VK_BACK), WPARAM('1'),
+                        WPARAM(VK_OEM_PERIOD)}) {
+        Refused(nKey, false, "With a key that types, add Ctrl or Alt.");
+        Refused(nKey, true, "With a key that types, add Ctrl or Alt.");
     }
+    Refused(VK_HOME, false, "Alone only F1 to F24: add Ctrl, Alt or Shift.");
     EXPECT_EQ(0x74, GetRegistryInt("Settings", "HotKey", -1)) << "nothing refused was stored";
     PostMessageA(hwndKey, WM_KEYDOWN, VK_F9, 1);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(hwndKey); }));
     EXPECT_EQ(VK_F9, GetRegistryInt("Settings", "HotKey", -1));
     EXPECT_EQ(0, GetRegistryInt("Settings", "HotKeyModifier", -1));
+
+    // Taken: a key that types with Ctrl (Ctrl+Shift+A), and other keys with Shift alone (Shift+F9).
+    auto Choose = [&](WPARAM nKey, bool bControl) {
+        PostMessageA(program.hwnd, WM_COMMAND, IDC_CHANGE_KEY, 0);
+        if (!WaitFor([&] { return (hwndKey = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "Change Key")) != nullptr; }))
+            return false;
+        DWORD dwThread = GetWindowThreadProcessId(hwndKey, nullptr);
+        AttachThreadInput(GetCurrentThreadId(), dwThread, TRUE);
+        BYTE keyboard[256];
+        GetKeyboardState(keyboard);
+        keyboard[VK_SHIFT] = 0x80;
+        keyboard[VK_CONTROL] = bControl ? 0x80 : 0;
+        SetKeyboardState(keyboard);
+        PostMessageA(hwndKey, WM_KEYDOWN, nKey, 1);
+        bool bClosed = WaitFor([&] { return !IsWindow(hwndKey); });
+        keyboard[VK_SHIFT] = keyboard[VK_CONTROL] = 0;
+        SetKeyboardState(keyboard);
+        AttachThreadInput(GetCurrentThreadId(), dwThread, FALSE);
+        return bClosed;
+    };
+    ASSERT_TRUE(Choose('A', true));
+    EXPECT_EQ('A', GetRegistryInt("Settings", "HotKey", -1));
+    EXPECT_EQ(MOD_CONTROL | MOD_SHIFT, GetRegistryInt("Settings", "HotKeyModifier", -1));
+    ASSERT_TRUE(Choose(VK_F9, false));
+    EXPECT_EQ(VK_F9, GetRegistryInt("Settings", "HotKey", -1));
+    EXPECT_EQ(MOD_SHIFT, GetRegistryInt("Settings", "HotKeyModifier", -1));
 }
 
 TEST_F(HotKeyTest, ACombinationHeldByAnotherProgramIsShownAsTakenAndStaysChosen) {
