@@ -61,14 +61,14 @@ const char* HotKey::GetWarning(char* szText) const {
     return szText;
 }
 
-void SelectAndCopyInForeground(HWND hwndSelf) {
+CopyResult SelectAndCopyInForeground(HWND hwndSelf) {
     HWND hwndForeground = GetForegroundWindow();
     // Wine can report no foreground window at all after an earlier attach: then there is nobody
     // to send the keys to.
-    if (hwndForeground == nullptr || hwndForeground == hwndSelf) return;
+    if (hwndForeground == nullptr || hwndForeground == hwndSelf) return kNoKeysSent;
     DWORD dwThreadIDForeground = GetWindowThreadProcessId(hwndForeground, nullptr);
     DWORD dwThreadIDCurrent = GetCurrentThreadId();
-    if (dwThreadIDForeground == dwThreadIDCurrent) return;
+    if (dwThreadIDForeground == dwThreadIDCurrent) return kNoKeysSent;
     // The foreground program's focused window, asked of its thread before the attach: once the two
     // inputs are shared, Wine reports this dialog's own focus (none, while hidden) instead.
     GUITHREADINFO threadInfo;
@@ -97,4 +97,5 @@ void SelectAndCopyInForeground(HWND hwndSelf) {
     keyboard[VK_SHIFT] = savedShift;
     SetKeyboardState(keyboard);
     AttachThreadInput(dwThreadIDForeground, dwThreadIDCurrent, FALSE);
+    return GetClipboardSequenceNumber() != dwClipboardBefore ? kCopied : kNothingCopied;
 }

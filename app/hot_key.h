@@ -26,6 +26,13 @@ private:
     bool bTaken;
 };
 
+// What a select-and-copy came to.
+enum CopyResult {
+    kNoKeysSent,    // nobody to send them to: no window in front, or one of this thread's
+    kCopied,        // the clipboard changed
+    kNothingCopied  // the keys were sent and the clipboard did not change within the wait
+};
+
 // Makes the program in front select its whole text and copy it, and waits (a second at most) until
 // the clipboard changes. Nothing is sent when hwndSelf or another window of this thread is in front.
-void SelectAndCopyInForeground(HWND hwndSelf);
+CopyResult SelectAndCopyInForeground(HWND hwndSelf);

@@ -1,5 +1,6 @@
 // The entry point: one executable is the pricing tool, its own setup file and its own uninstaller.
 // The last four bytes of the file and its name decide which, and a running copy is handed the start.
+#include <string.h>
 #include <windows.h>
 
 #include "app/word_count_dialog.h"
@@ -13,6 +14,21 @@
 
 namespace {
 
+// A start at logon (the Run value's "/logon") rather than by hand.
+bool IsLogonStart() { return __argc >= 2 && strcmp(__argv[1], "/logon") == 0; }
+
+// Lets another process take the foreground, which Windows otherwise refuses to a process in the
+// background. Looked up rather than imported: Windows 95 and NT 4 have no such call (and let any
+// process take the foreground).
+void AllowForeground(DWORD dwProcessId) {
+    typedef BOOL(WINAPI * AllowSetForegroundWindowFn)(DWORD);
+    HMODULE hUser = GetModuleHandleA("user32.dll");
+    FARPROC pfnFound = hUser != nullptr ? GetProcAddress(hUser, "AllowSetForegroundWindow") : nullptr;
+    if (pfnFound == nullptr) return;
+    AllowSetForegroundWindowFn pfnAllow;
+    memcpy(&pfnAllow, &pfnFound, sizeof(pfnAllow));
+    pfnAllow(dwProcessId);
+}
 
 // The last four bytes of the program's own file; 0 when it cannot be read.
 uint32_t ReadExeFileType(const char* szProgramPath) {
@@ -62,14 +78,22 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     }
     HWND hwndRunning = FindRunningCopy();
     if (hwndRunning != nullptr) {
-        // The running copy measures the clipboard again; a copy hidden in the tray stays hidden
-        // (some window systems show a hidden window that is made the foreground one).
-        if (IsWindowVisible(hwndRunning)) SetForegroundWindow(hwndRunning);
+        // A start by hand is a call for the window: the running copy shows itself, hidden in the
+        // tray or not, and comes to the front, which this process (the one the user just started,
+        // so allowed to) lets it take. A start at logon shows nothing. Either way the copy
+        // measures the clipboard again.
+        if (!IsLogonStart()) {
+            DWORD dwRunningProcess = 0;
+            GetWindowThreadProcessId(hwndRunning, &dwRunningProcess);
+            AllowForeground(dwRunningProcess);
+            PostMessageA(hwndRunning, WMAPP_COME_FORWARD, 0, 0);
+        }
         PostMessageA(hwndRunning, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_TEXT, 0), 0);
         return 0;
     }
 
     WordCountDialog dialog;
     dialog.RunModal(MAKEINTRESOURCEA(IDD_MAIN), nullptr);
+    dialog.ReportUnsavedSettings();
     return 0;
 }

@@ -26,14 +26,14 @@ void LoadPriceSetting(const PriceSetting& setting, char* szText) {
     GetRegistryString(kSettingsSection, setting.szValueName, setting.szDefault, szText);
 }
 
-void SavePriceSetting(const PriceSetting& setting, const char* szText) {
-    SetRegistryString(kSettingsSection, setting.szValueName, szText);
+long SavePriceSetting(const PriceSetting& setting, const char* szText) {
+    return SetRegistryString(kSettingsSection, setting.szValueName, szText);
 }
 
 bool LoadHotKeyOn() { return GetRegistryBool(kSettingsSection, "HotKeyOn", true); }
-void SaveHotKeyOn(bool bOn) { SetRegistryBool(kSettingsSection, "HotKeyOn", bOn); }
+long SaveHotKeyOn(bool bOn) { return SetRegistryBool(kSettingsSection, "HotKeyOn", bOn); }
 bool LoadHotKeyAutoSelect() { return GetRegistryBool(kSettingsSection, "HotKeyAutoSelect", true); }
-void SaveHotKeyAutoSelect(bool bOn) { SetRegistryBool(kSettingsSection, "HotKeyAutoSelect", bOn); }
+long SaveHotKeyAutoSelect(bool bOn) { return SetRegistryBool(kSettingsSection, "HotKeyAutoSelect", bOn); }
 
 int LoadHotKey() { return GetRegistryInt(kSettingsSection, "HotKey", kDefaultHotKey); }
 int LoadHotKeyModifier() { return GetRegistryInt(kSettingsSection, "HotKeyModifier", kDefaultHotKeyModifier); }
@@ -56,11 +56,24 @@ bool SetRunValue(HKEY hRoot, const char* szCommand) {
     return bSet;
 }
 
-void DeleteRunValue(HKEY hRoot) {
+bool RunValueExists(HKEY hRoot) {
     HKEY hKey = nullptr;
-    if (RegOpenKeyExA(hRoot, kRunKey, 0, KEY_SET_VALUE, &hKey) != ERROR_SUCCESS) return;
-    RegDeleteValueA(hKey, kRunValue);
+    if (RegOpenKeyExA(hRoot, kRunKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return false;
+    bool bExists = RegQueryValueExA(hKey, kRunValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     RegCloseKey(hKey);
+    return bExists;
+}
+
+// Answers the system's error when a value that is there could not be removed.
+long DeleteRunValue(HKEY hRoot) {
+    HKEY hKey = nullptr;
+    LONG nResult = RegOpenKeyExA(hRoot, kRunKey, 0, KEY_SET_VALUE, &hKey);
+    if (nResult == ERROR_SUCCESS) {
+        nResult = RegDeleteValueA(hKey, kRunValue);
+        RegCloseKey(hKey);
+    }
+    if (nResult == ERROR_SUCCESS || nResult == ERROR_FILE_NOT_FOUND || !RunValueExists(hRoot)) return ERROR_SUCCESS;
+    return nResult;
 }
 }  // namespace
 
@@ -80,7 +93,9 @@ void SetRunAtLogon(const char* szProgramPath) {
     SetRunValue(HKEY_CURRENT_USER, szCommand);
 }
 
-void ClearRunAtLogon() {
-    DeleteRunValue(HKEY_LOCAL_MACHINE);
+long ClearRunAtLogon() {
+    // The per-user value goes whatever becomes of the machine-wide one.
+    long nMachine = DeleteRunValue(HKEY_LOCAL_MACHINE);
     DeleteRunValue(HKEY_CURRENT_USER);
+    return nMachine;
 }

@@ -16,12 +16,13 @@ extern const PriceSetting kPriceSettings[kPriceSettingCount];
 
 // szText must hold 260 bytes.
 void LoadPriceSetting(const PriceSetting& setting, char* szText);
-void SavePriceSetting(const PriceSetting& setting, const char* szText);
+// The Save forms answer the system's error code, ERROR_SUCCESS when the value was written.
+long SavePriceSetting(const PriceSetting& setting, const char* szText);
 
 bool LoadHotKeyOn();
-void SaveHotKeyOn(bool bOn);
+long SaveHotKeyOn(bool bOn);
 bool LoadHotKeyAutoSelect();
-void SaveHotKeyAutoSelect(bool bOn);
+long SaveHotKeyAutoSelect(bool bOn);
 
 // The hot key: a virtual-key code and the modifier bits 1 Alt, 2 Ctrl, 4 Shift. Default Shift+F8.
 enum { kDefaultHotKey = 119, kDefaultHotKeyModifier = 4 };
@@ -34,6 +35,8 @@ void LoadCsvFilePath(char* szPath);
 void SaveCsvFilePath(const char* szPath);
 
 // Start at logon: the Run value "TallyQuillRun" = "\"<program path>\" /logon", machine-wide, or for
-// this user where the machine-wide key cannot be written. Clearing removes both.
+// this user where the machine-wide key cannot be written. Clearing removes both; it answers the
+// system's error when the machine-wide value is there and could not be removed (one the setup
+// wrote as administrator), ERROR_SUCCESS otherwise.
 void SetRunAtLogon(const char* szProgramPath);
-void ClearRunAtLogon();
+long ClearRunAtLogon();

@@ -28,6 +28,8 @@ const int kWindowX = 120;
 const int kWindowY = 30;
 
 const UINT_PTR kStatusTimer = 1;
+// Shown until the status line's next step.
+const char kNothingCopiedText[] = "Nothing was copied from the program in front: the counts are unchanged.";
 const UINT kFirstStatusDelayMs = 500;
 const UINT kStatusPeriodMs = 8000;
 
@@ -48,10 +50,27 @@ const COLORREF kStatusText = RGB(255, 255, 255);
 // Counts are shown as 32-bit numbers; a text too long for them shows the largest.
 int ShownCount(int64_t nCount) { return nCount > INT32_MAX ? INT32_MAX : static_cast<int>(nCount); }
 
+enum { kReasonSize = 200 };
+
+// The system's text for an error code, without the line break it ends with.
+void SystemReason(long nError, char* szReason /* kReasonSize */) {
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             static_cast<DWORD>(nError), 0, szReason, kReasonSize, nullptr);
+    if (n == 0) n = static_cast<DWORD>(snprintf(szReason, kReasonSize, "error %ld", nError));
+    while (n > 0 && (szReason[n - 1] == '\r' || szReason[n - 1] == '\n' || szReason[n - 1] == ' ')) szReason[--n] = '\0';
+}
+
 }  // namespace
 
 WordCountDialog::WordCountDialog()
-    : bSettingsShown(true), nStatusLine(0), hSummaryFont(nullptr), bStartHidden(false), trayIcon(WMAPP_TRAY_NOTIFY) {
+    : bSettingsShown(true),
+      nStatusLine(0),
+      hSummaryFont(nullptr),
+      bStartHidden(false),
+      bSessionEnding(false),
+      nSettingsFailure(ERROR_SUCCESS),
+      nRunFailure(ERROR_SUCCESS),
+      trayIcon(WMAPP_TRAY_NOTIFY) {
     szJobTitle[0] = '\0';
 }
 
@@ -111,21 +130,43 @@ void WordCountDialog::LoadSettings() {
 }
 
 void WordCountDialog::SaveSettings() {
+    // The first failure of each kind is kept, to be said when the run ends.
+    auto Keep = [](long nResult, long* pnFailure) {
+        if (nResult != ERROR_SUCCESS && *pnFailure == ERROR_SUCCESS) *pnFailure = nResult;
+    };
     for (const PriceSetting& setting : kPriceSettings) {
         char szText[kItemTextSize];
         GetItemText(setting.nControlId, szText);
-        SavePriceSetting(setting, szText);
+        Keep(SavePriceSetting(setting, szText), &nSettingsFailure);
     }
     bool bHotKeyOn = IsChecked(IDC_HOT_KEY_ON);
-    SaveHotKeyOn(bHotKeyOn);
-    SaveHotKeyAutoSelect(IsChecked(IDC_HOT_KEY_AUTO_SELECT));
+    Keep(SaveHotKeyOn(bHotKeyOn), &nSettingsFailure);
+    Keep(SaveHotKeyAutoSelect(IsChecked(IDC_HOT_KEY_AUTO_SELECT)), &nSettingsFailure);
     if (bHotKeyOn) {
         char szProgramPath[MAX_PATH];
         DWORD n = GetModuleFileNameA(nullptr, szProgramPath, MAX_PATH);
         if (n > 0 && n < MAX_PATH) SetRunAtLogon(szProgramPath);
     } else {
-        ClearRunAtLogon();
+        Keep(ClearRunAtLogon(), &nRunFailure);
     }
+}
+
+void WordCountDialog::ReportUnsavedSettings() const {
+    // A box at a session's end would hold up the logoff: there the failures stay unsaid.
+    if (bSessionEnding || (nSettingsFailure == ERROR_SUCCESS && nRunFailure == ERROR_SUCCESS)) return;
+    char szText[2 * kItemTextSize + 2 * kReasonSize] = "";
+    char szReason[kReasonSize];
+    if (nRunFailure != ERROR_SUCCESS) {
+        SystemReason(nRunFailure, szReason);
+        snprintf(szText, sizeof(szText), "TallyQuill could not stop starting at logon for every user: %s", szReason);
+    }
+    if (nSettingsFailure != ERROR_SUCCESS) {
+        SystemReason(nSettingsFailure, szReason);
+        size_t nUsed = strlen(szText);
+        snprintf(szText + nUsed, sizeof(szText) - nUsed, "%sThe settings could not be saved: %s",
+                 nUsed != 0 ? "\r\n\r\n" : "", szReason);
+    }
+    MessageBoxA(nullptr, szText, "TallyQuill", MB_OK | MB_ICONWARNING);
 }
 
 void WordCountDialog::SetSummaryFont() {
@@ -376,10 +417,25 @@ void WordCountDialog::HotKeyOpen() {
 void WordCountDialog::HotKeyClose() { hotKey.Close(); }
 
 void WordCountDialog::HotKeyHit() {
-    if (IsChecked(IDC_HOT_KEY_AUTO_SELECT)) SelectAndCopyInForeground(hwndDlg);
+    CopyResult result = IsChecked(IDC_HOT_KEY_AUTO_SELECT) ? SelectAndCopyInForeground(hwndDlg) : kNoKeysSent;
     ShowWindow(hwndDlg, SW_RESTORE);
     SetForegroundWindow(hwndDlg);
+    // The program in front ignored the keys (elevated, busy, or with nothing to select): what is
+    // on the clipboard is not its document, and pricing it would be a wrong price.
+    if (result == kNothingCopied) {
+        // Shown for a whole step: a step that fell due during the wait would otherwise replace it
+        // at once.
+        SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, kNothingCopiedText);
+        SetTimer(hwndDlg, kStatusTimer, kStatusPeriodMs, nullptr);
+        return;
+    }
     UpdateText();
+}
+
+void WordCountDialog::ComeForward() {
+    ShowWindow(hwndDlg, SW_RESTORE);
+    ShowWindow(hwndDlg, SW_SHOW);
+    SetForegroundWindow(hwndDlg);
 }
 
 void WordCountDialog::OnTrayNotify(LPARAM lParam) {
@@ -411,6 +467,7 @@ void WordCountDialog::StatusLineStep(UINT_PTR nTimerId) {
 }
 
 INT_PTR WordCountDialog::DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == WM_ENDSESSION && wParam != 0) bSessionEnding = true;
     if (trayIcon.IsTrayRemade(uMsg)) {
         // The shell started again (after a crash, say) with an empty tray: the icon goes back.
         trayIcon.Add(hwndDlg);
@@ -442,6 +499,10 @@ INT_PTR WordCountDialog::DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WMAPP_TRAY_NOTIFY:
         OnTrayNotify(lParam);
+        return TRUE;
+    case WMAPP_COME_FORWARD:
+        // A second start of the program: the user asked for the window, hidden in the tray or not.
+        ComeForward();
         return TRUE;
     default:
         return LDialog::DialogProc(uMsg, wParam, lParam);

@@ -10,6 +10,9 @@
 class WordCountDialog : public LDialog {
 public:
     WordCountDialog();
+    // After the run: says in one box what could not be saved when the program ended, unless it
+    // ended with the session.
+    void ReportUnsavedSettings() const;
 
 private:
     void InitDialog() override;
@@ -52,6 +55,8 @@ private:
     void PlaceWindow(int nClientWidthDu, int nClientHeightDu);
     void ToggleSettings();
     void StatusLineStep(UINT_PTR nTimerId);
+    // Restores and shows the window and brings it to the front.
+    void ComeForward();
     void LoadSettings();
     void SaveSettings();
 
@@ -63,6 +68,11 @@ private:
     HFONT hSummaryFont;
     // Started with "/logon": the modal loop's own first showing of the window is held back.
     bool bStartHidden;
+    // The session is ending: nothing may wait for the user.
+    bool bSessionEnding;
+    // The first error of saving the settings, and of removing the machine-wide start at logon.
+    long nSettingsFailure;
+    long nRunFailure;
     HotKey hotKey;
     TrayIcon trayIcon;
     LSplashScreen splashScreen;

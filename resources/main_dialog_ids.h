@@ -34,6 +34,8 @@
 
 // The tray icon's callback message and identifier.
 #define WMAPP_TRAY_NOTIFY (WM_USER + 20)
+// Posted by a second start: the running copy shows its window and comes to the front.
+#define WMAPP_COME_FORWARD (WM_APP + 1)
 #define TRAY_ICON_ID 24
 
 #define IDI_PROGRAM 1

@@ -37,18 +37,18 @@ void GetRegistryString(const char* szSection, const char* szName, const char* sz
     if (nResult != ERROR_SUCCESS || !StoredBytesToText(szValue, dwType, dwBytes)) CopyDefault(szValue, szDefault);
 }
 
-void SetRegistryString(const char* szSection, const char* szName, const char* szValue) {
+long SetRegistryString(const char* szSection, const char* szName, const char* szValue) {
     char szKeyPath[kRegistryTextSize];
     GetRegistrySectionPath(szSection, szKeyPath);
     HKEY hKey = nullptr;
     char szClass[] = "";
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, szKeyPath, 0, szClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, &hKey, nullptr) != ERROR_SUCCESS) {
-        return;  // no rights to the machine's key: the value is not kept
-    }
-    RegSetValueExA(hKey, szName, 0, REG_SZ, reinterpret_cast<const BYTE*>(szValue),
-                   static_cast<DWORD>(strlen(szValue) + 1));
+    LONG nResult = RegCreateKeyExA(HKEY_LOCAL_MACHINE, szKeyPath, 0, szClass, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                                   nullptr, &hKey, nullptr);
+    if (nResult != ERROR_SUCCESS) return nResult;  // no rights to the machine's key: the value is not kept
+    nResult = RegSetValueExA(hKey, szName, 0, REG_SZ, reinterpret_cast<const BYTE*>(szValue),
+                             static_cast<DWORD>(strlen(szValue) + 1));
     RegCloseKey(hKey);
+    return nResult;
 }
 
 int GetRegistryInt(const char* szSection, const char* szName, int nDefault) {
@@ -57,10 +57,10 @@ int GetRegistryInt(const char* szSection, const char* szName, int nDefault) {
     return StoredTextToInt(szValue, nDefault);
 }
 
-void SetRegistryInt(const char* szSection, const char* szName, int nValue) {
+long SetRegistryInt(const char* szSection, const char* szName, int nValue) {
     char szValue[16];
     IntToStoredText(nValue, szValue);
-    SetRegistryString(szSection, szName, szValue);
+    return SetRegistryString(szSection, szName, szValue);
 }
 
 bool GetRegistryBool(const char* szSection, const char* szName, bool bDefault) {
@@ -69,6 +69,6 @@ bool GetRegistryBool(const char* szSection, const char* szName, bool bDefault) {
     return StoredTextToBool(szValue, bDefault);
 }
 
-void SetRegistryBool(const char* szSection, const char* szName, bool bValue) {
-    SetRegistryString(szSection, szName, bValue ? "1" : "0");
+long SetRegistryBool(const char* szSection, const char* szName, bool bValue) {
+    return SetRegistryString(szSection, szName, bValue ? "1" : "0");
 }

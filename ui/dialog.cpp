@@ -6,7 +6,7 @@ LDialog::~LDialog() {
     if (bModeless && hwndDlg != nullptr && IsWindow(hwndDlg)) {
         // Let go first: the window's last messages must not reach an object that is going.
         HWND hwnd = hwndDlg;
-        hwndDlg = nullptr;
+        LetGo();
         DestroyWindow(hwnd);
     }
 }
@@ -33,13 +33,25 @@ INT_PTR LDialog::DialogProc(UINT uMsg, WPARAM wParam, LPARAM /*lParam*/) {
     switch (uMsg) {
     case WM_DESTROY:
         DestroyDialog();
-        hwndDlg = nullptr;
+        LetGo();
         return FALSE;
     case WM_ENDSESSION:
-        // wParam 0: the session end was cancelled and the program goes on.
+        // wParam 0: the session end was cancelled and the program goes on. Otherwise the object's
+        // last work is done, it lets go of its window, and the window ends: a modeless one at once,
+        // so that no window is left whose object has gone (its owner, a local of a command, may
+        // end when the window's loop does), a modal one as its loop ends.
         if (wParam != 0) {
             DestroyDialog();
-            hwndDlg = nullptr;
+            HWND hwnd = hwndDlg;
+            LetGo();
+            if (bModeless) {
+                DestroyWindow(hwnd);
+                // The loop that runs the window may be waiting for a message: one wakes it to see
+                // the window gone.
+                PostMessageA(nullptr, WM_NULL, 0, 0);
+            } else {
+                EndDialog(hwnd, IDCANCEL);
+            }
         }
         return TRUE;
     case WM_HELP:
@@ -78,6 +90,12 @@ bool LDialog::Create(LPCSTR pszTemplate, HWND hwndParent) {
     // The window is bound to the object during the call, at WM_INITDIALOG.
     return CreateDialogParamA(hProgramInstance, pszTemplate, hwndParent, StaticDialogProc,
                               reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void LDialog::LetGo() {
+    // Later messages to the window find no object, even after the object itself has gone.
+    if (hwndDlg != nullptr) SetWindowLongPtrA(hwndDlg, DWLP_USER, 0);
+    hwndDlg = nullptr;
 }
 
 void LDialog::End(INT_PTR nResult) {

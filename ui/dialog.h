@@ -53,5 +53,7 @@ protected:
     HWND hwndDlg;
 
 private:
+    // The object lets go of its window: hwndDlg is cleared and the window no longer leads to it.
+    void LetGo();
     bool bModeless;
 };

@@ -373,3 +373,96 @@ TEST_F(FaultsTest, AKilledProgramLeavesTheSettingsOfItsLastCleanEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// Sends a session's end to every top-level window of the program, as the system does at a logoff:
+// first the question, then the end itself. Bounded, so that a hung program fails the test.
+void EndTheSession(const ProgramUnderTest& program) {
+    std::vector<HWND> windows;
+    struct Finder {
+        DWORD dwProcessId;
+        std::vector<HWND>* pWindows;
+        static BOOL CALLBACK Each(HWND hwnd, LPARAM lParam) {
+            Finder* pFinder = reinterpret_cast<Finder*>(lParam);
+            DWORD dwProcessId = 0;
+            GetWindowThreadProcessId(hwnd, &dwProcessId);
+            if (dwProcessId == pFinder->dwProcessId) pFinder->pWindows->push_back(hwnd);
+            return TRUE;
+        }
+    } finder = {program.process.dwProcessId, &windows};
+    EnumWindows(Finder::Each, reinterpret_cast<LPARAM>(&finder));
+    DWORD_PTR nAnswer = 0;
+    for (HWND hwnd : windows) SendMessageTimeoutA(hwnd, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 10000, &nAnswer);
+    for (HWND hwnd : windows) {
+        if (IsWindow(hwnd)) SendMessageTimeoutA(hwnd, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 10000, &nAnswer);
+    }
+}
+
+}  // namespace
+
+// Settings that could not be saved are said in one box when the user ends the program, and never
+// at a session's end, where a box would hold up the logoff.
+TEST_F(FaultsTest, UnsavedSettingsAreSaidOnceAtTheEndOfARunButNotAtASessionsEnd) {
+    const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    SetRunAtLogon("C:\\Program Files\\Kestrilon\\TallyQuill\\tallyq.exe");  // as the setup left it
+    SetRegistryString("Settings", "CostPerWord", "0.02");
+    {
+        DeniedKey settings(HKEY_LOCAL_MACHINE, kSettingsKey);
+        DeniedKey run(HKEY_LOCAL_MACHINE, kRunKey);
+        ASSERT_TRUE(settings.Denied() && run.Denied()) << "Wine did not enforce the keys' access lists";
+        ProgramUnderTest program;
+        ASSERT_TRUE(program.Start());
+        ASSERT_NE(nullptr, program.WaitForDialog());
+        program.Click(IDC_HOT_KEY_ON);  // no longer start at logon
+        program.SetText(IDC_COST_PER_WORD, "0.07");
+        HWND hwndMain = program.hwnd;
+        PostMessageA(hwndMain, WM_COMMAND, IDM_TRAY_EXIT, 0);
+        // The box comes once the main dialog, of the same title, is gone.
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(hwndMain); })) << program.ProcessState();
+        HWND hwndBox = WaitForShownDialog("TallyQuill");
+        ASSERT_NE(nullptr, hwndBox) << program.ProcessState();
+        std::string text;
+        for (HWND hwndStatic = nullptr; (hwndStatic = FindWindowExA(hwndBox, hwndStatic, "Static", nullptr)) != nullptr;) {
+            char szText[600] = "";
+            GetWindowTextA(hwndStatic, szText, sizeof(szText));
+            text += szText;
+        }
+        EXPECT_NE(std::string::npos, text.find("TallyQuill could not stop starting at logon for every user: ")) << text;
+        EXPECT_NE(std::string::npos, text.find("The settings could not be saved: ")) << text;
+        PostMessageA(hwndBox, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(0, program.WaitForExit());
+        EXPECT_EQ(nullptr, FindDialogTitled("TallyQuill")) << "one box";
+
+        // At a session's end the same failures end the program without a box.
+        ProgramUnderTest ending;
+        ASSERT_TRUE(ending.Start());
+        ASSERT_NE(nullptr, ending.WaitForDialog());
+        ending.SetText(IDC_COST_PER_WORD, "0.09");
+        EndTheSession(ending);
+        EXPECT_EQ(0, ending.WaitForExit()) << ending.ProcessState();
+    }
+    EXPECT_EQ("0.02", [] {
+        char szValue[kRegistryTextSize];
+        GetRegistryString("Settings", "CostPerWord", "", szValue);
+        return std::string(szValue);
+    }()) << "nothing was written through the denial";
+    ClearRunAtLogon();
+}
+
+// A session that ends while Change Key is open: the key dialog's window goes with its object, the
+// program saves its settings and ends.
+TEST_F(FaultsTest, ASessionEndWithChangeKeyOpenSavesAndEnds) {
+    ProgramUnderTest program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_NE(nullptr, program.WaitForDialog());
+    program.SetText(IDC_COST_PER_WORD, "0.11");
+    PostMessageA(program.hwnd, WM_COMMAND, IDC_CHANGE_KEY, 0);
+    HWND hwndKey = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (hwndKey = FindDialogTitled("Change Key")) != nullptr; }));
+    EndTheSession(program);
+    EXPECT_EQ(0, program.WaitForExit()) << program.ProcessState();
+    char szValue[kRegistryTextSize];
+    GetRegistryString("Settings", "CostPerWord", "", szValue);
+    EXPECT_STREQ("0.11", szValue) << "the settings were saved at the session's end";
+}

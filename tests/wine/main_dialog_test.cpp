@@ -354,12 +354,35 @@ TEST_F(MainDialogTest, ASecondStartHandsOverToTheRunningCopy) {
     first.Click(IDC_CLOSE_BUTTON);
     ASSERT_TRUE(WaitFor([&] { return !first.Visible(); }));
 
+    // A start at logon measures again and shows nothing.
     PutClipboardText("four five six seven");
+    ProgramUnderTest logon;
+    ASSERT_TRUE(logon.Start("/logon"));
+    EXPECT_EQ(0, logon.WaitForExit());
+    EXPECT_EQ("4", first.TextOnceItIs(IDC_WORD_COUNT, "4"));
+    EXPECT_FALSE(first.Visible()) << "a start at logon does not show a hidden copy";
+
+    // A start by hand is a call for the window: the hidden copy comes up, restored, and measures again.
+    PutClipboardText("eight nine");
     ProgramUnderTest second;
     ASSERT_TRUE(second.Start());
     EXPECT_EQ(0, second.WaitForExit());
-    EXPECT_EQ("4", first.TextOnceItIs(IDC_WORD_COUNT, "4"));
-    EXPECT_FALSE(first.Visible()) << "the hand-over does not show a hidden copy";
+    EXPECT_EQ("2", first.TextOnceItIs(IDC_WORD_COUNT, "2"));
+    EXPECT_TRUE(WaitFor([&] { return first.Visible(); })) << "the hidden copy shows itself";
+    EXPECT_FALSE(IsIconic(first.hwnd));
+    int nCopies = 0;
+    for (HWND hwnd = nullptr; (hwnd = FindWindowExA(nullptr, hwnd, reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)),
+                                                    "TallyQuill")) != nullptr;)
+        ++nCopies;
+    EXPECT_EQ(1, nCopies) << "still one copy";
+
+    // A minimized copy is restored too.
+    ShowWindow(first.hwnd, SW_MINIMIZE);
+    ASSERT_TRUE(WaitFor([&] { return IsIconic(first.hwnd) != FALSE; }));
+    ProgramUnderTest third;
+    ASSERT_TRUE(third.Start());
+    EXPECT_EQ(0, third.WaitForExit());
+    EXPECT_TRUE(WaitFor([&] { return !IsIconic(first.hwnd) && first.Visible(); })) << "the minimized copy is restored";
     Exit(first);
 }
 

@@ -14,6 +14,8 @@
 #include <string>
 
 #include "app/clipboard_text.h"
+#include "app/csv_dialog.h"
+#include "resources/csv_dialog_ids.h"
 #include "app/tray_icon.h"
 #include "ui/dialog.h"
 #include "resources/main_dialog_ids.h"
@@ -205,3 +207,59 @@ TEST(ClipboardReading, AClipboardTextEndsAtItsFirstZeroOrAtTheEndOfItsBlock) {
 }
 
 }  // namespace
+
+namespace {
+
+// 20 January 2038, noon UTC: past the end of a 32-bit count of seconds.
+const __time64_t kAfter2038 = 2147601600;
+
+__time64_t __cdecl AnswerAfter2038(__time64_t* pTime) {
+    if (pTime != nullptr) *pTime = kAfter2038;
+    return kAfter2038;
+}
+
+// Fills the dialog's file and presses OK, then answers the confirmation; runs on the dialog's
+// thread from a timer, as the user's clicks would arrive.
+std::string csvPath;
+void CALLBACK DriveCsvDialog(HWND, UINT, UINT_PTR nTimer, DWORD) {
+    HWND hwndDialog = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "Add to CSV File");
+    HWND hwndConfirmation = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "Confirmation");
+    if (hwndConfirmation != nullptr) {
+        KillTimer(nullptr, nTimer);
+        PostMessageA(hwndConfirmation, WM_COMMAND, IDOK, 0);
+    } else if (hwndDialog != nullptr && IsWindowEnabled(hwndDialog)) {
+        SetDlgItemTextA(hwndDialog, IDC_CSV_FILE_PATH, csvPath.c_str());
+        PostMessageA(hwndDialog, WM_COMMAND, IDOK, 0);
+    }
+}
+
+}  // namespace
+
+// The dialog's own code takes the clock and writes the date of a time past 2038, which a 32-bit
+// count of seconds would have turned into 1901 or nothing.
+TEST(CsvDialogDate, AJobAddedAfter2038CarriesItsDate) {
+    hProgramInstance = GetModuleHandleA(nullptr);
+    ASSERT_NE(nullptr, RedirectImport("msvcrt.dll", "_time64", reinterpret_cast<void*>(AnswerAfter2038)))
+        << "the CSV dialog takes the time from the C runtime's _time64";
+    char szFolder[MAX_PATH];
+    GetTempPathA(MAX_PATH, szFolder);
+    csvPath = std::string(szFolder) + "tq_csv_2038.csv";
+    DeleteFileA(csvPath.c_str());
+    UINT_PTR nTimer = SetTimer(nullptr, 0, 50, DriveCsvDialog);
+    CsvDialog dialog(12, 3, 1, 0.5, "job");
+    EXPECT_TRUE(dialog.RunModal(MAKEINTRESOURCEA(IDD_ADD_TO_CSV), nullptr));
+    KillTimer(nullptr, nTimer);
+    std::string record;
+    HANDLE hFile = CreateFileA(csvPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
+    char szBuffer[512] = "";
+    DWORD dwRead = 0;
+    ReadFile(hFile, szBuffer, sizeof(szBuffer) - 1, &dwRead, nullptr);
+    CloseHandle(hFile);
+    DeleteFileA(csvPath.c_str());
+    record.assign(szBuffer, dwRead);
+    // The date in the user's order (month, day, year in a fresh prefix; any order has 38 and 20).
+    int nOrder = GetProfileIntA("Intl", "iDate", 0);
+    const char* szDate = nOrder == 1 ? "20/01/38" : nOrder == 2 ? "38/01/20" : "01/20/38";
+    EXPECT_EQ(0u, record.find(szDate)) << record;
+}

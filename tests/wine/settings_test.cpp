@@ -217,6 +217,41 @@ TEST_F(SettingsTest, RunAtLogonFallsBackToTheUserWhereTheMachineKeyIsDenied) {
     EXPECT_EQ("<none>", userAfterClear);
 }
 
+// A machine-wide start at logon that the user may not remove (the setup wrote it as administrator):
+// the per-user value still goes, and the clear says why the other stays. A settings value that
+// cannot be written says so too.
+TEST_F(SettingsTest, WritesThatAreDeniedAnswerTheSystemsReason) {
+    const char szProgram[] = "C:\\Program Files\\Kestrilon\\TallyQuill\\tallyq.exe";
+    SetRunAtLogon(szProgram);
+    HKEY hUser = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hUser,
+                                             nullptr));
+    RegSetValueExA(hUser, "TallyQuillRun", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
+    RegCloseKey(hUser);
+    long nCleared;
+    std::string machine, user;
+    {
+        DeniedKey run(HKEY_LOCAL_MACHINE, kRunKey);
+        ASSERT_TRUE(run.Denied()) << "Wine did not enforce the key's access list";
+        nCleared = ClearRunAtLogon();
+        machine = RunValue(HKEY_LOCAL_MACHINE);
+        user = RunValue(HKEY_CURRENT_USER);
+    }
+    EXPECT_EQ(ERROR_ACCESS_DENIED, nCleared);
+    EXPECT_NE("<none>", machine) << "the machine-wide value could not go";
+    EXPECT_EQ("<none>", user) << "the per-user value goes anyway";
+    EXPECT_EQ(ERROR_SUCCESS, ClearRunAtLogon()) << "with the rights back it goes";
+    EXPECT_EQ(ERROR_SUCCESS, ClearRunAtLogon()) << "nothing left to remove is no failure";
+
+    ASSERT_EQ(ERROR_SUCCESS, SaveHotKeyOn(true));
+    {
+        DeniedKey settings(HKEY_LOCAL_MACHINE, kKeyPath);
+        ASSERT_TRUE(settings.Denied());
+        EXPECT_EQ(ERROR_ACCESS_DENIED, SaveHotKeyOn(false));
+    }
+    EXPECT_TRUE(LoadHotKeyOn()) << "the denied write changed nothing";
+}
+
 // The date order is read once per run, so each order is checked in a process of its own.
 TEST(DateTextTest, FollowsTheUsersDateOrder) {
     HKEY hIntl = nullptr;

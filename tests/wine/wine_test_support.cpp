@@ -81,3 +81,40 @@ bool ProcessRunning(const char* szExeName) {
     CloseHandle(hSnapshot);
     return bFound;
 }
+
+DeniedKey::DeniedKey(void* hRoot, const char* szPath) {
+    HKEY hOpened = nullptr;
+    if (RegCreateKeyExA(static_cast<HKEY>(hRoot), szPath, 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &hOpened,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    hKey = hOpened;
+    DWORD cbOld = 0;
+    RegGetKeySecurity(hOpened, DACL_SECURITY_INFORMATION, nullptr, &cbOld);
+    oldDescriptor.assign(cbOld, '\0');
+    if (RegGetKeySecurity(hOpened, DACL_SECURITY_INFORMATION, &oldDescriptor[0], &cbOld) != ERROR_SUCCESS) {
+        oldDescriptor.clear();
+        return;
+    }
+    SID_IDENTIFIER_AUTHORITY world = {SECURITY_WORLD_SID_AUTHORITY};
+    PSID pEveryone = nullptr;
+    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &pEveryone)) return;
+    DWORD aclBuffer[64];
+    PACL pAcl = reinterpret_cast<PACL>(aclBuffer);
+    SECURITY_DESCRIPTOR denying;
+    bool bMade = InitializeAcl(pAcl, sizeof(aclBuffer), ACL_REVISION) &&
+                 AddAccessDeniedAce(pAcl, ACL_REVISION, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, pEveryone) &&
+                 AddAccessAllowedAce(pAcl, ACL_REVISION, KEY_READ | WRITE_DAC, pEveryone) &&
+                 InitializeSecurityDescriptor(&denying, SECURITY_DESCRIPTOR_REVISION) &&
+                 SetSecurityDescriptorDacl(&denying, TRUE, pAcl, FALSE);
+    if (bMade) RegSetKeySecurity(hOpened, DACL_SECURITY_INFORMATION, &denying);
+    FreeSid(pEveryone);
+    HKEY hProbe = nullptr;
+    bDenied = RegOpenKeyExA(static_cast<HKEY>(hRoot), szPath, 0, KEY_SET_VALUE, &hProbe) == ERROR_ACCESS_DENIED;
+    if (hProbe != nullptr) RegCloseKey(hProbe);
+}
+
+DeniedKey::~DeniedKey() {
+    if (hKey == nullptr) return;
+    if (!oldDescriptor.empty()) RegSetKeySecurity(static_cast<HKEY>(hKey), DACL_SECURITY_INFORMATION, &oldDescriptor[0]);
+    RegCloseKey(static_cast<HKEY>(hKey));
+}

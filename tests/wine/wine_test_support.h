@@ -5,6 +5,23 @@
 // Removes every registry key and value the program writes, so that each case starts clean.
 void ResetProgramRegistry();
 
+// While it lives, a key's access list lets Everyone read it and change the list, and denies setting
+// values and making subkeys, as a key the user has no rights to; the old list comes back after.
+// Denied() tells whether Wine enforces it (opening the key to set a value fails).
+class DeniedKey {
+public:
+    DeniedKey(void* hRoot /* HKEY */, const char* szPath);
+    ~DeniedKey();
+    DeniedKey(const DeniedKey&) = delete;
+    DeniedKey& operator=(const DeniedKey&) = delete;
+    bool Denied() const { return bDenied; }
+
+private:
+    void* hKey = nullptr;
+    std::string oldDescriptor;
+    bool bDenied = false;
+};
+
 // Runs a command line, waits at most nTimeoutMs, and gives its standard output; -1 exit on failure.
 struct ChildResult {
     int nExitCode;
