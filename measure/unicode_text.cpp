@@ -205,7 +205,11 @@ const int kAsciiRunForVectors = 12;
 // pictographs, regional indicators, Hangul jamo, prepended marks). The ASCII controls are their
 // own codes: each is a character of its own, and a mark after one begins another. Made from the three-level
 // table at the first use, into static storage: the program's file stays small.
-enum { kFastExtends = 0x00, kFastIdeograph = 0x80, kFastStop = 0xFF };
+enum { kFastExtends = 0x00, kFastIdeograph = 0x80, kFastFiller = 0xFE, kFastStop = 0xFF };
+// The unit that stands for each leading byte of a UTF-8 sequence when UTF-8 is widened for the
+// common road: one unit a byte, so that no unit needs moving. A lone low surrogate, which no
+// well-formed UTF-8 gives; in real UTF-16 it is a stop, as every surrogate is.
+const char16_t kFillerUnit = 0xDFFF;
 uint8_t fastCodes[0x10000];
 std::atomic<bool> fastCodesMade(false);
 
@@ -229,6 +233,7 @@ const uint8_t* FastCodes() {
             }
             fastCodes[c] = nCode;
         }
+        fastCodes[kFillerUnit] = kFastFiller;
         fastCodesMade.store(true, std::memory_order_release);
     }
     return fastCodes;
@@ -267,6 +272,8 @@ struct FastRun {
 // that is for the careful path.
 template <bool kLeaveAscii>
 inline bool TakeFast(uint32_t nCodePoint, unsigned nCode, unsigned char*& q, FastRun& run, int& nAscii) {
+    // A filler (widened UTF-8 only) changes nothing; in real UTF-16 it is a lone surrogate.
+    if (nCode == kFastFiller) return !kLeaveAscii;
     nAscii = kLeaveAscii && nCodePoint < 0x80 ? nAscii + 1 : 0;
     bool bMarkAfterControl = nCode == kFastExtends && FastRun::IsControlCode(run.nLastTaken);
     if (nCode == kFastStop || nAscii >= kAsciiRunForVectors || bMarkAfterControl) return false;
@@ -288,52 +295,128 @@ inline unsigned RoadCodeOf(GraphemeClass g) {
 // Blocks of this many units whose codes are all plain bytes are written in one go.
 const size_t kFastBlock = 32;
 
-// Writes the codes of a block at q. Answers how many of its code points are marks, -1 when the
-// block is not for this road (a stop, a mark that does not follow a word character, or a mark
-// last, which would leave the open character's byte other than the last written). Ideographs
-// become '!' and are counted; marks become the filler 0x80, which continues the word and takes
-// no column. bControlBefore tells whether the code point before the block is a control (after
-// which a mark begins a character of its own), bByteBefore whether q[-1] may be read.
+#if defined(__SSE2__)
+// The word bytes among measuring bytes below 0x80: letters, digits, ' . : (as 0xFF bytes).
+inline __m128i WordBytesOf(__m128i x) {
+    __m128i lower = _mm_or_si128(x, _mm_set1_epi8(0x20));
+    __m128i letters = _mm_cmplt_epi8(_mm_add_epi8(lower, _mm_set1_epi8(static_cast<char>(0x80 - 'a'))),
+                                     _mm_set1_epi8(static_cast<char>(-128 + 26)));
+    __m128i digitsAndColon = _mm_cmplt_epi8(_mm_add_epi8(x, _mm_set1_epi8(static_cast<char>(0x80 - '0'))),
+                                            _mm_set1_epi8(static_cast<char>(-128 + 11)));
+    __m128i marks = _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\'')), _mm_cmpeq_epi8(x, _mm_set1_epi8('.')));
+    return _mm_or_si128(_mm_or_si128(letters, digitsAndColon), marks);
+}
+
+// Turns the fillers of a block of 32 codes into 0x80 after a word byte and 0xFF after any other.
+// A filler's character is the one before its sequence: one byte back, or two for the middle byte
+// of a three-byte sequence (two fillers in a row). bWordBefore is the word-ness of q[-1].
+inline void FillBlock(unsigned char* q, bool bWordBefore) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16));
+    __m128i filler = _mm_set1_epi8(static_cast<char>(kFastFiller));
+    __m128i fillersA = _mm_cmpeq_epi8(a, filler), fillersB = _mm_cmpeq_epi8(b, filler);
+    __m128i wordA = WordBytesOf(a), wordB = WordBytesOf(b);
+    __m128i before = _mm_cvtsi32_si128(bWordBefore ? 0xFF : 0);
+    __m128i word1A = _mm_or_si128(_mm_slli_si128(wordA, 1), before);
+    __m128i word1B = _mm_or_si128(_mm_slli_si128(wordB, 1), _mm_srli_si128(wordA, 15));
+    __m128i word2A = _mm_or_si128(_mm_slli_si128(wordA, 2), _mm_slli_si128(before, 1));
+    __m128i word2B = _mm_or_si128(_mm_slli_si128(wordB, 2), _mm_srli_si128(wordA, 14));
+    __m128i filler1A = _mm_slli_si128(fillersA, 1);
+    __m128i filler1B = _mm_or_si128(_mm_slli_si128(fillersB, 1), _mm_srli_si128(fillersA, 15));
+    __m128i wordOfA = _mm_or_si128(_mm_and_si128(filler1A, word2A), _mm_andnot_si128(filler1A, word1A));
+    __m128i wordOfB = _mm_or_si128(_mm_and_si128(filler1B, word2B), _mm_andnot_si128(filler1B, word1B));
+    __m128i all = _mm_set1_epi8(static_cast<char>(0xFF)), low = _mm_set1_epi8(0x7F);
+    __m128i bytesA = _mm_xor_si128(all, _mm_and_si128(wordOfA, low)), bytesB = _mm_xor_si128(all, _mm_and_si128(wordOfB, low));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(q), _mm_or_si128(_mm_andnot_si128(fillersA, a), _mm_and_si128(fillersA, bytesA)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(q + 16),
+                     _mm_or_si128(_mm_andnot_si128(fillersB, b), _mm_and_si128(fillersB, bytesB)));
+}
+#endif
+
+// Writes the codes of a block at q. Answers how many of its units it took (up to its last
+// character begun, so that the open character's byte is the last written), and in *pnQuiet how many
+// of those begin no character (marks, and with bFillers the fillers of widened UTF-8); -1 when the
+// block is not for this road (a stop, or a mark after a control, after which a mark begins a
+// character of its own). Ideographs become '!' and
+// are counted; marks and fillers become a byte that takes the word-ness of the byte before it and
+// no column: 0x80 (continues a word) or 0xFF (separates). bControlBefore tells whether the code
+// point before the block is a control, bByteBefore whether q[-1] may be read.
 inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q, int64_t* pnIdeographs,
-                      bool bControlBefore, bool bByteBefore) {
+                      int* pnQuiet, bool bControlBefore, bool bByteBefore, bool bFillers) {
     for (size_t k = 0; k < kFastBlock; ++k) q[k] = pCodes[p[k]];
-    unsigned nStops = 0, nMarks = 0, nIdeographs = 0;
+    unsigned nStops = 0, nMarks = 0, nFillers = 0, nIdeographs = 0;
 #if defined(__SSE2__)
     __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
     __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16));
     __m128i zero = _mm_setzero_si128(), stop = _mm_set1_epi8(static_cast<char>(kFastStop));
+    __m128i filler = _mm_set1_epi8(static_cast<char>(kFastFiller));
     __m128i ideograph = _mm_set1_epi8(static_cast<char>(kFastIdeograph));
     nStops = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, stop))) |
              static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, stop))) << 16;
     nMarks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, zero))) |
              static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, zero))) << 16;
+    nFillers = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, filler))) |
+               static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, filler))) << 16;
     __m128i ideographsA = _mm_cmpeq_epi8(a, ideograph), ideographsB = _mm_cmpeq_epi8(b, ideograph);
     nIdeographs = static_cast<unsigned>(_mm_movemask_epi8(ideographsA)) |
                   static_cast<unsigned>(_mm_movemask_epi8(ideographsB)) << 16;
-    if (nStops != 0 || (nMarks >> (kFastBlock - 1)) != 0) return -1;
+#else
+    for (size_t k = 0; k < kFastBlock; ++k) {
+        nStops |= (q[k] == kFastStop ? 1u : 0u) << k;
+        nMarks |= (q[k] == kFastExtends ? 1u : 0u) << k;
+        nFillers |= (q[k] == kFastFiller ? 1u : 0u) << k;
+        nIdeographs |= (q[k] == kFastIdeograph ? 1u : 0u) << k;
+    }
+#endif
+    if (!bFillers) {
+        nStops |= nFillers;
+        nFillers = 0;
+    }
+    unsigned nQuiet = nMarks | nFillers;
+    if (nStops != 0) return -1;
+    // The block ends on a character begun, whose byte is then the last written: marks and fillers
+    // at its end are left for the next block.
+    unsigned nBegins = ~nQuiet;
+    if (nBegins == 0) return -1;
+    unsigned nUnits = 32 - static_cast<unsigned>(__builtin_clz(nBegins));
+    unsigned nKept = nUnits == 32 ? 0xFFFFFFFFu : (1u << nUnits) - 1;
+    nQuiet &= nKept;
+    nMarks &= nKept;
+    nIdeographs &= nKept;
+#if defined(__SSE2__)
     if (nIdeographs != 0) {
         __m128i flip = _mm_set1_epi8(static_cast<char>(kFastIdeograph ^ '!'));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(q), _mm_xor_si128(a, _mm_and_si128(ideographsA, flip)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(q + 16), _mm_xor_si128(b, _mm_and_si128(ideographsB, flip)));
     }
 #else
-    for (size_t k = 0; k < kFastBlock; ++k) {
-        nStops |= (q[k] == kFastStop ? 1u : 0u) << k;
-        nMarks |= (q[k] == kFastExtends ? 1u : 0u) << k;
-        nIdeographs |= (q[k] == kFastIdeograph ? 1u : 0u) << k;
-    }
-    if (nStops != 0 || (nMarks >> (kFastBlock - 1)) != 0) return -1;
     for (unsigned nRest = nIdeographs; nRest != 0; nRest &= nRest - 1) q[__builtin_ctz(nRest)] = '!';
 #endif
-    // In order, so that a mark after a mark sees the filler before it.
-    for (unsigned nRest = nMarks; nRest != 0; nRest &= nRest - 1) {
-        unsigned j = static_cast<unsigned>(__builtin_ctz(nRest));
-        if (j == 0 && (bControlBefore || !bByteBefore)) return -1;
-        if (!IsWordByte(q[static_cast<int>(j) - 1])) return -1;
-        q[j] = 0x80;
+#if defined(__SSE2__)
+    if (nMarks == 0 && nFillers != 0 && bByteBefore) {
+        // Fillers only (widened UTF-8 without marks): each takes the word-ness of the character
+        // before its sequence, one or two bytes back, all at once.
+        FillBlock(q, IsWordByte(q[-1]));
+        *pnIdeographs += __builtin_popcount(nIdeographs);
+        *pnQuiet = __builtin_popcount(nQuiet);
+        return static_cast<int>(nUnits);
+    }
+#endif
+    // In order, so that each sees the byte written before it.
+    for (unsigned nRest = nQuiet; nRest != 0; nRest &= nRest - 1) {
+        int j = __builtin_ctz(nRest);
+        if (j == 0 && !bByteBefore) return -1;
+        if ((nMarks >> j) & 1) {
+            // The code point before the mark: fillers before it stand for the mark's own bytes.
+            int k = j - 1;
+            while (k >= 0 && ((nFillers >> k) & 1)) --k;
+            if (k >= 0 ? FastRun::IsControlCode(q[k]) : bControlBefore) return -1;
+        }
+        q[j] = IsWordByte(q[j - 1]) ? 0x80 : 0xFF;
     }
     *pnIdeographs += __builtin_popcount(nIdeographs);
-    return __builtin_popcount(nMarks);
+    *pnQuiet = __builtin_popcount(nQuiet);
+    return static_cast<int>(nUnits);
 }
 
 // Whether a block is ASCII only: then the vector copy is the faster road.
@@ -357,15 +440,16 @@ __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t*
     for (;;) {
         // Whole blocks of plain characters (letters, spaces and punctuation of most scripts);
         // long runs of ASCII go back to the vector copy.
-        for (int nMarks; i + kFastBlock <= n &&
-                         (nMarks = PlainBlock(p + i, pCodes, q, &run.nIdeographs, FastRun::IsControlCode(run.nLastTaken),
-                                              q != *pq || bByteBefore)) >= 0;) {
+        for (int nUnits, nQuiet; i + kFastBlock <= n &&
+                                 (nUnits = PlainBlock(p + i, pCodes, q, &run.nIdeographs, &nQuiet,
+                                                      FastRun::IsControlCode(run.nLastTaken), q != *pq || bByteBefore,
+                                                      !kLeaveAscii)) > 0;) {
             bool bAscii = kLeaveAscii && AsciiBlock(p + i);
-            run.nLastBegun = pCodes[p[i + kFastBlock - 1]];
+            run.nLastBegun = pCodes[p[i + nUnits - 1]];
             run.nLastTaken = static_cast<unsigned>(run.nLastBegun);
-            run.nFillers += nMarks;
-            i += kFastBlock;
-            q += kFastBlock;
+            run.nFillers += nQuiet;
+            i += static_cast<size_t>(nUnits);
+            q += nUnits;
             nAscii = 0;
             if (kLeaveAscii && bAscii) {
                 run.End(s, static_cast<size_t>(q - *pq));
@@ -402,61 +486,112 @@ inline uint32_t LittleEndian(uint32_t w) {
 // few hundred at a time and taken by the UTF-16 road. Four-byte sequences, ill-formed bytes,
 // U+0000 and a sequence cut by the end of the piece are for the careful decoder; an encoded
 // surrogate becomes a surrogate unit, at which the UTF-16 road stops.
+// Widens the leading well-formed UTF-8 of p to units, one a byte: an ASCII byte is itself, the
+// last byte of a sequence of two or three bytes is its code point and the bytes before it are
+// fillers. Stops (answering how many bytes it took, at most nMax) at U+0000, at a sequence of four
+// bytes, at anything ill-formed and at a sequence cut by the end: those are for the careful path.
+size_t WidenUtf8(const unsigned char* p, size_t n, char16_t* pUnits, size_t nMax) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    while (i + 16 <= nMax && i + 16 <= n) {
+        __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        unsigned nAscii = ~static_cast<unsigned>(_mm_movemask_epi8(x)) & 0xFFFF;
+        __m128i lead2 = _mm_cmpeq_epi8(_mm_and_si128(x, _mm_set1_epi8(static_cast<char>(0xE0))),
+                                       _mm_set1_epi8(static_cast<char>(0xC0)));
+        __m128i lead3 = _mm_cmpeq_epi8(_mm_and_si128(x, _mm_set1_epi8(static_cast<char>(0xF0))),
+                                       _mm_set1_epi8(static_cast<char>(0xE0)));
+        unsigned nLead2 = static_cast<unsigned>(_mm_movemask_epi8(lead2));
+        unsigned nLead3 = static_cast<unsigned>(_mm_movemask_epi8(lead3));
+        unsigned nCont = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
+            _mm_and_si128(x, _mm_set1_epi8(static_cast<char>(0xC0))), _mm_set1_epi8(static_cast<char>(0x80)))));
+        unsigned nZero = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, zero)));
+        unsigned nExpected = (nLead2 << 1) | (nLead3 << 1) | (nLead3 << 2);
+        if (nZero != 0 || (nAscii | nLead2 | nLead3 | nCont) != 0xFFFF || (nExpected & 0xFFFF) != nCont) break;
+        // A sequence that runs past the block ends it early; the next block begins with it.
+        unsigned nLength = 16;
+        if ((nExpected >> 16) != 0) nLength = static_cast<unsigned>(__builtin_ctz((nLead2 & 0x8000) | (nLead3 & 0xC000)));
+        if (nLength == 0) break;
+        // Each byte read with the one or two before it, as 16-bit lanes.
+        __m128i before1 = _mm_slli_si128(x, 1), before2 = _mm_slli_si128(x, 2);
+        __m128i ends2 = _mm_slli_si128(lead2, 1), ends3 = _mm_slli_si128(lead3, 2);
+        __m128i ascii = _mm_cmplt_epi8(x, zero);  // the top bit: not ASCII
+        bool bBad = false;
+        for (int nHalf = 0; nHalf < 2; ++nHalf) {
+            __m128i b0 = nHalf ? _mm_unpackhi_epi8(x, zero) : _mm_unpacklo_epi8(x, zero);
+            __m128i b1 = nHalf ? _mm_unpackhi_epi8(before1, zero) : _mm_unpacklo_epi8(before1, zero);
+            __m128i b2 = nHalf ? _mm_unpackhi_epi8(before2, zero) : _mm_unpacklo_epi8(before2, zero);
+            __m128i isEnd2 = nHalf ? _mm_unpackhi_epi8(ends2, ends2) : _mm_unpacklo_epi8(ends2, ends2);
+            __m128i isEnd3 = nHalf ? _mm_unpackhi_epi8(ends3, ends3) : _mm_unpacklo_epi8(ends3, ends3);
+            __m128i isHigh = nHalf ? _mm_unpackhi_epi8(ascii, ascii) : _mm_unpacklo_epi8(ascii, ascii);
+            __m128i six = _mm_set1_epi16(0x3F);
+            __m128i two = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(b1, _mm_set1_epi16(0x1F)), 6), _mm_and_si128(b0, six));
+            __m128i three = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(b2, 12), _mm_slli_epi16(_mm_and_si128(b1, six), 6)),
+                                         _mm_and_si128(b0, six));
+            // Overlong forms (two bytes below U+0080, three below U+0800) and encoded surrogates.
+            __m128i overlong2 = _mm_and_si128(isEnd2, _mm_cmpeq_epi16(_mm_srli_epi16(two, 7), _mm_setzero_si128()));
+            __m128i overlong3 = _mm_and_si128(isEnd3, _mm_cmpeq_epi16(_mm_srli_epi16(three, 11), _mm_setzero_si128()));
+            __m128i surrogate = _mm_and_si128(
+                isEnd3, _mm_cmpeq_epi16(_mm_and_si128(three, _mm_set1_epi16(static_cast<short>(0xF800))),
+                                        _mm_set1_epi16(static_cast<short>(0xD800))));
+            unsigned nBadLanes = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(overlong2, overlong3), surrogate)));
+            unsigned nKeep = nLength >= 8u * (nHalf + 1) ? 0xFFFF : nLength <= 8u * nHalf ? 0 : (1u << (2 * (nLength - 8 * nHalf))) - 1;
+            if ((nBadLanes & nKeep) != 0) bBad = true;
+            __m128i unit = _mm_set1_epi16(static_cast<short>(kFillerUnit));
+            unit = _mm_or_si128(_mm_andnot_si128(isEnd2, unit), _mm_and_si128(isEnd2, two));
+            unit = _mm_or_si128(_mm_andnot_si128(isEnd3, unit), _mm_and_si128(isEnd3, three));
+            unit = _mm_or_si128(_mm_and_si128(isHigh, unit), _mm_andnot_si128(isHigh, b0));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(pUnits + i + 8 * nHalf), unit);
+        }
+        if (bBad) break;
+        i += nLength;
+    }
+#endif
+    // The rest, a sequence at a time.
+    while (i < nMax && i < n) {
+        uint32_t b0 = p[i];
+        if (b0 < 0x80) {
+            if (b0 == 0) break;
+            pUnits[i] = static_cast<char16_t>(b0);
+            i += 1;
+        } else if (b0 >= 0xC2 && b0 <= 0xDF && i + 2 <= nMax && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
+            pUnits[i] = kFillerUnit;
+            pUnits[i + 1] = static_cast<char16_t>(((b0 & 0x1F) << 6) | (p[i + 1] & 0x3F));
+            i += 2;
+        } else if ((b0 & 0xF0) == 0xE0 && i + 3 <= nMax && i + 2 < n && (p[i + 1] & 0xC0) == 0x80 &&
+                   (p[i + 2] & 0xC0) == 0x80) {
+            uint32_t u = ((b0 & 0x0F) << 12) | ((p[i + 1] & 0x3Fu) << 6) | (p[i + 2] & 0x3Fu);
+            if (u < 0x800 || IsSurrogate(u)) break;
+            pUnits[i] = pUnits[i + 1] = kFillerUnit;
+            pUnits[i + 2] = static_cast<char16_t>(u);
+            i += 3;
+        } else {
+            break;
+        }
+    }
+    return i;
+}
+
+// UTF-8 on the common road: widened a few hundred bytes at a time and taken by the UTF-16 road.
 size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq, bool bByteBefore) {
     unsigned char* const pStart = *pq;
-    enum { kUnits = 128 };
+    enum { kUnits = 256 };
     char16_t units[kUnits];
     size_t i = 0;
     for (;;) {
-        size_t nStart = i, k = 0;
-        // Four bytes are read at a time (little-endian), whatever the sequence's length.
-        while (k < kUnits && i + 4 <= n) {
-#if defined(__SSE2__)
-            // Eight ASCII bytes at once, widened to units (a zero byte is the careful path's).
-            if (k + 8 <= kUnits && i + 8 <= n) {
-                __m128i eight = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + i));
-                __m128i zero = _mm_setzero_si128();
-                if ((_mm_movemask_epi8(_mm_or_si128(eight, _mm_cmpeq_epi8(eight, zero))) & 0xFF) == 0) {
-                    _mm_storeu_si128(reinterpret_cast<__m128i*>(units + k), _mm_unpacklo_epi8(eight, zero));
-                    k += 8;
-                    i += 8;
-                    continue;
-                }
-            }
-#endif
-            uint32_t w;
-            memcpy(&w, p + i, 4);
-            w = LittleEndian(w);
-            if ((w & 0x80) == 0) {
-                if ((w & 0xFF) == 0) break;
-                units[k++] = static_cast<char16_t>(w & 0x7F);
-                i += 1;
-            } else if ((w & 0xC0E0C0E0) == 0x80C080C0 && (w & 0x1E) != 0 && (w & 0x1E0000) != 0 && k + 2 <= kUnits) {
-                // Two sequences of two bytes: the letters of Cyrillic, Greek, Hebrew, Arabic.
-                units[k++] = static_cast<char16_t>(((w & 0x1F) << 6) | ((w >> 8) & 0x3F));
-                units[k++] = static_cast<char16_t>(((w >> 10) & 0x7C0) | ((w >> 24) & 0x3F));
-                i += 4;
-            } else if ((w & 0xC0E0) == 0x80C0 && (w & 0x1E) != 0) {  // 110xxxxx 10xxxxxx, not overlong
-                units[k++] = static_cast<char16_t>(((w & 0x1F) << 6) | ((w >> 8) & 0x3F));
-                i += 2;
-            } else if ((w & 0xC0C0F0) == 0x8080E0) {  // 1110xxxx 10xxxxxx 10xxxxxx
-                uint32_t u = ((w & 0x0F) << 12) | ((w >> 2) & 0x0FC0) | ((w >> 16) & 0x3F);
-                if (u < 0x800) break;  // an overlong form
-                units[k++] = static_cast<char16_t>(u);
-                i += 3;
-            } else {
-                break;
-            }
-        }
+        size_t k = WidenUtf8(p + i, n - i, units, kUnits);
         size_t nTaken = k != 0 ? RunFastUtf16<false>(s, units, k, pq, bByteBefore || *pq != pStart) : 0;
-        if (nTaken == k) {
-            if (k == kUnits) continue;
-            return i;
+        if (nTaken == k && k == kUnits) {
+            i += k;
+            continue;
         }
-        // Back to the byte where the road stopped: the length of each sequence taken.
-        i = nStart;
-        for (size_t u = 0; u < nTaken; ++u) i += p[i] < 0x80 ? 1 : p[i] < 0xE0 ? 2 : 3;
-        return i;
+        // The road stops at a character's last byte, or at a filler it cannot take: the careful
+        // path starts again at the sequence's first byte (the fillers taken changed nothing).
+        size_t nEnd = i + nTaken;
+        if (nTaken < k) {
+            while (nEnd > i && (p[nEnd] & 0xC0) == 0x80) --nEnd;
+        }
+        return nEnd;
     }
 }
 
