@@ -33,10 +33,3 @@ void SaveHotKey(int nVirtualKey, int nModifiers);
 // The CSV job log's path; empty when none was chosen. szPath must hold 260 bytes.
 void LoadCsvFilePath(char* szPath);
 void SaveCsvFilePath(const char* szPath);
-
-// Start at logon: the Run value "TallyQuillRun" = "\"<program path>\" /logon", machine-wide, or for
-// this user where the machine-wide key cannot be written. Clearing removes both; it answers the
-// system's error when the machine-wide value is there and could not be removed (one the setup
-// wrote as administrator), ERROR_SUCCESS otherwise.
-void SetRunAtLogon(const char* szProgramPath);
-long ClearRunAtLogon();

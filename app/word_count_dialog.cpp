@@ -16,6 +16,7 @@
 #include "resources/key_dialog_ids.h"
 #include "resources/main_dialog_ids.h"
 #include "support/path_text.h"
+#include "support/run_at_logon.h"
 #include "tallyq_version.h"
 #include "ui/gif_host.h"
 

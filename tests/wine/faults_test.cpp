@@ -11,6 +11,7 @@
 #include "resources/csv_dialog_ids.h"
 #include "resources/main_dialog_ids.h"
 #include "support/registry.h"
+#include "support/run_at_logon.h"
 #include "tests/wine/program_driver.h"
 #include "tests/wine/wine_test_support.h"
 

@@ -7,6 +7,7 @@
 
 #include "app/settings.h"
 #include "support/registry.h"
+#include "support/run_at_logon.h"
 #include "tests/wine/wine_test_support.h"
 
 namespace {
