@@ -15,8 +15,8 @@ const PriceSetting kPriceSettings[kPriceSettingCount] = {
     {"CostPerLine", "0.00", IDC_COST_PER_LINE},
 };
 
-void LoadPriceSetting(const PriceSetting& setting, char* szText) {
-    GetRegistryString(kSettingsSection, setting.szValueName, setting.szDefault, szText);
+void LoadPriceSetting(const PriceSetting& setting, char* szText, size_t cbText) {
+    GetRegistryString(kSettingsSection, setting.szValueName, setting.szDefault, szText, cbText);
 }
 
 long SavePriceSetting(const PriceSetting& setting, const char* szText) {
@@ -36,5 +36,7 @@ void SaveHotKey(int nVirtualKey, int nModifiers) {
     SetRegistryInt(kSettingsSection, "HotKeyModifier", nModifiers);
 }
 
-void LoadCsvFilePath(char* szPath) { GetRegistryString(kSettingsSection, "CSVFilePath", "", szPath); }
+void LoadCsvFilePath(char* szPath, size_t cbPath) {
+    GetRegistryString(kSettingsSection, "CSVFilePath", "", szPath, cbPath);
+}
 void SaveCsvFilePath(const char* szPath) { SetRegistryString(kSettingsSection, "CSVFilePath", szPath); }

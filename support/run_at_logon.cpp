@@ -4,6 +4,8 @@
 #include <string.h>
 #include <windows.h>
 
+#include "support/path_text.h"
+
 namespace {
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunValue[] = "TallyQuillRun";
@@ -42,7 +44,7 @@ void SetRunAtLogon(const char* szProgramPath) {
     // The path is quoted: the system splits this command line at blanks, and an unquoted
     // "C:\Program Files\..." would first try to start "C:\Program.exe". Room for a whole path and
     // the argument: a cut path would start nothing at logon.
-    char szCommand[MAX_PATH + 16];
+    char szCommand[kPathBufferSize + 16];
     int nLength = snprintf(szCommand, sizeof(szCommand), "\"%s\" /logon", szProgramPath);
     if (nLength < 0 || nLength >= static_cast<int>(sizeof(szCommand))) return;
     // The machine-wide value starts the program for every user. A user without administrator

@@ -445,7 +445,7 @@ TEST_F(FaultsTest, UnsavedSettingsAreSaidOnceAtTheEndOfARunButNotAtASessionsEnd)
     }
     EXPECT_EQ("0.02", [] {
         char szValue[kRegistryTextSize];
-        GetRegistryString("Settings", "CostPerWord", "", szValue);
+        GetRegistryString("Settings", "CostPerWord", "", szValue, sizeof(szValue));
         return std::string(szValue);
     }()) << "nothing was written through the denial";
     ClearRunAtLogon();
@@ -464,6 +464,6 @@ TEST_F(FaultsTest, ASessionEndWithChangeKeyOpenSavesAndEnds) {
     EndTheSession(program);
     EXPECT_EQ(0, program.WaitForExit()) << program.ProcessState();
     char szValue[kRegistryTextSize];
-    GetRegistryString("Settings", "CostPerWord", "", szValue);
+    GetRegistryString("Settings", "CostPerWord", "", szValue, sizeof(szValue));
     EXPECT_STREQ("0.11", szValue) << "the settings were saved at the session's end";
 }
