@@ -14,6 +14,12 @@ deps:
 # emulated 32-bit loader where the processor runs no 32-bit code. `make test WINDOWS=win64` tests the
 # same sources built for 64-bit instead: a quicker loop for developers, never the product.
 WINDOWS ?= win32
+# The cross toolchain of each Windows build.
+TOOLCHAIN_win32 = cmake/mingw-i686.cmake
+TOOLCHAIN_win64 = cmake/mingw-x86_64.cmake
+ifeq ($(TOOLCHAIN_$(WINDOWS)),)
+$(error WINDOWS is win32 or win64, not "$(WINDOWS)")
+endif
 
 native: deps
 	@cmake --no-warn-unused-cli -S . -B $(BUILD)/native $(CMAKE_FLAGS) -DTQ_WINDOWS_TEST_BUILD_DIR=$(abspath $(BUILD))/$(WINDOWS) \
@@ -21,13 +27,9 @@ native: deps
 	@cmake --build $(BUILD)/native -j $(JOBS)
 
 windows: deps native
-	@cmake --no-warn-unused-cli -S . -B $(BUILD)/win32 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	@cmake --no-warn-unused-cli -S . -B $(BUILD)/$(WINDOWS) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN_$(WINDOWS)) \
 	    -DTQ_NATIVE_BUILD_DIR=$(abspath $(BUILD))/native >/dev/null
-	@cmake --build $(BUILD)/win32 -j $(JOBS)
-	@if [ "$(WINDOWS)" = win64 ]; then \
-	    cmake --no-warn-unused-cli -S . -B $(BUILD)/win64 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-	        -DTQ_NATIVE_BUILD_DIR=$(abspath $(BUILD))/native >/dev/null && \
-	    cmake --build $(BUILD)/win64 -j $(JOBS); fi
+	@cmake --build $(BUILD)/$(WINDOWS) -j $(JOBS)
 
 # The native code and its tests again, with address and undefined-behaviour sanitizers.
 sanitize: deps

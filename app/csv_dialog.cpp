@@ -24,7 +24,7 @@ CsvDialog::CsvDialog(int nCharsIn, int nWordsIn, int nLinesIn, double dTotal, co
 
 void CsvDialog::InitDialog() {
     char szPath[kPathBufferSize];
-    LoadCsvFilePath(szPath);
+    LoadCsvFilePath(szPath, sizeof(szPath));
     SetDlgItemTextA(hwndDlg, IDC_CSV_FILE_PATH, szPath);
     SetDlgItemTextA(hwndDlg, IDC_CSV_JOB_TITLE, szJobTitle);
 }
@@ -32,7 +32,7 @@ void CsvDialog::InitDialog() {
 void CsvDialog::OnCommand(int nId, int /*nNotifyCode*/) {
     if (nId != IDC_CSV_BROWSE) return;
     char szPath[kPathBufferSize];
-    GetItemText(IDC_CSV_FILE_PATH, szPath);
+    GetItemText(IDC_CSV_FILE_PATH, szPath, sizeof(szPath));
     char szFolder[kPathBufferSize] = "";
     if (ChooseSaveFile(szPath, "Locate CSV File", szFolder, "csv", kFilter)) {
         SetDlgItemTextA(hwndDlg, IDC_CSV_FILE_PATH, szPath);
@@ -73,8 +73,8 @@ bool CsvDialog::AddToCsvFile(const char* szFilePath, DWORD* pdwError) {
 
 bool CsvDialog::CmOk() {
     char szPath[kPathBufferSize];
-    GetItemText(IDC_CSV_FILE_PATH, szPath);
-    GetItemText(IDC_CSV_JOB_TITLE, szJobTitle);
+    GetItemText(IDC_CSV_FILE_PATH, szPath, sizeof(szPath));
+    GetItemText(IDC_CSV_JOB_TITLE, szJobTitle, sizeof(szJobTitle));
     DWORD dwError = ERROR_SUCCESS;
     bool bAdded = AddToCsvFile(szPath, &dwError);
     SaveCsvFilePath(szPath);

@@ -22,7 +22,7 @@ void PostKeyPress(HWND hwndTarget, WPARAM wKey) {
 }
 }  // namespace
 
-void BuildHotKeyLabel(int nModifiers, int nVirtualKey, char* szLabel) {
+void BuildHotKeyLabel(int nModifiers, int nVirtualKey, char* szLabel, size_t cbLabel) {
     szLabel[0] = '\0';
     if (nModifiers & MOD_CONTROL) strcat(szLabel, "Ctrl+");
     if (nModifiers & MOD_ALT) strcat(szLabel, "Alt+");
@@ -30,7 +30,7 @@ void BuildHotKeyLabel(int nModifiers, int nVirtualKey, char* szLabel) {
     size_t nPrefix = strlen(szLabel);
     UINT nScanCode = MapVirtualKeyA(static_cast<UINT>(nVirtualKey), 0) & 0xFFFF;
     LONG lKeyParam = static_cast<LONG>((nScanCode << 16) | (static_cast<UINT>(nVirtualKey) & 0xFFFF));
-    if (GetKeyNameTextA(lKeyParam, szLabel + nPrefix, static_cast<int>(kItemTextSize - nPrefix)) <= 0) {
+    if (GetKeyNameTextA(lKeyParam, szLabel + nPrefix, static_cast<int>(cbLabel - nPrefix)) <= 0) {
         szLabel[nPrefix] = '\0';
     }
 }
@@ -48,16 +48,16 @@ void HotKey::Close() {
     bRegistered = bTaken = false;
 }
 
-void HotKey::GetLabel(char* szLabel) const {
-    BuildHotKeyLabel(LoadHotKeyModifier(), LoadHotKey(), szLabel);
-    if (bTaken && strlen(szLabel) + sizeof(kTakenSuffix) <= kItemTextSize) strcat(szLabel, kTakenSuffix);
+void HotKey::GetLabel(char* szLabel, size_t cbLabel) const {
+    BuildHotKeyLabel(LoadHotKeyModifier(), LoadHotKey(), szLabel, cbLabel);
+    if (bTaken && strlen(szLabel) + sizeof(kTakenSuffix) <= cbLabel) strcat(szLabel, kTakenSuffix);
 }
 
-const char* HotKey::GetWarning(char* szText) const {
+const char* HotKey::GetWarning(char* szText, size_t cbText) const {
     if (!bTaken) return nullptr;
     char szLabel[kItemTextSize];
-    BuildHotKeyLabel(LoadHotKeyModifier(), LoadHotKey(), szLabel);
-    snprintf(szText, kItemTextSize, "%s is taken by another program: choose another with Change Key", szLabel);
+    BuildHotKeyLabel(LoadHotKeyModifier(), LoadHotKey(), szLabel, sizeof(szLabel));
+    snprintf(szText, cbText, "%s is taken by another program: choose another with Change Key", szLabel);
     return szText;
 }
 

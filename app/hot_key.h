@@ -1,10 +1,12 @@
 // The global hot key: the stored combination, registered for one window, and what a press makes the
 // program in front do.
 #pragma once
+#include <stddef.h>
 #include <windows.h>
 
-// The key's label: "Ctrl+", "Alt+", "Shift+" in that order, then the system's name of the key.
-void BuildHotKeyLabel(int nModifiers, int nVirtualKey, char* szLabel /* kItemTextSize */);
+// The key's label: "Ctrl+", "Alt+", "Shift+" in that order, then the system's name of the key, in
+// szLabel of cbLabel bytes (at least 20).
+void BuildHotKeyLabel(int nModifiers, int nVirtualKey, char* szLabel, size_t cbLabel);
 
 class HotKey {
 public:
@@ -16,9 +18,9 @@ public:
     void Close();
     bool IsRegistered() const { return bRegistered; }
     // The stored key's label, with " (taken)" while another program holds it.
-    void GetLabel(char* szLabel /* kItemTextSize */) const;
-    // The status line's text while the key is taken; null otherwise.
-    const char* GetWarning(char* szText /* kItemTextSize */) const;
+    void GetLabel(char* szLabel, size_t cbLabel) const;
+    // The status line's text while the key is taken, in szText of cbText bytes; null otherwise.
+    const char* GetWarning(char* szText, size_t cbText) const;
 
 private:
     HWND hwndOwner;

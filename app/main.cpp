@@ -15,7 +15,7 @@
 namespace {
 
 // A start at logon (the Run value's "/logon") rather than by hand.
-bool IsLogonStart() { return __argc >= 2 && strcmp(__argv[1], "/logon") == 0; }
+bool IsLogonStart(int nArgs, char** pszArgs) { return nArgs >= 2 && strcmp(pszArgs[1], "/logon") == 0; }
 
 // Lets another process take the foreground, which Windows otherwise refuses to a process in the
 // background. Looked up rather than imported: Windows 95 and NT 4 have no such call (and let any
@@ -46,9 +46,12 @@ uint32_t ReadExeFileType(const char* szProgramPath) {
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     hProgramInstance = hInstance;
+    // The command line is read here alone, and handed to the parts that take it.
+    int nArgs = __argc;
+    char** pszArgs = __argv;
 
-    char szProgramPath[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, szProgramPath, MAX_PATH);
+    char szProgramPath[kPathBufferSize] = "";
+    GetModuleFileNameA(nullptr, szProgramPath, sizeof(szProgramPath));
     char szFolder[kPathBufferSize];
     LFile::_GetFolderFromPath(szFolder, szProgramPath);
     SetCurrentDirectoryA(szFolder);
@@ -63,17 +66,13 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
 
     if (nExeType == kExeTypeUninstall) {
         // A running copy is ended once the user has agreed to the removal.
-        RunUninstall();
+        RunUninstall(nArgs, pszArgs);
         return 0;
     }
     if (nExeType == kExeTypeSetup) {
         // A running copy holds its file open and may only hide on Close: it is ended the way its
         // tray menu's Exit ends it, and the install waits for its process to end.
-        if (!EndRunningCopies(kRunningCopyEndMs)) {
-            ShowStillRunning(nullptr, "Install Error", "setup");
-            return 0;
-        }
-        RunInstall();
+        if (EndRunningCopiesOrSay(nullptr, "Install Error", "setup")) RunInstall();
         return 0;
     }
     HWND hwndRunning = FindRunningCopy();
@@ -82,7 +81,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
         // tray or not, and comes to the front, which this process (the one the user just started,
         // so allowed to) lets it take. A start at logon shows nothing. Either way the copy
         // measures the clipboard again.
-        if (!IsLogonStart()) {
+        if (!IsLogonStart(nArgs, pszArgs)) {
             DWORD dwRunningProcess = 0;
             GetWindowThreadProcessId(hwndRunning, &dwRunningProcess);
             AllowForeground(dwRunningProcess);
@@ -92,7 +91,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
         return 0;
     }
 
-    WordCountDialog dialog;
+    WordCountDialog dialog(IsLogonStart(nArgs, pszArgs));
     dialog.RunModal(MAKEINTRESOURCEA(IDD_MAIN), nullptr);
     dialog.ReportUnsavedSettings();
     return 0;

@@ -1,7 +1,5 @@
 #include "app/settings.h"
 
-#include <stdio.h>
-#include <string.h>
 #include <windows.h>
 
 #include "resources/main_dialog_ids.h"
@@ -17,13 +15,8 @@ const PriceSetting kPriceSettings[kPriceSettingCount] = {
     {"CostPerLine", "0.00", IDC_COST_PER_LINE},
 };
 
-namespace {
-const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kRunValue[] = "TallyQuillRun";
-}  // namespace
-
-void LoadPriceSetting(const PriceSetting& setting, char* szText) {
-    GetRegistryString(kSettingsSection, setting.szValueName, setting.szDefault, szText);
+void LoadPriceSetting(const PriceSetting& setting, char* szText, size_t cbText) {
+    GetRegistryString(kSettingsSection, setting.szValueName, setting.szDefault, szText, cbText);
 }
 
 long SavePriceSetting(const PriceSetting& setting, const char* szText) {
@@ -43,59 +36,7 @@ void SaveHotKey(int nVirtualKey, int nModifiers) {
     SetRegistryInt(kSettingsSection, "HotKeyModifier", nModifiers);
 }
 
-void LoadCsvFilePath(char* szPath) { GetRegistryString(kSettingsSection, "CSVFilePath", "", szPath); }
+void LoadCsvFilePath(char* szPath, size_t cbPath) {
+    GetRegistryString(kSettingsSection, "CSVFilePath", "", szPath, cbPath);
+}
 void SaveCsvFilePath(const char* szPath) { SetRegistryString(kSettingsSection, "CSVFilePath", szPath); }
-
-namespace {
-bool SetRunValue(HKEY hRoot, const char* szCommand) {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(hRoot, kRunKey, 0, KEY_SET_VALUE, &hKey) != ERROR_SUCCESS) return false;
-    bool bSet = RegSetValueExA(hKey, kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(szCommand),
-                               static_cast<DWORD>(strlen(szCommand) + 1)) == ERROR_SUCCESS;
-    RegCloseKey(hKey);
-    return bSet;
-}
-
-bool RunValueExists(HKEY hRoot) {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(hRoot, kRunKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return false;
-    bool bExists = RegQueryValueExA(hKey, kRunValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    RegCloseKey(hKey);
-    return bExists;
-}
-
-// Answers the system's error when a value that is there could not be removed.
-long DeleteRunValue(HKEY hRoot) {
-    HKEY hKey = nullptr;
-    LONG nResult = RegOpenKeyExA(hRoot, kRunKey, 0, KEY_SET_VALUE, &hKey);
-    if (nResult == ERROR_SUCCESS) {
-        nResult = RegDeleteValueA(hKey, kRunValue);
-        RegCloseKey(hKey);
-    }
-    if (nResult == ERROR_SUCCESS || nResult == ERROR_FILE_NOT_FOUND || !RunValueExists(hRoot)) return ERROR_SUCCESS;
-    return nResult;
-}
-}  // namespace
-
-void SetRunAtLogon(const char* szProgramPath) {
-    // The path is quoted: the system splits this command line at blanks, and an unquoted
-    // "C:\Program Files\..." would first try to start "C:\Program.exe". Room for a whole path and
-    // the argument: a cut path would start nothing at logon.
-    char szCommand[MAX_PATH + 16];
-    int nLength = snprintf(szCommand, sizeof(szCommand), "\"%s\" /logon", szProgramPath);
-    if (nLength < 0 || nLength >= static_cast<int>(sizeof(szCommand))) return;
-    // The machine-wide value starts the program for every user. A user without administrator
-    // rights cannot write it: the per-user value then starts it for that user.
-    if (SetRunValue(HKEY_LOCAL_MACHINE, szCommand)) {
-        DeleteRunValue(HKEY_CURRENT_USER);  // or it would start twice
-        return;
-    }
-    SetRunValue(HKEY_CURRENT_USER, szCommand);
-}
-
-long ClearRunAtLogon() {
-    // The per-user value goes whatever becomes of the machine-wide one.
-    long nMachine = DeleteRunValue(HKEY_LOCAL_MACHINE);
-    DeleteRunValue(HKEY_CURRENT_USER);
-    return nMachine;
-}

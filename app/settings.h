@@ -2,6 +2,7 @@
 // Prices live in the main dialog's edit fields while the program runs; the hot key and the CSV path
 // are read and written at the moment they are used.
 #pragma once
+#include <stddef.h>
 
 extern const char kSettingsSection[];
 
@@ -14,8 +15,8 @@ struct PriceSetting {
 enum { kPriceSettingCount = 5 };
 extern const PriceSetting kPriceSettings[kPriceSettingCount];
 
-// szText must hold 260 bytes.
-void LoadPriceSetting(const PriceSetting& setting, char* szText);
+// Into szText of cbText bytes, as GetRegistryString reads.
+void LoadPriceSetting(const PriceSetting& setting, char* szText, size_t cbText);
 // The Save forms answer the system's error code, ERROR_SUCCESS when the value was written.
 long SavePriceSetting(const PriceSetting& setting, const char* szText);
 
@@ -30,13 +31,6 @@ int LoadHotKey();
 int LoadHotKeyModifier();
 void SaveHotKey(int nVirtualKey, int nModifiers);
 
-// The CSV job log's path; empty when none was chosen. szPath must hold 260 bytes.
-void LoadCsvFilePath(char* szPath);
+// The CSV job log's path; empty when none was chosen.
+void LoadCsvFilePath(char* szPath, size_t cbPath);
 void SaveCsvFilePath(const char* szPath);
-
-// Start at logon: the Run value "TallyQuillRun" = "\"<program path>\" /logon", machine-wide, or for
-// this user where the machine-wide key cannot be written. Clearing removes both; it answers the
-// system's error when the machine-wide value is there and could not be removed (one the setup
-// wrote as administrator), ERROR_SUCCESS otherwise.
-void SetRunAtLogon(const char* szProgramPath);
-long ClearRunAtLogon();

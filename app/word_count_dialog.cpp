@@ -12,10 +12,12 @@
 #include "app/settings.h"
 #include "measure/money.h"
 #include "measure/text_measure.h"
+#include "resources/about_dialog_ids.h"
 #include "resources/csv_dialog_ids.h"
 #include "resources/key_dialog_ids.h"
 #include "resources/main_dialog_ids.h"
 #include "support/path_text.h"
+#include "support/run_at_logon.h"
 #include "tallyq_version.h"
 #include "ui/gif_host.h"
 
@@ -43,29 +45,29 @@ const char* const kStatusTexts[] = {
 };
 const char kMakerWebPage[] = "https://www.kestrilon.example/tallyquill/";
 
-// The status line's colours: white text on mid grey.
+// The status line's colours: white text on grey. The text is drawn transparent over the stock grey
+// brush that fills the control, so the background colour paints nothing; it stays set, so that the
+// line's colours are named together and text drawn opaque would still read white on grey.
 const COLORREF kStatusBackground = RGB(170, 170, 170);
 const COLORREF kStatusText = RGB(255, 255, 255);
-
-// Counts are shown as 32-bit numbers; a text too long for them shows the largest.
-int ShownCount(int64_t nCount) { return nCount > INT32_MAX ? INT32_MAX : static_cast<int>(nCount); }
 
 enum { kReasonSize = 200 };
 
 // The system's text for an error code, without the line break it ends with.
-void SystemReason(long nError, char* szReason /* kReasonSize */) {
+void SystemReason(long nError, char* szReason, size_t cbReason) {
     DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                             static_cast<DWORD>(nError), 0, szReason, kReasonSize, nullptr);
-    if (n == 0) n = static_cast<DWORD>(snprintf(szReason, kReasonSize, "error %ld", nError));
+                             static_cast<DWORD>(nError), 0, szReason, static_cast<DWORD>(cbReason), nullptr);
+    if (n == 0) n = static_cast<DWORD>(snprintf(szReason, cbReason, "error %ld", nError));
     while (n > 0 && (szReason[n - 1] == '\r' || szReason[n - 1] == '\n' || szReason[n - 1] == ' ')) szReason[--n] = '\0';
 }
 
 }  // namespace
 
-WordCountDialog::WordCountDialog()
+WordCountDialog::WordCountDialog(bool bLogonStartIn)
     : bSettingsShown(true),
       nStatusLine(0),
       hSummaryFont(nullptr),
+      bLogonStart(bLogonStartIn),
       bStartHidden(false),
       bSessionEnding(false),
       nSettingsFailure(ERROR_SUCCESS),
@@ -107,7 +109,7 @@ void WordCountDialog::InitDialog() {
     bSettingsShown = true;
     HotKeyOpen();
     SetTimer(hwndDlg, kStatusTimer, kFirstStatusDelayMs, nullptr);
-    if (__argc >= 2 && strcmp(__argv[1], "/logon") == 0) {
+    if (bLogonStart) {
         // A modal dialog is shown when its message queue first runs empty, after the posted Close
         // has hidden it; holding back that one showing keeps a logon start in the tray.
         bStartHidden = true;
@@ -115,8 +117,8 @@ void WordCountDialog::InitDialog() {
     }
     // The banner page lies in the program's folder, the current directory since the start.
     char szBannerPath[kPathBufferSize] = "";
-    DWORD n = GetCurrentDirectoryA(kPathBufferSize, szBannerPath);
-    if (n == 0 || n >= kPathBufferSize) szBannerPath[0] = '\0';
+    DWORD n = GetCurrentDirectoryA(sizeof(szBannerPath), szBannerPath);
+    if (n == 0 || n >= sizeof(szBannerPath)) szBannerPath[0] = '\0';
     LFile::FilePathCat(szBannerPath, "banner.htm");
     LGIFHost::Create(GetDlgItem(hwndDlg, IDC_BANNER), szBannerPath);
 }
@@ -124,7 +126,7 @@ void WordCountDialog::InitDialog() {
 void WordCountDialog::LoadSettings() {
     for (const PriceSetting& setting : kPriceSettings) {
         char szText[kItemTextSize];
-        LoadPriceSetting(setting, szText);
+        LoadPriceSetting(setting, szText, sizeof(szText));
         SetDlgItemTextA(hwndDlg, setting.nControlId, szText);
     }
 }
@@ -136,16 +138,16 @@ void WordCountDialog::SaveSettings() {
     };
     for (const PriceSetting& setting : kPriceSettings) {
         char szText[kItemTextSize];
-        GetItemText(setting.nControlId, szText);
+        GetItemText(setting.nControlId, szText, sizeof(szText));
         Keep(SavePriceSetting(setting, szText), &nSettingsFailure);
     }
     bool bHotKeyOn = IsChecked(IDC_HOT_KEY_ON);
     Keep(SaveHotKeyOn(bHotKeyOn), &nSettingsFailure);
     Keep(SaveHotKeyAutoSelect(IsChecked(IDC_HOT_KEY_AUTO_SELECT)), &nSettingsFailure);
     if (bHotKeyOn) {
-        char szProgramPath[MAX_PATH];
-        DWORD n = GetModuleFileNameA(nullptr, szProgramPath, MAX_PATH);
-        if (n > 0 && n < MAX_PATH) SetRunAtLogon(szProgramPath);
+        char szProgramPath[kPathBufferSize];
+        DWORD n = GetModuleFileNameA(nullptr, szProgramPath, sizeof(szProgramPath));
+        if (n > 0 && n < sizeof(szProgramPath)) SetRunAtLogon(szProgramPath);
     } else {
         Keep(ClearRunAtLogon(), &nRunFailure);
     }
@@ -154,14 +156,15 @@ void WordCountDialog::SaveSettings() {
 void WordCountDialog::ReportUnsavedSettings() const {
     // A box at a session's end would hold up the logoff: there the failures stay unsaid.
     if (bSessionEnding || (nSettingsFailure == ERROR_SUCCESS && nRunFailure == ERROR_SUCCESS)) return;
-    char szText[2 * kItemTextSize + 2 * kReasonSize] = "";
+    // Two sentences of their own, each with a reason.
+    char szText[2 * kReasonSize + 200] = "";
     char szReason[kReasonSize];
     if (nRunFailure != ERROR_SUCCESS) {
-        SystemReason(nRunFailure, szReason);
+        SystemReason(nRunFailure, szReason, sizeof(szReason));
         snprintf(szText, sizeof(szText), "TallyQuill could not stop starting at logon for every user: %s", szReason);
     }
     if (nSettingsFailure != ERROR_SUCCESS) {
-        SystemReason(nSettingsFailure, szReason);
+        SystemReason(nSettingsFailure, szReason, sizeof(szReason));
         size_t nUsed = strlen(szText);
         snprintf(szText + nUsed, sizeof(szText) - nUsed, "%sThe settings could not be saved: %s",
                  nUsed != 0 ? "\r\n\r\n" : "", szReason);
@@ -212,8 +215,8 @@ void WordCountDialog::UpdateText() {
     int nChars = 0, nWords = 0;
     if (lastText.ReadClipboard(CharsPerLine())) {
         GetTextSummary(lastText.Text(), lastText.Length(), szSummary);
-        nChars = ShownCount(lastText.Counts().nChars);
-        nWords = ShownCount(lastText.Counts().nWords);
+        nChars = SaturateToInt(lastText.Counts().nChars);
+        nWords = SaturateToInt(lastText.Counts().nWords);
     }
     ShowSummary(szSummary);
     SetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, static_cast<UINT>(nChars), TRUE);
@@ -251,7 +254,7 @@ void WordCountDialog::SetTextMoney(int nId, double dValue) {
 
 double WordCountDialog::GetTextMoney(int nId) {
     char szText[kItemTextSize];
-    GetItemText(nId, szText);
+    GetItemText(nId, szText, sizeof(szText));
     return TextToMoney(szText);
 }
 
@@ -276,7 +279,7 @@ void WordCountDialog::HideToTray(bool bTell) {
     }
     if (bTell) {
         char szLabel[kItemTextSize], szText[kItemTextSize + 200];
-        BuildHotKeyLabel(LoadHotKeyModifier(), LoadHotKey(), szLabel);
+        BuildHotKeyLabel(LoadHotKeyModifier(), LoadHotKey(), szLabel, sizeof(szLabel));
         snprintf(szText, sizeof(szText),
                  "The notification area is not available, so TallyQuill has no tray icon.\n\n"
                  "TallyQuill goes on running hidden: press %s to bring it back.",
@@ -372,7 +375,7 @@ void WordCountDialog::CmAddToCsv() {
 
 void WordCountDialog::CmHelpAbout() {
     LDialog about;
-    about.RunModal("AboutDlg", hwndDlg);
+    about.RunModal(IDD_ABOUT, hwndDlg);
 }
 
 void WordCountDialog::CmOpen() {
@@ -410,7 +413,7 @@ void WordCountDialog::HotKeyOpen() {
     // A key that another program holds is labelled taken, and the status line says what to do at
     // its next step (the first comes half a second after the start).
     char szLabel[kItemTextSize];
-    hotKey.GetLabel(szLabel);
+    hotKey.GetLabel(szLabel, sizeof(szLabel));
     SetDlgItemTextA(hwndDlg, IDC_HOT_KEY_NAME, szLabel);
 }
 
@@ -457,7 +460,7 @@ void WordCountDialog::StatusLineStep(UINT_PTR nTimerId) {
     if (nTimerId != kStatusTimer) return;
     if (kStatusTexts[nStatusLine] == nullptr) nStatusLine = 0;
     char szWarning[kItemTextSize];
-    const char* szText = hotKey.GetWarning(szWarning);
+    const char* szText = hotKey.GetWarning(szWarning, sizeof(szWarning));
     SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, szText != nullptr ? szText : kStatusTexts[nStatusLine]);
     ++nStatusLine;
     // Some window systems stack the dialog, activated after its splash was shown, above the splash

@@ -9,7 +9,8 @@
 
 class WordCountDialog : public LDialog {
 public:
-    WordCountDialog();
+    // bLogonStart: started at logon ("/logon"), to run hidden in the tray.
+    explicit WordCountDialog(bool bLogonStart);
     // After the run: says in one box what could not be saved when the program ended, unless it
     // ended with the session.
     void ReportUnsavedSettings() const;
@@ -39,6 +40,8 @@ private:
     // The hot key follows its check box; its label shows the key, and whether another program
     // holds it.
     void HotKeyOpen();
+    // Only lets the key go (HotKey::Close); a step of its own all the same, so that each place that
+    // releases the key (Change Key, the end of the run) names it as HotKeyOpen names the taking.
     void HotKeyClose();
     void HotKeyHit();
     void OnTrayNotify(LPARAM lParam);
@@ -60,12 +63,16 @@ private:
     void LoadSettings();
     void SaveSettings();
 
+    // The job title the Add To CSV dialog starts with. Nothing sets it, so the dialog always starts
+    // empty and a title typed for one job is never offered for the next; it stays as the field
+    // that hands a starting title over, should the program ever keep one.
     char szJobTitle[kItemTextSize];
     bool bSettingsShown;
     int nStatusLine;
     // The whole text last read from the clipboard, for the line count.
     ClipboardText lastText;
     HFONT hSummaryFont;
+    const bool bLogonStart;
     // Started with "/logon": the modal loop's own first showing of the window is held back.
     bool bStartHidden;
     // The session is ending: nothing may wait for the user.

@@ -25,14 +25,22 @@ endif()
 # asks. libstdc++'s configuration header (os_defines.h) sets that macro to 1 whenever a C++ header
 # is read, and on i686 with SSE2 <windows.h> reads one (winnt.h, emmintrin.h, mm_malloc.h,
 # <stdlib.h>): a file whose <stdio.h> came after <windows.h> took mingw's own formatter, some 17 KB
-# of code. Reading <stdio.h> before anything else keeps the setting. The tests are left as they are.
-function(tq_crt_stdio)
-  if(WIN32)
-    foreach(target ${ARGN})
+# of code. Reading <stdio.h> before anything else keeps the setting. It is the default of every
+# library and program that the top-level CMakeLists.txt makes (the program's own code, so that a new
+# target cannot miss it); the tests, made in tests/, are left as they are.
+function(tq_crt_stdio_default)
+  get_property(targets DIRECTORY ${PROJECT_SOURCE_DIR} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target ${targets})
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "STATIC_LIBRARY" OR type STREQUAL "EXECUTABLE")
       target_compile_options(${target} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include stdio.h>")
-    endforeach()
-  endif()
+    endif()
+  endforeach()
 endfunction()
+if(WIN32)
+  # Run once the top-level directory has made all its targets.
+  cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL tq_crt_stdio_default)
+endif()
 
 # A native build with AddressSanitizer and UndefinedBehaviorSanitizer: its tests join `make test`
 # under names beginning with "sanitize.".

@@ -4,8 +4,6 @@
 
 namespace {
 
-int SaturateToInt(int64_t n) { return n > INT32_MAX ? INT32_MAX : static_cast<int>(n); }
-
 inline bool IsHighSurrogateUnit(char16_t u) { return (u & 0xFC00) == 0xD800; }
 inline bool IsLowSurrogateUnit(char16_t u) { return (u & 0xFC00) == 0xDC00; }
 

@@ -52,7 +52,12 @@ private:
     unsigned char buffer[kBufferSize];
 };
 
-// Counts of a whole text. A text longer than a 32-bit count can hold saturates.
+// A count as the 32-bit number that is shown and priced: a larger one saturates.
+inline int SaturateToInt(int64_t n) { return n > INT32_MAX ? INT32_MAX : static_cast<int>(n); }
+
+// Counts of a whole zero-terminated text, read as UTF-8. A text longer than a 32-bit count can hold
+// saturates. The program measures the clipboard's text by its length instead (MeasureUtf16Keeping);
+// these stay as the short way to measure a plain text, which the tests of the measuring rules use.
 int CountChars(const char* szUtf8);
 int CountWords(const char* szUtf8);
 int CountLines(const char* szUtf8, int nCharsPerLine);

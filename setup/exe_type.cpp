@@ -2,8 +2,10 @@
 
 #include <string.h>
 
+#include "support/path_text.h"
+
 bool TitleNamesSetupFile(const char* szFileTitle) {
-    char szUpper[260];
+    char szUpper[kPathBufferSize];
     size_t i = 0;
     for (; szFileTitle[i] && i + 1 < sizeof(szUpper); ++i) {
         char c = szFileTitle[i];

@@ -6,33 +6,41 @@
 #include "resources/setup_dialog_ids.h"
 #include "setup/exe_type.h"
 #include "setup/licence_terms_dialog.h"
-#include "setup/staged_files.h"
 #include "setup/setup_layout.h"
+#include "setup/shell_registration.h"
+#include "setup/staged_files.h"
+#include "support/owned_handle.h"
 #include "support/registry.h"
 #include "tallyq_version.h"
 
 const char kInstallTitle[] = "Installing TallyQuill v " TQ_VERSION_TEXT;
+const char kFoldersSection[] = "Folders";
 
 namespace {
 
-const char kFoldersSection[] = "Folders";
 const DWORD kChunkSize = 4096;
 
+// ProgramFilesDir is taken only when it is at most this long as stored: then the install folder
+// with the longest name it holds while files are replaced fits a path buffer.
+const DWORD kProgramFilesDirMaxBytes = 200;
+static_assert(kProgramFilesDirMaxBytes + sizeof("\\Kestrilon\\TallyQuill\\uninst.exe.new") <= kPathBufferSize,
+              "the install folder's paths fit a path buffer");
+
 // The destination of a payload file; false when the path does not fit (nothing is then written).
-bool GetDestinationPath(char* szPath, const char* szInstallPath, const InstallFileRow& row) {
+bool GetDestinationPath(char* szPath, size_t cbPath, const char* szInstallPath, const InstallFileRow& row) {
     int n;
     if (row.szSubFolder != nullptr && lstrcmpiA(row.szSubFolder, "ProgramFiles") != 0 &&
         lstrcmpiA(row.szSubFolder, "DataFiles") != 0)
-        n = snprintf(szPath, kPathBufferSize, "%s\\%s\\%s", szInstallPath, row.szSubFolder, row.szFileName);
+        n = snprintf(szPath, cbPath, "%s\\%s\\%s", szInstallPath, row.szSubFolder, row.szFileName);
     else
-        n = snprintf(szPath, kPathBufferSize, "%s\\%s", szInstallPath, row.szFileName);
-    return n > 0 && n < kPathBufferSize;
+        n = snprintf(szPath, cbPath, "%s\\%s", szInstallPath, row.szFileName);
+    return n > 0 && static_cast<size_t>(n) < cbPath;
 }
 
 // "<folder>\\<name>"; false when it does not fit.
-bool FormatInstallPath(char* szPath, const char* szFolder, const char* szName) {
-    int n = snprintf(szPath, kPathBufferSize, "%s\\%s", szFolder, szName);
-    return n > 0 && n < kPathBufferSize;
+bool FormatInstallPath(char* szPath, size_t cbPath, const char* szFolder, const char* szName) {
+    int n = snprintf(szPath, cbPath, "%s\\%s", szFolder, szName);
+    return n > 0 && static_cast<size_t>(n) < cbPath;
 }
 
 bool ReadExactly(HANDLE hFile, void* pBuffer, DWORD cbWanted) {
@@ -47,26 +55,6 @@ bool SeekTo(HANDLE hFile, uint64_t nOffset) {
 }
 
 }  // namespace
-
-// Reads a text value of at most cbMax bytes into szValue; false unless it is a terminated text.
-bool ReadSystemText(HKEY hRoot, const char* szKey, const char* szName, char* szValue, DWORD cbMax) {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(hRoot, szKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return false;
-    char szRead[kPathBufferSize];
-    DWORD dwType = 0;
-    DWORD cbRead = cbMax < sizeof(szRead) ? cbMax : sizeof(szRead);
-    LONG nResult = RegQueryValueExA(hKey, szName, nullptr, &dwType, reinterpret_cast<BYTE*>(szRead), &cbRead);
-    RegCloseKey(hKey);
-    if (nResult != ERROR_SUCCESS || (dwType != REG_SZ && dwType != REG_EXPAND_SZ) || cbRead == 0) return false;
-    // A value stored without its terminator is cut where it ends; one that fills the room is refused.
-    if (szRead[cbRead - 1] != '\0') {
-        if (cbRead >= sizeof(szRead)) return false;
-        szRead[cbRead] = '\0';
-    }
-    if (szRead[0] == '\0') return false;
-    memcpy(szValue, szRead, strlen(szRead) + 1);
-    return true;
-}
 
 void ShowDamagedSetupMessage(HWND hwndOwner) {
     MessageBoxA(hwndOwner,
@@ -97,19 +85,18 @@ void StartProgram(const char* szPath, const char* szArguments) {
 InstallDialog::InstallDialog(const char* szTitle) : LProgressDialog(szTitle) {
     szInstallPath[0] = '\0';
     szSourcePath[0] = '\0';
-    DWORD n = GetModuleFileNameA(nullptr, szSourcePath, kPathBufferSize);
-    if (n == 0 || n >= kPathBufferSize) szSourcePath[0] = '\0';
+    DWORD n = GetModuleFileNameA(nullptr, szSourcePath, sizeof(szSourcePath));
+    if (n == 0 || n >= sizeof(szSourcePath)) szSourcePath[0] = '\0';
 }
 
-void InstallDialog::GetInstallProgramFilesPath(char* szPath) {
-    strcpy(szPath, "C:\\TallyQuill");
+void InstallDialog::GetInstallProgramFilesPath(char* szPath, size_t cbPath) {
+    snprintf(szPath, cbPath, "C:\\TallyQuill");
     char szProgramFiles[kPathBufferSize];
-    if (ReadSystemText(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
-                       szProgramFiles, 200)) {
+    if (ReadProgramFilesDir(szProgramFiles, sizeof(szProgramFiles), kProgramFilesDirMaxBytes)) {
         CreateDirectoryA(szProgramFiles, nullptr);
-        snprintf(szPath, kPathBufferSize, "%s\\Kestrilon", szProgramFiles);
+        snprintf(szPath, cbPath, "%s\\Kestrilon", szProgramFiles);
         CreateDirectoryA(szPath, nullptr);
-        snprintf(szPath, kPathBufferSize, "%s\\Kestrilon\\TallyQuill", szProgramFiles);
+        snprintf(szPath, cbPath, "%s\\Kestrilon\\TallyQuill", szProgramFiles);
     }
     // A new folder takes the protection it inherits from Program Files, where only administrators
     // may change files: every user starts this program at logon, and administrators run its
@@ -117,21 +104,45 @@ void InstallDialog::GetInstallProgramFilesPath(char* szPath) {
     CreateDirectoryA(szPath, nullptr);
 }
 
+void InstallDialog::RunInInstallFolder() {
+    GetInstallProgramFilesPath(szInstallPath, sizeof(szInstallPath));
+    SetRegistryString(kFoldersSection, "ProgramFiles", szInstallPath);
+    SetRegistryString(kFoldersSection, "DataFiles", szInstallPath);
+    Run(nullptr);
+}
+
 bool InstallDialog::MainFunction() {
+    if (!AgreeToTerms()) return false;
+    LOwnedHandle source(CreateFileA(szSourcePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!source.IsOpen()) return false;
+    // Every file is written beside the one it replaces and takes its place only once all of them
+    // are complete and the checksum holds: a failure, a cancel or a damaged file leaves an earlier
+    // installation as it was. The uninstaller is made the same way, from the new program.
+    ExtractionPlan plan;
+    StagedFiles staged;
+    int nProgram = -1, nUninstaller = -1;
+    if (!CheckSetupFile(source, &plan) || !StageFiles(source, plan, &staged, &nProgram, &nUninstaller) ||
+        !ExtractFiles(source, plan, &staged) || !PutFilesInPlace(&staged, nProgram, nUninstaller))
+        return false;
+    SetText(1, "Finalizing");
+    Finalize();
+    return true;
+}
+
+bool InstallDialog::AgreeToTerms() {
     SetText(0, "Installing TallyQuill");
     SetText(1, "Software Licence Terms");
     LicenceTermsDialog terms;
-    if (!terms.RunModal(IDD_LICENCE_TERMS, hwndDlg)) return false;
-    if (CheckCancel()) return false;
+    return terms.RunModal(IDD_LICENCE_TERMS, hwndDlg) && !CheckCancel();
+}
 
-    unsigned nFiles = CountInstallFiles(kInstallFiles);
-    HANDLE hSource = CreateFileA(szSourcePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hSource == INVALID_HANDLE_VALUE) return false;
-
+bool InstallDialog::CheckSetupFile(LOwnedHandle& source, ExtractionPlan* pPlan) {
     // The trailer's sizes are checked against the file, and the whole payload against the
     // checksum, before anything is written: a damaged setup file must not replace a working
     // installation with damaged files.
+    HANDLE hSource = source.Get();
+    unsigned nFiles = CountInstallFiles(kInstallFiles);
     unsigned char buffer[kChunkSize];
     LARGE_INTEGER fileSize;
     bool bIntact = GetFileSizeEx(hSource, &fileSize) != FALSE;
@@ -144,62 +155,64 @@ bool InstallDialog::MainFunction() {
         DWORD cbChunk = check.PayloadLeft() < kChunkSize ? check.PayloadLeft() : kChunkSize;
         bIntact = ReadExactly(hSource, buffer, cbChunk);
         check.TakePayload(buffer, cbChunk);
-        if (CheckCancel()) {
-            CloseHandle(hSource);
-            return false;
-        }
+        if (CheckCancel()) return false;
     }
     if (!bIntact || !check.Intact() || !SeekTo(hSource, 0)) {
-        CloseHandle(hSource);
+        source.Close();
         ShowDamagedSetupMessage(hwndDlg);
         return false;
     }
-    const ExtractionPlan& plan = check.Plan();
+    *pPlan = check.Plan();
+    return true;
+}
 
-    // Every file is written beside the one it replaces and takes its place only once all of them
-    // are complete and the checksum holds: a failure, a cancel or a damaged file leaves an earlier
-    // installation as it was. The uninstaller is made the same way, from the new program.
-    StagedFiles staged;
-    int nProgram = -1;
+bool InstallDialog::StageFiles(LOwnedHandle& source, const ExtractionPlan& plan, StagedFiles* pStaged,
+                               int* pnProgram, int* pnUninstaller) {
     for (unsigned nStep = 0; nStep < plan.nSteps; ++nStep) {
         const InstallFileRow& row = kInstallFiles[plan.steps[nStep].nRow];
         char szDestination[kPathBufferSize];
-        if (!GetDestinationPath(szDestination, szInstallPath, row) || !staged.Add(szDestination)) {
-            CloseHandle(hSource);
+        if (!GetDestinationPath(szDestination, sizeof(szDestination), szInstallPath, row) ||
+            !pStaged->Add(szDestination)) {
+            source.Close();
             ShowFileFailure(hwndDlg, szDestination, ERROR_FILENAME_EXCED_RANGE);
             return false;
         }
-        if (lstrcmpiA(row.szFileName, "tallyq.exe") == 0) nProgram = static_cast<int>(nStep);
+        if (lstrcmpiA(row.szFileName, "tallyq.exe") == 0) *pnProgram = static_cast<int>(nStep);
     }
     char szUninstaller[kPathBufferSize] = "uninst.exe";
-    if (nProgram < 0 || !FormatInstallPath(szUninstaller, szInstallPath, "uninst.exe") || !staged.Add(szUninstaller)) {
-        CloseHandle(hSource);
+    if (*pnProgram < 0 || !FormatInstallPath(szUninstaller, sizeof(szUninstaller), szInstallPath, "uninst.exe") ||
+        !pStaged->Add(szUninstaller)) {
+        source.Close();
         ShowFileFailure(hwndDlg, szUninstaller, ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
-    int nUninstaller = staged.Count() - 1;
-    if (!staged.CheckReplaceable()) {
-        CloseHandle(hSource);
-        ShowFileFailure(hwndDlg, staged.FailedPath(), staged.FailedError());
+    *pnUninstaller = pStaged->Count() - 1;
+    if (!pStaged->CheckReplaceable()) {
+        source.Close();
+        ShowFileFailure(hwndDlg, pStaged->FailedPath(), pStaged->FailedError());
         return false;
     }
+    return true;
+}
 
+bool InstallDialog::ExtractFiles(LOwnedHandle& source, const ExtractionPlan& plan, StagedFiles* pStaged) {
     // The extraction sums the bytes again as it writes them, so that a file changed since the
-    // check above is still caught.
-    uint32_t nRemainder = plan.nChecksum;
+    // check is still caught.
+    unsigned char buffer[kChunkSize];
+    uint32_t nSum = 0;
     uint32_t nDone = 0;
-    bool bCancelled = false, bWritten = true;
+    bool bCancelled = false, bIntact = true, bWritten = true;
     for (unsigned nStep = 0; nStep < plan.nSteps && !bCancelled && bIntact && bWritten; ++nStep) {
         const ExtractionStep& step = plan.steps[nStep];
         SetText(1, kInstallFiles[step.nRow].szFileName);
-        HANDLE hDestination = staged.CreateStaged(static_cast<int>(nStep));
-        bWritten = hDestination != INVALID_HANDLE_VALUE;
+        LOwnedHandle destination(pStaged->CreateStaged(static_cast<int>(nStep)));
+        bWritten = destination.IsOpen();
         for (uint32_t nLeft = step.nSize; nLeft > 0 && bIntact && bWritten;) {
             DWORD cbChunk = nLeft < kChunkSize ? nLeft : kChunkSize;
-            bIntact = ReadExactly(hSource, buffer, cbChunk);
+            bIntact = ReadExactly(source.Get(), buffer, cbChunk);
             if (bIntact) {
-                for (DWORD i = 0; i < cbChunk; ++i) nRemainder -= buffer[i];
-                bWritten = staged.Write(static_cast<int>(nStep), hDestination, buffer, cbChunk);
+                nSum = AddToChecksum(nSum, buffer, cbChunk);
+                bWritten = pStaged->Write(static_cast<int>(nStep), destination.Get(), buffer, cbChunk);
                 nDone += cbChunk;
                 SetProgress(static_cast<double>(nDone) / static_cast<double>(plan.nPayloadSize));
             }
@@ -209,53 +222,51 @@ bool InstallDialog::MainFunction() {
                 break;
             }
         }
-        if (hDestination != INVALID_HANDLE_VALUE && !CloseHandle(hDestination) && bWritten) {
-            staged.Fail(static_cast<int>(nStep), GetLastError());
+        if (destination.IsOpen() && !destination.Close() && bWritten) {
+            pStaged->Fail(static_cast<int>(nStep), GetLastError());
             bWritten = false;
         }
         if (!bCancelled && CheckCancel()) bCancelled = true;
     }
-    CloseHandle(hSource);
+    source.Close();
     if (bCancelled || CheckCancel()) {
-        staged.Discard();
+        pStaged->Discard();
         return false;
     }
-    if (!bIntact || nRemainder != 0) {
-        staged.Discard();
+    if (!bIntact || nSum != plan.nChecksum) {
+        pStaged->Discard();
         ShowDamagedSetupMessage(hwndDlg);
         return false;
     }
+    if (!bWritten) {
+        pStaged->Discard();
+        ShowFileFailure(hwndDlg, pStaged->FailedPath(), pStaged->FailedError());
+        return false;
+    }
+    return true;
+}
+
+bool InstallDialog::PutFilesInPlace(StagedFiles* pStaged, int nProgram, int nUninstaller) {
     // The uninstaller is a copy of the program made before either gets its type, so that each
     // carries only its own.
     char szStagedProgram[kPathBufferSize], szStagedUninstaller[kPathBufferSize];
-    staged.StagedPath(nProgram, szStagedProgram);
-    staged.StagedPath(nUninstaller, szStagedUninstaller);
-    if (bWritten) {
-        if (!CopyFileA(szStagedProgram, szStagedUninstaller, FALSE))
-            staged.Fail(nUninstaller, GetLastError());
-        else if (!SetExeFileType(szStagedProgram, 0))
-            staged.Fail(nProgram, GetLastError());
-        else if (!SetExeFileType(szStagedUninstaller, kExeTypeUninstall))
-            staged.Fail(nUninstaller, GetLastError());
-        else
-            staged.Commit();
-        bWritten = staged.FailedPath()[0] == '\0';
-    }
-    if (!bWritten) {
-        staged.Discard();
-        ShowFileFailure(hwndDlg, staged.FailedPath(), staged.FailedError());
-        return false;
-    }
-
-    SetText(1, "Finalizing");
-    Finalize();
-    return true;
+    pStaged->StagedPath(nProgram, szStagedProgram, sizeof(szStagedProgram));
+    pStaged->StagedPath(nUninstaller, szStagedUninstaller, sizeof(szStagedUninstaller));
+    if (!CopyFileA(szStagedProgram, szStagedUninstaller, FALSE))
+        pStaged->Fail(nUninstaller, GetLastError());
+    else if (!SetExeFileType(szStagedProgram, 0))
+        pStaged->Fail(nProgram, GetLastError());
+    else if (!SetExeFileType(szStagedUninstaller, kExeTypeUninstall))
+        pStaged->Fail(nUninstaller, GetLastError());
+    else
+        pStaged->Commit();
+    if (pStaged->FailedPath()[0] == '\0') return true;
+    pStaged->Discard();
+    ShowFileFailure(hwndDlg, pStaged->FailedPath(), pStaged->FailedError());
+    return false;
 }
 
 void RunInstall() {
     InstallDialog dialog(kInstallTitle);
-    InstallDialog::GetInstallProgramFilesPath(dialog.szInstallPath);
-    SetRegistryString(kFoldersSection, "ProgramFiles", dialog.szInstallPath);
-    SetRegistryString(kFoldersSection, "DataFiles", dialog.szInstallPath);
-    dialog.Run(nullptr);
+    dialog.RunInInstallFolder();
 }

@@ -2,13 +2,20 @@
 // verifies the payload behind the program's own image, writes it into the install folder and
 // registers the program with the shell (Finalize).
 #pragma once
-#include <stdint.h>
+#include <stddef.h>
+#include <windows.h>
 
 #include "setup/progress_dialog.h"
 #include "support/path_text.h"
 
+struct ExtractionPlan;
+class LOwnedHandle;
+class StagedFiles;
+
 // The progress window's title, the uninstall's too.
 extern const char kInstallTitle[];
+// The program's registry section that names the install folder, as "ProgramFiles" and "DataFiles".
+extern const char kFoldersSection[];
 
 class InstallDialog : public LProgressDialog {
 public:
@@ -18,29 +25,35 @@ public:
 
     // The install folder: "<ProgramFilesDir>\Kestrilon\TallyQuill", else "C:\TallyQuill". A new
     // folder is made with the protection it inherits from its parent.
-    static void GetInstallProgramFilesPath(char* szPath /* kPathBufferSize */);
+    static void GetInstallProgramFilesPath(char* szPath, size_t cbPath);
+    // The install folder into szInstallPath and the "Folders" section, then the progress window,
+    // owned by no window: what the install and uninstall entries share.
+    void RunInInstallFolder();
 
     // Shortcuts and the Uninstall entry of the complete installation, then the program starts.
     void Finalize();
-    static bool GetStartMenuGroupFolder(char* szFolder /* kPathBufferSize */);
-    static void AddStartMenuItem(const char* szTarget, const char* szName);
-    static void RemoveStartMenuItem(const char* szName);
-    static void RemoveStartMenuGroup();
-    static void GetDesktopShortcutPath(char* szPath /* kPathBufferSize */);
-    static void CreateShortcut(const char* szShortcutPath, const char* szTarget);
-    // Appends the 4-byte type to the file: each call makes it 4 bytes longer. False when the file
-    // could not be written (GetLastError tells why).
-    static bool SetExeFileType(const char* szPath, uint32_t nType);
 
     char szInstallPath[kPathBufferSize];
     // The setup file whose payload is installed: the running executable.
     char szSourcePath[kPathBufferSize];
-};
 
-// Reads a text value of at most cbMax bytes into szValue (kPathBufferSize bytes); false unless it is
-// a text (REG_SZ or REG_EXPAND_SZ) that is not empty. One stored without its terminator is cut
-// where it ends.
-bool ReadSystemText(HKEY hRoot, const char* szKey, const char* szName, char* szValue, DWORD cbMax);
+private:
+    // The steps of MainFunction, in the order it runs them. Each answers false when the install
+    // stops there: cancelled, or refused with a message that says why. The setup file (source) is
+    // let go before anything is said, so that it can be replaced while the message shows.
+    bool AgreeToTerms();
+    // The trailer's sizes against the file, and the whole payload against the checksum.
+    bool CheckSetupFile(LOwnedHandle& source, ExtractionPlan* pPlan);
+    // Every destination, and the uninstaller, noted and checked replaceable.
+    bool StageFiles(LOwnedHandle& source, const ExtractionPlan& plan, StagedFiles* pStaged, int* pnProgram,
+                    int* pnUninstaller);
+    // The payload written beside the files it replaces and summed once more; the setup file is
+    // closed once its bytes are read.
+    bool ExtractFiles(LOwnedHandle& source, const ExtractionPlan& plan, StagedFiles* pStaged);
+    // The uninstaller made from the program, both given their exe file types, and every file put in
+    // place.
+    bool PutFilesInPlace(StagedFiles* pStaged, int nProgram, int nUninstaller);
+};
 
 // The install entry of a setup file: install folder, its "Folders" values, then the progress window.
 void RunInstall();

@@ -32,11 +32,13 @@ bool EndRunningCopies(DWORD dwBoundMs) {
     return FindRunningCopy() == nullptr;
 }
 
-void ShowStillRunning(HWND hwndOwner, const char* szCaption, const char* szWhat) {
+bool EndRunningCopiesOrSay(HWND hwndOwner, const char* szCaption, const char* szWhat) {
+    if (EndRunningCopies(kRunningCopyEndMs)) return true;
     char szText[300];
     snprintf(szText, sizeof(szText),
               "TallyQuill is still running and did not close when asked.\n\nNothing was changed. Choose Exit in "
               "the menu of its tray icon, then start the %s again.",
               szWhat);
     MessageBoxA(hwndOwner, szText, szCaption, MB_OK | MB_ICONWARNING);
+    return false;
 }

@@ -13,5 +13,8 @@ bool EndRunningCopies(DWORD dwBoundMs);
 // How long a running copy may take to save its settings and end.
 const DWORD kRunningCopyEndMs = 20000;
 
-// "TallyQuill is still running" with how to go on, for the install or the uninstall (szWhat).
-void ShowStillRunning(HWND hwndOwner, const char* szCaption, const char* szWhat);
+// What the install and the uninstall do before they change a file: EndRunningCopies with
+// kRunningCopyEndMs, and where a copy still runs, "TallyQuill is still running" with how to go on
+// with the setup or the uninstall (szWhat), in a box owned by hwndOwner (may be null). True when
+// none runs any more.
+bool EndRunningCopiesOrSay(HWND hwndOwner, const char* szCaption, const char* szWhat);

@@ -1,14 +1,16 @@
 // Making the installed program usable and removable: start-menu group, shortcuts and the Uninstall
 // entry, made once every file of the installation (the uninstaller and the exe file types included)
-// is complete. Every step is silent on failure and the next one runs all the same.
+// is complete (Finalize), and the operations that the uninstaller uses to take them away again.
+#include "setup/shell_registration.h"
+
 #include <objidl.h>
 #include <shlobj.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "setup/exe_type.h"
 #include "setup/install_dialog.h"
 #include "setup/setup_layout.h"
+#include "support/stored_forms.h"
 
 namespace {
 
@@ -23,15 +25,16 @@ const IID kIidShellLinkA = {0x000214EE, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00,
 const IID kIidPersistFile = {0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 // A folder of the Shell Folders key, which lists the user's and all users' special folders.
-bool ReadShellFolder(HKEY hRoot, const char* szName, char* szFolder) {
-    return ReadSystemText(hRoot, kShellFoldersKey, szName, szFolder, kPathBufferSize);
+bool ReadShellFolder(HKEY hRoot, const char* szName, char* szFolder, size_t cbFolder) {
+    return ReadSystemText(hRoot, kShellFoldersKey, szName, szFolder, cbFolder, kRegistryTextSize);
 }
 
-// snprintf into a path buffer; a path that does not fit comes out empty, never cut short.
+// snprintf into a path buffer of cbPath bytes; a path that does not fit comes out empty, never cut
+// short.
 template <typename... Args>
-bool FormatPath(char* szPath, const char* szFormat, Args... args) {
-    int n = snprintf(szPath, kPathBufferSize, szFormat, args...);
-    if (n > 0 && n < kPathBufferSize) return true;
+bool FormatPath(char* szPath, size_t cbPath, const char* szFormat, Args... args) {
+    int n = snprintf(szPath, cbPath, szFormat, args...);
+    if (n > 0 && static_cast<size_t>(n) < cbPath) return true;
     szPath[0] = '\0';
     return false;
 }
@@ -43,17 +46,52 @@ void SetTextValue(HKEY hKey, const char* szName, const char* szText) {
 
 }  // namespace
 
+bool ReadSystemText(HKEY hRoot, const char* szKey, const char* szName, char* szValue, size_t cbValue,
+                    DWORD cbMaxStored) {
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(hRoot, szKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return false;
+    char szRead[kRegistryTextSize];
+    DWORD dwType = 0;
+    DWORD cbRead = cbMaxStored < sizeof(szRead) ? cbMaxStored : sizeof(szRead);
+    LONG nResult = RegQueryValueExA(hKey, szName, nullptr, &dwType, reinterpret_cast<BYTE*>(szRead), &cbRead);
+    RegCloseKey(hKey);
+    if (nResult != ERROR_SUCCESS || (dwType != REG_SZ && dwType != REG_EXPAND_SZ) || cbRead == 0) return false;
+    // A value stored without its terminator is cut where it ends; one that fills the room is refused.
+    if (szRead[cbRead - 1] != '\0') {
+        if (cbRead >= sizeof(szRead)) return false;
+        szRead[cbRead] = '\0';
+    }
+    size_t cbText = strlen(szRead) + 1;
+    if (cbText == 1 || cbText > cbValue) return false;
+    memcpy(szValue, szRead, cbText);
+    return true;
+}
+
+bool ReadProgramFilesDir(char* szFolder, size_t cbFolder, DWORD cbMaxStored) {
+    return ReadSystemText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir", szFolder, cbFolder, cbMaxStored);
+}
+
 void InstallDialog::Finalize() {
     char szExePath[kPathBufferSize];
-    FormatPath(szExePath, "%s\\tallyq.exe", szInstallPath);
+    FormatPath(szExePath, sizeof(szExePath), "%s\\tallyq.exe", szInstallPath);
     AddStartMenuItem(szExePath, "TallyQuill");
 
     char szDesktopShortcut[kPathBufferSize];
-    GetDesktopShortcutPath(szDesktopShortcut);
+    GetDesktopShortcutPath(szDesktopShortcut, sizeof(szDesktopShortcut));
     CreateShortcut(szDesktopShortcut, szExePath);
 
     char szUninstallerPath[kPathBufferSize];
-    FormatPath(szUninstallerPath, "%s\\uninst.exe", szInstallPath);
+    FormatPath(szUninstallerPath, sizeof(szUninstallerPath), "%s\\uninst.exe", szInstallPath);
+    WriteUninstallEntry(szUninstallerPath);
+
+    char szHelpPath[kPathBufferSize];
+    FormatPath(szHelpPath, sizeof(szHelpPath), "%s\\tallyq.hlp", szInstallPath);
+    AddStartMenuItem(szHelpPath, "TallyQuill Help");
+
+    StartProgram(szExePath, "");
+}
+
+void WriteUninstallEntry(const char* szUninstallerPath) {
     HKEY hCurrentVersion = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
                       &hCurrentVersion) == ERROR_SUCCESS) {
@@ -68,59 +106,61 @@ void InstallDialog::Finalize() {
             // Quoted: the system runs this command line, and an unquoted path with blanks would
             // first try to start "C:\Program.exe".
             char szCommand[kPathBufferSize];
-            if (FormatPath(szCommand, "\"%s\"", szUninstallerPath))
+            if (FormatPath(szCommand, sizeof(szCommand), "\"%s\"", szUninstallerPath))
                 SetTextValue(hUninstall, "UninstallString", szCommand);
             RegCloseKey(hUninstall);
         }
         RegCloseKey(hCurrentVersion);
     }
-
-    char szHelpPath[kPathBufferSize];
-    FormatPath(szHelpPath, "%s\\tallyq.hlp", szInstallPath);
-    AddStartMenuItem(szHelpPath, "TallyQuill Help");
-
-    StartProgram(szExePath, "");
 }
 
-bool InstallDialog::GetStartMenuGroupFolder(char* szFolder) {
+void DeleteUninstallEntry() {
+    HKEY hCurrentVersion = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_ALL_ACCESS, &hCurrentVersion) == ERROR_SUCCESS) {
+        RegDeleteKeyA(hCurrentVersion, kUninstallSubKey);
+        RegCloseKey(hCurrentVersion);
+    }
+}
+
+bool GetStartMenuGroupFolder(char* szFolder, size_t cbFolder) {
+    char szPrograms[kPathBufferSize] = "";
     szFolder[0] = '\0';
     // The all-users start menu wins wherever it is defined.
-    ReadShellFolder(HKEY_CURRENT_USER, "Programs", szFolder);
-    ReadShellFolder(HKEY_LOCAL_MACHINE, "Common Programs", szFolder);
-    if (szFolder[0] == '\0') return false;
-    CreateDirectoryA(szFolder, nullptr);
-    char szPrograms[kPathBufferSize];
-    memcpy(szPrograms, szFolder, kPathBufferSize);
-    return FormatPath(szFolder, "%s\\TallyQuill", szPrograms);
+    ReadShellFolder(HKEY_CURRENT_USER, "Programs", szPrograms, sizeof(szPrograms));
+    ReadShellFolder(HKEY_LOCAL_MACHINE, "Common Programs", szPrograms, sizeof(szPrograms));
+    if (szPrograms[0] == '\0') return false;
+    CreateDirectoryA(szPrograms, nullptr);
+    return FormatPath(szFolder, cbFolder, "%s\\TallyQuill", szPrograms);
 }
 
-void InstallDialog::AddStartMenuItem(const char* szTarget, const char* szName) {
+void AddStartMenuItem(const char* szTarget, const char* szName) {
     char szGroup[kPathBufferSize], szShortcut[kPathBufferSize];
-    if (!GetStartMenuGroupFolder(szGroup)) return;
+    if (!GetStartMenuGroupFolder(szGroup, sizeof(szGroup))) return;
     CreateDirectoryA(szGroup, nullptr);
-    if (FormatPath(szShortcut, "%s\\%s.lnk", szGroup, szName)) CreateShortcut(szShortcut, szTarget);
+    if (FormatPath(szShortcut, sizeof(szShortcut), "%s\\%s.lnk", szGroup, szName)) CreateShortcut(szShortcut, szTarget);
 }
 
-void InstallDialog::RemoveStartMenuItem(const char* szName) {
+void RemoveStartMenuItem(const char* szName) {
     char szGroup[kPathBufferSize], szShortcut[kPathBufferSize];
-    if (GetStartMenuGroupFolder(szGroup) && FormatPath(szShortcut, "%s\\%s.lnk", szGroup, szName))
+    if (GetStartMenuGroupFolder(szGroup, sizeof(szGroup)) &&
+        FormatPath(szShortcut, sizeof(szShortcut), "%s\\%s.lnk", szGroup, szName))
         DeleteFileA(szShortcut);
 }
 
-void InstallDialog::RemoveStartMenuGroup() {
+void RemoveStartMenuGroup() {
     char szGroup[kPathBufferSize];
-    if (GetStartMenuGroupFolder(szGroup)) RemoveDirectoryA(szGroup);
+    if (GetStartMenuGroupFolder(szGroup, sizeof(szGroup))) RemoveDirectoryA(szGroup);
 }
 
-void InstallDialog::GetDesktopShortcutPath(char* szPath) {
+void GetDesktopShortcutPath(char* szPath, size_t cbPath) {
     char szDesktop[kPathBufferSize] = "c:\\Windows\\Desktop";
     // The all-users desktop wins where it exists.
-    ReadShellFolder(HKEY_CURRENT_USER, "Desktop", szDesktop);
-    ReadShellFolder(HKEY_LOCAL_MACHINE, "Common Desktop", szDesktop);
-    FormatPath(szPath, "%s\\TallyQuill.lnk", szDesktop);
+    ReadShellFolder(HKEY_CURRENT_USER, "Desktop", szDesktop, sizeof(szDesktop));
+    ReadShellFolder(HKEY_LOCAL_MACHINE, "Common Desktop", szDesktop, sizeof(szDesktop));
+    FormatPath(szPath, cbPath, "%s\\TallyQuill.lnk", szDesktop);
 }
 
-void InstallDialog::CreateShortcut(const char* szShortcutPath, const char* szTarget) {
+void CreateShortcut(const char* szShortcutPath, const char* szTarget) {
     if (szShortcutPath[0] == '\0') return;
     CoInitialize(nullptr);
     IShellLinkA* pLink = nullptr;
@@ -139,7 +179,7 @@ void InstallDialog::CreateShortcut(const char* szShortcutPath, const char* szTar
     CoUninitialize();
 }
 
-bool InstallDialog::SetExeFileType(const char* szPath, uint32_t nType) {
+bool SetExeFileType(const char* szPath, uint32_t nType) {
     HANDLE hFile = CreateFileA(szPath, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) return false;
     unsigned char bytes[4];

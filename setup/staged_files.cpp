@@ -1,15 +1,16 @@
 #include "setup/staged_files.h"
 
+#include <stdio.h>
 #include <string.h>
 
 namespace {
 const char kStagedSuffix[] = ".new";
 const char kAsideSuffix[] = ".old";
 
-void WithSuffix(char* szOut, const char* szPath, const char* szSuffix) {
-    size_t n = strlen(szPath);
-    memcpy(szOut, szPath, n);
-    memcpy(szOut + n, szSuffix, strlen(szSuffix) + 1);
+// A path that does not fit comes out empty: Add has made sure that the program's own do.
+void WithSuffix(char* szOut, size_t cbOut, const char* szPath, const char* szSuffix) {
+    int n = snprintf(szOut, cbOut, "%s%s", szPath, szSuffix);
+    if (n < 0 || static_cast<size_t>(n) >= cbOut) szOut[0] = '\0';
 }
 }  // namespace
 
@@ -21,9 +22,13 @@ bool StagedFiles::Add(const char* szPath) {
     return true;
 }
 
-void StagedFiles::StagedPath(int nIndex, char* szStaged) const { WithSuffix(szStaged, szPaths[nIndex], kStagedSuffix); }
+void StagedFiles::StagedPath(int nIndex, char* szStaged, size_t cbStaged) const {
+    WithSuffix(szStaged, cbStaged, szPaths[nIndex], kStagedSuffix);
+}
 
-void StagedFiles::AsidePath(int nIndex, char* szAside) const { WithSuffix(szAside, szPaths[nIndex], kAsideSuffix); }
+void StagedFiles::AsidePath(int nIndex, char* szAside, size_t cbAside) const {
+    WithSuffix(szAside, cbAside, szPaths[nIndex], kAsideSuffix);
+}
 
 void StagedFiles::Fail(int nIndex, DWORD dwError) {
     if (szFailedPath[0] != '\0') return;  // the first failure is the one to tell
@@ -57,7 +62,7 @@ bool StagedFiles::CheckReplaceable() {
 
 HANDLE StagedFiles::CreateStaged(int nIndex) {
     char szStaged[kPathBufferSize];
-    StagedPath(nIndex, szStaged);
+    StagedPath(nIndex, szStaged, sizeof(szStaged));
     // A staged file left by an earlier, broken run is not in the way.
     SetFileAttributesA(szStaged, FILE_ATTRIBUTE_NORMAL);
     HANDLE hFile = CreateFileA(szStaged, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -75,8 +80,8 @@ bool StagedFiles::Write(int nIndex, HANDLE hFile, const void* pBytes, DWORD cbBy
 bool StagedFiles::Commit() {
     char szStaged[kPathBufferSize], szAside[kPathBufferSize];
     for (int i = 0; i < nFiles; ++i) {
-        StagedPath(i, szStaged);
-        AsidePath(i, szAside);
+        StagedPath(i, szStaged, sizeof(szStaged));
+        AsidePath(i, szAside, sizeof(szAside));
         // The earlier file steps aside first, so that it can come back if a later step fails.
         bHadEarlier[i] = GetFileAttributesA(szPaths[i]) != INVALID_FILE_ATTRIBUTES;
         if (bHadEarlier[i] && !MoveFileExA(szPaths[i], szAside, MOVEFILE_REPLACE_EXISTING)) {
@@ -92,7 +97,7 @@ bool StagedFiles::Commit() {
         }
     }
     for (int i = 0; i < nFiles; ++i) {
-        AsidePath(i, szAside);
+        AsidePath(i, szAside, sizeof(szAside));
         if (bHadEarlier[i]) DeleteFileA(szAside);
     }
     return true;
@@ -102,7 +107,7 @@ void StagedFiles::Undo(int nReplaced) {
     char szAside[kPathBufferSize];
     for (int i = nReplaced - 1; i >= 0; --i) {
         DeleteFileA(szPaths[i]);
-        AsidePath(i, szAside);
+        AsidePath(i, szAside, sizeof(szAside));
         if (bHadEarlier[i]) MoveFileExA(szAside, szPaths[i], 0);
     }
     Discard();
@@ -111,7 +116,7 @@ void StagedFiles::Undo(int nReplaced) {
 void StagedFiles::Discard() {
     char szStaged[kPathBufferSize];
     for (int i = 0; i < nFiles; ++i) {
-        StagedPath(i, szStaged);
+        StagedPath(i, szStaged, sizeof(szStaged));
         DeleteFileA(szStaged);
     }
 }

@@ -2,6 +2,7 @@
 // a failure at any point leaves an earlier installation as it was: either every file is replaced,
 // or none is.
 #pragma once
+#include <stddef.h>
 #include <windows.h>
 
 #include "support/path_text.h"
@@ -15,7 +16,7 @@ public:
     // Adds a destination; false when the table is full or the path leaves no room for the suffixes.
     bool Add(const char* szPath);
     // The file the new content of destination i is written to.
-    void StagedPath(int nIndex, char* szStaged /* kPathBufferSize */) const;
+    void StagedPath(int nIndex, char* szStaged, size_t cbStaged) const;
     // Whether every existing destination can be replaced now: nobody holds it open and it is not
     // read-only. The first one that cannot is the failure.
     bool CheckReplaceable();
@@ -37,7 +38,7 @@ public:
     DWORD FailedError() const { return dwFailedError; }
 
 private:
-    void AsidePath(int nIndex, char* szAside) const;
+    void AsidePath(int nIndex, char* szAside, size_t cbAside) const;
     void Undo(int nReplaced);
 
     char szPaths[kMaxFiles][kPathBufferSize];

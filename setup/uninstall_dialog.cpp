@@ -5,23 +5,42 @@
 #include <string.h>
 
 #include "setup/running_copy.h"
+#include "setup/shell_registration.h"
 #include "support/file_ops.h"
+#include "support/owned_handle.h"
 #include "support/registry.h"
 
 namespace {
-const char kFoldersSection[] = "Folders";
 const char kUninstallCaption[] = "Uninstall TallyQuill";
 // The uninstaller that handed over ends right after starting its copy.
 const DWORD kHandOverEndMs = 10000;
+
+// ProgramFilesDir is taken only when it is at most this long as stored: "\Kestrilon" is appended
+// to it in a path buffer.
+const DWORD kMakerFolderBaseMaxBytes = 243;
+static_assert(kMakerFolderBaseMaxBytes + sizeof("\\Kestrilon") <= kPathBufferSize,
+              "the maker's folder fits a path buffer");
+
+// The process id of "/uninstall <id>", 0 when the command line names none.
+DWORD HandingOverProcessId(int nArgs, char** pszArgs) {
+    if (nArgs < 3 || strcmp(pszArgs[1], "/uninstall") != 0) return 0;
+    char* pEnd = nullptr;
+    unsigned long nProcessId = strtoul(pszArgs[2], &pEnd, 10);
+    if (pEnd == pszArgs[2] || *pEnd != '\0') return 0;
+    return static_cast<DWORD>(nProcessId);
 }
+}  // namespace
+
+UninstallDialog::UninstallDialog(const char* szTitle, int nArgs, char** pszArgs)
+    : InstallDialog(szTitle), bWithArgument(nArgs >= 2), dwHandingOverProcessId(HandingOverProcessId(nArgs, pszArgs)) {}
 
 bool UninstallDialog::MainFunction() {
     // Started without an argument: carry on from a copy in the temporary folder, which can delete
     // this file. The copy has the same exe file type and comes back here with an argument.
-    if (__argc < 2) {
+    if (!bWithArgument) {
         char szTempCopy[kPathBufferSize] = "";
-        DWORD n = GetTempPathA(kPathBufferSize, szTempCopy);
-        if (n > 0 && n < kPathBufferSize && LFile::_PathCatFits(szTempCopy, "uninst.exe")) {
+        DWORD n = GetTempPathA(sizeof(szTempCopy), szTempCopy);
+        if (n > 0 && n < sizeof(szTempCopy) && LFile::_PathCatFits(szTempCopy, "uninst.exe")) {
             LFile::FilePathCat(szTempCopy, "uninst.exe");
             // The copy is told this process's id, to wait for its end: this file can then go.
             char szArguments[40];
@@ -38,13 +57,10 @@ bool UninstallDialog::MainFunction() {
                     kUninstallCaption, MB_YESNO | MB_ICONERROR) != IDYES)
         return true;
     // A copy hiding in the tray holds its file: it is ended first, or nothing is removed.
-    if (!EndRunningCopies(kRunningCopyEndMs)) {
-        ShowStillRunning(hwndDlg, kUninstallCaption, "uninstall");
-        return false;
-    }
+    if (!EndRunningCopiesOrSay(hwndDlg, kUninstallCaption, "uninstall")) return false;
     RemoveInstallation();
     char szStayed[kStayedTextSize];
-    if (ListWhatStayed(szStayed)) {
+    if (ListWhatStayed(szStayed, sizeof(szStayed))) {
         char szText[kStayedTextSize + 200];
         snprintf(szText, sizeof(szText), "TallyQuill was removed, but these could not be deleted:\n\n%s\nYou may delete them yourself.",
                   szStayed);
@@ -54,26 +70,21 @@ bool UninstallDialog::MainFunction() {
 }
 
 void UninstallDialog::WaitForHandingOverProcess() {
-    if (__argc < 3 || strcmp(__argv[1], "/uninstall") != 0) return;
-    char* pEnd = nullptr;
-    unsigned long nProcessId = strtoul(__argv[2], &pEnd, 10);
-    if (pEnd == __argv[2] || *pEnd != '\0' || nProcessId == 0) return;
-    HANDLE hProcess = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(nProcessId));
-    if (hProcess == nullptr) return;  // already gone
-    WaitForSingleObject(hProcess, kHandOverEndMs);
-    CloseHandle(hProcess);
+    if (dwHandingOverProcessId == 0) return;
+    LOwnedHandle process(OpenProcess(SYNCHRONIZE, FALSE, dwHandingOverProcessId));
+    if (process.IsOpen()) WaitForSingleObject(process.Get(), kHandOverEndMs);  // else already gone
 }
 
-bool UninstallDialog::ListWhatStayed(char* szStayed) {
+bool UninstallDialog::ListWhatStayed(char* szStayed, size_t cbStayed) {
     szStayed[0] = '\0';
-    char szFolder[kRegistryTextSize];
-    GetRegistryString(kFoldersSection, "ProgramFiles", "", szFolder);
+    char szFolder[kPathBufferSize];
+    GetRegistryString(kFoldersSection, "ProgramFiles", "", szFolder, sizeof(szFolder));
     if (szFolder[0] == '\0' || GetFileAttributesA(szFolder) == INVALID_FILE_ATTRIBUTES) return false;
     size_t nUsed = 0;
     auto Append = [&](const char* szLine) {
         size_t n = strlen(szLine);
-        if (nUsed + n + 6 >= kStayedTextSize) {
-            if (nUsed + 5 < kStayedTextSize) strcpy(szStayed + nUsed, "...\n"), nUsed += 4;
+        if (nUsed + n + 6 >= cbStayed) {
+            if (nUsed + 5 < cbStayed) strcpy(szStayed + nUsed, "...\n"), nUsed += 4;
             return false;
         }
         memcpy(szStayed + nUsed, szLine, n);
@@ -103,15 +114,10 @@ bool UninstallDialog::ListWhatStayed(char* szStayed) {
 
 void UninstallDialog::RemoveInstallation() {
     char szPath[kPathBufferSize];
-    GetDesktopShortcutPath(szPath);
+    GetDesktopShortcutPath(szPath, sizeof(szPath));
     if (szPath[0] != '\0') DeleteFileA(szPath);
 
-    HKEY hCurrentVersion = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0, KEY_ALL_ACCESS,
-                      &hCurrentVersion) == ERROR_SUCCESS) {
-        RegDeleteKeyA(hCurrentVersion, "Uninstall\\TallyQuill");
-        RegCloseKey(hCurrentVersion);
-    }
+    DeleteUninstallEntry();
 
     RemoveStartMenuItem("TallyQuill");
     RemoveStartMenuItem("TallyQuill Help");
@@ -123,23 +129,19 @@ void UninstallDialog::RemoveInstallation() {
 
     // The maker's folder goes only when nothing else of the maker's is in it.
     char szMakerFolder[kPathBufferSize];
-    if (ReadSystemText(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
-                       szMakerFolder, 243)) {
+    if (ReadProgramFilesDir(szMakerFolder, sizeof(szMakerFolder), kMakerFolderBaseMaxBytes)) {
         strcat(szMakerFolder, "\\Kestrilon");
         RemoveDirectoryA(szMakerFolder);
     }
 }
 
 void UninstallDialog::DeleteRegisteredFolder(const char* szValueName) {
-    char szFolder[kRegistryTextSize];
-    GetRegistryString(kFoldersSection, szValueName, "", szFolder);
+    char szFolder[kPathBufferSize];
+    GetRegistryString(kFoldersSection, szValueName, "", szFolder, sizeof(szFolder));
     if (szFolder[0] != '\0') DeleteFolderAndFiles(szFolder);
 }
 
-void RunUninstall() {
-    UninstallDialog dialog(kInstallTitle);
-    InstallDialog::GetInstallProgramFilesPath(dialog.szInstallPath);
-    SetRegistryString(kFoldersSection, "ProgramFiles", dialog.szInstallPath);
-    SetRegistryString(kFoldersSection, "DataFiles", dialog.szInstallPath);
-    dialog.Run(nullptr);
+void RunUninstall(int nArgs, char** pszArgs) {
+    UninstallDialog dialog(kInstallTitle, nArgs, pszArgs);
+    dialog.RunInInstallFolder();
 }

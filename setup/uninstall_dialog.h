@@ -6,7 +6,8 @@
 
 class UninstallDialog : public InstallDialog {
 public:
-    explicit UninstallDialog(const char* szTitle) : InstallDialog(szTitle) {}
+    // The command line as the entry point read it (nArgs arguments, the program's path first).
+    UninstallDialog(const char* szTitle, int nArgs, char** pszArgs);
 
     bool MainFunction() override;
     // Shortcuts, the Uninstall entry, the install folder and the maker's folder when empty. The
@@ -14,14 +15,20 @@ public:
     void RemoveInstallation();
     // The copy started with "/uninstall <id>" waits for the uninstaller of that process id to end,
     // so that its file can be deleted.
-    static void WaitForHandingOverProcess();
-    // After the removal: the install folder and what is still in it, one line each, at most
-    // kStayedTextSize bytes; false when the folder is gone.
+    void WaitForHandingOverProcess();
+    // After the removal: the install folder and what is still in it, one line each; false when the
+    // folder is gone.
     enum { kStayedTextSize = 1024 };
-    static bool ListWhatStayed(char* szStayed /* kStayedTextSize */);
+    static bool ListWhatStayed(char* szStayed, size_t cbStayed);
     // Deletes the folder named by a value of the "Folders" section, with the files in it.
     static void DeleteRegisteredFolder(const char* szValueName);
+
+private:
+    // Started with an argument (any): the go-ahead to ask and remove, rather than hand over.
+    bool bWithArgument;
+    // The uninstaller that handed over, named by "/uninstall <id>"; 0 for none.
+    DWORD dwHandingOverProcessId;
 };
 
 // The uninstall entry of the uninstaller: the "Folders" values, then the progress window.
-void RunUninstall();
+void RunUninstall(int nArgs, char** pszArgs);

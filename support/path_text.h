@@ -2,6 +2,7 @@
 // Both '/' and '\' separate when a path is read; only '\' is ever written.
 #pragma once
 
+// A path: at most 259 characters and its terminator.
 enum { kPathBufferSize = 260 };
 
 class LFile {

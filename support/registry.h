@@ -2,10 +2,15 @@
 // Reads never fail: a value that is missing or not a readable text gives the default. Writes answer
 // the system's error code (ERROR_SUCCESS when the value was written), for the caller to tell.
 #pragma once
+#include <stddef.h>
+
 #include "support/stored_forms.h"
 
-// szValue must hold kRegistryTextSize bytes; it always ends up terminated.
-void GetRegistryString(const char* szSection, const char* szName, const char* szDefault, char* szValue);
+// Reads a text of at most kRegistryTextSize bytes with its terminator into szValue (cbValue bytes);
+// a text that does not fit there gives the default as well (cut to fit). szValue always ends up
+// terminated.
+void GetRegistryString(const char* szSection, const char* szName, const char* szDefault, char* szValue,
+                       size_t cbValue);
 long SetRegistryString(const char* szSection, const char* szName, const char* szValue);
 int GetRegistryInt(const char* szSection, const char* szName, int nDefault);
 long SetRegistryInt(const char* szSection, const char* szName, int nValue);
@@ -13,4 +18,4 @@ bool GetRegistryBool(const char* szSection, const char* szName, bool bDefault);
 long SetRegistryBool(const char* szSection, const char* szName, bool bValue);
 
 // The key path of a section, for code that has to remove the program's keys.
-void GetRegistrySectionPath(const char* szSection, char* szKeyPath /* kRegistryTextSize */);
+void GetRegistrySectionPath(const char* szSection, char* szKeyPath, size_t cbKeyPath);

@@ -3,6 +3,7 @@
 #pragma once
 #include <stddef.h>
 
+// A text of the program's registry values: at most 259 bytes and its terminator.
 enum { kRegistryTextSize = 260 };
 
 // Integer form: empty text gives nDefault; otherwise leading white space, an optional sign and the

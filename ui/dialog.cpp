@@ -117,7 +117,7 @@ void LDialog::MoveControl(int nId, int x, int y, int nWidth, int nHeight) {
     MoveWindow(GetDlgItem(hwndDlg, nId), rect.left, rect.top, rect.right, rect.bottom, TRUE);
 }
 
-void LDialog::GetItemText(int nId, char* szText) {
+void LDialog::GetItemText(int nId, char* szText, size_t cbText) {
     szText[0] = '\0';
-    GetDlgItemTextA(hwndDlg, nId, szText, kItemTextSize);
+    GetDlgItemTextA(hwndDlg, nId, szText, static_cast<int>(cbText));
 }

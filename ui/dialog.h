@@ -3,12 +3,14 @@
 // what they need. Modal and modeless dialogs differ only in how they end: EndDialog for a modal one,
 // DestroyWindow for a modeless one.
 #pragma once
+#include <stddef.h>
 #include <windows.h>
 
 // The program's module, kept by the entry point for the whole run: every dialog and resource comes
 // from it.
 extern HINSTANCE hProgramInstance;
 
+// A control's text as the program reads it: at most 259 bytes and its terminator.
 enum { kItemTextSize = 260 };
 
 class LDialog {
@@ -46,8 +48,9 @@ protected:
     void HideControl(int nId, bool bHide);
     // Position and size in dialog units.
     void MoveControl(int nId, int x, int y, int nWidth, int nHeight);
-    // Empties szText, then reads the control's text: at most 259 bytes and a terminator.
-    void GetItemText(int nId, char* szText);
+    // Empties szText (cbText bytes), then reads the control's text into it: at most cbText - 1
+    // bytes and a terminator.
+    void GetItemText(int nId, char* szText, size_t cbText);
     bool IsChecked(int nId) const { return IsDlgButtonChecked(hwndDlg, nId) == BST_CHECKED; }
 
     HWND hwndDlg;

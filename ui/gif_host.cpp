@@ -6,6 +6,8 @@
 
 #include <new>
 
+#include "support/path_text.h"
+
 
 // The identifiers are spelled out: the import library that defines them adds thousands of others.
 const CLSID kClsidWebBrowser = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
@@ -21,7 +23,6 @@ const IID kIidOleInPlaceSite = {0x00000119, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0
 const IID kIidWebBrowser = {0xEAB22AC1, 0x30C1, 0x11CF, {0xA7, 0xEB, 0x00, 0x00, 0xC0, 0x5B, 0xAE, 0x0B}};
 
 const DWORD kBrowserContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
-const int kUrlChars = 260;
 
 bool SameId(REFIID a, REFIID b) { return memcmp(&a, &b, sizeof(IID)) == 0; }
 
@@ -29,15 +30,16 @@ bool SameId(REFIID a, REFIID b) { return memcmp(&a, &b, sizeof(IID)) == 0; }
 
 int LGIFHost::nHostsAlive = 0;
 
-void BannerUrlToWide(const char* szURL, WCHAR* wszURL) {
+void BannerUrlToWide(const char* szURL, WCHAR* wszURL, size_t cchURL) {
+    int nRoom = static_cast<int>(cchURL);
     wszURL[0] = 0;
     // A path too long for the buffer fails to convert; the part that fits is kept instead.
-    if (MultiByteToWideChar(CP_ACP, 0, szURL, -1, wszURL, kUrlChars) == 0) {
-        int nBytes = static_cast<int>(strnlen(szURL, kUrlChars - 1));
-        int nChars = MultiByteToWideChar(CP_ACP, 0, szURL, nBytes, wszURL, kUrlChars - 1);
+    if (MultiByteToWideChar(CP_ACP, 0, szURL, -1, wszURL, nRoom) == 0) {
+        int nBytes = static_cast<int>(strnlen(szURL, cchURL - 1));
+        int nChars = MultiByteToWideChar(CP_ACP, 0, szURL, nBytes, wszURL, nRoom - 1);
         wszURL[nChars > 0 ? nChars : 0] = 0;
     }
-    wszURL[kUrlChars - 1] = 0;
+    wszURL[cchURL - 1] = 0;
 }
 
 void LGIFHost::Create(HWND hwndSite, const char* szURL, REFCLSID clsidBrowser) {
@@ -84,8 +86,9 @@ LGIFHost::LGIFHost(HWND hwndSite, const char* szURL, REFCLSID clsidBrowser) : hw
     IWebBrowser* pWebBrowser = nullptr;
     if (SUCCEEDED(pBrowser->QueryInterface(kIidWebBrowser, reinterpret_cast<void**>(&pWebBrowser))) &&
         pWebBrowser != nullptr) {
-        WCHAR wszURL[kUrlChars];
-        BannerUrlToWide(szURL, wszURL);
+        // The banner's URL is the path of its page.
+        WCHAR wszURL[kPathBufferSize];
+        BannerUrlToWide(szURL, wszURL, kPathBufferSize);
         BSTR bstrURL = SysAllocString(wszURL);
         pWebBrowser->Navigate(bstrURL, nullptr, nullptr, nullptr, nullptr);
         SysFreeString(bstrURL);

@@ -3,6 +3,7 @@
 // browser holds a site, it alone keeps the host alive.
 #pragma once
 #include <ole2.h>
+#include <stddef.h>
 #include <windows.h>
 
 class LGIFHost;
@@ -77,6 +78,6 @@ private:
     ~LGIFHost();
 };
 
-// The URL as the browser receives it: wide characters, at most 259 of them, always terminated
-// (empty when the text cannot be converted).
-void BannerUrlToWide(const char* szURL, WCHAR* wszURL /* 260 */);
+// The URL as the browser receives it: wide characters, at most cchURL - 1 of them, always
+// terminated (empty when the text cannot be converted).
+void BannerUrlToWide(const char* szURL, WCHAR* wszURL, size_t cchURL);

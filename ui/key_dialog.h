@@ -5,7 +5,10 @@
 
 class LKeyDialogBox : public LDialog {
 public:
-    // nKey is the virtual-key code ORed with the hot-key modifier flags moved up 16 bits.
+    // nKey is the virtual-key code ORed with the hot-key modifier flags moved up 16 bits. The
+    // default PreTranslateKey hands each key press to these. The program's one key dialog, Change
+    // Key, reads the keys in PreTranslateKey itself and needs neither; they stay as the simple way
+    // for a key dialog to see keys, and their defaults let every key through to the dialog.
     virtual bool OnKeyDown(UINT /*nKey*/) { return false; }
     virtual bool OnKeyUp(UINT /*nKey*/) { return false; }
     // Sees each message of the loop first; true consumes it.

@@ -102,7 +102,7 @@ protected:
 
     std::string StoredCsvPath() {
         char szPath[kRegistryTextSize];
-        GetRegistryString("Settings", "CSVFilePath", "<missing>", szPath);
+        GetRegistryString("Settings", "CSVFilePath", "<missing>", szPath, sizeof(szPath));
         return szPath;
     }
 

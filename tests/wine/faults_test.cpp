@@ -11,6 +11,7 @@
 #include "resources/csv_dialog_ids.h"
 #include "resources/main_dialog_ids.h"
 #include "support/registry.h"
+#include "support/run_at_logon.h"
 #include "tests/wine/program_driver.h"
 #include "tests/wine/wine_test_support.h"
 
@@ -444,7 +445,7 @@ TEST_F(FaultsTest, UnsavedSettingsAreSaidOnceAtTheEndOfARunButNotAtASessionsEnd)
     }
     EXPECT_EQ("0.02", [] {
         char szValue[kRegistryTextSize];
-        GetRegistryString("Settings", "CostPerWord", "", szValue);
+        GetRegistryString("Settings", "CostPerWord", "", szValue, sizeof(szValue));
         return std::string(szValue);
     }()) << "nothing was written through the denial";
     ClearRunAtLogon();
@@ -463,6 +464,6 @@ TEST_F(FaultsTest, ASessionEndWithChangeKeyOpenSavesAndEnds) {
     EndTheSession(program);
     EXPECT_EQ(0, program.WaitForExit()) << program.ProcessState();
     char szValue[kRegistryTextSize];
-    GetRegistryString("Settings", "CostPerWord", "", szValue);
+    GetRegistryString("Settings", "CostPerWord", "", szValue, sizeof(szValue));
     EXPECT_STREQ("0.11", szValue) << "the settings were saved at the session's end";
 }

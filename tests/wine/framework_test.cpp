@@ -175,7 +175,7 @@ TEST_F(FrameworkTest, ControlOperations) {
             SetDlgItemTextA(hwndDlg, 51, std::string(400, 'z').c_str());
             char szText[kItemTextSize + 8];
             memset(szText, '#', sizeof(szText));
-            GetItemText(51, szText);
+            GetItemText(51, szText, kItemTextSize);
             text = szText;
             MoveControl(51, 0, 30, 60, 11);
             RECT rect;

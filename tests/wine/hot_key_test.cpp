@@ -289,7 +289,7 @@ TEST_F(HotKeyTest, ChangeKeyTakesTheNextKeyWithItsModifiers) {
     ASSERT_TRUE(program.HandledPostedMessages());  // the Change Key dialog runs on the program's thread
     EXPECT_TRUE(IsWindow(hwndKey));
     char szValue[kRegistryTextSize];
-    GetRegistryString("Settings", "HotKey", "<none>", szValue);
+    GetRegistryString("Settings", "HotKey", "<none>", szValue, sizeof(szValue));
     EXPECT_STREQ("<none>", szValue);
 
     // Ctrl and Shift held (in the program's own keyboard state), then F5.
@@ -571,7 +571,7 @@ TEST_F(HotKeyTest, TrayIconOpensHidesAndEnds) {
     ASSERT_TRUE(ChooseFromMenu(3));  // "Exit (Turn Off Hot Key )"
     EXPECT_EQ(0, program.WaitForExit());
     char szValue[kRegistryTextSize];
-    GetRegistryString("Settings", "CostPerLine", "", szValue);
+    GetRegistryString("Settings", "CostPerLine", "", szValue, sizeof(szValue));
     EXPECT_STREQ("0.07", szValue) << "Exit saves the settings";
 }
 

@@ -16,7 +16,7 @@ const std::string kCatText = "The cat sat.\r\nIt's 3.5 m long -- really!";
 
 std::string RegistryText(const char* szName) {
     char szValue[kRegistryTextSize];
-    GetRegistryString("Settings", szName, "<missing>", szValue);
+    GetRegistryString("Settings", szName, "<missing>", szValue, sizeof(szValue));
     return szValue;
 }
 

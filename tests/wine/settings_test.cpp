@@ -7,6 +7,7 @@
 
 #include "app/settings.h"
 #include "support/registry.h"
+#include "support/run_at_logon.h"
 #include "tests/wine/wine_test_support.h"
 
 namespace {
@@ -31,7 +32,7 @@ protected:
     static std::string ReadString(const char* szName, const char* szDefault) {
         char szValue[kRegistryTextSize + 16];
         memset(szValue, '#', sizeof(szValue));
-        GetRegistryString("Settings", szName, szDefault, szValue);
+        GetRegistryString("Settings", szName, szDefault, szValue, kRegistryTextSize);
         EXPECT_EQ('#', szValue[kRegistryTextSize]) << "read past the 260-byte buffer";
         EXPECT_NE(nullptr, memchr(szValue, '\0', kRegistryTextSize)) << "no terminator";
         return szValue;
@@ -42,7 +43,7 @@ TEST_F(SettingsTest, EveryValueHasItsDefaultWithoutASection) {
     const char* expected[kPriceSettingCount] = {"0.00", "0.00", "0.02", "80", "0.00"};
     for (int i = 0; i < kPriceSettingCount; ++i) {
         char szText[kRegistryTextSize];
-        LoadPriceSetting(kPriceSettings[i], szText);
+        LoadPriceSetting(kPriceSettings[i], szText, sizeof(szText));
         EXPECT_STREQ(expected[i], szText) << kPriceSettings[i].szValueName;
     }
     EXPECT_TRUE(LoadHotKeyOn());
@@ -50,7 +51,7 @@ TEST_F(SettingsTest, EveryValueHasItsDefaultWithoutASection) {
     EXPECT_EQ(119, LoadHotKey());
     EXPECT_EQ(4, LoadHotKeyModifier());
     char szPath[kRegistryTextSize] = "stale";
-    LoadCsvFilePath(szPath);
+    LoadCsvFilePath(szPath, sizeof(szPath));
     EXPECT_STREQ("", szPath);
 }
 
@@ -86,20 +87,20 @@ TEST_F(SettingsTest, StoredFormsRoundTrip) {
     // A price text is kept exactly as typed.
     SavePriceSetting(kPriceSettings[2], "1.5 per page");
     char szText[kRegistryTextSize];
-    LoadPriceSetting(kPriceSettings[2], szText);
+    LoadPriceSetting(kPriceSettings[2], szText, sizeof(szText));
     EXPECT_STREQ("1.5 per page", szText);
 
     // A text too long for the buffer reads as the default.
     std::string text300(300, 'a');
     SetRegistryString("Settings", "CostPerWord", text300.c_str());
-    LoadPriceSetting(kPriceSettings[2], szText);
+    LoadPriceSetting(kPriceSettings[2], szText, sizeof(szText));
     EXPECT_STREQ("0.02", szText);
 
     SaveHotKey(65, 3);
     EXPECT_EQ(65, LoadHotKey());
     EXPECT_EQ(3, LoadHotKeyModifier());
     SaveCsvFilePath("C:\\jobs\\log.csv");
-    LoadCsvFilePath(szText);
+    LoadCsvFilePath(szText, sizeof(szText));
     EXPECT_STREQ("C:\\jobs\\log.csv", szText);
 }
 

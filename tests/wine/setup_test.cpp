@@ -557,7 +557,7 @@ TEST_F(SetupTest, TheInstallFolderTakesTheProtectionOfItsParent) {
     ASSERT_NE(nullptr, pfnSystemCreateDirectory) << "this program does not import CreateDirectoryA";
     madeFolders.clear();
     char szFolder[kPathBufferSize] = "";
-    InstallDialog::GetInstallProgramFilesPath(szFolder);
+    InstallDialog::GetInstallProgramFilesPath(szFolder, sizeof(szFolder));
     EXPECT_EQ(ExpectedInstallFolder(), szFolder);
     ASSERT_FALSE(madeFolders.empty());
     EXPECT_EQ(ExpectedInstallFolder(), madeFolders.back().first);
@@ -661,7 +661,7 @@ bool InstallInThisProcess(bool bCancelAtFirstChunk) {
     InstallDialog dialog(kProgressTitle);
     std::string setupPath = SetupFilePath();
     lstrcpynA(dialog.szSourcePath, setupPath.c_str(), kPathBufferSize);
-    InstallDialog::GetInstallProgramFilesPath(dialog.szInstallPath);
+    InstallDialog::GetInstallProgramFilesPath(dialog.szInstallPath, sizeof(dialog.szInstallPath));
     bool bResult = dialog.Run(nullptr);
     UnhookWindowsHookEx(hCalls);
     UnhookWindowsHookEx(hCbt);

@@ -277,9 +277,9 @@ TEST_F(BannerHostTest, ALongPathIsCutTo259Characters) {
     EXPECT_EQ(std::wstring(L"C:\\") + std::wstring(256, L'p'), browser.url);
 
     WCHAR wszURL[260];
-    BannerUrlToWide(std::string(259, 'a').c_str(), wszURL);
+    BannerUrlToWide(std::string(259, 'a').c_str(), wszURL, 260);
     EXPECT_EQ(std::wstring(259, L'a'), wszURL) << "259 characters pass whole";
-    BannerUrlToWide("", wszURL);
+    BannerUrlToWide("", wszURL, 260);
     EXPECT_EQ(std::wstring(), wszURL);
 }
 

@@ -1,0 +1,39 @@
+// The installation's places in the shell and the system: the start-menu group with its shortcuts,
+// the desktop shortcut, the Uninstall entry, the exe file types, and the system's Program Files
+// folder that the install folder lies in. The install's Finalize makes them and the uninstaller
+// takes them away again; every step is silent on failure, and the next one runs all the same.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+#include <windows.h>
+
+// Reads a system text value that takes at most cbMaxStored bytes as stored into szValue (cbValue
+// bytes); false unless it is a text (REG_SZ or REG_EXPAND_SZ) that is not empty and fits with its
+// terminator. One stored without its terminator is cut where it ends. szValue is left as it was
+// when the answer is false.
+bool ReadSystemText(HKEY hRoot, const char* szKey, const char* szName, char* szValue, size_t cbValue,
+                    DWORD cbMaxStored);
+// The system's Program Files folder (ProgramFilesDir), read as ReadSystemText reads.
+bool ReadProgramFilesDir(char* szFolder, size_t cbFolder, DWORD cbMaxStored);
+
+// The start-menu group "<Programs>\TallyQuill", the all-users Programs folder where there is one;
+// the Programs folder is made, the group is not. False when no Programs folder is known or the
+// group's path does not fit.
+bool GetStartMenuGroupFolder(char* szFolder, size_t cbFolder);
+// A shortcut "<group>\<szName>.lnk" to szTarget, the group made first.
+void AddStartMenuItem(const char* szTarget, const char* szName);
+void RemoveStartMenuItem(const char* szName);
+// The group goes only when it is empty.
+void RemoveStartMenuGroup();
+// "<Desktop>\TallyQuill.lnk", the all-users desktop where there is one; empty when it does not fit.
+void GetDesktopShortcutPath(char* szPath, size_t cbPath);
+// A shell link whose only setting is its target; an empty szShortcutPath makes nothing.
+void CreateShortcut(const char* szShortcutPath, const char* szTarget);
+// Appends the 4-byte type to the file: each call makes it 4 bytes longer. False when the file
+// could not be written (GetLastError tells why).
+bool SetExeFileType(const char* szPath, uint32_t nType);
+
+// The system's list of removable programs: the entry "Uninstall\TallyQuill", which starts
+// szUninstallerPath.
+void WriteUninstallEntry(const char* szUninstallerPath);
+void DeleteUninstallEntry();

@@ -1,0 +1,9 @@
+// Start at logon: the Run value "TallyQuillRun" = "\"<program path>\" /logon", machine-wide, or for
+// this user where the machine-wide key cannot be written. Kept apart from the program's settings so
+// that the setup and the uninstaller can set and clear it too.
+#pragma once
+
+void SetRunAtLogon(const char* szProgramPath);
+// Removes both values. Answers the system's error when the machine-wide value is there and could
+// not be removed (one the setup wrote as administrator), ERROR_SUCCESS otherwise.
+long ClearRunAtLogon();
