@@ -32,7 +32,7 @@ bool PlanExtraction(const unsigned char* pTrailer, unsigned nFiles, uint64_t nFi
     uint64_t nOffset = 0;
     unsigned nSteps = 0;
     for (unsigned nRow = 0; nRow < nFiles; ++nRow) {
-        uint32_t nSize = ReadField32(pTrailer + 4 * nRow);
+        uint32_t nSize = ReadField32(pTrailer + SizeFieldOffset(nRow));
         if (nSize == 0 || nSize >= 0x80000000u) continue;
         pPlan->steps[nSteps].nRow = nRow;
         pPlan->steps[nSteps].nOffset = static_cast<uint32_t>(nOffset);
@@ -45,7 +45,7 @@ bool PlanExtraction(const unsigned char* pTrailer, unsigned nFiles, uint64_t nFi
 
     pPlan->nSteps = nSteps;
     pPlan->nPayloadSize = static_cast<uint32_t>(nOffset);
-    pPlan->nChecksum = ReadField32(pTrailer + 4 * nFiles);
+    pPlan->nChecksum = ReadField32(pTrailer + ChecksumFieldOffset(nFiles));
     return true;
 }
 
@@ -81,7 +81,7 @@ bool SetupImageIntact(const unsigned char* pImage, uint64_t nSize, unsigned nFil
 }
 
 void WriteTrailer(unsigned char* pTrailer, const uint32_t* pSizes, unsigned nFiles, uint32_t nChecksum) {
-    for (unsigned i = 0; i < nFiles; ++i) WriteField32(pTrailer + 4 * i, pSizes[i]);
-    WriteField32(pTrailer + 4 * nFiles, nChecksum);
-    WriteField32(pTrailer + 4 * nFiles + 4, kExeTypeSetup);
+    for (unsigned i = 0; i < nFiles; ++i) WriteField32(pTrailer + SizeFieldOffset(i), pSizes[i]);
+    WriteField32(pTrailer + ChecksumFieldOffset(nFiles), nChecksum);
+    WriteField32(pTrailer + TypeFieldOffset(nFiles), kExeTypeSetup);
 }

@@ -20,8 +20,13 @@ extern const InstallFileRow kInstallFiles[];
 // The rows in use: up to the first row without a file name, at most kMaxInstallFiles.
 unsigned CountInstallFiles(const InstallFileRow* pRows);
 
+// Where the trailer's fields lie from its start, for nFiles rows: row nRow's size, the checksum, and
+// the exe file type, which ends the trailer and the file.
+constexpr uint64_t SizeFieldOffset(unsigned nRow) { return 4ull * nRow; }
+constexpr uint64_t ChecksumFieldOffset(unsigned nFiles) { return 4ull * nFiles; }
+constexpr uint64_t TypeFieldOffset(unsigned nFiles) { return ChecksumFieldOffset(nFiles) + 4; }
 // The trailer's length for nFiles rows: the sizes, the checksum and the exe file type.
-constexpr uint64_t TrailerLength(unsigned nFiles) { return 4ull * (nFiles + 2ull); }
+constexpr uint64_t TrailerLength(unsigned nFiles) { return TypeFieldOffset(nFiles) + 4; }
 
 // The checksum: every payload byte as 0..255 added to a 32-bit total that wraps.
 uint32_t AddToChecksum(uint32_t nSum, const unsigned char* pBytes, size_t nCount);

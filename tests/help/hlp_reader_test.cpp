@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "tallyq_version.h"
+
 namespace {
 
 typedef std::vector<uint8_t> Bytes;
@@ -702,7 +704,7 @@ TEST_F(TallyQuillHelp, ContextTableAndLinks) {
 TEST_F(TallyQuillHelp, ContentsNamesEveryTopicAndTheProgram) {
     const std::string& text = help_.topics[0].text;
     for (size_t i = 1; i < 7; ++i) EXPECT_NE(std::string::npos, text.find(kTitles[i])) << kTitles[i];
-    EXPECT_NE(std::string::npos, text.find("TallyQuill v 1.02"));
+    EXPECT_NE(std::string::npos, text.find("TallyQuill v " TQ_VERSION_TEXT));
     EXPECT_NE(std::string::npos, text.find("Kestrilon"));
     // Captions as the program shows them.
     std::string all;

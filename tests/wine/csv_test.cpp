@@ -67,10 +67,10 @@ protected:
         ResetProgramRegistry();
     }
 
-    void StartProgram(const std::string& text) {
+    // Starts the program with the text on the clipboard; checked where it is called.
+    bool Started(const std::string& text) {
         PutClipboardText(text);
-        ASSERT_TRUE(program.Start());
-        ASSERT_NE(nullptr, program.WaitForDialog());
+        return program.Start() && program.WaitForDialog() != nullptr;
     }
 
     // Opens "Add to CSV File" from the main dialog; answers its window.
@@ -86,14 +86,13 @@ protected:
             ADD_FAILURE() << "no Add to CSV File dialog";
             return false;
         }
-        SendDlgItemMessageA(hwndCsv, IDC_CSV_FILE_PATH, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-        SendDlgItemMessageA(hwndCsv, IDC_CSV_JOB_TITLE, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
+        SetItemText(hwndCsv, IDC_CSV_FILE_PATH, path);
+        SetItemText(hwndCsv, IDC_CSV_JOB_TITLE, title);
         PostMessageA(hwndCsv, WM_COMMAND, IDOK, 0);
         HWND hwndConfirm = WaitForShownDialog("Confirmation");
         if (hwndConfirm == nullptr) {
-            char szWarning[600] = "(none)";
-            GetDlgItemTextA(FindDialogTitled("CSV File Not Written"), 0xFFFF, szWarning, sizeof(szWarning));
-            ADD_FAILURE() << "no confirmation; the warning: " << szWarning;
+            HWND hwndWarning = FindDialogTitled("CSV File Not Written");
+            ADD_FAILURE() << "no confirmation; the warning: " << (hwndWarning ? MessageBoxText(hwndWarning) : "(none)");
             return false;
         }
         PostMessageA(hwndConfirm, WM_COMMAND, IDOK, 0);
@@ -114,7 +113,7 @@ TEST_F(CsvTest, RecordsAreAppendedAndThePathIsOfferedAgain) {
     SetDateOrder("1");
     std::string path = folder + "jobs.csv";
     DeleteFileA(path.c_str());
-    StartProgram(kCatText);
+    ASSERT_TRUE(Started(kCatText));
     ASSERT_TRUE(AddJob(path, "Letter to bank"));
     std::string date = DateToday(1);
     std::string first = date + ", \"Letter to bank\", 40, 8, 2, 0.16 \r\n";
@@ -124,13 +123,10 @@ TEST_F(CsvTest, RecordsAreAppendedAndThePathIsOfferedAgain) {
     // The next time the box offers the stored path, and the title starts empty.
     HWND hwndCsv = OpenCsvDialog();
     ASSERT_NE(nullptr, hwndCsv);
-    char szText[300] = "";
-    GetDlgItemTextA(hwndCsv, IDC_CSV_FILE_PATH, szText, sizeof(szText));
-    EXPECT_EQ(path, szText);
-    GetDlgItemTextA(hwndCsv, IDC_CSV_JOB_TITLE, szText, sizeof(szText));
-    EXPECT_STREQ("", szText);
+    EXPECT_EQ(path, ItemText(hwndCsv, IDC_CSV_FILE_PATH));
+    EXPECT_EQ("", ItemText(hwndCsv, IDC_CSV_JOB_TITLE));
     // Cancel writes nothing and stores nothing.
-    SendDlgItemMessageA(hwndCsv, IDC_CSV_FILE_PATH, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("C:\\elsewhere.csv"));
+    SetItemText(hwndCsv, IDC_CSV_FILE_PATH, "C:\\elsewhere.csv");
     PostMessageA(hwndCsv, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitFor([hwndCsv] { return !IsWindow(hwndCsv); }));
     EXPECT_EQ(path, StoredCsvPath());
@@ -150,7 +146,7 @@ TEST_F(CsvTest, TitlesThatSpreadsheetsMustReadAsOneField) {
     // Read back by the CSV reader of the checks that follow this program (csv_titles.csv).
     std::string path = folder + "csv_titles.csv";
     DeleteFileA(path.c_str());
-    StartProgram(kCatText);
+    ASSERT_TRUE(Started(kCatText));
     const char* titles[] = {"Letter to bank", "a, b, and c", "the \"big\" job", "\"", "caf\xE9 r\xE9sum\xE9 \xFF", ""};
     for (const char* szTitle : titles) ASSERT_TRUE(AddJob(path, szTitle)) << szTitle;
     std::string bytes = ReadFileBytes(path);
@@ -189,11 +185,11 @@ TEST_F(CsvTest, AFileThatCannotBeWrittenIsReportedAndLeftAsItWas) {
     HANDLE hHeld = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
 
-    StartProgram(kCatText);
+    ASSERT_TRUE(Started(kCatText));
     for (const std::string& path : {held, notWritable, missing}) {
         HWND hwndCsv = OpenCsvDialog();
         ASSERT_NE(nullptr, hwndCsv);
-        SendDlgItemMessageA(hwndCsv, IDC_CSV_FILE_PATH, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        SetItemText(hwndCsv, IDC_CSV_FILE_PATH, path);
         PostMessageA(hwndCsv, WM_COMMAND, IDOK, 0);
         HWND hwndWarning = WaitForShownDialog("CSV File Not Written");
         ASSERT_NE(nullptr, hwndWarning) << path;
@@ -219,11 +215,11 @@ TEST_F(CsvTest, AFileThatCannotBeWrittenIsReportedAndLeftAsItWas) {
 }
 
 TEST_F(CsvTest, LocateCsvFileChoosesAPathBesideTheCurrentOne) {
-    StartProgram(kCatText);
+    ASSERT_TRUE(Started(kCatText));
     HWND hwndCsv = OpenCsvDialog();
     ASSERT_NE(nullptr, hwndCsv);
     std::string start = folder + "current.csv";
-    SendDlgItemMessageA(hwndCsv, IDC_CSV_FILE_PATH, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(start.c_str()));
+    SetItemText(hwndCsv, IDC_CSV_FILE_PATH, start);
 
     // Cancel leaves the box as it was.
     PostMessageA(hwndCsv, WM_COMMAND, MAKEWPARAM(IDC_CSV_BROWSE, BN_CLICKED), 0);
@@ -231,9 +227,7 @@ TEST_F(CsvTest, LocateCsvFileChoosesAPathBesideTheCurrentOne) {
     ASSERT_NE(nullptr, hwndSave);
     PostMessageA(hwndSave, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitFor([hwndSave] { return !IsWindow(hwndSave); }));
-    char szText[300] = "";
-    GetDlgItemTextA(hwndCsv, IDC_CSV_FILE_PATH, szText, sizeof(szText));
-    EXPECT_EQ(start, szText);
+    EXPECT_EQ(start, ItemText(hwndCsv, IDC_CSV_FILE_PATH));
 
     // A bare name typed in the dialog lands in the current file's folder, with ".csv" added.
     PostMessageA(hwndCsv, WM_COMMAND, MAKEWPARAM(IDC_CSV_BROWSE, BN_CLICKED), 0);
@@ -244,11 +238,11 @@ TEST_F(CsvTest, LocateCsvFileChoosesAPathBesideTheCurrentOne) {
         hwndName = GetDlgItem(hwndSave, 0x47C);  // the file name box
         return hwndName != nullptr;
     }));
-    SendMessageA(hwndName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("monthly"));
+    SetItemText(hwndSave, 0x47C, "monthly");
     PostMessageA(hwndSave, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitFor([hwndSave] { return !IsWindow(hwndSave); }));
-    GetDlgItemTextA(hwndCsv, IDC_CSV_FILE_PATH, szText, sizeof(szText));
-    EXPECT_EQ(0, lstrcmpiA((folder + "monthly.csv").c_str(), szText)) << szText;
+    std::string chosen = ItemText(hwndCsv, IDC_CSV_FILE_PATH);
+    EXPECT_EQ(0, lstrcmpiA((folder + "monthly.csv").c_str(), chosen.c_str())) << chosen;
     PostMessageA(hwndCsv, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitFor([hwndCsv] { return !IsWindow(hwndCsv); }));
     PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);

@@ -28,8 +28,7 @@ int main(int argc, char** argv) {
                    "the main dialog with its status line set",
                    [] {
                        HWND hwnd = FindMainDialog();
-                       char szStatus[16] = "";
-                       return hwnd != nullptr && GetDlgItemTextA(hwnd, 123, szStatus, sizeof(szStatus)) > 0;
+                       return hwnd != nullptr && !ItemText(hwnd, 123).empty();
                    },
                    [] { return (FindMainDialog() != nullptr ? "its status line empty; " : "no main dialog; ") + ShownWindows(); })
                    ? 0
@@ -48,16 +47,13 @@ int main(int argc, char** argv) {
                    : 1;
     }
     if (strcmp(argv[1], "read-control") == 0 && argc >= 3) {
-        char szText[1024] = "";
-        GetDlgItemTextA(FindMainDialog(), atoi(argv[2]), szText, sizeof(szText));
-        printf("%s\n", szText);
+        printf("%s\n", ItemText(FindMainDialog(), atoi(argv[2])).c_str());
         return 0;
     }
     if (strcmp(argv[1], "command") == 0 && argc >= 3) {
         HWND hwnd = FindMainDialog();
         if (hwnd == nullptr) return 1;
-        SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(atoi(argv[2]), 0), 0);
-        return 0;
+        return SendWithin(hwnd, WM_COMMAND, MAKEWPARAM(atoi(argv[2]), 0), 0, "WM_COMMAND", -1) == -1 ? 1 : 0;
     }
     if (strcmp(argv[1], "close-target") == 0) {
         HWND hwnd = FindWindowA("TextTarget", nullptr);

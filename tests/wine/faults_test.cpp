@@ -3,6 +3,7 @@
 // the program killed in the middle of its work.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <string.h>
 
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "resources/main_dialog_ids.h"
 #include "support/registry.h"
 #include "support/run_at_logon.h"
+#include "tests/wine/damaged_settings.h"
 #include "tests/wine/program_driver.h"
 #include "tests/wine/wine_test_support.h"
 
@@ -119,10 +121,12 @@ protected:
         EmptyTheClipboard();
     }
 
-    // Ends the program through the tray menu's Exit, its clean end.
-    static void Exit(ProgramUnderTest& program) {
+    // Ends the program through the tray menu's Exit, its clean end; checked where it is called.
+    static ::testing::AssertionResult Exited(ProgramUnderTest& program) {
         PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
-        EXPECT_EQ(0, program.WaitForExit()) << "the tray's Exit ends the program";
+        int nExit = program.WaitForExit();
+        if (nExit == 0) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the tray's Exit did not end the program with 0: " << nExit;
     }
 };
 
@@ -152,7 +156,7 @@ TEST_F(FaultsTest, AClipboardHeldOpenGivesEmptyCountsWithoutAHang) {
     EXPECT_EQ("4", program.Text(IDC_WORD_COUNT)) << "Update Text after the release";
     printf("[ figure ] clipboard held: start to dialog %lu ms, Update Text %ld ms; released: Update Text %ld ms\n",
            static_cast<unsigned long>(dwShown), nHeldClickMs, nFreeClickMs);
-    Exit(program);
+    EXPECT_TRUE(Exited(program));
 }
 
 // The characters of words in ASCII text, as the program counts them: letters, digits, apostrophe,
@@ -207,7 +211,7 @@ TEST_F(FaultsTest, AHundredMegabyteTextIsCountedAndTheDialogStaysResponsive) {
            "a keystroke in the characters per line %lu ms; Update Text %ld ms\n",
            text.size(), nWords, nLines, static_cast<unsigned long>(dwPut), static_cast<unsigned long>(dwShown),
            static_cast<unsigned long>(dwKey), nUpdateMs);
-    Exit(program);
+    EXPECT_TRUE(Exited(program));
 }
 
 // Where a setting shows in the program.
@@ -218,22 +222,31 @@ struct SettingRow {
     Shown shown;
     int nControlId;
     std::string defaultText;  // as the control shows it; "1" for a checked box
-    const char* szMisread;    // what the value would read as if its bytes were taken for text
     bool bWrittenAtExit;      // saved by a clean end; the hot key and the CSV path only when chosen
 };
 
-std::vector<SettingRow> SettingRows() {
-    std::vector<SettingRow> rows;
-    const char* misread[kPriceSettingCount] = {"9.9", "7.7", "5.5", "33", "3.3"};
-    for (int i = 0; i < kPriceSettingCount; ++i)
-        rows.push_back({kPriceSettings[i].szValueName, Shown::kEditField, kPriceSettings[i].nControlId,
-                        kPriceSettings[i].szDefault, misread[i], true});
-    rows.push_back({"HotKeyOn", Shown::kCheckBox, IDC_HOT_KEY_ON, "1", "0", true});
-    rows.push_back({"HotKeyAutoSelect", Shown::kCheckBox, IDC_HOT_KEY_AUTO_SELECT, "1", "0", true});
-    rows.push_back({"HotKey", Shown::kHotKeyName, IDC_HOT_KEY_NAME, "", "65", false});
-    rows.push_back({"HotKeyModifier", Shown::kHotKeyName, IDC_HOT_KEY_NAME, "", "3", false});
-    rows.push_back({"CSVFilePath", Shown::kCsvDialog, IDC_CSV_FILE_PATH, "", "C:x", false});
-    return rows;
+// One setting of each way of showing and saving, each stored with one of the damages, every damage
+// at least once: the settings tests read every setting with every damage in their own process.
+struct FaultCase {
+    SettingRow row;
+    const SettingDamage& damage;
+};
+std::vector<FaultCase> FaultCases() {
+    return {
+        {{"CostPerWord", Shown::kEditField, IDC_COST_PER_WORD, kPriceSettings[2].szDefault, true}, kSettingDamages[0]},
+        {{"HotKeyOn", Shown::kCheckBox, IDC_HOT_KEY_ON, "1", true}, kSettingDamages[1]},
+        {{"HotKey", Shown::kHotKeyName, IDC_HOT_KEY_NAME, "", false}, kSettingDamages[2]},
+        {{"CSVFilePath", Shown::kCsvDialog, IDC_CSV_FILE_PATH, "", false}, kSettingDamages[0]},
+    };
+}
+
+// The text that a setting's damaged bytes spell.
+const DamagedSetting& Damaged(const char* szName) {
+    for (const DamagedSetting& setting : kDamagedSettings) {
+        if (strcmp(setting.szName, szName) == 0) return setting;
+    }
+    ADD_FAILURE() << "no damaged form of " << szName;
+    return kDamagedSettings[0];
 }
 
 // What the running program shows for a setting.
@@ -243,26 +256,21 @@ std::string ShownFor(const ProgramUnderTest& program, const SettingRow& row) {
     case Shown::kHotKeyName:
         return program.Text(row.nControlId);
     case Shown::kCheckBox:
-        return SendMessageA(GetDlgItem(program.hwnd, row.nControlId), BM_GETCHECK, 0, 0) == BST_CHECKED ? "1" : "0";
+        return program.Checked(row.nControlId) ? "1" : "0";
     case Shown::kCsvDialog: {
         PostMessageA(program.hwnd, WM_COMMAND, MAKEWPARAM(IDC_ADD_TO_CSV, 0), 0);
-        HWND hwndCsv = nullptr;
-        if (!WaitFor([&] {
-                hwndCsv = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "Add to CSV File");
-                return hwndCsv != nullptr && IsWindowVisible(hwndCsv);
-            }))
-            return "<no Add to CSV File dialog>";
-        char szPath[600] = "";
-        GetDlgItemTextA(hwndCsv, row.nControlId, szPath, sizeof(szPath));
+        HWND hwndCsv = WaitForShownDialog("Add to CSV File");
+        if (hwndCsv == nullptr) return "<no Add to CSV File dialog>";
+        std::string path = ItemText(hwndCsv, row.nControlId);
         PostMessageA(hwndCsv, WM_COMMAND, IDCANCEL, 0);
         WaitFor([hwndCsv] { return !IsWindow(hwndCsv); });
-        return szPath;
+        return path;
     }
     }
     return "";
 }
 
-TEST_F(FaultsTest, EverySettingOfAnotherTypeOrUnterminatedShowsItsDefault) {
+TEST_F(FaultsTest, ASettingOfAnotherTypeOrUnterminatedShowsItsDefault) {
     // The hot key's name as a start without any values shows it.
     std::string defaultKeyName;
     {
@@ -270,60 +278,46 @@ TEST_F(FaultsTest, EverySettingOfAnotherTypeOrUnterminatedShowsItsDefault) {
         ASSERT_TRUE(program.Start());
         ASSERT_NE(nullptr, program.WaitForDialog());
         defaultKeyName = program.Text(IDC_HOT_KEY_NAME);
-        Exit(program);
+        EXPECT_TRUE(Exited(program));
         ResetProgramRegistry();
     }
     ASSERT_FALSE(defaultKeyName.empty());
 
-    struct Damage {
-        const char* szWhat;
-        DWORD dwType;
-    };
-    const Damage damages[] = {{"REG_DWORD", REG_DWORD}, {"REG_BINARY", REG_BINARY}, {"REG_SZ, 260 bytes unterminated", REG_SZ}};
-    for (SettingRow row : SettingRows()) {
+    for (FaultCase c : FaultCases()) {
+        SettingRow& row = c.row;
         if (row.shown == Shown::kHotKeyName) row.defaultText = defaultKeyName;
-        for (const Damage& damage : damages) {
-            std::string what = std::string(row.szName) + " as " + damage.szWhat;
-            ResetProgramRegistry();
-            std::string bytes;
-            if (damage.dwType == REG_DWORD) {
-                // Four bytes that spell the misread text with its terminator.
-                bytes = std::string(row.szMisread);
-                bytes.resize(4, '\0');
-            } else if (damage.dwType == REG_BINARY) {
-                bytes = std::string(row.szMisread) + '\0';
-            } else {
-                bytes.assign(kRegistryTextSize, row.szMisread[0]);
-            }
-            ASSERT_TRUE(StoreRaw(row.szName, damage.dwType, bytes.data(), static_cast<DWORD>(bytes.size()))) << what;
+        std::string what = std::string(row.szName) + " as " + c.damage.szWhat;
+        SCOPED_TRACE(what);
+        ResetProgramRegistry();
+        std::string bytes = DamagedBytes(c.damage, Damaged(row.szName));
+        ASSERT_TRUE(StoreRaw(row.szName, c.damage.dwType, bytes.data(), static_cast<DWORD>(bytes.size())));
 
-            ProgramUnderTest program;
-            ASSERT_TRUE(program.Start()) << what;
-            ASSERT_NE(nullptr, program.WaitForDialog()) << what << ": the program starts";
-            std::string shown = ShownFor(program, row);
-            EXPECT_EQ(row.defaultText, shown) << what << ": the default is shown";
-            Exit(program);
+        ProgramUnderTest program;
+        ASSERT_TRUE(program.Start());
+        ASSERT_NE(nullptr, program.WaitForDialog()) << "the program starts";
+        std::string shown = ShownFor(program, row);
+        EXPECT_EQ(row.defaultText, shown) << "the default is shown";
+        EXPECT_TRUE(Exited(program));
 
-            StoredValue stored = ReadStored(row.szName);
-            std::string again = "-";
-            if (row.bWrittenAtExit) {
-                EXPECT_EQ(static_cast<DWORD>(REG_SZ), stored.dwType) << what << ": a text is written back";
-                EXPECT_EQ(std::string(row.defaultText) + '\0', stored.bytes)
-                    << what << ": the default is written back with its terminator";
-            } else {
-                // Saved only when the user picks a key or a file, so the clean end leaves the value
-                // to the next start, which must read it as the default again.
-                ProgramUnderTest next;
-                ASSERT_TRUE(next.Start()) << what;
-                ASSERT_NE(nullptr, next.WaitForDialog()) << what << ": the next start";
-                again = ShownFor(next, row);
-                EXPECT_EQ(row.defaultText, again) << what << ": the next start shows the default";
-                Exit(next);
-            }
-            printf("[ setting ] %-48s | shown \"%s\" | stored after Exit: %s | next start shows \"%s\"\n",
-                   what.c_str(), shown.c_str(), Describe(stored).c_str(), again.c_str());
-            fflush(stdout);
+        StoredValue stored = ReadStored(row.szName);
+        std::string again = "-";
+        if (row.bWrittenAtExit) {
+            EXPECT_EQ(static_cast<DWORD>(REG_SZ), stored.dwType) << "a text is written back";
+            EXPECT_EQ(std::string(row.defaultText) + '\0', stored.bytes)
+                << "the default is written back with its terminator";
+        } else {
+            // Saved only when the user picks a key or a file, so the clean end leaves the value to
+            // the next start, which must read it as the default again.
+            ProgramUnderTest next;
+            ASSERT_TRUE(next.Start());
+            ASSERT_NE(nullptr, next.WaitForDialog()) << "the next start";
+            again = ShownFor(next, row);
+            EXPECT_EQ(row.defaultText, again) << "the next start shows the default";
+            EXPECT_TRUE(Exited(next));
         }
+        printf("[ setting ] %-48s | shown \"%s\" | stored after Exit: %s | next start shows \"%s\"\n",
+               what.c_str(), shown.c_str(), Describe(stored).c_str(), again.c_str());
+        fflush(stdout);
     }
 }
 
@@ -335,7 +329,7 @@ TEST_F(FaultsTest, AKilledProgramLeavesTheSettingsOfItsLastCleanEnd) {
         ASSERT_NE(nullptr, program.WaitForDialog());
         program.SetText(IDC_COST_PER_WORD, "0.07");
         program.SetText(IDC_FIXED_COST, "1.25");
-        Exit(program);
+        EXPECT_TRUE(Exited(program));
     }
     StoredValue perWord = ReadStored("CostPerWord"), fixed = ReadStored("FixedCostAmount");
     ASSERT_EQ(std::string("0.07") + '\0', perWord.bytes) << "stored at the clean end";
@@ -368,9 +362,8 @@ TEST_F(FaultsTest, AKilledProgramLeavesTheSettingsOfItsLastCleanEnd) {
     ASSERT_NE(nullptr, program.WaitForDialog()) << "a start after the kill";
     EXPECT_EQ("0.07", program.Text(IDC_COST_PER_WORD)) << "a start after the kill";
     EXPECT_EQ("1.25", program.Text(IDC_FIXED_COST)) << "a start after the kill";
-    EXPECT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(program.hwnd, IDC_HOT_KEY_ON), BM_GETCHECK, 0, 0))
-        << "a start after the kill";
-    Exit(program);
+    EXPECT_TRUE(program.Checked(IDC_HOT_KEY_ON)) << "a start after the kill";
+    EXPECT_TRUE(Exited(program));
 }
 
 }  // namespace
@@ -423,12 +416,7 @@ TEST_F(FaultsTest, UnsavedSettingsAreSaidOnceAtTheEndOfARunButNotAtASessionsEnd)
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(hwndMain); })) << program.ProcessState();
         HWND hwndBox = WaitForShownDialog("TallyQuill");
         ASSERT_NE(nullptr, hwndBox) << program.ProcessState();
-        std::string text;
-        for (HWND hwndStatic = nullptr; (hwndStatic = FindWindowExA(hwndBox, hwndStatic, "Static", nullptr)) != nullptr;) {
-            char szText[600] = "";
-            GetWindowTextA(hwndStatic, szText, sizeof(szText));
-            text += szText;
-        }
+        std::string text = MessageBoxText(hwndBox);
         EXPECT_NE(std::string::npos, text.find("TallyQuill could not stop starting at logon for every user: ")) << text;
         EXPECT_NE(std::string::npos, text.find("The settings could not be saved: ")) << text;
         PostMessageA(hwndBox, WM_COMMAND, IDOK, 0);

@@ -45,7 +45,7 @@ BOOL CALLBACK FindTopicText(HWND hwnd, LPARAM lParam) {
     char szClass[64] = "";
     GetClassNameA(hwnd, szClass, sizeof(szClass));
     // Sent, not GetWindowTextLength: that reads only the caption of another process's window.
-    if (strstr(szClass, "RichEdit") != nullptr && SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0) > 0) {
+    if (strstr(szClass, "RichEdit") != nullptr && SendWithin(hwnd, WM_GETTEXTLENGTH, 0, 0, "WM_GETTEXTLENGTH") > 0) {
         *reinterpret_cast<bool*>(lParam) = true;
         return FALSE;
     }
@@ -184,6 +184,7 @@ protected:
     }
     // A help request must open the viewer on the help file, with no error box.
     void ExpectHelpViewer(const char* szHow) {
+        SCOPED_TRACE(szHow);
         HWND hwndViewer = WaitForHelpViewer();
         EXPECT_NE(nullptr, hwndViewer) << szHow;
         // A file the viewer cannot read shows its error box; one it reads shows its contents topic.
@@ -212,12 +213,12 @@ protected:
         ASSERT_TRUE(program.HandledPostedMessages());
         EXPECT_EQ("", DifferenceFromPlain(hwndStrip, blank)) << "the strip stays blank";
 
-        SendMessageA(hwndStrip, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("WWWWWWWW"));
+        SendWithin(hwndStrip, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("WWWWWWWW"), "WM_SETTEXT");
         EXPECT_TRUE(WaitFor(
             "a text in the strip to show on the screen", [&] { return !DifferenceFromPlain(hwndStrip, blank).empty(); },
             [] { return std::string("every pixel of the strip blank"); }))
             << "the strip's pixels are read from where the strip is";
-        SendMessageA(hwndStrip, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+        SendWithin(hwndStrip, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""), "WM_SETTEXT");
     }
 
     std::string folder;
@@ -259,6 +260,7 @@ TEST_F(HelpBannerTest, TheBannerStripStaysBlankAndNothingAsks) {
     ASSERT_TRUE(program.Settled());
     for (const std::string& title : VisibleWindowsOf(program.process.dwProcessId))
         EXPECT_TRUE(title == "TallyQuill" || title.empty()) << "an unexpected window: " << title;
+    SCOPED_TRACE("the strip of a program started with its banner files");
     ExpectBlankStrip(program);
 }
 
@@ -268,6 +270,7 @@ TEST_F(HelpBannerTest, WithoutTheBannerPageTheStripStaysBlank) {
     ProgramUnderTest program;
     ASSERT_TRUE(StartFromElsewhere(&program));
     ASSERT_TRUE(program.Settled());
+    SCOPED_TRACE("the strip of a program started without its banner files");
     ExpectBlankStrip(program);
 }
 

@@ -5,8 +5,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <string.h>
-
 #include <string>
 #include <utility>
 
@@ -49,27 +47,33 @@ public:
     bool Activate() {
         // Wine applies focus changes of the X server as they arrive, so the window that was in
         // front before can take the focus back once; the target asks again, as a user clicks again.
+        HWND hwndBefore = GetForegroundWindow();
         for (int nAttempt = 0; nAttempt < 5; ++nAttempt) {
             PostMessageA(hwnd, WM_APP + 1, 0, 0);
-            if (StaysFocused()) return true;
+            if (StaysFocused(hwndBefore)) return true;
         }
         return false;
     }
-    // In front with the keyboard focus in its edit control, and staying so for 300 ms.
-    bool StaysFocused() {
-        int nSteady = 0;
-        for (int i = 0; i < 30 && nSteady < 10; ++i) {
-            Sleep(30);
-            GUITHREADINFO info = {};
-            info.cbSize = sizeof(info);
-            bool bFocused = GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) &&
-                            info.hwndFocus == GetDlgItem(hwnd, 1) && GetForegroundWindow() == hwnd;
-            nSteady = bFocused ? nSteady + 1 : 0;
-        }
-        return nSteady >= 10;
+    // In front with the keyboard focus in its edit control.
+    bool Focused() const {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
+        return GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) &&
+               info.hwndFocus == GetDlgItem(hwnd, 1) && GetForegroundWindow() == hwnd;
+    }
+    // Focused, and still so once the target's thread and that of the window in front before have
+    // handled what reached them meanwhile (a late focus change of the X server's included).
+    bool StaysFocused(HWND hwndBefore) {
+        if (!WaitFor(
+                "the text target in front with the focus in its text", [this] { return Focused(); },
+                [] { return ShownWindows(); }, 10000))
+            return false;
+        if (hwndBefore != nullptr && hwndBefore != hwnd && IsWindow(hwndBefore))
+            SendWithin(hwndBefore, WM_NULL, 0, 0, "WM_NULL to the window in front before");
+        return PostedMessagesHandled(GetDlgItem(hwnd, 1)) && Focused();
     }
     DWORD Selection() const {
-        return static_cast<DWORD>(SendMessageA(GetDlgItem(hwnd, 1), EM_GETSEL, 0, 0));
+        return static_cast<DWORD>(SendWithin(GetDlgItem(hwnd, 1), EM_GETSEL, 0, 0, "EM_GETSEL"));
     }
     HWND hwnd = nullptr;
     PROCESS_INFORMATION process = {};
@@ -88,10 +92,8 @@ protected:
         }
         ResetProgramRegistry();
     }
-    void StartProgram() {
-        ASSERT_TRUE(program.Start());
-        ASSERT_NE(nullptr, program.WaitForDialog());
-    }
+    // Starts the program; checked where it is called.
+    bool Started() { return program.Start() && program.WaitForDialog() != nullptr; }
     // Whether another program could take this combination now: not while ours holds it.
     static bool CombinationIsFree(UINT nModifiers, UINT nKey) {
         if (!RegisterHotKey(nullptr, 77, nModifiers, nKey)) return false;
@@ -128,7 +130,7 @@ TEST_F(HotKeyTest, TheLabelNamesTheStoredKey) {
 }
 
 TEST_F(HotKeyTest, EnableHotKeyRegistersAndReleasesTheCombination) {
-    StartProgram();
+    ASSERT_TRUE(Started());
     EXPECT_FALSE(CombinationIsFree(MOD_SHIFT, VK_F8)) << "Shift+F8 is ours while the box is checked";
     program.Click(IDC_HOT_KEY_ON);
     EXPECT_TRUE(CombinationIsFree(MOD_SHIFT, VK_F8)) << "released when the box is cleared";
@@ -142,7 +144,7 @@ TEST_F(HotKeyTest, EnableHotKeyRegistersAndReleasesTheCombination) {
 
 TEST_F(HotKeyTest, APressSelectsAndCopiesTheForegroundProgramsText) {
     PutClipboardText("old clipboard text");
-    StartProgram();
+    ASSERT_TRUE(Started());
     program.Click(IDC_CLOSE_BUTTON);  // waits in the tray
     ASSERT_TRUE(WaitFor([&] { return !program.Visible(); }));
     TextTarget target;
@@ -166,7 +168,7 @@ TEST_F(HotKeyTest, APressSelectsAndCopiesTheForegroundProgramsText) {
 
 TEST_F(HotKeyTest, APressThatCopiesNothingLeavesTheCountsAndSaysSo) {
     PutClipboardText("one two");
-    StartProgram();
+    ASSERT_TRUE(Started());
     ASSERT_EQ("2", program.TextOnceItIs(IDC_WORD_COUNT, "2"));
     program.Click(IDC_CLOSE_BUTTON);  // waits in the tray
     ASSERT_TRUE(WaitFor([&] { return !program.Visible(); }));
@@ -221,30 +223,39 @@ TEST_F(HotKeyTest, APressThatCopiesNothingLeavesTheCountsAndSaysSo) {
 }
 
 TEST_F(HotKeyTest, ASecondPressAfterSwitchingBackWorksToo) {
-    StartProgram();
+    ASSERT_TRUE(Started());
     TextTarget target;
     ASSERT_TRUE(target.Start());
     ASSERT_TRUE(target.Activate());
     PressHotKey();
     ASSERT_EQ(kTargetText, program.TextOnceItIs(IDC_SUMMARY, kTargetText));
+    // Back to another text ("Update Text"), so that only a working second press shows the target's.
     PutClipboardText("something else");
+    program.Command(IDC_UPDATE_TEXT);
+    ASSERT_EQ("something else", program.TextOnceItIs(IDC_SUMMARY, "something else"));
     ASSERT_TRUE(target.Activate());
     PressHotKey();
     EXPECT_EQ(kTargetText, program.TextOnceItIs(IDC_SUMMARY, kTargetText));
 }
 
 TEST_F(HotKeyTest, NoKeysArePostedWithoutAutoSelectOrToTheProgramsOwnWindows) {
-    PutClipboardText("one two");
-    StartProgram();
+    PutClipboardText("zero");
+    ASSERT_TRUE(Started());
     program.Click(IDC_HOT_KEY_AUTO_SELECT);
+    program.Click(IDC_CLOSE_BUTTON);  // waits in the tray
+    ASSERT_TRUE(WaitFor([&] { return !program.Visible(); }));
     TextTarget target;
     ASSERT_TRUE(target.Start());
     ASSERT_TRUE(target.Activate());
     DWORD dwSelection = target.Selection();
+    PutClipboardText("one two");
     PressHotKey();
-    EXPECT_TRUE(WaitFor([&] { return program.Visible() && program.Text(IDC_SUMMARY) == "one two"; }));
-    // Keys the program posted to the target before pricing would be handled by now.
+    // The program's thread has handled the press (it handles its posted messages in order), and
+    // the target's thread any keys the program posted it meanwhile.
+    ASSERT_TRUE(program.HandledPostedMessages());
     ASSERT_TRUE(PostedMessagesHandled(GetDlgItem(target.hwnd, 1)));
+    EXPECT_TRUE(program.Visible()) << "the press brings the dialog out of the tray";
+    EXPECT_EQ("one two", program.Text(IDC_SUMMARY)) << "the clipboard as it was is priced";
     EXPECT_EQ(dwSelection, target.Selection()) << "the target's selection is untouched";
     EXPECT_EQ("2", program.Text(IDC_WORD_COUNT));
 
@@ -272,7 +283,7 @@ TEST_F(HotKeyTest, NoKeysArePostedWithoutAutoSelectOrToTheProgramsOwnWindows) {
 }
 
 TEST_F(HotKeyTest, ChangeKeyTakesTheNextKeyWithItsModifiers) {
-    StartProgram();
+    ASSERT_TRUE(Started());
     PostMessageA(program.hwnd, WM_COMMAND, IDC_CHANGE_KEY, 0);
     HWND hwndKey = nullptr;
     ASSERT_TRUE(WaitFor([&] {
@@ -326,8 +337,7 @@ TEST_F(HotKeyTest, ChangeKeyTakesTheNextKeyWithItsModifiers) {
     DWORD dwKeyThread = GetWindowThreadProcessId(hwndKey, nullptr);
     auto Refused = [&](WPARAM nKey, bool bShift, const char* szHintPart) {
         SCOPED_TRACE("key " + std::to_string(nKey) + (bShift ? " with Shift" : " alone"));
-        char szHint[100] = "";
-        SetDlgItemTextA(hwndKey, IDC_KEY_HINT, "");
+        SendWithin(GetDlgItem(hwndKey, IDC_KEY_HINT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""), "WM_SETTEXT");
         EXPECT_TRUE(AttachThreadInput(GetCurrentThreadId(), dwKeyThread, TRUE));
         BYTE keyboard[256];
         GetKeyboardState(keyboard);
@@ -339,8 +349,8 @@ TEST_F(HotKeyTest, ChangeKeyTakesTheNextKeyWithItsModifiers) {
         SetKeyboardState(keyboard);
         AttachThreadInput(GetCurrentThreadId(), dwKeyThread, FALSE);
         EXPECT_TRUE(IsWindow(hwndKey)) << "the dialog closed";
-        GetDlgItemTextA(hwndKey, IDC_KEY_HINT, szHint, sizeof(szHint));
-        EXPECT_NE(std::string::npos, std::string(szHint).find(szHintPart)) << szHint;
+        std::string hint = ItemText(hwndKey, IDC_KEY_HINT);
+        EXPECT_NE(std::string::npos, hint.find(szHintPart)) << hint;
     };
     for (WPARAM nKey : {WPARAM(VK_TAB), WPARAM(VK_SPACE), WPARAM('A'), WPARAM(VK_BACK), WPARAM('1'),
                         WPARAM(VK_OEM_PERIOD)}) {
@@ -384,7 +394,7 @@ TEST_F(HotKeyTest, ChangeKeyTakesTheNextKeyWithItsModifiers) {
 TEST_F(HotKeyTest, ACombinationHeldByAnotherProgramIsShownAsTakenAndStaysChosen) {
     // This test program is the other program: it holds Shift+F8 before the start.
     ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_SHIFT, VK_F8));
-    StartProgram();
+    ASSERT_TRUE(Started());
     EXPECT_EQ("Shift+F8 (taken)", program.Text(IDC_HOT_KEY_NAME));
     EXPECT_TRUE(WaitFor([&] { return program.Text(IDC_STATUS_LINE).find("taken by another program") != std::string::npos; }))
         << program.Text(IDC_STATUS_LINE);
@@ -411,7 +421,7 @@ TEST_F(HotKeyTest, ACombinationHeldByAnotherProgramIsShownAsTakenAndStaysChosen)
 }
 
 TEST_F(HotKeyTest, TheTrayIconComesBackWhenTheShellStartsAgain) {
-    StartProgram();
+    ASSERT_TRUE(Started());
     NOTIFYICONDATAA record = {};
     record.cbSize = NOTIFYICONDATAA_V1_SIZE;
     record.hWnd = program.hwnd;
@@ -422,21 +432,6 @@ TEST_F(HotKeyTest, TheTrayIconComesBackWhenTheShellStartsAgain) {
     ASSERT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &record));
     PostMessageA(program.hwnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_TRUE(WaitFor([&] { return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE; })) << "the icon is added again";
-}
-
-// The longest text of a window's children: a message box's message.
-BOOL CALLBACK KeepLongestText(HWND hwndChild, LPARAM lParam) {
-    std::string* pText = reinterpret_cast<std::string*>(lParam);
-    char szText[400] = "";
-    SendMessageA(hwndChild, WM_GETTEXT, sizeof(szText), reinterpret_cast<LPARAM>(szText));
-    if (strlen(szText) > pText->size()) *pText = szText;
-    return TRUE;
-}
-
-std::string LongestText(HWND hwnd) {
-    std::string text;
-    EnumChildWindows(hwnd, KeepLongestText, reinterpret_cast<LPARAM>(&text));
-    return text;
 }
 
 // A tray that takes no icons, in a thread of this test: the first window of the tray's class that
@@ -501,7 +496,7 @@ TEST_F(HotKeyTest, WithoutATrayIconCloseSaysHowToComeBackOrKeepsTheWindowReachab
     {
         RefusingTray tray;
         ASSERT_TRUE(tray.StillFirst());
-        StartProgram();
+        ASSERT_TRUE(Started());
         // Close: the window hides, and a message tells the hot key that brings it back.
         PostMessageA(program.hwnd, WM_COMMAND, IDCANCEL, 0);
         HWND hwndBox = nullptr;
@@ -509,7 +504,7 @@ TEST_F(HotKeyTest, WithoutATrayIconCloseSaysHowToComeBackOrKeepsTheWindowReachab
             hwndBox = FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "TallyQuill Hidden");
             return hwndBox != nullptr && IsWindowVisible(hwndBox);
         })) << "no word that the window goes without a tray icon";
-        std::string text = LongestText(hwndBox);
+        std::string text = MessageBoxText(hwndBox);
         EXPECT_NE(std::string::npos, text.find("press Shift+F8")) << text;
         PostMessageA(hwndBox, WM_COMMAND, IDOK, 0);
         EXPECT_TRUE(WaitFor([&] { return !program.Visible(); }));
@@ -541,7 +536,7 @@ TEST_F(HotKeyTest, WithoutATrayIconCloseSaysHowToComeBackOrKeepsTheWindowReachab
 }
 
 TEST_F(HotKeyTest, TrayIconOpensHidesAndEnds) {
-    StartProgram();
+    ASSERT_TRUE(Started());
     program.Click(IDC_CLOSE_BUTTON);
     ASSERT_TRUE(WaitFor([&] { return !program.Visible(); }));
     PostMessageA(program.hwnd, WMAPP_TRAY_NOTIFY, TRAY_ICON_ID, WM_LBUTTONDBLCLK);

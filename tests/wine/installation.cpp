@@ -129,17 +129,6 @@ void RemoveInstallation() {
     ResetProgramRegistry();
 }
 
-std::string MessageBoxText(HWND hwndBox) {
-    std::string text;
-    for (HWND hwnd = FindWindowExA(hwndBox, nullptr, "Static", nullptr); hwnd != nullptr;
-         hwnd = FindWindowExA(hwndBox, hwnd, "Static", nullptr)) {
-        char szText[512] = "";
-        GetWindowTextA(hwnd, szText, sizeof(szText));
-        if (strlen(szText) > text.size()) text = szText;
-    }
-    return text;
-}
-
 HWND SetupRun::WaitForTerms(unsigned nTimeoutMs) {
     hwndTerms = nullptr;
     WaitFor(
@@ -154,7 +143,7 @@ HWND SetupRun::WaitForTerms(unsigned nTimeoutMs) {
 
 bool SetupRun::AgreeAndNext() {
     if (hwndTerms == nullptr) return false;
-    SendMessageA(GetDlgItem(hwndTerms, 101), BM_CLICK, 0, 0);
+    SendWithin(GetDlgItem(hwndTerms, 101), BM_CLICK, 0, 0, "BM_CLICK on \"I agree\"");
     if (!IsWindowEnabled(GetDlgItem(hwndTerms, IDOK))) return false;
     PostMessageA(GetDlgItem(hwndTerms, IDOK), BM_CLICK, 0, 0);
     return true;
@@ -193,4 +182,38 @@ InstallationState CurrentInstallation() {
     state.texts["DisplayName"] = SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName");
     state.texts["UninstallString"] = SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
     return state;
+}
+
+namespace {
+// One line of Differences() for a key found on one side only, or on both with other contents.
+template <typename Value, typename Describe>
+void AddDifferences(const char* szKind, const std::map<std::string, Value>& before,
+                    const std::map<std::string, Value>& after, Describe describe, std::string* pLines) {
+    for (const auto& entry : before) {
+        auto found = after.find(entry.first);
+        if (found == after.end())
+            *pLines += std::string(szKind) + " \"" + entry.first + "\" is gone\n";
+        else if (found->second != entry.second)
+            *pLines += std::string(szKind) + " \"" + entry.first + "\" changed: " + describe(entry.second, found->second) + "\n";
+    }
+    for (const auto& entry : after) {
+        if (before.count(entry.first) == 0) *pLines += std::string(szKind) + " \"" + entry.first + "\" is new\n";
+    }
+}
+}  // namespace
+
+std::string Differences(const InstallationState& before, const InstallationState& after) {
+    std::string lines;
+    AddDifferences("file", before.files, after.files,
+                   [](const Bytes& was, const Bytes& now) {
+                       size_t nAt = 0;
+                       while (nAt < was.size() && nAt < now.size() && was[nAt] == now[nAt]) ++nAt;
+                       return std::to_string(was.size()) + " bytes, now " + std::to_string(now.size()) +
+                              ", first difference at offset " + std::to_string(nAt);
+                   },
+                   &lines);
+    AddDifferences("text", before.texts, after.texts,
+                   [](const std::string& was, const std::string& now) { return "\"" + was + "\", now \"" + now + "\""; },
+                   &lines);
+    return lines;
 }

@@ -35,9 +35,6 @@ std::string PayloadPath(const std::string& name);  // a payload file as packed
 // Ends running copies and removes everything an install or the tests made, registry included.
 void RemoveInstallation();
 
-// The text of a message box (its longest static).
-std::string MessageBoxText(HWND hwndBox);
-
 // The setup file (or a copy of it) running in its own process.
 class SetupRun : public ProgramUnderTest {
 public:
@@ -56,6 +53,9 @@ bool InstallWith(const std::string& setupPath);
 struct InstallationState {
     std::map<std::string, Bytes> files;
     std::map<std::string, std::string> texts;  // shortcut targets and registry values
-    bool operator==(const InstallationState& other) const { return files == other.files && texts == other.texts; }
 };
 InstallationState CurrentInstallation();
+// What differs from before to after, one line each: a file or text that came, went or changed (a
+// file with its sizes and first differing offset); "" when nothing does. Checked as
+// EXPECT_EQ("", Differences(before, CurrentInstallation())), a failure lists what changed.
+std::string Differences(const InstallationState& before, const InstallationState& after);

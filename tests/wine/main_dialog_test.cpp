@@ -4,11 +4,13 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "resources/main_dialog_ids.h"
 #include "support/registry.h"
 #include "tests/wine/program_driver.h"
 #include "tests/wine/wine_test_support.h"
+#include "tallyq_version.h"
 
 namespace {
 
@@ -42,10 +44,13 @@ protected:
     }
     void TearDown() override { ResetProgramRegistry(); }
 
-    // Ends the program through the tray menu's Exit, which saves the settings.
-    static void Exit(ProgramUnderTest& program) {
+    // Ends the program through the tray menu's Exit, which saves the settings; checked where it
+    // is called.
+    static ::testing::AssertionResult Exited(ProgramUnderTest& program) {
         PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
-        EXPECT_EQ(0, program.WaitForExit());
+        int nExit = program.WaitForExit();
+        if (nExit == 0) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the tray's Exit did not end the program with 0: " << nExit;
     }
 
     // Starts the program with kCatText on the clipboard.
@@ -64,16 +69,22 @@ protected:
         program.SetText(IDC_CHARS_PER_LINE, "10");
     }
 
-    static void ExpectShown(const ProgramUnderTest& program, const char* szChars, const char* szWords,
-                            const char* szLines, const char* szCharsCost, const char* szWordsCost,
-                            const char* szLinesCost, const char* szTotal) {
-        EXPECT_EQ(szChars, program.Text(IDC_CHAR_COUNT));
-        EXPECT_EQ(szWords, program.Text(IDC_WORD_COUNT));
-        EXPECT_EQ(szLines, program.Text(IDC_LINE_COUNT));
-        EXPECT_EQ(szCharsCost, program.Text(IDC_CHARS_COST));
-        EXPECT_EQ(szWordsCost, program.Text(IDC_WORDS_COST));
-        EXPECT_EQ(szLinesCost, program.Text(IDC_LINES_COST));
-        EXPECT_EQ(szTotal, program.Text(IDC_TOTAL_COST));
+    // The counts and costs the dialog shows, each as expected; checked where it is called.
+    static ::testing::AssertionResult Shows(const ProgramUnderTest& program, const char* szChars, const char* szWords,
+                                            const char* szLines, const char* szCharsCost, const char* szWordsCost,
+                                            const char* szLinesCost, const char* szTotal) {
+        const std::pair<const char*, int> fields[] = {
+            {szChars, IDC_CHAR_COUNT},      {szWords, IDC_WORD_COUNT},      {szLines, IDC_LINE_COUNT},
+            {szCharsCost, IDC_CHARS_COST},  {szWordsCost, IDC_WORDS_COST},  {szLinesCost, IDC_LINES_COST},
+            {szTotal, IDC_TOTAL_COST},
+        };
+        std::string expected, shown;
+        for (const auto& field : fields) {
+            expected += std::string("[") + field.first + "]";
+            shown += "[" + program.Text(field.second) + "]";
+        }
+        if (expected == shown) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "counts, costs and total shown " << shown << ", expected " << expected;
     }
 };
 
@@ -81,7 +92,7 @@ TEST_F(MainDialogTest, PricesTheClipboardAtStartAndAtEveryKeystroke) {
     ProgramUnderTest program;
     ASSERT_NO_FATAL_FAILURE(StartOnCatText(program));
     EXPECT_EQ(kCatText, program.Text(IDC_SUMMARY)) << "a short text is shown whole";
-    ExpectShown(program, "40", "8", "2", "0.00 ", "0.16 ", "0.00 ", "0.16 ");
+    EXPECT_TRUE(Shows(program, "40", "8", "2", "0.00 ", "0.16 ", "0.00 ", "0.16 "));
     EXPECT_EQ("0.02", program.Text(IDC_COST_PER_WORD));
     EXPECT_EQ("80", program.Text(IDC_CHARS_PER_LINE));
 
@@ -98,21 +109,21 @@ TEST_F(MainDialogTest, PricesTheClipboardAtStartAndAtEveryKeystroke) {
     // The characters per line recount only the lines.
     program.SetText(IDC_CHARS_PER_LINE, "");
     program.Type(IDC_CHARS_PER_LINE, "10");
-    ExpectShown(program, "40", "8", "5", "0.40 ", "0.16 ", "0.50 ", "2.56 ");
+    EXPECT_TRUE(Shows(program, "40", "8", "5", "0.40 ", "0.16 ", "0.50 ", "2.56 "));
     program.SetText(IDC_CHARS_PER_LINE, "abc");
     EXPECT_EQ("31", program.Text(IDC_LINE_COUNT)) << "not an integer: one line per printable non-space byte";
-    Exit(program);
+    EXPECT_TRUE(Exited(program));
 }
 
 TEST_F(MainDialogTest, EnterChangesNothingAndEndsNothing) {
     ProgramUnderTest program;
     ASSERT_NO_FATAL_FAILURE(StartWithPricedCatText(program));
-    ExpectShown(program, "40", "8", "5", "0.40 ", "0.16 ", "0.50 ", "2.56 ");
+    EXPECT_TRUE(Shows(program, "40", "8", "5", "0.40 ", "0.16 ", "0.50 ", "2.56 "));
     program.Command(IDOK);
     EXPECT_TRUE(IsWindow(program.hwnd));
     EXPECT_TRUE(program.Visible());
-    ExpectShown(program, "40", "8", "5", "0.40 ", "0.16 ", "0.50 ", "2.56 ");
-    Exit(program);
+    EXPECT_TRUE(Shows(program, "40", "8", "5", "0.40 ", "0.16 ", "0.50 ", "2.56 "));
+    EXPECT_TRUE(Exited(program));
 }
 
 TEST_F(MainDialogTest, UpdateTextTakesTheNewTextAndAnEmptyClipboardLeavesTheFixedCost) {
@@ -132,9 +143,9 @@ TEST_F(MainDialogTest, UpdateTextTakesTheNewTextAndAnEmptyClipboardLeavesTheFixe
     EXPECT_EQ("11", program.Text(IDC_WORD_COUNT)) << "ж..., é, 8 Japanese characters, я...";
     EmptyTheClipboard();
     program.Click(IDC_UPDATE_TEXT);
-    ExpectShown(program, "0", "0", "0", "0.00 ", "0.00 ", "0.00 ", "1.50 ");
+    EXPECT_TRUE(Shows(program, "0", "0", "0", "0.00 ", "0.00 ", "0.00 ", "1.50 "));
     EXPECT_EQ(u"", program.UnicodeText(IDC_SUMMARY));
-    Exit(program);
+    EXPECT_TRUE(Exited(program));
 }
 
 TEST_F(MainDialogTest, RussianAndJapaneseAreShownAsTheyAreWhetherCopiedAsUnicodeOrAsAnsiText) {
@@ -171,7 +182,7 @@ TEST_F(MainDialogTest, RussianAndJapaneseAreShownAsTheyAreWhetherCopiedAsUnicode
             EXPECT_EQ("1", program.Text(IDC_LINE_COUNT)) << what;
         }
     }
-    Exit(program);
+    EXPECT_TRUE(Exited(program));
 }
 
 TEST_F(MainDialogTest, AWholeLargeTextIsMeasured) {
@@ -187,13 +198,13 @@ TEST_F(MainDialogTest, AWholeLargeTextIsMeasured) {
     EXPECT_EQ("200000", program.Text(IDC_LINE_COUNT)) << "the lines cover the whole text, not its first 259 bytes";
     program.SetText(IDC_CHARS_PER_LINE, "20");
     EXPECT_EQ("600000", program.Text(IDC_LINE_COUNT));
-    Exit(program);
+    EXPECT_TRUE(Exited(program));
 }
 
 TEST_F(MainDialogTest, CloseHidesWhileTheHotKeyIsOn) {
     ProgramUnderTest program;
     ASSERT_NO_FATAL_FAILURE(StartOnCatText(program));
-    ASSERT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(program.hwnd, IDC_HOT_KEY_ON), BM_GETCHECK, 0, 0));
+    ASSERT_TRUE(program.Checked(IDC_HOT_KEY_ON));
 
     program.Click(IDC_CLOSE_BUTTON);
     EXPECT_TRUE(WaitFor([&] { return !program.Visible(); }));
@@ -201,14 +212,14 @@ TEST_F(MainDialogTest, CloseHidesWhileTheHotKeyIsOn) {
     program.Command(IDM_TRAY_OPEN);
     EXPECT_TRUE(program.Visible());
     // The close box: the dialog's default handling posts Cancel to itself.
-    SendMessageA(program.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    SendWithin(program.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0, "WM_SYSCOMMAND SC_CLOSE");
     EXPECT_TRUE(WaitFor([&] { return !program.Visible(); }));
     program.Command(IDM_TRAY_OPEN);
     EXPECT_TRUE(program.Visible());
-    SendMessageA(program.hwnd, WM_COMMAND, IDCANCEL, 0);  // what Esc sends
+    program.Command(IDCANCEL);  // what Esc sends
     EXPECT_FALSE(program.Visible());
     EXPECT_TRUE(program.HandledPostedMessages() && program.Running()) << "Esc hides, the program goes on";
-    Exit(program);
+    EXPECT_TRUE(Exited(program));
 }
 
 TEST_F(MainDialogTest, WithTheHotKeyOffCloseEndsAndSavesTheSettingsForTheNextStart) {
@@ -238,9 +249,9 @@ TEST_F(MainDialogTest, WithTheHotKeyOffCloseEndsAndSavesTheSettingsForTheNextSta
     ASSERT_NE(nullptr, second.WaitForDialog());
     EXPECT_EQ("1.5 per page", second.Text(IDC_COST_PER_WORD));
     EXPECT_EQ("12.00 ", second.Text(IDC_WORDS_COST));
-    EXPECT_EQ(BST_UNCHECKED, SendMessageA(GetDlgItem(second.hwnd, IDC_HOT_KEY_ON), BM_GETCHECK, 0, 0));
+    EXPECT_FALSE(second.Checked(IDC_HOT_KEY_ON));
     second.Click(IDC_HOT_KEY_ON);
-    Exit(second);
+    EXPECT_TRUE(Exited(second));
     EXPECT_EQ("1", RegistryText("HotKeyOn"));
     std::string run = RunValue();
     EXPECT_EQ(" /logon", run.substr(run.size() > 7 ? run.size() - 7 : 0)) << run;
@@ -256,7 +267,7 @@ TEST_F(MainDialogTest, TheRunValueQuotesThePathAndStartsTheProgramHidden) {
     ProgramUnderTest program;
     ASSERT_TRUE(program.Start("", copy));
     ASSERT_NE(nullptr, program.WaitForDialog());
-    Exit(program);
+    EXPECT_TRUE(Exited(program));
     char szFull[MAX_PATH] = "";
     GetFullPathNameA(copy.c_str(), MAX_PATH, szFull, nullptr);
     std::string run = RunValue();
@@ -273,7 +284,7 @@ TEST_F(MainDialogTest, TheRunValueQuotesThePathAndStartsTheProgramHidden) {
     ASSERT_NE(nullptr, logon.WaitForDialog());
     ASSERT_TRUE(logon.Settled());
     EXPECT_FALSE(logon.Visible()) << "the logon start stays in the tray";
-    Exit(logon);
+    EXPECT_TRUE(Exited(logon));
     DeleteFileA(copy.c_str());
 }
 
@@ -321,7 +332,7 @@ TEST_F(MainDialogTest, FoldingTheSettingsPanel) {
     GetWindowRect(program.hwnd, &window);
     EXPECT_LE(window.right, nScreenWidth);
     EXPECT_LE(window.bottom, nScreenHeight);
-    Exit(program);
+    EXPECT_TRUE(Exited(program));
 }
 
 TEST_F(MainDialogTest, StatusLineCyclesThroughFiveTexts) {
@@ -330,11 +341,11 @@ TEST_F(MainDialogTest, StatusLineCyclesThroughFiveTexts) {
     ASSERT_NE(nullptr, program.WaitForDialog());
     ASSERT_TRUE(WaitFor([&] { return !program.Text(IDC_STATUS_LINE).empty(); }));
     std::string first = program.Text(IDC_STATUS_LINE);
-    EXPECT_EQ(0u, first.find("TallyQuill v 1.02"));
+    EXPECT_EQ(0u, first.find("TallyQuill v " TQ_VERSION_TEXT));
     // The next texts come every 8 seconds; the timer's message brings them at once here.
     std::string texts[5] = {first};
     for (int i = 1; i < 6; ++i) {
-        SendMessageA(program.hwnd, WM_TIMER, 1, 0);
+        SendWithin(program.hwnd, WM_TIMER, 1, 0, "WM_TIMER");
         std::string text = program.Text(IDC_STATUS_LINE);
         if (i < 5) {
             texts[i] = text;
@@ -343,7 +354,7 @@ TEST_F(MainDialogTest, StatusLineCyclesThroughFiveTexts) {
             EXPECT_EQ(first, text) << "the sixth step starts the cycle again";
         }
     }
-    Exit(program);
+    EXPECT_TRUE(Exited(program));
 }
 
 TEST_F(MainDialogTest, ASecondStartHandsOverToTheRunningCopy) {
@@ -383,7 +394,7 @@ TEST_F(MainDialogTest, ASecondStartHandsOverToTheRunningCopy) {
     ASSERT_TRUE(third.Start());
     EXPECT_EQ(0, third.WaitForExit());
     EXPECT_TRUE(WaitFor([&] { return !IsIconic(first.hwnd) && first.Visible(); })) << "the minimized copy is restored";
-    Exit(first);
+    EXPECT_TRUE(Exited(first));
 }
 
 TEST_F(MainDialogTest, OnlyNamesWithSetupAreRefused) {
@@ -396,12 +407,8 @@ TEST_F(MainDialogTest, OnlyNamesWithSetupAreRefused) {
         // Shown, not only made: the box's text controls exist once it is visible.
         HWND hwndMessage = WaitForShownDialog("Install Error");
         EXPECT_NE(nullptr, hwndMessage) << szName;
-        char szText[300] = "";
-        HWND hwndStatic = FindWindowExA(hwndMessage, nullptr, "Static", nullptr);
-        while (hwndStatic != nullptr && GetWindowTextLengthA(hwndStatic) < 20)
-            hwndStatic = FindWindowExA(hwndMessage, hwndStatic, "Static", nullptr);
-        GetWindowTextA(hwndStatic, szText, sizeof(szText));
-        EXPECT_EQ(0u, std::string(szText).find("Installation file corrupt.")) << szText;
+        std::string text = MessageBoxText(hwndMessage);
+        EXPECT_EQ(0u, text.find("Installation file corrupt.")) << text;
         EXPECT_EQ(nullptr, FindMainDialog()) << szName;
         PostMessageA(hwndMessage, WM_COMMAND, IDOK, 0);
         EXPECT_EQ(0, program.WaitForExit()) << szName;
@@ -414,7 +421,7 @@ TEST_F(MainDialogTest, OnlyNamesWithSetupAreRefused) {
         ProgramUnderTest program;
         ASSERT_TRUE(program.Start("", setDash));
         ASSERT_NE(nullptr, program.WaitForDialog()) << "set-up.exe runs normally";
-        Exit(program);
+        EXPECT_TRUE(Exited(program));
     }
     DeleteFileA(setDash.c_str());
 }
@@ -428,14 +435,14 @@ TEST_F(MainDialogTest, LogonInLowerCaseStartsHidden) {
     EXPECT_FALSE(logon.Visible()) << "and stays hidden";
     logon.Command(IDM_TRAY_OPEN);
     EXPECT_TRUE(logon.Visible()) << "the tray's Open shows it";
-    Exit(logon);
+    EXPECT_TRUE(Exited(logon));
 
     ProgramUnderTest capitals;
     ASSERT_TRUE(capitals.Start("/LOGON"));
     ASSERT_NE(nullptr, capitals.WaitForDialog());
     ASSERT_TRUE(capitals.Settled());
     EXPECT_TRUE(capitals.Visible()) << "/LOGON in capitals is not the logon start";
-    Exit(capitals);
+    EXPECT_TRUE(Exited(capitals));
 }
 
 }  // namespace

@@ -4,10 +4,10 @@
 #include <string.h>
 
 #include "resources/main_dialog_ids.h"
+#include "setup/running_copy.h"
 #include "tests/wine/wine_test_support.h"
 
 namespace {
-const char kMainTitle[] = "TallyQuill";
 
 // SetClipboardData needs an owner window: with none, EmptyClipboard leaves the clipboard ownerless.
 HWND ClipboardOwner() {
@@ -74,7 +74,7 @@ HWND FindDialogTitled(const char* szTitle) {
     return FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), szTitle);
 }
 
-HWND FindMainDialog() { return FindDialogTitled(kMainTitle); }
+HWND FindMainDialog() { return FindRunningCopy(); }
 
 HWND WaitForShownDialog(const char* szTitle, unsigned nTimeoutMs) {
     HWND hwnd = nullptr;
@@ -86,14 +86,45 @@ HWND WaitForShownDialog(const char* szTitle, unsigned nTimeoutMs) {
 }
 
 void EndRunningCopies() {
-    while (HWND hwnd = FindMainDialog()) {
-        PostMessageA(hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
-        DWORD dwProcessId = 0;
-        GetWindowThreadProcessId(hwnd, &dwProcessId);
-        if (!WaitFor("a running copy to end after the tray's Exit", [hwnd] { return !IsWindow(hwnd); },
-                     [dwProcessId] { return "its windows:" + ShownWindowsOf(dwProcessId); }))
-            break;
+    if (!EndRunningCopies(kPatienceMs))
+        ReportRanOut("every running copy to end after the tray's Exit", kPatienceMs, ShownWindows());
+}
+
+LRESULT SendWithin(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam, const char* szWhat, LRESULT nFailed,
+                   unsigned nTimeoutMs) {
+    DWORD_PTR nAnswer = 0;
+    if (SendMessageTimeoutA(hwnd, uMsg, wParam, lParam, SMTO_NORMAL, nTimeoutMs, &nAnswer) != 0)
+        return static_cast<LRESULT>(nAnswer);
+    DWORD dwProcessId = 0;
+    GetWindowThreadProcessId(hwnd, &dwProcessId);
+    ReportRanOut(std::string("an answer to ") + szWhat, nTimeoutMs,
+                 !IsWindow(hwnd) ? std::string("no such window")
+                                 : "no answer from a window of process " + std::to_string(dwProcessId) +
+                                       ", its windows:" + ShownWindowsOf(dwProcessId));
+    return nFailed;
+}
+
+std::string WindowText(HWND hwnd) {
+    char szText[4096] = "";
+    LRESULT nLength = SendWithin(hwnd, WM_GETTEXT, sizeof(szText), reinterpret_cast<LPARAM>(szText),
+                                 "WM_GETTEXT (a window's text)");
+    return std::string(szText, nLength > 0 && nLength < static_cast<LRESULT>(sizeof(szText)) ? nLength : 0);
+}
+
+std::string ItemText(HWND hwndDialog, int nId) { return WindowText(GetDlgItem(hwndDialog, nId)); }
+
+void SetItemText(HWND hwndDialog, int nId, const std::string& text) {
+    SendWithin(GetDlgItem(hwndDialog, nId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), "WM_SETTEXT");
+}
+
+std::string MessageBoxText(HWND hwndBox) {
+    std::string text;
+    for (HWND hwnd = FindWindowExA(hwndBox, nullptr, "Static", nullptr); hwnd != nullptr;
+         hwnd = FindWindowExA(hwndBox, hwnd, "Static", nullptr)) {
+        std::string line = WindowText(hwnd);
+        if (line.size() > text.size()) text = line;
     }
+    return text;
 }
 
 void PutClipboardText(const std::string& text, LCID locale) {
@@ -184,7 +215,7 @@ void ProgramUnderTest::Kill() {
 }
 
 bool PostedMessagesHandled(HWND hwndEdit) {
-    UINT nOldLimit = static_cast<UINT>(SendMessageA(hwndEdit, EM_GETLIMITTEXT, 0, 0));
+    UINT nOldLimit = static_cast<UINT>(SendWithin(hwndEdit, EM_GETLIMITTEXT, 0, 0, "EM_GETLIMITTEXT"));
     UINT nMarker = nOldLimit == 0x7FF1 ? 0x7FF2 : 0x7FF1;
     if (!PostMessageA(hwndEdit, EM_SETLIMITTEXT, nMarker, 0)) {
         ReportRanOut("a text limit to be posted to an edit box", 0,
@@ -194,12 +225,15 @@ bool PostedMessagesHandled(HWND hwndEdit) {
     LRESULT nLimit = 0;
     bool bHandled = WaitFor(
         "the edit box's thread to handle the messages posted to it",
-        [&] { return (nLimit = SendMessageA(hwndEdit, EM_GETLIMITTEXT, 0, 0)) == static_cast<LRESULT>(nMarker); },
+        [&] {
+            nLimit = SendWithin(hwndEdit, EM_GETLIMITTEXT, 0, 0, "EM_GETLIMITTEXT");
+            return nLimit == static_cast<LRESULT>(nMarker);
+        },
         [&] {
             return "the box's limit reads " + std::to_string(nLimit) + ", the posted one is " +
                    std::to_string(nMarker) + (IsWindow(hwndEdit) ? "" : "; the box is gone");
         });
-    SendMessageA(hwndEdit, EM_SETLIMITTEXT, nOldLimit, 0);
+    SendWithin(hwndEdit, EM_SETLIMITTEXT, nOldLimit, 0, "EM_SETLIMITTEXT");
     return bHandled;
 }
 
@@ -221,27 +255,30 @@ std::string ProgramUnderTest::TextOnceItIs(int nId, const std::string& expected,
     return ValueOnceItIs([&] { return Text(nId); }, expected, nTimeoutMs);
 }
 
-std::string ProgramUnderTest::Text(int nId) const {
-    char szText[1024] = "";
-    GetDlgItemTextA(hwnd, nId, szText, sizeof(szText));
-    return szText;
-}
+std::string ProgramUnderTest::Text(int nId) const { return ItemText(hwnd, nId); }
 
 std::u16string ProgramUnderTest::UnicodeText(int nId) const {
+    // The text the system keeps with the window: read without a message, so it cannot wait.
     static_assert(sizeof(WCHAR) == sizeof(char16_t), "WCHAR is a UTF-16 unit");
     WCHAR szText[1024] = L"";
     GetWindowTextW(GetDlgItem(hwnd, nId), szText, 1024);
     return std::u16string(reinterpret_cast<const char16_t*>(szText));
 }
 
-void ProgramUnderTest::SetText(int nId, const std::string& text) const {
-    SendMessageA(GetDlgItem(hwnd, nId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
+void ProgramUnderTest::SetText(int nId, const std::string& text) const { SetItemText(hwnd, nId, text); }
 
 void ProgramUnderTest::Type(int nId, const std::string& keys) const {
-    for (char c : keys) SendMessageA(GetDlgItem(hwnd, nId), WM_CHAR, static_cast<unsigned char>(c), 1);
+    for (char c : keys) SendWithin(GetDlgItem(hwnd, nId), WM_CHAR, static_cast<unsigned char>(c), 1, "WM_CHAR");
 }
 
-void ProgramUnderTest::Command(int nId) const { SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(nId, 0), 0); }
+void ProgramUnderTest::Command(int nId) const {
+    SendWithin(hwnd, WM_COMMAND, MAKEWPARAM(nId, 0), 0, ("WM_COMMAND " + std::to_string(nId)).c_str());
+}
 
-void ProgramUnderTest::Click(int nId) const { SendMessageA(GetDlgItem(hwnd, nId), BM_CLICK, 0, 0); }
+void ProgramUnderTest::Click(int nId) const {
+    SendWithin(GetDlgItem(hwnd, nId), BM_CLICK, 0, 0, ("BM_CLICK on item " + std::to_string(nId)).c_str());
+}
+
+bool ProgramUnderTest::Checked(int nId) const {
+    return SendWithin(GetDlgItem(hwnd, nId), BM_GETCHECK, 0, 0, "BM_GETCHECK") == BST_CHECKED;
+}

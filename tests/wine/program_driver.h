@@ -38,6 +38,8 @@ public:
     // Whether the process runs, and which windows it shows, or how it ended: for reports.
     std::string ProcessState() const;
 
+    // Reads and sends to the program's controls wait at most kPatienceMs for its answer (see
+    // SendWithin): a hung program fails the check that follows and is named on the error stream.
     std::string Text(int nId) const;
     // The control's text as Unicode, as the system holds it.
     std::u16string UnicodeText(int nId) const;
@@ -47,6 +49,7 @@ public:
     void Type(int nId, const std::string& keys) const;      // WM_CHAR per key: one change per key
     void Command(int nId) const;                            // WM_COMMAND, sent
     void Click(int nId) const;                              // BM_CLICK
+    bool Checked(int nId) const;                            // BM_GETCHECK: the box is checked
     bool Visible() const { return IsWindowVisible(hwnd) != FALSE; }
 
     HWND hwnd = nullptr;
@@ -106,6 +109,19 @@ auto ValueOnceItIs(Read read, const Value& expected, unsigned nTimeoutMs = kPati
     return value;
 }
 
+// Sends a message to a window, as a rule another process's, and waits at most nTimeoutMs for the
+// answer. A window that does not answer in time (a hung program) or is gone is told on the error
+// stream with what was sent (szWhat); the answer is then nFailed.
+LRESULT SendWithin(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam, const char* szWhat, LRESULT nFailed = 0,
+                   unsigned nTimeoutMs = kPatienceMs);
+// A window's text as its own thread answers WM_GETTEXT, and a dialog item's; "" when it gives none.
+std::string WindowText(HWND hwnd);
+std::string ItemText(HWND hwndDialog, int nId);
+// Sets a dialog item's text with WM_SETTEXT (an edit box sends one change notification).
+void SetItemText(HWND hwndDialog, int nId, const std::string& text);
+// The text of a message box: the longest text among its statics (the other one holds the icon).
+std::string MessageBoxText(HWND hwndBox);
+
 HWND FindMainDialog();
 // A dialog box (of the system's dialog class) by its title.
 HWND FindDialogTitled(const char* szTitle);
@@ -113,5 +129,7 @@ HWND FindDialogTitled(const char* szTitle);
 // is up.
 HWND WaitForShownDialog(const char* szTitle, unsigned nTimeoutMs = kPatienceMs);
 
-// Ends every copy of the program still running from an earlier case, through the tray's Exit.
+// Ends every copy of the program still running from an earlier case as the setup does (the tray's
+// Exit, then the process's end; setup/running_copy.h), each within kPatienceMs; a copy that stays is
+// told on the error stream.
 void EndRunningCopies();

@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "support/registry.h"
 #include "support/run_at_logon.h"
+#include "tests/wine/damaged_settings.h"
 #include "tests/wine/wine_test_support.h"
 
 namespace {
@@ -131,6 +132,42 @@ TEST_F(SettingsTest, OtherTypesAndUnterminatedValuesNeverGiveGarbage) {
     std::string text259(259, 'b');
     StoreRaw("CostPerLine", REG_SZ, text259.data(), 259);
     EXPECT_EQ(text259, ReadString("CostPerLine", "0.00"));
+}
+
+// A setting as the program loads it, as text ("1"/"0" for a box), and its default the same way.
+struct Loaded {
+    std::string text;
+    std::string defaultText;
+};
+Loaded LoadSetting(const std::string& name) {
+    char szText[kRegistryTextSize] = "";
+    for (const PriceSetting& setting : kPriceSettings) {
+        if (name != setting.szValueName) continue;
+        LoadPriceSetting(setting, szText);
+        return {szText, setting.szDefault};
+    }
+    if (name == "HotKeyOn") return {LoadHotKeyOn() ? "1" : "0", "1"};
+    if (name == "HotKeyAutoSelect") return {LoadHotKeyAutoSelect() ? "1" : "0", "1"};
+    if (name == "HotKey") return {std::to_string(LoadHotKey()), std::to_string(kDefaultHotKey)};
+    if (name == "HotKeyModifier") return {std::to_string(LoadHotKeyModifier()), std::to_string(kDefaultHotKeyModifier)};
+    if (name == "CSVFilePath") {
+        LoadCsvFilePath(szText);
+        return {szText, ""};
+    }
+    return {"<no such setting>", ""};
+}
+
+TEST_F(SettingsTest, EverySettingOfAnotherTypeOrUnterminatedReadsAsItsDefault) {
+    for (const DamagedSetting& setting : kDamagedSettings) {
+        for (const SettingDamage& damage : kSettingDamages) {
+            SCOPED_TRACE(std::string(setting.szName) + " as " + damage.szWhat);
+            ResetProgramRegistry();
+            std::string bytes = DamagedBytes(damage, setting);
+            StoreRaw(setting.szName, damage.dwType, bytes.data(), static_cast<DWORD>(bytes.size()));
+            Loaded loaded = LoadSetting(setting.szName);
+            EXPECT_EQ(loaded.defaultText, loaded.text);
+        }
+    }
 }
 
 // The Run value of one root: its text, or "<none>".

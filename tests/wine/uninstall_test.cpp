@@ -102,15 +102,20 @@ protected:
         DeleteFileA(TempCopyPath().c_str());
     }
 
-    // Everything an install made is gone.
-    void ExpectRemoved() {
-        EXPECT_FALSE(FileExists(DesktopShortcut()));
-        EXPECT_FALSE(FolderExists(StartMenuGroup())) << "both shortcuts and the empty group";
+    // What is left of everything an install made, one line each; "" when it is all gone. Checked
+    // as EXPECT_EQ("", Leftovers()).
+    std::string Leftovers() const {
+        std::string left;
+        if (FileExists(DesktopShortcut())) left += "the desktop shortcut\n";
+        if (FolderExists(StartMenuGroup())) left += "the Start menu group (both shortcuts and the empty group go)\n";
         HKEY hKey = nullptr;
-        EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &hKey));
-        EXPECT_FALSE(FolderExists(folder));
-        std::string maker = folder.substr(0, folder.rfind('\\'));
-        EXPECT_FALSE(FolderExists(maker)) << "the empty maker's folder";
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &hKey) == ERROR_SUCCESS) {
+            RegCloseKey(hKey);
+            left += "the Uninstall entry\n";
+        }
+        if (FolderExists(folder)) left += "the install folder\n";
+        if (FolderExists(folder.substr(0, folder.rfind('\\')))) left += "the empty maker's folder\n";
+        return left;
     }
 
     std::string folder;
@@ -134,7 +139,7 @@ TEST_F(UninstallTest, WithoutAnArgumentItHandsOverToACopyInTheTemporaryFolder) {
     EXPECT_TRUE(copy == installed.files["uninst.exe"]) << "a byte-for-byte copy";
 
     EXPECT_TRUE(Answer(question, IDNO));
-    EXPECT_TRUE(installed == CurrentInstallation()) << "No removes nothing";
+    EXPECT_EQ("", Differences(installed, CurrentInstallation())) << "No removes nothing";
 }
 
 TEST_F(UninstallTest, WithAnArgumentItAsksAtOnce) {
@@ -145,14 +150,14 @@ TEST_F(UninstallTest, WithAnArgumentItAsksAtOnce) {
     EXPECT_EQ(uninstaller.process.dwProcessId, question.dwProcessId) << "no hand-over with an argument";
     EXPECT_EQ(kQuestion, question.text);
     EXPECT_TRUE(Answer(question, IDNO));
-    EXPECT_TRUE(installed == CurrentInstallation());
+    EXPECT_EQ("", Differences(installed, CurrentInstallation()));
 }
 
 TEST_F(UninstallTest, YesRemovesWhatTheInstallMadeAndLeavesTheSettings) {
     ASSERT_FALSE(SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn").empty()) << "the program saved its settings";
     ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun", "\"" + folder + "\\tallyq.exe\" /logon"));
     ASSERT_TRUE(UninstallAnswering(IDYES));
-    ExpectRemoved();
+    EXPECT_EQ("", Leftovers());
     EXPECT_FALSE(SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn").empty()) << "Settings stay";
     EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles")) << "Folders stay";
     EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "DataFiles"));
@@ -168,7 +173,7 @@ TEST_F(UninstallTest, ARunningCopyIsAskedToCloseFirst) {
     ASSERT_NE(nullptr, program.WaitForDialog());
     ASSERT_TRUE(UninstallAnswering(IDYES));
     EXPECT_EQ(0, program.WaitForExit()) << "the copy ended";
-    ExpectRemoved();
+    EXPECT_EQ("", Leftovers());
 }
 
 TEST_F(UninstallTest, ACopyHidingInTheTrayIsEndedFirstAndEverythingGoes) {
@@ -184,7 +189,7 @@ TEST_F(UninstallTest, ACopyHidingInTheTrayIsEndedFirstAndEverythingGoes) {
     EXPECT_EQ("", following) << "nothing stayed";
     EXPECT_EQ(0, program.WaitForExit()) << "the copy was ended as its tray menu's Exit ends it";
     EXPECT_EQ("7.25", SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "FixedCostAmount")) << "and saved its settings";
-    ExpectRemoved();
+    EXPECT_EQ("", Leftovers());
 }
 
 TEST_F(UninstallTest, WhatCouldNotBeRemovedIsNamed) {
@@ -223,16 +228,16 @@ TEST_F(UninstallTest, AMissingInstallFolderIsMadeAgainAndRemoved) {
     ASSERT_NE(nullptr, question.hwndBox);
     EXPECT_TRUE(FolderExists(folder)) << "made again at start";
     EXPECT_TRUE(Answer(question, IDYES));
-    ExpectRemoved();
+    EXPECT_EQ("", Leftovers());
     DeleteFileA(elsewhere.c_str());
 }
 
 TEST_F(UninstallTest, InstallingAgainAfterAnUninstallLeavesTheSameState) {
     ASSERT_TRUE(UninstallAnswering(IDYES));
-    ExpectRemoved();
+    EXPECT_EQ("", Leftovers());
     ASSERT_TRUE(InstallWith(SetupFilePath()));
     EndRunningCopies();
-    EXPECT_TRUE(installed == CurrentInstallation());
+    EXPECT_EQ("", Differences(installed, CurrentInstallation()));
 }
 
 namespace {
