@@ -36,9 +36,10 @@ public:
         if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                             &process))
             return false;
+        // The window shows as it is made, before its edit control is.
         return WaitFor([this] {
             hwnd = FindWindowA("TextTarget", "Text Target");
-            return hwnd != nullptr && IsWindowVisible(hwnd);
+            return hwnd != nullptr && IsWindowVisible(hwnd) && GetDlgItem(hwnd, 1) != nullptr;
         });
     }
     // Brings the target to the front, as the user clicking into it would. The target does it
@@ -58,8 +59,9 @@ public:
     bool Focused() const {
         GUITHREADINFO info = {};
         info.cbSize = sizeof(info);
-        return GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) &&
-               info.hwndFocus == GetDlgItem(hwnd, 1) && GetForegroundWindow() == hwnd;
+        HWND hwndEdit = GetDlgItem(hwnd, 1);
+        return hwndEdit != nullptr && GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) &&
+               info.hwndFocus == hwndEdit && GetForegroundWindow() == hwnd;
     }
     // Focused, and still so once the target's thread and that of the window in front before have
     // handled what reached them meanwhile (a late focus change of the X server's included).

@@ -95,12 +95,13 @@ LRESULT SendWithin(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam, const cha
     DWORD_PTR nAnswer = 0;
     if (SendMessageTimeoutA(hwnd, uMsg, wParam, lParam, SMTO_NORMAL, nTimeoutMs, &nAnswer) != 0)
         return static_cast<LRESULT>(nAnswer);
+    // A window that is not there (not made yet, or gone) is no wait: the caller's check tells.
+    if (!IsWindow(hwnd)) return nFailed;
     DWORD dwProcessId = 0;
     GetWindowThreadProcessId(hwnd, &dwProcessId);
     ReportRanOut(std::string("an answer to ") + szWhat, nTimeoutMs,
-                 !IsWindow(hwnd) ? std::string("no such window")
-                                 : "no answer from a window of process " + std::to_string(dwProcessId) +
-                                       ", its windows:" + ShownWindowsOf(dwProcessId));
+                 "no answer from a window of process " + std::to_string(dwProcessId) + ", its windows:" +
+                     ShownWindowsOf(dwProcessId));
     return nFailed;
 }
 
@@ -215,6 +216,11 @@ void ProgramUnderTest::Kill() {
 }
 
 bool PostedMessagesHandled(HWND hwndEdit) {
+    // A message posted to no window would go to this thread's own queue.
+    if (!IsWindow(hwndEdit)) {
+        ReportRanOut("an edit box to post a text limit to", 0, "no such edit box");
+        return false;
+    }
     UINT nOldLimit = static_cast<UINT>(SendWithin(hwndEdit, EM_GETLIMITTEXT, 0, 0, "EM_GETLIMITTEXT"));
     UINT nMarker = nOldLimit == 0x7FF1 ? 0x7FF2 : 0x7FF1;
     if (!PostMessageA(hwndEdit, EM_SETLIMITTEXT, nMarker, 0)) {
