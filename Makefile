@@ -53,8 +53,10 @@ fuzz: deps
 bench: native
 	@$(BUILD)/native/bench/measure_bench $(abspath $(BUILD))/native/tallyq-count
 
+# `make run DPI=144` shows it on a screen of 144 dots per inch (150 %).
+DPI ?= 96
 run: windows
-	@scripts/run-tallyquill $(BUILD)/$(WINDOWS) $(WINDOWS)
+	@scripts/run-tallyquill $(BUILD)/$(WINDOWS) $(WINDOWS) $(DPI)
 
 clean:
 	rm -rf $(BUILD)

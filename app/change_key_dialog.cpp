@@ -3,6 +3,9 @@
 #include "app/settings.h"
 #include "resources/key_dialog_ids.h"
 
+const char kTypingKeyHint[] = "With a key that types, add Ctrl or Alt.";
+const char kAloneKeyHint[] = "Alone only F1 to F24: add Ctrl, Alt or Shift.";
+
 bool IsSafeAloneAsHotKey(UINT nVirtualKey) { return nVirtualKey >= VK_F1 && nVirtualKey <= VK_F24; }
 
 bool IsTypingKey(UINT nVirtualKey) {
@@ -30,13 +33,13 @@ bool ChangeKeyDialog::PreTranslateKey(HWND, UINT uMsg, WPARAM wParam, LPARAM) {
     // types (a letter, a digit, Space, punctuation) would no longer type its capital or its
     // symbol anywhere. Such a key needs Ctrl or Alt.
     if (IsTypingKey(nVirtualKey) && (nModifiers & (MOD_CONTROL | MOD_ALT)) == 0) {
-        SetDlgItemTextA(hwndDlg, IDC_KEY_HINT, "With a key that types, add Ctrl or Alt.");
+        SetDlgItemTextA(hwndDlg, IDC_KEY_HINT, kTypingKeyHint);
         return true;
     }
     // Other keys alone (Home, Insert, the arrows) are needed by every program too: alone, only a
     // function key is taken.
     if (nModifiers == 0 && !IsSafeAloneAsHotKey(nVirtualKey)) {
-        SetDlgItemTextA(hwndDlg, IDC_KEY_HINT, "Alone only F1 to F24: add Ctrl, Alt or Shift.");
+        SetDlgItemTextA(hwndDlg, IDC_KEY_HINT, kAloneKeyHint);
         return true;
     }
     SaveHotKey(static_cast<int>(nVirtualKey), static_cast<int>(nModifiers));

@@ -8,6 +8,11 @@ bool IsSafeAloneAsHotKey(UINT nVirtualKey);
 // operators, Tab, Backspace): as a hot key it needs Ctrl or Alt.
 bool IsTypingKey(UINT nVirtualKey);
 
+// The line that says why a key was not taken: a typing key without Ctrl or Alt, and another key
+// alone that is not a function key.
+extern const char kTypingKeyHint[];
+extern const char kAloneKeyHint[];
+
 class ChangeKeyDialog : public LKeyDialogBox {
 private:
     // The first key pressed that is not a modifier, with the modifiers held, becomes the hot key.

@@ -12,6 +12,9 @@ const char kHelpCaption[] = "TallyQuill Help";
 }  // namespace
 
 bool HasWinHelpViewer() {
+    // Windows Vista (6.0) and later have no WinHelp viewer. Windows 8.1, 10 and 11 tell their own
+    // version only to a program whose manifest names them (this one's does) and 6.2 to any other:
+    // either way 6 or more.
     OSVERSIONINFOA version;
     version.dwOSVersionInfoSize = sizeof(version);
     if (!GetVersionExA(&version)) return false;

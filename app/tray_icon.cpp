@@ -26,8 +26,10 @@ bool TrayIcon::Add(HWND hwndNewOwner) {
     FillTrayRecord(&record, hwndOwner);
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record.uCallbackMessage = nCallbackMessage;
-    record.hIcon = static_cast<HICON>(
-        LoadImageA(hProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    // The size the shell shows its icons at: 16 pixels at 96 DPI, more above it.
+    record.hIcon = static_cast<HICON>(LoadImageA(hProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
+                                                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                 LR_DEFAULTCOLOR));
     if (record.hIcon == nullptr) return bShown;
     strcpy(record.szTip, "TallyQuill");
     bShown = Shell_NotifyIconA(NIM_ADD, &record) || Shell_NotifyIconA(NIM_MODIFY, &record);

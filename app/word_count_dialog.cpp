@@ -19,30 +19,21 @@
 #include "support/path_text.h"
 #include "support/run_at_logon.h"
 #include "tallyq_version.h"
+#include "ui/dpi.h"
 #include "ui/gif_host.h"
 
 namespace {
 
-const int kDialogWidthDu = 397;
+const int kDialogWidthDu = 440;
 const int kFullHeightDu = 344;
 const int kFoldedHeightDu = 290;
 const int kWindowX = 120;
 const int kWindowY = 30;
 
 const UINT_PTR kStatusTimer = 1;
-// Shown until the status line's next step.
-const char kNothingCopiedText[] = "Nothing was copied from the program in front: the counts are unchanged.";
 const UINT kFirstStatusDelayMs = 500;
 const UINT kStatusPeriodMs = 8000;
 
-const char* const kStatusTexts[] = {
-    "TallyQuill v " TQ_VERSION_TEXT "  -  Copyright (c) 2026 Kestrilon",
-    "Press the hot key in any program to select, copy and price its whole text",
-    "Close keeps TallyQuill in the tray while the hot key is enabled",
-    "Add To CSV logs the priced job with its date, title, counts and total",
-    "Click here for updates and other tools at www.kestrilon.example",
-    nullptr,  // end of the cycle
-};
 const char kMakerWebPage[] = "https://www.kestrilon.example/tallyquill/";
 
 // The status line's colours: white text on grey. The text is drawn transparent over the stock grey
@@ -63,10 +54,24 @@ void SystemReason(long nError, char* szReason, size_t cbReason) {
 
 }  // namespace
 
+// Shown until the status line's next step.
+const char kNothingCopiedText[] = "Nothing was copied from the program in front: the counts are unchanged.";
+
+const char* const kStatusTexts[] = {
+    "TallyQuill v " TQ_VERSION_TEXT "  -  Copyright (c) 2026 Kestrilon",
+    "Press the hot key in any program to select, copy and price its whole text",
+    "Close keeps TallyQuill in the tray while the hot key is enabled",
+    "Add To CSV logs the priced job with its date, title, counts and total",
+    "Click here for updates and other tools at www.kestrilon.example",
+    nullptr,  // end of the cycle
+};
+
 WordCountDialog::WordCountDialog(bool bLogonStartIn)
     : bSettingsShown(true),
       nStatusLine(0),
       hSummaryFont(nullptr),
+      hBigIcon(nullptr),
+      hSmallIcon(nullptr),
       bLogonStart(bLogonStartIn),
       bStartHidden(false),
       bSessionEnding(false),
@@ -96,12 +101,10 @@ void WordCountDialog::PlaceWindow(int nClientWidthDu, int nClientHeightDu) {
 void WordCountDialog::InitDialog() {
     PlaceWindow(kDialogWidthDu, kFullHeightDu);
     splashScreen.Show(hwndDlg, IDB_SPLASH);
-    HICON hBig = static_cast<HICON>(LoadImageA(hProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 32, 32, 0));
-    HICON hSmall = static_cast<HICON>(LoadImageA(hProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, 0));
-    SendMessageA(hwndDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(hBig));
-    SendMessageA(hwndDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(hSmall));
+    int nDpi = WindowDpi(hwndDlg);
+    SetWindowIcons(nDpi);
     trayIcon.Add(hwndDlg);
-    SetSummaryFont();
+    SetSummaryFont(nDpi);
     LoadSettings();
     UpdateText();
     CheckDlgButton(hwndDlg, IDC_HOT_KEY_ON, LoadHotKeyOn() ? BST_CHECKED : BST_UNCHECKED);
@@ -172,7 +175,24 @@ void WordCountDialog::ReportUnsavedSettings() const {
     MessageBoxA(nullptr, szText, "TallyQuill", MB_OK | MB_ICONWARNING);
 }
 
-void WordCountDialog::SetSummaryFont() {
+void WordCountDialog::SetWindowIcons(int nDpi) {
+    // The sizes the system shows a window's icons at on this DPI: 32 and 16 pixels at 96 DPI.
+    HICON hBig = static_cast<HICON>(LoadImageA(hProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
+                                               SystemMetricForDpi(SM_CXICON, nDpi),
+                                               SystemMetricForDpi(SM_CYICON, nDpi), 0));
+    HICON hSmall = static_cast<HICON>(LoadImageA(hProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
+                                                 SystemMetricForDpi(SM_CXSMICON, nDpi),
+                                                 SystemMetricForDpi(SM_CYSMICON, nDpi), 0));
+    SendMessageA(hwndDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(hBig));
+    SendMessageA(hwndDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(hSmall));
+    // The window no longer shows the icons of the DPI before.
+    if (hBigIcon != nullptr) DestroyIcon(hBigIcon);
+    if (hSmallIcon != nullptr) DestroyIcon(hSmallIcon);
+    hBigIcon = hBig;
+    hSmallIcon = hSmall;
+}
+
+void WordCountDialog::SetSummaryFont(int nDpi) {
     // "MS Sans Serif" has Western letters only. The system's message font is one that the system
     // links to other scripts' fonts, so Cyrillic, Greek or Japanese text shows as itself. The
     // record is asked for without the padded border's width that later versions added at its end,
@@ -180,9 +200,13 @@ void WordCountDialog::SetSummaryFont() {
     NONCLIENTMETRICSA metrics;
     metrics.cbSize = offsetof(NONCLIENTMETRICSA, lfMessageFont) + sizeof(metrics.lfMessageFont);
     if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return;
-    hSummaryFont = CreateFontIndirectA(&metrics.lfMessageFont);
-    if (hSummaryFont != nullptr)
-        SendDlgItemMessageA(hwndDlg, IDC_SUMMARY, WM_SETFONT, reinterpret_cast<WPARAM>(hSummaryFont), FALSE);
+    // The system tells the font for its own DPI; on a monitor of another DPI it is scaled to it.
+    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, nDpi, SystemDpi());
+    HFONT hNewFont = CreateFontIndirectA(&metrics.lfMessageFont);
+    if (hNewFont == nullptr) return;
+    SendDlgItemMessageA(hwndDlg, IDC_SUMMARY, WM_SETFONT, reinterpret_cast<WPARAM>(hNewFont), TRUE);
+    if (hSummaryFont != nullptr) DeleteObject(hSummaryFont);
+    hSummaryFont = hNewFont;
 }
 
 void WordCountDialog::DeleteSummaryFont() {
@@ -497,6 +521,22 @@ INT_PTR WordCountDialog::DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         }
         return FALSE;
     }
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another DPI (with the DPI per monitor, Windows 10 from 1703): the
+        // window takes the rectangle the system suggests, and its dialog manager scales the
+        // controls and sends every control the dialog's font for the new DPI once this answers
+        // that it left the rest to it. The icons are made again now, the summary's own font once
+        // that is done.
+        const RECT* pSuggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(hwndDlg, nullptr, pSuggested->left, pSuggested->top, pSuggested->right - pSuggested->left,
+                     pSuggested->bottom - pSuggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowIcons(HIWORD(wParam));
+        PostMessageA(hwndDlg, WMAPP_DPI_SETTLED, HIWORD(wParam), 0);
+        return FALSE;
+    }
+    case WMAPP_DPI_SETTLED:
+        SetSummaryFont(static_cast<int>(wParam));
+        return TRUE;
     case WM_HOTKEY:
         HotKeyHit();
         return TRUE;

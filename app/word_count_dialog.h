@@ -7,6 +7,11 @@
 #include "ui/dialog.h"
 #include "ui/splash_screen.h"
 
+// The status line's own texts: the cycle (ended by null) and the line shown when the program in
+// front copied nothing. The line while the hot key is taken comes from HotKey::GetWarning.
+extern const char* const kStatusTexts[];
+extern const char kNothingCopiedText[];
+
 class WordCountDialog : public LDialog {
 public:
     // bLogonStart: started at logon ("/logon"), to run hidden in the tray.
@@ -31,8 +36,11 @@ private:
     // The characters per line as typed; 0 when the field holds no number.
     int CharsPerLine();
     void ShowSummary(const char16_t* szSummary);
-    // The summary's font: one that shows every script (the dialog's own shows Western ones only).
-    void SetSummaryFont();
+    // The summary's font at a DPI: one that shows every script (the dialog's own shows Western
+    // ones only). A font set before is deleted.
+    void SetSummaryFont(int nDpi);
+    // The window's big and small icons, in the sizes the system shows them at nDpi.
+    void SetWindowIcons(int nDpi);
     void DeleteSummaryFont();
     void SetTextMoney(int nId, double dValue);
     double GetTextMoney(int nId);
@@ -72,6 +80,8 @@ private:
     // The whole text last read from the clipboard, for the line count.
     ClipboardText lastText;
     HFONT hSummaryFont;
+    HICON hBigIcon;
+    HICON hSmallIcon;
     const bool bLogonStart;
     // Started with "/logon": the modal loop's own first showing of the window is held back.
     bool bStartHidden;

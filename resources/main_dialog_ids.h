@@ -36,6 +36,13 @@
 #define WMAPP_TRAY_NOTIFY (WM_USER + 20)
 // Posted by a second start: the running copy shows its window and comes to the front.
 #define WMAPP_COME_FORWARD (WM_APP + 1)
+// Posted to itself on a move to a monitor of another DPI: the system has scaled the dialog and its
+// font by the time it arrives (wParam: the new DPI).
+#define WMAPP_DPI_SETTLED (WM_APP + 2)
+// Sent by the system when the window moves to a monitor of another DPI; older headers lack it.
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 #define TRAY_ICON_ID 24
 
 #define IDI_PROGRAM 1

@@ -2,15 +2,18 @@
 
 #include "tallyq_version.h"
 #include "ui/dialog.h"
+#include "ui/dpi.h"
 
 namespace {
 
 const char kSplashClass[] = "LSplashScreen";
 const UINT_PTR kCloseTimer = 1;
 const UINT kShowMs = 7000;
-// Below the picture: the band's margins and its height (five lines of the 16-pixel font).
+// Below the picture: the band's margins and its height (five lines of the 16-pixel font). These,
+// the picture and the font are pixels at 96 DPI, scaled to the DPI the splash is shown at.
 const int kFrameWidth = 4;
 const int kBandHeight = 88;
+const int kFontHeight = 16;
 
 const char kProductLine[] = "TallyQuill";
 const char kVersionLine[] = "TallyQuill v " TQ_VERSION_TEXT;
@@ -21,8 +24,8 @@ const char kDistributorBlock[] =
     "Copyright (c) 2026 Kestrilon\n"
     "All rights reserved.";
 
-HFONT MakeBandFont(int nWeight) {
-    return CreateFontA(16, 0, 0, 0, nWeight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+HFONT MakeBandFont(int nWeight, int nDpi) {
+    return CreateFontA(MulDiv(kFontHeight, nDpi, kDefaultDpi), 0, 0, 0, nWeight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, nullptr);
 }
 
@@ -59,8 +62,10 @@ void LSplashScreen::Show(HWND hwndParent, int nBitmapId) {
     GetObjectA(hBitmap, sizeof(bitmap), &bitmap);
     RECT screen;
     GetWindowRect(GetDesktopWindow(), &screen);
-    int nWidth = bitmap.bmWidth + kFrameWidth;
-    int nHeight = bitmap.bmHeight + kBandHeight;
+    // Shown at its parent's DPI: the size it has on a screen of 96 DPI, in the same inches.
+    nDpi = WindowDpi(hwndParent);
+    int nWidth = Scaled(bitmap.bmWidth + kFrameWidth);
+    int nHeight = Scaled(bitmap.bmHeight + kBandHeight);
     // On a screen smaller than the window an edge goes negative; it is not moved back.
     int x = (screen.right - nWidth) >> 1;
     int y = (screen.bottom - nHeight) >> 1;
@@ -81,18 +86,23 @@ void LSplashScreen::Paint(HDC hdc) {
     GetObjectA(hBitmap, sizeof(bitmap), &bitmap);
     HDC hdcMemory = CreateCompatibleDC(hdc);
     HGDIOBJ hOldBitmap = SelectObject(hdcMemory, hBitmap);
-    BitBlt(hdc, 0, 0, bitmap.bmWidth, bitmap.bmHeight, hdcMemory, 0, 0, SRCCOPY);
+    // Stretched with the colours averaged where the system can (Windows NT); elsewhere the mode
+    // call fails and the nearest pixels are taken.
+    SetStretchBltMode(hdc, HALFTONE);
+    SetBrushOrgEx(hdc, 0, 0, nullptr);
+    StretchBlt(hdc, 0, 0, Scaled(bitmap.bmWidth), Scaled(bitmap.bmHeight), hdcMemory, 0, 0, bitmap.bmWidth,
+               bitmap.bmHeight, SRCCOPY);
     SelectObject(hdcMemory, hOldBitmap);
     DeleteDC(hdcMemory);
 
     // The product lines stand top-left in the band and the distributor block top-right; the
     // device context's defaults give black on opaque white.
-    RECT band = {2, bitmap.bmHeight + 1, bitmap.bmWidth - 4, bitmap.bmHeight + 83};
+    RECT band = {Scaled(2), Scaled(bitmap.bmHeight + 1), Scaled(bitmap.bmWidth - 4), Scaled(bitmap.bmHeight + 83)};
     RECT lines = band;
-    HFONT hBold = MakeBandFont(FW_BOLD);
+    HFONT hBold = MakeBandFont(FW_BOLD, nDpi);
     HGDIOBJ hOldFont = SelectObject(hdc, hBold);
     lines.top += DrawTextA(hdc, kProductLine, -1, &lines, DT_WORDBREAK | DT_NOPREFIX);
-    HFONT hNormal = MakeBandFont(FW_NORMAL);
+    HFONT hNormal = MakeBandFont(FW_NORMAL, nDpi);
     SelectObject(hdc, hNormal);
     DeleteObject(hBold);
     lines.top += DrawTextA(hdc, kVersionLine, -1, &lines, DT_WORDBREAK | DT_NOPREFIX);

@@ -5,11 +5,11 @@
 
 class LSplashScreen {
 public:
-    LSplashScreen() : hwndSplash(nullptr), hBitmap(nullptr) {}
+    LSplashScreen() : hwndSplash(nullptr), hBitmap(nullptr), nDpi(96) {}
     ~LSplashScreen();
 
-    // Opens the window, centred on the screen and owned by hwndParent, with bitmap nBitmapId; an
-    // open splash is replaced. No bitmap or no window means no splash, silently.
+    // Opens the window, centred on the screen and owned by hwndParent, with bitmap nBitmapId, at the
+    // parent's DPI; an open splash is replaced. No bitmap or no window means no splash, silently.
     void Show(HWND hwndParent, int nBitmapId);
     void Close();
     // Puts an open splash above every other window again, without activating it.
@@ -22,6 +22,9 @@ public:
 private:
     HWND hwndSplash;
     HBITMAP hBitmap;
+    // The DPI it is shown at, and a size at 96 DPI scaled to it.
+    int nDpi;
+    int Scaled(int nPixels) const { return MulDiv(nPixels, nDpi, 96); }
 
     void Paint(HDC hdc);
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);

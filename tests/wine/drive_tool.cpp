@@ -1,7 +1,7 @@
 // A small command-line hand for scripts that show TallyQuill: puts a text on the clipboard, waits
-// for the main dialog, or ends it through the tray menu's Exit.
+// for the main dialog, tells where it is, or ends it through the tray menu's Exit.
 //   drive_tool put-clipboard FILE | wait-dialog | wait-shown | exit-dialog | read-control ID |
-//              command ID | close-target | warm-up
+//              command ID | close-target | warm-up | window-geometry
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -63,6 +63,14 @@ int main(int argc, char** argv) {
     if (strcmp(argv[1], "warm-up") == 0) {
         // A first window: Wine starts its desktop process now, before test programs race to do it.
         EmptyTheClipboard();
+        return 0;
+    }
+    if (strcmp(argv[1], "window-geometry") == 0) {
+        // The main dialog's place on the screen as ImageMagick's -crop takes it: WxH+X+Y.
+        HWND hwnd = FindMainDialog();
+        RECT window;
+        if (hwnd == nullptr || !GetWindowRect(hwnd, &window)) return 1;
+        printf("%ldx%ld+%ld+%ld\n", window.right - window.left, window.bottom - window.top, window.left, window.top);
         return 0;
     }
     if (strcmp(argv[1], "exit-dialog") == 0) {

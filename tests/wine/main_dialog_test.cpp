@@ -288,12 +288,35 @@ TEST_F(MainDialogTest, TheRunValueQuotesThePathAndStartsTheProgramHidden) {
     DeleteFileA(copy.c_str());
 }
 
+// A control's rectangle in its dialog's client coordinates.
+RECT ControlRect(HWND hwndDialog, HWND hwndControl) {
+    RECT rect;
+    GetWindowRect(hwndControl, &rect);
+    MapWindowPoints(nullptr, hwndDialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// The controls inside the Settings panel, which folding hides below the client area.
+const int kSettingsPanelControls[] = {IDC_HOT_KEY_ON, IDC_HOT_KEY_NAME, IDC_CHANGE_KEY, IDC_HOT_KEY_AUTO_SELECT};
+
+bool InSettingsPanel(int nId) {
+    for (int nPanelId : kSettingsPanelControls)
+        if (nId == nPanelId) return true;
+    return false;
+}
+
 TEST_F(MainDialogTest, FoldingTheSettingsPanel) {
     ProgramUnderTest program;
     ASSERT_TRUE(program.Start());
     ASSERT_NE(nullptr, program.WaitForDialog());
     RECT full;
     GetClientRect(program.hwnd, &full);
+    // The placement's size is the template's: every control lies inside the client area.
+    for (HWND hwnd = GetWindow(program.hwnd, GW_CHILD); hwnd != nullptr; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+        RECT control = ControlRect(program.hwnd, hwnd);
+        EXPECT_LE(control.right, full.right) << "control " << GetDlgCtrlID(hwnd) << " passes the client area's right edge";
+        EXPECT_LE(control.bottom, full.bottom) << "control " << GetDlgCtrlID(hwnd) << " passes the client area's bottom";
+    }
     RECT window;
     GetWindowRect(program.hwnd, &window);
     EXPECT_EQ(120, window.left);
@@ -316,6 +339,17 @@ TEST_F(MainDialogTest, FoldingTheSettingsPanel) {
     MapWindowPoints(nullptr, program.hwnd, reinterpret_cast<POINT*>(&status), 2);
     EXPECT_NEAR(Vertical(280), status.top, 1);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(program.hwnd, IDC_SETTINGS_GROUP)));
+    // The folded height hides exactly the Settings panel: its controls lie below the client area,
+    // every other shown control above its bottom (the status line, moved up, ends at it).
+    for (HWND hwnd = GetWindow(program.hwnd, GW_CHILD); hwnd != nullptr; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+        int nId = GetDlgCtrlID(hwnd);
+        RECT control = ControlRect(program.hwnd, hwnd);
+        if (InSettingsPanel(nId)) {
+            EXPECT_GE(control.top, folded.bottom) << "control " << nId << " of the Settings panel shows when folded";
+        } else if (IsWindowVisible(hwnd) && nId != IDC_STATUS_LINE) {
+            EXPECT_LE(control.bottom, folded.bottom) << "control " << nId << " is cut off when folded";
+        }
+    }
 
     program.Click(IDC_SETTINGS_TOGGLE);
     RECT unfolded;
