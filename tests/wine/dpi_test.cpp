@@ -146,7 +146,7 @@ std::string WidestKeyLabel(HWND hwndControl, int* pnVirtualKey) {
         if (nKey == VK_SHIFT || nKey == VK_CONTROL || nKey == VK_MENU || nKey == VK_RETURN || nKey == VK_ESCAPE)
             continue;
         char szLabel[kItemTextSize];
-        BuildHotKeyLabel(MOD_CONTROL | MOD_ALT | MOD_SHIFT, nKey, szLabel);
+        BuildHotKeyLabel(MOD_CONTROL | MOD_ALT | MOD_SHIFT, nKey, szLabel, sizeof(szLabel));
         SIZE size;
         GetTextExtentPoint32A(hdc, szLabel, lstrlenA(szLabel), &size);
         if (size.cx > nWidest) {
@@ -173,9 +173,9 @@ void TakenKeyTexts(HWND hwndDialog, std::vector<std::string>* pLabels, std::vect
     HotKey hotKey;
     hotKey.Open(hwndDialog);
     char szText[kItemTextSize];
-    hotKey.GetLabel(szText);
+    hotKey.GetLabel(szText, sizeof(szText));
     pLabels->push_back(szText);
-    const char* szWarning = hotKey.GetWarning(szText);
+    const char* szWarning = hotKey.GetWarning(szText, sizeof(szText));
     EXPECT_TRUE(bHeld && szWarning != nullptr) << "the key " << widest << " could not be taken to see its warning";
     if (szWarning != nullptr) pWarnings->push_back(szWarning);
     hotKey.Close();
@@ -364,7 +364,7 @@ TEST_F(AtOneDpi, TheMainDialogFollowsAMoveToAMonitorOfAnotherDpi) {
     ResetProgramRegistry();
     UINT_PTR nTimer = SetTimer(nullptr, 0, 50, StepMainDialog);
     {
-        WordCountDialog dialog;
+        WordCountDialog dialog(false);
         dialog.RunModal(MAKEINTRESOURCEA(IDD_MAIN), nullptr);
     }
     KillTimer(nullptr, nTimer);

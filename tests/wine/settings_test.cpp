@@ -143,7 +143,7 @@ Loaded LoadSetting(const std::string& name) {
     char szText[kRegistryTextSize] = "";
     for (const PriceSetting& setting : kPriceSettings) {
         if (name != setting.szValueName) continue;
-        LoadPriceSetting(setting, szText);
+        LoadPriceSetting(setting, szText, sizeof(szText));
         return {szText, setting.szDefault};
     }
     if (name == "HotKeyOn") return {LoadHotKeyOn() ? "1" : "0", "1"};
@@ -151,7 +151,7 @@ Loaded LoadSetting(const std::string& name) {
     if (name == "HotKey") return {std::to_string(LoadHotKey()), std::to_string(kDefaultHotKey)};
     if (name == "HotKeyModifier") return {std::to_string(LoadHotKeyModifier()), std::to_string(kDefaultHotKeyModifier)};
     if (name == "CSVFilePath") {
-        LoadCsvFilePath(szText);
+        LoadCsvFilePath(szText, sizeof(szText));
         return {szText, ""};
     }
     return {"<no such setting>", ""};
