@@ -224,8 +224,7 @@ bool PostedMessagesHandled(HWND hwndEdit) {
     UINT nOldLimit = static_cast<UINT>(SendWithin(hwndEdit, EM_GETLIMITTEXT, 0, 0, "EM_GETLIMITTEXT"));
     UINT nMarker = nOldLimit == 0x7FF1 ? 0x7FF2 : 0x7FF1;
     if (!PostMessageA(hwndEdit, EM_SETLIMITTEXT, nMarker, 0)) {
-        ReportRanOut("a text limit to be posted to an edit box", 0,
-                     IsWindow(hwndEdit) ? "the post was refused" : "no such edit box");
+        ReportRanOut("a text limit to be posted to an edit box", 0, "the post was refused");
         return false;
     }
     LRESULT nLimit = 0;
