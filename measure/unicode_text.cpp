@@ -572,6 +572,42 @@ size_t WidenUtf8(const unsigned char* p, size_t n, char16_t* pUnits, size_t nMax
     return i;
 }
 
+// Widens the leading well-formed UTF-8 of p to one unit a code point (sequences of one to three
+// bytes), at most nMax units; *pnBytes tells how many bytes they took. Stops where WidenUtf8 does.
+size_t WidenUtf8Compact(const unsigned char* p, size_t n, char16_t* pUnits, size_t nMax, size_t* pnBytes) {
+    size_t i = 0, k = 0;
+    while (k < nMax && i < n) {
+        uint32_t b0 = p[i];
+        if (b0 < 0x80) {
+            if (b0 == 0) break;
+            pUnits[k++] = static_cast<char16_t>(b0);
+            i += 1;
+        } else if (b0 >= 0xC2 && b0 <= 0xDF && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
+            pUnits[k++] = static_cast<char16_t>(((b0 & 0x1F) << 6) | (p[i + 1] & 0x3F));
+            i += 2;
+        } else if ((b0 & 0xF0) == 0xE0 && i + 2 < n && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+            uint32_t u = ((b0 & 0x0F) << 12) | ((p[i + 1] & 0x3Fu) << 6) | (p[i + 2] & 0x3Fu);
+            if (u < 0x800 || IsSurrogate(u)) break;
+            pUnits[k++] = static_cast<char16_t>(u);
+            i += 3;
+        } else {
+            break;
+        }
+    }
+    *pnBytes = i;
+    return k;
+}
+
+// Whether the text ahead is written mostly in sequences of three bytes (Chinese, Japanese): then
+// one unit a code point serves the road better than one a byte, whose fillers would outnumber
+// the characters two to one.
+inline bool ThreeByteText(const unsigned char* p, size_t n) {
+    size_t nLook = n < 16 ? n : 16;
+    int nLeads = 0;
+    for (size_t i = 0; i < nLook; ++i) nLeads += (p[i] & 0xF0) == 0xE0;
+    return nLeads >= 3;
+}
+
 // UTF-8 on the common road: widened a few hundred bytes at a time and taken by the UTF-16 road.
 size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq, bool bByteBefore) {
     unsigned char* const pStart = *pq;
@@ -579,6 +615,19 @@ size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned
     char16_t units[kUnits];
     size_t i = 0;
     for (;;) {
+        if (ThreeByteText(p + i, n - i)) {
+            size_t nBytes;
+            size_t k = WidenUtf8Compact(p + i, n - i, units, kUnits, &nBytes);
+            size_t nTaken = k != 0 ? RunFastUtf16<false>(s, units, k, pq, bByteBefore || *pq != pStart) : 0;
+            if (nTaken == k) {
+                i += nBytes;
+                if (k == kUnits) continue;
+                return i;
+            }
+            // Back to the byte where the road stopped: the length of each sequence taken.
+            for (size_t u = 0; u < nTaken; ++u) i += p[i] < 0x80 ? 1 : p[i] < 0xE0 ? 2 : 3;
+            return i;
+        }
         size_t k = WidenUtf8(p + i, n - i, units, kUnits);
         size_t nTaken = k != 0 ? RunFastUtf16<false>(s, units, k, pq, bByteBefore || *pq != pStart) : 0;
         if (nTaken == k && k == kUnits) {
