@@ -72,7 +72,7 @@ TextCounts MeasureUtf16Keeping(const char16_t* pUnits, size_t nUnits, int32_t nC
 int CountMeasuringLines(const unsigned char* pBytes, size_t nBytes, int nCharsPerLine);
 
 // Measuring bytes: what counts as a word byte in them (letters, digits, apostrophe, full stop,
-// colon). Runs of them are words.
+// colon, and the filler 0x80). Runs of them are words.
 bool IsWordByte(unsigned char c);
 
 // The dialog's summary, counted in UTF-16 units: the text itself up to 190 units; a longer text

@@ -474,18 +474,6 @@ __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t*
     return i;
 }
 
-inline uint32_t LittleEndian(uint32_t w) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    return __builtin_bswap32(w);
-#else
-    return w;
-#endif
-}
-
-// UTF-8 on the common road: well-formed sequences of one to three bytes are turned into UTF-16 a
-// few hundred at a time and taken by the UTF-16 road. Four-byte sequences, ill-formed bytes,
-// U+0000 and a sequence cut by the end of the piece are for the careful decoder; an encoded
-// surrogate becomes a surrogate unit, at which the UTF-16 road stops.
 // Widens the leading well-formed UTF-8 of p to units, one a byte: an ASCII byte is itself, the
 // last byte of a sequence of two or three bytes is its code point and the bytes before it are
 // fillers. Stops (answering how many bytes it took, at most nMax) at U+0000, at a sequence of four
@@ -644,130 +632,6 @@ size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned
     }
 }
 
-#if defined(__SSE2__)
-// Leaves the state as a road of UTF-8 blocks ended: nBegun characters were begun.
-size_t Finish(CharacterState* s, const FastRun& run, int64_t nBegun, unsigned char** pq, unsigned char* q, size_t i) {
-    if (i != 0) {
-        run.End(s, static_cast<size_t>(nBegun));
-        *pq = q;
-    }
-    return i;
-}
-#endif
-
-#if defined(__SSE2__)
-// UTF-8 sixteen bytes at a time, when they hold only ASCII and sequences of two or three bytes.
-// The measuring bytes keep the text's length: a character of several bytes gives its byte at its
-// last byte and fillers before it that change nothing, 0x80 after a word byte (it continues the
-// word and takes no column) and 0xFF after any other (it separates and takes no column), as the
-// byte kernels count bytes from 0x80 up. So no bytes need moving, and the character's own byte
-// stays the last one written, for an emoji mark after it to change. Answers how many bytes it
-// took (0 when the careful roads must take the next one).
-const int kMostLeadsInBlock = 4;
-
-size_t RunUtf8Blocks(CharacterState* s, const unsigned char* p, size_t n, unsigned char* pOut, unsigned char** pq) {
-    const uint8_t* pCodes = FastCodes();
-    unsigned char* q = *pq;
-    // The filler of the first character needs the byte before it.
-    if (q == pOut && !LastByteOpen(*s)) return 0;
-    FastRun run = {0, RoadCodeOf(s->nPrevious), -1, 0};
-    size_t i = 0;
-    int64_t nBegun = 0;
-    const __m128i zero = _mm_setzero_si128();
-    while (i + 18 <= n) {  // two bytes more, for the sequences that end the block
-        __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        unsigned nAscii = ~static_cast<unsigned>(_mm_movemask_epi8(x)) & 0xFFFF;
-        unsigned nZero = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, zero)));
-        unsigned nCont = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(x, _mm_set1_epi8(static_cast<char>(0xC0))),
-                                             _mm_set1_epi8(static_cast<char>(0x80)))));
-        unsigned nLead2 = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(x, _mm_set1_epi8(static_cast<char>(0xE0))),
-                                             _mm_set1_epi8(static_cast<char>(0xC0)))));
-        unsigned nLead3 = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(x, _mm_set1_epi8(static_cast<char>(0xF0))),
-                                             _mm_set1_epi8(static_cast<char>(0xE0)))));
-        if (nAscii == 0xFFFF || nZero != 0 || (nAscii | nCont | nLead2 | nLead3) != 0xFFFF) break;
-        // A sequence that begins in the block ends in it or in the two bytes after it.
-        unsigned nExpected = (nLead2 << 1) | (nLead3 << 1) | (nLead3 << 2);
-        unsigned nStarts = nAscii | nLead2 | nLead3;
-        unsigned nSpill = (nExpected >> 16) != 0 ? 1 : 0;
-        unsigned nBytes = 16 + (nSpill ? (nLead2 & 0x8000 ? 1 : (nLead3 & 0x8000 ? 2 : 1)) : 0);
-        if ((nExpected & 0xFFFF) != nCont) break;
-        // Text of few ASCII characters (Cyrillic, Greek, Chinese) goes faster by the UTF-16 road,
-        // which looks up whole blocks of characters: this road is for text mostly in ASCII.
-        unsigned nLeads = nLead2 | nLead3;
-        if (__builtin_popcount(nLeads) > kMostLeadsInBlock) break;
-        if (nSpill) {
-            // The continuation bytes after the block must be there.
-            for (unsigned k = 16; k < nBytes; ++k) {
-                if ((p[i + k] & 0xC0) != 0x80) return Finish(s, run, nBegun, pq, q, i);
-            }
-        }
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(q), x);
-        bool bStartsAfterControl = FastRun::IsControlCode(run.nLastTaken);
-        int64_t nMarks = 0, nIdeographs = 0;
-        bool bLastIsMark = false;
-        unsigned nLastCode = run.nLastTaken;
-        int nLastBegun = run.nLastBegun;
-        bool bOk = true;
-        for (unsigned nRest = nLeads; nRest != 0; nRest &= nRest - 1) {
-            unsigned j = LowestBit(nRest);
-            const unsigned char* pSeq = p + i + j;
-            uint32_t nCodePoint;
-            unsigned nLength;
-            if (nLead2 >> j & 1) {
-                nCodePoint = ((pSeq[0] & 0x1Fu) << 6) | (pSeq[1] & 0x3Fu);
-                nLength = 2;
-                if (pSeq[0] < 0xC2) bOk = false;  // an overlong form
-            } else {
-                nCodePoint = ((pSeq[0] & 0x0Fu) << 12) | ((pSeq[1] & 0x3Fu) << 6) | (pSeq[2] & 0x3Fu);
-                nLength = 3;
-                if (nCodePoint < 0x800) bOk = false;
-            }
-            unsigned nCode = pCodes[nCodePoint];
-            // Before the block, the class says whether a control came last (a joiner, of class
-            // Control, leaves no byte); within it, the byte before.
-            unsigned char nBefore = j != 0 ? q[j - 1] : q[-1];
-            bool bAfterControl = j != 0 ? nBefore < 0x20 || nBefore == 0x7F : bStartsAfterControl;
-            if (!bOk || nCode == kFastStop || (nCode == kFastExtends && bAfterControl)) {
-                bOk = false;
-                break;
-            }
-            unsigned char nFiller = IsWordByte(nBefore) ? 0x80 : 0xFF;
-            q[j] = nFiller;
-            q[j + 1] = nFiller;
-            if (nLength == 3) q[j + 2] = nFiller;
-            bLastIsMark = nCode == kFastExtends;
-            nLastCode = nCode;
-            if (bLastIsMark) {
-                ++nMarks;
-            } else {
-                bool bIdeograph = nCode == kFastIdeograph;
-                nIdeographs += bIdeograph;
-                q[j + nLength - 1] = bIdeograph ? static_cast<unsigned char>('!') : static_cast<unsigned char>(nCode);
-                nLastBegun = static_cast<int>(nCode);
-            }
-        }
-        // The block must end on a character begun, whose byte is then the last written.
-        unsigned nLastStart = 31 - static_cast<unsigned>(__builtin_clz(nStarts));
-        bool bEndsAscii = (nAscii >> nLastStart) & 1;
-        if (!bOk || (!bEndsAscii && bLastIsMark)) break;
-        if (bEndsAscii) {
-            nLastCode = p[i + nLastStart];
-            nLastBegun = static_cast<int>(nLastCode);
-        }
-        nBegun += __builtin_popcount(nStarts) - nMarks;
-        run.nIdeographs += nIdeographs;
-        run.nLastTaken = nLastCode;
-        run.nLastBegun = nLastBegun;
-        q += nBytes;
-        i += nBytes;
-    }
-    return Finish(s, run, nBegun, pq, q, i);
-}
-#endif
-
 // Decodes one byte of UTF-8. A byte that cannot continue the open sequence ends it as U+FFFD and
 // is read again; answers whether the byte was taken.
 inline bool DecodeUtf8(CharacterState* s, unsigned char b, unsigned char*& q) {
@@ -833,11 +697,6 @@ size_t TranslateBytes(CharacterState* pState, const unsigned char* p, size_t n, 
             }
         }
         if (!kWindows1252 && MayRunFast(s)) {
-#if defined(__SSE2__)
-            size_t nBlocks = RunUtf8Blocks(&s, p + i, n - i, pOut, &q);
-            i += nBlocks;
-            if (nBlocks != 0) continue;
-#endif
             size_t nFast = RunFastUtf8(&s, p + i, n - i, &q, q != pOut || LastByteOpen(s));
             i += nFast;
             if (nFast != 0) continue;

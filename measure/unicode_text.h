@@ -4,7 +4,9 @@
 // byte is 'a' when it is part of a word, '!' for other printable characters, ' ' for spaces, '\n'
 // for line breaks and 0x01 for controls and format characters; ASCII characters stay themselves.
 // A joiner (soft hyphen, zero-width joiners) gives no byte at all, so it neither starts nor ends a
-// word; an ideograph gives '!' and counts as a word of its own, apart from the bytes.
+// word; an ideograph gives '!' and counts as a word of its own, apart from the bytes. A mark, or a
+// leading byte of widened UTF-8, may give a filler: 0x80 after a word byte, 0xFF after any other,
+// which the kernels count as continuing or separating and taking no column.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
