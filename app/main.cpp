@@ -8,6 +8,7 @@
 #include "setup/exe_type.h"
 #include "setup/install_dialog.h"
 #include "setup/running_copy.h"
+#include "setup/setup_outcome.h"
 #include "setup/setup_layout.h"
 #include "setup/uninstall_dialog.h"
 #include "support/path_text.h"
@@ -60,21 +61,14 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     char szTitle[kPathBufferSize];
     LFile::_GetFileTitleFromPath(szTitle, szProgramPath);
     if (TitleNamesSetupFile(szTitle) && nExeType != kExeTypeSetup) {
+        // Silent, the damage is told by the exit code alone.
+        if (ReadSetupSwitches(nArgs, pszArgs, nullptr).bSilent) return kExitDamaged;
         ShowDamagedSetupMessage(nullptr);
         return 0;
     }
 
-    if (nExeType == kExeTypeUninstall) {
-        // A running copy is ended once the user has agreed to the removal.
-        RunUninstall(nArgs, pszArgs);
-        return 0;
-    }
-    if (nExeType == kExeTypeSetup) {
-        // A running copy holds its file open and may only hide on Close: it is ended the way its
-        // tray menu's Exit ends it, and the install waits for its process to end.
-        if (EndRunningCopiesOrSay(nullptr, "Install Error", "setup")) RunInstall();
-        return 0;
-    }
+    if (nExeType == kExeTypeUninstall) return RunUninstall(szProgramPath, nArgs, pszArgs);
+    if (nExeType == kExeTypeSetup) return RunInstall(szProgramPath, nArgs, pszArgs);
     HWND hwndRunning = FindRunningCopy();
     if (hwndRunning != nullptr) {
         // A start by hand is a call for the window: the running copy shows itself, hidden in the

@@ -4,8 +4,10 @@
 #include <string.h>
 
 #include "resources/setup_dialog_ids.h"
+#include "setup/elevation.h"
 #include "setup/exe_type.h"
 #include "setup/licence_terms_dialog.h"
+#include "setup/running_copy.h"
 #include "setup/setup_layout.h"
 #include "setup/shell_registration.h"
 #include "setup/staged_files.h"
@@ -82,7 +84,8 @@ void StartProgram(const char* szPath, const char* szArguments) {
     if (n > 0 && n < static_cast<int>(sizeof(szCommand))) WinExec(szCommand, SW_SHOWNORMAL);
 }
 
-InstallDialog::InstallDialog(const char* szTitle) : LProgressDialog(szTitle) {
+InstallDialog::InstallDialog(const char* szTitle)
+    : LProgressDialog(szTitle), bSilent(false), bStartsProgram(true), nExitCode(kExitCancelled) {
     szInstallPath[0] = '\0';
     szSourcePath[0] = '\0';
     DWORD n = GetModuleFileNameA(nullptr, szSourcePath, sizeof(szSourcePath));
@@ -104,11 +107,32 @@ void InstallDialog::GetInstallProgramFilesPath(char* szPath, size_t cbPath) {
     CreateDirectoryA(szPath, nullptr);
 }
 
+bool InstallDialog::InstalledProgramPath(char* szPath, size_t cbPath) {
+    char szProgramFiles[kPathBufferSize];
+    int n = ReadProgramFilesDir(szProgramFiles, sizeof(szProgramFiles), kProgramFilesDirMaxBytes)
+                ? snprintf(szPath, cbPath, "%s\\Kestrilon\\TallyQuill\\tallyq.exe", szProgramFiles)
+                : snprintf(szPath, cbPath, "C:\\TallyQuill\\tallyq.exe");
+    return n > 0 && static_cast<size_t>(n) < cbPath;
+}
+
 void InstallDialog::RunInInstallFolder() {
     GetInstallProgramFilesPath(szInstallPath, sizeof(szInstallPath));
     SetRegistryString(kFoldersSection, "ProgramFiles", szInstallPath);
     SetRegistryString(kFoldersSection, "DataFiles", szInstallPath);
-    Run(nullptr);
+    if (bSilent)
+        RunWithoutWindow();
+    else
+        Run(nullptr);
+}
+
+void InstallDialog::SayDamaged() {
+    nExitCode = kExitDamaged;
+    if (!bSilent) SayDamaged();
+}
+
+void InstallDialog::SayFileFailure(const char* szPath, DWORD dwError) {
+    nExitCode = kExitFileFailure;
+    if (!bSilent) SayFileFailure(szPath, dwError);
 }
 
 bool InstallDialog::MainFunction() {
@@ -127,10 +151,13 @@ bool InstallDialog::MainFunction() {
         return false;
     SetText(1, "Finalizing");
     Finalize();
+    nExitCode = kExitDone;
     return true;
 }
 
 bool InstallDialog::AgreeToTerms() {
+    // A silent install takes the terms as accepted by its switch.
+    if (bSilent) return true;
     SetText(0, "Installing TallyQuill");
     SetText(1, "Software Licence Terms");
     LicenceTermsDialog terms;
@@ -159,7 +186,7 @@ bool InstallDialog::CheckSetupFile(LOwnedHandle& source, ExtractionPlan* pPlan) 
     }
     if (!bIntact || !check.Intact() || !SeekTo(hSource, 0)) {
         source.Close();
-        ShowDamagedSetupMessage(hwndDlg);
+        SayDamaged();
         return false;
     }
     *pPlan = check.Plan();
@@ -174,7 +201,7 @@ bool InstallDialog::StageFiles(LOwnedHandle& source, const ExtractionPlan& plan,
         if (!GetDestinationPath(szDestination, sizeof(szDestination), szInstallPath, row) ||
             !pStaged->Add(szDestination)) {
             source.Close();
-            ShowFileFailure(hwndDlg, szDestination, ERROR_FILENAME_EXCED_RANGE);
+            SayFileFailure(szDestination, ERROR_FILENAME_EXCED_RANGE);
             return false;
         }
         if (lstrcmpiA(row.szFileName, "tallyq.exe") == 0) *pnProgram = static_cast<int>(nStep);
@@ -183,13 +210,13 @@ bool InstallDialog::StageFiles(LOwnedHandle& source, const ExtractionPlan& plan,
     if (*pnProgram < 0 || !FormatInstallPath(szUninstaller, sizeof(szUninstaller), szInstallPath, "uninst.exe") ||
         !pStaged->Add(szUninstaller)) {
         source.Close();
-        ShowFileFailure(hwndDlg, szUninstaller, ERROR_FILENAME_EXCED_RANGE);
+        SayFileFailure(szUninstaller, ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
     *pnUninstaller = pStaged->Count() - 1;
     if (!pStaged->CheckReplaceable()) {
         source.Close();
-        ShowFileFailure(hwndDlg, pStaged->FailedPath(), pStaged->FailedError());
+        SayFileFailure(pStaged->FailedPath(), pStaged->FailedError());
         return false;
     }
     return true;
@@ -233,14 +260,16 @@ bool InstallDialog::ExtractFiles(LOwnedHandle& source, const ExtractionPlan& pla
         pStaged->Discard();
         return false;
     }
-    if (!bIntact || nSum != plan.nChecksum) {
-        pStaged->Discard();
-        ShowDamagedSetupMessage(hwndDlg);
-        return false;
-    }
+    // A write that failed stops the extraction before the payload is summed to its end: it is told
+    // as the file failure it is, not as a damaged setup file.
     if (!bWritten) {
         pStaged->Discard();
-        ShowFileFailure(hwndDlg, pStaged->FailedPath(), pStaged->FailedError());
+        SayFileFailure(pStaged->FailedPath(), pStaged->FailedError());
+        return false;
+    }
+    if (!bIntact || nSum != plan.nChecksum) {
+        pStaged->Discard();
+        SayDamaged();
         return false;
     }
     return true;
@@ -262,11 +291,27 @@ bool InstallDialog::PutFilesInPlace(StagedFiles* pStaged, int nProgram, int nUni
         pStaged->Commit();
     if (pStaged->FailedPath()[0] == '\0') return true;
     pStaged->Discard();
-    ShowFileFailure(hwndDlg, pStaged->FailedPath(), pStaged->FailedError());
+    SayFileFailure(pStaged->FailedPath(), pStaged->FailedError());
     return false;
 }
 
-void RunInstall() {
+int RunInstall(const char* szProgramPath, int nArgs, char** pszArgs) {
+    LimitLibrarySearchToSystemFolder();
+    int nExitCode = kExitDone;
+    if (RunElevatedCopy(SetupRole::kInstall, szProgramPath, nArgs, pszArgs, &nExitCode)) return nExitCode;
+
+    SetupSwitches switches = ReadSetupSwitches(nArgs, pszArgs, nullptr);
+    // The exit code counts for a silent setup and for the elevated copy of one that waits for it.
+    bool bReportsByExitCode = switches.bSilent || switches.bElevatedCopy;
+    // A running copy holds its file open and may only hide on Close: it is ended the way its tray
+    // menu's Exit ends it, and the install waits for its process to end.
+    bool bNoneRunning = switches.bSilent ? EndRunningCopies(kRunningCopyEndMs)
+                                         : EndRunningCopiesOrSay(nullptr, "Install Error", "setup");
+    if (!bNoneRunning) return bReportsByExitCode ? kExitStillRunning : kExitDone;
+
     InstallDialog dialog(kInstallTitle);
+    dialog.SetSilent(switches.bSilent);
+    dialog.SetStartsProgram(!switches.bSilent && !switches.bElevatedCopy);
     dialog.RunInInstallFolder();
+    return bReportsByExitCode ? dialog.ExitCode() : kExitDone;
 }

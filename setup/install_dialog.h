@@ -23,11 +23,24 @@ public:
 
     bool MainFunction() override;
 
+    // Silent: no window and no message at all, the terms taken as accepted ("/S"). A failure is
+    // then told only by ExitCode.
+    void SetSilent(bool bQuiet) { bSilent = bQuiet; }
+    // Whether the install ends by starting the installed program (a normal install does; a silent
+    // one, and an elevated copy whose caller starts it, do not).
+    void SetStartsProgram(bool bStarts) { bStartsProgram = bStarts; }
+    // How the run ended, as the process's exit code under "/S": kExitDone or the failure's code.
+    int ExitCode() const { return nExitCode; }
+
     // The install folder: "<ProgramFilesDir>\Kestrilon\TallyQuill", else "C:\TallyQuill". A new
     // folder is made with the protection it inherits from its parent.
     static void GetInstallProgramFilesPath(char* szPath, size_t cbPath);
+    // The installed program "<install folder>\tallyq.exe", worked out as GetInstallProgramFilesPath
+    // does but without making any folder; false when it does not fit.
+    static bool InstalledProgramPath(char* szPath, size_t cbPath);
     // The install folder into szInstallPath and the "Folders" section, then the progress window,
-    // owned by no window: what the install and uninstall entries share.
+    // owned by no window (or no window at all when silent): what the install and uninstall entries
+    // share.
     void RunInInstallFolder();
 
     // Shortcuts and the Uninstall entry of the complete installation, then the program starts.
@@ -37,7 +50,18 @@ public:
     // The setup file whose payload is installed: the running executable.
     char szSourcePath[kPathBufferSize];
 
+protected:
+    // A failure of the run, as its exit code and, unless silent, as a message owned by the window.
+    void SayDamaged();
+    void SayFileFailure(const char* szPath, DWORD dwError);
+    void SetExitCode(int nCode) { nExitCode = nCode; }
+    bool IsSilent() const { return bSilent; }
+
 private:
+    bool bSilent;
+    bool bStartsProgram;
+    int nExitCode;
+
     // The steps of MainFunction, in the order it runs them. Each answers false when the install
     // stops there: cancelled, or refused with a message that says why. The setup file (source) is
     // let go before anything is said, so that it can be replaced while the message shows.
@@ -55,8 +79,10 @@ private:
     bool PutFilesInPlace(StagedFiles* pStaged, int nProgram, int nUninstaller);
 };
 
-// The install entry of a setup file: install folder, its "Folders" values, then the progress window.
-void RunInstall();
+// The install entry of a setup file, given the command line: administrator rights (the setup starts
+// itself again elevated where it is not), running copies ended, then the install folder, its
+// "Folders" values and the progress window. Answers the process's exit code.
+int RunInstall(const char* szProgramPath, int nArgs, char** pszArgs);
 
 // "Installation file corrupt." with the caption "Install Error", owned by hwndOwner (may be null).
 void ShowDamagedSetupMessage(HWND hwndOwner);

@@ -4,7 +4,7 @@
 
 #include "resources/setup_dialog_ids.h"
 
-LProgressDialog::LProgressDialog(const char* szTitle) : szTitle(szTitle) { InitCommonControls(); }
+LProgressDialog::LProgressDialog(const char* szTitle) : szTitle(szTitle), bWithoutWindow(false) { InitCommonControls(); }
 
 void LProgressDialog::InitDialog() {
     SetWindowTextA(hwndDlg, szTitle);
@@ -27,7 +27,16 @@ bool LProgressDialog::Run(HWND hwndOwner) {
     return bResult;
 }
 
+bool LProgressDialog::RunWithoutWindow() {
+    if (hwndDlg != nullptr) return false;
+    bWithoutWindow = true;
+    bool bResult = MainFunction();
+    bWithoutWindow = false;
+    return bResult;
+}
+
 bool LProgressDialog::CheckCancel() {
+    if (bWithoutWindow) return false;
     for (;;) {
         if (hwndDlg == nullptr) return true;
         MSG msg;

@@ -14,6 +14,9 @@ public:
     // Opens the window, runs MainFunction and closes the window again; answers MainFunction's
     // result, or false if the window was already open or could not be made.
     bool Run(HWND hwndOwner);
+    // Runs MainFunction with no window at all (a silent setup): nothing is shown, and nothing can
+    // cancel it.
+    bool RunWithoutWindow();
     // Empties the thread's message queue; answers true once the window is gone (Cancel pressed).
     bool CheckCancel();
     void SetText(int nLine, const char* szText);
@@ -26,4 +29,5 @@ protected:
 
 private:
     const char* szTitle;
+    bool bWithoutWindow;
 };

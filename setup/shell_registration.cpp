@@ -88,7 +88,7 @@ void InstallDialog::Finalize() {
     FormatPath(szHelpPath, sizeof(szHelpPath), "%s\\tallyq.hlp", szInstallPath);
     AddStartMenuItem(szHelpPath, "TallyQuill Help");
 
-    StartProgram(szExePath, "");
+    if (bStartsProgram) StartProgram(szExePath, "");
 }
 
 void WriteUninstallEntry(const char* szUninstallerPath) {

@@ -4,16 +4,22 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "setup/elevation.h"
 #include "setup/running_copy.h"
+#include "setup/setup_layout.h"
 #include "setup/shell_registration.h"
+#include "setup/uninstaller_copy.h"
 #include "support/file_ops.h"
 #include "support/owned_handle.h"
 #include "support/registry.h"
 
 namespace {
 const char kUninstallCaption[] = "Uninstall TallyQuill";
-// The uninstaller that handed over ends right after starting its copy.
+// The uninstaller that handed over ends right after starting its copy, or right after its answer.
 const DWORD kHandOverEndMs = 10000;
+// A file whose process has just ended may stay locked a moment longer.
+const int kDeleteTries = 50;
+const DWORD kDeleteRetryMs = 100;
 
 // ProgramFilesDir is taken only when it is at most this long as stored: "\Kestrilon" is appended
 // to it in a path buffer.
@@ -29,44 +35,182 @@ DWORD HandingOverProcessId(int nArgs, char** pszArgs) {
     if (pEnd == pszArgs[2] || *pEnd != '\0') return 0;
     return static_cast<DWORD>(nProcessId);
 }
+
+// Deletes a file, trying again for a moment while it is still in use; false when it stays.
+bool DeleteFileWhenFree(const char* szPath) {
+    for (int nTry = 0; nTry < kDeleteTries; ++nTry) {
+        if (DeleteFileA(szPath) || GetLastError() == ERROR_FILE_NOT_FOUND) return true;
+        Sleep(kDeleteRetryMs);
+    }
+    return false;
+}
+
+// The answer to the uninstaller that handed over and waits for it: the exit code, as 4 bytes on
+// the pipe it gave as this process's standard output. Nothing is written where there is no pipe.
+void AnswerHandingOverProcess(int nExitCode) {
+    HANDLE hAnswer = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (hAnswer == nullptr || hAnswer == INVALID_HANDLE_VALUE || GetFileType(hAnswer) != FILE_TYPE_PIPE) return;
+    unsigned char bytes[4];
+    WriteField32(bytes, static_cast<uint32_t>(nExitCode));
+    DWORD cbWritten = 0;
+    WriteFile(hAnswer, bytes, sizeof(bytes), &cbWritten, nullptr);
+    CloseHandle(hAnswer);
+    SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+}
+
+// Whether nothing of the installation stayed but the uninstaller "uninst.exe" in the install folder.
+bool OnlyUninstallerStayed(const char* szFolder) {
+    if (szFolder[0] == '\0' || GetFileAttributesA(szFolder) == INVALID_FILE_ATTRIBUTES) return true;
+    char szPattern[kPathBufferSize];
+    if (!LFile::_PathCatFits(szFolder, "*.*")) return false;
+    memcpy(szPattern, szFolder, strlen(szFolder) + 1);
+    LFile::FilePathCat(szPattern, "*.*");
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = FindFirstFileA(szPattern, &found);
+    if (hFind == INVALID_HANDLE_VALUE) return true;
+    bool bOnly = true;
+    do {
+        if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0 &&
+            lstrcmpiA(found.cFileName, "uninst.exe") != 0)
+            bOnly = false;
+    } while (bOnly && FindNextFileA(hFind, &found));
+    FindClose(hFind);
+    return bOnly;
+}
+
+// The maker's folder below Program Files, which goes only when nothing else of the maker's is in it.
+void RemoveMakerFolder() {
+    char szMakerFolder[kPathBufferSize];
+    if (ReadProgramFilesDir(szMakerFolder, sizeof(szMakerFolder), kMakerFolderBaseMaxBytes)) {
+        strcat(szMakerFolder, "\\Kestrilon");
+        RemoveDirectoryA(szMakerFolder);
+    }
+}
+
+// A file, and then its folder when empty, deleted when the system next starts.
+void RemoveAtRestart(const char* szFile) {
+    char szFolder[kPathBufferSize];
+    LFile::_GetFolderFromPath(szFolder, szFile);
+    MoveFileExA(szFile, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    MoveFileExA(szFolder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
 }  // namespace
 
 UninstallDialog::UninstallDialog(const char* szTitle, int nArgs, char** pszArgs)
-    : InstallDialog(szTitle), bWithArgument(nArgs >= 2), dwHandingOverProcessId(HandingOverProcessId(nArgs, pszArgs)) {}
+    : InstallDialog(szTitle), bWithArgument(false), dwHandingOverProcessId(HandingOverProcessId(nArgs, pszArgs)) {
+    int nOthers = 0;
+    SetupSwitches switches = ReadSetupSwitches(nArgs, pszArgs, &nOthers);
+    // "/S" alone is no go-ahead: the silent uninstaller hands over as the one started by hand does.
+    bWithArgument = nOthers > 0;
+    SetSilent(switches.bSilent);
+}
 
 bool UninstallDialog::MainFunction() {
-    // Started without an argument: carry on from a copy in the temporary folder, which can delete
-    // this file. The copy has the same exe file type and comes back here with an argument.
-    if (!bWithArgument) {
-        char szTempCopy[kPathBufferSize] = "";
-        DWORD n = GetTempPathA(sizeof(szTempCopy), szTempCopy);
-        if (n > 0 && n < sizeof(szTempCopy) && LFile::_PathCatFits(szTempCopy, "uninst.exe")) {
-            LFile::FilePathCat(szTempCopy, "uninst.exe");
-            // The copy is told this process's id, to wait for its end: this file can then go.
-            char szArguments[40];
-            snprintf(szArguments, sizeof(szArguments), "/uninstall %lu", static_cast<unsigned long>(GetCurrentProcessId()));
-            if (CopyFileA(szSourcePath, szTempCopy, FALSE)) {
-                StartProgram(szTempCopy, szArguments);
-                return true;
-            }
-        }
-    }
+    // Started without an argument: carry on from a copy elsewhere, which can delete this file. The
+    // copy has the same exe file type and comes back here with an argument.
+    if (!bWithArgument && HandOverToCopy()) return true;
     if (CheckCancel()) return false;
-    WaitForHandingOverProcess();
-    if (MessageBoxA(hwndDlg, "Are you sure you want to remove TallyQuill from this computer?",
-                    kUninstallCaption, MB_YESNO | MB_ICONERROR) != IDYES)
-        return true;
+    if (!IsSilent()) {
+        WaitForHandingOverProcess();
+        if (MessageBoxA(hwndDlg, "Are you sure you want to remove TallyQuill from this computer?",
+                        kUninstallCaption, MB_YESNO | MB_ICONERROR) != IDYES)
+            return true;
+    }
     // A copy hiding in the tray holds its file: it is ended first, or nothing is removed.
-    if (!EndRunningCopiesOrSay(hwndDlg, kUninstallCaption, "uninstall")) return false;
+    bool bNoneRunning = IsSilent() ? EndRunningCopies(kRunningCopyEndMs)
+                                   : EndRunningCopiesOrSay(hwndDlg, kUninstallCaption, "uninstall");
+    if (!bNoneRunning) {
+        SetExitCode(kExitStillRunning);
+        AnswerHandingOverProcess(kExitStillRunning);
+        return false;
+    }
     RemoveInstallation();
+    if (IsSilent()) {
+        FinishSilently();
+        return true;
+    }
     char szStayed[kStayedTextSize];
+    SetExitCode(kExitDone);
     if (ListWhatStayed(szStayed, sizeof(szStayed))) {
+        SetExitCode(kExitFileFailure);
         char szText[kStayedTextSize + 200];
         snprintf(szText, sizeof(szText), "TallyQuill was removed, but these could not be deleted:\n\n%s\nYou may delete them yourself.",
                   szStayed);
         MessageBoxA(hwndDlg, szText, kUninstallCaption, MB_OK | MB_ICONWARNING);
     }
     return true;
+}
+
+bool UninstallDialog::HandOverToCopy() {
+    char szCopy[kPathBufferSize];
+    if (!MakeUninstallerCopy(szSourcePath, szCopy, sizeof(szCopy))) return false;
+    // The copy is told this process's id, to wait for its end: this file can then go.
+    char szArguments[48];
+    snprintf(szArguments, sizeof(szArguments), "/uninstall %lu%s", static_cast<unsigned long>(GetCurrentProcessId()),
+             IsSilent() ? " /S" : "");
+    if (IsSilent()) return RunCopyForItsAnswer(szCopy, szArguments);
+    StartProgram(szCopy, szArguments);
+    SetExitCode(kExitDone);
+    return true;
+}
+
+bool UninstallDialog::RunCopyForItsAnswer(const char* szCopy, const char* szArguments) {
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+    HANDLE hRead = nullptr, hWrite = nullptr;
+    if (!CreatePipe(&hRead, &hWrite, &inheritable, 0)) return false;
+    LOwnedHandle reader(hRead), writer(hWrite);
+    // Only the pipe's writing end goes to the copy: the reading end stays this process's.
+    SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
+    char szCommand[2 * kPathBufferSize];
+    int n = snprintf(szCommand, sizeof(szCommand), "\"%s\" %s", szCopy, szArguments);
+    if (n <= 0 || n >= static_cast<int>(sizeof(szCommand))) return false;
+    STARTUPINFOA start;
+    memset(&start, 0, sizeof(start));
+    start.cb = sizeof(start);
+    start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdOutput = writer.Get();
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(szCopy, szCommand, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    // With this process's writing end closed, the pipe breaks when the copy ends without answering.
+    writer.Close();
+    unsigned char bytes[4];
+    DWORD cbDone = 0;
+    while (cbDone < sizeof(bytes)) {
+        DWORD cbRead = 0;
+        if (!ReadFile(reader.Get(), bytes + cbDone, sizeof(bytes) - cbDone, &cbRead, nullptr) || cbRead == 0) break;
+        cbDone += cbRead;
+    }
+    SetExitCode(cbDone == sizeof(bytes) ? static_cast<int>(ReadField32(bytes)) : kExitFileFailure);
+    return true;
+}
+
+void UninstallDialog::FinishSilently() {
+    // The uninstaller that handed over is held before it is answered, so that its end is not
+    // missed and its id cannot meanwhile name another process.
+    LOwnedHandle handingOver(dwHandingOverProcessId != 0 ? OpenProcess(SYNCHRONIZE, FALSE, dwHandingOverProcessId)
+                                                         : nullptr);
+    char szFolder[kPathBufferSize];
+    GetRegistryString(kFoldersSection, "ProgramFiles", "", szFolder, sizeof(szFolder));
+    SetExitCode(OnlyUninstallerStayed(szFolder) ? kExitDone : kExitFileFailure);
+    AnswerHandingOverProcess(ExitCode());
+    if (handingOver.IsOpen()) WaitForSingleObject(handingOver.Get(), kHandOverEndMs);
+
+    char szUninstaller[kPathBufferSize];
+    if (szFolder[0] != '\0' && LFile::_PathCatFits(szFolder, "uninst.exe")) {
+        memcpy(szUninstaller, szFolder, strlen(szFolder) + 1);
+        LFile::FilePathCat(szUninstaller, "uninst.exe");
+        if (GetFileAttributesA(szUninstaller) != INVALID_FILE_ATTRIBUTES && !DeleteFileWhenFree(szUninstaller))
+            RemoveAtRestart(szUninstaller);
+        else
+            RemoveDirectoryA(szFolder);
+        RemoveMakerFolder();
+    }
+    // This copy, in a folder of its own, goes with its folder when the system next starts.
+    if (IsInOwnCopyFolder(szSourcePath)) RemoveAtRestart(szSourcePath);
 }
 
 void UninstallDialog::WaitForHandingOverProcess() {
@@ -127,12 +271,7 @@ void UninstallDialog::RemoveInstallation() {
     DeleteRegisteredFolder("DataFiles");
     DeleteRegisteredFolder("ProgramFiles");
 
-    // The maker's folder goes only when nothing else of the maker's is in it.
-    char szMakerFolder[kPathBufferSize];
-    if (ReadProgramFilesDir(szMakerFolder, sizeof(szMakerFolder), kMakerFolderBaseMaxBytes)) {
-        strcat(szMakerFolder, "\\Kestrilon");
-        RemoveDirectoryA(szMakerFolder);
-    }
+    RemoveMakerFolder();
 }
 
 void UninstallDialog::DeleteRegisteredFolder(const char* szValueName) {
@@ -141,7 +280,13 @@ void UninstallDialog::DeleteRegisteredFolder(const char* szValueName) {
     if (szFolder[0] != '\0') DeleteFolderAndFiles(szFolder);
 }
 
-void RunUninstall(int nArgs, char** pszArgs) {
+int RunUninstall(const char* szProgramPath, int nArgs, char** pszArgs) {
+    LimitLibrarySearchToSystemFolder();
+    int nExitCode = kExitDone;
+    if (RunElevatedCopy(SetupRole::kUninstall, szProgramPath, nArgs, pszArgs, &nExitCode)) return nExitCode;
+    SetupSwitches switches = ReadSetupSwitches(nArgs, pszArgs, nullptr);
+    // A running copy is ended once the user has agreed to the removal.
     UninstallDialog dialog(kInstallTitle, nArgs, pszArgs);
     dialog.RunInInstallFolder();
+    return switches.bSilent || switches.bElevatedCopy ? dialog.ExitCode() : kExitDone;
 }

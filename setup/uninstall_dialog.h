@@ -1,6 +1,7 @@
 // UninstallDialog: removes what the install made. A running program cannot delete its own file, so
-// the uninstaller first hands over to a copy of itself in the temporary folder, which asks and
-// removes.
+// the uninstaller first hands over to a copy of itself in a temporary folder, which asks and
+// removes. Silent ("/S"), the uninstaller waits for the copy's answer and ends with it as its exit
+// code, once everything but its own file and folder is gone; the copy removes those two after it.
 #pragma once
 #include "setup/install_dialog.h"
 
@@ -10,6 +11,9 @@ public:
     UninstallDialog(const char* szTitle, int nArgs, char** pszArgs);
 
     bool MainFunction() override;
+    // Started without an argument: hands over to a copy of this file, which can delete it; false when
+    // no copy could be made or started (this process then goes on itself).
+    bool HandOverToCopy();
     // Shortcuts, the Uninstall entry, the install folder and the maker's folder when empty. The
     // settings, the folders' values and the start-at-logon value stay.
     void RemoveInstallation();
@@ -24,11 +28,21 @@ public:
     static void DeleteRegisteredFolder(const char* szValueName);
 
 private:
-    // Started with an argument (any): the go-ahead to ask and remove, rather than hand over.
+    // Silent: starts the copy with its answer's pipe as its standard output, and takes the exit code
+    // that the copy writes there (a copy that ends without answering is a failure).
+    bool RunCopyForItsAnswer(const char* szCopy, const char* szArguments);
+    // Silent, after the removal: the answer to the uninstaller that handed over, then, once it has
+    // ended, its file and the install folder.
+    void FinishSilently();
+
+    // Started with an argument (any but the switches "/S" and "/elevated"): the go-ahead to ask and
+    // remove, rather than hand over.
     bool bWithArgument;
     // The uninstaller that handed over, named by "/uninstall <id>"; 0 for none.
     DWORD dwHandingOverProcessId;
 };
 
-// The uninstall entry of the uninstaller: the "Folders" values, then the progress window.
-void RunUninstall(int nArgs, char** pszArgs);
+// The uninstall entry of the uninstaller, given the command line: administrator rights (it starts
+// itself again elevated where it is not), the "Folders" values, then the progress window. Answers
+// the process's exit code.
+int RunUninstall(const char* szProgramPath, int nArgs, char** pszArgs);
