@@ -130,6 +130,8 @@ bool UninstallDialog::MainFunction() {
         FinishSilently();
         return true;
     }
+    // This copy, in a folder of its own, goes with its folder when the system next starts.
+    if (IsInOwnCopyFolder(szSourcePath)) RemoveAtRestart(szSourcePath);
     char szStayed[kStayedTextSize];
     SetExitCode(kExitDone);
     if (ListWhatStayed(szStayed, sizeof(szStayed))) {

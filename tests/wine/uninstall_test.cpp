@@ -5,6 +5,7 @@
 #include <psapi.h>
 
 #include <string>
+#include <vector>
 
 #include "resources/main_dialog_ids.h"
 #include "support/file_ops.h"
@@ -19,12 +20,36 @@ const char kSettingsKey[] = "Software\\Kestrilon\\TallyQuill\\Settings";
 const char kFoldersKey[] = "Software\\Kestrilon\\TallyQuill\\Folders";
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-std::string TempCopyPath() {
-    char szTemp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, szTemp);
-    std::string path = szTemp;
-    if (!path.empty() && path.back() != '\\') path += '\\';
-    return path + "uninst.exe";
+// The system's temporary folder, where an elevated uninstaller (under Wine, every one) puts its copy
+// into a folder of its own, "TallyQuill-uninst-<its process id>-<n>".
+std::string SystemTempFolder() {
+    char szWindows[MAX_PATH] = "";
+    GetWindowsDirectoryA(szWindows, MAX_PATH);
+    return std::string(szWindows) + "\\Temp";
+}
+
+// The copy that the uninstaller of that process id makes first.
+std::string CopyPathFor(DWORD dwProcessId) {
+    return SystemTempFolder() + "\\TallyQuill-uninst-" + std::to_string(dwProcessId) + "-0\\uninst.exe";
+}
+
+// Every uninstaller copy's folder, with the copy in it.
+std::vector<std::string> CopyFolders() {
+    std::vector<std::string> folders;
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = FindFirstFileA((SystemTempFolder() + "\\TallyQuill-uninst-*").c_str(), &found);
+    if (hFind == INVALID_HANDLE_VALUE) return folders;
+    do folders.push_back(SystemTempFolder() + "\\" + found.cFileName);
+    while (FindNextFileA(hFind, &found));
+    FindClose(hFind);
+    return folders;
+}
+
+void RemoveUninstallerCopies() {
+    for (const std::string& copyFolder : CopyFolders()) {
+        DeleteFileA((copyFolder + "\\uninst.exe").c_str());
+        RemoveDirectoryA(copyFolder.c_str());
+    }
 }
 
 std::string ImageOf(DWORD dwProcessId) {
@@ -90,7 +115,7 @@ class UninstallTest : public ::testing::Test {
 protected:
     void SetUp() override {
         RemoveInstallation();
-        DeleteFileA(TempCopyPath().c_str());
+        RemoveUninstallerCopies();
         ASSERT_TRUE(InstallWith(SetupFilePath()));
         EndRunningCopies();
         folder = ExpectedInstallFolder();
@@ -99,7 +124,7 @@ protected:
     }
     void TearDown() override {
         RemoveInstallation();
-        DeleteFileA(TempCopyPath().c_str());
+        RemoveUninstallerCopies();
     }
 
     // What is left of everything an install made, one line each; "" when it is all gone. Checked
@@ -124,7 +149,7 @@ protected:
 
 }  // namespace
 
-TEST_F(UninstallTest, WithoutAnArgumentItHandsOverToACopyInTheTemporaryFolder) {
+TEST_F(UninstallTest, WithoutAnArgumentItHandsOverToACopyInAFolderOfItsOwn) {
     ProgramUnderTest first;
     ASSERT_TRUE(first.Start("", folder + "\\uninst.exe"));
     EXPECT_EQ(0, first.WaitForExit()) << "the first process ends after starting the copy";
@@ -132,10 +157,11 @@ TEST_F(UninstallTest, WithoutAnArgumentItHandsOverToACopyInTheTemporaryFolder) {
     ASSERT_NE(nullptr, question.hwndBox);
     EXPECT_EQ(kQuestion, question.text);
     EXPECT_NE(first.process.dwProcessId, question.dwProcessId);
-    EXPECT_EQ(0, lstrcmpiA(TempCopyPath().c_str(), ImageOf(question.dwProcessId).c_str()))
+    std::string copyPath = CopyPathFor(first.process.dwProcessId);
+    EXPECT_EQ(0, lstrcmpiA(copyPath.c_str(), ImageOf(question.dwProcessId).c_str()))
         << ImageOf(question.dwProcessId);
     Bytes copy;
-    ASSERT_TRUE(ReadBytes(TempCopyPath(), &copy));
+    ASSERT_TRUE(ReadBytes(copyPath, &copy));
     EXPECT_TRUE(copy == installed.files["uninst.exe"]) << "a byte-for-byte copy";
 
     EXPECT_TRUE(Answer(question, IDNO));
@@ -162,7 +188,9 @@ TEST_F(UninstallTest, YesRemovesWhatTheInstallMadeAndLeavesTheSettings) {
     EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles")) << "Folders stay";
     EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "DataFiles"));
     EXPECT_EQ("\"" + folder + "\\tallyq.exe\" /logon", SystemText(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun"));
-    EXPECT_TRUE(FileExists(TempCopyPath())) << "the temporary copy stays";
+    std::vector<std::string> copies = CopyFolders();
+    ASSERT_EQ(1u, copies.size()) << "one copy, in a folder of its own";
+    EXPECT_TRUE(FileExists(copies[0] + "\\uninst.exe")) << "the copy stays (until the system restarts)";
 }
 
 TEST_F(UninstallTest, ARunningCopyIsAskedToCloseFirst) {

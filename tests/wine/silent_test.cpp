@@ -1,0 +1,148 @@
+// The setup file and the uninstaller started with "/S", as IT tools and package managers start
+// them: no window at all, nothing started, and the outcome told by the exit code alone.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "setup/setup_layout.h"
+#include "setup/setup_outcome.h"
+#include "tests/wine/installation.h"
+#include "tests/wine/wine_test_support.h"
+
+namespace {
+
+BOOL CALLBACK AddIfVisible(HWND hwnd, LPARAM lParam) {
+    if (IsWindowVisible(hwnd)) reinterpret_cast<std::set<HWND>*>(lParam)->insert(hwnd);
+    return TRUE;
+}
+
+// The visible top-level windows now, of any process.
+std::set<HWND> VisibleWindows() {
+    std::set<HWND> windows;
+    EnumWindows(AddIfVisible, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::string Describe(HWND hwnd) {
+    char szClass[64] = "", szTitle[128] = "";
+    GetClassNameA(hwnd, szClass, sizeof(szClass));
+    GetWindowTextA(hwnd, szTitle, sizeof(szTitle));
+    return std::string(szClass) + " \"" + szTitle + "\"";
+}
+
+// How a silent run went: its exit code (-1: it did not end in time) and any window that was shown
+// meanwhile by any process (a message box would also keep the process from ending).
+struct SilentRun {
+    int nExitCode = -1;
+    std::string windowsShown;
+};
+
+SilentRun RunSilently(const std::string& programPath, const std::string& arguments) {
+    SilentRun run;
+    std::set<HWND> before = VisibleWindows();
+    std::string command = "\"" + programPath + "\" " + arguments;
+    STARTUPINFOA start;
+    ZeroMemory(&start, sizeof(start));
+    start.cb = sizeof(start);
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(programPath.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start,
+                        &process))
+        return run;
+    CloseHandle(process.hThread);
+    std::set<HWND> seen;
+    // A window is looked for every few milliseconds while the process runs: under emulation any
+    // window of the setup stays up for seconds.
+    WaitFor(
+        "the silent run's end",
+        [&] {
+            for (HWND hwnd : VisibleWindows())
+                if (before.count(hwnd) == 0 && seen.insert(hwnd).second) run.windowsShown += Describe(hwnd) + "\n";
+            return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+        },
+        [] { return ShownWindows(); }, kPatienceMs * 3, 10);
+    DWORD dwExit = 0;
+    if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0 && GetExitCodeProcess(process.hProcess, &dwExit))
+        run.nExitCode = static_cast<int>(dwExit);
+    else
+        TerminateProcess(process.hProcess, 99);
+    CloseHandle(process.hProcess);
+    return run;
+}
+
+class SilentTest : public ::testing::Test {
+protected:
+    void SetUp() override { RemoveInstallation(); }
+    void TearDown() override { RemoveInstallation(); }
+
+    // A silent install, checked as complete: every file, both shortcuts, the Uninstall entry.
+    void InstallSilently() {
+        SilentRun run = RunSilently(SetupFilePath(), "/S");
+        ASSERT_EQ(0, run.nExitCode) << "silent install";
+        ASSERT_EQ("", run.windowsShown) << "windows shown by a silent install";
+        folder = ExpectedInstallFolder();
+    }
+
+    std::string folder;
+};
+
+}  // namespace
+
+TEST_F(SilentTest, SetupInstallsWithNoWindowAndStartsNothing) {
+    InstallSilently();
+    // A program started by the setup exists from the moment the setup's start call returned.
+    EXPECT_FALSE(ProcessRunning("tallyq.exe")) << "a silent install starts no program";
+    InstallationState installed = CurrentInstallation();
+    EXPECT_EQ(6u, installed.files.size()) << "files in " << folder;
+    Bytes program, built;
+    ASSERT_TRUE(ReadBytes(folder + "\\tallyq.exe", &program));
+    ASSERT_TRUE(ReadBytes(BuiltProgramPath(), &built));
+    built.insert(built.end(), 4, 0);
+    EXPECT_TRUE(program == built) << "the installed program is the packed one with the plain type";
+    EXPECT_TRUE(FileExists(DesktopShortcut()));
+    EXPECT_TRUE(FileExists(StartMenuGroup() + "\\TallyQuill.lnk"));
+    EXPECT_EQ("\"" + folder + "\\uninst.exe\"", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+}
+
+TEST_F(SilentTest, ADamagedSetupFileEndsWithItsCodeAndChangesNothing) {
+    Bytes setup;
+    ASSERT_TRUE(ReadBytes(SetupFilePath(), &setup));
+    setup[setup.size() / 2] ^= 0x01;  // a payload byte
+    std::string damaged = ScratchFolder() + "\\TallyQuillSetup.exe";
+    ASSERT_TRUE(WriteBytes(damaged, setup));
+    InstallationState before = CurrentInstallation();
+    SilentRun run = RunSilently(damaged, "/S");
+    EXPECT_EQ(static_cast<int>(kExitDamaged), run.nExitCode);
+    EXPECT_EQ("", run.windowsShown);
+    EXPECT_EQ("", Differences(before, CurrentInstallation()));
+    DeleteFileA(damaged.c_str());
+}
+
+TEST_F(SilentTest, UninstallReturnsOnceAllButItselfIsGoneAndItsFolderFollows) {
+    InstallSilently();
+    SilentRun run = RunSilently(folder + "\\uninst.exe", "/S");
+    EXPECT_EQ(0, run.nExitCode) << "silent uninstall";
+    EXPECT_EQ("", run.windowsShown) << "windows shown by a silent uninstall";
+    // On return everything but the uninstaller and its folder is gone.
+    for (const std::string& name : FilesIn(folder)) EXPECT_EQ("uninst.exe", name) << "left in the install folder";
+    EXPECT_FALSE(FileExists(DesktopShortcut()));
+    EXPECT_FALSE(FolderExists(StartMenuGroup()));
+    EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+    // Then the copy removes those two, once the process it answered has ended.
+    EXPECT_TRUE(WaitFor("the install folder to go", [&] { return !FolderExists(folder); }, ShownWindows));
+    EXPECT_FALSE(FolderExists(folder.substr(0, folder.rfind('\\')))) << "the empty maker's folder";
+}
+
+TEST_F(SilentTest, UninstallThatCannotDeleteAFileEndsWithItsCode) {
+    InstallSilently();
+    std::string held = folder + "\\tallyq.hlp";
+    HANDLE hHeld = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+    SilentRun run = RunSilently(folder + "\\uninst.exe", "/S");
+    CloseHandle(hHeld);
+    EXPECT_EQ(static_cast<int>(kExitFileFailure), run.nExitCode);
+    EXPECT_EQ("", run.windowsShown);
+    EXPECT_TRUE(FileExists(held)) << "the file held open stays";
+    EXPECT_FALSE(FileExists(DesktopShortcut())) << "the rest is removed all the same";
+}
