@@ -146,3 +146,17 @@ TEST_F(SilentTest, UninstallThatCannotDeleteAFileEndsWithItsCode) {
     EXPECT_TRUE(FileExists(held)) << "the file held open stays";
     EXPECT_FALSE(FileExists(DesktopShortcut())) << "the rest is removed all the same";
 }
+
+TEST_F(SilentTest, AFileThatCannotBeWrittenIsToldAsSuchNotAsADamagedSetupFile) {
+    InstallSilently();
+    // A folder where the new help file is written beside the old one: its creation fails, part of
+    // the way through the payload.
+    std::string inTheWay = folder + "\\tallyq.hlp.new";
+    ASSERT_TRUE(CreateDirectoryA(inTheWay.c_str(), nullptr));
+    InstallationState before = CurrentInstallation();
+    SilentRun run = RunSilently(SetupFilePath(), "/S");
+    RemoveDirectoryA(inTheWay.c_str());
+    EXPECT_EQ(static_cast<int>(kExitFileFailure), run.nExitCode);
+    EXPECT_EQ("", run.windowsShown);
+    EXPECT_EQ("", Differences(before, CurrentInstallation())) << "the earlier installation stays as it was";
+}
