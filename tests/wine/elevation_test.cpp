@@ -165,3 +165,16 @@ TEST_F(ElevationTest, ARefusedPromptChangesNothingAndSaysSoOnce) {
     EXPECT_EQ(2u, messages.size()) << "silent: the exit code alone";
     EXPECT_TRUE(programsStarted.empty());
 }
+
+// Last in this program: the search stays limited for the rest of the process.
+TEST(LibrarySearch, ALibraryBesideTheProgramIsNotLoadedOnceTheSearchIsLimited) {
+    HMODULE hPlanted = LoadLibraryA("tq_planted.dll");
+    ASSERT_NE(nullptr, hPlanted) << "the library beside this program loads before the search is limited";
+    FreeLibrary(hPlanted);
+    ASSERT_EQ(nullptr, GetModuleHandleA("tq_planted.dll"));
+    LimitLibrarySearchToSystemFolder();
+    hPlanted = LoadLibraryA("tq_planted.dll");
+    EXPECT_EQ(nullptr, hPlanted) << "the library beside the program was loaded";
+    if (hPlanted != nullptr) FreeLibrary(hPlanted);
+    EXPECT_NE(nullptr, LoadLibraryA("version.dll")) << "system libraries still load";
+}
