@@ -58,9 +58,10 @@ void AnswerHandingOverProcess(int nExitCode) {
     SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
 }
 
-// Whether nothing of the installation stayed but the uninstaller "uninst.exe" in the install folder.
-bool OnlyUninstallerStayed(const char* szFolder) {
-    if (szFolder[0] == '\0' || GetFileAttributesA(szFolder) == INVALID_FILE_ATTRIBUTES) return true;
+// Calls visit(name) for each entry directly in a folder, until it answers false; false when the
+// folder's search pattern does not fit a path.
+template <typename Visit>
+bool ForEachEntryIn(const char* szFolder, Visit visit) {
     char szPattern[kPathBufferSize];
     if (!LFile::_PathCatFits(szFolder, "*.*")) return false;
     memcpy(szPattern, szFolder, strlen(szFolder) + 1);
@@ -68,14 +69,22 @@ bool OnlyUninstallerStayed(const char* szFolder) {
     WIN32_FIND_DATAA found;
     HANDLE hFind = FindFirstFileA(szPattern, &found);
     if (hFind == INVALID_HANDLE_VALUE) return true;
-    bool bOnly = true;
     do {
-        if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0 &&
-            lstrcmpiA(found.cFileName, "uninst.exe") != 0)
-            bOnly = false;
-    } while (bOnly && FindNextFileA(hFind, &found));
+        if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0 && !visit(found.cFileName)) break;
+    } while (FindNextFileA(hFind, &found));
     FindClose(hFind);
-    return bOnly;
+    return true;
+}
+
+// Whether nothing of the installation stayed but the uninstaller "uninst.exe" in the install folder.
+bool OnlyUninstallerStayed(const char* szFolder) {
+    if (szFolder[0] == '\0' || GetFileAttributesA(szFolder) == INVALID_FILE_ATTRIBUTES) return true;
+    bool bOnly = true;
+    bool bListed = ForEachEntryIn(szFolder, [&](const char* szName) {
+        bOnly = lstrcmpiA(szName, "uninst.exe") == 0;
+        return bOnly;
+    });
+    return bListed && bOnly;
 }
 
 // The maker's folder below Program Files, which goes only when nothing else of the maker's is in it.
@@ -240,21 +249,11 @@ bool UninstallDialog::ListWhatStayed(char* szStayed, size_t cbStayed) {
         return true;
     };
     Append(szFolder);
-    char szPattern[kPathBufferSize];
-    if (!LFile::_PathCatFits(szFolder, "*.*")) return true;
-    memcpy(szPattern, szFolder, strlen(szFolder) + 1);
-    LFile::FilePathCat(szPattern, "*.*");
-    WIN32_FIND_DATAA found;
-    HANDLE hFind = FindFirstFileA(szPattern, &found);
-    if (hFind != INVALID_HANDLE_VALUE) {
-        do {
-            if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0) continue;
-            char szLine[kPathBufferSize + 4];
-            snprintf(szLine, sizeof(szLine), "    %s", found.cFileName);
-            if (!Append(szLine)) break;
-        } while (FindNextFileA(hFind, &found));
-        FindClose(hFind);
-    }
+    ForEachEntryIn(szFolder, [&](const char* szName) {
+        char szLine[kPathBufferSize + 4];
+        snprintf(szLine, sizeof(szLine), "    %s", szName);
+        return Append(szLine);
+    });
     return true;
 }
 
