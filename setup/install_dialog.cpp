@@ -127,12 +127,12 @@ void InstallDialog::RunInInstallFolder() {
 
 void InstallDialog::SayDamaged() {
     nExitCode = kExitDamaged;
-    if (!bSilent) SayDamaged();
+    if (!bSilent) ShowDamagedSetupMessage(hwndDlg);
 }
 
 void InstallDialog::SayFileFailure(const char* szPath, DWORD dwError) {
     nExitCode = kExitFileFailure;
-    if (!bSilent) SayFileFailure(szPath, dwError);
+    if (!bSilent) ShowFileFailure(hwndDlg, szPath, dwError);
 }
 
 bool InstallDialog::MainFunction() {
