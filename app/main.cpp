@@ -8,7 +8,7 @@
 #include "setup/exe_type.h"
 #include "setup/install_dialog.h"
 #include "setup/running_copy.h"
-#include "setup/setup_layout.h"
+#include "setup/setup_file.h"
 #include "setup/uninstall_dialog.h"
 #include "support/path_text.h"
 
@@ -28,18 +28,6 @@ void AllowForeground(DWORD dwProcessId) {
     AllowSetForegroundWindowFn pfnAllow;
     memcpy(&pfnAllow, &pfnFound, sizeof(pfnAllow));
     pfnAllow(dwProcessId);
-}
-
-// The last four bytes of the program's own file; 0 when it cannot be read.
-uint32_t ReadExeFileType(const char* szProgramPath) {
-    HANDLE hFile = CreateFileA(szProgramPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) return 0;
-    unsigned char bytes[4] = {0, 0, 0, 0};
-    DWORD dwRead = 0;
-    bool bRead = SetFilePointer(hFile, -4, nullptr, FILE_END) != INVALID_SET_FILE_POINTER &&
-                 ReadFile(hFile, bytes, sizeof(bytes), &dwRead, nullptr) && dwRead == sizeof(bytes);
-    CloseHandle(hFile);
-    return bRead ? ReadField32(bytes) : 0;
 }
 
 }  // namespace
