@@ -1,5 +1,6 @@
 // The entry point: one executable is the pricing tool, its own setup file and its own uninstaller.
-// The last four bytes of the file and its name decide which, and a running copy is handed the start.
+// The last four bytes of the file's own (before a code signature, where it has one) and its name decide
+// which, and a running copy is handed the start.
 #include <string.h>
 #include <windows.h>
 
@@ -8,8 +9,8 @@
 #include "setup/exe_type.h"
 #include "setup/install_dialog.h"
 #include "setup/running_copy.h"
+#include "setup/setup_file.h"
 #include "setup/setup_outcome.h"
-#include "setup/setup_layout.h"
 #include "setup/uninstall_dialog.h"
 #include "support/path_text.h"
 
@@ -29,18 +30,6 @@ void AllowForeground(DWORD dwProcessId) {
     AllowSetForegroundWindowFn pfnAllow;
     memcpy(&pfnAllow, &pfnFound, sizeof(pfnAllow));
     pfnAllow(dwProcessId);
-}
-
-// The last four bytes of the program's own file; 0 when it cannot be read.
-uint32_t ReadExeFileType(const char* szProgramPath) {
-    HANDLE hFile = CreateFileA(szProgramPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) return 0;
-    unsigned char bytes[4] = {0, 0, 0, 0};
-    DWORD dwRead = 0;
-    bool bRead = SetFilePointer(hFile, -4, nullptr, FILE_END) != INVALID_SET_FILE_POINTER &&
-                 ReadFile(hFile, bytes, sizeof(bytes), &dwRead, nullptr) && dwRead == sizeof(bytes);
-    CloseHandle(hFile);
-    return bRead ? ReadField32(bytes) : 0;
 }
 
 }  // namespace

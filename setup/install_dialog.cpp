@@ -8,6 +8,7 @@
 #include "setup/exe_type.h"
 #include "setup/licence_terms_dialog.h"
 #include "setup/running_copy.h"
+#include "setup/setup_file.h"
 #include "setup/setup_layout.h"
 #include "setup/shell_registration.h"
 #include "setup/staged_files.h"
@@ -167,13 +168,14 @@ bool InstallDialog::AgreeToTerms() {
 bool InstallDialog::CheckSetupFile(LOwnedHandle& source, ExtractionPlan* pPlan) {
     // The trailer's sizes are checked against the file, and the whole payload against the
     // checksum, before anything is written: a damaged setup file must not replace a working
-    // installation with damaged files.
+    // installation with damaged files. A signed setup file ends in its signature, which is not its
+    // own: the trailer is looked for where its own bytes end.
     HANDLE hSource = source.Get();
     unsigned nFiles = CountInstallFiles(kInstallFiles);
     unsigned char buffer[kChunkSize];
-    LARGE_INTEGER fileSize;
-    bool bIntact = GetFileSizeEx(hSource, &fileSize) != FALSE;
-    SetupFileCheck check(nFiles, bIntact ? static_cast<uint64_t>(fileSize.QuadPart) : 0);
+    SetupFileExtent extent = {};
+    bool bIntact = ReadSetupFileExtent(hSource, &extent);
+    SetupFileCheck check(nFiles, bIntact ? extent.nOwnEnd : 0, extent.header);
     uint64_t nTrailerOffset = 0;
     bIntact = bIntact && check.TrailerOffset(&nTrailerOffset) && SeekTo(hSource, nTrailerOffset) &&
               ReadExactly(hSource, buffer, static_cast<DWORD>(TrailerLength(nFiles))) && check.TakeTrailer(buffer) &&
@@ -224,7 +226,8 @@ bool InstallDialog::StageFiles(LOwnedHandle& source, const ExtractionPlan& plan,
 
 bool InstallDialog::ExtractFiles(LOwnedHandle& source, const ExtractionPlan& plan, StagedFiles* pStaged) {
     // The extraction sums the bytes again as it writes them, so that a file changed since the
-    // check is still caught.
+    // check is still caught. The fields that signing writes into the program's header are written
+    // as zero, as they are in an unsigned setup file.
     unsigned char buffer[kChunkSize];
     uint32_t nSum = 0;
     uint32_t nDone = 0;
@@ -238,6 +241,7 @@ bool InstallDialog::ExtractFiles(LOwnedHandle& source, const ExtractionPlan& pla
             DWORD cbChunk = nLeft < kChunkSize ? nLeft : kChunkSize;
             bIntact = ReadExactly(source.Get(), buffer, cbChunk);
             if (bIntact) {
+                ZeroPlannedFields(plan, step.nOffset + (step.nSize - nLeft), buffer, cbChunk);
                 nSum = AddToChecksum(nSum, buffer, cbChunk);
                 bWritten = pStaged->Write(static_cast<int>(nStep), destination.Get(), buffer, cbChunk);
                 nDone += cbChunk;

@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "setup/pe_signature.h"
 #include "setup/setup_layout.h"
 
 namespace {
@@ -72,4 +75,46 @@ TEST(Packer, RefusesWrongArgumentsAndMissingFilesWithoutLeavingAFile) {
                       Scratch("a") + " " + Scratch("missing")));
     Bytes bytes;
     EXPECT_FALSE(ReadFile(Scratch("Bad.exe"), &bytes)) << "a failed pack leaves no setup file";
+}
+
+TEST(Packer, WritesTheProgramsSignatureFieldsAsZeroAndRefusesASignedProgram) {
+    // A PE32 program's first bytes: "PE\0\0" at 0x80, 16 data directories, a PE checksum.
+    Bytes program(2048, 0x5C);
+    std::fill(program.begin(), program.begin() + 0x80 + 24 + 224, 0);
+    program[0] = 'M';
+    program[1] = 'Z';
+    WriteField32(&program[0x3C], 0x80);
+    memcpy(&program[0x80], "PE\0\0", 4);
+    program[0x80 + 20] = 224;
+    program[0x80 + 24] = 0x0B;
+    program[0x80 + 25] = 0x01;
+    WriteField32(&program[0x80 + 24 + 92], 16);
+    WriteField32(&program[0x80 + 24 + 64], 0x00012345);
+    PeSignatureFields fields;
+    ASSERT_TRUE(ReadPeSignatureFields(program.data(), program.size(), &fields));
+    ASSERT_EQ(0x80u + 24 + 64, fields.nChecksumOffset);
+
+    std::string arguments = Scratch("Setup.exe") + " " + Scratch("p.exe");
+    for (const char* szName : {"p.hlp", "p.htm", "p.gif", "g.htm"}) {
+        WriteFile(Scratch(szName), Bytes(3, 'x'));
+        arguments += " " + Scratch(szName);
+    }
+    WriteFile(Scratch("p.exe"), program);
+    ASSERT_EQ(0, Pack(arguments));
+    Bytes image;
+    ASSERT_TRUE(ReadFile(Scratch("Setup.exe"), &image));
+    Bytes expected = program;
+    WriteField32(&expected[fields.nChecksumOffset], 0);
+    EXPECT_TRUE(expected == Bytes(image.begin(), image.begin() + program.size())) << "only the PE checksum is cleared";
+    ExtractionPlan plan;
+    ASSERT_TRUE(SetupImageIntact(image.data(), image.size(), 5, &plan));
+    EXPECT_EQ(AddToChecksum(0, image.data(), plan.nPayloadSize), plan.nChecksum) << "the plain sum of the payload";
+
+    // A program that names a certificate table already.
+    WriteField32(&program[fields.nSecurityOffset], 1024);
+    WriteField32(&program[fields.nSecurityOffset + 4], 1024);
+    WriteFile(Scratch("p.exe"), program);
+    remove(Scratch("Setup.exe").c_str());
+    EXPECT_EQ(1, Pack(arguments));
+    EXPECT_FALSE(ReadFile(Scratch("Setup.exe"), &image)) << "a refused pack leaves no setup file";
 }

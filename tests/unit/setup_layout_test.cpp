@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "setup/exe_type.h"
+#include "setup/pe_signature.h"
 
 namespace {
 
@@ -35,10 +36,15 @@ bool Intact(const Bytes& image, unsigned nFiles, ExtractionPlan* pPlan = nullptr
     return SetupImageIntact(image.data(), image.size(), nFiles, pPlan);
 }
 
-// The same check fed as the installer reads a file: the trailer, then the payload in pieces of
-// nPiece bytes.
+// The same check fed as the installer reads a file: its first bytes and, when signed, the bytes
+// before its signature, then the trailer, then the payload in pieces of nPiece bytes.
 bool IntactReadInPieces(const Bytes& image, unsigned nFiles, size_t nPiece) {
-    SetupFileCheck check(nFiles, image.size());
+    PeSignatureFields header;
+    ReadPeSignatureFields(image.data(), std::min<size_t>(image.size(), kPeHeaderSearchLength), &header);
+    uint64_t nOwnEnd = image.size();
+    if (CertificateTableEndsFile(header, image.size()))
+        nOwnEnd = EndBeforeCertificateTable(header, image.data() + header.nTableOffset - PaddingBytesToRead(header));
+    SetupFileCheck check(nFiles, nOwnEnd, header);
     uint64_t nTrailer = 0;
     if (!check.TrailerOffset(&nTrailer) || !check.TakeTrailer(image.data() + nTrailer)) return check.Intact();
     for (size_t nAt = 0; check.PayloadLeft() > 0; nAt += nPiece)
@@ -57,6 +63,52 @@ Bytes RandomBytes(std::mt19937& random, size_t n) {
     Bytes bytes(n);
     for (unsigned char& b : bytes) b = static_cast<unsigned char>(random());
     return bytes;
+}
+
+// A program as the linker lays out its first bytes, random beyond them: "MZ", the offset of the PE
+// signature at 0x3C, the file header, and a PE32 or PE32+ optional header with 16 data directories,
+// every one empty.
+const size_t kPeAt = 0x80;
+const size_t kOptionalAt = kPeAt + 24;
+const size_t kChecksumAt = kOptionalAt + 64;
+size_t SecurityEntryAt(bool bPe32Plus) { return kOptionalAt + (bPe32Plus ? 112 : 96) + 4 * 8; }
+
+Bytes Program(std::mt19937& random, size_t nSize, bool bPe32Plus) {
+    Bytes program = RandomBytes(random, nSize);
+    const size_t nOptionalLength = (bPe32Plus ? 112 : 96) + 16 * 8;
+    std::fill(program.begin(), program.begin() + kOptionalAt + nOptionalLength, 0);
+    program[0] = 'M';
+    program[1] = 'Z';
+    WriteField32(&program[0x3C], kPeAt);
+    memcpy(&program[kPeAt], "PE\0\0", 4);
+    program[kPeAt + 4 + 16] = static_cast<unsigned char>(nOptionalLength);
+    program[kOptionalAt] = 0x0B;
+    program[kOptionalAt + 1] = bPe32Plus ? 0x02 : 0x01;
+    WriteField32(&program[kOptionalAt + (bPe32Plus ? 108 : 92)], 16);
+    return program;
+}
+
+// A file signed as a signing tool signs it: zero bytes up to a multiple of 8, then a certificate
+// table of nTable bytes, whose place the security directory entry takes, and a new PE checksum.
+Bytes Signed(const Bytes& image, bool bPe32Plus, uint32_t nTable, uint32_t nPeChecksum, std::mt19937& random) {
+    Bytes signedImage = image;
+    signedImage.resize((image.size() + 7) / 8 * 8, 0);
+    WriteField32(&signedImage[SecurityEntryAt(bPe32Plus)], static_cast<uint32_t>(signedImage.size()));
+    WriteField32(&signedImage[SecurityEntryAt(bPe32Plus) + 4], nTable);
+    WriteField32(&signedImage[kChecksumAt], nPeChecksum);
+    Bytes table = RandomBytes(random, nTable);
+    signedImage.insert(signedImage.end(), table.begin(), table.end());
+    return signedImage;
+}
+
+bool SamePlan(const ExtractionPlan& a, const ExtractionPlan& b) {
+    if (a.nSteps != b.nSteps || a.nPayloadSize != b.nPayloadSize || a.nChecksum != b.nChecksum) return false;
+    for (unsigned i = 0; i < a.nSteps; ++i) {
+        if (a.steps[i].nRow != b.steps[i].nRow || a.steps[i].nOffset != b.steps[i].nOffset ||
+            a.steps[i].nSize != b.steps[i].nSize)
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -202,7 +254,8 @@ TEST(SetupLayout, TheCheckReadInPiecesAgreesWithTheWholeImage) {
     for (size_t nPiece : {size_t{1}, size_t{3}, size_t{4096}, image.size()})
         EXPECT_TRUE(IntactReadInPieces(image, 4, nPiece)) << "pieces of " << nPiece << " bytes";
 
-    SetupFileCheck check(4, image.size());
+    const PeSignatureFields noHeader = {};
+    SetupFileCheck check(4, image.size(), noHeader);
     uint64_t nTrailer = 0;
     ASSERT_TRUE(check.TrailerOffset(&nTrailer));
     EXPECT_EQ(image.size() - TrailerLength(4), nTrailer);
@@ -220,13 +273,152 @@ TEST(SetupLayout, TheCheckReadInPiecesAgreesWithTheWholeImage) {
     EXPECT_EQ(4u - 1u, check.Plan().nSteps) << "the empty file has no step";
 
     // A file too short for its trailer has no place for one; a refused trailer leaves nothing to sum.
-    SetupFileCheck tooShort(4, TrailerLength(4) - 1);
+    SetupFileCheck tooShort(4, TrailerLength(4) - 1, noHeader);
     EXPECT_FALSE(tooShort.TrailerOffset(&nTrailer));
     EXPECT_FALSE(tooShort.Intact());
     Bytes refused = image;
     WriteField32(&refused[nTrailer], 0x7FFFFFF0u);
-    SetupFileCheck wrongSizes(4, refused.size());
+    SetupFileCheck wrongSizes(4, refused.size(), noHeader);
     EXPECT_FALSE(wrongSizes.TakeTrailer(refused.data() + nTrailer));
     EXPECT_EQ(0u, wrongSizes.PayloadLeft());
     EXPECT_FALSE(wrongSizes.Intact());
+}
+
+TEST(SignedSetupFile, IsIntactAndPlannedAsTheUnsignedOne) {
+    std::mt19937 random(17);
+    for (bool bPe32Plus : {false, true}) {
+        // Every length of padding, 0 to 7 bytes, and tables of several sizes.
+        for (unsigned nPadding = 0; nPadding < 8; ++nPadding) {
+            SCOPED_TRACE((bPe32Plus ? "PE32+, " : "PE32, ") + std::to_string(nPadding) + " bytes of padding");
+            Bytes program = Program(random, 3000, bPe32Plus);
+            size_t nUnpadded = program.size() + 40 + 9 + TrailerLength(4);
+            size_t nLast = 9 + (8 - (nUnpadded + nPadding) % 8) % 8;
+            Bytes image = PackImage({program, RandomBytes(random, 40), Bytes(), RandomBytes(random, nLast)});
+            ASSERT_EQ(nPadding, (8 - image.size() % 8) % 8);
+            ExtractionPlan unsignedPlan, signedPlan;
+            ASSERT_TRUE(Intact(image, 4, &unsignedPlan));
+            EXPECT_EQ(2u, unsignedPlan.nZeroed) << "the header's checksum and security entry";
+
+            Bytes signedImage = Signed(image, bPe32Plus, 8 * (100 + nPadding), 0x000B5A21 + nPadding, random);
+            PeSignatureFields header;
+            EXPECT_EQ(image.size(), ImageOwnEnd(signedImage.data(), signedImage.size(), &header));
+            ASSERT_TRUE(header.bFound);
+            EXPECT_EQ(kChecksumAt, header.nChecksumOffset);
+            EXPECT_EQ(SecurityEntryAt(bPe32Plus), header.nSecurityOffset);
+            EXPECT_EQ(static_cast<uint32_t>(kExeTypeSetup), ReadField32(&signedImage[image.size() - 4]));
+            ASSERT_TRUE(Intact(signedImage, 4, &signedPlan));
+            EXPECT_TRUE(IntactReadInPieces(signedImage, 4, 64));
+            EXPECT_TRUE(SamePlan(unsignedPlan, signedPlan));
+
+            // The program is written as it is in the unsigned file: the two fields zero again.
+            Bytes installed(signedImage.begin(), signedImage.begin() + signedPlan.steps[0].nSize);
+            ZeroPlannedFields(signedPlan, 0, installed.data(), installed.size());
+            EXPECT_TRUE(installed == Bytes(image.begin(), image.begin() + unsignedPlan.steps[0].nSize));
+            // The same in pieces that end inside the fields.
+            installed.assign(signedImage.begin(), signedImage.begin() + signedPlan.steps[0].nSize);
+            for (size_t nAt = 0; nAt < installed.size(); nAt += 7)
+                ZeroPlannedFields(signedPlan, nAt, &installed[nAt], std::min<size_t>(7, installed.size() - nAt));
+            EXPECT_TRUE(installed == Bytes(image.begin(), image.begin() + unsignedPlan.steps[0].nSize));
+        }
+    }
+}
+
+TEST(SignedSetupFile, ASecurityDirectoryThatDoesNotEndTheFileIsNotTaken) {
+    std::mt19937 random(19);
+    Bytes image = PackImage({Program(random, 2000, false), RandomBytes(random, 30), Bytes(), RandomBytes(random, 5)});
+    Bytes signedImage = Signed(image, false, 800, 0x1234, random);
+    const size_t nEntry = SecurityEntryAt(false);
+    const uint32_t nTableAt = ReadField32(&signedImage[nEntry]);
+    struct Entry {
+        const char* szWhat;
+        uint32_t nOffset, nSize;
+    } entries[] = {
+        {"a table that stops short of the end", nTableAt, 799},
+        {"a table that runs past the end", nTableAt, 801},
+        {"a table of no bytes at the end", static_cast<uint32_t>(signedImage.size()), 0},
+        {"a table that starts inside the header", 0x100, static_cast<uint32_t>(signedImage.size() - 0x100)},
+        {"a table beyond the file whose end wraps 32 bits to the file's end", 0xFFFFFF00u,
+         static_cast<uint32_t>(0x100 + signedImage.size())},
+    };
+    for (const Entry& entry : entries) {
+        SCOPED_TRACE(entry.szWhat);
+        Bytes changed = signedImage;
+        WriteField32(&changed[nEntry], entry.nOffset);
+        WriteField32(&changed[nEntry + 4], entry.nSize);
+        PeSignatureFields header;
+        EXPECT_EQ(changed.size(), ImageOwnEnd(changed.data(), changed.size(), &header));
+        EXPECT_FALSE(Intact(changed, 4)) << "the trailer is looked for at the file's end";
+    }
+    // Bytes appended behind a signature: the table no longer ends the file.
+    Bytes appended = signedImage;
+    appended.insert(appended.end(), 8, 0);
+    PeSignatureFields header;
+    EXPECT_EQ(appended.size(), ImageOwnEnd(appended.data(), appended.size(), &header));
+    EXPECT_FALSE(Intact(appended, 4));
+
+    // A header that is cut short, or not quite a PE header, has no fields at all.
+    for (size_t n = 0; n < nEntry + 8; ++n)
+        EXPECT_FALSE(ReadPeSignatureFields(signedImage.data(), n, &header)) << "cut to " << n << " bytes";
+    EXPECT_TRUE(ReadPeSignatureFields(signedImage.data(), nEntry + 8, &header));
+    struct Spoiled {
+        const char* szWhat;
+        size_t nAt;
+        uint32_t nValue;
+        unsigned nBytes;
+    } spoiled[] = {
+        {"no MZ", 0, 'M' | 'Y' << 8, 2},
+        {"no PE signature", kPeAt + 2, 1, 1},
+        {"a signature offset that wraps", 0x3C, 0xFFFFFFF0u, 4},
+        {"a signature beyond the first page", 0x3C, kPeHeaderSearchLength - 8, 4},
+        {"an optional header of another kind", kOptionalAt, 0x107, 2},
+        {"four data directories", kOptionalAt + 92, 4, 4},
+        {"an optional header too short for the fifth directory", kPeAt + 20, 96 + 5 * 8 - 1, 2},
+    };
+    for (const Spoiled& spoil : spoiled) {
+        Bytes changed = signedImage;
+        for (unsigned i = 0; i < spoil.nBytes; ++i) changed[spoil.nAt + i] = static_cast<unsigned char>(spoil.nValue >> 8 * i);
+        EXPECT_FALSE(ReadPeSignatureFields(changed.data(), changed.size(), &header)) << spoil.szWhat;
+        EXPECT_EQ(0u, header.nTableSize) << spoil.szWhat;
+        EXPECT_EQ(changed.size(), ImageOwnEnd(changed.data(), changed.size(), &header)) << spoil.szWhat;
+    }
+}
+
+TEST(SignedSetupFile, AChangedPayloadByteIsRefusedAndChangedSignatureFieldsAreNot) {
+    std::mt19937 random(23);
+    for (bool bPe32Plus : {false, true}) {
+        SCOPED_TRACE(bPe32Plus ? "PE32+" : "PE32");
+        Bytes image = PackImage({Program(random, 700, bPe32Plus), RandomBytes(random, 30), RandomBytes(random, 5),
+                                 RandomBytes(random, 3)});
+        Bytes signedImage = Signed(image, bPe32Plus, 64, 0xABCD, random);
+        ASSERT_EQ(image.size() + 6 + 64, signedImage.size()) << "six bytes of padding";
+        ASSERT_TRUE(Intact(signedImage, 4));
+        const size_t nChecksum = kChecksumAt, nEntry = SecurityEntryAt(bPe32Plus);
+        // Every byte before the table, the padding too, save the two fields and the exe file type
+        // (which start-up reads, not this check).
+        for (size_t i = 0; i < signedImage.size() - 64; ++i) {
+            if ((i >= nChecksum && i < nChecksum + 4) || (i >= nEntry && i < nEntry + 8) ||
+                (i >= image.size() - 4 && i < image.size()))
+                continue;
+            Bytes damaged = signedImage;
+            damaged[i] ^= static_cast<unsigned char>(1 + random() % 255);
+            EXPECT_FALSE(Intact(damaged, 4)) << "byte " << i << " changed";
+            EXPECT_FALSE(IntactReadInPieces(damaged, 4, 100)) << "byte " << i << " changed, read in pieces";
+        }
+        // Signed again with another checksum, or the checksum field of the unsigned file changed:
+        // both still intact.
+        for (uint32_t nPeChecksum : {0u, 1u, 0xFFFFFFFFu}) {
+            WriteField32(&signedImage[nChecksum], nPeChecksum);
+            EXPECT_TRUE(Intact(signedImage, 4)) << "PE checksum " << nPeChecksum << ", signed";
+            EXPECT_TRUE(IntactReadInPieces(signedImage, 4, 100));
+            Bytes changed = image;
+            WriteField32(&changed[nChecksum], nPeChecksum);
+            EXPECT_TRUE(Intact(changed, 4)) << "PE checksum " << nPeChecksum << ", unsigned";
+        }
+        // A security entry that names no table ending the file is no signature, and is not summed.
+        Bytes changed = image;
+        WriteField32(&changed[nEntry], 0x1000);
+        WriteField32(&changed[nEntry + 4], 0x20);
+        EXPECT_TRUE(Intact(changed, 4));
+        EXPECT_TRUE(IntactReadInPieces(changed, 4, 100));
+    }
 }

@@ -1,6 +1,7 @@
 #include "tests/wine/installation.h"
 
 #include <stdio.h>
+#include <string.h>
 
 #include <objidl.h>
 #include <shlobj.h>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "setup/pe_signature.h"
 #include "tests/wine/wine_test_support.h"
 
 const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
@@ -111,6 +113,15 @@ std::string ShortcutTarget(const std::string& shortcutPath) {
 std::string SetupFilePath() { return TestProgramFolder() + "..\\TallyQuillSetup.exe"; }
 
 std::string PayloadPath(const std::string& name) { return TestProgramFolder() + "..\\payload\\" + name; }
+
+bool ReadPackedProgram(Bytes* pProgram) {
+    PeSignatureFields fields;
+    if (!ReadBytes(BuiltProgramPath(), pProgram) || !ReadPeSignatureFields(pProgram->data(), pProgram->size(), &fields))
+        return false;
+    memset(&(*pProgram)[fields.nChecksumOffset], 0, kPeChecksumLength);
+    memset(&(*pProgram)[fields.nSecurityOffset], 0, kPeSecurityEntryLength);
+    return true;
+}
 
 void RemoveInstallation() {
     EndRunningCopies();

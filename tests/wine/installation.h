@@ -31,6 +31,10 @@ std::string ShortcutTarget(const std::string& shortcutPath);
 
 std::string SetupFilePath();                     // TallyQuillSetup.exe as built
 std::string PayloadPath(const std::string& name);  // a payload file as packed
+// tallyq.exe as the setup file carries it and the install writes it, before its exe file type: the
+// program as built, its PE checksum and security directory entry zero (which code signing the
+// setup file fills in).
+bool ReadPackedProgram(Bytes* pProgram);
 
 // Ends running copies and removes everything an install or the tests made, registry included.
 void RemoveInstallation();

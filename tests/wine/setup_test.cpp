@@ -248,7 +248,7 @@ TEST_F(SetupTest, AnInstallLeavesFilesShortcutsUninstallerAndTheRunningProgram) 
 
     // The payload lands as packed; the program and the uninstaller differ only in their type.
     Bytes program, installed, uninstaller, payload, extracted;
-    ASSERT_TRUE(ReadBytes(BuiltProgramPath(), &program));
+    ASSERT_TRUE(ReadPackedProgram(&program));
     ASSERT_TRUE(ReadBytes(folder + "\\tallyq.exe", &installed));
     ASSERT_TRUE(ReadBytes(folder + "\\uninst.exe", &uninstaller));
     EXPECT_TRUE(installed == Concat(program, {0x00, 0x00, 0x00, 0x00})) << "tallyq.exe ends in 00 00 00 00";
@@ -332,7 +332,7 @@ TEST_F(SetupTest, ACopyHidingInTheTrayIsEndedAndReplaced) {
     // Both files come from the new image, each with only its own type.
     Bytes program, installed, uninstaller;
     std::string folder = ExpectedInstallFolder();
-    ASSERT_TRUE(ReadBytes(BuiltProgramPath(), &program));
+    ASSERT_TRUE(ReadPackedProgram(&program));
     ASSERT_TRUE(ReadBytes(folder + "\\tallyq.exe", &installed));
     ASSERT_TRUE(ReadBytes(folder + "\\uninst.exe", &uninstaller));
     EXPECT_TRUE(installed == Concat(program, {0x00, 0x00, 0x00, 0x00})) << "tallyq.exe was replaced";
