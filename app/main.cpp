@@ -1,5 +1,5 @@
 // The entry point: one executable is the pricing tool, its own setup file and its own uninstaller.
-// The last four bytes of the file's own (before a code signature, where it has one) and its name decide
+// The last four bytes of the file (before its code signature, where it has one) and its name decide
 // which, and a running copy is handed the start.
 #include <string.h>
 #include <windows.h>
