@@ -10,8 +10,8 @@ public:
     UninstallDialog(const char* szTitle, int nArgs, char** pszArgs);
 
     bool MainFunction() override;
-    // Shortcuts, the Uninstall entry, the install folder and the maker's folder when empty. The
-    // settings, the folders' values and the start-at-logon value stay.
+    // Shortcuts, the Uninstall entry, the start-at-logon values (machine-wide and this user's), the
+    // install folder and the maker's folder when empty. The settings and the folders' values stay.
     void RemoveInstallation();
     // The copy started with "/uninstall <id>" waits for the uninstaller of that process id to end,
     // so that its file can be deleted.

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <psapi.h>
+#include <shlwapi.h>
 
 #include <string>
 
@@ -18,6 +19,16 @@ const char kQuestion[] = "Are you sure you want to remove TallyQuill from this c
 const char kSettingsKey[] = "Software\\Kestrilon\\TallyQuill\\Settings";
 const char kFoldersKey[] = "Software\\Kestrilon\\TallyQuill\\Folders";
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// The loaded profile of another user of the machine.
+const char kOtherUser[] = "S-1-5-21-0-0-0-1001";
+
+bool ValueExists(HKEY hRoot, const char* szKey, const char* szName) {
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(hRoot, szKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return false;
+    bool bExists = RegQueryValueExA(hKey, szName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(hKey);
+    return bExists;
+}
 
 std::string TempCopyPath() {
     char szTemp[MAX_PATH] = "";
@@ -100,6 +111,7 @@ protected:
     void TearDown() override {
         RemoveInstallation();
         DeleteFileA(TempCopyPath().c_str());
+        SHDeleteKeyA(HKEY_USERS, kOtherUser);
     }
 
     // What is left of everything an install made, one line each; "" when it is all gone. Checked
@@ -155,13 +167,21 @@ TEST_F(UninstallTest, WithAnArgumentItAsksAtOnce) {
 
 TEST_F(UninstallTest, YesRemovesWhatTheInstallMadeAndLeavesTheSettings) {
     ASSERT_FALSE(SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn").empty()) << "the program saved its settings";
-    ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun", "\"" + folder + "\\tallyq.exe\" /logon"));
+    // Start at logon for every user, for this user, and for another user of the machine, whose own
+    // values the uninstaller has no business with.
+    const std::string command = "\"" + folder + "\\tallyq.exe\" /logon";
+    const std::string otherUserRunKey = std::string(kOtherUser) + "\\" + kRunKey;
+    ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun", command));
+    ASSERT_TRUE(SetSystemText(HKEY_CURRENT_USER, kRunKey, "TallyQuillRun", command));
+    ASSERT_TRUE(SetSystemText(HKEY_USERS, otherUserRunKey.c_str(), "TallyQuillRun", command));
     ASSERT_TRUE(UninstallAnswering(IDYES));
     EXPECT_EQ("", Leftovers());
     EXPECT_FALSE(SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn").empty()) << "Settings stay";
     EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles")) << "Folders stay";
     EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "DataFiles"));
-    EXPECT_EQ("\"" + folder + "\\tallyq.exe\" /logon", SystemText(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun"));
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun")) << "nothing starts it for every user";
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRunKey, "TallyQuillRun")) << "nor for this user";
+    EXPECT_EQ(command, SystemText(HKEY_USERS, otherUserRunKey.c_str(), "TallyQuillRun")) << "another user's value stays";
     EXPECT_TRUE(FileExists(TempCopyPath())) << "the temporary copy stays";
 }
 
