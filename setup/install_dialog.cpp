@@ -26,17 +26,6 @@ const DWORD kProgramFilesDirMaxBytes = 200;
 static_assert(kProgramFilesDirMaxBytes + sizeof("\\Kestrilon\\TallyQuill\\uninst.exe.new") <= kPathBufferSize,
               "the install folder's paths fit a path buffer");
 
-// The destination of a payload file; false when the path does not fit (nothing is then written).
-bool GetDestinationPath(char* szPath, size_t cbPath, const char* szInstallPath, const InstallFileRow& row) {
-    int n;
-    if (row.szSubFolder != nullptr && lstrcmpiA(row.szSubFolder, "ProgramFiles") != 0 &&
-        lstrcmpiA(row.szSubFolder, "DataFiles") != 0)
-        n = snprintf(szPath, cbPath, "%s\\%s\\%s", szInstallPath, row.szSubFolder, row.szFileName);
-    else
-        n = snprintf(szPath, cbPath, "%s\\%s", szInstallPath, row.szFileName);
-    return n > 0 && static_cast<size_t>(n) < cbPath;
-}
-
 // "<folder>\\<name>"; false when it does not fit.
 bool FormatInstallPath(char* szPath, size_t cbPath, const char* szFolder, const char* szName) {
     int n = snprintf(szPath, cbPath, "%s\\%s", szFolder, szName);
@@ -55,6 +44,16 @@ bool SeekTo(HANDLE hFile, uint64_t nOffset) {
 }
 
 }  // namespace
+
+bool GetDestinationPath(char* szPath, size_t cbPath, const char* szInstallPath, const InstallFileRow& row) {
+    int n;
+    if (row.szSubFolder != nullptr && lstrcmpiA(row.szSubFolder, "ProgramFiles") != 0 &&
+        lstrcmpiA(row.szSubFolder, "DataFiles") != 0)
+        n = snprintf(szPath, cbPath, "%s\\%s\\%s", szInstallPath, row.szSubFolder, row.szFileName);
+    else
+        n = snprintf(szPath, cbPath, "%s\\%s", szInstallPath, row.szFileName);
+    return n > 0 && static_cast<size_t>(n) < cbPath;
+}
 
 void ShowDamagedSetupMessage(HWND hwndOwner) {
     MessageBoxA(hwndOwner,

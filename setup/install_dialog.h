@@ -9,6 +9,7 @@
 #include "support/path_text.h"
 
 struct ExtractionPlan;
+struct InstallFileRow;
 class LOwnedHandle;
 class StagedFiles;
 
@@ -60,6 +61,9 @@ void RunInstall();
 
 // "Installation file corrupt." with the caption "Install Error", owned by hwndOwner (may be null).
 void ShowDamagedSetupMessage(HWND hwndOwner);
+
+// Where a payload file of the table goes in the install folder; false when the path does not fit.
+bool GetDestinationPath(char* szPath, size_t cbPath, const char* szInstallPath, const InstallFileRow& row);
 
 // One file of the install could not be written: names it and the system's reason, with the
 // caption "Install Error".

@@ -31,8 +31,14 @@ const char kSettingsKey[] = "Software\\Kestrilon\\TallyQuill\\Settings";
 
 class SetupTest : public ::testing::Test {
 protected:
-    void SetUp() override { RemoveInstallation(); }
-    void TearDown() override { RemoveInstallation(); }
+    void SetUp() override {
+        SetWindowsVersionOf("TallyQuillSetup.exe", "");
+        RemoveInstallation();
+    }
+    void TearDown() override {
+        SetWindowsVersionOf("TallyQuillSetup.exe", "");
+        RemoveInstallation();
+    }
 };
 
 Bytes Concat(Bytes bytes, std::initializer_list<unsigned char> tail) {
@@ -93,6 +99,33 @@ EveryoneAccess ReadEveryoneAccess(const std::string& folder) {
                             FILE_WRITE_ATTRIBUTES | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
     if ((access.dwMask & dwWriting) == 0) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << folder << ": Everyone may write, mask 0x" << std::hex << access.dwMask;
+}
+
+// Every value of the Uninstall entry of an installation in folder. Checked where it is called.
+void ExpectUninstallEntry(const std::string& folder) {
+    auto text = [](const char* szName) { return SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, szName); };
+    auto number = [](const char* szName) { return SystemNumber(HKEY_LOCAL_MACHINE, kUninstallKey, szName); };
+    EXPECT_EQ("TallyQuill Uninstall", text("DisplayName"));
+    EXPECT_EQ("\"" + folder + "\\uninst.exe\"", text("UninstallString"));
+    EXPECT_EQ("\"" + folder + "\\uninst.exe\" /S", text("QuietUninstallString"));
+    EXPECT_EQ(TQ_VERSION_TEXT, text("DisplayVersion"));
+    EXPECT_EQ("Kestrilon", text("Publisher"));
+    EXPECT_EQ("\"" + folder + "\\tallyq.exe\",0", text("DisplayIcon"));
+    EXPECT_EQ(folder, text("InstallLocation"));
+    // The page the main dialog's status line opens.
+    EXPECT_EQ("https://www.kestrilon.example/tallyquill/", text("URLInfoAbout"));
+    EXPECT_EQ(1, number("NoModify"));
+    EXPECT_EQ(1, number("NoRepair"));
+    // Every file of the installation, in kilobytes with a part of one counted whole.
+    unsigned long long nBytes = 0;
+    std::vector<std::string> files = FilesIn(folder);
+    for (const std::string& name : files) {
+        WIN32_FILE_ATTRIBUTE_DATA file;
+        if (GetFileAttributesExA((folder + "\\" + name).c_str(), GetFileExInfoStandard, &file))
+            nBytes += static_cast<unsigned long long>(file.nFileSizeHigh) << 32 | file.nFileSizeLow;
+    }
+    EXPECT_EQ(6u, files.size());
+    EXPECT_EQ(static_cast<long long>((nBytes + 1023) / 1024), number("EstimatedSize")) << nBytes << " bytes";
 }
 
 // Runs a setup file through the terms page to its end: answers the damaged-file message's text
@@ -262,10 +295,11 @@ TEST_F(SetupTest, AnInstallLeavesFilesShortcutsUninstallerAndTheRunningProgram) 
     EXPECT_EQ(6u, files.size());
 
     EXPECT_EQ(folder + "\\tallyq.exe", ShortcutTarget(StartMenuGroup() + "\\TallyQuill.lnk"));
-    EXPECT_EQ(folder + "\\tallyq.hlp", ShortcutTarget(StartMenuGroup() + "\\TallyQuill Help.lnk"));
+    // The bench tells the setup a version of Windows without the WinHelp viewer (Vista or later):
+    // the help shortcut opens the guide's page.
+    EXPECT_EQ(folder + "\\tallyq.htm", ShortcutTarget(StartMenuGroup() + "\\TallyQuill Help.lnk"));
     EXPECT_EQ(folder + "\\tallyq.exe", ShortcutTarget(DesktopShortcut()));
-    EXPECT_EQ("TallyQuill Uninstall", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
-    EXPECT_EQ("\"" + folder + "\\uninst.exe\"", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+    ExpectUninstallEntry(folder);
     EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles"));
     EXPECT_TRUE(EveryoneCannotWrite(folder));
 #if !defined(_WIN64)
@@ -533,6 +567,8 @@ TEST_F(SetupTest, SetupNamesWithoutTheSetupTypeAreRefusedAtStart) {
 }
 
 TEST_F(SetupTest, WithoutProgramFilesDirTheProgramGoesToCTallyQuill) {
+    // Told Windows XP, the setup points the help shortcut at the WinHelp file.
+    SetWindowsVersionOf("TallyQuillSetup.exe", "winxp");
     std::string programFiles = SystemText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir");
     ASSERT_FALSE(programFiles.empty());
     HKEY hKey = nullptr;
@@ -546,8 +582,10 @@ TEST_F(SetupTest, WithoutProgramFilesDirTheProgramGoesToCTallyQuill) {
     EXPECT_TRUE(FileExists("C:\\TallyQuill\\tallyq.exe"));
     EXPECT_TRUE(FileExists("C:\\TallyQuill\\banner.gif"));
     EXPECT_EQ("C:\\TallyQuill\\tallyq.exe", ShortcutTarget(DesktopShortcut()));
+    EXPECT_EQ("C:\\TallyQuill\\tallyq.hlp", ShortcutTarget(StartMenuGroup() + "\\TallyQuill Help.lnk"));
     EXPECT_FALSE(FolderExists(ExpectedInstallFolder()));
     EXPECT_TRUE(EveryoneCannotWrite("C:\\TallyQuill"));
+    ExpectUninstallEntry("C:\\TallyQuill");
 }
 
 // The installer's classes inside this process, on the real setup file: every text the progress
