@@ -5,6 +5,7 @@
 
 #include "resources/setup_dialog_ids.h"
 #include "setup/exe_type.h"
+#include "setup/folder_protection.h"
 #include "setup/licence_terms_dialog.h"
 #include "setup/setup_layout.h"
 #include "setup/shell_registration.h"
@@ -62,6 +63,17 @@ void ShowDamagedSetupMessage(HWND hwndOwner) {
                 "Install Error", MB_OK | MB_ICONWARNING);
 }
 
+void ShowUnsafeFolderMessage(HWND hwndOwner, const char* szFolder) {
+    char szText[kPathBufferSize + 600];
+    snprintf(szText, sizeof(szText),
+             "TallyQuill was not installed: the folder it would go into is one that any user of this "
+             "computer could change.\n\n%s\n\nTallyQuill starts for every user at logon, so whoever can "
+             "change this folder could swap the program that every user starts.\n\nDelete this folder, or "
+             "let only administrators change it, and start the setup again.",
+             szFolder);
+    MessageBoxA(hwndOwner, szText, "Install Error", MB_OK | MB_ICONWARNING);
+}
+
 void ShowFileFailure(HWND hwndOwner, const char* szPath, DWORD dwError) {
     char szReason[256] = "";
     if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError, 0, szReason,
@@ -88,26 +100,35 @@ InstallDialog::InstallDialog(const char* szTitle) : LProgressDialog(szTitle) {
     if (n == 0 || n >= sizeof(szSourcePath)) szSourcePath[0] = '\0';
 }
 
-void InstallDialog::GetInstallProgramFilesPath(char* szPath, size_t cbPath) {
-    snprintf(szPath, cbPath, "C:\\TallyQuill");
+bool InstallDialog::GetInstallProgramFilesPath(char* szPath, size_t cbPath) {
     char szProgramFiles[kPathBufferSize];
     if (ReadProgramFilesDir(szProgramFiles, sizeof(szProgramFiles), kProgramFilesDirMaxBytes)) {
         CreateDirectoryA(szProgramFiles, nullptr);
         snprintf(szPath, cbPath, "%s\\Kestrilon", szProgramFiles);
         CreateDirectoryA(szPath, nullptr);
         snprintf(szPath, cbPath, "%s\\Kestrilon\\TallyQuill", szProgramFiles);
+        // A new folder takes the protection it inherits from Program Files, where only
+        // administrators may change files: every user starts this program at logon, and
+        // administrators run its uninstaller. An existing folder keeps its protection.
+        CreateDirectoryA(szPath, nullptr);
+        return true;
     }
-    // A new folder takes the protection it inherits from Program Files, where only administrators
-    // may change files: every user starts this program at logon, and administrators run its
-    // uninstaller. An existing folder keeps its protection and is used as it is.
-    CreateDirectoryA(szPath, nullptr);
+    // The root of the drive lets any user make a folder there, and change what is in it: the
+    // fall-back folder has a protection of its own, and one that someone else made first is not
+    // used unless only administrators may change it.
+    snprintf(szPath, cbPath, "C:\\TallyQuill");
+    return MakeProtectedFolder(szPath) != kFolderOthersMayChange;
 }
 
-void InstallDialog::RunInInstallFolder() {
-    GetInstallProgramFilesPath(szInstallPath, sizeof(szInstallPath));
+bool InstallDialog::RunInInstallFolder() {
+    if (!GetInstallProgramFilesPath(szInstallPath, sizeof(szInstallPath)) && !AcceptsFolderOthersMayChange()) {
+        ShowUnsafeFolderMessage(nullptr, szInstallPath);
+        return false;
+    }
     SetRegistryString(kFoldersSection, "ProgramFiles", szInstallPath);
     SetRegistryString(kFoldersSection, "DataFiles", szInstallPath);
     Run(nullptr);
+    return true;
 }
 
 bool InstallDialog::MainFunction() {

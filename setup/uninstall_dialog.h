@@ -10,6 +10,8 @@ public:
     UninstallDialog(const char* szTitle, int nArgs, char** pszArgs);
 
     bool MainFunction() override;
+    // Removing the program from a folder that others may change is what is wanted.
+    bool AcceptsFolderOthersMayChange() const override { return true; }
     // Shortcuts, the Uninstall entry, the start-at-logon values (machine-wide and this user's), the
     // install folder and the maker's folder when empty. The settings and the folders' values stay.
     void RemoveInstallation();
