@@ -4,22 +4,13 @@
 #include <stdio.h>
 
 #include "support/path_text.h"
+#include "support/winhelp_viewer.h"
 
 namespace {
 const char kHelpFile[] = "tallyq.hlp";
 const char kHelpPage[] = "tallyq.htm";
 const char kHelpCaption[] = "TallyQuill Help";
 }  // namespace
-
-bool HasWinHelpViewer() {
-    // Windows Vista (6.0) and later have no WinHelp viewer. Windows 8.1, 10 and 11 tell their own
-    // version only to a program whose manifest names them (this one's does) and 6.2 to any other:
-    // either way 6 or more.
-    OSVERSIONINFOA version;
-    version.dwOSVersionInfoSize = sizeof(version);
-    if (!GetVersionExA(&version)) return false;
-    return version.dwPlatformId != VER_PLATFORM_WIN32_NT || version.dwMajorVersion < 6;
-}
 
 void OpenHelpContents(HWND hwndOwner) {
     // The help file is found through the current directory, the program's folder since the start.

@@ -3,9 +3,6 @@
 #pragma once
 #include <windows.h>
 
-// Whether this system has the WinHelp viewer: Windows before Vista (version 6).
-bool HasWinHelpViewer();
-
 // Opens the guide at its contents, from the program's folder; a guide that cannot be shown is
 // said in a message owned by hwndOwner.
 void OpenHelpContents(HWND hwndOwner);

@@ -16,6 +16,7 @@
 #include "resources/csv_dialog_ids.h"
 #include "resources/key_dialog_ids.h"
 #include "resources/main_dialog_ids.h"
+#include "support/maker.h"
 #include "support/path_text.h"
 #include "support/run_at_logon.h"
 #include "tallyq_version.h"
@@ -33,8 +34,6 @@ const int kWindowY = 30;
 const UINT_PTR kStatusTimer = 1;
 const UINT kFirstStatusDelayMs = 500;
 const UINT kStatusPeriodMs = 8000;
-
-const char kMakerWebPage[] = "https://www.kestrilon.example/tallyquill/";
 
 // The status line's colours: white text on grey. The text is drawn transparent over the stock grey
 // brush that fills the control, so the background colour paints nothing; it stays set, so that the

@@ -6,6 +6,7 @@
 #include "resources/setup_dialog_ids.h"
 #include "setup/elevation.h"
 #include "setup/exe_type.h"
+#include "setup/folder_protection.h"
 #include "setup/licence_terms_dialog.h"
 #include "setup/running_copy.h"
 #include "setup/setup_file.h"
@@ -29,17 +30,6 @@ const DWORD kProgramFilesDirMaxBytes = 200;
 static_assert(kProgramFilesDirMaxBytes + sizeof("\\Kestrilon\\TallyQuill\\uninst.exe.new") <= kPathBufferSize,
               "the install folder's paths fit a path buffer");
 
-// The destination of a payload file; false when the path does not fit (nothing is then written).
-bool GetDestinationPath(char* szPath, size_t cbPath, const char* szInstallPath, const InstallFileRow& row) {
-    int n;
-    if (row.szSubFolder != nullptr && lstrcmpiA(row.szSubFolder, "ProgramFiles") != 0 &&
-        lstrcmpiA(row.szSubFolder, "DataFiles") != 0)
-        n = snprintf(szPath, cbPath, "%s\\%s\\%s", szInstallPath, row.szSubFolder, row.szFileName);
-    else
-        n = snprintf(szPath, cbPath, "%s\\%s", szInstallPath, row.szFileName);
-    return n > 0 && static_cast<size_t>(n) < cbPath;
-}
-
 // "<folder>\\<name>"; false when it does not fit.
 bool FormatInstallPath(char* szPath, size_t cbPath, const char* szFolder, const char* szName) {
     int n = snprintf(szPath, cbPath, "%s\\%s", szFolder, szName);
@@ -59,11 +49,32 @@ bool SeekTo(HANDLE hFile, uint64_t nOffset) {
 
 }  // namespace
 
+bool GetDestinationPath(char* szPath, size_t cbPath, const char* szInstallPath, const InstallFileRow& row) {
+    int n;
+    if (row.szSubFolder != nullptr && lstrcmpiA(row.szSubFolder, "ProgramFiles") != 0 &&
+        lstrcmpiA(row.szSubFolder, "DataFiles") != 0)
+        n = snprintf(szPath, cbPath, "%s\\%s\\%s", szInstallPath, row.szSubFolder, row.szFileName);
+    else
+        n = snprintf(szPath, cbPath, "%s\\%s", szInstallPath, row.szFileName);
+    return n > 0 && static_cast<size_t>(n) < cbPath;
+}
+
 void ShowDamagedSetupMessage(HWND hwndOwner) {
     MessageBoxA(hwndOwner,
                 "Installation file corrupt.\n\nA checksum error was detected in your install file, please "
                 "redownload file and install again.",
                 "Install Error", MB_OK | MB_ICONWARNING);
+}
+
+void ShowUnsafeFolderMessage(HWND hwndOwner, const char* szFolder) {
+    char szText[kPathBufferSize + 600];
+    snprintf(szText, sizeof(szText),
+             "TallyQuill was not installed: the folder it would go into is one that any user of this "
+             "computer could change.\n\n%s\n\nTallyQuill starts for every user at logon, so whoever can "
+             "change this folder could swap the program that every user starts.\n\nDelete this folder, or "
+             "let only administrators change it, and start the setup again.",
+             szFolder);
+    MessageBoxA(hwndOwner, szText, "Install Error", MB_OK | MB_ICONWARNING);
 }
 
 void ShowFileFailure(HWND hwndOwner, const char* szPath, DWORD dwError) {
@@ -93,19 +104,24 @@ InstallDialog::InstallDialog(const char* szTitle)
     if (n == 0 || n >= sizeof(szSourcePath)) szSourcePath[0] = '\0';
 }
 
-void InstallDialog::GetInstallProgramFilesPath(char* szPath, size_t cbPath) {
-    snprintf(szPath, cbPath, "C:\\TallyQuill");
+bool InstallDialog::GetInstallProgramFilesPath(char* szPath, size_t cbPath) {
     char szProgramFiles[kPathBufferSize];
     if (ReadProgramFilesDir(szProgramFiles, sizeof(szProgramFiles), kProgramFilesDirMaxBytes)) {
         CreateDirectoryA(szProgramFiles, nullptr);
         snprintf(szPath, cbPath, "%s\\Kestrilon", szProgramFiles);
         CreateDirectoryA(szPath, nullptr);
         snprintf(szPath, cbPath, "%s\\Kestrilon\\TallyQuill", szProgramFiles);
+        // A new folder takes the protection it inherits from Program Files, where only
+        // administrators may change files: every user starts this program at logon, and
+        // administrators run its uninstaller. An existing folder keeps its protection.
+        CreateDirectoryA(szPath, nullptr);
+        return true;
     }
-    // A new folder takes the protection it inherits from Program Files, where only administrators
-    // may change files: every user starts this program at logon, and administrators run its
-    // uninstaller. An existing folder keeps its protection and is used as it is.
-    CreateDirectoryA(szPath, nullptr);
+    // The root of the drive lets any user make a folder there, and change what is in it: the
+    // fall-back folder has a protection of its own, and one that someone else made first is not
+    // used unless only administrators may change it.
+    snprintf(szPath, cbPath, "C:\\TallyQuill");
+    return MakeProtectedFolder(szPath) != kFolderOthersMayChange;
 }
 
 bool InstallDialog::InstalledProgramPath(char* szPath, size_t cbPath) {
@@ -116,14 +132,19 @@ bool InstallDialog::InstalledProgramPath(char* szPath, size_t cbPath) {
     return n > 0 && static_cast<size_t>(n) < cbPath;
 }
 
-void InstallDialog::RunInInstallFolder() {
-    GetInstallProgramFilesPath(szInstallPath, sizeof(szInstallPath));
+bool InstallDialog::RunInInstallFolder() {
+    if (!GetInstallProgramFilesPath(szInstallPath, sizeof(szInstallPath)) && !AcceptsFolderOthersMayChange()) {
+        nExitCode = kExitFileFailure;
+        if (!bSilent) ShowUnsafeFolderMessage(nullptr, szInstallPath);
+        return false;
+    }
     SetRegistryString(kFoldersSection, "ProgramFiles", szInstallPath);
     SetRegistryString(kFoldersSection, "DataFiles", szInstallPath);
     if (bSilent)
         RunWithoutWindow();
     else
         Run(nullptr);
+    return true;
 }
 
 void InstallDialog::SayDamaged() {

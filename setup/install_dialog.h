@@ -9,6 +9,7 @@
 #include "support/path_text.h"
 
 struct ExtractionPlan;
+struct InstallFileRow;
 class LOwnedHandle;
 class StagedFiles;
 
@@ -32,16 +33,22 @@ public:
     // How the run ended, as the process's exit code under "/S": kExitDone or the failure's code.
     int ExitCode() const { return nExitCode; }
 
-    // The install folder: "<ProgramFilesDir>\Kestrilon\TallyQuill", else "C:\TallyQuill". A new
-    // folder is made with the protection it inherits from its parent.
-    static void GetInstallProgramFilesPath(char* szPath, size_t cbPath);
+    // The install folder: "<ProgramFilesDir>\Kestrilon\TallyQuill", made with the protection it
+    // inherits from Program Files; else "C:\TallyQuill", made with a protection of its own
+    // (MakeProtectedFolder). False when that fall-back folder was there already and others than
+    // administrators may change it.
+    static bool GetInstallProgramFilesPath(char* szPath, size_t cbPath);
     // The installed program "<install folder>\tallyq.exe", worked out as GetInstallProgramFilesPath
     // does but without making any folder; false when it does not fit.
     static bool InstalledProgramPath(char* szPath, size_t cbPath);
     // The install folder into szInstallPath and the "Folders" section, then the progress window,
     // owned by no window (or no window at all when silent): what the install and uninstall entries
-    // share.
-    void RunInInstallFolder();
+    // share. False, with ShowUnsafeFolderMessage unless silent, when the install folder is one that
+    // others may change and this run does not accept it; nothing is then written.
+    bool RunInInstallFolder();
+    // The install does not put the program in a folder that others may change; the uninstall
+    // removes it from there all the same.
+    virtual bool AcceptsFolderOthersMayChange() const { return false; }
 
     // Shortcuts and the Uninstall entry of the complete installation, then the program starts.
     void Finalize();
@@ -86,6 +93,13 @@ int RunInstall(const char* szProgramPath, int nArgs, char** pszArgs);
 
 // "Installation file corrupt." with the caption "Install Error", owned by hwndOwner (may be null).
 void ShowDamagedSetupMessage(HWND hwndOwner);
+
+// The install folder szFolder was there already and others than administrators may change it:
+// nothing was installed. With the caption "Install Error", owned by hwndOwner (may be null).
+void ShowUnsafeFolderMessage(HWND hwndOwner, const char* szFolder);
+
+// Where a payload file of the table goes in the install folder; false when the path does not fit.
+bool GetDestinationPath(char* szPath, size_t cbPath, const char* szInstallPath, const InstallFileRow& row);
 
 // One file of the install could not be written: names it and the system's reason, with the
 // caption "Install Error".

@@ -10,7 +10,10 @@
 
 #include "setup/install_dialog.h"
 #include "setup/setup_layout.h"
+#include "support/maker.h"
 #include "support/stored_forms.h"
+#include "support/winhelp_viewer.h"
+#include "tallyq_version.h"
 
 namespace {
 
@@ -42,6 +45,32 @@ bool FormatPath(char* szPath, size_t cbPath, const char* szFormat, Args... args)
 void SetTextValue(HKEY hKey, const char* szName, const char* szText) {
     RegSetValueExA(hKey, szName, 0, REG_SZ, reinterpret_cast<const BYTE*>(szText),
                    static_cast<DWORD>(strlen(szText) + 1));
+}
+
+void SetNumberValue(HKEY hKey, const char* szName, DWORD dwValue) {
+    RegSetValueExA(hKey, szName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue), sizeof(dwValue));
+}
+
+// Kilobytes with a part of one counted whole, as the list of programs shows sizes.
+uint32_t KilobytesRoundedUp(uint64_t nBytes) {
+    uint64_t nKilobytes = nBytes / 1024 + (nBytes % 1024 != 0 ? 1 : 0);
+    return nKilobytes < 0xFFFFFFFFu ? static_cast<uint32_t>(nKilobytes) : 0xFFFFFFFFu;
+}
+
+// What the installation's files take as they are now; a missing one counts nothing.
+uint64_t InstalledBytes(const char* szInstallPath) {
+    uint64_t nBytes = 0;
+    char szPath[kPathBufferSize];
+    unsigned nFiles = CountInstallFiles(kInstallFiles);
+    // The payload files, then the uninstaller made beside them.
+    for (unsigned nRow = 0; nRow <= nFiles; ++nRow) {
+        bool bFits = nRow < nFiles ? GetDestinationPath(szPath, sizeof(szPath), szInstallPath, kInstallFiles[nRow])
+                                   : FormatPath(szPath, sizeof(szPath), "%s\\uninst.exe", szInstallPath);
+        WIN32_FILE_ATTRIBUTE_DATA file;
+        if (bFits && GetFileAttributesExA(szPath, GetFileExInfoStandard, &file))
+            nBytes += static_cast<uint64_t>(file.nFileSizeHigh) << 32 | file.nFileSizeLow;
+    }
+    return nBytes;
 }
 
 }  // namespace
@@ -80,38 +109,50 @@ void InstallDialog::Finalize() {
     GetDesktopShortcutPath(szDesktopShortcut, sizeof(szDesktopShortcut));
     CreateShortcut(szDesktopShortcut, szExePath);
 
-    char szUninstallerPath[kPathBufferSize];
-    FormatPath(szUninstallerPath, sizeof(szUninstallerPath), "%s\\uninst.exe", szInstallPath);
-    WriteUninstallEntry(szUninstallerPath);
+    WriteUninstallEntry(szInstallPath);
 
+    // The guide in the form this system can show, as the program's Help button opens it.
     char szHelpPath[kPathBufferSize];
-    FormatPath(szHelpPath, sizeof(szHelpPath), "%s\\tallyq.hlp", szInstallPath);
+    FormatPath(szHelpPath, sizeof(szHelpPath), HasWinHelpViewer() ? "%s\\tallyq.hlp" : "%s\\tallyq.htm",
+               szInstallPath);
     AddStartMenuItem(szHelpPath, "TallyQuill Help");
 
     if (bStartsProgram) StartProgram(szExePath, "");
 }
 
-void WriteUninstallEntry(const char* szUninstallerPath) {
+void WriteUninstallEntry(const char* szInstallPath) {
     HKEY hCurrentVersion = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
-                      &hCurrentVersion) == ERROR_SUCCESS) {
-        HKEY hUninstall = nullptr;
-        DWORD dwDisposition = 0;
-        char szClass[] = "";
-        if (RegCreateKeyExA(hCurrentVersion, kUninstallSubKey, 0, szClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                            nullptr, &hUninstall, &dwDisposition) == ERROR_SUCCESS) {
-            // Written at every install: the entry names the uninstaller of the installation just
-            // made, also when an earlier one went into another folder.
-            SetTextValue(hUninstall, "DisplayName", "TallyQuill Uninstall");
-            // Quoted: the system runs this command line, and an unquoted path with blanks would
-            // first try to start "C:\Program.exe".
-            char szCommand[kPathBufferSize];
-            if (FormatPath(szCommand, sizeof(szCommand), "\"%s\"", szUninstallerPath))
-                SetTextValue(hUninstall, "UninstallString", szCommand);
-            RegCloseKey(hUninstall);
-        }
-        RegCloseKey(hCurrentVersion);
+                      &hCurrentVersion) != ERROR_SUCCESS)
+        return;
+    HKEY hUninstall = nullptr;
+    DWORD dwDisposition = 0;
+    char szClass[] = "";
+    if (RegCreateKeyExA(hCurrentVersion, kUninstallSubKey, 0, szClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, &hUninstall, &dwDisposition) == ERROR_SUCCESS) {
+        // Written at every install: the entry names the installation just made, also when an
+        // earlier one went into another folder.
+        SetTextValue(hUninstall, "DisplayName", "TallyQuill Uninstall");
+        SetTextValue(hUninstall, "DisplayVersion", TQ_VERSION_TEXT);
+        SetTextValue(hUninstall, "Publisher", kMakerName);
+        SetTextValue(hUninstall, "URLInfoAbout", kMakerWebPage);
+        SetTextValue(hUninstall, "InstallLocation", szInstallPath);
+        // Quoted: the system runs these command lines, and an unquoted path with blanks would first
+        // try to start "C:\Program.exe". The icon is the program's first one.
+        char szText[kPathBufferSize + 8];
+        if (FormatPath(szText, sizeof(szText), "\"%s\\uninst.exe\"", szInstallPath))
+            SetTextValue(hUninstall, "UninstallString", szText);
+        if (FormatPath(szText, sizeof(szText), "\"%s\\uninst.exe\" /S", szInstallPath))
+            SetTextValue(hUninstall, "QuietUninstallString", szText);
+        if (FormatPath(szText, sizeof(szText), "\"%s\\tallyq.exe\",0", szInstallPath))
+            SetTextValue(hUninstall, "DisplayIcon", szText);
+        SetNumberValue(hUninstall, "EstimatedSize", KilobytesRoundedUp(InstalledBytes(szInstallPath)));
+        // The program has no parts to add or remove and nothing to repair: the list offers neither.
+        SetNumberValue(hUninstall, "NoModify", 1);
+        SetNumberValue(hUninstall, "NoRepair", 1);
+        RegCloseKey(hUninstall);
     }
+    RegCloseKey(hCurrentVersion);
 }
 
 void DeleteUninstallEntry() {

@@ -33,7 +33,8 @@ void CreateShortcut(const char* szShortcutPath, const char* szTarget);
 // could not be written (GetLastError tells why).
 bool SetExeFileType(const char* szPath, uint32_t nType);
 
-// The system's list of removable programs: the entry "Uninstall\TallyQuill", which starts
-// szUninstallerPath.
-void WriteUninstallEntry(const char* szUninstallerPath);
+// The system's list of removable programs: the entry "Uninstall\TallyQuill" of the installation in
+// szInstallPath, whose uninstaller is "uninst.exe" there; with its name, version, maker, web page,
+// icon, folder and size, and neither Change nor Repair.
+void WriteUninstallEntry(const char* szInstallPath);
 void DeleteUninstallEntry();

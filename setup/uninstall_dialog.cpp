@@ -12,6 +12,7 @@
 #include "support/file_ops.h"
 #include "support/owned_handle.h"
 #include "support/registry.h"
+#include "support/run_at_logon.h"
 
 namespace {
 const char kUninstallCaption[] = "Uninstall TallyQuill";
@@ -263,6 +264,10 @@ void UninstallDialog::RemoveInstallation() {
     if (szPath[0] != '\0') DeleteFileA(szPath);
 
     DeleteUninstallEntry();
+    // Nothing starts the removed program at logon: the machine-wide value goes, and the own value of
+    // the user who removes it. Other users' own values are in their own profiles and stay; at their
+    // logon the system finds no program to start.
+    ClearRunAtLogon();
 
     RemoveStartMenuItem("TallyQuill");
     RemoveStartMenuItem("TallyQuill Help");

@@ -14,8 +14,10 @@ public:
     // Started without an argument: hands over to a copy of this file, which can delete it; false when
     // no copy could be made or started (this process then goes on itself).
     bool HandOverToCopy();
-    // Shortcuts, the Uninstall entry, the install folder and the maker's folder when empty. The
-    // settings, the folders' values and the start-at-logon value stay.
+    // Removing the program from a folder that others may change is what is wanted.
+    bool AcceptsFolderOthersMayChange() const override { return true; }
+    // Shortcuts, the Uninstall entry, the start-at-logon values (machine-wide and this user's), the
+    // install folder and the maker's folder when empty. The settings and the folders' values stay.
     void RemoveInstallation();
     // The copy started with "/uninstall <id>" waits for the uninstaller of that process id to end,
     // so that its file can be deleted.

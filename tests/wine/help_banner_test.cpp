@@ -152,19 +152,6 @@ std::string DifferenceFromPlain(HWND hwnd, COLORREF plain) {
     return difference;
 }
 
-// The Windows version that Wine reports to tallyq.exe alone: "winxp", which has the WinHelp viewer,
-// or "win10", which has none.
-const char kProgramDefaultsKey[] = "Software\\Wine\\AppDefaults\\tallyq.exe";
-void SetProgramWindowsVersion(const char* szVersion) {
-    HKEY hKey = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kProgramDefaultsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hKey, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    RegSetValueExA(hKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(szVersion),
-                   static_cast<DWORD>(strlen(szVersion) + 1));
-    RegCloseKey(hKey);
-}
-
 class HelpBannerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -176,7 +163,7 @@ protected:
     void TearDown() override {
         CloseHelpViewers();
         EndRunningCopies();
-        SHDeleteKeyA(HKEY_CURRENT_USER, kProgramDefaultsKey);
+        SetWindowsVersionOf("tallyq.exe", "");
     }
     // Starts the copy from the root folder, so that only its own start finds its files.
     bool StartFromElsewhere(ProgramUnderTest* pProgram, const std::string& arguments = "") {
@@ -300,7 +287,7 @@ void AskForHelpThreeWays(ProgramUnderTest& program, const std::function<void(con
 }
 
 TEST_F(HelpBannerTest, OnWindowsXPHelpOpensTheViewerOnTheHelpFile) {
-    SetProgramWindowsVersion("winxp");
+    SetWindowsVersionOf("tallyq.exe", "winxp");
     ProgramUnderTest program;
     ASSERT_TRUE(StartFromElsewhere(&program));
     AskForHelpThreeWays(program, [this](const char* szHow) { ExpectHelpViewer(szHow); });
@@ -361,7 +348,7 @@ std::string Lower(std::string text) {
 }
 
 TEST_F(HelpBannerTest, OnLaterWindowsHelpOpensTheGuidePageInTheBrowser) {
-    SetProgramWindowsVersion("win10");
+    SetWindowsVersionOf("tallyq.exe", "win10");
     PageHandler handler;
     ProgramUnderTest program;
     ASSERT_TRUE(StartFromElsewhere(&program));
@@ -381,7 +368,7 @@ TEST_F(HelpBannerTest, OnLaterWindowsHelpOpensTheGuidePageInTheBrowser) {
 }
 
 TEST_F(HelpBannerTest, OnLaterWindowsAMissingGuidePageIsReportedAndNothingOpens) {
-    SetProgramWindowsVersion("win10");
+    SetWindowsVersionOf("tallyq.exe", "win10");
     PageHandler handler;
     ProgramUnderTest program;
     ASSERT_TRUE(StartFromElsewhere(&program));

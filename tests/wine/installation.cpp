@@ -15,6 +15,9 @@
 
 const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TallyQuill";
+const char* const kUninstallTexts[] = {"DisplayName", "UninstallString", "QuietUninstallString", "DisplayVersion",
+                                       "Publisher", "DisplayIcon", "InstallLocation", "URLInfoAbout", nullptr};
+const char* const kUninstallNumbers[] = {"EstimatedSize", "NoModify", "NoRepair", nullptr};
 
 namespace {
 const char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -64,6 +67,15 @@ std::string SystemText(HKEY hRoot, const char* szKey, const char* szName) {
         szValue[0] = '\0';
     RegCloseKey(hKey);
     return szValue;
+}
+
+long long SystemNumber(HKEY hRoot, const char* szKey, const char* szName) {
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(hRoot, szKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return -1;
+    DWORD dwValue = 0, dwType = 0, cbValue = sizeof(dwValue);
+    LONG nResult = RegQueryValueExA(hKey, szName, nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue), &cbValue);
+    RegCloseKey(hKey);
+    return nResult == ERROR_SUCCESS && dwType == REG_DWORD && cbValue == sizeof(dwValue) ? dwValue : -1;
 }
 
 bool SetSystemText(HKEY hRoot, const char* szKey, const char* szName, const std::string& text) {
@@ -190,8 +202,10 @@ InstallationState CurrentInstallation() {
     for (const std::string& name : FilesIn(StartMenuGroup()))
         state.texts["group " + name] = ShortcutTarget(StartMenuGroup() + "\\" + name);
     state.texts["desktop"] = ShortcutTarget(DesktopShortcut());
-    state.texts["DisplayName"] = SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName");
-    state.texts["UninstallString"] = SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+    for (const char* const* pName = kUninstallTexts; *pName != nullptr; ++pName)
+        state.texts[*pName] = SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, *pName);
+    for (const char* const* pName = kUninstallNumbers; *pName != nullptr; ++pName)
+        state.texts[*pName] = std::to_string(SystemNumber(HKEY_LOCAL_MACHINE, kUninstallKey, *pName));
     return state;
 }
 

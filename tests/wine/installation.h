@@ -21,9 +21,14 @@ std::vector<std::string> FilesIn(const std::string& folder);
 // A text value of the registry; "" when missing.
 std::string SystemText(HKEY hRoot, const char* szKey, const char* szName);
 bool SetSystemText(HKEY hRoot, const char* szKey, const char* szName, const std::string& text);
+// A REG_DWORD value; -1 when missing or of another type.
+long long SystemNumber(HKEY hRoot, const char* szKey, const char* szName);
 
 extern const char kCurrentVersionKey[];
 extern const char kUninstallKey[];
+// The Uninstall entry's values, texts and numbers.
+extern const char* const kUninstallTexts[];
+extern const char* const kUninstallNumbers[];
 std::string ExpectedInstallFolder();   // "<ProgramFilesDir>\Kestrilon\TallyQuill"
 std::string StartMenuGroup();          // "<Common Programs>\TallyQuill"
 std::string DesktopShortcut();         // "<Common Desktop>\TallyQuill.lnk"

@@ -13,6 +13,7 @@
 
 #include "resources/main_dialog_ids.h"
 #include "resources/setup_dialog_ids.h"
+#include "setup/folder_protection.h"
 #include "setup/install_dialog.h"
 #include "setup/setup_layout.h"
 #include "support/registry.h"
@@ -31,8 +32,14 @@ const char kSettingsKey[] = "Software\\Kestrilon\\TallyQuill\\Settings";
 
 class SetupTest : public ::testing::Test {
 protected:
-    void SetUp() override { RemoveInstallation(); }
-    void TearDown() override { RemoveInstallation(); }
+    void SetUp() override {
+        SetWindowsVersionOf("TallyQuillSetup.exe", "");
+        RemoveInstallation();
+    }
+    void TearDown() override {
+        SetWindowsVersionOf("TallyQuillSetup.exe", "");
+        RemoveInstallation();
+    }
 };
 
 Bytes Concat(Bytes bytes, std::initializer_list<unsigned char> tail) {
@@ -93,6 +100,33 @@ EveryoneAccess ReadEveryoneAccess(const std::string& folder) {
                             FILE_WRITE_ATTRIBUTES | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
     if ((access.dwMask & dwWriting) == 0) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << folder << ": Everyone may write, mask 0x" << std::hex << access.dwMask;
+}
+
+// Every value of the Uninstall entry of an installation in folder. Checked where it is called.
+void ExpectUninstallEntry(const std::string& folder) {
+    auto text = [](const char* szName) { return SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, szName); };
+    auto number = [](const char* szName) { return SystemNumber(HKEY_LOCAL_MACHINE, kUninstallKey, szName); };
+    EXPECT_EQ("TallyQuill Uninstall", text("DisplayName"));
+    EXPECT_EQ("\"" + folder + "\\uninst.exe\"", text("UninstallString"));
+    EXPECT_EQ("\"" + folder + "\\uninst.exe\" /S", text("QuietUninstallString"));
+    EXPECT_EQ(TQ_VERSION_TEXT, text("DisplayVersion"));
+    EXPECT_EQ("Kestrilon", text("Publisher"));
+    EXPECT_EQ("\"" + folder + "\\tallyq.exe\",0", text("DisplayIcon"));
+    EXPECT_EQ(folder, text("InstallLocation"));
+    // The page the main dialog's status line opens.
+    EXPECT_EQ("https://www.kestrilon.example/tallyquill/", text("URLInfoAbout"));
+    EXPECT_EQ(1, number("NoModify"));
+    EXPECT_EQ(1, number("NoRepair"));
+    // Every file of the installation, in kilobytes with a part of one counted whole.
+    unsigned long long nBytes = 0;
+    std::vector<std::string> files = FilesIn(folder);
+    for (const std::string& name : files) {
+        WIN32_FILE_ATTRIBUTE_DATA file;
+        if (GetFileAttributesExA((folder + "\\" + name).c_str(), GetFileExInfoStandard, &file))
+            nBytes += static_cast<unsigned long long>(file.nFileSizeHigh) << 32 | file.nFileSizeLow;
+    }
+    EXPECT_EQ(6u, files.size());
+    EXPECT_EQ(static_cast<long long>((nBytes + 1023) / 1024), number("EstimatedSize")) << nBytes << " bytes";
 }
 
 // Runs a setup file through the terms page to its end: answers the damaged-file message's text
@@ -262,10 +296,11 @@ TEST_F(SetupTest, AnInstallLeavesFilesShortcutsUninstallerAndTheRunningProgram) 
     EXPECT_EQ(6u, files.size());
 
     EXPECT_EQ(folder + "\\tallyq.exe", ShortcutTarget(StartMenuGroup() + "\\TallyQuill.lnk"));
-    EXPECT_EQ(folder + "\\tallyq.hlp", ShortcutTarget(StartMenuGroup() + "\\TallyQuill Help.lnk"));
+    // The bench tells the setup a version of Windows without the WinHelp viewer (Vista or later):
+    // the help shortcut opens the guide's page.
+    EXPECT_EQ(folder + "\\tallyq.htm", ShortcutTarget(StartMenuGroup() + "\\TallyQuill Help.lnk"));
     EXPECT_EQ(folder + "\\tallyq.exe", ShortcutTarget(DesktopShortcut()));
-    EXPECT_EQ("TallyQuill Uninstall", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
-    EXPECT_EQ("\"" + folder + "\\uninst.exe\"", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+    ExpectUninstallEntry(folder);
     EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles"));
     EXPECT_TRUE(EveryoneCannotWrite(folder));
 #if !defined(_WIN64)
@@ -490,25 +525,139 @@ TEST(ProgressWindow, RunsItsWorkInAWindowItOpensAndCloses) {
 // The folders the installer makes, with the security it asks for.
 typedef BOOL(WINAPI* CreateDirectoryFn)(LPCSTR, LPSECURITY_ATTRIBUTES);
 CreateDirectoryFn pfnSystemCreateDirectory;
-std::vector<std::pair<std::string, bool>> madeFolders;  // path, with a descriptor of its own
+struct MadeFolder {
+    std::string path;
+    std::string descriptor;  // the descriptor of its own, as text; "" for none
+};
+std::vector<MadeFolder> madeFolders;
+
+// A descriptor's owner and access list as text ("O:...D:..."); "" for none.
+std::string DescriptorText(PSECURITY_DESCRIPTOR pDescriptor) {
+    char* szText = nullptr;
+    if (pDescriptor == nullptr ||
+        !ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            pDescriptor, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &szText, nullptr))
+        return "";
+    std::string text = szText;
+    LocalFree(szText);
+    return text;
+}
+
 BOOL WINAPI RecordCreateDirectory(LPCSTR szPath, LPSECURITY_ATTRIBUTES pAttributes) {
-    madeFolders.push_back({szPath, pAttributes != nullptr && pAttributes->lpSecurityDescriptor != nullptr});
+    madeFolders.push_back({szPath, DescriptorText(pAttributes != nullptr ? pAttributes->lpSecurityDescriptor : nullptr)});
     return pfnSystemCreateDirectory(szPath, pAttributes);
 }
 
-TEST_F(SetupTest, TheInstallFolderTakesTheProtectionOfItsParent) {
+// The folder's owner and access list as the file system gives them back.
+std::string ReadBackDescriptor(const std::string& path) {
+    PSECURITY_DESCRIPTOR pDescriptor = nullptr;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, nullptr, nullptr, &pDescriptor) != ERROR_SUCCESS)
+        return "";
+    std::string text = DescriptorText(pDescriptor);
+    LocalFree(pDescriptor);
+    return text;
+}
+
+// While it lives, HKEY_LOCAL_MACHINE has no ProgramFilesDir: the installer falls back to
+// "C:\TallyQuill".
+class NoProgramFilesDir {
+public:
+    NoProgramFilesDir() : saved(SystemText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir")) {
+        HKEY hKey = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_SET_VALUE, &hKey) == ERROR_SUCCESS) {
+            RegDeleteValueA(hKey, "ProgramFilesDir");
+            RegCloseKey(hKey);
+        }
+    }
+    ~NoProgramFilesDir() { SetSystemText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir", saved); }
+    // Whether there was one to take away.
+    bool Taken() const { return !saved.empty(); }
+
+private:
+    std::string saved;
+};
+
+const char kFallBackFolder[] = "C:\\TallyQuill";
+// Administrators and SYSTEM change it, Users read and run, all of it passed down and nothing
+// inherited from the drive's root.
+const char kFallBackProtection[] = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
+
+TEST_F(SetupTest, TheInstallFolderTakesTheProtectionOfItsParentAndTheFallBackOneItsOwn) {
     pfnSystemCreateDirectory = reinterpret_cast<CreateDirectoryFn>(
         RedirectImport("kernel32.dll", "CreateDirectoryA", reinterpret_cast<void*>(RecordCreateDirectory)));
     ASSERT_NE(nullptr, pfnSystemCreateDirectory) << "this program does not import CreateDirectoryA";
     madeFolders.clear();
     char szFolder[kPathBufferSize] = "";
-    InstallDialog::GetInstallProgramFilesPath(szFolder, sizeof(szFolder));
+    EXPECT_TRUE(InstallDialog::GetInstallProgramFilesPath(szFolder, sizeof(szFolder)));
     EXPECT_EQ(ExpectedInstallFolder(), szFolder);
     ASSERT_FALSE(madeFolders.empty());
-    EXPECT_EQ(ExpectedInstallFolder(), madeFolders.back().first);
-    for (const auto& made : madeFolders) EXPECT_FALSE(made.second) << made.first << " is made with a descriptor of its own";
+    EXPECT_EQ(ExpectedInstallFolder(), madeFolders.back().path);
+    for (const MadeFolder& made : madeFolders)
+        EXPECT_EQ("", made.descriptor) << made.path << " is made with a descriptor of its own";
     EXPECT_TRUE(FolderExists(szFolder));
     EXPECT_TRUE(EveryoneCannotWrite(szFolder));
+
+    // Without ProgramFilesDir: the fall-back folder is made in one step with its own protection.
+    NoProgramFilesDir noProgramFiles;
+    ASSERT_TRUE(noProgramFiles.Taken());
+    madeFolders.clear();
+    EXPECT_TRUE(InstallDialog::GetInstallProgramFilesPath(szFolder, sizeof(szFolder))) << "a new folder is used";
+    EXPECT_STREQ(kFallBackFolder, szFolder);
+    ASSERT_EQ(1u, madeFolders.size());
+    EXPECT_EQ(kFallBackFolder, madeFolders[0].path);
+    EXPECT_EQ(kFallBackProtection, madeFolders[0].descriptor);
+    EXPECT_TRUE(FolderExists(kFallBackFolder));
+    // What the file system keeps of it: Wine keeps no descriptor, it turns the access list into the
+    // Unix permissions and makes one up from them when asked.
+    printf("[ figure ] %s made with %s, read back as %s\n", kFallBackFolder, madeFolders[0].descriptor.c_str(),
+           ReadBackDescriptor(kFallBackFolder).c_str());
+    EXPECT_TRUE(EveryoneCannotWrite(kFallBackFolder));
+    // Made now, it is not judged; met again, it is, and is used only where the judging lets it.
+    madeFolders.clear();
+    EXPECT_EQ(!OthersMayChangePath(kFallBackFolder), InstallDialog::GetInstallProgramFilesPath(szFolder, sizeof(szFolder)));
+    EXPECT_EQ(1u, madeFolders.size()) << "the existing folder is left as it is";
+}
+
+// The judging on descriptors as the system builds them: the same bytes that it reads back from a
+// folder.
+TEST(FolderProtection, JudgesDescriptorsAsTheSystemBuildsThem) {
+    const struct {
+        const char* szDescriptor;
+        bool bOthersMayChange;
+    } cases[] = {
+        {"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)", false},
+        {"O:SYD:(A;OICI;FA;;;BA)(A;OICI;GRGX;;;WD)", false},
+        {"O:BAD:(D;;FA;;;WD)(A;;FA;;;BA)", false},
+        {"O:BAD:(A;OICI;FA;;;WD)", true},
+        {"O:BAD:(A;OICI;GA;;;WD)", true},
+        {"O:BAD:(A;OICI;GW;;;BU)", true},
+        {"O:BAD:(A;OICIIO;0x1301bf;;;AU)", true},
+        {"O:BAD:(A;;0x4;;;BU)", true},
+        {"O:BAD:(A;;WD;;;BU)", true},
+        {"O:S-1-5-21-1-2-3-1000D:P(A;OICI;FA;;;BA)", true},
+        {"O:BUD:P(A;OICI;FA;;;BA)", true},
+    };
+    for (const auto& test : cases) {
+        PSECURITY_DESCRIPTOR pDescriptor = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(test.szDescriptor, SDDL_REVISION_1,
+                                                                         &pDescriptor, nullptr))
+            << test.szDescriptor;
+        EXPECT_EQ(test.bOthersMayChange, OthersMayChangeDescriptor(pDescriptor)) << test.szDescriptor;
+        LocalFree(pDescriptor);
+    }
+    // A NULL access list, and none at all, let everyone in. (Wine reads "D:NO_ACCESS_CONTROL" as an
+    // empty list, so these are built by hand.)
+    PSID pAdministrators = nullptr;
+    ASSERT_TRUE(ConvertStringSidToSidA("S-1-5-32-544", &pAdministrators));
+    for (BOOL bPresent : {TRUE, FALSE}) {
+        SECURITY_DESCRIPTOR descriptor;
+        ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
+        ASSERT_TRUE(SetSecurityDescriptorOwner(&descriptor, pAdministrators, FALSE));
+        ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, bPresent, nullptr, FALSE));
+        EXPECT_TRUE(OthersMayChangeDescriptor(&descriptor)) << (bPresent ? "a NULL list" : "no list");
+    }
+    LocalFree(pAdministrators);
 }
 
 TEST_F(SetupTest, SetupNamesWithoutTheSetupTypeAreRefusedAtStart) {
@@ -533,21 +682,83 @@ TEST_F(SetupTest, SetupNamesWithoutTheSetupTypeAreRefusedAtStart) {
 }
 
 TEST_F(SetupTest, WithoutProgramFilesDirTheProgramGoesToCTallyQuill) {
-    std::string programFiles = SystemText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir");
-    ASSERT_FALSE(programFiles.empty());
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_SET_VALUE, &hKey));
-    RegDeleteValueA(hKey, "ProgramFilesDir");
-    bool bInstalled = InstallWith(SetupFilePath());
-    SetSystemText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir", programFiles);
-    RegCloseKey(hKey);
-    ASSERT_TRUE(bInstalled);
-    EXPECT_EQ("C:\\TallyQuill", SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles"));
+    // Told Windows XP, the setup points the help shortcut at the WinHelp file.
+    SetWindowsVersionOf("TallyQuillSetup.exe", "winxp");
+    {
+        NoProgramFilesDir noProgramFiles;
+        ASSERT_TRUE(noProgramFiles.Taken());
+        ASSERT_TRUE(InstallWith(SetupFilePath()));
+    }
+    EXPECT_EQ(kFallBackFolder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles"));
     EXPECT_TRUE(FileExists("C:\\TallyQuill\\tallyq.exe"));
     EXPECT_TRUE(FileExists("C:\\TallyQuill\\banner.gif"));
     EXPECT_EQ("C:\\TallyQuill\\tallyq.exe", ShortcutTarget(DesktopShortcut()));
+    EXPECT_EQ("C:\\TallyQuill\\tallyq.hlp", ShortcutTarget(StartMenuGroup() + "\\TallyQuill Help.lnk"));
     EXPECT_FALSE(FolderExists(ExpectedInstallFolder()));
-    EXPECT_TRUE(EveryoneCannotWrite("C:\\TallyQuill"));
+    printf("[ figure ] %s after the install, read back as %s\n", kFallBackFolder,
+           ReadBackDescriptor(kFallBackFolder).c_str());
+    EXPECT_TRUE(EveryoneCannotWrite(kFallBackFolder));
+    ExpectUninstallEntry(kFallBackFolder);
+
+    // The uninstaller removes the program from that folder, whoever else may change it. It runs
+    // from a copy elsewhere, as its hand-over does, so that its own file can go too.
+    EndRunningCopies();
+    std::string copy = ScratchFolder() + "uninst.exe";
+    ASSERT_TRUE(CopyFileA("C:\\TallyQuill\\uninst.exe", copy.c_str(), FALSE));
+    NoProgramFilesDir noProgramFiles;
+    ProgramUnderTest uninstaller;
+    ASSERT_TRUE(uninstaller.Start("/uninstall", copy));
+    HWND hwndQuestion = WaitForShownDialog("Uninstall TallyQuill");
+    ASSERT_NE(nullptr, hwndQuestion);
+    PostMessageA(hwndQuestion, WM_COMMAND, IDYES, 0);
+    EXPECT_EQ(0, uninstaller.WaitForExit());
+    DeleteFileA(copy.c_str());
+    EXPECT_FALSE(FolderExists(kFallBackFolder)) << "the folder and its files are gone";
+    EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
+}
+
+// A fall-back folder that someone else made first, and that others may change, could hold a
+// program of theirs by the time a user logs on: the setup says so and installs nothing.
+TEST_F(SetupTest, AFallBackFolderThatOthersMayChangeIsRefused) {
+    NoProgramFilesDir noProgramFiles;
+    ASSERT_TRUE(noProgramFiles.Taken());
+    ASSERT_TRUE(CreateDirectoryA(kFallBackFolder, nullptr));
+    PSECURITY_DESCRIPTOR pEveryoneFull = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;FA;;;WD)", SDDL_REVISION_1,
+                                                                     &pEveryoneFull, nullptr));
+    BOOL bPresent = FALSE, bDefaulted = FALSE;
+    PACL pDacl = nullptr;
+    GetSecurityDescriptorDacl(pEveryoneFull, &bPresent, &pDacl, &bDefaulted);
+    char szFolder[sizeof(kFallBackFolder)];
+    memcpy(szFolder, kFallBackFolder, sizeof(kFallBackFolder));
+    ASSERT_EQ(ERROR_SUCCESS,
+              SetNamedSecurityInfoA(szFolder, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, pDacl, nullptr));
+    LocalFree(pEveryoneFull);
+    printf("[ figure ] %s given Everyone full control, read back as %s\n", kFallBackFolder,
+           ReadBackDescriptor(kFallBackFolder).c_str());
+    ASSERT_FALSE(EveryoneCannotWrite(kFallBackFolder)) << "the folder is one that everyone may change";
+    ASSERT_TRUE(OthersMayChangePath(kFallBackFolder));
+
+    SetupRun setup;
+    ASSERT_TRUE(setup.Start("", SetupFilePath()));
+    HWND hwndBox = WaitForShownDialog("Install Error");
+    ASSERT_NE(nullptr, hwndBox);
+    std::string text = MessageBoxText(hwndBox);
+    EXPECT_NE(std::string::npos, text.find("was not installed")) << text;
+    EXPECT_NE(std::string::npos, text.find(kFallBackFolder)) << text;
+    EXPECT_NE(std::string::npos, text.find("any user")) << text;
+    EXPECT_NE(std::string::npos, text.find("every user starts")) << text;
+    EXPECT_NE(std::string::npos, text.find("Delete this folder")) << text;
+    EXPECT_EQ(nullptr, FindDialogTitled(kTermsTitle));
+    EXPECT_EQ(nullptr, FindDialogTitled(kProgressTitle));
+    PostMessageA(hwndBox, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(0, setup.WaitForExit());
+
+    EXPECT_TRUE(FilesIn(kFallBackFolder).empty()) << "nothing was installed";
+    EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles")) << "nor recorded";
+    EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
+    EXPECT_FALSE(FileExists(DesktopShortcut()));
+    EXPECT_EQ(nullptr, FindMainDialog()) << "nothing was started";
 }
 
 // The installer's classes inside this process, on the real setup file: every text the progress

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <psapi.h>
+#include <shlwapi.h>
 
 #include <string>
 #include <vector>
@@ -19,6 +20,16 @@ const char kQuestion[] = "Are you sure you want to remove TallyQuill from this c
 const char kSettingsKey[] = "Software\\Kestrilon\\TallyQuill\\Settings";
 const char kFoldersKey[] = "Software\\Kestrilon\\TallyQuill\\Folders";
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// The loaded profile of another user of the machine.
+const char kOtherUser[] = "S-1-5-21-0-0-0-1001";
+
+bool ValueExists(HKEY hRoot, const char* szKey, const char* szName) {
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(hRoot, szKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return false;
+    bool bExists = RegQueryValueExA(hKey, szName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(hKey);
+    return bExists;
+}
 
 // The system's temporary folder, where an elevated uninstaller (under Wine, every one) puts its copy
 // into a folder of its own, "TallyQuill-uninst-<its process id>-<n>".
@@ -125,6 +136,7 @@ protected:
     void TearDown() override {
         RemoveInstallation();
         RemoveUninstallerCopies();
+        SHDeleteKeyA(HKEY_USERS, kOtherUser);
     }
 
     // What is left of everything an install made, one line each; "" when it is all gone. Checked
@@ -181,13 +193,21 @@ TEST_F(UninstallTest, WithAnArgumentItAsksAtOnce) {
 
 TEST_F(UninstallTest, YesRemovesWhatTheInstallMadeAndLeavesTheSettings) {
     ASSERT_FALSE(SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn").empty()) << "the program saved its settings";
-    ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun", "\"" + folder + "\\tallyq.exe\" /logon"));
+    // Start at logon for every user, for this user, and for another user of the machine, whose own
+    // values the uninstaller has no business with.
+    const std::string command = "\"" + folder + "\\tallyq.exe\" /logon";
+    const std::string otherUserRunKey = std::string(kOtherUser) + "\\" + kRunKey;
+    ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun", command));
+    ASSERT_TRUE(SetSystemText(HKEY_CURRENT_USER, kRunKey, "TallyQuillRun", command));
+    ASSERT_TRUE(SetSystemText(HKEY_USERS, otherUserRunKey.c_str(), "TallyQuillRun", command));
     ASSERT_TRUE(UninstallAnswering(IDYES));
     EXPECT_EQ("", Leftovers());
     EXPECT_FALSE(SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn").empty()) << "Settings stay";
     EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles")) << "Folders stay";
     EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "DataFiles"));
-    EXPECT_EQ("\"" + folder + "\\tallyq.exe\" /logon", SystemText(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun"));
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun")) << "nothing starts it for every user";
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRunKey, "TallyQuillRun")) << "nor for this user";
+    EXPECT_EQ(command, SystemText(HKEY_USERS, otherUserRunKey.c_str(), "TallyQuillRun")) << "another user's value stays";
     std::vector<std::string> copies = CopyFolders();
     ASSERT_EQ(1u, copies.size()) << "one copy, in a folder of its own";
     EXPECT_TRUE(FileExists(copies[0] + "\\uninst.exe")) << "the copy stays (until the system restarts)";

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 #include <tlhelp32.h>
+#include <string.h>
 
 void ResetProgramRegistry() {
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Kestrilon");
@@ -15,6 +16,21 @@ void ResetProgramRegistry() {
             RegCloseKey(hRun);
         }
     }
+}
+
+void SetWindowsVersionOf(const char* szExeName, const char* szVersion) {
+    std::string key = std::string("Software\\Wine\\AppDefaults\\") + szExeName;
+    if (szVersion[0] == '\0') {
+        SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+        return;
+    }
+    HKEY hKey = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hKey, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExA(hKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(szVersion),
+                   static_cast<DWORD>(strlen(szVersion) + 1));
+    RegCloseKey(hKey);
 }
 
 ChildResult RunChild(const std::string& commandLine, unsigned nTimeoutMs) {

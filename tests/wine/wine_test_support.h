@@ -22,6 +22,11 @@ private:
     bool bDenied = false;
 };
 
+// The Windows version that Wine tells the programs of one executable name (no folder): "winxp",
+// which has the WinHelp viewer, or "win10", which has none. The empty text goes back to the
+// prefix's own version.
+void SetWindowsVersionOf(const char* szExeName, const char* szVersion);
+
 // Runs a command line, waits at most nTimeoutMs, and gives its standard output; -1 exit on failure.
 struct ChildResult {
     int nExitCode;
