@@ -97,7 +97,7 @@ TEST_F(SilentTest, SetupInstallsWithNoWindowAndStartsNothing) {
     EXPECT_EQ(6u, installed.files.size()) << "files in " << folder;
     Bytes program, built;
     ASSERT_TRUE(ReadBytes(folder + "\\tallyq.exe", &program));
-    ASSERT_TRUE(ReadBytes(BuiltProgramPath(), &built));
+    ASSERT_TRUE(ReadPackedProgram(&built));
     built.insert(built.end(), 4, 0);
     EXPECT_TRUE(program == built) << "the installed program is the packed one with the plain type";
     EXPECT_TRUE(FileExists(DesktopShortcut()));
