@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "setup/byte_fields.h"
+
 namespace {
 
 // Binary SIDs: revision 1, the count of sub-authorities, the 6-byte authority (big-endian), then
@@ -27,12 +29,6 @@ const unsigned char kAccessAllowedCompound = 0x04;
 const unsigned char kAccessAllowedObject = 0x05;
 const unsigned char kAccessAllowedCallback = 0x09;
 const unsigned char kAccessAllowedCallbackObject = 0x0B;
-
-uint16_t Read16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Read32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
 
 // The length of the SID at pSid, which has cbRoom bytes; 0 when it is not a whole SID.
 size_t SidLength(const unsigned char* pSid, size_t cbRoom) {
@@ -61,22 +57,22 @@ bool OthersMayChange(const unsigned char* pAcl, size_t cbAcl, const unsigned cha
     if (!IsFolderKeeperSid(pOwnerSid, cbOwnerSid)) return true;
     // No access list at all lets everyone do everything.
     if (pAcl == nullptr || cbAcl < kAclHeaderSize) return true;
-    size_t cbUsed = Read16(pAcl + 2);
-    unsigned nAces = Read16(pAcl + 4);
+    size_t cbUsed = ReadField16(pAcl + 2);
+    unsigned nAces = ReadField16(pAcl + 4);
     if (cbUsed < kAclHeaderSize || cbUsed > cbAcl) return true;
     size_t nAt = kAclHeaderSize;
     for (unsigned i = 0; i < nAces; ++i) {
         if (cbUsed - nAt < kAceHeaderSize) return true;
         const unsigned char* pAce = pAcl + nAt;
         unsigned char nType = pAce[0];
-        size_t cbAce = Read16(pAce + 2);
+        size_t cbAce = ReadField16(pAce + 2);
         if (cbAce < kAceHeaderSize || cbAce > cbUsed - nAt) return true;
         nAt += cbAce;
         bool bAllows = nType == kAccessAllowed || nType == kAccessAllowedCallback || nType == kAccessAllowedObject ||
                        nType == kAccessAllowedCompound || nType == kAccessAllowedCallbackObject;
         if (!bAllows) continue;
         if (cbAce < kAceHeaderSize + 4) return true;
-        if ((Read32(pAce + kAceHeaderSize) & kChangingAccess) == 0) continue;
+        if ((ReadField32(pAce + kAceHeaderSize) & kChangingAccess) == 0) continue;
         // A right that changes: acceptable only for a keeper named in the plain form.
         if (nType != kAccessAllowed && nType != kAccessAllowedCallback) return true;
         const unsigned char* pSid = pAce + kAceHeaderSize + 4;

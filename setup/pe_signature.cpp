@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "setup/byte_fields.h"
+
 namespace {
 
 // Offsets within the headers, as the PE format fixes them.
@@ -15,13 +17,6 @@ const uint16_t kMagicPe32Plus = 0x20B;
 const uint32_t kSecurityDirectory = 4;        // the fifth data directory entry
 const uint32_t kDirectoryEntryLength = 8;
 
-uint16_t Read16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-
-uint32_t Read32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
-
 }  // namespace
 
 bool ReadPeSignatureFields(const unsigned char* pHeader, size_t nHeader, PeSignatureFields* pFields) {
@@ -29,14 +24,14 @@ bool ReadPeSignatureFields(const unsigned char* pHeader, size_t nHeader, PeSigna
     // 64-bit arithmetic throughout: every offset comes from the file and must not wrap.
     const uint64_t nLength = nHeader < kPeHeaderSearchLength ? nHeader : kPeHeaderSearchLength;
     if (nLength < kDosHeaderLength || pHeader[0] != 'M' || pHeader[1] != 'Z') return false;
-    const uint64_t nSignature = Read32(pHeader + kNewHeaderOffsetField);
+    const uint64_t nSignature = ReadField32(pHeader + kNewHeaderOffsetField);
     const uint64_t nOptional = nSignature + 4 + kFileHeaderLength;
     if (nOptional + 2 > nLength || memcmp(pHeader + nSignature, "PE\0\0", 4) != 0) return false;
-    const uint64_t nOptionalLength = Read16(pHeader + nSignature + 4 + kOptionalHeaderSizeField);
+    const uint64_t nOptionalLength = ReadField16(pHeader + nSignature + 4 + kOptionalHeaderSizeField);
 
     // The count of data directories and where they start differ between PE32 and PE32+.
     uint64_t nCountField, nDirectories;
-    switch (Read16(pHeader + nOptional)) {
+    switch (ReadField16(pHeader + nOptional)) {
     case kMagicPe32:
         nCountField = 92;
         nDirectories = 96;
@@ -52,15 +47,15 @@ bool ReadPeSignatureFields(const unsigned char* pHeader, size_t nHeader, PeSigna
     // The entry must lie inside the optional header as its size field gives it, inside the count of
     // directories it declares, and inside the bytes at hand.
     if (nSecurity + kDirectoryEntryLength > nOptionalLength || nOptional + nSecurity + kDirectoryEntryLength > nLength ||
-        Read32(pHeader + nOptional + nCountField) <= kSecurityDirectory)
+        ReadField32(pHeader + nOptional + nCountField) <= kSecurityDirectory)
         return false;
 
     pFields->bFound = true;
     pFields->nChecksumOffset = static_cast<uint32_t>(nOptional + kChecksumField);
     pFields->nSecurityOffset = static_cast<uint32_t>(nOptional + nSecurity);
     pFields->nHeaderEnd = static_cast<uint32_t>(nOptional + nOptionalLength);
-    pFields->nTableOffset = Read32(pHeader + pFields->nSecurityOffset);
-    pFields->nTableSize = Read32(pHeader + pFields->nSecurityOffset + 4);
+    pFields->nTableOffset = ReadField32(pHeader + pFields->nSecurityOffset);
+    pFields->nTableSize = ReadField32(pHeader + pFields->nSecurityOffset + 4);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "setup/byte_fields.h"
 #include "setup/pe_signature.h"
 
 enum { kMaxInstallFiles = 128 };
@@ -116,15 +117,3 @@ bool SetupImageIntact(const unsigned char* pImage, uint64_t nSize, unsigned nFil
 // Writes the trailer for nFiles sizes and a checksum, with the setup file's exe file type at its
 // end, into pTrailer (TrailerLength(nFiles) bytes).
 void WriteTrailer(unsigned char* pTrailer, const uint32_t* pSizes, unsigned nFiles, uint32_t nChecksum);
-
-// Little-endian 32-bit fields.
-inline uint32_t ReadField32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
-inline void WriteField32(unsigned char* p, uint32_t nValue) {
-    p[0] = static_cast<unsigned char>(nValue);
-    p[1] = static_cast<unsigned char>(nValue >> 8);
-    p[2] = static_cast<unsigned char>(nValue >> 16);
-    p[3] = static_cast<unsigned char>(nValue >> 24);
-}

@@ -1,11 +1,11 @@
 #include "setup/uninstaller_copy.h"
 
 #include <windows.h>
-#include <sddl.h>
 #include <stdio.h>
 #include <string.h>
 
 #include "setup/elevation.h"
+#include "setup/folder_protection.h"
 #include "support/path_text.h"
 
 namespace {
@@ -14,28 +14,19 @@ const char kCopyFolderPrefix[] = "TallyQuill-uninst-";
 // Names tried before giving up: a name someone made first is passed over, never used.
 const int kMaxFolderTries = 100;
 
-// Administrators and SYSTEM may do anything, inherited by the copy; nobody else has any access, and
-// nothing is inherited from the temporary folder above it.
-const char kCopyFolderDescriptor[] = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
-
-// A new folder "<base>\TallyQuill-uninst-<id>-<n>" with the descriptor above; false when none could
-// be made. A folder that already exists is never taken: its descriptor is not ours.
+// A new folder "<base>\TallyQuill-uninst-<id>-<n>" that only Administrators and SYSTEM can change
+// (MakeProtectedFolder); false when none could be made. A folder that already exists is never
+// taken: someone else made it.
 bool MakeOwnFolder(const char* szBase, char* szFolder, size_t cbFolder) {
-    PSECURITY_DESCRIPTOR pDescriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kCopyFolderDescriptor, SDDL_REVISION_1, &pDescriptor,
-                                                              nullptr))
-        return false;
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), pDescriptor, FALSE};
-    bool bMade = false;
-    for (int nTry = 0; nTry < kMaxFolderTries && !bMade; ++nTry) {
+    for (int nTry = 0; nTry < kMaxFolderTries; ++nTry) {
         int n = snprintf(szFolder, cbFolder, "%s\\%s%lu-%d", szBase, kCopyFolderPrefix,
                          static_cast<unsigned long>(GetCurrentProcessId()), nTry);
-        if (n <= 0 || static_cast<size_t>(n) >= cbFolder) break;
-        bMade = CreateDirectoryA(szFolder, &attributes) != FALSE;
-        if (!bMade && GetLastError() != ERROR_ALREADY_EXISTS) break;
+        if (n <= 0 || static_cast<size_t>(n) >= cbFolder) return false;
+        FolderProtection made = MakeProtectedFolder(szFolder);
+        if (made == kFolderMadeProtected) return true;
+        if (made == kFolderNotMade) return false;
     }
-    LocalFree(pDescriptor);
-    return bMade;
+    return false;
 }
 
 }  // namespace
