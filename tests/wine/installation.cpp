@@ -135,6 +135,20 @@ bool ReadPackedProgram(Bytes* pProgram) {
     return true;
 }
 
+size_t ResourceMiddle(const Bytes& program) {
+    if (program.size() < sizeof(IMAGE_DOS_HEADER)) return 0;
+    const IMAGE_DOS_HEADER* pDos = reinterpret_cast<const IMAGE_DOS_HEADER*>(program.data());
+    size_t nHeaders = static_cast<size_t>(pDos->e_lfanew);
+    if (nHeaders + sizeof(IMAGE_NT_HEADERS) > program.size()) return 0;
+    const IMAGE_NT_HEADERS* pNt = reinterpret_cast<const IMAGE_NT_HEADERS*>(program.data() + nHeaders);
+    const IMAGE_SECTION_HEADER* pSection = IMAGE_FIRST_SECTION(pNt);
+    for (WORD i = 0; i < pNt->FileHeader.NumberOfSections; ++i, ++pSection) {
+        if (memcmp(pSection->Name, ".rsrc", 6) == 0 && pSection->PointerToRawData + pSection->SizeOfRawData <= program.size())
+            return pSection->PointerToRawData + pSection->SizeOfRawData / 2;
+    }
+    return 0;
+}
+
 void RemoveInstallation() {
     EndRunningCopies();
     for (const std::string& folder : {ExpectedInstallFolder(), std::string("C:\\TallyQuill")}) {

@@ -40,6 +40,10 @@ std::string PayloadPath(const std::string& name);  // a payload file as packed
 // program as built, its PE checksum and security directory entry zero (which code signing the
 // setup file fills in).
 bool ReadPackedProgram(Bytes* pProgram);
+// The file offset of a byte in the middle of the program's resources (pictures and dialogs), 0 when
+// it has none: a payload byte that is no code. A setup file runs its own image, payload file 1, so a
+// byte changed in its code may end the process before the check can say anything.
+size_t ResourceMiddle(const Bytes& program);
 
 // Ends running copies and removes everything an install or the tests made, registry included.
 void RemoveInstallation();

@@ -305,7 +305,7 @@ protected:
         }
 
         const char kPayload[] = "a payload byte changed";
-        cases.push_back(Changed(kPayload, PayloadName(0) + ": a byte in the middle", plan.steps[0].nSize / 2));
+        cases.push_back(Changed(kPayload, PayloadName(0) + ": a byte in the middle of its resources", ResourceMiddle(setupFile)));
         cases.push_back(Changed(kPayload, PayloadName(0) + ": its stub's text", 0x50));
         cases.push_back(Changed(kPayload, PayloadName(0) + ": its last byte", PayloadEnd(0) - 1));
         for (unsigned nStep = 1; nStep < plan.nSteps; ++nStep) {

@@ -86,7 +86,10 @@ TEST_F(SignedSetupTest, ASignedCopyWithAPayloadByteChangedIsRefusedAndChangesNot
     ExtractionPlan plan;
     ASSERT_TRUE(SetupImageIntact(signedFile.data(), signedFile.size(), CountInstallFiles(kInstallFiles), &plan));
     Bytes damaged = signedFile;
-    damaged[plan.steps[0].nSize / 2] ^= 0x20;  // in the middle of the program
+    size_t nChanged = ResourceMiddle(signedFile);
+    ASSERT_GT(nChanged, 0u);
+    ASSERT_LT(nChanged, plan.steps[0].nSize) << "a byte of the program";
+    damaged[nChanged] ^= 0x20;
     ASSERT_TRUE(WriteBytes(DamagedSetupPath(), damaged));
     InstallationState before = CurrentInstallation();
 
