@@ -3,22 +3,28 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "app/copy_keystrokes.h"
 #include "app/settings.h"
 #include "ui/dialog.h"
 
 namespace {
 const int kHotKeyId = 0;
 const char kTakenSuffix[] = " (taken)";
-// The longest the foreground program is given to handle the posted keys and copy its selection; the
-// wait ends as soon as the clipboard changes.
-const DWORD kCopyBoundMs = 1000;
+// The longest the program in front is given to handle the keys and copy its selection: a busy
+// program handles them correctly when it gets to them, and a large document takes a while to copy.
+// The wait ends as soon as the clipboard changes.
+const DWORD kCopyBoundMs = 3000;
 const DWORD kClipboardPollMs = 10;
-const LPARAM kKeyDownParam = 0x00000001;
-const LPARAM kKeyUpParam = static_cast<LPARAM>(0x80000001u);
 
-void PostKeyPress(HWND hwndTarget, WPARAM wKey) {
-    PostMessageA(hwndTarget, WM_KEYDOWN, wKey, kKeyDownParam);
-    PostMessageA(hwndTarget, WM_KEYUP, wKey, kKeyUpParam);
+INPUT KeyInput(const KeyStroke& stroke) {
+    INPUT input;
+    memset(&input, 0, sizeof(input));
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = stroke.nVirtualKey;
+    // Programs that read the scan code rather than the key code see the key too.
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(stroke.nVirtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = (stroke.bKeyUp ? KEYEVENTF_KEYUP : 0) | (stroke.bExtended ? KEYEVENTF_EXTENDEDKEY : 0);
+    return input;
 }
 }  // namespace
 
@@ -63,39 +69,27 @@ const char* HotKey::GetWarning(char* szText, size_t cbText) const {
 
 CopyResult SelectAndCopyInForeground(HWND hwndSelf) {
     HWND hwndForeground = GetForegroundWindow();
-    // Wine can report no foreground window at all after an earlier attach: then there is nobody
-    // to send the keys to.
     if (hwndForeground == nullptr || hwndForeground == hwndSelf) return kNoKeysSent;
-    DWORD dwThreadIDForeground = GetWindowThreadProcessId(hwndForeground, nullptr);
-    DWORD dwThreadIDCurrent = GetCurrentThreadId();
-    if (dwThreadIDForeground == dwThreadIDCurrent) return kNoKeysSent;
-    // The foreground program's focused window, asked of its thread before the attach: once the two
-    // inputs are shared, Wine reports this dialog's own focus (none, while hidden) instead.
-    GUITHREADINFO threadInfo;
-    memset(&threadInfo, 0, sizeof(threadInfo));
-    threadInfo.cbSize = sizeof(threadInfo);
-    HWND hwndTarget = GetGUIThreadInfo(dwThreadIDForeground, &threadInfo) ? threadInfo.hwndFocus : nullptr;
-    AttachThreadInput(dwThreadIDForeground, dwThreadIDCurrent, TRUE);
-    if (hwndTarget == nullptr) hwndTarget = GetFocus();
-    BYTE keyboard[256];
-    GetKeyboardState(keyboard);
-    BYTE savedControl = keyboard[VK_CONTROL], savedShift = keyboard[VK_SHIFT];
-    keyboard[VK_CONTROL] |= 0x80;
-    keyboard[VK_SHIFT] = 0;
-    SetKeyboardState(keyboard);
+    if (GetWindowThreadProcessId(hwndForeground, nullptr) == GetCurrentThreadId()) return kNoKeysSent;
+    // The modifiers the user still holds (the hot key's own among them) are let go first: Shift
+    // would make Ctrl+A another command, and Ctrl+Alt is AltGr, which types characters.
+    bool bHeld[kModifierKeyCount];
+    for (size_t i = 0; i < kModifierKeyCount; ++i) bHeld[i] = (GetAsyncKeyState(kModifierKeys[i]) & 0x8000) != 0;
+    KeyStroke strokes[kMaxCopyKeyStrokes];
+    UINT nStrokes = static_cast<UINT>(BuildSelectAllCopyKeyStrokes(bHeld, strokes));
+    INPUT inputs[kMaxCopyKeyStrokes];
+    for (UINT i = 0; i < nStrokes; ++i) inputs[i] = KeyInput(strokes[i]);
     DWORD dwClipboardBefore = GetClipboardSequenceNumber();
-    PostKeyPress(hwndTarget, 'A');
-    SetKeyboardState(keyboard);
-    PostKeyPress(hwndTarget, 'C');
-    // The keys are handled by the other program's thread, which copies when it gets to them.
+    // One call: nothing the user types can come between the keys.
+    if (SendInput(nStrokes, inputs, sizeof(INPUT)) < nStrokes) {
+        // Blocked (a program with higher rights in front refuses input from this one): should a
+        // part have gone in, Ctrl is let go, so that the user's next key is not Ctrl+key.
+        INPUT release = inputs[nStrokes - 1];
+        SendInput(1, &release, sizeof(INPUT));
+        return kInputBlocked;
+    }
     for (DWORD dwWaited = 0; dwWaited < kCopyBoundMs && GetClipboardSequenceNumber() == dwClipboardBefore;
          dwWaited += kClipboardPollMs)
         Sleep(kClipboardPollMs);
-    // The shared state is given back as it was: a Ctrl left down would make the digits typed into
-    // a price field afterwards arrive as Ctrl+digit.
-    keyboard[VK_CONTROL] = savedControl;
-    keyboard[VK_SHIFT] = savedShift;
-    SetKeyboardState(keyboard);
-    AttachThreadInput(dwThreadIDForeground, dwThreadIDCurrent, FALSE);
     return GetClipboardSequenceNumber() != dwClipboardBefore ? kCopied : kNothingCopied;
 }

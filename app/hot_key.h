@@ -30,11 +30,12 @@ private:
 
 // What a select-and-copy came to.
 enum CopyResult {
-    kNoKeysSent,    // nobody to send them to: no window in front, or one of this thread's
-    kCopied,        // the clipboard changed
-    kNothingCopied  // the keys were sent and the clipboard did not change within the wait
+    kNoKeysSent,     // nobody to send them to: no window in front, or one of this thread's
+    kCopied,         // the clipboard changed
+    kNothingCopied,  // the keys were sent and the clipboard did not change within the wait
+    kInputBlocked    // the system took fewer keys than given: a program with higher rights is in front
 };
 
-// Makes the program in front select its whole text and copy it, and waits (a second at most) until
-// the clipboard changes. Nothing is sent when hwndSelf or another window of this thread is in front.
+// Makes the program in front select its whole text and copy it, through the system's input stream,
+// and waits (3 seconds at most) until the clipboard changes. Nothing is sent when hwndSelf or another window of this thread is in front.
 CopyResult SelectAndCopyInForeground(HWND hwndSelf);

@@ -55,6 +55,7 @@ void SystemReason(long nError, char* szReason, size_t cbReason) {
 
 // Shown until the status line's next step.
 const char kNothingCopiedText[] = "Nothing was copied from the program in front: the counts are unchanged.";
+const char kInputBlockedText[] = "The program in front runs with higher rights: TallyQuill cannot copy from it.";
 
 const char* const kStatusTexts[] = {
     "TallyQuill v " TQ_VERSION_TEXT "  -  Copyright (c) 2026 Kestrilon",
@@ -446,12 +447,13 @@ void WordCountDialog::HotKeyHit() {
     CopyResult result = IsChecked(IDC_HOT_KEY_AUTO_SELECT) ? SelectAndCopyInForeground(hwndDlg) : kNoKeysSent;
     ShowWindow(hwndDlg, SW_RESTORE);
     SetForegroundWindow(hwndDlg);
-    // The program in front ignored the keys (elevated, busy, or with nothing to select): what is
-    // on the clipboard is not its document, and pricing it would be a wrong price.
-    if (result == kNothingCopied) {
+    // The program in front ignored the keys (busy past the wait, or with nothing to select), or
+    // the system kept them from it: what is on the clipboard is not its document, and pricing it
+    // would be a wrong price.
+    if (result == kNothingCopied || result == kInputBlocked) {
         // Shown for a whole step: a step that fell due during the wait would otherwise replace it
         // at once.
-        SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, kNothingCopiedText);
+        SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, result == kInputBlocked ? kInputBlockedText : kNothingCopiedText);
         SetTimer(hwndDlg, kStatusTimer, kStatusPeriodMs, nullptr);
         return;
     }

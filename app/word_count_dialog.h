@@ -7,10 +7,12 @@
 #include "ui/dialog.h"
 #include "ui/splash_screen.h"
 
-// The status line's own texts: the cycle (ended by null) and the line shown when the program in
-// front copied nothing. The line while the hot key is taken comes from HotKey::GetWarning.
+// The status line's own texts: the cycle (ended by null), and the lines shown when the program in
+// front copied nothing and when the system kept the keys from it. The line while the hot key is
+// taken comes from HotKey::GetWarning.
 extern const char* const kStatusTexts[];
 extern const char kNothingCopiedText[];
+extern const char kInputBlockedText[];
 
 class WordCountDialog : public LDialog {
 public:

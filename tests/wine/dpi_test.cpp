@@ -188,6 +188,7 @@ std::vector<RunTimeTexts> TextsWrittenAtRunTime(HWND hwndMain) {
     TakenKeyTexts(hwndMain, &labels, &status);
     for (const char* const* pText = kStatusTexts; *pText != nullptr; ++pText) status.push_back(*pText);
     status.push_back(kNothingCopiedText);
+    status.push_back(kInputBlockedText);
     return {
         {MAKEINTRESOURCEA(IDD_MAIN), IDC_HOT_KEY_NAME, labels},
         {MAKEINTRESOURCEA(IDD_MAIN), IDC_STATUS_LINE, status},

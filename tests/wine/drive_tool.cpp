@@ -1,14 +1,33 @@
 // A small command-line hand for scripts that show TallyQuill: puts a text on the clipboard, waits
 // for the main dialog, tells where it is, or ends it through the tray menu's Exit.
 //   drive_tool put-clipboard FILE | wait-dialog | wait-shown | exit-dialog | read-control ID |
-//              command ID | close-target | warm-up | window-geometry
+//              command ID | close-target | warm-up | window-geometry | busy-target | read-target |
+//              wait-clipboard TEXT | hot-key MODIFIERS KEY
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include <string>
 
+#include "resources/main_dialog_ids.h"
+#include "support/registry.h"
 #include "tests/wine/program_driver.h"
+
+namespace {
+// The clipboard's CF_TEXT, or "" while it has none or another program holds it open.
+std::string ClipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    HANDLE hData = GetClipboardData(CF_TEXT);
+    const char* pText = hData != nullptr ? static_cast<const char*>(GlobalLock(hData)) : nullptr;
+    if (pText != nullptr) {
+        text.assign(pText, strnlen(pText, GlobalSize(hData)));
+        GlobalUnlock(hData);
+    }
+    CloseClipboard();
+    return text;
+}
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
@@ -59,6 +78,33 @@ int main(int argc, char** argv) {
         HWND hwnd = FindWindowA("TextTarget", nullptr);
         if (hwnd != nullptr) PostMessageA(hwnd, WM_CLOSE, 0, 0);
         return hwnd != nullptr ? 0 : 1;
+    }
+    if (strcmp(argv[1], "busy-target") == 0) {
+        // The text target sleeps on the next letter key it takes (sent: it has armed on return).
+        HWND hwnd = FindWindowA("TextTarget", nullptr);
+        return hwnd != nullptr && SendWithin(hwnd, WM_APP + 2, 0, 0, "WM_APP + 2", -1) != -1 ? 0 : 1;
+    }
+    if (strcmp(argv[1], "read-target") == 0) {
+        HWND hwnd = FindWindowA("TextTarget", nullptr);
+        if (hwnd == nullptr) return 1;
+        printf("%s\n", ItemText(hwnd, 1).c_str());
+        return 0;
+    }
+    if (strcmp(argv[1], "wait-clipboard") == 0 && argc >= 3) {
+        std::string seen;
+        return WaitFor(
+                   std::string("the clipboard to hold \"") + argv[2] + "\"",
+                   [&] { return (seen = ClipboardText()) == argv[2]; },
+                   [&] { return "it held \"" + seen + "\""; })
+                   ? 0
+                   : 1;
+    }
+    if (strcmp(argv[1], "hot-key") == 0 && argc >= 4) {
+        // Stores the combination and has the running program register it again ("Enable Hot Key").
+        SetRegistryInt("Settings", "HotKeyModifier", atoi(argv[2]));
+        SetRegistryInt("Settings", "HotKey", atoi(argv[3]));
+        HWND hwnd = FindMainDialog();
+        return hwnd != nullptr && SendWithin(hwnd, WM_COMMAND, MAKEWPARAM(IDC_HOT_KEY_ON, 0), 0, "WM_COMMAND", -1) != -1 ? 0 : 1;
     }
     if (strcmp(argv[1], "warm-up") == 0) {
         // A first window: Wine starts its desktop process now, before test programs race to do it.

@@ -7,10 +7,13 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "app/hot_key.h"
 #include "resources/key_dialog_ids.h"
 #include "resources/main_dialog_ids.h"
 #include "support/registry.h"
+#include "tests/wine/import_redirect.h"
 #include "tests/wine/program_driver.h"
 #include "tests/wine/wine_test_support.h"
 
@@ -570,6 +573,57 @@ TEST_F(HotKeyTest, TrayIconOpensHidesAndEnds) {
     char szValue[kRegistryTextSize];
     GetRegistryString("Settings", "CostPerLine", "", szValue, sizeof(szValue));
     EXPECT_STREQ("0.07", szValue) << "Exit saves the settings";
+}
+
+// The system refuses part of the keys, as it does when a program with higher rights is in front
+// (which Wine, with no such rights, never shows): the copy is given up at once and Ctrl let go.
+std::vector<std::vector<INPUT>> inputsGiven;
+UINT WINAPI TakePartOfTheInput(UINT nInputs, LPINPUT pInputs, int cbSize) {
+    if (cbSize != static_cast<int>(sizeof(INPUT))) return 0;
+    inputsGiven.emplace_back(pInputs, pInputs + nInputs);
+    return inputsGiven.size() == 1 ? 3 : 0;
+}
+
+TEST(SelectAndCopy, KeysTheSystemRefusesAreNotCountedAsSentAndCtrlIsLetGo) {
+    ASSERT_NE(nullptr, RedirectImport("user32.dll", "SendInput", reinterpret_cast<void*>(TakePartOfTheInput)))
+        << "this program does not import SendInput";
+    // A window of another thread in front, as another program's.
+    struct Other {
+        HWND hwnd = nullptr;
+        HANDLE hReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        static DWORD WINAPI Run(void* pParameter) {
+            Other* pOther = static_cast<Other*>(pParameter);
+            pOther->hwnd = CreateWindowExA(0, "STATIC", "Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 200, 100,
+                                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+            SetEvent(pOther->hReady);
+            MSG msg;
+            while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+            return 0;
+        }
+    } other;
+    DWORD dwOtherThread = 0;
+    HANDLE hOtherThread = CreateThread(nullptr, 0, Other::Run, &other, 0, &dwOtherThread);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(other.hReady, 10000));
+    SetForegroundWindow(other.hwnd);
+    ASSERT_TRUE(WaitFor(
+        "the other thread's window in front", [&] { return GetForegroundWindow() == other.hwnd; },
+        [] { return ShownWindows(); }));
+    DWORD dwClipboardBefore = GetClipboardSequenceNumber();
+
+    EXPECT_EQ(kInputBlocked, SelectAndCopyInForeground(nullptr));
+    ASSERT_EQ(2u, inputsGiven.size()) << "the keys in one call, then Ctrl let go in another";
+    EXPECT_GE(inputsGiven[0].size(), 6u);
+    const INPUT& release = inputsGiven[1].at(0);
+    EXPECT_TRUE(inputsGiven[1].size() == 1 && release.type == INPUT_KEYBOARD && release.ki.wVk == VK_CONTROL &&
+                (release.ki.dwFlags & KEYEVENTF_KEYUP) != 0)
+        << inputsGiven[1].size() << " inputs, the first of type " << release.type << ", key " << release.ki.wVk
+        << ", flags " << release.ki.dwFlags;
+    EXPECT_EQ(dwClipboardBefore, GetClipboardSequenceNumber());
+
+    PostThreadMessageA(dwOtherThread, WM_QUIT, 0, 0);
+    WaitForSingleObject(hOtherThread, 10000);
+    CloseHandle(hOtherThread);
+    CloseHandle(other.hReady);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 # A real press of Shift+F8 from the X server (xdotool) while another program is in front: the
 # program in front has its text selected and copied, and TallyQuill, waiting in the tray, comes
 # to the front with that text priced. Then a second press after clicking back into that program,
-# which lies clear of the dialog, so the click reaches it.
+# which lies clear of the dialog, so the click reaches it. Last, presses with the hot key's
+# modifier still held while the program in front is busy when the keys reach it: its text is
+# copied once it catches up, and nothing is typed into it.
 #   real_key_press.sh BENCH_DIR WINDOWS_BUILD_DIR
 set -u
 bench=$1
@@ -51,6 +53,24 @@ check "update text" "old text" "$(summary 'old text')"
 click_target
 xdotool key --clearmodifiers shift+F8
 check "second press after clicking back" "alpha beta gamma" "$(summary 'alpha beta gamma')"
+
+# The program in front sleeps 2.5 s on the first letter key it takes, as a word processor busy with
+# a large document: keys that carry no state of their own would be typed as the letters a and c.
+busy_press() {  # busy_press MODIFIER
+    "$wb" run "$bench" "$tool" put-clipboard "$bench/old.txt"
+    click_target
+    "$wb" run "$bench" "$tool" busy-target || echo "FAIL: the target did not take the busy request"
+    xdotool keydown "$1" key F8
+    copied=$("$wb" run "$bench" "$tool" wait-clipboard 'alpha beta gamma' >/dev/null && echo copied)
+    xdotool keyup "$1"
+    check "busy program, $1 held: its text copied once it catches up" "copied" "$copied"
+    check "busy program, $1 held: its text unchanged" "alpha beta gamma" \
+        "$("$wb" run "$bench" "$tool" read-target | tr -d '\r')"
+}
+busy_press shift
+# With a hot key of Alt: Alt let go with no other key between would open the program's menu.
+"$wb" run "$bench" "$tool" hot-key 1 119 || echo "FAIL: Alt+F8 was not registered"
+busy_press alt
 
 "$wb" run "$bench" "$tool" exit-dialog
 "$wb" run "$bench" "$tool" close-target

@@ -1,7 +1,19 @@
 // A stand-in for the program the user types in: one window with a multi-line edit control holding
 // the text given on the command line. Built with the common-controls v6 manifest, whose edit
-// control selects all on Ctrl+A.
+// control selects all on Ctrl+A. Asked (message WM_APP + 2), it plays a busy program, as a word
+// processor is on a large document: its thread sleeps 2.5 s on the next letter key it takes from
+// its queue, before it handles that key.
 #include <windows.h>
+
+namespace {
+const UINT kBusyOnNextLetterMessage = WM_APP + 2;
+const DWORD kBusyMs = 2500;
+bool bBusyOnNextLetter = false;
+
+bool IsLetterKeyDown(const MSG& msg) {
+    return (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && msg.wParam >= 'A' && msg.wParam <= 'Z';
+}
+}  // namespace
 
 LRESULT CALLBACK TargetProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     if (uMsg == WM_DESTROY) {
@@ -12,6 +24,10 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) 
         // Asked to come to the front, as a click of the user's into the text would bring it.
         SetForegroundWindow(hwnd);
         SetFocus(GetDlgItem(hwnd, 1));
+        return 0;
+    }
+    if (uMsg == kBusyOnNextLetterMessage) {
+        bBusyOnNextLetter = true;
         return 0;
     }
     if (uMsg == WM_SETFOCUS) {
@@ -37,6 +53,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR pszCommandLine, int) {
     SetFocus(hwndEdit);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (bBusyOnNextLetter && IsLetterKeyDown(msg)) {
+            bBusyOnNextLetter = false;
+            Sleep(kBusyMs);
+        }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
