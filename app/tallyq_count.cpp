@@ -1,7 +1,11 @@
 // tallyq-count: prices files (or standard input) from the command line, with the dialog's rules.
-//   tallyq-count [--cpl N] [--encoding E] [--fixed X] [--per-char X] [--per-word X] [--per-line X] [FILE...]
+// Documents are read by their kind: Word, Excel, PowerPoint, OpenDocument, RTF, web pages and
+// subtitles give the text a reader is paid for; every other file is plain text.
+//   tallyq-count [--cpl N] [--encoding E] [--format F] [--fixed X] [--per-char X] [--per-word X]
+//                [--per-line X] [FILE...]
 #include <errno.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #ifdef _WIN32
 #include <fcntl.h>
@@ -10,7 +14,12 @@
 #include "app/ansi_text.h"
 #endif
 
+#include "app/count_input.h"
+#include "documents/counting_sink.h"
+#include "documents/code_pages.h"
+#include "documents/document_reader.h"
 #include "measure/money.h"
+#include "measure/text_file.h"
 #include "measure/text_measure.h"
 
 namespace {
@@ -24,52 +33,50 @@ namespace {
 #endif
 
 const char kUsage[] =
-    "usage: tallyq-count [--cpl N] [--encoding E] [--fixed X] [--per-char X] [--per-word X] [--per-line X] "
-    "[FILE...]\n"
-    "Measures and prices each FILE (standard input when there is none, or for -) up to its first zero character.\n"
+    "usage: tallyq-count [--cpl N] [--encoding E] [--format F] [--fixed X] [--per-char X] [--per-word X]\n"
+    "                    [--per-line X] [FILE...]\n"
+    "Measures and prices each FILE (standard input when there is none, or for -).\n"
     "Prints: name, characters, words, lines, characters cost, words cost, lines cost, total (tab-separated),\n"
     "and with more than one input a last line 'total' with the sums.\n"
     "  --cpl N        characters per line, an integer (default 80)\n"
-    "  --encoding E   read every input as E: utf-8, utf-16le, utf-16be, windows-1252 or ansi (the system's\n"
-    "                 ANSI code page; Windows-1252 on other systems). A byte-order mark of E is skipped, one\n"
-    "                 of another encoding is text.\n"
+    "  --encoding E   read plain text, and web pages and subtitles that neither mark nor declare their\n"
+    "                 encoding, as E: utf-8, utf-16le, utf-16be, windows-1252 or ansi (the system's ANSI\n"
+    "                 code page; Windows-1252 on other systems). A byte-order mark of E is skipped, one of\n"
+    "                 another encoding is text.\n"
+    "  --format F     auto (default): read each file by its kind; text: read every input as plain text\n"
     "  --fixed X      fixed cost per job (default 0.00)\n"
     "  --per-char X   cost per character (default 0.00)\n"
     "  --per-word X   cost per word (default 0.02)\n"
     "  --per-line X   cost per line (default 0.00)\n"
-    "Encodings: without --encoding, a byte-order mark (UTF-8, UTF-16LE or UTF-16BE) says the encoding and is\n"
-    "not counted; otherwise an input whose first 64 KB are UTF-8 is read as UTF-8, and any other as\n"
-    TQ_FALLBACK_ENCODING ". In UTF-8 each malformed part of a sequence counts as one character (U+FFFD).\n"
+    "Kinds, told by content: Word (.docx .docm .dotx .dotm): the body, text boxes after their paragraph,\n"
+    "headers and footers, footnotes and endnotes; inserted text counts, deleted text, field codes, hidden\n"
+    "text and comments do not. Excel (.xlsx .xlsm .xltx): every cell of text, sheet by sheet, row by row,\n"
+    "hidden ones too; numbers, dates and formulas' results do not count. PowerPoint (.pptx .ppsx .potx):\n"
+    "the slides' text, then their speaker notes; date, footer and slide numbers do not count. OpenDocument\n"
+    "(.odt .ods .odp): paragraphs, tables, frames, notes, then headers and footers. RTF: the text, headers,\n"
+    "footers and footnotes. Web pages (.htm .html .xhtml): the text a browser shows, with the title, images'\n"
+    "alt texts, title attributes and the description and keywords. Subtitles (.srt .vtt): the spoken text\n"
+    "only. Every paragraph and table cell ends with a line break (two characters).\n"
+    "Refused, with the reason: PDF, the old binary Office files, password-protected files, other archives,\n"
+    "pictures, and what is no file on disk.\n"
+    "Plain text ends at its first zero character. Without --encoding, a byte-order mark (UTF-8, UTF-16LE or\n"
+    "BE, UTF-32LE or BE) says the encoding and is not counted; otherwise an input whose first 64 KB are\n"
+    "UTF-8 is read as UTF-8, and any other as " TQ_FALLBACK_ENCODING ". In UTF-8 each malformed part of a\n"
+    "sequence counts as one character (U+FFFD).\n"
     "Characters are as a reader sees them (a CR LF line break is two); words are runs of letters and numbers\n"
     "of any script, each Chinese or Japanese character a word of its own.\n"
     "Prices are read as the dialog reads its fields: '1,50' is 1 and '$1' is 0.\n"
-    "Exit status: 0 when every input was read, 1 when one could not be, 2 for a bad option.\n";
-
-// How the bytes of an input are read. The fallback for text that is not UTF-8 is the ANSI code
-// page; off Windows that is Windows-1252.
-enum InputEncoding { kReadDetected, kReadUtf8, kReadUtf16LE, kReadUtf16BE, kReadWindows1252, kReadAnsi };
+    "Exit status: 0 when every input was read, 1 when one could not be or was refused, 2 for a bad option.\n";
 
 struct EncodingName {
     const char* szName;
-    InputEncoding encoding;
+    TextFileEncoding encoding;
 };
-const EncodingName kEncodingNames[] = {{"utf-8", kReadUtf8},
-                                       {"utf-16le", kReadUtf16LE},
-                                       {"utf-16be", kReadUtf16BE},
-                                       {"windows-1252", kReadWindows1252},
-                                       {"ansi", kReadAnsi}};
-
-struct ByteOrderMark {
-    InputEncoding encoding;
-    const char* szBytes;
-    size_t nBytes;
-};
-const ByteOrderMark kByteOrderMarks[] = {
-    {kReadUtf8, "\xEF\xBB\xBF", 3}, {kReadUtf16LE, "\xFF\xFE", 2}, {kReadUtf16BE, "\xFE\xFF", 2}};
-
-// The encoding is decided on this much of an input: enough to tell, and a pipe need not end before
-// its measuring starts.
-enum { kDecidingBytes = 1 << 16 };
+const EncodingName kEncodingNames[] = {{"utf-8", kTextUtf8},
+                                       {"utf-16le", kTextUtf16LE},
+                                       {"utf-16be", kTextUtf16BE},
+                                       {"windows-1252", kTextWindows1252},
+                                       {"ansi", kTextAnsi}};
 
 // Large enough that a read costs little beside its bytes, small enough to stay in the cache.
 enum { kReadChunk = 1 << 18 };
@@ -77,7 +84,8 @@ char readBuffer[kReadChunk];
 
 struct Options {
     int nCharsPerLine = 80;
-    InputEncoding encoding = kReadDetected;
+    TextFileEncoding encoding = kTextDetected;
+    bool bPlainTextOnly = false;  // --format text
     JobPrices prices = {0.0, 0.0, 0.02, 0.0};
 };
 
@@ -121,74 +129,15 @@ void WriteRecord(const char* szName, const TextCounts& counts, double dChars, do
     WriteMoney(dTotal, "\n");
 }
 
-// Whether the bytes, up to a zero byte (which ends the text), are UTF-8: every sequence well
-// formed, with no overlong form, surrogate or code point past U+10FFFF. A sequence cut at the end of
-// the bytes is taken as well formed when bCut says that its rest comes after them.
-bool IsUtf8(const unsigned char* pBytes, size_t nBytes, bool bCut) {
-    size_t i = 0;
-    while (i < nBytes) {
-        unsigned char c = pBytes[i];
-        if (c < 0x80) {
-            if (c == 0) break;
-            ++i;
-            continue;
-        }
-        size_t nFollowing;
-        unsigned char nLower = 0x80, nUpper = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            nFollowing = 1;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            nFollowing = 2;
-            if (c == 0xE0) nLower = 0xA0;  // shorter forms are overlong
-            if (c == 0xED) nUpper = 0x9F;  // surrogates
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            nFollowing = 3;
-            if (c == 0xF0) nLower = 0x90;  // overlong
-            if (c == 0xF4) nUpper = 0x8F;  // past U+10FFFF
-        } else {
-            return false;
-        }
-        for (size_t k = 1; k <= nFollowing; ++k) {
-            if (i + k == nBytes) return bCut;
-            unsigned char nNext = pBytes[i + k];
-            if (nNext < nLower || nNext > nUpper) return false;
-            nLower = 0x80;
-            nUpper = 0xBF;
-        }
-        i += nFollowing + 1;
-    }
-    return true;
-}
-
-// How an input is read, from its first bytes (all of them when it is shorter than those); sets
-// *pnMark to the length of the byte-order mark to skip. A forced encoding skips its own mark only:
-// a mark of another encoding is text, read as the user asked.
-InputEncoding DecideEncoding(const char* pFirst, size_t nFirst, InputEncoding forced, size_t* pnMark) {
-    *pnMark = 0;
-    for (const ByteOrderMark& mark : kByteOrderMarks) {
-        if (forced != kReadDetected && forced != mark.encoding) continue;
-        if (nFirst >= mark.nBytes && memcmp(pFirst, mark.szBytes, mark.nBytes) == 0) {
-            *pnMark = mark.nBytes;
-            return mark.encoding;
-        }
-    }
-    if (forced != kReadDetected) return forced;
-    // Plain ASCII is UTF-8 too, and reads the same in any code page.
-    bool bCut = nFirst > kDecidingBytes;
-    const unsigned char* pBytes = reinterpret_cast<const unsigned char*>(pFirst);
-    size_t nDeciding = bCut ? static_cast<size_t>(kDecidingBytes) : nFirst;
-    return IsUtf8(pBytes, nDeciding, bCut) ? kReadUtf8 : kReadAnsi;
-}
-
-TextEncoding MeasurerEncoding(InputEncoding encoding) {
+TextEncoding MeasurerEncoding(TextFileEncoding encoding) {
     switch (encoding) {
-    case kReadUtf16LE:
+    case kTextUtf16LE:
         return kEncodingUtf16LE;
-    case kReadUtf16BE:
+    case kTextUtf16BE:
         return kEncodingUtf16BE;
-    case kReadWindows1252:
+    case kTextWindows1252:
         return kEncodingWindows1252;
-    case kReadAnsi:
+    case kTextAnsi:
 #ifdef _WIN32
         // Fed as UTF-16 units unless the code page is UTF-8 itself.
         return kEncodingUtf8;
@@ -211,17 +160,22 @@ void FeedInput(FILE* pFile, const char* pPiece, size_t nPiece, const TextMeasure
     }
 }
 
-// Streams one input through the measurer; answers false (with errno set) when it cannot be read.
+// Measures plain text: the first nRead bytes, already in readBuffer, then the rest of the input.
 // The first read fills the buffer (a pipe is read until it does, or ends), so the encoding is
 // decided on the input's first bytes however the writer cut them.
-bool MeasureStream(FILE* pFile, const Options& options, TextCounts* pCounts) {
-    static_assert(sizeof(readBuffer) >= kDecidingBytes + 1, "the first read holds what decides the encoding");
-    size_t nRead = fread(readBuffer, 1, sizeof(readBuffer), pFile);
+bool MeasurePlainText(FILE* pFile, size_t nRead, const Options& options, TextCounts* pCounts) {
+    static_assert(sizeof(readBuffer) >= kTextDecidingBytes + 1, "the first read holds what decides the encoding");
     size_t nMark;
-    InputEncoding encoding = DecideEncoding(readBuffer, nRead, options.encoding, &nMark);
+    TextFileEncoding encoding = DecideTextFileEncoding(readBuffer, nRead, options.encoding, &nMark);
     TextMeasurer measurer(options.nCharsPerLine, MeasurerEncoding(encoding));
+    if (encoding == kTextUtf32LE || encoding == kTextUtf32BE) {
+        Utf32Feeder utf32(encoding == kTextUtf32BE);
+        FeedInput(pFile, readBuffer + nMark, nRead - nMark, measurer,
+                  [&](const char* pPiece, size_t nPiece) { utf32.Feed(&measurer, pPiece, nPiece); });
+        utf32.Finish(&measurer);
+    } else
 #ifdef _WIN32
-    if (encoding == kReadAnsi && !AnsiCodePageIsUtf8()) {
+    if (encoding == kTextAnsi && !AnsiCodePageIsUtf8()) {
         AnsiTextFeeder ansi;
         FeedInput(pFile, readBuffer + nMark, nRead - nMark, measurer,
                   [&](const char* pPiece, size_t nPiece) { ansi.Feed(&measurer, pPiece, nPiece); });
@@ -232,21 +186,116 @@ bool MeasureStream(FILE* pFile, const Options& options, TextCounts* pCounts) {
         FeedInput(pFile, readBuffer + nMark, nRead - nMark, measurer,
                   [&](const char* pPiece, size_t nPiece) { measurer.Feed(pPiece, nPiece); });
     }
-    bool bFailed = ferror(pFile) != 0;
     *pCounts = measurer.Counts();
-    return !bFailed;
+    return ferror(pFile) == 0;
+}
+
+// The code page of web pages and subtitles that neither mark nor declare their encoding.
+int FallbackCodePage(const Options& options) {
+    switch (options.encoding) {
+    case kTextUtf8:
+        return kCodePageUtf8;
+    case kTextWindows1252:
+        return 1252;
+    case kTextAnsi: {
+        int nCodePage = SystemCodePage();
+        return nCodePage == kCodePageUtf8 || FindCodePage(nCodePage) != nullptr ? nCodePage : 1252;
+    }
+    default:
+        return 0;
+    }
+}
+
+// The whole input, its first nRead bytes already in readBuffer, in memory the caller frees; null
+// with the reason when it is too large, memory fails or a read fails.
+unsigned char* ReadWhole(const CountInput& input, size_t nRead, size_t* pcbData, char* szReason, size_t cbReason) {
+    uint64_t cbExpected = input.bSized ? input.cbSize : 0;
+    if (cbExpected > kMaxDocumentFileBytes) {
+        snprintf(szReason, cbReason, "%s", kRefusedTooLarge);
+        return nullptr;
+    }
+    size_t cbCapacity = static_cast<size_t>(cbExpected > nRead ? cbExpected : nRead) + 1;
+    unsigned char* pData = static_cast<unsigned char*>(malloc(cbCapacity));
+    size_t cbData = nRead;
+    if (pData != nullptr) memcpy(pData, readBuffer, nRead);
+    while (pData != nullptr) {
+        if (cbData == cbCapacity) {
+            // Standard input, or a file that grew: the buffer doubles up to the bound.
+            if (cbCapacity > kMaxDocumentFileBytes) {
+                free(pData);
+                snprintf(szReason, cbReason, "%s", kRefusedTooLarge);
+                return nullptr;
+            }
+            unsigned char* pLarger = static_cast<unsigned char*>(realloc(pData, cbCapacity * 2));
+            if (pLarger == nullptr) break;
+            pData = pLarger;
+            cbCapacity *= 2;
+        }
+        size_t cbGot = fread(pData + cbData, 1, cbCapacity - cbData, input.pFile);
+        cbData += cbGot;
+        if (cbGot == 0) {
+            if (ferror(input.pFile)) {
+                free(pData);
+                ReadFailureReason(szReason, cbReason);
+                return nullptr;
+            }
+            *pcbData = cbData;
+            return pData;
+        }
+    }
+    free(pData);
+    snprintf(szReason, cbReason, "%s", kRefusedOutOfMemory);
+    return nullptr;
+}
+
+// Measures one input by its kind; false with the reason when it cannot be read or is refused.
+bool MeasureInputText(const char* szName, const CountInput& input, const Options& options, TextCounts* pCounts,
+                      char* szReason, size_t cbReason) {
+    errno = 0;
+    size_t nRead = fread(readBuffer, 1, sizeof(readBuffer), input.pFile);
+    if (ferror(input.pFile)) {
+        ReadFailureReason(szReason, cbReason);
+        return false;
+    }
+    const char* szRefusal = nullptr;
+    DocumentKind kind = options.bPlainTextOnly ? DocumentKind::kPlainText
+                                               : KindOfFile(reinterpret_cast<const unsigned char*>(readBuffer),
+                                                            nRead < kKindBytes ? nRead : kKindBytes, szName, &szRefusal);
+    // Standard input has no name: only a zip there is read as a document.
+    if (input.bStdin && kind != DocumentKind::kZip) kind = DocumentKind::kPlainText;
+    if (kind == DocumentKind::kRefused) {
+        snprintf(szReason, cbReason, "%s", szRefusal);
+        return false;
+    }
+    if (kind == DocumentKind::kPlainText) {
+        if (MeasurePlainText(input.pFile, nRead, options, pCounts)) return true;
+        ReadFailureReason(szReason, cbReason);
+        return false;
+    }
+    size_t cbData = 0;
+    unsigned char* pData = ReadWhole(input, nRead, &cbData, szReason, cbReason);
+    if (pData == nullptr) return false;
+    CountingSink counter(options.nCharsPerLine);
+    DocumentText text(&counter);
+    bool bRead = ReadDocument(kind, pData, cbData, FallbackCodePage(options), &text);
+    free(pData);
+    if (!bRead) {
+        snprintf(szReason, cbReason, "%s", text.Refusal() != nullptr ? text.Refusal() : kRefusedBadXml);
+        return false;
+    }
+    *pCounts = counter.Counts();
+    return true;
 }
 
 bool MeasureInput(const char* szName, const Options& options, Totals* pTotals) {
-    bool bStdin = strcmp(szName, "-") == 0;
-    FILE* pFile = bStdin ? stdin : fopen(szName, "rb");
+    CountInput input;
     TextCounts counts;
-    errno = 0;
-    bool bRead = pFile != nullptr && MeasureStream(pFile, options, &counts);
-    int nError = errno;
-    if (pFile != nullptr && !bStdin) fclose(pFile);
+    char szReason[512];
+    bool bRead = OpenCountInput(szName, &input, szReason, sizeof(szReason)) &&
+                 MeasureInputText(szName, input, options, &counts, szReason, sizeof(szReason));
+    CloseCountInput(&input);
     if (!bRead) {
-        fprintf(stderr, "tallyq-count: %s: %s\n", szName, nError ? strerror(nError) : "read error");
+        fprintf(stderr, "tallyq-count: %s: %s\n", szName, szReason);
         return false;
     }
     JobCosts costs = PriceJob(options.prices, counts.nChars, counts.nWords, counts.nLines);
@@ -277,7 +326,7 @@ const char* OptionValue(const char* szName, int argc, char** argv, int* pIndex) 
 }
 
 // Encoding names are told apart without regard to letter case: "UTF-8" is "utf-8".
-bool EncodingOfName(const char* szName, InputEncoding* pEncoding) {
+bool EncodingOfName(const char* szName, TextFileEncoding* pEncoding) {
     for (const EncodingName& known : kEncodingNames) {
         size_t i = 0;
         for (; known.szName[i] != '\0'; ++i) {
@@ -300,6 +349,7 @@ bool IsOption(const char* szArgument, const char* szName) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    argv = Utf8Arguments(&argc, argv);
 #ifdef _WIN32
     // Standard input is read as it is: a CR LF break is two characters, and UTF-16 has bytes of
     // every value.
@@ -341,6 +391,13 @@ int main(int argc, char** argv) {
             const char* szValue = OptionValue("--encoding", argc, argv, &i);
             if (szValue == nullptr) return UsageError("missing value", szArgument);
             if (!EncodingOfName(szValue, &options.encoding)) return UsageError("unknown encoding", szValue);
+            bKnown = true;
+        }
+        if (IsOption(szArgument, "--format")) {
+            const char* szValue = OptionValue("--format", argc, argv, &i);
+            if (szValue == nullptr) return UsageError("missing value", szArgument);
+            if (strcmp(szValue, "text") != 0 && strcmp(szValue, "auto") != 0) return UsageError("unknown format", szValue);
+            options.bPlainTextOnly = strcmp(szValue, "text") == 0;
             bKnown = true;
         }
         for (const PriceOption& price : priceOptions) {

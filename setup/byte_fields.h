@@ -1,5 +1,5 @@
-// Little-endian fields, as the setup file's trailer, the PE header and the system's binary security
-// descriptors store their numbers. Plain code with no platform calls.
+// Little-endian fields, as the setup file's trailer, the PE header, the system's binary security
+// descriptors and zip archives store their numbers. Plain code with no platform calls.
 #pragma once
 #include <stdint.h>
 
@@ -7,6 +7,9 @@ inline uint16_t ReadField16(const unsigned char* p) { return static_cast<uint16_
 inline uint32_t ReadField32(const unsigned char* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
            static_cast<uint32_t>(p[3]) << 24;
+}
+inline uint64_t ReadField64(const unsigned char* p) {
+    return static_cast<uint64_t>(ReadField32(p)) | static_cast<uint64_t>(ReadField32(p + 4)) << 32;
 }
 inline void WriteField32(unsigned char* p, uint32_t nValue) {
     p[0] = static_cast<unsigned char>(nValue);

@@ -19,7 +19,7 @@ PLATFORM_FREE_LIST = re.compile(r'^\s*set\(TQ_PLATFORM_FREE\s([^)]*)\)', re.MULT
 PLATFORM_HEADERS = re.compile(r'^(windows|winbase|winuser|shellapi|shlobj|commctrl|commdlg|ole2|objbase|'
                               r'oleauto|exdisp|psapi|shlwapi|winreg|io|direct)\.h$', re.IGNORECASE)
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
-FOLDERS = ('app', 'measure', 'setup', 'ui', 'support', 'help', 'pack', 'resources')
+FOLDERS = ('app', 'measure', 'documents', 'setup', 'ui', 'support', 'help', 'pack', 'resources')
 
 
 def project_files(root):

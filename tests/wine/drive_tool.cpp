@@ -2,7 +2,7 @@
 // for the main dialog, tells where it is, or ends it through the tray menu's Exit.
 //   drive_tool put-clipboard FILE | wait-dialog | wait-shown | exit-dialog | read-control ID |
 //              command ID | close-target | warm-up | window-geometry | busy-target | read-target |
-//              wait-clipboard TEXT | hot-key MODIFIERS KEY
+//              wait-clipboard TEXT | hot-key MODIFIERS KEY | hold-open FILE
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -105,6 +105,19 @@ int main(int argc, char** argv) {
         SetRegistryInt("Settings", "HotKey", atoi(argv[3]));
         HWND hwnd = FindMainDialog();
         return hwnd != nullptr && SendWithin(hwnd, WM_COMMAND, MAKEWPARAM(IDC_HOT_KEY_ON, 0), 0, "WM_COMMAND", -1) != -1 ? 0 : 1;
+    }
+    if (strcmp(argv[1], "hold-open") == 0 && argc >= 3) {
+        // Holds the file open for writing, letting others only read it, as a word processor holds
+        // the document it has open, until standard input ends.
+        HANDLE hFile = CreateFileA(argv[2], GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (hFile == INVALID_HANDLE_VALUE) return 1;
+        printf("held\n");
+        fflush(stdout);
+        while (getchar() != EOF) {
+        }
+        CloseHandle(hFile);
+        return 0;
     }
     if (strcmp(argv[1], "warm-up") == 0) {
         // A first window: Wine starts its desktop process now, before test programs race to do it.

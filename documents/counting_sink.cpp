@@ -1,0 +1,43 @@
+#include "documents/counting_sink.h"
+
+CountingSink::CountingSink(int32_t nNewCharsPerLine) : nCharsPerLine(nNewCharsPerLine), nLevels(1) {
+    levels[0].pMeasurer = new TextMeasurer(nCharsPerLine, kEncodingUtf8);
+    levels[0].nRepeat = 1;
+    levels[0].added = {0, 0, 0};
+}
+
+CountingSink::~CountingSink() {
+    for (unsigned i = 0; i < nLevels; ++i) delete levels[i].pMeasurer;
+}
+
+void CountingSink::Put(const char* pUtf8, size_t cbUtf8) { levels[nLevels - 1].pMeasurer->Feed(pUtf8, cbUtf8); }
+
+// A repeated row or cell ends its paragraphs within itself, so its text is measured on its own and
+// its counts multiplied; repeats deeper than the bound count once (DocumentText never opens them).
+void CountingSink::BeginRepeat(uint64_t nRepeat) {
+    if (nLevels > kMaxRepeatDepth) return;
+    Level& level = levels[nLevels++];
+    level.pMeasurer = new TextMeasurer(nCharsPerLine, kEncodingUtf8);
+    level.nRepeat = nRepeat;
+    level.added = {0, 0, 0};
+}
+
+void CountingSink::EndRepeat() {
+    if (nLevels == 1) return;
+    Level& level = levels[--nLevels];
+    TextCounts counts = level.pMeasurer->Counts();
+    delete level.pMeasurer;
+    int64_t nRepeat = static_cast<int64_t>(level.nRepeat);
+    TextCounts& added = levels[nLevels - 1].added;
+    added.nChars += (counts.nChars + level.added.nChars) * nRepeat;
+    added.nWords += (counts.nWords + level.added.nWords) * nRepeat;
+    added.nLines += (counts.nLines + level.added.nLines) * nRepeat;
+}
+
+TextCounts CountingSink::Counts() const {
+    TextCounts counts = levels[0].pMeasurer->Counts();
+    counts.nChars += levels[0].added.nChars;
+    counts.nWords += levels[0].added.nWords;
+    counts.nLines += levels[0].added.nLines;
+    return counts;
+}

@@ -1,0 +1,31 @@
+// Counts a document's text as it is made: characters, words and lines at a column limit, by the
+// same rules as any other text, with repeated text (a table cell that stands for several) counted
+// as often as it repeats.
+#pragma once
+#include <stdint.h>
+
+#include "documents/document_text.h"
+#include "measure/text_measure.h"
+
+class CountingSink : public TextSink {
+public:
+    explicit CountingSink(int32_t nCharsPerLine);
+    ~CountingSink() override;
+    CountingSink(const CountingSink&) = delete;
+    CountingSink& operator=(const CountingSink&) = delete;
+
+    void Put(const char* pUtf8, size_t cbUtf8) override;
+    void BeginRepeat(uint64_t nRepeat) override;
+    void EndRepeat() override;
+    TextCounts Counts() const;
+
+private:
+    struct Level {
+        TextMeasurer* pMeasurer;
+        uint64_t nRepeat;   // how often this level's text counts in the level below
+        TextCounts added;   // what repeats inside it added, already multiplied
+    };
+    int32_t nCharsPerLine;
+    unsigned nLevels;
+    Level levels[kMaxRepeatDepth + 1];
+};

@@ -1,0 +1,150 @@
+#include "documents/document_reader.h"
+
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "documents/excel_text.h"
+#include "documents/html_text.h"
+#include "documents/office_package.h"
+#include "documents/opendocument_text.h"
+#include "documents/powerpoint_text.h"
+#include "documents/rtf_text.h"
+#include "documents/subtitle_text.h"
+#include "documents/word_text.h"
+
+namespace {
+
+bool StartsWith(const unsigned char* p, size_t cb, const char* szStart, size_t cbStart) {
+    return cb >= cbStart && memcmp(p, szStart, cbStart) == 0;
+}
+
+bool NameEndsWith(const char* szName, const char* szExtension) {
+    size_t cbName = strlen(szName), cbExtension = strlen(szExtension);
+    if (cbName < cbExtension) return false;
+    for (size_t i = 0; i < cbExtension; ++i) {
+        char c = szName[cbName - cbExtension + i];
+        if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != szExtension[i]) return false;
+    }
+    return true;
+}
+
+// A Windows bitmap: "BM", reserved fields zero, and a header size that one of its versions has.
+bool IsBitmap(const unsigned char* p, size_t cb) {
+    if (cb < 18 || p[0] != 'B' || p[1] != 'M' || p[6] || p[7] || p[8] || p[9]) return false;
+    uint32_t cbHeader = p[14] | p[15] << 8 | p[16] << 16 | static_cast<uint32_t>(p[17]) << 24;
+    return cbHeader == 12 || cbHeader == 40 || cbHeader == 52 || cbHeader == 56 || cbHeader == 64 ||
+           cbHeader == 108 || cbHeader == 124;
+}
+
+bool IsPicture(const unsigned char* p, size_t cb) {
+    return StartsWith(p, cb, "\x89PNG\r\n\x1A\n", 8) || StartsWith(p, cb, "\xFF\xD8\xFF", 3) ||
+           StartsWith(p, cb, "GIF87a", 6) || StartsWith(p, cb, "GIF89a", 6) || IsBitmap(p, cb) ||
+           StartsWith(p, cb, "II*\0", 4) || StartsWith(p, cb, "MM\0*", 4) ||
+           (StartsWith(p, cb, "RIFF", 4) && cb >= 12 && memcmp(p + 8, "WEBP", 4) == 0);
+}
+
+// Whether a text begins as a web page: "<!DOCTYPE html" or "<html", after a UTF-8 byte-order mark
+// and white space, letter case aside.
+bool BeginsAsWebPage(const unsigned char* p, size_t cb) {
+    size_t i = StartsWith(p, cb, "\xEF\xBB\xBF", 3) ? 3 : 0;
+    while (i < cb && (p[i] == ' ' || p[i] == '\t' || p[i] == '\r' || p[i] == '\n' || p[i] == '\f')) ++i;
+    for (const char* szStart : {"<!doctype html", "<html"}) {
+        size_t cbStart = strlen(szStart), k = 0;
+        for (; k < cbStart && i + k < cb; ++k) {
+            unsigned char c = p[i + k];
+            if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != static_cast<unsigned char>(szStart[k])) break;
+        }
+        if (k == cbStart) return true;
+    }
+    return false;
+}
+
+const char* const kOpenDocumentTypes[] = {"application/vnd.oasis.opendocument.text",
+                                          "application/vnd.oasis.opendocument.text-template",
+                                          "application/vnd.oasis.opendocument.text-master",
+                                          "application/vnd.oasis.opendocument.spreadsheet",
+                                          "application/vnd.oasis.opendocument.spreadsheet-template",
+                                          "application/vnd.oasis.opendocument.presentation",
+                                          "application/vnd.oasis.opendocument.presentation-template"};
+
+bool ReadPackage(const unsigned char* pData, size_t cbData, DocumentText* pText) {
+    OfficePackage package;
+    if (!package.Open(pData, cbData, pText)) return false;
+    if (package.Has("mimetype")) {
+        std::vector<char> type;
+        if (!package.ReadRaw("mimetype", &type)) return false;
+        std::string mimetype(type.begin(), type.end());
+        for (const char* szType : kOpenDocumentTypes) {
+            if (mimetype != szType) continue;
+            OpenDocumentKind kind = strstr(szType, "spreadsheet") != nullptr    ? OpenDocumentKind::kSpreadsheet
+                                    : strstr(szType, "presentation") != nullptr ? OpenDocumentKind::kPresentation
+                                                                                 : OpenDocumentKind::kText;
+            return ReadOpenDocumentText(&package, kind, pText);
+        }
+        return pText->Refuse(kRefusedArchive);
+    }
+    std::vector<Relationship> relationships;
+    if (!package.Has("_rels/.rels") || !package.Has("[Content_Types].xml")) return pText->Refuse(kRefusedArchive);
+    if (!package.Relationships("", &relationships)) return false;
+    for (const Relationship& relationship : relationships) {
+        if (!RelationshipIs(relationship, "officeDocument") || !package.Has(relationship.target)) continue;
+        std::string type;
+        if (!package.ContentType(relationship.target, &type)) return false;
+        bool bMain = type.size() > 9 && type.compare(type.size() - 9, 9, ".main+xml") == 0;
+        if (bMain && (type.find("wordprocessingml") != std::string::npos || type.find("ms-word") != std::string::npos))
+            return ReadWordText(&package, relationship.target, pText);
+        if (bMain && (type.find("spreadsheetml") != std::string::npos || type.find("ms-excel") != std::string::npos))
+            return ReadExcelText(&package, relationship.target, pText);
+        if (bMain &&
+            (type.find("presentationml") != std::string::npos || type.find("ms-powerpoint") != std::string::npos))
+            return ReadPowerPointText(&package, relationship.target, pText);
+    }
+    return pText->Refuse(kRefusedArchive);
+}
+
+}  // namespace
+
+DocumentKind KindOfFile(const unsigned char* pFirst, size_t cbFirst, const char* szName, const char** pszRefusal) {
+    *pszRefusal = nullptr;
+    const char* szRefusal = nullptr;
+    if (StartsWith(pFirst, cbFirst, "%PDF-", 5)) {
+        szRefusal = kRefusedPdf;
+    } else if (StartsWith(pFirst, cbFirst, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) {
+        // Office keeps a password-protected package in a Compound File under its usual name.
+        bool bPackageName = false;
+        for (const char* szExtension : {".docx", ".docm", ".dotx", ".dotm", ".xlsx", ".xlsm", ".xltx", ".pptx",
+                                        ".ppsx", ".potx"})
+            bPackageName = bPackageName || NameEndsWith(szName, szExtension);
+        szRefusal = bPackageName ? kRefusedProtectedOffice : kRefusedOldOffice;
+    } else if (StartsWith(pFirst, cbFirst, "PK\x03\x04", 4) || StartsWith(pFirst, cbFirst, "PK\x05\x06", 4) ||
+               StartsWith(pFirst, cbFirst, "PK\x07\x08", 4)) {
+        return DocumentKind::kZip;
+    } else if (StartsWith(pFirst, cbFirst, "{\\rtf", 5)) {
+        return DocumentKind::kRtf;
+    } else if (IsPicture(pFirst, cbFirst)) {
+        szRefusal = kRefusedImage;
+    }
+    if (szRefusal != nullptr) {
+        *pszRefusal = szRefusal;
+        return DocumentKind::kRefused;
+    }
+    if (NameEndsWith(szName, ".htm") || NameEndsWith(szName, ".html") || NameEndsWith(szName, ".xhtml"))
+        return DocumentKind::kHtml;
+    if (NameEndsWith(szName, ".srt")) return DocumentKind::kSrt;
+    if (NameEndsWith(szName, ".vtt")) return DocumentKind::kVtt;
+    return BeginsAsWebPage(pFirst, cbFirst) ? DocumentKind::kHtml : DocumentKind::kPlainText;
+}
+
+bool ReadDocument(DocumentKind kind, const unsigned char* pData, size_t cbData, int nFallbackCodePage,
+                  DocumentText* pText) {
+    switch (kind) {
+    case DocumentKind::kZip: return ReadPackage(pData, cbData, pText);
+    case DocumentKind::kRtf: return ReadRtfText(pData, cbData, pText);
+    case DocumentKind::kHtml: return ReadHtmlText(pData, cbData, nFallbackCodePage, pText);
+    case DocumentKind::kSrt: return ReadSubtitleText(pData, cbData, SubtitleKind::kSrt, nFallbackCodePage, pText);
+    case DocumentKind::kVtt: return ReadSubtitleText(pData, cbData, SubtitleKind::kVtt, nFallbackCodePage, pText);
+    default: return false;
+    }
+}

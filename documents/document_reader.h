@@ -1,0 +1,27 @@
+// Which kind of document a file is, and its text. The kind is decided by content: a zip is Word,
+// Excel or PowerPoint by the content type of the main part its package names, OpenDocument by its
+// mimetype entry; RTF, PDF, Office's old binary files and pictures by their first bytes. Among text
+// files the name decides web pages and subtitles; another name is a web page only when it begins
+// as one. Everything else is plain text, read as it always was.
+#pragma once
+#include <stddef.h>
+
+#include "documents/document_text.h"
+
+enum class DocumentKind { kPlainText, kZip, kRtf, kHtml, kSrt, kVtt, kRefused };
+
+// How many first bytes KindOfFile wants (it takes fewer when the file is shorter).
+const size_t kKindBytes = 1024;
+// The largest file read whole.
+const uint64_t kMaxDocumentFileBytes = 1ull << 30;
+
+// The kind of a file from its first bytes and its name (UTF-8; only its extension is looked at);
+// for kRefused, *pszRefusal says why. Plain text is measured as it streams; every other kind is
+// read whole with ReadDocument.
+DocumentKind KindOfFile(const unsigned char* pFirst, size_t cbFirst, const char* szName, const char** pszRefusal);
+
+// Reads a whole file of a kind other than plain text into pText; false when it is refused, with
+// pText->Refusal() saying why. nFallbackCodePage is the code page of web pages and subtitles that
+// neither mark nor declare their encoding (0: UTF-8 when they are, else Windows-1252).
+bool ReadDocument(DocumentKind kind, const unsigned char* pData, size_t cbData, int nFallbackCodePage,
+                  DocumentText* pText);

@@ -1,0 +1,127 @@
+#include "documents/document_text.h"
+
+#include <string.h>
+
+#include "documents/code_pages.h"
+#include "measure/utf8_sequence.h"
+
+const char kRefusedPdf[] = "PDF files are not read; open it and press the hot key, or copy its text.";
+const char kRefusedOldOffice[] =
+    "an Office file of the old binary format (.doc, .xls, .ppt); save it as .docx, .xlsx or .pptx and try again";
+const char kRefusedProtectedOffice[] =
+    "the file is protected with a password; save it without one and try again";
+const char kRefusedArchive[] = "an archive: unpack it and give its files";
+const char kRefusedImage[] = "a picture, which holds no text to count";
+const char kRefusedNotAFile[] = "not a file on disk (a pipe or a device)";
+const char kRefusedTooMuchText[] = "the file makes more than 256 MiB of text, which is not counted in part";
+const char kRefusedTooLarge[] = "the file is larger than 1 GiB";
+const char kRefusedOutOfMemory[] = "there is not enough memory to read it";
+const char kRefusedBadXml[] = "the file is damaged (a part of it is not well-formed XML)";
+const char kRefusedDoctype[] = "the file is not a sound document (a part of it declares a DOCTYPE)";
+const char kRefusedXmlEncoding[] = "the file is not a sound document (a part of it is neither UTF-8 nor UTF-16)";
+const char kRefusedMissingPart[] = "the file is damaged (a part it names is missing)";
+const char kRefusedUnknownCharset[] = "the file declares a character set that is not read (use UTF-8 or a Windows code page)";
+const char kRefusedBadRtf[] = "the file is damaged (its RTF is not well formed)";
+
+namespace {
+const char kReplacement[] = "\xEF\xBF\xBD";
+}
+
+size_t EncodeUtf8(uint32_t nCodePoint, char* pOut) {
+    if (nCodePoint == 0 || (nCodePoint >= 0xD800 && nCodePoint <= 0xDFFF) || nCodePoint > 0x10FFFF) nCodePoint = 0xFFFD;
+    if (nCodePoint < 0x80) {
+        pOut[0] = static_cast<char>(nCodePoint);
+        return 1;
+    }
+    if (nCodePoint < 0x800) {
+        pOut[0] = static_cast<char>(0xC0 | (nCodePoint >> 6));
+        pOut[1] = static_cast<char>(0x80 | (nCodePoint & 0x3F));
+        return 2;
+    }
+    if (nCodePoint < 0x10000) {
+        pOut[0] = static_cast<char>(0xE0 | (nCodePoint >> 12));
+        pOut[1] = static_cast<char>(0x80 | ((nCodePoint >> 6) & 0x3F));
+        pOut[2] = static_cast<char>(0x80 | (nCodePoint & 0x3F));
+        return 3;
+    }
+    pOut[0] = static_cast<char>(0xF0 | (nCodePoint >> 18));
+    pOut[1] = static_cast<char>(0x80 | ((nCodePoint >> 12) & 0x3F));
+    pOut[2] = static_cast<char>(0x80 | ((nCodePoint >> 6) & 0x3F));
+    pOut[3] = static_cast<char>(0x80 | (nCodePoint & 0x3F));
+    return 4;
+}
+
+void DocumentText::Put(const char* pUtf8, size_t cbUtf8) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(pUtf8);
+    const unsigned char* pEnd = p + cbUtf8;
+    while (p < pEnd && szRefusal == nullptr) {
+        // The run of well-formed text without U+0000 goes to the sink as it is.
+        const unsigned char* pRun = p;
+        while (p < pEnd) {
+            if (*p >= 0x80) {
+                uint32_t nCodePoint;
+                size_t cbSequence = DecodeUtf8Sequence(p, static_cast<size_t>(pEnd - p), &nCodePoint);
+                if (nCodePoint == 0xFFFD && !(cbSequence == 3 && p[0] == 0xEF && p[1] == 0xBF && p[2] == 0xBD)) break;
+                p += cbSequence;
+            } else if (*p == 0) {
+                break;
+            } else {
+                ++p;
+            }
+        }
+        size_t cbRun = static_cast<size_t>(p - pRun);
+        if (!Make(cbRun)) return;
+        if (cbRun > 0) pSink->Put(reinterpret_cast<const char*>(pRun), cbRun);
+        if (p == pEnd) return;
+        // An ill-formed part or U+0000: one U+FFFD.
+        uint32_t nIgnored;
+        p += *p == 0 ? 1 : DecodeUtf8Sequence(p, static_cast<size_t>(pEnd - p), &nIgnored);
+        if (!Make(3)) return;
+        pSink->Put(kReplacement, 3);
+    }
+}
+
+bool DocumentText::Make(uint64_t cb) {
+    uint64_t cbLeft = kMaxDocumentTextBytes - cbMade;
+    if (nFactor == 0) return true;
+    if (cb != 0 && (nFactor > cbLeft || cb > cbLeft / nFactor)) return Refuse(kRefusedTooMuchText);
+    cbMade += cb * nFactor;
+    return true;
+}
+
+void DocumentText::BeginRepeat(uint64_t nRepeat) {
+    if (nRepeatDepth < kMaxRepeatDepth) {
+        factors[nRepeatDepth] = nFactor;
+        // Past the bound no text can be made anyway: the factor saturates there.
+        nFactor = nRepeat != 0 && nFactor > kMaxDocumentTextBytes / nRepeat ? kMaxDocumentTextBytes + 1 : nFactor * nRepeat;
+        if (szRefusal == nullptr) pSink->BeginRepeat(nRepeat);
+    }
+    ++nRepeatDepth;
+}
+
+void DocumentText::EndRepeat() {
+    if (nRepeatDepth == 0) return;
+    --nRepeatDepth;
+    if (nRepeatDepth < kMaxRepeatDepth) {
+        nFactor = factors[nRepeatDepth];
+        if (szRefusal == nullptr) pSink->EndRepeat();
+    }
+}
+
+void DocumentText::PutCodePage(const unsigned char* pBytes, size_t cbBytes, const CodePageTable& table) {
+    char buffer[1024];
+    size_t cbBuffered = 0;
+    for (size_t i = 0; i < cbBytes; ++i) {
+        if (cbBuffered > sizeof(buffer) - 4) {
+            Put(buffer, cbBuffered);
+            cbBuffered = 0;
+        }
+        cbBuffered += EncodeUtf8(CodePageCodePoint(table, pBytes[i]), buffer + cbBuffered);
+    }
+    Put(buffer, cbBuffered);
+}
+
+void DocumentText::PutCodePoint(uint32_t nCodePoint) {
+    char buffer[4];
+    Put(buffer, EncodeUtf8(nCodePoint, buffer));
+}

@@ -1,0 +1,83 @@
+// A document's text as its readers produce it: UTF-8 in reading order, handed piece by piece to
+// whoever measures it, so no copy of the whole text is made. Every rule that all formats share is
+// here: a paragraph ends with CR LF, a U+0000 a document produces is U+FFFD (a document's text never
+// ends early), and no text past kMaxDocumentTextBytes is made from one file.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+struct CodePageTable;
+
+// Where the text goes.
+class TextSink {
+public:
+    virtual ~TextSink() {}
+    virtual void Put(const char* pUtf8, size_t cbUtf8) = 0;
+    // The text put until the matching EndRepeat counts nRepeat times, as where one table cell
+    // stands for several. Repeats nest: the counts multiply.
+    // A sink that keeps the text rather than counting it may leave these out: it gets it once.
+    virtual void BeginRepeat(uint64_t nRepeat) { (void)nRepeat; }
+    virtual void EndRepeat() {}
+};
+
+const unsigned kMaxRepeatDepth = 8;
+
+const uint64_t kMaxDocumentTextBytes = 256ull << 20;
+
+// Why a file is refused: a reason a person can act on, completing "NAME: ". One list, for the
+// program and tallyq-count.
+extern const char kRefusedPdf[];
+extern const char kRefusedOldOffice[];
+extern const char kRefusedProtectedOffice[];
+extern const char kRefusedArchive[];
+extern const char kRefusedImage[];
+extern const char kRefusedNotAFile[];
+extern const char kRefusedTooMuchText[];
+extern const char kRefusedTooLarge[];
+extern const char kRefusedOutOfMemory[];
+extern const char kRefusedBadXml[];
+extern const char kRefusedDoctype[];
+extern const char kRefusedXmlEncoding[];
+extern const char kRefusedMissingPart[];
+extern const char kRefusedUnknownCharset[];
+extern const char kRefusedBadRtf[];
+
+class DocumentText {
+public:
+    explicit DocumentText(TextSink* pSink) : pSink(pSink), cbMade(0), szRefusal(nullptr), nRepeatDepth(0), nFactor(1) {}
+
+    // UTF-8 text of the document, any bytes: each ill-formed part (a maximal subpart) and each
+    // zero byte becomes U+FFFD, so what reaches the sink is always well-formed UTF-8 without U+0000.
+    void Put(const char* pUtf8, size_t cbUtf8);
+    // Bytes in a single-byte code page (table from documents/code_pages.h).
+    void PutCodePage(const unsigned char* pBytes, size_t cbBytes, const CodePageTable& table);
+    void PutCodePoint(uint32_t nCodePoint);  // U+0000, surrogates and values past U+10FFFF: U+FFFD
+    void EndParagraph() { Put("\r\n", 2); }
+    void Tab() { Put("\t", 1); }
+
+    // The first reason the text was refused, or null; once refused, nothing more reaches the sink.
+    const char* Refusal() const { return szRefusal; }
+    bool Refuse(const char* szReason) {
+        if (szRefusal == nullptr) szRefusal = szReason;
+        return false;
+    }
+    uint64_t BytesMade() const { return cbMade; }
+
+    // Text that counts nRepeat times; deeper than kMaxRepeatDepth, the repeat counts once.
+    void BeginRepeat(uint64_t nRepeat);
+    void EndRepeat();
+
+private:
+    // Whether cb more bytes, repeated, stay within the bound; refuses the text when not.
+    bool Make(uint64_t cb);
+
+    TextSink* pSink;
+    uint64_t cbMade;
+    const char* szRefusal;
+    unsigned nRepeatDepth;
+    uint64_t nFactor;  // the product of the open repeats
+    uint64_t factors[kMaxRepeatDepth];
+};
+
+// Writes a code point as UTF-8 into pOut (4 bytes) and gives the length; as DocumentText does.
+size_t EncodeUtf8(uint32_t nCodePoint, char* pOut);

@@ -1,0 +1,95 @@
+#include "documents/html_entities.h"
+
+#include <string.h>
+
+namespace {
+
+bool IsAsciiDigit(uint32_t c) { return c >= '0' && c <= '9'; }
+bool IsAsciiAlphanumeric(uint32_t c) { return IsAsciiDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'); }
+int HexValue(uint32_t c) {
+    if (IsAsciiDigit(c)) return static_cast<int>(c - '0');
+    if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f') return static_cast<int>((c | 0x20) - 'a' + 10);
+    return -1;
+}
+
+// A numeric reference's value as browsers take it: U+0000, surrogates and values past U+10FFFF are
+// U+FFFD, and 0x80-0x9F are the Windows-1252 characters old pages meant by them.
+uint32_t NumericValue(uint32_t nValue) {
+    if (nValue == 0 || nValue > 0x10FFFF || (nValue >= 0xD800 && nValue <= 0xDFFF)) return 0xFFFD;
+    if (nValue >= 0x80 && nValue <= 0x9F) {
+        const CodePageTable* pTable = FindCodePage(1252);
+        if (pTable != nullptr) return CodePageCodePoint(*pTable, static_cast<unsigned char>(nValue));
+    }
+    return nValue;
+}
+
+bool ReadNumericReference(CodePointReader* pIn, uint32_t* pnFirst) {
+    CodePointReader ahead = *pIn;
+    ahead.Next();  // '#'
+    bool bHex = (ahead.Peek() | 0x20) == 'x';
+    if (bHex) ahead.Next();
+    uint32_t nValue = 0;
+    size_t nDigits = 0;
+    for (;;) {
+        uint32_t c = ahead.Peek();
+        int nDigit = bHex ? HexValue(c) : (IsAsciiDigit(c) ? static_cast<int>(c - '0') : -1);
+        if (nDigit < 0) break;
+        ahead.Next();
+        ++nDigits;
+        // Past U+10FFFF the value is U+FFFD whatever follows, so it stops growing there.
+        if (nValue <= 0x10FFFF) nValue = nValue * (bHex ? 16 : 10) + static_cast<uint32_t>(nDigit);
+    }
+    if (nDigits == 0) return false;
+    if (ahead.Peek() == ';') ahead.Next();
+    *pnFirst = NumericValue(nValue);
+    *pIn = ahead;
+    return true;
+}
+
+}  // namespace
+
+bool FindHtmlEntity(const char* pName, size_t cbName, uint32_t* pnFirst, uint32_t* pnSecond) {
+    size_t nLow = 0, nHigh = kHtmlEntityCount;
+    while (nLow < nHigh) {
+        size_t nMiddle = nLow + (nHigh - nLow) / 2;
+        const char* pEntry = kHtmlEntityNames + kHtmlEntities[nMiddle].offName;
+        size_t cbEntry = kHtmlEntities[nMiddle + 1].offName - kHtmlEntities[nMiddle].offName;
+        int nOrder = memcmp(pName, pEntry, cbName < cbEntry ? cbName : cbEntry);
+        if (nOrder == 0) nOrder = cbName < cbEntry ? -1 : (cbName > cbEntry ? 1 : 0);
+        if (nOrder == 0) {
+            *pnFirst = kHtmlEntities[nMiddle].nFirst;
+            *pnSecond = kHtmlEntities[nMiddle].nSecond;
+            return true;
+        }
+        if (nOrder < 0) nHigh = nMiddle;
+        else nLow = nMiddle + 1;
+    }
+    return false;
+}
+
+bool ReadCharacterReference(CodePointReader* pIn, bool bInAttribute, uint32_t* pnFirst, uint32_t* pnSecond) {
+    *pnSecond = 0;
+    if (pIn->Peek() == '#') return ReadNumericReference(pIn, pnFirst);
+    // The longest name in the table that the text starts with, as browsers match it.
+    char name[kMaxHtmlEntityName + 1];
+    size_t cbName = 0;
+    CodePointReader ahead = *pIn;
+    while (cbName < kMaxHtmlEntityName) {
+        uint32_t c = ahead.Next();
+        if (!IsAsciiAlphanumeric(c) && c != ';') break;
+        name[cbName++] = static_cast<char>(c);
+        if (c == ';') break;
+    }
+    for (; cbName > 0; --cbName) {
+        if (FindHtmlEntity(name, cbName, pnFirst, pnSecond)) break;
+    }
+    if (cbName == 0) return false;
+    ahead = *pIn;
+    for (size_t i = 0; i < cbName; ++i) ahead.Next();
+    if (name[cbName - 1] != ';' && bInAttribute) {
+        uint32_t c = ahead.Peek();
+        if (c == '=' || IsAsciiAlphanumeric(c)) return false;
+    }
+    *pIn = ahead;
+    return true;
+}

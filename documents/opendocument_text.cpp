@@ -1,0 +1,216 @@
+#include "documents/opendocument_text.h"
+
+#include <vector>
+
+#include "documents/anchored_text.h"
+
+namespace {
+const char kOfficeUri[] = "urn:oasis:names:tc:opendocument:xmlns:office:1.0";
+const char kTextUri[] = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
+const char kTableUri[] = "urn:oasis:names:tc:opendocument:xmlns:table:1.0";
+const char kDrawUri[] = "urn:oasis:names:tc:opendocument:xmlns:drawing:1.0";
+const char kStyleUri[] = "urn:oasis:names:tc:opendocument:xmlns:style:1.0";
+const char kSvgUri[] = "urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0";
+// A space run such as text:s is made in pieces of this many.
+const char kSpaces[] = "                                                                ";
+
+bool Is(const XmlReader& reader, const char* szUri, const char* szLocal) {
+    return XmlSpanIs(reader.LocalName(), szLocal) && XmlSpanIs(reader.NamespaceUri(), szUri);
+}
+
+// A count attribute (text:c, table:number-columns-repeated...): 1 when absent or not a number.
+uint64_t CountAttribute(const XmlReader& reader, const char* szUri, const char* szLocal) {
+    XmlSpan value;
+    if (!reader.FindAttribute(szUri, szLocal, &value)) return 1;
+    uint64_t nCount = 0;
+    for (size_t i = 0; i < value.cbData; ++i) {
+        char c = value.pData[i];
+        if (c < '0' || c > '9') return 1;
+        nCount = nCount * 10 + static_cast<uint64_t>(c - '0');
+        if (nCount > (1ull << 40)) return 1ull << 40;  // far past any text's bound
+    }
+    return nCount;
+}
+
+enum class Region { kBody, kMasterHeadersAndFooters };
+
+class PartReader {
+public:
+    PartReader(OfficePackage* pPackage, DocumentText* pText, bool bSpreadsheet)
+        : pPackage(pPackage), pText(pText), out(pText), bSpreadsheet(bSpreadsheet) {}
+    bool Read(const std::string& partName, Region region);
+
+private:
+    void PutCollapsed(const std::string& text);
+    void PutSpaces(uint64_t nCount);
+    void PutWaitingSpace();
+    bool Start(XmlReader* pReader, unsigned* pnSkipDepth);
+    void End(const XmlReader& reader);
+    // The text of the row or cell at this depth counts nRepeat times.
+    void Repeat(unsigned nDepth, uint64_t nRepeat) {
+        if (nRepeat == 1) return;
+        repeatDepths.push_back(nDepth);
+        pText->BeginRepeat(nRepeat);
+    }
+
+    OfficePackage* pPackage;
+    DocumentText* pText;
+    AnchoredText out;
+    bool bSpreadsheet;
+    unsigned nParagraphs = 0;     // paragraphs open (a frame's inside another's)
+    bool bAfterSpace = true;      // white space in a paragraph's text collapses after this
+    bool bSpaceWaiting = false;   // a collapsed space, put only when more of the paragraph follows
+    std::vector<bool> anchors;    // for each text box and note body open: whether it was anchored
+    std::vector<unsigned> repeatDepths;  // the depth of each row or cell whose text repeats
+};
+
+void PartReader::PutCollapsed(const std::string& text) {
+    // Outside text:s, a run of white space is one space, none at a paragraph's start, and none at
+    // its end (where pretty-printed files have their line breaks).
+    std::string collapsed;
+    for (char c : text) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            bSpaceWaiting = bSpaceWaiting || !bAfterSpace;
+            bAfterSpace = true;
+            continue;
+        }
+        if (bSpaceWaiting) collapsed += ' ';
+        collapsed += c;
+        bSpaceWaiting = bAfterSpace = false;
+    }
+    out.PutText(collapsed);
+}
+
+void PartReader::PutWaitingSpace() {
+    if (bSpaceWaiting) out.Put(" ", 1);
+    bSpaceWaiting = false;
+}
+
+void PartReader::PutSpaces(uint64_t nCount) {
+    PutWaitingSpace();
+    for (; nCount > 0 && pText->Refusal() == nullptr;) {
+        size_t cbPiece = nCount < sizeof(kSpaces) - 1 ? static_cast<size_t>(nCount) : sizeof(kSpaces) - 1;
+        out.Put(kSpaces, cbPiece);
+        nCount -= cbPiece;
+    }
+    bAfterSpace = false;
+}
+
+// Handles a start tag; sets *pnSkipDepth to leave its subtree out.
+bool PartReader::Start(XmlReader* pReader, unsigned* pnSkipDepth) {
+    const XmlReader& reader = *pReader;
+    if (Is(reader, kTextUri, "p") || Is(reader, kTextUri, "h")) {
+        ++nParagraphs;
+        bAfterSpace = true;
+        bSpaceWaiting = false;
+    } else if (Is(reader, kTextUri, "s")) {
+        if (nParagraphs > 0) PutSpaces(CountAttribute(reader, kTextUri, "c"));
+    } else if (Is(reader, kTextUri, "tab")) {
+        PutWaitingSpace();
+        if (nParagraphs > 0) out.Tab();
+        bAfterSpace = false;
+    } else if (Is(reader, kTextUri, "line-break")) {
+        PutWaitingSpace();
+        if (nParagraphs > 0) out.LineBreak();
+        bAfterSpace = false;
+    } else if (Is(reader, kDrawUri, "text-box") || Is(reader, kTextUri, "note-body")) {
+        // A frame's text and a note come after the paragraph they stand in.
+        anchors.push_back(nParagraphs > 0);
+        if (nParagraphs > 0) out.BeginAnchored();
+    } else if (Is(reader, kTableUri, "table-row")) {
+        Repeat(reader.Depth(), CountAttribute(reader, kTableUri, "number-rows-repeated"));
+    } else if (Is(reader, kTableUri, "table-cell")) {
+        XmlSpan type;
+        bool bText = !reader.FindAttribute(kOfficeUri, "value-type", &type) || XmlSpanIs(type, "string");
+        // In a spreadsheet, numbers, dates and the like are not translated.
+        if (bSpreadsheet && !bText) {
+            *pnSkipDepth = reader.Depth();
+            return true;
+        }
+        Repeat(reader.Depth(), CountAttribute(reader, kTableUri, "number-columns-repeated"));
+    } else if (Is(reader, kTableUri, "covered-table-cell") || Is(reader, kOfficeUri, "annotation") ||
+               Is(reader, kTextUri, "tracked-changes") || Is(reader, kTextUri, "note-citation") ||
+               Is(reader, kSvgUri, "title") || Is(reader, kSvgUri, "desc") || Is(reader, kOfficeUri, "forms") ||
+               Is(reader, kOfficeUri, "scripts") || Is(reader, kOfficeUri, "event-listeners")) {
+        *pnSkipDepth = reader.Depth();
+    }
+    return true;
+}
+
+void PartReader::End(const XmlReader& reader) {
+    if (Is(reader, kTextUri, "p") || Is(reader, kTextUri, "h")) {
+        if (nParagraphs > 0) --nParagraphs;
+        out.EndParagraph();
+        bAfterSpace = true;
+        bSpaceWaiting = false;
+    } else if (Is(reader, kDrawUri, "text-box") || Is(reader, kTextUri, "note-body")) {
+        if (!anchors.empty()) {
+            if (anchors.back()) out.EndAnchored();
+            anchors.pop_back();
+        }
+    } else if (!repeatDepths.empty() && repeatDepths.back() == reader.Depth() &&
+               (Is(reader, kTableUri, "table-row") || Is(reader, kTableUri, "table-cell"))) {
+        repeatDepths.pop_back();
+        pText->EndRepeat();
+    }
+}
+
+bool PartReader::Read(const std::string& partName, Region region) {
+    PackagePart part;
+    if (!pPackage->Read(partName, &part)) return false;
+    XmlReader reader(part.bytes.data(), part.bytes.size());
+    unsigned nSkipDepth = 0;
+    // Where the text is: the document's body, or the master pages' headers and footers.
+    unsigned nRegionDepth = 0;
+    for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
+        if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
+        if (pText->Refusal() != nullptr) return false;
+        if (nSkipDepth != 0) {
+            if (token == XmlToken::kEndElement && reader.Depth() == nSkipDepth) nSkipDepth = 0;
+            continue;
+        }
+        if (nRegionDepth == 0) {
+            bool bRegion = region == Region::kBody
+                               ? Is(reader, kOfficeUri, "body")
+                               : XmlSpanIs(reader.NamespaceUri(), kStyleUri) &&
+                                     (XmlSpanIs(reader.LocalName(), "header") || XmlSpanIs(reader.LocalName(), "footer") ||
+                                      XmlSpanIs(reader.LocalName(), "header-left") ||
+                                      XmlSpanIs(reader.LocalName(), "footer-left") ||
+                                      XmlSpanIs(reader.LocalName(), "header-first") ||
+                                      XmlSpanIs(reader.LocalName(), "footer-first"));
+            if (token == XmlToken::kStartElement && bRegion) nRegionDepth = reader.Depth();
+            continue;
+        }
+        if (token == XmlToken::kEndElement && reader.Depth() == nRegionDepth) {
+            nRegionDepth = 0;
+            continue;
+        }
+        if (token == XmlToken::kText) {
+            if (nParagraphs == 0) continue;
+            std::string text;
+            AppendXmlValue(reader.Text(), reader.TextIsRaw() ? XmlValueKind::kRawText : XmlValueKind::kText, &text);
+            PutCollapsed(text);
+        } else if (token == XmlToken::kStartElement) {
+            Start(&reader, &nSkipDepth);
+        } else {
+            End(reader);
+        }
+    }
+    out.Finish();
+    while (!repeatDepths.empty()) {
+        repeatDepths.pop_back();
+        pText->EndRepeat();
+    }
+    return pText->Refusal() == nullptr;
+}
+
+}  // namespace
+
+bool ReadOpenDocumentText(OfficePackage* pPackage, OpenDocumentKind kind, DocumentText* pText) {
+    bool bSpreadsheet = kind == OpenDocumentKind::kSpreadsheet;
+    PartReader body(pPackage, pText, bSpreadsheet);
+    if (!body.Read("content.xml", Region::kBody)) return false;
+    if (!pPackage->Has("styles.xml")) return true;
+    PartReader masters(pPackage, pText, bSpreadsheet);
+    return masters.Read("styles.xml", Region::kMasterHeadersAndFooters);
+}

@@ -1,0 +1,478 @@
+#include "documents/rtf_text.h"
+
+#include <stdint.h>
+#include <string.h>
+
+#include "documents/code_pages.h"
+
+namespace {
+
+const int32_t kNoFont = INT32_MIN;     // the group has no \f of its own: the default font (\deff)
+const int32_t kCharsetDefault = 1;     // DEFAULT_CHARSET, the system's ANSI code page: \ansicpg
+const int32_t kCharsetSymbol = 2;
+const uint32_t kSymbolBase = 0xF000;   // a symbol font's byte is U+F0xx, as Windows maps it
+const int kDefaultCodePage = 1252;
+const int64_t kMaxParameter = 2147483647;
+
+enum class Destination : uint8_t {
+    kText,       // read and counted
+    kSkip,       // only groups and \bin are read
+    kFontTable,  // only each font's number and character set are read
+    kUpr,        // \upr: its ANSI text gives way to the Unicode text of \ud
+};
+
+enum class Act : uint8_t {
+    kPar, kLine, kBreak, kCell, kTab, kChar, kUnicode, kUc, kBin, kFont, kCharset, kDefaultFont,
+    kAnsiCodePage, kCodePage, kPlain, kHidden,
+    // Destinations: the ones a \* group may name and still be read.
+    kSkip, kFontTable, kResult, kStory, kAnchored, kUpr, kUd
+};
+
+bool IsDestination(Act act) { return act >= Act::kSkip; }
+
+struct Word {
+    const char* szName;
+    Act act;
+    uint32_t nValue;  // the character of kChar, the code page of kCodePage
+};
+
+// Sorted by name in byte order, for FindWord. Words not here are read and do nothing.
+const Word kWords[] = {
+    {"aftnsep", Act::kSkip, 0}, {"aftnsepc", Act::kSkip, 0}, {"annotation", Act::kSkip, 0},
+    {"ansi", Act::kCodePage, 1252}, {"ansicpg", Act::kAnsiCodePage, 0}, {"atnauthor", Act::kSkip, 0},
+    {"atnid", Act::kSkip, 0}, {"bin", Act::kBin, 0}, {"bkmkend", Act::kSkip, 0}, {"bkmkstart", Act::kSkip, 0},
+    {"bullet", Act::kChar, 0x2022}, {"cell", Act::kCell, 0}, {"colorschememapping", Act::kSkip, 0},
+    {"colortbl", Act::kSkip, 0}, {"column", Act::kBreak, 0}, {"datastore", Act::kSkip, 0},
+    {"deff", Act::kDefaultFont, 0}, {"emdash", Act::kChar, 0x2014}, {"emspace", Act::kChar, 0x2003},
+    {"endash", Act::kChar, 0x2013}, {"enspace", Act::kChar, 0x2002}, {"f", Act::kFont, 0},
+    {"fcharset", Act::kCharset, 0}, {"filetbl", Act::kSkip, 0}, {"fldinst", Act::kSkip, 0},
+    {"fldrslt", Act::kResult, 0}, {"fonttbl", Act::kFontTable, 0}, {"footer", Act::kStory, 0},
+    {"footerf", Act::kStory, 0}, {"footerl", Act::kStory, 0}, {"footerr", Act::kStory, 0},
+    {"footnote", Act::kAnchored, 0}, {"ftnsep", Act::kSkip, 0}, {"ftnsepc", Act::kSkip, 0},
+    {"generator", Act::kSkip, 0}, {"header", Act::kStory, 0}, {"headerf", Act::kStory, 0}, {"headerl", Act::kStory, 0},
+    {"headerr", Act::kStory, 0}, {"info", Act::kSkip, 0}, {"latentstyles", Act::kSkip, 0},
+    {"ldblquote", Act::kChar, 0x201C}, {"line", Act::kLine, 0}, {"listoverridetable", Act::kSkip, 0},
+    {"listtable", Act::kSkip, 0}, {"lquote", Act::kChar, 0x2018}, {"ltrmark", Act::kChar, 0x200E},
+    {"mac", Act::kCodePage, 10000}, {"mmathPr", Act::kSkip, 0}, {"nestcell", Act::kCell, 0},
+    {"nonesttables", Act::kSkip, 0}, {"nonshppict", Act::kSkip, 0}, {"objdata", Act::kSkip, 0},
+    {"page", Act::kBreak, 0}, {"par", Act::kPar, 0}, {"pc", Act::kCodePage, 437}, {"pca", Act::kCodePage, 850},
+    {"pgdsctbl", Act::kSkip, 0}, {"pict", Act::kSkip, 0}, {"plain", Act::kPlain, 0}, {"pn", Act::kSkip, 0},
+    {"qmspace", Act::kChar, 0x2005}, {"rdblquote", Act::kChar, 0x201D}, {"result", Act::kResult, 0},
+    {"revtbl", Act::kSkip, 0}, {"rquote", Act::kChar, 0x2019}, {"rsidtbl", Act::kSkip, 0},
+    {"rtlmark", Act::kChar, 0x200F}, {"sect", Act::kBreak, 0}, {"shpinst", Act::kResult, 0}, {"shprslt", Act::kSkip, 0},
+    {"shptxt", Act::kAnchored, 0}, {"sp", Act::kSkip, 0}, {"stylesheet", Act::kSkip, 0}, {"tab", Act::kTab, 0},
+    {"template", Act::kSkip, 0}, {"themedata", Act::kSkip, 0}, {"u", Act::kUnicode, 0}, {"uc", Act::kUc, 0},
+    {"ud", Act::kUd, 0}, {"upr", Act::kUpr, 0}, {"v", Act::kHidden, 0}, {"xe", Act::kSkip, 0},
+    {"xmlnstbl", Act::kSkip, 0}, {"zwj", Act::kChar, 0x200D}, {"zwnj", Act::kChar, 0x200C},
+};
+
+const Word* FindWord(const char* pName, size_t cbName) {
+    size_t nLow = 0, nHigh = sizeof(kWords) / sizeof(kWords[0]);
+    while (nLow < nHigh) {
+        size_t nMiddle = (nLow + nHigh) / 2;
+        const char* szName = kWords[nMiddle].szName;
+        int nOrder = strncmp(pName, szName, cbName);
+        if (nOrder == 0 && szName[cbName] != 0) nOrder = -1;  // a prefix of a longer word
+        if (nOrder == 0) return &kWords[nMiddle];
+        if (nOrder < 0)
+            nHigh = nMiddle;
+        else
+            nLow = nMiddle + 1;
+    }
+    return nullptr;
+}
+
+// The bytes that end a run of plain text.
+struct RunEnds {
+    bool bEnds[256];
+    constexpr RunEnds() : bEnds() {
+        const unsigned char kEnds[] = {'\\', '{', '}', '\r', '\n'};
+        for (unsigned char c : kEnds) bEnds[c] = true;
+    }
+};
+constexpr RunEnds kRunEnds;
+
+bool IsLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+int HexValue(unsigned char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+struct Group {
+    int32_t nFont;
+    int32_t nUc;  // fallback characters after \u
+    Destination destination;
+    bool bHidden;
+    bool bAnchored;  // inside a footnote or text box
+    bool bStory;     // a header, footer, footnote or text box: its own paragraphs
+};
+
+struct Font {
+    int32_t nNumber;
+    int32_t nCharset;  // -1 without \fcharset
+};
+
+class RtfReader {
+public:
+    // Footnotes and text boxes stand inside a paragraph, often inside a word; they are read in a
+    // second pass of their own, so that their text follows the body's instead of splitting it.
+    RtfReader(const unsigned char* pData, size_t cbData, DocumentText* pText, bool bAnchoredPass)
+        : pData(pData), cbData(cbData), pText(pText), bAnchoredPass(bAnchoredPass) {}
+
+    bool Read();
+    bool SawAnchored() const { return bSawAnchored; }
+
+private:
+    Group& Top() { return groups[nDepth - 1]; }
+    bool Counting() const {
+        const Group& group = groups[nDepth - 1];
+        return group.destination == Destination::kText && !group.bHidden && group.bAnchored == bAnchoredPass;
+    }
+    bool Bad() { return pText->Refuse(kRefusedBadRtf); }
+    bool ReadControl();
+    bool ReadWord();
+    void Do(const Word& word, bool bHasParameter, int32_t nParameter);
+    bool PutBytes(const unsigned char* pBytes, size_t cbBytes, bool bHigh);
+    void PutUnicode(uint32_t nCodePoint);
+    void ResolveFont(const CodePageTable** ppTable, bool* pbSymbol);
+
+    // Output is gathered here so that the sink gets pieces, not single characters. A high
+    // surrogate not followed by its low one is U+FFFD.
+    void Emit(const char* p, size_t cb, bool bOpenAfter) {
+        if (nHighSurrogate != 0) {
+            nHighSurrogate = 0;
+            Emit("\xEF\xBF\xBD", 3, true);
+        }
+        if (cb > sizeof(aOut) - cbOut) Flush();
+        if (cb > sizeof(aOut)) {
+            pText->Put(p, cb);
+        } else {
+            memcpy(aOut + cbOut, p, cb);
+            cbOut += cb;
+        }
+        bOpen = bOpenAfter;
+    }
+    void Flush() {
+        pText->Put(aOut, cbOut);
+        cbOut = 0;
+    }
+    void FlushSurrogate() {
+        if (nHighSurrogate != 0) Emit("", 0, true);
+    }
+    void PutCodePoint(uint32_t nCodePoint) {
+        char utf8[4];
+        Emit(utf8, EncodeUtf8(nCodePoint, utf8), true);
+    }
+    void EndLine() { Emit("\r\n", 2, false); }
+    void EndStory() {
+        if (Top().bStory && bOpen) EndLine();
+    }
+
+    const unsigned char* pData;
+    size_t cbData;
+    DocumentText* pText;
+    bool bAnchoredPass;
+    size_t off = 0;
+    bool bSawAnchored = false;
+    Group groups[kRtfMaxDepth];
+    unsigned nDepth = 0;
+    Font fonts[kRtfMaxFonts];
+    unsigned nFonts = 0;
+    int nFontEntry = -1;  // the font \fonttbl is describing
+    int32_t nDefaultFont = kNoFont;
+    int32_t nAnsiCodePage = kDefaultCodePage;
+    bool bCacheValid = false;
+    int32_t nCachedFont = 0;
+    const CodePageTable* pCachedTable = nullptr;
+    bool bCachedSymbol = false;
+    bool bOpen = false;          // the paragraph has text not yet ended
+    uint32_t nFallback = 0;      // characters still to skip after \u
+    uint32_t nHighSurrogate = 0;
+    bool bStarPending = false;   // \* was read: the next word decides whether the group is read
+    Destination starDestination = Destination::kText;
+    char aOut[4096];
+    size_t cbOut = 0;
+};
+
+bool RtfReader::Read() {
+    while (off < cbData) {
+        if (pText->Refusal() != nullptr) return false;
+        unsigned char c = pData[off];
+        if (c == '{' || c == '}') {
+            bStarPending = false;  // a group opened or closed after \* leaves this one skipped
+            nFallback = 0;         // fallback text never crosses a brace
+            ++off;
+            if (c == '{') {
+                if (nDepth == kRtfMaxDepth) return Bad();
+                if (nDepth > 0) {
+                    groups[nDepth] = groups[nDepth - 1];
+                } else {
+                    groups[0] = Group{kNoFont, 1, Destination::kText, false, false, false};
+                }
+                groups[nDepth++].bStory = false;
+                continue;
+            }
+            EndStory();
+            if (--nDepth == 0) break;
+            continue;
+        }
+        if (c == '\\') {
+            if (!ReadControl()) return false;
+            continue;
+        }
+        if (c == '\r' || c == '\n') {
+            ++off;
+            continue;
+        }
+        size_t offEnd = off;
+        unsigned char nBits = 0;
+        while (offEnd < cbData && !kRunEnds.bEnds[pData[offEnd]]) nBits |= pData[offEnd++];
+        bStarPending = false;
+        if (nFallback > 0) {
+            size_t cbSkipped = offEnd - off < nFallback ? offEnd - off : nFallback;
+            off += cbSkipped;
+            nFallback -= static_cast<uint32_t>(cbSkipped);
+            continue;
+        }
+        if (Counting() && !PutBytes(pData + off, offEnd - off, nBits >= 0x80)) return false;
+        off = offEnd;
+    }
+    // A file cut with only the outermost group open is read as far as it goes (writers and
+    // transfers do cut the last brace); cut inside an inner group, its text is clearly missing.
+    if (nDepth > 1) return Bad();
+    // What follows the document is ignored, except a stray closing brace.
+    if (nDepth == 0 && memchr(pData + off, '}', cbData - off) != nullptr) return Bad();
+    if (nDepth == 1) EndStory();
+    FlushSurrogate();
+    if (bOpen) EndLine();  // the last paragraph, without \par
+    Flush();
+    return pText->Refusal() == nullptr;
+}
+
+bool RtfReader::ReadControl() {
+    ++off;  // the backslash
+    if (off == cbData) return true;  // a lone backslash at the end says nothing
+    unsigned char c = pData[off];
+    if (IsLetter(c)) return ReadWord();
+    bool bStar = bStarPending;
+    bStarPending = false;
+    if (c == '\'') {
+        int nHigh = off + 2 < cbData ? HexValue(pData[off + 1]) : -1;
+        int nLow = off + 2 < cbData ? HexValue(pData[off + 2]) : -1;
+        if (nHigh < 0 || nLow < 0) return Bad();
+        off += 3;
+        unsigned char nByte = static_cast<unsigned char>(nHigh * 16 + nLow);
+        if (nFallback > 0) {
+            --nFallback;
+            return true;
+        }
+        return !Counting() || PutBytes(&nByte, 1, nByte >= 0x80);
+    }
+    ++off;
+    if (nFallback > 0) {
+        --nFallback;
+        return true;
+    }
+    if (c == '*') {
+        // The group is skipped unless the next word is a destination this reader knows.
+        starDestination = bStar ? starDestination : Top().destination;
+        Top().destination = Destination::kSkip;
+        bStarPending = true;
+        return true;
+    }
+    if (!Counting()) return true;
+    switch (c) {
+    case '\\':
+    case '{':
+    case '}': Emit(reinterpret_cast<const char*>(&c), 1, true); break;
+    case '~': PutCodePoint(0x00A0); break;
+    case '-': PutCodePoint(0x00AD); break;
+    case '_': PutCodePoint(0x2011); break;
+    case '\r':
+    case '\n': EndLine(); break;  // a backslash before a line end is \par
+    default: break;
+    }
+    return true;
+}
+
+bool RtfReader::ReadWord() {
+    size_t offName = off;
+    while (off < cbData && IsLetter(pData[off])) {
+        if (off - offName == kRtfMaxWordLength) return Bad();
+        ++off;
+    }
+    const char* pName = reinterpret_cast<const char*>(pData + offName);
+    size_t cbName = off - offName;
+    bool bNegative = off + 1 < cbData && pData[off] == '-' && IsDigit(pData[off + 1]);
+    if (bNegative) ++off;
+    bool bHasParameter = false;
+    int64_t nValue = 0;
+    while (off < cbData && IsDigit(pData[off])) {
+        bHasParameter = true;
+        nValue = nValue * 10 + (pData[off++] - '0');
+        if (nValue > kMaxParameter + (bNegative ? 1 : 0)) return Bad();
+    }
+    int32_t nParameter = static_cast<int32_t>(bNegative ? -nValue : nValue);
+    if (off < cbData && pData[off] == ' ') ++off;  // the delimiter is part of the word
+
+    bool bStar = bStarPending;
+    bStarPending = false;
+    const Word* pWord = FindWord(pName, cbName);
+    if (pWord != nullptr && pWord->act == Act::kBin) {
+        // The bytes are skipped wherever \bin stands, or the data would be read as RTF.
+        int64_t cbBinary = bHasParameter ? nParameter : 0;
+        if (cbBinary < 0 || static_cast<uint64_t>(cbBinary) > cbData - off) return Bad();
+        off += static_cast<size_t>(cbBinary);
+        if (nFallback > 0) --nFallback;
+        return true;
+    }
+    if (nFallback > 0) {
+        --nFallback;
+        return true;
+    }
+    if (pWord == nullptr) return true;
+    if (bStar) {
+        if (!IsDestination(pWord->act)) return true;
+        Top().destination = starDestination;
+    }
+    Do(*pWord, bHasParameter, nParameter);
+    return true;
+}
+
+void RtfReader::Do(const Word& word, bool bHasParameter, int32_t nParameter) {
+    Group& group = Top();
+    if (group.destination == Destination::kSkip) return;
+    if (group.destination == Destination::kFontTable) {
+        if (word.act == Act::kFont) {
+            // A later font of the same number wins: fonts are looked up from the end.
+            nFontEntry = nFonts < kRtfMaxFonts ? static_cast<int>(nFonts++) : -1;
+            if (nFontEntry >= 0) fonts[nFontEntry] = Font{bHasParameter ? nParameter : 0, -1};
+            bCacheValid = false;
+        } else if (word.act == Act::kCharset && nFontEntry >= 0) {
+            fonts[nFontEntry].nCharset = bHasParameter ? nParameter : 0;
+            bCacheValid = false;
+        } else if (word.act == Act::kSkip) {
+            group.destination = Destination::kSkip;
+        }
+        return;
+    }
+    bool bCounting = Counting();
+    switch (word.act) {
+    case Act::kPar:
+    case Act::kLine:
+    case Act::kCell: if (bCounting) EndLine(); break;
+    case Act::kBreak:
+        // \page, \column and \sect end the line they break, and nothing at a paragraph's start.
+        if (bCounting && bOpen) EndLine();
+        break;
+    case Act::kTab: if (bCounting) Emit("\t", 1, true); break;
+    case Act::kChar: if (bCounting) PutCodePoint(word.nValue); break;
+    case Act::kUnicode: {
+        // Negative values are the upper half of 16 bits; larger ones are taken as code points.
+        int64_t nCodePoint = bHasParameter ? nParameter : 0;
+        if (nCodePoint < 0) nCodePoint += 65536;
+        if (bCounting) PutUnicode(nCodePoint < 0 ? 0xFFFD : static_cast<uint32_t>(nCodePoint));
+        nFallback = static_cast<uint32_t>(group.nUc);
+        break;
+    }
+    case Act::kUc: group.nUc = !bHasParameter ? 1 : nParameter < 0 ? 0 : nParameter; break;
+    case Act::kFont: group.nFont = bHasParameter ? nParameter : 0; break;
+    case Act::kDefaultFont: nDefaultFont = bHasParameter ? nParameter : 0; bCacheValid = false; break;
+    case Act::kAnsiCodePage: nAnsiCodePage = nParameter; bCacheValid = false; break;
+    case Act::kCodePage: nAnsiCodePage = static_cast<int32_t>(word.nValue); bCacheValid = false; break;
+    case Act::kPlain:
+        group.nFont = kNoFont;
+        group.bHidden = false;
+        break;
+    case Act::kHidden: group.bHidden = !bHasParameter || nParameter != 0; break;
+    case Act::kSkip: group.destination = Destination::kSkip; break;
+    case Act::kFontTable:
+        group.destination = Destination::kFontTable;
+        nFontEntry = -1;
+        break;
+    case Act::kAnchored:
+    case Act::kStory:
+        if (group.destination != Destination::kText) break;
+        if (word.act == Act::kAnchored && !bAnchoredPass) {
+            bSawAnchored = true;
+            group.destination = Destination::kSkip;
+            break;
+        }
+        group.bAnchored = group.bAnchored || word.act == Act::kAnchored;
+        // A story's paragraphs are its own: one it interrupts ends, and its last one ends with it.
+        group.bStory = Counting();
+        if (group.bStory && bOpen) EndLine();
+        break;
+    case Act::kUpr: if (group.destination == Destination::kText) group.destination = Destination::kUpr; break;
+    case Act::kUd: if (group.destination == Destination::kUpr) group.destination = Destination::kText; break;
+    case Act::kCharset:
+    case Act::kBin:
+    case Act::kResult: break;
+    }
+}
+
+void RtfReader::PutUnicode(uint32_t nCodePoint) {
+    if (nCodePoint >= 0xDC00 && nCodePoint <= 0xDFFF && nHighSurrogate != 0) {
+        uint32_t nJoined = 0x10000 + ((nHighSurrogate - 0xD800) << 10) + (nCodePoint - 0xDC00);
+        nHighSurrogate = 0;
+        PutCodePoint(nJoined);
+    } else if (nCodePoint >= 0xD800 && nCodePoint <= 0xDBFF) {
+        FlushSurrogate();
+        nHighSurrogate = nCodePoint;
+    } else {
+        PutCodePoint(nCodePoint);  // an unpaired low surrogate becomes U+FFFD there
+    }
+}
+
+void RtfReader::ResolveFont(const CodePageTable** ppTable, bool* pbSymbol) {
+    int32_t nFont = Top().nFont == kNoFont ? nDefaultFont : Top().nFont;
+    if (!bCacheValid || nCachedFont != nFont) {
+        int32_t nCharset = -1;
+        for (unsigned i = nFonts; i-- > 0;) {
+            if (fonts[i].nNumber == nFont) {
+                nCharset = fonts[i].nCharset;
+                break;
+            }
+        }
+        int nCodePage = nCharset < 0 || nCharset == kCharsetDefault ? nAnsiCodePage : CodePageOfRtfCharset(nCharset);
+        bCachedSymbol = nCharset == kCharsetSymbol;
+        pCachedTable = nCodePage != 0 ? FindCodePage(nCodePage) : nullptr;
+        nCachedFont = nFont;
+        bCacheValid = true;
+    }
+    *ppTable = pCachedTable;
+    *pbSymbol = bCachedSymbol;
+}
+
+bool RtfReader::PutBytes(const unsigned char* pBytes, size_t cbBytes, bool bHigh) {
+    if (!bHigh) {
+        Emit(reinterpret_cast<const char*>(pBytes), cbBytes, true);
+        return true;
+    }
+    const CodePageTable* pTable;
+    bool bSymbol;
+    ResolveFont(&pTable, &bSymbol);
+    // A symbol font's high bytes are pictures, no code page's letters: each is one character, U+F0xx.
+    if (pTable == nullptr && !bSymbol) return pText->Refuse(kRefusedUnknownCharset);
+    for (size_t i = 0; i < cbBytes; ++i) {
+        unsigned char nByte = pBytes[i];
+        PutCodePoint(nByte < 0x80 ? nByte : bSymbol ? kSymbolBase + nByte : CodePageCodePoint(*pTable, nByte));
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadRtfText(const unsigned char* pData, size_t cbData, DocumentText* pText) {
+    if (cbData < 5 || memcmp(pData, "{\\rtf", 5) != 0) return pText->Refuse(kRefusedBadRtf);
+    {
+        RtfReader body(pData, cbData, pText, false);
+        if (!body.Read()) return false;
+        if (!body.SawAnchored()) return true;
+    }
+    RtfReader anchored(pData, cbData, pText, true);
+    return anchored.Read();
+}

@@ -1,0 +1,87 @@
+#include "documents/text_encoding.h"
+
+#include "documents/document_text.h"
+#include "measure/utf8_sequence.h"
+
+int CodePageOfByteOrderMark(const unsigned char* pData, size_t cbData, size_t* pcbMark) {
+    *pcbMark = 0;
+    if (cbData >= 3 && pData[0] == 0xEF && pData[1] == 0xBB && pData[2] == 0xBF) {
+        *pcbMark = 3;
+        return kCodePageUtf8;
+    }
+    if (cbData >= 2 && pData[0] == 0xFF && pData[1] == 0xFE) {
+        *pcbMark = 2;
+        return kCodePageUtf16LE;
+    }
+    if (cbData >= 2 && pData[0] == 0xFE && pData[1] == 0xFF) {
+        *pcbMark = 2;
+        return kCodePageUtf16BE;
+    }
+    return 0;
+}
+
+int CodePageOfPlainText(const unsigned char* pData, size_t cbData) {
+    size_t cbLooked = cbData < kTextRuleBytes ? cbData : kTextRuleBytes;
+    size_t off = 0;
+    while (off < cbLooked) {
+        // The whole rest of the file is given, so a sequence the 64 KB edge cuts is read whole.
+        uint32_t nCodePoint;
+        size_t cbSequence = DecodeUtf8Sequence(pData + off, cbData - off, &nCodePoint);
+        if (nCodePoint == 0xFFFD &&
+            !(cbSequence == 3 && pData[off] == 0xEF && pData[off + 1] == 0xBF && pData[off + 2] == 0xBD))
+            return 1252;
+        off += cbSequence;
+    }
+    return kCodePageUtf8;
+}
+
+int CodePageOrTextRule(const unsigned char* pData, size_t cbData, int nFallbackCodePage) {
+    if (nFallbackCodePage == kCodePageUtf8 || FindCodePage(nFallbackCodePage) != nullptr) return nFallbackCodePage;
+    return CodePageOfPlainText(pData, cbData);
+}
+
+CodePointReader::CodePointReader(const unsigned char* pData, size_t cbData, int nCodePage)
+    : pData(pData), cbData(cbData), off(0), nCodePage(nCodePage), pTable(FindCodePage(nCodePage)) {
+    if (pTable == nullptr && nCodePage != kCodePageUtf16LE && nCodePage != kCodePageUtf16BE)
+        this->nCodePage = kCodePageUtf8;
+}
+
+uint32_t CodePointReader::NextUnit() {
+    if (off >= cbData) return kEndOfText;
+    if (pTable != nullptr) return CodePageCodePoint(*pTable, pData[off++]);
+    if (nCodePage == kCodePageUtf8) {
+        uint32_t nCodePoint;
+        off += DecodeUtf8Sequence(pData + off, cbData - off, &nCodePoint);
+        return nCodePoint;
+    }
+    bool bLittle = nCodePage == kCodePageUtf16LE;
+    if (cbData - off < 2) {
+        off = cbData;
+        return 0xFFFD;
+    }
+    uint32_t nUnit = bLittle ? pData[off] | (pData[off + 1] << 8) : (pData[off] << 8) | pData[off + 1];
+    off += 2;
+    if (nUnit < 0xD800 || nUnit > 0xDFFF) return nUnit;
+    if (nUnit >= 0xDC00 || cbData - off < 2) return 0xFFFD;
+    uint32_t nLow = bLittle ? pData[off] | (pData[off + 1] << 8) : (pData[off] << 8) | pData[off + 1];
+    if (nLow < 0xDC00 || nLow > 0xDFFF) return 0xFFFD;  // the next unit is read on its own
+    off += 2;
+    return 0x10000 + ((nUnit - 0xD800) << 10) + (nLow - 0xDC00);
+}
+
+uint32_t CodePointReader::Next() {
+    uint32_t nCodePoint = NextUnit();
+    if (nCodePoint == '\r') {
+        size_t offAfter = off;
+        if (NextUnit() != '\n') off = offAfter;
+        return '\n';
+    }
+    return nCodePoint;
+}
+
+size_t TextBuffer::EncodeInto(uint32_t nCodePoint) { return EncodeUtf8(nCodePoint, buffer + cbBuffered); }
+
+void TextBuffer::Flush() {
+    pText->Put(buffer, cbBuffered);
+    cbBuffered = 0;
+}

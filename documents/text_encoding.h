@@ -1,0 +1,74 @@
+// How the bytes of a text file (a web page, a subtitle file) become characters: the byte-order
+// mark, else the code page the caller gives, else the text-file rule; and a reader of code points
+// in any of those encodings, small enough to copy for look-ahead.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+#include "documents/code_pages.h"
+
+class DocumentText;
+
+const int kCodePageUtf16LE = 1200;
+const int kCodePageUtf16BE = 1201;
+const size_t kTextRuleBytes = 64 * 1024;  // how much of a file the text-file rule looks at
+const uint32_t kEndOfText = 0xFFFFFFFFu;
+
+// The encoding a byte-order mark at the start names (kCodePageUtf8, kCodePageUtf16LE or BE) and
+// the mark's length; 0 when there is none.
+int CodePageOfByteOrderMark(const unsigned char* pData, size_t cbData, size_t* pcbMark);
+
+// The text-file rule: UTF-8 when the first 64 KB are well-formed UTF-8 (a sequence the edge cuts is
+// judged whole), else Windows-1252.
+int CodePageOfPlainText(const unsigned char* pData, size_t cbData);
+
+// nFallbackCodePage when it is UTF-8 or a code page FindCodePage knows, else the text-file rule.
+int CodePageOrTextRule(const unsigned char* pData, size_t cbData, int nFallbackCodePage);
+
+// Code points from bytes in UTF-8, UTF-16LE/BE or a single-byte code page. Each ill-formed part
+// (a maximal subpart of UTF-8, a lone surrogate, an odd last byte) is U+FFFD, and a line break (CR
+// LF, LF or CR) reads as one LF. A plain value: a copy reads ahead without moving the original.
+class CodePointReader {
+public:
+    CodePointReader() : pData(nullptr), cbData(0), off(0), nCodePage(kCodePageUtf8), pTable(nullptr) {}
+    CodePointReader(const unsigned char* pData, size_t cbData, int nCodePage);
+
+    bool AtEnd() const { return off >= cbData; }
+    size_t Offset() const { return off; }
+    uint32_t Next();  // kEndOfText at the end
+    uint32_t Peek() const {
+        CodePointReader ahead = *this;
+        return ahead.Next();
+    }
+
+private:
+    uint32_t NextUnit();
+
+    const unsigned char* pData;
+    size_t cbData;
+    size_t off;
+    int nCodePage;
+    const CodePageTable* pTable;
+};
+
+// Collects UTF-8 in a small buffer and hands it to the document's text in pieces.
+class TextBuffer {
+public:
+    explicit TextBuffer(DocumentText* pText) : pText(pText), cbBuffered(0) {}
+    void Add(uint32_t nCodePoint) {
+        if (cbBuffered > sizeof(buffer) - 4) Flush();
+        cbBuffered += EncodeInto(nCodePoint);
+    }
+    void AddLineEnd() {
+        Add('\r');
+        Add('\n');
+    }
+    void Flush();
+
+private:
+    size_t EncodeInto(uint32_t nCodePoint);
+
+    DocumentText* pText;
+    size_t cbBuffered;
+    char buffer[1024];
+};

@@ -1,0 +1,11 @@
+// The text of a Word document (.docx, .docm, .dotx, .dotm), as a reader is paid for it: the body in
+// document order, a text box's paragraphs right after the paragraph that anchors it, then each
+// header and footer once, then the footnotes and endnotes. Inserted text counts; deleted text,
+// field codes, hidden text and comments do not.
+#pragma once
+#include <string>
+
+#include "documents/document_text.h"
+#include "documents/office_package.h"
+
+bool ReadWordText(OfficePackage* pPackage, const std::string& mainPart, DocumentText* pText);

@@ -1,0 +1,371 @@
+#include "documents/xml_reader.h"
+
+#include <string.h>
+
+#include "documents/xml_chars.h"
+
+const char kXmlNamespaceUri[] = "http://www.w3.org/XML/1998/namespace";
+
+namespace {
+
+const char kXmlnsUri[] = "http://www.w3.org/2000/xmlns/";
+const char kEmpty[] = "";
+const XmlSpan kNoSpan = {kEmpty, 0};
+
+// Names: ASCII by XML's classes; every byte from 0x80 is taken as a name byte, unchecked.
+inline bool IsNameStart(char c) { return IsAsciiLetter(c) || c == '_' || c == ':' || (c & 0x80) != 0; }
+inline bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
+
+// The name at p: its end, at most kXmlMaxNameLength + 1 bytes on, so that a longer one is seen.
+const char* ScanName(const char* p, const char* pEnd) {
+    const char* pLimit = static_cast<size_t>(pEnd - p) > kXmlMaxNameLength ? p + kXmlMaxNameLength + 1 : pEnd;
+    if (p == pLimit || !IsNameStart(*p)) return p;
+    while (++p < pLimit && IsNameChar(*p)) {
+    }
+    return p;
+}
+
+// A qualified name has at most one colon, with a name on each side of it.
+XmlError CheckQName(XmlSpan name) {
+    if (name.cbData > kXmlMaxNameLength) return XmlError::kNameTooLong;
+    const char* pColon = static_cast<const char*>(memchr(name.pData, ':', name.cbData));
+    if (pColon == nullptr) return XmlError::kNone;
+    size_t cbPrefix = static_cast<size_t>(pColon - name.pData);
+    if (cbPrefix == 0 || cbPrefix + 1 == name.cbData || !IsNameStart(pColon[1]) ||
+        memchr(pColon + 1, ':', name.cbData - cbPrefix - 1) != nullptr) {
+        return XmlError::kBadName;
+    }
+    return XmlError::kNone;
+}
+
+// The first '&' in [p, pEnd) that starts no sound reference; null when there is none.
+const char* FindBadReference(const char* p, const char* pEnd) {
+    uint32_t nChar;
+    while ((p = static_cast<const char*>(memchr(p, '&', static_cast<size_t>(pEnd - p)))) != nullptr) {
+        const char* pAfter = ReadXmlReference(p, pEnd, &nChar);
+        if (pAfter == nullptr) return p;
+        p = pAfter;
+    }
+    return nullptr;
+}
+
+// The first occurrence of szText in [p, pEnd), or null.
+const char* Find(const char* p, const char* pEnd, const char* szText) {
+    size_t cbText = strlen(szText);
+    while ((p = static_cast<const char*>(memchr(p, szText[0], static_cast<size_t>(pEnd - p)))) != nullptr) {
+        if (static_cast<size_t>(pEnd - p) < cbText) return nullptr;
+        if (memcmp(p, szText, cbText) == 0) return p;
+        ++p;
+    }
+    return nullptr;
+}
+
+// Whether [p, pEnd) starts with szText: 1 it does, 0 it does not, -1 it ends while it still might.
+int StartsWith(const char* p, const char* pEnd, const char* szText) {
+    for (; *szText != '\0'; ++p, ++szText) {
+        if (p == pEnd) return -1;
+        if (*p != *szText) return 0;
+    }
+    return 1;
+}
+
+}  // namespace
+
+bool XmlSpanIs(XmlSpan span, const char* szText) {
+    return strlen(szText) == span.cbData && memcmp(span.pData, szText, span.cbData) == 0;
+}
+
+bool XmlSpansEqual(XmlSpan first, XmlSpan second) {
+    return first.cbData == second.cbData && memcmp(first.pData, second.pData, first.cbData) == 0;
+}
+
+XmlReader::XmlReader(const char* pData, size_t cbData)
+    : pData(pData), pEnd(pData + cbData), pStart(pData), pPos(pData), token(XmlToken::kStartElement),
+      error(XmlError::kNone), cbOffset(0), element{kNoSpan, kNoSpan, kNoSpan, 0},
+      text(kNoSpan), bRawText(false), bRootSeen(false), bEmptyElement(false), nDepth(0), nTokenDepth(0),
+      nAttributes(0), nNamespaces(0) {
+    if (cbData >= 3 && memcmp(pData, "\xEF\xBB\xBF", 3) == 0) pStart = pPos = pData + 3;
+}
+
+XmlToken XmlReader::Fail(XmlError why, const char* pWhere) {
+    error = why;
+    cbOffset = static_cast<size_t>(pWhere - pData);
+    nAttributes = 0;
+    return token = XmlToken::kError;
+}
+
+XmlToken XmlReader::Next() {
+    if (token == XmlToken::kError || token == XmlToken::kEndDocument) return token;
+    nAttributes = 0;
+    if (bEmptyElement) return CloseElement();
+    const char* p = pPos;
+    for (;;) {
+        if (nDepth == 0) {
+            // Outside the root only white space, comments and processing instructions may stand.
+            while (p < pEnd && IsSpace(*p)) ++p;
+            if (p == pEnd) {
+                if (!bRootSeen) return Fail(XmlError::kNoRootElement, p);
+                cbOffset = static_cast<size_t>(p - pData);
+                return token = XmlToken::kEndDocument;
+            }
+            if (*p != '<') return Fail(XmlError::kTextOutsideRoot, p);
+        } else if (p == pEnd) {
+            return Fail(XmlError::kUnclosedElement, p);
+        } else if (*p != '<') {
+            return ReadText(p);
+        }
+        if (pEnd - p < 2) return Fail(XmlError::kTruncated, p);
+        if (p[1] == '/') return ReadEndTag(p);
+        if (p[1] != '?' && p[1] != '!') return ReadStartTag(p);
+        bool bToken = false;
+        p = p[1] == '?' ? SkipProcessingInstruction(p) : SkipMarkupDeclaration(p, &bToken);
+        if (p == nullptr || bToken) return token;
+    }
+}
+
+// "<!": a comment is skipped, a CDATA section is a token, a DOCTYPE is refused.
+const char* XmlReader::SkipMarkupDeclaration(const char* p, bool* pbToken) {
+    int nComment = StartsWith(p, pEnd, "<!--");
+    int nCData = StartsWith(p, pEnd, "<![CDATA[");
+    if (nComment == 1) {
+        // "--" may only end a comment.
+        const char* pDashes = Find(p + 4, pEnd, "--");
+        if (pDashes == nullptr || pDashes + 2 == pEnd) return Fail(XmlError::kTruncated, p), nullptr;
+        if (pDashes[2] != '>') return Fail(XmlError::kNotWellFormed, pDashes), nullptr;
+        return pDashes + 3;
+    }
+    if (nCData == 1) {
+        if (nDepth == 0) return Fail(XmlError::kTextOutsideRoot, p), nullptr;
+        const char* pClose = Find(p + 9, pEnd, "]]>");
+        if (pClose == nullptr) return Fail(XmlError::kTruncated, p), nullptr;
+        cbOffset = static_cast<size_t>(p - pData);
+        text = Span(p + 9, pClose);
+        bRawText = true;
+        nTokenDepth = nDepth;
+        token = XmlToken::kText;
+        *pbToken = true;
+        return pPos = pClose + 3;
+    }
+    int nDoctype = StartsWith(p, pEnd, "<!DOCTYPE");
+    if (nDoctype == 1) return Fail(XmlError::kDoctype, p), nullptr;
+    bool bCut = nComment < 0 || nCData < 0 || nDoctype < 0;
+    return Fail(bCut ? XmlError::kTruncated : XmlError::kNotWellFormed, p), nullptr;
+}
+
+// The qualified name at p: where it ends, or null after an error.
+const char* XmlReader::ReadName(const char* p, XmlSpan* pName) {
+    const char* pAfter = ScanName(p, pEnd);
+    *pName = Span(p, pAfter);
+    XmlError why = pAfter != p ? CheckQName(*pName) : p == pEnd ? XmlError::kTruncated : XmlError::kBadName;
+    if (why != XmlError::kNone) return Fail(why, p), nullptr;
+    return pAfter;
+}
+
+// "<?": the XML declaration, only at the start, or a processing instruction, skipped.
+const char* XmlReader::SkipProcessingInstruction(const char* p) {
+    XmlSpan target;
+    const char* pTarget = p + 2;
+    const char* pAfter = ReadName(pTarget, &target);
+    if (pAfter == nullptr) return nullptr;
+    if (pAfter == pEnd) return Fail(XmlError::kTruncated, p), nullptr;
+    if (memchr(pTarget, ':', target.cbData) != nullptr || (!IsSpace(*pAfter) && *pAfter != '?')) {
+        return Fail(XmlError::kBadName, pTarget), nullptr;
+    }
+    const char* pClose = Find(pAfter, pEnd, "?>");
+    if (pClose == nullptr) return Fail(XmlError::kTruncated, p), nullptr;
+    bool bReserved = target.cbData == 3 && (pTarget[0] | 0x20) == 'x' && (pTarget[1] | 0x20) == 'm' &&
+                     (pTarget[2] | 0x20) == 'l';
+    if (bReserved) {
+        if (p != pStart || !XmlSpanIs(target, "xml")) return Fail(XmlError::kNotWellFormed, p), nullptr;
+        XmlDeclaration declaration = ReadXmlDeclaration(p, pClose);
+        if (declaration == XmlDeclaration::kOtherEncoding) return Fail(XmlError::kUnsupportedEncoding, p), nullptr;
+        if (declaration == XmlDeclaration::kMalformed) return Fail(XmlError::kNotWellFormed, p), nullptr;
+    }
+    return pClose + 2;
+}
+
+XmlToken XmlReader::ReadText(const char* p) {
+    const char* pStop = static_cast<const char*>(memchr(p, '<', static_cast<size_t>(pEnd - p)));
+    if (pStop == nullptr) pStop = pEnd;
+    if (const char* pBad = FindBadReference(p, pStop)) return Fail(XmlError::kBadReference, pBad);
+    cbOffset = static_cast<size_t>(p - pData);
+    text = Span(p, pStop);
+    bRawText = false;
+    nTokenDepth = nDepth;
+    pPos = pStop;
+    return token = XmlToken::kText;
+}
+
+XmlToken XmlReader::ReadStartTag(const char* pTag) {
+    if (bRootSeen && nDepth == 0) return Fail(XmlError::kSecondRootElement, pTag);
+    OpenElement opened = {kNoSpan, kNoSpan, kNoSpan, nNamespaces};
+    const char* p = ReadName(pTag + 1, &opened.name);
+    if (p == nullptr) return token;
+    for (;;) {
+        const char* pSpace = p;
+        while (p < pEnd && IsSpace(*p)) ++p;
+        if (p == pEnd || (*p == '/' && p + 1 == pEnd)) return Fail(XmlError::kTruncated, pTag);
+        if (*p == '>' || (*p == '/' && p[1] == '>')) {
+            bEmptyElement = *p == '/';
+            p += bEmptyElement ? 2 : 1;
+            break;
+        }
+        // Attributes stand apart by white space.
+        if (p == pSpace) return Fail(XmlError::kNotWellFormed, p);
+        p = ReadAttribute(p, opened.nNamespaceBase);
+        if (p == nullptr) return token;
+    }
+    if (nDepth == kXmlMaxDepth) return Fail(XmlError::kTooDeep, pTag);
+    // Prefixes resolve once all of the tag's declarations are in scope.
+    if (!Resolve(opened.name, false, &opened.uri, &opened.local)) return Fail(XmlError::kUnboundPrefix, pTag + 1);
+    for (unsigned i = 0; i < nAttributes; ++i) {
+        XmlAttribute& attribute = attributes[i];
+        if (!Resolve(attribute.name, true, &attribute.uri, &attribute.local)) {
+            return Fail(XmlError::kUnboundPrefix, attribute.name.pData);
+        }
+        for (unsigned j = 0; j < i; ++j) {
+            const XmlAttribute& earlier = attributes[j];
+            if (XmlSpansEqual(earlier.local, attribute.local) && XmlSpansEqual(earlier.uri, attribute.uri)) {
+                return Fail(XmlError::kDuplicateAttribute, attribute.name.pData);
+            }
+        }
+    }
+    open[nDepth++] = opened;
+    element = opened;
+    nTokenDepth = nDepth;
+    bRootSeen = true;
+    cbOffset = static_cast<size_t>(pTag - pData);
+    pPos = p;
+    return token = XmlToken::kStartElement;
+}
+
+// One attribute of a start tag, at its name: a namespace declaration goes in scope, any other
+// attribute to the list. Answers where it ends, or null on an error.
+const char* XmlReader::ReadAttribute(const char* p, unsigned nNamespaceBase) {
+    XmlSpan name;
+    const char* pName = p;
+    if ((p = ReadName(p, &name)) == nullptr) return nullptr;
+    while (p < pEnd && IsSpace(*p)) ++p;
+    if (p < pEnd && *p++ != '=') return Fail(XmlError::kNotWellFormed, p - 1), nullptr;
+    while (p < pEnd && IsSpace(*p)) ++p;
+    if (p == pEnd) return Fail(XmlError::kTruncated, pName), nullptr;
+    if (*p != '"' && *p != '\'') return Fail(XmlError::kNotWellFormed, p), nullptr;
+    const char* pValue = p + 1;
+    size_t cbRest = static_cast<size_t>(pEnd - pValue);
+    size_t cbLook = cbRest > kXmlMaxValueLength ? kXmlMaxValueLength + 1 : cbRest;
+    const char* pQuote = static_cast<const char*>(memchr(pValue, *p, cbLook));
+    if (pQuote == nullptr) {
+        return Fail(cbLook < cbRest ? XmlError::kValueTooLong : XmlError::kTruncated, pName), nullptr;
+    }
+    XmlSpan value = Span(pValue, pQuote);
+    if (const char* pLess = static_cast<const char*>(memchr(pValue, '<', value.cbData))) {
+        return Fail(XmlError::kLessThanInValue, pLess), nullptr;
+    }
+    if (const char* pBad = FindBadReference(pValue, pQuote)) return Fail(XmlError::kBadReference, pBad), nullptr;
+
+    bool bDefault = XmlSpanIs(name, "xmlns");
+    if (!bDefault && (name.cbData < 6 || memcmp(pName, "xmlns:", 6) != 0)) {
+        if (nAttributes == kXmlMaxAttributes) return Fail(XmlError::kTooManyAttributes, pName), nullptr;
+        attributes[nAttributes++] = XmlAttribute{name, kNoSpan, kNoSpan, value};
+        return pQuote + 1;
+    }
+    XmlSpan prefix = bDefault ? kNoSpan : Span(pName + 6, name.cbData - 6);
+    // "xml" keeps its own URI and needs no declaration; "xmlns" and its URI are never declared; a
+    // prefix is never undeclared; the URI is taken as written, so it holds no reference.
+    bool bXmlPrefix = XmlSpanIs(prefix, "xml"), bXmlUri = XmlSpanIs(value, kXmlNamespaceUri);
+    if (bXmlPrefix != bXmlUri || XmlSpanIs(prefix, "xmlns") || XmlSpanIs(value, kXmlnsUri) ||
+        (!bDefault && value.cbData == 0) || memchr(pValue, '&', value.cbData) != nullptr) {
+        return Fail(XmlError::kBadNamespaceDeclaration, pName), nullptr;
+    }
+    for (unsigned i = nNamespaceBase; i < nNamespaces; ++i) {
+        if (XmlSpansEqual(namespaces[i].prefix, prefix)) return Fail(XmlError::kDuplicateAttribute, pName), nullptr;
+    }
+    if (bXmlPrefix) return pQuote + 1;
+    if (nNamespaces == kXmlMaxNamespaces) return Fail(XmlError::kTooManyNamespaces, pName), nullptr;
+    namespaces[nNamespaces++] = Namespace{prefix, value};
+    return pQuote + 1;
+}
+
+XmlToken XmlReader::ReadEndTag(const char* pTag) {
+    XmlSpan name;
+    const char* p = ReadName(pTag + 2, &name);
+    if (p == nullptr) return token;
+    while (p < pEnd && IsSpace(*p)) ++p;
+    if (p == pEnd) return Fail(XmlError::kTruncated, pTag);
+    if (*p != '>') return Fail(XmlError::kNotWellFormed, p);
+    if (nDepth == 0) return Fail(XmlError::kUnexpectedEndTag, pTag);
+    if (!XmlSpansEqual(name, open[nDepth - 1].name)) return Fail(XmlError::kMismatchedEndTag, pTag);
+    cbOffset = static_cast<size_t>(pTag - pData);
+    pPos = p + 1;
+    return CloseElement();
+}
+
+XmlToken XmlReader::CloseElement() {
+    bEmptyElement = false;
+    nTokenDepth = nDepth;
+    element = open[--nDepth];
+    nNamespaces = element.nNamespaceBase;
+    return token = XmlToken::kEndElement;
+}
+
+bool XmlReader::Resolve(XmlSpan name, bool bAttribute, XmlSpan* pUri, XmlSpan* pLocal) const {
+    const char* pColon = static_cast<const char*>(memchr(name.pData, ':', name.cbData));
+    XmlSpan prefix = Span(name.pData, pColon != nullptr ? pColon : name.pData);
+    *pLocal = pColon != nullptr ? Span(pColon + 1, name.pData + name.cbData) : name;
+    *pUri = kNoSpan;
+    if (XmlSpanIs(prefix, "xml")) {
+        *pUri = Span(kXmlNamespaceUri, sizeof(kXmlNamespaceUri) - 1);
+        return true;
+    }
+    // An attribute without prefix is in no namespace, whatever the default.
+    if (bAttribute && pColon == nullptr) return true;
+    for (unsigned i = nNamespaces; i-- > 0;) {
+        if (XmlSpansEqual(namespaces[i].prefix, prefix)) {
+            *pUri = namespaces[i].uri;
+            return true;
+        }
+    }
+    return pColon == nullptr;
+}
+
+bool XmlReader::FindAttribute(XmlSpan uri, XmlSpan local, XmlSpan* pValue) const {
+    for (unsigned i = 0; i < nAttributes; ++i) {
+        if (XmlSpansEqual(attributes[i].local, local) && XmlSpansEqual(attributes[i].uri, uri)) {
+            *pValue = attributes[i].value;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool XmlReader::FindAttribute(const char* szUri, const char* szLocal, XmlSpan* pValue) const {
+    return FindAttribute(Span(szUri, strlen(szUri)), Span(szLocal, strlen(szLocal)), pValue);
+}
+
+const char* XmlErrorText(XmlError error) {
+    switch (error) {
+    case XmlError::kNone: return "no error";
+    case XmlError::kNotWellFormed: return "the XML is not well formed";
+    case XmlError::kTruncated: return "the XML is cut off in the middle of its markup";
+    case XmlError::kUnclosedElement: return "the XML ends before all its elements are closed";
+    case XmlError::kMismatchedEndTag: return "an end tag does not match the element it closes";
+    case XmlError::kUnexpectedEndTag: return "an end tag closes no open element";
+    case XmlError::kNoRootElement: return "the XML has no element";
+    case XmlError::kSecondRootElement: return "the XML has more than one root element";
+    case XmlError::kTextOutsideRoot: return "the XML has text outside its root element";
+    case XmlError::kLessThanInValue: return "an attribute value holds a '<'";
+    case XmlError::kDuplicateAttribute: return "an element has the same attribute twice";
+    case XmlError::kUnboundPrefix: return "a namespace prefix is used without a declaration";
+    case XmlError::kBadNamespaceDeclaration: return "a namespace declaration is not allowed";
+    case XmlError::kBadName: return "an element or attribute name is malformed";
+    case XmlError::kBadReference: return "a character or entity reference is malformed or unknown";
+    case XmlError::kDoctype: return "a DOCTYPE is not allowed in a document part";
+    case XmlError::kUnsupportedEncoding: return "the XML is in a character encoding other than UTF-8 or UTF-16";
+    case XmlError::kTooDeep: return "elements are nested too deeply";
+    case XmlError::kTooManyAttributes: return "an element has too many attributes";
+    case XmlError::kNameTooLong: return "a name is too long";
+    case XmlError::kValueTooLong: return "an attribute value is too long";
+    case XmlError::kTooManyNamespaces: return "too many namespace declarations are in scope";
+    }
+    return "the XML is not well formed";
+}

@@ -1,0 +1,193 @@
+// A pull reader for the XML parts of Office Open XML and OpenDocument files, which come from
+// clients. It reads a whole part in memory, as UTF-8, and allocates nothing: names, values and text
+// are spans of the caller's buffer, and all it keeps lies in fixed arrays bounded by the limits
+// below. Namespaces are resolved. A DOCTYPE is refused, so no DTD is ever read and no entity other
+// than the five predefined ones exists. A part that passes a limit or is not well formed is refused
+// with its reason and the byte offset where it was found.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+const unsigned kXmlMaxDepth = 256;          // elements open at once
+const unsigned kXmlMaxAttributes = 256;     // attributes of one element, namespace declarations aside
+const size_t kXmlMaxNameLength = 1024;      // bytes of a qualified name
+const size_t kXmlMaxValueLength = 1 << 20;  // bytes of an attribute value as written
+const unsigned kXmlMaxNamespaces = 256;     // namespace declarations in scope
+
+enum class XmlError {
+    kNone,
+    kNotWellFormed,          // any fault of syntax without a reason of its own below
+    kTruncated,              // the input ends inside markup
+    kUnclosedElement,        // the input ends with elements open
+    kMismatchedEndTag,       // an end tag names another element than the one open
+    kUnexpectedEndTag,       // an end tag with no element open
+    kNoRootElement,
+    kSecondRootElement,
+    kTextOutsideRoot,        // anything but white space, comments and PIs outside the root
+    kLessThanInValue,        // '<' in an attribute value
+    kDuplicateAttribute,     // same namespace and local name twice, or a prefix declared twice
+    kUnboundPrefix,
+    kBadNamespaceDeclaration,  // xmlns:p="", a reserved prefix or URI, or a reference in the URI
+    kBadName,
+    kBadReference,           // '&' not starting a character reference or one of the five entities
+    kDoctype,
+    kUnsupportedEncoding,    // the XML declaration names an encoding other than UTF-8 or UTF-16
+    kTooDeep,
+    kTooManyAttributes,
+    kNameTooLong,
+    kValueTooLong,
+    kTooManyNamespaces
+};
+
+// A short reason a person can act on, completing "NAME: ".
+const char* XmlErrorText(XmlError error);
+
+// Bytes of the caller's buffer, not terminated. An empty span still points somewhere readable.
+struct XmlSpan {
+    const char* pData;
+    size_t cbData;
+};
+
+// Whether the span's bytes are exactly szText's.
+bool XmlSpanIs(XmlSpan span, const char* szText);
+bool XmlSpansEqual(XmlSpan first, XmlSpan second);
+
+// The namespace the prefix "xml" is bound to.
+extern const char kXmlNamespaceUri[];
+
+struct XmlAttribute {
+    XmlSpan name;   // qualified, as written
+    XmlSpan uri;    // empty for an attribute without prefix
+    XmlSpan local;
+    XmlSpan value;  // raw, between the quotes: see DecodeXmlValue
+};
+
+enum class XmlToken {
+    kStartElement,
+    kEndElement,  // also after the start of an empty element
+    kText,        // character data up to the next markup; a CDATA section is a text of its own
+    kEndDocument,
+    kError
+};
+
+// Reads tokens one at a time from a UTF-8 part (a UTF-8 byte-order mark is skipped). Comments,
+// processing instructions and the XML declaration are skipped; an encoding the declaration names
+// other than UTF-8 or UTF-16 is refused. Text is given in pieces: one between each two pieces of
+// markup, so a comment or CDATA section cuts it. Once it answers kEndDocument or kError it answers
+// the same for ever. What a token gives lasts until the next call of Next().
+class XmlReader {
+public:
+    // The bytes must outlive the reader.
+    XmlReader(const char* pData, size_t cbData);
+    XmlReader(const XmlReader&) = delete;
+    XmlReader& operator=(const XmlReader&) = delete;
+
+    XmlToken Next();
+    XmlToken Token() const { return token; }
+    XmlError Error() const { return error; }
+    // Where the current token starts, or where the error was found, from the buffer's first byte.
+    size_t Offset() const { return cbOffset; }
+
+    // The element of a start or end token: its qualified name, namespace URI (empty for none) and
+    // local name.
+    XmlSpan Name() const { return element.name; }
+    XmlSpan NamespaceUri() const { return element.uri; }
+    XmlSpan LocalName() const { return element.local; }
+    // How many elements are open: for a start or end token counting its own (the root is 1), for
+    // a text those around it.
+    unsigned Depth() const { return nTokenDepth; }
+
+    // The text token's raw bytes; raw means from a CDATA section, where '&' is no reference.
+    XmlSpan Text() const { return text; }
+    bool TextIsRaw() const { return bRawText; }
+
+    // The attributes of a start token, namespace declarations left out; none for other tokens.
+    unsigned AttributeCount() const { return nAttributes; }
+    const XmlAttribute& Attribute(unsigned nIndex) const { return attributes[nIndex]; }
+    // The raw value of the attribute of this namespace URI ("" for none) and local name.
+    bool FindAttribute(XmlSpan uri, XmlSpan local, XmlSpan* pValue) const;
+    bool FindAttribute(const char* szUri, const char* szLocal, XmlSpan* pValue) const;
+
+private:
+    struct Namespace {
+        XmlSpan prefix;  // empty for the default namespace
+        XmlSpan uri;     // empty where xmlns="" takes the default away
+    };
+    struct OpenElement {
+        XmlSpan name;
+        XmlSpan uri;
+        XmlSpan local;
+        unsigned nNamespaceBase;  // declarations in scope before the element's own
+    };
+
+    XmlToken Fail(XmlError why, const char* pWhere);
+    const char* ReadName(const char* p, XmlSpan* pName);
+    XmlToken ReadStartTag(const char* pTag);
+    const char* ReadAttribute(const char* p, unsigned nNamespaceBase);
+    XmlToken ReadEndTag(const char* pTag);
+    XmlToken ReadText(const char* p);
+    XmlToken CloseElement();
+    const char* SkipMarkupDeclaration(const char* p, bool* pbToken);
+    const char* SkipProcessingInstruction(const char* p);
+    bool Resolve(XmlSpan name, bool bAttribute, XmlSpan* pUri, XmlSpan* pLocal) const;
+
+    const char* pData;
+    const char* pEnd;
+    const char* pStart;  // after the byte-order mark: the only place for an XML declaration
+    const char* pPos;
+    XmlToken token;
+    XmlError error;
+    size_t cbOffset;
+    OpenElement element;
+    XmlSpan text;
+    bool bRawText;
+    bool bRootSeen;
+    bool bEmptyElement;  // the start of <a/> was given: its end comes next
+    unsigned nDepth;
+    unsigned nTokenDepth;
+    unsigned nAttributes;
+    unsigned nNamespaces;
+    XmlAttribute attributes[kXmlMaxAttributes];
+    Namespace namespaces[kXmlMaxNamespaces];
+    OpenElement open[kXmlMaxDepth];
+};
+
+// Takes the decoded bytes of a value, in pieces.
+class XmlSink {
+public:
+    virtual void Put(const char* pData, size_t cbData) = 0;
+
+protected:
+    ~XmlSink() {}
+};
+
+enum class XmlValueKind {
+    kText,       // CR LF and a lone CR become LF
+    kRawText,    // a CDATA section: line ends as in text, no references
+    kAttribute   // tab, CR, LF and CR LF become one space each
+};
+
+// Decodes a raw text or attribute value as UTF-8: the five predefined entities, character
+// references, and line ends as the kind says. A reference to what is no XML character (&#0;, a
+// surrogate, past U+10FFFF), a byte that starts no well-formed UTF-8 sequence, and a control
+// character XML does not allow each become U+FFFD, so the text never ends early. Answers false at
+// the first malformed reference (unknown name, no ';', bad digit, overflow), having put what came
+// before it; the reader refuses such a reference before a caller sees it.
+bool DecodeXmlValue(XmlSpan value, XmlValueKind kind, XmlSink* pSink);
+
+enum class XmlEncoding { kUtf8, kUtf16LE, kUtf16BE, kRefused };
+
+// The encoding of a part, from its first bytes: a byte-order mark (UTF-8, UTF-16LE, UTF-16BE), the
+// bytes of "<?" in UTF-16 without one, or else UTF-8. kRefused when its XML declaration names an
+// encoding other than UTF-8 or UTF-16 (in any case) or is malformed.
+XmlEncoding DetectXmlEncoding(const char* pData, size_t cbData);
+
+// The room TranscodeUtf16ToUtf8 needs for cbData bytes of UTF-16.
+inline size_t XmlUtf8Room(size_t cbData) { return cbData + cbData / 2 + 4; }
+
+// Writes a UTF-16 part (kUtf16LE or kUtf16BE) as UTF-8 into pOut, which holds cbOut bytes, at
+// least XmlUtf8Room(cbData); a leading byte-order mark is left out, and an unpaired surrogate or a
+// last odd byte becomes U+FFFD. Answers false, writing nothing, for another encoding or too little
+// room.
+bool TranscodeUtf16ToUtf8(const char* pData, size_t cbData, XmlEncoding encoding, char* pOut, size_t cbOut,
+                          size_t* pcbWritten);

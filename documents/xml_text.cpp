@@ -1,0 +1,192 @@
+#include "documents/xml_reader.h"
+
+#include <string.h>
+
+#include "documents/xml_chars.h"
+
+namespace {
+
+size_t EncodeUtf8(uint32_t nChar, char* pOut) {
+    static const unsigned char kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    size_t cbChar = nChar < 0x80 ? 1 : nChar < 0x800 ? 2 : nChar < 0x10000 ? 3 : 4;
+    for (size_t i = cbChar; i-- > 1; nChar >>= 6) pOut[i] = static_cast<char>(0x80 | (nChar & 0x3F));
+    pOut[0] = static_cast<char>(kLead[cbChar] | nChar);
+    return cbChar;
+}
+
+// The length of the well-formed UTF-8 sequence at p that encodes an XML character; 0 for none.
+size_t Utf8CharLength(const char* p, const char* pEnd) {
+    unsigned c = static_cast<unsigned char>(*p);
+    size_t cbChar = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+    uint32_t nChar = c & (0x3F >> (cbChar - 1));
+    if (c < 0xC2 || c > 0xF4 || static_cast<size_t>(pEnd - p) < cbChar) return 0;
+    for (size_t i = 1; i < cbChar; ++i) {
+        if ((p[i] & 0xC0) != 0x80) return 0;
+        nChar = (nChar << 6) | (p[i] & 0x3F);
+    }
+    uint32_t nLeast = cbChar == 2 ? 0x80 : cbChar == 3 ? 0x800 : 0x10000;
+    return nChar >= nLeast && IsXmlChar(nChar) ? cbChar : 0;
+}
+
+}  // namespace
+
+const char* ReadXmlReference(const char* p, const char* pEnd, uint32_t* pnChar) {
+    ++p;
+    if (p < pEnd && *p == '#') {
+        uint64_t nBase = 10, nValue = 0;
+        if (++p < pEnd && *p == 'x') {
+            nBase = 16;
+            ++p;
+        }
+        const char* pDigits = p;
+        for (; p < pEnd && *p != ';'; ++p) {
+            unsigned c = static_cast<unsigned char>(*p), cLower = c | 0x20;
+            unsigned nDigit = c - '0' < 10u ? c - '0' : nBase == 16 && cLower - 'a' < 6u ? cLower - 'a' + 10 : 16;
+            if (nDigit >= nBase) return nullptr;
+            nValue = nValue * nBase + nDigit;
+            if (nValue > 0xFFFFFFFFu) return nullptr;
+        }
+        if (p == pDigits || p == pEnd) return nullptr;
+        *pnChar = IsXmlChar(static_cast<uint32_t>(nValue)) ? static_cast<uint32_t>(nValue) : 0xFFFD;
+        return p + 1;
+    }
+    static const struct {
+        const char* szName;
+        char c;
+    } kEntities[] = {{"lt;", '<'}, {"gt;", '>'}, {"amp;", '&'}, {"apos;", '\''}, {"quot;", '"'}};
+    for (const auto& entity : kEntities) {
+        size_t cbName = strlen(entity.szName);
+        if (static_cast<size_t>(pEnd - p) >= cbName && memcmp(p, entity.szName, cbName) == 0) {
+            *pnChar = static_cast<unsigned char>(entity.c);
+            return p + cbName;
+        }
+    }
+    return nullptr;
+}
+
+XmlDeclaration ReadXmlDeclaration(const char* p, const char* pEnd) {
+    for (p += 5;;) {
+        while (p < pEnd && IsSpace(*p)) ++p;
+        if (p == pEnd || *p == '?') return XmlDeclaration::kSound;
+        const char* pName = p;
+        while (p < pEnd && IsAsciiLetter(*p)) ++p;
+        XmlSpan name = Span(pName, p);
+        while (p < pEnd && IsSpace(*p)) ++p;
+        if (name.cbData == 0 || p == pEnd || *p++ != '=') return XmlDeclaration::kMalformed;
+        while (p < pEnd && IsSpace(*p)) ++p;
+        if (p == pEnd || (*p != '"' && *p != '\'')) return XmlDeclaration::kMalformed;
+        const char* pValue = ++p;
+        while (p < pEnd && *p != pValue[-1]) ++p;
+        if (p == pEnd) return XmlDeclaration::kMalformed;
+        if (XmlSpanIs(name, "encoding")) {
+            char szValue[8] = {};
+            size_t cbValue = static_cast<size_t>(p - pValue);
+            for (size_t i = 0; i < cbValue && i < sizeof(szValue) - 1; ++i) szValue[i] = pValue[i] | 0x20;
+            if (cbValue >= sizeof(szValue) || (strcmp(szValue, "utf-8") != 0 && strcmp(szValue, "utf-16") != 0)) {
+                return XmlDeclaration::kOtherEncoding;
+            }
+        }
+        ++p;
+    }
+}
+
+bool DecodeXmlValue(XmlSpan value, XmlValueKind kind, XmlSink* pSink) {
+    static const char kReplacement[] = "\xEF\xBF\xBD";
+    const char* p = value.pData;
+    const char* pEnd = p + value.cbData;
+    const char* pRun = p;  // bytes that pass as they are, not yet put
+    bool bAttribute = kind == XmlValueKind::kAttribute;
+    char utf8[4];
+    while (p < pEnd) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        bool bPlain = c >= 0x20 ? c != '&' || kind == XmlValueKind::kRawText : (c == '\t' || c == '\n') && !bAttribute;
+        if (bPlain) {
+            // ASCII, the common case, passes on the first test.
+            if (c < 0x80) {
+                ++p;
+                continue;
+            }
+            if (size_t cbChar = Utf8CharLength(p, pEnd)) {
+                p += cbChar;
+                continue;
+            }
+        }
+        if (pRun < p) pSink->Put(pRun, static_cast<size_t>(p - pRun));
+        if (c == '&') {
+            uint32_t nChar;
+            const char* pAfter = ReadXmlReference(p, pEnd, &nChar);
+            if (pAfter == nullptr) return false;
+            pSink->Put(utf8, EncodeUtf8(nChar, utf8));
+            p = pAfter;
+        } else if (c == '\r') {
+            p += p + 1 < pEnd && p[1] == '\n' ? 2 : 1;
+            pSink->Put(bAttribute ? " " : "\n", 1);
+        } else if (c == '\t' || c == '\n') {
+            // In an attribute value only.
+            pSink->Put(" ", 1);
+            ++p;
+        } else {
+            pSink->Put(kReplacement, 3);
+            ++p;
+        }
+        pRun = p;
+    }
+    if (pRun < p) pSink->Put(pRun, static_cast<size_t>(p - pRun));
+    return true;
+}
+
+XmlEncoding DetectXmlEncoding(const char* pData, size_t cbData) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(pData);
+    XmlEncoding encoding = XmlEncoding::kUtf8;
+    size_t i = 0;
+    if (cbData >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {
+        i = 3;
+    } else if (cbData >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) {
+        encoding = p[0] == 0xFF ? XmlEncoding::kUtf16LE : XmlEncoding::kUtf16BE;
+        i = 2;
+    } else if (cbData >= 4 && memcmp(p, "<\0?\0", 4) == 0) {
+        encoding = XmlEncoding::kUtf16LE;
+    } else if (cbData >= 4 && memcmp(p, "\0<\0?", 4) == 0) {
+        encoding = XmlEncoding::kUtf16BE;
+    }
+    // The declaration is ASCII in any of them: read it unit by unit, up to its '>'.
+    char szDeclaration[256];
+    size_t cbDeclaration = 0, cbUnit = encoding == XmlEncoding::kUtf8 ? 1 : 2;
+    size_t nHigh = encoding == XmlEncoding::kUtf16BE ? 0 : 1;
+    for (; i + cbUnit <= cbData && cbDeclaration < sizeof(szDeclaration); i += cbUnit) {
+        unsigned nUnit = cbUnit == 1 ? p[i] : static_cast<unsigned>(p[i + nHigh] << 8 | p[i + 1 - nHigh]);
+        if (nUnit == 0 || nUnit >= 0x80) break;
+        szDeclaration[cbDeclaration++] = static_cast<char>(nUnit);
+        if (nUnit == '>') break;
+    }
+    if (cbDeclaration < 6 || memcmp(szDeclaration, "<?xml", 5) != 0 || !IsSpace(szDeclaration[5])) return encoding;
+    if (szDeclaration[cbDeclaration - 1] != '>') return XmlEncoding::kRefused;
+    bool bSound = ReadXmlDeclaration(szDeclaration, szDeclaration + cbDeclaration) == XmlDeclaration::kSound;
+    return bSound ? encoding : XmlEncoding::kRefused;
+}
+
+bool TranscodeUtf16ToUtf8(const char* pData, size_t cbData, XmlEncoding encoding, char* pOut, size_t cbOut,
+                          size_t* pcbWritten) {
+    *pcbWritten = 0;
+    if ((encoding != XmlEncoding::kUtf16LE && encoding != XmlEncoding::kUtf16BE) || cbOut < XmlUtf8Room(cbData)) {
+        return false;
+    }
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(pData);
+    size_t nHigh = encoding == XmlEncoding::kUtf16BE ? 0 : 1;
+    auto Unit = [&](size_t i) { return static_cast<uint32_t>(p[i + nHigh] << 8 | p[i + 1 - nHigh]); };
+    size_t i = cbData >= 2 && Unit(0) == 0xFEFF ? 2 : 0, cbWritten = 0;
+    for (; i + 2 <= cbData; i += 2) {
+        uint32_t nChar = Unit(i);
+        if (nChar >= 0xD800 && nChar <= 0xDFFF) {
+            uint32_t nLow = nChar <= 0xDBFF && i + 4 <= cbData ? Unit(i + 2) : 0;
+            bool bPair = nLow >= 0xDC00 && nLow <= 0xDFFF;
+            nChar = bPair ? 0x10000 + ((nChar - 0xD800) << 10) + (nLow - 0xDC00) : 0xFFFD;
+            i += bPair ? 2 : 0;
+        }
+        cbWritten += EncodeUtf8(nChar, pOut + cbWritten);
+    }
+    // A last odd byte is half a unit.
+    if (i < cbData) cbWritten += EncodeUtf8(0xFFFD, pOut + cbWritten);
+    *pcbWritten = cbWritten;
+    return true;
+}

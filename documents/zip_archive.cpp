@@ -1,0 +1,287 @@
+#include "documents/zip_archive.h"
+
+#include <string.h>
+#include <zlib.h>
+
+#include <vector>
+
+#include "setup/byte_fields.h"
+
+namespace {
+const uint32_t kLocalHeaderSignature = 0x04034b50;
+const uint32_t kCentralHeaderSignature = 0x02014b50;
+const uint32_t kEndRecordSignature = 0x06054b50;
+const uint32_t kZip64EndRecordSignature = 0x06064b50;
+const uint32_t kZip64LocatorSignature = 0x07064b50;
+const size_t kEndRecordSize = 22;
+const size_t kZip64LocatorSize = 20;
+const size_t kZip64EndRecordSize = 56;
+const size_t kCentralHeaderSize = 46;
+const size_t kLocalHeaderSize = 30;
+const size_t kMaxCommentSize = 0xFFFF;
+const uint16_t kZip64ExtraId = 0x0001;
+const uint16_t kFlagEncrypted = 0x0001;
+const uint16_t kFlagStrongEncryption = 0x0040;
+const uint16_t kMethodStored = 0;
+const uint16_t kMethodDeflated = 8;
+
+// Whether [off, off + cb) lies inside a buffer of cbTotal bytes, without overflow.
+bool Inside(uint64_t off, uint64_t cb, uint64_t cbTotal) { return off <= cbTotal && cb <= cbTotal - off; }
+
+unsigned char AsciiLower(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
+
+bool SameNameIgnoringCase(const char* pA, size_t cbA, const char* pB, size_t cbB) {
+    if (cbA != cbB) return false;
+    for (size_t i = 0; i < cbA; ++i) {
+        if (AsciiLower(static_cast<unsigned char>(pA[i])) != AsciiLower(static_cast<unsigned char>(pB[i]))) return false;
+    }
+    return true;
+}
+
+uint32_t NameHash(const char* p, size_t cb) {
+    uint32_t nHash = 2166136261u;  // FNV-1a over the lower-cased name
+    for (size_t i = 0; i < cb; ++i) nHash = (nHash ^ AsciiLower(static_cast<unsigned char>(p[i]))) * 16777619u;
+    return nHash;
+}
+}  // namespace
+
+const char* ZipErrorText(ZipError error) {
+    switch (error) {
+    case ZipError::kNone: return "no error";
+    case ZipError::kNotZip: return "not a zip archive";
+    case ZipError::kDamaged: return "the file is damaged or cut short (its zip directory does not fit it)";
+    case ZipError::kSplit: return "a part of a split archive: join the parts into one file first";
+    case ZipError::kTooManyEntries: return "the archive holds more than 65,535 entries";
+    case ZipError::kDuplicateName: return "the archive holds two entries of one name, so which one counts is unclear";
+    case ZipError::kEncrypted: return "the file is protected with a password: save it without one and try again";
+    case ZipError::kUnknownMethod: return "the archive uses a compression method other than stored or deflated";
+    case ZipError::kBadData: return "the file is damaged (an entry's compressed data are broken)";
+    case ZipError::kBadChecksum: return "the file is damaged (an entry's checksum does not match)";
+    case ZipError::kTooLarge: return "the file unpacks to more than 1 GiB or 200 times its size, which no real document does";
+    case ZipError::kOutOfMemory: return "there is not enough memory to unpack it";
+    }
+    return "unknown zip error";
+}
+
+ZipArchive::ZipArchive()
+    : pData(nullptr), cbData(0), offDirectory(0), cbDirectory(0), nEntries(0), cbInflated(0), error(ZipError::kNone) {}
+
+bool ZipArchive::Fail(ZipError newError) {
+    error = newError;
+    return false;
+}
+
+bool ZipArchive::Open(const unsigned char* pNewData, size_t cbNewData) {
+    pData = pNewData;
+    cbData = cbNewData;
+    nEntries = 0;
+    cbInflated = 0;
+    error = ZipError::kNone;
+    return ReadEndRecord() && CheckDirectory();
+}
+
+bool ZipArchive::ReadEndRecord() {
+    if (cbData < kEndRecordSize) return Fail(ZipError::kNotZip);
+    // The end record is the last one whose comment fits before the end of the file; the comment
+    // is at most 64 KB, so the search is bounded.
+    size_t offEnd = cbData - kEndRecordSize;
+    size_t offLowest = offEnd > kMaxCommentSize ? offEnd - kMaxCommentSize : 0;
+    for (;; --offEnd) {
+        if (ReadField32(pData + offEnd) == kEndRecordSignature &&
+            ReadField16(pData + offEnd + 20) <= cbData - offEnd - kEndRecordSize)
+            break;
+        if (offEnd == offLowest) return Fail(ZipError::kNotZip);
+    }
+    const unsigned char* pEnd = pData + offEnd;
+    uint64_t nDisk = ReadField16(pEnd + 4), nDirectoryDisk = ReadField16(pEnd + 6);
+    uint64_t nDiskEntries = ReadField16(pEnd + 8), nTotalEntries = ReadField16(pEnd + 10);
+    cbDirectory = ReadField32(pEnd + 12);
+    offDirectory = ReadField32(pEnd + 16);
+    uint64_t offDirectoryEnd = offEnd;
+    // ZIP64: a locator right before the end record points at the 64-bit end record.
+    if (offEnd >= kZip64LocatorSize && ReadField32(pEnd - kZip64LocatorSize) == kZip64LocatorSignature) {
+        const unsigned char* pLocator = pEnd - kZip64LocatorSize;
+        uint64_t offZip64End = ReadField64(pLocator + 8);
+        if (ReadField32(pLocator + 4) != 0 || ReadField32(pLocator + 16) > 1) return Fail(ZipError::kSplit);
+        if (!Inside(offZip64End, kZip64EndRecordSize, offEnd - kZip64LocatorSize)) return Fail(ZipError::kDamaged);
+        const unsigned char* pZip64End = pData + offZip64End;
+        if (ReadField32(pZip64End) != kZip64EndRecordSignature) return Fail(ZipError::kDamaged);
+        nDisk = ReadField32(pZip64End + 16);
+        nDirectoryDisk = ReadField32(pZip64End + 20);
+        nDiskEntries = ReadField64(pZip64End + 24);
+        nTotalEntries = ReadField64(pZip64End + 32);
+        cbDirectory = ReadField64(pZip64End + 40);
+        offDirectory = ReadField64(pZip64End + 48);
+        offDirectoryEnd = offZip64End;
+    }
+    if (nDisk != 0 || nDirectoryDisk != 0 || nDiskEntries != nTotalEntries) return Fail(ZipError::kSplit);
+    if (nTotalEntries > kZipMaxEntries) return Fail(ZipError::kTooManyEntries);
+    if (!Inside(offDirectory, cbDirectory, offDirectoryEnd)) return Fail(ZipError::kDamaged);
+    nEntries = static_cast<size_t>(nTotalEntries);
+    return true;
+}
+
+bool ZipArchive::ReadCentralHeader(uint64_t off, ZipEntry* pEntry, uint64_t* pNext) const {
+    uint64_t offLimit = offDirectory + cbDirectory;
+    if (!Inside(off, kCentralHeaderSize, offLimit)) return false;
+    const unsigned char* p = pData + off;
+    if (ReadField32(p) != kCentralHeaderSignature) return false;
+    size_t cbName = ReadField16(p + 28), cbExtra = ReadField16(p + 30), cbComment = ReadField16(p + 32);
+    if (!Inside(off + kCentralHeaderSize, cbName + cbExtra + cbComment, offLimit)) return false;
+    pEntry->nFlags = ReadField16(p + 8);
+    pEntry->nMethod = ReadField16(p + 10);
+    pEntry->nCrc32 = ReadField32(p + 16);
+    pEntry->cbCompressed = ReadField32(p + 20);
+    pEntry->cbUncompressed = ReadField32(p + 24);
+    pEntry->offLocalHeader = ReadField32(p + 42);
+    pEntry->pName = reinterpret_cast<const char*>(p + kCentralHeaderSize);
+    pEntry->cbName = cbName;
+    if (ReadField16(p + 34) != 0) return false;  // the entry starts on another disk
+    // ZIP64: the fields that read all ones are in the extra field, in this order.
+    bool bWide[3] = {pEntry->cbUncompressed == 0xFFFFFFFFu, pEntry->cbCompressed == 0xFFFFFFFFu,
+                     pEntry->offLocalHeader == 0xFFFFFFFFu};
+    if (bWide[0] || bWide[1] || bWide[2]) {
+        const unsigned char* pExtra = p + kCentralHeaderSize + cbName;
+        const unsigned char* pExtraEnd = pExtra + cbExtra;
+        while (pExtraEnd - pExtra >= 4 && ReadField16(pExtra) != kZip64ExtraId)
+            pExtra += 4 + static_cast<size_t>(ReadField16(pExtra + 2));
+        if (pExtraEnd - pExtra < 4) return false;
+        const unsigned char* pField = pExtra + 4;
+        const unsigned char* pFieldEnd = pField + ReadField16(pExtra + 2);
+        if (pFieldEnd > pExtraEnd) return false;
+        uint64_t* pTargets[3] = {&pEntry->cbUncompressed, &pEntry->cbCompressed, &pEntry->offLocalHeader};
+        for (int i = 0; i < 3; ++i) {
+            if (!bWide[i]) continue;
+            if (pFieldEnd - pField < 8) return false;
+            *pTargets[i] = ReadField64(pField);
+            pField += 8;
+        }
+    }
+    *pNext = off + kCentralHeaderSize + cbName + cbExtra + cbComment;
+    return true;
+}
+
+bool ZipArchive::CheckDirectory() {
+    // Names are kept in an open-addressed table of directory offsets while the directory is
+    // walked once, so duplicates are found in linear time.
+    size_t nSlots = 16;
+    while (nSlots < 2 * nEntries) nSlots *= 2;
+    std::vector<uint64_t> slots;
+    slots.resize(nSlots, UINT64_MAX);
+    uint64_t off = offDirectory;
+    for (size_t i = 0; i < nEntries; ++i) {
+        ZipEntry entry;
+        uint64_t offNext;
+        if (!ReadCentralHeader(off, &entry, &offNext)) return Fail(ZipError::kDamaged);
+        if (entry.nFlags & (kFlagEncrypted | kFlagStrongEncryption)) return Fail(ZipError::kEncrypted);
+        if (entry.nMethod != kMethodStored && entry.nMethod != kMethodDeflated) return Fail(ZipError::kUnknownMethod);
+        const unsigned char* pEntryData;
+        if (!DataOf(entry, &pEntryData)) return Fail(ZipError::kDamaged);
+        if (entry.nMethod == kMethodStored && entry.cbCompressed != entry.cbUncompressed) return Fail(ZipError::kDamaged);
+        size_t nSlot = NameHash(entry.pName, entry.cbName) & (nSlots - 1);
+        for (; slots[nSlot] != UINT64_MAX; nSlot = (nSlot + 1) & (nSlots - 1)) {
+            ZipEntry other;
+            uint64_t offIgnored;
+            ReadCentralHeader(slots[nSlot], &other, &offIgnored);
+            if (SameNameIgnoringCase(entry.pName, entry.cbName, other.pName, other.cbName))
+                return Fail(ZipError::kDuplicateName);
+        }
+        slots[nSlot] = off;
+        off = offNext;
+    }
+    return true;
+}
+
+bool ZipArchive::DataOf(const ZipEntry& entry, const unsigned char** ppData) const {
+    // The local header repeats the name and may carry an extra field of another length; the data
+    // follow it and must end before the directory.
+    if (!Inside(entry.offLocalHeader, kLocalHeaderSize, offDirectory)) return false;
+    const unsigned char* pLocal = pData + entry.offLocalHeader;
+    if (ReadField32(pLocal) != kLocalHeaderSignature) return false;
+    if (ReadField16(pLocal + 6) & (kFlagEncrypted | kFlagStrongEncryption)) return false;
+    uint64_t offData = entry.offLocalHeader + kLocalHeaderSize + ReadField16(pLocal + 26) + ReadField16(pLocal + 28);
+    if (!Inside(offData, entry.cbCompressed, offDirectory)) return false;
+    *ppData = pData + offData;
+    return true;
+}
+
+bool ZipArchive::GetEntry(size_t nIndex, ZipEntry* pEntry) const {
+    if (nIndex >= nEntries) return false;
+    uint64_t off = offDirectory;
+    for (size_t i = 0;; ++i) {
+        uint64_t offNext;
+        if (!ReadCentralHeader(off, pEntry, &offNext)) return false;
+        if (i == nIndex) return true;
+        off = offNext;
+    }
+}
+
+bool ZipArchive::Find(const char* pName, size_t cbName, ZipEntry* pEntry) const {
+    uint64_t off = offDirectory;
+    for (size_t i = 0; i < nEntries; ++i) {
+        uint64_t offNext;
+        if (!ReadCentralHeader(off, pEntry, &offNext)) return false;
+        if (SameNameIgnoringCase(pName, cbName, pEntry->pName, pEntry->cbName)) return true;
+        off = offNext;
+    }
+    return false;
+}
+
+bool ZipArchive::MayInflate(uint64_t cbMore) {
+    uint64_t cbBudget = kZipMaxRatio * static_cast<uint64_t>(cbData);
+    if (cbBudget > kZipMaxInflatedBytes) cbBudget = kZipMaxInflatedBytes;
+    if (cbMore > cbBudget || cbInflated > cbBudget - cbMore) return Fail(ZipError::kTooLarge);
+    return true;
+}
+
+bool ZipArchive::Extract(const ZipEntry& entry, unsigned char* pOut, size_t cbOut) {
+    if (cbOut != entry.cbUncompressed) return Fail(ZipError::kDamaged);
+    if (!MayInflate(entry.cbUncompressed)) return false;
+    const unsigned char* pIn;
+    if (!DataOf(entry, &pIn)) return Fail(ZipError::kDamaged);
+    cbInflated += entry.cbUncompressed;
+    if (entry.nMethod == kMethodStored) {
+        if (entry.cbCompressed != cbOut) return Fail(ZipError::kDamaged);
+        if (cbOut != 0) memcpy(pOut, pIn, cbOut);
+    } else {
+        z_stream stream;
+        memset(&stream, 0, sizeof(stream));
+        if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return Fail(ZipError::kOutOfMemory);
+        // zlib counts in 32-bit units: the input and output are fed in pieces of at most 1 GiB.
+        uint64_t cbInLeft = entry.cbCompressed, cbOutLeft = cbOut;
+        stream.next_in = const_cast<unsigned char*>(pIn);
+        stream.next_out = pOut;
+        int nResult = Z_OK;
+        while (nResult == Z_OK) {
+            if (stream.avail_in == 0 && cbInLeft != 0) {
+                stream.avail_in = static_cast<uInt>(cbInLeft < (1u << 30) ? cbInLeft : (1u << 30));
+                cbInLeft -= stream.avail_in;
+            }
+            if (stream.avail_out == 0 && cbOutLeft != 0) {
+                stream.avail_out = static_cast<uInt>(cbOutLeft < (1u << 30) ? cbOutLeft : (1u << 30));
+                cbOutLeft -= stream.avail_out;
+            }
+            uLong nInBefore = stream.total_in, nOutBefore = stream.total_out;
+            nResult = inflate(&stream, Z_FINISH);
+            bool bProgress = stream.total_in != nInBefore || stream.total_out != nOutBefore;
+            // Z_BUF_ERROR only asks for the next piece while there is one to give.
+            if (nResult == Z_BUF_ERROR && bProgress && (stream.avail_in != 0 || cbInLeft != 0) &&
+                (stream.avail_out != 0 || cbOutLeft != 0))
+                nResult = Z_OK;
+            if (nResult == Z_OK && !bProgress && stream.avail_in != 0 && stream.avail_out != 0) nResult = Z_DATA_ERROR;
+        }
+        bool bWhole = nResult == Z_STREAM_END && stream.avail_out == 0 && cbOutLeft == 0;
+        inflateEnd(&stream);
+        if (nResult == Z_MEM_ERROR) return Fail(ZipError::kOutOfMemory);
+        if (!bWhole) return Fail(ZipError::kBadData);
+    }
+    // zlib's CRC-32 also takes 32-bit lengths.
+    uLong nCrc = crc32(0L, Z_NULL, 0);
+    for (size_t off = 0; off < cbOut;) {
+        size_t cbPiece = cbOut - off < (1u << 30) ? cbOut - off : (1u << 30);
+        nCrc = crc32(nCrc, pOut + off, static_cast<uInt>(cbPiece));
+        off += cbPiece;
+    }
+    if (static_cast<uint32_t>(nCrc) != entry.nCrc32) return Fail(ZipError::kBadChecksum);
+    return true;
+}

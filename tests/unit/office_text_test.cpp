@@ -1,0 +1,253 @@
+// The text of Word, Excel, PowerPoint and OpenDocument files: small packages written here with
+// hand-written XML, one rule a line, and the text a reader is paid for written out by hand.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "documents/document_reader.h"
+#include "documents/zip_archive.h"
+#include "tests/unit/zip_writer.h"
+
+namespace {
+
+const char kW[] = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+const char kRels[] = "http://schemas.openxmlformats.org/package/2006/relationships";
+const char kDocType[] = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+
+// Keeps the text, with repeats marked as [xN]...[/].
+struct KeptText : TextSink {
+    std::string text;
+    void Put(const char* p, size_t n) override { text.append(p, n); }
+    void BeginRepeat(uint64_t n) override { text += "[x" + std::to_string(n) + "]"; }
+    void EndRepeat() override { text += "[/]"; }
+};
+
+// The text of a file, or "refused: REASON".
+std::string TextOf(const std::string& file, const char* szName = "file") {
+    const char* szRefusal = nullptr;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(file.data());
+    DocumentKind kind = KindOfFile(p, file.size() < kKindBytes ? file.size() : kKindBytes, szName, &szRefusal);
+    if (kind == DocumentKind::kRefused) return std::string("refused: ") + szRefusal;
+    if (kind == DocumentKind::kPlainText) return "plain text";
+    KeptText kept;
+    DocumentText text(&kept);
+    if (!ReadDocument(kind, p, file.size(), 0, &text)) return std::string("refused: ") + text.Refusal();
+    return kept.text;
+}
+
+std::string ContentTypes(const std::string& partName, const std::string& type) {
+    return "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+           "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+           "<Override PartName=\"/" + partName + "\" ContentType=\"" + type + "\"/></Types>";
+}
+
+std::string Relationships(const std::vector<std::vector<std::string>>& relationships) {
+    std::string xml = std::string("<Relationships xmlns=\"") + kRels + "\">";
+    for (const std::vector<std::string>& r : relationships) {
+        xml += "<Relationship Id=\"" + r[0] + "\" Type=\"" + kDocType + r[1] + "\" Target=\"" + r[2] + "\"" +
+               (r.size() > 3 ? " TargetMode=\"" + r[3] + "\"" : "") + "/>";
+    }
+    return xml + "</Relationships>";
+}
+
+std::string WordFile(const std::string& body, const std::string& wordNamespace = kW) {
+    std::string w = "<w:document xmlns:w=\"" + wordNamespace +
+                    "\" xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\""
+                    " xmlns:v=\"urn:schemas-microsoft-com:vml\"><w:body>" + body + "</w:body></w:document>";
+    std::string wordType = "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
+    return WriteZip({
+        {"[Content_Types].xml", ContentTypes("word/document.xml", wordType)},
+        {"_rels/.rels", Relationships({{"rId1", "officeDocument", "word/document.xml"}})},
+        {"word/document.xml", w},
+        {"word/_rels/document.xml.rels",
+         Relationships({{"h1", "header", "header1.xml"}, {"f1", "footer", "/word/footer1.xml"},
+                        {"h2", "header", "header1.xml"}, {"x", "header", "http://example.com/h.xml", "External"},
+                        {"up", "footer", "../../outside.xml"}, {"n", "footnotes", "footnotes.xml"}})},
+        {"word/header1.xml", "<w:hdr xmlns:w=\"" + wordNamespace + "\"><w:p><w:r><w:t>Head</w:t></w:r></w:p></w:hdr>"},
+        {"word/footer1.xml", "<w:ftr xmlns:w=\"" + wordNamespace + "\"><w:p><w:r><w:t>Foot</w:t></w:r></w:p></w:ftr>"},
+        {"word/footnotes.xml", "<w:footnotes xmlns:w=\"" + wordNamespace +
+                                   "\"><w:footnote w:type=\"separator\" w:id=\"-1\"><w:p><w:r><w:separator/>"
+                                   "<w:t>sep</w:t></w:r></w:p></w:footnote><w:footnote w:id=\"1\"><w:p><w:r>"
+                                   "<w:t>A note.</w:t></w:r></w:p></w:footnote></w:footnotes>"},
+        {"outside.xml", "<w:ftr xmlns:w=\"" + wordNamespace + "\"><w:p><w:r><w:t>Never</w:t></w:r></w:p></w:ftr>"},
+    });
+}
+
+std::string WordRun(const std::string& inner) { return "<w:r>" + inner + "</w:r>"; }
+std::string Paragraph(const std::string& inner) { return "<w:p><w:pPr><w:tabs><w:tab w:val=\"left\"/></w:tabs></w:pPr>" + inner + "</w:p>"; }
+
+TEST(WordText, TheBodyInOrderThenHeadersFootersAndNotes) {
+    std::string textBox = "<w:txbxContent><w:p><w:r><w:t>In the box</w:t></w:r></w:p></w:txbxContent>";
+    std::string body =
+        Paragraph(WordRun("<w:t>Tab</w:t><w:tab/><w:t>and break</w:t><w:br/><w:t>x</w:t><w:noBreakHyphen/>"
+                      "<w:softHyphen/><w:sym w:font=\"Symbol\" w:char=\"03A9\"/>")) +
+        "<w:p/>" +
+        Paragraph(WordRun("<w:t xml:space=\"preserve\">Kept </w:t>") + "<w:ins>" + WordRun("<w:t>inserted</w:t>") + "</w:ins>" +
+                  "<w:del>" + WordRun("<w:delText>deleted</w:delText>") + "</w:del><w:moveFrom>" + WordRun("<w:t>moved</w:t>") +
+                  "</w:moveFrom>" + WordRun("<w:rPr><w:vanish/></w:rPr><w:t>hidden</w:t>") +
+                  WordRun("<w:rPr><w:vanish w:val=\"false\"/></w:rPr><w:t>!</w:t>")) +
+        Paragraph(WordRun("<w:fldChar w:fldCharType=\"begin\"/>") + WordRun("<w:instrText>PAGE</w:instrText>") +
+                  WordRun("<w:fldChar w:fldCharType=\"separate\"/>") + WordRun("<w:t>7</w:t>") +
+                  WordRun("<w:fldChar w:fldCharType=\"end\"/>") +
+                  "<w:fldSimple w:instr=\"DATE\">" + WordRun("<w:t>today</w:t>") + "</w:fldSimple>") +
+        Paragraph(WordRun("<w:t>Anchor</w:t><mc:AlternateContent><mc:Choice Requires=\"wps\"><w:drawing>" + textBox +
+                      "</w:drawing></mc:Choice><mc:Fallback><w:pict><v:textbox>" + textBox +
+                      "</v:textbox></w:pict></mc:Fallback></mc:AlternateContent><w:t>ed</w:t>")) +
+        "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>c1</w:t></w:r></w:p></w:tc><w:tc><w:p/><w:p><w:r><w:t>c2</w:t></w:r></w:p>"
+        "</w:tc></w:tr></w:tbl><w:sectPr><w:pgSz/></w:sectPr>";
+    std::string expected =
+        "Tab\tand break\r\nx\u2011\u00AD\u03A9\r\n\r\nKept inserted!\r\n7today\r\nAnchored\r\nIn the box\r\n"
+        "c1\r\n\r\nc2\r\nHead\r\nFoot\r\nA note.\r\n";
+    EXPECT_EQ(expected, TextOf(WordFile(body)));
+    // The strict vocabulary reads the same.
+    EXPECT_EQ(expected, TextOf(WordFile(body, "http://purl.oclc.org/ooxml/wordprocessingml/main")));
+    // A choice the reader does not know gives way to the fallback: the box is read once either way.
+    std::string unknown = Paragraph(WordRun("<w:t>A</w:t><mc:AlternateContent><mc:Choice Requires=\"zz\"><w:t>no</w:t>"
+                                        "</mc:Choice><mc:Fallback>" + textBox + "</mc:Fallback></mc:AlternateContent>"));
+    EXPECT_EQ("A\r\nIn the box\r\nHead\r\nFoot\r\nA note.\r\n", TextOf(WordFile(unknown)));
+}
+
+TEST(ExcelText, CellsOfTextSheetBySheetInTheWorkbooksOrder) {
+    const char kS[] = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    std::string strings = std::string("<sst xmlns=\"") + kS +
+                          "\"><si><t>Tea</t></si><si><r><t>ca</t></r><r><rPr><b/></rPr><t>fé</t></r>"
+                          "<rPh><t>kana</t></rPh></si><si><t>a_x000D__x000A_b_x005F_x0041_ _xD83D__xDE00_</t></si>"
+                          "<si><t></t></si></sst>";
+    std::string sheet1 = std::string("<worksheet xmlns=\"") + kS +
+                         "\"><sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>1</v></c><c r=\"B1\"><v>3.5</v></c>"
+                         "<c r=\"C1\" t=\"b\"><v>1</v></c><c r=\"D1\" t=\"str\"><f>A1</f><v>formula</v></c>"
+                         "<c r=\"E1\" t=\"s\"><v>3</v></c><c r=\"F1\" t=\"s\"><v>99</v></c></row>"
+                         "<row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><t>inline</t></is></c>"
+                         "<c r=\"B2\" t=\"s\"><v>1</v></c></row></sheetData></worksheet>";
+    std::string sheet2 = std::string("<worksheet xmlns=\"") + kS +
+                         "\"><sheetData><row><c t=\"s\"><v>0</v></c><c t=\"s\"><v>2</v></c></row></sheetData></worksheet>";
+    std::string workbook = std::string("<workbook xmlns=\"") + kS +
+                           "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                           "<sheets><sheet name=\"Second\" sheetId=\"2\" r:id=\"rB\" state=\"hidden\"/>"
+                           "<sheet name=\"First\" sheetId=\"1\" r:id=\"rA\"/></sheets></workbook>";
+    std::string file = WriteZip({
+        {"[Content_Types].xml",
+         ContentTypes("xl/workbook.xml", "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml")},
+        {"_rels/.rels", Relationships({{"rId1", "officeDocument", "xl/workbook.xml"}})},
+        {"xl/workbook.xml", workbook},
+        {"xl/_rels/workbook.xml.rels", Relationships({{"rA", "worksheet", "worksheets/sheet1.xml"},
+                                                      {"rB", "worksheet", "worksheets/sheet2.xml"},
+                                                      {"rS", "sharedStrings", "sharedStrings.xml"}})},
+        {"xl/sharedStrings.xml", strings},
+        {"xl/worksheets/sheet1.xml", sheet1},
+        {"xl/worksheets/sheet2.xml", sheet2},
+    });
+    EXPECT_EQ("Tea\r\na\r\nb_x0041_ \U0001F600\r\ncafé\r\ninline\r\ncafé\r\n", TextOf(file));
+}
+
+TEST(PowerPointText, SlidesInOrderThenTheirNotesWithoutTheFurniture) {
+    const char kP[] = "http://schemas.openxmlformats.org/presentationml/2006/main";
+    const char kA[] = "http://schemas.openxmlformats.org/drawingml/2006/main";
+    auto Shape = [&](const std::string& placeholder, const std::string& paragraphs) {
+        return "<p:sp><p:nvSpPr><p:cNvPr id=\"2\" name=\"s\"/><p:cNvSpPr/><p:nvPr>" + placeholder +
+               "</p:nvPr></p:nvSpPr><p:txBody><a:bodyPr/>" + paragraphs + "</p:txBody></p:sp>";
+    };
+    auto Slide = [&](const std::string& root, const std::string& shapes) {
+        return "<p:" + root + " xmlns:p=\"" + kP + "\" xmlns:a=\"" + kA + "\"><p:cSld><p:spTree>" + shapes +
+               "</p:spTree></p:cSld></p:" + root + ">";
+    };
+    std::string slide1 = Slide("sld", Shape("<p:ph type=\"title\"/>", "<a:p><a:r><a:rPr lang=\"en\"/><a:t>First</a:t></a:r></a:p>") +
+                                          Shape("<p:ph type=\"dt\"/>", "<a:p><a:r><a:t>1/1/2026</a:t></a:r></a:p>") +
+                                          Shape("<p:ph type=\"sldNum\"/>", "<a:p><a:fld type=\"slidenum\"><a:t>1</a:t></a:fld></a:p>") +
+                                          Shape("", "<a:p><a:r><a:t>line</a:t></a:r><a:br/><a:r><a:t>two</a:t></a:r></a:p><a:p/>") +
+                                          // An empty placeholder shows only its layout's prompt: no text.
+                                          Shape("<p:ph type=\"subTitle\"/>", "<a:p><a:br/></a:p><a:p/>"));
+    std::string slide2 = Slide("sld", "<p:graphicFrame><a:graphic><a:graphicData><a:tbl><a:tr><a:tc><a:txBody><a:p><a:r>"
+                                      "<a:t>cell</a:t></a:r></a:p></a:txBody></a:tc></a:tr></a:tbl></a:graphicData>"
+                                      "</a:graphic></p:graphicFrame>");
+    std::string notes = Slide("notes", Shape("<p:ph type=\"sldImg\"/>", "") +
+                                           Shape("<p:ph type=\"body\" idx=\"1\"/>", "<a:p><a:r><a:t>Say hi</a:t></a:r></a:p>") +
+                                           Shape("<p:ph type=\"sldNum\"/>", "<a:p><a:r><a:t>2</a:t></a:r></a:p>"));
+    std::string presentation = std::string("<p:presentation xmlns:p=\"") + kP +
+                               "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                               "<p:sldIdLst><p:sldId id=\"257\" r:id=\"r2\"/><p:sldId id=\"256\" r:id=\"r1\"/>"
+                               "</p:sldIdLst></p:presentation>";
+    std::string file = WriteZip({
+        {"[Content_Types].xml", ContentTypes("ppt/presentation.xml",
+                                             "application/vnd.openxmlformats-officedocument.presentationml.presentation.main+xml")},
+        {"_rels/.rels", Relationships({{"rId1", "officeDocument", "ppt/presentation.xml"}})},
+        {"ppt/presentation.xml", presentation},
+        {"ppt/_rels/presentation.xml.rels",
+         Relationships({{"r1", "slide", "slides/slide1.xml"}, {"r2", "slide", "slides/slide2.xml"}})},
+        {"ppt/slides/slide1.xml", slide1},
+        {"ppt/slides/slide2.xml", slide2},
+        {"ppt/slides/_rels/slide1.xml.rels", Relationships({{"n", "notesSlide", "../notesSlides/notesSlide1.xml"}})},
+        {"ppt/notesSlides/notesSlide1.xml", notes},
+    });
+    EXPECT_EQ("cell\r\nFirst\r\nline\r\ntwo\r\n\r\nSay hi\r\n", TextOf(file));
+}
+
+std::string OpenDocumentFile(const std::string& mimetype, const std::string& body, const std::string& styles) {
+    std::string ns = "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                     "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+                     "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+                     "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
+                     "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\"";
+    return WriteZip({{"mimetype", mimetype, false},
+                     {"content.xml", "<office:document-content " + ns + "><office:body>" + body +
+                                         "</office:body></office:document-content>"},
+                     {"styles.xml", "<office:document-styles " + ns + "><office:master-styles>" + styles +
+                                        "</office:master-styles></office:document-styles>"}});
+}
+
+TEST(OpenDocumentText, ParagraphsFramesNotesTablesAndHeaders) {
+    std::string body =
+        "<office:text><text:h>Title</text:h><text:p>  Spaces \n collapse<text:s text:c=\"3\"/>kept<text:tab/>t"
+        "<text:line-break/>b \n </text:p><text:p/>"
+        "<text:p>Anchor<draw:frame><draw:text-box><text:p>framed</text:p></draw:text-box></draw:frame>ed"
+        "<text:note><text:note-citation>1</text:note-citation><text:note-body><text:p>noted</text:p>"
+        "</text:note-body></text:note><office:annotation><text:p>comment</text:p></office:annotation></text:p>"
+        "<text:tracked-changes><text:changed-region><text:deletion><text:p>gone</text:p></text:deletion>"
+        "</text:changed-region></text:tracked-changes>"
+        "<table:table><table:table-row table:number-rows-repeated=\"2\"><table:table-cell "
+        "table:number-columns-repeated=\"3\"><text:p>rep</text:p></table:table-cell><table:table-cell "
+        "office:value-type=\"float\"><text:p>5</text:p></table:table-cell><table:covered-table-cell><text:p>hid"
+        "</text:p></table:covered-table-cell></table:table-row></table:table></office:text>";
+    std::string styles = "<style:master-page><style:header><text:p>Top</text:p></style:header><style:footer>"
+                         "<text:p>Bottom</text:p></style:footer></style:master-page>";
+    EXPECT_EQ("Title\r\nSpaces collapse   kept\tt\r\nb\r\n\r\nAnchored\r\nframed\r\nnoted\r\n"
+              "[x2][x3]rep\r\n[/]5\r\n[/]Top\r\nBottom\r\n",
+              TextOf(OpenDocumentFile("application/vnd.oasis.opendocument.text", body, styles)));
+    // In a spreadsheet, a cell of a number is not translated.
+    std::string sheet = "<office:spreadsheet><table:table><table:table-row><table:table-cell office:value-type=\"string\">"
+                        "<text:p>Name</text:p></table:table-cell><table:table-cell office:value-type=\"float\" "
+                        "office:value=\"5\"><text:p>5</text:p></table:table-cell></table:table-row></table:table>"
+                        "</office:spreadsheet>";
+    EXPECT_EQ("Name\r\n", TextOf(OpenDocumentFile("application/vnd.oasis.opendocument.spreadsheet", sheet, "")));
+}
+
+TEST(DocumentKinds, RefusalsSayWhy) {
+    std::string word = WordFile(Paragraph(WordRun("<w:t>x</w:t>")));
+    std::string doctype = WriteZip({{"[Content_Types].xml", ContentTypes("d.xml", "x")},
+                                    {"_rels/.rels", "<!DOCTYPE r [<!ENTITY a \"b\">]><Relationships/>"}});
+    std::string broken = WordFile("<w:p><w:r><w:t>x</w:r></w:p>");
+    struct Case {
+        std::string file;
+        const char* szName;
+        const char* szReason;
+    } cases[] = {
+        {"%PDF-1.7\n...", "report.pdf", kRefusedPdf},
+        {std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(500, '\0'), "letter.doc", kRefusedOldOffice},
+        {std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(500, '\0'), "letter.DOCX", kRefusedProtectedOffice},
+        {WriteZip({{"photo.jpg", "jpeg"}, {"notes.txt", "hi"}}), "photos.zip", kRefusedArchive},
+        {OpenDocumentFile("application/vnd.oasis.opendocument.graphics", "", ""), "d.odg", kRefusedArchive},
+        {"\x89PNG\r\n\x1A\n....", "scan.txt", kRefusedImage},
+        {"GIF89a....", "a", kRefusedImage},
+        {doctype, "d.docx", kRefusedDoctype},
+        {broken, "d.docx", kRefusedBadXml},
+        {word.substr(0, word.size() / 2), "cut.docx", ZipErrorText(ZipError::kNotZip)},
+    };
+    for (const Case& c : cases) EXPECT_EQ(std::string("refused: ") + c.szReason, TextOf(c.file, c.szName)) << c.szName;
+    // Text that merely starts like a picture's signature is still text: "BM" without a bitmap's header.
+    EXPECT_EQ("plain text", TextOf("BMW cars are fast and expensive", "cars.txt"));
+    EXPECT_EQ("plain text", TextOf("PK is a zip's start, but not here", "notes.txt"))
+        << "a text that only starts with PK is refused by the zip reader's reason instead";
+}
+
+}  // namespace
