@@ -49,9 +49,12 @@ fuzz: deps
 	@scripts/run-fuzz $(BUILD)/fuzz $(FUZZ_TIME)
 
 # How fast the measures run: each kernel against a memory-read bound, tallyq-count against wc, and
-# the dialog's recount, on a generated text.
+# the dialog's recount, on a generated text; then how fast documents are read, against zlib's own
+# inflate and the peers docx2txt and odt2txt (installed for this only).
 bench: native
+	@scripts/deps $(BUILD) bench
 	@$(BUILD)/native/bench/measure_bench $(abspath $(BUILD))/native/tallyq-count
+	@$(BUILD)/native/bench/document_bench $(abspath $(BUILD))/native/tallyq-count
 
 # `make run DPI=144` shows it on a screen of 144 dots per inch (150 %).
 DPI ?= 96

@@ -73,9 +73,9 @@ bool ReadPackage(const unsigned char* pData, size_t cbData, DocumentText* pText)
     OfficePackage package;
     if (!package.Open(pData, cbData, pText)) return false;
     if (package.Has("mimetype")) {
-        std::vector<char> type;
+        PartBytes type;
         if (!package.ReadRaw("mimetype", &type)) return false;
-        std::string mimetype(type.begin(), type.end());
+        std::string mimetype(type.data(), type.size());
         for (const char* szType : kOpenDocumentTypes) {
             if (mimetype != szType) continue;
             OpenDocumentKind kind = strstr(szType, "spreadsheet") != nullptr    ? OpenDocumentKind::kSpreadsheet

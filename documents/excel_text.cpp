@@ -8,7 +8,8 @@
 
 namespace {
 
-bool IsS(const XmlReader& reader, const char* szLocal) { return IsElement(reader, IsSpreadsheetNamespace, szLocal); }
+enum SheetElement { kOtherElement, kCell, kValue, kInlineString };
+const ElementName kSheetElements[] = {{"c", kCell}, {"v", kValue}, {"is", kInlineString}};
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -35,6 +36,7 @@ bool ReadStringItem(XmlReader* pReader, OfficePackage* pPackage, std::string* pT
     unsigned nItemDepth = pReader->Depth();
     unsigned nSkipDepth = 0;
     bool bInT = false;
+    NamespaceMatch isSpreadsheet(IsSpreadsheetNamespace);
     for (;;) {
         XmlToken token = pReader->Next();
         if (token == XmlToken::kError) return pPackage->RefuseXml(*pReader);
@@ -45,8 +47,10 @@ bool ReadStringItem(XmlReader* pReader, OfficePackage* pPackage, std::string* pT
             continue;
         }
         if (token == XmlToken::kStartElement) {
-            if (IsS(*pReader, "rPh") || IsS(*pReader, "phoneticPr")) nSkipDepth = pReader->Depth();
-            else bInT = IsS(*pReader, "t");
+            bool bOurs = isSpreadsheet(pReader->NamespaceUri());
+            XmlSpan local = pReader->LocalName();
+            if (bOurs && (XmlSpanIs(local, "rPh") || XmlSpanIs(local, "phoneticPr"))) nSkipDepth = pReader->Depth();
+            else bInT = bOurs && XmlSpanIs(local, "t");
         } else if (token == XmlToken::kEndElement) {
             bInT = false;
         } else if (bInT) {
@@ -64,21 +68,25 @@ bool ReadSharedStrings(OfficePackage* pPackage, const std::string& partName, Sha
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
     XmlReader reader(part.bytes.data(), part.bytes.size());
+    NamespaceMatch isSpreadsheet(IsSpreadsheetNamespace);
+    std::string item;
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
-        if (token != XmlToken::kStartElement || !IsS(reader, "si")) continue;
-        std::string item;
+        if (token != XmlToken::kStartElement || !XmlSpanIs(reader.LocalName(), "si") ||
+            !isSpreadsheet(reader.NamespaceUri()))
+            continue;
+        item.clear();
         if (!ReadStringItem(&reader, pPackage, &item)) return false;
-        pStrings->text += DecodeExcelEscapes(item);
+        AppendExcelDecoded(item, &pStrings->text);
         pStrings->ends.push_back(pStrings->text.size());
         if (reader.Token() == XmlToken::kError) return pPackage->RefuseXml(reader);
     }
     return true;
 }
 
-void PutCell(const std::string& text, DocumentText* pText) {
-    if (text.empty()) return;
-    pText->Put(text.data(), text.size());
+void PutCell(const char* pText8, size_t cbText, DocumentText* pText) {
+    if (cbText == 0) return;
+    pText->Put(pText8, cbText);
     pText->EndParagraph();
 }
 
@@ -86,15 +94,19 @@ bool ReadSheet(OfficePackage* pPackage, const std::string& partName, const Share
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
     XmlReader reader(part.bytes.data(), part.bytes.size());
-    std::string cellType;
+    std::string cellType, value, item, decoded;
+    NamespaceMatch isSpreadsheet(IsSpreadsheetNamespace);
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
         if (pText->Refusal() != nullptr) return false;
-        if (token != XmlToken::kStartElement) continue;
-        if (IsS(reader, "c")) {
-            if (!OfficeAttribute(reader, [](XmlSpan uri) { return uri.cbData == 0; }, "t", &cellType)) cellType = "n";
-        } else if (IsS(reader, "v") && cellType == "s") {
-            std::string value;
+        if (token != XmlToken::kStartElement || !isSpreadsheet(reader.NamespaceUri())) continue;
+        int nElement = ElementCode(reader.LocalName(), kSheetElements, kOtherElement);
+        if (nElement == kCell) {
+            XmlSpan type;
+            cellType.clear();
+            if (reader.FindAttribute("", "t", &type)) AppendXmlValue(type, XmlValueKind::kAttribute, &cellType);
+        } else if (nElement == kValue && cellType == "s") {
+            value.clear();
             for (token = reader.Next(); token == XmlToken::kText; token = reader.Next())
                 AppendXmlValue(reader.Text(), XmlValueKind::kText, &value);
             if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
@@ -102,11 +114,13 @@ bool ReadSheet(OfficePackage* pPackage, const std::string& partName, const Share
             unsigned long nIndex = strtoul(value.c_str(), &pEnd, 10);
             if (pEnd == value.c_str() || nIndex >= strings.ends.size()) continue;  // no such string: no text
             size_t nStart = nIndex == 0 ? 0 : strings.ends[nIndex - 1];
-            PutCell(strings.text.substr(nStart, strings.ends[nIndex] - nStart), pText);
-        } else if (IsS(reader, "is") && cellType == "inlineStr") {
-            std::string item;
+            PutCell(strings.text.data() + nStart, strings.ends[nIndex] - nStart, pText);
+        } else if (nElement == kInlineString && cellType == "inlineStr") {
+            item.clear();
+            decoded.clear();
             if (!ReadStringItem(&reader, pPackage, &item)) return false;
-            PutCell(DecodeExcelEscapes(item), pText);
+            AppendExcelDecoded(item, &decoded);
+            PutCell(decoded.data(), decoded.size(), pText);
         }
     }
     return true;
@@ -114,14 +128,16 @@ bool ReadSheet(OfficePackage* pPackage, const std::string& partName, const Share
 
 }  // namespace
 
-std::string DecodeExcelEscapes(const std::string& text) {
-    if (text.find("_x") == std::string::npos) return text;
-    std::string out;
+void AppendExcelDecoded(const std::string& text, std::string* pOut) {
+    if (text.find("_x") == std::string::npos) {
+        *pOut += text;
+        return;
+    }
     char buffer[4];
     for (size_t i = 0; i < text.size();) {
         long nUnit = EscapeAt(text, i);
         if (nUnit < 0) {
-            out += text[i++];
+            *pOut += text[i++];
             continue;
         }
         i += 7;
@@ -131,9 +147,8 @@ std::string DecodeExcelEscapes(const std::string& text) {
             nCodePoint = 0x10000 + ((static_cast<uint32_t>(nUnit) - 0xD800) << 10) + (static_cast<uint32_t>(nLow) - 0xDC00);
             i += 7;
         }
-        out.append(buffer, EncodeUtf8(nCodePoint, buffer));
+        pOut->append(buffer, EncodeUtf8(nCodePoint, buffer));
     }
-    return out;
 }
 
 bool ReadExcelText(OfficePackage* pPackage, const std::string& mainPart, DocumentText* pText) {

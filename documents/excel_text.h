@@ -11,5 +11,6 @@
 
 bool ReadExcelText(OfficePackage* pPackage, const std::string& mainPart, DocumentText* pText);
 
-// Decodes Excel's _xHHHH_ escapes (a UTF-16 unit each; _x005F_ is "_") in a cell's text.
-std::string DecodeExcelEscapes(const std::string& text);
+// Adds a cell's text to pOut with Excel's _xHHHH_ escapes decoded (a UTF-16 unit each; _x005F_ is
+// "_"; a lone surrogate is U+FFFD).
+void AppendExcelDecoded(const std::string& text, std::string* pOut);

@@ -1,5 +1,6 @@
 #include "documents/office_package.h"
 
+#include <stdint.h>
 #include <string.h>
 
 #include "documents/document_text.h"
@@ -135,16 +136,14 @@ bool OfficePackage::Has(const std::string& name) const {
     return archive.Find(name.data(), name.size(), &entry);
 }
 
-bool OfficePackage::ReadRaw(const std::string& name, std::vector<char>* pBytes) {
+bool OfficePackage::ReadRaw(const std::string& name, PartBytes* pBytes) {
     ZipEntry entry;
     if (!archive.Find(name.data(), name.size(), &entry)) return pText->Refuse(kRefusedMissingPart);
     if (!archive.MayInflate(entry.cbUncompressed)) return pText->Refuse(ZipErrorText(archive.Error()));
-    pBytes->clear();
     // Within the budget the size fits memory's count; the allocation itself may still fail.
-    if (entry.cbUncompressed > pBytes->max_size()) return pText->Refuse(kRefusedOutOfMemory);
-    std::vector<char> bytes;
-    bytes.reserve(static_cast<size_t>(entry.cbUncompressed));  // no exceptions: operator new aborts
-    bytes.resize(static_cast<size_t>(entry.cbUncompressed));
+    PartBytes bytes;
+    if (entry.cbUncompressed > SIZE_MAX || !bytes.Allocate(static_cast<size_t>(entry.cbUncompressed)))
+        return pText->Refuse(kRefusedOutOfMemory);
     if (!archive.Extract(entry, reinterpret_cast<unsigned char*>(bytes.data()), bytes.size()))
         return pText->Refuse(ZipErrorText(archive.Error()));
     pBytes->swap(bytes);
@@ -156,11 +155,12 @@ bool OfficePackage::Read(const std::string& name, PackagePart* pPart) {
     XmlEncoding encoding = DetectXmlEncoding(pPart->bytes.data(), pPart->bytes.size());
     if (encoding == XmlEncoding::kRefused) return pText->Refuse(kRefusedXmlEncoding);
     if (encoding == XmlEncoding::kUtf8) return true;
-    std::vector<char> utf8(XmlUtf8Room(pPart->bytes.size()));
+    PartBytes utf8;
+    if (!utf8.Allocate(XmlUtf8Room(pPart->bytes.size()))) return pText->Refuse(kRefusedOutOfMemory);
     size_t cbWritten = 0;
     if (!TranscodeUtf16ToUtf8(pPart->bytes.data(), pPart->bytes.size(), encoding, utf8.data(), utf8.size(), &cbWritten))
         return pText->Refuse(kRefusedXmlEncoding);
-    utf8.resize(cbWritten);
+    utf8.Resize(cbWritten);
     pPart->bytes.swap(utf8);
     return true;
 }

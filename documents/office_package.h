@@ -5,6 +5,7 @@
 #pragma once
 #include <stddef.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,10 +14,32 @@
 
 class DocumentText;
 
+// An entry's bytes, in memory that is not cleared first: it is inflated into at once.
+class PartBytes {
+public:
+    // Room for cb bytes; false when memory fails.
+    bool Allocate(size_t cb) {
+        pData.reset(new (std::nothrow) char[cb > 0 ? cb : 1]);
+        cbData = pData != nullptr ? cb : 0;
+        return pData != nullptr;
+    }
+    void Resize(size_t cb) { cbData = cb; }  // smaller only
+    char* data() { return pData.get(); }
+    const char* data() const { return pData.get(); }
+    size_t size() const { return cbData; }
+    void swap(PartBytes& other) {
+        pData.swap(other.pData);
+        std::swap(cbData, other.cbData);
+    }
+
+private:
+    std::unique_ptr<char[]> pData;
+    size_t cbData = 0;
+};
+
 // A part's bytes as UTF-8 XML.
 struct PackagePart {
-    std::vector<char> bytes;
-    XmlSpan Span() const { return {bytes.data(), bytes.size()}; }
+    PartBytes bytes;
 };
 
 struct Relationship {
@@ -37,7 +60,7 @@ public:
     // text, when it is missing or cannot be read.
     bool Read(const std::string& name, PackagePart* pPart);
     // Reads the raw bytes of an entry, whatever they hold.
-    bool ReadRaw(const std::string& name, std::vector<char>* pBytes);
+    bool ReadRaw(const std::string& name, PartBytes* pBytes);
 
     // The relationships of a part ("" for the package's own), in the order they are written; a part
     // without relationships has none.

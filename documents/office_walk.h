@@ -2,6 +2,8 @@
 // a whole subtree, and markup compatibility's alternatives (of an mc:AlternateContent, the first
 // mc:Choice whose requirements the reader knows, else mc:Fallback; never both).
 #pragma once
+#include <string.h>
+
 #include "documents/office_package.h"
 #include "documents/xml_reader.h"
 
@@ -23,6 +25,44 @@ private:
     unsigned alternateDepths[kMaxAlternates];
     bool alternateChosen[kMaxAlternates];
 };
+
+// Whether a namespace URI is a vocabulary's, remembered by where the reader found it: every element
+// of one declaration gives the same span, so the URI's text is compared once.
+class NamespaceMatch {
+public:
+    explicit NamespaceMatch(bool (*IsNamespace)(XmlSpan)) : IsNamespace(IsNamespace), last{nullptr, 0}, bLast(false) {}
+    bool operator()(XmlSpan uri) {
+        if (uri.pData != last.pData || uri.cbData != last.cbData) {
+            last = uri;
+            bLast = IsNamespace(uri);
+        }
+        return bLast;
+    }
+
+private:
+    bool (*IsNamespace)(XmlSpan);
+    XmlSpan last;
+    bool bLast;
+};
+
+// An element's local name and what a reader does with it, for a table walked by ElementCode: the
+// length is taken from the literal, so no name is measured while a part is read.
+struct ElementName {
+    template <size_t N>
+    constexpr ElementName(const char (&szName)[N], int nCode) : szName(szName), cbName(N - 1), nCode(nCode) {}
+    const char* szName;
+    size_t cbName;
+    int nCode;
+};
+
+// The code of a local name in the table, or nOther.
+template <size_t N>
+int ElementCode(XmlSpan local, const ElementName (&names)[N], int nOther) {
+    for (const ElementName& name : names) {
+        if (name.cbName == local.cbData && memcmp(name.szName, local.pData, local.cbData) == 0) return name.nCode;
+    }
+    return nOther;
+}
 
 // A start token's element is this one of the vocabulary (e.g. IsWordNamespace, "p").
 inline bool IsElement(const XmlReader& reader, bool (*IsNamespace)(XmlSpan), const char* szLocal) {

@@ -25,6 +25,7 @@ bool ReadSlidePart(OfficePackage* pPackage, const std::string& partName, ShapeTe
     bool bPlaceholder = false;
     std::string placeholderType;
     bool bInText = false;
+    NamespaceMatch isPresentation(IsPresentationNamespace), isDrawing(IsDrawingNamespace);
     // A text body with no text at all (an empty placeholder, which shows only its layout's prompt)
     // gives nothing: its paragraph ends and line breaks wait until text comes.
     unsigned nWaitingParagraphs = 0;
@@ -51,7 +52,7 @@ bool ReadSlidePart(OfficePackage* pPackage, const std::string& partName, ShapeTe
             nWaitingParagraphs = 0;
             bBodyHasText = false;
         }
-        if (IsPresentationNamespace(reader.NamespaceUri())) {
+        if (isPresentation(reader.NamespaceUri())) {
             if (bStart && (XmlSpanIs(local, "sp") || XmlSpanIs(local, "graphicFrame"))) {
                 nShapeDepth = reader.Depth();
                 bPlaceholder = false;
@@ -68,7 +69,7 @@ bool ReadSlidePart(OfficePackage* pPackage, const std::string& partName, ShapeTe
             }
             continue;
         }
-        if (!IsDrawingNamespace(reader.NamespaceUri())) continue;
+        if (!isDrawing(reader.NamespaceUri())) continue;
         if (XmlSpanIs(local, "t")) {
             bInText = bStart;
         } else if (XmlSpanIs(local, "p") && !bStart) {

@@ -37,6 +37,21 @@ private:
     bool inResult[kMaxOpen];
 };
 
+enum WordElement {
+    kOther, kParagraph, kRun, kText, kTab, kBreak, kNoBreakHyphen, kSoftHyphen, kSymbol, kTextBox, kVanish,
+    kFieldChar, kNote, kLeftOut
+};
+
+const ElementName kWordElements[] = {
+    {"p", kParagraph}, {"r", kRun}, {"t", kText}, {"tab", kTab}, {"ptab", kTab}, {"br", kBreak}, {"cr", kBreak},
+    {"noBreakHyphen", kNoBreakHyphen}, {"softHyphen", kSoftHyphen}, {"sym", kSymbol}, {"txbxContent", kTextBox},
+    {"vanish", kVanish}, {"fldChar", kFieldChar}, {"footnote", kNote}, {"endnote", kNote},
+    // Deleted and moved-away text, field codes, and properties (a paragraph's tab stops are no tabs).
+    {"del", kLeftOut}, {"moveFrom", kLeftOut}, {"delText", kLeftOut}, {"instrText", kLeftOut},
+    {"delInstrText", kLeftOut}, {"pPr", kLeftOut}, {"sdtPr", kLeftOut}, {"sdtEndPr", kLeftOut},
+    {"altChunk", kLeftOut}, {"tblPr", kLeftOut}, {"trPr", kLeftOut}, {"tcPr", kLeftOut}, {"sectPr", kLeftOut},
+    {"rPrChange", kLeftOut}, {"pPrChange", kLeftOut}};
+
 // Reads one part of the document: the body, a header or footer, or the notes.
 bool ReadWordPart(OfficePackage* pPackage, const std::string& partName, AnchoredText* pOut) {
     PackagePart part;
@@ -44,71 +59,79 @@ bool ReadWordPart(OfficePackage* pPackage, const std::string& partName, Anchored
     XmlReader reader(part.bytes.data(), part.bytes.size());
     OfficeWalk walk(&reader);
     Fields fields;
+    NamespaceMatch isWord(IsWordNamespace);
     // The runs open, innermost last (a text box's runs stand inside a run): depth and whether hidden.
     struct OpenRun {
         unsigned nDepth;
         bool bHidden;
     };
     std::vector<OpenRun> runs;
+    std::string text, value;
     for (XmlToken token = walk.Next(); token != XmlToken::kEndDocument; token = walk.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
         if (pOut->Text()->Refusal() != nullptr) return false;
-        if (token == XmlToken::kText) {
-            continue;  // text outside w:t (white space between elements) is no document text
-        }
-        if (!IsWordNamespace(reader.NamespaceUri())) continue;
-        XmlSpan local = reader.LocalName();
+        // Text outside w:t (white space between elements) is no document text.
+        if (token == XmlToken::kText || !isWord(reader.NamespaceUri())) continue;
+        int nElement = ElementCode(reader.LocalName(), kWordElements, kOther);
         if (token == XmlToken::kEndElement) {
-            if (XmlSpanIs(local, "p")) pOut->EndParagraph();
-            else if (XmlSpanIs(local, "txbxContent")) pOut->EndAnchored();
-            else if (XmlSpanIs(local, "r") && !runs.empty() && reader.Depth() == runs.back().nDepth) runs.pop_back();
+            if (nElement == kParagraph) pOut->EndParagraph();
+            else if (nElement == kTextBox) pOut->EndAnchored();
+            else if (nElement == kRun && !runs.empty() && reader.Depth() == runs.back().nDepth) runs.pop_back();
             continue;
         }
-        if (XmlSpanIs(local, "r")) {
+        bool bCounts = !runs.empty() && !runs.back().bHidden && fields.TextCounts();
+        switch (nElement) {
+        case kRun:
             runs.push_back({reader.Depth(), false});
-        } else if (XmlSpanIs(local, "del") || XmlSpanIs(local, "moveFrom") || XmlSpanIs(local, "delText") ||
-                   XmlSpanIs(local, "instrText") || XmlSpanIs(local, "delInstrText") || XmlSpanIs(local, "pPr") ||
-                   XmlSpanIs(local, "sdtPr") || XmlSpanIs(local, "sdtEndPr") || XmlSpanIs(local, "altChunk") ||
-                   XmlSpanIs(local, "tblPr") || XmlSpanIs(local, "trPr") || XmlSpanIs(local, "tcPr") ||
-                   XmlSpanIs(local, "sectPr") || XmlSpanIs(local, "rPrChange") || XmlSpanIs(local, "pPrChange")) {
+            break;
+        case kLeftOut:
             walk.SkipElement();
-        } else if (XmlSpanIs(local, "footnote") || XmlSpanIs(local, "endnote")) {
-            std::string type;
+            break;
+        case kNote:
             // The separator lines between the body and the notes are no text.
-            if (OfficeAttribute(reader, IsWordNamespace, "type", &type) && type != "normal") walk.SkipElement();
-        } else if (XmlSpanIs(local, "txbxContent")) {
+            if (OfficeAttribute(reader, IsWordNamespace, "type", &value) && value != "normal") walk.SkipElement();
+            break;
+        case kTextBox:
             pOut->BeginAnchored();
-        } else if (XmlSpanIs(local, "vanish")) {
+            break;
+        case kVanish:
             if (!runs.empty() && reader.Depth() == runs.back().nDepth + 2)
                 runs.back().bHidden = OfficeFlag(reader, IsWordNamespace, "val", true);
-        } else if (XmlSpanIs(local, "fldChar")) {
-            std::string type;
-            OfficeAttribute(reader, IsWordNamespace, "fldCharType", &type);
-            if (type == "begin") fields.Begin();
-            else if (type == "separate") fields.Separate();
-            else if (type == "end") fields.End();
-        } else if (!runs.empty() && !runs.back().bHidden && fields.TextCounts()) {
-            if (XmlSpanIs(local, "t")) {
-                std::string text;
-                // The text is the next token; a w:t holds nothing else.
-                for (token = reader.Next(); token == XmlToken::kText; token = reader.Next())
-                    AppendXmlValue(reader.Text(), reader.TextIsRaw() ? XmlValueKind::kRawText : XmlValueKind::kText, &text);
-                if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
-                pOut->PutText(text);
-                if (token == XmlToken::kStartElement) walk.SkipElement();  // never in a sound file
-            } else if (XmlSpanIs(local, "tab") || XmlSpanIs(local, "ptab")) {
-                pOut->Tab();
-            } else if (XmlSpanIs(local, "br") || XmlSpanIs(local, "cr")) {
-                pOut->LineBreak();
-            } else if (XmlSpanIs(local, "noBreakHyphen")) {
-                pOut->PutCodePoint(0x2011);
-            } else if (XmlSpanIs(local, "softHyphen")) {
-                pOut->PutCodePoint(0x00AD);
-            } else if (XmlSpanIs(local, "sym")) {
-                std::string code;
-                OfficeAttribute(reader, IsWordNamespace, "char", &code);
-                pOut->PutCodePoint(static_cast<uint32_t>(strtoul(code.c_str(), nullptr, 16)));
-            }
+            break;
+        case kFieldChar:
+            OfficeAttribute(reader, IsWordNamespace, "fldCharType", &value);
+            if (value == "begin") fields.Begin();
+            else if (value == "separate") fields.Separate();
+            else if (value == "end") fields.End();
+            break;
+        case kText:
+            if (!bCounts) break;
+            // The text is the next token; a w:t holds nothing else.
+            text.clear();
+            for (token = reader.Next(); token == XmlToken::kText; token = reader.Next())
+                AppendXmlValue(reader.Text(), reader.TextIsRaw() ? XmlValueKind::kRawText : XmlValueKind::kText, &text);
+            if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
+            pOut->PutText(text);
+            if (token == XmlToken::kStartElement) walk.SkipElement();  // never in a sound file
+            break;
+        case kTab:
+            if (bCounts) pOut->Tab();
+            break;
+        case kBreak:
+            if (bCounts) pOut->LineBreak();
+            break;
+        case kNoBreakHyphen:
+            if (bCounts) pOut->PutCodePoint(0x2011);
+            break;
+        case kSoftHyphen:
+            if (bCounts) pOut->PutCodePoint(0x00AD);
+            break;
+        case kSymbol:
+            if (bCounts && OfficeAttribute(reader, IsWordNamespace, "char", &value))
+                pOut->PutCodePoint(static_cast<uint32_t>(strtoul(value.c_str(), nullptr, 16)));
+            break;
+        default:
+            break;
         }
     }
     return true;

@@ -71,13 +71,6 @@ int StartsWith(const char* p, const char* pEnd, const char* szText) {
 
 }  // namespace
 
-bool XmlSpanIs(XmlSpan span, const char* szText) {
-    return strlen(szText) == span.cbData && memcmp(span.pData, szText, span.cbData) == 0;
-}
-
-bool XmlSpansEqual(XmlSpan first, XmlSpan second) {
-    return first.cbData == second.cbData && memcmp(first.pData, second.pData, first.cbData) == 0;
-}
 
 XmlReader::XmlReader(const char* pData, size_t cbData)
     : pData(pData), pEnd(pData + cbData), pStart(pData), pPos(pData), token(XmlToken::kStartElement),

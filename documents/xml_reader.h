@@ -7,6 +7,7 @@
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
+#include <string.h>
 
 const unsigned kXmlMaxDepth = 256;          // elements open at once
 const unsigned kXmlMaxAttributes = 256;     // attributes of one element, namespace declarations aside
@@ -48,9 +49,15 @@ struct XmlSpan {
     size_t cbData;
 };
 
-// Whether the span's bytes are exactly szText's.
-bool XmlSpanIs(XmlSpan span, const char* szText);
-bool XmlSpansEqual(XmlSpan first, XmlSpan second);
+// Whether the span's bytes are exactly szText's. Inline: with a literal the length is a constant,
+// and the readers compare every element's name this way.
+inline bool XmlSpanIs(XmlSpan span, const char* szText) {
+    size_t cbText = strlen(szText);
+    return span.cbData == cbText && memcmp(span.pData, szText, cbText) == 0;
+}
+inline bool XmlSpansEqual(XmlSpan first, XmlSpan second) {
+    return first.cbData == second.cbData && memcmp(first.pData, second.pData, first.cbData) == 0;
+}
 
 // The namespace the prefix "xml" is bound to.
 extern const char kXmlNamespaceUri[];

@@ -598,10 +598,11 @@ bool TallyQuillHelp::loaded_ = false;
 bool TallyQuillHelp::read_ = false;
 std::string TallyQuillHelp::error_;
 
-const char* const kIds[] = {"contents", "pricing", "fields", "hotkey", "tray", "csvlog", "install"};
+const char* const kIds[] = {"contents", "pricing", "fields", "hotkey", "tray", "csvlog", "documents", "install"};
 const char* const kTitles[] = {"Contents",        "Pricing a text", "The price fields and lines",
                                "The hot key and Change Key", "The tray icon", "The CSV job log",
-                               "Installing and uninstalling"};
+                               "Counting whole documents", "Installing and uninstalling"};
+const size_t kTopicCount = sizeof(kIds) / sizeof(kIds[0]);
 
 }  // namespace
 
@@ -656,7 +657,7 @@ TEST_F(TallyQuillHelp, SystemAndFonts) {
 }
 
 TEST_F(TallyQuillHelp, TopicChain) {
-    ASSERT_EQ(7u, help_.topics.size());
+    ASSERT_EQ(kTopicCount, help_.topics.size());
     EXPECT_TRUE(help_.bClosingHeader);
     for (size_t i = 0; i < help_.topics.size(); ++i) {
         const Topic& topic = help_.topics[i];
@@ -677,8 +678,8 @@ TEST_F(TallyQuillHelp, TopicChain) {
 }
 
 TEST_F(TallyQuillHelp, ContextTableAndLinks) {
-    ASSERT_EQ(7u, help_.context.size());
-    for (size_t i = 0; i < 7; ++i) {
+    ASSERT_EQ(kTopicCount, help_.context.size());
+    for (size_t i = 0; i < kTopicCount; ++i) {
         const Topic* pTopic = TopicByHash(help_, Hash(kIds[i]));
         ASSERT_NE(nullptr, pTopic) << kIds[i];
         EXPECT_EQ(kTitles[i], pTopic->title) << kIds[i];
@@ -691,7 +692,7 @@ TEST_F(TallyQuillHelp, ContextTableAndLinks) {
     }
     // The contents links to every topic, and every topic links back to the contents.
     const Topic& contents = help_.topics[0];
-    for (size_t i = 1; i < 7; ++i) {
+    for (size_t i = 1; i < kTopicCount; ++i) {
         bool bLinked = false;
         for (const Jump& jump : contents.jumps) bLinked = bLinked || jump.nHash == Hash(kIds[i]);
         EXPECT_TRUE(bLinked) << "contents does not link to " << kIds[i];
@@ -703,7 +704,7 @@ TEST_F(TallyQuillHelp, ContextTableAndLinks) {
 
 TEST_F(TallyQuillHelp, ContentsNamesEveryTopicAndTheProgram) {
     const std::string& text = help_.topics[0].text;
-    for (size_t i = 1; i < 7; ++i) EXPECT_NE(std::string::npos, text.find(kTitles[i])) << kTitles[i];
+    for (size_t i = 1; i < kTopicCount; ++i) EXPECT_NE(std::string::npos, text.find(kTitles[i])) << kTitles[i];
     EXPECT_NE(std::string::npos, text.find("TallyQuill v " TQ_VERSION_TEXT));
     EXPECT_NE(std::string::npos, text.find("Kestrilon"));
     // Captions as the program shows them.

@@ -1,0 +1,236 @@
+// document_bench: how fast documents are read, on generated Word, OpenDocument and Excel files.
+//   document_bench TALLYQ_COUNT
+// Writes a 300-page .docx (about 120,000 words) and larger .docx, .odt and .xlsx files with the
+// markup density their programs write. For each: the text read in-process (zip, XML and the format's
+// rules) against zlib's own inflate of the same parts, tallyq-count end to end, and the peers
+// docx2txt | wc -w and odt2txt | wc -w where installed (with the share of odt2txt's time that
+// inflating content.xml takes).
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "documents/counting_sink.h"
+#include "documents/document_reader.h"
+#include "documents/zip_archive.h"
+#include "tests/unit/zip_writer.h"
+
+namespace {
+
+const int kRuns = 5;
+const double kThreeHundredPagesGoalMs = 100;
+const double kInflateShareGoal = 0.50;
+const double kDocx2txtGoal = 20, kOdt2txtGoal = 2;
+
+double Seconds() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
+
+template <typename Work>
+double MedianSeconds(Work work) {
+    std::vector<double> times;
+    for (int i = 0; i < kRuns; ++i) {
+        double dStart = Seconds();
+        work();
+        times.push_back(Seconds() - dStart);
+    }
+    std::sort(times.begin(), times.end());
+    return times[kRuns / 2];
+}
+
+// Words of a made-up language of English's letter frequencies, so no two paragraphs are alike.
+struct Words {
+    uint64_t nState = 0x5EED;
+    std::string Next() {
+        nState = nState * 6364136223846793005ull + 1442695040888963407ull;
+        static const char kLetters[] = "etaoinshrdlcumwfgypbvkjxqz";
+        std::string word;
+        int nLength = 2 + static_cast<int>((nState >> 33) % 8);
+        for (int i = 0; i < nLength; ++i) word += kLetters[((nState >> (i * 5 + 3)) % 26 + (nState >> 60)) % 26];
+        return word;
+    }
+    std::string Sentence(int nWords) {
+        std::string text;
+        for (int i = 0; i < nWords; ++i) text += (i ? " " : "") + Next();
+        return text + ".";
+    }
+};
+
+// A Word body: paragraphs of two or three runs with Word's run properties, about 400 words a page.
+std::string Docx(int nPages) {
+    Words words;
+    std::string body;
+    for (int nPage = 0; nPage < nPages; ++nPage) {
+        for (int nParagraph = 0; nParagraph < 5; ++nParagraph) {
+            body += "<w:p w:rsidR=\"00A1B2C3\" w:rsidRDefault=\"00A1B2C3\"><w:pPr><w:spacing w:after=\"120\"/>"
+                    "<w:rPr><w:lang w:val=\"en-GB\"/></w:rPr></w:pPr>";
+            for (int nRun = 0; nRun < 3; ++nRun) {
+                body += "<w:r><w:rPr><w:rFonts w:ascii=\"Calibri\" w:hAnsi=\"Calibri\"/><w:sz w:val=\"22\"/>"
+                        "<w:lang w:val=\"en-GB\"/></w:rPr><w:t xml:space=\"preserve\">" + words.Sentence(27) + " </w:t></w:r>";
+            }
+            body += "</w:p>";
+        }
+    }
+    const char kType[] = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument";
+    return WriteZip({{"[Content_Types].xml", "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                                             "<Override PartName=\"/word/document.xml\" ContentType=\"application/"
+                                             "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>"},
+                     {"_rels/.rels", std::string("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+                                                 "relationships\"><Relationship Id=\"r\" Type=\"") + kType +
+                                         "\" Target=\"word/document.xml\"/></Relationships>"},
+                     {"word/document.xml", "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/"
+                                           "2006/main\"><w:body>" + body + "</w:body></w:document>"}});
+}
+
+std::string Odt(int nPages) {
+    Words words;
+    std::string body;
+    for (int nParagraph = 0; nParagraph < nPages * 5; ++nParagraph) {
+        body += "<text:p text:style-name=\"P1\">" + words.Sentence(40) + " <text:span text:style-name=\"T1\">" +
+                words.Sentence(20) + "</text:span> " + words.Sentence(21) + "</text:p>";
+    }
+    return WriteZip({{"mimetype", "application/vnd.oasis.opendocument.text", false},
+                     {"content.xml", "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                                     "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:text>" +
+                                         body + "</office:text></office:body></office:document-content>"}});
+}
+
+// A sheet of rows of five cells: two shared strings, a number, an inline string and a formula.
+std::string Xlsx(int nRows) {
+    Words words;
+    std::string strings, sheet;
+    for (int nRow = 1; nRow <= nRows; ++nRow) {
+        strings += "<si><t>" + words.Sentence(6) + "</t></si><si><t>" + words.Sentence(3) + "</t></si>";
+        std::string r = std::to_string(nRow);
+        sheet += "<row r=\"" + r + "\"><c r=\"A" + r + "\" t=\"s\"><v>" + std::to_string(2 * nRow - 2) + "</v></c><c r=\"B" +
+                 r + "\" t=\"s\"><v>" + std::to_string(2 * nRow - 1) + "</v></c><c r=\"C" + r + "\"><v>" + r +
+                 ".25</v></c><c r=\"D" + r + "\" t=\"inlineStr\"><is><t>" + words.Sentence(4) + "</t></is></c><c r=\"E" + r +
+                 "\"><f>C" + r + "*2</f><v>" + r + "</v></c></row>";
+    }
+    const char kS[] = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    const char kR[] = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+    std::string rels = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    return WriteZip({{"[Content_Types].xml", "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                                             "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/"
+                                             "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/></Types>"},
+                     {"_rels/.rels", rels + "<Relationship Id=\"r\" Type=\"" + kR + "officeDocument\" Target=\"xl/workbook.xml\"/>"
+                                            "</Relationships>"},
+                     {"xl/workbook.xml", std::string("<workbook xmlns=\"") + kS +
+                                             "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                                             "relationships\"><sheets><sheet name=\"A\" sheetId=\"1\" r:id=\"s\"/></sheets></workbook>"},
+                     {"xl/_rels/workbook.xml.rels", rels + "<Relationship Id=\"s\" Type=\"" + kR + "worksheet\" Target=\"sheet1.xml\"/>"
+                                                    "<Relationship Id=\"t\" Type=\"" + kR + "sharedStrings\" Target=\"strings.xml\"/>"
+                                                    "</Relationships>"},
+                     {"xl/strings.xml", std::string("<sst xmlns=\"") + kS + "\">" + strings + "</sst>"},
+                     {"xl/sheet1.xml", std::string("<worksheet xmlns=\"") + kS + "\"><sheetData>" + sheet + "</sheetData></worksheet>"}});
+}
+
+// zlib's own inflate of every entry: what reading a document cannot be faster than.
+void InflateAll(const std::string& file) {
+    ZipArchive archive;
+    archive.Open(reinterpret_cast<const unsigned char*>(file.data()), file.size());
+    std::vector<unsigned char> out;
+    for (size_t i = 0; i < archive.EntryCount(); ++i) {
+        ZipEntry entry;
+        archive.GetEntry(i, &entry);
+        out.resize(entry.cbUncompressed);
+        archive.Extract(entry, out.data(), out.size());
+    }
+}
+
+TextCounts ReadText(const std::string& file) {
+    CountingSink counter(80);
+    DocumentText text(&counter);
+    ReadDocument(DocumentKind::kZip, reinterpret_cast<const unsigned char*>(file.data()), file.size(), 0, &text);
+    return counter.Counts();
+}
+
+// The wall time of a shell command (median of kRuns), or a negative when it fails; its output's
+// first line in *pOutput.
+double TimeShell(const std::string& command, std::string* pOutput) {
+    bool bFailed = false;
+    double dTime = MedianSeconds([&] {
+        FILE* pPipe = popen(command.c_str(), "r");
+        char szLine[256] = "";
+        if (pPipe == nullptr || fgets(szLine, sizeof(szLine), pPipe) == nullptr) szLine[0] = '\0';
+        bFailed = bFailed || pPipe == nullptr || pclose(pPipe) != 0;
+        *pOutput = szLine;
+        pOutput->erase(pOutput->find_last_not_of("\r\n") + 1);
+    });
+    return bFailed ? -1 : dTime;
+}
+
+bool Installed(const char* szProgram) {
+    return system((std::string("command -v ") + szProgram + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+void Goal(const char* szWhat, double dValue, double dGoal, bool bAtMost, const char* szUnit) {
+    bool bMet = bAtMost ? dValue <= dGoal : dValue >= dGoal;
+    printf("  %-52s %8.2f %-4s (goal %s %.2f)  %s\n", szWhat, dValue, szUnit, bAtMost ? "<=" : ">=", dGoal,
+           bMet ? "met" : "NOT MET");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        fprintf(stderr, "usage: document_bench TALLYQ_COUNT\n");
+        return 2;
+    }
+    std::string countProgram = argv[1];
+    struct Case {
+        const char* szName;
+        std::string file;
+    } cases[] = {{"docx-300-pages.docx", Docx(300)}, {"docx-3000-pages.docx", Docx(3000)},
+                 {"odt-3000-pages.odt", Odt(3000)},  {"xlsx-100000-rows.xlsx", Xlsx(100000)}};
+    char szFolder[] = "/tmp/document_bench.XXXXXX";
+    if (mkdtemp(szFolder) == nullptr) return 1;
+    printf("%-24s %8s %9s %9s %10s %10s %8s %10s\n", "file", "MB", "words", "inflate", "read text", "share", "count",
+           "peer");
+    double dThreeHundredMs = 0, dWorstShare = 1, dDocxRatio = 0, dOdtRatio = 0;
+    for (Case& c : cases) {
+        std::string path = std::string(szFolder) + "/" + c.szName;
+        FILE* pFile = fopen(path.c_str(), "wb");
+        if (pFile == nullptr || fwrite(c.file.data(), 1, c.file.size(), pFile) != c.file.size()) return 1;
+        fclose(pFile);
+        TextCounts counts = ReadText(c.file);
+        double dInflate = MedianSeconds([&] { InflateAll(c.file); });
+        double dRead = MedianSeconds([&] { ReadText(c.file); });
+        std::string output;
+        double dCount = TimeShell(countProgram + " " + path, &output);
+        dWorstShare = std::min(dWorstShare, dInflate / dRead);
+        std::string peer = "-";
+        bool bDocx = strstr(c.szName, ".docx") != nullptr, bOdt = strstr(c.szName, ".odt") != nullptr;
+        double dPeer = -1;
+        if (bDocx && Installed("docx2txt")) dPeer = TimeShell("docx2txt " + path + " - | wc -w", &output);
+        if (bOdt && Installed("odt2txt")) dPeer = TimeShell("odt2txt " + path + " | wc -w", &output);
+        if (dPeer > 0) {
+            char szPeer[64];
+            snprintf(szPeer, sizeof(szPeer), "%.0f ms (%s words)", dPeer * 1e3, output.c_str());
+            peer = szPeer;
+            if (bDocx) dDocxRatio = dPeer / dCount;  // the last, largest .docx
+            if (bOdt) {
+                dOdtRatio = dPeer / dCount;
+                peer += "; inflate " + std::to_string(static_cast<int>(100 * dInflate / dPeer)) + "% of it";
+            }
+        } else if (bDocx || bOdt) {
+            peer = bDocx ? "docx2txt not installed" : "odt2txt not installed";
+        }
+        if (strcmp(c.szName, "docx-300-pages.docx") == 0) dThreeHundredMs = dCount * 1e3;
+        printf("%-24s %8.1f %9lld %7.1f ms %7.1f ms %9.0f%% %6.1f ms  %s\n", c.szName, c.file.size() / 1e6,
+               static_cast<long long>(counts.nWords), dInflate * 1e3, dRead * 1e3, 100 * dInflate / dRead, dCount * 1e3,
+               peer.c_str());
+        unlink(path.c_str());
+    }
+    rmdir(szFolder);
+    printf("\ngoals (share: zlib's inflate time over the whole reading of the same file):\n");
+    Goal("tallyq-count on a 300-page .docx", dThreeHundredMs, kThreeHundredPagesGoalMs, true, "ms");
+    Goal("reading at zlib's inflate speed, worst file", 100 * dWorstShare, 100 * kInflateShareGoal, false, "%");
+    if (dDocxRatio > 0) Goal("tallyq-count vs docx2txt | wc -w, largest", dDocxRatio, kDocx2txtGoal, false, "x");
+    if (dOdtRatio > 0) Goal("tallyq-count vs odt2txt | wc -w", dOdtRatio, kOdt2txtGoal, false, "x");
+    return 0;
+}
