@@ -215,7 +215,9 @@ int main(int argc, char** argv) {
             if (bDocx) dDocxRatio = dPeer / dCount;  // the last, largest .docx
             if (bOdt) {
                 dOdtRatio = dPeer / dCount;
-                peer += "; inflate " + std::to_string(static_cast<int>(100 * dInflate / dPeer)) + "% of it";
+                char szShare[48];
+                snprintf(szShare, sizeof(szShare), "; inflate %.1f%% of it", 100 * dInflate / dPeer);
+                peer += szShare;
             }
         } else if (bDocx || bOdt) {
             peer = bDocx ? "docx2txt not installed" : "odt2txt not installed";

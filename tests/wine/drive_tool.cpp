@@ -2,7 +2,7 @@
 // for the main dialog, tells where it is, or ends it through the tray menu's Exit.
 //   drive_tool put-clipboard FILE | wait-dialog | wait-shown | exit-dialog | read-control ID |
 //              command ID | close-target | warm-up | window-geometry | busy-target | read-target |
-//              wait-clipboard TEXT | hot-key MODIFIERS KEY | hold-open FILE
+//              wait-clipboard TEXT [SECONDS] | hot-key MODIFIERS KEY | hold-open FILE
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -91,11 +91,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (strcmp(argv[1], "wait-clipboard") == 0 && argc >= 3) {
+        // wait-clipboard TEXT [SECONDS]: a minute unless told.
         std::string seen;
+        unsigned nTimeoutMs = argc >= 4 ? static_cast<unsigned>(atoi(argv[3])) * 1000 : kPatienceMs;
         return WaitFor(
                    std::string("the clipboard to hold \"") + argv[2] + "\"",
                    [&] { return (seen = ClipboardText()) == argv[2]; },
-                   [&] { return "it held \"" + seen + "\""; })
+                   [&] { return "it held \"" + seen + "\""; }, nTimeoutMs)
                    ? 0
                    : 1;
     }
