@@ -61,7 +61,7 @@ void DocumentText::Put(const char* pUtf8, size_t cbUtf8) {
             if (*p >= 0x80) {
                 uint32_t nCodePoint;
                 size_t cbSequence = DecodeUtf8Sequence(p, static_cast<size_t>(pEnd - p), &nCodePoint);
-                if (nCodePoint == 0xFFFD && !(cbSequence == 3 && p[0] == 0xEF && p[1] == 0xBF && p[2] == 0xBD)) break;
+                if (IsIllFormedUtf8(p, cbSequence, nCodePoint)) break;
                 p += cbSequence;
             } else if (*p == 0) {
                 break;

@@ -1,6 +1,7 @@
 #include "documents/text_encoding.h"
 
 #include "documents/document_text.h"
+#include "measure/text_file.h"
 #include "measure/utf8_sequence.h"
 
 int CodePageOfByteOrderMark(const unsigned char* pData, size_t cbData, size_t* pcbMark) {
@@ -21,18 +22,9 @@ int CodePageOfByteOrderMark(const unsigned char* pData, size_t cbData, size_t* p
 }
 
 int CodePageOfPlainText(const unsigned char* pData, size_t cbData) {
-    size_t cbLooked = cbData < kTextRuleBytes ? cbData : kTextRuleBytes;
-    size_t off = 0;
-    while (off < cbLooked) {
-        // The whole rest of the file is given, so a sequence the 64 KB edge cuts is read whole.
-        uint32_t nCodePoint;
-        size_t cbSequence = DecodeUtf8Sequence(pData + off, cbData - off, &nCodePoint);
-        if (nCodePoint == 0xFFFD &&
-            !(cbSequence == 3 && pData[off] == 0xEF && pData[off + 1] == 0xBF && pData[off + 2] == 0xBD))
-            return 1252;
-        off += cbSequence;
-    }
-    return kCodePageUtf8;
+    // The text-file rule of plain text: UTF-8 when the first 64 KB are.
+    size_t cbLooked = cbData < kTextDecidingBytes ? cbData : static_cast<size_t>(kTextDecidingBytes);
+    return IsUtf8Text(pData, cbLooked, cbData > cbLooked) ? kCodePageUtf8 : 1252;
 }
 
 int CodePageOrTextRule(const unsigned char* pData, size_t cbData, int nFallbackCodePage) {

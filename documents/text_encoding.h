@@ -11,15 +11,14 @@ class DocumentText;
 
 const int kCodePageUtf16LE = 1200;
 const int kCodePageUtf16BE = 1201;
-const size_t kTextRuleBytes = 64 * 1024;  // how much of a file the text-file rule looks at
 const uint32_t kEndOfText = 0xFFFFFFFFu;
 
 // The encoding a byte-order mark at the start names (kCodePageUtf8, kCodePageUtf16LE or BE) and
 // the mark's length; 0 when there is none.
 int CodePageOfByteOrderMark(const unsigned char* pData, size_t cbData, size_t* pcbMark);
 
-// The text-file rule: UTF-8 when the first 64 KB are well-formed UTF-8 (a sequence the edge cuts is
-// judged whole), else Windows-1252.
+// The text-file rule, as plain text has it (IsUtf8Text): UTF-8 when the first 64 KB are UTF-8,
+// else Windows-1252.
 int CodePageOfPlainText(const unsigned char* pData, size_t cbData);
 
 // nFallbackCodePage when it is UTF-8 or a code page FindCodePage knows, else the text-file rule.

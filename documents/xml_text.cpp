@@ -2,30 +2,18 @@
 
 #include <string.h>
 
+#include "documents/document_text.h"
 #include "documents/xml_chars.h"
+#include "measure/utf8_sequence.h"
 
 namespace {
 
-size_t EncodeUtf8(uint32_t nChar, char* pOut) {
-    static const unsigned char kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
-    size_t cbChar = nChar < 0x80 ? 1 : nChar < 0x800 ? 2 : nChar < 0x10000 ? 3 : 4;
-    for (size_t i = cbChar; i-- > 1; nChar >>= 6) pOut[i] = static_cast<char>(0x80 | (nChar & 0x3F));
-    pOut[0] = static_cast<char>(kLead[cbChar] | nChar);
-    return cbChar;
-}
-
 // The length of the well-formed UTF-8 sequence at p that encodes an XML character; 0 for none.
 size_t Utf8CharLength(const char* p, const char* pEnd) {
-    unsigned c = static_cast<unsigned char>(*p);
-    size_t cbChar = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
-    uint32_t nChar = c & (0x3F >> (cbChar - 1));
-    if (c < 0xC2 || c > 0xF4 || static_cast<size_t>(pEnd - p) < cbChar) return 0;
-    for (size_t i = 1; i < cbChar; ++i) {
-        if ((p[i] & 0xC0) != 0x80) return 0;
-        nChar = (nChar << 6) | (p[i] & 0x3F);
-    }
-    uint32_t nLeast = cbChar == 2 ? 0x80 : cbChar == 3 ? 0x800 : 0x10000;
-    return nChar >= nLeast && IsXmlChar(nChar) ? cbChar : 0;
+    const unsigned char* pBytes = reinterpret_cast<const unsigned char*>(p);
+    uint32_t nChar;
+    size_t cbChar = DecodeUtf8Sequence(pBytes, static_cast<size_t>(pEnd - p), &nChar);
+    return !IsIllFormedUtf8(pBytes, cbChar, nChar) && IsXmlChar(nChar) ? cbChar : 0;
 }
 
 }  // namespace

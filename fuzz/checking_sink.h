@@ -19,7 +19,7 @@ public:
             size_t cbSequence = DecodeUtf8Sequence(p + i, cbUtf8 - i, &nCodePoint);
             Check(nCodePoint != 0);
             // U+FFFD only as itself, never for an ill-formed part.
-            Check(nCodePoint != 0xFFFD || (cbSequence == 3 && p[i] == 0xEF && p[i + 1] == 0xBF && p[i + 2] == 0xBD));
+            Check(!IsIllFormedUtf8(p + i, cbSequence, nCodePoint));
             i += cbSequence;
         }
         cbTotal += cbUtf8;

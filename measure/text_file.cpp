@@ -32,8 +32,7 @@ bool IsUtf8Text(const unsigned char* pBytes, size_t nBytes, bool bCut) {
         }
         uint32_t nCodePoint;
         size_t nLength = DecodeUtf8Sequence(pBytes + i, nBytes - i, &nCodePoint);
-        bool bWellFormed = nCodePoint != 0xFFFD || (nLength == 3 && pBytes[i] == 0xEF);
-        if (!bWellFormed) return bCut && i + nLength == nBytes && pBytes[i] >= 0xC2 && pBytes[i] <= 0xF4;
+        if (IsIllFormedUtf8(pBytes + i, nLength, nCodePoint)) return bCut && i + nLength == nBytes && pBytes[i] >= 0xC2 && pBytes[i] <= 0xF4;
         i += nLength;
     }
     return true;

@@ -43,3 +43,9 @@ inline size_t DecodeUtf8Sequence(const unsigned char* pBytes, size_t nBytes, uin
     *pnCodePoint = nCodePoint;
     return nFollowing + 1;
 }
+
+// Whether what DecodeUtf8Sequence read at pBytes (nLength bytes, nCodePoint) was an ill-formed
+// part rather than a U+FFFD written as itself.
+inline bool IsIllFormedUtf8(const unsigned char* pBytes, size_t nLength, uint32_t nCodePoint) {
+    return nCodePoint == 0xFFFD && !(nLength == 3 && pBytes[0] == 0xEF && pBytes[1] == 0xBF && pBytes[2] == 0xBD);
+}

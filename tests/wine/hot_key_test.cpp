@@ -84,6 +84,43 @@ public:
     PROCESS_INFORMATION process = {};
 };
 
+// A window of a thread of its own, as another program's; a deaf one drops every key, and handles
+// every other message (so that it can be deactivated).
+class OtherThreadWindow {
+public:
+    explicit OtherThreadWindow(bool bDeaf) : bDeaf(bDeaf) {
+        hThread = CreateThread(nullptr, 0, Run, this, 0, &dwThread);
+    }
+    ~OtherThreadWindow() {
+        if (hwnd != nullptr) PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        PostThreadMessageA(dwThread, WM_QUIT, 0, 0);
+        WaitForSingleObject(hThread, 10000);
+        CloseHandle(hThread);
+        CloseHandle(hReady);
+    }
+    // Its window, once made (null when the thread did not make it in time).
+    HWND Window() { return WaitForSingleObject(hReady, 10000) == WAIT_OBJECT_0 ? hwnd : nullptr; }
+
+private:
+    static DWORD WINAPI Run(void* pParameter) {
+        OtherThreadWindow* pOther = static_cast<OtherThreadWindow*>(pParameter);
+        pOther->hwnd = CreateWindowExA(0, "STATIC", "Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 200, 100,
+                                       nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        SetEvent(pOther->hReady);
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            if (pOther->bDeaf && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) continue;
+            DispatchMessageA(&msg);
+        }
+        return 0;
+    }
+    bool bDeaf;
+    HWND hwnd = nullptr;
+    HANDLE hReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE hThread = nullptr;
+    DWORD dwThread = 0;
+};
+
 class HotKeyTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -177,46 +214,23 @@ TEST_F(HotKeyTest, APressThatCopiesNothingLeavesTheCountsAndSaysSo) {
     ASSERT_EQ("2", program.TextOnceItIs(IDC_WORD_COUNT, "2"));
     program.Click(IDC_CLOSE_BUTTON);  // waits in the tray
     ASSERT_TRUE(WaitFor([&] { return !program.Visible(); }));
-    // A window in front that ignores every key: its thread handles every other message (so that it
-    // can be deactivated) and drops the keys.
-    struct DeafWindow {
-        HWND hwnd = nullptr;
-        HANDLE hReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        static DWORD WINAPI Run(void* pParameter) {
-            DeafWindow* pDeaf = static_cast<DeafWindow*>(pParameter);
-            pDeaf->hwnd = CreateWindowExA(0, "STATIC", "Deaf", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 200, 100,
-                                          nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-            SetEvent(pDeaf->hReady);
-            MSG msg;
-            while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-                if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) continue;
-                DispatchMessageA(&msg);
-            }
-            return 0;
-        }
-    } deaf;
-    DWORD dwDeafThread = 0;
-    HANDLE hDeafThread = CreateThread(nullptr, 0, DeafWindow::Run, &deaf, 0, &dwDeafThread);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(deaf.hReady, 10000));
-    HWND hwndDeaf = deaf.hwnd;
-    ASSERT_NE(nullptr, hwndDeaf);
-    SetForegroundWindow(hwndDeaf);
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == hwndDeaf; }));
-    PutClipboardText("three four five six");
-    PressHotKey();
-    EXPECT_EQ("Nothing was copied from the program in front: the counts are unchanged.",
-              program.TextOnceItIs(IDC_STATUS_LINE,
-                                   "Nothing was copied from the program in front: the counts are unchanged."));
-    EXPECT_EQ("2", program.Text(IDC_WORD_COUNT)) << "the old clipboard is not priced as the document";
-    EXPECT_EQ("one two", program.Text(IDC_SUMMARY));
-    // Restored and shown as after any press (Wine's foreground after an input attach is not to be
-    // relied on: the notes on Wine say so).
-    EXPECT_TRUE(program.Visible() && !IsIconic(program.hwnd)) << "the window still comes up";
-    PostMessageA(hwndDeaf, WM_CLOSE, 0, 0);
-    PostThreadMessageA(dwDeafThread, WM_QUIT, 0, 0);
-    WaitForSingleObject(hDeafThread, 10000);
-    CloseHandle(hDeafThread);
-    CloseHandle(deaf.hReady);
+    {
+        // A window in front that ignores every key, closed before the next program comes.
+        OtherThreadWindow deaf(true);
+        HWND hwndDeaf = deaf.Window();
+        ASSERT_NE(nullptr, hwndDeaf);
+        SetForegroundWindow(hwndDeaf);
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == hwndDeaf; }));
+        PutClipboardText("three four five six");
+        PressHotKey();
+        EXPECT_EQ("Nothing was copied from the program in front: the counts are unchanged.",
+                  program.TextOnceItIs(IDC_STATUS_LINE,
+                                       "Nothing was copied from the program in front: the counts are unchanged."));
+        EXPECT_EQ("2", program.Text(IDC_WORD_COUNT)) << "the old clipboard is not priced as the document";
+        EXPECT_EQ("one two", program.Text(IDC_SUMMARY));
+        // Restored and shown as after any press.
+        EXPECT_TRUE(program.Visible() && !IsIconic(program.hwnd)) << "the window still comes up";
+    }
 
     // A program that copies: its text is priced.
     TextTarget target;
@@ -587,26 +601,12 @@ UINT WINAPI TakePartOfTheInput(UINT nInputs, LPINPUT pInputs, int cbSize) {
 TEST(SelectAndCopy, KeysTheSystemRefusesAreNotCountedAsSentAndCtrlIsLetGo) {
     ASSERT_NE(nullptr, RedirectImport("user32.dll", "SendInput", reinterpret_cast<void*>(TakePartOfTheInput)))
         << "this program does not import SendInput";
-    // A window of another thread in front, as another program's.
-    struct Other {
-        HWND hwnd = nullptr;
-        HANDLE hReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        static DWORD WINAPI Run(void* pParameter) {
-            Other* pOther = static_cast<Other*>(pParameter);
-            pOther->hwnd = CreateWindowExA(0, "STATIC", "Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 200, 100,
-                                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-            SetEvent(pOther->hReady);
-            MSG msg;
-            while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-            return 0;
-        }
-    } other;
-    DWORD dwOtherThread = 0;
-    HANDLE hOtherThread = CreateThread(nullptr, 0, Other::Run, &other, 0, &dwOtherThread);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(other.hReady, 10000));
-    SetForegroundWindow(other.hwnd);
+    OtherThreadWindow other(false);
+    HWND hwndOther = other.Window();
+    ASSERT_NE(nullptr, hwndOther);
+    SetForegroundWindow(hwndOther);
     ASSERT_TRUE(WaitFor(
-        "the other thread's window in front", [&] { return GetForegroundWindow() == other.hwnd; },
+        "the other thread's window in front", [&] { return GetForegroundWindow() == hwndOther; },
         [] { return ShownWindows(); }));
     DWORD dwClipboardBefore = GetClipboardSequenceNumber();
 
@@ -619,11 +619,6 @@ TEST(SelectAndCopy, KeysTheSystemRefusesAreNotCountedAsSentAndCtrlIsLetGo) {
         << inputsGiven[1].size() << " inputs, the first of type " << release.type << ", key " << release.ki.wVk
         << ", flags " << release.ki.dwFlags;
     EXPECT_EQ(dwClipboardBefore, GetClipboardSequenceNumber());
-
-    PostThreadMessageA(dwOtherThread, WM_QUIT, 0, 0);
-    WaitForSingleObject(hOtherThread, 10000);
-    CloseHandle(hOtherThread);
-    CloseHandle(other.hReady);
 }
 
 }  // namespace
