@@ -10,18 +10,13 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-
-#include "app/ansi_text.h"
 #endif
 
 #include "app/count_input.h"
 #include "app/count_usage.h"
-#include "documents/counting_sink.h"
+#include "app/file_measure.h"
 #include "documents/code_pages.h"
-#include "documents/document_reader.h"
 #include "measure/money.h"
-#include "measure/text_file.h"
-#include "measure/text_measure.h"
 
 namespace {
 
@@ -86,67 +81,6 @@ void WriteRecord(const char* szName, const TextCounts& counts, double dChars, do
     WriteMoney(dTotal, "\n");
 }
 
-TextEncoding MeasurerEncoding(TextFileEncoding encoding) {
-    switch (encoding) {
-    case kTextUtf16LE:
-        return kEncodingUtf16LE;
-    case kTextUtf16BE:
-        return kEncodingUtf16BE;
-    case kTextWindows1252:
-        return kEncodingWindows1252;
-    case kTextAnsi:
-#ifdef _WIN32
-        // Fed as UTF-16 units unless the code page is UTF-8 itself.
-        return kEncodingUtf8;
-#else
-        return kEncodingWindows1252;
-#endif
-    default:
-        return kEncodingUtf8;
-    }
-}
-
-// Feeds the piece already read and then the rest of the input, until the input or the text ends.
-// Each piece is fed from where it was read: no copy.
-template <typename FeedPiece>
-void FeedInput(FILE* pFile, const char* pPiece, size_t nPiece, const TextMeasurer& measurer, FeedPiece feed) {
-    while (nPiece > 0 && !measurer.Ended()) {
-        feed(pPiece, nPiece);
-        nPiece = fread(readBuffer, 1, sizeof(readBuffer), pFile);
-        pPiece = readBuffer;
-    }
-}
-
-// Measures plain text: the first nRead bytes, already in readBuffer, then the rest of the input.
-// The first read fills the buffer (a pipe is read until it does, or ends), so the encoding is
-// decided on the input's first bytes however the writer cut them.
-bool MeasurePlainText(FILE* pFile, size_t nRead, const Options& options, TextCounts* pCounts) {
-    static_assert(sizeof(readBuffer) >= kTextDecidingBytes + 1, "the first read holds what decides the encoding");
-    size_t nMark;
-    TextFileEncoding encoding = DecideTextFileEncoding(readBuffer, nRead, options.encoding, &nMark);
-    TextMeasurer measurer(options.nCharsPerLine, MeasurerEncoding(encoding));
-    if (encoding == kTextUtf32LE || encoding == kTextUtf32BE) {
-        Utf32Feeder utf32(encoding == kTextUtf32BE);
-        FeedInput(pFile, readBuffer + nMark, nRead - nMark, measurer,
-                  [&](const char* pPiece, size_t nPiece) { utf32.Feed(&measurer, pPiece, nPiece); });
-        utf32.Finish(&measurer);
-    } else
-#ifdef _WIN32
-    if (encoding == kTextAnsi && !AnsiCodePageIsUtf8()) {
-        AnsiTextFeeder ansi;
-        FeedInput(pFile, readBuffer + nMark, nRead - nMark, measurer,
-                  [&](const char* pPiece, size_t nPiece) { ansi.Feed(&measurer, pPiece, nPiece); });
-        ansi.Finish(&measurer);
-    } else
-#endif
-    {
-        FeedInput(pFile, readBuffer + nMark, nRead - nMark, measurer,
-                  [&](const char* pPiece, size_t nPiece) { measurer.Feed(pPiece, nPiece); });
-    }
-    *pCounts = measurer.Counts();
-    return ferror(pFile) == 0;
-}
-
 // The code page of web pages and subtitles that neither mark nor declare their encoding.
 int FallbackCodePage(const Options& options) {
     switch (options.encoding) {
@@ -163,85 +97,34 @@ int FallbackCodePage(const Options& options) {
     }
 }
 
-// The whole input, its first nRead bytes already in readBuffer, in memory the caller frees; null
-// with the reason when it is too large, memory fails or a read fails.
-unsigned char* ReadWhole(const CountInput& input, size_t nRead, size_t* pcbData, char* szReason, size_t cbReason) {
-    uint64_t cbExpected = input.bSized ? input.cbSize : 0;
-    if (cbExpected > kMaxDocumentFileBytes) {
-        snprintf(szReason, cbReason, "%s", kRefusedTooLarge);
-        return nullptr;
-    }
-    size_t cbCapacity = static_cast<size_t>(cbExpected > nRead ? cbExpected : nRead) + 1;
-    unsigned char* pData = static_cast<unsigned char*>(malloc(cbCapacity));
-    size_t cbData = nRead;
-    if (pData != nullptr) memcpy(pData, readBuffer, nRead);
-    while (pData != nullptr) {
-        if (cbData == cbCapacity) {
-            // Standard input, or a file that grew: the buffer doubles up to the bound.
-            if (cbCapacity > kMaxDocumentFileBytes) {
-                free(pData);
-                snprintf(szReason, cbReason, "%s", kRefusedTooLarge);
-                return nullptr;
-            }
-            unsigned char* pLarger = static_cast<unsigned char*>(realloc(pData, cbCapacity * 2));
-            if (pLarger == nullptr) break;
-            pData = pLarger;
-            cbCapacity *= 2;
-        }
-        size_t cbGot = fread(pData + cbData, 1, cbCapacity - cbData, input.pFile);
-        cbData += cbGot;
-        if (cbGot == 0) {
-            if (ferror(input.pFile)) {
-                free(pData);
-                ReadFailureReason(szReason, cbReason);
-                return nullptr;
-            }
-            *pcbData = cbData;
-            return pData;
-        }
-    }
-    free(pData);
-    snprintf(szReason, cbReason, "%s", kRefusedOutOfMemory);
-    return nullptr;
-}
-
 // Measures one input by its kind; false with the reason when it cannot be read or is refused.
+// Each piece is handed over from where it was read: plain text is never copied. The first read
+// fills the buffer (a pipe is read until it does, or ends), so the kind and the encoding are
+// decided on the input's first bytes however the writer cut them.
 bool MeasureInputText(const char* szName, const CountInput& input, const Options& options, TextCounts* pCounts,
                       char* szReason, size_t cbReason) {
+    static_assert(sizeof(readBuffer) >= kFileDecidingBytes, "the first read holds what decides the kind");
     errno = 0;
     size_t nRead = fread(readBuffer, 1, sizeof(readBuffer), input.pFile);
+    FileMeasureOptions measureOptions;
+    measureOptions.nCharsPerLine = options.nCharsPerLine;
+    measureOptions.encoding = options.encoding;
+    measureOptions.bPlainTextOnly = options.bPlainTextOnly;
+    measureOptions.nFallbackCodePage = FallbackCodePage(options);
+    FileMeasure measure(measureOptions, nullptr);
+    bool bMeasured = !ferror(input.pFile) &&
+                     measure.Start(readBuffer, nRead, szName, input.bStdin, input.bSized ? input.cbSize : 0);
+    while (bMeasured && nRead > 0 && measure.WantsMore() && !ferror(input.pFile)) {
+        nRead = fread(readBuffer, 1, sizeof(readBuffer), input.pFile);
+        bMeasured = measure.Feed(readBuffer, nRead);
+    }
     if (ferror(input.pFile)) {
         ReadFailureReason(szReason, cbReason);
         return false;
     }
-    const char* szRefusal = nullptr;
-    DocumentKind kind = options.bPlainTextOnly ? DocumentKind::kPlainText
-                                               : KindOfFile(reinterpret_cast<const unsigned char*>(readBuffer),
-                                                            nRead < kKindBytes ? nRead : kKindBytes, szName, &szRefusal);
-    // Standard input has no name: only a zip there is read as a document.
-    if (input.bStdin && kind != DocumentKind::kZip) kind = DocumentKind::kPlainText;
-    if (kind == DocumentKind::kRefused) {
-        snprintf(szReason, cbReason, "%s", szRefusal);
-        return false;
-    }
-    if (kind == DocumentKind::kPlainText) {
-        if (MeasurePlainText(input.pFile, nRead, options, pCounts)) return true;
-        ReadFailureReason(szReason, cbReason);
-        return false;
-    }
-    size_t cbData = 0;
-    unsigned char* pData = ReadWhole(input, nRead, &cbData, szReason, cbReason);
-    if (pData == nullptr) return false;
-    CountingSink counter(options.nCharsPerLine);
-    DocumentText text(&counter);
-    bool bRead = ReadDocument(kind, pData, cbData, FallbackCodePage(options), &text);
-    free(pData);
-    if (!bRead) {
-        snprintf(szReason, cbReason, "%s", text.Refusal() != nullptr ? text.Refusal() : kRefusedBadXml);
-        return false;
-    }
-    *pCounts = counter.Counts();
-    return true;
+    if (bMeasured && measure.Finish(pCounts)) return true;
+    snprintf(szReason, cbReason, "%s", measure.Refusal());
+    return false;
 }
 
 bool MeasureInput(const char* szName, const Options& options, Totals* pTotals) {

@@ -1,7 +1,8 @@
 #include "documents/counting_sink.h"
 
-CountingSink::CountingSink(int32_t nNewCharsPerLine) : nCharsPerLine(nNewCharsPerLine), nLevels(1) {
-    levels[0].pMeasurer = new TextMeasurer(nCharsPerLine, kEncodingUtf8);
+CountingSink::CountingSink(int32_t nNewCharsPerLine, KeptLines* pNewKept)
+    : nCharsPerLine(nNewCharsPerLine), pKept(pNewKept), nLevels(1) {
+    levels[0].pMeasurer = NewMeasurer();
     levels[0].nRepeat = 1;
     levels[0].added = {0, 0, 0};
 }
@@ -10,14 +11,21 @@ CountingSink::~CountingSink() {
     for (unsigned i = 0; i < nLevels; ++i) delete levels[i].pMeasurer;
 }
 
+TextMeasurer* CountingSink::NewMeasurer() {
+    TextMeasurer* pMeasurer = new TextMeasurer(nCharsPerLine, kEncodingUtf8);
+    pMeasurer->KeepBytesIn(pKept);
+    return pMeasurer;
+}
+
 void CountingSink::Put(const char* pUtf8, size_t cbUtf8) { levels[nLevels - 1].pMeasurer->Feed(pUtf8, cbUtf8); }
 
 // A repeated row or cell ends its paragraphs within itself, so its text is measured on its own and
 // its counts multiplied; repeats deeper than the bound count once (DocumentText never opens them).
 void CountingSink::BeginRepeat(uint64_t nRepeat) {
     if (nLevels > kMaxRepeatDepth) return;
+    if (pKept != nullptr) pKept->BeginRepeat(nRepeat);
     Level& level = levels[nLevels++];
-    level.pMeasurer = new TextMeasurer(nCharsPerLine, kEncodingUtf8);
+    level.pMeasurer = NewMeasurer();
     level.nRepeat = nRepeat;
     level.added = {0, 0, 0};
 }
@@ -25,7 +33,9 @@ void CountingSink::BeginRepeat(uint64_t nRepeat) {
 void CountingSink::EndRepeat() {
     if (nLevels == 1) return;
     Level& level = levels[--nLevels];
-    TextCounts counts = level.pMeasurer->Counts();
+    // Its last bytes are kept before the repeat's end is marked.
+    TextCounts counts = level.pMeasurer->Finish();
+    if (pKept != nullptr) pKept->EndRepeat();
     delete level.pMeasurer;
     int64_t nRepeat = static_cast<int64_t>(level.nRepeat);
     TextCounts& added = levels[nLevels - 1].added;
@@ -34,10 +44,17 @@ void CountingSink::EndRepeat() {
     added.nLines += (counts.nLines + level.added.nLines) * nRepeat;
 }
 
-TextCounts CountingSink::Counts() const {
-    TextCounts counts = levels[0].pMeasurer->Counts();
+TextCounts CountingSink::AddRepeats(const TextCounts& own) const {
+    TextCounts counts = own;
     counts.nChars += levels[0].added.nChars;
     counts.nWords += levels[0].added.nWords;
     counts.nLines += levels[0].added.nLines;
     return counts;
+}
+
+TextCounts CountingSink::Counts() const { return AddRepeats(levels[0].pMeasurer->Counts()); }
+
+TextCounts CountingSink::Finish() {
+    while (nLevels > 1) EndRepeat();
+    return AddRepeats(levels[0].pMeasurer->Finish());
 }

@@ -1,15 +1,17 @@
 // Counts a document's text as it is made: characters, words and lines at a column limit, by the
 // same rules as any other text, with repeated text (a table cell that stands for several) counted
-// as often as it repeats.
+// as often as it repeats. Given a KeptLines, it keeps the measuring bytes there as well, for the
+// lines to be counted again at another limit.
 #pragma once
 #include <stdint.h>
 
 #include "documents/document_text.h"
+#include "documents/kept_lines.h"
 #include "measure/text_measure.h"
 
 class CountingSink : public TextSink {
 public:
-    explicit CountingSink(int32_t nCharsPerLine);
+    explicit CountingSink(int32_t nCharsPerLine, KeptLines* pKept = nullptr);
     ~CountingSink() override;
     CountingSink(const CountingSink&) = delete;
     CountingSink& operator=(const CountingSink&) = delete;
@@ -18,6 +20,8 @@ public:
     void BeginRepeat(uint64_t nRepeat) override;
     void EndRepeat() override;
     TextCounts Counts() const;
+    // Ends the text: its counts, with its last measuring bytes kept. Nothing is put after.
+    TextCounts Finish();
 
 private:
     struct Level {
@@ -25,7 +29,11 @@ private:
         uint64_t nRepeat;   // how often this level's text counts in the level below
         TextCounts added;   // what repeats inside it added, already multiplied
     };
+    TextMeasurer* NewMeasurer();
+    TextCounts AddRepeats(const TextCounts& own) const;
+
     int32_t nCharsPerLine;
+    KeptLines* pKept;
     unsigned nLevels;
     Level levels[kMaxRepeatDepth + 1];
 };

@@ -25,7 +25,8 @@ TextMeasurer::TextMeasurer(int32_t nCharsPerLineIn, TextEncoding encodingIn, con
       encoding(encodingIn),
       bOddByte(false),
       nOddByte(0),
-      nBuffered(0) {
+      nBuffered(0),
+      pKeeper(nullptr) {
     StartCharacters(&chars);
 }
 
@@ -35,6 +36,7 @@ void TextMeasurer::Count(size_t nWritten) {
     nBuffered += nWritten;
     size_t nClosed = nBuffered - (LastByteOpen(chars) ? 1 : 0);
     pKernel->pfnWordsAndLines(buffer, nClosed, nCharsPerLine, &state);
+    if (pKeeper != nullptr && nClosed > 0) pKeeper->Keep(buffer, nClosed);
     if (nClosed < nBuffered) buffer[0] = buffer[nClosed];
     nBuffered -= nClosed;
 }
@@ -97,6 +99,16 @@ TextCounts TextMeasurer::Counts() const {
     FinishCharacters(&ending, last + nBuffered, &nWritten);
     pKernel->pfnWordsAndLines(last, nBuffered + nWritten, nCharsPerLine, &counted);
     return CountsOf(ending, counted);
+}
+
+TextCounts TextMeasurer::Finish() {
+    size_t nWritten;
+    FinishCharacters(&chars, buffer + nBuffered, &nWritten);
+    nBuffered += nWritten;
+    pKernel->pfnWordsAndLines(buffer, nBuffered, nCharsPerLine, &state);
+    if (pKeeper != nullptr && nBuffered > 0) pKeeper->Keep(buffer, nBuffered);
+    nBuffered = 0;
+    return CountsOf(chars, state);
 }
 
 TextCounts MeasureUtf8(const char* pText, size_t nBytes, int32_t nCharsPerLine) {

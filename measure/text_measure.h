@@ -16,6 +16,14 @@ struct TextCounts {
 
 enum TextEncoding { kEncodingUtf8, kEncodingUtf16LE, kEncodingUtf16BE, kEncodingWindows1252 };
 
+// Takes the measuring bytes a measurer has counted, in order, so that the text's lines can be
+// counted again at another limit (CountMeasuringLines) without reading the text again.
+class MeasuringBytesKeeper {
+public:
+    virtual ~MeasuringBytesKeeper() {}
+    virtual void Keep(const unsigned char* pBytes, size_t nBytes) = 0;
+};
+
 // Measures a text fed in pieces of any size, cut anywhere (inside a sequence or a character), in
 // one pass and without allocation. The text ends at its first U+0000: what comes after it is never
 // looked at, however many more pieces come.
@@ -35,6 +43,10 @@ public:
     bool Ended() const { return chars.bEnded; }
     // The counts of everything fed so far, as if the text ended here.
     TextCounts Counts() const;
+    // From now on every measuring byte counted goes to pKeeper as well (null: none).
+    void KeepBytesIn(MeasuringBytesKeeper* pKeeper) { this->pKeeper = pKeeper; }
+    // Ends the text: its counts, with its last bytes handed to the keeper. Nothing is fed after.
+    TextCounts Finish();
 
 private:
     static const size_t kStep = 8192;
@@ -49,6 +61,7 @@ private:
     bool bOddByte;            // UTF-16 from bytes: a unit's first byte came at the end of a piece
     unsigned char nOddByte;
     size_t nBuffered;         // measuring bytes in the buffer: the last may be open, the rest are counted
+    MeasuringBytesKeeper* pKeeper;
     unsigned char buffer[kBufferSize];
 };
 

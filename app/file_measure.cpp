@@ -1,0 +1,138 @@
+#include "app/file_measure.h"
+
+#include <new>
+#include <stdlib.h>
+#include <string.h>
+
+#include "documents/counting_sink.h"
+
+namespace {
+
+TextEncoding MeasurerEncoding(TextFileEncoding encoding) {
+    switch (encoding) {
+    case kTextUtf16LE:
+        return kEncodingUtf16LE;
+    case kTextUtf16BE:
+        return kEncodingUtf16BE;
+    case kTextWindows1252:
+        return kEncodingWindows1252;
+    case kTextAnsi:
+#ifdef _WIN32
+        // Fed as UTF-16 units unless the code page is UTF-8 itself.
+        return kEncodingUtf8;
+#else
+        return kEncodingWindows1252;
+#endif
+    default:
+        return kEncodingUtf8;
+    }
+}
+
+}  // namespace
+
+FileMeasure::FileMeasure(const FileMeasureOptions& newOptions, KeptLines* pNewKept)
+    : options(newOptions),
+      pKept(pNewKept),
+      kind(DocumentKind::kPlainText),
+      plainEncoding(kTextUtf8),
+      pMeasurer(nullptr),
+      utf32(false),
+      pDocument(nullptr),
+      cbDocument(0),
+      cbCapacity(0),
+      szRefusal(nullptr) {}
+
+FileMeasure::~FileMeasure() {
+    if (pMeasurer != nullptr) pMeasurer->~TextMeasurer();
+    free(pDocument);
+}
+
+bool FileMeasure::Refuse(const char* szReason) {
+    szRefusal = szReason;
+    free(pDocument);
+    pDocument = nullptr;
+    cbDocument = cbCapacity = 0;
+    return false;
+}
+
+bool FileMeasure::Start(const char* pFirst, size_t nFirst, const char* szName, bool bStdin, uint64_t cbExpected) {
+    const char* szKindRefusal = nullptr;
+    const unsigned char* pBytes = reinterpret_cast<const unsigned char*>(pFirst);
+    kind = options.bPlainTextOnly ? DocumentKind::kPlainText
+                                  : KindOfFile(pBytes, nFirst < kKindBytes ? nFirst : kKindBytes, szName, &szKindRefusal);
+    // Standard input has no name: only a zip there is read as a document.
+    if (bStdin && kind != DocumentKind::kZip) kind = DocumentKind::kPlainText;
+    if (kind == DocumentKind::kRefused) return Refuse(szKindRefusal);
+    if (kind == DocumentKind::kPlainText) {
+        size_t nMark;
+        plainEncoding = DecideTextFileEncoding(pFirst, nFirst, options.encoding, &nMark);
+        pMeasurer = new (measurerPlace) TextMeasurer(options.nCharsPerLine, MeasurerEncoding(plainEncoding));
+        pMeasurer->KeepBytesIn(pKept);
+        utf32 = Utf32Feeder(plainEncoding == kTextUtf32BE);
+        FeedPlainText(pFirst + nMark, nFirst - nMark);
+        return true;
+    }
+    if (cbExpected > kMaxDocumentFileBytes) return Refuse(kRefusedTooLarge);
+    size_t cbStart = static_cast<size_t>(cbExpected > nFirst ? cbExpected : nFirst) + 1;
+    pDocument = static_cast<unsigned char*>(malloc(cbStart));
+    if (pDocument == nullptr) return Refuse(kRefusedOutOfMemory);
+    cbCapacity = cbStart;
+    return Feed(pFirst, nFirst);
+}
+
+void FileMeasure::FeedPlainText(const char* pBytes, size_t nBytes) {
+    if (plainEncoding == kTextUtf32LE || plainEncoding == kTextUtf32BE) {
+        utf32.Feed(pMeasurer, pBytes, nBytes);
+        return;
+    }
+#ifdef _WIN32
+    if (plainEncoding == kTextAnsi && !AnsiCodePageIsUtf8()) {
+        ansi.Feed(pMeasurer, pBytes, nBytes);
+        return;
+    }
+#endif
+    pMeasurer->Feed(pBytes, nBytes);
+}
+
+bool FileMeasure::Feed(const char* pBytes, size_t nBytes) {
+    if (szRefusal != nullptr) return false;
+    if (pMeasurer != nullptr) {
+        if (!pMeasurer->Ended()) FeedPlainText(pBytes, nBytes);
+        return true;
+    }
+    if (nBytes > cbCapacity - cbDocument) {
+        // Standard input, or a file that grew: the buffer doubles up to the bound.
+        size_t cbNeeded = cbDocument + nBytes;
+        if (nBytes > kMaxDocumentFileBytes || cbNeeded > kMaxDocumentFileBytes) return Refuse(kRefusedTooLarge);
+        size_t cbNew = cbCapacity;
+        while (cbNew < cbNeeded) cbNew *= 2;
+        unsigned char* pLarger = static_cast<unsigned char*>(realloc(pDocument, cbNew));
+        if (pLarger == nullptr) return Refuse(kRefusedOutOfMemory);
+        pDocument = pLarger;
+        cbCapacity = cbNew;
+    }
+    memcpy(pDocument + cbDocument, pBytes, nBytes);
+    cbDocument += nBytes;
+    return true;
+}
+
+bool FileMeasure::Finish(TextCounts* pCounts) {
+    if (szRefusal != nullptr) return false;
+    if (pMeasurer != nullptr) {
+        if (plainEncoding == kTextUtf32LE || plainEncoding == kTextUtf32BE) utf32.Finish(pMeasurer);
+#ifdef _WIN32
+        if (plainEncoding == kTextAnsi && !AnsiCodePageIsUtf8()) ansi.Finish(pMeasurer);
+#endif
+        *pCounts = pMeasurer->Finish();
+    } else {
+        CountingSink counter(options.nCharsPerLine, pKept);
+        DocumentText text(&counter);
+        bool bRead = ReadDocument(kind, pDocument, cbDocument, options.nFallbackCodePage, &text);
+        free(pDocument);
+        pDocument = nullptr;
+        if (!bRead) return Refuse(text.Refusal() != nullptr ? text.Refusal() : kRefusedBadXml);
+        *pCounts = counter.Finish();
+    }
+    if (pKept != nullptr && pKept->Failed()) return Refuse(kRefusedOutOfMemory);
+    return true;
+}

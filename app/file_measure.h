@@ -1,0 +1,67 @@
+// How a file is measured, whoever reads it: its kind decided on its first bytes and its name, plain
+// text measured as it streams, a document taken whole and then its text measured. tallyq-count and
+// the program read files each their own way and hand the pieces here.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+#include "documents/document_reader.h"
+#include "documents/kept_lines.h"
+#include "measure/text_file.h"
+#include "measure/text_measure.h"
+#ifdef _WIN32
+#include "app/ansi_text.h"
+#endif
+
+struct FileMeasureOptions {
+    int nCharsPerLine = 80;
+    TextFileEncoding encoding = kTextDetected;
+    bool bPlainTextOnly = false;
+    // The code page of web pages and subtitles that neither mark nor declare their encoding (0:
+    // UTF-8 when they are, else Windows-1252).
+    int nFallbackCodePage = 0;
+};
+
+// What Start wants to see first: the file's first bytes up to this many (all of it when shorter).
+const size_t kFileDecidingBytes = kTextDecidingBytes + 1;
+
+class FileMeasure {
+public:
+    // pKept (may be null) keeps the measuring bytes, for the lines at another limit.
+    FileMeasure(const FileMeasureOptions& options, KeptLines* pKept);
+    ~FileMeasure();
+    FileMeasure(const FileMeasure&) = delete;
+    FileMeasure& operator=(const FileMeasure&) = delete;
+
+    // The file's first bytes decide its kind; they are measured too. szName is UTF-8 (only its
+    // extension is looked at); standard input has none. cbExpected is the file's size when known
+    // (0 otherwise). False when the file is refused (Refusal says why).
+    bool Start(const char* pFirst, size_t nFirst, const char* szName, bool bStdin, uint64_t cbExpected);
+    // The bytes that follow.
+    bool Feed(const char* pBytes, size_t nBytes);
+    // Whether more of the file can change the counts: plain text ends at its first U+0000.
+    bool WantsMore() const { return pMeasurer == nullptr || !pMeasurer->Ended(); }
+    // The input ended: the counts, or false with the reason.
+    bool Finish(TextCounts* pCounts);
+    const char* Refusal() const { return szRefusal; }
+
+private:
+    bool Refuse(const char* szReason);
+    void FeedPlainText(const char* pBytes, size_t nBytes);
+
+    FileMeasureOptions options;
+    KeptLines* pKept;
+    DocumentKind kind;
+    TextFileEncoding plainEncoding;
+    // Plain text's measurer, made in place once its encoding is known.
+    TextMeasurer* pMeasurer;
+    alignas(TextMeasurer) unsigned char measurerPlace[sizeof(TextMeasurer)];
+    Utf32Feeder utf32;
+#ifdef _WIN32
+    AnsiTextFeeder ansi;
+#endif
+    unsigned char* pDocument;  // a document's bytes so far
+    size_t cbDocument;
+    size_t cbCapacity;
+    const char* szRefusal;
+};

@@ -1,0 +1,43 @@
+// A document's measuring bytes, kept as they are counted, so that its lines can be counted again at
+// any column limit without reading the document again. Text that repeats (a table cell that
+// stands for several) is measured on its own and its lines multiplied, as CountingSink does: the
+// repeats are kept as marks between the bytes.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+#include "measure/text_measure.h"
+
+class KeptLines : public MeasuringBytesKeeper {
+public:
+    KeptLines();
+    ~KeptLines() override;
+    KeptLines(const KeptLines&) = delete;
+    KeptLines& operator=(const KeptLines&) = delete;
+
+    void Keep(const unsigned char* pBytes, size_t nBytes) override;
+    // The bytes kept until the matching EndRepeat count nRepeat times.
+    void BeginRepeat(uint64_t nRepeat);
+    void EndRepeat();
+    // Memory ran out while keeping: the lines cannot be counted again.
+    bool Failed() const { return bFailed; }
+    // The lines at a column limit.
+    int64_t CountLines(int nCharsPerLine) const;
+    size_t Bytes() const { return nBytes; }
+
+private:
+    struct Mark {
+        size_t nOffset;    // where in the bytes it stands
+        uint64_t nRepeat;  // a repeat's start; 0 marks its end
+    };
+    bool Grow(void** ppBlock, size_t* pnCapacity, size_t nCount, size_t cbItem);
+    void AddMark(uint64_t nRepeat);
+
+    unsigned char* pBytes;
+    size_t nBytes;
+    size_t nByteCapacity;
+    Mark* pMarks;
+    size_t nMarks;
+    size_t nMarkCapacity;
+    bool bFailed;
+};
