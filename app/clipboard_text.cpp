@@ -10,16 +10,17 @@ static_assert(sizeof(WCHAR) == sizeof(char16_t), "WCHAR is a UTF-16 unit");
 
 namespace {
 // Another program (a clipboard manager, the one that has just copied) may hold the clipboard for a
-// moment; a hot-key press must not price an empty text by bad luck.
-const int kOpenAttempts = 10;
+// while; a hot-key press must not price an empty text by bad luck.
+const DWORD kOpenPatienceMs = 2000;
 const DWORD kOpenRetryMs = 10;
 
 bool OpenClipboardPatiently() {
-    for (int i = 0; i < kOpenAttempts; ++i) {
+    DWORD dwStart = GetTickCount();
+    for (;;) {
         if (OpenClipboard(nullptr)) return true;
+        if (GetTickCount() - dwStart >= kOpenPatienceMs) return false;
         Sleep(kOpenRetryMs);
     }
-    return false;
 }
 
 // Makes *ppBlock hold at least nCount elements; a block only grows. Keeps the old block (and
@@ -53,26 +54,47 @@ void ClipboardText::Clear() {
     counts = TextCounts();
 }
 
-bool ClipboardText::ReadClipboard(int nCharsPerLine) {
-    Clear();
-    if (!OpenClipboardPatiently()) return false;
+void ClipboardText::Swap(ClipboardText* pOther) {
+    auto SwapValue = [](auto& a, auto& b) {
+        auto t = a;
+        a = b;
+        b = t;
+    };
+    SwapValue(pUnits, pOther->pUnits);
+    SwapValue(nUnitCapacity, pOther->nUnitCapacity);
+    SwapValue(nUnits, pOther->nUnits);
+    SwapValue(pBytes, pOther->pBytes);
+    SwapValue(nByteCapacity, pOther->nByteCapacity);
+    SwapValue(nBytes, pOther->nBytes);
+    SwapValue(counts, pOther->counts);
+}
+
+ClipboardRead ClipboardText::ReadClipboard(int nCharsPerLine) {
+    if (!OpenClipboardPatiently()) return ClipboardRead::kUnreadable;
+    // Read into a text of its own: the text shown stays whole until the new one is.
+    ClipboardText read;
     bool bRead = false;
     HANDLE hData = GetClipboardData(CF_UNICODETEXT);
     bool bUnicode = hData != nullptr;
     // Windows 9x keeps the ANSI form only.
     if (!bUnicode) hData = GetClipboardData(CF_TEXT);
+    bool bHasText = hData != nullptr;
     const void* pData = hData != nullptr ? GlobalLock(hData) : nullptr;
     if (pData != nullptr) {
         size_t nBlock = GlobalSize(hData);
-        bRead = bUnicode ? CopyUnicodeText(static_cast<const char16_t*>(pData), nBlock / sizeof(char16_t))
-                         : CopyAnsiText(static_cast<const char*>(pData), nBlock);
+        bRead = bUnicode ? read.CopyUnicodeText(static_cast<const char16_t*>(pData), nBlock / sizeof(char16_t))
+                         : read.CopyAnsiText(static_cast<const char*>(pData), nBlock);
         GlobalUnlock(hData);
     }
     CloseClipboard();
+    if (!bHasText) {
+        Clear();
+        return ClipboardRead::kNoText;
+    }
     // Measured from the copy, with the clipboard free again for other programs.
-    if (bRead) bRead = Measure(nCharsPerLine);
-    if (!bRead) Clear();
-    return bRead;
+    if (!bRead || !read.Measure(nCharsPerLine)) return ClipboardRead::kUnreadable;
+    Swap(&read);
+    return ClipboardRead::kRead;
 }
 
 // The text ends at its first zero unit, or at the end of the memory block if the program that put

@@ -4,33 +4,42 @@
 #pragma once
 #include <stddef.h>
 
+#include "app/priced_text.h"
 #include "measure/text_measure.h"
 
-class ClipboardText {
+enum class ClipboardRead {
+    kRead,        // its text, measured
+    kNoText,      // the clipboard holds no text: the text is empty
+    kUnreadable,  // it stayed busy, or its text did not fit in memory: the text is as it was
+};
+
+class ClipboardText : public PricedText {
 public:
     ClipboardText();
-    ~ClipboardText();
+    ~ClipboardText() override;
     ClipboardText(const ClipboardText&) = delete;
     ClipboardText& operator=(const ClipboardText&) = delete;
 
-    // Replaces the copy with the clipboard's text and measures it, lines at nCharsPerLine; answers
-    // false (and keeps an empty text) when the clipboard holds no text, stays busy for about 100 ms,
-    // or the copy cannot be made. The Unicode form is read where the system has one (every NT
-    // system makes it from ANSI text with the clipboard's locale); else the ANSI form, converted
-    // with the ANSI code page.
-    bool ReadClipboard(int nCharsPerLine);
+    // Replaces the copy with the clipboard's text and measures it, lines at nCharsPerLine. Another
+    // program may hold the clipboard open for a while after a copy (clipboard history and
+    // managers, a remote desktop's clipboard): it is tried for up to 2 s. The Unicode form is read
+    // where the system has one (every NT system makes it from ANSI text with the clipboard's
+    // locale); else the ANSI form, converted with the ANSI code page.
+    ClipboardRead ReadClipboard(int nCharsPerLine);
     // The text, zero-terminated: UTF-16 units up to the text's first zero unit.
     const char16_t* Text() const { return pUnits != nullptr ? pUnits : u""; }
     size_t Length() const { return nUnits; }
-    const TextCounts& Counts() const { return counts; }
+    TextCounts Counts() const override { return counts; }
     // The text's lines at another limit, from the measuring bytes kept at the reading.
-    int CountLines(int nCharsPerLine) const;
+    int CountLines(int nCharsPerLine) const override;
+    void GetSummary(char16_t* szSummary) const override { GetTextSummary(Text(), nUnits, szSummary); }
 
 private:
     bool CopyUnicodeText(const char16_t* pData, size_t nBlockUnits);
     bool CopyAnsiText(const char* pData, size_t nBlockBytes);
     bool Measure(int nCharsPerLine);
     void Clear();
+    void Swap(ClipboardText* pOther);
 
     char16_t* pUnits;
     size_t nUnitCapacity;

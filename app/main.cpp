@@ -4,11 +4,12 @@
 #include <string.h>
 #include <windows.h>
 
+#include "app/file_handover.h"
+#include "app/file_list.h"
 #include "app/word_count_dialog.h"
 #include "resources/main_dialog_ids.h"
 #include "setup/exe_type.h"
 #include "setup/install_dialog.h"
-#include "setup/running_copy.h"
 #include "setup/setup_file.h"
 #include "setup/setup_outcome.h"
 #include "setup/uninstall_dialog.h"
@@ -40,6 +41,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     int nArgs = __argc;
     char** pszArgs = __argv;
 
+    // File names are made absolute before the current directory changes.
+    FileList startFiles;
+    ReadStartFiles(&startFiles);
+
     char szProgramPath[kPathBufferSize] = "";
     GetModuleFileNameA(nullptr, szProgramPath, sizeof(szProgramPath));
     char szFolder[kPathBufferSize];
@@ -58,23 +63,26 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
 
     if (nExeType == kExeTypeUninstall) return RunUninstall(szProgramPath, nArgs, pszArgs);
     if (nExeType == kExeTypeSetup) return RunInstall(szProgramPath, nArgs, pszArgs);
-    HWND hwndRunning = FindRunningCopy();
+    HWND hwndRunning = FindOrAwaitRunningCopy();
+    bool bLogon = IsLogonStart(nArgs, pszArgs);
     if (hwndRunning != nullptr) {
         // A start by hand is a call for the window: the running copy shows itself, hidden in the
         // tray or not, and comes to the front, which this process (the one the user just started,
-        // so allowed to) lets it take. A start at logon shows nothing. Either way the copy
-        // measures the clipboard again.
-        if (!IsLogonStart(nArgs, pszArgs)) {
+        // so allowed to) lets it take. A start at logon shows nothing. A start with file names
+        // hands them over to be priced; any other start has the copy measure the clipboard again.
+        if (!bLogon) {
             DWORD dwRunningProcess = 0;
             GetWindowThreadProcessId(hwndRunning, &dwRunningProcess);
             AllowForeground(dwRunningProcess);
             PostMessageA(hwndRunning, WMAPP_COME_FORWARD, 0, 0);
         }
-        PostMessageA(hwndRunning, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_TEXT, 0), 0);
+        bool bHandedOver = !bLogon && startFiles.Count() > 0 && HandFilesTo(hwndRunning, startFiles);
+        if (!bHandedOver) PostMessageA(hwndRunning, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_TEXT, 0), 0);
         return 0;
     }
 
-    WordCountDialog dialog(IsLogonStart(nArgs, pszArgs));
+    if (bLogon) startFiles.Clear();
+    WordCountDialog dialog(bLogon, &startFiles);
     dialog.RunModal(MAKEINTRESOURCEA(IDD_MAIN), nullptr);
     dialog.ReportUnsavedSettings();
     return 0;

@@ -8,6 +8,8 @@
 
 #include "app/change_key_dialog.h"
 #include "app/csv_dialog.h"
+#include "app/file_handover.h"
+#include "app/file_reading.h"
 #include "app/help_opener.h"
 #include "app/settings.h"
 #include "measure/money.h"
@@ -35,6 +37,10 @@ const UINT_PTR kStatusTimer = 1;
 const UINT kFirstStatusDelayMs = 500;
 const UINT kStatusPeriodMs = 8000;
 
+// Starts with files that come within this long of one another price one set (Explorer starts the
+// program once for each file chosen).
+const DWORD kOneSetMs = 2000;
+
 // The status line's colours: white text on grey. The text is drawn transparent over the stock grey
 // brush that fills the control, so the background colour paints nothing; it stays set, so that the
 // line's colours are named together and text drawn opaque would still read white on grey.
@@ -56,6 +62,7 @@ void SystemReason(long nError, char* szReason, size_t cbReason) {
 // Shown until the status line's next step.
 const char kNothingCopiedText[] = "Nothing was copied from the program in front: the counts are unchanged.";
 const char kInputBlockedText[] = "The program in front runs with higher rights: TallyQuill cannot copy from it.";
+const char kClipboardUnreadableText[] = "The clipboard could not be read: the counts are unchanged.";
 
 const char* const kStatusTexts[] = {
     "TallyQuill v " TQ_VERSION_TEXT "  -  Copyright (c) 2026 Kestrilon",
@@ -66,9 +73,13 @@ const char* const kStatusTexts[] = {
     nullptr,  // end of the cycle
 };
 
-WordCountDialog::WordCountDialog(bool bLogonStartIn)
+WordCountDialog::WordCountDialog(bool bLogonStartIn, FileList* pStartFiles)
     : bSettingsShown(true),
       nStatusLine(0),
+      pShown(&lastText),
+      dwLastFilesStart(GetTickCount()),
+      bAddPendingToSet(false),
+      bReadingFiles(false),
       hSummaryFont(nullptr),
       hBigIcon(nullptr),
       hSmallIcon(nullptr),
@@ -78,7 +89,8 @@ WordCountDialog::WordCountDialog(bool bLogonStartIn)
       nSettingsFailure(ERROR_SUCCESS),
       nRunFailure(ERROR_SUCCESS),
       trayIcon(WMAPP_TRAY_NOTIFY) {
-    szJobTitle[0] = '\0';
+    szJobTitle[0] = L'\0';
+    pendingFiles.TakeAll(pStartFiles);
 }
 
 void WordCountDialog::PlaceWindow(int nClientWidthDu, int nClientHeightDu) {
@@ -106,7 +118,14 @@ void WordCountDialog::InitDialog() {
     trayIcon.Add(hwndDlg);
     SetSummaryFont(nDpi);
     LoadSettings();
-    UpdateText();
+    // A start with files prices them once the window is made; any other the clipboard.
+    if (pendingFiles.Count() > 0) {
+        ShowPriced(&lastText);
+        PostMessageA(hwndDlg, WMAPP_READ_FILES, 0, 0);
+    } else {
+        UpdateText();
+    }
+    DragAcceptFiles(hwndDlg, TRUE);
     CheckDlgButton(hwndDlg, IDC_HOT_KEY_ON, LoadHotKeyOn() ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwndDlg, IDC_HOT_KEY_AUTO_SELECT, LoadHotKeyAutoSelect() ? BST_CHECKED : BST_UNCHECKED);
     bSettingsShown = true;
@@ -235,23 +254,102 @@ void WordCountDialog::ShowSummary(const char16_t* szSummary) {
 }
 
 void WordCountDialog::UpdateText() {
-    char16_t szSummary[kSummaryBufferSize] = u"";
-    int nChars = 0, nWords = 0;
-    if (lastText.ReadClipboard(CharsPerLine())) {
-        GetTextSummary(lastText.Text(), lastText.Length(), szSummary);
-        nChars = SaturateToInt(lastText.Counts().nChars);
-        nWords = SaturateToInt(lastText.Counts().nWords);
+    if (lastText.ReadClipboard(CharsPerLine()) == ClipboardRead::kUnreadable) {
+        // What is shown stays: an empty text priced in its place would be a wrong price.
+        SayForAStep(nullptr);
+        SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, kClipboardUnreadableText);
+        return;
     }
+    szJobTitle[0] = L'\0';
+    ShowPriced(&lastText);
+}
+
+void WordCountDialog::ShowPriced(const PricedText* pPriced) {
+    pShown = pPriced;
+    char16_t szSummary[kSummaryBufferSize];
+    pShown->GetSummary(szSummary);
     ShowSummary(szSummary);
-    SetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, static_cast<UINT>(nChars), TRUE);
-    SetDlgItemInt(hwndDlg, IDC_WORD_COUNT, static_cast<UINT>(nWords), TRUE);
+    TextCounts counts = pShown->Counts();
+    SetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, static_cast<UINT>(SaturateToInt(counts.nChars)), TRUE);
+    SetDlgItemInt(hwndDlg, IDC_WORD_COUNT, static_cast<UINT>(SaturateToInt(counts.nWords)), TRUE);
     UpdateCost();
+}
+
+void WordCountDialog::SayForAStep(const wchar_t* szText) {
+    if (szText != nullptr) SetDlgItemTextW(hwndDlg, IDC_STATUS_LINE, szText);
+    // A step that fell due meanwhile would otherwise replace it at once.
+    SetTimer(hwndDlg, kStatusTimer, kStatusPeriodMs, nullptr);
+}
+
+void WordCountDialog::TakeDroppedFiles(HDROP hDrop) {
+    UINT nDropped = DragQueryFileW(hDrop, 0xFFFFFFFF, nullptr, 0);
+    FileList dropped;
+    for (UINT i = 0; i < nDropped; ++i) {
+        wchar_t szPath[MAX_PATH * 4];
+        UINT n = DragQueryFileW(hDrop, i, szPath, sizeof(szPath) / sizeof(szPath[0]));
+        if (n > 0 && n < sizeof(szPath) / sizeof(szPath[0]) && !dropped.Add(szPath)) break;
+    }
+    DragFinish(hDrop);
+    // A drop starts a set of its own.
+    pendingFiles.TakeAll(&dropped);
+    bAddPendingToSet = false;
+    ReadPendingFiles();
+}
+
+bool WordCountDialog::TakeHandedFiles(const COPYDATASTRUCT* pData) {
+    if (pData->dwData != kFilesHandOver || pData->lpData == nullptr || pData->cbData > kMaxHandOverBytes ||
+        pData->cbData % sizeof(wchar_t) != 0) {
+        return false;
+    }
+    // Copied now and read after this start has its answer.
+    DWORD dwNow = GetTickCount();
+    if (pendingFiles.Count() == 0) bAddPendingToSet = pShown == &files && dwNow - dwLastFilesStart <= kOneSetMs;
+    dwLastFilesStart = dwNow;
+    pendingFiles.AddPacked(static_cast<const wchar_t*>(pData->lpData), pData->cbData / sizeof(wchar_t));
+    PostMessageA(hwndDlg, WMAPP_READ_FILES, 0, 0);
+    return true;
+}
+
+void WordCountDialog::ReadPendingFiles() {
+    // One reading at a time: names handed over meanwhile wait for the posted message.
+    if (bReadingFiles || pendingFiles.Count() == 0) return;
+    FileList toRead;
+    for (const wchar_t* sz = pendingFiles.First(); sz != nullptr; sz = pendingFiles.Next(sz)) {
+        if (!toRead.AddExpanded(sz)) break;
+    }
+    bool bAdd = bAddPendingToSet;
+    pendingFiles.Clear();
+    bReadingFiles = true;
+    KillTimer(hwndDlg, kStatusTimer);
+    PricedFiles read;
+    FileReading reading(hwndDlg, IDC_STATUS_LINE);
+    bool bDone = reading.ReadAll(toRead, CharsPerLine(), &read);
+    bReadingFiles = false;
+    if (!bDone) {
+        SayForAStep(FileReading::kStoppedText);
+    } else {
+        // A set where every file was left out changes nothing shown.
+        if (read.Count() > 0) {
+            if (!bAdd) files.Clear();
+            files.TakeAll(&read);
+            files.GetJobTitle(szJobTitle, kItemTextSize);
+            ShowPriced(&files);
+        }
+        if (reading.Outcome()[0] != L'\0') {
+            SayForAStep(reading.Outcome());
+        } else {
+            // The cycle goes on at once, over the last "Reading" line.
+            SetTimer(hwndDlg, kStatusTimer, 0, nullptr);
+        }
+    }
+    // Names handed over while these were read.
+    if (pendingFiles.Count() > 0) PostMessageA(hwndDlg, WMAPP_READ_FILES, 0, 0);
 }
 
 void WordCountDialog::UpdateCost() {
     // Only the lines depend on the characters per line: they alone are counted again, from the
     // measuring bytes kept with the text.
-    int nLines = lastText.CountLines(CharsPerLine());
+    int nLines = pShown->CountLines(CharsPerLine());
     SetDlgItemInt(hwndDlg, IDC_LINE_COUNT, static_cast<UINT>(nLines), TRUE);
 
     // Prices are computed from the counts on show.
@@ -393,7 +491,11 @@ void WordCountDialog::CmAddToCsv() {
     int nChars = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, nullptr, TRUE));
     int nWords = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_WORD_COUNT, nullptr, TRUE));
     int nLines = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_LINE_COUNT, nullptr, TRUE));
-    CsvDialog csvDialog(nChars, nWords, nLines, GetTextMoney(IDC_TOTAL_COST), szJobTitle);
+    char szAnsiTitle[kItemTextSize];
+    if (WideCharToMultiByte(CP_ACP, 0, szJobTitle, -1, szAnsiTitle, sizeof(szAnsiTitle), nullptr, nullptr) == 0) {
+        szAnsiTitle[0] = '\0';
+    }
+    CsvDialog csvDialog(nChars, nWords, nLines, GetTextMoney(IDC_TOTAL_COST), szAnsiTitle);
     csvDialog.RunModal(MAKEINTRESOURCEA(IDD_ADD_TO_CSV), hwndDlg);
 }
 
@@ -451,10 +553,8 @@ void WordCountDialog::HotKeyHit() {
     // the system kept them from it: what is on the clipboard is not its document, and pricing it
     // would be a wrong price.
     if (result == kNothingCopied || result == kInputBlocked) {
-        // Shown for a whole step: a step that fell due during the wait would otherwise replace it
-        // at once.
+        SayForAStep(nullptr);
         SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, result == kInputBlocked ? kInputBlockedText : kNothingCopiedText);
-        SetTimer(hwndDlg, kStatusTimer, kStatusPeriodMs, nullptr);
         return;
     }
     UpdateText();
@@ -543,6 +643,16 @@ INT_PTR WordCountDialog::DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WMAPP_TRAY_NOTIFY:
         OnTrayNotify(lParam);
+        return TRUE;
+    case WM_DROPFILES:
+        TakeDroppedFiles(reinterpret_cast<HDROP>(wParam));
+        return TRUE;
+    case WM_COPYDATA:
+        SetWindowLongPtrA(hwndDlg, DWLP_MSGRESULT,
+                          TakeHandedFiles(reinterpret_cast<const COPYDATASTRUCT*>(lParam)) ? TRUE : FALSE);
+        return TRUE;
+    case WMAPP_READ_FILES:
+        ReadPendingFiles();
         return TRUE;
     case WMAPP_COME_FORWARD:
         // A second start of the program: the user asked for the window, hidden in the tray or not.

@@ -1,8 +1,13 @@
 // The main dialog: measures and prices the clipboard's text, holds the prices and hot-key settings
 // in its controls, folds its Settings panel, and hides to the tray while the hot key is enabled.
 #pragma once
+#include <windows.h>
+#include <shellapi.h>
+
 #include "app/clipboard_text.h"
+#include "app/file_list.h"
 #include "app/hot_key.h"
+#include "app/priced_files.h"
 #include "app/tray_icon.h"
 #include "ui/dialog.h"
 #include "ui/splash_screen.h"
@@ -13,11 +18,13 @@
 extern const char* const kStatusTexts[];
 extern const char kNothingCopiedText[];
 extern const char kInputBlockedText[];
+extern const char kClipboardUnreadableText[];
 
 class WordCountDialog : public LDialog {
 public:
-    // bLogonStart: started at logon ("/logon"), to run hidden in the tray.
-    explicit WordCountDialog(bool bLogonStart);
+    // bLogonStart: started at logon ("/logon"), to run hidden in the tray. pStartFiles: the files
+    // the start named, priced once the window is made (taken over; may be empty).
+    WordCountDialog(bool bLogonStart, FileList* pStartFiles);
     // After the run: says in one box what could not be saved when the program ended, unless it
     // ended with the session.
     void ReportUnsavedSettings() const;
@@ -34,7 +41,18 @@ private:
 
     // Measuring and pricing: the clipboard's text is read, summarised and counted, then priced.
     void UpdateText();
+    // Shows what is priced (the clipboard's text or the files): its summary and counts, then the
+    // prices.
+    void ShowPriced(const PricedText* pPriced);
     void UpdateCost();
+    // Files dropped, or named by a start: read in this thread, the window painted between pieces
+    // and Esc stopping; they replace what was shown, or add to the set that starts within 2 s of
+    // one another make.
+    void TakeDroppedFiles(HDROP hDrop);
+    bool TakeHandedFiles(const COPYDATASTRUCT* pData);
+    void ReadPendingFiles();
+    // A status line shown for a whole step of the cycle.
+    void SayForAStep(const wchar_t* szText);
     // The characters per line as typed; 0 when the field holds no number.
     int CharsPerLine();
     void ShowSummary(const char16_t* szSummary);
@@ -73,14 +91,21 @@ private:
     void LoadSettings();
     void SaveSettings();
 
-    // The job title the Add To CSV dialog starts with. Nothing sets it, so the dialog always starts
-    // empty and a title typed for one job is never offered for the next; it stays as the field
-    // that hands a starting title over, should the program ever keep one.
-    char szJobTitle[kItemTextSize];
+    // The job title the Add To CSV dialog starts with: the priced files' names, or empty for the
+    // clipboard's text, so that a title typed for one job is never offered for the next.
+    wchar_t szJobTitle[kItemTextSize];
     bool bSettingsShown;
     int nStatusLine;
-    // The whole text last read from the clipboard, for the line count.
+    // The whole text last read from the clipboard, and the files last priced: what is shown is one
+    // of them, kept for the line count.
     ClipboardText lastText;
+    PricedFiles files;
+    const PricedText* pShown;
+    // Files named by starts, waiting to be read; when the last start with files came.
+    FileList pendingFiles;
+    DWORD dwLastFilesStart;
+    bool bAddPendingToSet;
+    bool bReadingFiles;
     HFONT hSummaryFont;
     HICON hBigIcon;
     HICON hSmallIcon;

@@ -1,5 +1,9 @@
 #include "documents/counting_sink.h"
 
+#include <stdlib.h>
+
+#include "support/plain_object.h"
+
 CountingSink::CountingSink(int32_t nNewCharsPerLine, KeptLines* pNewKept)
     : nCharsPerLine(nNewCharsPerLine), pKept(pNewKept), nLevels(1) {
     levels[0].pMeasurer = NewMeasurer();
@@ -8,11 +12,12 @@ CountingSink::CountingSink(int32_t nNewCharsPerLine, KeptLines* pNewKept)
 }
 
 CountingSink::~CountingSink() {
-    for (unsigned i = 0; i < nLevels; ++i) delete levels[i].pMeasurer;
+    for (unsigned i = 0; i < nLevels; ++i) DeletePlainObject(levels[i].pMeasurer);
 }
 
 TextMeasurer* CountingSink::NewMeasurer() {
-    TextMeasurer* pMeasurer = new TextMeasurer(nCharsPerLine, kEncodingUtf8);
+    TextMeasurer* pMeasurer = NewPlainObject<TextMeasurer>(nCharsPerLine, kEncodingUtf8);
+    if (pMeasurer == nullptr) abort();  // a few kilobytes: nothing runs on without them
     pMeasurer->KeepBytesIn(pKept);
     return pMeasurer;
 }
@@ -36,7 +41,7 @@ void CountingSink::EndRepeat() {
     // Its last bytes are kept before the repeat's end is marked.
     TextCounts counts = level.pMeasurer->Finish();
     if (pKept != nullptr) pKept->EndRepeat();
-    delete level.pMeasurer;
+    DeletePlainObject(level.pMeasurer);
     int64_t nRepeat = static_cast<int64_t>(level.nRepeat);
     TextCounts& added = levels[nLevels - 1].added;
     added.nChars += (counts.nChars + level.added.nChars) * nRepeat;

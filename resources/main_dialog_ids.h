@@ -39,6 +39,9 @@
 // Posted to itself on a move to a monitor of another DPI: the system has scaled the dialog and its
 // font by the time it arrives (wParam: the new DPI).
 #define WMAPP_DPI_SETTLED (WM_APP + 2)
+// Posted to itself when a start has handed over file names, to read them once the start has its
+// answer.
+#define WMAPP_READ_FILES (WM_APP + 3)
 // Sent by the system when the window moves to a monitor of another DPI; older headers lack it.
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0

@@ -365,7 +365,8 @@ TEST_F(AtOneDpi, TheMainDialogFollowsAMoveToAMonitorOfAnotherDpi) {
     ResetProgramRegistry();
     UINT_PTR nTimer = SetTimer(nullptr, 0, 50, StepMainDialog);
     {
-        WordCountDialog dialog(false);
+        FileList noFiles;
+        WordCountDialog dialog(false, &noFiles);
         dialog.RunModal(MAKEINTRESOURCEA(IDD_MAIN), nullptr);
     }
     KillTimer(nullptr, nTimer);

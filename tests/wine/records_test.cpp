@@ -164,7 +164,7 @@ TEST(ClipboardReading, WithoutAUnicodeFormTheAnsiTextIsConvertedWithTheAnsiCodeP
     ASSERT_TRUE(AnswerClipboardWith(nullptr, hAnsi)) << "this program does not import GetClipboardData";
 
     ClipboardText text;
-    ASSERT_TRUE(text.ReadClipboard(80));
+    ASSERT_EQ(ClipboardRead::kRead, text.ReadClipboard(80));
     EXPECT_EQ(u"Àáâ déjà vu", std::u16string(text.Text(), text.Length()));
     ASSERT_EQ(2, nFormatsAsked);
     EXPECT_EQ(static_cast<UINT>(CF_UNICODETEXT), formatsAsked[0]) << "the Unicode form is asked for first";
@@ -180,7 +180,7 @@ TEST(ClipboardReading, AClipboardTextEndsAtItsFirstZeroOrAtTheEndOfItsBlock) {
     HGLOBAL hWithZero = Block(withZero, sizeof(withZero));
     ASSERT_TRUE(AnswerClipboardWith(hWithZero, nullptr)) << "this program does not import GetClipboardData";
     ClipboardText text;
-    ASSERT_TRUE(text.ReadClipboard(80));
+    ASSERT_EQ(ClipboardRead::kRead, text.ReadClipboard(80));
     EXPECT_EQ(u"one two", std::u16string(text.Text(), text.Length()));
     EXPECT_EQ(2, text.Counts().nWords);
 
@@ -193,13 +193,13 @@ TEST(ClipboardReading, AClipboardTextEndsAtItsFirstZeroOrAtTheEndOfItsBlock) {
     hShortBlock = hFull;
     nShortBlockSize = 24;
     ASSERT_TRUE(AnswerClipboardWith(hFull, nullptr));
-    ASSERT_TRUE(text.ReadClipboard(80));
+    ASSERT_EQ(ClipboardRead::kRead, text.ReadClipboard(80));
     EXPECT_EQ(std::u16string(12, u'ж'), std::u16string(text.Text(), text.Length()));
     EXPECT_EQ(1, text.Counts().nWords);
 
     // No text at all.
     ASSERT_TRUE(AnswerClipboardWith(nullptr, nullptr));
-    EXPECT_FALSE(text.ReadClipboard(80));
+    EXPECT_EQ(ClipboardRead::kNoText, text.ReadClipboard(80));
     EXPECT_EQ(0u, text.Length());
     EXPECT_EQ(0, text.CountLines(80));
     GlobalFree(hWithZero);

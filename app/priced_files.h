@@ -1,0 +1,64 @@
+// A set of priced files: each file's counts and its measuring bytes, kept so that the lines follow
+// the characters-per-line field without the files being read again. The counts are the sums over
+// the files, the lines counted in each file at the limit and then summed.
+#pragma once
+#include <stddef.h>
+#include <windows.h>
+
+#include "app/file_list.h"
+#include "app/priced_text.h"
+#include "app/files_summary.h"
+#include "documents/kept_lines.h"
+
+// The name of a path without its folder.
+const wchar_t* FileNameOf(const wchar_t* szPath);
+
+// Asked between the pieces of a file: false stops the reading.
+class ReadingProgress {
+public:
+    virtual ~ReadingProgress() {}
+    virtual bool GoOn() = 0;
+};
+
+// The most a file is read in at a time: between pieces the window is painted and Esc is seen.
+const DWORD kReadPieceBytes = 1 << 20;
+
+class PricedFiles : public PricedText {
+public:
+    PricedFiles();
+    ~PricedFiles() override;
+    PricedFiles(const PricedFiles&) = delete;
+    PricedFiles& operator=(const PricedFiles&) = delete;
+
+    enum ReadResult { kFileRead, kFileRefused, kReadingStopped };
+    // Reads a file and adds it to the set, lines first counted at nCharsPerLine. A file refused
+    // (its kind, its damage, the system's reason) is left out, with the reason in szReason.
+    ReadResult ReadFile(const wchar_t* szPath, int nCharsPerLine, ReadingProgress* pProgress, wchar_t* szReason,
+                        size_t nReasonUnits);
+    // Moves the other set's files to the end of this one.
+    void TakeAll(PricedFiles* pOther);
+    void Clear();
+    size_t Count() const { return nFiles; }
+
+    TextCounts Counts() const override;
+    int CountLines(int nCharsPerLine) const override;
+    void GetSummary(char16_t* szSummary) const override;
+    // The files' names joined, for the job title (nUnits units).
+    void GetJobTitle(wchar_t* szTitle, size_t nUnits) const;
+
+private:
+    struct File {
+        wchar_t* szPath;
+        const wchar_t* szName;  // in szPath, after its folder
+        TextCounts counts;
+        KeptLines* pKept;
+    };
+    ReadResult Measure(HANDLE hFile, const wchar_t* szPath, File* pFile, int nCharsPerLine,
+                       ReadingProgress* pProgress, wchar_t* szReason, size_t nReasonUnits);
+    void FreeFile(File* pFile);
+    void GetWords(FileWords* pWords) const;
+
+    File* pFiles;
+    size_t nFiles;
+    char* pPiece;  // the read buffer, kReadPieceBytes, made at the first read
+};
