@@ -39,13 +39,21 @@ HWND FindOrAwaitRunningCopy() {
     return hwndRunning;
 }
 
-bool HandFilesTo(HWND hwndRunning, const FileList& files) {
+bool HandFilesTo(HWND hwndRunning, const FileList& files, DWORD dwStartTick) {
+    DWORD cbNames = static_cast<DWORD>(files.PackedUnits() * sizeof(wchar_t));
+    if (cbNames > kMaxHandOverBytes - sizeof(DWORD)) return false;
+    BYTE* pBlock = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, sizeof(DWORD) + cbNames));
+    if (pBlock == nullptr) return false;
+    CopyMemory(pBlock, &dwStartTick, sizeof(DWORD));
+    CopyMemory(pBlock + sizeof(DWORD), files.Packed(), cbNames);
     COPYDATASTRUCT data;
     data.dwData = kFilesHandOver;
-    data.cbData = static_cast<DWORD>(files.PackedUnits() * sizeof(wchar_t));
-    data.lpData = const_cast<wchar_t*>(files.Packed());
+    data.cbData = sizeof(DWORD) + cbNames;
+    data.lpData = pBlock;
     DWORD_PTR dwAnswer = 0;
-    return SendMessageTimeoutW(hwndRunning, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
-                               kHandOverTimeoutMs, &dwAnswer) != 0 &&
-           dwAnswer == TRUE;
+    bool bTaken = SendMessageTimeoutW(hwndRunning, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+                                      kHandOverTimeoutMs, &dwAnswer) != 0 &&
+                  dwAnswer == TRUE;
+    HeapFree(GetProcessHeap(), 0, pBlock);
+    return bTaken;
 }

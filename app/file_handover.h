@@ -6,9 +6,29 @@
 
 #include "app/file_list.h"
 
-// WM_COPYDATA's dwData for a packed list of file names ("TQF1"), and the most it may carry.
+// WM_COPYDATA's dwData for a hand-over ("TQF1"), and the most it may carry: the start's time
+// (GetTickCount's) as a DWORD, then the names, each ended by a zero unit.
 const ULONG_PTR kFilesHandOver = 0x54514631;
 const DWORD kMaxHandOverBytes = 8u << 20;
+
+struct HandedFiles {
+    DWORD dwStartTick;
+    const wchar_t* pNames;
+    size_t nUnits;
+};
+
+// The hand-over a running copy received, checked: false when the data is not one.
+inline bool ReadHandOver(const COPYDATASTRUCT* pData, HandedFiles* pFiles) {
+    if (pData->dwData != kFilesHandOver || pData->lpData == nullptr || pData->cbData < sizeof(DWORD) ||
+        pData->cbData > kMaxHandOverBytes || (pData->cbData - sizeof(DWORD)) % sizeof(wchar_t) != 0) {
+        return false;
+    }
+    const BYTE* pBytes = static_cast<const BYTE*>(pData->lpData);
+    CopyMemory(&pFiles->dwStartTick, pBytes, sizeof(DWORD));
+    pFiles->pNames = reinterpret_cast<const wchar_t*>(pBytes + sizeof(DWORD));
+    pFiles->nUnits = (pData->cbData - sizeof(DWORD)) / sizeof(wchar_t);
+    return true;
+}
 
 // The file names among the arguments (every one that is not a switch), absolute against the
 // current directory, which the start has not changed yet.
@@ -19,5 +39,5 @@ void ReadStartFiles(FileList* pFiles);
 HWND FindOrAwaitRunningCopy();
 
 // Hands the names to the running copy, which takes a copy of them and answers at once; true when
-// it did.
-bool HandFilesTo(HWND hwndRunning, const FileList& files);
+// it did. dwStartTick: when this start was made.
+bool HandFilesTo(HWND hwndRunning, const FileList& files, DWORD dwStartTick);

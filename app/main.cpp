@@ -42,6 +42,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     char** pszArgs = __argv;
 
     // File names are made absolute before the current directory changes.
+    DWORD dwStartTick = GetTickCount();
     FileList startFiles;
     ReadStartFiles(&startFiles);
 
@@ -76,13 +77,13 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
             AllowForeground(dwRunningProcess);
             PostMessageA(hwndRunning, WMAPP_COME_FORWARD, 0, 0);
         }
-        bool bHandedOver = !bLogon && startFiles.Count() > 0 && HandFilesTo(hwndRunning, startFiles);
+        bool bHandedOver = !bLogon && startFiles.Count() > 0 && HandFilesTo(hwndRunning, startFiles, dwStartTick);
         if (!bHandedOver) PostMessageA(hwndRunning, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_TEXT, 0), 0);
         return 0;
     }
 
     if (bLogon) startFiles.Clear();
-    WordCountDialog dialog(bLogon, &startFiles);
+    WordCountDialog dialog(bLogon, &startFiles, dwStartTick);
     dialog.RunModal(MAKEINTRESOURCEA(IDD_MAIN), nullptr);
     dialog.ReportUnsavedSettings();
     return 0;

@@ -73,12 +73,10 @@ const char* const kStatusTexts[] = {
     nullptr,  // end of the cycle
 };
 
-WordCountDialog::WordCountDialog(bool bLogonStartIn, FileList* pStartFiles)
+WordCountDialog::WordCountDialog(bool bLogonStartIn, FileList* pStartFiles, DWORD dwStartTick)
     : bSettingsShown(true),
       nStatusLine(0),
       pShown(&lastText),
-      dwLastFilesStart(GetTickCount()),
-      bAddPendingToSet(false),
       bReadingFiles(false),
       hSummaryFont(nullptr),
       hBigIcon(nullptr),
@@ -90,7 +88,7 @@ WordCountDialog::WordCountDialog(bool bLogonStartIn, FileList* pStartFiles)
       nRunFailure(ERROR_SUCCESS),
       trayIcon(WMAPP_TRAY_NOTIFY) {
     szJobTitle[0] = L'\0';
-    pendingFiles.TakeAll(pStartFiles);
+    startedFiles.AddStart(pStartFiles, dwStartTick);
 }
 
 void WordCountDialog::PlaceWindow(int nClientWidthDu, int nClientHeightDu) {
@@ -119,7 +117,7 @@ void WordCountDialog::InitDialog() {
     SetSummaryFont(nDpi);
     LoadSettings();
     // A start with files prices them once the window is made; any other the clipboard.
-    if (pendingFiles.Count() > 0) {
+    if (startedFiles.Waiting()) {
         ShowPriced(&lastText);
         PostMessageA(hwndDlg, WMAPP_READ_FILES, 0, 0);
     } else {
@@ -261,6 +259,7 @@ void WordCountDialog::UpdateText() {
         return;
     }
     szJobTitle[0] = L'\0';
+    startedFiles.EndSet();
     ShowPriced(&lastText);
 }
 
@@ -290,35 +289,34 @@ void WordCountDialog::TakeDroppedFiles(HDROP hDrop) {
         if (n > 0 && n < sizeof(szPath) / sizeof(szPath[0]) && !dropped.Add(szPath)) break;
     }
     DragFinish(hDrop);
-    // A drop starts a set of its own.
-    pendingFiles.TakeAll(&dropped);
-    bAddPendingToSet = false;
-    ReadPendingFiles();
+    // A drop while files are read waits for nothing: it is let go, as any other input then.
+    if (bReadingFiles) return;
+    // A drop makes a set of its own, which no start joins.
+    if (ReadFiles(dropped, false)) startedFiles.EndSet();
 }
 
 bool WordCountDialog::TakeHandedFiles(const COPYDATASTRUCT* pData) {
-    if (pData->dwData != kFilesHandOver || pData->lpData == nullptr || pData->cbData > kMaxHandOverBytes ||
-        pData->cbData % sizeof(wchar_t) != 0) {
-        return false;
-    }
-    // Copied now and read after this start has its answer.
-    DWORD dwNow = GetTickCount();
-    if (pendingFiles.Count() == 0) bAddPendingToSet = pShown == &files && dwNow - dwLastFilesStart <= kOneSetMs;
-    dwLastFilesStart = dwNow;
-    pendingFiles.AddPacked(static_cast<const wchar_t*>(pData->lpData), pData->cbData / sizeof(wchar_t));
+    HandedFiles handed;
+    if (!ReadHandOver(pData, &handed)) return false;
+    // Copied now, and read once the start has its answer.
+    startedFiles.AddStart(handed.pNames, handed.nUnits, handed.dwStartTick);
     PostMessageA(hwndDlg, WMAPP_READ_FILES, 0, 0);
     return true;
 }
 
-void WordCountDialog::ReadPendingFiles() {
-    // One reading at a time: names handed over meanwhile wait for the posted message.
-    if (bReadingFiles || pendingFiles.Count() == 0) return;
+void WordCountDialog::ReadStartedFiles() {
+    // One reading at a time: names handed over meanwhile wait for the message posted with them.
+    if (bReadingFiles || !startedFiles.Waiting()) return;
+    FileList names;
+    bool bAddToSet = false;
+    startedFiles.TakeWaiting(&names, &bAddToSet);
+    startedFiles.SetShown(ReadFiles(names, bAddToSet));
+}
+
+bool WordCountDialog::ReadFiles(const FileList& names, bool bAddToSet) {
     FileList toRead;
-    for (const wchar_t* sz = pendingFiles.First(); sz != nullptr; sz = pendingFiles.Next(sz)) {
-        if (!toRead.AddExpanded(sz)) break;
+    for (const wchar_t* sz = names.First(); sz != nullptr && toRead.AddExpanded(sz); sz = names.Next(sz)) {
     }
-    bool bAdd = bAddPendingToSet;
-    pendingFiles.Clear();
     bReadingFiles = true;
     KillTimer(hwndDlg, kStatusTimer);
     PricedFiles read;
@@ -327,23 +325,23 @@ void WordCountDialog::ReadPendingFiles() {
     bReadingFiles = false;
     if (!bDone) {
         SayForAStep(FileReading::kStoppedText);
-    } else {
-        // A set where every file was left out changes nothing shown.
-        if (read.Count() > 0) {
-            if (!bAdd) files.Clear();
-            files.TakeAll(&read);
-            files.GetJobTitle(szJobTitle, kItemTextSize);
-            ShowPriced(&files);
-        }
-        if (reading.Outcome()[0] != L'\0') {
-            SayForAStep(reading.Outcome());
-        } else {
-            // The cycle goes on at once, over the last "Reading" line.
-            SetTimer(hwndDlg, kStatusTimer, 0, nullptr);
-        }
+        return false;
     }
-    // Names handed over while these were read.
-    if (pendingFiles.Count() > 0) PostMessageA(hwndDlg, WMAPP_READ_FILES, 0, 0);
+    // A set of which every file was left out changes nothing shown.
+    bool bShown = read.Count() > 0;
+    if (bShown) {
+        if (!bAddToSet) files.Clear();
+        files.TakeAll(&read);
+        files.GetJobTitle(szJobTitle, kItemTextSize);
+        ShowPriced(&files);
+    }
+    if (reading.Outcome()[0] != L'\0') {
+        SayForAStep(reading.Outcome());
+    } else {
+        // The cycle goes on at once, over the last "Reading" line.
+        SetTimer(hwndDlg, kStatusTimer, 0, nullptr);
+    }
+    return bShown;
 }
 
 void WordCountDialog::UpdateCost() {
@@ -652,7 +650,7 @@ INT_PTR WordCountDialog::DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
                           TakeHandedFiles(reinterpret_cast<const COPYDATASTRUCT*>(lParam)) ? TRUE : FALSE);
         return TRUE;
     case WMAPP_READ_FILES:
-        ReadPendingFiles();
+        ReadStartedFiles();
         return TRUE;
     case WMAPP_COME_FORWARD:
         // A second start of the program: the user asked for the window, hidden in the tray or not.

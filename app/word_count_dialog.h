@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "app/clipboard_text.h"
+#include "app/file_arrivals.h"
 #include "app/file_list.h"
 #include "app/hot_key.h"
 #include "app/priced_files.h"
@@ -23,8 +24,9 @@ extern const char kClipboardUnreadableText[];
 class WordCountDialog : public LDialog {
 public:
     // bLogonStart: started at logon ("/logon"), to run hidden in the tray. pStartFiles: the files
-    // the start named, priced once the window is made (taken over; may be empty).
-    WordCountDialog(bool bLogonStart, FileList* pStartFiles);
+    // the start named, priced once the window is made (taken over; may be empty); dwStartTick:
+    // when the start was made.
+    WordCountDialog(bool bLogonStart, FileList* pStartFiles, DWORD dwStartTick);
     // After the run: says in one box what could not be saved when the program ended, unless it
     // ended with the session.
     void ReportUnsavedSettings() const;
@@ -50,7 +52,9 @@ private:
     // one another make.
     void TakeDroppedFiles(HDROP hDrop);
     bool TakeHandedFiles(const COPYDATASTRUCT* pData);
-    void ReadPendingFiles();
+    void ReadStartedFiles();
+    // Reads the files named (folders opened) and shows them; false when nothing of them was shown.
+    bool ReadFiles(const FileList& names, bool bAddToSet);
     // A status line shown for a whole step of the cycle.
     void SayForAStep(const wchar_t* szText);
     // The characters per line as typed; 0 when the field holds no number.
@@ -101,10 +105,8 @@ private:
     ClipboardText lastText;
     PricedFiles files;
     const PricedText* pShown;
-    // Files named by starts, waiting to be read; when the last start with files came.
-    FileList pendingFiles;
-    DWORD dwLastFilesStart;
-    bool bAddPendingToSet;
+    // Files named by starts, waiting to be read.
+    FileArrivals startedFiles;
     bool bReadingFiles;
     HFONT hSummaryFont;
     HICON hBigIcon;

@@ -366,7 +366,7 @@ TEST_F(AtOneDpi, TheMainDialogFollowsAMoveToAMonitorOfAnotherDpi) {
     UINT_PTR nTimer = SetTimer(nullptr, 0, 50, StepMainDialog);
     {
         FileList noFiles;
-        WordCountDialog dialog(false, &noFiles);
+        WordCountDialog dialog(false, &noFiles, GetTickCount());
         dialog.RunModal(MAKEINTRESOURCEA(IDD_MAIN), nullptr);
     }
     KillTimer(nullptr, nTimer);

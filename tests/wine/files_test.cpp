@@ -1,0 +1,231 @@
+// Files priced in the real tallyq.exe: dropped on its window (the drop made in the program's own
+// memory, as the shell makes one), named by starts and handed to the running copy, stopped with Esc.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "resources/main_dialog_ids.h"
+#include "tests/wine/program_driver.h"
+#include "tests/wine/wine_test_support.h"
+
+namespace {
+
+// "one two three" and "four" on two lines: 19 characters (CR LF is two), 4 words; 2 lines at 80
+// characters a line, 4 at 5 ("one t", "wo th", "ree", "four").
+const char kNotesText[] = "one two three\r\nfour";
+// The ODF fixture written with odfpy: "Résumé" and "Typing at 120 words a minute. Fast!", each a
+// paragraph: 45 characters, 8 words; 2 lines at 80, 9 at 5.
+const char kResumeFixture[] = TQ_DOCUMENT_FIXTURES "opendocument-odfpy.odt";
+
+std::wstring Wide(const std::string& text) {
+    std::wstring wide(text.size() + 1, L'\0');
+    int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+    wide.resize(n > 0 ? n - 1 : 0);
+    return wide;
+}
+
+::testing::AssertionResult Written(const std::wstring& path, const std::string& bytes) {
+    HANDLE hFile = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD dwWritten = 0;
+    bool bWritten = hFile != INVALID_HANDLE_VALUE &&
+                    WriteFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &dwWritten, nullptr) &&
+                    dwWritten == bytes.size();
+    DWORD dwError = GetLastError();
+    if (hFile != INVALID_HANDLE_VALUE) CloseHandle(hFile);
+    if (bWritten) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "could not write a test file (error " << dwError << ")";
+}
+
+std::string ReadAll(const char* szPath) {
+    std::string bytes;
+    HANDLE hFile = CreateFileA(szPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[4096];
+    DWORD dwRead = 0;
+    while (ReadFile(hFile, buffer, sizeof(buffer), &dwRead, nullptr) && dwRead > 0) bytes.append(buffer, dwRead);
+    CloseHandle(hFile);
+    return bytes;
+}
+
+// A folder of its own for each case, made empty.
+std::wstring CaseFolder(const char* szName) {
+    std::wstring folder = Wide(ScratchFolder()) + Wide(szName) + L"\\";
+    RunChild("cmd /c rmdir /s /q \"" + ScratchFolder() + szName + "\"");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+// Drops the files on the window as the shell does: a DROPFILES block with wide names, in memory of
+// the window's own process, posted as WM_DROPFILES.
+::testing::AssertionResult Dropped(HWND hwnd, const std::vector<std::wstring>& paths) {
+    std::wstring names;
+    for (const std::wstring& path : paths) names += path + L'\0';
+    names += L'\0';
+    std::string block(sizeof(DROPFILES) + names.size() * sizeof(wchar_t), '\0');
+    DROPFILES header = {};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = TRUE;
+    memcpy(&block[0], &header, sizeof(header));
+    memcpy(&block[sizeof(header)], names.data(), names.size() * sizeof(wchar_t));
+    DWORD dwProcessId = 0;
+    GetWindowThreadProcessId(hwnd, &dwProcessId);
+    HANDLE hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, dwProcessId);
+    if (hProcess == nullptr) return ::testing::AssertionFailure() << "could not open the program's process";
+    void* pRemote = VirtualAllocEx(hProcess, nullptr, block.size(), MEM_COMMIT, PAGE_READWRITE);
+    SIZE_T cbWritten = 0;
+    bool bWritten = pRemote != nullptr &&
+                    WriteProcessMemory(hProcess, pRemote, block.data(), block.size(), &cbWritten) &&
+                    cbWritten == block.size();
+    CloseHandle(hProcess);
+    if (!bWritten) return ::testing::AssertionFailure() << "could not write the drop into the program's memory";
+    if (!PostMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(pRemote), 0))
+        return ::testing::AssertionFailure() << "could not post WM_DROPFILES";
+    return ::testing::AssertionSuccess();
+}
+
+// Starts tallyq.exe with a UTF-16 command line, as the shell starts it for files dropped on its
+// shortcut.
+::testing::AssertionResult StartedWith(ProgramUnderTest& program, const std::wstring& arguments) {
+    std::wstring path = Wide(BuiltProgramPath());
+    std::wstring commandLine = L"\"" + path + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    if (CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &program.process))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "could not start the program (error " << GetLastError() << ")";
+}
+
+// The counts on show once they are the expected ones: characters, words, lines.
+::testing::AssertionResult ShowsCounts(const ProgramUnderTest& program, const std::string& chars,
+                                       const std::string& words, const std::string& lines) {
+    std::string seenChars = program.TextOnceItIs(IDC_CHAR_COUNT, chars);
+    std::string seenWords = program.TextOnceItIs(IDC_WORD_COUNT, words);
+    std::string seenLines = program.TextOnceItIs(IDC_LINE_COUNT, lines);
+    if (seenChars == chars && seenWords == words && seenLines == lines) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "shows " << seenChars << " characters, " << seenWords << " words, "
+                                         << seenLines << " lines; expected " << chars << ", " << words << ", " << lines
+                                         << "; status line: " << program.Text(IDC_STATUS_LINE);
+}
+
+std::string Narrow(const std::u16string& text) {
+    std::string narrow(text.size() * 3 + 1, '\0');
+    int n = WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(text.c_str()), -1, &narrow[0],
+                                static_cast<int>(narrow.size()), nullptr, nullptr);
+    narrow.resize(n > 0 ? n - 1 : 0);
+    return narrow;
+}
+
+class FilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramRegistry();
+        EndRunningCopies();
+    }
+    void TearDown() override {
+        EndRunningCopies();
+        ResetProgramRegistry();
+    }
+    static void StartOnClipboard(ProgramUnderTest& program) {
+        PutClipboardText("alpha beta");
+        ASSERT_TRUE(program.Start());
+        ASSERT_NE(nullptr, program.WaitForDialog());
+        program.SetText(IDC_CHARS_PER_LINE, "80");
+        ASSERT_TRUE(ShowsCounts(program, "10", "2", "1"));
+    }
+};
+
+TEST_F(FilesTest, DroppedFilesArePricedTogetherAndARefusedOneIsNamed) {
+    std::wstring folder = CaseFolder("drop");
+    ASSERT_TRUE(Written(folder + L"notes.txt", kNotesText));
+    std::string resume = ReadAll(kResumeFixture);
+    ASSERT_FALSE(resume.empty()) << "the fixture " << kResumeFixture;
+    ASSERT_TRUE(Written(folder + L"r\u00e9sum\u00e9.odt", resume));
+    ASSERT_TRUE(Written(folder + L"scan.pdf", "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj\n<<>>\nendobj\n"));
+    ProgramUnderTest program;
+    ASSERT_NO_FATAL_FAILURE(StartOnClipboard(program));
+
+    ASSERT_TRUE(Dropped(program.hwnd, {folder + L"notes.txt", folder + L"scan.pdf", folder + L"r\u00e9sum\u00e9.odt"}));
+    EXPECT_TRUE(ShowsCounts(program, "64", "12", "4"));
+    EXPECT_EQ("2 files: notes.txt 4 words; r\u00e9sum\u00e9.odt 8 words", Narrow(program.UnicodeText(IDC_SUMMARY)));
+    std::string status = Narrow(program.UnicodeText(IDC_STATUS_LINE));
+    EXPECT_EQ(0u, status.find("Left out scan.pdf: PDF files are not read")) << status;
+    // The lines follow the limit without the files being read again: 4 + 9 at 5 a line.
+    program.SetText(IDC_CHARS_PER_LINE, "5");
+    EXPECT_TRUE(ShowsCounts(program, "64", "12", "13"));
+
+    // Update Text goes back to the clipboard.
+    program.Command(IDC_UPDATE_TEXT);
+    EXPECT_TRUE(ShowsCounts(program, "10", "2", "2"));
+}
+
+TEST_F(FilesTest, AFolderIsEveryFileInItAndItsSubfolders) {
+    std::wstring folder = CaseFolder("folder");
+    ASSERT_TRUE(Written(folder + L"a.txt", "one two"));
+    CreateDirectoryW((folder + L"inner").c_str(), nullptr);
+    ASSERT_TRUE(Written(folder + L"inner\\b.txt", "three four five"));
+    ASSERT_TRUE(Written(folder + L"inner\\c.txt", kNotesText));
+    ProgramUnderTest program;
+    ASSERT_NO_FATAL_FAILURE(StartOnClipboard(program));
+    ASSERT_TRUE(Dropped(program.hwnd, {folder.substr(0, folder.size() - 1)}));
+    // 7 + 15 + 19 characters; 2 + 3 + 4 words; 1 + 1 + 2 lines.
+    EXPECT_TRUE(ShowsCounts(program, "41", "9", "4"));
+    std::string summary = Narrow(program.UnicodeText(IDC_SUMMARY));
+    EXPECT_EQ(0u, summary.find("3 files: ")) << summary;
+}
+
+TEST_F(FilesTest, EscDuringALongReadKeepsTheCountsShown) {
+    std::wstring folder = CaseFolder("long");
+    // 96 MB of words: read in 96 pieces, long enough under emulation for Esc to come between them.
+    std::string line(1024 * 1024, 'x');
+    for (size_t i = 0; i < line.size(); i += 8) line.replace(i, 8, "word to ");
+    std::string text;
+    text.reserve(96 * line.size());
+    for (int i = 0; i < 96; ++i) text += line;
+    ASSERT_TRUE(Written(folder + L"long.txt", text));
+    text.clear();
+    ProgramUnderTest program;
+    ASSERT_NO_FATAL_FAILURE(StartOnClipboard(program));
+    ASSERT_TRUE(Dropped(program.hwnd, {folder + L"long.txt"}));
+    std::string reading;
+    ASSERT_TRUE(WaitFor(
+        "the status line to name the file being read",
+        [&] { return (reading = program.Text(IDC_STATUS_LINE)).find("Reading 1 of 1: long.txt") == 0; },
+        [&] { return reading; }));
+    PostMessageA(program.hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ("Reading stopped: the counts are unchanged.",
+              program.TextOnceItIs(IDC_STATUS_LINE, "Reading stopped: the counts are unchanged."));
+    EXPECT_TRUE(ShowsCounts(program, "10", "2", "1"));
+    EXPECT_EQ("alpha beta", Narrow(program.UnicodeText(IDC_SUMMARY)));
+    DeleteFileW((folder + L"long.txt").c_str());
+}
+
+TEST_F(FilesTest, StartsWithFileNamesMakeOneSetInOneCopy) {
+    std::wstring folder = CaseFolder("starts");
+    // A name outside the ANSI code page (Windows-1252 here).
+    std::wstring greek = folder + L"\u03b3\u03c1\u03ac\u03bc\u03bc\u03b1.txt";
+    ASSERT_TRUE(Written(greek, "dear friend"));
+    ASSERT_TRUE(Written(folder + L"notes.txt", kNotesText));
+    // Two starts at once, as Explorer makes them for two files opened together: one becomes the
+    // program, the other hands its name to it (waiting for its window if need be).
+    ProgramUnderTest first, second;
+    ASSERT_TRUE(StartedWith(first, L"\"" + greek + L"\""));
+    ASSERT_TRUE(StartedWith(second, L"\"" + folder + L"notes.txt\""));
+    HWND hwnd = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (hwnd = FindMainDialog()) != nullptr; }));
+    ProgramUnderTest shown;
+    shown.hwnd = hwnd;
+    EXPECT_TRUE(ShowsCounts(shown, "30", "6", "3"));
+    std::string summary = Narrow(shown.UnicodeText(IDC_SUMMARY));
+    EXPECT_NE(std::string::npos, summary.find("\u03b3\u03c1\u03ac\u03bc\u03bc\u03b1.txt 2 words")) << summary;
+    EXPECT_NE(std::string::npos, summary.find("notes.txt 4 words")) << summary;
+    // One of the two ended once it handed over.
+    EXPECT_TRUE(WaitFor([&] { return !first.Running() || !second.Running(); }))
+        << first.ProcessState() << " / " << second.ProcessState();
+}
+
+}  // namespace
