@@ -393,7 +393,9 @@ void WordCountDialog::CmAddToCsv() {
     int nChars = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, nullptr, TRUE));
     int nWords = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_WORD_COUNT, nullptr, TRUE));
     int nLines = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_LINE_COUNT, nullptr, TRUE));
-    CsvDialog csvDialog(nChars, nWords, nLines, GetTextMoney(IDC_TOTAL_COST), szJobTitle);
+    wchar_t szTitle[kItemTextSize] = L"";
+    MultiByteToWideChar(CP_ACP, 0, szJobTitle, -1, szTitle, kItemTextSize);
+    CsvDialog csvDialog(nChars, nWords, nLines, GetTextMoney(IDC_TOTAL_COST), szTitle);
     csvDialog.RunModal(MAKEINTRESOURCEA(IDD_ADD_TO_CSV), hwndDlg);
 }
 
