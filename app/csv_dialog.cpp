@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 #include <time.h>
+#include <wchar.h>
 
 #include "app/settings.h"
 #include "resources/csv_dialog_ids.h"
@@ -14,19 +15,86 @@
 
 namespace {
 const char kFilter[] = "CSV Files\0*.csv\0";
-const char kWarningCaption[] = "CSV File Not Written";
+const wchar_t kWarningCaption[] = L"CSV File Not Written";
+// A log in UTF-8 starts with the byte-order mark, so that spreadsheet programs read it as UTF-8.
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
+enum { kMarkBytes = sizeof(kUtf8Mark) - 1 };
+
+// An edit box made by an ANSI dialog keeps its text in the ANSI code page on Windows, whatever
+// SetDlgItemTextW puts in (Wine's keeps UTF-16 either way). The box is made again as a Unicode
+// window in its place, with its style, font and place in the tab order.
+void MakeUnicodeEditBox(HWND hwndDlg, int nId) {
+    HWND hwndOld = GetDlgItem(hwndDlg, nId);
+    if (hwndOld == nullptr || IsWindowUnicode(hwndOld)) return;
+    RECT rect;
+    GetWindowRect(hwndOld, &rect);
+    MapWindowPoints(nullptr, hwndDlg, reinterpret_cast<POINT*>(&rect), 2);
+    HWND hwndNew = CreateWindowExW(static_cast<DWORD>(GetWindowLongA(hwndOld, GWL_EXSTYLE)), L"Edit", L"",
+                                   static_cast<DWORD>(GetWindowLongA(hwndOld, GWL_STYLE)), rect.left, rect.top,
+                                   rect.right - rect.left, rect.bottom - rect.top, hwndDlg,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(nId)), hProgramInstance, nullptr);
+    if (hwndNew == nullptr) return;
+    SendMessageA(hwndNew, WM_SETFONT, static_cast<WPARAM>(SendMessageA(hwndOld, WM_GETFONT, 0, 0)), FALSE);
+    SetWindowPos(hwndNew, hwndOld, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    DestroyWindow(hwndOld);
+}
+
+// Converts nUnits of text (-1: through its terminator) to the ANSI code page; false when a character
+// has no place in it. No best fit: a look-alike letter or a "?" in the log would be a title the user
+// never gave. A UTF-8 code page holds every character, and its conversion takes neither flag.
+bool ToAnsi(const wchar_t* pText, int nUnits, char* pAnsi, int cbAnsi) {
+    bool bUtf8 = GetACP() == CP_UTF8;
+    BOOL bUsedDefault = FALSE;
+    int cb = WideCharToMultiByte(CP_ACP, bUtf8 ? 0 : WC_NO_BEST_FIT_CHARS, pText, nUnits, pAnsi, cbAnsi, nullptr,
+                                 bUtf8 ? nullptr : &bUsedDefault);
+    return cb > 0 && !bUsedDefault;
+}
+
+// The title in the ANSI code page, or false with the characters it cannot hold in szUnheld
+// (cchUnheld units), each once, a blank between them.
+bool TitleInAnsi(const wchar_t* szTitle, char* szAnsi, int cbAnsi, wchar_t* szUnheld, size_t cchUnheld) {
+    if (ToAnsi(szTitle, -1, szAnsi, cbAnsi)) return true;
+    size_t n = 0;
+    for (const wchar_t* p = szTitle; *p;) {
+        // A surrogate pair is one character.
+        int nUnits = IS_HIGH_SURROGATE(p[0]) && IS_LOW_SURROGATE(p[1]) ? 2 : 1;
+        wchar_t szOne[3] = {p[0], nUnits == 2 ? p[1] : L'\0', L'\0'};
+        char szBytes[8];
+        if (!ToAnsi(p, nUnits, szBytes, sizeof(szBytes)) && wcsstr(szUnheld, szOne) == nullptr &&
+            n + 1 + nUnits < cchUnheld) {
+            if (n > 0) szUnheld[n++] = L' ';
+            for (int i = 0; i < nUnits; ++i) szUnheld[n++] = p[i];
+            szUnheld[n] = L'\0';
+        }
+        p += nUnits;
+    }
+    return false;
+}
+
+// Writes the bytes at the end of the file (at end) whole, or cuts the file back to that end.
+bool AppendWhole(HANDLE hFile, LARGE_INTEGER end, const char* pBytes, DWORD dwLength, DWORD* pdwError) {
+    DWORD dwWritten = 0;
+    if (WriteFile(hFile, pBytes, dwLength, &dwWritten, nullptr) && dwWritten == dwLength) return true;
+    *pdwError = GetLastError();
+    if (*pdwError == ERROR_SUCCESS) *pdwError = ERROR_HANDLE_DISK_FULL;
+    // A part of a line would corrupt the log: cut the file back to where it ended.
+    SetFilePointerEx(hFile, end, nullptr, FILE_BEGIN);
+    SetEndOfFile(hFile);
+    return false;
+}
 }  // namespace
 
-CsvDialog::CsvDialog(int nCharsIn, int nWordsIn, int nLinesIn, double dTotal, const char* szTitle)
+CsvDialog::CsvDialog(int nCharsIn, int nWordsIn, int nLinesIn, double dTotal, const wchar_t* szTitle)
     : nChars(nCharsIn), nWords(nWordsIn), nLines(nLinesIn), dTotalCost(dTotal) {
-    snprintf(szJobTitle, sizeof(szJobTitle), "%s", szTitle);
+    lstrcpynW(szJobTitle, szTitle, kItemTextSize);
 }
 
 void CsvDialog::InitDialog() {
     char szPath[kPathBufferSize];
     LoadCsvFilePath(szPath, sizeof(szPath));
     SetDlgItemTextA(hwndDlg, IDC_CSV_FILE_PATH, szPath);
-    SetDlgItemTextA(hwndDlg, IDC_CSV_JOB_TITLE, szJobTitle);
+    MakeUnicodeEditBox(hwndDlg, IDC_CSV_JOB_TITLE);
+    SetDlgItemTextW(hwndDlg, IDC_CSV_JOB_TITLE, szJobTitle);
 }
 
 void CsvDialog::OnCommand(int nId, int /*nNotifyCode*/) {
@@ -39,30 +107,43 @@ void CsvDialog::OnCommand(int nId, int /*nNotifyCode*/) {
     }
 }
 
-bool CsvDialog::AddToCsvFile(const char* szFilePath, DWORD* pdwError) {
+bool CsvDialog::AddToCsvFile(const char* szFilePath, wchar_t* szUnheld, DWORD* pdwError) {
+    szUnheld[0] = L'\0';
     char szDate[20];
     LDateTime(static_cast<int64_t>(_time64(nullptr)))._GetTextDate(szDate);
-    char szRecord[kCsvRecordSize];
-    DWORD dwLength = static_cast<DWORD>(FormatCsvRecord(szRecord, szDate, szJobTitle, nChars, nWords, nLines, dTotalCost));
 
-    // No sharing: no other writer can interleave with the line while it is appended.
-    HANDLE hFile = CreateFileA(szFilePath, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // No sharing: no other writer can interleave with the line while it is appended. Read access
+    // for the first bytes, which tell the log's encoding.
+    HANDLE hFile = CreateFileA(szFilePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) {
         *pdwError = GetLastError();
         return false;
     }
+    char szStart[kMarkBytes];
+    DWORD dwRead = 0;
     LARGE_INTEGER end = {};
     LARGE_INTEGER zero = {};
     bool bWritten = false;
-    DWORD dwWritten = 0;
-    if (SetFilePointerEx(hFile, zero, &end, FILE_END)) {
-        bWritten = WriteFile(hFile, szRecord, dwLength, &dwWritten, nullptr) && dwWritten == dwLength;
-        if (!bWritten) {
-            *pdwError = GetLastError();
-            if (*pdwError == ERROR_SUCCESS) *pdwError = ERROR_HANDLE_DISK_FULL;
-            // A part of a line would corrupt the log: cut the file back to where it ended.
-            SetFilePointerEx(hFile, end, nullptr, FILE_BEGIN);
-            SetEndOfFile(hFile);
+    if (ReadFile(hFile, szStart, kMarkBytes, &dwRead, nullptr) && SetFilePointerEx(hFile, zero, &end, FILE_END)) {
+        // A new or empty log is UTF-8 from its mark on, and a log with the mark stays UTF-8; an
+        // older log without it keeps the ANSI code page its records are in.
+        bool bNew = end.QuadPart == 0;
+        bool bUtf8 = bNew || (dwRead == kMarkBytes && memcmp(szStart, kUtf8Mark, kMarkBytes) == 0);
+        char szTitle[kCsvTitleBytes + 1];
+        bool bTitle = bUtf8 ? WideCharToMultiByte(CP_UTF8, 0, szJobTitle, -1, szTitle, sizeof(szTitle), nullptr,
+                                                  nullptr) > 0
+                            : TitleInAnsi(szJobTitle, szTitle, sizeof(szTitle), szUnheld, kUnheldSize);
+        if (bTitle) {
+            // The mark goes out with the first record in one write: a log is never a mark alone.
+            char szBytes[kMarkBytes + kCsvRecordSize];
+            DWORD dwLength = bNew ? kMarkBytes : 0;
+            memcpy(szBytes, kUtf8Mark, dwLength);
+            dwLength += static_cast<DWORD>(
+                FormatCsvRecord(szBytes + dwLength, szDate, szTitle, nChars, nWords, nLines, dTotalCost));
+            bWritten = AppendWhole(hFile, end, szBytes, dwLength, pdwError);
+        } else {
+            *pdwError = szUnheld[0] ? ERROR_SUCCESS : ERROR_NO_UNICODE_TRANSLATION;
         }
     } else {
         *pdwError = GetLastError();
@@ -74,19 +155,36 @@ bool CsvDialog::AddToCsvFile(const char* szFilePath, DWORD* pdwError) {
 bool CsvDialog::CmOk() {
     char szPath[kPathBufferSize];
     GetItemText(IDC_CSV_FILE_PATH, szPath, sizeof(szPath));
-    GetItemText(IDC_CSV_JOB_TITLE, szJobTitle, sizeof(szJobTitle));
+    szJobTitle[0] = L'\0';
+    GetDlgItemTextW(hwndDlg, IDC_CSV_JOB_TITLE, szJobTitle, kItemTextSize);
+    // A longer title is cut at the field's end: not between the halves of a surrogate pair.
+    size_t nTitle = wcslen(szJobTitle);
+    if (nTitle > 0 && IS_HIGH_SURROGATE(szJobTitle[nTitle - 1])) szJobTitle[nTitle - 1] = L'\0';
+    wchar_t szUnheld[kUnheldSize];
     DWORD dwError = ERROR_SUCCESS;
-    bool bAdded = AddToCsvFile(szPath, &dwError);
+    bool bAdded = AddToCsvFile(szPath, szUnheld, &dwError);
     SaveCsvFilePath(szPath);
     if (!bAdded) {
-        // The job is not in the log: say why, and keep the dialog open for another file.
-        char szReason[256] = "";
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError, 0, szReason,
-                       sizeof(szReason), nullptr);
-        char szMessage[kPathBufferSize + 400];
-        snprintf(szMessage, sizeof(szMessage), "The job could not be added to the CSV file\n\n%s\n\n%s(error %lu)",
-                 szPath[0] ? szPath : "(no file named)", szReason, static_cast<unsigned long>(dwError));
-        MessageBoxA(hwndDlg, szMessage, kWarningCaption, MB_OK | MB_ICONWARNING);
+        // The job is not in the log: say why, and keep the dialog open for another file or title.
+        wchar_t szWhy[kUnheldSize + 400];
+        if (szUnheld[0]) {
+            swprintf(szWhy, sizeof(szWhy) / sizeof(szWhy[0]),
+                     L"The file is in the ANSI code page (%u), which cannot hold these characters of the job "
+                     L"title:\n\n%ls\n\nChange the title, or choose another file (a new file is UTF-8).",
+                     GetACP(), szUnheld);
+        } else {
+            wchar_t szReason[256] = L"";
+            FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError, 0, szReason,
+                           sizeof(szReason) / sizeof(szReason[0]), nullptr);
+            swprintf(szWhy, sizeof(szWhy) / sizeof(szWhy[0]), L"%ls(error %lu)", szReason,
+                     static_cast<unsigned long>(dwError));
+        }
+        wchar_t szWidePath[kPathBufferSize] = L"(no file named)";
+        if (szPath[0]) MultiByteToWideChar(CP_ACP, 0, szPath, -1, szWidePath, kPathBufferSize);
+        wchar_t szMessage[kPathBufferSize + sizeof(szWhy) / sizeof(szWhy[0]) + 64];
+        swprintf(szMessage, sizeof(szMessage) / sizeof(szMessage[0]),
+                 L"The job could not be added to the CSV file\n\n%ls\n\n%ls", szWidePath, szWhy);
+        MessageBoxW(hwndDlg, szMessage, kWarningCaption, MB_OK | MB_ICONWARNING);
         return false;
     }
     MessageBoxA(nullptr, "Complete adding to CSV File.", "Confirmation", MB_OK);

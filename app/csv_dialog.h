@@ -4,7 +4,7 @@
 
 class CsvDialog : public LDialog {
 public:
-    CsvDialog(int nChars, int nWords, int nLines, double dTotal, const char* szJobTitle);
+    CsvDialog(int nChars, int nWords, int nLines, double dTotal, const wchar_t* szJobTitle);
 
 private:
     void InitDialog() override;
@@ -13,12 +13,15 @@ private:
     void OnCommand(int nId, int nNotifyCode) override;
 
     // Appends one record to the file; nothing already in the file is changed, whatever fails.
-    // Answers false with the system's error code when the record could not be written whole.
-    bool AddToCsvFile(const char* szFilePath, DWORD* pdwError);
+    // Answers false when the record could not be written whole: with the characters of the title
+    // that the log's code page cannot hold (szUnheld, kUnheldSize units), or else with the system's
+    // error code.
+    enum { kUnheldSize = 2 * kItemTextSize };
+    bool AddToCsvFile(const char* szFilePath, wchar_t* szUnheld, DWORD* pdwError);
 
     int nChars;
     int nWords;
     int nLines;
     double dTotalCost;
-    char szJobTitle[kItemTextSize];
+    wchar_t szJobTitle[kItemTextSize];
 };

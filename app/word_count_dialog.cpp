@@ -489,11 +489,7 @@ void WordCountDialog::CmAddToCsv() {
     int nChars = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, nullptr, TRUE));
     int nWords = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_WORD_COUNT, nullptr, TRUE));
     int nLines = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_LINE_COUNT, nullptr, TRUE));
-    char szAnsiTitle[kItemTextSize];
-    if (WideCharToMultiByte(CP_ACP, 0, szJobTitle, -1, szAnsiTitle, sizeof(szAnsiTitle), nullptr, nullptr) == 0) {
-        szAnsiTitle[0] = '\0';
-    }
-    CsvDialog csvDialog(nChars, nWords, nLines, GetTextMoney(IDC_TOTAL_COST), szAnsiTitle);
+    CsvDialog csvDialog(nChars, nWords, nLines, GetTextMoney(IDC_TOTAL_COST), szJobTitle);
     csvDialog.RunModal(MAKEINTRESOURCEA(IDD_ADD_TO_CSV), hwndDlg);
 }
 

@@ -1,5 +1,5 @@
-// Any title (up to 259 bytes), any counts and any total: the record fits its buffer, ends its line,
-// and a spreadsheet reads the title back exactly.
+// Any title (up to kCsvTitleBytes, the longest in UTF-8), any counts and any total: the record fits
+// its buffer, ends its line, and a spreadsheet reads the title back exactly.
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     double dTotal = Take<double>(pData, nSize);
     // The date comes from the program's own formatting: at most eight characters.
     char szDate[9] = "12/09/26";
-    std::string title(reinterpret_cast<const char*>(pData), nSize < 259 ? nSize : 259);
+    std::string title(reinterpret_cast<const char*>(pData), nSize < kCsvTitleBytes ? nSize : size_t{kCsvTitleBytes});
     title = title.substr(0, title.find('\0'));
 
     char* szRecord = static_cast<char*>(malloc(kCsvRecordSize));

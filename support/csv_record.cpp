@@ -7,10 +7,19 @@
 
 size_t FormatCsvRecord(char* szRecord, const char* szDate, const char* szTitle, int nChars, int nWords,
                        int nLines, double dTotal) {
-    // Titles come from a 260-byte field: doubled quotes at most double them, well inside the buffer.
-    char szQuotedTitle[2 * 260];
+    // Doubled quotes at most double the title.
+    char szQuotedTitle[2 * kCsvTitleBytes + 1];
     size_t n = 0;
-    for (const char* p = szTitle; *p && n + 2 < sizeof(szQuotedTitle); ++p) {
+    for (const char* p = szTitle; *p; ++p) {
+        size_t nNeeded = *p == '"' ? 2 : 1;
+        if (n + nNeeded >= sizeof(szQuotedTitle)) {
+            // Too long: drop the start of the character that does not fit, so no half of one is kept.
+            while (n > 0 && (static_cast<unsigned char>(*p) & 0xC0) == 0x80) {
+                --p;
+                --n;
+            }
+            break;
+        }
         if (*p == '"') szQuotedTitle[n++] = '"';
         szQuotedTitle[n++] = *p;
     }

@@ -3,10 +3,15 @@
 #pragma once
 #include <stddef.h>
 
+// The longest title in bytes: the dialog's 259 UTF-16 units take at most 3 bytes each in UTF-8 (a
+// surrogate pair, two units, takes 4).
+enum { kCsvTitleBytes = 3 * 259 };
 enum { kCsvRecordSize = 2048 };
 
-// Writes the record into szRecord (kCsvRecordSize bytes) and answers its length. A double quote in
-// the title is doubled, so that spreadsheet programs read the line as one record of six fields;
-// the total has two decimals and no grouping.
+// Writes the record into szRecord (kCsvRecordSize bytes) and answers its length. The title is bytes
+// of the log's own encoding, UTF-8 or ANSI, written as they are. A double quote in the title is
+// doubled, so that spreadsheet programs read the line as one record of six fields; the total has
+// two decimals and no grouping. A title of up to kCsvTitleBytes is written whole; a longer one is
+// cut before the UTF-8 character that does not fit.
 size_t FormatCsvRecord(char* szRecord, const char* szDate, const char* szTitle, int nChars, int nWords,
                        int nLines, double dTotal);

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Reads the job log that the CSV tests wrote with Python's CSV reader, as a spreadsheet would:
-every record must be six fields, with each title intact."""
+a new log is UTF-8 after its byte-order mark, and every record must be six fields, with each title
+intact."""
 import csv
 import sys
 
@@ -8,9 +9,13 @@ TITLES = ["Letter to bank", "a, b, and c", 'the "big" job', '"', "caf\xe9 r\xe9s
 
 
 def main(path):
-    with open(path, newline="", encoding="latin-1") as f:
-        rows = list(csv.reader(f, skipinitialspace=True))
     failures = []
+    with open(path, "rb") as f:
+        start = f.read(3)
+    if start != b"\xef\xbb\xbf":
+        failures.append("the log starts %r, not with the UTF-8 byte-order mark that spreadsheets read it by" % start)
+    with open(path, newline="", encoding="utf-8-sig") as f:
+        rows = list(csv.reader(f, skipinitialspace=True))
     if len(rows) != len(TITLES):
         failures.append("%d records, expected %d: %r" % (len(rows), len(TITLES), rows))
     for row, title in zip(rows, TITLES):

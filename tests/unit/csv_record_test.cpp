@@ -33,4 +33,24 @@ TEST(CsvRecord, QuotesInTheTitleAreDoubled) {
     EXPECT_EQ("d, \"caf\xE9\", 0, 0, 0, 0.00 \r\n", Record("d", "caf\xE9", 0, 0, 0, 0));
 }
 
+std::string Repeated(const char* szPiece, int nTimes) {
+    std::string text;
+    for (int i = 0; i < nTimes; ++i) text += szPiece;
+    return text;
+}
+
+TEST(CsvRecord, ALongUtf8TitleIsWrittenWholeOrCutBetweenCharacters) {
+    // 259 letters of three bytes each (U+5831), the longest title the dialog gives in UTF-8.
+    std::string title = Repeated("\xE5\xA0\xB1", 259);
+    EXPECT_EQ("d, \"" + Repeated("\xE5\xA0\xB1", 259) + "\", 1, 2, 3, 0.00 \r\n",
+              Record("d", title.c_str(), 1, 2, 3, 0));
+    // Longer than any title: cut where the room ends, before the two-byte letter (U+03A9) that would be
+    // cut in half, never inside it.
+    std::string omegas = Repeated("\xCE\xA9", 800);
+    EXPECT_EQ("d, \"" + Repeated("\xCE\xA9", 777) + "\", 0, 0, 0, 0.00 \r\n", Record("d", omegas.c_str(), 0, 0, 0, 0));
+    std::string shifted = "a" + omegas;
+    EXPECT_EQ("d, \"a" + Repeated("\xCE\xA9", 776) + "\", 0, 0, 0, 0.00 \r\n",
+              Record("d", shifted.c_str(), 0, 0, 0, 0));
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 // The CSV job log through the real program: the Add To CSV command, its dialog, the Save As dialog,
-// the records written, and the files that cannot be written.
+// the records written (UTF-8 in a new log, the ANSI code page in an older one), and the files and
+// titles that cannot be written.
 #include <gtest/gtest.h>
 #include <time.h>
 #include <windows.h>
@@ -15,6 +16,23 @@
 namespace {
 
 const std::string kCatText = "The cat sat.\r\nIt's 3.5 m long -- really!";
+// The mark that a log in UTF-8 starts with.
+const std::string kUtf8Mark = "\xEF\xBB\xBF";
+
+// A text in the tests' ANSI code page as Unicode, as the system converts it.
+std::u16string FromAnsi(const std::string& text) {
+    WCHAR szWide[1024] = L"";
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, szWide, 1024);
+    return std::u16string(reinterpret_cast<const char16_t*>(szWide));
+}
+
+// A Unicode text in UTF-8, for failure messages.
+std::string Utf8(const std::u16string& text) {
+    char szUtf8[4096] = "";
+    WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<LPCWSTR>(text.c_str()), -1, szUtf8, sizeof(szUtf8), nullptr,
+                        nullptr);
+    return szUtf8;
+}
 
 std::string ReadFileBytes(const std::string& path) {
     std::string bytes;
@@ -80,14 +98,20 @@ protected:
     }
 
     // Fills the two boxes and presses OK; answers true when the confirmation came and was answered.
-    bool AddJob(const std::string& path, const std::string& title) {
+    bool AddJob(const std::string& path, const std::u16string& title) {
         HWND hwndCsv = OpenCsvDialog();
         if (hwndCsv == nullptr) {
             ADD_FAILURE() << "no Add to CSV File dialog";
             return false;
         }
+        return AddJobIn(hwndCsv, path, title);
+    }
+    bool AddJob(const std::string& path, const char* szAnsiTitle) { return AddJob(path, FromAnsi(szAnsiTitle)); }
+
+    // The same in a dialog that is open already.
+    bool AddJobIn(HWND hwndCsv, const std::string& path, const std::u16string& title) {
         SetItemText(hwndCsv, IDC_CSV_FILE_PATH, path);
-        SetItemText(hwndCsv, IDC_CSV_JOB_TITLE, title);
+        SetItemUnicodeText(hwndCsv, IDC_CSV_JOB_TITLE, title);
         PostMessageA(hwndCsv, WM_COMMAND, IDOK, 0);
         HWND hwndConfirm = WaitForShownDialog("Confirmation");
         if (hwndConfirm == nullptr) {
@@ -117,7 +141,7 @@ TEST_F(CsvTest, RecordsAreAppendedAndThePathIsOfferedAgain) {
     ASSERT_TRUE(AddJob(path, "Letter to bank"));
     std::string date = DateToday(1);
     std::string first = date + ", \"Letter to bank\", 40, 8, 2, 0.16 \r\n";
-    EXPECT_EQ(first, ReadFileBytes(path)) << "one record, no header";
+    EXPECT_EQ(kUtf8Mark + first, ReadFileBytes(path)) << "a new log: the UTF-8 mark and one record, no header";
     EXPECT_EQ(path, StoredCsvPath());
 
     // The next time the box offers the stored path, and the title starts empty.
@@ -132,7 +156,7 @@ TEST_F(CsvTest, RecordsAreAppendedAndThePathIsOfferedAgain) {
     EXPECT_EQ(path, StoredCsvPath());
 
     // A total of 1234.5 is logged with two decimals and no grouping; a file without a final line
-    // break still gets the record at its end.
+    // break (and without the mark: an older log in the ANSI code page) still gets the record at its end.
     program.SetText(IDC_COST_PER_WORD, "0");
     program.SetText(IDC_FIXED_COST, "1234.5");
     WriteFileBytes(path, first + "no line break");
@@ -156,6 +180,58 @@ TEST_F(CsvTest, TitlesThatSpreadsheetsMustReadAsOneField) {
     EXPECT_EQ(0, program.WaitForExit());
 }
 
+TEST_F(CsvTest, ANewLogIsUtf8AfterTheMarkAndKeepsATitleInAnyScript) {
+    SetDateOrder("0");
+    std::string path = folder + "scripts.csv";
+    DeleteFileA(path.c_str());
+    ASSERT_TRUE(Started(kCatText));
+    ASSERT_TRUE(AddJob(path, u"Письмо Ωμέγα 報告"));
+    std::string first = DateToday(0) +
+                        ", \"\xD0\x9F\xD0\xB8\xD1\x81\xD1\x8C\xD0\xBC\xD0\xBE \xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 "
+                        "\xE5\xA0\xB1\xE5\x91\x8A\", 40, 8, 2, 0.16 \r\n";
+    EXPECT_EQ(kUtf8Mark + first, ReadFileBytes(path));
+    // A log with the mark goes on in UTF-8, without a second mark.
+    ASSERT_TRUE(AddJob(path, u"Ωμέγα 2"));
+    std::string second = DateToday(0) + ", \"\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 2\", 40, 8, 2, 0.16 \r\n";
+    EXPECT_EQ(kUtf8Mark + first + second, ReadFileBytes(path));
+    PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
+    EXPECT_EQ(0, program.WaitForExit());
+}
+
+TEST_F(CsvTest, AnOlderAnsiLogRefusesATitleItsCodePageCannotHold) {
+    ASSERT_EQ(1252u, GetACP()) << "the bench's ANSI code page, which the titles below are chosen for";
+    SetDateOrder("0");
+    std::string path = folder + "ansi.csv";
+    const std::string kBefore = "01/01/26, \"caf\xE9\", 1, 1, 1, 0.02 \r\n";
+    WriteFileBytes(path, kBefore);
+    ASSERT_TRUE(Started(kCatText));
+    HWND hwndCsv = OpenCsvDialog();
+    ASSERT_NE(nullptr, hwndCsv);
+    SetItemText(hwndCsv, IDC_CSV_FILE_PATH, path);
+    // Greek letters, each named once; the micro sign of code page 1252 is no stand-in for mu.
+    SetItemUnicodeText(hwndCsv, IDC_CSV_JOB_TITLE, u"Ωμέγα Ωμέγα café");
+    PostMessageA(hwndCsv, WM_COMMAND, IDOK, 0);
+    HWND hwndWarning = WaitForShownDialog("CSV File Not Written");
+    ASSERT_NE(nullptr, hwndWarning);
+    EXPECT_EQ(hwndCsv, GetWindow(hwndWarning, GW_OWNER)) << "the warning belongs to the Add to CSV File dialog";
+    std::u16string warning = MessageBoxUnicodeText(hwndWarning);
+    EXPECT_NE(std::u16string::npos, warning.find(u"\n\nΩ μ έ γ α\n\n")) << Utf8(warning);
+    PostMessageA(hwndWarning, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([hwndWarning] { return !IsWindow(hwndWarning); }));
+    ASSERT_TRUE(program.HandledPostedMessages());
+    EXPECT_EQ(nullptr, FindDialogTitled("Confirmation")) << "no success message";
+    EXPECT_TRUE(IsWindow(hwndCsv)) << "the dialog stays open for another title or file";
+    EXPECT_EQ(kBefore, ReadFileBytes(path)) << "nothing written";
+    EXPECT_EQ(path, StoredCsvPath());
+
+    // A title the code page holds is added in it.
+    ASSERT_TRUE(AddJobIn(hwndCsv, path, u"Café"));
+    EXPECT_EQ(kBefore + DateToday(0) + ", \"Caf\xE9\", 40, 8, 2, 0.16 \r\n", ReadFileBytes(path));
+    DeleteFileA(path.c_str());
+    PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
+    EXPECT_EQ(0, program.WaitForExit());
+}
+
 TEST_F(CsvTest, DateFollowsTheUsersOrder) {
     std::string path = folder + "dates.csv";
     for (const char* sziDate : {"0", "2"}) {
@@ -167,7 +243,8 @@ TEST_F(CsvTest, DateFollowsTheUsersOrder) {
         ASSERT_NE(nullptr, started.WaitForDialog());
         program.hwnd = started.hwnd;
         ASSERT_TRUE(AddJob(path, "t"));
-        EXPECT_EQ(DateToday(sziDate[0] - '0') + ", \"t\", 7, 2, 1, 0.04 \r\n", ReadFileBytes(path)) << "iDate " << sziDate;
+        EXPECT_EQ(kUtf8Mark + DateToday(sziDate[0] - '0') + ", \"t\", 7, 2, 1, 0.04 \r\n", ReadFileBytes(path))
+            << "iDate " << sziDate;
         PostMessageA(started.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
         EXPECT_EQ(0, started.WaitForExit());
     }

@@ -90,11 +90,15 @@ void EndRunningCopies() {
         ReportRanOut("every running copy to end after the tray's Exit", kPatienceMs, ShownWindows());
 }
 
-LRESULT SendWithin(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam, const char* szWhat, LRESULT nFailed,
-                   unsigned nTimeoutMs) {
+namespace {
+// SendWithin, with the message sent as Unicode (bUnicode) or ANSI: the system carries a text that
+// goes with it to the other process in that form.
+LRESULT SendWithinAs(bool bUnicode, HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam, const char* szWhat,
+                     LRESULT nFailed, unsigned nTimeoutMs) {
     DWORD_PTR nAnswer = 0;
-    if (SendMessageTimeoutA(hwnd, uMsg, wParam, lParam, SMTO_NORMAL, nTimeoutMs, &nAnswer) != 0)
-        return static_cast<LRESULT>(nAnswer);
+    LRESULT nSent = bUnicode ? SendMessageTimeoutW(hwnd, uMsg, wParam, lParam, SMTO_NORMAL, nTimeoutMs, &nAnswer)
+                             : SendMessageTimeoutA(hwnd, uMsg, wParam, lParam, SMTO_NORMAL, nTimeoutMs, &nAnswer);
+    if (nSent != 0) return static_cast<LRESULT>(nAnswer);
     // A window that is not there (not made yet, or gone) is no wait: the caller's check tells.
     if (!IsWindow(hwnd)) return nFailed;
     DWORD dwProcessId = 0;
@@ -103,6 +107,32 @@ LRESULT SendWithin(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam, const cha
                  "no answer from a window of process " + std::to_string(dwProcessId) + ", its windows:" +
                      ShownWindowsOf(dwProcessId));
     return nFailed;
+}
+
+std::u16string UnicodeWindowText(HWND hwnd) {
+    WCHAR szText[4096] = L"";
+    LRESULT nLength = SendWithinAs(true, hwnd, WM_GETTEXT, sizeof(szText) / sizeof(szText[0]),
+                                   reinterpret_cast<LPARAM>(szText), "WM_GETTEXT (a window's text)", 0, kPatienceMs);
+    if (nLength <= 0 || nLength >= static_cast<LRESULT>(sizeof(szText) / sizeof(szText[0]))) nLength = 0;
+    return std::u16string(reinterpret_cast<const char16_t*>(szText), static_cast<size_t>(nLength));
+}
+
+// The longest text among a message box's statics (the other one holds the icon), read with read.
+template <typename Text, typename Read>
+Text LongestStaticText(HWND hwndBox, Read read) {
+    Text text;
+    for (HWND hwnd = FindWindowExA(hwndBox, nullptr, "Static", nullptr); hwnd != nullptr;
+         hwnd = FindWindowExA(hwndBox, hwnd, "Static", nullptr)) {
+        Text line = read(hwnd);
+        if (line.size() > text.size()) text = line;
+    }
+    return text;
+}
+}  // namespace
+
+LRESULT SendWithin(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam, const char* szWhat, LRESULT nFailed,
+                   unsigned nTimeoutMs) {
+    return SendWithinAs(false, hwnd, uMsg, wParam, lParam, szWhat, nFailed, nTimeoutMs);
 }
 
 std::string WindowText(HWND hwnd) {
@@ -118,14 +148,15 @@ void SetItemText(HWND hwndDialog, int nId, const std::string& text) {
     SendWithin(GetDlgItem(hwndDialog, nId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), "WM_SETTEXT");
 }
 
-std::string MessageBoxText(HWND hwndBox) {
-    std::string text;
-    for (HWND hwnd = FindWindowExA(hwndBox, nullptr, "Static", nullptr); hwnd != nullptr;
-         hwnd = FindWindowExA(hwndBox, hwnd, "Static", nullptr)) {
-        std::string line = WindowText(hwnd);
-        if (line.size() > text.size()) text = line;
-    }
-    return text;
+void SetItemUnicodeText(HWND hwndDialog, int nId, const std::u16string& text) {
+    SendWithinAs(true, GetDlgItem(hwndDialog, nId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                 "WM_SETTEXT (Unicode)", 0, kPatienceMs);
+}
+
+std::string MessageBoxText(HWND hwndBox) { return LongestStaticText<std::string>(hwndBox, WindowText); }
+
+std::u16string MessageBoxUnicodeText(HWND hwndBox) {
+    return LongestStaticText<std::u16string>(hwndBox, UnicodeWindowText);
 }
 
 void PutClipboardText(const std::string& text, LCID locale) {

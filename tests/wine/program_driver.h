@@ -119,8 +119,11 @@ std::string WindowText(HWND hwnd);
 std::string ItemText(HWND hwndDialog, int nId);
 // Sets a dialog item's text with WM_SETTEXT (an edit box sends one change notification).
 void SetItemText(HWND hwndDialog, int nId, const std::string& text);
+// Sets it as Unicode: the text reaches the other process as such, whatever its ANSI code page holds.
+void SetItemUnicodeText(HWND hwndDialog, int nId, const std::u16string& text);
 // The text of a message box: the longest text among its statics (the other one holds the icon).
 std::string MessageBoxText(HWND hwndBox);
+std::u16string MessageBoxUnicodeText(HWND hwndBox);
 
 HWND FindMainDialog();
 // A dialog box (of the system's dialog class) by its title.
