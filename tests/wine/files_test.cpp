@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/csv_dialog_ids.h"
 #include "resources/main_dialog_ids.h"
 #include "tests/wine/program_driver.h"
 #include "tests/wine/wine_test_support.h"
@@ -120,6 +121,21 @@ std::string Narrow(const std::u16string& text) {
     return narrow;
 }
 
+// The job title the Add To CSV dialog starts with; the dialog is cancelled.
+std::string CsvDialogTitle(HWND hwndMain) {
+    PostMessageA(hwndMain, WM_COMMAND, MAKEWPARAM(IDC_ADD_TO_CSV, 0), 0);
+    HWND hwndCsv = WaitForShownDialog("Add to CSV File");
+    if (hwndCsv == nullptr) return "<no Add to CSV File dialog>";
+    wchar_t szTitle[300] = L"";
+    // WM_GETTEXT itself: another process's GetWindowText does not ask an edit box for its text.
+    DWORD_PTR nCopied = 0;
+    SendMessageTimeoutW(GetDlgItem(hwndCsv, IDC_CSV_JOB_TITLE), WM_GETTEXT, 300, reinterpret_cast<LPARAM>(szTitle),
+                        SMTO_NORMAL, kPatienceMs, &nCopied);
+    PostMessageA(hwndCsv, WM_COMMAND, IDCANCEL, 0);
+    WaitFor([&] { return !IsWindow(hwndCsv); });
+    return Narrow(reinterpret_cast<const char16_t*>(szTitle));
+}
+
 class FilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -157,10 +173,36 @@ TEST_F(FilesTest, DroppedFilesArePricedTogetherAndARefusedOneIsNamed) {
     // The lines follow the limit without the files being read again: 4 + 9 at 5 a line.
     program.SetText(IDC_CHARS_PER_LINE, "5");
     EXPECT_TRUE(ShowsCounts(program, "64", "12", "13"));
+    EXPECT_EQ("notes.txt, r\u00e9sum\u00e9.odt", CsvDialogTitle(program.hwnd)) << "the job title offered";
 
-    // Update Text goes back to the clipboard.
+    // Update Text goes back to the clipboard, and the job title is empty again.
     program.Command(IDC_UPDATE_TEXT);
     EXPECT_TRUE(ShowsCounts(program, "10", "2", "2"));
+    EXPECT_EQ("", CsvDialogTitle(program.hwnd));
+}
+
+TEST_F(FilesTest, AClipboardHeldPastTheRetriesLeavesTheCountsAndSaysSo) {
+    ProgramUnderTest program;
+    ASSERT_NO_FATAL_FAILURE(StartOnClipboard(program));
+    PutClipboardText("gamma delta epsilon");
+    // This process holds the clipboard while the program tries for its 2 s, and lets it go after.
+    // It is held by a window: Wine lets an open without a window through while another without
+    // one holds the clipboard.
+    HWND hwndHolder = CreateWindowA("STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, hwndHolder);
+    ASSERT_TRUE(OpenClipboard(hwndHolder));
+    program.Command(IDC_UPDATE_TEXT);
+    CloseClipboard();
+    EXPECT_EQ("The clipboard could not be read: the counts are unchanged.", program.Text(IDC_STATUS_LINE));
+    EXPECT_TRUE(ShowsCounts(program, "10", "2", "1"));
+    EXPECT_EQ("alpha beta", Narrow(program.UnicodeText(IDC_SUMMARY)));
+    // Held for less than the retries, it is read.
+    ASSERT_TRUE(OpenClipboard(hwndHolder));
+    PostMessageA(program.hwnd, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_TEXT, 0), 0);
+    Sleep(300);  // the program's retries run meanwhile; this is the hold, not a wait for a result
+    CloseClipboard();
+    EXPECT_TRUE(ShowsCounts(program, "19", "3", "1"));
+    DestroyWindow(hwndHolder);
 }
 
 TEST_F(FilesTest, AFolderIsEveryFileInItAndItsSubfolders) {
