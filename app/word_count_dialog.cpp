@@ -24,6 +24,7 @@
 #include "tallyq_version.h"
 #include "ui/dpi.h"
 #include "ui/gif_host.h"
+#include "ui/whole_lines.h"
 
 namespace {
 
@@ -32,6 +33,8 @@ const int kFullHeightDu = 344;
 const int kFoldedHeightDu = 290;
 const int kWindowX = 120;
 const int kWindowY = 30;
+// The summary's height in whole lines of its font.
+const int kSummaryLines = 3;
 
 const UINT_PTR kStatusTimer = 1;
 const UINT kFirstStatusDelayMs = 500;
@@ -224,6 +227,7 @@ void WordCountDialog::SetSummaryFont(int nDpi) {
     SendDlgItemMessageA(hwndDlg, IDC_SUMMARY, WM_SETFONT, reinterpret_cast<WPARAM>(hNewFont), TRUE);
     if (hSummaryFont != nullptr) DeleteObject(hSummaryFont);
     hSummaryFont = hNewFont;
+    FitToWholeLines(GetDlgItem(hwndDlg, IDC_SUMMARY), kSummaryLines);
 }
 
 void WordCountDialog::DeleteSummaryFont() {

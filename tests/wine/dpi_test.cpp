@@ -4,7 +4,8 @@
 // box of every dialog has its text, and the texts the program writes into it, measured in its own
 // font: Wine's stand-in for "MS Sans Serif" is not Windows' own, so each must fit with a tenth of
 // its room to spare. The splash, the tray icon and the window's icons take the sizes of the DPI, and
-// the main dialog follows a move to a monitor of another DPI, as the system announces it.
+// the main dialog follows a move to a monitor of another DPI, as the system announces it. The
+// summary shows whole lines of its font, three of them, at each.
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -27,6 +28,7 @@
 #include "resources/main_dialog_ids.h"
 #include "resources/setup_dialog_ids.h"
 #include "tests/wine/import_redirect.h"
+#include "tests/wine/program_driver.h"
 #include "tests/wine/wine_test_support.h"
 #include "ui/dialog.h"
 #include "ui/dpi.h"
@@ -312,6 +314,11 @@ struct MainDialogRun {
     RECT suggested = {};
     RECT windowAfter = {};
     LONG nSummaryFontHeightBefore = 0, nSummaryFontHeightAfter = 0;
+    struct SummaryView {
+        int nHeight = 0;      // the client area's
+        int nLine = 0;        // a line of its font
+        int nTextHeight = 0;  // its text, laid out in its width
+    } summaryBefore, summaryAfter;
 } run;
 
 BOOL CALLBACK FindMainDialogOfThisThread(HWND hwnd, LPARAM) {
@@ -327,6 +334,34 @@ LONG SummaryFontHeight() {
     return font.lfHeight;
 }
 
+// The summary as shown, measured as the static control lays its text out (DrawText with its flags,
+// in its font): a line is the height two lines take less the height of one.
+MainDialogRun::SummaryView ViewOfSummary() {
+    MainDialogRun::SummaryView view;
+    HWND hwndSummary = GetDlgItem(run.hwnd, IDC_SUMMARY);
+    HDC hdc = GetDC(hwndSummary);
+    HGDIOBJ hOldFont = SelectObject(hdc, reinterpret_cast<HGDIOBJ>(SendMessageA(hwndSummary, WM_GETFONT, 0, 0)));
+    RECT client;
+    GetClientRect(hwndSummary, &client);
+    const UINT kStaticFormat = DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_CALCRECT;
+    RECT one = {0, 0, client.right, 0}, two = one, text = one;
+    DrawTextA(hdc, "Ag", -1, &one, kStaticFormat);
+    DrawTextA(hdc, "Ag\nAg", -1, &two, kStaticFormat);
+    WCHAR szText[kSummaryBufferSize] = L"";
+    GetWindowTextW(hwndSummary, szText, kSummaryBufferSize);
+    DrawTextW(hdc, szText, -1, &text, kStaticFormat);
+    SelectObject(hdc, hOldFont);
+    ReleaseDC(hwndSummary, hdc);
+    view.nHeight = client.bottom;
+    view.nLine = two.bottom - one.bottom;
+    view.nTextHeight = text.bottom;
+    return view;
+}
+
+std::string SummaryText(const MainDialogRun::SummaryView& view) {
+    return std::to_string(view.nHeight) + " px high in lines of " + std::to_string(view.nLine) + " px";
+}
+
 // Steps taken from a timer of the thread, inside the dialog's own loop: the move is announced once
 // the dialog is up, and looked at once the messages it posted itself have been handled.
 void CALLBACK StepMainDialog(HWND, UINT, UINT_PTR nTimer, DWORD) {
@@ -336,6 +371,11 @@ void CALLBACK StepMainDialog(HWND, UINT, UINT_PTR nTimer, DWORD) {
         run.nBigIconBefore = IconWidth(reinterpret_cast<HICON>(SendMessageA(run.hwnd, WM_GETICON, ICON_BIG, 0)));
         run.nSmallIconBefore = IconWidth(reinterpret_cast<HICON>(SendMessageA(run.hwnd, WM_GETICON, ICON_SMALL, 0)));
         run.nSummaryFontHeightBefore = SummaryFontHeight();
+        // A text of more lines than the summary shows, put on the clipboard while the dialog runs.
+        PutClipboardText("Dear Ms Carter,\r\n\r\nThank you for the transcript of the meeting.\r\nIt is typed and "
+                         "checked.\r\nEvery word counts.\r\n");
+        SendMessageA(run.hwnd, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_TEXT, 0), 0);
+        run.summaryBefore = ViewOfSummary();
         RECT window;
         GetWindowRect(run.hwnd, &window);
         run.suggested = {window.left + 10, window.top + 20, 0, 0};
@@ -351,6 +391,7 @@ void CALLBACK StepMainDialog(HWND, UINT, UINT_PTR nTimer, DWORD) {
     run.nBigIconAfter = IconWidth(reinterpret_cast<HICON>(SendMessageA(run.hwnd, WM_GETICON, ICON_BIG, 0)));
     run.nSmallIconAfter = IconWidth(reinterpret_cast<HICON>(SendMessageA(run.hwnd, WM_GETICON, ICON_SMALL, 0)));
     run.nSummaryFontHeightAfter = SummaryFontHeight();
+    run.summaryAfter = ViewOfSummary();
     PostMessageA(run.hwnd, WM_COMMAND, MAKEWPARAM(IDM_TRAY_EXIT, 0), 0);
 }
 
@@ -381,6 +422,19 @@ TEST_F(AtOneDpi, TheMainDialogFollowsAMoveToAMonitorOfAnotherDpi) {
         << "the small icon's width after the move to " << run.nNewDpi << " DPI";
     EXPECT_EQ(MulDiv(run.nSummaryFontHeightBefore, run.nNewDpi, nDpi), run.nSummaryFontHeightAfter)
         << "the summary's font height after the move from " << nDpi << " to " << run.nNewDpi << " DPI";
+    // Three whole lines of its font at the DPI it starts at; whole lines, as many as its room
+    // holds, after the move (Wine leaves the controls their size).
+    const MainDialogRun::SummaryView& before = run.summaryBefore;
+    ASSERT_GT(before.nLine, 0) << "a line of the summary's font at " << nDpi << " DPI";
+    EXPECT_GT(before.nTextHeight, 3 * before.nLine)
+        << "the summary's text at " << nDpi << " DPI is " << before.nTextHeight
+        << " px high, expected more than three lines of " << before.nLine << " px";
+    EXPECT_TRUE(before.nHeight % before.nLine == 0 && before.nHeight / before.nLine >= 3)
+        << "the summary at " << nDpi << " DPI is " << SummaryText(before) << ", expected three whole lines or more";
+    const MainDialogRun::SummaryView& after = run.summaryAfter;
+    EXPECT_TRUE(after.nLine > 0 && after.nHeight % after.nLine == 0 && after.nHeight >= after.nLine)
+        << "the summary after the move to " << run.nNewDpi << " DPI is " << SummaryText(after)
+        << ", expected whole lines";
 }
 
 #pragma pack(push, 2)

@@ -1,5 +1,6 @@
-// The splash window and the banner host, in this process. The banner host is given a browser of
-// the test's own, registered as a COM class here, so that every call the host makes can be seen.
+// The splash window, the banner host and a text control's fit to whole lines, in this process. The
+// banner host is given a browser of the test's own, registered as a COM class here, so that every
+// call the host makes can be seen.
 #include <windows.h>
 #include <exdisp.h>
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "ui/dialog.h"
 #include "ui/gif_host.h"
 #include "ui/splash_screen.h"
+#include "ui/whole_lines.h"
 #include "tests/wine/import_redirect.h"
 
 namespace {
@@ -400,4 +402,36 @@ TEST(SplashScreen, AClickClosesItAtOnceAndOtherwiseItGoesAtItsSevenSecondTimer) 
     for (HWND hwnd : timerWindows) EXPECT_NE(hwndClicked, hwnd) << "a timer fired for the clicked splash";
     EXPECT_EQ(1, std::count(timerWindows.begin(), timerWindows.end(), hwndWaited))
         << "the waited splash closed at its timer's first message";
+}
+
+// Asked for more lines than its room holds, a text control takes as many whole lines as fit above
+// the control below it and the frame of the group box around it; a control beside it is no limit.
+TEST(WholeLines, AsManyAsFitAboveTheControlBelowAndTheFrameAround) {
+    HINSTANCE hInstance = GetModuleHandleA(nullptr);
+    HWND hwndParent = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, hInstance, nullptr);
+    CreateWindowA("BUTTON", "Group", WS_CHILD | BS_GROUPBOX, 10, 10, 300, 200, hwndParent, nullptr, hInstance, nullptr);
+    CreateWindowA("BUTTON", "Beside", WS_CHILD, 320, 40, 60, 20, hwndParent, nullptr, hInstance, nullptr);
+    const int kTop = 30;
+    HWND hwndText =
+        CreateWindowA("STATIC", "", WS_CHILD | SS_LEFT, 20, kTop, 280, 5, hwndParent, nullptr, hInstance, nullptr);
+    SendMessageA(hwndText, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    auto BottomOf = [&](int nLines) {
+        FitToWholeLines(hwndText, nLines);
+        RECT rect;
+        GetWindowRect(hwndText, &rect);
+        MapWindowPoints(HWND_DESKTOP, hwndParent, reinterpret_cast<POINT*>(&rect), 2);
+        return static_cast<int>(rect.bottom);
+    };
+    int nLine = BottomOf(1) - kTop;
+    ASSERT_GT(nLine, 0) << "the height of one line";
+    EXPECT_EQ(kTop + 3 * nLine, BottomOf(3)) << "three lines of " << nLine << " px where they fit";
+    // The group box's etched frame is the last two pixels of its rectangle.
+    const int kFrameTop = 10 + 200 - 2;
+    EXPECT_EQ(kTop + (kFrameTop - kTop) / nLine * nLine, BottomOf(100))
+        << "the lines of " << nLine << " px that fit above the frame at " << kFrameTop;
+    const int kBelowTop = 100;
+    CreateWindowA("BUTTON", "Below", WS_CHILD, 250, kBelowTop, 60, 20, hwndParent, nullptr, hInstance, nullptr);
+    EXPECT_EQ(kTop + (kBelowTop - kTop) / nLine * nLine, BottomOf(100))
+        << "the lines of " << nLine << " px that fit above the control at " << kBelowTop;
+    DestroyWindow(hwndParent);
 }
