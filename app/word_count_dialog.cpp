@@ -1,64 +1,32 @@
 #include "app/word_count_dialog.h"
 
-#include <stddef.h>
 #include <stdio.h>
-#include <string.h>
 #include <windows.h>
 #include <shellapi.h>
 
 #include "app/change_key_dialog.h"
 #include "app/csv_dialog.h"
-#include "app/file_handover.h"
-#include "app/file_reading.h"
 #include "app/help_opener.h"
 #include "app/settings.h"
-#include "measure/money.h"
-#include "measure/text_measure.h"
 #include "resources/about_dialog_ids.h"
 #include "resources/csv_dialog_ids.h"
 #include "resources/key_dialog_ids.h"
 #include "resources/main_dialog_ids.h"
 #include "support/maker.h"
 #include "support/path_text.h"
-#include "support/run_at_logon.h"
 #include "tallyq_version.h"
 #include "ui/dpi.h"
 #include "ui/gif_host.h"
-#include "ui/whole_lines.h"
 
 namespace {
 
-const int kDialogWidthDu = 440;
-const int kFullHeightDu = 344;
-const int kFoldedHeightDu = 290;
-const int kWindowX = 120;
-const int kWindowY = 30;
-// The summary's height in whole lines of its font.
-const int kSummaryLines = 3;
-
-const UINT_PTR kStatusTimer = 1;
 const UINT kFirstStatusDelayMs = 500;
-const UINT kStatusPeriodMs = 8000;
-
-// Starts with files that come within this long of one another price one set (Explorer starts the
-// program once for each file chosen).
-const DWORD kOneSetMs = 2000;
 
 // The status line's colours: white text on grey. The text is drawn transparent over the stock grey
 // brush that fills the control, so the background colour paints nothing; it stays set, so that the
 // line's colours are named together and text drawn opaque would still read white on grey.
 const COLORREF kStatusBackground = RGB(170, 170, 170);
 const COLORREF kStatusText = RGB(255, 255, 255);
-
-enum { kReasonSize = 200 };
-
-// The system's text for an error code, without the line break it ends with.
-void SystemReason(long nError, char* szReason, size_t cbReason) {
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                             static_cast<DWORD>(nError), 0, szReason, static_cast<DWORD>(cbReason), nullptr);
-    if (n == 0) n = static_cast<DWORD>(snprintf(szReason, cbReason, "error %ld", nError));
-    while (n > 0 && (szReason[n - 1] == '\r' || szReason[n - 1] == '\n' || szReason[n - 1] == ' ')) szReason[--n] = '\0';
-}
 
 }  // namespace
 
@@ -94,23 +62,6 @@ WordCountDialog::WordCountDialog(bool bLogonStartIn, FileList* pStartFiles, DWOR
     startedFiles.AddStart(pStartFiles, dwStartTick);
 }
 
-void WordCountDialog::PlaceWindow(int nClientWidthDu, int nClientHeightDu) {
-    RECT target = {0, 0, nClientWidthDu, nClientHeightDu};
-    MapDialogRect(hwndDlg, &target);
-    RECT window, client, desktop;
-    GetWindowRect(hwndDlg, &window);
-    GetClientRect(hwndDlg, &client);
-    GetWindowRect(GetDesktopWindow(), &desktop);
-    int nWidth = (window.right - window.left) + (target.right - client.right);
-    int nHeight = (window.bottom - window.top) + (target.bottom - client.bottom);
-    int x = kWindowX, y = kWindowY;
-    if (x + nWidth > desktop.right) x = desktop.right - nWidth;
-    if (y + nHeight > desktop.bottom) y = desktop.bottom - nHeight;
-    if (x < 0) x = 0;
-    if (y < 0) y = 0;
-    MoveWindow(hwndDlg, x, y, nWidth, nHeight, TRUE);
-}
-
 void WordCountDialog::InitDialog() {
     PlaceWindow(kDialogWidthDu, kFullHeightDu);
     splashScreen.Show(hwndDlg, IDB_SPLASH);
@@ -144,242 +95,6 @@ void WordCountDialog::InitDialog() {
     if (n == 0 || n >= sizeof(szBannerPath)) szBannerPath[0] = '\0';
     LFile::FilePathCat(szBannerPath, "banner.htm");
     LGIFHost::Create(GetDlgItem(hwndDlg, IDC_BANNER), szBannerPath);
-}
-
-void WordCountDialog::LoadSettings() {
-    for (const PriceSetting& setting : kPriceSettings) {
-        char szText[kItemTextSize];
-        LoadPriceSetting(setting, szText, sizeof(szText));
-        SetDlgItemTextA(hwndDlg, setting.nControlId, szText);
-    }
-}
-
-void WordCountDialog::SaveSettings() {
-    // The first failure of each kind is kept, to be said when the run ends.
-    auto Keep = [](long nResult, long* pnFailure) {
-        if (nResult != ERROR_SUCCESS && *pnFailure == ERROR_SUCCESS) *pnFailure = nResult;
-    };
-    for (const PriceSetting& setting : kPriceSettings) {
-        char szText[kItemTextSize];
-        GetItemText(setting.nControlId, szText, sizeof(szText));
-        Keep(SavePriceSetting(setting, szText), &nSettingsFailure);
-    }
-    bool bHotKeyOn = IsChecked(IDC_HOT_KEY_ON);
-    Keep(SaveHotKeyOn(bHotKeyOn), &nSettingsFailure);
-    Keep(SaveHotKeyAutoSelect(IsChecked(IDC_HOT_KEY_AUTO_SELECT)), &nSettingsFailure);
-    if (bHotKeyOn) {
-        char szProgramPath[kPathBufferSize];
-        DWORD n = GetModuleFileNameA(nullptr, szProgramPath, sizeof(szProgramPath));
-        if (n > 0 && n < sizeof(szProgramPath)) SetRunAtLogon(szProgramPath);
-    } else {
-        Keep(ClearRunAtLogon(), &nRunFailure);
-    }
-}
-
-void WordCountDialog::ReportUnsavedSettings() const {
-    // A box at a session's end would hold up the logoff: there the failures stay unsaid.
-    if (bSessionEnding || (nSettingsFailure == ERROR_SUCCESS && nRunFailure == ERROR_SUCCESS)) return;
-    // Two sentences of their own, each with a reason.
-    char szText[2 * kReasonSize + 200] = "";
-    char szReason[kReasonSize];
-    if (nRunFailure != ERROR_SUCCESS) {
-        SystemReason(nRunFailure, szReason, sizeof(szReason));
-        snprintf(szText, sizeof(szText), "TallyQuill could not stop starting at logon for every user: %s", szReason);
-    }
-    if (nSettingsFailure != ERROR_SUCCESS) {
-        SystemReason(nSettingsFailure, szReason, sizeof(szReason));
-        size_t nUsed = strlen(szText);
-        snprintf(szText + nUsed, sizeof(szText) - nUsed, "%sThe settings could not be saved: %s",
-                 nUsed != 0 ? "\r\n\r\n" : "", szReason);
-    }
-    MessageBoxA(nullptr, szText, "TallyQuill", MB_OK | MB_ICONWARNING);
-}
-
-void WordCountDialog::SetWindowIcons(int nDpi) {
-    // The sizes the system shows a window's icons at on this DPI: 32 and 16 pixels at 96 DPI.
-    HICON hBig = static_cast<HICON>(LoadImageA(hProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
-                                               SystemMetricForDpi(SM_CXICON, nDpi),
-                                               SystemMetricForDpi(SM_CYICON, nDpi), 0));
-    HICON hSmall = static_cast<HICON>(LoadImageA(hProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
-                                                 SystemMetricForDpi(SM_CXSMICON, nDpi),
-                                                 SystemMetricForDpi(SM_CYSMICON, nDpi), 0));
-    SendMessageA(hwndDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(hBig));
-    SendMessageA(hwndDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(hSmall));
-    // The window no longer shows the icons of the DPI before.
-    if (hBigIcon != nullptr) DestroyIcon(hBigIcon);
-    if (hSmallIcon != nullptr) DestroyIcon(hSmallIcon);
-    hBigIcon = hBig;
-    hSmallIcon = hSmall;
-}
-
-void WordCountDialog::SetSummaryFont(int nDpi) {
-    // "MS Sans Serif" has Western letters only. The system's message font is one that the system
-    // links to other scripts' fonts, so Cyrillic, Greek or Japanese text shows as itself. The
-    // record is asked for without the padded border's width that later versions added at its end,
-    // which earlier ones refuse.
-    NONCLIENTMETRICSA metrics;
-    metrics.cbSize = offsetof(NONCLIENTMETRICSA, lfMessageFont) + sizeof(metrics.lfMessageFont);
-    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return;
-    // The system tells the font for its own DPI; on a monitor of another DPI it is scaled to it.
-    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, nDpi, SystemDpi());
-    HFONT hNewFont = CreateFontIndirectA(&metrics.lfMessageFont);
-    if (hNewFont == nullptr) return;
-    SendDlgItemMessageA(hwndDlg, IDC_SUMMARY, WM_SETFONT, reinterpret_cast<WPARAM>(hNewFont), TRUE);
-    if (hSummaryFont != nullptr) DeleteObject(hSummaryFont);
-    hSummaryFont = hNewFont;
-    FitToWholeLines(GetDlgItem(hwndDlg, IDC_SUMMARY), kSummaryLines);
-}
-
-void WordCountDialog::DeleteSummaryFont() {
-    if (hSummaryFont == nullptr) return;
-    // The control takes the dialog's font back first: it never paints with a deleted one.
-    SendDlgItemMessageA(hwndDlg, IDC_SUMMARY, WM_SETFONT, static_cast<WPARAM>(SendMessageA(hwndDlg, WM_GETFONT, 0, 0)),
-                        FALSE);
-    DeleteObject(hSummaryFont);
-    hSummaryFont = nullptr;
-}
-
-int WordCountDialog::CharsPerLine() {
-    BOOL bRead = FALSE;
-    int nCharsPerLine = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHARS_PER_LINE, &bRead, TRUE));
-    return bRead ? nCharsPerLine : 0;
-}
-
-void WordCountDialog::ShowSummary(const char16_t* szSummary) {
-    const WCHAR* szWide = reinterpret_cast<const WCHAR*>(szSummary);
-    if (SetDlgItemTextW(hwndDlg, IDC_SUMMARY, szWide)) return;
-    // Windows 9x has no Unicode windows: there the call fails, and the summary is shown in the
-    // ANSI code page (at most three bytes a unit).
-    char szAnsi[3 * kSummaryBufferSize];
-    if (WideCharToMultiByte(CP_ACP, 0, szWide, -1, szAnsi, sizeof(szAnsi), nullptr, nullptr) == 0) szAnsi[0] = '\0';
-    SetDlgItemTextA(hwndDlg, IDC_SUMMARY, szAnsi);
-}
-
-void WordCountDialog::UpdateText() {
-    if (lastText.ReadClipboard(CharsPerLine()) == ClipboardRead::kUnreadable) {
-        // What is shown stays: an empty text priced in its place would be a wrong price.
-        SayForAStep(nullptr);
-        SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, kClipboardUnreadableText);
-        return;
-    }
-    szJobTitle[0] = L'\0';
-    startedFiles.EndSet();
-    ShowPriced(&lastText);
-}
-
-void WordCountDialog::ShowPriced(const PricedText* pPriced) {
-    pShown = pPriced;
-    char16_t szSummary[kSummaryBufferSize];
-    pShown->GetSummary(szSummary);
-    ShowSummary(szSummary);
-    TextCounts counts = pShown->Counts();
-    SetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, static_cast<UINT>(SaturateToInt(counts.nChars)), TRUE);
-    SetDlgItemInt(hwndDlg, IDC_WORD_COUNT, static_cast<UINT>(SaturateToInt(counts.nWords)), TRUE);
-    UpdateCost();
-}
-
-void WordCountDialog::SayForAStep(const wchar_t* szText) {
-    if (szText != nullptr) SetDlgItemTextW(hwndDlg, IDC_STATUS_LINE, szText);
-    // A step that fell due meanwhile would otherwise replace it at once.
-    SetTimer(hwndDlg, kStatusTimer, kStatusPeriodMs, nullptr);
-}
-
-void WordCountDialog::TakeDroppedFiles(HDROP hDrop) {
-    UINT nDropped = DragQueryFileW(hDrop, 0xFFFFFFFF, nullptr, 0);
-    FileList dropped;
-    for (UINT i = 0; i < nDropped; ++i) {
-        wchar_t szPath[MAX_PATH * 4];
-        UINT n = DragQueryFileW(hDrop, i, szPath, sizeof(szPath) / sizeof(szPath[0]));
-        if (n > 0 && n < sizeof(szPath) / sizeof(szPath[0]) && !dropped.Add(szPath)) break;
-    }
-    DragFinish(hDrop);
-    // A drop while files are read waits for nothing: it is let go, as any other input then.
-    if (bReadingFiles) return;
-    // A drop makes a set of its own, which no start joins.
-    if (ReadFiles(dropped, false)) startedFiles.EndSet();
-}
-
-bool WordCountDialog::TakeHandedFiles(const COPYDATASTRUCT* pData) {
-    HandedFiles handed;
-    if (!ReadHandOver(pData, &handed)) return false;
-    // Copied now, and read once the start has its answer.
-    startedFiles.AddStart(handed.pNames, handed.nUnits, handed.dwStartTick);
-    PostMessageA(hwndDlg, WMAPP_READ_FILES, 0, 0);
-    return true;
-}
-
-void WordCountDialog::ReadStartedFiles() {
-    // One reading at a time: names handed over meanwhile wait for the message posted with them.
-    if (bReadingFiles || !startedFiles.Waiting()) return;
-    FileList names;
-    bool bAddToSet = false;
-    startedFiles.TakeWaiting(&names, &bAddToSet);
-    startedFiles.SetShown(ReadFiles(names, bAddToSet));
-}
-
-bool WordCountDialog::ReadFiles(const FileList& names, bool bAddToSet) {
-    FileList toRead;
-    for (const wchar_t* sz = names.First(); sz != nullptr && toRead.AddExpanded(sz); sz = names.Next(sz)) {
-    }
-    bReadingFiles = true;
-    KillTimer(hwndDlg, kStatusTimer);
-    PricedFiles read;
-    FileReading reading(hwndDlg, IDC_STATUS_LINE);
-    bool bDone = reading.ReadAll(toRead, CharsPerLine(), &read);
-    bReadingFiles = false;
-    if (!bDone) {
-        SayForAStep(FileReading::kStoppedText);
-        return false;
-    }
-    // A set of which every file was left out changes nothing shown.
-    bool bShown = read.Count() > 0;
-    if (bShown) {
-        if (!bAddToSet) files.Clear();
-        files.TakeAll(&read);
-        files.GetJobTitle(szJobTitle, kItemTextSize);
-        ShowPriced(&files);
-    }
-    if (reading.Outcome()[0] != L'\0') {
-        SayForAStep(reading.Outcome());
-    } else {
-        // The cycle goes on at once, over the last "Reading" line.
-        SetTimer(hwndDlg, kStatusTimer, 0, nullptr);
-    }
-    return bShown;
-}
-
-void WordCountDialog::UpdateCost() {
-    // Only the lines depend on the characters per line: they alone are counted again, from the
-    // measuring bytes kept with the text.
-    int nLines = pShown->CountLines(CharsPerLine());
-    SetDlgItemInt(hwndDlg, IDC_LINE_COUNT, static_cast<UINT>(nLines), TRUE);
-
-    // Prices are computed from the counts on show.
-    int nChars = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, nullptr, TRUE));
-    int nWords = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_WORD_COUNT, nullptr, TRUE));
-    int nLineCount = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_LINE_COUNT, nullptr, TRUE));
-    JobPrices prices;
-    prices.dPerChar = GetTextMoney(IDC_COST_PER_CHAR);
-    prices.dPerWord = GetTextMoney(IDC_COST_PER_WORD);
-    prices.dPerLine = GetTextMoney(IDC_COST_PER_LINE);
-    prices.dFixed = GetTextMoney(IDC_FIXED_COST);
-    JobCosts costs = PriceJob(prices, nChars, nWords, nLineCount);
-    SetTextMoney(IDC_CHARS_COST, costs.dChars);
-    SetTextMoney(IDC_WORDS_COST, costs.dWords);
-    SetTextMoney(IDC_LINES_COST, costs.dLines);
-    SetTextMoney(IDC_TOTAL_COST, costs.dTotal);
-}
-
-void WordCountDialog::SetTextMoney(int nId, double dValue) {
-    char szText[kMoneyTextSize];
-    FormatMoney(dValue, " ", szText, sizeof(szText));
-    SetDlgItemTextA(hwndDlg, nId, szText);
-}
-
-double WordCountDialog::GetTextMoney(int nId) {
-    char szText[kItemTextSize];
-    GetItemText(nId, szText, sizeof(szText));
-    return TextToMoney(szText);
 }
 
 bool WordCountDialog::CmCancel() {
@@ -469,22 +184,6 @@ void WordCountDialog::OnCommand(int nId, int nNotifyCode) {
         break;
     default:
         break;
-    }
-}
-
-void WordCountDialog::ToggleSettings() {
-    if (bSettingsShown) {
-        SetDlgItemTextA(hwndDlg, IDC_SETTINGS_TOGGLE, "Show Settings >>");
-        PlaceWindow(kDialogWidthDu, kFoldedHeightDu);
-        bSettingsShown = false;
-        MoveControl(IDC_STATUS_LINE, 0, 280, kDialogWidthDu, 11);
-        HideControl(IDC_SETTINGS_GROUP, true);
-    } else {
-        SetDlgItemTextA(hwndDlg, IDC_SETTINGS_TOGGLE, "<< Hide Settings");
-        PlaceWindow(kDialogWidthDu, kFullHeightDu);
-        bSettingsShown = true;
-        MoveControl(IDC_STATUS_LINE, 0, 334, kDialogWidthDu, 11);
-        HideControl(IDC_SETTINGS_GROUP, false);
     }
 }
 

@@ -32,6 +32,14 @@ public:
     void ReportUnsavedSettings() const;
 
 private:
+    // The dialog's size in dialog units, with its Settings panel shown and folded.
+    static const int kDialogWidthDu = 440;
+    static const int kFullHeightDu = 344;
+    static const int kFoldedHeightDu = 290;
+    // The status line's cycle.
+    static const UINT_PTR kStatusTimer = 1;
+    static const UINT kStatusPeriodMs = 8000;
+
     void InitDialog() override;
     bool CmOk() override { return false; }  // Enter never ends the dialog
     bool CmCancel() override;
