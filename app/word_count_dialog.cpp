@@ -70,9 +70,12 @@ void WordCountDialog::InitDialog() {
     trayIcon.Add(hwndDlg);
     SetSummaryFont(nDpi);
     LoadSettings();
-    // A start with files prices them once the window is made; any other the clipboard.
+    // The status line's first step: a line said at the start (an unread clipboard) holds it back.
+    SetTimer(hwndDlg, kStatusTimer, kFirstStatusDelayMs, nullptr);
+    // Nothing priced yet shows as an empty text. A start with files prices them once the window is
+    // made; any other the clipboard.
+    ShowPriced(&lastText);
     if (startedFiles.Waiting()) {
-        ShowPriced(&lastText);
         PostMessageA(hwndDlg, WMAPP_READ_FILES, 0, 0);
     } else {
         UpdateText();
@@ -82,7 +85,6 @@ void WordCountDialog::InitDialog() {
     CheckDlgButton(hwndDlg, IDC_HOT_KEY_AUTO_SELECT, LoadHotKeyAutoSelect() ? BST_CHECKED : BST_UNCHECKED);
     bSettingsShown = true;
     HotKeyOpen();
-    SetTimer(hwndDlg, kStatusTimer, kFirstStatusDelayMs, nullptr);
     if (bLogonStart) {
         // A modal dialog is shown when its message queue first runs empty, after the posted Close
         // has hidden it; holding back that one showing keeps a logon start in the tray.

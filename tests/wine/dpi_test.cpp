@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/change_key_dialog.h"
+#include "app/file_reading.h"
 #include "app/hot_key.h"
 #include "app/settings.h"
 #include "app/tray_icon.h"
@@ -191,6 +192,9 @@ std::vector<RunTimeTexts> TextsWrittenAtRunTime(HWND hwndMain) {
     for (const char* const* pText = kStatusTexts; *pText != nullptr; ++pText) status.push_back(*pText);
     status.push_back(kNothingCopiedText);
     status.push_back(kInputBlockedText);
+    status.push_back(kClipboardUnreadableText);
+    const std::wstring stopped = FileReading::kStoppedText;
+    status.push_back(std::string(stopped.begin(), stopped.end()));
     return {
         {MAKEINTRESOURCEA(IDD_MAIN), IDC_HOT_KEY_NAME, labels},
         {MAKEINTRESOURCEA(IDD_MAIN), IDC_STATUS_LINE, status},
