@@ -90,18 +90,32 @@ size_t TextMeasurer::Feed(const char* pText, size_t nBytes) {
     return nTaken;
 }
 
+// A UTF-16 text that ends on an odd byte ends with an unfinished unit, which counts as U+FFFD as an
+// unfinished sequence does in any encoding.
+const char16_t kReplacementUnit = 0xFFFD;
+
 TextCounts TextMeasurer::Counts() const {
     CharacterState ending = chars;
     MeasureState counted = state;
-    unsigned char last[4];  // the open byte, if any, and what ending the text writes
+    // The open byte, if any, the odd byte's U+FFFD and what ending the text writes.
+    unsigned char last[8];
     memcpy(last, buffer, nBuffered);
+    size_t nLast = nBuffered;
     size_t nWritten;
-    FinishCharacters(&ending, last + nBuffered, &nWritten);
-    pKernel->pfnWordsAndLines(last, nBuffered + nWritten, nCharsPerLine, &counted);
+    if (bOddByte && !ending.bEnded) {
+        TranslateUtf16(&ending, &kReplacementUnit, 1, last + nLast, &nWritten);
+        nLast += nWritten;
+    }
+    FinishCharacters(&ending, last + nLast, &nWritten);
+    pKernel->pfnWordsAndLines(last, nLast + nWritten, nCharsPerLine, &counted);
     return CountsOf(ending, counted);
 }
 
 TextCounts TextMeasurer::Finish() {
+    if (bOddByte) {
+        bOddByte = false;
+        FeedUtf16(&kReplacementUnit, 1);
+    }
     size_t nWritten;
     FinishCharacters(&chars, buffer + nBuffered, &nWritten);
     nBuffered += nWritten;

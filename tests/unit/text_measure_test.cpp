@@ -99,6 +99,30 @@ TEST(TextMeasure, TextEndsAtFirstZeroByte) {
     EXPECT_EQ(2, measurer.Counts().nWords);
 }
 
+TEST(TextMeasure, AnOddLastByteOfUtf16IsOneReplacementCharacter) {
+    // "a" then "=" cut to its first byte: two characters, as an unfinished UTF-8 sequence counts
+    // one U+FFFD; fed whole, and with the unit cut between two pieces.
+    const char bytes[] = {'a', 0, '='};
+    for (TextEncoding encoding : {kEncodingUtf16LE, kEncodingUtf16BE}) {
+        TextMeasurer whole(1, encoding);
+        whole.Feed(bytes, 3);
+        EXPECT_EQ(2, whole.Counts().nChars) << "encoding " << encoding;
+        EXPECT_EQ(2, whole.Counts().nLines) << "encoding " << encoding << ", one character a line";
+        EXPECT_EQ(2, whole.Finish().nChars) << "encoding " << encoding;
+        TextMeasurer cut(1, encoding);
+        cut.Feed(bytes, 1);
+        cut.Feed(bytes + 1, 2);
+        EXPECT_EQ(2, cut.Finish().nChars) << "encoding " << encoding;
+    }
+    // An even length has no such character; after the text's end an odd byte is not looked at.
+    TextMeasurer even(80, kEncodingUtf16LE);
+    even.Feed(bytes, 2);
+    EXPECT_EQ(1, even.Finish().nChars);
+    TextMeasurer ended(80, kEncodingUtf16LE);
+    ended.Feed("a\0\0\0=", 5);
+    EXPECT_EQ(1, ended.Counts().nChars);
+}
+
 TEST(TextMeasure, ChunkedEqualsWholeAtEverySplit) {
     std::string texts[] = {
         kCatText,
