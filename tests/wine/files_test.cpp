@@ -165,6 +165,9 @@ TEST_F(FilesTest, DroppedFilesArePricedTogetherAndARefusedOneIsNamed) {
     ProgramUnderTest program;
     ASSERT_NO_FATAL_FAILURE(StartOnClipboard(program));
 
+    // The shell drops only on a window that says it takes files.
+    EXPECT_NE(0, GetWindowLongA(program.hwnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES)
+        << "the window's extended style " << std::hex << GetWindowLongA(program.hwnd, GWL_EXSTYLE);
     ASSERT_TRUE(Dropped(program.hwnd, {folder + L"notes.txt", folder + L"scan.pdf", folder + L"r\u00e9sum\u00e9.odt"}));
     EXPECT_TRUE(ShowsCounts(program, "64", "12", "4"));
     EXPECT_EQ("2 files: notes.txt 4 words; r\u00e9sum\u00e9.odt 8 words", Narrow(program.UnicodeText(IDC_SUMMARY)));
