@@ -6,23 +6,33 @@
 UNICODE_DATA_DIR is the folder of Debian's unicode-data package (UnicodeData.txt, Scripts.txt,
 auxiliary/GraphemeBreakProperty.txt, emoji/emoji-data.txt). Every code point gets one byte: its
 grapheme break class in the high four bits and its measuring kind in the low four (the numbering is
-the one of measure/unicode_classes.h). The bytes are stored as a three-level table whose block sizes
-are chosen here to make it smallest; the header declares the levels and the other file defines
-them. The output also holds Windows-1252's upper half, taken from
-Python's codec (its five undefined bytes map to the C1 controls of the same value, as Windows maps them).
+the one of measure/unicode_classes.h, which the other file holds the numbers to with static_asserts:
+the header is included ahead of those enums, so the check cannot sit there). The bytes are stored as
+a three-level table whose block sizes are chosen here to make it smallest; the header declares the
+levels and the Unicode version of the files, and the other file defines them. The files must all be
+of one version, the conformance file the tests read (auxiliary/GraphemeBreakTest.txt) included. The
+output also holds Windows-1252's upper half, taken from Python's codec (its five undefined bytes map
+to the C1 controls of the same value, as Windows maps them).
 """
 import codecs
 import os
 import re
 import sys
 
-# Grapheme break classes, as numbered in measure/unicode_classes.h.
-GCB = {'Other': 0, 'CR': 1, 'LF': 2, 'Control': 3, 'Extend': 4, 'ZWJ': 5, 'Regional_Indicator': 6,
-       'Prepend': 7, 'SpacingMark': 8, 'L': 9, 'V': 10, 'T': 11, 'LV': 12, 'LVT': 13}
-GCB_EXT_PICT = 14
+# Grapheme break classes in the order of measure/unicode_classes.h: each value of the data file
+# with the enumerator that stands for it there. The pictographs are a class of their own.
+GRAPHEME_CLASSES = [('Other', 'kGraphemeOther'), ('CR', 'kGraphemeCR'), ('LF', 'kGraphemeLF'),
+                    ('Control', 'kGraphemeControl'), ('Extend', 'kGraphemeExtend'), ('ZWJ', 'kGraphemeZwj'),
+                    ('Regional_Indicator', 'kGraphemeRegional'), ('Prepend', 'kGraphemePrepend'),
+                    ('SpacingMark', 'kGraphemeSpacingMark'), ('L', 'kGraphemeL'), ('V', 'kGraphemeV'),
+                    ('T', 'kGraphemeT'), ('LV', 'kGraphemeLV'), ('LVT', 'kGraphemeLVT'),
+                    ('Extended_Pictographic', 'kGraphemePictograph')]
+GCB = {value: number for number, (value, _) in enumerate(GRAPHEME_CLASSES)}
 
-# Measuring kinds, as numbered in measure/unicode_classes.h.
-LETTER, SYMBOL, SPACE, BREAK, IGNORED, JOINER, IDEOGRAPH, EMOJI_MARK = range(8)
+# Measuring kinds, in the order of measure/unicode_classes.h.
+KINDS = ['kKindLetter', 'kKindSymbol', 'kKindSpace', 'kKindBreak', 'kKindIgnored', 'kKindJoiner',
+         'kKindIdeograph', 'kKindEmojiMark']
+LETTER, SYMBOL, SPACE, BREAK, IGNORED, JOINER, IDEOGRAPH, EMOJI_MARK = range(len(KINDS))
 
 # The characters the counting rules name one by one.
 LINE_BREAKS = {0x0A, 0x0D, 0x85, 0x2028, 0x2029}
@@ -70,6 +80,38 @@ def general_categories(path):
     return categories
 
 
+# Where each data file names the version it is of, in its first lines. UnicodeData.txt names none;
+# the folder's ReadMe.txt, when there is one, speaks for it. The emoji data give only the major and
+# minor numbers, which follow Unicode's.
+VERSION_LINES = [('Scripts.txt', r'# Scripts-(\d+\.\d+\.\d+)\.txt'),
+                 ('auxiliary/GraphemeBreakProperty.txt', r'# GraphemeBreakProperty-(\d+\.\d+\.\d+)\.txt'),
+                 ('auxiliary/GraphemeBreakTest.txt', r'# GraphemeBreakTest-(\d+\.\d+\.\d+)\.txt'),
+                 ('emoji/emoji-data.txt', r'# Used with Emoji Version (\d+\.\d+)\b'),
+                 ('ReadMe.txt', r'for Version (\d+\.\d+\.\d+) of the Unicode Standard')]
+VERSION_HEAD_LINES = 30
+
+
+def unicode_version(folder):
+    """The version the data files are of; exits, naming each file's, when they are not all of one."""
+    found = []
+    for name, pattern in VERSION_LINES:
+        path = os.path.join(folder, name)
+        if name == 'ReadMe.txt' and not os.path.exists(path):
+            continue
+        with open(path, encoding='utf-8') as data:
+            head = ''.join(line for _, line in zip(range(VERSION_HEAD_LINES), data))
+        match = re.search(pattern, head)
+        if not match:
+            sys.exit(f'{path}: no version in its first {VERSION_HEAD_LINES} lines (looked for "{pattern}")')
+        found.append((name, match.group(1)))
+    versions = {version for _, version in found}
+    full = [version for version in versions if version.count('.') == 2]
+    if len(full) != 1 or any(version != full[0] and not full[0].startswith(version + '.') for version in versions):
+        sys.exit(f'The Unicode data files in {folder} are of different versions: ' +
+                 ', '.join(f'{name} {version}' for name, version in found))
+    return full[0]
+
+
 def character_bytes(folder):
     categories = general_categories(os.path.join(folder, 'UnicodeData.txt'))
     scripts = [None] * MAX_CODE_POINT
@@ -78,6 +120,8 @@ def character_bytes(folder):
             scripts[c] = script
     breaks = [GCB['Other']] * MAX_CODE_POINT
     for first, last, value in ranges_of(os.path.join(folder, 'auxiliary', 'GraphemeBreakProperty.txt')):
+        if value not in GCB:
+            sys.exit(f'GraphemeBreakProperty.txt: grapheme break class {value} is unknown to measure/unicode_classes.h')
         for c in range(first, last + 1):
             breaks[c] = GCB[value]
     for first, last, value in ranges_of(os.path.join(folder, 'emoji', 'emoji-data.txt')):
@@ -87,7 +131,7 @@ def character_bytes(folder):
             # The pictographs are all of class Other; the segmenter needs them told apart.
             if breaks[c] != GCB['Other']:
                 sys.exit(f'U+{c:04X} is Extended_Pictographic and of a grapheme break class other than Other')
-            breaks[c] = GCB_EXT_PICT
+            breaks[c] = GCB['Extended_Pictographic']
 
     table = bytearray(MAX_CODE_POINT)
     for c in range(MAX_CODE_POINT):
@@ -171,7 +215,18 @@ def write_if_changed(path, text):
         out.write(text)
 
 
+def numbering_checks():
+    """static_asserts that hold the numbers written into the table to the header's enumerators."""
+    if len(GRAPHEME_CLASSES) > 16 or len(KINDS) > 16:
+        sys.exit('A grapheme break class and a measuring kind must fit in four bits each')
+    named = [(enumerator, number) for number, (_, enumerator) in enumerate(GRAPHEME_CLASSES)] + \
+        [(enumerator, number) for number, enumerator in enumerate(KINDS)]
+    return [f'static_assert({enumerator} == {number}, "numbered as scripts/make_unicode_tables.py numbers it");'
+            for enumerator, number in named]
+
+
 def main(folder, header, definitions):
+    version = unicode_version(folder)
     table = character_bytes(folder)
     size, leaf_shift, middle_shift, leaves, middles, tops, leaf_width, top_width = best_layout(table)
     types = {1: 'uint8_t', 2: 'uint16_t'}
@@ -187,10 +242,13 @@ def main(folder, header, definitions):
         f'{1 << middle_shift}, {len(leaves)} leaves of {1 << leaf_shift}.',
         '#pragma once',
         '#include <stdint.h>',
+        '// The version of Unicode the table is of.',
+        f'constexpr char kUnicodeVersion[] = "{version}";',
         f'enum {{ kUnicodeLeafShift = {leaf_shift}, kUnicodeMiddleShift = {middle_shift} }};',
     ] + [f'extern const {t} {name}[{len(values)}];' for name, t, values in arrays]) + '\n')
     write_if_changed(definitions, '\n'.join(
-        [banner, '#include "unicode_tables.h"'] + [c_array(name, t, values) for name, t, values in arrays]) + '\n')
+        [banner, '#include "unicode_tables.h"', '', '#include "measure/unicode_classes.h"', ''] +
+        numbering_checks() + [c_array(name, t, values) for name, t, values in arrays]) + '\n')
 
 
 if __name__ == '__main__':

@@ -1,5 +1,7 @@
-// Counting text in every script: Unicode's own conformance files, the cases the rules name, and
-// the fast roads (ASCII blocks, pieces cut anywhere, every kernel) held to a plain reference.
+// Counting text in every script: Unicode's own conformance files and the cases the rules name,
+// which hold the measures and the reference (unicode_reference.h) alike, then malformed input,
+// ASCII, Windows-1252 and the summary's cuts. unicode_differential_test.cpp holds the measures to
+// the reference on random text.
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <string.h>
@@ -10,6 +12,8 @@
 
 #include "measure/text_measure.h"
 #include "measure/unicode_classes.h"
+#include "unicode_reference.h"
+#include "unicode_test_support.h"
 
 #ifndef TQ_UNICODE_DATA_DIR
 #define TQ_UNICODE_DATA_DIR "/usr/share/unicode"
@@ -17,64 +21,12 @@
 
 namespace {
 
-typedef std::u32string CodePoints;
-
-std::u16string ToUtf16(const CodePoints& text) {
-    std::u16string units;
-    for (char32_t c : text) {
-        if (c >= 0x10000) {
-            units += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            units += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            units += static_cast<char16_t>(c);
-        }
-    }
-    return units;
-}
-
-std::string ToUtf8(const CodePoints& text) {
-    std::string bytes;
-    for (char32_t c : text) {
-        if ((c & 0xFFFFF800) == 0xD800) c = 0xFFFD;  // UTF-8 cannot carry a lone surrogate
-        if (c < 0x80) {
-            bytes += static_cast<char>(c);
-        } else if (c < 0x800) {
-            bytes += static_cast<char>(0xC0 | (c >> 6));
-            bytes += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            bytes += static_cast<char>(0xE0 | (c >> 12));
-            bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            bytes += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            bytes += static_cast<char>(0xF0 | (c >> 18));
-            bytes += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            bytes += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return bytes;
-}
-
-std::string Utf16Bytes(const std::u16string& units, bool bBigEndian) {
-    std::string bytes;
-    for (char16_t u : units) {
-        char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
-        bytes += bBigEndian ? hi : lo;
-        bytes += bBigEndian ? lo : hi;
-    }
-    return bytes;
-}
-
 TextCounts Utf8Counts(const std::string& text, int nCharsPerLine = 80) {
     return MeasureUtf8(text.data(), text.size(), nCharsPerLine);
 }
 
 TextCounts Utf16Counts(const std::u16string& text, int nCharsPerLine = 80) {
     return MeasureUtf16(text.data(), text.size(), nCharsPerLine);
-}
-
-std::string Describe(const TextCounts& counts) {
-    return std::to_string(counts.nChars) + " " + std::to_string(counts.nWords) + " " + std::to_string(counts.nLines);
 }
 
 // Reads the code point sequences of a conformance file's lines, with the marks between them.
@@ -89,75 +41,25 @@ std::vector<std::string> DataLines(const char* szRelativePath) {
     return lines;
 }
 
-// The plain rules, one character at a time: characters found by the boundary search (tested on
-// its own against the conformance file), each judged by its code points. No measuring bytes, no
-// fast roads.
-TextCounts ReferenceCounts(const std::u16string& text, int nCharsPerLine) {
-    size_t n = 0;
-    while (n < text.size() && text[n] != 0) ++n;
-    TextCounts counts = {0, 0, 0};
-    bool bInWord = false, bStarted = false;
-    int64_t nColumn = 0;
-    for (size_t nStart = 0; nStart < n;) {
-        size_t nEnd = CharacterBoundaryAtOrAfter(text.data(), n, nStart + 1);
-        ++counts.nChars;
-        MeasureKind kind = kKindJoiner;
-        bool bClassed = false, bEmoji = false;
-        for (size_t i = nStart; i < nEnd; ++i) {
-            char32_t c = text[i];
-            if (c >= 0xD800 && c < 0xDC00 && i + 1 < nEnd && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-                ++i;
-            } else if (c >= 0xD800 && c < 0xE000) {
-                c = 0xFFFD;
-            }
-            uint8_t classes = CodePointClasses(c);
-            if (c == 0xFE0F || c == 0x20E3) bEmoji = true;
-            if (!bClassed && GraphemeOf(classes) != kGraphemePrepend) {
-                kind = KindOf(classes);
-                bClassed = true;
-            }
-            if (!bClassed && i == nStart) kind = KindOf(classes);  // prepended marks alone: the first
-        }
-        nStart = nEnd;
-        // Words.
-        if (bEmoji) {
-            bInWord = false;  // a symbol, whatever it began with
-        } else if (kind == kKindLetter) {
-            if (!bInWord) ++counts.nWords;
-            bInWord = true;
-        } else if (kind == kKindIdeograph) {
-            ++counts.nWords;
-            bInWord = false;
-        } else if (kind != kKindJoiner) {
-            bInWord = false;
-        }
-        // Lines.
-        if (kind == kKindBreak) {
-            nColumn = 0;
-            bStarted = false;
-        } else if (kind == kKindIgnored || kind == kKindJoiner) {
-        } else {
-            if (kind != kKindSpace && !bStarted) {
-                ++counts.nLines;
-                bStarted = true;
-            }
-            if (++nColumn >= nCharsPerLine) {
-                nColumn = 0;
-                bStarted = false;
-            }
-        }
-    }
-    return counts;
+const unicode_reference::Reference& Reference() { return unicode_reference::SharedReference(); }
+
+TEST(UnicodeMeasure, TheTableAndTheReferenceReadOneVersion) {
+    ASSERT_EQ("", unicode_reference::SharedReferenceError());
+    EXPECT_EQ(std::string(kUnicodeVersion), Reference().Version()) << "the table's version, and the reference's";
 }
 
 TEST(UnicodeMeasure, GraphemeBreakConformance) {
     std::vector<std::string> lines = DataLines("auxiliary/GraphemeBreakTest.txt");
     ASSERT_FALSE(lines.empty()) << "cannot read " TQ_UNICODE_DATA_DIR "/auxiliary/GraphemeBreakTest.txt";
-    int nCases = 0;
+    ASSERT_EQ("", unicode_reference::SharedReferenceError());
+    // Another version's cases would hold the table to other rules.
+    std::string title = std::string("# GraphemeBreakTest-") + kUnicodeVersion + ".txt";
+    EXPECT_EQ(title, lines[0].substr(0, title.size())) << "the file's first line";
+    int nTestLines = 0, nCases = 0;
     for (const std::string& line : lines) {
-        if (line.empty() || line[0] == '#') continue;
         std::string marks = line.substr(0, line.find('#'));
+        if (marks.find_first_not_of(" \t\r\n") == std::string::npos) continue;
+        ++nTestLines;
         CodePoints text;
         std::vector<bool> breakBefore;  // before each code point, and at the end
         int64_t nClusters = 0, nCrLf = 0;
@@ -179,20 +81,31 @@ TEST(UnicodeMeasure, GraphemeBreakConformance) {
                 ++p;
             }
         }
+        if (text.empty() || breakBefore.size() != text.size() + 1) {
+            ADD_FAILURE() << "a test line read as " << text.size() << " code points and " << breakBefore.size()
+                          << " marks: " << line;
+            continue;
+        }
         ++nCases;
         std::u16string units = ToUtf16(text);
         EXPECT_EQ(nClusters + nCrLf, Utf16Counts(units).nChars) << line;
         EXPECT_EQ(nClusters + nCrLf, Utf8Counts(ToUtf8(text)).nChars) << line;
-        // The boundary search finds the same boundaries, CR LF aside.
+        // The boundary search finds the same boundaries, CR LF aside, and so does the reference.
+        std::vector<size_t> starts;
         size_t nUnit = 0;
         for (size_t i = 0; i < text.size(); ++i) {
             bool bBoundary = breakBefore[i] || (i > 0 && text[i - 1] == 0x0D && text[i] == 0x0A);
             EXPECT_EQ(bBoundary, CharacterBoundaryAtOrBefore(units.data(), units.size(), nUnit) == nUnit)
                 << line << " at code point " << i;
+            if (bBoundary) starts.push_back(i);
             nUnit += text[i] >= 0x10000 ? 2 : 1;
         }
+        starts.push_back(text.size());
+        EXPECT_EQ(starts, Reference().Boundaries(text)) << "the reference's boundaries of " << line;
     }
-    EXPECT_EQ(602, nCases);
+    // Every test line read, whatever the version's number of them.
+    EXPECT_EQ(nTestLines, nCases) << "cases read of the test lines";
+    EXPECT_GT(nTestLines, 0) << "test lines in the file";
 }
 
 TEST(UnicodeMeasure, EveryQualifiedEmojiIsOneSymbol) {
@@ -211,6 +124,7 @@ TEST(UnicodeMeasure, EveryQualifiedEmojiIsOneSymbol) {
         TextCounts counts = Utf16Counts(ToUtf16(text));
         EXPECT_EQ("1 0 1", Describe(counts)) << line;
         EXPECT_EQ("1 0 1", Describe(Utf8Counts(ToUtf8(text)))) << line;
+        EXPECT_EQ("1 0 1", Describe(Reference().Count(text, 80))) << "the reference's count of " << line;
     }
     EXPECT_GT(nEmoji, 3000);
 }
@@ -245,6 +159,7 @@ TEST(UnicodeMeasure, NamedCases) {
     for (const Case& c : cases) {
         std::string text = c.szText;
         EXPECT_EQ(c.szCounts, Describe(Utf8Counts(text))) << text;
+        EXPECT_EQ(c.szCounts, Describe(Reference().Count(FromUtf8(text), 80))) << "the reference's count of " << text;
     }
     // Wide characters take one column each, as on manuscript paper.
     EXPECT_EQ(3, Utf8Counts("日本語のテキスト", 3).nLines);
@@ -275,96 +190,6 @@ TEST(UnicodeMeasure, MalformedInput) {
     EXPECT_EQ("2 1 1", Describe(Utf8Counts(std::string("ab\0cd ef", 8))));
     std::u16string zero = {0x5E8C, 0xD83D, 0, u'x'};  // a high surrogate cut by the end
     EXPECT_EQ("2 1 1", Describe(Utf16Counts(zero)));
-}
-
-// Random text from a palette that reaches every rule: ASCII, CR LF, marks, joiners, emoji
-// sequences, regional indicators, Hangul jamo, prepended marks, ideographs, lone surrogates.
-std::u16string RandomText(std::mt19937& random, size_t nUnits, bool bAsciiHeavy) {
-    static const char32_t kPalette[] = {
-        'a', 'Z', '7', ' ', ' ', '.', '\'', ':', ',', '-', '\r', '\n', '\t', 0x7F, 0x0301, 0x0308, 0xFE0F, 0x20E3,
-        0x200D, 0x200C, 0x00AD, 0x2060, 0x65E5, 0x306E, 0x30FC, 0x3001, 0x1F44D, 0x1F3FD, 0x1F1FA, 0x1F1F8, 0x1100,
-        0x1161, 0x11A8, 0xAC00, 0xAC01, 0x0600, 0x0D4E, 0x0903, 0x2028, 0x0085, 0x00A0, 0x0E20, 0x0414, 0x00E9,
-        0x2019, 0x2026, 0xD800, 0xDC00, 0x1F468, 0x2764, 0x0E33, 0x3000, 0x00A9, 0xE0067, 0x1F3F4, 0xE007F};
-    std::u16string text;
-    std::uniform_int_distribution<size_t> pick(0, sizeof(kPalette) / sizeof(kPalette[0]) - 1);
-    std::uniform_int_distribution<int> ascii(1, 0x7F), share(0, 9);
-    while (text.size() < nUnits) {
-        if (bAsciiHeavy && share(random) < 8) {
-            int nRun = share(random) * 7;
-            for (int i = 0; i < nRun; ++i) text += static_cast<char16_t>(ascii(random));
-            continue;
-        }
-        text += ToUtf16(CodePoints(1, kPalette[pick(random)]));
-    }
-    return text;
-}
-
-// The code points of UTF-16 units, a lone surrogate kept as it is.
-CodePoints CodePointsOf(const std::u16string& units) {
-    CodePoints points;
-    for (size_t i = 0; i < units.size(); ++i) {
-        char32_t c = units[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000)
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
-        points += c;
-    }
-    return points;
-}
-
-TEST(UnicodeMeasure, EveryKernelAsThePlainRules) {
-    std::mt19937 random(20261209);
-    int nLimits[] = {80, 7, 1, 0};
-    for (int nText = 0; nText < 60; ++nText) {
-        std::u16string text = RandomText(random, 1 + nText * 37, nText % 2 == 0);
-        for (int nLimit : nLimits) {
-            TextCounts expected = ReferenceCounts(text, nLimit);
-            for (size_t k = 0; k < MeasureKernelCount(); ++k) {
-                const MeasureKernel& kernel = MeasureKernelAt(k);
-                if (!MeasureKernelRuns(kernel)) continue;
-                TextMeasurer measurer(nLimit, kEncodingUtf16LE, kernel);
-                measurer.FeedUtf16(text.data(), text.size());
-                EXPECT_EQ(Describe(expected), Describe(measurer.Counts()))
-                    << kernel.szName << " at " << nLimit << ", text " << nText;
-                // The same text in UTF-8 (with its lone surrogates as U+FFFD, as they are read).
-                std::string utf8 = ToUtf8(CodePointsOf(text));
-                TextMeasurer bytes(nLimit, kEncodingUtf8, kernel);
-                bytes.Feed(utf8.data(), utf8.size());
-                EXPECT_EQ(Describe(expected), Describe(bytes.Counts()))
-                    << kernel.szName << " in UTF-8 at " << nLimit << ", text " << nText;
-            }
-            std::vector<unsigned char> kept(text.size() + 2);
-            size_t nKept;
-            EXPECT_EQ(Describe(expected),
-                      Describe(MeasureUtf16Keeping(text.data(), text.size(), nLimit, kept.data(), &nKept)));
-            EXPECT_EQ(expected.nLines, CountMeasuringLines(kept.data(), nKept, nLimit));
-        }
-    }
-}
-
-TEST(UnicodeMeasure, PiecesCutAnywhereCountAsTheWhole) {
-    std::mt19937 random(7);
-    for (int nText = 0; nText < 40; ++nText) {
-        std::u16string units = RandomText(random, 200 + nText * 13, nText % 3 == 0);
-        units.erase(std::remove(units.begin(), units.end(), char16_t(0xDC00)), units.end());
-        CodePoints points = CodePointsOf(units);  // the same text, for UTF-8
-        std::string forms[] = {ToUtf8(points), Utf16Bytes(units, false), Utf16Bytes(units, true)};
-        TextEncoding encodings[] = {kEncodingUtf8, kEncodingUtf16LE, kEncodingUtf16BE};
-        TextCounts whole = Utf16Counts(units, 9);
-        for (int f = 0; f < 3; ++f) {
-            const std::string& bytes = forms[f];
-            TextMeasurer oneGo(9, encodings[f]);
-            oneGo.Feed(bytes.data(), bytes.size());
-            EXPECT_EQ(Describe(whole), Describe(oneGo.Counts())) << "form " << f;
-            TextMeasurer pieces(9, encodings[f]);
-            std::uniform_int_distribution<size_t> cut(0, 9);
-            for (size_t i = 0; i < bytes.size();) {
-                size_t nPiece = std::min(cut(random), bytes.size() - i);
-                pieces.Feed(bytes.data() + i, nPiece);
-                i += nPiece;
-            }
-            EXPECT_EQ(Describe(whole), Describe(pieces.Counts())) << "form " << f << ", text " << nText;
-        }
-    }
 }
 
 TEST(UnicodeMeasure, AsciiCountsAsTheByteKernels) {
