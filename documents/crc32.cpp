@@ -2,9 +2,9 @@
 
 namespace {
 
-// Eight bytes a step (slicing-by-8), as fast as zlib's: table k gives the CRC of a byte followed
-// by k zero bytes. Made on first use into uninitialised memory, so the program file carries none
-// of it; the readers run on one thread at a time.
+// Eight bytes a step (slicing-by-8): table k gives the CRC of a byte followed by k zero bytes.
+// Made on first use into uninitialised memory, so the program file carries none of it; the
+// readers run on one thread at a time.
 uint32_t anTable[8][256];
 bool bTableMade = false;
 

@@ -1,5 +1,6 @@
-// The CRC-32 that zip entries carry (the reflected 0xEDB88320 polynomial, as zlib's crc32): made
-// here so that the Windows programs do without zlib's 8 KB of constant tables.
+// A small CRC-32 of zlib's kind (the reflected polynomial 0xEDB88320, as zip entries carry): the
+// Windows programs give it to zlib's inflate and the zip reader as zlib's crc32, so that their
+// link leaves out zlib's own and its 8 KB of constant tables. Natively zlib's, faster, is kept.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>

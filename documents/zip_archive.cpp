@@ -5,7 +5,6 @@
 
 #include <vector>
 
-#include "documents/crc32.h"
 #include "setup/byte_fields.h"
 
 namespace {
@@ -276,6 +275,13 @@ bool ZipArchive::Extract(const ZipEntry& entry, unsigned char* pOut, size_t cbOu
         if (nResult == Z_MEM_ERROR) return Fail(ZipError::kOutOfMemory);
         if (!bWhole) return Fail(ZipError::kBadData);
     }
-    if (Crc32(0, pOut, cbOut) != entry.nCrc32) return Fail(ZipError::kBadChecksum);
+    // zlib's CRC-32 also takes 32-bit lengths.
+    uLong nCrc = crc32(0L, Z_NULL, 0);
+    for (size_t off = 0; off < cbOut;) {
+        size_t cbPiece = cbOut - off < (1u << 30) ? cbOut - off : (1u << 30);
+        nCrc = crc32(nCrc, pOut + off, static_cast<uInt>(cbPiece));
+        off += cbPiece;
+    }
+    if (static_cast<uint32_t>(nCrc) != entry.nCrc32) return Fail(ZipError::kBadChecksum);
     return true;
 }
