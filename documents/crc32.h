@@ -1,6 +1,6 @@
-// A small CRC-32 of zlib's kind (the reflected polynomial 0xEDB88320, as zip entries carry): the
-// Windows programs give it to zlib's inflate and the zip reader as zlib's crc32, so that their
-// link leaves out zlib's own and its 8 KB of constant tables. Natively zlib's, faster, is kept.
+// A small CRC-32 of zlib's kind (the reflected polynomial 0xEDB88320, as zip entries carry), for
+// the Windows programs, whose link then leaves out zlib's and its 8 KB of constant tables; natively
+// zlib's, faster, is kept (documents/inflate.cpp).
 #pragma once
 #include <stddef.h>
 #include <stdint.h>

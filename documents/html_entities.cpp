@@ -2,7 +2,8 @@
 
 #include <stdlib.h>
 #include <string.h>
-#include <zlib.h>
+
+#include "documents/inflate.h"
 
 namespace {
 
@@ -55,16 +56,9 @@ void MakeTable() {
     static bool bMade = false;
     if (bMade) return;
     unsigned char* pColumns = static_cast<unsigned char*>(malloc(kcbHtmlEntityColumns));
-    z_stream stream;
-    memset(&stream, 0, sizeof(stream));
-    if (pColumns == nullptr || inflateInit2(&stream, -MAX_WBITS) != Z_OK) abort();
-    stream.next_in = const_cast<unsigned char*>(kHtmlEntitiesDeflated);
-    stream.avail_in = static_cast<uInt>(kcbHtmlEntitiesDeflated);
-    stream.next_out = pColumns;
-    stream.avail_out = static_cast<uInt>(kcbHtmlEntityColumns);
-    bool bWhole = inflate(&stream, Z_FINISH) == Z_STREAM_END && stream.avail_out == 0;
-    inflateEnd(&stream);
-    if (!bWhole) abort();
+    if (pColumns == nullptr || InflateRaw(kHtmlEntitiesDeflated, kcbHtmlEntitiesDeflated, pColumns,
+                                          kcbHtmlEntityColumns) != InflateResult::kWhole)
+        abort();
     // Each name is the leading bytes it shares with the one before it, then its own.
     const unsigned char* pShared = pColumns;
     const unsigned char* pOwn = pShared + kHtmlEntityCount;

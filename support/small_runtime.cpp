@@ -47,24 +47,3 @@ void _Unwind_Resume(void*) { abort(); }
 #include <string>
 template class std::__cxx11::basic_string<char>;
 
-// zlib's checksums: the CRC-32 of documents/ for the zip reader and inflate; and the Adler-32 that
-// inflate names but never computes for the raw deflate streams of zip entries. Given here, the
-// link leaves out zlib's own, whose constant tables weigh 10 KB.
-#include <zlib.h>
-
-#include "documents/crc32.h"
-
-extern "C" {
-uLong ZEXPORT crc32(uLong nCrc, const Bytef* p, uInt cb) {
-    return p == Z_NULL ? 0 : Crc32(static_cast<uint32_t>(nCrc), p, cb);
-}
-uLong ZEXPORT adler32(uLong nAdler, const Bytef* p, uInt cb) {
-    if (p == Z_NULL) return 1;
-    uLong a = nAdler & 0xFFFF, b = nAdler >> 16;
-    for (uInt i = 0; i < cb; ++i) {
-        a = (a + p[i]) % 65521;
-        b = (b + a) % 65521;
-    }
-    return b << 16 | a;
-}
-}
