@@ -1,6 +1,9 @@
 #include "documents/html_entities.h"
 
+#include <stdlib.h>
 #include <string.h>
+
+#include "documents/inflate.h"
 
 namespace {
 
@@ -46,19 +49,54 @@ bool ReadNumericReference(CodePointReader* pIn, uint32_t* pnFirst) {
     return true;
 }
 
+// Inflates the table the first time it is needed, where the readers run: on one thread at a time.
+// Only a lack of memory can stop it, and that ends the program, as a container that cannot grow
+// does. Kept deflated, the table weighs a third of what it does inflated.
+void MakeTable() {
+    static bool bMade = false;
+    if (bMade) return;
+    unsigned char* pColumns = static_cast<unsigned char*>(malloc(kcbHtmlEntityColumns));
+    if (pColumns == nullptr || InflateRaw(kHtmlEntitiesDeflated, kcbHtmlEntitiesDeflated, pColumns,
+                                          kcbHtmlEntityColumns) != InflateResult::kWhole)
+        abort();
+    // Each name is the leading bytes it shares with the one before it, then its own.
+    const unsigned char* pShared = pColumns;
+    const unsigned char* pOwn = pShared + kHtmlEntityCount;
+    const unsigned char* pBytes = pOwn + kHtmlEntityCount;
+    size_t off = 0, offBefore = 0;
+    for (size_t i = 0; i < kHtmlEntityCount; ++i) {
+        memcpy(achHtmlEntityNames + off, achHtmlEntityNames + offBefore, pShared[i]);
+        memcpy(achHtmlEntityNames + off + pShared[i], pBytes, pOwn[i]);
+        pBytes += pOwn[i];
+        aHtmlEntities[i].offName = static_cast<uint16_t>(off);
+        offBefore = off;
+        off += pShared[i] + pOwn[i];
+    }
+    aHtmlEntities[kHtmlEntityCount].offName = static_cast<uint16_t>(off);
+    // The first code points' low, middle and high bytes, then the second's indexes.
+    const size_t n = kHtmlEntityCount;
+    for (size_t i = 0; i < n; ++i) {
+        aHtmlEntities[i].nFirst = pBytes[i] | pBytes[n + i] << 8 | static_cast<uint32_t>(pBytes[2 * n + i]) << 16;
+        aHtmlEntities[i].nSecond = kHtmlEntitySeconds[pBytes[3 * n + i]];
+    }
+    free(pColumns);
+    bMade = true;
+}
+
 }  // namespace
 
 bool FindHtmlEntity(const char* pName, size_t cbName, uint32_t* pnFirst, uint32_t* pnSecond) {
+    MakeTable();
     size_t nLow = 0, nHigh = kHtmlEntityCount;
     while (nLow < nHigh) {
         size_t nMiddle = nLow + (nHigh - nLow) / 2;
-        const char* pEntry = kHtmlEntityNames + kHtmlEntities[nMiddle].offName;
-        size_t cbEntry = kHtmlEntities[nMiddle + 1].offName - kHtmlEntities[nMiddle].offName;
+        const char* pEntry = achHtmlEntityNames + aHtmlEntities[nMiddle].offName;
+        size_t cbEntry = aHtmlEntities[nMiddle + 1].offName - aHtmlEntities[nMiddle].offName;
         int nOrder = memcmp(pName, pEntry, cbName < cbEntry ? cbName : cbEntry);
         if (nOrder == 0) nOrder = cbName < cbEntry ? -1 : (cbName > cbEntry ? 1 : 0);
         if (nOrder == 0) {
-            *pnFirst = kHtmlEntities[nMiddle].nFirst;
-            *pnSecond = kHtmlEntities[nMiddle].nSecond;
+            *pnFirst = aHtmlEntities[nMiddle].nFirst;
+            *pnSecond = aHtmlEntities[nMiddle].nSecond;
             return true;
         }
         if (nOrder < 0) nHigh = nMiddle;

@@ -7,13 +7,19 @@
 #include "documents/text_encoding.h"
 
 struct HtmlEntity {
-    uint16_t offName;  // into kHtmlEntityNames; the name ends where the next entry's begins
+    uint16_t offName;  // into achHtmlEntityNames; the name ends where the next entry's begins
     uint16_t nSecond;  // the second code point, or 0
     uint32_t nFirst;
 };
-// Sorted bytewise by name, with one entry past the last that closes its name.
-extern const char kHtmlEntityNames[];
-extern const HtmlEntity kHtmlEntities[];
+// The table as the generated file holds it: deflated, in the columns make_html_entities.py tells.
+extern const unsigned char kHtmlEntitiesDeflated[];
+extern const size_t kcbHtmlEntitiesDeflated;
+extern const size_t kcbHtmlEntityColumns;
+extern const uint16_t kHtmlEntitySeconds[];
+// The table FindHtmlEntity searches, inflated into these on first use: the names sorted bytewise,
+// with one entry past the last that closes its name.
+extern char achHtmlEntityNames[];
+extern HtmlEntity aHtmlEntities[];
 extern const size_t kHtmlEntityCount;
 const size_t kMaxHtmlEntityName = 32;  // "CounterClockwiseContourIntegral;"
 

@@ -1,10 +1,10 @@
 #include "documents/zip_archive.h"
 
 #include <string.h>
-#include <zlib.h>
 
 #include <vector>
 
+#include "documents/inflate.h"
 #include "setup/byte_fields.h"
 
 namespace {
@@ -244,44 +244,10 @@ bool ZipArchive::Extract(const ZipEntry& entry, unsigned char* pOut, size_t cbOu
         if (entry.cbCompressed != cbOut) return Fail(ZipError::kDamaged);
         if (cbOut != 0) memcpy(pOut, pIn, cbOut);
     } else {
-        z_stream stream;
-        memset(&stream, 0, sizeof(stream));
-        if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return Fail(ZipError::kOutOfMemory);
-        // zlib counts in 32-bit units: the input and output are fed in pieces of at most 1 GiB.
-        uint64_t cbInLeft = entry.cbCompressed, cbOutLeft = cbOut;
-        stream.next_in = const_cast<unsigned char*>(pIn);
-        stream.next_out = pOut;
-        int nResult = Z_OK;
-        while (nResult == Z_OK) {
-            if (stream.avail_in == 0 && cbInLeft != 0) {
-                stream.avail_in = static_cast<uInt>(cbInLeft < (1u << 30) ? cbInLeft : (1u << 30));
-                cbInLeft -= stream.avail_in;
-            }
-            if (stream.avail_out == 0 && cbOutLeft != 0) {
-                stream.avail_out = static_cast<uInt>(cbOutLeft < (1u << 30) ? cbOutLeft : (1u << 30));
-                cbOutLeft -= stream.avail_out;
-            }
-            uLong nInBefore = stream.total_in, nOutBefore = stream.total_out;
-            nResult = inflate(&stream, Z_FINISH);
-            bool bProgress = stream.total_in != nInBefore || stream.total_out != nOutBefore;
-            // Z_BUF_ERROR only asks for the next piece while there is one to give.
-            if (nResult == Z_BUF_ERROR && bProgress && (stream.avail_in != 0 || cbInLeft != 0) &&
-                (stream.avail_out != 0 || cbOutLeft != 0))
-                nResult = Z_OK;
-            if (nResult == Z_OK && !bProgress && stream.avail_in != 0 && stream.avail_out != 0) nResult = Z_DATA_ERROR;
-        }
-        bool bWhole = nResult == Z_STREAM_END && stream.avail_out == 0 && cbOutLeft == 0;
-        inflateEnd(&stream);
-        if (nResult == Z_MEM_ERROR) return Fail(ZipError::kOutOfMemory);
-        if (!bWhole) return Fail(ZipError::kBadData);
+        InflateResult result = InflateRaw(pIn, entry.cbCompressed, pOut, cbOut);
+        if (result == InflateResult::kOutOfMemory) return Fail(ZipError::kOutOfMemory);
+        if (result != InflateResult::kWhole) return Fail(ZipError::kBadData);
     }
-    // zlib's CRC-32 also takes 32-bit lengths.
-    uLong nCrc = crc32(0L, Z_NULL, 0);
-    for (size_t off = 0; off < cbOut;) {
-        size_t cbPiece = cbOut - off < (1u << 30) ? cbOut - off : (1u << 30);
-        nCrc = crc32(nCrc, pOut + off, static_cast<uInt>(cbPiece));
-        off += cbPiece;
-    }
-    if (static_cast<uint32_t>(nCrc) != entry.nCrc32) return Fail(ZipError::kBadChecksum);
+    if (ZipCrc32(pOut, cbOut) != entry.nCrc32) return Fail(ZipError::kBadChecksum);
     return true;
 }

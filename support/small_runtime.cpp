@@ -46,3 +46,4 @@ void _Unwind_Resume(void*) { abort(); }
 // the link keeps only the members they use rather than the library's whole instantiation.
 #include <string>
 template class std::__cxx11::basic_string<char>;
+

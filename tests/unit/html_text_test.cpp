@@ -1,10 +1,12 @@
 #include "documents/html_text.h"
 
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <string>
 
 #include "documents/code_pages.h"
+#include "documents/html_entities.h"
 
 namespace {
 
@@ -102,6 +104,38 @@ TEST(HtmlText, DecodesCharacterReferences) {
         {"a reference to white space collapses", "a&#32;&#10; b", "a b\r\n"},
     };
     ExpectTexts(kCases, sizeof(kCases) / sizeof(kCases[0]));
+}
+
+TEST(HtmlText, TheNamedReferencesTableIsWholeSortedAndFound) {
+    struct Case {
+        const char* szName;
+        uint32_t nFirst, nSecond;
+    };
+    const Case kCases[] = {{"AElig", 0xC6, 0},  // the first
+                           {"zwnj;", 0x200C, 0},  // the last
+                           {"CounterClockwiseContourIntegral;", 0x2233, 0},  // the longest
+                           {"Afr;", 0x1D504, 0},  // past 16 bits
+                           {"fjlig;", 'f', 'j'},
+                           {"ThickSpace;", 0x205F, 0x200A},
+                           {"bne;", '=', 0x20E5}};
+    for (const Case& c : kCases) {
+        uint32_t nFirst = 0, nSecond = 0;
+        EXPECT_TRUE(FindHtmlEntity(c.szName, strlen(c.szName), &nFirst, &nSecond)) << c.szName;
+        EXPECT_EQ(c.nFirst, nFirst) << c.szName;
+        EXPECT_EQ(c.nSecond, nSecond) << c.szName;
+    }
+    ASSERT_EQ(2231u, kHtmlEntityCount) << "HTML's list of names";
+    std::string before;
+    for (size_t i = 0; i < kHtmlEntityCount; ++i) {
+        std::string name(achHtmlEntityNames + aHtmlEntities[i].offName,
+                         aHtmlEntities[i + 1].offName - aHtmlEntities[i].offName);
+        EXPECT_LT(before, name) << "sorted bytewise at " << i;
+        uint32_t nFirst = 0, nSecond = 0;
+        EXPECT_TRUE(FindHtmlEntity(name.data(), name.size(), &nFirst, &nSecond)) << name;
+        EXPECT_EQ(aHtmlEntities[i].nFirst, nFirst) << name;
+        EXPECT_EQ(aHtmlEntities[i].nSecond, nSecond) << name;
+        before = name;
+    }
 }
 
 TEST(HtmlText, ReadsTheEncodingFromTheMarkThenTheDeclarationThenTheFallback) {

@@ -1,8 +1,10 @@
+#include "documents/crc32.h"
 #include "documents/zip_archive.h"
 #include "tests/unit/zip_writer.h"
 
 #include <gtest/gtest.h>
 #include <string.h>
+#include <zlib.h>
 
 #include <string>
 #include <vector>
@@ -75,6 +77,22 @@ TEST(ZipArchive, RefusesWhatIsNotASoundArchiveWithItsReason) {
         EXPECT_EQ(ZipErrorText(c.expected), std::string(ZipErrorText(archive.Error()))) << c.szWhat;
     }
     EXPECT_EQ("opened", Opened(good));
+}
+
+TEST(ZipArchive, Crc32IsZlibsInAnyPiecesAndAlignment) {
+    const unsigned char* pCheck = reinterpret_cast<const unsigned char*>("123456789");
+    EXPECT_EQ(0xCBF43926u, Crc32(0, pCheck, 9));
+    EXPECT_EQ(0u, Crc32(0, pCheck, 0));
+    EXPECT_EQ(0xCBF43926u, Crc32(Crc32(0, pCheck, 4), pCheck + 4, 5)) << "continued from a piece";
+    std::vector<unsigned char> data(1000);
+    uint32_t nSeed = 1;
+    for (unsigned char& b : data) b = static_cast<unsigned char>((nSeed = nSeed * 1103515245u + 12345u) >> 24);
+    for (size_t off = 0; off < 9; ++off) {
+        for (size_t cb : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 600u, 991u}) {
+            uint32_t nZlib = static_cast<uint32_t>(crc32(0, &data[off], static_cast<uInt>(cb)));
+            EXPECT_EQ(nZlib, Crc32(0, &data[off], cb)) << "at " << off << ", " << cb << " bytes";
+        }
+    }
 }
 
 TEST(ZipArchive, BadDataAndChecksumsAreFoundWhenAnEntryIsRead) {
