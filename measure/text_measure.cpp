@@ -137,30 +137,32 @@ TextCounts MeasureUtf16(const char16_t* pUnits, size_t nUnits, int32_t nCharsPer
     return measurer.Counts();
 }
 
+namespace {
+// Keeps the measuring bytes in the caller's buffer, which holds a byte a unit and two more.
+class BufferKeeper : public MeasuringBytesKeeper {
+public:
+    explicit BufferKeeper(unsigned char* pBytes) : pBytes(pBytes), nBytes(0) {}
+    void Keep(const unsigned char* pNew, size_t nNew) override {
+        memcpy(pBytes + nBytes, pNew, nNew);
+        nBytes += nNew;
+    }
+    size_t Bytes() const { return nBytes; }
+
+private:
+    unsigned char* pBytes;
+    size_t nBytes;
+};
+}  // namespace
+
 TextCounts MeasureUtf16Keeping(const char16_t* pUnits, size_t nUnits, int32_t nCharsPerLine, unsigned char* pBytes,
                                size_t* pnBytes) {
-    // Translated a block at a time, each counted while it is still in the cache.
-    const size_t kBlock = 16384;
-    CharacterState chars;
-    StartCharacters(&chars);
-    MeasureState state = {0, 0, 0, false, false};
-    const MeasureKernel& kernel = ActiveMeasureKernel();
-    size_t nWritten = 0, nCounted = 0, nTaken = 0;
-    while (nTaken < nUnits && !chars.bEnded) {
-        size_t nStep = nUnits - nTaken < kBlock ? nUnits - nTaken : kBlock;
-        size_t nNew;
-        nTaken += TranslateUtf16(&chars, pUnits + nTaken, nStep, pBytes + nWritten, &nNew);
-        nWritten += nNew;
-        size_t nClosed = nWritten - (LastByteOpen(chars) ? 1 : 0);
-        kernel.pfnWordsAndLines(pBytes + nCounted, nClosed - nCounted, nCharsPerLine, &state);
-        nCounted = nClosed;
-    }
-    size_t nNew;
-    FinishCharacters(&chars, pBytes + nWritten, &nNew);
-    nWritten += nNew;
-    kernel.pfnWordsAndLines(pBytes + nCounted, nWritten - nCounted, nCharsPerLine, &state);
-    *pnBytes = nWritten;
-    return CountsOf(chars, state);
+    BufferKeeper keeper(pBytes);
+    TextMeasurer measurer(nCharsPerLine, kEncodingUtf16LE);
+    measurer.KeepBytesIn(&keeper);
+    measurer.FeedUtf16(pUnits, nUnits);
+    TextCounts counts = measurer.Finish();
+    *pnBytes = keeper.Bytes();
+    return counts;
 }
 
 int CountMeasuringLines(const unsigned char* pBytes, size_t nBytes, int nCharsPerLine) {
