@@ -597,29 +597,36 @@ inline bool ThreeByteText(const unsigned char* p, size_t n) {
 }
 
 // UTF-8 on the common road: widened a few hundred bytes at a time and taken by the UTF-16 road.
+// The first widening of a run is short: in text that leaves the road often (an emoji mark after
+// every ideograph, decomposed Hangul), what the road does not take is widened for nothing.
 size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq, bool bByteBefore) {
     unsigned char* const pStart = *pq;
-    enum { kUnits = 256 };
+    enum { kUnits = 256, kFirstUnits = 32 };
     char16_t units[kUnits];
+    size_t nWant = kFirstUnits;
     size_t i = 0;
     for (;;) {
         if (ThreeByteText(p + i, n - i)) {
             size_t nBytes;
-            size_t k = WidenUtf8Compact(p + i, n - i, units, kUnits, &nBytes);
+            size_t k = WidenUtf8Compact(p + i, n - i, units, nWant, &nBytes);
             size_t nTaken = k != 0 ? RunFastUtf16<false>(s, units, k, pq, bByteBefore || *pq != pStart) : 0;
             if (nTaken == k) {
                 i += nBytes;
-                if (k == kUnits) continue;
+                if (k == nWant) {
+                    nWant = kUnits;
+                    continue;
+                }
                 return i;
             }
             // Back to the byte where the road stopped: the length of each sequence taken.
             for (size_t u = 0; u < nTaken; ++u) i += p[i] < 0x80 ? 1 : p[i] < 0xE0 ? 2 : 3;
             return i;
         }
-        size_t k = WidenUtf8(p + i, n - i, units, kUnits);
+        size_t k = WidenUtf8(p + i, n - i, units, nWant);
         size_t nTaken = k != 0 ? RunFastUtf16<false>(s, units, k, pq, bByteBefore || *pq != pStart) : 0;
-        if (nTaken == k && k == kUnits) {
+        if (nTaken == k && k == nWant) {
             i += k;
+            nWant = kUnits;
             continue;
         }
         // The road stops at a character's last byte, or at a filler it cannot take: the careful
