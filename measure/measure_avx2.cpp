@@ -23,12 +23,12 @@ TQ_WALK_INLINE BlockMask VectorBits(__m256i bytes) {
 
 // Word bytes by nibbles: the high nibble picks the set of low nibbles that make a word byte. The
 // sets: {7, E} under 2 (apostrophe, full stop); 0..A under 3, 5 and 7 (digits and colon, P..Z,
-// p..z); 1..F under 4 and 6 (A..O, a..o); all under 8 and 9; 0..5 under A (0xA0..0xA5).
-enum : char { kMarks = 1, kTo10 = 2, kFrom1 = 4, kAll = 8, kTo5 = 16 };
+// p..z); 1..F under 4 and 6 (A..O, a..o); {0} under 8 (the word filler).
+enum : char { kMarks = 1, kTo10 = 2, kFrom1 = 4, kFiller = 8 };
 
 constexpr char LowSets(int nLow) {
     return static_cast<char>((nLow == 0x7 || nLow == 0xE ? kMarks : 0) | (nLow <= 0xA ? kTo10 : 0) |
-                             (nLow >= 1 ? kFrom1 : 0) | kAll | (nLow <= 5 ? kTo5 : 0));
+                             (nLow >= 1 ? kFrom1 : 0) | (nLow == (kWordFiller & 0x0F) ? kFiller : 0));
 }
 
 // The same 16 bytes in both halves: the lookup works within each 16-byte half.
@@ -39,7 +39,7 @@ TQ_WALK_INLINE __m256i NotWordBytes(__m256i x) {
         LowSets(0), LowSets(1), LowSets(2), LowSets(3), LowSets(4), LowSets(5), LowSets(6), LowSets(7), LowSets(8),
         LowSets(9), LowSets(10), LowSets(11), LowSets(12), LowSets(13), LowSets(14), LowSets(15)));
     const __m256i highSets =
-        BothHalves(_mm_setr_epi8(0, 0, kMarks, kTo10, kFrom1, kTo10, kFrom1, kTo10, kAll, kAll, kTo5, 0, 0, 0, 0, 0));
+        BothHalves(_mm_setr_epi8(0, 0, kMarks, kTo10, kFrom1, kTo10, kFrom1, kTo10, kFiller, 0, 0, 0, 0, 0, 0, 0));
     const __m256i nibble = _mm256_set1_epi8(0x0F);
     __m256i low = _mm256_and_si256(x, nibble);
     __m256i high = _mm256_and_si256(_mm256_srli_epi16(x, 4), nibble);

@@ -5,6 +5,18 @@
 #include <stddef.h>
 #include <stdint.h>
 
+// Measuring bytes, the one alphabet the translation writes and every kernel reads:
+//   0x00        ends the text
+//   0x01..0x7F  a character as ASCII: ASCII as itself, and 'a' for a letter or digit of any script,
+//               '!' another printable, ' ' a space, '\n' a line break, 0x01 a control or a format
+//               character (a joiner an emoji mark made visible among them)
+//   0x80        a filler that continues a word (a mark, or a sequence's leading byte, after a word byte)
+//   0xFF        a filler that separates words (the same after any other byte)
+// Word bytes are the letters, digits, ' . : and 0x80; a run of them is a word. Printable bytes,
+// 0x20..0x7F, take a column and all but the space start a line; CR and LF end one. No other byte
+// is written; read, 0x81..0xFE act as 0xFF does: neither word nor column.
+enum : unsigned char { kWordFiller = 0x80, kSeparatingFiller = 0xFF };
+
 // What a measure carries from one piece of a text to the next.
 struct MeasureState {
     int64_t nWords;

@@ -13,7 +13,7 @@ struct WordByteTable {
     constexpr WordByteTable() : bWord() {
         for (int c = 0; c < 256; ++c) {
             bool bLetterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-            bWord[c] = bLetterOrDigit || c == '\'' || c == '.' || c == ':' || (c >= 0x80 && c <= 0xA5);
+            bWord[c] = bLetterOrDigit || c == '\'' || c == '.' || c == ':' || c == kWordFiller;
         }
     }
 };

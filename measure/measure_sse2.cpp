@@ -7,6 +7,7 @@
 
 #define TQ_KERNEL_TARGET __attribute__((target("sse2")))
 #include "measure/mask_walk.h"
+#include "measure/word_bytes_sse2.h"
 
 namespace {
 
@@ -20,21 +21,7 @@ TQ_WALK_INLINE BlockMask VectorBits(__m128i bytes) {
     return static_cast<BlockMask>(static_cast<unsigned>(_mm_movemask_epi8(bytes)));
 }
 
-// Ranges are tested with one signed compare: adding 0x80 - low moves the range to the bottom.
-TQ_WALK_INLINE __m128i Below(__m128i x, int nLow, int nCount) {
-    __m128i shifted = _mm_add_epi8(x, _mm_set1_epi8(static_cast<char>(0x80 - nLow)));
-    return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + nCount)));
-}
-
-// Letters, digits, apostrophe, full stop, colon and 0x80..0xA5.
-TQ_WALK_INLINE __m128i WordBytes(__m128i x) {
-    __m128i letters = Below(_mm_or_si128(x, _mm_set1_epi8(0x20)), 'a', 26);
-    __m128i digitsAndColon = Below(x, '0', 11);
-    __m128i marks = _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\'')), _mm_cmpeq_epi8(x, _mm_set1_epi8('.')));
-    // Read as signed, 0x80..0xA5 are -128..-91.
-    __m128i high = _mm_cmplt_epi8(x, _mm_set1_epi8(-90));
-    return _mm_or_si128(_mm_or_si128(letters, digitsAndColon), _mm_or_si128(marks, high));
-}
+TQ_WALK_INLINE __m128i WordBytes(__m128i x) { return WordBytesSse2(x); }
 
 struct Sse2 {
     typedef BlockMask Mask;

@@ -9,6 +9,8 @@
 #include <atomic>
 #if defined(__SSE2__)
 #include <emmintrin.h>
+
+#include "measure/word_bytes_sse2.h"
 #endif
 
 #include "measure/text_measure.h"
@@ -66,15 +68,16 @@ inline void Advance(CharacterState* s, GraphemeClass g) {
     s->nPrevious = g;
 }
 
-// Writes the byte of a character whose kind is now known.
-inline void Begin(CharacterState* s, MeasureKind k, unsigned char*& q) {
+// Writes the byte of a character whose kind is now known: its first code point (prepended marks,
+// never ASCII, aside) as itself when ASCII, as the ASCII copy writes it, else its kind's byte.
+inline void Begin(CharacterState* s, MeasureKind k, unsigned char*& q, uint32_t nFirst = 0x80) {
     s->bOpenIdeograph = false;
     s->bOpenEmoji = false;
     if (k == kKindJoiner) {
         s->nOpen = kOpenJoiner;
         return;
     }
-    *q++ = kKindBytes[k];
+    *q++ = nFirst < 0x80 ? static_cast<unsigned char>(nFirst) : kKindBytes[k];
     s->nOpen = kOpenByte;
     if (k == kKindIdeograph) {
         ++s->nIdeographs;
@@ -115,10 +118,10 @@ __attribute__((noinline)) void Step(CharacterState* s, uint32_t nCodePoint, unsi
             s->bOpenIdeograph = false;
             s->bOpenEmoji = false;
         } else {
-            Begin(s, k, q);
+            Begin(s, k, q, nCodePoint);
         }
     } else if (s->nOpen == kOpenPrepend) {
-        if (g != kGraphemePrepend) Begin(s, k, q);
+        if (g != kGraphemePrepend) Begin(s, k, q, nCodePoint);
     } else if (k == kKindEmojiMark) {
         MarkEmoji(s, q);
     }
@@ -140,9 +143,9 @@ inline void TookAscii(CharacterState* s, unsigned char nLast, size_t nCount) {
                                                      : kGraphemeOther;
 }
 
-// ASCII characters can take the fast road when none of them can join the open character: only a
-// prepended mark joins what follows it.
-inline bool AsciiMayFollow(const CharacterState& s) { return s.nPrevious != kGraphemePrepend; }
+// ASCII characters can take the fast road when none of them can join the open character (only a
+// prepended mark joins what follows it), unless the text is read carefully.
+inline bool AsciiMayFollow(const CharacterState& s) { return s.nPrevious != kGraphemePrepend && !s.bCareful; }
 
 #if defined(__SSE2__)
 inline unsigned LowestBit(unsigned n) { return static_cast<unsigned>(__builtin_ctz(n)); }
@@ -191,7 +194,7 @@ inline bool MayRunFast(const CharacterState& s) {
     GraphemeClass p = s.nPrevious;
     return (p == kGraphemeOther || p == kGraphemeExtend || p == kGraphemeSpacingMark || p == kGraphemeCR ||
             p == kGraphemeLF || p == kGraphemeControl) &&
-           !s.bPictographRun && !s.bPictographZwj && s.nHighSurrogate == 0 && s.utf8.nNeed == 0;
+           !s.bPictographRun && !s.bPictographZwj && s.nHighSurrogate == 0 && s.utf8.nNeed == 0 && !s.bCareful;
 }
 
 // A run of ASCII this long goes back to the vector copy.
@@ -296,17 +299,6 @@ inline unsigned RoadCodeOf(GraphemeClass g) {
 const size_t kFastBlock = 32;
 
 #if defined(__SSE2__)
-// The word bytes among measuring bytes below 0x80: letters, digits, ' . : (as 0xFF bytes).
-inline __m128i WordBytesOf(__m128i x) {
-    __m128i lower = _mm_or_si128(x, _mm_set1_epi8(0x20));
-    __m128i letters = _mm_cmplt_epi8(_mm_add_epi8(lower, _mm_set1_epi8(static_cast<char>(0x80 - 'a'))),
-                                     _mm_set1_epi8(static_cast<char>(-128 + 26)));
-    __m128i digitsAndColon = _mm_cmplt_epi8(_mm_add_epi8(x, _mm_set1_epi8(static_cast<char>(0x80 - '0'))),
-                                            _mm_set1_epi8(static_cast<char>(-128 + 11)));
-    __m128i marks = _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\'')), _mm_cmpeq_epi8(x, _mm_set1_epi8('.')));
-    return _mm_or_si128(_mm_or_si128(letters, digitsAndColon), marks);
-}
-
 // Turns the fillers of a block of 32 codes into 0x80 after a word byte and 0xFF after any other.
 // A filler's character is the one before its sequence: one byte back, or two for the middle byte
 // of a three-byte sequence (two fillers in a row). bWordBefore is the word-ness of q[-1].
@@ -315,7 +307,7 @@ inline void FillBlock(unsigned char* q, bool bWordBefore) {
     __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16));
     __m128i filler = _mm_set1_epi8(static_cast<char>(kFastFiller));
     __m128i fillersA = _mm_cmpeq_epi8(a, filler), fillersB = _mm_cmpeq_epi8(b, filler);
-    __m128i wordA = WordBytesOf(a), wordB = WordBytesOf(b);
+    __m128i wordA = WordBytesSse2(a), wordB = WordBytesSse2(b);
     __m128i before = _mm_cvtsi32_si128(bWordBefore ? 0xFF : 0);
     __m128i word1A = _mm_or_si128(_mm_slli_si128(wordA, 1), before);
     __m128i word1B = _mm_or_si128(_mm_slli_si128(wordB, 1), _mm_srli_si128(wordA, 15));
@@ -325,7 +317,8 @@ inline void FillBlock(unsigned char* q, bool bWordBefore) {
     __m128i filler1B = _mm_or_si128(_mm_slli_si128(fillersB, 1), _mm_srli_si128(fillersA, 15));
     __m128i wordOfA = _mm_or_si128(_mm_and_si128(filler1A, word2A), _mm_andnot_si128(filler1A, word1A));
     __m128i wordOfB = _mm_or_si128(_mm_and_si128(filler1B, word2B), _mm_andnot_si128(filler1B, word1B));
-    __m128i all = _mm_set1_epi8(static_cast<char>(0xFF)), low = _mm_set1_epi8(0x7F);
+    // The separating filler, less the low bits after a word byte: the word filler.
+    __m128i all = _mm_set1_epi8(static_cast<char>(kSeparatingFiller)), low = _mm_set1_epi8(kSeparatingFiller ^ kWordFiller);
     __m128i bytesA = _mm_xor_si128(all, _mm_and_si128(wordOfA, low)), bytesB = _mm_xor_si128(all, _mm_and_si128(wordOfB, low));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(q), _mm_or_si128(_mm_andnot_si128(fillersA, a), _mm_and_si128(fillersA, bytesA)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(q + 16),
@@ -412,7 +405,7 @@ inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q
             while (k >= 0 && ((nFillers >> k) & 1)) --k;
             if (k >= 0 ? FastRun::IsControlCode(q[k]) : bControlBefore) return -1;
         }
-        q[j] = IsWordByte(q[j - 1]) ? 0x80 : 0xFF;
+        q[j] = IsWordByte(q[j - 1]) ? kWordFiller : kSeparatingFiller;
     }
     *pnIdeographs += __builtin_popcount(nIdeographs);
     *pnQuiet = __builtin_popcount(nQuiet);
@@ -726,6 +719,11 @@ void StartCharacters(CharacterState* pState) {
     memset(pState, 0, sizeof(*pState));
     pState->nPrevious = kGraphemeNone;
     pState->nOpen = kOpenNone;
+}
+
+void StartCharactersCarefully(CharacterState* pState) {
+    StartCharacters(pState);
+    pState->bCareful = true;
 }
 
 size_t TranslateUtf16(CharacterState* pState, const char16_t* p, size_t n, unsigned char* pOut, size_t* pnOut) {

@@ -2,7 +2,8 @@
 // two) becomes one ASCII byte that the byte kernels count as they count plain text, so the word and
 // line rules stay in one place and every block of ASCII keeps the vector kernels. A character's
 // byte is 'a' when it is part of a word, '!' for other printable characters, ' ' for spaces, '\n'
-// for line breaks and 0x01 for controls and format characters; ASCII characters stay themselves.
+// for line breaks and 0x01 for controls and format characters; ASCII characters stay themselves
+// (the whole alphabet is in measure_kernels.h).
 // A joiner (soft hyphen, zero-width joiners) gives no byte at all, so it neither starts nor ends a
 // word; an ideograph gives '!' and counts as a word of its own, apart from the bytes. A mark, or a
 // leading byte of widened UTF-8, may give a filler: 0x80 after a word byte, 0xFF after any other,
@@ -37,6 +38,7 @@ struct CharacterState {
     char16_t nHighSurrogate;  // a high surrogate waiting for its low half, 0 when none
     Utf8Decoder utf8;
     bool bEnded;            // the text's terminating U+0000 was met
+    bool bCareful;          // every code point by the careful path: the reference for the fast roads
 };
 
 enum OpenCharacter : uint8_t {
@@ -47,6 +49,9 @@ enum OpenCharacter : uint8_t {
 };
 
 void StartCharacters(CharacterState* pState);
+// The same for a text to be read a code point at a time, with no fast road: slower, and the same
+// bytes and state, so that the fast roads can be tested against it.
+void StartCharactersCarefully(CharacterState* pState);
 
 // While this holds, the last byte written belongs to a character that may still change: the next
 // call writes after it and may change it, so it must stay in front of the next output, uncounted.

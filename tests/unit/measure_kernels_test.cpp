@@ -182,6 +182,22 @@ TEST_P(KernelTest, EveryLimitOnOneText) {
     }
 }
 
+// Every byte value, the bytes outside the measuring alphabet among them, at the edges of the blocks
+// among word bytes, spaces and its own kind.
+TEST_P(KernelTest, EveryByteValueAsThePlainLoop) {
+    TextMaker maker(5000);
+    for (int c = 1; c < 256; ++c) {
+        for (char background : {'a', ' ', static_cast<char>(c)}) {
+            for (size_t nAt : {0, 1, 15, 16, 31, 32, 33, 63, 64, 65, 127, 128}) {
+                std::string text(140, background);
+                text[nAt] = static_cast<char>(c);
+                text[nAt + 2] = static_cast<char>(c);
+                ASSERT_TRUE(SameAsPlainLoop(*pKernel, text, maker.Cuts(text.size()), 80)) << "byte " << c << " at " << nAt;
+            }
+        }
+    }
+}
+
 // A long text: the counters a kernel keeps per byte place between its sums must not overflow.
 TEST_P(KernelTest, LongTextAsThePlainLoop) {
     TextMaker maker(4000);
