@@ -1,5 +1,7 @@
 #include "measure/windows1252_road.h"
 
+#include <stdint.h>
+
 #include <atomic>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -42,20 +44,26 @@ size_t RunWindows1252(CharacterState* s, const unsigned char* p, size_t n, unsig
     unsigned char* q = *pq;
     size_t i = 0;
 #if defined(__SSE2__)
+    // 64 bytes a turn: whether a block holds a high byte is hard to foretell, so blocks are large.
     const __m128i zero = _mm_setzero_si128();
-    for (; i + 16 <= n; i += 16) {
-        __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(q + i), x);
-        unsigned nStops = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, zero)));
+    for (; i + 64 <= n; i += 64) {
+        uint64_t nHigh = 0, nStops = 0;
+        for (int k = 0; k < 4; ++k) {
+            __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 16 * k));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(q + i + 16 * k), x);
+            nHigh |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(x))) << (16 * k);
+            nStops |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, zero))))
+                      << (16 * k);
+        }
         // High bytes are few in Latin text: each looked up on its own.
-        for (unsigned nHigh = static_cast<unsigned>(_mm_movemask_epi8(x)); nHigh != 0; nHigh &= nHigh - 1) {
-            unsigned k = static_cast<unsigned>(__builtin_ctz(nHigh));
+        for (; nHigh != 0; nHigh &= nHigh - 1) {
+            unsigned k = static_cast<unsigned>(__builtin_ctzll(nHigh));
             unsigned char c = pBytes[p[i + k]];
             q[i + k] = c;
-            nStops |= static_cast<unsigned>(c == kWindows1252Stop) << k;
+            nStops |= static_cast<uint64_t>(c == kWindows1252Stop) << k;
         }
         if (nStops != 0) {
-            i += static_cast<unsigned>(__builtin_ctz(nStops));
+            i += static_cast<unsigned>(__builtin_ctzll(nStops));
             n = i;  // nothing more for this road
             break;
         }

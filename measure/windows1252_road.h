@@ -15,7 +15,7 @@ extern const unsigned char kKindBytes[8];
 enum { kWindows1252Stop = 0xFF };
 const unsigned char* Windows1252RoadBytes();
 
-// Takes the leading plain bytes of p, writing one measuring byte each at *pq (up to 16 bytes past
-// the last one taken while 16 remain) and moving *pq past them; answers how many it took (0 when
+// Takes the leading plain bytes of p, writing one measuring byte each at *pq (up to 64 bytes past
+// the last one taken while 64 remain) and moving *pq past them; answers how many it took (0 when
 // the state lets none take this road).
 size_t RunWindows1252(CharacterState* pState, const unsigned char* p, size_t n, unsigned char** pq);
