@@ -5,7 +5,8 @@
 // bytes (a vectorised sum), and the whole measure at 80 characters per line from UTF-16 (the
 // dialog's path) and from UTF-8 (the command line's), with the share of that bound; the byte
 // kernels on the English text; the dialog's line recount of a 10 MB text; and tallyq-count (beside
-// this program unless given) against GNU wc on the page-cached English and mixed files.
+// this program unless given) against GNU wc on the page-cached English and mixed files, and on
+// Windows-1252 files: English with an accented word in every dozen, and French.
 #include <fcntl.h>
 #include <immintrin.h>
 #include <spawn.h>
@@ -40,6 +41,8 @@ const double kAsciiUtf16ShareGoal = 0.50;
 const double kOtherLanguagesGoal = 1e9;  // bytes of input a second
 const double kRecountGoalMs = 10;
 const double kMixedCountVsWcGoal = 20;
+const double kWindows1252EnglishVsWcGoal = 30;
+const double kWindows1252FrenchGoal = 2e9;  // bytes of input a second, end to end
 
 double Seconds() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
@@ -344,14 +347,17 @@ struct ProgramPair {
     std::string filePath;
     size_t nBytes;
     TextCounts expected;  // what tallyq-count should print
+    std::vector<std::string> countOptions;  // given to tallyq-count before the file
 };
 
 // Both programs in turn on the page-cached file, one warm-up each, then the median of 5. Answers
 // false when a program could not run or tallyq-count's counts are not the measure's.
 bool TimePrograms(const ProgramPair& pair, const std::string& countProgram, const std::string& outputPath,
-                  double* pdRatio) {
+                  double* pdRatio, double* pdCountRate = nullptr) {
     std::vector<std::string> env = EnvironmentWithLocale(pair.szLocale);
-    std::vector<std::string> count = {countProgram, pair.filePath};
+    std::vector<std::string> count = {countProgram};
+    count.insert(count.end(), pair.countOptions.begin(), pair.countOptions.end());
+    count.push_back(pair.filePath);
     const int kRuns = 5;
     std::vector<double> wcTimes, countTimes;
     std::string wcOutput, countOutput;
@@ -391,7 +397,35 @@ bool TimePrograms(const ProgramPair& pair, const std::string& countProgram, cons
            bCountsRight ? "" : "  NOT THE MEASURE'S COUNTS");
     printf("  tallyq-count is %.1f times as fast as wc\n", dWc / dCount);
     *pdRatio = dWc / dCount;
+    if (pdCountRate != nullptr) *pdCountRate = pair.nBytes / dCount;
     return bCountsRight;
+}
+
+// Windows-1252 of a UTF-8 text: each code point the code page has as its byte, any other as '?'.
+// With nEvery, the word "caf\xE9 " goes in after every nEvery-th space (English with accents).
+std::string ToWindows1252(const char* pText, size_t nBytes, int nEvery) {
+    unsigned char high[0x2200] = {};  // the code page's code points above 0x7F are all below U+2200
+    for (int c = 0x80; c < 0x100; ++c) high[Windows1252CodePoint(static_cast<unsigned char>(c))] = static_cast<unsigned char>(c);
+    std::string out;
+    out.reserve(nBytes + nBytes / 8);
+    int nSpaces = 0;
+    for (size_t i = 0; i < nBytes;) {
+        unsigned char b = static_cast<unsigned char>(pText[i]);
+        uint32_t u = b;
+        size_t nLength = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        if (nLength == 2) u = ((b & 0x1Fu) << 6) | (pText[i + 1] & 0x3F);
+        if (nLength == 3) u = ((b & 0x0Fu) << 12) | ((pText[i + 1] & 0x3Fu) << 6) | (pText[i + 2] & 0x3F);
+        i += nLength;
+        out += static_cast<char>(u < 0x80 ? u : u < 0x2200 && high[u] != 0 ? high[u] : '?');
+        if (nEvery > 0 && u == ' ' && ++nSpaces % nEvery == 0) out += "caf\xE9 ";
+    }
+    return out;
+}
+
+TextCounts MeasureWindows1252(const std::string& text) {
+    TextMeasurer measurer(kCharsPerLine, kEncodingWindows1252);
+    measurer.Feed(text.data(), text.size());
+    return measurer.Finish();
 }
 
 void PrintGoal(const char* szWhat, double dFigure, double dGoal, bool bAtMost, const char* szUnit) {
@@ -446,6 +480,7 @@ int main(int argc, char** argv) {
     std::vector<LanguageResult> results;
     std::vector<KernelResult> kernels;
     TextCounts englishCounts = {}, mixedCounts = {};
+    std::string english1252, french1252;
     std::string englishPath = TemporaryFile("english"), mixedPath = TemporaryFile("mixed");
     bool bAllRight = !englishPath.empty() && !mixedPath.empty();
     for (int nLanguage = 0; nLanguage < kBenchLanguageCount && bAllRight; ++nLanguage) {
@@ -482,6 +517,9 @@ int main(int argc, char** argv) {
             kernels = TimeKernels(pText, nBytes, pUnits, nUnits, counts8);
             englishCounts = counts8;
             bAllRight = bAllRight && WriteFile(englishPath.c_str(), pText, nBytes);
+            english1252 = ToWindows1252(pText, nBytes, 12);
+        } else if (result.language == kBenchFrench) {
+            french1252 = ToWindows1252(pText, nBytes, 0);
         } else if (result.language == kBenchMixed) {
             mixedCounts = counts8;
             bAllRight = bAllRight && WriteFile(mixedPath.c_str(), pText, nBytes);
@@ -531,17 +569,39 @@ int main(int argc, char** argv) {
     }
 
     std::string outputPath = englishPath + ".out";
-    double dEnglishRatio = 0, dMixedRatio = 0;
-    bool bMixedRan = false;
+    double dEnglishRatio = 0, dMixedRatio = 0, d1252EnglishRatio = 0, d1252FrenchRatio = 0, d1252FrenchRate = 0;
+    bool bMixedRan = false, b1252Ran = false;
     if (bAllRight) {
         printf("\nend to end on the page-cached English file, median of 5 runs:\n");
         ProgramPair english = {{"wc", "-c", "-w", "-l", englishPath}, "lines words bytes", "C", englishPath, nBytes,
-                               englishCounts};
+                               englishCounts, {}};
         bAllRight = TimePrograms(english, countProgram, outputPath, &dEnglishRatio);
         printf("\nend to end on the page-cached mixed-language UTF-8 file, median of 5 runs:\n");
-        ProgramPair mixed = {{"wc", "-m", "-w", mixedPath}, "words chars", "C.UTF-8", mixedPath, nBytes, mixedCounts};
+        ProgramPair mixed = {{"wc", "-m", "-w", mixedPath}, "words chars", "C.UTF-8", mixedPath, nBytes, mixedCounts, {}};
         bMixedRan = TimePrograms(mixed, countProgram, outputPath, &dMixedRatio);
         bAllRight = bAllRight && bMixedRan;
+        // Windows-1252: written to the English file's path, which the UTF-8 runs are done with.
+        const std::vector<std::string> k1252 = {"--encoding", "windows-1252"};
+        struct {
+            const char* szName;
+            const std::string* pText;
+            double* pdRatio;
+            double* pdRate;
+        } cases[] = {{"English with an accented word in every dozen", &english1252, &d1252EnglishRatio, nullptr},
+                     {"French", &french1252, &d1252FrenchRatio, &d1252FrenchRate}};
+        b1252Ran = true;
+        for (const auto& c : cases) {
+            if (!bAllRight || !WriteFile(englishPath.c_str(), c.pText->data(), c.pText->size())) {
+                b1252Ran = false;
+                break;
+            }
+            printf("\nend to end on the page-cached Windows-1252 %s (%.1f MB), median of 5 runs:\n", c.szName,
+                   c.pText->size() / 1e6);
+            ProgramPair pair = {{"wc", "-c", "-w", "-l", englishPath}, "lines words bytes", "C", englishPath,
+                                c.pText->size(), MeasureWindows1252(*c.pText), k1252};
+            b1252Ran = TimePrograms(pair, countProgram, outputPath, c.pdRatio, c.pdRate) && b1252Ran;
+        }
+        bAllRight = bAllRight && b1252Ran;
     }
     unlink(outputPath.c_str());
     unlink(englishPath.c_str());
@@ -566,6 +626,13 @@ int main(int argc, char** argv) {
         PrintGoal(szWhat, r.dRecountMs, kRecountGoalMs, true, "ms");
     }
     if (bMixedRan) PrintGoal("tallyq-count vs wc -m -w on mixed UTF-8", dMixedRatio, kMixedCountVsWcGoal, false, "x");
+    if (b1252Ran) {
+        PrintGoal("tallyq-count vs wc on Windows-1252 English", d1252EnglishRatio, kWindows1252EnglishVsWcGoal, false,
+                  "x");
+        PrintGoal("tallyq-count on Windows-1252 French", d1252FrenchRate / kGB, kWindows1252FrenchGoal / kGB, false,
+                  "GB/s");
+        printf("  (tallyq-count vs wc on Windows-1252 French: %.1fx)\n", d1252FrenchRatio);
+    }
     printf("whole run: %.0f s\n", Seconds() - dRunStart);
 
     if (!bAllRight) {

@@ -14,11 +14,11 @@
 #endif
 
 #include "measure/text_measure.h"
+#include "measure/windows1252_road.h"
+
+const unsigned char kKindBytes[8] = {'a', '!', ' ', '\n', 0x01, 0, '!', '!'};
 
 namespace {
-
-// The byte each kind of character becomes (a joiner becomes none).
-const unsigned char kKindBytes[8] = {'a', '!', ' ', '\n', 0x01, 0, '!', '!'};
 
 inline bool IsHighSurrogate(uint32_t u) { return (u & 0xFC00) == 0xD800; }
 inline bool IsLowSurrogate(uint32_t u) { return (u & 0xFC00) == 0xDC00; }
@@ -199,7 +199,6 @@ inline bool MayRunFast(const CharacterState& s) {
 
 // A run of ASCII this long goes back to the vector copy.
 const int kAsciiRunForVectors = 12;
-
 
 // The common road's code of each code point of the first plane, one load away: the measuring
 // byte of a character of class Other (for ASCII, the character itself), kFastIdeograph for an
@@ -702,8 +701,9 @@ size_t TranslateBytes(CharacterState* pState, const unsigned char* p, size_t n, 
             if (nFast != 0) continue;
         }
         if (kWindows1252) {
-            Step(&s, Windows1252CodePoint(b), q);
-            ++i;
+            size_t nPlain = RunWindows1252(&s, p + i, n - i, &q);
+            if (nPlain == 0) Step(&s, Windows1252CodePoint(b), q);
+            i += nPlain != 0 ? nPlain : 1;
         } else if (DecodeUtf8(&s, b, q)) {
             ++i;
         }

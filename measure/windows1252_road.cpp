@@ -1,0 +1,89 @@
+#include "measure/windows1252_road.h"
+
+#include <stdint.h>
+
+#include <atomic>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+unsigned char roadBytes[256];
+std::atomic<bool> roadBytesMade(false);
+
+// A byte of one of these classes begins a character after any of them, and leaves nothing open
+// that could change how the next one joins.
+bool IsPlainClass(GraphemeClass g) {
+    return g == kGraphemeOther || g == kGraphemeCR || g == kGraphemeLF || g == kGraphemeControl;
+}
+
+}  // namespace
+
+const unsigned char* Windows1252RoadBytes() {
+    if (!roadBytesMade.load(std::memory_order_acquire)) {
+        for (int c = 0; c < 256; ++c) {
+            uint32_t nCodePoint = Windows1252CodePoint(static_cast<unsigned char>(c));
+            uint8_t nClasses = CodePointClasses(nCodePoint);
+            MeasureKind k = KindOf(nClasses);
+            bool bPlain = c != 0 && IsPlainClass(GraphemeOf(nClasses)) && k != kKindJoiner && k != kKindIdeograph &&
+                          k != kKindEmojiMark;
+            roadBytes[c] = !bPlain ? static_cast<unsigned char>(kWindows1252Stop)
+                           : c < 0x80 ? static_cast<unsigned char>(c)
+                                      : kKindBytes[k];
+        }
+        roadBytesMade.store(true, std::memory_order_release);
+    }
+    return roadBytes;
+}
+
+size_t RunWindows1252(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq) {
+    // Only an open prepended mark joins what follows it.
+    if (s->nPrevious == kGraphemePrepend || s->nOpen == kOpenPrepend || s->bEnded) return 0;
+    const unsigned char* pBytes = Windows1252RoadBytes();
+    unsigned char* q = *pq;
+    size_t i = 0;
+#if defined(__SSE2__)
+    // 64 bytes a turn: whether a block holds a high byte is hard to foretell, so blocks are large.
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 64 <= n; i += 64) {
+        uint64_t nHigh = 0, nStops = 0;
+        for (int k = 0; k < 4; ++k) {
+            __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 16 * k));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(q + i + 16 * k), x);
+            nHigh |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(x))) << (16 * k);
+            nStops |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, zero))))
+                      << (16 * k);
+        }
+        // High bytes are few in Latin text: each looked up on its own.
+        for (; nHigh != 0; nHigh &= nHigh - 1) {
+            unsigned k = static_cast<unsigned>(__builtin_ctzll(nHigh));
+            unsigned char c = pBytes[p[i + k]];
+            q[i + k] = c;
+            nStops |= static_cast<uint64_t>(c == kWindows1252Stop) << k;
+        }
+        if (nStops != 0) {
+            i += static_cast<unsigned>(__builtin_ctzll(nStops));
+            n = i;  // nothing more for this road
+            break;
+        }
+    }
+#endif
+    for (; i < n; ++i) {
+        unsigned char c = pBytes[p[i]];
+        if (c == kWindows1252Stop) break;
+        q[i] = c;
+    }
+    if (i == 0) return 0;
+    // What the careful path leaves after a character of the last byte's class.
+    s->nChars += static_cast<int64_t>(i);
+    s->nPrevious = GraphemeOf(CodePointClasses(Windows1252CodePoint(p[i - 1])));
+    s->nOpen = kOpenByte;
+    s->bOpenIdeograph = false;
+    s->bOpenEmoji = false;
+    s->bPictographRun = false;
+    s->bPictographZwj = false;
+    s->bRegionalOdd = false;
+    *pq = q + i;
+    return i;
+}
