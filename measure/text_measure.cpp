@@ -2,10 +2,9 @@
 
 #include <string.h>
 
-namespace {
+#include "measure/surrogates.h"
 
-inline bool IsHighSurrogateUnit(char16_t u) { return (u & 0xFC00) == 0xD800; }
-inline bool IsLowSurrogateUnit(char16_t u) { return (u & 0xFC00) == 0xDC00; }
+namespace {
 
 // What a text's measuring bytes and characters give: the words of the bytes and the ideographs.
 TextCounts CountsOf(const CharacterState& chars, const MeasureState& state) {
@@ -188,11 +187,11 @@ void GetTextSummary(const char16_t* p, size_t n, char16_t* szSummary) {
     // Cut where no character is split; a single character longer than the room is cut between
     // code points rather than left out.
     size_t nHead = CharacterBoundaryAtOrBefore(p, n, kSummaryHead);
-    if (nHead == 0) nHead = kSummaryHead - (IsLowSurrogateUnit(p[kSummaryHead]) && IsHighSurrogateUnit(p[kSummaryHead - 1]));
+    if (nHead == 0) nHead = kSummaryHead - (IsLowSurrogate(p[kSummaryHead]) && IsHighSurrogate(p[kSummaryHead - 1]));
     size_t nTailStart = CharacterBoundaryAtOrAfter(p, n, n - kSummaryTail);
     if (nTailStart == n) {
         nTailStart = n - kSummaryTail;
-        if (IsLowSurrogateUnit(p[nTailStart]) && IsHighSurrogateUnit(p[nTailStart - 1])) ++nTailStart;
+        if (IsLowSurrogate(p[nTailStart]) && IsHighSurrogate(p[nTailStart - 1])) ++nTailStart;
     }
     size_t nTail = n - nTailStart;
     memcpy(szSummary, p, nHead * sizeof(char16_t));

@@ -7,6 +7,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "measure/character_steps.h"
+
 namespace {
 
 unsigned char roadBytes[256];
@@ -76,14 +78,7 @@ size_t RunWindows1252(CharacterState* s, const unsigned char* p, size_t n, unsig
     }
     if (i == 0) return 0;
     // What the careful path leaves after a character of the last byte's class.
-    s->nChars += static_cast<int64_t>(i);
-    s->nPrevious = GraphemeOf(CodePointClasses(Windows1252CodePoint(p[i - 1])));
-    s->nOpen = kOpenByte;
-    s->bOpenIdeograph = false;
-    s->bOpenEmoji = false;
-    s->bPictographRun = false;
-    s->bPictographZwj = false;
-    s->bRegionalOdd = false;
+    TookCharacters(s, i, GraphemeOf(CodePointClasses(Windows1252CodePoint(p[i - 1]))));
     *pq = q + i;
     return i;
 }

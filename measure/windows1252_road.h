@@ -6,9 +6,6 @@
 
 #include "measure/unicode_text.h"
 
-// The byte each measuring kind becomes (a joiner becomes none); defined with the careful path.
-extern const unsigned char kKindBytes[8];
-
 // The measuring byte of each Windows-1252 byte that the road takes (ASCII as itself), or
 // kWindows1252Stop for the careful path: U+0000, joiners, ideographs, emoji marks, pictographs
 // and every class but Other and the controls. Made from the character table at the first use.

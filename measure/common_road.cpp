@@ -1,0 +1,287 @@
+#include "measure/common_road.h"
+
+#include <stdint.h>
+
+#include <atomic>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+
+#include "measure/word_bytes_sse2.h"
+#endif
+
+#include "measure/character_steps.h"
+#include "measure/text_measure.h"
+
+namespace {
+
+// A run of ASCII this long goes back to the vector copy.
+const int kAsciiRunForVectors = 12;
+
+// The common road's code of each code point of the first plane, one load away: the measuring
+// byte of a character of class Other (for ASCII, the character itself), kFastIdeograph for an
+// ideograph of class Other, kFastExtends for a mark that extends a character, and kFastStop for
+// everything the careful path must take (controls, U+0000, surrogates, joiners, emoji marks,
+// pictographs, regional indicators, Hangul jamo, prepended marks). The ASCII controls are their
+// own codes: each is a character of its own, and a mark after one begins another. Made from the three-level
+// table at the first use, into static storage: the program's file stays small.
+enum { kFastExtends = 0x00, kFastIdeograph = 0x80, kFastFiller = 0xFE, kFastStop = 0xFF };
+uint8_t fastCodes[0x10000];
+std::atomic<bool> fastCodesMade(false);
+
+const uint8_t* FastCodes() {
+    if (!fastCodesMade.load(std::memory_order_acquire)) {
+        for (uint32_t c = 0; c < 0x10000; ++c) {
+            uint8_t nClasses = BmpClasses(c);
+            GraphemeClass g = GraphemeOf(nClasses);
+            MeasureKind k = KindOf(nClasses);
+            uint8_t nCode = kFastStop;
+            if (k == kKindEmojiMark || k == kKindJoiner) {
+                nCode = kFastStop;
+            } else if (g == kGraphemeExtend || g == kGraphemeSpacingMark) {
+                nCode = kFastExtends;
+            } else if (g == kGraphemeOther) {
+                nCode = k == kKindIdeograph ? static_cast<uint8_t>(kFastIdeograph)
+                        : c < 0x80          ? static_cast<uint8_t>(c)
+                                            : kKindBytes[k];
+            } else if (c < 0x80 && c != 0) {
+                nCode = static_cast<uint8_t>(c);  // the ASCII controls, CR and LF among them, as themselves
+            }
+            fastCodes[c] = nCode;
+        }
+        fastCodes[kFillerUnit] = kFastFiller;
+        fastCodesMade.store(true, std::memory_order_release);
+    }
+    return fastCodes;
+}
+
+// Where a run on the common road ended: what it leaves for the state. Marks of either kind are
+// recorded as Extend: with no pictograph before them, the rules treat the two alike.
+struct FastRun {
+    int64_t nIdeographs;
+    unsigned nLastTaken;  // the code of the last code point taken
+    int nLastBegun;       // the code of the last character begun, -1 when none was
+    int64_t nFillers;     // bytes written that begin no character (marks within blocks)
+
+    // nWritten bytes were written.
+    void End(CharacterState* s, size_t nWritten) const {
+        s->nChars += static_cast<int64_t>(nWritten) - nFillers;
+        s->nIdeographs += nIdeographs;
+        s->nPrevious = nLastTaken == kFastExtends ? kGraphemeExtend
+                       : nLastTaken == '\r'       ? kGraphemeCR
+                       : nLastTaken == '\n'       ? kGraphemeLF
+                       : IsControlCode(nLastTaken) ? kGraphemeControl
+                                                   : kGraphemeOther;
+        s->bRegionalOdd = false;
+        if (nLastBegun >= 0) {
+            s->nOpen = kOpenByte;
+            s->bOpenIdeograph = nLastBegun == kFastIdeograph;
+            s->bOpenEmoji = false;
+        }
+    }
+    static bool IsControlCode(unsigned nCode) { return (nCode < 0x20 && nCode != kFastExtends) || nCode == 0x7F; }
+};
+
+// Takes one code point on the common road, with one branch for leaving it; answers false, taking
+// nothing, for a code point that is not for this road. Every character begun writes one byte, so
+// the bytes written count the characters. A mark after a control begins a character of its own:
+// that is for the careful path.
+template <bool kLeaveAscii>
+inline bool TakeFast(uint32_t nCodePoint, unsigned nCode, unsigned char*& q, FastRun& run, int& nAscii) {
+    // A filler (widened UTF-8 only) changes nothing; in real UTF-16 it is a lone surrogate.
+    if (nCode == kFastFiller) return !kLeaveAscii;
+    nAscii = kLeaveAscii && nCodePoint < 0x80 ? nAscii + 1 : 0;
+    bool bMarkAfterControl = nCode == kFastExtends && FastRun::IsControlCode(run.nLastTaken);
+    if (nCode == kFastStop || nAscii >= kAsciiRunForVectors || bMarkAfterControl) return false;
+    bool bIdeograph = nCode == kFastIdeograph;
+    bool bBegins = nCode != kFastExtends;
+    *q = bIdeograph ? static_cast<unsigned char>('!') : static_cast<unsigned char>(nCode);
+    q += bBegins;
+    run.nIdeographs += bIdeograph;
+    run.nLastBegun = bBegins ? static_cast<int>(nCode) : run.nLastBegun;
+    run.nLastTaken = nCode;
+    return true;
+}
+
+// A code that stands for the class before a run (which the road only enters after these).
+inline unsigned RoadCodeOf(GraphemeClass g) {
+    return g == kGraphemeOther ? 'a' : g == kGraphemeCR ? '\r' : g == kGraphemeLF ? '\n' : g == kGraphemeControl ? 0x01 : kFastExtends;
+}
+
+// Blocks of this many units whose codes are all plain bytes are written in one go.
+const size_t kFastBlock = 32;
+
+#if defined(__SSE2__)
+// Turns the fillers of a block of 32 codes into 0x80 after a word byte and 0xFF after any other.
+// A filler's character is the one before its sequence: one byte back, or two for the middle byte
+// of a three-byte sequence (two fillers in a row). bWordBefore is the word-ness of q[-1].
+inline void FillBlock(unsigned char* q, bool bWordBefore) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16));
+    __m128i filler = _mm_set1_epi8(static_cast<char>(kFastFiller));
+    __m128i fillersA = _mm_cmpeq_epi8(a, filler), fillersB = _mm_cmpeq_epi8(b, filler);
+    __m128i wordA = WordBytesSse2(a), wordB = WordBytesSse2(b);
+    __m128i before = _mm_cvtsi32_si128(bWordBefore ? 0xFF : 0);
+    __m128i word1A = _mm_or_si128(_mm_slli_si128(wordA, 1), before);
+    __m128i word1B = _mm_or_si128(_mm_slli_si128(wordB, 1), _mm_srli_si128(wordA, 15));
+    __m128i word2A = _mm_or_si128(_mm_slli_si128(wordA, 2), _mm_slli_si128(before, 1));
+    __m128i word2B = _mm_or_si128(_mm_slli_si128(wordB, 2), _mm_srli_si128(wordA, 14));
+    __m128i filler1A = _mm_slli_si128(fillersA, 1);
+    __m128i filler1B = _mm_or_si128(_mm_slli_si128(fillersB, 1), _mm_srli_si128(fillersA, 15));
+    __m128i wordOfA = _mm_or_si128(_mm_and_si128(filler1A, word2A), _mm_andnot_si128(filler1A, word1A));
+    __m128i wordOfB = _mm_or_si128(_mm_and_si128(filler1B, word2B), _mm_andnot_si128(filler1B, word1B));
+    // The separating filler, less the low bits after a word byte: the word filler.
+    __m128i all = _mm_set1_epi8(static_cast<char>(kSeparatingFiller)), low = _mm_set1_epi8(kSeparatingFiller ^ kWordFiller);
+    __m128i bytesA = _mm_xor_si128(all, _mm_and_si128(wordOfA, low)), bytesB = _mm_xor_si128(all, _mm_and_si128(wordOfB, low));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(q), _mm_or_si128(_mm_andnot_si128(fillersA, a), _mm_and_si128(fillersA, bytesA)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(q + 16),
+                     _mm_or_si128(_mm_andnot_si128(fillersB, b), _mm_and_si128(fillersB, bytesB)));
+}
+#endif
+
+// Writes the codes of a block at q. Answers how many of its units it took (up to its last
+// character begun, so that the open character's byte is the last written), and in *pnQuiet how many
+// of those begin no character (marks, and with bFillers the fillers of widened UTF-8); -1 when the
+// block is not for this road (a stop, or a mark after a control, after which a mark begins a
+// character of its own). Ideographs become '!' and
+// are counted; marks and fillers become a byte that takes the word-ness of the byte before it and
+// no column: 0x80 (continues a word) or 0xFF (separates). bControlBefore tells whether the code
+// point before the block is a control, bByteBefore whether q[-1] may be read.
+inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q, int64_t* pnIdeographs,
+                      int* pnQuiet, bool bControlBefore, bool bByteBefore, bool bFillers) {
+    for (size_t k = 0; k < kFastBlock; ++k) q[k] = pCodes[p[k]];
+    unsigned nStops = 0, nMarks = 0, nFillers = 0, nIdeographs = 0;
+#if defined(__SSE2__)
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16));
+    __m128i zero = _mm_setzero_si128(), stop = _mm_set1_epi8(static_cast<char>(kFastStop));
+    __m128i filler = _mm_set1_epi8(static_cast<char>(kFastFiller));
+    __m128i ideograph = _mm_set1_epi8(static_cast<char>(kFastIdeograph));
+    nStops = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, stop))) |
+             static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, stop))) << 16;
+    nMarks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, zero))) |
+             static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, zero))) << 16;
+    nFillers = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, filler))) |
+               static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, filler))) << 16;
+    __m128i ideographsA = _mm_cmpeq_epi8(a, ideograph), ideographsB = _mm_cmpeq_epi8(b, ideograph);
+    nIdeographs = static_cast<unsigned>(_mm_movemask_epi8(ideographsA)) |
+                  static_cast<unsigned>(_mm_movemask_epi8(ideographsB)) << 16;
+#else
+    for (size_t k = 0; k < kFastBlock; ++k) {
+        nStops |= (q[k] == kFastStop ? 1u : 0u) << k;
+        nMarks |= (q[k] == kFastExtends ? 1u : 0u) << k;
+        nFillers |= (q[k] == kFastFiller ? 1u : 0u) << k;
+        nIdeographs |= (q[k] == kFastIdeograph ? 1u : 0u) << k;
+    }
+#endif
+    if (!bFillers) {
+        nStops |= nFillers;
+        nFillers = 0;
+    }
+    unsigned nQuiet = nMarks | nFillers;
+    if (nStops != 0) return -1;
+    // The block ends on a character begun, whose byte is then the last written: marks and fillers
+    // at its end are left for the next block.
+    unsigned nBegins = ~nQuiet;
+    if (nBegins == 0) return -1;
+    unsigned nUnits = 32 - static_cast<unsigned>(__builtin_clz(nBegins));
+    unsigned nKept = nUnits == 32 ? 0xFFFFFFFFu : (1u << nUnits) - 1;
+    nQuiet &= nKept;
+    nMarks &= nKept;
+    nIdeographs &= nKept;
+#if defined(__SSE2__)
+    if (nIdeographs != 0) {
+        __m128i flip = _mm_set1_epi8(static_cast<char>(kFastIdeograph ^ '!'));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(q), _mm_xor_si128(a, _mm_and_si128(ideographsA, flip)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(q + 16), _mm_xor_si128(b, _mm_and_si128(ideographsB, flip)));
+    }
+#else
+    for (unsigned nRest = nIdeographs; nRest != 0; nRest &= nRest - 1) q[__builtin_ctz(nRest)] = '!';
+#endif
+#if defined(__SSE2__)
+    if (nMarks == 0 && nFillers != 0 && bByteBefore) {
+        // Fillers only (widened UTF-8 without marks): each takes the word-ness of the character
+        // before its sequence, one or two bytes back, all at once.
+        FillBlock(q, IsWordByte(q[-1]));
+        *pnIdeographs += __builtin_popcount(nIdeographs);
+        *pnQuiet = __builtin_popcount(nQuiet);
+        return static_cast<int>(nUnits);
+    }
+#endif
+    // In order, so that each sees the byte written before it.
+    for (unsigned nRest = nQuiet; nRest != 0; nRest &= nRest - 1) {
+        int j = __builtin_ctz(nRest);
+        if (j == 0 && !bByteBefore) return -1;
+        if ((nMarks >> j) & 1) {
+            // The code point before the mark: fillers before it stand for the mark's own bytes.
+            int k = j - 1;
+            while (k >= 0 && ((nFillers >> k) & 1)) --k;
+            if (k >= 0 ? FastRun::IsControlCode(q[k]) : bControlBefore) return -1;
+        }
+        q[j] = IsWordByte(q[j - 1]) ? kWordFiller : kSeparatingFiller;
+    }
+    *pnIdeographs += __builtin_popcount(nIdeographs);
+    *pnQuiet = __builtin_popcount(nQuiet);
+    return static_cast<int>(nUnits);
+}
+
+// Whether a block is ASCII only: then the vector copy is the faster road.
+inline bool AsciiBlock(const char16_t* p) {
+    unsigned nAll = 0;
+    for (size_t k = 0; k < kFastBlock; ++k) nAll |= p[k];
+    return nAll < 0x80;
+}
+
+}  // namespace
+
+// U+0000 and the surrogates stop at the table: the road leaves them to the careful path without
+// a test of its own. Kept out of line, so that its loops have the registers. With kLeaveAscii, a
+// long run of ASCII ends the road, for the vector copy to take.
+template <bool kLeaveAscii>
+__attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq,
+                                              bool bByteBefore) {
+    const uint8_t* pCodes = FastCodes();
+    unsigned char* q = *pq;
+    FastRun run = {0, RoadCodeOf(s->nPrevious), -1, 0};
+    int nAscii = 0;
+    size_t i = 0;
+    for (;;) {
+        // Whole blocks of plain characters (letters, spaces and punctuation of most scripts);
+        // long runs of ASCII go back to the vector copy.
+        for (int nUnits, nQuiet; i + kFastBlock <= n &&
+                                 (nUnits = PlainBlock(p + i, pCodes, q, &run.nIdeographs, &nQuiet,
+                                                      FastRun::IsControlCode(run.nLastTaken), q != *pq || bByteBefore,
+                                                      !kLeaveAscii)) > 0;) {
+            bool bAscii = kLeaveAscii && AsciiBlock(p + i);
+            run.nLastBegun = pCodes[p[i + nUnits - 1]];
+            run.nLastTaken = static_cast<unsigned>(run.nLastBegun);
+            run.nFillers += nQuiet;
+            i += static_cast<size_t>(nUnits);
+            q += nUnits;
+            nAscii = 0;
+            if (kLeaveAscii && bAscii) {
+                run.End(s, static_cast<size_t>(q - *pq));
+                *pq = q;
+                return i;
+            }
+        }
+        // One at a time up to the next block, or until the road ends.
+        size_t nEnd = i + kFastBlock < n ? i + kFastBlock : n;
+        for (; i < nEnd; ++i) {
+            uint32_t u = p[i];
+            if (!TakeFast<kLeaveAscii>(u, pCodes[u], q, run, nAscii)) {
+                run.End(s, static_cast<size_t>(q - *pq));
+                *pq = q;
+                return i;
+            }
+        }
+        if (i == n) break;
+    }
+    run.End(s, static_cast<size_t>(q - *pq));
+    *pq = q;
+    return i;
+}
+
+template size_t RunFastUtf16<true>(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq,
+                                   bool bByteBefore);
+template size_t RunFastUtf16<false>(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq,
+                                    bool bByteBefore);
