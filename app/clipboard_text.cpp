@@ -5,6 +5,8 @@
 #include <string.h>
 #include <windows.h>
 
+#include <utility>
+
 // The system's UTF-16 units are the measures' char16_t.
 static_assert(sizeof(WCHAR) == sizeof(char16_t), "WCHAR is a UTF-16 unit");
 
@@ -55,18 +57,13 @@ void ClipboardText::Clear() {
 }
 
 void ClipboardText::Swap(ClipboardText* pOther) {
-    auto SwapValue = [](auto& a, auto& b) {
-        auto t = a;
-        a = b;
-        b = t;
-    };
-    SwapValue(pUnits, pOther->pUnits);
-    SwapValue(nUnitCapacity, pOther->nUnitCapacity);
-    SwapValue(nUnits, pOther->nUnits);
-    SwapValue(pBytes, pOther->pBytes);
-    SwapValue(nByteCapacity, pOther->nByteCapacity);
-    SwapValue(nBytes, pOther->nBytes);
-    SwapValue(counts, pOther->counts);
+    std::swap(pUnits, pOther->pUnits);
+    std::swap(nUnitCapacity, pOther->nUnitCapacity);
+    std::swap(nUnits, pOther->nUnits);
+    std::swap(pBytes, pOther->pBytes);
+    std::swap(nByteCapacity, pOther->nByteCapacity);
+    std::swap(nBytes, pOther->nBytes);
+    std::swap(counts, pOther->counts);
 }
 
 ClipboardRead ClipboardText::ReadClipboard(int nCharsPerLine) {

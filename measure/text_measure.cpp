@@ -12,6 +12,10 @@ TextCounts CountsOf(const CharacterState& chars, const MeasureState& state) {
     return counts;
 }
 
+// A UTF-16 text that ends on an odd byte ends with an unfinished unit, which counts as U+FFFD as an
+// unfinished sequence does in any encoding.
+const char16_t kReplacementUnit = kReplacementCharacter;
+
 }  // namespace
 
 TextMeasurer::TextMeasurer(int32_t nCharsPerLineIn, TextEncoding encodingIn)
@@ -88,10 +92,6 @@ size_t TextMeasurer::Feed(const char* pText, size_t nBytes) {
     }
     return nTaken;
 }
-
-// A UTF-16 text that ends on an odd byte ends with an unfinished unit, which counts as U+FFFD as an
-// unfinished sequence does in any encoding.
-const char16_t kReplacementUnit = 0xFFFD;
 
 TextCounts TextMeasurer::Counts() const {
     CharacterState ending = chars;
