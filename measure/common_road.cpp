@@ -138,6 +138,20 @@ inline void FillBlock(unsigned char* q, bool bWordBefore) {
 }
 #endif
 
+#if defined(__SSE2__)
+// The codes of 16 units, as one vector.
+inline __m128i GatherCodes(const char16_t* p, const uint8_t* pCodes) {
+    uint32_t nWords[4];
+    for (int w = 0; w < 4; ++w) {
+        const char16_t* pUnits = p + 4 * w;
+        nWords[w] = static_cast<uint32_t>(pCodes[pUnits[0]]) | static_cast<uint32_t>(pCodes[pUnits[1]]) << 8 |
+                    static_cast<uint32_t>(pCodes[pUnits[2]]) << 16 | static_cast<uint32_t>(pCodes[pUnits[3]]) << 24;
+    }
+    return _mm_setr_epi32(static_cast<int>(nWords[0]), static_cast<int>(nWords[1]), static_cast<int>(nWords[2]),
+                          static_cast<int>(nWords[3]));
+}
+#endif
+
 // Writes the codes of a block at q. Answers how many of its units it took (up to its last
 // character begun, so that the open character's byte is the last written), and in *pnQuiet how many
 // of those begin no character (marks, and with bFillers the fillers of widened UTF-8); -1 when the
@@ -148,11 +162,13 @@ inline void FillBlock(unsigned char* q, bool bWordBefore) {
 // point before the block is a control, bByteBefore whether q[-1] may be read.
 inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q, int64_t* pnIdeographs,
                       int* pnQuiet, bool bControlBefore, bool bByteBefore, bool bFillers) {
-    for (size_t k = 0; k < kFastBlock; ++k) q[k] = pCodes[p[k]];
     unsigned nStops = 0, nMarks = 0, nFillers = 0, nIdeographs = 0;
 #if defined(__SSE2__)
-    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
-    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16));
+    // The codes are gathered into registers: bytes stored one by one and loaded again as a
+    // vector would wait for the stores to retire.
+    __m128i a = GatherCodes(p, pCodes), b = GatherCodes(p + 16, pCodes);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(q), a);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(q + 16), b);
     __m128i zero = _mm_setzero_si128(), stop = _mm_set1_epi8(static_cast<char>(kFastStop));
     __m128i filler = _mm_set1_epi8(static_cast<char>(kFastFiller));
     __m128i ideograph = _mm_set1_epi8(static_cast<char>(kFastIdeograph));
@@ -166,6 +182,7 @@ inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q
     nIdeographs = static_cast<unsigned>(_mm_movemask_epi8(ideographsA)) |
                   static_cast<unsigned>(_mm_movemask_epi8(ideographsB)) << 16;
 #else
+    for (size_t k = 0; k < kFastBlock; ++k) q[k] = pCodes[p[k]];
     for (size_t k = 0; k < kFastBlock; ++k) {
         nStops |= (q[k] == kFastStop ? 1u : 0u) << k;
         nMarks |= (q[k] == kFastExtends ? 1u : 0u) << k;
@@ -226,9 +243,17 @@ inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q
 
 // Whether a block is ASCII only: then the vector copy is the faster road.
 inline bool AsciiBlock(const char16_t* p) {
+#if defined(__SSE2__)
+    const __m128i* pUnits = reinterpret_cast<const __m128i*>(p);
+    __m128i all = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(pUnits), _mm_loadu_si128(pUnits + 1)),
+                               _mm_or_si128(_mm_loadu_si128(pUnits + 2), _mm_loadu_si128(pUnits + 3)));
+    __m128i high = _mm_and_si128(all, _mm_set1_epi16(static_cast<short>(0xFF80)));
+    return _mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) == 0xFFFF;
+#else
     unsigned nAll = 0;
     for (size_t k = 0; k < kFastBlock; ++k) nAll |= p[k];
     return nAll < 0x80;
+#endif
 }
 
 }  // namespace
@@ -255,8 +280,16 @@ __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t*
             run.nLastBegun = pCodes[p[i + nUnits - 1]];
             run.nLastTaken = static_cast<unsigned>(run.nLastBegun);
             run.nFillers += nQuiet;
-            i += static_cast<size_t>(nUnits);
-            q += nUnits;
+            // A whole block is the common case: the next block's loads then need not wait for this
+            // block's sums.
+            if (__builtin_expect(nUnits == static_cast<int>(kFastBlock), 1)) {
+                i += kFastBlock;
+                q += kFastBlock;
+            } else {
+                __asm__("" : "+r"(nUnits));
+                i += static_cast<size_t>(nUnits);
+                q += nUnits;
+            }
             nAscii = 0;
             if (kLeaveAscii && bAscii) {
                 run.End(s, static_cast<size_t>(q - *pq));
