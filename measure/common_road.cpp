@@ -85,11 +85,11 @@ struct FastRun {
 // nothing, for a code point that is not for this road. Every character begun writes one byte, so
 // the bytes written count the characters. A mark after a control begins a character of its own:
 // that is for the careful path.
-template <bool kLeaveAscii>
+template <bool kFillers>
 inline bool TakeFast(uint32_t nCodePoint, unsigned nCode, unsigned char*& q, FastRun& run, int& nAscii) {
     // A filler (widened UTF-8 only) changes nothing; in real UTF-16 it is a lone surrogate.
-    if (nCode == kFastFiller) return !kLeaveAscii;
-    nAscii = kLeaveAscii && nCodePoint < 0x80 ? nAscii + 1 : 0;
+    if (nCode == kFastFiller) return kFillers;
+    nAscii = nCodePoint < 0x80 ? nAscii + 1 : 0;
     bool bMarkAfterControl = nCode == kFastExtends && FastRun::IsControlCode(run.nLastTaken);
     if (nCode == kFastStop || nAscii >= kAsciiRunForVectors || bMarkAfterControl) return false;
     bool bIdeograph = nCode == kFastIdeograph;
@@ -259,9 +259,9 @@ inline bool AsciiBlock(const char16_t* p) {
 }  // namespace
 
 // U+0000 and the surrogates stop at the table: the road leaves them to the careful path without
-// a test of its own. Kept out of line, so that its loops have the registers. With kLeaveAscii, a
-// long run of ASCII ends the road, for the vector copy to take.
-template <bool kLeaveAscii>
+// a test of its own. Kept out of line, so that its loops have the registers. A long run of ASCII
+// ends the road, for the vector copy to take. kFillers: the units are widened UTF-8.
+template <bool kFillers>
 __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq,
                                               bool bByteBefore) {
     const uint8_t* pCodes = FastCodes();
@@ -275,8 +275,8 @@ __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t*
         for (int nUnits, nQuiet; i + kFastBlock <= n &&
                                  (nUnits = PlainBlock(p + i, pCodes, q, &run.nIdeographs, &nQuiet,
                                                       FastRun::IsControlCode(run.nLastTaken), q != *pq || bByteBefore,
-                                                      !kLeaveAscii)) > 0;) {
-            bool bAscii = kLeaveAscii && AsciiBlock(p + i);
+                                                      kFillers)) > 0;) {
+            bool bAscii = AsciiBlock(p + i);
             run.nLastBegun = pCodes[p[i + nUnits - 1]];
             run.nLastTaken = static_cast<unsigned>(run.nLastBegun);
             run.nFillers += nQuiet;
@@ -291,7 +291,7 @@ __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t*
                 q += nUnits;
             }
             nAscii = 0;
-            if (kLeaveAscii && bAscii) {
+            if (bAscii) {
                 run.End(s, static_cast<size_t>(q - *pq));
                 *pq = q;
                 return i;
@@ -301,7 +301,7 @@ __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t*
         size_t nEnd = i + kFastBlock < n ? i + kFastBlock : n;
         for (; i < nEnd; ++i) {
             uint32_t u = p[i];
-            if (!TakeFast<kLeaveAscii>(u, pCodes[u], q, run, nAscii)) {
+            if (!TakeFast<kFillers>(u, pCodes[u], q, run, nAscii)) {
                 run.End(s, static_cast<size_t>(q - *pq));
                 *pq = q;
                 return i;

@@ -23,6 +23,7 @@ const char16_t kFillerUnit = 0xDFFF;
 
 // Takes the leading units of p that are for the common road, writing one measuring byte a
 // character at *pq and moving *pq past them; answers how many units it took. bByteBefore tells
-// whether (*pq)[-1] may be read.
-template <bool kLeaveAscii>
+// whether (*pq)[-1] may be read. A long run of ASCII ends the road, for the vector copy to take.
+// kFillers: the units are widened UTF-8, whose filler units change nothing.
+template <bool kFillers>
 size_t RunFastUtf16(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq, bool bByteBefore);

@@ -128,7 +128,7 @@ size_t TranslateUtf16(CharacterState* pState, const char16_t* p, size_t n, unsig
             continue;
         }
         if (MayRunFast(s)) {
-            size_t nFast = RunFastUtf16<true>(&s, p + i, n - i, &q, q != pOut || LastByteOpen(s));
+            size_t nFast = RunFastUtf16<false>(&s, p + i, n - i, &q, q != pOut || LastByteOpen(s));
             i += nFast;
             if (nFast != 0) continue;
         }

@@ -148,7 +148,7 @@ size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned
         if (ThreeByteText(p + i, n - i)) {
             size_t nBytes;
             size_t k = WidenUtf8Compact(p + i, n - i, units, nWant, &nBytes);
-            size_t nTaken = k != 0 ? RunFastUtf16<false>(s, units, k, pq, bByteBefore || *pq != pStart) : 0;
+            size_t nTaken = k != 0 ? RunFastUtf16<true>(s, units, k, pq, bByteBefore || *pq != pStart) : 0;
             if (nTaken == k) {
                 i += nBytes;
                 if (k == nWant) {
@@ -162,7 +162,7 @@ size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned
             return i;
         }
         size_t k = WidenUtf8(p + i, n - i, units, nWant);
-        size_t nTaken = k != 0 ? RunFastUtf16<false>(s, units, k, pq, bByteBefore || *pq != pStart) : 0;
+        size_t nTaken = k != 0 ? RunFastUtf16<true>(s, units, k, pq, bByteBefore || *pq != pStart) : 0;
         if (nTaken == k && k == nWant) {
             i += k;
             nWant = kUnits;
