@@ -12,12 +12,6 @@
 
 namespace {
 
-#if defined(__x86_64__)
-typedef uint64_t BlockMask;
-#else
-typedef uint32_t BlockMask;  // 32-bit code: one register per mask
-#endif
-
 // Word bytes by nibbles: the high nibble picks the set of low nibbles that make a word byte. The
 // sets: {7, E} under 2 (apostrophe, full stop); 0..A under 3, 5 and 7 (digits and colon, P..Z,
 // p..z); 1..F under 4 and 6 (A..O, a..o); {0} under 8 (the word filler).
@@ -71,19 +65,15 @@ struct Avx2Vectors {
     TQ_WALK_INLINE static Vec ByteBefore(Vec x, Vec previous) {
         return _mm256_alignr_epi8(x, _mm256_permute2x128_si256(previous, x, 0x21), 15);
     }
-    TQ_WALK_INLINE static Vec Starts(Vec before, Vec x) { return _mm256_andnot_si256(x, before); }
-    TQ_WALK_INLINE static Vec CountStarts(Vec pending, Vec starts) { return _mm256_sub_epi8(pending, starts); }
-    TQ_WALK_INLINE static Vec AddSums(Vec total, Vec pending) {
-        return _mm256_add_epi64(total, _mm256_sad_epu8(pending, _mm256_setzero_si256()));
+    // One more in each byte place where before is set and x is not.
+    TQ_WALK_INLINE static Vec AddStarts(Vec pending, Vec before, Vec x) {
+        return _mm256_sub_epi8(pending, _mm256_andnot_si256(x, before));
     }
-    TQ_WALK_INLINE static int64_t Total(Vec total) {
-        int64_t sums[4];
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums), total);
-        return sums[0] + sums[1] + sums[2] + sums[3];
-    }
+    TQ_WALK_INLINE static Vec AddSums(Vec total, Vec pending) { return _mm256_add_epi64(total, _mm256_sad_epu8(pending, Fill(0))); }
+    TQ_WALK_INLINE static void Store(int64_t* p, Vec x) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), x); }
 };
 
-struct Avx2 : VectorBlocks<Avx2Vectors, BlockMask> {
+struct Avx2 : VectorBlocks<Avx2Vectors> {
     TQ_WALK_INLINE static int Popcount(Mask m) {
         return sizeof(Mask) == 8 ? __builtin_popcountll(m) : __builtin_popcount(static_cast<unsigned>(m));
     }

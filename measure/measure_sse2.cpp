@@ -12,12 +12,6 @@
 
 namespace {
 
-#if defined(__x86_64__)
-typedef uint64_t BlockMask;
-#else
-typedef uint32_t BlockMask;  // 32-bit code: one register per mask
-#endif
-
 struct Sse2Vectors {
     typedef __m128i Vec;
     enum { kWidth = 16 };
@@ -34,19 +28,15 @@ struct Sse2Vectors {
     TQ_WALK_INLINE static Vec ByteBefore(Vec x, Vec previous) {
         return _mm_or_si128(_mm_slli_si128(x, 1), _mm_srli_si128(previous, 15));
     }
-    TQ_WALK_INLINE static Vec Starts(Vec before, Vec x) { return _mm_andnot_si128(x, before); }
-    TQ_WALK_INLINE static Vec CountStarts(Vec pending, Vec starts) { return _mm_sub_epi8(pending, starts); }
-    TQ_WALK_INLINE static Vec AddSums(Vec total, Vec pending) {
-        return _mm_add_epi64(total, _mm_sad_epu8(pending, _mm_setzero_si128()));
+    // One more in each byte place where before is set and x is not.
+    TQ_WALK_INLINE static Vec AddStarts(Vec pending, Vec before, Vec x) {
+        return _mm_sub_epi8(pending, _mm_andnot_si128(x, before));
     }
-    TQ_WALK_INLINE static int64_t Total(Vec total) {
-        int64_t sums[2];
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(sums), total);
-        return sums[0] + sums[1];
-    }
+    TQ_WALK_INLINE static Vec AddSums(Vec total, Vec pending) { return _mm_add_epi64(total, _mm_sad_epu8(pending, Fill(0))); }
+    TQ_WALK_INLINE static void Store(int64_t* p, Vec x) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), x); }
 };
 
-struct Sse2 : VectorBlocks<Sse2Vectors, BlockMask> {
+struct Sse2 : VectorBlocks<Sse2Vectors> {
     TQ_WALK_INLINE static int Popcount(Mask m) { return SwarPopcount(m); }
     TQ_WALK_INLINE static Mask AfterLastBreak(Mask printable, Mask breaks) {
         return AboveHighestBit(printable, breaks);

@@ -1,6 +1,6 @@
 // The byte classes of a block, written once for every vector width. A kernel includes this after
-// measure/mask_walk.h and gives the walk VectorBlocks<V, Mask>, where V holds its vector type and
-// operations:
+// measure/mask_walk.h and gives the walk VectorBlocks<V>, where V holds its vector type and
+// operations (a block is one mask's bits of bytes):
 //   Vec, kWidth              the vector type and its bytes
 //   Load(p)                  kWidth bytes from p
 //   Bits(x)                  the top bit of each byte, as bits
@@ -10,15 +10,20 @@
 //   LineBreaks(x)            CR and LF
 //   ByteBefore(x, previous)  each byte's byte before: x moved up one place, previous's last byte first
 //   Fill(c)                  every byte c
-//   Starts(before, x)        bytes set in before and not in x
-//   CountStarts(pending, s)  pending, with one more in each byte place where s is set
+//   AddStarts(pending, b, x) pending, with one more in each byte place set in b and not in x
 //   AddSums(total, pending)  total's 64-bit sums, with pending's bytes added
-//   Total(total)             the sum of total's 64-bit sums
+//   Store(p, x)              x as 64-bit sums at p
 #pragma once
 
 namespace {
 
-template <class V, class BlockMask>
+#if defined(__x86_64__)
+typedef uint64_t BlockMask;
+#else
+typedef uint32_t BlockMask;  // 32-bit code: one register per mask
+#endif
+
+template <class V>
 struct VectorBlocks {
     typedef BlockMask Mask;
     typedef typename V::Vec Vec;
@@ -74,7 +79,7 @@ struct VectorBlocks {
         TQ_WALK_INLINE void Count(const unsigned char* p) {
             for (int v = 0; v < kVectors; ++v) {
                 Vec otherThanWord = V::NotWordBytes(Load(p, v));
-                pending = V::CountStarts(pending, V::Starts(V::ByteBefore(otherThanWord, previous), otherThanWord));
+                pending = V::AddStarts(pending, V::ByteBefore(otherThanWord, previous), otherThanWord);
                 previous = otherThanWord;
             }
         }
@@ -84,7 +89,11 @@ struct VectorBlocks {
         }
         TQ_WALK_INLINE int64_t Total() {
             Settle();
-            return V::Total(total);
+            int64_t sums[V::kWidth / 8];
+            V::Store(sums, total);
+            int64_t nTotal = 0;
+            for (int64_t nSum : sums) nTotal += nSum;
+            return nTotal;
         }
         TQ_WALK_INLINE bool InWord() const { return ((V::Bits(previous) >> (V::kWidth - 1)) & 1) == 0; }
     };
