@@ -138,6 +138,16 @@ inline void FillBlock(unsigned char* q, bool bWordBefore) {
 }
 #endif
 
+// The set bits of a block's mask. Without a popcount instruction (not every processor the program
+// runs on has one) the compiler calls a library routine; most masks here are empty.
+inline int CountBits(uint32_t n) {
+    if (n == 0) return 0;
+    n -= (n >> 1) & 0x55555555u;
+    n = (n & 0x33333333u) + ((n >> 2) & 0x33333333u);
+    n = (n + (n >> 4)) & 0x0F0F0F0Fu;
+    return static_cast<int>((n * 0x01010101u) >> 24);
+}
+
 #if defined(__SSE2__)
 // The codes of 16 units, as one vector.
 inline __m128i GatherCodes(const char16_t* p, const uint8_t* pCodes) {
@@ -160,7 +170,7 @@ inline __m128i GatherCodes(const char16_t* p, const uint8_t* pCodes) {
 // are counted; marks and fillers become a byte that takes the word-ness of the byte before it and
 // no column: 0x80 (continues a word) or 0xFF (separates). bControlBefore tells whether the code
 // point before the block is a control, bByteBefore whether q[-1] may be read.
-inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q, int64_t* pnIdeographs,
+__attribute__((always_inline)) inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q, int64_t* pnIdeographs,
                       int* pnQuiet, bool bControlBefore, bool bByteBefore, bool bFillers) {
     unsigned nStops = 0, nMarks = 0, nFillers = 0, nIdeographs = 0;
 #if defined(__SSE2__)
@@ -219,8 +229,8 @@ inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q
         // Fillers only (widened UTF-8 without marks): each takes the word-ness of the character
         // before its sequence, one or two bytes back, all at once.
         FillBlock(q, IsWordByte(q[-1]));
-        *pnIdeographs += __builtin_popcount(nIdeographs);
-        *pnQuiet = __builtin_popcount(nQuiet);
+        *pnIdeographs += CountBits(nIdeographs);
+        *pnQuiet = CountBits(nQuiet);
         return static_cast<int>(nUnits);
     }
 #endif
@@ -236,8 +246,8 @@ inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q
         }
         q[j] = IsWordByte(q[j - 1]) ? kWordFiller : kSeparatingFiller;
     }
-    *pnIdeographs += __builtin_popcount(nIdeographs);
-    *pnQuiet = __builtin_popcount(nQuiet);
+    *pnIdeographs += CountBits(nIdeographs);
+    *pnQuiet = CountBits(nQuiet);
     return static_cast<int>(nUnits);
 }
 
