@@ -163,15 +163,16 @@ inline __m128i GatherCodes(const char16_t* p, const uint8_t* pCodes) {
 #endif
 
 // Writes the codes of a block at q. Answers how many of its units it took (up to its last
-// character begun, so that the open character's byte is the last written), and in *pnQuiet how many
-// of those begin no character (marks, and with bFillers the fillers of widened UTF-8); -1 when the
-// block is not for this road (a stop, or a mark after a control, after which a mark begins a
-// character of its own). Ideographs become '!' and
-// are counted; marks and fillers become a byte that takes the word-ness of the byte before it and
-// no column: 0x80 (continues a word) or 0xFF (separates). bControlBefore tells whether the code
-// point before the block is a control, bByteBefore whether q[-1] may be read.
-__attribute__((always_inline)) inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q, int64_t* pnIdeographs,
-                      int* pnQuiet, bool bControlBefore, bool bByteBefore, bool bFillers) {
+// character begun before any stop, so that the open character's byte is the last written), and in
+// *pnQuiet how many of those begin no character (marks, and with bFillers the fillers of widened
+// UTF-8); -1 when it takes none, or when a mark follows a control (it then begins a character of
+// its own). Ideographs become '!' and are counted; marks and fillers become a byte that takes the
+// word-ness of the byte before it and no column: 0x80 (continues a word) or 0xFF (separates).
+// bControlBefore tells whether the code point before the block is a control, bByteBefore whether
+// q[-1] may be read.
+__attribute__((always_inline)) inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q,
+                                                     int64_t* pnIdeographs, int* pnQuiet, bool bControlBefore,
+                                                     bool bByteBefore, bool bFillers) {
     unsigned nStops = 0, nMarks = 0, nFillers = 0, nIdeographs = 0;
 #if defined(__SSE2__)
     // The codes are gathered into registers: bytes stored one by one and loaded again as a
@@ -205,10 +206,11 @@ __attribute__((always_inline)) inline int PlainBlock(const char16_t* p, const ui
         nFillers = 0;
     }
     unsigned nQuiet = nMarks | nFillers;
-    if (nStops != 0) return -1;
+    // What comes before the first stop is taken here; the stop is the careful path's.
+    unsigned nBeforeStop = nStops != 0 ? (1u << __builtin_ctz(nStops)) - 1 : 0xFFFFFFFFu;
     // The block ends on a character begun, whose byte is then the last written: marks and fillers
     // at its end are left for the next block.
-    unsigned nBegins = ~nQuiet;
+    unsigned nBegins = ~nQuiet & nBeforeStop;
     if (nBegins == 0) return -1;
     unsigned nUnits = 32 - static_cast<unsigned>(__builtin_clz(nBegins));
     unsigned nKept = nUnits == 32 ? 0xFFFFFFFFu : (1u << nUnits) - 1;
