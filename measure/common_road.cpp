@@ -107,8 +107,6 @@ inline unsigned RoadCodeOf(GraphemeClass g) {
     return g == kGraphemeOther ? 'a' : g == kGraphemeCR ? '\r' : g == kGraphemeLF ? '\n' : g == kGraphemeControl ? 0x01 : kFastExtends;
 }
 
-// Blocks of this many units whose codes are all plain bytes are written in one go.
-const size_t kFastBlock = 32;
 
 #if defined(__SSE2__)
 // Turns the fillers of a block of 32 codes into 0x80 after a word byte and 0xFF after any other.
@@ -275,7 +273,7 @@ inline bool AsciiBlock(const char16_t* p) {
 // ends the road, for the vector copy to take. kFillers: the units are widened UTF-8.
 template <bool kFillers>
 __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq,
-                                              bool bByteBefore) {
+                                              bool bByteBefore, bool bMore) {
     const uint8_t* pCodes = FastCodes();
     unsigned char* q = *pq;
     FastRun run = {0, RoadCodeOf(s->nPrevious), -1, 0};
@@ -310,6 +308,7 @@ __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t*
             }
         }
         // One at a time up to the next block, or until the road ends.
+        if (bMore && i + kFastBlock > n) break;
         size_t nEnd = i + kFastBlock < n ? i + kFastBlock : n;
         for (; i < nEnd; ++i) {
             uint32_t u = p[i];
@@ -327,6 +326,6 @@ __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t*
 }
 
 template size_t RunFastUtf16<true>(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq,
-                                   bool bByteBefore);
+                                    bool bByteBefore, bool bMore);
 template size_t RunFastUtf16<false>(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq,
-                                    bool bByteBefore);
+                                    bool bByteBefore, bool bMore);
