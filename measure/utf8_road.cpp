@@ -120,11 +120,48 @@ size_t WidenUtf8(const unsigned char* p, size_t n, char16_t* pUnits, size_t nMax
     return i;
 }
 
+#if defined(__SSE2__)
+// Widens five sequences of three bytes at p (16 bytes may be read) to five units; answers false,
+// writing nothing, unless the first 15 bytes are just that, with none of the first bytes whose next
+// byte has a narrower range (those are left to the sequence reader).
+inline bool WidenThreeByteBlock(const unsigned char* p, char16_t* pUnits) {
+    const unsigned kLeads = 0x1249, kContinuations = 0x6DB6;  // bytes 0, 3, 6, 9, 12 and the rest of 15
+    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    unsigned nLead3 = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
+        _mm_and_si128(x, _mm_set1_epi8(static_cast<char>(0xF0))), _mm_set1_epi8(static_cast<char>(0xE0)))));
+    unsigned nCont = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
+        _mm_and_si128(x, _mm_set1_epi8(static_cast<char>(0xC0))), _mm_set1_epi8(static_cast<char>(0x80)))));
+    if ((nLead3 & 0x7FFF) != kLeads || (nCont & 0x7FFF) != kContinuations) return false;
+    __m128i narrow = _mm_setzero_si128();
+    for (size_t k = 0; k < kNarrowLeads.nLeads; ++k)
+        narrow = _mm_or_si128(narrow, _mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(kNarrowLeads.leads[k]))));
+    if ((static_cast<unsigned>(_mm_movemask_epi8(narrow)) & kLeads) != 0) return false;
+    for (int k = 0; k < 5; ++k) {
+        const unsigned char* pSequence = p + 3 * k;
+        pUnits[k] = static_cast<char16_t>(((pSequence[0] & 0x0Fu) << 12) | ((pSequence[1] & 0x3Fu) << 6) |
+                                          (pSequence[2] & 0x3Fu));
+    }
+    return true;
+}
+#endif
+
 // Widens the leading well-formed UTF-8 of p to one unit a code point (sequences of one to three
 // bytes), at most nMax units; *pnBytes tells how many bytes they took. Stops where WidenUtf8 does.
 size_t WidenUtf8Compact(const unsigned char* p, size_t n, char16_t* pUnits, size_t nMax, size_t* pnBytes) {
     size_t i = 0, k = 0;
-    for (size_t nLength; k < nMax && i < n && (nLength = WidenableLength(p + i, n - i, pUnits + k)) != 0; ++k) i += nLength;
+    while (k < nMax && i < n) {
+#if defined(__SSE2__)
+        if (i + 16 <= n && k + 5 <= nMax && WidenThreeByteBlock(p + i, pUnits + k)) {
+            i += 15;
+            k += 5;
+            continue;
+        }
+#endif
+        size_t nLength = WidenableLength(p + i, n - i, pUnits + k);
+        if (nLength == 0) break;
+        i += nLength;
+        ++k;
+    }
     *pnBytes = i;
     return k;
 }
