@@ -168,7 +168,7 @@ inline __m128i GatherCodes(const char16_t* p, const uint8_t* pCodes) {
 // word-ness of the byte before it and no column: 0x80 (continues a word) or 0xFF (separates).
 // bControlBefore tells whether the code point before the block is a control, bByteBefore whether
 // q[-1] may be read.
-__attribute__((always_inline)) inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q,
+inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q,
                                                      int64_t* pnIdeographs, int* pnQuiet, bool bControlBefore,
                                                      bool bByteBefore, bool bFillers) {
     unsigned nStops = 0, nMarks = 0, nFillers = 0, nIdeographs = 0;

@@ -22,7 +22,7 @@ struct NarrowLeads {
 constexpr NarrowLeads FindNarrowLeads() {
     NarrowLeads narrow{};
     for (unsigned c = 0xC0; c < 0xF0; ++c) {
-        const Utf8Lead& lead = kUtf8Leads.leads[c];
+        Utf8Lead lead = Utf8LeadOf(static_cast<unsigned char>(c));
         if (lead.nLower != 0x80 || lead.nUpper != 0xBF) narrow.leads[narrow.nLeads++] = static_cast<unsigned char>(c);
     }
     return narrow;
@@ -77,7 +77,7 @@ size_t WidenUtf8(const unsigned char* p, size_t n, char16_t* pUnits, size_t nMax
         __m128i before1 = _mm_slli_si128(x, 1), before2 = _mm_slli_si128(x, 2);
         __m128i outside = _mm_setzero_si128();
         for (size_t k = 0; k < kNarrowLeads.nLeads; ++k) {
-            const Utf8Lead& lead = kUtf8Leads.leads[kNarrowLeads.leads[k]];
+            Utf8Lead lead = Utf8LeadOf(kNarrowLeads.leads[k]);
             __m128i after = _mm_cmpeq_epi8(before1, _mm_set1_epi8(static_cast<char>(kNarrowLeads.leads[k])));
             __m128i clamped = _mm_min_epu8(_mm_max_epu8(x, _mm_set1_epi8(static_cast<char>(lead.nLower))),
                                            _mm_set1_epi8(static_cast<char>(lead.nUpper)));

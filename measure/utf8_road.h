@@ -15,7 +15,7 @@ size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned
 inline bool DecodeUtf8(CharacterState* s, unsigned char b, unsigned char*& q) {
     Utf8Decoder& d = s->utf8;
     if (d.nNeed == 0) {
-        const Utf8Lead& lead = kUtf8Leads.leads[b];
+        Utf8Lead lead = Utf8LeadOf(b);
         if (b < 0x80) {
             Step(s, b, q);
         } else if (lead.nLower > lead.nUpper) {

@@ -17,35 +17,46 @@ struct Utf8Lead {
     uint8_t nUpper;
 };
 
-constexpr Utf8Lead Utf8LeadOf(unsigned c) {
-    return c < 0x80                ? Utf8Lead{0, 0x7F, 0x80, 0xBF}
-           : c < 0xC2 || c > 0xF4  ? Utf8Lead{0, 0, 0xFF, 0x00}
-           : c < 0xE0              ? Utf8Lead{1, 0x1F, 0x80, 0xBF}
-           : c < 0xF0              ? Utf8Lead{2, 0x0F, static_cast<uint8_t>(c == 0xE0 ? 0xA0 : 0x80),
-                                              static_cast<uint8_t>(c == 0xED ? 0x9F : 0xBF)}
-                                   : Utf8Lead{3, 0x07, static_cast<uint8_t>(c == 0xF0 ? 0x90 : 0x80),
-                                              static_cast<uint8_t>(c == 0xF4 ? 0x8F : 0xBF)};
-}
-
-struct Utf8LeadTable {
-    Utf8Lead leads[256];
+// The ranges the byte after a first byte may fall in; the table holds each first byte's as an index.
+enum Utf8Range : uint8_t { kAnyContinuation, kAfterE0, kAfterED, kAfterF0, kAfterF4, kBeginsNothing };
+struct Utf8RangeBounds {
+    uint8_t nLower, nUpper;
 };
+inline constexpr Utf8RangeBounds kUtf8Ranges[] = {{0x80, 0xBF}, {0xA0, 0xBF}, {0x80, 0x9F},
+                                                  {0x90, 0xBF}, {0x80, 0x8F}, {0xFF, 0x00}};
 
-constexpr Utf8LeadTable MakeUtf8LeadTable() {
-    Utf8LeadTable table{};
-    for (unsigned c = 0; c < 256; ++c) table.leads[c] = Utf8LeadOf(c);
-    return table;
+// The table of first bytes: the bytes that follow in the low two bits, the range above them.
+struct Utf8LeadTable {
+    uint8_t entries[256];
+    constexpr Utf8LeadTable() : entries() {
+        for (unsigned c = 0; c < 256; ++c) {
+            unsigned nFollowing = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+            Utf8Range range = c >= 0x80 && (c < 0xC2 || c > 0xF4) ? kBeginsNothing
+                              : c == 0xE0                        ? kAfterE0
+                              : c == 0xED                        ? kAfterED
+                              : c == 0xF0                        ? kAfterF0
+                              : c == 0xF4                        ? kAfterF4
+                                                                 : kAnyContinuation;
+            entries[c] = static_cast<uint8_t>((range == kBeginsNothing ? 0 : nFollowing) | range << 2);
+        }
+    }
+};
+inline constexpr Utf8LeadTable kUtf8Leads;
+
+constexpr Utf8Lead Utf8LeadOf(unsigned char c) {
+    unsigned nEntry = kUtf8Leads.entries[c], nFollowing = nEntry & 3;
+    const Utf8RangeBounds& range = kUtf8Ranges[nEntry >> 2];
+    return Utf8Lead{static_cast<uint8_t>(nFollowing), static_cast<uint8_t>(0x7F >> (nFollowing + (nFollowing != 0))),
+                    range.nLower, range.nUpper};
 }
 
-inline constexpr Utf8LeadTable kUtf8Leads = MakeUtf8LeadTable();
-
-inline bool BeginsUtf8Sequence(unsigned char c) { return kUtf8Leads.leads[c].nLower <= kUtf8Leads.leads[c].nUpper; }
+inline bool BeginsUtf8Sequence(unsigned char c) { return (kUtf8Leads.entries[c] >> 2) != kBeginsNothing; }
 
 // Reads the sequence at the start of pBytes (nBytes > 0). Answers its length and sets *pnCodePoint
 // when it is well formed; otherwise answers the length of its maximal subpart (at least 1, also
 // for a sequence cut by the end of the bytes), sets U+FFFD and clears *pbWellFormed.
 inline size_t ReadUtf8Sequence(const unsigned char* pBytes, size_t nBytes, uint32_t* pnCodePoint, bool* pbWellFormed) {
-    const Utf8Lead& lead = kUtf8Leads.leads[pBytes[0]];
+    Utf8Lead lead = Utf8LeadOf(pBytes[0]);
     *pnCodePoint = 0xFFFD;
     *pbWellFormed = false;
     if (lead.nLower > lead.nUpper) return 1;
