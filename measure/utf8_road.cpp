@@ -31,6 +31,23 @@ constexpr NarrowLeads FindNarrowLeads() {
 constexpr NarrowLeads kNarrowLeads = FindNarrowLeads();
 static_assert(kNarrowLeads.nLeads <= sizeof(kNarrowLeads.leads), "the narrow first bytes fit");
 
+#if defined(__SSE2__)
+// The bytes of x that follow a first byte whose next byte must fall in a narrower range (no
+// overlong form, no surrogate) and fall outside it, or that follow a byte that begins nothing, as
+// the table of first bytes has them; before1 is x moved up a byte.
+inline unsigned OutsideNarrowRanges(__m128i x, __m128i before1) {
+    __m128i outside = _mm_setzero_si128();
+    for (size_t k = 0; k < kNarrowLeads.nLeads; ++k) {
+        Utf8Lead lead = Utf8LeadOf(kNarrowLeads.leads[k]);
+        __m128i after = _mm_cmpeq_epi8(before1, _mm_set1_epi8(static_cast<char>(kNarrowLeads.leads[k])));
+        __m128i clamped = _mm_min_epu8(_mm_max_epu8(x, _mm_set1_epi8(static_cast<char>(lead.nLower))),
+                                       _mm_set1_epi8(static_cast<char>(lead.nUpper)));
+        outside = _mm_or_si128(outside, _mm_andnot_si128(_mm_cmpeq_epi8(clamped, x), after));
+    }
+    return static_cast<unsigned>(_mm_movemask_epi8(outside));
+}
+#endif
+
 // The length of the well-formed sequence at p (n > 0) when the common road may take it widened
 // (one to three bytes, not U+0000), writing its code point at *pUnit; 0 otherwise.
 inline size_t WidenableLength(const unsigned char* p, size_t n, char16_t* pUnit) {
@@ -72,19 +89,9 @@ size_t WidenUtf8(const unsigned char* p, size_t n, char16_t* pUnits, size_t nMax
         // Without a branch: about half the blocks of Cyrillic or Greek end inside a sequence.
         unsigned nLength = static_cast<unsigned>(__builtin_ctz((nLead2 & 0x8000) | (nLead3 & 0xC000) | 0x10000));
         if (nLength == 0) break;
-        // First bytes whose next byte must fall in a narrower range (no overlong form, no
-        // surrogate), or that begin nothing, as the table of first bytes has them.
         __m128i before1 = _mm_slli_si128(x, 1), before2 = _mm_slli_si128(x, 2);
-        __m128i outside = _mm_setzero_si128();
-        for (size_t k = 0; k < kNarrowLeads.nLeads; ++k) {
-            Utf8Lead lead = Utf8LeadOf(kNarrowLeads.leads[k]);
-            __m128i after = _mm_cmpeq_epi8(before1, _mm_set1_epi8(static_cast<char>(kNarrowLeads.leads[k])));
-            __m128i clamped = _mm_min_epu8(_mm_max_epu8(x, _mm_set1_epi8(static_cast<char>(lead.nLower))),
-                                           _mm_set1_epi8(static_cast<char>(lead.nUpper)));
-            outside = _mm_or_si128(outside, _mm_andnot_si128(_mm_cmpeq_epi8(clamped, x), after));
-        }
         unsigned nKept = nLength == 16 ? 0xFFFF : (1u << nLength) - 1;
-        if ((static_cast<unsigned>(_mm_movemask_epi8(outside)) & nKept) != 0) break;
+        if ((OutsideNarrowRanges(x, before1) & nKept) != 0) break;
         // Each byte read with the one or two before it, as 16-bit lanes.
         __m128i ends2 = _mm_slli_si128(lead2, 1), ends3 = _mm_slli_si128(lead3, 2);
         __m128i ascii = _mm_cmplt_epi8(x, zero);  // the top bit: not ASCII
@@ -121,9 +128,8 @@ size_t WidenUtf8(const unsigned char* p, size_t n, char16_t* pUnits, size_t nMax
 }
 
 #if defined(__SSE2__)
-// Widens five sequences of three bytes at p (16 bytes may be read) to five units; answers false,
-// writing nothing, unless the first 15 bytes are just that, with none of the first bytes whose next
-// byte has a narrower range (those are left to the sequence reader).
+// Widens five well-formed sequences of three bytes at p (16 bytes may be read) to five units;
+// answers false, writing nothing, unless the first 15 bytes are just that.
 inline bool WidenThreeByteBlock(const unsigned char* p, char16_t* pUnits) {
     const unsigned kLeads = 0x1249, kContinuations = 0x6DB6;  // bytes 0, 3, 6, 9, 12 and the rest of 15
     __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -132,10 +138,7 @@ inline bool WidenThreeByteBlock(const unsigned char* p, char16_t* pUnits) {
     unsigned nCont = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
         _mm_and_si128(x, _mm_set1_epi8(static_cast<char>(0xC0))), _mm_set1_epi8(static_cast<char>(0x80)))));
     if ((nLead3 & 0x7FFF) != kLeads || (nCont & 0x7FFF) != kContinuations) return false;
-    __m128i narrow = _mm_setzero_si128();
-    for (size_t k = 0; k < kNarrowLeads.nLeads; ++k)
-        narrow = _mm_or_si128(narrow, _mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(kNarrowLeads.leads[k]))));
-    if ((static_cast<unsigned>(_mm_movemask_epi8(narrow)) & kLeads) != 0) return false;
+    if ((OutsideNarrowRanges(x, _mm_slli_si128(x, 1)) & (kLeads << 1)) != 0) return false;
     for (int k = 0; k < 5; ++k) {
         const unsigned char* pSequence = p + 3 * k;
         pUnits[k] = static_cast<char16_t>(((pSequence[0] & 0x0Fu) << 12) | ((pSequence[1] & 0x3Fu) << 6) |
