@@ -60,8 +60,9 @@ void DocumentText::Put(const char* pUtf8, size_t cbUtf8) {
         while (p < pEnd) {
             if (*p >= 0x80) {
                 uint32_t nCodePoint;
-                size_t cbSequence = DecodeUtf8Sequence(p, static_cast<size_t>(pEnd - p), &nCodePoint);
-                if (IsIllFormedUtf8(p, cbSequence, nCodePoint)) break;
+                bool bWellFormed;
+                size_t cbSequence = ReadUtf8Sequence(p, static_cast<size_t>(pEnd - p), &nCodePoint, &bWellFormed);
+                if (!bWellFormed) break;
                 p += cbSequence;
             } else if (*p == 0) {
                 break;

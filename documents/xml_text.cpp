@@ -12,8 +12,9 @@ namespace {
 size_t Utf8CharLength(const char* p, const char* pEnd) {
     const unsigned char* pBytes = reinterpret_cast<const unsigned char*>(p);
     uint32_t nChar;
-    size_t cbChar = DecodeUtf8Sequence(pBytes, static_cast<size_t>(pEnd - p), &nChar);
-    return !IsIllFormedUtf8(pBytes, cbChar, nChar) && IsXmlChar(nChar) ? cbChar : 0;
+    bool bWellFormed;
+    size_t cbChar = ReadUtf8Sequence(pBytes, static_cast<size_t>(pEnd - p), &nChar, &bWellFormed);
+    return bWellFormed && IsXmlChar(nChar) ? cbChar : 0;
 }
 
 }  // namespace

@@ -16,10 +16,11 @@ public:
         const unsigned char* p = reinterpret_cast<const unsigned char*>(pUtf8);
         for (size_t i = 0; i < cbUtf8;) {
             uint32_t nCodePoint;
-            size_t cbSequence = DecodeUtf8Sequence(p + i, cbUtf8 - i, &nCodePoint);
+            bool bWellFormed;
+            size_t cbSequence = ReadUtf8Sequence(p + i, cbUtf8 - i, &nCodePoint, &bWellFormed);
             Check(nCodePoint != 0);
             // U+FFFD only as itself, never for an ill-formed part.
-            Check(!IsIllFormedUtf8(p + i, cbSequence, nCodePoint));
+            Check(bWellFormed);
             i += cbSequence;
         }
         cbTotal += cbUtf8;

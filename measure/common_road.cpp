@@ -85,11 +85,11 @@ struct FastRun {
 // nothing, for a code point that is not for this road. Every character begun writes one byte, so
 // the bytes written count the characters. A mark after a control begins a character of its own:
 // that is for the careful path.
-template <bool kLeaveAscii>
+template <bool kFillers>
 inline bool TakeFast(uint32_t nCodePoint, unsigned nCode, unsigned char*& q, FastRun& run, int& nAscii) {
     // A filler (widened UTF-8 only) changes nothing; in real UTF-16 it is a lone surrogate.
-    if (nCode == kFastFiller) return !kLeaveAscii;
-    nAscii = kLeaveAscii && nCodePoint < 0x80 ? nAscii + 1 : 0;
+    if (nCode == kFastFiller) return kFillers;
+    nAscii = nCodePoint < 0x80 ? nAscii + 1 : 0;
     bool bMarkAfterControl = nCode == kFastExtends && FastRun::IsControlCode(run.nLastTaken);
     if (nCode == kFastStop || nAscii >= kAsciiRunForVectors || bMarkAfterControl) return false;
     bool bIdeograph = nCode == kFastIdeograph;
@@ -107,8 +107,6 @@ inline unsigned RoadCodeOf(GraphemeClass g) {
     return g == kGraphemeOther ? 'a' : g == kGraphemeCR ? '\r' : g == kGraphemeLF ? '\n' : g == kGraphemeControl ? 0x01 : kFastExtends;
 }
 
-// Blocks of this many units whose codes are all plain bytes are written in one go.
-const size_t kFastBlock = 32;
 
 #if defined(__SSE2__)
 // Turns the fillers of a block of 32 codes into 0x80 after a word byte and 0xFF after any other.
@@ -138,21 +136,48 @@ inline void FillBlock(unsigned char* q, bool bWordBefore) {
 }
 #endif
 
+// The set bits of a block's mask. Without a popcount instruction (not every processor the program
+// runs on has one) the compiler calls a library routine; most masks here are empty.
+inline int CountBits(uint32_t n) {
+    if (n == 0) return 0;
+    n -= (n >> 1) & 0x55555555u;
+    n = (n & 0x33333333u) + ((n >> 2) & 0x33333333u);
+    n = (n + (n >> 4)) & 0x0F0F0F0Fu;
+    return static_cast<int>((n * 0x01010101u) >> 24);
+}
+
+#if defined(__SSE2__)
+// The codes of 16 units, as one vector.
+inline __m128i GatherCodes(const char16_t* p, const uint8_t* pCodes) {
+    uint32_t nWords[4];
+    for (int w = 0; w < 4; ++w) {
+        const char16_t* pUnits = p + 4 * w;
+        nWords[w] = static_cast<uint32_t>(pCodes[pUnits[0]]) | static_cast<uint32_t>(pCodes[pUnits[1]]) << 8 |
+                    static_cast<uint32_t>(pCodes[pUnits[2]]) << 16 | static_cast<uint32_t>(pCodes[pUnits[3]]) << 24;
+    }
+    return _mm_setr_epi32(static_cast<int>(nWords[0]), static_cast<int>(nWords[1]), static_cast<int>(nWords[2]),
+                          static_cast<int>(nWords[3]));
+}
+#endif
+
 // Writes the codes of a block at q. Answers how many of its units it took (up to its last
-// character begun, so that the open character's byte is the last written), and in *pnQuiet how many
-// of those begin no character (marks, and with bFillers the fillers of widened UTF-8); -1 when the
-// block is not for this road (a stop, or a mark after a control, after which a mark begins a
-// character of its own). Ideographs become '!' and
-// are counted; marks and fillers become a byte that takes the word-ness of the byte before it and
-// no column: 0x80 (continues a word) or 0xFF (separates). bControlBefore tells whether the code
-// point before the block is a control, bByteBefore whether q[-1] may be read.
-inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q, int64_t* pnIdeographs,
-                      int* pnQuiet, bool bControlBefore, bool bByteBefore, bool bFillers) {
-    for (size_t k = 0; k < kFastBlock; ++k) q[k] = pCodes[p[k]];
+// character begun before any stop, so that the open character's byte is the last written), and in
+// *pnQuiet how many of those begin no character (marks, and with bFillers the fillers of widened
+// UTF-8); -1 when it takes none, or when a mark follows a control (it then begins a character of
+// its own). Ideographs become '!' and are counted; marks and fillers become a byte that takes the
+// word-ness of the byte before it and no column: 0x80 (continues a word) or 0xFF (separates).
+// bControlBefore tells whether the code point before the block is a control, bByteBefore whether
+// q[-1] may be read.
+inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q,
+                                                     int64_t* pnIdeographs, int* pnQuiet, bool bControlBefore,
+                                                     bool bByteBefore, bool bFillers) {
     unsigned nStops = 0, nMarks = 0, nFillers = 0, nIdeographs = 0;
 #if defined(__SSE2__)
-    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
-    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16));
+    // The codes are gathered into registers: bytes stored one by one and loaded again as a
+    // vector would wait for the stores to retire.
+    __m128i a = GatherCodes(p, pCodes), b = GatherCodes(p + 16, pCodes);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(q), a);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(q + 16), b);
     __m128i zero = _mm_setzero_si128(), stop = _mm_set1_epi8(static_cast<char>(kFastStop));
     __m128i filler = _mm_set1_epi8(static_cast<char>(kFastFiller));
     __m128i ideograph = _mm_set1_epi8(static_cast<char>(kFastIdeograph));
@@ -166,6 +191,7 @@ inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q
     nIdeographs = static_cast<unsigned>(_mm_movemask_epi8(ideographsA)) |
                   static_cast<unsigned>(_mm_movemask_epi8(ideographsB)) << 16;
 #else
+    for (size_t k = 0; k < kFastBlock; ++k) q[k] = pCodes[p[k]];
     for (size_t k = 0; k < kFastBlock; ++k) {
         nStops |= (q[k] == kFastStop ? 1u : 0u) << k;
         nMarks |= (q[k] == kFastExtends ? 1u : 0u) << k;
@@ -178,10 +204,11 @@ inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q
         nFillers = 0;
     }
     unsigned nQuiet = nMarks | nFillers;
-    if (nStops != 0) return -1;
+    // What comes before the first stop is taken here; the stop is the careful path's.
+    unsigned nBeforeStop = nStops != 0 ? (1u << __builtin_ctz(nStops)) - 1 : 0xFFFFFFFFu;
     // The block ends on a character begun, whose byte is then the last written: marks and fillers
     // at its end are left for the next block.
-    unsigned nBegins = ~nQuiet;
+    unsigned nBegins = ~nQuiet & nBeforeStop;
     if (nBegins == 0) return -1;
     unsigned nUnits = 32 - static_cast<unsigned>(__builtin_clz(nBegins));
     unsigned nKept = nUnits == 32 ? 0xFFFFFFFFu : (1u << nUnits) - 1;
@@ -202,8 +229,8 @@ inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q
         // Fillers only (widened UTF-8 without marks): each takes the word-ness of the character
         // before its sequence, one or two bytes back, all at once.
         FillBlock(q, IsWordByte(q[-1]));
-        *pnIdeographs += __builtin_popcount(nIdeographs);
-        *pnQuiet = __builtin_popcount(nQuiet);
+        *pnIdeographs += CountBits(nIdeographs);
+        *pnQuiet = CountBits(nQuiet);
         return static_cast<int>(nUnits);
     }
 #endif
@@ -219,26 +246,34 @@ inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q
         }
         q[j] = IsWordByte(q[j - 1]) ? kWordFiller : kSeparatingFiller;
     }
-    *pnIdeographs += __builtin_popcount(nIdeographs);
-    *pnQuiet = __builtin_popcount(nQuiet);
+    *pnIdeographs += CountBits(nIdeographs);
+    *pnQuiet = CountBits(nQuiet);
     return static_cast<int>(nUnits);
 }
 
 // Whether a block is ASCII only: then the vector copy is the faster road.
 inline bool AsciiBlock(const char16_t* p) {
+#if defined(__SSE2__)
+    const __m128i* pUnits = reinterpret_cast<const __m128i*>(p);
+    __m128i all = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(pUnits), _mm_loadu_si128(pUnits + 1)),
+                               _mm_or_si128(_mm_loadu_si128(pUnits + 2), _mm_loadu_si128(pUnits + 3)));
+    __m128i high = _mm_and_si128(all, _mm_set1_epi16(static_cast<short>(0xFF80)));
+    return _mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) == 0xFFFF;
+#else
     unsigned nAll = 0;
     for (size_t k = 0; k < kFastBlock; ++k) nAll |= p[k];
     return nAll < 0x80;
+#endif
 }
 
 }  // namespace
 
 // U+0000 and the surrogates stop at the table: the road leaves them to the careful path without
-// a test of its own. Kept out of line, so that its loops have the registers. With kLeaveAscii, a
-// long run of ASCII ends the road, for the vector copy to take.
-template <bool kLeaveAscii>
+// a test of its own. Kept out of line, so that its loops have the registers. A long run of ASCII
+// ends the road, for the vector copy to take. kFillers: the units are widened UTF-8.
+template <bool kFillers>
 __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq,
-                                              bool bByteBefore) {
+                                              bool bByteBefore, bool bMore) {
     const uint8_t* pCodes = FastCodes();
     unsigned char* q = *pq;
     FastRun run = {0, RoadCodeOf(s->nPrevious), -1, 0};
@@ -250,25 +285,34 @@ __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t*
         for (int nUnits, nQuiet; i + kFastBlock <= n &&
                                  (nUnits = PlainBlock(p + i, pCodes, q, &run.nIdeographs, &nQuiet,
                                                       FastRun::IsControlCode(run.nLastTaken), q != *pq || bByteBefore,
-                                                      !kLeaveAscii)) > 0;) {
-            bool bAscii = kLeaveAscii && AsciiBlock(p + i);
+                                                      kFillers)) > 0;) {
+            bool bAscii = AsciiBlock(p + i);
             run.nLastBegun = pCodes[p[i + nUnits - 1]];
             run.nLastTaken = static_cast<unsigned>(run.nLastBegun);
             run.nFillers += nQuiet;
-            i += static_cast<size_t>(nUnits);
-            q += nUnits;
+            // A whole block is the common case: the next block's loads then need not wait for this
+            // block's sums.
+            if (__builtin_expect(nUnits == static_cast<int>(kFastBlock), 1)) {
+                i += kFastBlock;
+                q += kFastBlock;
+            } else {
+                __asm__("" : "+r"(nUnits));
+                i += static_cast<size_t>(nUnits);
+                q += nUnits;
+            }
             nAscii = 0;
-            if (kLeaveAscii && bAscii) {
+            if (bAscii) {
                 run.End(s, static_cast<size_t>(q - *pq));
                 *pq = q;
                 return i;
             }
         }
         // One at a time up to the next block, or until the road ends.
+        if (bMore && i + kFastBlock > n) break;
         size_t nEnd = i + kFastBlock < n ? i + kFastBlock : n;
         for (; i < nEnd; ++i) {
             uint32_t u = p[i];
-            if (!TakeFast<kLeaveAscii>(u, pCodes[u], q, run, nAscii)) {
+            if (!TakeFast<kFillers>(u, pCodes[u], q, run, nAscii)) {
                 run.End(s, static_cast<size_t>(q - *pq));
                 *pq = q;
                 return i;
@@ -282,6 +326,6 @@ __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t*
 }
 
 template size_t RunFastUtf16<true>(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq,
-                                   bool bByteBefore);
+                                    bool bByteBefore, bool bMore);
 template size_t RunFastUtf16<false>(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq,
-                                    bool bByteBefore);
+                                    bool bByteBefore, bool bMore);

@@ -21,8 +21,14 @@ inline bool MayRunFast(const CharacterState& s) {
 // well-formed UTF-8 gives; in real UTF-16 it is a stop, as every surrogate is.
 const char16_t kFillerUnit = 0xDFFF;
 
+// Blocks of this many units whose codes are all plain bytes are written in one go.
+const size_t kFastBlock = 32;
+
 // Takes the leading units of p that are for the common road, writing one measuring byte a
 // character at *pq and moving *pq past them; answers how many units it took. bByteBefore tells
-// whether (*pq)[-1] may be read.
-template <bool kLeaveAscii>
-size_t RunFastUtf16(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq, bool bByteBefore);
+// whether (*pq)[-1] may be read. bMore: more units follow p[n - 1], so that a last part shorter
+// than a block is left for the next call rather than taken a unit at a time. A long run of ASCII ends the road, for the vector copy to take.
+// kFillers: the units are widened UTF-8, whose filler units change nothing.
+template <bool kFillers>
+size_t RunFastUtf16(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq, bool bByteBefore,
+                    bool bMore = false);

@@ -8,18 +8,9 @@
 
 #define TQ_KERNEL_TARGET __attribute__((target("avx2,bmi,bmi2,popcnt,lzcnt")))
 #include "measure/mask_walk.h"
+#include "measure/vector_blocks.h"
 
 namespace {
-
-#if defined(__x86_64__)
-typedef uint64_t BlockMask;
-#else
-typedef uint32_t BlockMask;  // 32-bit code: one register per mask
-#endif
-
-TQ_WALK_INLINE BlockMask VectorBits(__m256i bytes) {
-    return static_cast<BlockMask>(static_cast<uint32_t>(_mm256_movemask_epi8(bytes)));
-}
 
 // Word bytes by nibbles: the high nibble picks the set of low nibbles that make a word byte. The
 // sets: {7, E} under 2 (apostrophe, full stop); 0..A under 3, 5 and 7 (digits and colon, P..Z,
@@ -56,83 +47,33 @@ TQ_WALK_INLINE __m256i LineBreaks(__m256i x) {
     return _mm256_cmpeq_epi8(_mm256_shuffle_epi8(breaks, x), x);
 }
 
-struct Avx2 {
-    typedef BlockMask Mask;
-    enum { kVectors = sizeof(Mask) * 8 / 32 };
-
-    TQ_WALK_INLINE static __m256i Load(const unsigned char* p, int v) {
-        return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * v));
+struct Avx2Vectors {
+    typedef __m256i Vec;
+    enum { kWidth = 32 };
+    TQ_WALK_INLINE static Vec Load(const unsigned char* p) {
+        return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     }
-
-    // Whether the nBytes (a multiple of 32) at p hold a zero byte.
-    TQ_WALK_INLINE static bool HasZero(const unsigned char* p, size_t nBytes) {
-        __m256i lowest = Load(p, 0);
-        for (size_t v = 1; v < nBytes / 32; ++v) lowest = _mm256_min_epu8(lowest, Load(p, static_cast<int>(v)));
-        return !_mm256_testz_si256(_mm256_cmpeq_epi8(lowest, _mm256_setzero_si256()), _mm256_set1_epi8(-1));
+    TQ_WALK_INLINE static uint32_t Bits(Vec x) { return static_cast<uint32_t>(_mm256_movemask_epi8(x)); }
+    TQ_WALK_INLINE static Vec Fill(char c) { return _mm256_set1_epi8(c); }
+    TQ_WALK_INLINE static Vec IsZero(Vec x) { return _mm256_cmpeq_epi8(x, _mm256_setzero_si256()); }
+    TQ_WALK_INLINE static Vec Min(Vec x, Vec y) { return _mm256_min_epu8(x, y); }
+    TQ_WALK_INLINE static Vec AtLeast(Vec x, char c) {
+        return _mm256_cmpgt_epi8(x, _mm256_set1_epi8(static_cast<char>(c - 1)));
     }
-
-    TQ_WALK_INLINE static Mask ZeroBytes(const unsigned char* p) {
-        Mask zeros = 0;
-        for (int v = 0; v < kVectors; ++v) {
-            zeros |= VectorBits(_mm256_cmpeq_epi8(Load(p, v), _mm256_setzero_si256())) << (32 * v);
-        }
-        return zeros;
+    TQ_WALK_INLINE static Vec NotWordBytes(Vec x) { return ::NotWordBytes(x); }
+    TQ_WALK_INLINE static Vec LineBreaks(Vec x) { return ::LineBreaks(x); }
+    TQ_WALK_INLINE static Vec ByteBefore(Vec x, Vec previous) {
+        return _mm256_alignr_epi8(x, _mm256_permute2x128_si256(previous, x, 0x21), 15);
     }
-
-    TQ_WALK_INLINE static Mask OtherThanWordBytes(const unsigned char* p) {
-        Mask otherThanWord = 0;
-        for (int v = 0; v < kVectors; ++v) otherThanWord |= VectorBits(NotWordBytes(Load(p, v))) << (32 * v);
-        return otherThanWord;
+    // One more in each byte place where before is set and x is not.
+    TQ_WALK_INLINE static Vec AddStarts(Vec pending, Vec before, Vec x) {
+        return _mm256_sub_epi8(pending, _mm256_andnot_si256(x, before));
     }
+    TQ_WALK_INLINE static Vec AddSums(Vec total, Vec pending) { return _mm256_add_epi64(total, _mm256_sad_epu8(pending, Fill(0))); }
+    TQ_WALK_INLINE static void Store(int64_t* p, Vec x) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), x); }
+};
 
-    TQ_WALK_INLINE static void ClassifyLines(const unsigned char* p, ClassMasks<Mask>* pMasks) {
-        Mask printable = 0, nonSpace = 0, lineBreak = 0;
-        for (int v = 0; v < kVectors; ++v) {
-            __m256i x = Load(p, v);
-            // Printable is 0x20..0x7F read as signed; the space is the only printable byte below 0x21.
-            printable |= VectorBits(_mm256_cmpgt_epi8(x, _mm256_set1_epi8(0x1F))) << (32 * v);
-            nonSpace |= VectorBits(_mm256_cmpgt_epi8(x, _mm256_set1_epi8(0x20))) << (32 * v);
-            lineBreak |= VectorBits(LineBreaks(x)) << (32 * v);
-        }
-        pMasks->printable = printable;
-        pMasks->nonSpace = nonSpace;
-        pMasks->lineBreak = lineBreak;
-    }
-
-    // Word starts counted in the vector unit, a byte counter per byte place: a start is a word byte
-    // whose byte before is not one.
-    struct WordCounter {
-        __m256i previous;  // the last vector's bytes that are not word bytes (its last byte matters)
-        __m256i pending;   // starts by byte place, since the last Settle (at most 255 vectors)
-        __m256i total;     // four 64-bit sums
-
-        TQ_WALK_INLINE void Start(bool bInWord) {
-            previous = _mm256_set1_epi8(bInWord ? 0 : -1);
-            pending = total = _mm256_setzero_si256();
-        }
-        TQ_WALK_INLINE void Count(const unsigned char* p) {
-            for (int v = 0; v < kVectors; ++v) {
-                __m256i otherThanWord = NotWordBytes(Load(p, v));
-                // Each byte's byte before: this vector moved up one place, the last vector's last byte first.
-                __m256i before =
-                    _mm256_alignr_epi8(otherThanWord, _mm256_permute2x128_si256(previous, otherThanWord, 0x21), 15);
-                pending = _mm256_sub_epi8(pending, _mm256_andnot_si256(otherThanWord, before));
-                previous = otherThanWord;
-            }
-        }
-        TQ_WALK_INLINE void Settle() {
-            total = _mm256_add_epi64(total, _mm256_sad_epu8(pending, _mm256_setzero_si256()));
-            pending = _mm256_setzero_si256();
-        }
-        TQ_WALK_INLINE int64_t Total() {
-            Settle();
-            int64_t sums[4];
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums), total);
-            return sums[0] + sums[1] + sums[2] + sums[3];
-        }
-        TQ_WALK_INLINE bool InWord() const { return _mm256_movemask_epi8(previous) >= 0; }
-    };
-
+struct Avx2 : VectorBlocks<Avx2Vectors> {
     TQ_WALK_INLINE static int Popcount(Mask m) {
         return sizeof(Mask) == 8 ? __builtin_popcountll(m) : __builtin_popcount(static_cast<unsigned>(m));
     }

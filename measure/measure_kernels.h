@@ -17,6 +17,20 @@
 // is written; read, 0x81..0xFE act as 0xFF does: neither word nor column.
 enum : unsigned char { kWordFiller = 0x80, kSeparatingFiller = 0xFF };
 
+struct WordByteTable {
+    bool bWord[256];
+    constexpr WordByteTable() : bWord() {
+        for (int c = 0; c < 256; ++c) {
+            bool bLetterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+            bWord[c] = bLetterOrDigit || c == '\'' || c == '.' || c == ':' || c == kWordFiller;
+        }
+    }
+};
+inline constexpr WordByteTable kWordBytes;
+
+// Whether a measuring byte is a word byte. Runs of them are words.
+inline bool IsWordByte(unsigned char c) { return kWordBytes.bWord[c]; }
+
 // What a measure carries from one piece of a text to the next.
 struct MeasureState {
     int64_t nWords;

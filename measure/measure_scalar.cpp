@@ -8,17 +8,6 @@ namespace {
 const unsigned char kCR = 0x0D;
 const unsigned char kLF = 0x0A;
 
-struct WordByteTable {
-    bool bWord[256];
-    constexpr WordByteTable() : bWord() {
-        for (int c = 0; c < 256; ++c) {
-            bool bLetterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-            bWord[c] = bLetterOrDigit || c == '\'' || c == '.' || c == ':' || c == kWordFiller;
-        }
-    }
-};
-constexpr WordByteTable kWordBytes;
-
 template <bool kWords, bool kLines>
 size_t MeasureBytes(const unsigned char* p, size_t nBytes, int32_t nCharsPerLine, MeasureState* pState) {
     // Local copies keep the loop in registers.
@@ -68,7 +57,5 @@ size_t ScalarWords(const unsigned char* p, size_t nBytes, MeasureState* pState) 
 }
 
 }  // namespace
-
-bool IsWordByte(unsigned char c) { return kWordBytes.bWord[c]; }
 
 const MeasureKernel kScalarMeasureKernel = {"scalar", ScalarWords, MeasureBytes<false, true>, MeasureBytes<true, true>};

@@ -31,8 +31,10 @@ bool IsUtf8Text(const unsigned char* pBytes, size_t nBytes, bool bCut) {
             continue;
         }
         uint32_t nCodePoint;
-        size_t nLength = DecodeUtf8Sequence(pBytes + i, nBytes - i, &nCodePoint);
-        if (IsIllFormedUtf8(pBytes + i, nLength, nCodePoint)) return bCut && i + nLength == nBytes && pBytes[i] >= 0xC2 && pBytes[i] <= 0xF4;
+        bool bWellFormed;
+        size_t nLength = ReadUtf8Sequence(pBytes + i, nBytes - i, &nCodePoint, &bWellFormed);
+        // A sequence cut by the end of what was looked at may be whole in the file.
+        if (!bWellFormed) return bCut && i + nLength == nBytes && BeginsUtf8Sequence(pBytes[i]);
         i += nLength;
     }
     return true;

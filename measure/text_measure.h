@@ -84,10 +84,6 @@ TextCounts MeasureUtf16Keeping(const char16_t* pUnits, size_t nUnits, int32_t nC
 // The line count of kept measuring bytes.
 int CountMeasuringLines(const unsigned char* pBytes, size_t nBytes, int nCharsPerLine);
 
-// Whether a measuring byte is a word byte (letters, digits, apostrophe, full stop, colon and the
-// word filler 0x80; the alphabet is in measure_kernels.h). Runs of them are words.
-bool IsWordByte(unsigned char c);
-
 // The dialog's summary, counted in UTF-16 units: the text itself up to 190 units; a longer text
 // shows its first 100 units, "..." and its last 90, each cut moved inwards to the nearest character
 // boundary, with line breaks, tabs and other control characters shown as spaces.

@@ -20,7 +20,7 @@ inline unsigned LowestBit(unsigned n) { return static_cast<unsigned>(__builtin_c
 
 // Copies the leading units of p that are ASCII and not zero to q; answers how many. It may write
 // up to 16 bytes at q when at least 16 units remain.
-size_t CopyAsciiUnits(const char16_t* p, size_t n, unsigned char* q) {
+size_t CopyAscii(const char16_t* p, size_t n, unsigned char* q) {
     size_t k = 0;
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
@@ -38,7 +38,7 @@ size_t CopyAsciiUnits(const char16_t* p, size_t n, unsigned char* q) {
     return k;
 }
 
-size_t CopyAsciiBytes(const unsigned char* p, size_t n, unsigned char* q) {
+size_t CopyAscii(const unsigned char* p, size_t n, unsigned char* q) {
     size_t k = 0;
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
@@ -51,6 +51,18 @@ size_t CopyAsciiBytes(const unsigned char* p, size_t n, unsigned char* q) {
 #endif
     for (; k < n && p[k] != 0 && p[k] < 0x80; ++k) q[k] = p[k];
     return k;
+}
+
+// Takes the run of ASCII at p[*pi] by the vector copy, when what is open allows it; answers
+// whether it did.
+template <class Unit>
+inline bool TakeAsciiRun(CharacterState* s, const Unit* p, size_t n, size_t* pi, unsigned char** pq) {
+    if (!AsciiMayFollow(*s)) return false;
+    size_t nAscii = CopyAscii(p + *pi, n - *pi, *pq);
+    *pq += nAscii;
+    *pi += nAscii;
+    TookAscii(s, (*pq)[-1], nAscii);
+    return true;
 }
 
 template <bool kWindows1252>
@@ -66,13 +78,7 @@ size_t TranslateBytes(CharacterState* pState, const unsigned char* p, size_t n, 
                 s.bEnded = true;
                 break;
             }
-            if (AsciiMayFollow(s)) {
-                size_t nAscii = CopyAsciiBytes(p + i, n - i, q);
-                q += nAscii;
-                i += nAscii;
-                TookAscii(&s, q[-1], nAscii);
-                continue;
-            }
+            if (TakeAsciiRun(&s, p, n, &i, &q)) continue;
         }
         if (!kWindows1252 && MayRunFast(s)) {
             size_t nFast = RunFastUtf8(&s, p + i, n - i, &q, q != pOut || LastByteOpen(s));
@@ -116,19 +122,13 @@ size_t TranslateUtf16(CharacterState* pState, const char16_t* p, size_t n, unsig
                 s.bEnded = true;
                 break;
             }
-            if (AsciiMayFollow(s)) {
-                size_t nAscii = CopyAsciiUnits(p + i, n - i, q);
-                q += nAscii;
-                i += nAscii;
-                TookAscii(&s, q[-1], nAscii);
-                continue;
-            }
+            if (TakeAsciiRun(&s, p, n, &i, &q)) continue;
             Step(&s, u, q);
             ++i;
             continue;
         }
         if (MayRunFast(s)) {
-            size_t nFast = RunFastUtf16<true>(&s, p + i, n - i, &q, q != pOut || LastByteOpen(s));
+            size_t nFast = RunFastUtf16<false>(&s, p + i, n - i, &q, q != pOut || LastByteOpen(s));
             i += nFast;
             if (nFast != 0) continue;
         }

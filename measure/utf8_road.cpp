@@ -7,9 +7,61 @@
 #endif
 
 #include "measure/common_road.h"
-#include "measure/surrogates.h"
+#include "measure/utf8_sequence.h"
 
 namespace {
+
+// The first bytes whose next byte the vector widening must check against their own range: those
+// of two and three bytes whose range is narrower than a continuation byte's, and those that begin
+// nothing, read from the table of first bytes.
+struct NarrowLeads {
+    unsigned char leads[8];
+    size_t nLeads;
+};
+
+constexpr NarrowLeads FindNarrowLeads() {
+    NarrowLeads narrow{};
+    for (unsigned c = 0xC0; c < 0xF0; ++c) {
+        Utf8Lead lead = Utf8LeadOf(static_cast<unsigned char>(c));
+        if (lead.nLower != 0x80 || lead.nUpper != 0xBF) narrow.leads[narrow.nLeads++] = static_cast<unsigned char>(c);
+    }
+    return narrow;
+}
+
+constexpr NarrowLeads kNarrowLeads = FindNarrowLeads();
+static_assert(kNarrowLeads.nLeads <= sizeof(kNarrowLeads.leads), "the narrow first bytes fit");
+
+#if defined(__SSE2__)
+// The bytes of x that follow a first byte whose next byte must fall in a narrower range (no
+// overlong form, no surrogate) and fall outside it, or that follow a byte that begins nothing, as
+// the table of first bytes has them; before1 is x moved up a byte.
+inline unsigned OutsideNarrowRanges(__m128i x, __m128i before1) {
+    __m128i outside = _mm_setzero_si128();
+    for (size_t k = 0; k < kNarrowLeads.nLeads; ++k) {
+        Utf8Lead lead = Utf8LeadOf(kNarrowLeads.leads[k]);
+        __m128i after = _mm_cmpeq_epi8(before1, _mm_set1_epi8(static_cast<char>(kNarrowLeads.leads[k])));
+        __m128i clamped = _mm_min_epu8(_mm_max_epu8(x, _mm_set1_epi8(static_cast<char>(lead.nLower))),
+                                       _mm_set1_epi8(static_cast<char>(lead.nUpper)));
+        outside = _mm_or_si128(outside, _mm_andnot_si128(_mm_cmpeq_epi8(clamped, x), after));
+    }
+    return static_cast<unsigned>(_mm_movemask_epi8(outside));
+}
+#endif
+
+// The length of the well-formed sequence at p (n > 0) when the common road may take it widened
+// (one to three bytes, not U+0000), writing its code point at *pUnit; 0 otherwise.
+inline size_t WidenableLength(const unsigned char* p, size_t n, char16_t* pUnit) {
+    if (p[0] < 0x80) {
+        *pUnit = p[0];
+        return p[0] != 0;
+    }
+    uint32_t nCodePoint;
+    bool bWellFormed;
+    size_t nLength = ReadUtf8Sequence(p, n, &nCodePoint, &bWellFormed);
+    if (!bWellFormed || nLength > 3) return 0;
+    *pUnit = static_cast<char16_t>(nCodePoint);
+    return nLength;
+}
 
 // Widens the leading well-formed UTF-8 of p to units, one a byte: an ASCII byte is itself, the
 // last byte of a sequence of two or three bytes is its code point and the bytes before it are
@@ -34,14 +86,15 @@ size_t WidenUtf8(const unsigned char* p, size_t n, char16_t* pUnits, size_t nMax
         unsigned nExpected = (nLead2 << 1) | (nLead3 << 1) | (nLead3 << 2);
         if (nZero != 0 || (nAscii | nLead2 | nLead3 | nCont) != 0xFFFF || (nExpected & 0xFFFF) != nCont) break;
         // A sequence that runs past the block ends it early; the next block begins with it.
-        unsigned nLength = 16;
-        if ((nExpected >> 16) != 0) nLength = static_cast<unsigned>(__builtin_ctz((nLead2 & 0x8000) | (nLead3 & 0xC000)));
+        // Without a branch: about half the blocks of Cyrillic or Greek end inside a sequence.
+        unsigned nLength = static_cast<unsigned>(__builtin_ctz((nLead2 & 0x8000) | (nLead3 & 0xC000) | 0x10000));
         if (nLength == 0) break;
-        // Each byte read with the one or two before it, as 16-bit lanes.
         __m128i before1 = _mm_slli_si128(x, 1), before2 = _mm_slli_si128(x, 2);
+        unsigned nKept = nLength == 16 ? 0xFFFF : (1u << nLength) - 1;
+        if ((OutsideNarrowRanges(x, before1) & nKept) != 0) break;
+        // Each byte read with the one or two before it, as 16-bit lanes.
         __m128i ends2 = _mm_slli_si128(lead2, 1), ends3 = _mm_slli_si128(lead3, 2);
         __m128i ascii = _mm_cmplt_epi8(x, zero);  // the top bit: not ASCII
-        bool bBad = false;
         for (int nHalf = 0; nHalf < 2; ++nHalf) {
             __m128i b0 = nHalf ? _mm_unpackhi_epi8(x, zero) : _mm_unpacklo_epi8(x, zero);
             __m128i b1 = nHalf ? _mm_unpackhi_epi8(before1, zero) : _mm_unpacklo_epi8(before1, zero);
@@ -53,71 +106,64 @@ size_t WidenUtf8(const unsigned char* p, size_t n, char16_t* pUnits, size_t nMax
             __m128i two = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(b1, _mm_set1_epi16(0x1F)), 6), _mm_and_si128(b0, six));
             __m128i three = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(b2, 12), _mm_slli_epi16(_mm_and_si128(b1, six), 6)),
                                          _mm_and_si128(b0, six));
-            // Overlong forms (two bytes below U+0080, three below U+0800) and encoded surrogates.
-            __m128i overlong2 = _mm_and_si128(isEnd2, _mm_cmpeq_epi16(_mm_srli_epi16(two, 7), _mm_setzero_si128()));
-            __m128i overlong3 = _mm_and_si128(isEnd3, _mm_cmpeq_epi16(_mm_srli_epi16(three, 11), _mm_setzero_si128()));
-            __m128i surrogate = _mm_and_si128(
-                isEnd3, _mm_cmpeq_epi16(_mm_and_si128(three, _mm_set1_epi16(static_cast<short>(0xF800))),
-                                        _mm_set1_epi16(static_cast<short>(0xD800))));
-            unsigned nBadLanes = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(overlong2, overlong3), surrogate)));
-            unsigned nKeep = nLength >= 8u * (nHalf + 1) ? 0xFFFF : nLength <= 8u * nHalf ? 0 : (1u << (2 * (nLength - 8 * nHalf))) - 1;
-            if ((nBadLanes & nKeep) != 0) bBad = true;
             __m128i unit = _mm_set1_epi16(static_cast<short>(kFillerUnit));
             unit = _mm_or_si128(_mm_andnot_si128(isEnd2, unit), _mm_and_si128(isEnd2, two));
             unit = _mm_or_si128(_mm_andnot_si128(isEnd3, unit), _mm_and_si128(isEnd3, three));
             unit = _mm_or_si128(_mm_and_si128(isHigh, unit), _mm_andnot_si128(isHigh, b0));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(pUnits + i + 8 * nHalf), unit);
         }
-        if (bBad) break;
         i += nLength;
     }
 #endif
     // The rest, a sequence at a time.
     while (i < nMax && i < n) {
-        uint32_t b0 = p[i];
-        if (b0 < 0x80) {
-            if (b0 == 0) break;
-            pUnits[i] = static_cast<char16_t>(b0);
-            i += 1;
-        } else if (b0 >= 0xC2 && b0 <= 0xDF && i + 2 <= nMax && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
-            pUnits[i] = kFillerUnit;
-            pUnits[i + 1] = static_cast<char16_t>(((b0 & 0x1F) << 6) | (p[i + 1] & 0x3F));
-            i += 2;
-        } else if ((b0 & 0xF0) == 0xE0 && i + 3 <= nMax && i + 2 < n && (p[i + 1] & 0xC0) == 0x80 &&
-                   (p[i + 2] & 0xC0) == 0x80) {
-            uint32_t u = ((b0 & 0x0F) << 12) | ((p[i + 1] & 0x3Fu) << 6) | (p[i + 2] & 0x3Fu);
-            if (u < 0x800 || IsSurrogate(u)) break;
-            pUnits[i] = pUnits[i + 1] = kFillerUnit;
-            pUnits[i + 2] = static_cast<char16_t>(u);
-            i += 3;
-        } else {
-            break;
-        }
+        char16_t unit;
+        size_t nLength = WidenableLength(p + i, n - i, &unit);
+        if (nLength == 0 || i + nLength > nMax) break;
+        for (size_t k = 0; k + 1 < nLength; ++k) pUnits[i + k] = kFillerUnit;
+        pUnits[i + nLength - 1] = unit;
+        i += nLength;
     }
     return i;
 }
+
+#if defined(__SSE2__)
+// Widens five well-formed sequences of three bytes at p (16 bytes may be read) to five units;
+// answers false, writing nothing, unless the first 15 bytes are just that.
+inline bool WidenThreeByteBlock(const unsigned char* p, char16_t* pUnits) {
+    const unsigned kLeads = 0x1249, kContinuations = 0x6DB6;  // bytes 0, 3, 6, 9, 12 and the rest of 15
+    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    unsigned nLead3 = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
+        _mm_and_si128(x, _mm_set1_epi8(static_cast<char>(0xF0))), _mm_set1_epi8(static_cast<char>(0xE0)))));
+    unsigned nCont = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
+        _mm_and_si128(x, _mm_set1_epi8(static_cast<char>(0xC0))), _mm_set1_epi8(static_cast<char>(0x80)))));
+    if ((nLead3 & 0x7FFF) != kLeads || (nCont & 0x7FFF) != kContinuations) return false;
+    if ((OutsideNarrowRanges(x, _mm_slli_si128(x, 1)) & (kLeads << 1)) != 0) return false;
+    for (int k = 0; k < 5; ++k) {
+        const unsigned char* pSequence = p + 3 * k;
+        pUnits[k] = static_cast<char16_t>(((pSequence[0] & 0x0Fu) << 12) | ((pSequence[1] & 0x3Fu) << 6) |
+                                          (pSequence[2] & 0x3Fu));
+    }
+    return true;
+}
+#endif
 
 // Widens the leading well-formed UTF-8 of p to one unit a code point (sequences of one to three
 // bytes), at most nMax units; *pnBytes tells how many bytes they took. Stops where WidenUtf8 does.
 size_t WidenUtf8Compact(const unsigned char* p, size_t n, char16_t* pUnits, size_t nMax, size_t* pnBytes) {
     size_t i = 0, k = 0;
     while (k < nMax && i < n) {
-        uint32_t b0 = p[i];
-        if (b0 < 0x80) {
-            if (b0 == 0) break;
-            pUnits[k++] = static_cast<char16_t>(b0);
-            i += 1;
-        } else if (b0 >= 0xC2 && b0 <= 0xDF && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
-            pUnits[k++] = static_cast<char16_t>(((b0 & 0x1F) << 6) | (p[i + 1] & 0x3F));
-            i += 2;
-        } else if ((b0 & 0xF0) == 0xE0 && i + 2 < n && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
-            uint32_t u = ((b0 & 0x0F) << 12) | ((p[i + 1] & 0x3Fu) << 6) | (p[i + 2] & 0x3Fu);
-            if (u < 0x800 || IsSurrogate(u)) break;
-            pUnits[k++] = static_cast<char16_t>(u);
-            i += 3;
-        } else {
-            break;
+#if defined(__SSE2__)
+        if (i + 16 <= n && k + 5 <= nMax && WidenThreeByteBlock(p + i, pUnits + k)) {
+            i += 15;
+            k += 5;
+            continue;
         }
+#endif
+        size_t nLength = WidenableLength(p + i, n - i, pUnits + k);
+        if (nLength == 0) break;
+        i += nLength;
+        ++k;
     }
     *pnBytes = i;
     return k;
@@ -145,35 +191,31 @@ size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned
     size_t nWant = kFirstUnits;
     size_t i = 0;
     for (;;) {
-        if (ThreeByteText(p + i, n - i)) {
-            size_t nBytes;
-            size_t k = WidenUtf8Compact(p + i, n - i, units, nWant, &nBytes);
-            size_t nTaken = k != 0 ? RunFastUtf16<false>(s, units, k, pq, bByteBefore || *pq != pStart) : 0;
-            if (nTaken == k) {
-                i += nBytes;
-                if (k == nWant) {
-                    nWant = kUnits;
-                    continue;
-                }
-                return i;
-            }
+        // Where the widening stopped at its limit, the road leaves a last part shorter than a
+        // block to be widened again with what follows.
+        size_t k, nBytes, nTaken, nEnd = i;
+        bool bCompact = ThreeByteText(p + i, n - i);
+        if (bCompact) {
+            k = WidenUtf8Compact(p + i, n - i, units, nWant, &nBytes);
+        } else {
+            k = nBytes = WidenUtf8(p + i, n - i, units, nWant);
+        }
+        bool bMore = k == nWant;
+        nTaken = k != 0 ? RunFastUtf16<true>(s, units, k, pq, bByteBefore || *pq != pStart, bMore) : 0;
+        if (nTaken == k) {
+            nEnd += nBytes;
+        } else if (bCompact) {
             // Back to the byte where the road stopped: the length of each sequence taken.
-            for (size_t u = 0; u < nTaken; ++u) i += p[i] < 0x80 ? 1 : p[i] < 0xE0 ? 2 : 3;
-            return i;
-        }
-        size_t k = WidenUtf8(p + i, n - i, units, nWant);
-        size_t nTaken = k != 0 ? RunFastUtf16<false>(s, units, k, pq, bByteBefore || *pq != pStart) : 0;
-        if (nTaken == k && k == nWant) {
-            i += k;
-            nWant = kUnits;
-            continue;
-        }
-        // The road stops at a character's last byte, or at a filler it cannot take: the careful
-        // path starts again at the sequence's first byte (the fillers taken changed nothing).
-        size_t nEnd = i + nTaken;
-        if (nTaken < k) {
+            for (size_t u = 0; u < nTaken; ++u) nEnd += p[nEnd] < 0x80 ? 1 : p[nEnd] < 0xE0 ? 2 : 3;
+        } else {
+            // The road stops at a character's last byte, or at a filler it cannot take: the
+            // careful path starts again at the sequence's first byte (the fillers taken changed
+            // nothing).
+            nEnd += nTaken;
             while (nEnd > i && (p[nEnd] & 0xC0) == 0x80) --nEnd;
         }
-        return nEnd;
+        if (!bMore || nEnd == i || k - nTaken >= kFastBlock) return nEnd;
+        i = nEnd;
+        nWant = kUnits;
     }
 }

@@ -181,6 +181,9 @@ TEST(UnicodeMeasure, MalformedInput) {
     EXPECT_EQ("4 2 1", Describe(Utf8Counts("a\xFF\xFE" "b")));
     EXPECT_EQ("3 2 1", Describe(Utf8Counts("a\xE6\x97" "b")));          // a cut sequence is one U+FFFD
     EXPECT_EQ("4 2 1", Describe(Utf8Counts("a\xC0\xAF" "b")));          // an overlong form is two
+    EXPECT_EQ("5 2 1", Describe(Utf8Counts("a\xE0\x80\xAF" "b")));      // overlong after E0 and F0, too
+    EXPECT_EQ("6 2 1", Describe(Utf8Counts("a\xF0\x8F\xBF\xBF" "b")));
+    EXPECT_EQ("6 2 1", Describe(Utf8Counts("a\xF4\x90\x80\x80" "b")));  // past U+10FFFF
     EXPECT_EQ("5 2 1", Describe(Utf8Counts("a\xED\xA0\x80" "b")));      // an encoded surrogate is three
     EXPECT_EQ("2 1 1", Describe(Utf8Counts("a\xF0\x9F")));              // cut at the end
     // An unpaired surrogate is U+FFFD, which marks may still join.
