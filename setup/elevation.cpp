@@ -4,7 +4,9 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "setup/install_dialog.h"
+#include "setup/install_places.h"
+#include "setup/program_start.h"
+#include "support/path_text.h"
 #include "support/owned_handle.h"
 
 const char kSilentSwitch[] = "/S";
@@ -108,7 +110,7 @@ bool RunElevatedCopy(SetupRole role, const char* szProgramPath, int nArgs, char*
     }
     if (role == SetupRole::kInstall && dwCopyExit == kExitDone && !switches.bSilent) {
         char szInstalled[kPathBufferSize];
-        if (InstallDialog::InstalledProgramPath(szInstalled, sizeof(szInstalled))) StartProgram(szInstalled, "");
+        if (InstalledProgramPath(szInstalled, sizeof(szInstalled))) StartProgram(szInstalled, "");
     }
     *pnExitCode = switches.bSilent ? static_cast<int>(dwCopyExit) : kExitDone;
     return true;

@@ -11,6 +11,7 @@
 
 #include "setup/elevation.h"
 #include "setup/install_dialog.h"
+#include "setup/install_places.h"
 #include "tests/wine/import_redirect.h"
 
 namespace {
@@ -143,7 +144,7 @@ TEST_F(ElevationTest, AfterAnElevatedInstallTheProgramIsStartedWithoutElevation)
     nCopyExitCode = 0;
     EXPECT_EQ(0, Decide(SetupRole::kInstall, {kProgram}));
     char szInstalled[MAX_PATH];
-    ASSERT_TRUE(InstallDialog::InstalledProgramPath(szInstalled, sizeof(szInstalled)));
+    ASSERT_TRUE(InstalledProgramPath(szInstalled, sizeof(szInstalled)));
     ASSERT_EQ(1u, programsStarted.size()) << "the installed program is started by this, unelevated, process";
     EXPECT_EQ(std::string("\"") + szInstalled + "\"", programsStarted[0]);
 

@@ -20,8 +20,9 @@ const char kQuestion[] = "Are you sure you want to remove TallyQuill from this c
 const char kSettingsKey[] = "Software\\Kestrilon\\TallyQuill\\Settings";
 const char kFoldersKey[] = "Software\\Kestrilon\\TallyQuill\\Folders";
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-// The loaded profile of another user of the machine.
+// The loaded profiles of two other users of the machine.
 const char kOtherUser[] = "S-1-5-21-0-0-0-1001";
+const char kThirdUser[] = "S-1-5-21-0-0-0-1002";
 
 bool ValueExists(HKEY hRoot, const char* szKey, const char* szName) {
     HKEY hKey = nullptr;
@@ -137,6 +138,7 @@ protected:
         RemoveInstallation();
         RemoveUninstallerCopies();
         SHDeleteKeyA(HKEY_USERS, kOtherUser);
+        SHDeleteKeyA(HKEY_USERS, kThirdUser);
     }
 
     // What is left of everything an install made, one line each; "" when it is all gone. Checked
@@ -193,13 +195,18 @@ TEST_F(UninstallTest, WithAnArgumentItAsksAtOnce) {
 
 TEST_F(UninstallTest, YesRemovesWhatTheInstallMadeAndLeavesTheSettings) {
     ASSERT_FALSE(SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn").empty()) << "the program saved its settings";
-    // Start at logon for every user, for this user, and for another user of the machine, whose own
-    // values the uninstaller has no business with.
+    // Start at logon for every user, for this user, and for two other users logged on: one whose
+    // value starts the program removed (written by hand, bare and in capitals), which goes, and one
+    // whose value starts another copy of it elsewhere, which stays.
     const std::string command = "\"" + folder + "\\tallyq.exe\" /logon";
     const std::string otherUserRunKey = std::string(kOtherUser) + "\\" + kRunKey;
+    const std::string thirdUserRunKey = std::string(kThirdUser) + "\\" + kRunKey;
+    const std::string bareCommand = folder + "\\TALLYQ.EXE /logon";
+    const std::string elsewhere = "\"D:\\Tools\\TallyQuill\\tallyq.exe\" /logon";
     ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun", command));
     ASSERT_TRUE(SetSystemText(HKEY_CURRENT_USER, kRunKey, "TallyQuillRun", command));
-    ASSERT_TRUE(SetSystemText(HKEY_USERS, otherUserRunKey.c_str(), "TallyQuillRun", command));
+    ASSERT_TRUE(SetSystemText(HKEY_USERS, otherUserRunKey.c_str(), "TallyQuillRun", bareCommand));
+    ASSERT_TRUE(SetSystemText(HKEY_USERS, thirdUserRunKey.c_str(), "TallyQuillRun", elsewhere));
     ASSERT_TRUE(UninstallAnswering(IDYES));
     EXPECT_EQ("", Leftovers());
     EXPECT_FALSE(SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn").empty()) << "Settings stay";
@@ -207,7 +214,10 @@ TEST_F(UninstallTest, YesRemovesWhatTheInstallMadeAndLeavesTheSettings) {
     EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "DataFiles"));
     EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun")) << "nothing starts it for every user";
     EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRunKey, "TallyQuillRun")) << "nor for this user";
-    EXPECT_EQ(command, SystemText(HKEY_USERS, otherUserRunKey.c_str(), "TallyQuillRun")) << "another user's value stays";
+    EXPECT_FALSE(ValueExists(HKEY_USERS, otherUserRunKey.c_str(), "TallyQuillRun"))
+        << "nor for another user logged on: " << SystemText(HKEY_USERS, otherUserRunKey.c_str(), "TallyQuillRun");
+    EXPECT_EQ(elsewhere, SystemText(HKEY_USERS, thirdUserRunKey.c_str(), "TallyQuillRun"))
+        << "a value that starts another copy stays";
     std::vector<std::string> copies = CopyFolders();
     ASSERT_EQ(1u, copies.size()) << "one copy, in a folder of its own";
     EXPECT_TRUE(FileExists(copies[0] + "\\uninst.exe")) << "the copy stays (until the system restarts)";
