@@ -101,7 +101,15 @@ TEST_F(SilentTest, SetupInstallsWithNoWindowAndStartsNothing) {
 TEST_F(SilentTest, ADamagedSetupFileEndsWithItsCodeAndChangesNothing) {
     Bytes setup;
     ASSERT_TRUE(ReadBytes(SetupFilePath(), &setup));
-    setup[setup.size() / 2] ^= 0x01;  // a payload byte
+    ExtractionPlan plan;
+    ASSERT_TRUE(SetupImageIntact(setup.data(), setup.size(), CountInstallFiles(kInstallFiles), &plan))
+        << "the good setup file fails the installer's check";
+    // A byte of the program's resources: the setup runs its own image, so a changed code byte might
+    // end it before it checks its payload.
+    size_t nChanged = ResourceMiddle(setup);
+    ASSERT_GT(nChanged, 0u);
+    ASSERT_LT(nChanged, plan.steps[0].nSize) << "a byte of the program";
+    setup[nChanged] ^= 0x01;
     std::string damaged = ScratchFolder() + "\\TallyQuillSetup.exe";
     ASSERT_TRUE(WriteBytes(damaged, setup));
     InstallationState before = CurrentInstallation();
