@@ -7,8 +7,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 
 #include "setup/pe_signature.h"
 #include "tests/wine/wine_test_support.h"
@@ -21,19 +20,51 @@ const char* const kUninstallNumbers[] = {"EstimatedSize", "NoModify", "NoRepair"
 
 namespace {
 const char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+const char* RootName(HKEY hRoot) {
+    if (hRoot == HKEY_LOCAL_MACHINE) return "HKEY_LOCAL_MACHINE";
+    if (hRoot == HKEY_CURRENT_USER) return "HKEY_CURRENT_USER";
+    if (hRoot == HKEY_USERS) return "HKEY_USERS";
+    return "a registry root";
+}
 }
 
-bool ReadBytes(const std::string& path, Bytes* pBytes) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in) return false;
-    pBytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
+namespace {
+// A failed step's message: what was done, and the error the system set for it.
+testing::AssertionResult FailedWith(const std::string& what, DWORD dwError) {
+    return testing::AssertionFailure() << what << " failed (error " << dwError << ")";
+}
+}  // namespace
+
+testing::AssertionResult ReadBytes(const std::string& path, Bytes* pBytes) {
+    pBytes->clear();
+    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               0, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) return FailedWith("opening " + path + " to read", GetLastError());
+    unsigned char buffer[65536];
+    DWORD dwRead = 0;
+    BOOL bRead;
+    while ((bRead = ReadFile(hFile, buffer, sizeof(buffer), &dwRead, nullptr)) && dwRead > 0)
+        pBytes->insert(pBytes->end(), buffer, buffer + dwRead);
+    DWORD dwError = GetLastError();
+    CloseHandle(hFile);
+    if (!bRead) return FailedWith("reading " + path, dwError);
+    return testing::AssertionSuccess();
 }
 
-bool WriteBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return out.good();
+testing::AssertionResult WriteBytes(const std::string& path, const Bytes& bytes) {
+    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) return FailedWith("opening " + path + " to write", GetLastError());
+    DWORD dwWritten = 0;
+    BOOL bWritten = WriteFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &dwWritten, nullptr);
+    DWORD dwError = GetLastError();
+    CloseHandle(hFile);
+    if (!bWritten) return FailedWith("writing " + std::to_string(bytes.size()) + " bytes to " + path, dwError);
+    if (dwWritten != bytes.size())
+        return testing::AssertionFailure() << "writing " << bytes.size() << " bytes to " << path << " wrote "
+                                           << dwWritten;
+    return testing::AssertionSuccess();
 }
 
 bool FileExists(const std::string& path) {
@@ -78,14 +109,16 @@ long long SystemNumber(HKEY hRoot, const char* szKey, const char* szName) {
     return nResult == ERROR_SUCCESS && dwType == REG_DWORD && cbValue == sizeof(dwValue) ? dwValue : -1;
 }
 
-bool SetSystemText(HKEY hRoot, const char* szKey, const char* szName, const std::string& text) {
+testing::AssertionResult SetSystemText(HKEY hRoot, const char* szKey, const char* szName, const std::string& text) {
+    std::string what = std::string("setting ") + RootName(hRoot) + "\\" + szKey + " value \"" + szName + "\"";
     HKEY hKey = nullptr;
-    if (RegCreateKeyExA(hRoot, szKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
-        return false;
-    bool bSet = RegSetValueExA(hKey, szName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                               static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+    LONG nResult = RegCreateKeyExA(hRoot, szKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hKey, nullptr);
+    if (nResult != ERROR_SUCCESS) return FailedWith(what + " (opening the key)", nResult);
+    nResult = RegSetValueExA(hKey, szName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                             static_cast<DWORD>(text.size() + 1));
     RegCloseKey(hKey);
-    return bSet;
+    if (nResult != ERROR_SUCCESS) return FailedWith(what, nResult);
+    return testing::AssertionSuccess();
 }
 
 std::string ExpectedInstallFolder() {
@@ -126,13 +159,16 @@ std::string SetupFilePath() { return TestProgramFolder() + "..\\TallyQuillSetup.
 
 std::string PayloadPath(const std::string& name) { return TestProgramFolder() + "..\\payload\\" + name; }
 
-bool ReadPackedProgram(Bytes* pProgram) {
+testing::AssertionResult ReadPackedProgram(Bytes* pProgram) {
+    testing::AssertionResult read = ReadBytes(BuiltProgramPath(), pProgram);
+    if (!read) return read;
     PeSignatureFields fields;
-    if (!ReadBytes(BuiltProgramPath(), pProgram) || !ReadPeSignatureFields(pProgram->data(), pProgram->size(), &fields))
-        return false;
+    if (!ReadPeSignatureFields(pProgram->data(), pProgram->size(), &fields))
+        return testing::AssertionFailure() << BuiltProgramPath() << " (" << pProgram->size()
+                                           << " bytes) has no PE checksum and security entry to zero";
     memset(&(*pProgram)[fields.nChecksumOffset], 0, kPeChecksumLength);
     memset(&(*pProgram)[fields.nSecurityOffset], 0, kPeSecurityEntryLength);
-    return true;
+    return testing::AssertionSuccess();
 }
 
 size_t ResourceMiddle(const Bytes& program) {
@@ -178,12 +214,13 @@ HWND SetupRun::WaitForTerms(unsigned nTimeoutMs) {
     return hwndTerms != nullptr && IsWindowVisible(hwndTerms) ? hwndTerms : nullptr;
 }
 
-bool SetupRun::AgreeAndNext() {
-    if (hwndTerms == nullptr) return false;
+testing::AssertionResult SetupRun::AgreeAndNext() {
+    if (hwndTerms == nullptr) return testing::AssertionFailure() << "no terms page to agree on; " << ProcessState();
     SendWithin(GetDlgItem(hwndTerms, 101), BM_CLICK, 0, 0, "BM_CLICK on \"I agree\"");
-    if (!IsWindowEnabled(GetDlgItem(hwndTerms, IDOK))) return false;
+    if (!IsWindowEnabled(GetDlgItem(hwndTerms, IDOK)))
+        return testing::AssertionFailure() << "Next stayed disabled after \"I agree\"; " << ProcessState();
     PostMessageA(GetDlgItem(hwndTerms, IDOK), BM_CLICK, 0, 0);
-    return true;
+    return testing::AssertionSuccess();
 }
 
 bool InstallWith(const std::string& setupPath) {
@@ -224,6 +261,13 @@ InstallationState CurrentInstallation() {
 }
 
 namespace {
+// The first offset where two byte strings differ; the shorter one's size when one begins the other.
+size_t FirstDifference(const Bytes& a, const Bytes& b) {
+    size_t nAt = 0;
+    while (nAt < a.size() && nAt < b.size() && a[nAt] == b[nAt]) ++nAt;
+    return nAt;
+}
+
 // One line of Differences() for a key found on one side only, or on both with other contents.
 template <typename Value, typename Describe>
 void AddDifferences(const char* szKind, const std::map<std::string, Value>& before,
@@ -245,14 +289,178 @@ std::string Differences(const InstallationState& before, const InstallationState
     std::string lines;
     AddDifferences("file", before.files, after.files,
                    [](const Bytes& was, const Bytes& now) {
-                       size_t nAt = 0;
-                       while (nAt < was.size() && nAt < now.size() && was[nAt] == now[nAt]) ++nAt;
                        return std::to_string(was.size()) + " bytes, now " + std::to_string(now.size()) +
-                              ", first difference at offset " + std::to_string(nAt);
+                              ", first difference at offset " + std::to_string(FirstDifference(was, now));
                    },
                    &lines);
     AddDifferences("text", before.texts, after.texts,
                    [](const std::string& was, const std::string& now) { return "\"" + was + "\", now \"" + now + "\""; },
                    &lines);
     return lines;
+}
+
+namespace {
+std::string Listed(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
+    return list.empty() ? "no file" : list;
+}
+
+// What is at a path: "missing", "a file of N bytes", "a folder holding ...".
+std::string WhatIsAt(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        DWORD dwError = GetLastError();
+        if (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND) return "missing";
+        return "not to be looked at (error " + std::to_string(dwError) + ")";
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return "a folder holding " + Listed(FilesIn(path));
+    unsigned long long nSize = static_cast<unsigned long long>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    return "a file of " + std::to_string(nSize) + " bytes";
+}
+
+testing::AssertionResult PathResult(bool bPassed, const std::string& path, const char* szExpected) {
+    return (bPassed ? testing::AssertionSuccess() : testing::AssertionFailure())
+           << path << " is " << WhatIsAt(path) << ", expected " << szExpected;
+}
+
+// What a registry value is, for a message: "missing", its text in quotes, or its type.
+std::string WhatValueIs(HKEY hRoot, const char* szKey, const char* szName) {
+    HKEY hKey = nullptr;
+    LONG nResult = RegOpenKeyExA(hRoot, szKey, 0, KEY_QUERY_VALUE, &hKey);
+    if (nResult == ERROR_FILE_NOT_FOUND) return "missing, and so is its key";
+    if (nResult != ERROR_SUCCESS) return "not to be read: the key opens with error " + std::to_string(nResult);
+    DWORD dwType = 0;
+    nResult = RegQueryValueExA(hKey, szName, nullptr, &dwType, nullptr, nullptr);
+    RegCloseKey(hKey);
+    if (nResult == ERROR_FILE_NOT_FOUND) return "missing";
+    if (nResult != ERROR_SUCCESS) return "not to be read (error " + std::to_string(nResult) + ")";
+    if (dwType == REG_DWORD) return "the number " + std::to_string(SystemNumber(hRoot, szKey, szName));
+    if (dwType != REG_SZ && dwType != REG_EXPAND_SZ) return "of type " + std::to_string(dwType);
+    return "\"" + SystemText(hRoot, szKey, szName) + "\"";
+}
+
+testing::AssertionResult ValueResult(bool bPassed, HKEY hRoot, const char* szKey, const char* szName,
+                                     const std::string& expected) {
+    return (bPassed ? testing::AssertionSuccess() : testing::AssertionFailure())
+           << RootName(hRoot) << "\\" << szKey << " value \"" << szName << "\" is "
+           << WhatValueIs(hRoot, szKey, szName) << ", expected " << expected;
+}
+
+bool ValueExists(HKEY hRoot, const char* szKey, const char* szName) {
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(hRoot, szKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return false;
+    bool bExists = RegQueryValueExA(hKey, szName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(hKey);
+    return bExists;
+}
+}  // namespace
+
+testing::AssertionResult FileIsThere(const std::string& path) { return PathResult(FileExists(path), path, "a file"); }
+
+testing::AssertionResult FolderIsThere(const std::string& path) {
+    return PathResult(FolderExists(path), path, "a folder");
+}
+
+testing::AssertionResult FileIsGone(const std::string& path) { return PathResult(!FileExists(path), path, "no file"); }
+
+testing::AssertionResult FolderIsGone(const std::string& path) {
+    return PathResult(!FolderExists(path), path, "no folder");
+}
+
+testing::AssertionResult FolderHolds(const std::string& folder, std::vector<std::string> expected) {
+    std::vector<std::string> found = FilesIn(folder);
+    std::sort(found.begin(), found.end());
+    std::sort(expected.begin(), expected.end());
+    return (found == expected ? testing::AssertionSuccess() : testing::AssertionFailure())
+           << folder << " holds " << Listed(found) << (FolderExists(folder) ? "" : " (it is missing)") << ", expected "
+           << Listed(expected);
+}
+
+std::vector<std::string> InstalledFileNames() {
+    return {"tallyq.exe", "tallyq.hlp", "banner.htm", "banner.gif", "tallyq.htm", "uninst.exe"};
+}
+
+testing::AssertionResult SystemTextIs(HKEY hRoot, const char* szKey, const char* szName, const std::string& expected) {
+    return ValueResult(SystemText(hRoot, szKey, szName) == expected, hRoot, szKey, szName,
+                       expected.empty() ? std::string("none or \"\"") : "\"" + expected + "\"");
+}
+
+testing::AssertionResult SystemTextIsSet(HKEY hRoot, const char* szKey, const char* szName) {
+    return ValueResult(!SystemText(hRoot, szKey, szName).empty(), hRoot, szKey, szName, "a text");
+}
+
+testing::AssertionResult ValueIsGone(HKEY hRoot, const char* szKey, const char* szName) {
+    return ValueResult(!ValueExists(hRoot, szKey, szName), hRoot, szKey, szName, "none");
+}
+
+std::string WindowDescription(HWND hwnd) {
+    if (!IsWindow(hwnd)) return "a handle to no window";
+    char szClass[64] = "", szTitle[128] = "";
+    GetClassNameA(hwnd, szClass, sizeof(szClass));
+    GetWindowTextA(hwnd, szTitle, sizeof(szTitle));
+    DWORD dwProcessId = 0;
+    GetWindowThreadProcessId(hwnd, &dwProcessId);
+    return std::string(szClass) + " \"" + szTitle + "\" (process " + std::to_string(dwProcessId) + ", " +
+           (IsWindowVisible(hwnd) ? "shown" : "hidden") + ")";
+}
+
+testing::AssertionResult WindowIsThere(HWND hwnd, const std::string& what) {
+    if (IsWindow(hwnd)) return testing::AssertionSuccess() << what << " is " << WindowDescription(hwnd);
+    return testing::AssertionFailure() << what << " is not there; " << ShownWindows();
+}
+
+testing::AssertionResult WindowIsShown(HWND hwnd, const std::string& what) {
+    if (!IsWindow(hwnd)) return WindowIsThere(hwnd, what);
+    return (IsWindowVisible(hwnd) ? testing::AssertionSuccess() : testing::AssertionFailure())
+           << what << " is " << WindowDescription(hwnd);
+}
+
+testing::AssertionResult WindowIsGone(HWND hwnd, const std::string& what) {
+    if (hwnd == nullptr) return testing::AssertionSuccess() << what << " is not there";
+    return testing::AssertionFailure() << what << " is still there: " << WindowDescription(hwnd);
+}
+
+testing::AssertionResult ProcessRuns(const ProgramUnderTest& program) {
+    return (program.Running() ? testing::AssertionSuccess() : testing::AssertionFailure()) << program.ProcessState();
+}
+
+testing::AssertionResult NoProcessRuns(const char* szExeName) {
+    std::vector<unsigned long> ids = ProcessIdsOf(szExeName);
+    if (ids.empty()) return testing::AssertionSuccess() << "no " << szExeName << " runs";
+    testing::AssertionResult result = testing::AssertionFailure();
+    result << szExeName << " runs as process";
+    for (unsigned long nId : ids) result << " " << nId;
+    return result << "; " << ShownWindows();
+}
+
+testing::AssertionResult Started(ProgramUnderTest& program, const std::string& arguments, const std::string& path) {
+    if (program.Start(arguments, path)) return testing::AssertionSuccess();
+    return FailedWith("starting " + path + (arguments.empty() ? "" : " " + arguments), GetLastError());
+}
+
+testing::AssertionResult SameBytes(const Bytes& expected, const Bytes& found) {
+    if (found == expected) return testing::AssertionSuccess();
+    size_t nAt = FirstDifference(expected, found);
+    testing::AssertionResult result = testing::AssertionFailure();
+    result << found.size() << " bytes, expected " << expected.size() << "; first difference at offset " << nAt;
+    if (nAt < found.size() && nAt < expected.size())
+        result << ": " << static_cast<unsigned>(found[nAt]) << ", expected " << static_cast<unsigned>(expected[nAt]);
+    return result;
+}
+
+testing::AssertionResult FolderMade(const std::string& path) {
+    return Succeeded("making the folder " + path, [&] { return CreateDirectoryA(path.c_str(), nullptr) != FALSE; });
+}
+
+testing::AssertionResult FileCopied(const std::string& from, const std::string& to) {
+    return Succeeded("copying " + from + " to " + to,
+                     [&] { return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE; });
+}
+
+testing::AssertionResult HeldOpen(const std::string& path, HANDLE* phFile) {
+    return Succeeded("opening " + path + " with no sharing", [&] {
+        *phFile = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        return *phFile != INVALID_HANDLE_VALUE;
+    });
 }

@@ -106,17 +106,19 @@ EveryoneAccess ReadEveryoneAccess(const std::string& folder) {
 
 // Every value of the Uninstall entry of an installation in folder. Checked where it is called.
 void ExpectUninstallEntry(const std::string& folder) {
-    auto text = [](const char* szName) { return SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, szName); };
+    auto textIs = [](const char* szName, const std::string& expected) {
+        return SystemTextIs(HKEY_LOCAL_MACHINE, kUninstallKey, szName, expected);
+    };
     auto number = [](const char* szName) { return SystemNumber(HKEY_LOCAL_MACHINE, kUninstallKey, szName); };
-    EXPECT_EQ("TallyQuill Uninstall", text("DisplayName"));
-    EXPECT_EQ("\"" + folder + "\\uninst.exe\"", text("UninstallString"));
-    EXPECT_EQ("\"" + folder + "\\uninst.exe\" /S", text("QuietUninstallString"));
-    EXPECT_EQ(TQ_VERSION_TEXT, text("DisplayVersion"));
-    EXPECT_EQ("Kestrilon", text("Publisher"));
-    EXPECT_EQ("\"" + folder + "\\tallyq.exe\",0", text("DisplayIcon"));
-    EXPECT_EQ(folder, text("InstallLocation"));
+    EXPECT_TRUE(textIs("DisplayName", "TallyQuill Uninstall"));
+    EXPECT_TRUE(textIs("UninstallString", "\"" + folder + "\\uninst.exe\""));
+    EXPECT_TRUE(textIs("QuietUninstallString", "\"" + folder + "\\uninst.exe\" /S"));
+    EXPECT_TRUE(textIs("DisplayVersion", TQ_VERSION_TEXT));
+    EXPECT_TRUE(textIs("Publisher", "Kestrilon"));
+    EXPECT_TRUE(textIs("DisplayIcon", "\"" + folder + "\\tallyq.exe\",0"));
+    EXPECT_TRUE(textIs("InstallLocation", folder));
     // The page the main dialog's status line opens.
-    EXPECT_EQ("https://www.kestrilon.example/tallyquill/", text("URLInfoAbout"));
+    EXPECT_TRUE(textIs("URLInfoAbout", "https://www.kestrilon.example/tallyquill/"));
     EXPECT_EQ(1, number("NoModify"));
     EXPECT_EQ(1, number("NoRepair"));
     // Every file of the installation, in kilobytes with a part of one counted whole.
@@ -127,7 +129,7 @@ void ExpectUninstallEntry(const std::string& folder) {
         if (GetFileAttributesExA((folder + "\\" + name).c_str(), GetFileExInfoStandard, &file))
             nBytes += static_cast<unsigned long long>(file.nFileSizeHigh) << 32 | file.nFileSizeLow;
     }
-    EXPECT_EQ(6u, files.size());
+    EXPECT_TRUE(FolderHolds(folder, InstalledFileNames()));
     EXPECT_EQ(static_cast<long long>((nBytes + 1023) / 1024), number("EstimatedSize")) << nBytes << " bytes";
 }
 
@@ -165,9 +167,9 @@ class TermsPageTest : public SetupTest {
 protected:
     void SetUp() override {
         SetupTest::SetUp();
-        ASSERT_TRUE(setup.Start("", SetupFilePath()));
+        ASSERT_TRUE(Started(setup, "", SetupFilePath()));
         hwndTerms = setup.WaitForTerms();
-        ASSERT_NE(nullptr, hwndTerms);
+        ASSERT_TRUE(WindowIsShown(hwndTerms, "the terms page"));
     }
     // Cancel on the page, which ends the setup.
     void Cancel() {
@@ -194,13 +196,13 @@ HWND PostEnterKeys(HWND hwndTerms) {
 
 TEST_F(TermsPageTest, OpensOverTheProgressWindowWithNothingChosen) {
     HWND hwndProgress = FindDialogTitled(kProgressTitle);
-    ASSERT_NE(nullptr, hwndProgress) << "the progress window is open under the terms page";
+    ASSERT_TRUE(WindowIsThere(hwndProgress, "the progress window under the terms page"));
     EXPECT_EQ(hwndProgress, GetWindow(hwndTerms, GW_OWNER));
     EXPECT_EQ("Installing TallyQuill", ItemText(hwndProgress, IDC_PROGRESS_LINE0));
     EXPECT_EQ("Software Licence Terms", ItemText(hwndProgress, IDC_PROGRESS_LINE1));
 
-    EXPECT_FALSE(Checked(hwndTerms, IDC_TERMS_AGREE));
-    EXPECT_FALSE(Checked(hwndTerms, IDC_TERMS_DISAGREE));
+    EXPECT_FALSE(Checked(hwndTerms, IDC_TERMS_AGREE)) << "\"I agree\" starts checked";
+    EXPECT_FALSE(Checked(hwndTerms, IDC_TERMS_DISAGREE)) << "\"I do not agree\" starts checked";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hwndTerms, IDOK))) << "Next starts disabled";
     Cancel();
 }
@@ -210,7 +212,7 @@ TEST_F(TermsPageTest, NextIsEnabledExactlyWhileIAgreeIsChosen) {
     Press(hwndTerms, IDC_TERMS_AGREE);
     EXPECT_TRUE(IsWindowEnabled(hwndNext)) << "agree enables Next";
     Press(hwndTerms, IDC_TERMS_DISAGREE);
-    EXPECT_FALSE(Checked(hwndTerms, IDC_TERMS_AGREE));
+    EXPECT_FALSE(Checked(hwndTerms, IDC_TERMS_AGREE)) << "\"I agree\" stays checked after \"I do not agree\"";
     EXPECT_FALSE(IsWindowEnabled(hwndNext)) << "do not agree disables Next again";
     Cancel();
 }
@@ -218,27 +220,28 @@ TEST_F(TermsPageTest, NextIsEnabledExactlyWhileIAgreeIsChosen) {
 TEST_F(TermsPageTest, EnterAndOkGoOnOnlyOnceIAgreeIsChosen) {
     HWND hwndNext = GetDlgItem(hwndTerms, IDOK);
     Press(hwndTerms, IDC_TERMS_DISAGREE);
-    ASSERT_FALSE(IsWindowEnabled(hwndNext));
+    ASSERT_FALSE(IsWindowEnabled(hwndNext)) << "Next is enabled after \"I do not agree\"";
 
     // Enter while Next is disabled: the page's thread handles the keys (posted messages are handled
     // in order, so the text limit posted after them reads back only then), and the page stays.
     HWND hwndKeys = PostEnterKeys(hwndTerms);
-    ASSERT_NE(nullptr, hwndKeys);
-    EXPECT_TRUE(hwndKeys == hwndTerms || IsChild(hwndTerms, hwndKeys)) << "the focus is in the page";
+    ASSERT_NE(nullptr, hwndKeys) << "the terms page's thread tells no focus";
+    EXPECT_TRUE(hwndKeys == hwndTerms || IsChild(hwndTerms, hwndKeys))
+        << "the focus is not in the page but in " << WindowDescription(hwndKeys);
     ASSERT_TRUE(PostedMessagesHandled(FindWindowExA(hwndTerms, nullptr, "Edit", nullptr)))
         << "the page's thread handled the keys";
-    EXPECT_TRUE(IsWindow(hwndTerms)) << "Enter while Next is disabled leaves the page open";
+    EXPECT_TRUE(WindowIsThere(hwndTerms, "the terms page")) << "Enter while Next is disabled leaves the page open";
     EXPECT_FALSE(IsWindowEnabled(hwndNext)) << "Next was disabled all along";
-    EXPECT_TRUE(setup.Running());
+    EXPECT_TRUE(ProcessRuns(setup));
 
     // The OK command itself, as a program may send it, is refused the same way.
     SendWithin(hwndTerms, WM_COMMAND, IDOK, 0, "WM_COMMAND IDOK");
-    EXPECT_TRUE(IsWindow(hwndTerms)) << "OK while Next is disabled leaves the page open";
+    EXPECT_TRUE(WindowIsThere(hwndTerms, "the terms page")) << "OK while Next is disabled leaves the page open";
 
     // The same keys once "I agree" is chosen go on with the install: they did reach the page.
     Press(hwndTerms, IDC_TERMS_AGREE);
-    ASSERT_TRUE(IsWindowEnabled(hwndNext));
-    ASSERT_NE(nullptr, PostEnterKeys(hwndTerms));
+    ASSERT_TRUE(IsWindowEnabled(hwndNext)) << "Next stays disabled after \"I agree\"";
+    ASSERT_NE(nullptr, PostEnterKeys(hwndTerms)) << "the terms page's thread tells no focus";
     EXPECT_TRUE(WaitFor(
         "the terms page to close after Enter", [&] { return !IsWindow(hwndTerms); }, [&] { return setup.ProcessState(); }))
         << "Enter with Next enabled closes the page";
@@ -249,20 +252,20 @@ TEST_F(TermsPageTest, EnterAndOkGoOnOnlyOnceIAgreeIsChosen) {
 TEST_F(TermsPageTest, CancelLeavesTheEmptyFolderAndItsValues) {
     Cancel();
     std::string folder = ExpectedInstallFolder();
-    EXPECT_TRUE(FolderExists(folder));
-    EXPECT_TRUE(FilesIn(folder).empty());
-    EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles"));
-    EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "DataFiles"));
-    EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
-    EXPECT_EQ(nullptr, FindMainDialog());
+    EXPECT_TRUE(FolderIsThere(folder));
+    EXPECT_TRUE(FolderHolds(folder, {}));
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles", folder));
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kFoldersKey, "DataFiles", folder));
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", ""));
+    EXPECT_TRUE(WindowIsGone(FindMainDialog(), "the program's dialog"));
     EXPECT_TRUE(EveryoneCannotWrite(folder));
 }
 
 TEST_F(SetupTest, AnInstallLeavesFilesShortcutsUninstallerAndTheRunningProgram) {
     DWORD dwStart = GetTickCount();
     SetupRun setup;
-    ASSERT_TRUE(setup.Start("", SetupFilePath()));
-    ASSERT_NE(nullptr, setup.WaitForTerms());
+    ASSERT_TRUE(Started(setup, "", SetupFilePath()));
+    ASSERT_TRUE(WindowIsShown(setup.WaitForTerms(), "the terms page"));
     DWORD dwTermsShown = GetTickCount();
     ASSERT_TRUE(setup.AgreeAndNext());
     DWORD dwAgreed = GetTickCount();
@@ -287,15 +290,14 @@ TEST_F(SetupTest, AnInstallLeavesFilesShortcutsUninstallerAndTheRunningProgram) 
     ASSERT_TRUE(ReadPackedProgram(&program));
     ASSERT_TRUE(ReadBytes(folder + "\\tallyq.exe", &installed));
     ASSERT_TRUE(ReadBytes(folder + "\\uninst.exe", &uninstaller));
-    EXPECT_TRUE(installed == Concat(program, {0x00, 0x00, 0x00, 0x00})) << "tallyq.exe ends in 00 00 00 00";
-    EXPECT_TRUE(uninstaller == Concat(program, {0x0F, 0x0F, 0xF0, 0xF0})) << "uninst.exe ends in 0F 0F F0 F0";
+    EXPECT_TRUE(SameBytes(Concat(program, {0x00, 0x00, 0x00, 0x00}), installed)) << "tallyq.exe ends in 00 00 00 00";
+    EXPECT_TRUE(SameBytes(Concat(program, {0x0F, 0x0F, 0xF0, 0xF0}), uninstaller)) << "uninst.exe ends in 0F 0F F0 F0";
     for (const char* szName : {"tallyq.hlp", "banner.htm", "banner.gif", "tallyq.htm"}) {
         ASSERT_TRUE(ReadBytes(PayloadPath(szName), &payload));
-        ASSERT_TRUE(ReadBytes(folder + "\\" + szName, &extracted)) << szName;
-        EXPECT_TRUE(payload == extracted) << szName;
+        ASSERT_TRUE(ReadBytes(folder + "\\" + szName, &extracted));
+        EXPECT_TRUE(SameBytes(payload, extracted)) << szName;
     }
-    std::vector<std::string> files = FilesIn(folder);
-    EXPECT_EQ(6u, files.size());
+    EXPECT_TRUE(FolderHolds(folder, InstalledFileNames()));
 
     EXPECT_EQ(folder + "\\tallyq.exe", ShortcutTarget(StartMenuGroup() + "\\TallyQuill.lnk"));
     // The bench tells the setup a version of Windows without the WinHelp viewer (Vista or later):
@@ -303,7 +305,7 @@ TEST_F(SetupTest, AnInstallLeavesFilesShortcutsUninstallerAndTheRunningProgram) 
     EXPECT_EQ(folder + "\\tallyq.htm", ShortcutTarget(StartMenuGroup() + "\\TallyQuill Help.lnk"));
     EXPECT_EQ(folder + "\\tallyq.exe", ShortcutTarget(DesktopShortcut()));
     ExpectUninstallEntry(folder);
-    EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles"));
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles", folder));
     EXPECT_TRUE(EveryoneCannotWrite(folder));
 #if !defined(_WIN64)
     // The 32-bit program on a 32-bit system: one Program Files and one registry view, so the values
@@ -316,8 +318,8 @@ TEST_F(SetupTest, AnInstallLeavesFilesShortcutsUninstallerAndTheRunningProgram) 
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Wow6432Node", 0, KEY_READ, &hKey))
         << "a 32-bit system has no redirected view";
     if (hKey != nullptr) RegCloseKey(hKey);
-    EXPECT_EQ("TallyQuill Uninstall",
-              SystemText(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TallyQuill", "DisplayName"));
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TallyQuill",
+                             "DisplayName", "TallyQuill Uninstall"));
 #endif
 }
 
@@ -335,28 +337,29 @@ TEST_F(SetupTest, ASecondInstallReplacesTheFilesAndNamesItsOwnUninstaller) {
     EndRunningCopies();
     InstallationState second = CurrentInstallation();
     EXPECT_EQ("", Differences(first, second)) << "files, shortcuts and the entry are made again as they were";
-    EXPECT_EQ("\"" + folder + "\\uninst.exe\"", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"))
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + folder + "\\uninst.exe\""))
         << "the entry names the uninstaller just made";
 }
 
 TEST_F(SetupTest, ACopyHidingInTheTrayIsEndedAndReplaced) {
     ASSERT_TRUE(InstallWith(SetupFilePath()));
     HWND hwndRunning = FindMainDialog();
-    ASSERT_TRUE(IsWindowVisible(hwndRunning));
+    ASSERT_TRUE(WindowIsShown(hwndRunning, "the installed program's dialog"));
     DWORD dwRunning = 0;
     GetWindowThreadProcessId(hwndRunning, &dwRunning);
-    HANDLE hRunning = OpenProcess(SYNCHRONIZE, FALSE, dwRunning);
-    ASSERT_NE(nullptr, hRunning);
+    HANDLE hRunning = nullptr;
+    ASSERT_TRUE(Succeeded("opening process " + std::to_string(dwRunning),
+                          [&] { return (hRunning = OpenProcess(SYNCHRONIZE, FALSE, dwRunning)) != nullptr; }));
     PostMessageA(hwndRunning, WM_COMMAND, IDCANCEL, 0);  // Close: with the hot key on it hides
-    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(hwndRunning); }));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(hwndRunning); })) << "the dialog hides on Close";
     SendWithin(GetDlgItem(hwndRunning, IDC_FIXED_COST), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("3.5"), "WM_SETTEXT");
 
     SetupRun setup;
-    ASSERT_TRUE(setup.Start("", SetupFilePath()));
-    ASSERT_NE(nullptr, setup.WaitForTerms());
+    ASSERT_TRUE(Started(setup, "", SetupFilePath()));
+    ASSERT_TRUE(WindowIsShown(setup.WaitForTerms(), "the terms page"));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hRunning, 0)) << "the running copy ended before the terms page";
     CloseHandle(hRunning);
-    EXPECT_EQ("3.5", SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "FixedCostAmount")) << "it saved its settings";
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kSettingsKey, "FixedCostAmount", "3.5")) << "it saved its settings";
     ASSERT_TRUE(setup.AgreeAndNext());
     EXPECT_EQ(0, setup.WaitForExit());
     HWND hwndNew = nullptr;
@@ -372,8 +375,8 @@ TEST_F(SetupTest, ACopyHidingInTheTrayIsEndedAndReplaced) {
     ASSERT_TRUE(ReadPackedProgram(&program));
     ASSERT_TRUE(ReadBytes(folder + "\\tallyq.exe", &installed));
     ASSERT_TRUE(ReadBytes(folder + "\\uninst.exe", &uninstaller));
-    EXPECT_TRUE(installed == Concat(program, {0x00, 0x00, 0x00, 0x00})) << "tallyq.exe was replaced";
-    EXPECT_TRUE(uninstaller == Concat(program, {0x0F, 0x0F, 0xF0, 0xF0})) << "uninst.exe is the new program's";
+    EXPECT_TRUE(SameBytes(Concat(program, {0x00, 0x00, 0x00, 0x00}), installed)) << "tallyq.exe was replaced";
+    EXPECT_TRUE(SameBytes(Concat(program, {0x0F, 0x0F, 0xF0, 0xF0}), uninstaller)) << "uninst.exe is the new program's";
 }
 
 // A window that looks like a running copy but never ends: the setup must not wait for ever, and
@@ -382,16 +385,19 @@ TEST_F(SetupTest, ACopyThatDoesNotEndStopsTheSetupBeforeAnyChange) {
     ASSERT_TRUE(InstallWith(SetupFilePath()));
     EndRunningCopies();
     InstallationState before = CurrentInstallation();
-    HWND hwndStuck = CreateWindowExA(0, reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "TallyQuill", WS_POPUP, 0, 0, 10,
-                                     10, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(nullptr, hwndStuck);
+    HWND hwndStuck = nullptr;
+    ASSERT_TRUE(Succeeded("making a window like the program's dialog", [&] {
+        hwndStuck = CreateWindowExA(0, reinterpret_cast<LPCSTR>(MAKEINTATOM(0x8002)), "TallyQuill", WS_POPUP, 0, 0, 10,
+                                    10, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        return hwndStuck != nullptr;
+    }));
     SetupRun setup;
-    ASSERT_TRUE(setup.Start("", SetupFilePath()));
+    ASSERT_TRUE(Started(setup, "", SetupFilePath()));
     HWND hwndBox = WaitForShownDialog("Install Error", 2 * kPatienceMs);
-    ASSERT_NE(nullptr, hwndBox);
+    ASSERT_TRUE(WindowIsShown(hwndBox, "the Install Error box"));
     std::string text = MessageBoxText(hwndBox);
     EXPECT_NE(std::string::npos, text.find("TallyQuill is still running")) << text;
-    EXPECT_EQ(nullptr, FindDialogTitled(kTermsTitle));
+    EXPECT_TRUE(WindowIsGone(FindDialogTitled(kTermsTitle), "the terms page"));
     PostMessageA(hwndBox, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(0, setup.WaitForExit());
     DestroyWindow(hwndStuck);
@@ -417,8 +423,8 @@ void ExpectRefusedOverInstallation(const std::string& blockedName, DWORD dwExpec
     EXPECT_NE(std::string::npos, text.find(szReason)) << "the system's reason \"" << szReason << "\": " << text;
     EXPECT_EQ(0, nExitCode);
     EXPECT_EQ("", Differences(before, CurrentInstallation())) << "the earlier installation is as it was";
-    EXPECT_EQ(6u, FilesIn(folder).size()) << "no new or set-aside files are left";
-    EXPECT_EQ(nullptr, FindMainDialog()) << "nothing was started";
+    EXPECT_TRUE(FolderHolds(folder, InstalledFileNames())) << "no new or set-aside files are left";
+    EXPECT_TRUE(WindowIsGone(FindMainDialog(), "the program's dialog")) << "nothing was started";
 }
 
 TEST_F(SetupTest, AFileHeldOpenOrReadOnlyStopsTheInstallAndTheEarlierOneStays) {
@@ -430,14 +436,17 @@ TEST_F(SetupTest, AFileHeldOpenOrReadOnlyStopsTheInstallAndTheEarlierOneStays) {
     ExpectRefusedOverInstallation(
         "tallyq.hlp", ERROR_SHARING_VIOLATION,
         [&] {
-            hHeld = CreateFileA((folder + "\\tallyq.hlp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-            ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+            ASSERT_TRUE(HeldOpen(folder + "\\tallyq.hlp", &hHeld));
         },
         [&] { CloseHandle(hHeld); });
     std::string uninstaller = folder + "\\uninst.exe";
     ExpectRefusedOverInstallation(
         "uninst.exe", ERROR_ACCESS_DENIED,
-        [&] { ASSERT_TRUE(SetFileAttributesA(uninstaller.c_str(), FILE_ATTRIBUTE_READONLY)); },
+        [&] {
+            ASSERT_TRUE(Succeeded("making " + uninstaller + " read-only", [&] {
+                return SetFileAttributesA(uninstaller.c_str(), FILE_ATTRIBUTE_READONLY) != FALSE;
+            }));
+        },
         [&] { SetFileAttributesA(uninstaller.c_str(), FILE_ATTRIBUTE_NORMAL); });
 }
 
@@ -446,17 +455,17 @@ TEST_F(SetupTest, AFirstInstallThatCannotWriteAFileRegistersNothing) {
     std::string folder = ExpectedInstallFolder();
     CreateDirectoryA((folder.substr(0, folder.rfind('\\'))).c_str(), nullptr);
     CreateDirectoryA(folder.c_str(), nullptr);
-    ASSERT_TRUE(CreateDirectoryA((folder + "\\banner.gif").c_str(), nullptr));
+    ASSERT_TRUE(FolderMade(folder + "\\banner.gif"));
     int nExitCode = -1;
     std::string text = RunToMessage(SetupFilePath(), &nExitCode);
     RemoveDirectoryA((folder + "\\banner.gif").c_str());
     EXPECT_NE(std::string::npos, text.find(folder + "\\banner.gif")) << text;
     EXPECT_EQ(0, nExitCode);
-    EXPECT_TRUE(FilesIn(folder).empty()) << "no file of the failed install stays";
-    EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
-    EXPECT_FALSE(FileExists(DesktopShortcut()));
-    EXPECT_FALSE(FileExists(StartMenuGroup() + "\\TallyQuill.lnk"));
-    EXPECT_EQ(nullptr, FindMainDialog());
+    EXPECT_TRUE(FolderHolds(folder, {})) << "no file of the failed install stays";
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", ""));
+    EXPECT_TRUE(FileIsGone(DesktopShortcut()));
+    EXPECT_TRUE(FileIsGone(StartMenuGroup() + "\\TallyQuill.lnk"));
+    EXPECT_TRUE(WindowIsGone(FindMainDialog(), "the program's dialog"));
 }
 
 namespace {
@@ -490,7 +499,7 @@ public:
         if (bPressCancel) {
             PostMessageA(hwndDlg, WM_COMMAND, IDCANCEL, 0);
             EXPECT_TRUE(CheckCancel()) << "Cancel closed the window";
-            EXPECT_EQ(nullptr, hwndDlg);
+            EXPECT_EQ(nullptr, hwndDlg) << "the closed window's handle is kept";
             SetText(0, "after Cancel");
             SetProgress(0.5);
         }
@@ -511,16 +520,16 @@ TEST(ProgressWindow, RunsItsWorkInAWindowItOpensAndCloses) {
                                      hProgramInstance, nullptr);
     ProbeProgress probe;
     probe.hwndOwner = hwndOwner;
-    EXPECT_TRUE(probe.Run(hwndOwner));
+    EXPECT_TRUE(probe.Run(hwndOwner)) << "Run answered false: the window did not open";
     EXPECT_FALSE(probe.bOwnerEnabledDuringRun) << "the owner is disabled while the work runs";
     EXPECT_TRUE(IsWindowEnabled(hwndOwner)) << "and enabled again after";
-    EXPECT_EQ(nullptr, probe.Window());
-    EXPECT_EQ(nullptr, FindDialogTitled(ProbeProgress::kProbeTitle));
+    EXPECT_TRUE(WindowIsGone(probe.Window(), "the probe's window"));
+    EXPECT_TRUE(WindowIsGone(FindDialogTitled(ProbeProgress::kProbeTitle), "a window titled like the probe's"));
 
     probe.bPressCancel = true;
     EXPECT_TRUE(probe.Run(nullptr)) << "a closed object runs again, and Cancel ends only the window";
     EXPECT_EQ(2, probe.nRuns);
-    EXPECT_EQ(nullptr, FindDialogTitled(ProbeProgress::kProbeTitle));
+    EXPECT_TRUE(WindowIsGone(FindDialogTitled(ProbeProgress::kProbeTitle), "a window titled like the probe's"));
     DestroyWindow(hwndOwner);
 }
 
@@ -574,7 +583,10 @@ public:
     }
     ~NoProgramFilesDir() { SetSystemText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir", saved); }
     // Whether there was one to take away.
-    bool Taken() const { return !saved.empty(); }
+    testing::AssertionResult Taken() const {
+        if (!saved.empty()) return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "HKEY_LOCAL_MACHINE\\" << kCurrentVersionKey << " has no ProgramFilesDir";
+    }
 
 private:
     std::string saved;
@@ -591,13 +603,14 @@ TEST_F(SetupTest, TheInstallFolderTakesTheProtectionOfItsParentAndTheFallBackOne
     ASSERT_NE(nullptr, pfnSystemCreateDirectory) << "this program does not import CreateDirectoryA";
     madeFolders.clear();
     char szFolder[kPathBufferSize] = "";
-    EXPECT_TRUE(InstallDialog::GetInstallProgramFilesPath(szFolder, sizeof(szFolder)));
+    EXPECT_TRUE(InstallDialog::GetInstallProgramFilesPath(szFolder, sizeof(szFolder)))
+        << "it answers false, with \"" << szFolder << "\"";
     EXPECT_EQ(ExpectedInstallFolder(), szFolder);
-    ASSERT_FALSE(madeFolders.empty());
+    ASSERT_FALSE(madeFolders.empty()) << "no CreateDirectoryA call";
     EXPECT_EQ(ExpectedInstallFolder(), madeFolders.back().path);
     for (const MadeFolder& made : madeFolders)
         EXPECT_EQ("", made.descriptor) << made.path << " is made with a descriptor of its own";
-    EXPECT_TRUE(FolderExists(szFolder));
+    EXPECT_TRUE(FolderIsThere(szFolder));
     EXPECT_TRUE(EveryoneCannotWrite(szFolder));
 
     // Without ProgramFilesDir: the fall-back folder is made in one step with its own protection.
@@ -609,7 +622,7 @@ TEST_F(SetupTest, TheInstallFolderTakesTheProtectionOfItsParentAndTheFallBackOne
     ASSERT_EQ(1u, madeFolders.size());
     EXPECT_EQ(kFallBackFolder, madeFolders[0].path);
     EXPECT_EQ(kFallBackProtection, madeFolders[0].descriptor);
-    EXPECT_TRUE(FolderExists(kFallBackFolder));
+    EXPECT_TRUE(FolderIsThere(kFallBackFolder));
     // What the file system keeps of it: Wine keeps no descriptor, it turns the access list into the
     // Unix permissions and makes one up from them when asked.
     printf("[ figure ] %s made with %s, read back as %s\n", kFallBackFolder, madeFolders[0].descriptor.c_str(),
@@ -651,12 +664,19 @@ TEST(FolderProtection, JudgesDescriptorsAsTheSystemBuildsThem) {
     // A NULL access list, and none at all, let everyone in. (Wine reads "D:NO_ACCESS_CONTROL" as an
     // empty list, so these are built by hand.)
     PSID pAdministrators = nullptr;
-    ASSERT_TRUE(ConvertStringSidToSidA("S-1-5-32-544", &pAdministrators));
+    ASSERT_TRUE(Succeeded("ConvertStringSidToSidA of S-1-5-32-544",
+                          [&] { return ConvertStringSidToSidA("S-1-5-32-544", &pAdministrators) != FALSE; }));
     for (BOOL bPresent : {TRUE, FALSE}) {
         SECURITY_DESCRIPTOR descriptor;
-        ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
-        ASSERT_TRUE(SetSecurityDescriptorOwner(&descriptor, pAdministrators, FALSE));
-        ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, bPresent, nullptr, FALSE));
+        ASSERT_TRUE(Succeeded("InitializeSecurityDescriptor", [&] {
+            return InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) != FALSE;
+        }));
+        ASSERT_TRUE(Succeeded("SetSecurityDescriptorOwner", [&] {
+            return SetSecurityDescriptorOwner(&descriptor, pAdministrators, FALSE) != FALSE;
+        }));
+        ASSERT_TRUE(Succeeded("SetSecurityDescriptorDacl", [&] {
+            return SetSecurityDescriptorDacl(&descriptor, bPresent, nullptr, FALSE) != FALSE;
+        }));
         EXPECT_TRUE(OthersMayChangeDescriptor(&descriptor)) << (bPresent ? "a NULL list" : "no list");
     }
     LocalFree(pAdministrators);
@@ -669,17 +689,17 @@ TEST_F(SetupTest, SetupNamesWithoutTheSetupTypeAreRefusedAtStart) {
     for (const Bytes& image : {program, Concat(program, {0x0F, 0x0F, 0xF0, 0xF0})}) {
         ASSERT_TRUE(WriteBytes(path, image));
         ProgramUnderTest program;
-        ASSERT_TRUE(program.Start("", path));
+        ASSERT_TRUE(Started(program, "", path));
         // Shown, not only made: the box's text controls exist once it is visible.
         HWND hwndBox = WaitForShownDialog("Install Error");
-        ASSERT_NE(nullptr, hwndBox);
-        EXPECT_EQ(0u, MessageBoxText(hwndBox).find("Installation file corrupt."));
-        EXPECT_EQ(nullptr, FindDialogTitled(kTermsTitle));
-        EXPECT_EQ(nullptr, FindDialogTitled(kProgressTitle));
+        ASSERT_TRUE(WindowIsShown(hwndBox, "the Install Error box"));
+        EXPECT_EQ(0u, MessageBoxText(hwndBox).find("Installation file corrupt.")) << MessageBoxText(hwndBox);
+        EXPECT_TRUE(WindowIsGone(FindDialogTitled(kTermsTitle), "the terms page"));
+        EXPECT_TRUE(WindowIsGone(FindDialogTitled(kProgressTitle), "the progress window"));
         PostMessageA(hwndBox, WM_COMMAND, IDOK, 0);
         EXPECT_EQ(0, program.WaitForExit());
     }
-    EXPECT_FALSE(FolderExists(ExpectedInstallFolder())) << "nothing was installed";
+    EXPECT_TRUE(FolderIsGone(ExpectedInstallFolder())) << "nothing was installed";
     DeleteFileA(path.c_str());
 }
 
@@ -691,12 +711,12 @@ TEST_F(SetupTest, WithoutProgramFilesDirTheProgramGoesToCTallyQuill) {
         ASSERT_TRUE(noProgramFiles.Taken());
         ASSERT_TRUE(InstallWith(SetupFilePath()));
     }
-    EXPECT_EQ(kFallBackFolder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles"));
-    EXPECT_TRUE(FileExists("C:\\TallyQuill\\tallyq.exe"));
-    EXPECT_TRUE(FileExists("C:\\TallyQuill\\banner.gif"));
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles", kFallBackFolder));
+    EXPECT_TRUE(FileIsThere("C:\\TallyQuill\\tallyq.exe"));
+    EXPECT_TRUE(FileIsThere("C:\\TallyQuill\\banner.gif"));
     EXPECT_EQ("C:\\TallyQuill\\tallyq.exe", ShortcutTarget(DesktopShortcut()));
     EXPECT_EQ("C:\\TallyQuill\\tallyq.hlp", ShortcutTarget(StartMenuGroup() + "\\TallyQuill Help.lnk"));
-    EXPECT_FALSE(FolderExists(ExpectedInstallFolder()));
+    EXPECT_TRUE(FolderIsGone(ExpectedInstallFolder()));
     printf("[ figure ] %s after the install, read back as %s\n", kFallBackFolder,
            ReadBackDescriptor(kFallBackFolder).c_str());
     EXPECT_TRUE(EveryoneCannotWrite(kFallBackFolder));
@@ -706,17 +726,17 @@ TEST_F(SetupTest, WithoutProgramFilesDirTheProgramGoesToCTallyQuill) {
     // from a copy elsewhere, as its hand-over does, so that its own file can go too.
     EndRunningCopies();
     std::string copy = ScratchFolder() + "uninst.exe";
-    ASSERT_TRUE(CopyFileA("C:\\TallyQuill\\uninst.exe", copy.c_str(), FALSE));
+    ASSERT_TRUE(FileCopied("C:\\TallyQuill\\uninst.exe", copy));
     NoProgramFilesDir noProgramFiles;
     ProgramUnderTest uninstaller;
-    ASSERT_TRUE(uninstaller.Start("/uninstall", copy));
+    ASSERT_TRUE(Started(uninstaller, "/uninstall", copy));
     HWND hwndQuestion = WaitForShownDialog("Uninstall TallyQuill");
-    ASSERT_NE(nullptr, hwndQuestion);
+    ASSERT_TRUE(WindowIsShown(hwndQuestion, "the uninstaller's question"));
     PostMessageA(hwndQuestion, WM_COMMAND, IDYES, 0);
     EXPECT_EQ(0, uninstaller.WaitForExit());
     DeleteFileA(copy.c_str());
-    EXPECT_FALSE(FolderExists(kFallBackFolder)) << "the folder and its files are gone";
-    EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
+    EXPECT_TRUE(FolderIsGone(kFallBackFolder)) << "the folder and its files are gone";
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", ""));
 }
 
 // A fall-back folder that someone else made first, and that others may change, could hold a
@@ -724,10 +744,12 @@ TEST_F(SetupTest, WithoutProgramFilesDirTheProgramGoesToCTallyQuill) {
 TEST_F(SetupTest, AFallBackFolderThatOthersMayChangeIsRefused) {
     NoProgramFilesDir noProgramFiles;
     ASSERT_TRUE(noProgramFiles.Taken());
-    ASSERT_TRUE(CreateDirectoryA(kFallBackFolder, nullptr));
+    ASSERT_TRUE(FolderMade(kFallBackFolder));
     PSECURITY_DESCRIPTOR pEveryoneFull = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;FA;;;WD)", SDDL_REVISION_1,
-                                                                     &pEveryoneFull, nullptr));
+    ASSERT_TRUE(Succeeded("ConvertStringSecurityDescriptorToSecurityDescriptorA of D:(A;OICI;FA;;;WD)", [&] {
+        return ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;FA;;;WD)", SDDL_REVISION_1,
+                                                                    &pEveryoneFull, nullptr) != FALSE;
+    }));
     BOOL bPresent = FALSE, bDefaulted = FALSE;
     PACL pDacl = nullptr;
     GetSecurityDescriptorDacl(pEveryoneFull, &bPresent, &pDacl, &bDefaulted);
@@ -739,28 +761,29 @@ TEST_F(SetupTest, AFallBackFolderThatOthersMayChangeIsRefused) {
     printf("[ figure ] %s given Everyone full control, read back as %s\n", kFallBackFolder,
            ReadBackDescriptor(kFallBackFolder).c_str());
     ASSERT_FALSE(EveryoneCannotWrite(kFallBackFolder)) << "the folder is one that everyone may change";
-    ASSERT_TRUE(OthersMayChangePath(kFallBackFolder));
+    ASSERT_TRUE(OthersMayChangePath(kFallBackFolder))
+        << kFallBackFolder << ", read back as " << ReadBackDescriptor(kFallBackFolder) << ", is judged safe";
 
     SetupRun setup;
-    ASSERT_TRUE(setup.Start("", SetupFilePath()));
+    ASSERT_TRUE(Started(setup, "", SetupFilePath()));
     HWND hwndBox = WaitForShownDialog("Install Error");
-    ASSERT_NE(nullptr, hwndBox);
+    ASSERT_TRUE(WindowIsShown(hwndBox, "the Install Error box"));
     std::string text = MessageBoxText(hwndBox);
     EXPECT_NE(std::string::npos, text.find("was not installed")) << text;
     EXPECT_NE(std::string::npos, text.find(kFallBackFolder)) << text;
     EXPECT_NE(std::string::npos, text.find("any user")) << text;
     EXPECT_NE(std::string::npos, text.find("every user starts")) << text;
     EXPECT_NE(std::string::npos, text.find("Delete this folder")) << text;
-    EXPECT_EQ(nullptr, FindDialogTitled(kTermsTitle));
-    EXPECT_EQ(nullptr, FindDialogTitled(kProgressTitle));
+    EXPECT_TRUE(WindowIsGone(FindDialogTitled(kTermsTitle), "the terms page"));
+    EXPECT_TRUE(WindowIsGone(FindDialogTitled(kProgressTitle), "the progress window"));
     PostMessageA(hwndBox, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(0, setup.WaitForExit());
 
-    EXPECT_TRUE(FilesIn(kFallBackFolder).empty()) << "nothing was installed";
-    EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles")) << "nor recorded";
-    EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
-    EXPECT_FALSE(FileExists(DesktopShortcut()));
-    EXPECT_EQ(nullptr, FindMainDialog()) << "nothing was started";
+    EXPECT_TRUE(FolderHolds(kFallBackFolder, {})) << "nothing was installed";
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles", "")) << "nor recorded";
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", ""));
+    EXPECT_TRUE(FileIsGone(DesktopShortcut()));
+    EXPECT_TRUE(WindowIsGone(FindMainDialog(), "the program's dialog")) << "nothing was started";
 }
 
 // The installer's classes inside this process, on the real setup file: every text the progress
@@ -825,14 +848,15 @@ bool InstallInThisProcess(bool bCancelAtFirstChunk) {
     bool bResult = dialog.Run(nullptr);
     UnhookWindowsHookEx(hCalls);
     UnhookWindowsHookEx(hCbt);
-    EXPECT_EQ(nullptr, dialog.Window()) << "Run closes the window";
+    EXPECT_TRUE(WindowIsGone(dialog.Window(), "the progress window")) << "Run closes the window";
     return bResult;
 }
 
 }  // namespace
 
 TEST_F(SetupTest, StatusLinesNameTheFilesInOrderAndTheBarEndsAtTheLastByte) {
-    ASSERT_TRUE(InstallInThisProcess(false));
+    ASSERT_TRUE(InstallInThisProcess(false)) << record.nMessageBoxes << " message box(es); status lines: "
+                                             << ::testing::PrintToString(record.lines);
     const std::vector<std::string> lines = {"Software Licence Terms", "tallyq.exe", "tallyq.hlp",
                                             "banner.htm", "banner.gif", "tallyq.htm", "Finalizing"};
     EXPECT_EQ(lines, record.lines);
@@ -850,11 +874,12 @@ TEST_F(SetupTest, StatusLinesNameTheFilesInOrderAndTheBarEndsAtTheLastByte) {
 }
 
 TEST_F(SetupTest, CancelDuringExtractionStopsWithoutAMessage) {
-    EXPECT_FALSE(InstallInThisProcess(true));
+    EXPECT_FALSE(InstallInThisProcess(true)) << "the cancelled install answers success; status lines: "
+                                              << ::testing::PrintToString(record.lines);
     EXPECT_EQ(0, record.nMessageBoxes);
     std::string folder = ExpectedInstallFolder();
-    EXPECT_TRUE(FilesIn(folder).empty()) << "no file of the cancelled install stays, not even a partial one";
-    EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
-    EXPECT_FALSE(FileExists(DesktopShortcut()));
-    EXPECT_FALSE(ProcessRunning("tallyq.exe")) << "nothing was started";
+    EXPECT_TRUE(FolderHolds(folder, {})) << "no file of the cancelled install stays, not even a partial one";
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", ""));
+    EXPECT_TRUE(FileIsGone(DesktopShortcut()));
+    EXPECT_TRUE(NoProcessRuns("tallyq.exe")) << "nothing was started";
 }

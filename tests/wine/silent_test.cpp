@@ -25,13 +25,6 @@ std::set<HWND> VisibleWindows() {
     return windows;
 }
 
-std::string Describe(HWND hwnd) {
-    char szClass[64] = "", szTitle[128] = "";
-    GetClassNameA(hwnd, szClass, sizeof(szClass));
-    GetWindowTextA(hwnd, szTitle, sizeof(szTitle));
-    return std::string(szClass) + " \"" + szTitle + "\"";
-}
-
 // How a silent run went: its exit code (-1: it did not end in time) and any window that was shown
 // meanwhile by any process (a message box would also keep the process from ending).
 struct SilentRun {
@@ -58,7 +51,8 @@ SilentRun RunSilently(const std::string& programPath, const std::string& argumen
         "the silent run's end",
         [&] {
             for (HWND hwnd : VisibleWindows())
-                if (before.count(hwnd) == 0 && seen.insert(hwnd).second) run.windowsShown += Describe(hwnd) + "\n";
+                if (before.count(hwnd) == 0 && seen.insert(hwnd).second)
+                    run.windowsShown += WindowDescription(hwnd) + "\n";
             return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
         },
         [] { return ShownWindows(); }, kPatienceMs * 3, 10);
@@ -92,23 +86,30 @@ protected:
 TEST_F(SilentTest, SetupInstallsWithNoWindowAndStartsNothing) {
     InstallSilently();
     // A program started by the setup exists from the moment the setup's start call returned.
-    EXPECT_FALSE(ProcessRunning("tallyq.exe")) << "a silent install starts no program";
-    InstallationState installed = CurrentInstallation();
-    EXPECT_EQ(6u, installed.files.size()) << "files in " << folder;
+    EXPECT_TRUE(NoProcessRuns("tallyq.exe")) << "a silent install starts no program";
+    EXPECT_TRUE(FolderHolds(folder, InstalledFileNames()));
     Bytes program, built;
     ASSERT_TRUE(ReadBytes(folder + "\\tallyq.exe", &program));
     ASSERT_TRUE(ReadPackedProgram(&built));
     built.insert(built.end(), 4, 0);
-    EXPECT_TRUE(program == built) << "the installed program is the packed one with the plain type";
-    EXPECT_TRUE(FileExists(DesktopShortcut()));
-    EXPECT_TRUE(FileExists(StartMenuGroup() + "\\TallyQuill.lnk"));
-    EXPECT_EQ("\"" + folder + "\\uninst.exe\"", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+    EXPECT_TRUE(SameBytes(built, program)) << "the installed program is the packed one with the plain type";
+    EXPECT_TRUE(FileIsThere(DesktopShortcut()));
+    EXPECT_TRUE(FileIsThere(StartMenuGroup() + "\\TallyQuill.lnk"));
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + folder + "\\uninst.exe\""));
 }
 
 TEST_F(SilentTest, ADamagedSetupFileEndsWithItsCodeAndChangesNothing) {
     Bytes setup;
     ASSERT_TRUE(ReadBytes(SetupFilePath(), &setup));
-    setup[setup.size() / 2] ^= 0x01;  // a payload byte
+    ExtractionPlan plan;
+    ASSERT_TRUE(SetupImageIntact(setup.data(), setup.size(), CountInstallFiles(kInstallFiles), &plan))
+        << "the good setup file fails the installer's check";
+    // A byte of the program's resources: the setup runs its own image, so a changed code byte might
+    // end it before it checks its payload.
+    size_t nChanged = ResourceMiddle(setup);
+    ASSERT_GT(nChanged, 0u);
+    ASSERT_LT(nChanged, plan.steps[0].nSize) << "a byte of the program";
+    setup[nChanged] ^= 0x01;
     std::string damaged = ScratchFolder() + "\\TallyQuillSetup.exe";
     ASSERT_TRUE(WriteBytes(damaged, setup));
     InstallationState before = CurrentInstallation();
@@ -126,25 +127,26 @@ TEST_F(SilentTest, UninstallReturnsOnceAllButItselfIsGoneAndItsFolderFollows) {
     EXPECT_EQ("", run.windowsShown) << "windows shown by a silent uninstall";
     // On return everything but the uninstaller and its folder is gone.
     for (const std::string& name : FilesIn(folder)) EXPECT_EQ("uninst.exe", name) << "left in the install folder";
-    EXPECT_FALSE(FileExists(DesktopShortcut()));
-    EXPECT_FALSE(FolderExists(StartMenuGroup()));
-    EXPECT_EQ("", SystemText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+    EXPECT_TRUE(FileIsGone(DesktopShortcut()));
+    EXPECT_TRUE(FolderIsGone(StartMenuGroup()));
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", ""));
     // Then the copy removes those two, once the process it answered has ended.
-    EXPECT_TRUE(WaitFor("the install folder to go", [&] { return !FolderExists(folder); }, ShownWindows));
-    EXPECT_FALSE(FolderExists(folder.substr(0, folder.rfind('\\')))) << "the empty maker's folder";
+    EXPECT_TRUE(WaitFor("the install folder to go", [&] { return !FolderExists(folder); }, ShownWindows))
+        << folder << " stays";
+    EXPECT_TRUE(FolderIsGone(folder.substr(0, folder.rfind('\\')))) << "the empty maker's folder";
 }
 
 TEST_F(SilentTest, UninstallThatCannotDeleteAFileEndsWithItsCode) {
     InstallSilently();
     std::string held = folder + "\\tallyq.hlp";
-    HANDLE hHeld = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+    HANDLE hHeld = INVALID_HANDLE_VALUE;
+    ASSERT_TRUE(HeldOpen(held, &hHeld));
     SilentRun run = RunSilently(folder + "\\uninst.exe", "/S");
     CloseHandle(hHeld);
     EXPECT_EQ(static_cast<int>(kExitFileFailure), run.nExitCode);
     EXPECT_EQ("", run.windowsShown);
-    EXPECT_TRUE(FileExists(held)) << "the file held open stays";
-    EXPECT_FALSE(FileExists(DesktopShortcut())) << "the rest is removed all the same";
+    EXPECT_TRUE(FileIsThere(held)) << "the file held open stays";
+    EXPECT_TRUE(FileIsGone(DesktopShortcut())) << "the rest is removed all the same";
 }
 
 TEST_F(SilentTest, AFileThatCannotBeWrittenIsToldAsSuchNotAsADamagedSetupFile) {
@@ -152,7 +154,7 @@ TEST_F(SilentTest, AFileThatCannotBeWrittenIsToldAsSuchNotAsADamagedSetupFile) {
     // A folder where the new help file is written beside the old one: its creation fails, part of
     // the way through the payload.
     std::string inTheWay = folder + "\\tallyq.hlp.new";
-    ASSERT_TRUE(CreateDirectoryA(inTheWay.c_str(), nullptr));
+    ASSERT_TRUE(FolderMade(inTheWay));
     InstallationState before = CurrentInstallation();
     SilentRun run = RunSilently(SetupFilePath(), "/S");
     RemoveDirectoryA(inTheWay.c_str());

@@ -24,14 +24,6 @@ const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kOtherUser[] = "S-1-5-21-0-0-0-1001";
 const char kThirdUser[] = "S-1-5-21-0-0-0-1002";
 
-bool ValueExists(HKEY hRoot, const char* szKey, const char* szName) {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(hRoot, szKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return false;
-    bool bExists = RegQueryValueExA(hKey, szName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    RegCloseKey(hKey);
-    return bExists;
-}
-
 // The system's temporary folder, where an elevated uninstaller (under Wine, every one) puts its copy
 // into a folder of its own, "TallyQuill-uninst-<its process id>-<n>".
 std::string SystemTempFolder() {
@@ -92,8 +84,8 @@ Question WaitForQuestion(unsigned nTimeoutMs = kPatienceMs) {
 }
 
 // Answers the question, then the one message that may follow it (its text in *pFollowing, "" when
-// none came), and waits for the asking process to end; true when it ended with 0.
-bool Answer(const Question& question, int nAnswer, std::string* pFollowing = nullptr) {
+// none came), and waits for the asking process to end; passes when it ended with 0.
+testing::AssertionResult Answer(const Question& question, int nAnswer, std::string* pFollowing = nullptr) {
     HANDLE hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, question.dwProcessId);
     PostMessageA(question.hwndBox, WM_COMMAND, nAnswer, 0);
     HWND hwndFollowing = nullptr;
@@ -107,20 +99,32 @@ bool Answer(const Question& question, int nAnswer, std::string* pFollowing = nul
         [&] { return "its windows:" + ShownWindowsOf(question.dwProcessId); });
     if (pFollowing != nullptr) *pFollowing = hwndFollowing != nullptr ? MessageBoxText(hwndFollowing) : "";
     if (hwndFollowing != nullptr) PostMessageA(hwndFollowing, WM_COMMAND, IDOK, 0);
-    bool bEnded = hProcess != nullptr && WaitForSingleObject(hProcess, kPatienceMs) == WAIT_OBJECT_0;
+    if (hProcess == nullptr)
+        return testing::AssertionFailure() << "the asking process " << question.dwProcessId << " could not be opened";
+    bool bEnded = WaitForSingleObject(hProcess, kPatienceMs) == WAIT_OBJECT_0;
     DWORD dwExit = 99;
     if (bEnded) GetExitCodeProcess(hProcess, &dwExit);
-    if (hProcess != nullptr) CloseHandle(hProcess);
-    return bEnded && dwExit == 0;
+    CloseHandle(hProcess);
+    if (!bEnded)
+        return testing::AssertionFailure() << "the asking process " << question.dwProcessId << " still runs after "
+                                           << kPatienceMs << " ms, its windows:"
+                                           << ShownWindowsOf(question.dwProcessId);
+    return (dwExit == 0 ? testing::AssertionSuccess() : testing::AssertionFailure())
+           << "the asking process " << question.dwProcessId << " ended with " << dwExit;
 }
 
 // Starts the installed uninst.exe as the system's list of programs does, without an argument, and
 // answers the question its temporary copy asks.
-bool UninstallAnswering(int nAnswer, std::string* pFollowing = nullptr) {
+testing::AssertionResult UninstallAnswering(int nAnswer, std::string* pFollowing = nullptr) {
     ProgramUnderTest first;
-    if (!first.Start("", ExpectedInstallFolder() + "\\uninst.exe") || first.WaitForExit() != 0) return false;
+    testing::AssertionResult started = Started(first, "", ExpectedInstallFolder() + "\\uninst.exe");
+    if (!started) return started;
+    int nExitCode = first.WaitForExit();
+    if (nExitCode != 0) return testing::AssertionFailure() << "the installed uninst.exe ended with " << nExitCode;
     Question question = WaitForQuestion();
-    return question.hwndBox != nullptr && Answer(question, nAnswer, pFollowing);
+    testing::AssertionResult asked = WindowIsShown(question.hwndBox, "the uninstaller's question");
+    if (!asked) return asked;
+    return Answer(question, nAnswer, pFollowing);
 }
 
 class UninstallTest : public ::testing::Test {
@@ -132,7 +136,7 @@ protected:
         EndRunningCopies();
         folder = ExpectedInstallFolder();
         installed = CurrentInstallation();
-        ASSERT_EQ(6u, installed.files.size());
+        ASSERT_TRUE(FolderHolds(folder, InstalledFileNames()));
     }
     void TearDown() override {
         RemoveInstallation();
@@ -165,10 +169,10 @@ protected:
 
 TEST_F(UninstallTest, WithoutAnArgumentItHandsOverToACopyInAFolderOfItsOwn) {
     ProgramUnderTest first;
-    ASSERT_TRUE(first.Start("", folder + "\\uninst.exe"));
+    ASSERT_TRUE(Started(first, "", folder + "\\uninst.exe"));
     EXPECT_EQ(0, first.WaitForExit()) << "the first process ends after starting the copy";
     Question question = WaitForQuestion();
-    ASSERT_NE(nullptr, question.hwndBox);
+    ASSERT_TRUE(WindowIsShown(question.hwndBox, "the uninstaller's question"));
     EXPECT_EQ(kQuestion, question.text);
     EXPECT_NE(first.process.dwProcessId, question.dwProcessId);
     std::string copyPath = CopyPathFor(first.process.dwProcessId);
@@ -176,7 +180,7 @@ TEST_F(UninstallTest, WithoutAnArgumentItHandsOverToACopyInAFolderOfItsOwn) {
         << ImageOf(question.dwProcessId);
     Bytes copy;
     ASSERT_TRUE(ReadBytes(copyPath, &copy));
-    EXPECT_TRUE(copy == installed.files["uninst.exe"]) << "a byte-for-byte copy";
+    EXPECT_TRUE(SameBytes(installed.files["uninst.exe"], copy)) << "a byte-for-byte copy";
 
     EXPECT_TRUE(Answer(question, IDNO));
     EXPECT_EQ("", Differences(installed, CurrentInstallation())) << "No removes nothing";
@@ -184,9 +188,9 @@ TEST_F(UninstallTest, WithoutAnArgumentItHandsOverToACopyInAFolderOfItsOwn) {
 
 TEST_F(UninstallTest, WithAnArgumentItAsksAtOnce) {
     ProgramUnderTest uninstaller;
-    ASSERT_TRUE(uninstaller.Start("anything", folder + "\\uninst.exe"));
+    ASSERT_TRUE(Started(uninstaller, "anything", folder + "\\uninst.exe"));
     Question question = WaitForQuestion();
-    ASSERT_NE(nullptr, question.hwndBox);
+    ASSERT_TRUE(WindowIsShown(question.hwndBox, "the uninstaller's question"));
     EXPECT_EQ(uninstaller.process.dwProcessId, question.dwProcessId) << "no hand-over with an argument";
     EXPECT_EQ(kQuestion, question.text);
     EXPECT_TRUE(Answer(question, IDNO));
@@ -194,7 +198,7 @@ TEST_F(UninstallTest, WithAnArgumentItAsksAtOnce) {
 }
 
 TEST_F(UninstallTest, YesRemovesWhatTheInstallMadeAndLeavesTheSettings) {
-    ASSERT_FALSE(SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn").empty()) << "the program saved its settings";
+    ASSERT_TRUE(SystemTextIsSet(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn")) << "the program saved its settings";
     // Start at logon for every user, for this user, and for two other users logged on: one whose
     // value starts the program removed (written by hand, bare and in capitals), which goes, and one
     // whose value starts another copy of it elsewhere, which stays.
@@ -209,26 +213,25 @@ TEST_F(UninstallTest, YesRemovesWhatTheInstallMadeAndLeavesTheSettings) {
     ASSERT_TRUE(SetSystemText(HKEY_USERS, thirdUserRunKey.c_str(), "TallyQuillRun", elsewhere));
     ASSERT_TRUE(UninstallAnswering(IDYES));
     EXPECT_EQ("", Leftovers());
-    EXPECT_FALSE(SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn").empty()) << "Settings stay";
-    EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles")) << "Folders stay";
-    EXPECT_EQ(folder, SystemText(HKEY_LOCAL_MACHINE, kFoldersKey, "DataFiles"));
-    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun")) << "nothing starts it for every user";
-    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRunKey, "TallyQuillRun")) << "nor for this user";
-    EXPECT_FALSE(ValueExists(HKEY_USERS, otherUserRunKey.c_str(), "TallyQuillRun"))
-        << "nor for another user logged on: " << SystemText(HKEY_USERS, otherUserRunKey.c_str(), "TallyQuillRun");
-    EXPECT_EQ(elsewhere, SystemText(HKEY_USERS, thirdUserRunKey.c_str(), "TallyQuillRun"))
+    EXPECT_TRUE(SystemTextIsSet(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn")) << "Settings stay";
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles", folder)) << "Folders stay";
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kFoldersKey, "DataFiles", folder));
+    EXPECT_TRUE(ValueIsGone(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun")) << "nothing starts it for every user";
+    EXPECT_TRUE(ValueIsGone(HKEY_CURRENT_USER, kRunKey, "TallyQuillRun")) << "nor for this user";
+    EXPECT_TRUE(ValueIsGone(HKEY_USERS, otherUserRunKey.c_str(), "TallyQuillRun")) << "nor for another user logged on";
+    EXPECT_TRUE(SystemTextIs(HKEY_USERS, thirdUserRunKey.c_str(), "TallyQuillRun", elsewhere))
         << "a value that starts another copy stays";
     std::vector<std::string> copies = CopyFolders();
     ASSERT_EQ(1u, copies.size()) << "one copy, in a folder of its own";
-    EXPECT_TRUE(FileExists(copies[0] + "\\uninst.exe")) << "the copy stays (until the system restarts)";
+    EXPECT_TRUE(FileIsThere(copies[0] + "\\uninst.exe")) << "the copy stays (until the system restarts)";
 }
 
 TEST_F(UninstallTest, ARunningCopyIsAskedToCloseFirst) {
     // With its hot key off, the running copy ends on the uninstaller's Close, and everything goes.
     ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn", "0"));
     ProgramUnderTest program;
-    ASSERT_TRUE(program.Start("", folder + "\\tallyq.exe"));
-    ASSERT_NE(nullptr, program.WaitForDialog());
+    ASSERT_TRUE(Started(program, "", folder + "\\tallyq.exe"));
+    ASSERT_TRUE(WindowIsThere(program.WaitForDialog(), "the program's dialog"));
     ASSERT_TRUE(UninstallAnswering(IDYES));
     EXPECT_EQ(0, program.WaitForExit()) << "the copy ended";
     EXPECT_EQ("", Leftovers());
@@ -237,8 +240,8 @@ TEST_F(UninstallTest, ARunningCopyIsAskedToCloseFirst) {
 TEST_F(UninstallTest, ACopyHidingInTheTrayIsEndedFirstAndEverythingGoes) {
     ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn", "1"));
     ProgramUnderTest program;
-    ASSERT_TRUE(program.Start("", folder + "\\tallyq.exe"));
-    ASSERT_NE(nullptr, program.WaitForDialog());
+    ASSERT_TRUE(Started(program, "", folder + "\\tallyq.exe"));
+    ASSERT_TRUE(WindowIsThere(program.WaitForDialog(), "the program's dialog"));
     program.Click(IDC_CLOSE_BUTTON);
     ASSERT_TRUE(WaitFor([&] { return !program.Visible(); })) << "the copy hides in the tray";
     program.SetText(IDC_FIXED_COST, "7.25");
@@ -246,16 +249,16 @@ TEST_F(UninstallTest, ACopyHidingInTheTrayIsEndedFirstAndEverythingGoes) {
     ASSERT_TRUE(UninstallAnswering(IDYES, &following));
     EXPECT_EQ("", following) << "nothing stayed";
     EXPECT_EQ(0, program.WaitForExit()) << "the copy was ended as its tray menu's Exit ends it";
-    EXPECT_EQ("7.25", SystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "FixedCostAmount")) << "and saved its settings";
+    EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kSettingsKey, "FixedCostAmount", "7.25")) << "and saved its settings";
     EXPECT_EQ("", Leftovers());
 }
 
 TEST_F(UninstallTest, WhatCouldNotBeRemovedIsNamed) {
     // Another program holds a file open, and a sub-folder holds a file of the user's.
-    HANDLE hHeld = CreateFileA((folder + "\\banner.htm").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+    HANDLE hHeld = INVALID_HANDLE_VALUE;
+    ASSERT_TRUE(HeldOpen(folder + "\\banner.htm", &hHeld));
     std::string extra = folder + "\\extra";
-    ASSERT_TRUE(CreateDirectoryA(extra.c_str(), nullptr));
+    ASSERT_TRUE(FolderMade(extra));
     ASSERT_TRUE(WriteBytes(extra + "\\note.txt", Bytes(5, 'n')));
     std::string following;
     ASSERT_TRUE(UninstallAnswering(IDYES, &following));
@@ -265,26 +268,26 @@ TEST_F(UninstallTest, WhatCouldNotBeRemovedIsNamed) {
     EXPECT_NE(std::string::npos, following.find("banner.htm")) << following;
     EXPECT_NE(std::string::npos, following.find("extra")) << following;
     EXPECT_EQ(std::string::npos, following.find("tallyq.hlp")) << "only what stayed is named: " << following;
-    EXPECT_TRUE(FileExists(extra + "\\note.txt"));
-    EXPECT_FALSE(FileExists(folder + "\\tallyq.hlp"));
-    EXPECT_EQ(std::vector<std::string>{"banner.htm"}, FilesIn(folder)) << "the files beside it are gone";
-    EXPECT_FALSE(FileExists(DesktopShortcut()));
-    EXPECT_FALSE(FolderExists(StartMenuGroup()));
+    EXPECT_TRUE(FileIsThere(extra + "\\note.txt"));
+    EXPECT_TRUE(FileIsGone(folder + "\\tallyq.hlp"));
+    EXPECT_TRUE(FolderHolds(folder, {"banner.htm"})) << "the files beside it are gone";
+    EXPECT_TRUE(FileIsGone(DesktopShortcut()));
+    EXPECT_TRUE(FolderIsGone(StartMenuGroup()));
     DeleteFileA((extra + "\\note.txt").c_str());
     RemoveDirectoryA(extra.c_str());
 }
 
 TEST_F(UninstallTest, AMissingInstallFolderIsMadeAgainAndRemoved) {
     std::string elsewhere = ScratchFolder() + "uninst.exe";
-    ASSERT_TRUE(CopyFileA((folder + "\\uninst.exe").c_str(), elsewhere.c_str(), FALSE));
+    ASSERT_TRUE(FileCopied(folder + "\\uninst.exe", elsewhere));
     for (const std::string& name : FilesIn(folder)) DeleteFileA((folder + "\\" + name).c_str());
-    ASSERT_TRUE(RemoveDirectoryA(folder.c_str()));
+    ASSERT_TRUE(Succeeded("removing the folder " + folder, [&] { return RemoveDirectoryA(folder.c_str()) != FALSE; }));
 
     ProgramUnderTest uninstaller;
-    ASSERT_TRUE(uninstaller.Start("/uninstall", elsewhere));
+    ASSERT_TRUE(Started(uninstaller, "/uninstall", elsewhere));
     Question question = WaitForQuestion();
-    ASSERT_NE(nullptr, question.hwndBox);
-    EXPECT_TRUE(FolderExists(folder)) << "made again at start";
+    ASSERT_TRUE(WindowIsShown(question.hwndBox, "the uninstaller's question"));
+    EXPECT_TRUE(FolderIsThere(folder)) << "made again at start";
     EXPECT_TRUE(Answer(question, IDYES));
     EXPECT_EQ("", Leftovers());
     DeleteFileA(elsewhere.c_str());
@@ -312,27 +315,27 @@ TEST(DeleteFolderAndFiles, FilesGoAndFoldersStay) {
     std::string scratch = ScratchFolder();
     std::string plain = MakeFolder(scratch + "plain", {"a.txt", "b", ".hidden-not"});
     DeleteFileA((plain + "\\.hidden-not").c_str());
-    EXPECT_TRUE(DeleteFolderAndFiles(plain.c_str()));
-    EXPECT_FALSE(FolderExists(plain));
+    EXPECT_TRUE(DeleteFolderAndFiles(plain.c_str())) << plain << " holds only files: it answers that something stayed";
+    EXPECT_TRUE(FolderIsGone(plain));
 
     std::string nested = MakeFolder(scratch + "nested", {"a.txt", "b.txt"});
     MakeFolder(nested + "\\sub", {"c.txt"});
-    EXPECT_FALSE(DeleteFolderAndFiles(nested.c_str()));
-    EXPECT_TRUE(FilesIn(nested).empty());
-    EXPECT_TRUE(FileExists(nested + "\\sub\\c.txt"));
+    EXPECT_FALSE(DeleteFolderAndFiles(nested.c_str())) << nested << " keeps its sub-folder: it answers all went";
+    EXPECT_TRUE(FolderHolds(nested, {}));
+    EXPECT_TRUE(FileIsThere(nested + "\\sub\\c.txt"));
     DeleteFileA((nested + "\\sub\\c.txt").c_str());
     RemoveDirectoryA((nested + "\\sub").c_str());
     RemoveDirectoryA(nested.c_str());
 
     // A name that begins with a dot is never deleted, and keeps the folder.
     std::string dotted = MakeFolder(scratch + "dotted", {".keep", "x"});
-    EXPECT_FALSE(DeleteFolderAndFiles(dotted.c_str()));
-    EXPECT_TRUE(FileExists(dotted + "\\.keep"));
-    EXPECT_FALSE(FileExists(dotted + "\\x"));
+    EXPECT_FALSE(DeleteFolderAndFiles(dotted.c_str())) << dotted << " keeps .keep: it answers all went";
+    EXPECT_TRUE(FileIsThere(dotted + "\\.keep"));
+    EXPECT_TRUE(FileIsGone(dotted + "\\x"));
     DeleteFileA((dotted + "\\.keep").c_str());
     RemoveDirectoryA(dotted.c_str());
 
-    EXPECT_FALSE(DeleteFolderAndFiles((scratch + "missing").c_str()));
+    EXPECT_FALSE(DeleteFolderAndFiles((scratch + "missing").c_str())) << "a missing folder: it answers all went";
 }
 
 TEST(DeleteFolderAndFiles, APathThatDoesNotFitDeletesNothing) {
@@ -340,22 +343,25 @@ TEST(DeleteFolderAndFiles, APathThatDoesNotFitDeletesNothing) {
     // The same folder, spelled with "\." steps until the text no longer fits 259 characters.
     std::string spelled = real;
     while (spelled.size() < 257) spelled += "\\.";
-    EXPECT_FALSE(DeleteFolderAndFiles(spelled.c_str()));
-    EXPECT_TRUE(FileExists(real + "\\a.txt")) << "nothing deleted";
+    EXPECT_FALSE(DeleteFolderAndFiles(spelled.c_str())) << spelled.size() << " characters: it answers all went";
+    EXPECT_TRUE(FileIsThere(real + "\\a.txt")) << "nothing deleted";
 
     // A folder path that fits, with a file whose full path would not: the file is left alone
     // rather than deleted under a cut name.
     std::wstring wideFolder(real.begin(), real.end());
     while (wideFolder.size() < 240) wideFolder += L"\\.";
     std::wstring longName(40, L'n');
-    HANDLE hFile = CreateFileW((std::wstring(real.begin(), real.end()) + L"\\" + longName).c_str(), GENERIC_WRITE, 0,
-                               nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
+    HANDLE hFile = INVALID_HANDLE_VALUE;
+    ASSERT_TRUE(Succeeded("making a file of a 40-character name in " + real, [&] {
+        hFile = CreateFileW((std::wstring(real.begin(), real.end()) + L"\\" + longName).c_str(), GENERIC_WRITE, 0,
+                            nullptr, CREATE_ALWAYS, 0, nullptr);
+        return hFile != INVALID_HANDLE_VALUE;
+    }));
     CloseHandle(hFile);
     std::string narrowFolder(wideFolder.begin(), wideFolder.end());
-    EXPECT_FALSE(DeleteFolderAndFiles(narrowFolder.c_str()));
-    EXPECT_FALSE(FileExists(real + "\\a.txt")) << "the short name went";
-    EXPECT_TRUE(FileExists(real + "\\" + std::string(40, 'n'))) << "the long one stays";
+    EXPECT_FALSE(DeleteFolderAndFiles(narrowFolder.c_str())) << "a file's path does not fit: it answers all went";
+    EXPECT_TRUE(FileIsGone(real + "\\a.txt")) << "the short name went";
+    EXPECT_TRUE(FileIsThere(real + "\\" + std::string(40, 'n'))) << "the long one stays";
     DeleteFileA((real + "\\" + std::string(40, 'n')).c_str());
     RemoveDirectoryA(real.c_str());
 }

@@ -86,16 +86,17 @@ std::string TestProgramFolder() {
     return path.substr(0, path.find_last_of("\\/") + 1);
 }
 
-bool ProcessRunning(const char* szExeName) {
+std::vector<unsigned long> ProcessIdsOf(const char* szExeName) {
+    std::vector<unsigned long> ids;
     HANDLE hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (hSnapshot == INVALID_HANDLE_VALUE) return false;
+    if (hSnapshot == INVALID_HANDLE_VALUE) return ids;
     PROCESSENTRY32 entry;
     entry.dwSize = sizeof(entry);
-    bool bFound = false;
-    for (BOOL bMore = Process32First(hSnapshot, &entry); bMore && !bFound; bMore = Process32Next(hSnapshot, &entry))
-        bFound = lstrcmpiA(entry.szExeFile, szExeName) == 0;
+    for (BOOL bMore = Process32First(hSnapshot, &entry); bMore; bMore = Process32Next(hSnapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, szExeName) == 0) ids.push_back(entry.th32ProcessID);
+    }
     CloseHandle(hSnapshot);
-    return bFound;
+    return ids;
 }
 
 DeniedKey::DeniedKey(void* hRoot, const char* szPath) {

@@ -1,6 +1,7 @@
 // Helpers for tests that run under Wine against the real registry and file system.
 #pragma once
 #include <string>
+#include <vector>
 
 // Removes every registry key and value the program writes, so that each case starts clean.
 void ResetProgramRegistry();
@@ -34,8 +35,8 @@ struct ChildResult {
 };
 ChildResult RunChild(const std::string& commandLine, unsigned nTimeoutMs = 60000);
 
-// Whether a process of that executable name (no folder) runs now.
-bool ProcessRunning(const char* szExeName);
+// The ids of the processes of that executable name (no folder) that run now.
+std::vector<unsigned long> ProcessIdsOf(const char* szExeName);
 
 // The folder of the running test program, with a trailing separator.
 std::string TestProgramFolder();
