@@ -124,8 +124,17 @@ void InstallDialog::Finalize() {
         MessageBoxA(hwndDlg, szText, "Install Error", MB_OK | MB_ICONWARNING);
     }
     char szExePath[kPathBufferSize];
-    if (bStartsProgram && FormatInstallPath(szExePath, sizeof(szExePath), szInstallPath, "tallyq.exe"))
+    if (!bStartsProgram || !FormatInstallPath(szExePath, sizeof(szExePath), szInstallPath, "tallyq.exe")) return;
+    // An elevated setup (Windows elevates a program named as a setup at its start) must not start
+    // the program itself: it would run with administrator rights, or as the administrator whose
+    // password a standard user typed. The desktop's shell starts it as the user who is logged on.
+    if (!RunsWithElevatedToken())
         StartProgram(szExePath, "");
+    else if (!StartProgramAsDesktopUser(szExePath))
+        MessageBoxA(hwndDlg,
+                    "TallyQuill was installed. Start it from the Start menu: it could not be started as the user "
+                    "who is logged on, and it must not run with administrator rights.",
+                    kInstallTitle, MB_OK | MB_ICONINFORMATION);
 }
 
 int RunInstall(const char* szProgramPath, int nArgs, char** pszArgs) {

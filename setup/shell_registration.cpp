@@ -33,6 +33,17 @@ bool ReadShellFolder(HKEY hRoot, const char* szName, char* szFolder, size_t cbFo
     return ReadSystemText(hRoot, kShellFoldersKey, szName, szFolder, cbFolder, kRegistryTextSize);
 }
 
+// A folder the system keeps (CSIDL_*), made when it is missing; szFolder is left as it was when
+// the system cannot tell it.
+bool KnownFolder(int nFolder, char* szFolder, size_t cbFolder) {
+    char szKnown[MAX_PATH];
+    if (FAILED(SHGetFolderPathA(nullptr, nFolder | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, szKnown)) ||
+        szKnown[0] == '\0' || strlen(szKnown) >= cbFolder)
+        return false;
+    memcpy(szFolder, szKnown, strlen(szKnown) + 1);
+    return true;
+}
+
 // snprintf into a path buffer of cbPath bytes; a path that does not fit comes out empty, never cut
 // short.
 template <typename... Args>
@@ -158,9 +169,13 @@ bool DeleteUninstallEntry() {
 bool GetStartMenuGroupFolder(char* szFolder, size_t cbFolder) {
     char szPrograms[kPathBufferSize] = "";
     szFolder[0] = '\0';
-    // The all-users start menu wins wherever it is defined.
-    ReadShellFolder(HKEY_CURRENT_USER, "Programs", szPrograms, sizeof(szPrograms));
-    ReadShellFolder(HKEY_LOCAL_MACHINE, "Common Programs", szPrograms, sizeof(szPrograms));
+    // The all-users start menu, as the system knows it. The "Shell Folders" values are kept only
+    // for old programs and filled when the shell gets round to it: they are the fall-back, where
+    // the all-users one wins wherever it is defined.
+    if (!KnownFolder(CSIDL_COMMON_PROGRAMS, szPrograms, sizeof(szPrograms))) {
+        ReadShellFolder(HKEY_CURRENT_USER, "Programs", szPrograms, sizeof(szPrograms));
+        ReadShellFolder(HKEY_LOCAL_MACHINE, "Common Programs", szPrograms, sizeof(szPrograms));
+    }
     if (szPrograms[0] == '\0') return false;
     CreateDirectoryA(szPrograms, nullptr);
     return FormatPath(szFolder, cbFolder, "%s\\TallyQuill", szPrograms);
@@ -181,9 +196,12 @@ void RemoveStartMenuGroup() {
 
 void GetDesktopShortcutPath(char* szPath, size_t cbPath) {
     char szDesktop[kPathBufferSize] = "c:\\Windows\\Desktop";
-    // The all-users desktop wins where it exists.
-    ReadShellFolder(HKEY_CURRENT_USER, "Desktop", szDesktop, sizeof(szDesktop));
-    ReadShellFolder(HKEY_LOCAL_MACHINE, "Common Desktop", szDesktop, sizeof(szDesktop));
+    // The all-users desktop as the system knows it; else from the "Shell Folders" values, where the
+    // all-users one wins where it exists.
+    if (!KnownFolder(CSIDL_COMMON_DESKTOPDIRECTORY, szDesktop, sizeof(szDesktop))) {
+        ReadShellFolder(HKEY_CURRENT_USER, "Desktop", szDesktop, sizeof(szDesktop));
+        ReadShellFolder(HKEY_LOCAL_MACHINE, "Common Desktop", szDesktop, sizeof(szDesktop));
+    }
     FormatPath(szPath, cbPath, "%s\\TallyQuill.lnk", szDesktop);
 }
 
