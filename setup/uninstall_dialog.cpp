@@ -62,12 +62,12 @@ void RemoveAtRestart(const char* szFile) {
 
 }  // namespace
 
-UninstallDialog::UninstallDialog(const char* szTitle, int nArgs, char** pszArgs)
+UninstallDialog::UninstallDialog(const char* szTitle, int nArgs, char** pszArgs, Registration* pRegistration)
     : InstallDialog(szTitle),
       bWithArgument(false),
       dwHandingOverProcessId(HandingOverProcessId(nArgs, pszArgs)),
-      registration(),
-      engine(&registration) {
+      systemRegistration(),
+      engine(pRegistration != nullptr ? pRegistration : &systemRegistration) {
     int nOthers = 0;
     SetupSwitches switches = ReadSetupSwitches(nArgs, pszArgs, &nOthers);
     // "/S" alone is no go-ahead: the silent uninstaller hands over as the one started by hand does.

@@ -10,7 +10,8 @@
 class UninstallDialog : public InstallDialog {
 public:
     // The command line as the entry point read it (nArgs arguments, the program's path first).
-    UninstallDialog(const char* szTitle, int nArgs, char** pszArgs);
+    // pRegistration: the steps of the removal, the system's own when null.
+    UninstallDialog(const char* szTitle, int nArgs, char** pszArgs, Registration* pRegistration = nullptr);
 
     bool MainFunction() override;
     // Started without an argument: hands over to a copy of this file, which can delete it; false when
@@ -40,7 +41,7 @@ private:
     bool bWithArgument;
     // The uninstaller that handed over, named by "/uninstall <id>"; 0 for none.
     DWORD dwHandingOverProcessId;
-    Registration registration;
+    Registration systemRegistration;
     UninstallEngine engine;
 };
 
