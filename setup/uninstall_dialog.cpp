@@ -91,7 +91,7 @@ bool UninstallDialog::MainFunction() {
                                    : EndRunningCopiesOrSay(hwndDlg, kUninstallCaption, "uninstall");
     if (!bNoneRunning) {
         SetExitCode(kExitStillRunning);
-        AnswerHandingOverProcess(kExitStillRunning);
+        if (dwHandingOverProcessId != 0) AnswerHandingOverProcess(kExitStillRunning);
         return false;
     }
     RemoveInstallation();
@@ -169,7 +169,8 @@ void UninstallDialog::FinishSilently() {
     UninstallEngine::RegisteredInstallFolder(szFolder, sizeof(szFolder));
     bool bAllGone = UninstallEngine::OnlyUninstallerStayed(szFolder) && engine.Stayed().Count() == 0;
     SetExitCode(bAllGone ? kExitDone : kExitFileFailure);
-    AnswerHandingOverProcess(ExitCode());
+    // Only an uninstaller that handed over waits on this process's standard output.
+    if (dwHandingOverProcessId != 0) AnswerHandingOverProcess(ExitCode());
     if (handingOver.IsOpen()) WaitForSingleObject(handingOver.Get(), kHandOverEndMs);
 
     char szUninstaller[kPathBufferSize];

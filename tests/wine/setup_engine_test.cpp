@@ -243,6 +243,16 @@ TEST_F(SetupEngineTest, AnUninstallNamesTheEntryAndTheShortcutsThatStayed) {
               messages[1]);
     EXPECT_TRUE(FolderIsGone(ExpectedInstallFolder())) << "the rest went all the same";
     EXPECT_TRUE(FolderIsGone(StartMenuGroup()));
+
+    // Silent, the same outcome is the exit code alone.
+    ASSERT_TRUE(InstallThroughTheEngine());
+    messages.clear();
+    char szSilent[] = "/S";
+    char* pszSilentArgs[] = {szProgram, szSwitch, szSilent, nullptr};
+    UninstallDialog silent(kInstallTitle, 3, pszSilentArgs, &registration);
+    silent.RunWithoutWindow();
+    EXPECT_EQ(static_cast<int>(kExitFileFailure), silent.ExitCode()) << "the entry and a shortcut stayed";
+    EXPECT_TRUE(messages.empty()) << "messages:" << MessagesSeen();
 }
 
 TEST_F(SetupEngineTest, AChecksRefusalComesBeforeAnyChange) {
