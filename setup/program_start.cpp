@@ -80,6 +80,22 @@ void StartProgram(const char* szPath, const char* szArguments) {
     if (n > 0 && n < static_cast<int>(sizeof(szCommand))) WinExec(szCommand, SW_SHOWNORMAL);
 }
 
+bool StartProgramAndGoOn(const char* szPath, const char* szArguments) {
+    char szCommand[2 * kPathBufferSize];
+    int n = snprintf(szCommand, sizeof(szCommand), szArguments[0] ? "\"%s\" %s" : "\"%s\"", szPath, szArguments);
+    if (n <= 0 || n >= static_cast<int>(sizeof(szCommand))) return false;
+    STARTUPINFOA start;
+    ZeroMemory(&start, sizeof(start));
+    start.cb = sizeof(start);
+    start.dwFlags = STARTF_USESHOWWINDOW;
+    start.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(szPath, szCommand, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &process)) return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
 bool StartProgramAsDesktopUser(const char* szPath) {
     WCHAR wszPath[kPathBufferSize];
     if (MultiByteToWideChar(CP_ACP, 0, szPath, -1, wszPath, kPathBufferSize) == 0) return false;

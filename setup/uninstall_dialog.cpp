@@ -122,7 +122,9 @@ bool UninstallDialog::HandOverToCopy() {
     snprintf(szArguments, sizeof(szArguments), "/uninstall %lu%s", static_cast<unsigned long>(GetCurrentProcessId()),
              IsSilent() ? " /S" : "");
     if (IsSilent()) return RunCopyForItsAnswer(szCopy, szArguments);
-    StartProgram(szCopy, szArguments);
+    // Started without waiting for it to be ready for input, as WinExec would: the copy first waits
+    // for this process to end.
+    if (!StartProgramAndGoOn(szCopy, szArguments)) return false;
     SetExitCode(kExitDone);
     return true;
 }
