@@ -4,7 +4,9 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "setup/install_dialog.h"
+#include "setup/install_places.h"
+#include "setup/program_start.h"
+#include "support/path_text.h"
 #include "support/owned_handle.h"
 
 const char kSilentSwitch[] = "/S";
@@ -39,6 +41,12 @@ void SayRightsRefused(SetupRole role) {
                     "Uninstall TallyQuill", MB_OK | MB_ICONWARNING);
 }
 
+bool RefuseRights(SetupRole role, const SetupSwitches& switches, int* pnExitCode) {
+    if (!switches.bSilent) SayRightsRefused(role);
+    *pnExitCode = switches.bSilent ? kExitRightsRefused : kExitDone;
+    return true;
+}
+
 }  // namespace
 
 SetupSwitches ReadSetupSwitches(int nArgs, char** pszArgs, int* pnOthers) {
@@ -56,22 +64,39 @@ SetupSwitches ReadSetupSwitches(int nArgs, char** pszArgs, int* pnOthers) {
     return switches;
 }
 
-bool RunsElevated() {
+namespace {
+
+enum class TokenElevationState { kNoElevation, kElevated, kNotElevated };
+
+TokenElevationState ReadTokenElevation() {
     HANDLE hToken = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &hToken)) return true;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &hToken)) return TokenElevationState::kNoElevation;
     LOwnedHandle token(hToken);
     TOKEN_ELEVATION elevation = {0};
     DWORD cbElevation = 0;
     // Before Vista the call refuses the question: there is no elevation to ask for.
-    if (!GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &cbElevation)) return true;
-    return elevation.TokenIsElevated != 0;
+    if (!GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &cbElevation))
+        return TokenElevationState::kNoElevation;
+    return elevation.TokenIsElevated != 0 ? TokenElevationState::kElevated : TokenElevationState::kNotElevated;
 }
+
+}  // namespace
+
+bool RunsElevated() { return ReadTokenElevation() != TokenElevationState::kNotElevated; }
+
+bool RunsWithElevatedToken() { return ReadTokenElevation() == TokenElevationState::kElevated; }
 
 void LimitLibrarySearchToSystemFolder() {
     typedef BOOL(WINAPI * SetDefaultDllDirectoriesFn)(DWORD);
     const DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
     FARPROC pfnFound = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
-    if (pfnFound == nullptr) return;
+    if (pfnFound == nullptr) {
+        // Without it (Windows 7 and Vista without their update, and XP), the program's own folder
+        // at least goes from the search: where a downloaded setup file lies is no place to load a
+        // library from.
+        SetDllDirectoryA("");
+        return;
+    }
     SetDefaultDllDirectoriesFn pfnSet;
     memcpy(&pfnSet, &pfnFound, sizeof(pfnSet));
     pfnSet(kSearchSystem32);
@@ -82,23 +107,22 @@ bool RunElevatedCopy(SetupRole role, const char* szProgramPath, int nArgs, char*
     // The copy itself runs here, whatever its token: it must never start yet another copy.
     if (switches.bElevatedCopy || RunsElevated()) return false;
     char szArguments[1024];
-    if (!FormatArguments(szArguments, sizeof(szArguments), nArgs, pszArgs)) return false;
+    // Where the system has elevation, no setup goes on without it: its writes to Program Files and
+    // the machine's registry would go to the user's own store instead, and look as if they worked.
+    // Every failure to start the elevated copy is therefore a refusal.
+    if (!FormatArguments(szArguments, sizeof(szArguments), nArgs, pszArgs)) return RefuseRights(role, switches, pnExitCode);
 
     SHELLEXECUTEINFOA run;
     memset(&run, 0, sizeof(run));
     run.cbSize = sizeof(run);
-    run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    // The file's origin was checked when it was started: the elevated copy is not checked again.
+    run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC | SEE_MASK_NOZONECHECKS;
     run.lpVerb = "runas";
     run.lpFile = szProgramPath;
     run.lpParameters = szArguments;
     run.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExA(&run)) {
-        if (GetLastError() != ERROR_CANCELLED) return false;  // no elevated start here: go on as before
-        // The prompt was refused: nothing is changed, and the one message says so.
-        if (!switches.bSilent) SayRightsRefused(role);
-        *pnExitCode = switches.bSilent ? kExitRightsRefused : kExitDone;
-        return true;
-    }
+    // A refused prompt, and any other failure: nothing is changed, and the one message says so.
+    if (!ShellExecuteExA(&run)) return RefuseRights(role, switches, pnExitCode);
     // The copy shows its own pages and messages; this process only waits for its answer.
     DWORD dwCopyExit = kExitFileFailure;
     if (run.hProcess != nullptr) {
@@ -108,7 +132,7 @@ bool RunElevatedCopy(SetupRole role, const char* szProgramPath, int nArgs, char*
     }
     if (role == SetupRole::kInstall && dwCopyExit == kExitDone && !switches.bSilent) {
         char szInstalled[kPathBufferSize];
-        if (InstallDialog::InstalledProgramPath(szInstalled, sizeof(szInstalled))) StartProgram(szInstalled, "");
+        if (InstalledProgramPath(szInstalled, sizeof(szInstalled))) StartProgram(szInstalled, "");
     }
     *pnExitCode = switches.bSilent ? static_cast<int>(dwCopyExit) : kExitDone;
     return true;

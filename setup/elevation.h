@@ -10,6 +10,10 @@
 // This process may change what an installation changes: its token is elevated, or the system has
 // no elevation at all (before Vista, where the token cannot tell).
 bool RunsElevated();
+// This process runs with an elevated token on a system that has elevation: it must not start the
+// program itself, which would then run with administrator rights (or as the administrator's account
+// that a standard user typed the password of).
+bool RunsWithElevatedToken();
 
 // Limits the search for libraries loaded from now on to the system folder, where the system can do
 // that (Windows 8, and Windows 7 and Vista with update KB2533623): a library of a system name put
@@ -22,6 +26,6 @@ enum class SetupRole { kInstall, kUninstall };
 // the same arguments and "/elevated", and waits for it. After an install that succeeded, this
 // process starts the installed program itself, unless silent, so that it does not run elevated.
 // Answers true when the work was done (or refused) that way, with *pnExitCode this process's exit
-// code; false when it is this process's own to do: it is elevated, the system has no elevation, or
-// could not start the elevated copy at all.
+// code: any failure to start the elevated copy is a refusal ("/S": kExitRightsRefused). False when it
+// is this process's own to do: it is elevated, or the system has no elevation.
 bool RunElevatedCopy(SetupRole role, const char* szProgramPath, int nArgs, char** pszArgs, int* pnExitCode);

@@ -1,6 +1,7 @@
-// InstallDialog: the install proper, run inside the progress window. It shows the terms page,
-// verifies the payload behind the program's own image, writes it into the install folder and
-// registers the program with the shell (Finalize).
+// InstallDialog: the install's front end in the progress window. It shows the terms page, runs the
+// install engine's extraction and registration while the window shows their steps, and tells the
+// outcome in a message owned by the window; silent, it shows nothing and the outcome is the exit
+// code. The uninstaller derives from it.
 #pragma once
 #include <stddef.h>
 #include <windows.h>
@@ -8,19 +9,15 @@
 #include "setup/progress_dialog.h"
 #include "support/path_text.h"
 
-struct ExtractionPlan;
-struct InstallFileRow;
-class LOwnedHandle;
-class StagedFiles;
+class InstallEngine;
 
 // The progress window's title, the uninstall's too.
 extern const char kInstallTitle[];
-// The program's registry section that names the install folder, as "ProgramFiles" and "DataFiles".
-extern const char kFoldersSection[];
 
 class InstallDialog : public LProgressDialog {
 public:
-    explicit InstallDialog(const char* szTitle);
+    // pEngine: the install that MainFunction runs; the uninstaller has none.
+    explicit InstallDialog(const char* szTitle, InstallEngine* pEngine = nullptr);
 
     bool MainFunction() override;
 
@@ -38,19 +35,19 @@ public:
     // (MakeProtectedFolder). False when that fall-back folder was there already and others than
     // administrators may change it.
     static bool GetInstallProgramFilesPath(char* szPath, size_t cbPath);
-    // The installed program "<install folder>\tallyq.exe", worked out as GetInstallProgramFilesPath
-    // does but without making any folder; false when it does not fit.
-    static bool InstalledProgramPath(char* szPath, size_t cbPath);
     // The install folder into szInstallPath and the "Folders" section, then the progress window,
-    // owned by no window (or no window at all when silent): what the install and uninstall entries
-    // share. False, with ShowUnsafeFolderMessage unless silent, when the install folder is one that
-    // others may change and this run does not accept it; nothing is then written.
+    // owned by no window (or no window at all when silent): the uninstall entry's way in. False,
+    // with ShowUnsafeFolderMessage unless silent, when the install folder is one that others may
+    // change and this run does not accept it; nothing is then written.
     bool RunInInstallFolder();
     // The install does not put the program in a folder that others may change; the uninstall
     // removes it from there all the same.
     virtual bool AcceptsFolderOthersMayChange() const { return false; }
+    // Opens the progress window (or none when silent) in the install folder the engine made.
+    void RunWindow();
 
-    // Shortcuts and the Uninstall entry of the complete installation, then the program starts.
+    // Shortcuts and the Uninstall entry of the complete installation, what could not be made
+    // named in one message, then the program starts.
     void Finalize();
 
     char szInstallPath[kPathBufferSize];
@@ -65,30 +62,18 @@ protected:
     bool IsSilent() const { return bSilent; }
 
 private:
+    InstallEngine* pEngine;
     bool bSilent;
     bool bStartsProgram;
     int nExitCode;
 
-    // The steps of MainFunction, in the order it runs them. Each answers false when the install
-    // stops there: cancelled, or refused with a message that says why. The setup file (source) is
-    // let go before anything is said, so that it can be replaced while the message shows.
     bool AgreeToTerms();
-    // The trailer's sizes against the file, and the whole payload against the checksum.
-    bool CheckSetupFile(LOwnedHandle& source, ExtractionPlan* pPlan);
-    // Every destination, and the uninstaller, noted and checked replaceable.
-    bool StageFiles(LOwnedHandle& source, const ExtractionPlan& plan, StagedFiles* pStaged, int* pnProgram,
-                    int* pnUninstaller);
-    // The payload written beside the files it replaces and summed once more; the setup file is
-    // closed once its bytes are read.
-    bool ExtractFiles(LOwnedHandle& source, const ExtractionPlan& plan, StagedFiles* pStaged);
-    // The uninstaller made from the program, both given their exe file types, and every file put in
-    // place.
-    bool PutFilesInPlace(StagedFiles* pStaged, int nProgram, int nUninstaller);
 };
 
 // The install entry of a setup file, given the command line: administrator rights (the setup starts
-// itself again elevated where it is not), running copies ended, then the install folder, its
-// "Folders" values and the progress window. Answers the process's exit code.
+// itself again elevated where it is not); the checks that can refuse the install, before anything
+// changes; running copies ended; then the install folder, its "Folders" values and the progress
+// window. Answers the process's exit code.
 int RunInstall(const char* szProgramPath, int nArgs, char** pszArgs);
 
 // "Installation file corrupt." with the caption "Install Error", owned by hwndOwner (may be null).
@@ -98,13 +83,6 @@ void ShowDamagedSetupMessage(HWND hwndOwner);
 // nothing was installed. With the caption "Install Error", owned by hwndOwner (may be null).
 void ShowUnsafeFolderMessage(HWND hwndOwner, const char* szFolder);
 
-// Where a payload file of the table goes in the install folder; false when the path does not fit.
-bool GetDestinationPath(char* szPath, size_t cbPath, const char* szInstallPath, const InstallFileRow& row);
-
 // One file of the install could not be written: names it and the system's reason, with the
 // caption "Install Error".
 void ShowFileFailure(HWND hwndOwner, const char* szPath, DWORD dwError);
-
-// Starts a program by its path, quoted so that a path with blanks cannot start another program
-// that a shorter prefix of it names; szArguments may be empty.
-void StartProgram(const char* szPath, const char* szArguments);

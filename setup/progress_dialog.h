@@ -2,9 +2,10 @@
 // piece of work (MainFunction) on the program's only thread. The work keeps the window alive by
 // calling CheckCancel between its steps, and learns from the same call whether Cancel was pressed.
 #pragma once
+#include "setup/setup_progress.h"
 #include "ui/dialog.h"
 
-class LProgressDialog : public LDialog {
+class LProgressDialog : public LDialog, public SetupProgress {
 public:
     // szTitle is kept, not copied: the caller keeps the text alive while the window is open.
     explicit LProgressDialog(const char* szTitle);
@@ -18,9 +19,9 @@ public:
     // cancel it.
     bool RunWithoutWindow();
     // Empties the thread's message queue; answers true once the window is gone (Cancel pressed).
-    bool CheckCancel();
-    void SetText(int nLine, const char* szText);
-    void SetProgress(double dFraction);
+    bool CheckCancel() override;
+    void SetText(int nLine, const char* szText) override;
+    void SetProgress(double dFraction) override;
 
 protected:
     void InitDialog() override;

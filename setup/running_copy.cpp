@@ -9,6 +9,15 @@ const char kMainDialogTitle[] = "TallyQuill";
 const ATOM kDialogClassAtom = 0x8002;
 // More windows than this after as many rounds: copies are being started as fast as they end.
 const int kMaxRounds = 8;
+const DWORD kWindowPollMs = 50;
+
+bool WaitForWindowToGo(HWND hwnd, DWORD dwBoundMs) {
+    for (DWORD dwWaited = 0; IsWindow(hwnd); dwWaited += kWindowPollMs) {
+        if (dwWaited >= dwBoundMs) return false;
+        Sleep(kWindowPollMs);
+    }
+    return true;
+}
 }  // namespace
 
 HWND FindRunningCopy() {
@@ -21,12 +30,14 @@ bool EndRunningCopies(DWORD dwBoundMs) {
         if (hwndRunning == nullptr) return true;
         DWORD dwProcessId = 0;
         GetWindowThreadProcessId(hwndRunning, &dwProcessId);
-        // The process handle is taken before the request, so that its end cannot be missed.
+        // The process handle is taken before the request, so that its end cannot be missed. A copy
+        // that this process may not open (one running as another account, or with rights this
+        // process lacks) is asked all the same, and waited for by its window.
         HANDLE hProcess = OpenProcess(SYNCHRONIZE, FALSE, dwProcessId);
-        if (hProcess == nullptr) return false;
-        bool bEnded = PostMessageA(hwndRunning, WM_COMMAND, MAKEWPARAM(IDM_TRAY_EXIT, 0), 0) &&
-                      WaitForSingleObject(hProcess, dwBoundMs) == WAIT_OBJECT_0;
-        CloseHandle(hProcess);
+        bool bAsked = PostMessageA(hwndRunning, WM_COMMAND, MAKEWPARAM(IDM_TRAY_EXIT, 0), 0) != FALSE;
+        bool bEnded = bAsked && (hProcess != nullptr ? WaitForSingleObject(hProcess, dwBoundMs) == WAIT_OBJECT_0
+                                                     : WaitForWindowToGo(hwndRunning, dwBoundMs));
+        if (hProcess != nullptr) CloseHandle(hProcess);
         if (!bEnded) return false;
     }
     return FindRunningCopy() == nullptr;

@@ -1,6 +1,6 @@
 // Making the installed program usable and removable: start-menu group, shortcuts and the Uninstall
 // entry, made once every file of the installation (the uninstaller and the exe file types included)
-// is complete (Finalize), and the operations that the uninstaller uses to take them away again.
+// is complete, and the operations that the uninstaller uses to take them away again.
 #include "setup/shell_registration.h"
 
 #include <objidl.h>
@@ -8,7 +8,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "setup/install_dialog.h"
+#include "setup/install_places.h"
+#include "support/path_text.h"
 #include "setup/setup_layout.h"
 #include "support/maker.h"
 #include "support/stored_forms.h"
@@ -32,6 +33,17 @@ bool ReadShellFolder(HKEY hRoot, const char* szName, char* szFolder, size_t cbFo
     return ReadSystemText(hRoot, kShellFoldersKey, szName, szFolder, cbFolder, kRegistryTextSize);
 }
 
+// A folder the system keeps (CSIDL_*), made when it is missing; szFolder is left as it was when
+// the system cannot tell it.
+bool KnownFolder(int nFolder, char* szFolder, size_t cbFolder) {
+    char szKnown[MAX_PATH];
+    if (FAILED(SHGetFolderPathA(nullptr, nFolder | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, szKnown)) ||
+        szKnown[0] == '\0' || strlen(szKnown) >= cbFolder)
+        return false;
+    memcpy(szFolder, szKnown, strlen(szKnown) + 1);
+    return true;
+}
+
 // snprintf into a path buffer of cbPath bytes; a path that does not fit comes out empty, never cut
 // short.
 template <typename... Args>
@@ -42,13 +54,14 @@ bool FormatPath(char* szPath, size_t cbPath, const char* szFormat, Args... args)
     return false;
 }
 
-void SetTextValue(HKEY hKey, const char* szName, const char* szText) {
-    RegSetValueExA(hKey, szName, 0, REG_SZ, reinterpret_cast<const BYTE*>(szText),
-                   static_cast<DWORD>(strlen(szText) + 1));
+bool SetTextValue(HKEY hKey, const char* szName, const char* szText) {
+    return RegSetValueExA(hKey, szName, 0, REG_SZ, reinterpret_cast<const BYTE*>(szText),
+                          static_cast<DWORD>(strlen(szText) + 1)) == ERROR_SUCCESS;
 }
 
-void SetNumberValue(HKEY hKey, const char* szName, DWORD dwValue) {
-    RegSetValueExA(hKey, szName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue), sizeof(dwValue));
+bool SetNumberValue(HKEY hKey, const char* szName, DWORD dwValue) {
+    return RegSetValueExA(hKey, szName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue), sizeof(dwValue)) ==
+           ERROR_SUCCESS;
 }
 
 // Kilobytes with a part of one counted whole, as the list of programs shows sizes.
@@ -100,92 +113,80 @@ bool ReadProgramFilesDir(char* szFolder, size_t cbFolder, DWORD cbMaxStored) {
     return ReadSystemText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir", szFolder, cbFolder, cbMaxStored);
 }
 
-void InstallDialog::Finalize() {
-    char szExePath[kPathBufferSize];
-    FormatPath(szExePath, sizeof(szExePath), "%s\\tallyq.exe", szInstallPath);
-    AddStartMenuItem(szExePath, "TallyQuill");
-
-    char szDesktopShortcut[kPathBufferSize];
-    GetDesktopShortcutPath(szDesktopShortcut, sizeof(szDesktopShortcut));
-    CreateShortcut(szDesktopShortcut, szExePath);
-
-    WriteUninstallEntry(szInstallPath);
-
-    // The guide in the form this system can show, as the program's Help button opens it.
-    char szHelpPath[kPathBufferSize];
-    FormatPath(szHelpPath, sizeof(szHelpPath), HasWinHelpViewer() ? "%s\\tallyq.hlp" : "%s\\tallyq.htm",
-               szInstallPath);
-    AddStartMenuItem(szHelpPath, "TallyQuill Help");
-
-    if (bStartsProgram) StartProgram(szExePath, "");
-}
-
-void WriteUninstallEntry(const char* szInstallPath) {
+bool WriteUninstallEntry(const char* szInstallPath) {
     HKEY hCurrentVersion = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
                       &hCurrentVersion) != ERROR_SUCCESS)
-        return;
+        return false;
     HKEY hUninstall = nullptr;
     DWORD dwDisposition = 0;
     char szClass[] = "";
-    if (RegCreateKeyExA(hCurrentVersion, kUninstallSubKey, 0, szClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, &hUninstall, &dwDisposition) == ERROR_SUCCESS) {
+    bool bWritten = RegCreateKeyExA(hCurrentVersion, kUninstallSubKey, 0, szClass, REG_OPTION_NON_VOLATILE,
+                                    KEY_ALL_ACCESS, nullptr, &hUninstall, &dwDisposition) == ERROR_SUCCESS;
+    if (bWritten) {
         // Written at every install: the entry names the installation just made, also when an
         // earlier one went into another folder.
-        SetTextValue(hUninstall, "DisplayName", "TallyQuill Uninstall");
-        SetTextValue(hUninstall, "DisplayVersion", TQ_VERSION_TEXT);
-        SetTextValue(hUninstall, "Publisher", kMakerName);
-        SetTextValue(hUninstall, "URLInfoAbout", kMakerWebPage);
-        SetTextValue(hUninstall, "InstallLocation", szInstallPath);
+        bWritten = SetTextValue(hUninstall, "DisplayName", "TallyQuill Uninstall") &&
+                   SetTextValue(hUninstall, "DisplayVersion", TQ_VERSION_TEXT) &&
+                   SetTextValue(hUninstall, "Publisher", kMakerName) &&
+                   SetTextValue(hUninstall, "URLInfoAbout", kMakerWebPage) &&
+                   SetTextValue(hUninstall, "InstallLocation", szInstallPath);
         // Quoted: the system runs these command lines, and an unquoted path with blanks would first
         // try to start "C:\Program.exe". The icon is the program's first one.
         char szText[kPathBufferSize + 8];
-        if (FormatPath(szText, sizeof(szText), "\"%s\\uninst.exe\"", szInstallPath))
-            SetTextValue(hUninstall, "UninstallString", szText);
-        if (FormatPath(szText, sizeof(szText), "\"%s\\uninst.exe\" /S", szInstallPath))
-            SetTextValue(hUninstall, "QuietUninstallString", szText);
-        if (FormatPath(szText, sizeof(szText), "\"%s\\tallyq.exe\",0", szInstallPath))
-            SetTextValue(hUninstall, "DisplayIcon", szText);
-        SetNumberValue(hUninstall, "EstimatedSize", KilobytesRoundedUp(InstalledBytes(szInstallPath)));
-        // The program has no parts to add or remove and nothing to repair: the list offers neither.
-        SetNumberValue(hUninstall, "NoModify", 1);
-        SetNumberValue(hUninstall, "NoRepair", 1);
+        bWritten = bWritten && FormatPath(szText, sizeof(szText), "\"%s\\uninst.exe\"", szInstallPath) &&
+                   SetTextValue(hUninstall, "UninstallString", szText) &&
+                   FormatPath(szText, sizeof(szText), "\"%s\\uninst.exe\" /S", szInstallPath) &&
+                   SetTextValue(hUninstall, "QuietUninstallString", szText) &&
+                   FormatPath(szText, sizeof(szText), "\"%s\\tallyq.exe\",0", szInstallPath) &&
+                   SetTextValue(hUninstall, "DisplayIcon", szText) &&
+                   SetNumberValue(hUninstall, "EstimatedSize", KilobytesRoundedUp(InstalledBytes(szInstallPath))) &&
+                   // The program has no parts to add or remove and nothing to repair: the list offers neither.
+                   SetNumberValue(hUninstall, "NoModify", 1) && SetNumberValue(hUninstall, "NoRepair", 1);
         RegCloseKey(hUninstall);
     }
     RegCloseKey(hCurrentVersion);
+    return bWritten;
 }
 
-void DeleteUninstallEntry() {
+bool DeleteUninstallEntry() {
     HKEY hCurrentVersion = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_ALL_ACCESS, &hCurrentVersion) == ERROR_SUCCESS) {
-        RegDeleteKeyA(hCurrentVersion, kUninstallSubKey);
+    LONG nResult = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_ALL_ACCESS, &hCurrentVersion);
+    if (nResult == ERROR_SUCCESS) {
+        nResult = RegDeleteKeyA(hCurrentVersion, kUninstallSubKey);
         RegCloseKey(hCurrentVersion);
     }
+    if (nResult == ERROR_SUCCESS || nResult == ERROR_FILE_NOT_FOUND) return true;
+    // Where the key above could not be opened for removing, the entry may not be there at all.
+    HKEY hEntry = nullptr;
+    char szEntry[sizeof(kCurrentVersionKey) + sizeof(kUninstallSubKey)];
+    snprintf(szEntry, sizeof(szEntry), "%s\\%s", kCurrentVersionKey, kUninstallSubKey);
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, szEntry, 0, KEY_QUERY_VALUE, &hEntry) != ERROR_SUCCESS) return true;
+    RegCloseKey(hEntry);
+    return false;
 }
 
 bool GetStartMenuGroupFolder(char* szFolder, size_t cbFolder) {
     char szPrograms[kPathBufferSize] = "";
     szFolder[0] = '\0';
-    // The all-users start menu wins wherever it is defined.
-    ReadShellFolder(HKEY_CURRENT_USER, "Programs", szPrograms, sizeof(szPrograms));
-    ReadShellFolder(HKEY_LOCAL_MACHINE, "Common Programs", szPrograms, sizeof(szPrograms));
+    // The all-users start menu, as the system knows it. The "Shell Folders" values are kept only
+    // for old programs and filled when the shell gets round to it: they are the fall-back, where
+    // the all-users one wins wherever it is defined.
+    if (!KnownFolder(CSIDL_COMMON_PROGRAMS, szPrograms, sizeof(szPrograms))) {
+        ReadShellFolder(HKEY_CURRENT_USER, "Programs", szPrograms, sizeof(szPrograms));
+        ReadShellFolder(HKEY_LOCAL_MACHINE, "Common Programs", szPrograms, sizeof(szPrograms));
+    }
     if (szPrograms[0] == '\0') return false;
     CreateDirectoryA(szPrograms, nullptr);
     return FormatPath(szFolder, cbFolder, "%s\\TallyQuill", szPrograms);
 }
 
-void AddStartMenuItem(const char* szTarget, const char* szName) {
-    char szGroup[kPathBufferSize], szShortcut[kPathBufferSize];
-    if (!GetStartMenuGroupFolder(szGroup, sizeof(szGroup))) return;
-    CreateDirectoryA(szGroup, nullptr);
-    if (FormatPath(szShortcut, sizeof(szShortcut), "%s\\%s.lnk", szGroup, szName)) CreateShortcut(szShortcut, szTarget);
-}
-
-void RemoveStartMenuItem(const char* szName) {
-    char szGroup[kPathBufferSize], szShortcut[kPathBufferSize];
-    if (GetStartMenuGroupFolder(szGroup, sizeof(szGroup)) &&
-        FormatPath(szShortcut, sizeof(szShortcut), "%s\\%s.lnk", szGroup, szName))
-        DeleteFileA(szShortcut);
+bool GetStartMenuShortcutPath(const char* szName, bool bMakeGroup, char* szShortcut, size_t cbShortcut) {
+    char szGroup[kPathBufferSize];
+    szShortcut[0] = '\0';
+    if (!GetStartMenuGroupFolder(szGroup, sizeof(szGroup))) return false;
+    if (bMakeGroup) CreateDirectoryA(szGroup, nullptr);
+    return FormatPath(szShortcut, cbShortcut, "%s\\%s.lnk", szGroup, szName);
 }
 
 void RemoveStartMenuGroup() {
@@ -195,14 +196,18 @@ void RemoveStartMenuGroup() {
 
 void GetDesktopShortcutPath(char* szPath, size_t cbPath) {
     char szDesktop[kPathBufferSize] = "c:\\Windows\\Desktop";
-    // The all-users desktop wins where it exists.
-    ReadShellFolder(HKEY_CURRENT_USER, "Desktop", szDesktop, sizeof(szDesktop));
-    ReadShellFolder(HKEY_LOCAL_MACHINE, "Common Desktop", szDesktop, sizeof(szDesktop));
+    // The all-users desktop as the system knows it; else from the "Shell Folders" values, where the
+    // all-users one wins where it exists.
+    if (!KnownFolder(CSIDL_COMMON_DESKTOPDIRECTORY, szDesktop, sizeof(szDesktop))) {
+        ReadShellFolder(HKEY_CURRENT_USER, "Desktop", szDesktop, sizeof(szDesktop));
+        ReadShellFolder(HKEY_LOCAL_MACHINE, "Common Desktop", szDesktop, sizeof(szDesktop));
+    }
     FormatPath(szPath, cbPath, "%s\\TallyQuill.lnk", szDesktop);
 }
 
-void CreateShortcut(const char* szShortcutPath, const char* szTarget) {
-    if (szShortcutPath[0] == '\0') return;
+bool CreateShortcut(const char* szShortcutPath, const char* szTarget) {
+    if (szShortcutPath[0] == '\0') return false;
+    bool bSaved = false;
     CoInitialize(nullptr);
     IShellLinkA* pLink = nullptr;
     if (SUCCEEDED(CoCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER, kIidShellLinkA,
@@ -211,13 +216,14 @@ void CreateShortcut(const char* szShortcutPath, const char* szTarget) {
         IPersistFile* pFile = nullptr;
         if (SUCCEEDED(pLink->QueryInterface(kIidPersistFile, reinterpret_cast<void**>(&pFile)))) {
             WCHAR wszPath[kPathBufferSize];
-            if (MultiByteToWideChar(CP_ACP, 0, szShortcutPath, -1, wszPath, kPathBufferSize) > 0)
-                pFile->Save(wszPath, TRUE);
+            bSaved = MultiByteToWideChar(CP_ACP, 0, szShortcutPath, -1, wszPath, kPathBufferSize) > 0 &&
+                     SUCCEEDED(pFile->Save(wszPath, TRUE));
             pFile->Release();
         }
         pLink->Release();
     }
     CoUninitialize();
+    return bSaved;
 }
 
 bool SetExeFileType(const char* szPath, uint32_t nType) {

@@ -5,14 +5,13 @@
 #include <string.h>
 
 #include "setup/elevation.h"
+#include "setup/program_start.h"
 #include "setup/running_copy.h"
 #include "setup/setup_layout.h"
-#include "setup/shell_registration.h"
+#include "setup/setup_outcome.h"
 #include "setup/uninstaller_copy.h"
 #include "support/file_ops.h"
 #include "support/owned_handle.h"
-#include "support/registry.h"
-#include "support/run_at_logon.h"
 
 namespace {
 const char kUninstallCaption[] = "Uninstall TallyQuill";
@@ -21,12 +20,6 @@ const DWORD kHandOverEndMs = 10000;
 // A file whose process has just ended may stay locked a moment longer.
 const int kDeleteTries = 50;
 const DWORD kDeleteRetryMs = 100;
-
-// ProgramFilesDir is taken only when it is at most this long as stored: "\Kestrilon" is appended
-// to it in a path buffer.
-const DWORD kMakerFolderBaseMaxBytes = 243;
-static_assert(kMakerFolderBaseMaxBytes + sizeof("\\Kestrilon") <= kPathBufferSize,
-              "the maker's folder fits a path buffer");
 
 // The process id of "/uninstall <id>", 0 when the command line names none.
 DWORD HandingOverProcessId(int nArgs, char** pszArgs) {
@@ -59,44 +52,6 @@ void AnswerHandingOverProcess(int nExitCode) {
     SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
 }
 
-// Calls visit(name) for each entry directly in a folder, until it answers false; false when the
-// folder's search pattern does not fit a path.
-template <typename Visit>
-bool ForEachEntryIn(const char* szFolder, Visit visit) {
-    char szPattern[kPathBufferSize];
-    if (!LFile::_PathCatFits(szFolder, "*.*")) return false;
-    memcpy(szPattern, szFolder, strlen(szFolder) + 1);
-    LFile::FilePathCat(szPattern, "*.*");
-    WIN32_FIND_DATAA found;
-    HANDLE hFind = FindFirstFileA(szPattern, &found);
-    if (hFind == INVALID_HANDLE_VALUE) return true;
-    do {
-        if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0 && !visit(found.cFileName)) break;
-    } while (FindNextFileA(hFind, &found));
-    FindClose(hFind);
-    return true;
-}
-
-// Whether nothing of the installation stayed but the uninstaller "uninst.exe" in the install folder.
-bool OnlyUninstallerStayed(const char* szFolder) {
-    if (szFolder[0] == '\0' || GetFileAttributesA(szFolder) == INVALID_FILE_ATTRIBUTES) return true;
-    bool bOnly = true;
-    bool bListed = ForEachEntryIn(szFolder, [&](const char* szName) {
-        bOnly = lstrcmpiA(szName, "uninst.exe") == 0;
-        return bOnly;
-    });
-    return bListed && bOnly;
-}
-
-// The maker's folder below Program Files, which goes only when nothing else of the maker's is in it.
-void RemoveMakerFolder() {
-    char szMakerFolder[kPathBufferSize];
-    if (ReadProgramFilesDir(szMakerFolder, sizeof(szMakerFolder), kMakerFolderBaseMaxBytes)) {
-        strcat(szMakerFolder, "\\Kestrilon");
-        RemoveDirectoryA(szMakerFolder);
-    }
-}
-
 // A file, and then its folder when empty, deleted when the system next starts.
 void RemoveAtRestart(const char* szFile) {
     char szFolder[kPathBufferSize];
@@ -107,8 +62,12 @@ void RemoveAtRestart(const char* szFile) {
 
 }  // namespace
 
-UninstallDialog::UninstallDialog(const char* szTitle, int nArgs, char** pszArgs)
-    : InstallDialog(szTitle), bWithArgument(false), dwHandingOverProcessId(HandingOverProcessId(nArgs, pszArgs)) {
+UninstallDialog::UninstallDialog(const char* szTitle, int nArgs, char** pszArgs, Registration* pRegistration)
+    : InstallDialog(szTitle),
+      bWithArgument(false),
+      dwHandingOverProcessId(HandingOverProcessId(nArgs, pszArgs)),
+      systemRegistration(),
+      engine(pRegistration != nullptr ? pRegistration : &systemRegistration) {
     int nOthers = 0;
     SetupSwitches switches = ReadSetupSwitches(nArgs, pszArgs, &nOthers);
     // "/S" alone is no go-ahead: the silent uninstaller hands over as the one started by hand does.
@@ -132,7 +91,7 @@ bool UninstallDialog::MainFunction() {
                                    : EndRunningCopiesOrSay(hwndDlg, kUninstallCaption, "uninstall");
     if (!bNoneRunning) {
         SetExitCode(kExitStillRunning);
-        AnswerHandingOverProcess(kExitStillRunning);
+        if (dwHandingOverProcessId != 0) AnswerHandingOverProcess(kExitStillRunning);
         return false;
     }
     RemoveInstallation();
@@ -143,12 +102,13 @@ bool UninstallDialog::MainFunction() {
     // This copy, in a folder of its own, goes with its folder when the system next starts.
     if (IsInOwnCopyFolder(szSourcePath)) RemoveAtRestart(szSourcePath);
     char szStayed[kStayedTextSize];
-    SetExitCode(kExitDone);
-    if (ListWhatStayed(szStayed, sizeof(szStayed))) {
-        SetExitCode(kExitFileFailure);
-        char szText[kStayedTextSize + 200];
-        snprintf(szText, sizeof(szText), "TallyQuill was removed, but these could not be deleted:\n\n%s\nYou may delete them yourself.",
-                  szStayed);
+    bool bFilesStayed = UninstallEngine::ListWhatStayed(szStayed, sizeof(szStayed));
+    SetExitCode(bFilesStayed || engine.Stayed().Count() > 0 ? kExitFileFailure : kExitDone);
+    if (ExitCode() != kExitDone) {
+        char szText[kStayedTextSize + MissedSteps::kTextSize + 200];
+        snprintf(szText, sizeof(szText),
+                 "TallyQuill was removed, but these could not be deleted:\n\n%s%s\nYou may delete them yourself.",
+                 bFilesStayed ? szStayed : "", engine.Stayed().Text());
         MessageBoxA(hwndDlg, szText, kUninstallCaption, MB_OK | MB_ICONWARNING);
     }
     return true;
@@ -162,7 +122,9 @@ bool UninstallDialog::HandOverToCopy() {
     snprintf(szArguments, sizeof(szArguments), "/uninstall %lu%s", static_cast<unsigned long>(GetCurrentProcessId()),
              IsSilent() ? " /S" : "");
     if (IsSilent()) return RunCopyForItsAnswer(szCopy, szArguments);
-    StartProgram(szCopy, szArguments);
+    // Started without waiting for it to be ready for input, as WinExec would: the copy first waits
+    // for this process to end.
+    if (!StartProgramAndGoOn(szCopy, szArguments)) return false;
     SetExitCode(kExitDone);
     return true;
 }
@@ -206,9 +168,11 @@ void UninstallDialog::FinishSilently() {
     LOwnedHandle handingOver(dwHandingOverProcessId != 0 ? OpenProcess(SYNCHRONIZE, FALSE, dwHandingOverProcessId)
                                                          : nullptr);
     char szFolder[kPathBufferSize];
-    GetRegistryString(kFoldersSection, "ProgramFiles", "", szFolder, sizeof(szFolder));
-    SetExitCode(OnlyUninstallerStayed(szFolder) ? kExitDone : kExitFileFailure);
-    AnswerHandingOverProcess(ExitCode());
+    UninstallEngine::RegisteredInstallFolder(szFolder, sizeof(szFolder));
+    bool bAllGone = UninstallEngine::OnlyUninstallerStayed(szFolder) && engine.Stayed().Count() == 0;
+    SetExitCode(bAllGone ? kExitDone : kExitFileFailure);
+    // Only an uninstaller that handed over waits on this process's standard output.
+    if (dwHandingOverProcessId != 0) AnswerHandingOverProcess(ExitCode());
     if (handingOver.IsOpen()) WaitForSingleObject(handingOver.Get(), kHandOverEndMs);
 
     char szUninstaller[kPathBufferSize];
@@ -219,7 +183,7 @@ void UninstallDialog::FinishSilently() {
             RemoveAtRestart(szUninstaller);
         else
             RemoveDirectoryA(szFolder);
-        RemoveMakerFolder();
+        UninstallEngine::RemoveMakerFolder();
     }
     // This copy, in a folder of its own, goes with its folder when the system next starts.
     if (IsInOwnCopyFolder(szSourcePath)) RemoveAtRestart(szSourcePath);
@@ -231,60 +195,7 @@ void UninstallDialog::WaitForHandingOverProcess() {
     if (process.IsOpen()) WaitForSingleObject(process.Get(), kHandOverEndMs);  // else already gone
 }
 
-bool UninstallDialog::ListWhatStayed(char* szStayed, size_t cbStayed) {
-    szStayed[0] = '\0';
-    char szFolder[kPathBufferSize];
-    GetRegistryString(kFoldersSection, "ProgramFiles", "", szFolder, sizeof(szFolder));
-    if (szFolder[0] == '\0' || GetFileAttributesA(szFolder) == INVALID_FILE_ATTRIBUTES) return false;
-    size_t nUsed = 0;
-    auto Append = [&](const char* szLine) {
-        size_t n = strlen(szLine);
-        if (nUsed + n + 6 >= cbStayed) {
-            if (nUsed + 5 < cbStayed) strcpy(szStayed + nUsed, "...\n"), nUsed += 4;
-            return false;
-        }
-        memcpy(szStayed + nUsed, szLine, n);
-        szStayed[nUsed + n] = '\n';
-        nUsed += n + 1;
-        szStayed[nUsed] = '\0';
-        return true;
-    };
-    Append(szFolder);
-    ForEachEntryIn(szFolder, [&](const char* szName) {
-        char szLine[kPathBufferSize + 4];
-        snprintf(szLine, sizeof(szLine), "    %s", szName);
-        return Append(szLine);
-    });
-    return true;
-}
-
-void UninstallDialog::RemoveInstallation() {
-    char szPath[kPathBufferSize];
-    GetDesktopShortcutPath(szPath, sizeof(szPath));
-    if (szPath[0] != '\0') DeleteFileA(szPath);
-
-    DeleteUninstallEntry();
-    // Nothing starts the removed program at logon: the machine-wide value goes, and the own value of
-    // the user who removes it. Other users' own values are in their own profiles and stay; at their
-    // logon the system finds no program to start.
-    ClearRunAtLogon();
-
-    RemoveStartMenuItem("TallyQuill");
-    RemoveStartMenuItem("TallyQuill Help");
-    RemoveStartMenuGroup();
-
-    // Both values name the install folder: the first call removes it, the second finds nothing.
-    DeleteRegisteredFolder("DataFiles");
-    DeleteRegisteredFolder("ProgramFiles");
-
-    RemoveMakerFolder();
-}
-
-void UninstallDialog::DeleteRegisteredFolder(const char* szValueName) {
-    char szFolder[kPathBufferSize];
-    GetRegistryString(kFoldersSection, szValueName, "", szFolder, sizeof(szFolder));
-    if (szFolder[0] != '\0') DeleteFolderAndFiles(szFolder);
-}
+void UninstallDialog::RemoveInstallation() { engine.RemoveInstallation(); }
 
 int RunUninstall(const char* szProgramPath, int nArgs, char** pszArgs) {
     LimitLibrarySearchToSystemFolder();

@@ -4,11 +4,14 @@
 // code, once everything but its own file and folder is gone; the copy removes those two after it.
 #pragma once
 #include "setup/install_dialog.h"
+#include "setup/registration.h"
+#include "setup/uninstall_engine.h"
 
 class UninstallDialog : public InstallDialog {
 public:
     // The command line as the entry point read it (nArgs arguments, the program's path first).
-    UninstallDialog(const char* szTitle, int nArgs, char** pszArgs);
+    // pRegistration: the steps of the removal, the system's own when null.
+    UninstallDialog(const char* szTitle, int nArgs, char** pszArgs, Registration* pRegistration = nullptr);
 
     bool MainFunction() override;
     // Started without an argument: hands over to a copy of this file, which can delete it; false when
@@ -16,18 +19,14 @@ public:
     bool HandOverToCopy();
     // Removing the program from a folder that others may change is what is wanted.
     bool AcceptsFolderOthersMayChange() const override { return true; }
-    // Shortcuts, the Uninstall entry, the start-at-logon values (machine-wide and this user's), the
-    // install folder and the maker's folder when empty. The settings and the folders' values stay.
+    // Shortcuts, the Uninstall entry, the start-at-logon values that start the program, the install
+    // folder and the maker's folder when empty (the engine's removal). The settings and the
+    // folders' values stay.
     void RemoveInstallation();
     // The copy started with "/uninstall <id>" waits for the uninstaller of that process id to end,
     // so that its file can be deleted.
     void WaitForHandingOverProcess();
-    // After the removal: the install folder and what is still in it, one line each; false when the
-    // folder is gone.
     enum { kStayedTextSize = 1024 };
-    static bool ListWhatStayed(char* szStayed, size_t cbStayed);
-    // Deletes the folder named by a value of the "Folders" section, with the files in it.
-    static void DeleteRegisteredFolder(const char* szValueName);
 
 private:
     // Silent: starts the copy with its answer's pipe as its standard output, and takes the exit code
@@ -42,6 +41,8 @@ private:
     bool bWithArgument;
     // The uninstaller that handed over, named by "/uninstall <id>"; 0 for none.
     DWORD dwHandingOverProcessId;
+    Registration systemRegistration;
+    UninstallEngine engine;
 };
 
 // The uninstall entry of the uninstaller, given the command line: administrator rights (it starts

@@ -13,6 +13,11 @@ public:
     LOwnedHandle& operator=(const LOwnedHandle&) = delete;
 
     bool IsOpen() const { return hHandle != nullptr && hHandle != INVALID_HANDLE_VALUE; }
+    // Closes the handle held, if any, and holds hNew instead.
+    void Reset(HANDLE hNew) {
+        Close();
+        hHandle = hNew;
+    }
     HANDLE Get() const { return hHandle; }
     // Closes the handle now; false when the system reports a failure (GetLastError tells why), which
     // for a written file can mean that its last bytes were lost. No handle closes without failure.

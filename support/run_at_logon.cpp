@@ -6,9 +6,12 @@
 
 #include "support/path_text.h"
 
+const char kRunAtLogonKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kRunAtLogonValue[] = "TallyQuillRun";
+
 namespace {
-const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kRunValue[] = "TallyQuillRun";
+const char* const kRunKey = kRunAtLogonKey;
+const char* const kRunValue = kRunAtLogonValue;
 
 bool SetRunValue(HKEY hRoot, const char* szCommand) {
     HKEY hKey = nullptr;
@@ -61,4 +64,16 @@ long ClearRunAtLogon() {
     long nMachine = DeleteRunValue(HKEY_LOCAL_MACHINE);
     DeleteRunValue(HKEY_CURRENT_USER);
     return nMachine;
+}
+
+bool RunCommandStarts(const char* szCommand, const char* szProgramPath) {
+    size_t nPath = strlen(szProgramPath);
+    bool bQuoted = szCommand[0] == '"';
+    const char* pPath = szCommand + (bQuoted ? 1 : 0);
+    if (nPath == 0 || strlen(pPath) < nPath ||
+        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, pPath, static_cast<int>(nPath), szProgramPath,
+                                     static_cast<int>(nPath)) != CSTR_EQUAL)
+        return false;
+    char cAfter = pPath[nPath];
+    return bQuoted ? cAfter == '"' : cAfter == '\0' || cAfter == ' ';
 }

@@ -7,3 +7,11 @@ void SetRunAtLogon(const char* szProgramPath);
 // Removes both values. Answers the system's error when the machine-wide value is there and could
 // not be removed (one the setup wrote as administrator), ERROR_SUCCESS otherwise.
 long ClearRunAtLogon();
+
+// The Run key and the value's name, as they are below a user's hive or the machine's.
+extern const char kRunAtLogonKey[];
+extern const char kRunAtLogonValue[];
+
+// Whether a Run value's command starts szProgramPath: the path quoted or bare, alone or followed by
+// arguments, its letters compared without regard to case.
+bool RunCommandStarts(const char* szCommand, const char* szProgramPath);

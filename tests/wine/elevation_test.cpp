@@ -11,6 +11,7 @@
 
 #include "setup/elevation.h"
 #include "setup/install_dialog.h"
+#include "setup/install_places.h"
 #include "tests/wine/import_redirect.h"
 
 namespace {
@@ -119,9 +120,20 @@ TEST_F(ElevationTest, AnElevatedProcessOrOneWithoutElevationRunsHere) {
     EXPECT_EQ(-1, Decide(SetupRole::kInstall, {kProgram, "/S", "/elevated"}))
         << "the elevated copy never starts another one, whatever its token says";
     EXPECT_TRUE(starts.empty()) << starts.size() << " elevated starts";
+    EXPECT_TRUE(messages.empty()) << messages.size() << " messages, the first: " << messages[0];
+}
+
+TEST_F(ElevationTest, AnElevatedStartThatFailsForAnyReasonIsARefusal) {
+    // Policies such as "automatically deny elevation requests" make the start fail without a
+    // prompt: going on unelevated would write Program Files and the machine's registry into the
+    // user's own store, and report success.
     prompt = Prompt::kUnavailable;
-    EXPECT_EQ(-1, Decide(SetupRole::kInstall, {kProgram})) << "no elevated start on this system: go on as before";
-    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(0, Decide(SetupRole::kInstall, {kProgram})) << "refused, not run here";
+    ASSERT_EQ(1u, messages.size()) << "one message";
+    EXPECT_EQ("Install Error: TallyQuill was not installed: administrator rights were not granted.", messages[0]);
+    EXPECT_EQ(static_cast<int>(kExitRightsRefused), Decide(SetupRole::kUninstall, {kProgram, "/S"}));
+    EXPECT_EQ(1u, messages.size()) << "silent: the exit code alone";
+    EXPECT_TRUE(programsStarted.empty());
 }
 
 TEST_F(ElevationTest, TheCopyGetsTheSameArgumentsAndItsExitCodeComesBack) {
@@ -132,6 +144,8 @@ TEST_F(ElevationTest, TheCopyGetsTheSameArgumentsAndItsExitCodeComesBack) {
     EXPECT_EQ(kProgram, starts[0].file);
     EXPECT_EQ("/S /elevated", starts[0].parameters);
     EXPECT_TRUE(starts[0].fMask & SEE_MASK_NOCLOSEPROCESS) << "without a process handle there is no exit code";
+    EXPECT_TRUE(starts[0].fMask & SEE_MASK_NOZONECHECKS)
+        << "the file's origin was checked at its own start, not again: mask 0x" << std::hex << starts[0].fMask;
     EXPECT_EQ(0, Decide(SetupRole::kUninstall, {kProgram, "/uninstall", "12", "C:\\My Files\\x"}))
         << "without /S the exit code stays 0";
     EXPECT_EQ("/uninstall 12 \"C:\\My Files\\x\" /elevated", starts[1].parameters);
@@ -143,7 +157,7 @@ TEST_F(ElevationTest, AfterAnElevatedInstallTheProgramIsStartedWithoutElevation)
     nCopyExitCode = 0;
     EXPECT_EQ(0, Decide(SetupRole::kInstall, {kProgram}));
     char szInstalled[MAX_PATH];
-    ASSERT_TRUE(InstallDialog::InstalledProgramPath(szInstalled, sizeof(szInstalled)));
+    ASSERT_TRUE(InstalledProgramPath(szInstalled, sizeof(szInstalled)));
     ASSERT_EQ(1u, programsStarted.size()) << "the installed program is started by this, unelevated, process";
     EXPECT_EQ(std::string("\"") + szInstalled + "\"", programsStarted[0]);
 
@@ -164,6 +178,42 @@ TEST_F(ElevationTest, ARefusedPromptChangesNothingAndSaysSoOnce) {
     EXPECT_EQ(static_cast<int>(kExitRightsRefused), Decide(SetupRole::kUninstall, {kProgram, "/S"}));
     EXPECT_EQ(2u, messages.size()) << "silent: the exit code alone";
     EXPECT_TRUE(programsStarted.empty());
+}
+
+namespace {
+
+// A system without SetDefaultDllDirectories (Windows 7 and Vista without their update), as
+// GetProcAddress answers there; every other name is looked up as usual.
+bool bWithoutDefaultDllDirectories = false;
+FARPROC(WINAPI* pfnSystemGetProcAddress)(HMODULE, LPCSTR) = nullptr;
+FARPROC WINAPI AnswerGetProcAddress(HMODULE hModule, LPCSTR szName) {
+    if (bWithoutDefaultDllDirectories && HIWORD(reinterpret_cast<ULONG_PTR>(szName)) != 0 &&
+        strcmp(szName, "SetDefaultDllDirectories") == 0)
+        return nullptr;
+    return pfnSystemGetProcAddress(hModule, szName);
+}
+
+std::vector<std::string> dllDirectories;
+BOOL(WINAPI* pfnSystemSetDllDirectoryA)(LPCSTR) = nullptr;
+BOOL WINAPI RecordSetDllDirectoryA(LPCSTR szFolder) {
+    dllDirectories.push_back(szFolder != nullptr ? std::string("\"") + szFolder + "\"" : "null");
+    return pfnSystemSetDllDirectoryA(szFolder);
+}
+
+}  // namespace
+
+TEST(LibrarySearch, WithoutTheSystemFolderCallTheCurrentFolderLeavesTheSearch) {
+    void* pSystem = RedirectImport("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(AnswerGetProcAddress));
+    ASSERT_NE(nullptr, pSystem) << "the setup code looks the call up by GetProcAddress";
+    memcpy(&pfnSystemGetProcAddress, &pSystem, sizeof(pSystem));
+    pSystem = RedirectImport("kernel32.dll", "SetDllDirectoryA", reinterpret_cast<void*>(RecordSetDllDirectoryA));
+    ASSERT_NE(nullptr, pSystem) << "the setup code calls SetDllDirectoryA where the other call is missing";
+    memcpy(&pfnSystemSetDllDirectoryA, &pSystem, sizeof(pSystem));
+    bWithoutDefaultDllDirectories = true;
+    LimitLibrarySearchToSystemFolder();
+    bWithoutDefaultDllDirectories = false;
+    ASSERT_EQ(1u, dllDirectories.size()) << "calls of SetDllDirectoryA";
+    EXPECT_EQ("\"\"", dllDirectories[0]) << "the empty text takes the current folder out of the search";
 }
 
 // Last in this program: the search stays limited for the rest of the process.

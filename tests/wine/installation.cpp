@@ -235,7 +235,14 @@ bool InstallWith(const std::string& setupPath) {
         szFailed = "Next stayed disabled after I agree";
     else if ((nExitCode = setup.WaitForExit()) != 0)
         szFailed = "the setup did not end with 0";
-    else if (!WaitFor("the installed program's dialog", [] { return FindMainDialog() != nullptr; }, ShownWindows))
+    // The desktop's shell starts the program after the setup has ended: its dialog is waited for
+    // until it shows, not only until it is made.
+    else if (!WaitFor("the installed program's dialog",
+                      [] {
+                          HWND hwndMain = FindMainDialog();
+                          return hwndMain != nullptr && IsWindowVisible(hwndMain);
+                      },
+                      ShownWindows))
         szFailed = "the installed program did not start";
     if (szFailed != nullptr) {
         fflush(stdout);

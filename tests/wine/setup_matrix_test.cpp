@@ -28,7 +28,8 @@ const char kSetupName[] = "TallyQuillSetup.exe";
 const char kPlainName[] = "TallyQuillCopy.exe";  // no "setup" in it
 
 // What a run is expected to tell, step by step.
-const char kRefusedAfterTerms[] = "terms page, agree + Next > Install Error \"Installation file corrupt.\" > ended 0";
+// A damaged setup file is refused before anything changes, the terms page included.
+const char kRefusedAtOnce[] = "Install Error \"Installation file corrupt.\" > ended 0";
 const char kRefusedAtStart[] = "Install Error \"Installation file corrupt.\" > ended 0";
 const char kPlainProgram[] = "main dialog, tray Exit > ended 0";
 
@@ -231,7 +232,7 @@ protected:
                 std::string path = MatrixFolder() + kSetupName;
                 ASSERT_TRUE(WriteBytes(path, c.bytes));
                 happened = RunAndAnswer(path);
-                EXPECT_EQ(kRefusedAfterTerms, happened);
+                EXPECT_EQ(kRefusedAtOnce, happened);
             } else {
                 std::string plainPath = MatrixFolder() + kPlainName, setupPath = MatrixFolder() + kSetupName;
                 ASSERT_TRUE(WriteBytes(plainPath, c.bytes));

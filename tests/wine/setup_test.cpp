@@ -15,6 +15,8 @@
 #include "resources/setup_dialog_ids.h"
 #include "setup/folder_protection.h"
 #include "setup/install_dialog.h"
+#include "setup/install_engine.h"
+#include "setup/registration.h"
 #include "setup/setup_layout.h"
 #include "support/registry.h"
 #include "tests/wine/import_redirect.h"
@@ -837,10 +839,12 @@ bool InstallInThisProcess(bool bCancelAtFirstChunk) {
     hProgramInstance = GetModuleHandleA(nullptr);
     HHOOK hCalls = SetWindowsHookExA(WH_CALLWNDPROC, RecordProgress, nullptr, GetCurrentThreadId());
     HHOOK hCbt = SetWindowsHookExA(WH_CBT, AnswerWindows, nullptr, GetCurrentThreadId());
-    InstallDialog dialog(kProgressTitle);
-    std::string setupPath = SetupFilePath();
-    lstrcpynA(dialog.szSourcePath, setupPath.c_str(), kPathBufferSize);
-    InstallDialog::GetInstallProgramFilesPath(dialog.szInstallPath, sizeof(dialog.szInstallPath));
+    Registration registration;
+    InstallEngine engine(SetupFilePath().c_str(), &registration);
+    EXPECT_TRUE(engine.CheckSetupFile() && engine.CheckInstallFolder()) << "exit code " << engine.ExitCode();
+    engine.MakeInstallFolder();
+    InstallDialog dialog(kProgressTitle, &engine);
+    lstrcpynA(dialog.szInstallPath, engine.InstallFolder(), kPathBufferSize);
     bool bResult = dialog.Run(nullptr);
     UnhookWindowsHookEx(hCalls);
     UnhookWindowsHookEx(hCbt);

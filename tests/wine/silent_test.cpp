@@ -98,6 +98,16 @@ TEST_F(SilentTest, SetupInstallsWithNoWindowAndStartsNothing) {
     EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + folder + "\\uninst.exe\""));
 }
 
+TEST_F(SilentTest, TheElevatedCopyOfASilentSetupInstallsAndLeavesTheStartToItsCaller) {
+    // As a setup that was not elevated starts its copy through the consent prompt: the copy's exit
+    // code is the caller's answer, and the caller (silent here) starts nothing either.
+    SilentRun run = RunSilently(SetupFilePath(), "/S /elevated");
+    EXPECT_EQ(0, run.nExitCode) << "the elevated copy's install";
+    EXPECT_EQ("", run.windowsShown) << "windows shown by the elevated copy of a silent setup";
+    EXPECT_TRUE(NoProcessRuns("tallyq.exe")) << "the elevated copy starts no program";
+    EXPECT_TRUE(FolderHolds(ExpectedInstallFolder(), InstalledFileNames()));
+}
+
 TEST_F(SilentTest, ADamagedSetupFileEndsWithItsCodeAndChangesNothing) {
     Bytes setup;
     ASSERT_TRUE(ReadBytes(SetupFilePath(), &setup));

@@ -11,6 +11,7 @@
 #include "resources/main_dialog_ids.h"
 #include "support/file_ops.h"
 #include "support/path_text.h"
+#include "tests/wine/engine_install.h"
 #include "tests/wine/installation.h"
 #include "tests/wine/wine_test_support.h"
 
@@ -20,8 +21,9 @@ const char kQuestion[] = "Are you sure you want to remove TallyQuill from this c
 const char kSettingsKey[] = "Software\\Kestrilon\\TallyQuill\\Settings";
 const char kFoldersKey[] = "Software\\Kestrilon\\TallyQuill\\Folders";
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-// The loaded profile of another user of the machine.
+// The loaded profiles of two other users of the machine.
 const char kOtherUser[] = "S-1-5-21-0-0-0-1001";
+const char kThirdUser[] = "S-1-5-21-0-0-0-1002";
 
 // The system's temporary folder, where an elevated uninstaller (under Wine, every one) puts its copy
 // into a folder of its own, "TallyQuill-uninst-<its process id>-<n>".
@@ -98,6 +100,10 @@ testing::AssertionResult Answer(const Question& question, int nAnswer, std::stri
         [&] { return "its windows:" + ShownWindowsOf(question.dwProcessId); });
     if (pFollowing != nullptr) *pFollowing = hwndFollowing != nullptr ? MessageBoxText(hwndFollowing) : "";
     if (hwndFollowing != nullptr) PostMessageA(hwndFollowing, WM_COMMAND, IDOK, 0);
+    // A copy started outside the install folder goes once it has ended.
+    struct ScratchCopy {
+        ~ScratchCopy() { DeleteFileA((ScratchFolder() + "uninst.exe").c_str()); }
+    } scratchCopy;
     if (hProcess == nullptr)
         return testing::AssertionFailure() << "the asking process " << question.dwProcessId << " could not be opened";
     bool bEnded = WaitForSingleObject(hProcess, kPatienceMs) == WAIT_OBJECT_0;
@@ -112,14 +118,25 @@ testing::AssertionResult Answer(const Question& question, int nAnswer, std::stri
            << "the asking process " << question.dwProcessId << " ended with " << dwExit;
 }
 
-// Starts the installed uninst.exe as the system's list of programs does, without an argument, and
-// answers the question its temporary copy asks.
-testing::AssertionResult UninstallAnswering(int nAnswer, std::string* pFollowing = nullptr) {
+// Starts the installed uninst.exe and answers its question. With bHandOver, as the system's list
+// of programs starts it, without an argument: its temporary copy asks. Otherwise a copy of it outside
+// the install folder is started with an argument, as that temporary copy is, and asks itself: one
+// process fewer to start under emulation.
+testing::AssertionResult UninstallAnswering(int nAnswer, std::string* pFollowing = nullptr, bool bHandOver = false) {
+    std::string uninstaller = ExpectedInstallFolder() + "\\uninst.exe";
+    if (!bHandOver) {
+        std::string copy = ScratchFolder() + "uninst.exe";
+        testing::AssertionResult copied = FileCopied(uninstaller, copy);
+        if (!copied) return copied;
+        uninstaller = copy;
+    }
     ProgramUnderTest first;
-    testing::AssertionResult started = Started(first, "", ExpectedInstallFolder() + "\\uninst.exe");
+    testing::AssertionResult started = Started(first, bHandOver ? "" : "/uninstall", uninstaller);
     if (!started) return started;
-    int nExitCode = first.WaitForExit();
-    if (nExitCode != 0) return testing::AssertionFailure() << "the installed uninst.exe ended with " << nExitCode;
+    if (bHandOver) {
+        int nExitCode = first.WaitForExit();
+        if (nExitCode != 0) return testing::AssertionFailure() << "the installed uninst.exe ended with " << nExitCode;
+    }
     Question question = WaitForQuestion();
     testing::AssertionResult asked = WindowIsShown(question.hwndBox, "the uninstaller's question");
     if (!asked) return asked;
@@ -131,8 +148,8 @@ protected:
     void SetUp() override {
         RemoveInstallation();
         RemoveUninstallerCopies();
-        ASSERT_TRUE(InstallWith(SetupFilePath()));
-        EndRunningCopies();
+        // Made in this process by the install engine: the uninstaller is what these cases run.
+        ASSERT_TRUE(InstallThroughTheEngine());
         folder = ExpectedInstallFolder();
         installed = CurrentInstallation();
         ASSERT_TRUE(FolderHolds(folder, InstalledFileNames()));
@@ -141,6 +158,7 @@ protected:
         RemoveInstallation();
         RemoveUninstallerCopies();
         SHDeleteKeyA(HKEY_USERS, kOtherUser);
+        SHDeleteKeyA(HKEY_USERS, kThirdUser);
     }
 
     // What is left of everything an install made, one line each; "" when it is all gone. Checked
@@ -196,23 +214,29 @@ TEST_F(UninstallTest, WithAnArgumentItAsksAtOnce) {
 }
 
 TEST_F(UninstallTest, YesRemovesWhatTheInstallMadeAndLeavesTheSettings) {
-    ASSERT_TRUE(SystemTextIsSet(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn")) << "the program saved its settings";
-    // Start at logon for every user, for this user, and for another user of the machine, whose own
-    // values the uninstaller has no business with.
+    ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn", "1")) << "settings as the program saves them";
+    // Start at logon for every user, for this user, and for two other users logged on: one whose
+    // value starts the program removed (written by hand, bare and in capitals), which goes, and one
+    // whose value starts another copy of it elsewhere, which stays.
     const std::string command = "\"" + folder + "\\tallyq.exe\" /logon";
     const std::string otherUserRunKey = std::string(kOtherUser) + "\\" + kRunKey;
+    const std::string thirdUserRunKey = std::string(kThirdUser) + "\\" + kRunKey;
+    const std::string bareCommand = folder + "\\TALLYQ.EXE /logon";
+    const std::string elsewhere = "\"D:\\Tools\\TallyQuill\\tallyq.exe\" /logon";
     ASSERT_TRUE(SetSystemText(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun", command));
     ASSERT_TRUE(SetSystemText(HKEY_CURRENT_USER, kRunKey, "TallyQuillRun", command));
-    ASSERT_TRUE(SetSystemText(HKEY_USERS, otherUserRunKey.c_str(), "TallyQuillRun", command));
-    ASSERT_TRUE(UninstallAnswering(IDYES));
+    ASSERT_TRUE(SetSystemText(HKEY_USERS, otherUserRunKey.c_str(), "TallyQuillRun", bareCommand));
+    ASSERT_TRUE(SetSystemText(HKEY_USERS, thirdUserRunKey.c_str(), "TallyQuillRun", elsewhere));
+    ASSERT_TRUE(UninstallAnswering(IDYES, nullptr, true));
     EXPECT_EQ("", Leftovers());
     EXPECT_TRUE(SystemTextIsSet(HKEY_LOCAL_MACHINE, kSettingsKey, "HotKeyOn")) << "Settings stay";
     EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kFoldersKey, "ProgramFiles", folder)) << "Folders stay";
     EXPECT_TRUE(SystemTextIs(HKEY_LOCAL_MACHINE, kFoldersKey, "DataFiles", folder));
     EXPECT_TRUE(ValueIsGone(HKEY_LOCAL_MACHINE, kRunKey, "TallyQuillRun")) << "nothing starts it for every user";
     EXPECT_TRUE(ValueIsGone(HKEY_CURRENT_USER, kRunKey, "TallyQuillRun")) << "nor for this user";
-    EXPECT_TRUE(SystemTextIs(HKEY_USERS, otherUserRunKey.c_str(), "TallyQuillRun", command))
-        << "another user's value stays";
+    EXPECT_TRUE(ValueIsGone(HKEY_USERS, otherUserRunKey.c_str(), "TallyQuillRun")) << "nor for another user logged on";
+    EXPECT_TRUE(SystemTextIs(HKEY_USERS, thirdUserRunKey.c_str(), "TallyQuillRun", elsewhere))
+        << "a value that starts another copy stays";
     std::vector<std::string> copies = CopyFolders();
     ASSERT_EQ(1u, copies.size()) << "one copy, in a folder of its own";
     EXPECT_TRUE(FileIsThere(copies[0] + "\\uninst.exe")) << "the copy stays (until the system restarts)";
@@ -288,8 +312,7 @@ TEST_F(UninstallTest, AMissingInstallFolderIsMadeAgainAndRemoved) {
 TEST_F(UninstallTest, InstallingAgainAfterAnUninstallLeavesTheSameState) {
     ASSERT_TRUE(UninstallAnswering(IDYES));
     EXPECT_EQ("", Leftovers());
-    ASSERT_TRUE(InstallWith(SetupFilePath()));
-    EndRunningCopies();
+    ASSERT_TRUE(InstallThroughTheEngine());
     EXPECT_EQ("", Differences(installed, CurrentInstallation()));
 }
 
