@@ -12,7 +12,6 @@
 #include "setup/registration.h"
 #include "setup/running_copy.h"
 #include "setup/setup_outcome.h"
-#include "support/registry.h"
 #include "tallyq_version.h"
 
 const char kInstallTitle[] = "Installing TallyQuill v " TQ_VERSION_TEXT;

@@ -231,8 +231,7 @@ void InstallEngine::Register() {
     MakeShortcut("The desktop shortcut", szShortcut, szExePath);
 
     if (!pRegistration->WriteUninstallEntry(szInstallPath))
-        missed.Add("The entry in the list of programs to remove",
-                   "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TallyQuill");
+        missed.Add(kUninstallEntryWhat, kUninstallEntryWhere);
 
     // The guide in the form this system can show, as the program's Help button opens it.
     char szHelpPath[kPathBufferSize];

@@ -72,18 +72,22 @@ bool DesktopShell(Held<IShellDispatch2>* pShell) {
            SUCCEEDED(application->QueryInterface(kIidShellDispatch2, pShell->Out())) && pShell->Get() != nullptr;
 }
 
+// The command line "\"<path>\" <arguments>"; false when it does not fit.
+bool FormatCommand(char* szCommand, size_t cbCommand, const char* szPath, const char* szArguments) {
+    int n = snprintf(szCommand, cbCommand, szArguments[0] ? "\"%s\" %s" : "\"%s\"", szPath, szArguments);
+    return n > 0 && static_cast<size_t>(n) < cbCommand;
+}
+
 }  // namespace
 
 void StartProgram(const char* szPath, const char* szArguments) {
     char szCommand[2 * kPathBufferSize];
-    int n = snprintf(szCommand, sizeof(szCommand), szArguments[0] ? "\"%s\" %s" : "\"%s\"", szPath, szArguments);
-    if (n > 0 && n < static_cast<int>(sizeof(szCommand))) WinExec(szCommand, SW_SHOWNORMAL);
+    if (FormatCommand(szCommand, sizeof(szCommand), szPath, szArguments)) WinExec(szCommand, SW_SHOWNORMAL);
 }
 
 bool StartProgramAndGoOn(const char* szPath, const char* szArguments) {
     char szCommand[2 * kPathBufferSize];
-    int n = snprintf(szCommand, sizeof(szCommand), szArguments[0] ? "\"%s\" %s" : "\"%s\"", szPath, szArguments);
-    if (n <= 0 || n >= static_cast<int>(sizeof(szCommand))) return false;
+    if (!FormatCommand(szCommand, sizeof(szCommand), szPath, szArguments)) return false;
     STARTUPINFOA start;
     ZeroMemory(&start, sizeof(start));
     start.cb = sizeof(start);

@@ -16,6 +16,10 @@
 #include "support/winhelp_viewer.h"
 #include "tallyq_version.h"
 
+const char kUninstallEntryWhat[] = "The entry in the list of programs to remove";
+const char kUninstallEntryWhere[] =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TallyQuill";
+
 namespace {
 
 const char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";

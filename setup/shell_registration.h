@@ -40,3 +40,6 @@ bool SetExeFileType(const char* szPath, uint32_t nType);
 bool WriteUninstallEntry(const char* szInstallPath);
 // True when the entry is gone: removed, or not there.
 bool DeleteUninstallEntry();
+// What the entry is called, and where it is, in the lists of what could not be made or removed.
+extern const char kUninstallEntryWhat[];
+extern const char kUninstallEntryWhere[];

@@ -49,8 +49,7 @@ void UninstallEngine::RemoveInstallation() {
     DeleteShortcut("The desktop shortcut", szPath);
 
     if (!pRegistration->DeleteUninstallEntry())
-        stayed.Add("The entry in the list of programs to remove",
-                   "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TallyQuill");
+        stayed.Add(kUninstallEntryWhat, kUninstallEntryWhere);
     // Nothing starts the removed program at logon, for any user logged on now.
     char szFolder[kPathBufferSize], szProgram[kPathBufferSize];
     RegisteredInstallFolder(szFolder, sizeof(szFolder));
