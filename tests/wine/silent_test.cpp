@@ -143,7 +143,10 @@ TEST_F(SilentTest, UninstallReturnsOnceAllButItselfIsGoneAndItsFolderFollows) {
     // Then the copy removes those two, once the process it answered has ended.
     EXPECT_TRUE(WaitFor("the install folder to go", [&] { return !FolderExists(folder); }, ShownWindows))
         << folder << " stays";
-    EXPECT_TRUE(FolderIsGone(folder.substr(0, folder.rfind('\\')))) << "the empty maker's folder";
+    // The empty maker's folder goes right after the install folder: waited for as well.
+    std::string makerFolder = folder.substr(0, folder.rfind('\\'));
+    EXPECT_TRUE(WaitFor("the maker's folder to go", [&] { return !FolderExists(makerFolder); }, ShownWindows));
+    EXPECT_TRUE(FolderIsGone(makerFolder)) << "the empty maker's folder";
 }
 
 TEST_F(SilentTest, UninstallThatCannotDeleteAFileEndsWithItsCode) {
