@@ -618,9 +618,8 @@ TEST_F(HotKeyTest, AHotKeyStillHeldAfterTwoSecondsSendsNothingAndTheWindowAnswer
     const std::string kHeld = "Let go of the hot key to copy: nothing was copied.";
     DWORD dwLongestAnswerMs = 0;
     {
-        // The right Shift: either key of the modifier holds the hot key.
-        HeldKey shift(VK_RSHIFT);
-        ASSERT_TRUE(WaitFor([] { return (GetAsyncKeyState(VK_RSHIFT) & 0x8000) != 0; })) << "Shift is not down";
+        HeldKey shift(VK_LSHIFT);
+        ASSERT_TRUE(WaitFor([] { return (GetAsyncKeyState(VK_LSHIFT) & 0x8000) != 0; })) << "Shift is not down";
         DWORD dwPressed = GetTickCount();
         PressHotKey();
         // The window answers throughout the wait: each WM_NULL is timed.
