@@ -1,29 +1,28 @@
 // The keys that make the program in front select its whole text and copy it, as one sequence for
-// the system's input stream. Each key there carries its own state: a program that is busy when the
-// keys arrive still reads Ctrl+A and Ctrl+C when it gets to them, never the letters a and c.
+// the system's input stream, and the keys a hot key is made of. Each key in the sequence carries its
+// own state: a program that is busy when the keys arrive still reads Ctrl+A and Ctrl+C when it gets
+// to them, never the letters a and c. The sequence is sent only once every key of the hot key is up,
+// so that the system's key state is never made to differ from the keys the user holds.
 #pragma once
 #include <stddef.h>
 
 struct KeyStroke {
     unsigned char nVirtualKey;
     bool bKeyUp;
-    bool bExtended;  // a key of the extended set: right Ctrl, right Alt, the Windows keys
 };
 
-// The modifiers a user may be holding when the hot key fires (its own among them): Shift, Ctrl,
-// Alt and Windows, left and right, as virtual-key codes.
-const size_t kModifierKeyCount = 8;
-extern const unsigned char kModifierKeys[kModifierKeyCount];
+// The hot key's modifier bits, as stored and registered.
+enum { kHotKeyAlt = 1, kHotKeyControl = 2, kHotKeyShift = 4, kHotKeyWindows = 8 };
 
-const unsigned char kVirtualKeyControl = 0x11;
-// A key code with no meaning, pressed before Alt or a Windows key is let go: Alt pressed and let go
-// alone opens the menu bar, and a Windows key alone the Start menu, which would take the keys.
-const unsigned char kVirtualKeyMenuMask = 0xE8;
+// Both keys of each of the four modifiers, and the key itself.
+const size_t kMaxHotKeyKeys = 9;
 
-// The longest sequence: the mask key, every modifier let go, then Ctrl+A and Ctrl+C.
-const size_t kMaxCopyKeyStrokes = 2 + kModifierKeyCount + 6;
+// Writes into pKeys (room for kMaxHotKeyKeys) the virtual-key codes of the keys that make up the
+// hot key nModifiers + nVirtualKey: the left and the right key of each modifier (the user may hold
+// either) and the key itself, where it is a key code (1 to 254); gives the count. Other bits of
+// nModifiers are no keys.
+size_t ListHotKeyKeys(int nModifiers, int nVirtualKey, unsigned char* pKeys);
 
-// Writes into pStrokes (room for kMaxCopyKeyStrokes) a key-up for each held modifier (bHeld[i] for
-// kModifierKeys[i]), then Ctrl down, A down, A up, C down, C up, Ctrl up; gives the count. No key
-// is left down at the end.
-size_t BuildSelectAllCopyKeyStrokes(const bool bHeld[kModifierKeyCount], KeyStroke* pStrokes);
+// Ctrl down, A down, A up, C down, C up, Ctrl up: no key is left down at the end.
+const size_t kCopyKeyStrokeCount = 6;
+void BuildSelectAllCopyKeyStrokes(KeyStroke* pStrokes);

@@ -1,5 +1,6 @@
 #include "app/file_reading.h"
 
+#include "app/hot_key.h"
 
 const wchar_t FileReading::kStoppedText[] = L"Reading stopped: the counts are unchanged.";
 
@@ -21,6 +22,9 @@ bool FileReading::GoOn() {
     while (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
     }
     while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&msg);
+    // A press of the hot key is let go too: acted on after the reading, it would send keys to
+    // whatever program is in front by then.
+    IgnoreHotKeyPresses(hwndDialog);
     return !bStopped;
 }
 

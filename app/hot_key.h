@@ -33,9 +33,20 @@ enum CopyResult {
     kNoKeysSent,     // nobody to send them to: no window in front, or one of this thread's
     kCopied,         // the clipboard changed
     kNothingCopied,  // the keys were sent and the clipboard did not change within the wait
-    kInputBlocked    // the system took fewer keys than given: a program with higher rights is in front
+    kInputBlocked,   // the system took fewer keys than given: a program with higher rights is in front
+    kHotKeyHeld      // a key of the hot key was still held at the end of the wait: nothing was sent
 };
 
-// Makes the program in front select its whole text and copy it, through the system's input stream,
-// and waits (3 seconds at most) until the clipboard changes. Nothing is sent when hwndSelf or another window of this thread is in front.
+// Makes the program in front select its whole text and copy it, through the system's input stream.
+// First waits (2 seconds at most) until the user has let go of every key of the stored hot key,
+// then sends the keys and waits (3 seconds at most) until the clipboard changes. Nothing is sent
+// when hwndSelf or another window of this thread is in front. Meanwhile the thread's windows paint
+// and answer sent messages; other input waits in the queue, and presses of the hot key are let go
+// (IgnoreHotKeyPresses).
 CopyResult SelectAndCopyInForeground(HWND hwndSelf);
+
+// Removes the presses of the hot key waiting in this thread's queue, which a busy window must not
+// act on later (it would send keys to whatever program is in front by then). For the presses
+// removed, one WMAPP_HOT_KEY_IGNORED is posted to hwndOwner (unless one waits already), so that
+// the window says so when it is done.
+void IgnoreHotKeyPresses(HWND hwndOwner);

@@ -34,6 +34,8 @@ const COLORREF kStatusText = RGB(255, 255, 255);
 const char kNothingCopiedText[] = "Nothing was copied from the program in front: the counts are unchanged.";
 const char kInputBlockedText[] = "The program in front runs with higher rights: TallyQuill cannot copy from it.";
 const char kClipboardUnreadableText[] = "The clipboard could not be read: the counts are unchanged.";
+const char kHotKeyHeldText[] = "Let go of the hot key to copy: nothing was copied.";
+const char kHotKeyIgnoredText[] = "The hot key was pressed while TallyQuill was busy: that press was ignored.";
 
 const char* const kStatusTexts[] = {
     "TallyQuill v " TQ_VERSION_TEXT "  -  Copyright (c) 2026 Kestrilon",
@@ -47,6 +49,8 @@ const char* const kStatusTexts[] = {
 WordCountDialog::WordCountDialog(bool bLogonStartIn, FileList* pStartFiles, DWORD dwStartTick)
     : bSettingsShown(true),
       nStatusLine(0),
+      bStepSaid(false),
+      bIgnoredPressDue(false),
       pShown(&lastText),
       bReadingFiles(false),
       hSummaryFont(nullptr),
@@ -248,15 +252,28 @@ void WordCountDialog::HotKeyHit() {
     CopyResult result = IsChecked(IDC_HOT_KEY_AUTO_SELECT) ? SelectAndCopyInForeground(hwndDlg) : kNoKeysSent;
     ShowWindow(hwndDlg, SW_RESTORE);
     SetForegroundWindow(hwndDlg);
-    // The program in front ignored the keys (busy past the wait, or with nothing to select), or
-    // the system kept them from it: what is on the clipboard is not its document, and pricing it
-    // would be a wrong price.
-    if (result == kNothingCopied || result == kInputBlocked) {
+    // The program in front ignored the keys (busy past the wait, or with nothing to select), the
+    // system kept them from it, or the user held the hot key too long for them to be sent: what is
+    // on the clipboard is not its document, and pricing it would be a wrong price.
+    const char* szFailure = result == kNothingCopied  ? kNothingCopiedText
+                            : result == kInputBlocked ? kInputBlockedText
+                            : result == kHotKeyHeld   ? kHotKeyHeldText
+                                                      : nullptr;
+    if (szFailure != nullptr) {
         SayForAStep(nullptr);
-        SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, result == kInputBlocked ? kInputBlockedText : kNothingCopiedText);
+        SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, szFailure);
         return;
     }
     UpdateText();
+}
+
+void WordCountDialog::TellIgnoredPress() {
+    if (bStepSaid) {
+        bIgnoredPressDue = true;
+        return;
+    }
+    SayForAStep(nullptr);
+    SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, kHotKeyIgnoredText);
 }
 
 void WordCountDialog::ComeForward() {
@@ -282,6 +299,12 @@ void WordCountDialog::OnTrayNotify(LPARAM lParam) {
 void WordCountDialog::StatusLineStep(UINT_PTR nTimerId) {
     KillTimer(hwndDlg, nTimerId);
     if (nTimerId != kStatusTimer) return;
+    bStepSaid = false;
+    if (bIgnoredPressDue) {
+        bIgnoredPressDue = false;
+        TellIgnoredPress();
+        return;
+    }
     if (kStatusTexts[nStatusLine] == nullptr) nStatusLine = 0;
     char szWarning[kItemTextSize];
     const char* szText = hotKey.GetWarning(szWarning, sizeof(szWarning));
@@ -339,6 +362,9 @@ INT_PTR WordCountDialog::DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_HOTKEY:
         HotKeyHit();
+        return TRUE;
+    case WMAPP_HOT_KEY_IGNORED:
+        TellIgnoredPress();
         return TRUE;
     case WMAPP_TRAY_NOTIFY:
         OnTrayNotify(lParam);

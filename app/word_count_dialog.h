@@ -14,11 +14,14 @@
 #include "ui/splash_screen.h"
 
 // The status line's own texts: the cycle (ended by null), and the lines shown when the program in
-// front copied nothing and when the system kept the keys from it. The line while the hot key is
-// taken comes from HotKey::GetWarning.
+// front copied nothing, when the system kept the keys from it, when the user still held the hot
+// key, and when a press came while the program was busy. The line while the hot key is taken comes
+// from HotKey::GetWarning.
 extern const char* const kStatusTexts[];
 extern const char kNothingCopiedText[];
 extern const char kInputBlockedText[];
+extern const char kHotKeyHeldText[];
+extern const char kHotKeyIgnoredText[];
 extern const char kClipboardUnreadableText[];
 
 class WordCountDialog : public LDialog {
@@ -84,6 +87,9 @@ private:
     // releases the key (Change Key, the end of the run) names it as HotKeyOpen names the taking.
     void HotKeyClose();
     void HotKeyHit();
+    // A press that came while the window was busy was let go: said for a step of its own, at once,
+    // or after the step of what the busy work itself said.
+    void TellIgnoredPress();
     void OnTrayNotify(LPARAM lParam);
 
     void CmOpen();
@@ -108,6 +114,10 @@ private:
     wchar_t szJobTitle[kItemTextSize];
     bool bSettingsShown;
     int nStatusLine;
+    // The status line shows, for the step now running, a text said for it (SayForAStep); and the
+    // next step tells of an ignored press of the hot key.
+    bool bStepSaid;
+    bool bIgnoredPressDue;
     // The whole text last read from the clipboard, and the files last priced: what is shown is one
     // of them, kept for the line count.
     ClipboardText lastText;

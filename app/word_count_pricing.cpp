@@ -49,6 +49,7 @@ void WordCountDialog::ShowPriced(const PricedText* pPriced) {
 }
 
 void WordCountDialog::SayForAStep(const wchar_t* szText) {
+    bStepSaid = true;
     if (szText != nullptr) SetDlgItemTextW(hwndDlg, IDC_STATUS_LINE, szText);
     // A step that fell due meanwhile would otherwise replace it at once.
     SetTimer(hwndDlg, kStatusTimer, kStatusPeriodMs, nullptr);

@@ -42,6 +42,9 @@
 // Posted to itself when a start has handed over file names, to read them once the start has its
 // answer.
 #define WMAPP_READ_FILES (WM_APP + 3)
+// Posted to itself when a press of the hot key came while it was busy and was let go: the status
+// line says so once what it was busy with is done.
+#define WMAPP_HOT_KEY_IGNORED (WM_APP + 9)
 // Sent by the system when the window moves to a monitor of another DPI; older headers lack it.
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0

@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <stdio.h>
+
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -587,6 +590,96 @@ TEST_F(HotKeyTest, TrayIconOpensHidesAndEnds) {
     char szValue[kRegistryTextSize];
     GetRegistryString("Settings", "CostPerLine", "", szValue, sizeof(szValue));
     EXPECT_STREQ("0.07", szValue) << "Exit saves the settings";
+}
+
+// A key the user holds, as the system's key state holds it: down from the start, up at the end.
+// keybd_event rather than SendInput, which a case below takes over in this program.
+class HeldKey {
+public:
+    explicit HeldKey(BYTE nVirtualKey) : nKey(nVirtualKey) { Press(0); }
+    ~HeldKey() { Press(KEYEVENTF_KEYUP); }
+
+private:
+    void Press(DWORD dwFlags) { keybd_event(nKey, static_cast<BYTE>(MapVirtualKeyA(nKey, MAPVK_VK_TO_VSC)), dwFlags, 0); }
+    BYTE nKey;
+};
+
+TEST_F(HotKeyTest, AHotKeyStillHeldAfterTwoSecondsSendsNothingAndTheWindowAnswersMeanwhile) {
+    PutClipboardText("one two");
+    ASSERT_TRUE(Started());
+    ASSERT_EQ("2", program.TextOnceItIs(IDC_WORD_COUNT, "2"));
+    program.Click(IDC_CLOSE_BUTTON);  // waits in the tray
+    ASSERT_TRUE(WaitFor([&] { return !program.Visible(); }));
+    TextTarget target;
+    ASSERT_TRUE(target.Start());
+    ASSERT_TRUE(target.Activate());
+    DWORD dwSelection = target.Selection();
+    DWORD dwClipboard = GetClipboardSequenceNumber();
+    const std::string kHeld = "Let go of the hot key to copy: nothing was copied.";
+    DWORD dwLongestAnswerMs = 0;
+    {
+        HeldKey shift(VK_LSHIFT);
+        ASSERT_TRUE(WaitFor([] { return (GetAsyncKeyState(VK_LSHIFT) & 0x8000) != 0; })) << "Shift is not down";
+        DWORD dwPressed = GetTickCount();
+        PressHotKey();
+        // The window answers throughout the wait: each WM_NULL is timed.
+        std::string status;
+        while ((status = program.Text(IDC_STATUS_LINE)) != kHeld && GetTickCount() - dwPressed < kPatienceMs) {
+            DWORD dwSent = GetTickCount();
+            DWORD_PTR nAnswer = 0;
+            ASSERT_NE(0, SendMessageTimeoutA(program.hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &nAnswer))
+                << "no answer within 1 s, " << (dwSent - dwPressed) << " ms after the press";
+            dwLongestAnswerMs = std::max<DWORD>(dwLongestAnswerMs, GetTickCount() - dwSent);
+        }
+        EXPECT_EQ(kHeld, status);
+        EXPECT_GE(GetTickCount() - dwPressed, 2000u) << "said before the two seconds were up";
+    }
+    printf("the longest answer to WM_NULL during the wait took %lu ms\n", static_cast<unsigned long>(dwLongestAnswerMs));
+    EXPECT_TRUE(WaitFor([&] { return program.Visible(); })) << "the window comes forward as after any press";
+    ASSERT_TRUE(PostedMessagesHandled(GetDlgItem(target.hwnd, 1)));
+    EXPECT_EQ(dwSelection, target.Selection()) << "the target's selection is untouched";
+    EXPECT_EQ(dwClipboard, GetClipboardSequenceNumber()) << "the clipboard changed";
+    EXPECT_EQ("2", program.Text(IDC_WORD_COUNT)) << "the counts stay";
+}
+
+TEST_F(HotKeyTest, APressWhileFilesAreReadIsLetGoAndSendsNoKeysAfterwards) {
+    // 4 MB of words to read: "word " 800,000 times.
+    const unsigned kWords = 800000;
+    std::string words;
+    words.reserve(kWords * 5);
+    for (unsigned i = 0; i < kWords; ++i) words += "word ";
+    std::string path = ScratchFolder() + "many words.txt";
+    FILE* pFile = fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, pFile);
+    ASSERT_EQ(words.size(), fwrite(words.data(), 1, words.size(), pFile));
+    fclose(pFile);
+    std::wstring widePath(path.begin(), path.end());
+
+    PutClipboardText("one two");
+    ASSERT_TRUE(Started());
+    ASSERT_EQ("2", program.TextOnceItIs(IDC_WORD_COUNT, "2"));
+    TextTarget target;
+    ASSERT_TRUE(target.Start());
+    ASSERT_TRUE(target.Activate());
+    DWORD dwSelection = target.Selection();
+    DWORD dwClipboard = GetClipboardSequenceNumber();
+    // The press comes behind the drop: it waits in the queue while the file is read.
+    ASSERT_EQ("", DropFilesOn(program.hwnd, widePath));
+    PressHotKey();
+    EXPECT_EQ("800000", program.TextOnceItIs(IDC_WORD_COUNT, "800000")) << "status line: " << program.Text(IDC_STATUS_LINE);
+    const std::string kIgnored = "The hot key was pressed while TallyQuill was busy: that press was ignored.";
+    EXPECT_EQ(kIgnored, program.TextOnceItIs(IDC_STATUS_LINE, kIgnored));
+    ASSERT_TRUE(program.HandledPostedMessages());
+    ASSERT_TRUE(PostedMessagesHandled(GetDlgItem(target.hwnd, 1)));
+    EXPECT_EQ(dwSelection, target.Selection()) << "the target's selection changed";
+    EXPECT_EQ(dwClipboard, GetClipboardSequenceNumber()) << "the clipboard changed";
+    EXPECT_EQ("800000", program.Text(IDC_WORD_COUNT)) << "the file's counts stay";
+
+    // The next press, once the reading is over, copies as any other.
+    ASSERT_TRUE(target.Activate());
+    PressHotKey();
+    EXPECT_EQ(kTargetText, program.TextOnceItIs(IDC_SUMMARY, kTargetText));
+    DeleteFileA(path.c_str());
 }
 
 // The system refuses part of the keys, as it does when a program with higher rights is in front

@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <shlobj.h>
 
 #include "resources/main_dialog_ids.h"
 #include "setup/running_copy.h"
@@ -317,4 +318,26 @@ void ProgramUnderTest::Click(int nId) const {
 
 bool ProgramUnderTest::Checked(int nId) const {
     return SendWithin(GetDlgItem(hwnd, nId), BM_GETCHECK, 0, 0, "BM_GETCHECK") == BST_CHECKED;
+}
+
+std::string DropFilesOn(HWND hwnd, const std::wstring& path) {
+    std::wstring names = path + L'\0' + L'\0';
+    std::string block(sizeof(DROPFILES) + names.size() * sizeof(wchar_t), '\0');
+    DROPFILES header = {};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = TRUE;
+    memcpy(&block[0], &header, sizeof(header));
+    memcpy(&block[sizeof(header)], names.data(), names.size() * sizeof(wchar_t));
+    DWORD dwProcessId = 0;
+    GetWindowThreadProcessId(hwnd, &dwProcessId);
+    HANDLE hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, dwProcessId);
+    if (hProcess == nullptr) return "could not open the program's process";
+    void* pRemote = VirtualAllocEx(hProcess, nullptr, block.size(), MEM_COMMIT, PAGE_READWRITE);
+    SIZE_T cbWritten = 0;
+    bool bWritten = pRemote != nullptr && WriteProcessMemory(hProcess, pRemote, block.data(), block.size(), &cbWritten) &&
+                    cbWritten == block.size();
+    CloseHandle(hProcess);
+    if (!bWritten) return "could not write the drop into the program's memory";
+    if (!PostMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(pRemote), 0)) return "could not post WM_DROPFILES";
+    return "";
 }

@@ -136,3 +136,7 @@ HWND WaitForShownDialog(const char* szTitle, unsigned nTimeoutMs = kPatienceMs);
 // Exit, then the process's end; setup/running_copy.h), each within kPatienceMs; a copy that stays is
 // told on the error stream.
 void EndRunningCopies();
+
+// Drops files on a window as the shell does: a DROPFILES block with wide names, made in memory of
+// the window's own process and posted as WM_DROPFILES. Answers "" once posted, else what failed.
+std::string DropFilesOn(HWND hwnd, const std::wstring& path);
