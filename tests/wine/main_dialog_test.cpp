@@ -185,6 +185,81 @@ TEST_F(MainDialogTest, RussianAndJapaneseAreShownAsTheyAreWhetherCopiedAsUnicode
     EXPECT_TRUE(Exited(program));
 }
 
+// A Unicode text in UTF-8, for failure messages.
+std::string Utf8(const std::u16string& text) {
+    char szUtf8[4096] = "";
+    WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<LPCWSTR>(text.c_str()), -1, szUtf8, sizeof(szUtf8), nullptr,
+                        nullptr);
+    return szUtf8;
+}
+
+// A path in the ANSI code page as Unicode.
+std::wstring WidePath(const std::string& path) {
+    WCHAR szWide[MAX_PATH] = L"";
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, szWide, MAX_PATH);
+    return szWide;
+}
+
+// The class and text of the window next to a control in the Z order.
+std::string Neighbour(HWND hwndControl, UINT uWhich) {
+    HWND hwnd = GetWindow(hwndControl, uWhich);
+    if (hwnd == nullptr) return "(none)";
+    char szClass[64] = "";
+    GetClassNameA(hwnd, szClass, sizeof(szClass));
+    return std::string(szClass) + " \"" + WindowText(hwnd) + "\"";
+}
+
+TEST_F(MainDialogTest, TheSummaryAndTheStatusLineShowNamesOutsideTheAnsiCodePage) {
+    ASSERT_EQ(1252u, GetACP()) << "the bench's ANSI code page, which holds no Greek letters";
+    const std::wstring folder = WidePath(ScratchFolder());
+    // A letter read, and a file that is refused, named on the status line.
+    const std::wstring letter = folder + L"\u03b3\u03c1\u03ac\u03bc\u03bc\u03b1.txt";
+    const std::wstring scan = folder + L"\u03c3\u03ba\u03af\u03c4\u03c3\u03bf.pdf";
+    for (const auto& file : {std::make_pair(letter, std::string("dear friend")),
+                             std::make_pair(scan, std::string("%PDF-1.4\n"))}) {
+        HANDLE hFile = CreateFileW(file.first.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, hFile) << "error " << GetLastError();
+        DWORD dwWritten = 0;
+        WriteFile(hFile, file.second.data(), static_cast<DWORD>(file.second.size()), &dwWritten, nullptr);
+        CloseHandle(hFile);
+    }
+    // Started with the two names as the shell starts it for files opened with it: in UTF-16.
+    const std::wstring path = WidePath(BuiltProgramPath());
+    std::wstring commandLine = L"\"" + path + L"\" \"" + letter + L"\" \"" + scan + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    ProgramUnderTest program;
+    ASSERT_TRUE(CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &program.process))
+        << "error " << GetLastError();
+    ASSERT_NE(nullptr, program.WaitForDialog());
+
+    // On Windows a control of an ANSI dialog holds ANSI text: these two must be Unicode windows.
+    HWND hwndSummary = GetDlgItem(program.hwnd, IDC_SUMMARY), hwndStatus = GetDlgItem(program.hwnd, IDC_STATUS_LINE);
+    EXPECT_TRUE(IsWindowUnicode(hwndSummary)) << "the summary is an ANSI window";
+    EXPECT_TRUE(IsWindowUnicode(hwndStatus)) << "the status line is an ANSI window";
+    const std::u16string kSummary = u"1 file: \u03b3\u03c1\u03ac\u03bc\u03bc\u03b1.txt 2 words";
+    std::u16string summary = ValueOnceItIs([&] { return program.UnicodeText(IDC_SUMMARY); }, kSummary);
+    EXPECT_EQ(kSummary, summary) << "got " << Utf8(summary) << ", expected " << Utf8(kSummary);
+    const std::u16string kLeftOut = u"Left out \u03c3\u03ba\u03af\u03c4\u03c3\u03bf.pdf: ";
+    std::u16string status;
+    EXPECT_TRUE(WaitFor([&] { return (status = program.UnicodeText(IDC_STATUS_LINE)).find(kLeftOut) == 0; }))
+        << "got " << Utf8(status) << ", expected it to start " << Utf8(kLeftOut);
+
+    // Each in its place: its styles (the status line's click), and its neighbours in the Z order.
+    LONG nStatusStyle = GetWindowLongA(hwndStatus, GWL_STYLE);
+    EXPECT_EQ(SS_CENTER | SS_SUNKEN | SS_NOTIFY | WS_VISIBLE,
+              nStatusStyle & (SS_TYPEMASK | SS_SUNKEN | SS_NOTIFY | WS_VISIBLE))
+        << "the status line's style " << std::hex << nStatusStyle;
+    EXPECT_EQ(SS_LEFT | WS_VISIBLE, GetWindowLongA(hwndSummary, GWL_STYLE) & (SS_TYPEMASK | SS_SUNKEN | WS_VISIBLE));
+    EXPECT_EQ("Button \"Automatic Select and Copy Text\"", Neighbour(hwndStatus, GW_HWNDPREV));
+    EXPECT_EQ("Button \"Summary of Text\"", Neighbour(hwndStatus, GW_HWNDNEXT));
+    EXPECT_EQ("Button \"Summary of Text\"", Neighbour(hwndSummary, GW_HWNDPREV));
+    EXPECT_TRUE(Exited(program));
+    DeleteFileW(letter.c_str());
+    DeleteFileW(scan.c_str());
+}
+
 TEST_F(MainDialogTest, AWholeLargeTextIsMeasured) {
     std::string line = "Typing pages, line after line; don't stop.\r\n";
     std::string text;
