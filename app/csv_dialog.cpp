@@ -12,6 +12,7 @@
 #include "support/date_time.h"
 #include "support/file_ops.h"
 #include "support/path_text.h"
+#include "ui/unicode_control.h"
 
 namespace {
 const char kFilter[] = "CSV Files\0*.csv\0";
@@ -19,25 +20,6 @@ const wchar_t kWarningCaption[] = L"CSV File Not Written";
 // A log in UTF-8 starts with the byte-order mark, so that spreadsheet programs read it as UTF-8.
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
 enum { kMarkBytes = sizeof(kUtf8Mark) - 1 };
-
-// An edit box made by an ANSI dialog keeps its text in the ANSI code page on Windows, whatever
-// SetDlgItemTextW puts in (Wine's keeps UTF-16 either way). The box is made again as a Unicode
-// window in its place, with its style, font and place in the tab order.
-void MakeUnicodeEditBox(HWND hwndDlg, int nId) {
-    HWND hwndOld = GetDlgItem(hwndDlg, nId);
-    if (hwndOld == nullptr || IsWindowUnicode(hwndOld)) return;
-    RECT rect;
-    GetWindowRect(hwndOld, &rect);
-    MapWindowPoints(nullptr, hwndDlg, reinterpret_cast<POINT*>(&rect), 2);
-    HWND hwndNew = CreateWindowExW(static_cast<DWORD>(GetWindowLongA(hwndOld, GWL_EXSTYLE)), L"Edit", L"",
-                                   static_cast<DWORD>(GetWindowLongA(hwndOld, GWL_STYLE)), rect.left, rect.top,
-                                   rect.right - rect.left, rect.bottom - rect.top, hwndDlg,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(nId)), hProgramInstance, nullptr);
-    if (hwndNew == nullptr) return;
-    SendMessageA(hwndNew, WM_SETFONT, static_cast<WPARAM>(SendMessageA(hwndOld, WM_GETFONT, 0, 0)), FALSE);
-    SetWindowPos(hwndNew, hwndOld, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    DestroyWindow(hwndOld);
-}
 
 // Converts nUnits of text (-1: through its terminator) to the ANSI code page; false when a character
 // has no place in it. No best fit: a look-alike letter or a "?" in the log would be a title the user
@@ -93,7 +75,7 @@ void CsvDialog::InitDialog() {
     char szPath[kPathBufferSize];
     LoadCsvFilePath(szPath, sizeof(szPath));
     SetDlgItemTextA(hwndDlg, IDC_CSV_FILE_PATH, szPath);
-    MakeUnicodeEditBox(hwndDlg, IDC_CSV_JOB_TITLE);
+    MakeUnicodeControl(hwndDlg, IDC_CSV_JOB_TITLE);
     SetDlgItemTextW(hwndDlg, IDC_CSV_JOB_TITLE, szJobTitle);
 }
 
@@ -126,8 +108,9 @@ bool CsvDialog::AddToCsvFile(const char* szFilePath, wchar_t* szUnheld, DWORD* p
     LARGE_INTEGER zero = {};
     bool bWritten = false;
     if (ReadFile(hFile, szStart, kMarkBytes, &dwRead, nullptr) && SetFilePointerEx(hFile, zero, &end, FILE_END)) {
-        // A new or empty log is UTF-8 from its mark on, and a log with the mark stays UTF-8; an
-        // older log without it keeps the ANSI code page its records are in.
+        // A new or empty log is UTF-8 from its mark on, and a log with the mark stays UTF-8, in
+        // RFC 4180 records; an older log without it keeps the ANSI code page and the layout its
+        // records are in.
         bool bNew = end.QuadPart == 0;
         bool bUtf8 = bNew || (dwRead == kMarkBytes && memcmp(szStart, kUtf8Mark, kMarkBytes) == 0);
         char szTitle[kCsvTitleBytes + 1];
@@ -140,7 +123,8 @@ bool CsvDialog::AddToCsvFile(const char* szFilePath, wchar_t* szUnheld, DWORD* p
             DWORD dwLength = bNew ? kMarkBytes : 0;
             memcpy(szBytes, kUtf8Mark, dwLength);
             dwLength += static_cast<DWORD>(
-                FormatCsvRecord(szBytes + dwLength, szDate, szTitle, nChars, nWords, nLines, dTotalCost));
+                FormatCsvRecord(szBytes + dwLength, bUtf8 ? CsvLayout::kRfc4180 : CsvLayout::kSpaced, szDate,
+                                szTitle, nChars, nWords, nLines, dTotalCost));
             bWritten = AppendWhole(hFile, end, szBytes, dwLength, pdwError);
         } else {
             *pdwError = szUnheld[0] ? ERROR_SUCCESS : ERROR_NO_UNICODE_TRANSLATION;

@@ -83,7 +83,7 @@ void BuildFilesJobTitle(const FileWords* pFiles, size_t nFiles, char16_t* szTitl
     UnitText text(szTitle, nTitleUnits);
     for (size_t i = 0; i < nFiles; ++i) {
         size_t nBefore = text.Used();
-        if ((i > 0 && !text.Append(u", ")) || !text.Append(pFiles[i].szName)) {
+        if ((i > 0 && !text.Append(u" + ")) || !text.Append(pFiles[i].szName)) {
             text.CutTo(nBefore);
             break;
         }

@@ -15,5 +15,6 @@ struct FileWords {
 const size_t kFilesSummaryMax = 193;
 void BuildFilesSummary(const FileWords* pFiles, size_t nFiles, char16_t* szSummary);
 
-// The names joined by ", ", as many whole names as nTitleUnits - 1 units hold.
+// The names joined by " + " (a comma, common in file names, would not tell two names from one), as
+// many whole names as nTitleUnits - 1 units hold.
 void BuildFilesJobTitle(const FileWords* pFiles, size_t nFiles, char16_t* szTitle, size_t nTitleUnits);

@@ -17,6 +17,7 @@
 #include "tallyq_version.h"
 #include "ui/dpi.h"
 #include "ui/gif_host.h"
+#include "ui/unicode_control.h"
 
 namespace {
 
@@ -67,6 +68,9 @@ WordCountDialog::WordCountDialog(bool bLogonStartIn, FileList* pStartFiles, DWOR
 }
 
 void WordCountDialog::InitDialog() {
+    // Texts in any script: file names, the clipboard's text, the files' names on the status line.
+    MakeUnicodeControl(hwndDlg, IDC_SUMMARY);
+    MakeUnicodeControl(hwndDlg, IDC_STATUS_LINE);
     PlaceWindow(kDialogWidthDu, kFullHeightDu);
     splashScreen.Show(hwndDlg, IDB_SPLASH);
     int nDpi = WindowDpi(hwndDlg);
@@ -261,7 +265,7 @@ void WordCountDialog::HotKeyHit() {
                                                       : nullptr;
     if (szFailure != nullptr) {
         SayForAStep(nullptr);
-        SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, szFailure);
+        SetItemTextFromAnsi(hwndDlg, IDC_STATUS_LINE, szFailure);
         return;
     }
     UpdateText();
@@ -273,7 +277,7 @@ void WordCountDialog::TellIgnoredPress() {
         return;
     }
     SayForAStep(nullptr);
-    SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, kHotKeyIgnoredText);
+    SetItemTextFromAnsi(hwndDlg, IDC_STATUS_LINE, kHotKeyIgnoredText);
 }
 
 void WordCountDialog::ComeForward() {
@@ -308,7 +312,7 @@ void WordCountDialog::StatusLineStep(UINT_PTR nTimerId) {
     if (kStatusTexts[nStatusLine] == nullptr) nStatusLine = 0;
     char szWarning[kItemTextSize];
     const char* szText = hotKey.GetWarning(szWarning, sizeof(szWarning));
-    SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, szText != nullptr ? szText : kStatusTexts[nStatusLine]);
+    SetItemTextFromAnsi(hwndDlg, IDC_STATUS_LINE, szText != nullptr ? szText : kStatusTexts[nStatusLine]);
     ++nStatusLine;
     // Some window systems stack the dialog, activated after its splash was shown, above the splash
     // it owns; by the first step the start is over, and the splash is put back on top.

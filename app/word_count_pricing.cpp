@@ -8,6 +8,7 @@
 #include "measure/money.h"
 #include "measure/text_measure.h"
 #include "resources/main_dialog_ids.h"
+#include "ui/unicode_control.h"
 
 int WordCountDialog::CharsPerLine() {
     BOOL bRead = FALSE;
@@ -29,7 +30,7 @@ void WordCountDialog::UpdateText() {
     if (lastText.ReadClipboard(CharsPerLine()) == ClipboardRead::kUnreadable) {
         // What is shown stays: an empty text priced in its place would be a wrong price.
         SayForAStep(nullptr);
-        SetDlgItemTextA(hwndDlg, IDC_STATUS_LINE, kClipboardUnreadableText);
+        SetItemTextFromAnsi(hwndDlg, IDC_STATUS_LINE, kClipboardUnreadableText);
         return;
     }
     szJobTitle[0] = L'\0';

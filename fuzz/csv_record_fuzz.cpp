@@ -1,5 +1,5 @@
-// Any title (up to kCsvTitleBytes, the longest in UTF-8), any counts and any total: the record fits
-// its buffer, ends its line, and a spreadsheet reads the title back exactly.
+// Any title (up to kCsvTitleBytes, the longest in UTF-8), any counts and any total, in either layout:
+// the record fits its buffer, ends its line, and a spreadsheet reads the title back exactly.
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -15,15 +15,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     int nWords = Take<int>(pData, nSize);
     int nLines = Take<int>(pData, nSize);
     double dTotal = Take<double>(pData, nSize);
+    CsvLayout layout = Take<uint8_t>(pData, nSize) % 2 == 0 ? CsvLayout::kRfc4180 : CsvLayout::kSpaced;
+    // What ends the line, and what follows the title's closing quote.
+    const char* szEnd = layout == CsvLayout::kRfc4180 ? "\r\n" : " \r\n";
+    const char* szAfterTitle = layout == CsvLayout::kRfc4180 ? "," : ", ";
     // The date comes from the program's own formatting: at most eight characters.
     char szDate[9] = "12/09/26";
     std::string title(reinterpret_cast<const char*>(pData), nSize < kCsvTitleBytes ? nSize : size_t{kCsvTitleBytes});
     title = title.substr(0, title.find('\0'));
 
     char* szRecord = static_cast<char*>(malloc(kCsvRecordSize));
-    size_t nLength = FormatCsvRecord(szRecord, szDate, title.c_str(), nChars, nWords, nLines, dTotal);
+    size_t nLength = FormatCsvRecord(szRecord, layout, szDate, title.c_str(), nChars, nWords, nLines, dTotal);
     Check(nLength < kCsvRecordSize && strlen(szRecord) == nLength);
-    Check(nLength >= 3 && memcmp(szRecord + nLength - 3, " \r\n", 3) == 0);
+    size_t nEnd = strlen(szEnd);
+    Check(nLength >= nEnd && memcmp(szRecord + nLength - nEnd, szEnd, nEnd) == 0);
 
     // The title field: from the first quote, with doubled quotes read as one, to the lone quote.
     const char* pField = strchr(szRecord, '"');
@@ -39,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
         readBack += *p;
     }
     Check(readBack == title);
-    Check(strncmp(p + 1, ", ", 2) == 0);
+    Check(strncmp(p + 1, szAfterTitle, strlen(szAfterTitle)) == 0 && (layout == CsvLayout::kSpaced || p[2] != ' '));
     free(szRecord);
     return 0;
 }

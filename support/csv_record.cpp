@@ -5,8 +5,8 @@
 
 #include "measure/money.h"
 
-size_t FormatCsvRecord(char* szRecord, const char* szDate, const char* szTitle, int nChars, int nWords,
-                       int nLines, double dTotal) {
+size_t FormatCsvRecord(char* szRecord, CsvLayout layout, const char* szDate, const char* szTitle, int nChars,
+                       int nWords, int nLines, double dTotal) {
     // Doubled quotes at most double the title.
     char szQuotedTitle[2 * kCsvTitleBytes + 1];
     size_t n = 0;
@@ -26,8 +26,9 @@ size_t FormatCsvRecord(char* szRecord, const char* szDate, const char* szTitle, 
     szQuotedTitle[n] = '\0';
     char szTotal[kMoneyTextSize];
     FormatMoney(dTotal, "", szTotal, sizeof(szTotal));
-    int nLength = snprintf(szRecord, kCsvRecordSize, "%s, \"%s\", %i, %i, %i, %s \r\n", szDate, szQuotedTitle, nChars,
-                           nWords, nLines, szTotal);
+    const char* szFormat = layout == CsvLayout::kRfc4180 ? "%s,\"%s\",%i,%i,%i,%s\r\n"
+                                                         : "%s, \"%s\", %i, %i, %i, %s \r\n";
+    int nLength = snprintf(szRecord, kCsvRecordSize, szFormat, szDate, szQuotedTitle, nChars, nWords, nLines, szTotal);
     if (nLength < 0) {
         szRecord[0] = '\0';
         return 0;

@@ -42,15 +42,16 @@ TEST(FilesSummary, ManyFilesAreCutAtANameAndTheRestCounted) {
     EXPECT_NE(summary.find("chapter-number-D.odt 1000003 words; and 36 more"), std::string::npos) << summary;
 }
 
-TEST(FilesSummary, JobTitleJoinsWholeNames) {
-    const FileWords files[] = {{u"a.txt", 1}, {u"bb.txt", 2}, {u"ccc.txt", 3}};
-    char16_t szTitle[16];
-    BuildFilesJobTitle(files, 3, szTitle, 16);
-    // "a.txt, bb.txt" is 13 units; ", ccc.txt" would pass the 15 the buffer holds.
-    EXPECT_EQ(Narrow(szTitle), "a.txt, bb.txt");
+TEST(FilesSummary, JobTitleJoinsWholeNamesWithAPlus) {
+    // Names with commas of their own: a comma between them would not tell where one ends.
+    const FileWords files[] = {{u"a.txt", 1}, {u"Smith, letter.txt", 2}, {u"c.txt", 3}};
+    char16_t szTitle[32];
+    BuildFilesJobTitle(files, 3, szTitle, 32);
+    // "a.txt + Smith, letter.txt" is 25 units; " + c.txt" would pass the 31 the buffer holds.
+    EXPECT_EQ(Narrow(szTitle), "a.txt + Smith, letter.txt");
     char16_t szWide[260];
     BuildFilesJobTitle(files, 3, szWide, 260);
-    EXPECT_EQ(Narrow(szWide), "a.txt, bb.txt, ccc.txt");
+    EXPECT_EQ(Narrow(szWide), "a.txt + Smith, letter.txt + c.txt");
 }
 
 }  // namespace

@@ -140,8 +140,8 @@ TEST_F(CsvTest, RecordsAreAppendedAndThePathIsOfferedAgain) {
     ASSERT_TRUE(Started(kCatText));
     ASSERT_TRUE(AddJob(path, "Letter to bank"));
     std::string date = DateToday(1);
-    std::string first = date + ", \"Letter to bank\", 40, 8, 2, 0.16 \r\n";
-    EXPECT_EQ(kUtf8Mark + first, ReadFileBytes(path)) << "a new log: the UTF-8 mark and one record, no header";
+    std::string first = date + ",\"Letter to bank\",40,8,2,0.16\r\n";
+    EXPECT_EQ(kUtf8Mark + first, ReadFileBytes(path)) << "a new log: the UTF-8 mark and one RFC 4180 record, no header";
     EXPECT_EQ(path, StoredCsvPath());
 
     // The next time the box offers the stored path, and the title starts empty.
@@ -156,7 +156,8 @@ TEST_F(CsvTest, RecordsAreAppendedAndThePathIsOfferedAgain) {
     EXPECT_EQ(path, StoredCsvPath());
 
     // A total of 1234.5 is logged with two decimals and no grouping; a file without a final line
-    // break (and without the mark: an older log in the ANSI code page) still gets the record at its end.
+    // break (and without the mark: an older log in the ANSI code page) still gets the record at its end,
+    // laid out as that log's records are.
     program.SetText(IDC_COST_PER_WORD, "0");
     program.SetText(IDC_FIXED_COST, "1234.5");
     WriteFileBytes(path, first + "no line break");
@@ -167,15 +168,19 @@ TEST_F(CsvTest, RecordsAreAppendedAndThePathIsOfferedAgain) {
 }
 
 TEST_F(CsvTest, TitlesThatSpreadsheetsMustReadAsOneField) {
-    // Read back by the CSV reader of the checks that follow this program (csv_titles.csv).
+    // Read back by Python's CSV reader and by LibreOffice Calc in the check that follows this program
+    // (csv_titles.csv, tests/csv/check_csv_log.py).
     std::string path = folder + "csv_titles.csv";
     DeleteFileA(path.c_str());
     ASSERT_TRUE(Started(kCatText));
-    const char* titles[] = {"Letter to bank", "a, b, and c", "the \"big\" job", "\"", "caf\xE9 r\xE9sum\xE9 \xFF", ""};
-    for (const char* szTitle : titles) ASSERT_TRUE(AddJob(path, szTitle)) << szTitle;
+    const std::u16string titles[] = {u"Letter to bank", u"a, b, and c", u"the \"big\" job", u"\"",
+                                     u"café résumé ÿ",   u"",            u"Smith, \"Ωμέγα\" letter"};
+    for (const std::u16string& title : titles) ASSERT_TRUE(AddJob(path, title)) << Utf8(title);
     std::string bytes = ReadFileBytes(path);
-    EXPECT_NE(std::string::npos, bytes.find(", \"the \"\"big\"\" job\", 40, 8, 2, 0.16 \r\n"));
-    EXPECT_NE(std::string::npos, bytes.find(", \"\", 40, 8, 2, 0.16 \r\n"));
+    EXPECT_NE(std::string::npos,
+              bytes.find(",\"Smith, \"\"\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1\"\" letter\",40,8,2,0.16\r\n"))
+        << bytes;
+    EXPECT_NE(std::string::npos, bytes.find(",\"\",40,8,2,0.16\r\n")) << bytes;
     PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
     EXPECT_EQ(0, program.WaitForExit());
 }
@@ -187,12 +192,12 @@ TEST_F(CsvTest, ANewLogIsUtf8AfterTheMarkAndKeepsATitleInAnyScript) {
     ASSERT_TRUE(Started(kCatText));
     ASSERT_TRUE(AddJob(path, u"Письмо Ωμέγα 報告"));
     std::string first = DateToday(0) +
-                        ", \"\xD0\x9F\xD0\xB8\xD1\x81\xD1\x8C\xD0\xBC\xD0\xBE \xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 "
-                        "\xE5\xA0\xB1\xE5\x91\x8A\", 40, 8, 2, 0.16 \r\n";
+                        ",\"\xD0\x9F\xD0\xB8\xD1\x81\xD1\x8C\xD0\xBC\xD0\xBE \xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 "
+                        "\xE5\xA0\xB1\xE5\x91\x8A\",40,8,2,0.16\r\n";
     EXPECT_EQ(kUtf8Mark + first, ReadFileBytes(path));
     // A log with the mark goes on in UTF-8, without a second mark.
     ASSERT_TRUE(AddJob(path, u"Ωμέγα 2"));
-    std::string second = DateToday(0) + ", \"\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 2\", 40, 8, 2, 0.16 \r\n";
+    std::string second = DateToday(0) + ",\"\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 2\",40,8,2,0.16\r\n";
     EXPECT_EQ(kUtf8Mark + first + second, ReadFileBytes(path));
     PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
     EXPECT_EQ(0, program.WaitForExit());
@@ -243,7 +248,7 @@ TEST_F(CsvTest, DateFollowsTheUsersOrder) {
         ASSERT_NE(nullptr, started.WaitForDialog());
         program.hwnd = started.hwnd;
         ASSERT_TRUE(AddJob(path, "t"));
-        EXPECT_EQ(kUtf8Mark + DateToday(sziDate[0] - '0') + ", \"t\", 7, 2, 1, 0.04 \r\n", ReadFileBytes(path))
+        EXPECT_EQ(kUtf8Mark + DateToday(sziDate[0] - '0') + ",\"t\",7,2,1,0.04\r\n", ReadFileBytes(path))
             << "iDate " << sziDate;
         PostMessageA(started.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
         EXPECT_EQ(0, started.WaitForExit());

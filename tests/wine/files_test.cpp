@@ -176,7 +176,7 @@ TEST_F(FilesTest, DroppedFilesArePricedTogetherAndARefusedOneIsNamed) {
     // The lines follow the limit without the files being read again: 4 + 9 at 5 a line.
     program.SetText(IDC_CHARS_PER_LINE, "5");
     EXPECT_TRUE(ShowsCounts(program, "64", "12", "13"));
-    EXPECT_EQ("notes.txt, r\u00e9sum\u00e9.odt", CsvDialogTitle(program.hwnd)) << "the job title offered";
+    EXPECT_EQ("notes.txt + r\u00e9sum\u00e9.odt", CsvDialogTitle(program.hwnd)) << "the job title offered";
 
     // Update Text goes back to the clipboard, and the job title is empty again.
     program.Command(IDC_UPDATE_TEXT);
