@@ -28,6 +28,11 @@ int HexDigit(char c) {
     return -1;
 }
 
+// Why the zip is refused; memory that failed is said as every reader says it.
+const char* ZipRefusal(ZipError error) {
+    return error == ZipError::kOutOfMemory ? kRefusedOutOfMemory : ZipErrorText(error);
+}
+
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
 class BytesSink : public XmlSink {
@@ -215,7 +220,7 @@ bool OfficePackage::Open(const unsigned char* pData, size_t cbData, DocumentText
     types.BindTo(pText->Kept());
     typeOrder.BindTo(pText->Kept());
     if (archive.Open(pData, cbData)) return true;
-    return pText->Refuse(ZipErrorText(archive.Error()));
+    return pText->Refuse(ZipRefusal(archive.Error()));
 }
 
 bool OfficePackage::Has(XmlSpan name) const {
@@ -226,13 +231,13 @@ bool OfficePackage::Has(XmlSpan name) const {
 bool OfficePackage::ReadRaw(XmlSpan name, PartBytes* pBytes) {
     ZipEntry entry;
     if (!archive.Find(name.pData, name.cbData, &entry)) return pText->Refuse(kRefusedMissingPart);
-    if (!archive.MayInflate(entry.cbUncompressed)) return pText->Refuse(ZipErrorText(archive.Error()));
+    if (!archive.MayInflate(entry.cbUncompressed)) return pText->Refuse(ZipRefusal(archive.Error()));
     // Within the budget the size fits memory's count; the allocation itself may still fail.
     PartBytes bytes;
     if (entry.cbUncompressed > SIZE_MAX || !bytes.Allocate(static_cast<size_t>(entry.cbUncompressed)))
         return pText->Refuse(kRefusedOutOfMemory);
     if (!archive.Extract(entry, reinterpret_cast<unsigned char*>(bytes.data()), bytes.size()))
-        return pText->Refuse(ZipErrorText(archive.Error()));
+        return pText->Refuse(ZipRefusal(archive.Error()));
     pBytes->swap(bytes);
     return true;
 }
