@@ -63,7 +63,7 @@ public:
     size_t Count() const { return ends.Size(); }
     XmlSpan At(size_t i) const {
         size_t offStart = i == 0 ? 0 : ends[i - 1];
-        return XmlSpan{bytes.Data() + offStart, ends[i] - offStart};
+        return XmlSpan{bytes.Empty() ? "" : bytes.Data() + offStart, ends[i] - offStart};
     }
     void BindTo(MemoryBound* pBound) {
         bytes.BindTo(pBound);
