@@ -25,44 +25,21 @@ bool OpenClipboardPatiently() {
     }
 }
 
-// Makes *ppBlock hold at least nCount elements; a block only grows. Keeps the old block (and
-// answers false) when the heap has no room.
-template <typename T>
-bool Reserve(T** ppBlock, size_t* pnCapacity, size_t nCount) {
-    if (nCount <= *pnCapacity) return true;
-    if (nCount > SIZE_MAX / sizeof(T)) return false;
-    size_t nSize = nCount * sizeof(T);
-    void* pNew = *ppBlock == nullptr ? HeapAlloc(GetProcessHeap(), 0, nSize)
-                                     : HeapReAlloc(GetProcessHeap(), 0, *ppBlock, nSize);
-    if (pNew == nullptr) return false;
-    *ppBlock = static_cast<T*>(pNew);
-    *pnCapacity = nCount;
-    return true;
-}
 }  // namespace
 
-ClipboardText::ClipboardText()
-    : pUnits(nullptr), nUnitCapacity(0), nUnits(0), pBytes(nullptr), nByteCapacity(0), nBytes(0), counts() {}
+ClipboardText::ClipboardText() : counts() {}
 
-ClipboardText::~ClipboardText() {
-    if (pUnits != nullptr) HeapFree(GetProcessHeap(), 0, pUnits);
-    if (pBytes != nullptr) HeapFree(GetProcessHeap(), 0, pBytes);
-}
+ClipboardText::~ClipboardText() {}
 
 void ClipboardText::Clear() {
-    nUnits = 0;
-    if (pUnits != nullptr) pUnits[0] = u'\0';
-    nBytes = 0;
+    units.Clear();
+    bytes.Clear();
     counts = TextCounts();
 }
 
 void ClipboardText::Swap(ClipboardText* pOther) {
-    std::swap(pUnits, pOther->pUnits);
-    std::swap(nUnitCapacity, pOther->nUnitCapacity);
-    std::swap(nUnits, pOther->nUnits);
-    std::swap(pBytes, pOther->pBytes);
-    std::swap(nByteCapacity, pOther->nByteCapacity);
-    std::swap(nBytes, pOther->nBytes);
+    units.Swap(&pOther->units);
+    bytes.Swap(&pOther->bytes);
     std::swap(counts, pOther->counts);
 }
 
@@ -99,10 +76,9 @@ ClipboardRead ClipboardText::ReadClipboard(int nCharsPerLine) {
 bool ClipboardText::CopyUnicodeText(const char16_t* pData, size_t nBlockUnits) {
     size_t n = 0;
     while (n < nBlockUnits && pData[n] != u'\0') ++n;
-    if (!Reserve(&pUnits, &nUnitCapacity, n + 1)) return false;
-    memcpy(pUnits, pData, n * sizeof(char16_t));
-    pUnits[n] = u'\0';
-    nUnits = n;
+    if (!units.Resize(n + 1)) return false;
+    memcpy(units.Data(), pData, n * sizeof(char16_t));
+    units[n] = u'\0';
     return true;
 }
 
@@ -112,24 +88,26 @@ bool ClipboardText::CopyAnsiText(const char* pData, size_t nBlockBytes) {
     if (n > INT_MAX) return false;  // the conversion counts in int
     // Every ANSI code page makes at most one unit of a byte (a double-byte character's two bytes
     // make one); a conversion that needed more would fail rather than overrun.
-    if (!Reserve(&pUnits, &nUnitCapacity, n + 1)) return false;
+    if (!units.Resize(n + 1)) return false;
     int nConverted = 0;
     if (n > 0) {
-        nConverted = MultiByteToWideChar(CP_ACP, 0, pData, static_cast<int>(n), reinterpret_cast<WCHAR*>(pUnits),
+        nConverted = MultiByteToWideChar(CP_ACP, 0, pData, static_cast<int>(n), reinterpret_cast<WCHAR*>(units.Data()),
                                          static_cast<int>(n));
         if (nConverted <= 0) return false;
     }
-    pUnits[nConverted] = u'\0';
-    nUnits = static_cast<size_t>(nConverted);
+    units.Shorten(static_cast<size_t>(nConverted) + 1);
+    units[static_cast<size_t>(nConverted)] = u'\0';
     return true;
 }
 
 bool ClipboardText::Measure(int nCharsPerLine) {
-    if (!Reserve(&pBytes, &nByteCapacity, nUnits + 2)) return false;
-    counts = MeasureUtf16Keeping(pUnits, nUnits, nCharsPerLine, pBytes, &nBytes);
+    size_t nBytes = 0;
+    if (!bytes.Resize(Length() + 2)) return false;
+    counts = MeasureUtf16Keeping(Text(), Length(), nCharsPerLine, bytes.Data(), &nBytes);
+    bytes.Shorten(nBytes);
     return true;
 }
 
 int ClipboardText::CountLines(int nCharsPerLine) const {
-    return nBytes == 0 ? 0 : CountMeasuringLines(pBytes, nBytes, nCharsPerLine);
+    return bytes.Empty() ? 0 : CountMeasuringLines(bytes.Data(), bytes.Size(), nCharsPerLine);
 }

@@ -5,6 +5,7 @@
 #include <stddef.h>
 
 #include "app/priced_text.h"
+#include "documents/growing_array.h"
 #include "measure/text_measure.h"
 
 enum class ClipboardRead {
@@ -27,12 +28,12 @@ public:
     // locale); else the ANSI form, converted with the ANSI code page.
     ClipboardRead ReadClipboard(int nCharsPerLine);
     // The text, zero-terminated: UTF-16 units up to the text's first zero unit.
-    const char16_t* Text() const { return pUnits != nullptr ? pUnits : u""; }
-    size_t Length() const { return nUnits; }
+    const char16_t* Text() const { return units.Empty() ? u"" : units.Data(); }
+    size_t Length() const { return units.Empty() ? 0 : units.Size() - 1; }
     TextCounts Counts() const override { return counts; }
     // The text's lines at another limit, from the measuring bytes kept at the reading.
     int CountLines(int nCharsPerLine) const override;
-    void GetSummary(char16_t* szSummary) const override { GetTextSummary(Text(), nUnits, szSummary); }
+    void GetSummary(char16_t* szSummary) const override { GetTextSummary(Text(), Length(), szSummary); }
 
 private:
     bool CopyUnicodeText(const char16_t* pData, size_t nBlockUnits);
@@ -41,11 +42,7 @@ private:
     void Clear();
     void Swap(ClipboardText* pOther);
 
-    char16_t* pUnits;
-    size_t nUnitCapacity;
-    size_t nUnits;
-    unsigned char* pBytes;  // the text's measuring bytes
-    size_t nByteCapacity;
-    size_t nBytes;
+    GrowingArray<char16_t> units;     // the text and its terminating zero
+    GrowingArray<unsigned char> bytes;  // the text's measuring bytes
     TextCounts counts;
 };

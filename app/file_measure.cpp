@@ -1,7 +1,6 @@
 #include "app/file_measure.h"
 
 #include <new>
-#include <stdlib.h>
 #include <string.h>
 
 #include "documents/counting_sink.h"
@@ -37,21 +36,15 @@ FileMeasure::FileMeasure(const FileMeasureOptions& newOptions, KeptLines* pNewKe
       plainEncoding(kTextUtf8),
       pMeasurer(nullptr),
       utf32(false),
-      pDocument(nullptr),
-      cbDocument(0),
-      cbCapacity(0),
       szRefusal(nullptr) {}
 
 FileMeasure::~FileMeasure() {
     if (pMeasurer != nullptr) pMeasurer->~TextMeasurer();
-    free(pDocument);
 }
 
 bool FileMeasure::Refuse(const char* szReason) {
     szRefusal = szReason;
-    free(pDocument);
-    pDocument = nullptr;
-    cbDocument = cbCapacity = 0;
+    document.Free();
     return false;
 }
 
@@ -73,10 +66,9 @@ bool FileMeasure::Start(const char* pFirst, size_t nFirst, const char* szName, b
         return true;
     }
     if (cbExpected > kMaxDocumentFileBytes) return Refuse(kRefusedTooLarge);
+    // The whole file at once when its size is known.
     size_t cbStart = static_cast<size_t>(cbExpected > nFirst ? cbExpected : nFirst) + 1;
-    pDocument = static_cast<unsigned char*>(malloc(cbStart));
-    if (pDocument == nullptr) return Refuse(kRefusedOutOfMemory);
-    cbCapacity = cbStart;
+    if (!document.Reserve(cbStart)) return Refuse(kRefusedOutOfMemory);
     return Feed(pFirst, nFirst);
 }
 
@@ -100,19 +92,9 @@ bool FileMeasure::Feed(const char* pBytes, size_t nBytes) {
         if (!pMeasurer->Ended()) FeedPlainText(pBytes, nBytes);
         return true;
     }
-    if (nBytes > cbCapacity - cbDocument) {
-        // Standard input, or a file that grew: the buffer doubles up to the bound.
-        size_t cbNeeded = cbDocument + nBytes;
-        if (nBytes > kMaxDocumentFileBytes || cbNeeded > kMaxDocumentFileBytes) return Refuse(kRefusedTooLarge);
-        size_t cbNew = cbCapacity;
-        while (cbNew < cbNeeded) cbNew *= 2;
-        unsigned char* pLarger = static_cast<unsigned char*>(realloc(pDocument, cbNew));
-        if (pLarger == nullptr) return Refuse(kRefusedOutOfMemory);
-        pDocument = pLarger;
-        cbCapacity = cbNew;
-    }
-    memcpy(pDocument + cbDocument, pBytes, nBytes);
-    cbDocument += nBytes;
+    // Standard input, or a file that grew: the buffer doubles up to the bound.
+    if (nBytes > kMaxDocumentFileBytes || document.Size() + nBytes > kMaxDocumentFileBytes) return Refuse(kRefusedTooLarge);
+    if (!document.Append(reinterpret_cast<const unsigned char*>(pBytes), nBytes)) return Refuse(kRefusedOutOfMemory);
     return true;
 }
 
@@ -127,10 +109,10 @@ bool FileMeasure::Finish(TextCounts* pCounts) {
     } else {
         CountingSink counter(options.nCharsPerLine, pKept);
         DocumentText text(&counter);
-        bool bRead = ReadDocument(kind, pDocument, cbDocument, options.nFallbackCodePage, &text);
-        free(pDocument);
-        pDocument = nullptr;
+        bool bRead = ReadDocument(kind, document.Data(), document.Size(), options.nFallbackCodePage, &text);
+        document.Free();
         if (!bRead) return Refuse(text.Refusal() != nullptr ? text.Refusal() : kRefusedBadXml);
+        if (counter.Failed()) return Refuse(kRefusedOutOfMemory);
         *pCounts = counter.Finish();
     }
     if (pKept != nullptr && pKept->Failed()) return Refuse(kRefusedOutOfMemory);

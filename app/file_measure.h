@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 #include "documents/document_reader.h"
+#include "documents/growing_array.h"
 #include "documents/kept_lines.h"
 #include "measure/text_file.h"
 #include "measure/text_measure.h"
@@ -60,8 +61,6 @@ private:
 #ifdef _WIN32
     AnsiTextFeeder ansi;
 #endif
-    unsigned char* pDocument;  // a document's bytes so far
-    size_t cbDocument;
-    size_t cbCapacity;
+    GrowingArray<unsigned char> document;  // a document's bytes so far
     const char* szRefusal;
 };

@@ -1,47 +1,64 @@
 #include "documents/counting_sink.h"
 
-#include <stdlib.h>
+#include <new>
 
-#include "support/plain_object.h"
+#include "documents/growing_array.h"
+
+namespace {
+void DeleteMeasurer(TextMeasurer* pMeasurer) {
+    if (pMeasurer == nullptr) return;
+    pMeasurer->~TextMeasurer();
+    FreeAllocated(pMeasurer);
+}
+}  // namespace
 
 CountingSink::CountingSink(int32_t nNewCharsPerLine, KeptLines* pNewKept)
-    : nCharsPerLine(nNewCharsPerLine), pKept(pNewKept), nLevels(1) {
+    : nCharsPerLine(nNewCharsPerLine), pKept(pNewKept), nLevels(1), bFailed(false) {
     levels[0].pMeasurer = NewMeasurer();
     levels[0].nRepeat = 1;
     levels[0].added = {0, 0, 0};
 }
 
 CountingSink::~CountingSink() {
-    for (unsigned i = 0; i < nLevels; ++i) DeletePlainObject(levels[i].pMeasurer);
+    for (unsigned i = 0; i < nLevels; ++i) DeleteMeasurer(levels[i].pMeasurer);
 }
 
+// A few kilobytes; when they cannot be had, the sink fails and takes no more text.
 TextMeasurer* CountingSink::NewMeasurer() {
-    TextMeasurer* pMeasurer = NewPlainObject<TextMeasurer>(nCharsPerLine, kEncodingUtf8);
-    if (pMeasurer == nullptr) abort();  // a few kilobytes: nothing runs on without them
+    void* pMemory = TryAllocate(sizeof(TextMeasurer));
+    if (pMemory == nullptr) {
+        bFailed = true;
+        return nullptr;
+    }
+    TextMeasurer* pMeasurer = new (pMemory) TextMeasurer(nCharsPerLine, kEncodingUtf8);
     pMeasurer->KeepBytesIn(pKept);
     return pMeasurer;
 }
 
-void CountingSink::Put(const char* pUtf8, size_t cbUtf8) { levels[nLevels - 1].pMeasurer->Feed(pUtf8, cbUtf8); }
+void CountingSink::Put(const char* pUtf8, size_t cbUtf8) {
+    if (!bFailed) levels[nLevels - 1].pMeasurer->Feed(pUtf8, cbUtf8);
+}
 
 // A repeated row or cell ends its paragraphs within itself, so its text is measured on its own and
 // its counts multiplied; repeats deeper than the bound count once (DocumentText never opens them).
 void CountingSink::BeginRepeat(uint64_t nRepeat) {
-    if (nLevels > kMaxRepeatDepth) return;
+    if (nLevels > kMaxRepeatDepth || bFailed) return;
+    TextMeasurer* pMeasurer = NewMeasurer();
+    if (pMeasurer == nullptr) return;
     if (pKept != nullptr) pKept->BeginRepeat(nRepeat);
     Level& level = levels[nLevels++];
-    level.pMeasurer = NewMeasurer();
+    level.pMeasurer = pMeasurer;
     level.nRepeat = nRepeat;
     level.added = {0, 0, 0};
 }
 
 void CountingSink::EndRepeat() {
-    if (nLevels == 1) return;
+    if (nLevels == 1 || bFailed) return;
     Level& level = levels[--nLevels];
     // Its last bytes are kept before the repeat's end is marked.
     TextCounts counts = level.pMeasurer->Finish();
     if (pKept != nullptr) pKept->EndRepeat();
-    DeletePlainObject(level.pMeasurer);
+    DeleteMeasurer(level.pMeasurer);
     int64_t nRepeat = static_cast<int64_t>(level.nRepeat);
     TextCounts& added = levels[nLevels - 1].added;
     added.nChars += (counts.nChars + level.added.nChars) * nRepeat;
@@ -57,9 +74,12 @@ TextCounts CountingSink::AddRepeats(const TextCounts& own) const {
     return counts;
 }
 
-TextCounts CountingSink::Counts() const { return AddRepeats(levels[0].pMeasurer->Counts()); }
+TextCounts CountingSink::Counts() const {
+    return bFailed ? TextCounts{0, 0, 0} : AddRepeats(levels[0].pMeasurer->Counts());
+}
 
 TextCounts CountingSink::Finish() {
+    if (bFailed) return TextCounts{0, 0, 0};
     while (nLevels > 1) EndRepeat();
     return AddRepeats(levels[0].pMeasurer->Finish());
 }

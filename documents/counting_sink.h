@@ -19,6 +19,8 @@ public:
     void Put(const char* pUtf8, size_t cbUtf8) override;
     void BeginRepeat(uint64_t nRepeat) override;
     void EndRepeat() override;
+    // A measurer could not be made, or the kept bytes could not grow: the counts are not whole.
+    bool Failed() const override { return bFailed || (pKept != nullptr && pKept->Failed()); }
     TextCounts Counts() const;
     // Ends the text: its counts, with its last measuring bytes kept. Nothing is put after.
     TextCounts Finish();
@@ -35,5 +37,6 @@ private:
     int32_t nCharsPerLine;
     KeptLines* pKept;
     unsigned nLevels;
+    bool bFailed;
     Level levels[kMaxRepeatDepth + 1];
 };

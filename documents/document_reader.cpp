@@ -2,8 +2,7 @@
 
 #include <string.h>
 
-#include <string>
-#include <vector>
+#include <initializer_list>
 
 #include "documents/excel_text.h"
 #include "documents/html_text.h"
@@ -61,6 +60,15 @@ bool BeginsAsWebPage(const unsigned char* p, size_t cb) {
     return false;
 }
 
+// Whether the bytes hold the text.
+bool Contains(const GrowingBytes& bytes, const char* szText) {
+    size_t cbText = strlen(szText);
+    for (size_t i = 0; i + cbText <= bytes.Size(); ++i) {
+        if (memcmp(bytes.Data() + i, szText, cbText) == 0) return true;
+    }
+    return false;
+}
+
 const char* const kOpenDocumentTypes[] = {"application/vnd.oasis.opendocument.text",
                                           "application/vnd.oasis.opendocument.text-template",
                                           "application/vnd.oasis.opendocument.text-master",
@@ -72,12 +80,11 @@ const char* const kOpenDocumentTypes[] = {"application/vnd.oasis.opendocument.te
 bool ReadPackage(const unsigned char* pData, size_t cbData, DocumentText* pText) {
     OfficePackage package;
     if (!package.Open(pData, cbData, pText)) return false;
-    if (package.Has("mimetype")) {
+    if (package.Has(SpanOf("mimetype"))) {
         PartBytes type;
-        if (!package.ReadRaw("mimetype", &type)) return false;
-        std::string mimetype(type.data(), type.size());
+        if (!package.ReadRaw(SpanOf("mimetype"), &type)) return false;
         for (const char* szType : kOpenDocumentTypes) {
-            if (mimetype != szType) continue;
+            if (strlen(szType) != type.size() || memcmp(szType, type.data(), type.size()) != 0) continue;
             OpenDocumentKind kind = strstr(szType, "spreadsheet") != nullptr    ? OpenDocumentKind::kSpreadsheet
                                     : strstr(szType, "presentation") != nullptr ? OpenDocumentKind::kPresentation
                                                                                  : OpenDocumentKind::kText;
@@ -85,21 +92,22 @@ bool ReadPackage(const unsigned char* pData, size_t cbData, DocumentText* pText)
         }
         return pText->Refuse(kRefusedArchive);
     }
-    std::vector<Relationship> relationships;
-    if (!package.Has("_rels/.rels") || !package.Has("[Content_Types].xml")) return pText->Refuse(kRefusedArchive);
-    if (!package.Relationships("", &relationships)) return false;
-    for (const Relationship& relationship : relationships) {
-        if (!RelationshipIs(relationship, "officeDocument") || !package.Has(relationship.target)) continue;
-        std::string type;
-        if (!package.ContentType(relationship.target, &type)) return false;
-        bool bMain = type.size() > 9 && type.compare(type.size() - 9, 9, ".main+xml") == 0;
-        if (bMain && (type.find("wordprocessingml") != std::string::npos || type.find("ms-word") != std::string::npos))
-            return ReadWordText(&package, relationship.target, pText);
-        if (bMain && (type.find("spreadsheetml") != std::string::npos || type.find("ms-excel") != std::string::npos))
-            return ReadExcelText(&package, relationship.target, pText);
-        if (bMain &&
-            (type.find("presentationml") != std::string::npos || type.find("ms-powerpoint") != std::string::npos))
-            return ReadPowerPointText(&package, relationship.target, pText);
+    if (!package.Has(SpanOf("_rels/.rels")) || !package.Has(SpanOf("[Content_Types].xml")))
+        return pText->Refuse(kRefusedArchive);
+    Relationships relationships(pText->Kept());
+    if (!package.ReadRelationships(SpanOf(""), &relationships)) return false;
+    GrowingBytes type(pText->Kept());
+    for (size_t i = 0; i < relationships.Count(); ++i) {
+        XmlSpan target = relationships.Target(i);
+        if (!relationships.Is(i, "officeDocument") || !package.Has(target)) continue;
+        if (!package.ContentType(target, &type)) return false;
+        bool bMain = type.Size() > 9 && memcmp(type.Data() + type.Size() - 9, ".main+xml", 9) == 0;
+        if (bMain && (Contains(type, "wordprocessingml") || Contains(type, "ms-word")))
+            return ReadWordText(&package, target, pText);
+        if (bMain && (Contains(type, "spreadsheetml") || Contains(type, "ms-excel")))
+            return ReadExcelText(&package, target, pText);
+        if (bMain && (Contains(type, "presentationml") || Contains(type, "ms-powerpoint")))
+            return ReadPowerPointText(&package, target, pText);
     }
     return pText->Refuse(kRefusedArchive);
 }

@@ -73,6 +73,10 @@ void DocumentText::Put(const char* pUtf8, size_t cbUtf8) {
         size_t cbRun = static_cast<size_t>(p - pRun);
         if (!Make(cbRun)) return;
         if (cbRun > 0) pSink->Put(reinterpret_cast<const char*>(pRun), cbRun);
+        if (pSink->Failed()) {
+            Refuse(kRefusedOutOfMemory);
+            return;
+        }
         if (p == pEnd) return;
         // An ill-formed part or U+0000: one U+FFFD.
         uint32_t nIgnored;
@@ -96,6 +100,7 @@ void DocumentText::BeginRepeat(uint64_t nRepeat) {
         // Past the bound no text can be made anyway: the factor saturates there.
         nFactor = nRepeat != 0 && nFactor > kMaxDocumentTextBytes / nRepeat ? kMaxDocumentTextBytes + 1 : nFactor * nRepeat;
         if (szRefusal == nullptr) pSink->BeginRepeat(nRepeat);
+        if (szRefusal == nullptr && pSink->Failed()) Refuse(kRefusedOutOfMemory);
     }
     ++nRepeatDepth;
 }

@@ -1,10 +1,14 @@
 // A document's text as its readers produce it: UTF-8 in reading order, handed piece by piece to
 // whoever measures it, so no copy of the whole text is made. Every rule that all formats share is
 // here: a paragraph ends with CR LF, a U+0000 a document produces is U+FFFD (a document's text never
-// ends early), and no text past kMaxDocumentTextBytes is made from one file.
+// ends early), and no text past kMaxDocumentTextBytes is made from one file. What a reader keeps in
+// memory while it reads (shared strings, held text, names) is bounded by the same size, apart from
+// the file and its inflated parts.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
+
+#include "documents/growing_array.h"
 
 struct CodePageTable;
 
@@ -18,6 +22,8 @@ public:
     // A sink that keeps the text rather than counting it may leave these out: it gets it once.
     virtual void BeginRepeat(uint64_t nRepeat) { (void)nRepeat; }
     virtual void EndRepeat() {}
+    // Whether the sink ran out of memory for what it was given: the text is then refused.
+    virtual bool Failed() const { return false; }
 };
 
 const unsigned kMaxRepeatDepth = 8;
@@ -44,7 +50,8 @@ extern const char kRefusedBadRtf[];
 
 class DocumentText {
 public:
-    explicit DocumentText(TextSink* pSink) : pSink(pSink), cbMade(0), szRefusal(nullptr), nRepeatDepth(0), nFactor(1) {}
+    explicit DocumentText(TextSink* pSink)
+        : pSink(pSink), cbMade(0), szRefusal(nullptr), nRepeatDepth(0), nFactor(1), kept(kMaxDocumentTextBytes) {}
 
     // UTF-8 text of the document, any bytes: each ill-formed part (a maximal subpart) and each
     // zero byte becomes U+FFFD, so what reaches the sink is always well-formed UTF-8 without U+0000.
@@ -63,6 +70,11 @@ public:
     }
     uint64_t BytesMade() const { return cbMade; }
 
+    // What the reader's arrays count against.
+    MemoryBound* Kept() { return &kept; }
+    // An array could not grow: refused for the bound when that was why, else for memory.
+    bool RefuseGrowth() { return Refuse(kept.Passed() ? kRefusedTooMuchText : kRefusedOutOfMemory); }
+
     // Text that counts nRepeat times; deeper than kMaxRepeatDepth, the repeat counts once.
     void BeginRepeat(uint64_t nRepeat);
     void EndRepeat();
@@ -77,6 +89,7 @@ private:
     unsigned nRepeatDepth;
     uint64_t nFactor;  // the product of the open repeats
     uint64_t factors[kMaxRepeatDepth];
+    MemoryBound kept;
 };
 
 // Writes a code point as UTF-8 into pOut (4 bytes) and gives the length; as DocumentText does.

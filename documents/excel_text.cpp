@@ -1,9 +1,5 @@
 #include "documents/excel_text.h"
 
-#include <stdlib.h>
-
-#include <vector>
-
 #include "documents/office_walk.h"
 
 namespace {
@@ -18,30 +14,34 @@ int HexValue(char c) {
     return -1;
 }
 
-// The UTF-16 unit of an escape "_xHHHH_" at text[i], or -1.
-long EscapeAt(const std::string& text, size_t i) {
-    if (i + 7 > text.size() || text[i] != '_' || text[i + 1] != 'x' || text[i + 6] != '_') return -1;
+// The UTF-16 unit of an escape "_xHHHH_" at p[i], or -1.
+long EscapeAt(const char* p, size_t cb, size_t i) {
+    if (i + 7 > cb || p[i] != '_' || p[i + 1] != 'x' || p[i + 6] != '_') return -1;
     long nUnit = 0;
     for (size_t k = 2; k < 6; ++k) {
-        int nDigit = HexValue(text[i + k]);
+        int nDigit = HexValue(p[i + k]);
         if (nDigit < 0) return -1;
         nUnit = nUnit * 16 + nDigit;
     }
     return nUnit;
 }
 
-// The text of a string item (si, is): its t, and the t of its runs; phonetic runs (rPh) left out.
-// The reader stands on the item's start; returns at its end.
-bool ReadStringItem(XmlReader* pReader, OfficePackage* pPackage, std::string* pText) {
+// The text of a string item (si, is): its t, and the t of its runs; phonetic runs (rPh) left out,
+// added to pText8 decoded. The reader stands on the item's start; returns at its end.
+bool ReadStringItem(XmlReader* pReader, OfficePackage* pPackage, GrowingBytes* pText8) {
     unsigned nItemDepth = pReader->Depth();
     unsigned nSkipDepth = 0;
+    size_t cbBefore = pText8->Size();
     bool bInT = false;
     NamespaceMatch isSpreadsheet(IsSpreadsheetNamespace);
     for (;;) {
         XmlToken token = pReader->Next();
         if (token == XmlToken::kError) return pPackage->RefuseXml(*pReader);
-        if (token == XmlToken::kEndDocument) return true;
-        if (token == XmlToken::kEndElement && pReader->Depth() == nItemDepth) return true;
+        if (token == XmlToken::kEndDocument || (token == XmlToken::kEndElement && pReader->Depth() == nItemDepth)) {
+            size_t cbItem = pText8->Size() - cbBefore;
+            pText8->Shorten(cbBefore + DecodeExcelEscapes(pText8->Data() + cbBefore, cbItem));
+            return true;
+        }
         if (nSkipDepth != 0) {
             if (token == XmlToken::kEndElement && pReader->Depth() == nSkipDepth) nSkipDepth = 0;
             continue;
@@ -53,32 +53,32 @@ bool ReadStringItem(XmlReader* pReader, OfficePackage* pPackage, std::string* pT
             else bInT = bOurs && XmlSpanIs(local, "t");
         } else if (token == XmlToken::kEndElement) {
             bInT = false;
-        } else if (bInT) {
-            AppendXmlValue(pReader->Text(), pReader->TextIsRaw() ? XmlValueKind::kRawText : XmlValueKind::kText, pText);
+        } else if (bInT && !AppendXmlValue(pReader->Text(), pReader->TextIsRaw() ? XmlValueKind::kRawText : XmlValueKind::kText,
+                                           pText8, pPackage->Text())) {
+            return false;
         }
     }
 }
 
+// Every string, decoded, one after another, and where each ends: a string by its index at once.
 struct SharedStrings {
-    std::string text;               // every string, decoded, one after another
-    std::vector<size_t> ends;       // where each ends in text
+    explicit SharedStrings(MemoryBound* pBound) : text(pBound), ends(pBound) {}
+    GrowingBytes text;
+    GrowingArray<size_t> ends;
 };
 
-bool ReadSharedStrings(OfficePackage* pPackage, const std::string& partName, SharedStrings* pStrings) {
+bool ReadSharedStrings(OfficePackage* pPackage, XmlSpan partName, SharedStrings* pStrings) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
     XmlReader reader(part.bytes.data(), part.bytes.size());
     NamespaceMatch isSpreadsheet(IsSpreadsheetNamespace);
-    std::string item;
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
         if (token != XmlToken::kStartElement || !XmlSpanIs(reader.LocalName(), "si") ||
             !isSpreadsheet(reader.NamespaceUri()))
             continue;
-        item.clear();
-        if (!ReadStringItem(&reader, pPackage, &item)) return false;
-        AppendExcelDecoded(item, &pStrings->text);
-        pStrings->ends.push_back(pStrings->text.size());
+        if (!ReadStringItem(&reader, pPackage, &pStrings->text)) return false;
+        if (!pStrings->ends.Push(pStrings->text.Size())) return pPackage->Text()->RefuseGrowth();
         if (reader.Token() == XmlToken::kError) return pPackage->RefuseXml(reader);
     }
     return true;
@@ -90,11 +90,27 @@ void PutCell(const char* pText8, size_t cbText, DocumentText* pText) {
     pText->EndParagraph();
 }
 
-bool ReadSheet(OfficePackage* pPackage, const std::string& partName, const SharedStrings& strings, DocumentText* pText) {
+// A cell's index into the shared strings, read as strtoul reads it; false when it is none.
+bool StringIndex(const GrowingBytes& value, size_t* pnIndex) {
+    size_t i = 0, n = value.Size();
+    while (i < n && (value[i] == ' ' || (value[i] >= '\t' && value[i] <= '\r'))) ++i;
+    bool bNegative = i < n && value[i] == '-';
+    if (i < n && (value[i] == '+' || value[i] == '-')) ++i;
+    if (i == n || value[i] < '0' || value[i] > '9') return false;
+    size_t nIndex = 0;
+    for (; i < n && value[i] >= '0' && value[i] <= '9'; ++i) {
+        size_t nDigit = static_cast<size_t>(value[i] - '0');
+        nIndex = nIndex > (SIZE_MAX - nDigit) / 10 ? SIZE_MAX : nIndex * 10 + nDigit;
+    }
+    *pnIndex = bNegative && nIndex != 0 ? SIZE_MAX : nIndex;  // a negative index names no string
+    return true;
+}
+
+bool ReadSheet(OfficePackage* pPackage, XmlSpan partName, const SharedStrings& strings, DocumentText* pText) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
     XmlReader reader(part.bytes.data(), part.bytes.size());
-    std::string cellType, value, item, decoded;
+    GrowingBytes cellType(pText->Kept()), value(pText->Kept()), item(pText->Kept());
     NamespaceMatch isSpreadsheet(IsSpreadsheetNamespace);
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
@@ -103,24 +119,23 @@ bool ReadSheet(OfficePackage* pPackage, const std::string& partName, const Share
         int nElement = ElementCode(reader.LocalName(), kSheetElements, kOtherElement);
         if (nElement == kCell) {
             XmlSpan type;
-            cellType.clear();
-            if (reader.FindAttribute("", "t", &type)) AppendXmlValue(type, XmlValueKind::kAttribute, &cellType);
-        } else if (nElement == kValue && cellType == "s") {
-            value.clear();
-            for (token = reader.Next(); token == XmlToken::kText; token = reader.Next())
-                AppendXmlValue(reader.Text(), XmlValueKind::kText, &value);
+            cellType.Clear();
+            if (reader.FindAttribute("", "t", &type) && !AppendXmlValue(type, XmlValueKind::kAttribute, &cellType, pText))
+                return false;
+        } else if (nElement == kValue && BytesAre(cellType, "s")) {
+            value.Clear();
+            for (token = reader.Next(); token == XmlToken::kText; token = reader.Next()) {
+                if (!AppendXmlValue(reader.Text(), XmlValueKind::kText, &value, pText)) return false;
+            }
             if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
-            char* pEnd = nullptr;
-            unsigned long nIndex = strtoul(value.c_str(), &pEnd, 10);
-            if (pEnd == value.c_str() || nIndex >= strings.ends.size()) continue;  // no such string: no text
+            size_t nIndex = 0;
+            if (!StringIndex(value, &nIndex) || nIndex >= strings.ends.Size()) continue;  // no such string: no text
             size_t nStart = nIndex == 0 ? 0 : strings.ends[nIndex - 1];
-            PutCell(strings.text.data() + nStart, strings.ends[nIndex] - nStart, pText);
-        } else if (nElement == kInlineString && cellType == "inlineStr") {
-            item.clear();
-            decoded.clear();
+            PutCell(strings.text.Data() + nStart, strings.ends[nIndex] - nStart, pText);
+        } else if (nElement == kInlineString && BytesAre(cellType, "inlineStr")) {
+            item.Clear();
             if (!ReadStringItem(&reader, pPackage, &item)) return false;
-            AppendExcelDecoded(item, &decoded);
-            PutCell(decoded.data(), decoded.size(), pText);
+            PutCell(item.Data(), item.Size(), pText);
         }
     }
     return true;
@@ -128,43 +143,41 @@ bool ReadSheet(OfficePackage* pPackage, const std::string& partName, const Share
 
 }  // namespace
 
-void AppendExcelDecoded(const std::string& text, std::string* pOut) {
-    if (text.find("_x") == std::string::npos) {
-        *pOut += text;
-        return;
-    }
-    char buffer[4];
-    for (size_t i = 0; i < text.size();) {
-        long nUnit = EscapeAt(text, i);
+size_t DecodeExcelEscapes(char* p, size_t cb) {
+    size_t cbOut = 0;
+    for (size_t i = 0; i < cb;) {
+        long nUnit = EscapeAt(p, cb, i);
         if (nUnit < 0) {
-            *pOut += text[i++];
+            p[cbOut++] = p[i++];
             continue;
         }
         i += 7;
         uint32_t nCodePoint = static_cast<uint32_t>(nUnit);
-        long nLow = nUnit >= 0xD800 && nUnit <= 0xDBFF ? EscapeAt(text, i) : -1;
+        long nLow = nUnit >= 0xD800 && nUnit <= 0xDBFF ? EscapeAt(p, cb, i) : -1;
         if (nLow >= 0xDC00 && nLow <= 0xDFFF) {
             nCodePoint = 0x10000 + ((static_cast<uint32_t>(nUnit) - 0xD800) << 10) + (static_cast<uint32_t>(nLow) - 0xDC00);
             i += 7;
         }
-        pOut->append(buffer, EncodeUtf8(nCodePoint, buffer));
+        // At most 4 bytes for the 7 read: the decoded text never overtakes what is still to read.
+        cbOut += EncodeUtf8(nCodePoint, p + cbOut);
     }
+    return cbOut;
 }
 
-bool ReadExcelText(OfficePackage* pPackage, const std::string& mainPart, DocumentText* pText) {
-    std::vector<Relationship> relationships;
-    if (!pPackage->Relationships(mainPart, &relationships)) return false;
-    SharedStrings strings;
-    for (const Relationship& relationship : relationships) {
-        if (RelationshipIs(relationship, "sharedStrings") && pPackage->Has(relationship.target)) {
-            if (!ReadSharedStrings(pPackage, relationship.target, &strings)) return false;
+bool ReadExcelText(OfficePackage* pPackage, XmlSpan mainPart, DocumentText* pText) {
+    Relationships relationships(pText->Kept());
+    if (!pPackage->ReadRelationships(mainPart, &relationships)) return false;
+    SharedStrings strings(pText->Kept());
+    for (size_t i = 0; i < relationships.Count(); ++i) {
+        if (relationships.Is(i, "sharedStrings") && pPackage->Has(relationships.Target(i))) {
+            if (!ReadSharedStrings(pPackage, relationships.Target(i), &strings)) return false;
             break;
         }
     }
-    std::vector<std::string> sheets;
+    TextList sheets(pText->Kept());
     if (!ListedParts(pPackage, mainPart, relationships, IsSpreadsheetNamespace, "sheet", "worksheet", &sheets)) return false;
-    for (const std::string& sheet : sheets) {
-        if (!ReadSheet(pPackage, sheet, strings, pText)) return false;
+    for (size_t i = 0; i < sheets.Count(); ++i) {
+        if (!ReadSheet(pPackage, sheets.At(i), strings, pText)) return false;
     }
     return pText->Refusal() == nullptr;
 }

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "documents/growing_array.h"
 #include "documents/inflate.h"
 
 namespace {
@@ -49,16 +50,20 @@ bool ReadNumericReference(CodePointReader* pIn, uint32_t* pnFirst) {
     return true;
 }
 
+bool bTableMade = false;
+}  // namespace
+
 // Inflates the table the first time it is needed, where the readers run: on one thread at a time.
-// Only a lack of memory can stop it, and that ends the program, as a container that cannot grow
-// does. Kept deflated, the table weighs a third of what it does inflated.
-void MakeTable() {
-    static bool bMade = false;
-    if (bMade) return;
-    unsigned char* pColumns = static_cast<unsigned char*>(malloc(kcbHtmlEntityColumns));
-    if (pColumns == nullptr || InflateRaw(kHtmlEntitiesDeflated, kcbHtmlEntitiesDeflated, pColumns,
-                                          kcbHtmlEntityColumns) != InflateResult::kWhole)
-        abort();
+// Kept deflated, the table weighs a third of what it does inflated.
+bool MakeHtmlEntityTable() {
+    if (bTableMade) return true;
+    unsigned char* pColumns = static_cast<unsigned char*>(TryAllocate(kcbHtmlEntityColumns));
+    if (pColumns == nullptr) return false;
+    if (InflateRaw(kHtmlEntitiesDeflated, kcbHtmlEntitiesDeflated, pColumns, kcbHtmlEntityColumns) !=
+        InflateResult::kWhole) {
+        FreeAllocated(pColumns);
+        return false;
+    }
     // Each name is the leading bytes it shares with the one before it, then its own.
     const unsigned char* pShared = pColumns;
     const unsigned char* pOwn = pShared + kHtmlEntityCount;
@@ -79,14 +84,13 @@ void MakeTable() {
         aHtmlEntities[i].nFirst = pBytes[i] | pBytes[n + i] << 8 | static_cast<uint32_t>(pBytes[2 * n + i]) << 16;
         aHtmlEntities[i].nSecond = kHtmlEntitySeconds[pBytes[3 * n + i]];
     }
-    free(pColumns);
-    bMade = true;
+    FreeAllocated(pColumns);
+    bTableMade = true;
+    return true;
 }
 
-}  // namespace
-
 bool FindHtmlEntity(const char* pName, size_t cbName, uint32_t* pnFirst, uint32_t* pnSecond) {
-    MakeTable();
+    if (!MakeHtmlEntityTable()) return false;
     size_t nLow = 0, nHigh = kHtmlEntityCount;
     while (nLow < nHigh) {
         size_t nMiddle = nLow + (nHigh - nLow) / 2;

@@ -23,6 +23,9 @@ extern HtmlEntity aHtmlEntities[];
 extern const size_t kHtmlEntityCount;
 const size_t kMaxHtmlEntityName = 32;  // "CounterClockwiseContourIntegral;"
 
+// Makes the table, the first time; false when memory fails. Every other function here wants it made.
+bool MakeHtmlEntityTable();
+
 // The code points of a name, its ';' included where it has one; false when HTML has no such name.
 bool FindHtmlEntity(const char* pName, size_t cbName, uint32_t* pnFirst, uint32_t* pnSecond);
 

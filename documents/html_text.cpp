@@ -387,6 +387,7 @@ bool HtmlReader::AttributeIs(const AttributeValue& value, const char* szLower) {
 }  // namespace
 
 bool ReadHtmlText(const unsigned char* pData, size_t cbData, int nFallbackCodePage, DocumentText* pText) {
+    if (!MakeHtmlEntityTable()) return pText->Refuse(kRefusedOutOfMemory);
     size_t cbMark;
     int nCodePage = CodePageOfByteOrderMark(pData, cbData, &cbMark);
     if (nCodePage == 0) {

@@ -6,6 +6,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "documents/growing_array.h"
 #include "measure/text_measure.h"
 
 class KeptLines : public MeasuringBytesKeeper {
@@ -23,21 +24,16 @@ public:
     bool Failed() const { return bFailed; }
     // The lines at a column limit.
     int64_t CountLines(int nCharsPerLine) const;
-    size_t Bytes() const { return nBytes; }
+    size_t Bytes() const { return bytes.Size(); }
 
 private:
     struct Mark {
         size_t nOffset;    // where in the bytes it stands
         uint64_t nRepeat;  // a repeat's start; 0 marks its end
     };
-    bool Grow(void** ppBlock, size_t* pnCapacity, size_t nCount, size_t cbItem);
     void AddMark(uint64_t nRepeat);
 
-    unsigned char* pBytes;
-    size_t nBytes;
-    size_t nByteCapacity;
-    Mark* pMarks;
-    size_t nMarks;
-    size_t nMarkCapacity;
+    GrowingArray<unsigned char> bytes;
+    GrowingArray<Mark> marks;
     bool bFailed;
 };

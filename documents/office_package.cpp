@@ -3,8 +3,6 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "documents/document_text.h"
-
 namespace {
 const char kPackageRelationshipsUri[] = "http://schemas.openxmlformats.org/package/2006/relationships";
 const char kContentTypesUri[] = "http://schemas.openxmlformats.org/package/2006/content-types";
@@ -23,16 +21,6 @@ bool IsOfficeNamespace(XmlSpan uri, const char* szTransitional, const char* szSt
            memcmp(uri.pData + cbBase, szStrict, cbRest) == 0;
 }
 
-bool SameIgnoringAsciiCase(const std::string& first, const std::string& second) {
-    if (first.size() != second.size()) return false;
-    for (size_t i = 0; i < first.size(); ++i) {
-        char a = first[i] >= 'A' && first[i] <= 'Z' ? static_cast<char>(first[i] + 32) : first[i];
-        char b = second[i] >= 'A' && second[i] <= 'Z' ? static_cast<char>(second[i] + 32) : second[i];
-        if (a != b) return false;
-    }
-    return true;
-}
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -40,72 +28,174 @@ int HexDigit(char c) {
     return -1;
 }
 
-// A target is a URI: its %-escapes stand for the bytes of the part's name.
-std::string UnescapeUri(const std::string& uri) {
-    std::string bytes;
-    for (size_t i = 0; i < uri.size(); ++i) {
-        if (uri[i] == '%' && i + 2 < uri.size() && HexDigit(uri[i + 1]) >= 0 && HexDigit(uri[i + 2]) >= 0) {
-            bytes += static_cast<char>(HexDigit(uri[i + 1]) * 16 + HexDigit(uri[i + 2]));
-            i += 2;
-        } else {
-            bytes += uri[i];
-        }
-    }
-    return bytes;
+// Why the zip is refused; memory that failed is said as every reader says it.
+const char* ZipRefusal(ZipError error) {
+    return error == ZipError::kOutOfMemory ? kRefusedOutOfMemory : ZipErrorText(error);
 }
 
-class StringSink : public XmlSink {
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+class BytesSink : public XmlSink {
 public:
-    explicit StringSink(std::string* pOut) : pOut(pOut) {}
-    void Put(const char* pData, size_t cbData) override { pOut->append(pData, cbData); }
+    explicit BytesSink(GrowingBytes* pOut) : pOut(pOut), bFailed(false) {}
+    void Put(const char* pData, size_t cbData) override { bFailed = bFailed || !pOut->Append(pData, cbData); }
+    bool Failed() const { return bFailed; }
 
 private:
-    std::string* pOut;
+    GrowingBytes* pOut;
+    bool bFailed;
 };
 
 // The folder of a part name, with its "/" ("word/" for "word/document.xml", "" at the root).
-std::string FolderOf(const std::string& partName) {
-    size_t nSlash = partName.rfind('/');
-    return nSlash == std::string::npos ? std::string() : partName.substr(0, nSlash + 1);
+size_t FolderLength(XmlSpan partName) {
+    size_t n = partName.cbData;
+    while (n > 0 && partName.pData[n - 1] != '/') --n;
+    return n;
 }
 
-// A relationship's target as a part name: relative to the source part's folder, or to the
-// package's root when it starts with "/"; false when it leaves the package or is no part name.
-bool ResolveTarget(const std::string& sourceFolder, const std::string& target, std::string* pName) {
-    if (target.empty() || target.find(':') != std::string::npos || target.find('\\') != std::string::npos) return false;
-    std::string path = target[0] == '/' ? target.substr(1) : sourceFolder + target;
-    size_t nFragment = path.find_first_of("#?");
-    if (nFragment != std::string::npos) path.resize(nFragment);
-    std::string result;
-    size_t nStart = 0;
-    while (nStart <= path.size()) {
-        size_t nEnd = path.find('/', nStart);
-        if (nEnd == std::string::npos) nEnd = path.size();
-        std::string segment = path.substr(nStart, nEnd - nStart);
-        if (segment == "..") {
-            if (result.empty()) return false;  // above the package's root
-            size_t nSlash = result.rfind('/', result.size() - 2);
-            result.resize(nSlash == std::string::npos ? 0 : nSlash + 1);
-        } else if (!segment.empty() && segment != ".") {
-            result += segment;
-            if (nEnd < path.size()) result += '/';
+// A relationship's target as a part name, in place: a URI, whose %-escapes stand for the bytes of
+// the name, relative to the source part's folder or, starting with "/", to the package's root.
+// *pbInside is false when it leaves the package or is no part name; false when memory fails.
+bool ResolveTarget(XmlSpan sourceFolder, GrowingBytes* pPath, bool* pbInside) {
+    *pbInside = false;
+    GrowingBytes& path = *pPath;
+    // Every step below writes no further than it has read, so each is done in the same bytes.
+    char* p = path.Data();
+    size_t cbPath = 0;
+    for (size_t i = 0; i < path.Size(); ++i) {
+        char c = p[i];
+        if (c == '%' && i + 2 < path.Size() && HexDigit(p[i + 1]) >= 0 && HexDigit(p[i + 2]) >= 0) {
+            c = static_cast<char>(HexDigit(p[i + 1]) * 16 + HexDigit(p[i + 2]));
+            i += 2;
+        }
+        if (c == ':' || c == '\\') return true;
+        p[cbPath++] = c;
+    }
+    if (cbPath == 0) return true;
+    if (p[0] == '/') {
+        memmove(p, p + 1, --cbPath);
+        path.Shorten(cbPath);
+    } else {
+        path.Shorten(cbPath);
+        if (!path.Append(sourceFolder.pData, sourceFolder.cbData)) return false;
+        p = path.Data();
+        memmove(p + sourceFolder.cbData, p, cbPath);
+        memcpy(p, sourceFolder.pData, sourceFolder.cbData);
+        cbPath += sourceFolder.cbData;
+    }
+    for (size_t i = 0; i < cbPath; ++i) {
+        if (p[i] == '#' || p[i] == '?') cbPath = i;
+    }
+    size_t cbResult = 0;
+    for (size_t nStart = 0; nStart <= cbPath;) {
+        size_t nEnd = nStart;
+        while (nEnd < cbPath && p[nEnd] != '/') ++nEnd;
+        size_t cbSegment = nEnd - nStart;
+        if (cbSegment == 2 && p[nStart] == '.' && p[nStart + 1] == '.') {
+            if (cbResult == 0) return true;  // above the package's root
+            size_t nSlash = cbResult - 1;    // the result's last "/"
+            while (nSlash > 0 && p[nSlash - 1] != '/') --nSlash;
+            cbResult = nSlash;
+        } else if (cbSegment != 0 && !(cbSegment == 1 && p[nStart] == '.')) {
+            memmove(p + cbResult, p + nStart, cbSegment);
+            cbResult += cbSegment;
+            if (nEnd < cbPath) p[cbResult++] = '/';
         }
         nStart = nEnd + 1;
     }
-    if (result.empty() || result.back() == '/') return false;
-    *pName = result;
+    path.Shorten(cbResult);
+    *pbInside = cbResult > 0 && p[cbResult - 1] != '/';
     return true;
+}
+
+int CompareIds(const void* pContext, size_t a, size_t b) {
+    const Relationships& list = *static_cast<const Relationships*>(pContext);
+    int nOrder = CompareSpans(list.Id(a), list.Id(b));
+    return nOrder != 0 ? nOrder : (a < b ? -1 : 1);
+}
+
+int CompareTypeKeys(const void* pContext, size_t a, size_t b) {
+    const TextList& types = *static_cast<const TextList*>(pContext);
+    int nOrder = CompareSpans(types.At(2 * a), types.At(2 * b));
+    return nOrder != 0 ? nOrder : (a < b ? -1 : 1);
+}
+
+// The first position in the order whose key is not below the key (bAfter: is above it).
+size_t FindKey(const TextList& types, const GrowingArray<size_t>& order, XmlSpan key, bool bAfter) {
+    size_t nLow = 0, nHigh = order.Size();
+    while (nLow < nHigh) {
+        size_t nMiddle = nLow + (nHigh - nLow) / 2;
+        int nOrder = CompareSpans(types.At(2 * order[nMiddle]), key);
+        if (nOrder < 0 || (bAfter && nOrder == 0)) nLow = nMiddle + 1;
+        else nHigh = nMiddle;
+    }
+    return nLow;
 }
 }  // namespace
 
-bool RelationshipIs(const Relationship& relationship, const char* szName) {
-    size_t nSlash = relationship.type.rfind('/');
-    return nSlash != std::string::npos && relationship.type.compare(nSlash + 1, std::string::npos, szName) == 0;
+int CompareSpans(XmlSpan first, XmlSpan second) {
+    size_t cb = first.cbData < second.cbData ? first.cbData : second.cbData;
+    int nOrder = cb > 0 ? memcmp(first.pData, second.pData, cb) : 0;
+    if (nOrder != 0) return nOrder;
+    return first.cbData < second.cbData ? -1 : (first.cbData > second.cbData ? 1 : 0);
 }
 
-void AppendXmlValue(XmlSpan value, XmlValueKind kind, std::string* pOut) {
-    StringSink sink(pOut);
+bool TextList::Add(XmlSpan text) {
+    size_t cbBefore = bytes.Size();
+    if (bytes.Append(text.pData, text.cbData) && ends.Push(bytes.Size())) return true;
+    bytes.Shorten(cbBefore);
+    return false;
+}
+
+bool SortIndexes(GrowingArray<size_t>* pIndexes, size_t n, int (*Compare)(const void* pContext, size_t a, size_t b),
+                 const void* pContext) {
+    pIndexes->Clear();
+    if (!pIndexes->Reserve(n)) return false;
+    for (size_t i = 0; i < n; ++i) (void)pIndexes->Push(i);
+    size_t* p = pIndexes->Data();
+    auto SiftDown = [&](size_t nRoot, size_t nEnd) {
+        for (;;) {
+            size_t nChild = 2 * nRoot + 1;
+            if (nChild >= nEnd) return;
+            if (nChild + 1 < nEnd && Compare(pContext, p[nChild], p[nChild + 1]) < 0) ++nChild;
+            if (Compare(pContext, p[nRoot], p[nChild]) >= 0) return;
+            size_t nSwap = p[nRoot];
+            p[nRoot] = p[nChild];
+            p[nChild] = nSwap;
+            nRoot = nChild;
+        }
+    };
+    for (size_t i = n / 2; i > 0; --i) SiftDown(i - 1, n);
+    for (size_t nEnd = n; nEnd > 1; --nEnd) {
+        size_t nSwap = p[0];
+        p[0] = p[nEnd - 1];
+        p[nEnd - 1] = nSwap;
+        SiftDown(0, nEnd - 1);
+    }
+    return true;
+}
+
+bool Relationships::Is(size_t i, const char* szName) const {
+    XmlSpan type = Type(i);
+    size_t n = type.cbData;
+    while (n > 0 && type.pData[n - 1] != '/') --n;
+    return n > 0 && XmlSpanIs(XmlSpan{type.pData + n, type.cbData - n}, szName);
+}
+
+size_t Relationships::FirstWithId(XmlSpan id) const {
+    size_t nLow = 0, nHigh = byId.Size();
+    while (nLow < nHigh) {
+        size_t nMiddle = nLow + (nHigh - nLow) / 2;
+        if (CompareSpans(Id(byId[nMiddle]), id) < 0) nLow = nMiddle + 1;
+        else nHigh = nMiddle;
+    }
+    return nLow;
+}
+
+bool AppendXmlValue(XmlSpan value, XmlValueKind kind, GrowingBytes* pOut, DocumentText* pText) {
+    BytesSink sink(pOut);
     DecodeXmlValue(value, kind, &sink);
+    return !sink.Failed() || pText->RefuseGrowth();
 }
 
 bool IsWordNamespace(XmlSpan uri) {
@@ -127,30 +217,32 @@ bool IsMarkupCompatibilityNamespace(XmlSpan uri) {
 
 bool OfficePackage::Open(const unsigned char* pData, size_t cbData, DocumentText* pNewText) {
     pText = pNewText;
+    types.BindTo(pText->Kept());
+    typeOrder.BindTo(pText->Kept());
     if (archive.Open(pData, cbData)) return true;
-    return pText->Refuse(ZipErrorText(archive.Error()));
+    return pText->Refuse(ZipRefusal(archive.Error()));
 }
 
-bool OfficePackage::Has(const std::string& name) const {
+bool OfficePackage::Has(XmlSpan name) const {
     ZipEntry entry;
-    return archive.Find(name.data(), name.size(), &entry);
+    return archive.Find(name.pData, name.cbData, &entry);
 }
 
-bool OfficePackage::ReadRaw(const std::string& name, PartBytes* pBytes) {
+bool OfficePackage::ReadRaw(XmlSpan name, PartBytes* pBytes) {
     ZipEntry entry;
-    if (!archive.Find(name.data(), name.size(), &entry)) return pText->Refuse(kRefusedMissingPart);
-    if (!archive.MayInflate(entry.cbUncompressed)) return pText->Refuse(ZipErrorText(archive.Error()));
+    if (!archive.Find(name.pData, name.cbData, &entry)) return pText->Refuse(kRefusedMissingPart);
+    if (!archive.MayInflate(entry.cbUncompressed)) return pText->Refuse(ZipRefusal(archive.Error()));
     // Within the budget the size fits memory's count; the allocation itself may still fail.
     PartBytes bytes;
     if (entry.cbUncompressed > SIZE_MAX || !bytes.Allocate(static_cast<size_t>(entry.cbUncompressed)))
         return pText->Refuse(kRefusedOutOfMemory);
     if (!archive.Extract(entry, reinterpret_cast<unsigned char*>(bytes.data()), bytes.size()))
-        return pText->Refuse(ZipErrorText(archive.Error()));
+        return pText->Refuse(ZipRefusal(archive.Error()));
     pBytes->swap(bytes);
     return true;
 }
 
-bool OfficePackage::Read(const std::string& name, PackagePart* pPart) {
+bool OfficePackage::Read(XmlSpan name, PackagePart* pPart) {
     if (!ReadRaw(name, &pPart->bytes)) return false;
     XmlEncoding encoding = DetectXmlEncoding(pPart->bytes.data(), pPart->bytes.size());
     if (encoding == XmlEncoding::kRefused) return pText->Refuse(kRefusedXmlEncoding);
@@ -171,14 +263,18 @@ bool OfficePackage::RefuseXml(const XmlReader& reader) {
     return pText->Refuse(kRefusedBadXml);
 }
 
-bool OfficePackage::Relationships(const std::string& partName, std::vector<Relationship>* pRelationships) {
-    pRelationships->clear();
-    std::string folder = FolderOf(partName);
-    std::string relsName = folder + "_rels/" + partName.substr(folder.size()) + ".rels";
-    if (!Has(relsName)) return true;
+bool OfficePackage::ReadRelationships(XmlSpan partName, Relationships* pRelationships) {
+    size_t cbFolder = FolderLength(partName);
+    XmlSpan folder{partName.pData, cbFolder};
+    GrowingBytes relsName(pText->Kept());
+    if (!relsName.Append(partName.pData, cbFolder) || !relsName.Append("_rels/", 6) ||
+        !relsName.Append(partName.pData + cbFolder, partName.cbData - cbFolder) || !relsName.Append(".rels", 5))
+        return pText->RefuseGrowth();
+    if (!Has(SpanOf(relsName))) return true;
     PackagePart part;
-    if (!Read(relsName, &part)) return false;
+    if (!Read(SpanOf(relsName), &part)) return false;
     XmlReader reader(part.bytes.data(), part.bytes.size());
+    GrowingBytes value(pText->Kept());
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return RefuseXml(reader);
         if (token != XmlToken::kStartElement || !XmlSpanIs(reader.LocalName(), "Relationship") ||
@@ -189,46 +285,72 @@ bool OfficePackage::Relationships(const std::string& partName, std::vector<Relat
             !reader.FindAttribute("", "Target", &target))
             continue;
         if (reader.FindAttribute("", "TargetMode", &mode) && XmlSpanIs(mode, "External")) continue;
-        Relationship relationship;
-        std::string rawTarget;
-        AppendXmlValue(id, XmlValueKind::kAttribute, &relationship.id);
-        AppendXmlValue(type, XmlValueKind::kAttribute, &relationship.type);
-        AppendXmlValue(target, XmlValueKind::kAttribute, &rawTarget);
-        if (!ResolveTarget(folder, UnescapeUri(rawTarget), &relationship.target)) continue;
-        pRelationships->push_back(relationship);
+        bool bInside = false;
+        value.Clear();
+        if (!AppendXmlValue(target, XmlValueKind::kAttribute, &value, pText)) return false;
+        if (!ResolveTarget(folder, &value, &bInside)) return pText->RefuseGrowth();
+        if (!bInside) continue;
+        TextList& texts = pRelationships->texts;
+        // The id, the type and the target, kept in that order.
+        relsName.Clear();
+        if (!AppendXmlValue(id, XmlValueKind::kAttribute, &relsName, pText)) return false;
+        if (!texts.Add(SpanOf(relsName))) return pText->RefuseGrowth();
+        relsName.Clear();
+        if (!AppendXmlValue(type, XmlValueKind::kAttribute, &relsName, pText)) return false;
+        if (!texts.Add(SpanOf(relsName)) || !texts.Add(SpanOf(value))) return pText->RefuseGrowth();
     }
-    return true;
+    return SortIndexes(&pRelationships->byId, pRelationships->Count(), CompareIds, pRelationships) ||
+           pText->RefuseGrowth();
 }
 
-bool OfficePackage::ContentType(const std::string& partName, std::string* pType) {
-    pType->clear();
+bool OfficePackage::ReadContentTypes() {
+    bTypesRead = true;
     PackagePart part;
-    if (!Read("[Content_Types].xml", &part)) return false;
-    std::string extension;
-    size_t nDot = partName.rfind('.');
-    if (nDot != std::string::npos && partName.find('/', nDot) == std::string::npos) extension = partName.substr(nDot + 1);
-    std::string byDefault;
+    if (!Read(SpanOf("[Content_Types].xml"), &part)) return false;
     XmlReader reader(part.bytes.data(), part.bytes.size());
+    GrowingBytes key(pText->Kept()), type(pText->Kept());
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return RefuseXml(reader);
         if (token != XmlToken::kStartElement || !XmlSpanIs(reader.NamespaceUri(), kContentTypesUri)) continue;
-        XmlSpan type, key;
-        if (!reader.FindAttribute("", "ContentType", &type)) continue;
-        std::string keyText;
-        if (XmlSpanIs(reader.LocalName(), "Override") && reader.FindAttribute("", "PartName", &key)) {
-            AppendXmlValue(key, XmlValueKind::kAttribute, &keyText);
-            if (SameIgnoringAsciiCase(keyText, "/" + partName)) {
-                AppendXmlValue(type, XmlValueKind::kAttribute, pType);
-                return true;
-            }
-        } else if (XmlSpanIs(reader.LocalName(), "Default") && reader.FindAttribute("", "Extension", &key)) {
-            AppendXmlValue(key, XmlValueKind::kAttribute, &keyText);
-            if (!extension.empty() && SameIgnoringAsciiCase(keyText, extension)) {
-                byDefault.clear();
-                AppendXmlValue(type, XmlValueKind::kAttribute, &byDefault);
-            }
-        }
+        XmlSpan typeValue, keyValue;
+        if (!reader.FindAttribute("", "ContentType", &typeValue)) continue;
+        bool bOverride = XmlSpanIs(reader.LocalName(), "Override") && reader.FindAttribute("", "PartName", &keyValue);
+        if (!bOverride && !(XmlSpanIs(reader.LocalName(), "Default") && reader.FindAttribute("", "Extension", &keyValue)))
+            continue;
+        key.Clear();
+        type.Clear();
+        if (!key.Push(bOverride ? 'O' : 'D')) return pText->RefuseGrowth();
+        if (!AppendXmlValue(keyValue, XmlValueKind::kAttribute, &key, pText) ||
+            !AppendXmlValue(typeValue, XmlValueKind::kAttribute, &type, pText))
+            return false;
+        // Part names and extensions are compared with ASCII case ignored.
+        for (size_t i = 1; i < key.Size(); ++i) key[i] = LowerAscii(key[i]);
+        if (!types.Add(SpanOf(key)) || !types.Add(SpanOf(type))) return pText->RefuseGrowth();
     }
-    *pType = byDefault;
-    return true;
+    return SortIndexes(&typeOrder, types.Count() / 2, CompareTypeKeys, &types) || pText->RefuseGrowth();
+}
+
+bool OfficePackage::ContentType(XmlSpan partName, GrowingBytes* pType) {
+    pType->Clear();
+    if (!bTypesRead && !ReadContentTypes()) return false;
+    if (pText->Refusal() != nullptr) return false;
+    // An override of the part, the first written; else the default of its extension, the last.
+    GrowingBytes key(pText->Kept());
+    if (!key.Append("O/", 2) || !key.Append(partName.pData, partName.cbData)) return pText->RefuseGrowth();
+    for (size_t i = 1; i < key.Size(); ++i) key[i] = LowerAscii(key[i]);
+    size_t k = FindKey(types, typeOrder, SpanOf(key), false);
+    if (k < typeOrder.Size() && CompareSpans(types.At(2 * typeOrder[k]), SpanOf(key)) == 0) {
+        XmlSpan type = types.At(2 * typeOrder[k] + 1);
+        return pType->Append(type.pData, type.cbData) || pText->RefuseGrowth();
+    }
+    size_t nDot = partName.cbData;
+    while (nDot > 0 && partName.pData[nDot - 1] != '.' && partName.pData[nDot - 1] != '/') --nDot;
+    if (nDot == 0 || partName.pData[nDot - 1] != '.' || nDot == partName.cbData) return true;
+    key.Clear();
+    if (!key.Push('D') || !key.Append(partName.pData + nDot, partName.cbData - nDot)) return pText->RefuseGrowth();
+    for (size_t i = 1; i < key.Size(); ++i) key[i] = LowerAscii(key[i]);
+    k = FindKey(types, typeOrder, SpanOf(key), true);
+    if (k == 0 || CompareSpans(types.At(2 * typeOrder[k - 1]), SpanOf(key)) != 0) return true;
+    XmlSpan type = types.At(2 * typeOrder[k - 1] + 1);
+    return pType->Append(type.pData, type.cbData) || pText->RefuseGrowth();
 }

@@ -71,39 +71,44 @@ XmlToken OfficeWalk::Next() {
     }
 }
 
-bool OfficeAttribute(const XmlReader& reader, bool (*IsNamespace)(XmlSpan), const char* szLocal, std::string* pValue) {
+bool OfficeAttribute(const XmlReader& reader, bool (*IsNamespace)(XmlSpan), const char* szLocal, GrowingBytes* pValue,
+                     DocumentText* pText) {
     for (unsigned i = 0; i < reader.AttributeCount(); ++i) {
         const XmlAttribute& attribute = reader.Attribute(i);
         if (XmlSpanIs(attribute.local, szLocal) && IsNamespace(attribute.uri)) {
-            pValue->clear();
-            AppendXmlValue(attribute.value, XmlValueKind::kAttribute, pValue);
-            return true;
+            pValue->Clear();
+            return AppendXmlValue(attribute.value, XmlValueKind::kAttribute, pValue, pText);
         }
     }
     return false;
 }
 
-bool OfficeFlag(const XmlReader& reader, bool (*IsNamespace)(XmlSpan), const char* szLocal, bool bDefault) {
-    std::string value;
-    if (!OfficeAttribute(reader, IsNamespace, szLocal, &value)) return bDefault;
-    return value == "true" || value == "1" || value == "on";
+bool OfficeFlag(const XmlReader& reader, bool (*IsNamespace)(XmlSpan), const char* szLocal, bool bDefault,
+                DocumentText* pText) {
+    GrowingBytes value(pText->Kept());
+    if (!OfficeAttribute(reader, IsNamespace, szLocal, &value, pText)) return bDefault;
+    return BytesAre(value, "true") || BytesAre(value, "1") || BytesAre(value, "on");
 }
 
-bool ListedParts(OfficePackage* pPackage, const std::string& mainPart, const std::vector<Relationship>& relationships,
-                 bool (*IsNamespace)(XmlSpan), const char* szElement, const char* szType, std::vector<std::string>* pParts) {
+bool ListedParts(OfficePackage* pPackage, XmlSpan mainPart, const Relationships& relationships,
+                 bool (*IsNamespace)(XmlSpan), const char* szElement, const char* szType, TextList* pParts) {
     PackagePart part;
     if (!pPackage->Read(mainPart, &part)) return false;
+    DocumentText* pText = pPackage->Text();
     XmlReader reader(part.bytes.data(), part.bytes.size());
+    GrowingBytes id(pText->Kept());
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
-        std::string id;
         if (token != XmlToken::kStartElement || !IsElement(reader, IsNamespace, szElement) ||
-            !OfficeAttribute(reader, IsRelationshipsNamespace, "id", &id))
+            !OfficeAttribute(reader, IsRelationshipsNamespace, "id", &id, pText))
             continue;
-        for (const Relationship& relationship : relationships) {
-            if (relationship.id == id && RelationshipIs(relationship, szType) && pPackage->Has(relationship.target))
-                pParts->push_back(relationship.target);
+        for (size_t k = relationships.FirstWithId(SpanOf(id)); relationships.HasIdAt(k, SpanOf(id)); ++k) {
+            size_t i = relationships.ById(k);
+            if (relationships.Is(i, szType) && pPackage->Has(relationships.Target(i)) &&
+                !pParts->Add(relationships.Target(i)))
+                return pText->RefuseGrowth();
         }
+        if (pText->Refusal() != nullptr) return false;
     }
-    return true;
+    return pText->Refusal() == nullptr;
 }

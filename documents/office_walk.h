@@ -70,13 +70,16 @@ inline bool IsElement(const XmlReader& reader, bool (*IsNamespace)(XmlSpan), con
 }
 
 // A boolean attribute of Office ("true", "1", "on"; absent means bDefault).
-bool OfficeFlag(const XmlReader& reader, bool (*IsNamespace)(XmlSpan), const char* szLocal, bool bDefault);
+bool OfficeFlag(const XmlReader& reader, bool (*IsNamespace)(XmlSpan), const char* szLocal, bool bDefault,
+                DocumentText* pText);
 
-// The value of an attribute in a vocabulary's namespace, decoded; false when absent.
-bool OfficeAttribute(const XmlReader& reader, bool (*IsNamespace)(XmlSpan), const char* szLocal, std::string* pValue);
+// The value of an attribute in a vocabulary's namespace, decoded; false when absent, or when memory
+// fails (which refuses the text).
+bool OfficeAttribute(const XmlReader& reader, bool (*IsNamespace)(XmlSpan), const char* szLocal, GrowingBytes* pValue,
+                     DocumentText* pText);
 
 // The parts a main part lists, in its order (a workbook's sheets, a presentation's slides): for each
 // element szElement of the vocabulary, the part its r:id names through a relationship of type
 // szType, when the package holds it.
-bool ListedParts(OfficePackage* pPackage, const std::string& mainPart, const std::vector<Relationship>& relationships,
-                 bool (*IsNamespace)(XmlSpan), const char* szElement, const char* szType, std::vector<std::string>* pParts);
+bool ListedParts(OfficePackage* pPackage, XmlSpan mainPart, const Relationships& relationships,
+                 bool (*IsNamespace)(XmlSpan), const char* szElement, const char* szType, TextList* pParts);

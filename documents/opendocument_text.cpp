@@ -1,7 +1,5 @@
 #include "documents/opendocument_text.h"
 
-#include <vector>
-
 #include "documents/anchored_text.h"
 
 namespace {
@@ -37,11 +35,17 @@ enum class Region { kBody, kMasterHeadersAndFooters };
 class PartReader {
 public:
     PartReader(OfficePackage* pPackage, DocumentText* pText, bool bSpreadsheet)
-        : pPackage(pPackage), pText(pText), out(pText), bSpreadsheet(bSpreadsheet) {}
-    bool Read(const std::string& partName, Region region);
+        : pPackage(pPackage),
+          pText(pText),
+          out(pText),
+          bSpreadsheet(bSpreadsheet),
+          text(pText->Kept()),
+          anchors(pText->Kept()),
+          repeatDepths(pText->Kept()) {}
+    bool Read(XmlSpan partName, Region region);
 
 private:
-    void PutCollapsed(const std::string& text);
+    void PutCollapsed(const GrowingBytes& text);
     void PutSpaces(uint64_t nCount);
     void PutWaitingSpace();
     bool Start(XmlReader* pReader, unsigned* pnSkipDepth);
@@ -49,7 +53,10 @@ private:
     // The text of the row or cell at this depth counts nRepeat times.
     void Repeat(unsigned nDepth, uint64_t nRepeat) {
         if (nRepeat == 1) return;
-        repeatDepths.push_back(nDepth);
+        if (!repeatDepths.Push(nDepth)) {
+            pText->RefuseGrowth();
+            return;
+        }
         pText->BeginRepeat(nRepeat);
     }
 
@@ -60,25 +67,32 @@ private:
     unsigned nParagraphs = 0;     // paragraphs open (a frame's inside another's)
     bool bAfterSpace = true;      // white space in a paragraph's text collapses after this
     bool bSpaceWaiting = false;   // a collapsed space, put only when more of the paragraph follows
-    std::vector<bool> anchors;    // for each text box and note body open: whether it was anchored
-    std::vector<unsigned> repeatDepths;  // the depth of each row or cell whose text repeats
+    GrowingBytes text;                   // a text token, decoded
+    GrowingArray<bool> anchors;          // for each text box and note body open: whether it was anchored
+    GrowingArray<unsigned> repeatDepths;  // the depth of each row or cell whose text repeats
 };
 
-void PartReader::PutCollapsed(const std::string& text) {
+void PartReader::PutCollapsed(const GrowingBytes& decoded) {
     // Outside text:s, a run of white space is one space, none at a paragraph's start, and none at
-    // its end (where pretty-printed files have their line breaks).
-    std::string collapsed;
-    for (char c : text) {
+    // its end (where pretty-printed files have their line breaks). Each run of other characters
+    // goes out as it is: white space never stands inside a UTF-8 sequence.
+    const char* p = decoded.Data();
+    size_t n = decoded.Size();
+    for (size_t i = 0; i < n;) {
+        char c = p[i];
         if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
             bSpaceWaiting = bSpaceWaiting || !bAfterSpace;
             bAfterSpace = true;
+            ++i;
             continue;
         }
-        if (bSpaceWaiting) collapsed += ' ';
-        collapsed += c;
+        size_t nRun = i;
+        while (nRun < n && p[nRun] != ' ' && p[nRun] != '\t' && p[nRun] != '\r' && p[nRun] != '\n') ++nRun;
+        if (bSpaceWaiting) out.Put(" ", 1);
+        out.Put(p + i, nRun - i);
         bSpaceWaiting = bAfterSpace = false;
+        i = nRun;
     }
-    out.PutText(collapsed);
 }
 
 void PartReader::PutWaitingSpace() {
@@ -115,7 +129,7 @@ bool PartReader::Start(XmlReader* pReader, unsigned* pnSkipDepth) {
         bAfterSpace = false;
     } else if (Is(reader, kDrawUri, "text-box") || Is(reader, kTextUri, "note-body")) {
         // A frame's text and a note come after the paragraph they stand in.
-        anchors.push_back(nParagraphs > 0);
+        if (!anchors.Push(nParagraphs > 0)) return pText->RefuseGrowth();
         if (nParagraphs > 0) out.BeginAnchored();
     } else if (Is(reader, kTableUri, "table-row")) {
         Repeat(reader.Depth(), CountAttribute(reader, kTableUri, "number-rows-repeated"));
@@ -144,18 +158,18 @@ void PartReader::End(const XmlReader& reader) {
         bAfterSpace = true;
         bSpaceWaiting = false;
     } else if (Is(reader, kDrawUri, "text-box") || Is(reader, kTextUri, "note-body")) {
-        if (!anchors.empty()) {
-            if (anchors.back()) out.EndAnchored();
-            anchors.pop_back();
+        if (!anchors.Empty()) {
+            if (anchors.Back()) out.EndAnchored();
+            anchors.Pop();
         }
-    } else if (!repeatDepths.empty() && repeatDepths.back() == reader.Depth() &&
+    } else if (!repeatDepths.Empty() && repeatDepths.Back() == reader.Depth() &&
                (Is(reader, kTableUri, "table-row") || Is(reader, kTableUri, "table-cell"))) {
-        repeatDepths.pop_back();
+        repeatDepths.Pop();
         pText->EndRepeat();
     }
 }
 
-bool PartReader::Read(const std::string& partName, Region region) {
+bool PartReader::Read(XmlSpan partName, Region region) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
     XmlReader reader(part.bytes.data(), part.bytes.size());
@@ -187,8 +201,10 @@ bool PartReader::Read(const std::string& partName, Region region) {
         }
         if (token == XmlToken::kText) {
             if (nParagraphs == 0) continue;
-            std::string text;
-            AppendXmlValue(reader.Text(), reader.TextIsRaw() ? XmlValueKind::kRawText : XmlValueKind::kText, &text);
+            text.Clear();
+            if (!AppendXmlValue(reader.Text(), reader.TextIsRaw() ? XmlValueKind::kRawText : XmlValueKind::kText, &text,
+                                pText))
+                return false;
             PutCollapsed(text);
         } else if (token == XmlToken::kStartElement) {
             Start(&reader, &nSkipDepth);
@@ -197,8 +213,8 @@ bool PartReader::Read(const std::string& partName, Region region) {
         }
     }
     out.Finish();
-    while (!repeatDepths.empty()) {
-        repeatDepths.pop_back();
+    while (!repeatDepths.Empty()) {
+        repeatDepths.Pop();
         pText->EndRepeat();
     }
     return pText->Refusal() == nullptr;
@@ -209,8 +225,8 @@ bool PartReader::Read(const std::string& partName, Region region) {
 bool ReadOpenDocumentText(OfficePackage* pPackage, OpenDocumentKind kind, DocumentText* pText) {
     bool bSpreadsheet = kind == OpenDocumentKind::kSpreadsheet;
     PartReader body(pPackage, pText, bSpreadsheet);
-    if (!body.Read("content.xml", Region::kBody)) return false;
-    if (!pPackage->Has("styles.xml")) return true;
+    if (!body.Read(SpanOf("content.xml"), Region::kBody)) return false;
+    if (!pPackage->Has(SpanOf("styles.xml"))) return true;
     PartReader masters(pPackage, pText, bSpreadsheet);
-    return masters.Read("styles.xml", Region::kMasterHeadersAndFooters);
+    return masters.Read(SpanOf("styles.xml"), Region::kMasterHeadersAndFooters);
 }

@@ -1,7 +1,5 @@
 #include "documents/powerpoint_text.h"
 
-#include <vector>
-
 #include "documents/office_walk.h"
 
 namespace {
@@ -10,12 +8,12 @@ enum class ShapeText { kAllButFurniture, kNotesBodyOnly };
 
 // Whether a placeholder of this type is read: on a slide, all but the date, footer and slide
 // number; in the notes, the body only.
-bool PlaceholderCounts(const std::string& type, bool bPlaceholder, ShapeText which) {
-    if (which == ShapeText::kNotesBodyOnly) return bPlaceholder && type == "body";
-    return !(type == "dt" || type == "ftr" || type == "sldNum");
+bool PlaceholderCounts(const GrowingBytes& type, bool bPlaceholder, ShapeText which) {
+    if (which == ShapeText::kNotesBodyOnly) return bPlaceholder && BytesAre(type, "body");
+    return !(BytesAre(type, "dt") || BytesAre(type, "ftr") || BytesAre(type, "sldNum"));
 }
 
-bool ReadSlidePart(OfficePackage* pPackage, const std::string& partName, ShapeText which, DocumentText* pText) {
+bool ReadSlidePart(OfficePackage* pPackage, XmlSpan partName, ShapeText which, DocumentText* pText) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
     XmlReader reader(part.bytes.data(), part.bytes.size());
@@ -23,7 +21,7 @@ bool ReadSlidePart(OfficePackage* pPackage, const std::string& partName, ShapeTe
     // The innermost shape open, by depth, and what its placeholder says.
     unsigned nShapeDepth = 0;
     bool bPlaceholder = false;
-    std::string placeholderType;
+    GrowingBytes placeholderType(pText->Kept()), text(pText->Kept());
     bool bInText = false;
     NamespaceMatch isPresentation(IsPresentationNamespace), isDrawing(IsDrawingNamespace);
     // A text body with no text at all (an empty placeholder, which shows only its layout's prompt)
@@ -40,9 +38,11 @@ bool ReadSlidePart(OfficePackage* pPackage, const std::string& partName, ShapeTe
         if (pText->Refusal() != nullptr) return false;
         if (token == XmlToken::kText) {
             if (bInText) {
-                std::string text;
-                AppendXmlValue(reader.Text(), reader.TextIsRaw() ? XmlValueKind::kRawText : XmlValueKind::kText, &text);
-                if (!text.empty()) PutText(text.data(), text.size());
+                text.Clear();
+                if (!AppendXmlValue(reader.Text(), reader.TextIsRaw() ? XmlValueKind::kRawText : XmlValueKind::kText,
+                                    &text, pText))
+                    return false;
+                if (!text.Empty()) PutText(text.Data(), text.Size());
             }
             continue;
         }
@@ -56,12 +56,14 @@ bool ReadSlidePart(OfficePackage* pPackage, const std::string& partName, ShapeTe
             if (bStart && (XmlSpanIs(local, "sp") || XmlSpanIs(local, "graphicFrame"))) {
                 nShapeDepth = reader.Depth();
                 bPlaceholder = false;
-                placeholderType.clear();
+                placeholderType.Clear();
             } else if (bStart && XmlSpanIs(local, "ph") && nShapeDepth != 0) {
                 bPlaceholder = true;
                 // A placeholder without a type is the body's.
-                if (!OfficeAttribute(reader, [](XmlSpan uri) { return uri.cbData == 0; }, "type", &placeholderType))
-                    placeholderType = "body";
+                if (!OfficeAttribute(reader, [](XmlSpan uri) { return uri.cbData == 0; }, "type", &placeholderType,
+                                     pText) &&
+                    !placeholderType.Assign("body", 4))
+                    return pText->RefuseGrowth();
             } else if (bStart && XmlSpanIs(local, "txBody")) {
                 if (!PlaceholderCounts(placeholderType, bPlaceholder, which)) walk.SkipElement();
             } else if (!bStart && reader.Depth() == nShapeDepth) {
@@ -90,20 +92,21 @@ bool ReadSlidePart(OfficePackage* pPackage, const std::string& partName, ShapeTe
 
 }  // namespace
 
-bool ReadPowerPointText(OfficePackage* pPackage, const std::string& mainPart, DocumentText* pText) {
-    std::vector<Relationship> relationships;
-    if (!pPackage->Relationships(mainPart, &relationships)) return false;
-    std::vector<std::string> slides;
+bool ReadPowerPointText(OfficePackage* pPackage, XmlSpan mainPart, DocumentText* pText) {
+    Relationships relationships(pText->Kept());
+    if (!pPackage->ReadRelationships(mainPart, &relationships)) return false;
+    TextList slides(pText->Kept());
     if (!ListedParts(pPackage, mainPart, relationships, IsPresentationNamespace, "sldId", "slide", &slides)) return false;
-    for (const std::string& slide : slides) {
-        if (!ReadSlidePart(pPackage, slide, ShapeText::kAllButFurniture, pText)) return false;
+    for (size_t i = 0; i < slides.Count(); ++i) {
+        if (!ReadSlidePart(pPackage, slides.At(i), ShapeText::kAllButFurniture, pText)) return false;
     }
-    for (const std::string& slide : slides) {
-        std::vector<Relationship> slideRelationships;
-        if (!pPackage->Relationships(slide, &slideRelationships)) return false;
-        for (const Relationship& relationship : slideRelationships) {
-            if (!RelationshipIs(relationship, "notesSlide") || !pPackage->Has(relationship.target)) continue;
-            if (!ReadSlidePart(pPackage, relationship.target, ShapeText::kNotesBodyOnly, pText)) return false;
+    for (size_t i = 0; i < slides.Count(); ++i) {
+        Relationships slideRelationships(pText->Kept());
+        if (!pPackage->ReadRelationships(slides.At(i), &slideRelationships)) return false;
+        for (size_t k = 0; k < slideRelationships.Count(); ++k) {
+            XmlSpan notes = slideRelationships.Target(k);
+            if (!slideRelationships.Is(k, "notesSlide") || !pPackage->Has(notes)) continue;
+            if (!ReadSlidePart(pPackage, notes, ShapeText::kNotesBodyOnly, pText)) return false;
             break;
         }
     }

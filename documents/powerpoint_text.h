@@ -3,9 +3,7 @@
 // slide-number placeholders left out), then each slide's speaker notes (the notes' body only).
 // The prompt texts of layouts and masters do not count.
 #pragma once
-#include <string>
-
 #include "documents/document_text.h"
 #include "documents/office_package.h"
 
-bool ReadPowerPointText(OfficePackage* pPackage, const std::string& mainPart, DocumentText* pText);
+bool ReadPowerPointText(OfficePackage* pPackage, XmlSpan mainPart, DocumentText* pText);

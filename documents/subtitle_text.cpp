@@ -132,6 +132,8 @@ enum BlockState { kBetweenBlocks, kAfterFirstLine, kInCue, kSkippedBlock };
 
 bool ReadSubtitleText(const unsigned char* pData, size_t cbData, SubtitleKind kind, int nFallbackCodePage,
                       DocumentText* pText) {
+    // WebVTT's text has HTML's character references.
+    if (kind == SubtitleKind::kVtt && !MakeHtmlEntityTable()) return pText->Refuse(kRefusedOutOfMemory);
     size_t cbMark;
     int nCodePage = CodePageOfByteOrderMark(pData, cbData, &cbMark);
     if (nCodePage == 0) nCodePage = CodePageOrTextRule(pData, cbData, nFallbackCodePage);

@@ -2,9 +2,6 @@
 
 #include <stdlib.h>
 
-#include <string>
-#include <vector>
-
 #include "documents/anchored_text.h"
 #include "documents/office_walk.h"
 
@@ -53,7 +50,7 @@ const ElementName kWordElements[] = {
     {"rPrChange", kLeftOut}, {"pPrChange", kLeftOut}};
 
 // Reads one part of the document: the body, a header or footer, or the notes.
-bool ReadWordPart(OfficePackage* pPackage, const std::string& partName, AnchoredText* pOut) {
+bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, AnchoredText* pOut) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
     XmlReader reader(part.bytes.data(), part.bytes.size());
@@ -65,53 +62,58 @@ bool ReadWordPart(OfficePackage* pPackage, const std::string& partName, Anchored
         unsigned nDepth;
         bool bHidden;
     };
-    std::vector<OpenRun> runs;
-    std::string text, value;
+    DocumentText* pText = pOut->Text();
+    GrowingArray<OpenRun> runs(pText->Kept());
+    GrowingBytes text(pText->Kept()), value(pText->Kept());
     for (XmlToken token = walk.Next(); token != XmlToken::kEndDocument; token = walk.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
-        if (pOut->Text()->Refusal() != nullptr) return false;
+        if (pText->Refusal() != nullptr) return false;
         // Text outside w:t (white space between elements) is no document text.
         if (token == XmlToken::kText || !isWord(reader.NamespaceUri())) continue;
         int nElement = ElementCode(reader.LocalName(), kWordElements, kOther);
         if (token == XmlToken::kEndElement) {
             if (nElement == kParagraph) pOut->EndParagraph();
             else if (nElement == kTextBox) pOut->EndAnchored();
-            else if (nElement == kRun && !runs.empty() && reader.Depth() == runs.back().nDepth) runs.pop_back();
+            else if (nElement == kRun && !runs.Empty() && reader.Depth() == runs.Back().nDepth) runs.Pop();
             continue;
         }
-        bool bCounts = !runs.empty() && !runs.back().bHidden && fields.TextCounts();
+        bool bCounts = !runs.Empty() && !runs.Back().bHidden && fields.TextCounts();
         switch (nElement) {
         case kRun:
-            runs.push_back({reader.Depth(), false});
+            if (!runs.Push({reader.Depth(), false})) return pText->RefuseGrowth();
             break;
         case kLeftOut:
             walk.SkipElement();
             break;
         case kNote:
             // The separator lines between the body and the notes are no text.
-            if (OfficeAttribute(reader, IsWordNamespace, "type", &value) && value != "normal") walk.SkipElement();
+            if (OfficeAttribute(reader, IsWordNamespace, "type", &value, pText) && !BytesAre(value, "normal"))
+                walk.SkipElement();
             break;
         case kTextBox:
             pOut->BeginAnchored();
             break;
         case kVanish:
-            if (!runs.empty() && reader.Depth() == runs.back().nDepth + 2)
-                runs.back().bHidden = OfficeFlag(reader, IsWordNamespace, "val", true);
+            if (!runs.Empty() && reader.Depth() == runs.Back().nDepth + 2)
+                runs.Back().bHidden = OfficeFlag(reader, IsWordNamespace, "val", true, pText);
             break;
         case kFieldChar:
-            OfficeAttribute(reader, IsWordNamespace, "fldCharType", &value);
-            if (value == "begin") fields.Begin();
-            else if (value == "separate") fields.Separate();
-            else if (value == "end") fields.End();
+            OfficeAttribute(reader, IsWordNamespace, "fldCharType", &value, pText);
+            if (BytesAre(value, "begin")) fields.Begin();
+            else if (BytesAre(value, "separate")) fields.Separate();
+            else if (BytesAre(value, "end")) fields.End();
             break;
         case kText:
             if (!bCounts) break;
             // The text is the next token; a w:t holds nothing else.
-            text.clear();
-            for (token = reader.Next(); token == XmlToken::kText; token = reader.Next())
-                AppendXmlValue(reader.Text(), reader.TextIsRaw() ? XmlValueKind::kRawText : XmlValueKind::kText, &text);
+            text.Clear();
+            for (token = reader.Next(); token == XmlToken::kText; token = reader.Next()) {
+                if (!AppendXmlValue(reader.Text(), reader.TextIsRaw() ? XmlValueKind::kRawText : XmlValueKind::kText,
+                                    &text, pText))
+                    return false;
+            }
             if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
-            pOut->PutText(text);
+            pOut->Put(text.Data(), text.Size());
             if (token == XmlToken::kStartElement) walk.SkipElement();  // never in a sound file
             break;
         case kTab:
@@ -127,8 +129,10 @@ bool ReadWordPart(OfficePackage* pPackage, const std::string& partName, Anchored
             if (bCounts) pOut->PutCodePoint(0x00AD);
             break;
         case kSymbol:
-            if (bCounts && OfficeAttribute(reader, IsWordNamespace, "char", &value))
-                pOut->PutCodePoint(static_cast<uint32_t>(strtoul(value.c_str(), nullptr, 16)));
+            if (bCounts && OfficeAttribute(reader, IsWordNamespace, "char", &value, pText)) {
+                if (!value.Push('\0')) return pText->RefuseGrowth();
+                pOut->PutCodePoint(static_cast<uint32_t>(strtoul(value.Data(), nullptr, 16)));
+            }
             break;
         default:
             break;
@@ -137,28 +141,58 @@ bool ReadWordPart(OfficePackage* pPackage, const std::string& partName, Anchored
     return true;
 }
 
+// What is read after the body, in this order: each header and footer part once, then the
+// footnotes and the endnotes; kNotAfterBody for the other relationships.
+enum AfterBody { kHeaderOrFooter, kFootnotes, kEndnotes, kNotAfterBody };
+
+struct TargetOrder {
+    const Relationships* pRelationships;
+    const GrowingArray<unsigned char>* pKinds;
+};
+
+// Orders a part's relationships by what is read of them, then by target, then as written.
+int CompareTargets(const void* pContext, size_t a, size_t b) {
+    const TargetOrder& order = *static_cast<const TargetOrder*>(pContext);
+    const GrowingArray<unsigned char>& kinds = *order.pKinds;
+    if (kinds[a] != kinds[b]) return kinds[a] < kinds[b] ? -1 : 1;
+    int nOrder = CompareSpans(order.pRelationships->Target(a), order.pRelationships->Target(b));
+    return nOrder != 0 ? nOrder : (a < b ? -1 : 1);
+}
+
 }  // namespace
 
-bool ReadWordText(OfficePackage* pPackage, const std::string& mainPart, DocumentText* pText) {
+bool ReadWordText(OfficePackage* pPackage, XmlSpan mainPart, DocumentText* pText) {
     AnchoredText out(pText);
     if (!ReadWordPart(pPackage, mainPart, &out)) return false;
     out.Finish();
-    std::vector<Relationship> relationships;
-    if (!pPackage->Relationships(mainPart, &relationships)) return false;
-    // Each header and footer part once, then the footnotes and the endnotes.
-    const char* const kAfterBody[] = {"header|footer", "footnotes", "endnotes"};
-    for (const char* szTypes : kAfterBody) {
-        std::vector<std::string> done;
-        for (const Relationship& relationship : relationships) {
-            bool bWanted = std::string(szTypes) == "header|footer"
-                               ? RelationshipIs(relationship, "header") || RelationshipIs(relationship, "footer")
-                               : RelationshipIs(relationship, szTypes);
-            bool bDone = false;
-            for (const std::string& name : done) bDone = bDone || name == relationship.target;
-            if (!bWanted || bDone || !pPackage->Has(relationship.target)) continue;
-            done.push_back(relationship.target);
+    Relationships relationships(pText->Kept());
+    if (!pPackage->ReadRelationships(mainPart, &relationships)) return false;
+    // A part that several relationships of one kind name is read once, at the first of them: found
+    // by sorting them, so that a package of many costs no more than the sort.
+    size_t nCount = relationships.Count();
+    GrowingArray<unsigned char> kinds(pText->Kept());
+    GrowingArray<size_t> order(pText->Kept());
+    GrowingArray<bool> first(pText->Kept());
+    if (!kinds.Reserve(nCount) || !first.Reserve(nCount)) return pText->RefuseGrowth();
+    for (size_t i = 0; i < nCount; ++i) {
+        AfterBody kind = relationships.Is(i, "header") || relationships.Is(i, "footer") ? kHeaderOrFooter
+                         : relationships.Is(i, "footnotes")                             ? kFootnotes
+                         : relationships.Is(i, "endnotes")                              ? kEndnotes
+                                                                                        : kNotAfterBody;
+        (void)kinds.Push(static_cast<unsigned char>(kind));
+        (void)first.Push(false);
+    }
+    TargetOrder context = {&relationships, &kinds};
+    if (!SortIndexes(&order, nCount, CompareTargets, &context)) return pText->RefuseGrowth();
+    for (size_t k = 0; k < nCount; ++k) {
+        first[order[k]] = k == 0 || kinds[order[k - 1]] != kinds[order[k]] ||
+                          CompareSpans(relationships.Target(order[k - 1]), relationships.Target(order[k])) != 0;
+    }
+    for (int nKind = kHeaderOrFooter; nKind < kNotAfterBody; ++nKind) {
+        for (size_t i = 0; i < nCount; ++i) {
+            if (kinds[i] != nKind || !first[i] || !pPackage->Has(relationships.Target(i))) continue;
             AnchoredText partOut(pText);
-            if (!ReadWordPart(pPackage, relationship.target, &partOut)) return false;
+            if (!ReadWordPart(pPackage, relationships.Target(i), &partOut)) return false;
             partOut.Finish();
         }
     }

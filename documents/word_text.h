@@ -3,9 +3,7 @@
 // header and footer once, then the footnotes and endnotes. Inserted text counts; deleted text,
 // field codes, hidden text and comments do not.
 #pragma once
-#include <string>
-
 #include "documents/document_text.h"
 #include "documents/office_package.h"
 
-bool ReadWordText(OfficePackage* pPackage, const std::string& mainPart, DocumentText* pText);
+bool ReadWordText(OfficePackage* pPackage, XmlSpan mainPart, DocumentText* pText);

@@ -2,8 +2,7 @@
 
 #include <string.h>
 
-#include <vector>
-
+#include "documents/growing_array.h"
 #include "documents/inflate.h"
 #include "setup/byte_fields.h"
 
@@ -166,8 +165,9 @@ bool ZipArchive::CheckDirectory() {
     // walked once, so duplicates are found in linear time.
     size_t nSlots = 16;
     while (nSlots < 2 * nEntries) nSlots *= 2;
-    std::vector<uint64_t> slots;
-    slots.resize(nSlots, UINT64_MAX);
+    GrowingArray<uint64_t> slots;
+    if (!slots.Resize(nSlots)) return Fail(ZipError::kOutOfMemory);
+    for (size_t i = 0; i < nSlots; ++i) slots[i] = UINT64_MAX;
     uint64_t off = offDirectory;
     for (size_t i = 0; i < nEntries; ++i) {
         ZipEntry entry;

@@ -17,6 +17,8 @@ import unittest
 import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fixtures"))
+import crafted_workbook  # noqa: E402  (a workbook whose shared strings pass the text bound)
 import test_count  # noqa: E402  (the reference counts and the runner)
 
 ARGS = None
@@ -106,6 +108,17 @@ class DocumentTest(unittest.TestCase):
         self.assertEqual(2, len(out.splitlines()), "the text and the total")
         # The system's own reason for a missing file, not a made-up one.
         self.assertNotIn("read error", err)
+
+    def test_shared_strings_past_the_text_bound_are_refused_and_the_run_goes_on(self):
+        workbook = os.path.join(self.dir.name, "shared_strings.xlsx")
+        crafted_workbook.write(workbook)
+        plain = self.write("after.txt", b"one two")
+        code, out, err = run([workbook, plain])
+        self.assertEqual(1, code, "exit code; standard error: " + err)
+        self.assertEqual("tallyq-count: %s: the file makes more than 256 MiB of text, which is not counted in part"
+                         % workbook, err.strip())
+        self.assertEqual(counts_line(plain, "one two"), out.splitlines()[0], "the file after it is counted")
+        os.remove(workbook)
 
     def test_subtitles_count_the_spoken_text_only(self):
         srt = self.write("film.srt", b"1\r\n00:00:06,500 --> 00:00:09,000\r\n<i>Hello</i> there.\r\nSecond line\r\n\r\n"

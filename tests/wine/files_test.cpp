@@ -2,8 +2,11 @@
 // memory, as the shell makes one), named by starts and handed to the running copy, stopped with Esc.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <psapi.h>
 #include <shellapi.h>
 #include <shlobj.h>
+
+#include <stdio.h>
 
 #include <string>
 #include <vector>
@@ -21,6 +24,9 @@ const char kNotesText[] = "one two three\r\nfour";
 // The ODF fixture written with odfpy: "Résumé" and "Typing at 120 words a minute. Fast!", each a
 // paragraph: 45 characters, 8 words; 2 lines at 80, 9 at 5.
 const char kResumeFixture[] = TQ_DOCUMENT_FIXTURES "opendocument-odfpy.odt";
+// A workbook of about 2 MB whose shared strings inflate to 280 MB, written before the test by
+// tests/fixtures/crafted_workbook.py; its one sheet shows "Total".
+const char kCraftedWorkbook[] = TQ_CRAFTED_WORKBOOK;
 
 std::wstring Wide(const std::string& text) {
     std::wstring wide(text.size() + 1, L'\0');
@@ -223,6 +229,55 @@ TEST_F(FilesTest, EscDuringALongReadKeepsTheCountsShown) {
     EXPECT_TRUE(ShowsCounts(program, "10", "2", "1"));
     EXPECT_EQ("alpha beta", Narrow(program.UnicodeText(IDC_SUMMARY)));
     DeleteFileW((folder + L"long.txt").c_str());
+}
+
+// The most memory the program's process has held so far, in MB: its peak commit and working set.
+std::string MemoryPeak(HANDLE hProcess) {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    if (!GetProcessMemoryInfo(hProcess, &counters, sizeof(counters)))
+        return "unknown (error " + std::to_string(GetLastError()) + ")";
+    return std::to_string(counters.PeakPagefileUsage >> 20) + " MB committed, " +
+           std::to_string(counters.PeakWorkingSetSize >> 20) + " MB working set";
+}
+
+// A path the host gave, in the form Windows writes it.
+std::wstring WindowsPath(const char* szPath) {
+    std::wstring path = Wide(szPath);
+    for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
+    return path;
+}
+
+TEST_F(FilesTest, AWorkbookWhoseSharedStringsPassTheTextBoundIsRefusedAndTheProgramGoesOn) {
+    std::wstring workbook = WindowsPath(kCraftedWorkbook);
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(workbook.c_str())) << "the crafted workbook " << kCraftedWorkbook;
+    ProgramUnderTest program;
+    ASSERT_NO_FATAL_FAILURE(StartOnClipboard(program));
+    // First the largest document of the fixtures, whose counts are then on show.
+    ASSERT_TRUE(Dropped(program.hwnd, {WindowsPath(TQ_DOCUMENT_FIXTURES "word-python-docx.docx")}));
+    std::string summary;
+    ASSERT_TRUE(WaitFor(
+        "the summary to name the document",
+        [&] { return (summary = Narrow(program.UnicodeText(IDC_SUMMARY))).find("word-python-docx.docx") != std::string::npos; },
+        [&] { return summary; }));
+    std::string chars = program.Text(IDC_CHAR_COUNT), words = program.Text(IDC_WORD_COUNT),
+                lines = program.Text(IDC_LINE_COUNT);
+    printf("memory peak of tallyq.exe after reading word-python-docx.docx: %s\n",
+                MemoryPeak(program.process.hProcess).c_str());
+
+    ASSERT_TRUE(Dropped(program.hwnd, {workbook}));
+    const std::string expected =
+        "Left out shared_strings.xlsx: the file makes more than 256 MiB of text, which is not counted in part";
+    EXPECT_EQ(expected, program.TextOnceItIs(IDC_STATUS_LINE, expected)) << "the program " << program.ProcessState();
+    ASSERT_TRUE(program.Running()) << program.ProcessState();
+    // The window answers, and the counts it showed stay.
+    DWORD_PTR nAnswer = 0;
+    EXPECT_NE(0, SendMessageTimeoutW(program.hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &nAnswer))
+        << "the window did not answer within 1 s";
+    EXPECT_TRUE(ShowsCounts(program, chars, words, lines));
+    EXPECT_EQ(summary, Narrow(program.UnicodeText(IDC_SUMMARY)));
+    printf("memory peak of tallyq.exe after reading shared_strings.xlsx: %s\n",
+                MemoryPeak(program.process.hProcess).c_str());
 }
 
 TEST_F(FilesTest, StartsWithFileNamesMakeOneSetInOneCopy) {
