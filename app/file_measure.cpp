@@ -116,7 +116,7 @@ bool FileMeasure::Feed(const char* pBytes, size_t nBytes) {
     return true;
 }
 
-bool FileMeasure::Finish(TextCounts* pCounts) {
+bool FileMeasure::Finish(TextCounts* pCounts, ReadingProgress* pProgress) {
     if (szRefusal != nullptr) return false;
     if (pMeasurer != nullptr) {
         if (plainEncoding == kTextUtf32LE || plainEncoding == kTextUtf32BE) utf32.Finish(pMeasurer);
@@ -127,9 +127,11 @@ bool FileMeasure::Finish(TextCounts* pCounts) {
     } else {
         CountingSink counter(options.nCharsPerLine, pKept);
         DocumentText text(&counter);
+        text.WatchProgress(pProgress);
         bool bRead = ReadDocument(kind, pDocument, cbDocument, options.nFallbackCodePage, &text);
         free(pDocument);
         pDocument = nullptr;
+        if (text.Stopped()) return Refuse(kRefusedStopped);
         if (!bRead) return Refuse(text.Refusal() != nullptr ? text.Refusal() : kRefusedBadXml);
         *pCounts = counter.Finish();
     }

@@ -22,6 +22,7 @@ const char kRefusedXmlEncoding[] = "the file is not a sound document (a part of 
 const char kRefusedMissingPart[] = "the file is damaged (a part it names is missing)";
 const char kRefusedUnknownCharset[] = "the file declares a character set that is not read (use UTF-8 or a Windows code page)";
 const char kRefusedBadRtf[] = "the file is damaged (its RTF is not well formed)";
+const char kRefusedStopped[] = "the reading was stopped";
 
 namespace {
 const char kReplacement[] = "\xEF\xBF\xBD";

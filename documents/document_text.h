@@ -6,6 +6,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "documents/reading_progress.h"
+
 struct CodePageTable;
 
 // Where the text goes.
@@ -41,6 +43,8 @@ extern const char kRefusedXmlEncoding[];
 extern const char kRefusedMissingPart[];
 extern const char kRefusedUnknownCharset[];
 extern const char kRefusedBadRtf[];
+// Not a refusal of the file: its reading was stopped (Stopped() tells it from the others).
+extern const char kRefusedStopped[];
 
 class DocumentText {
 public:
@@ -63,6 +67,15 @@ public:
     }
     uint64_t BytesMade() const { return cbMade; }
 
+    // The work of reading the document is counted here, for the caller's progress (set with
+    // WatchProgress) to be asked between pieces; once it says stop, the text is refused with
+    // kRefusedStopped. A reader cb bytes into its input tells it with ParsedUpTo (as
+    // ProgressMeter::DoneUpTo): false when it is to stop.
+    void WatchProgress(ReadingProgress* pProgress) { meter.Watch(pProgress); }
+    ProgressMeter* Meter() { return &meter; }
+    bool ParsedUpTo(uint64_t cb, uint64_t* pcbTold) { return meter.DoneUpTo(cb, pcbTold) || Refuse(kRefusedStopped); }
+    bool Stopped() const { return meter.Stopped(); }
+
     // Text that counts nRepeat times; deeper than kMaxRepeatDepth, the repeat counts once.
     void BeginRepeat(uint64_t nRepeat);
     void EndRepeat();
@@ -77,6 +90,7 @@ private:
     unsigned nRepeatDepth;
     uint64_t nFactor;  // the product of the open repeats
     uint64_t factors[kMaxRepeatDepth];
+    ProgressMeter meter;
 };
 
 // Writes a code point as UTF-8 into pOut (4 bytes) and gives the length; as DocumentText does.

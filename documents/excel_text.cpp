@@ -67,7 +67,7 @@ struct SharedStrings {
 bool ReadSharedStrings(OfficePackage* pPackage, const std::string& partName, SharedStrings* pStrings) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
-    XmlReader reader(part.bytes.data(), part.bytes.size());
+    XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     NamespaceMatch isSpreadsheet(IsSpreadsheetNamespace);
     std::string item;
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
@@ -93,7 +93,7 @@ void PutCell(const char* pText8, size_t cbText, DocumentText* pText) {
 bool ReadSheet(OfficePackage* pPackage, const std::string& partName, const SharedStrings& strings, DocumentText* pText) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
-    XmlReader reader(part.bytes.data(), part.bytes.size());
+    XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     std::string cellType, value, item, decoded;
     NamespaceMatch isSpreadsheet(IsSpreadsheetNamespace);
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {

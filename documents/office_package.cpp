@@ -144,8 +144,8 @@ bool OfficePackage::ReadRaw(const std::string& name, PartBytes* pBytes) {
     PartBytes bytes;
     if (entry.cbUncompressed > SIZE_MAX || !bytes.Allocate(static_cast<size_t>(entry.cbUncompressed)))
         return pText->Refuse(kRefusedOutOfMemory);
-    if (!archive.Extract(entry, reinterpret_cast<unsigned char*>(bytes.data()), bytes.size()))
-        return pText->Refuse(ZipErrorText(archive.Error()));
+    if (!archive.Extract(entry, reinterpret_cast<unsigned char*>(bytes.data()), bytes.size(), Meter()))
+        return pText->Refuse(archive.Error() == ZipError::kStopped ? kRefusedStopped : ZipErrorText(archive.Error()));
     pBytes->swap(bytes);
     return true;
 }
@@ -165,7 +165,10 @@ bool OfficePackage::Read(const std::string& name, PackagePart* pPart) {
     return true;
 }
 
+ProgressMeter* OfficePackage::Meter() { return pText->Meter(); }
+
 bool OfficePackage::RefuseXml(const XmlReader& reader) {
+    if (reader.Error() == XmlError::kStopped) return pText->Refuse(kRefusedStopped);
     if (reader.Error() == XmlError::kDoctype) return pText->Refuse(kRefusedDoctype);
     if (reader.Error() == XmlError::kUnsupportedEncoding) return pText->Refuse(kRefusedXmlEncoding);
     return pText->Refuse(kRefusedBadXml);
@@ -178,7 +181,7 @@ bool OfficePackage::Relationships(const std::string& partName, std::vector<Relat
     if (!Has(relsName)) return true;
     PackagePart part;
     if (!Read(relsName, &part)) return false;
-    XmlReader reader(part.bytes.data(), part.bytes.size());
+    XmlReader reader(part.bytes.data(), part.bytes.size(), Meter());
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return RefuseXml(reader);
         if (token != XmlToken::kStartElement || !XmlSpanIs(reader.LocalName(), "Relationship") ||
@@ -208,7 +211,7 @@ bool OfficePackage::ContentType(const std::string& partName, std::string* pType)
     size_t nDot = partName.rfind('.');
     if (nDot != std::string::npos && partName.find('/', nDot) == std::string::npos) extension = partName.substr(nDot + 1);
     std::string byDefault;
-    XmlReader reader(part.bytes.data(), part.bytes.size());
+    XmlReader reader(part.bytes.data(), part.bytes.size(), Meter());
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return RefuseXml(reader);
         if (token != XmlToken::kStartElement || !XmlSpanIs(reader.NamespaceUri(), kContentTypesUri)) continue;

@@ -70,6 +70,8 @@ public:
 
     // Whether an XML reader's failure was a refusal of the file; says why to the text.
     bool RefuseXml(const XmlReader& reader);
+    // Where the work of inflating and parsing the parts is counted: the text's.
+    ProgressMeter* Meter();
 
 private:
     ZipArchive archive;

@@ -93,7 +93,7 @@ bool ListedParts(OfficePackage* pPackage, const std::string& mainPart, const std
                  bool (*IsNamespace)(XmlSpan), const char* szElement, const char* szType, std::vector<std::string>* pParts) {
     PackagePart part;
     if (!pPackage->Read(mainPart, &part)) return false;
-    XmlReader reader(part.bytes.data(), part.bytes.size());
+    XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
         std::string id;

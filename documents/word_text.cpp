@@ -56,7 +56,7 @@ const ElementName kWordElements[] = {
 bool ReadWordPart(OfficePackage* pPackage, const std::string& partName, AnchoredText* pOut) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
-    XmlReader reader(part.bytes.data(), part.bytes.size());
+    XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     OfficeWalk walk(&reader);
     Fields fields;
     NamespaceMatch isWord(IsWordNamespace);

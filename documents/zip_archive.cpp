@@ -1,8 +1,7 @@
 #include "documents/zip_archive.h"
 
+#include <stdlib.h>
 #include <string.h>
-
-#include <vector>
 
 #include "documents/inflate.h"
 #include "setup/byte_fields.h"
@@ -59,12 +58,23 @@ const char* ZipErrorText(ZipError error) {
     case ZipError::kBadChecksum: return "the file is damaged (an entry's checksum does not match)";
     case ZipError::kTooLarge: return "the file unpacks to more than 1 GiB or 200 times its size, which no real document does";
     case ZipError::kOutOfMemory: return "there is not enough memory to unpack it";
+    case ZipError::kStopped: return "the reading was stopped";
     }
     return "unknown zip error";
 }
 
 ZipArchive::ZipArchive()
-    : pData(nullptr), cbData(0), offDirectory(0), cbDirectory(0), nEntries(0), cbInflated(0), error(ZipError::kNone) {}
+    : pData(nullptr), cbData(0), offDirectory(0), cbDirectory(0), nEntries(0), pEntries(nullptr), pSlots(nullptr),
+      nSlots(0), nHeadersRead(0), cbInflated(0), error(ZipError::kNone) {}
+
+ZipArchive::~ZipArchive() { FreeIndex(); }
+
+void ZipArchive::FreeIndex() {
+    free(pEntries);
+    pEntries = nullptr;
+    pSlots = nullptr;  // in the same block
+    nSlots = 0;
+}
 
 bool ZipArchive::Fail(ZipError newError) {
     error = newError;
@@ -72,12 +82,17 @@ bool ZipArchive::Fail(ZipError newError) {
 }
 
 bool ZipArchive::Open(const unsigned char* pNewData, size_t cbNewData) {
+    FreeIndex();
     pData = pNewData;
     cbData = cbNewData;
     nEntries = 0;
+    nHeadersRead = 0;
     cbInflated = 0;
     error = ZipError::kNone;
-    return ReadEndRecord() && CheckDirectory();
+    if (ReadEndRecord() && ReadDirectory()) return true;
+    FreeIndex();
+    nEntries = 0;
+    return false;
 }
 
 bool ZipArchive::ReadEndRecord() {
@@ -117,11 +132,15 @@ bool ZipArchive::ReadEndRecord() {
     if (nDisk != 0 || nDirectoryDisk != 0 || nDiskEntries != nTotalEntries) return Fail(ZipError::kSplit);
     if (nTotalEntries > kZipMaxEntries) return Fail(ZipError::kTooManyEntries);
     if (!Inside(offDirectory, cbDirectory, offDirectoryEnd)) return Fail(ZipError::kDamaged);
+    // Each record takes at least its fixed part: a count the directory cannot hold is damage, found
+    // before memory is taken for the index.
+    if (nTotalEntries > cbDirectory / kCentralHeaderSize) return Fail(ZipError::kDamaged);
     nEntries = static_cast<size_t>(nTotalEntries);
     return true;
 }
 
-bool ZipArchive::ReadCentralHeader(uint64_t off, ZipEntry* pEntry, uint64_t* pNext) const {
+bool ZipArchive::ReadCentralHeader(uint64_t off, ZipEntry* pEntry, uint64_t* pNext) {
+    ++nHeadersRead;
     uint64_t offLimit = offDirectory + cbDirectory;
     if (!Inside(off, kCentralHeaderSize, offLimit)) return false;
     const unsigned char* p = pData + off;
@@ -161,16 +180,20 @@ bool ZipArchive::ReadCentralHeader(uint64_t off, ZipEntry* pEntry, uint64_t* pNe
     return true;
 }
 
-bool ZipArchive::CheckDirectory() {
-    // Names are kept in an open-addressed table of directory offsets while the directory is
-    // walked once, so duplicates are found in linear time.
-    size_t nSlots = 16;
+bool ZipArchive::ReadDirectory() {
+    if (nEntries == 0) return true;
+    // One block: the entries, then an open-addressed table of their names, at most half full.
+    nSlots = 16;
     while (nSlots < 2 * nEntries) nSlots *= 2;
-    std::vector<uint64_t> slots;
-    slots.resize(nSlots, UINT64_MAX);
+    size_t cbEntries = nEntries * sizeof(ZipEntry);
+    void* pBlock = malloc(cbEntries + nSlots * sizeof(uint32_t));
+    if (pBlock == nullptr) return Fail(ZipError::kOutOfMemory);
+    pEntries = static_cast<ZipEntry*>(pBlock);
+    pSlots = reinterpret_cast<uint32_t*>(static_cast<unsigned char*>(pBlock) + cbEntries);
+    memset(pSlots, 0, nSlots * sizeof(uint32_t));
     uint64_t off = offDirectory;
     for (size_t i = 0; i < nEntries; ++i) {
-        ZipEntry entry;
+        ZipEntry& entry = pEntries[i];
         uint64_t offNext;
         if (!ReadCentralHeader(off, &entry, &offNext)) return Fail(ZipError::kDamaged);
         if (entry.nFlags & (kFlagEncrypted | kFlagStrongEncryption)) return Fail(ZipError::kEncrypted);
@@ -179,14 +202,12 @@ bool ZipArchive::CheckDirectory() {
         if (!DataOf(entry, &pEntryData)) return Fail(ZipError::kDamaged);
         if (entry.nMethod == kMethodStored && entry.cbCompressed != entry.cbUncompressed) return Fail(ZipError::kDamaged);
         size_t nSlot = NameHash(entry.pName, entry.cbName) & (nSlots - 1);
-        for (; slots[nSlot] != UINT64_MAX; nSlot = (nSlot + 1) & (nSlots - 1)) {
-            ZipEntry other;
-            uint64_t offIgnored;
-            ReadCentralHeader(slots[nSlot], &other, &offIgnored);
+        for (; pSlots[nSlot] != 0; nSlot = (nSlot + 1) & (nSlots - 1)) {
+            const ZipEntry& other = pEntries[pSlots[nSlot] - 1];
             if (SameNameIgnoringCase(entry.pName, entry.cbName, other.pName, other.cbName))
                 return Fail(ZipError::kDuplicateName);
         }
-        slots[nSlot] = off;
+        pSlots[nSlot] = static_cast<uint32_t>(i + 1);
         off = offNext;
     }
     return true;
@@ -207,22 +228,18 @@ bool ZipArchive::DataOf(const ZipEntry& entry, const unsigned char** ppData) con
 
 bool ZipArchive::GetEntry(size_t nIndex, ZipEntry* pEntry) const {
     if (nIndex >= nEntries) return false;
-    uint64_t off = offDirectory;
-    for (size_t i = 0;; ++i) {
-        uint64_t offNext;
-        if (!ReadCentralHeader(off, pEntry, &offNext)) return false;
-        if (i == nIndex) return true;
-        off = offNext;
-    }
+    *pEntry = pEntries[nIndex];
+    return true;
 }
 
 bool ZipArchive::Find(const char* pName, size_t cbName, ZipEntry* pEntry) const {
-    uint64_t off = offDirectory;
-    for (size_t i = 0; i < nEntries; ++i) {
-        uint64_t offNext;
-        if (!ReadCentralHeader(off, pEntry, &offNext)) return false;
-        if (SameNameIgnoringCase(pName, cbName, pEntry->pName, pEntry->cbName)) return true;
-        off = offNext;
+    if (nEntries == 0) return false;
+    for (size_t nSlot = NameHash(pName, cbName) & (nSlots - 1); pSlots[nSlot] != 0; nSlot = (nSlot + 1) & (nSlots - 1)) {
+        const ZipEntry& entry = pEntries[pSlots[nSlot] - 1];
+        if (SameNameIgnoringCase(pName, cbName, entry.pName, entry.cbName)) {
+            *pEntry = entry;
+            return true;
+        }
     }
     return false;
 }
@@ -234,20 +251,36 @@ bool ZipArchive::MayInflate(uint64_t cbMore) {
     return true;
 }
 
-bool ZipArchive::Extract(const ZipEntry& entry, unsigned char* pOut, size_t cbOut) {
+bool ZipArchive::Extract(const ZipEntry& entry, unsigned char* pOut, size_t cbOut, ProgressMeter* pMeter) {
     if (cbOut != entry.cbUncompressed) return Fail(ZipError::kDamaged);
     if (!MayInflate(entry.cbUncompressed)) return false;
     const unsigned char* pIn;
     if (!DataOf(entry, &pIn)) return Fail(ZipError::kDamaged);
     cbInflated += entry.cbUncompressed;
+    ProgressMeter noMeter;
+    if (pMeter == nullptr) pMeter = &noMeter;
     if (entry.nMethod == kMethodStored) {
         if (entry.cbCompressed != cbOut) return Fail(ZipError::kDamaged);
-        if (cbOut != 0) memcpy(pOut, pIn, cbOut);
+        for (size_t off = 0; off < cbOut;) {
+            size_t cbPiece = cbOut - off < kProgressStepBytes ? cbOut - off : static_cast<size_t>(kProgressStepBytes);
+            memcpy(pOut + off, pIn + off, cbPiece);
+            off += cbPiece;
+            if (!pMeter->Done(cbPiece)) return Fail(ZipError::kStopped);
+        }
     } else {
-        InflateResult result = InflateRaw(pIn, entry.cbCompressed, pOut, cbOut);
+        InflateResult result = InflateRaw(pIn, entry.cbCompressed, pOut, cbOut, pMeter);
         if (result == InflateResult::kOutOfMemory) return Fail(ZipError::kOutOfMemory);
+        if (result == InflateResult::kStopped) return Fail(ZipError::kStopped);
         if (result != InflateResult::kWhole) return Fail(ZipError::kBadData);
     }
-    if (ZipCrc32(pOut, cbOut) != entry.nCrc32) return Fail(ZipError::kBadChecksum);
+    // The checksum in pieces, as the inflating: a large entry takes a while under emulation too.
+    uint32_t nCrc = 0;
+    for (size_t off = 0; off < cbOut;) {
+        size_t cbPiece = cbOut - off < kProgressStepBytes ? cbOut - off : static_cast<size_t>(kProgressStepBytes);
+        nCrc = ZipCrc32(nCrc, pOut + off, cbPiece);
+        off += cbPiece;
+        if (!pMeter->Done(cbPiece)) return Fail(ZipError::kStopped);
+    }
+    if (nCrc != entry.nCrc32) return Fail(ZipError::kBadChecksum);
     return true;
 }
