@@ -136,6 +136,10 @@ bool OfficePackage::Has(const std::string& name) const {
     return archive.Find(name.data(), name.size(), &entry);
 }
 
+bool OfficePackage::PartIndex(const std::string& name, size_t* pnIndex) const {
+    return archive.FindIndex(name.data(), name.size(), pnIndex);
+}
+
 bool OfficePackage::ReadRaw(const std::string& name, PartBytes* pBytes) {
     ZipEntry entry;
     if (!archive.Find(name.data(), name.size(), &entry)) return pText->Refuse(kRefusedMissingPart);
@@ -166,6 +170,8 @@ bool OfficePackage::Read(const std::string& name, PackagePart* pPart) {
 }
 
 ProgressMeter* OfficePackage::Meter() { return pText->Meter(); }
+
+bool OfficePackage::RefuseOutOfMemory() { return pText->Refuse(kRefusedOutOfMemory); }
 
 bool OfficePackage::RefuseXml(const XmlReader& reader) {
     if (reader.Error() == XmlError::kStopped) return pText->Refuse(kRefusedStopped);

@@ -56,6 +56,8 @@ public:
 
     // Whether the package holds the part.
     bool Has(const std::string& name) const;
+    // The part's place among the package's entries (below Archive().EntryCount()); false when none.
+    bool PartIndex(const std::string& name, size_t* pnIndex) const;
     // Reads the part, as UTF-8 (a UTF-16 part is converted); false, with the reason given to the
     // text, when it is missing or cannot be read.
     bool Read(const std::string& name, PackagePart* pPart);
@@ -72,6 +74,8 @@ public:
     bool RefuseXml(const XmlReader& reader);
     // Where the work of inflating and parsing the parts is counted: the text's.
     ProgressMeter* Meter();
+    // Refuses the file for want of memory: false.
+    bool RefuseOutOfMemory();
 
 private:
     ZipArchive archive;

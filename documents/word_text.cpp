@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -145,18 +147,21 @@ bool ReadWordText(OfficePackage* pPackage, const std::string& mainPart, Document
     out.Finish();
     std::vector<Relationship> relationships;
     if (!pPackage->Relationships(mainPart, &relationships)) return false;
-    // Each header and footer part once, then the footnotes and the endnotes.
+    // Each header and footer part once, then the footnotes and the endnotes: which parts were read
+    // is kept by their place in the package.
+    size_t nParts = pPackage->Archive().EntryCount();
+    std::unique_ptr<bool[]> done(new (std::nothrow) bool[nParts + 1]);
+    if (done == nullptr) return pText->Refuse(kRefusedOutOfMemory);
     const char* const kAfterBody[] = {"header|footer", "footnotes", "endnotes"};
     for (const char* szTypes : kAfterBody) {
-        std::vector<std::string> done;
+        for (size_t i = 0; i < nParts; ++i) done[i] = false;
         for (const Relationship& relationship : relationships) {
             bool bWanted = std::string(szTypes) == "header|footer"
                                ? RelationshipIs(relationship, "header") || RelationshipIs(relationship, "footer")
                                : RelationshipIs(relationship, szTypes);
-            bool bDone = false;
-            for (const std::string& name : done) bDone = bDone || name == relationship.target;
-            if (!bWanted || bDone || !pPackage->Has(relationship.target)) continue;
-            done.push_back(relationship.target);
+            size_t nPart;
+            if (!bWanted || !pPackage->PartIndex(relationship.target, &nPart) || done[nPart]) continue;
+            done[nPart] = true;
             AnchoredText partOut(pText);
             if (!ReadWordPart(pPackage, relationship.target, &partOut)) return false;
             partOut.Finish();

@@ -232,16 +232,23 @@ bool ZipArchive::GetEntry(size_t nIndex, ZipEntry* pEntry) const {
     return true;
 }
 
-bool ZipArchive::Find(const char* pName, size_t cbName, ZipEntry* pEntry) const {
+bool ZipArchive::FindIndex(const char* pName, size_t cbName, size_t* pnIndex) const {
     if (nEntries == 0) return false;
     for (size_t nSlot = NameHash(pName, cbName) & (nSlots - 1); pSlots[nSlot] != 0; nSlot = (nSlot + 1) & (nSlots - 1)) {
         const ZipEntry& entry = pEntries[pSlots[nSlot] - 1];
         if (SameNameIgnoringCase(pName, cbName, entry.pName, entry.cbName)) {
-            *pEntry = entry;
+            *pnIndex = pSlots[nSlot] - 1;
             return true;
         }
     }
     return false;
+}
+
+bool ZipArchive::Find(const char* pName, size_t cbName, ZipEntry* pEntry) const {
+    size_t nIndex;
+    if (!FindIndex(pName, cbName, &nIndex)) return false;
+    *pEntry = pEntries[nIndex];
+    return true;
 }
 
 bool ZipArchive::MayInflate(uint64_t cbMore) {

@@ -59,6 +59,8 @@ public:
     bool GetEntry(size_t nIndex, ZipEntry* pEntry) const;
     // The entry of this name, ASCII case ignored; false when there is none.
     bool Find(const char* pName, size_t cbName, ZipEntry* pEntry) const;
+    // The index of the entry of this name, as Find.
+    bool FindIndex(const char* pName, size_t cbName, size_t* pnIndex) const;
     // Inflates the entry into pOut, which holds exactly entry.cbUncompressed bytes, and checks its
     // CRC-32. Each extract counts against the archive's inflate budget. The bytes inflated and
     // checked are counted on pMeter (may be null); when it says stop, kStopped.
