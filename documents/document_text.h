@@ -73,7 +73,10 @@ public:
     // ProgressMeter::DoneUpTo): false when it is to stop.
     void WatchProgress(ReadingProgress* pProgress) { meter.Watch(pProgress); }
     ProgressMeter* Meter() { return &meter; }
-    bool ParsedUpTo(uint64_t cb, uint64_t* pcbTold) { return meter.DoneUpTo(cb, pcbTold) || Refuse(kRefusedStopped); }
+    bool ParsedUpTo(uint64_t cb, uint64_t* pcbTold) {
+        if (cb >= *pcbTold && cb - *pcbTold < kProgressStepBytes) return true;  // the usual case, inline
+        return meter.DoneUpTo(cb, pcbTold) || Refuse(kRefusedStopped);
+    }
     bool Stopped() const { return meter.Stopped(); }
 
     // Text that counts nRepeat times; deeper than kMaxRepeatDepth, the repeat counts once.

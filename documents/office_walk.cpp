@@ -3,8 +3,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <algorithm>
-
 
 namespace {
 // The prefixes of the extensions whose content the readers take as it is: Word's shapes, groups
@@ -13,6 +11,13 @@ namespace {
 const char* const kKnownRequirements[] = {"wps", "wpg", "wpc", "wpi", "w14", "w15", "w16", "w16se", "w16cid",
                                           "w16cex", "w16du", "w16sdtdh", "a14", "p14", "p15", "x14", "x15", "v",
                                           "o", "w10", "wp14", "mc", "dsp", "cx", "cx1", "cx2", "aink", "am3d"};
+
+int CompareIds(const void* pA, const void* pB) {
+    const Relationship* pFirst = *static_cast<const Relationship* const*>(pA);
+    const Relationship* pSecond = *static_cast<const Relationship* const*>(pB);
+    int nOrder = pFirst->id.compare(pSecond->id);
+    return nOrder != 0 ? nOrder : pFirst < pSecond ? -1 : pFirst > pSecond;
+}
 
 bool KnowsRequirements(XmlSpan requires) {
     const char* p = requires.pData;
@@ -97,17 +102,15 @@ bool ListedParts(OfficePackage* pPackage, const std::string& mainPart, const std
                  bool (*IsNamespace)(XmlSpan), const char* szElement, const char* szType, std::vector<std::string>* pParts) {
     PackagePart part;
     if (!pPackage->Read(mainPart, &part)) return false;
-    // The relationships' places sorted by id (then place), so that each listed id is found in
-    // logarithmic time: a presentation lists tens of thousands of slides.
+    // The relationships sorted by id (then by place), so that each listed id is found in logarithmic
+    // time: a presentation lists tens of thousands of slides. The C library's sort: no code of its
+    // own in the Windows programs.
     size_t nRelationships = relationships.size();
-    size_t* pById = static_cast<size_t*>(malloc((nRelationships > 0 ? nRelationships : 1) * sizeof(size_t)));
-    if (pById == nullptr) return pPackage->RefuseOutOfMemory();
-    for (size_t i = 0; i < nRelationships; ++i) pById[i] = i;
-    auto Before = [&](size_t a, size_t b) {
-        int nOrder = relationships[a].id.compare(relationships[b].id);
-        return nOrder != 0 ? nOrder < 0 : a < b;
-    };
-    std::sort(pById, pById + nRelationships, Before);
+    const Relationship** ppById =
+        static_cast<const Relationship**>(malloc((nRelationships > 0 ? nRelationships : 1) * sizeof(Relationship*)));
+    if (ppById == nullptr) return pPackage->RefuseOutOfMemory();
+    for (size_t i = 0; i < nRelationships; ++i) ppById[i] = &relationships[i];
+    qsort(ppById, nRelationships, sizeof(Relationship*), CompareIds);
     XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     bool bRead = true;
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
@@ -119,14 +122,17 @@ bool ListedParts(OfficePackage* pPackage, const std::string& mainPart, const std
         if (token != XmlToken::kStartElement || !IsElement(reader, IsNamespace, szElement) ||
             !OfficeAttribute(reader, IsRelationshipsNamespace, "id", &id))
             continue;
-        size_t* pFirst = std::lower_bound(pById, pById + nRelationships, id,
-                                          [&](size_t n, const std::string& key) { return relationships[n].id < key; });
-        for (size_t* p = pFirst; p != pById + nRelationships && relationships[*p].id == id; ++p) {
-            const Relationship& relationship = relationships[*p];
-            if (RelationshipIs(relationship, szType) && pPackage->Has(relationship.target))
-                pParts->push_back(relationship.target);
+        size_t nFirst = 0;  // the first of ppById whose id is not before this one
+        for (size_t nEnd = nRelationships; nFirst < nEnd;) {
+            size_t nMiddle = nFirst + (nEnd - nFirst) / 2;
+            if (ppById[nMiddle]->id < id) nFirst = nMiddle + 1;
+            else nEnd = nMiddle;
+        }
+        for (size_t i = nFirst; i < nRelationships && ppById[i]->id == id; ++i) {
+            if (RelationshipIs(*ppById[i], szType) && pPackage->Has(ppById[i]->target))
+                pParts->push_back(ppById[i]->target);
         }
     }
-    free(pById);
+    free(ppById);
     return bRead;
 }

@@ -24,22 +24,10 @@ public:
 
     void Watch(ReadingProgress* pNewProgress) { pProgress = pNewProgress; }
     // cb more bytes done: whether to go on.
-    bool Done(uint64_t cb) {
-        cbDone += cb;
-        if (cbDone < cbNextQuestion || bStopped) return !bStopped;
-        cbNextQuestion = cbDone + kProgressStepBytes;
-        if (pProgress != nullptr && !pProgress->GoOn()) bStopped = true;
-        return !bStopped;
-    }
+    bool Done(uint64_t cb);
     // A worker cb bytes into its work, of which it told the meter *pcbTold: tells it the rest once
     // that is a step's worth. A worker that begins again from nearer the start tells from there.
-    bool DoneUpTo(uint64_t cb, uint64_t* pcbTold) {
-        if (cb < *pcbTold) *pcbTold = cb;
-        if (cb - *pcbTold < kProgressStepBytes) return !bStopped;
-        uint64_t cbNew = cb - *pcbTold;
-        *pcbTold = cb;
-        return Done(cbNew);
-    }
+    bool DoneUpTo(uint64_t cb, uint64_t* pcbTold);
     bool Stopped() const { return bStopped; }
 
 private:

@@ -92,7 +92,8 @@ XmlToken XmlReader::Next() {
     if (token == XmlToken::kError || token == XmlToken::kEndDocument) return token;
     nAttributes = 0;
     if (bEmptyElement) return CloseElement();
-    if (pMeter != nullptr && !pMeter->DoneUpTo(static_cast<size_t>(pPos - pData), &cbTold))
+    size_t cbParsed = static_cast<size_t>(pPos - pData);
+    if (pMeter != nullptr && cbParsed - cbTold >= kProgressStepBytes && !pMeter->DoneUpTo(cbParsed, &cbTold))
         return Fail(XmlError::kStopped, pPos);
     const char* p = pPos;
     for (;;) {
