@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "documents/heap_sort.h"
+
 
 namespace {
 // The prefixes of the extensions whose content the readers take as it is: Word's shapes, groups
@@ -12,11 +14,10 @@ const char* const kKnownRequirements[] = {"wps", "wpg", "wpc", "wpi", "w14", "w1
                                           "w16cex", "w16du", "w16sdtdh", "a14", "p14", "p15", "x14", "x15", "v",
                                           "o", "w10", "wp14", "mc", "dsp", "cx", "cx1", "cx2", "aink", "am3d"};
 
-int CompareIds(const void* pA, const void* pB) {
-    const Relationship* pFirst = *static_cast<const Relationship* const*>(pA);
-    const Relationship* pSecond = *static_cast<const Relationship* const*>(pB);
-    int nOrder = pFirst->id.compare(pSecond->id);
-    return nOrder != 0 ? nOrder : pFirst < pSecond ? -1 : pFirst > pSecond;
+bool IdBefore(const void* pRelationships, uint32_t nA, uint32_t nB) {
+    const std::vector<Relationship>& relationships = *static_cast<const std::vector<Relationship>*>(pRelationships);
+    int nOrder = relationships[nA].id.compare(relationships[nB].id);
+    return nOrder != 0 ? nOrder < 0 : nA < nB;
 }
 
 bool KnowsRequirements(XmlSpan requires) {
@@ -103,14 +104,15 @@ bool ListedParts(OfficePackage* pPackage, const std::string& mainPart, const std
     PackagePart part;
     if (!pPackage->Read(mainPart, &part)) return false;
     // The relationships sorted by id (then by place), so that each listed id is found in logarithmic
-    // time: a presentation lists tens of thousands of slides. The C library's sort: no code of its
-    // own in the Windows programs.
+    // time: a presentation lists tens of thousands of slides.
     size_t nRelationships = relationships.size();
-    const Relationship** ppById =
-        static_cast<const Relationship**>(malloc((nRelationships > 0 ? nRelationships : 1) * sizeof(Relationship*)));
-    if (ppById == nullptr) return pPackage->RefuseOutOfMemory();
-    for (size_t i = 0; i < nRelationships; ++i) ppById[i] = &relationships[i];
-    qsort(ppById, nRelationships, sizeof(Relationship*), CompareIds);
+    uint32_t* pnById = static_cast<uint32_t*>(malloc((nRelationships > 0 ? nRelationships : 1) * sizeof(uint32_t)));
+    if (pnById == nullptr || nRelationships > UINT32_MAX) {
+        free(pnById);
+        return pPackage->RefuseOutOfMemory();
+    }
+    for (size_t i = 0; i < nRelationships; ++i) pnById[i] = static_cast<uint32_t>(i);
+    HeapSortIndexes(pnById, nRelationships, IdBefore, &relationships);
     XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     bool bRead = true;
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
@@ -122,17 +124,18 @@ bool ListedParts(OfficePackage* pPackage, const std::string& mainPart, const std
         if (token != XmlToken::kStartElement || !IsElement(reader, IsNamespace, szElement) ||
             !OfficeAttribute(reader, IsRelationshipsNamespace, "id", &id))
             continue;
-        size_t nFirst = 0;  // the first of ppById whose id is not before this one
+        size_t nFirst = 0;  // the first of pnById whose id is not before this one
         for (size_t nEnd = nRelationships; nFirst < nEnd;) {
             size_t nMiddle = nFirst + (nEnd - nFirst) / 2;
-            if (ppById[nMiddle]->id < id) nFirst = nMiddle + 1;
+            if (relationships[pnById[nMiddle]].id < id) nFirst = nMiddle + 1;
             else nEnd = nMiddle;
         }
-        for (size_t i = nFirst; i < nRelationships && ppById[i]->id == id; ++i) {
-            if (RelationshipIs(*ppById[i], szType) && pPackage->Has(ppById[i]->target))
-                pParts->push_back(ppById[i]->target);
+        for (size_t i = nFirst; i < nRelationships && relationships[pnById[i]].id == id; ++i) {
+            const Relationship& relationship = relationships[pnById[i]];
+            if (RelationshipIs(relationship, szType) && pPackage->Has(relationship.target))
+                pParts->push_back(relationship.target);
         }
     }
-    free(ppById);
+    free(pnById);
     return bRead;
 }

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "documents/heap_sort.h"
 #include "documents/inflate.h"
 #include "setup/byte_fields.h"
 
@@ -29,19 +30,23 @@ bool Inside(uint64_t off, uint64_t cb, uint64_t cbTotal) { return off <= cbTotal
 
 unsigned char AsciiLower(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
 
-bool SameNameIgnoringCase(const char* pA, size_t cbA, const char* pB, size_t cbB) {
-    if (cbA != cbB) return false;
-    for (size_t i = 0; i < cbA; ++i) {
-        if (AsciiLower(static_cast<unsigned char>(pA[i])) != AsciiLower(static_cast<unsigned char>(pB[i]))) return false;
+// The order of names with ASCII case ignored: byte by byte, then by length. Zero for the same name.
+int CompareNames(const char* pA, size_t cbA, const char* pB, size_t cbB) {
+    size_t cb = cbA < cbB ? cbA : cbB;
+    for (size_t i = 0; i < cb; ++i) {
+        int nOrder = AsciiLower(static_cast<unsigned char>(pA[i])) - AsciiLower(static_cast<unsigned char>(pB[i]));
+        if (nOrder != 0) return nOrder;
     }
-    return true;
+    return cbA < cbB ? -1 : cbA > cbB;
 }
 
-uint32_t NameHash(const char* p, size_t cb) {
-    uint32_t nHash = 2166136261u;  // FNV-1a over the lower-cased name
-    for (size_t i = 0; i < cb; ++i) nHash = (nHash ^ AsciiLower(static_cast<unsigned char>(p[i]))) * 16777619u;
-    return nHash;
+int CompareEntries(const ZipEntry& a, const ZipEntry& b) { return CompareNames(a.pName, a.cbName, b.pName, b.cbName); }
+
+bool NameBefore(const void* pEntries, uint32_t nA, uint32_t nB) {
+    const ZipEntry* p = static_cast<const ZipEntry*>(pEntries);
+    return CompareEntries(p[nA], p[nB]) < 0;
 }
+
 }  // namespace
 
 const char* ZipErrorText(ZipError error) {
@@ -64,16 +69,15 @@ const char* ZipErrorText(ZipError error) {
 }
 
 ZipArchive::ZipArchive()
-    : pData(nullptr), cbData(0), offDirectory(0), cbDirectory(0), nEntries(0), pEntries(nullptr), pSlots(nullptr),
-      nSlots(0), nHeadersRead(0), cbInflated(0), error(ZipError::kNone) {}
+    : pData(nullptr), cbData(0), offDirectory(0), cbDirectory(0), nEntries(0), pEntries(nullptr), pByName(nullptr),
+      nHeadersRead(0), cbInflated(0), error(ZipError::kNone) {}
 
 ZipArchive::~ZipArchive() { FreeIndex(); }
 
 void ZipArchive::FreeIndex() {
     free(pEntries);
     pEntries = nullptr;
-    pSlots = nullptr;  // in the same block
-    nSlots = 0;
+    pByName = nullptr;  // in the same block
 }
 
 bool ZipArchive::Fail(ZipError newError) {
@@ -182,15 +186,12 @@ bool ZipArchive::ReadCentralHeader(uint64_t off, ZipEntry* pEntry, uint64_t* pNe
 
 bool ZipArchive::ReadDirectory() {
     if (nEntries == 0) return true;
-    // One block: the entries, then an open-addressed table of their names, at most half full.
-    nSlots = 16;
-    while (nSlots < 2 * nEntries) nSlots *= 2;
+    // One block: the entries in directory order, then their indexes in the order of their names.
     size_t cbEntries = nEntries * sizeof(ZipEntry);
-    void* pBlock = malloc(cbEntries + nSlots * sizeof(uint32_t));
+    void* pBlock = malloc(cbEntries + nEntries * sizeof(uint32_t));
     if (pBlock == nullptr) return Fail(ZipError::kOutOfMemory);
     pEntries = static_cast<ZipEntry*>(pBlock);
-    pSlots = reinterpret_cast<uint32_t*>(static_cast<unsigned char*>(pBlock) + cbEntries);
-    memset(pSlots, 0, nSlots * sizeof(uint32_t));
+    pByName = reinterpret_cast<uint32_t*>(static_cast<unsigned char*>(pBlock) + cbEntries);
     uint64_t off = offDirectory;
     for (size_t i = 0; i < nEntries; ++i) {
         ZipEntry& entry = pEntries[i];
@@ -201,14 +202,13 @@ bool ZipArchive::ReadDirectory() {
         const unsigned char* pEntryData;
         if (!DataOf(entry, &pEntryData)) return Fail(ZipError::kDamaged);
         if (entry.nMethod == kMethodStored && entry.cbCompressed != entry.cbUncompressed) return Fail(ZipError::kDamaged);
-        size_t nSlot = NameHash(entry.pName, entry.cbName) & (nSlots - 1);
-        for (; pSlots[nSlot] != 0; nSlot = (nSlot + 1) & (nSlots - 1)) {
-            const ZipEntry& other = pEntries[pSlots[nSlot] - 1];
-            if (SameNameIgnoringCase(entry.pName, entry.cbName, other.pName, other.cbName))
-                return Fail(ZipError::kDuplicateName);
-        }
-        pSlots[nSlot] = static_cast<uint32_t>(i + 1);
+        pByName[i] = static_cast<uint32_t>(i);
         off = offNext;
+    }
+    // Sorted, two entries of one name stand side by side.
+    HeapSortIndexes(pByName, nEntries, NameBefore, pEntries);
+    for (size_t i = 1; i < nEntries; ++i) {
+        if (CompareEntries(pEntries[pByName[i - 1]], pEntries[pByName[i]]) == 0) return Fail(ZipError::kDuplicateName);
     }
     return true;
 }
@@ -233,15 +233,19 @@ bool ZipArchive::GetEntry(size_t nIndex, ZipEntry* pEntry) const {
 }
 
 bool ZipArchive::FindIndex(const char* pName, size_t cbName, size_t* pnIndex) const {
-    if (nEntries == 0) return false;
-    for (size_t nSlot = NameHash(pName, cbName) & (nSlots - 1); pSlots[nSlot] != 0; nSlot = (nSlot + 1) & (nSlots - 1)) {
-        const ZipEntry& entry = pEntries[pSlots[nSlot] - 1];
-        if (SameNameIgnoringCase(pName, cbName, entry.pName, entry.cbName)) {
-            *pnIndex = pSlots[nSlot] - 1;
-            return true;
-        }
+    // The first name in order that is not before this one, by halves.
+    size_t nFirst = 0;
+    for (size_t nEnd = nEntries; nFirst < nEnd;) {
+        size_t nMiddle = nFirst + (nEnd - nFirst) / 2;
+        const ZipEntry& entry = pEntries[pByName[nMiddle]];
+        if (CompareNames(entry.pName, entry.cbName, pName, cbName) < 0) nFirst = nMiddle + 1;
+        else nEnd = nMiddle;
     }
-    return false;
+    if (nFirst == nEntries) return false;
+    const ZipEntry& entry = pEntries[pByName[nFirst]];
+    if (CompareNames(entry.pName, entry.cbName, pName, cbName) != 0) return false;
+    *pnIndex = pByName[nFirst];
+    return true;
 }
 
 bool ZipArchive::Find(const char* pName, size_t cbName, ZipEntry* pEntry) const {
@@ -266,24 +270,20 @@ bool ZipArchive::Extract(const ZipEntry& entry, unsigned char* pOut, size_t cbOu
     cbInflated += entry.cbUncompressed;
     ProgressMeter noMeter;
     if (pMeter == nullptr) pMeter = &noMeter;
-    if (entry.nMethod == kMethodStored) {
-        if (entry.cbCompressed != cbOut) return Fail(ZipError::kDamaged);
-        for (size_t off = 0; off < cbOut;) {
-            size_t cbPiece = cbOut - off < kProgressStepBytes ? cbOut - off : static_cast<size_t>(kProgressStepBytes);
-            memcpy(pOut + off, pIn + off, cbPiece);
-            off += cbPiece;
-            if (!pMeter->Done(cbPiece)) return Fail(ZipError::kStopped);
-        }
-    } else {
+    bool bStored = entry.nMethod == kMethodStored;
+    if (bStored && entry.cbCompressed != cbOut) return Fail(ZipError::kDamaged);
+    if (!bStored) {
         InflateResult result = InflateRaw(pIn, entry.cbCompressed, pOut, cbOut, pMeter);
         if (result == InflateResult::kOutOfMemory) return Fail(ZipError::kOutOfMemory);
         if (result == InflateResult::kStopped) return Fail(ZipError::kStopped);
         if (result != InflateResult::kWhole) return Fail(ZipError::kBadData);
     }
-    // The checksum in pieces, as the inflating: a large entry takes a while under emulation too.
+    // A stored entry is copied, and every entry checked, in pieces, with the meter told between
+    // them: a large entry takes a while under emulation too.
     uint32_t nCrc = 0;
     for (size_t off = 0; off < cbOut;) {
         size_t cbPiece = cbOut - off < kProgressStepBytes ? cbOut - off : static_cast<size_t>(kProgressStepBytes);
+        if (bStored) memcpy(pOut + off, pIn + off, cbPiece);
         nCrc = ZipCrc32(nCrc, pOut + off, cbPiece);
         off += cbPiece;
         if (!pMeter->Done(cbPiece)) return Fail(ZipError::kStopped);

@@ -42,8 +42,8 @@ struct ZipEntry {
     uint16_t nFlags;
 };
 
-// The directory is read once, when the archive is opened, into an index: entries by their place,
-// and a hash table of their names, so each lookup costs the same however many entries there are.
+// The directory is read once, when the archive is opened, into an index: the entries by their
+// place, and their names sorted, so that a name is found in logarithmic time.
 class ZipArchive {
 public:
     ZipArchive();
@@ -85,8 +85,7 @@ private:
     uint64_t cbDirectory;
     size_t nEntries;
     ZipEntry* pEntries;  // nEntries, in directory order
-    uint32_t* pSlots;    // nSlots (a power of two): an entry's index + 1, or 0 for none
-    size_t nSlots;
+    uint32_t* pByName;   // nEntries: the entries' indexes in the order of their names
     size_t nHeadersRead;
     uint64_t cbInflated;
     ZipError error;
