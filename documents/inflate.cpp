@@ -6,10 +6,8 @@
 
 InflateResult InflateRaw(const unsigned char* pIn, uint64_t cbIn, unsigned char* pOut, size_t cbOut,
                          ProgressMeter* pMeter) {
-    ProgressMeter noMeter;
-    if (pMeter == nullptr) pMeter = &noMeter;
     bool bWhole = SmallInflate(pIn, static_cast<size_t>(cbIn), pOut, cbOut, pMeter);
-    if (pMeter->Stopped()) return InflateResult::kStopped;
+    if (pMeter != nullptr && pMeter->Stopped()) return InflateResult::kStopped;
     return bWhole ? InflateResult::kWhole : InflateResult::kBadData;
 }
 

@@ -268,8 +268,6 @@ bool ZipArchive::Extract(const ZipEntry& entry, unsigned char* pOut, size_t cbOu
     const unsigned char* pIn;
     if (!DataOf(entry, &pIn)) return Fail(ZipError::kDamaged);
     cbInflated += entry.cbUncompressed;
-    ProgressMeter noMeter;
-    if (pMeter == nullptr) pMeter = &noMeter;
     bool bStored = entry.nMethod == kMethodStored;
     if (bStored && entry.cbCompressed != cbOut) return Fail(ZipError::kDamaged);
     if (!bStored) {
@@ -286,7 +284,7 @@ bool ZipArchive::Extract(const ZipEntry& entry, unsigned char* pOut, size_t cbOu
         if (bStored) memcpy(pOut + off, pIn + off, cbPiece);
         nCrc = ZipCrc32(nCrc, pOut + off, cbPiece);
         off += cbPiece;
-        if (!pMeter->Done(cbPiece)) return Fail(ZipError::kStopped);
+        if (pMeter != nullptr && !pMeter->Done(cbPiece)) return Fail(ZipError::kStopped);
     }
     if (nCrc != entry.nCrc32) return Fail(ZipError::kBadChecksum);
     return true;

@@ -74,7 +74,7 @@ TEST(ReadingProgress, IsAskedEveryFewMegabytesInflated) {
     EXPECT_TRUE(stopMeter.Stopped()) << "the small inflater went on after a stop";
 }
 
-TEST(ReadingProgress, IsAskedEveryFewMegabytesParsed) {
+TEST(ReadingProgress, IsAskedEveryFewMegabytesParsedOrCounted) {
     std::string xml = Repeated("<r>", "<p a=\"1\">word</p>", "</r>", kLargeBytes);
     CountingProgress progress;
     ProgressMeter meter(&progress);
@@ -83,6 +83,17 @@ TEST(ReadingProgress, IsAskedEveryFewMegabytesParsed) {
     }
     EXPECT_EQ(XmlToken::kEndDocument, reader.Token()) << XmlErrorText(reader.Error());
     EXPECT_GE(progress.nQuestions, kAtLeastQuestions) << "questions while " << xml.size() << " bytes of XML were parsed";
+
+    // One long text, as a part of a single run of words gives it, is counted in steps too.
+    std::string words = Repeated("", "word ", "", kLargeBytes);
+    CountingSink counter(80);
+    DocumentText text(&counter);
+    CountingProgress textProgress;
+    text.WatchProgress(&textProgress);
+    text.Put(words.data(), words.size());
+    EXPECT_GE(textProgress.nQuestions, kAtLeastQuestions) << "questions while a text of " << words.size()
+                                                          << " bytes was counted";
+    EXPECT_EQ(words.size() / 5, counter.Counts().nWords) << "words of the text counted in steps";
 }
 
 TEST(ReadingProgress, AStopEndsTheReadingOfEveryKindOfDocument) {
