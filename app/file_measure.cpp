@@ -98,7 +98,7 @@ bool FileMeasure::Feed(const char* pBytes, size_t nBytes) {
     return true;
 }
 
-bool FileMeasure::Finish(TextCounts* pCounts) {
+bool FileMeasure::Finish(TextCounts* pCounts, ReadingProgress* pProgress) {
     if (szRefusal != nullptr) return false;
     if (pMeasurer != nullptr) {
         if (plainEncoding == kTextUtf32LE || plainEncoding == kTextUtf32BE) utf32.Finish(pMeasurer);
@@ -109,8 +109,10 @@ bool FileMeasure::Finish(TextCounts* pCounts) {
     } else {
         CountingSink counter(options.nCharsPerLine, pKept);
         DocumentText text(&counter);
+        text.WatchProgress(pProgress);
         bool bRead = ReadDocument(kind, document.Data(), document.Size(), options.nFallbackCodePage, &text);
         document.Free();
+        if (text.Stopped()) return Refuse(kRefusedStopped);
         if (!bRead) return Refuse(text.Refusal() != nullptr ? text.Refusal() : kRefusedBadXml);
         if (counter.Failed()) return Refuse(kRefusedOutOfMemory);
         *pCounts = counter.Finish();

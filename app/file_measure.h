@@ -42,9 +42,11 @@ public:
     bool Feed(const char* pBytes, size_t nBytes);
     // Whether more of the file can change the counts: plain text ends at its first U+0000.
     bool WantsMore() const { return pMeasurer == nullptr || !pMeasurer->Ended(); }
-    // The input ended: the counts, or false with the reason.
-    bool Finish(TextCounts* pCounts);
+    // The input ended: the counts, or false with the reason. A document is read whole here, with
+    // pProgress (may be null) asked between its pieces; when it says stop, false with Stopped().
+    bool Finish(TextCounts* pCounts, ReadingProgress* pProgress = nullptr);
     const char* Refusal() const { return szRefusal; }
+    bool Stopped() const { return szRefusal == kRefusedStopped; }
 
 private:
     bool Refuse(const char* szReason);

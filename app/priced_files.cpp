@@ -116,7 +116,8 @@ PricedFiles::ReadResult PricedFiles::Measure(HANDLE hFile, const wchar_t* szPath
         if (!pProgress->GoOn()) return kReadingStopped;
         bMeasured = ::ReadFile(hFile, pPiece, kReadPieceBytes, &cbRead, nullptr) && measure.Feed(pPiece, cbRead);
     }
-    if (bMeasured && measure.Finish(&pFile->counts)) return kFileRead;
+    if (bMeasured && measure.Finish(&pFile->counts, pProgress)) return kFileRead;
+    if (measure.Stopped()) return kReadingStopped;
     if (measure.Refusal() != nullptr) {
         CopyReason(measure.Refusal(), szReason, nReasonUnits);
     } else {

@@ -9,16 +9,10 @@
 #include "app/priced_text.h"
 #include "app/files_summary.h"
 #include "documents/kept_lines.h"
+#include "documents/reading_progress.h"
 
 // The name of a path without its folder.
 const wchar_t* FileNameOf(const wchar_t* szPath);
-
-// Asked between the pieces of a file: false stops the reading.
-class ReadingProgress {
-public:
-    virtual ~ReadingProgress() {}
-    virtual bool GoOn() = 0;
-};
 
 // The most a file is read in at a time: between pieces the window is painted and Esc is seen.
 const DWORD kReadPieceBytes = 1 << 20;

@@ -4,7 +4,8 @@
 // markup density their programs write. For each: the text read in-process (zip, XML and the format's
 // rules) against zlib's own inflate of the same parts, tallyq-count end to end, and the peers
 // docx2txt | wc -w and odt2txt | wc -w where installed (with the share of odt2txt's time that
-// inflating content.xml takes).
+// inflating content.xml takes). Then presentations of 2,000 and 32,000 one-word slides and one of
+// 65,535 entries, the most a zip without ZIP64 holds: their times should grow as their parts do.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -27,6 +28,8 @@ const int kRuns = 5;
 const double kThreeHundredPagesGoalMs = 100;
 const double kInflateShareGoal = 0.50;
 const double kDocx2txtGoal = 20, kOdt2txtGoal = 2;
+const double kManySlidesGoal = 32;        // at most twice the cost per slide of a smaller presentation
+const double kFullPackageGoalMs = 1000;
 
 double Seconds() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
@@ -129,6 +132,36 @@ std::string Xlsx(int nRows) {
                      {"xl/sheet1.xml", std::string("<worksheet xmlns=\"") + kS + "\"><sheetData>" + sheet + "</sheetData></worksheet>"}});
 }
 
+// A presentation of one-word slides, each slide a part of its own, as presentations of many short
+// slides are: nSlides + 4 entries.
+std::string Pptx(int nSlides) {
+    const char kP[] = "http://schemas.openxmlformats.org/presentationml/2006/main";
+    const char kA[] = "http://schemas.openxmlformats.org/drawingml/2006/main";
+    const char kR[] = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    std::string rels = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    std::string ids, slideRels = rels;
+    std::vector<Member> members;
+    for (int i = 1; i <= nSlides; ++i) {
+        std::string n = std::to_string(i);
+        ids += "<p:sldId id=\"" + std::to_string(255 + i) + "\" r:id=\"rId" + n + "\"/>";
+        slideRels += "<Relationship Id=\"rId" + n + "\" Type=\"" + kR + "/slide\" Target=\"slides/slide" + n + ".xml\"/>";
+        members.push_back({"ppt/slides/slide" + n + ".xml",
+                           std::string("<p:sld xmlns:p=\"") + kP + "\" xmlns:a=\"" + kA + "\"><p:cSld><p:spTree><p:sp>"
+                               "<p:txBody><a:p><a:r><a:t>word" + n + "</a:t></a:r></a:p></p:txBody></p:sp></p:spTree>"
+                               "</p:cSld></p:sld>"});
+    }
+    members.push_back({"[Content_Types].xml", "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                                              "<Override PartName=\"/ppt/presentation.xml\" ContentType=\"application/"
+                                              "vnd.openxmlformats-officedocument.presentationml.presentation.main+xml\"/>"
+                                              "</Types>"});
+    members.push_back({"_rels/.rels", rels + "<Relationship Id=\"r\" Type=\"" + kR + "/officeDocument\" "
+                                             "Target=\"ppt/presentation.xml\"/></Relationships>"});
+    members.push_back({"ppt/presentation.xml", std::string("<p:presentation xmlns:p=\"") + kP + "\" xmlns:r=\"" + kR +
+                                                   "\"><p:sldIdLst>" + ids + "</p:sldIdLst></p:presentation>"});
+    members.push_back({"ppt/_rels/presentation.xml.rels", slideRels + "</Relationships>"});
+    return WriteZip(members);
+}
+
 // zlib's own inflate of every entry: what reading a document cannot be faster than.
 void InflateAll(const std::string& file) {
     ZipArchive archive;
@@ -228,11 +261,37 @@ int main(int argc, char** argv) {
                peer.c_str());
         unlink(path.c_str());
     }
+    // Presentations of many parts: the time should grow as the parts do, not as their square.
+    printf("\n%-34s %8s %8s %10s %10s\n", "presentation", "MB", "entries", "read text", "count");
+    struct Presentation {
+        const char* szName;
+        int nSlides;
+        double dRead, dCount;
+    } presentations[] = {{"pptx-2000-slides.pptx", 2000, 0, 0},
+                         {"pptx-32000-slides.pptx", 32000, 0, 0},
+                         {"pptx-65535-entries.pptx", static_cast<int>(kZipMaxEntries) - 4, 0, 0}};
+    for (Presentation& p : presentations) {
+        std::string file = Pptx(p.nSlides);
+        std::string path = std::string(szFolder) + "/" + p.szName;
+        FILE* pFile = fopen(path.c_str(), "wb");
+        if (pFile == nullptr || fwrite(file.data(), 1, file.size(), pFile) != file.size()) return 1;
+        fclose(pFile);
+        p.dRead = MedianSeconds([&] { ReadText(file); });
+        std::string output;
+        p.dCount = TimeShell(countProgram + " " + path, &output);
+        printf("%-34s %8.1f %8d %7.1f ms %7.1f ms  (%s)\n", p.szName, file.size() / 1e6, p.nSlides + 4, p.dRead * 1e3,
+               p.dCount * 1e3, output.c_str());
+        unlink(path.c_str());
+    }
     rmdir(szFolder);
     printf("\ngoals (share: zlib's inflate time over the whole reading of the same file):\n");
     Goal("tallyq-count on a 300-page .docx", dThreeHundredMs, kThreeHundredPagesGoalMs, true, "ms");
     Goal("reading at zlib's inflate speed, worst file", 100 * dWorstShare, 100 * kInflateShareGoal, false, "%");
     if (dDocxRatio > 0) Goal("tallyq-count vs docx2txt | wc -w, largest", dDocxRatio, kDocx2txtGoal, false, "x");
     if (dOdtRatio > 0) Goal("tallyq-count vs odt2txt | wc -w", dOdtRatio, kOdt2txtGoal, false, "x");
+    // 16 times the slides: in proportion, 16 times the time; the square would be 256.
+    Goal("32,000 slides against 2,000, reading time", presentations[1].dRead / presentations[0].dRead,
+         kManySlidesGoal, true, "x");
+    Goal("a package of 65,535 entries, tallyq-count", presentations[2].dCount * 1e3, kFullPackageGoalMs, true, "ms");
     return 0;
 }

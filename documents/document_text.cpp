@@ -22,6 +22,7 @@ const char kRefusedXmlEncoding[] = "the file is not a sound document (a part of 
 const char kRefusedMissingPart[] = "the file is damaged (a part it names is missing)";
 const char kRefusedUnknownCharset[] = "the file declares a character set that is not read (use UTF-8 or a Windows code page)";
 const char kRefusedBadRtf[] = "the file is damaged (its RTF is not well formed)";
+const char kRefusedStopped[] = "the reading was stopped";
 
 namespace {
 const char kReplacement[] = "\xEF\xBF\xBD";
@@ -55,9 +56,11 @@ void DocumentText::Put(const char* pUtf8, size_t cbUtf8) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(pUtf8);
     const unsigned char* pEnd = p + cbUtf8;
     while (p < pEnd && szRefusal == nullptr) {
-        // The run of well-formed text without U+0000 goes to the sink as it is.
+        // The run of well-formed text without U+0000 goes to the sink as it is, a progress step at
+        // most at a time: the meter is told of each such step, so one long text lets the caller in.
         const unsigned char* pRun = p;
-        while (p < pEnd) {
+        const unsigned char* pRunEnd = static_cast<size_t>(pEnd - p) > kProgressStepBytes ? p + kProgressStepBytes : pEnd;
+        while (p < pRunEnd) {
             if (*p >= 0x80) {
                 uint32_t nCodePoint;
                 bool bWellFormed;
@@ -78,6 +81,10 @@ void DocumentText::Put(const char* pUtf8, size_t cbUtf8) {
             return;
         }
         if (p == pEnd) return;
+        if (p >= pRunEnd) {  // cut at the step, not at a fault
+            if (!meter.Done(cbRun)) Refuse(kRefusedStopped);
+            continue;
+        }
         // An ill-formed part or U+0000: one U+FFFD.
         uint32_t nIgnored;
         p += *p == 0 ? 1 : DecodeUtf8Sequence(p, static_cast<size_t>(pEnd - p), &nIgnored);

@@ -9,6 +9,7 @@
 #include <stdint.h>
 
 #include "documents/growing_array.h"
+#include "documents/reading_progress.h"
 
 struct CodePageTable;
 
@@ -47,6 +48,8 @@ extern const char kRefusedXmlEncoding[];
 extern const char kRefusedMissingPart[];
 extern const char kRefusedUnknownCharset[];
 extern const char kRefusedBadRtf[];
+// Not a refusal of the file: its reading was stopped (Stopped() tells it from the others).
+extern const char kRefusedStopped[];
 
 class DocumentText {
 public:
@@ -74,6 +77,17 @@ public:
     MemoryBound* Kept() { return &kept; }
     // An array could not grow: refused for the bound when that was why, else for memory.
     bool RefuseGrowth() { return Refuse(kept.Passed() ? kRefusedTooMuchText : kRefusedOutOfMemory); }
+    // The work of reading the document is counted here, for the caller's progress (set with
+    // WatchProgress) to be asked between pieces; once it says stop, the text is refused with
+    // kRefusedStopped. A reader cb bytes into its input tells it with ParsedUpTo (as
+    // ProgressMeter::DoneUpTo): false when it is to stop.
+    void WatchProgress(ReadingProgress* pProgress) { meter.Watch(pProgress); }
+    ProgressMeter* Meter() { return &meter; }
+    bool ParsedUpTo(uint64_t cb, uint64_t* pcbTold) {
+        if (cb >= *pcbTold && cb - *pcbTold < kProgressStepBytes) return true;  // the usual case, inline
+        return meter.DoneUpTo(cb, pcbTold) || Refuse(kRefusedStopped);
+    }
+    bool Stopped() const { return meter.Stopped(); }
 
     // Text that counts nRepeat times; deeper than kMaxRepeatDepth, the repeat counts once.
     void BeginRepeat(uint64_t nRepeat);
@@ -90,6 +104,7 @@ private:
     uint64_t nFactor;  // the product of the open repeats
     uint64_t factors[kMaxRepeatDepth];
     MemoryBound kept;
+    ProgressMeter meter;
 };
 
 // Writes a code point as UTF-8 into pOut (4 bytes) and gives the length; as DocumentText does.

@@ -70,7 +70,7 @@ struct SharedStrings {
 bool ReadSharedStrings(OfficePackage* pPackage, XmlSpan partName, SharedStrings* pStrings) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
-    XmlReader reader(part.bytes.data(), part.bytes.size());
+    XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     NamespaceMatch isSpreadsheet(IsSpreadsheetNamespace);
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
@@ -109,7 +109,7 @@ bool StringIndex(const GrowingBytes& value, size_t* pnIndex) {
 bool ReadSheet(OfficePackage* pPackage, XmlSpan partName, const SharedStrings& strings, DocumentText* pText) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
-    XmlReader reader(part.bytes.data(), part.bytes.size());
+    XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     GrowingBytes cellType(pText->Kept()), value(pText->Kept()), item(pText->Kept());
     NamespaceMatch isSpreadsheet(IsSpreadsheetNamespace);
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {

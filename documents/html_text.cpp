@@ -94,7 +94,8 @@ void HtmlReader::Run() {
     nOpen = nUntracked = nPreformatted = nHidden = 0;
     bDone = false;
     UpdateMuting();
-    while (!bDone && pText->Refusal() == nullptr) {
+    uint64_t cbTold = 0;
+    while (!bDone && pText->Refusal() == nullptr && pText->ParsedUpTo(in.Offset(), &cbTold)) {
         uint32_t c = in.Next();
         if (c == kEndOfText) break;
         if (c == '<') ReadMarkup();

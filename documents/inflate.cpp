@@ -4,21 +4,26 @@
 #include "documents/crc32.h"
 #include "documents/small_inflate.h"
 
-InflateResult InflateRaw(const unsigned char* pIn, uint64_t cbIn, unsigned char* pOut, size_t cbOut) {
-    return SmallInflate(pIn, static_cast<size_t>(cbIn), pOut, cbOut) ? InflateResult::kWhole : InflateResult::kBadData;
+InflateResult InflateRaw(const unsigned char* pIn, uint64_t cbIn, unsigned char* pOut, size_t cbOut,
+                         ProgressMeter* pMeter) {
+    bool bWhole = SmallInflate(pIn, static_cast<size_t>(cbIn), pOut, cbOut, pMeter);
+    if (pMeter != nullptr && pMeter->Stopped()) return InflateResult::kStopped;
+    return bWhole ? InflateResult::kWhole : InflateResult::kBadData;
 }
 
-uint32_t ZipCrc32(const unsigned char* p, size_t cb) { return Crc32(0, p, cb); }
+uint32_t ZipCrc32(uint32_t nCrc, const unsigned char* p, size_t cb) { return Crc32(nCrc, p, cb); }
 
 #else
 #include <string.h>
 #include <zlib.h>
 
-InflateResult InflateRaw(const unsigned char* pIn, uint64_t cbIn, unsigned char* pOut, size_t cbOut) {
+InflateResult InflateRaw(const unsigned char* pIn, uint64_t cbIn, unsigned char* pOut, size_t cbOut,
+                         ProgressMeter* pMeter) {
     z_stream stream;
     memset(&stream, 0, sizeof(stream));
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return InflateResult::kOutOfMemory;
-    // zlib counts in 32-bit units: the input and output are fed in pieces of at most 1 GiB.
+    // zlib counts in 32-bit units: the input is fed in pieces of at most 1 GiB; the output in
+    // pieces of the progress step, so that the meter is told between them.
     uint64_t cbInLeft = cbIn, cbOutLeft = cbOut;
     stream.next_in = const_cast<unsigned char*>(pIn);
     stream.next_out = pOut;
@@ -29,15 +34,19 @@ InflateResult InflateRaw(const unsigned char* pIn, uint64_t cbIn, unsigned char*
             cbInLeft -= stream.avail_in;
         }
         if (stream.avail_out == 0 && cbOutLeft != 0) {
-            stream.avail_out = static_cast<uInt>(cbOutLeft < (1u << 30) ? cbOutLeft : (1u << 30));
+            if (pMeter != nullptr && stream.total_out != 0 && !pMeter->Done(kProgressStepBytes)) {
+                inflateEnd(&stream);
+                return InflateResult::kStopped;
+            }
+            stream.avail_out = static_cast<uInt>(cbOutLeft < kProgressStepBytes ? cbOutLeft : kProgressStepBytes);
             cbOutLeft -= stream.avail_out;
         }
         uLong nInBefore = stream.total_in, nOutBefore = stream.total_out;
         nResult = inflate(&stream, Z_FINISH);
         bool bProgress = stream.total_in != nInBefore || stream.total_out != nOutBefore;
-        // Z_BUF_ERROR only asks for the next piece while there is one to give.
-        if (nResult == Z_BUF_ERROR && bProgress && (stream.avail_in != 0 || cbInLeft != 0) &&
-            (stream.avail_out != 0 || cbOutLeft != 0))
+        // Z_BUF_ERROR only asks for the next piece of input or output while there is one to give.
+        if (nResult == Z_BUF_ERROR && bProgress &&
+            ((stream.avail_in == 0 && cbInLeft != 0) || (stream.avail_out == 0 && cbOutLeft != 0)))
             nResult = Z_OK;
         if (nResult == Z_OK && !bProgress && stream.avail_in != 0 && stream.avail_out != 0) nResult = Z_DATA_ERROR;
     }
@@ -47,9 +56,9 @@ InflateResult InflateRaw(const unsigned char* pIn, uint64_t cbIn, unsigned char*
     return bWhole ? InflateResult::kWhole : InflateResult::kBadData;
 }
 
-uint32_t ZipCrc32(const unsigned char* p, size_t cb) {
+uint32_t ZipCrc32(uint32_t nSeed, const unsigned char* p, size_t cb) {
     // zlib's CRC-32 also takes 32-bit lengths.
-    uLong nCrc = crc32(0L, Z_NULL, 0);
+    uLong nCrc = nSeed;
     for (size_t off = 0; off < cb;) {
         size_t cbPiece = cb - off < (1u << 30) ? cb - off : (1u << 30);
         nCrc = crc32(nCrc, p + off, static_cast<uInt>(cbPiece));

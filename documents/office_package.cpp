@@ -1,5 +1,7 @@
 #include "documents/office_package.h"
 
+#include "documents/heap_sort.h"
+
 #include <stdint.h>
 #include <string.h>
 
@@ -28,9 +30,10 @@ int HexDigit(char c) {
     return -1;
 }
 
-// Why the zip is refused; memory that failed is said as every reader says it.
+// Why the zip is refused; memory that failed, and a stop, are said as every reader says them.
 const char* ZipRefusal(ZipError error) {
-    return error == ZipError::kOutOfMemory ? kRefusedOutOfMemory : ZipErrorText(error);
+    if (error == ZipError::kOutOfMemory) return kRefusedOutOfMemory;
+    return error == ZipError::kStopped ? kRefusedStopped : ZipErrorText(error);
 }
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
@@ -152,26 +155,7 @@ bool SortIndexes(GrowingArray<size_t>* pIndexes, size_t n, int (*Compare)(const 
     pIndexes->Clear();
     if (!pIndexes->Reserve(n)) return false;
     for (size_t i = 0; i < n; ++i) (void)pIndexes->Push(i);
-    size_t* p = pIndexes->Data();
-    auto SiftDown = [&](size_t nRoot, size_t nEnd) {
-        for (;;) {
-            size_t nChild = 2 * nRoot + 1;
-            if (nChild >= nEnd) return;
-            if (nChild + 1 < nEnd && Compare(pContext, p[nChild], p[nChild + 1]) < 0) ++nChild;
-            if (Compare(pContext, p[nRoot], p[nChild]) >= 0) return;
-            size_t nSwap = p[nRoot];
-            p[nRoot] = p[nChild];
-            p[nChild] = nSwap;
-            nRoot = nChild;
-        }
-    };
-    for (size_t i = n / 2; i > 0; --i) SiftDown(i - 1, n);
-    for (size_t nEnd = n; nEnd > 1; --nEnd) {
-        size_t nSwap = p[0];
-        p[0] = p[nEnd - 1];
-        p[nEnd - 1] = nSwap;
-        SiftDown(0, nEnd - 1);
-    }
+    HeapSortIndexes(pIndexes->Data(), n, [&](size_t a, size_t b) { return Compare(pContext, a, b) < 0; });
     return true;
 }
 
@@ -236,7 +220,7 @@ bool OfficePackage::ReadRaw(XmlSpan name, PartBytes* pBytes) {
     PartBytes bytes;
     if (entry.cbUncompressed > SIZE_MAX || !bytes.Allocate(static_cast<size_t>(entry.cbUncompressed)))
         return pText->Refuse(kRefusedOutOfMemory);
-    if (!archive.Extract(entry, reinterpret_cast<unsigned char*>(bytes.data()), bytes.size()))
+    if (!archive.Extract(entry, reinterpret_cast<unsigned char*>(bytes.data()), bytes.size(), Meter()))
         return pText->Refuse(ZipRefusal(archive.Error()));
     pBytes->swap(bytes);
     return true;
@@ -257,7 +241,12 @@ bool OfficePackage::Read(XmlSpan name, PackagePart* pPart) {
     return true;
 }
 
+ProgressMeter* OfficePackage::Meter() { return pText->Meter(); }
+
+bool OfficePackage::RefuseOutOfMemory() { return pText->Refuse(kRefusedOutOfMemory); }
+
 bool OfficePackage::RefuseXml(const XmlReader& reader) {
+    if (reader.Error() == XmlError::kStopped) return pText->Refuse(kRefusedStopped);
     if (reader.Error() == XmlError::kDoctype) return pText->Refuse(kRefusedDoctype);
     if (reader.Error() == XmlError::kUnsupportedEncoding) return pText->Refuse(kRefusedXmlEncoding);
     return pText->Refuse(kRefusedBadXml);
@@ -273,7 +262,7 @@ bool OfficePackage::ReadRelationships(XmlSpan partName, Relationships* pRelation
     if (!Has(SpanOf(relsName))) return true;
     PackagePart part;
     if (!Read(SpanOf(relsName), &part)) return false;
-    XmlReader reader(part.bytes.data(), part.bytes.size());
+    XmlReader reader(part.bytes.data(), part.bytes.size(), Meter());
     GrowingBytes value(pText->Kept());
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return RefuseXml(reader);
@@ -307,7 +296,7 @@ bool OfficePackage::ReadContentTypes() {
     bTypesRead = true;
     PackagePart part;
     if (!Read(SpanOf("[Content_Types].xml"), &part)) return false;
-    XmlReader reader(part.bytes.data(), part.bytes.size());
+    XmlReader reader(part.bytes.data(), part.bytes.size(), Meter());
     GrowingBytes key(pText->Kept()), type(pText->Kept());
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return RefuseXml(reader);

@@ -128,6 +128,10 @@ public:
 
     // Whether an XML reader's failure was a refusal of the file; says why to the text.
     bool RefuseXml(const XmlReader& reader);
+    // Where the work of inflating and parsing the parts is counted: the text's.
+    ProgressMeter* Meter();
+    // Refuses the file for want of memory: false.
+    bool RefuseOutOfMemory();
 
 private:
     bool ReadContentTypes();

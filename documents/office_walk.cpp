@@ -1,6 +1,9 @@
 #include "documents/office_walk.h"
 
+#include <stdlib.h>
 #include <string.h>
+
+
 
 namespace {
 // The prefixes of the extensions whose content the readers take as it is: Word's shapes, groups
@@ -95,7 +98,7 @@ bool ListedParts(OfficePackage* pPackage, XmlSpan mainPart, const Relationships&
     PackagePart part;
     if (!pPackage->Read(mainPart, &part)) return false;
     DocumentText* pText = pPackage->Text();
-    XmlReader reader(part.bytes.data(), part.bytes.size());
+    XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     GrowingBytes id(pText->Kept());
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);

@@ -172,7 +172,7 @@ void PartReader::End(const XmlReader& reader) {
 bool PartReader::Read(XmlSpan partName, Region region) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
-    XmlReader reader(part.bytes.data(), part.bytes.size());
+    XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     unsigned nSkipDepth = 0;
     // Where the text is: the document's body, or the master pages' headers and footers.
     unsigned nRegionDepth = 0;

@@ -16,7 +16,7 @@ bool PlaceholderCounts(const GrowingBytes& type, bool bPlaceholder, ShapeText wh
 bool ReadSlidePart(OfficePackage* pPackage, XmlSpan partName, ShapeText which, DocumentText* pText) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
-    XmlReader reader(part.bytes.data(), part.bytes.size());
+    XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     OfficeWalk walk(&reader);
     // The innermost shape open, by depth, and what its placeholder says.
     unsigned nShapeDepth = 0;

@@ -141,8 +141,9 @@ private:
 };
 
 bool RtfReader::Read() {
+    uint64_t cbTold = 0;
     while (off < cbData) {
-        if (pText->Refusal() != nullptr) return false;
+        if (pText->Refusal() != nullptr || !pText->ParsedUpTo(off, &cbTold)) return false;
         unsigned char c = pData[off];
         if (c == '{' || c == '}') {
             bStarPending = false;  // a group opened or closed after \* leaves this one skipped

@@ -46,8 +46,8 @@ bool MakeCode(PrefixCode* pCode, const uint8_t* pLengths, int nSymbols, bool bCo
 
 class Inflater {
 public:
-    Inflater(const unsigned char* pIn, size_t cbIn, unsigned char* pOut, size_t cbOut)
-        : pIn(pIn), pInEnd(pIn + cbIn), pOut(pOut), cbOut(cbOut) {}
+    Inflater(const unsigned char* pIn, size_t cbIn, unsigned char* pOut, size_t cbOut, ProgressMeter* pMeter)
+        : pIn(pIn), pInEnd(pIn + cbIn), pOut(pOut), cbOut(cbOut), pMeter(pMeter) {}
 
     bool Run() {
         bool bLast;
@@ -63,6 +63,9 @@ public:
     }
 
 private:
+    // Tells the meter how far the output has come; false when the reading is to stop.
+    bool GoOn() { return pMeter == nullptr || pMeter->DoneUpTo(offOut, &cbTold); }
+
     // The next n bits (at most 16), the first in the lowest; past the input, 0 and failed.
     uint32_t Bits(int n) {
         while (cBits < n) {
@@ -112,6 +115,7 @@ private:
         memcpy(pOut + offOut, pIn, cb);
         pIn += cb;
         offOut += cb;
+        if (!GoOn()) bFailed = true;
     }
 
     void Fixed() {
@@ -167,6 +171,7 @@ private:
     // A block's literals and copies, up to its end.
     void Codes(const PrefixCode& literals, const PrefixCode& distances) {
         for (;;) {
+            if (!GoOn()) break;
             int nSymbol = Symbol(literals);
             if (bFailed || nSymbol == 256) return;
             if (nSymbol < 256) {
@@ -191,7 +196,9 @@ private:
     const unsigned char* pInEnd;
     unsigned char* pOut;
     size_t cbOut;
+    ProgressMeter* pMeter;
     size_t offOut = 0;
+    uint64_t cbTold = 0;
     uint32_t nBitBuffer = 0;
     int cBits = 0;
     bool bFailed = false;
@@ -199,6 +206,6 @@ private:
 
 }  // namespace
 
-bool SmallInflate(const unsigned char* pIn, size_t cbIn, unsigned char* pOut, size_t cbOut) {
-    return Inflater(pIn, cbIn, pOut, cbOut).Run();
+bool SmallInflate(const unsigned char* pIn, size_t cbIn, unsigned char* pOut, size_t cbOut, ProgressMeter* pMeter) {
+    return Inflater(pIn, cbIn, pOut, cbOut, pMeter).Run();
 }

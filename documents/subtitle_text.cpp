@@ -146,7 +146,8 @@ bool ReadSubtitleText(const unsigned char* pData, size_t cbData, SubtitleKind ki
     // lines between cues it may be the next cue's number.
     CodePointReader pending;
     bool bPending = false, bPendingDigits = false;
-    while (!in.AtEnd() && pText->Refusal() == nullptr) {
+    uint64_t cbTold = 0;
+    while (!in.AtEnd() && pText->Refusal() == nullptr && pText->ParsedUpTo(in.Offset(), &cbTold)) {
         CodePointReader start = in;
         LineFacts line = ReadLine(&in);
         if (bPending && (line.bBlank || state != kInCue || !line.bTiming || bVtt || !bPendingDigits))

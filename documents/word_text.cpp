@@ -53,7 +53,7 @@ const ElementName kWordElements[] = {
 bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, AnchoredText* pOut) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
-    XmlReader reader(part.bytes.data(), part.bytes.size());
+    XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     OfficeWalk walk(&reader);
     Fields fields;
     NamespaceMatch isWord(IsWordNamespace);

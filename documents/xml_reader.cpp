@@ -72,8 +72,9 @@ int StartsWith(const char* p, const char* pEnd, const char* szText) {
 }  // namespace
 
 
-XmlReader::XmlReader(const char* pData, size_t cbData)
-    : pData(pData), pEnd(pData + cbData), pStart(pData), pPos(pData), token(XmlToken::kStartElement),
+XmlReader::XmlReader(const char* pData, size_t cbData, ProgressMeter* pMeter)
+    : pData(pData), pEnd(pData + cbData), pStart(pData), pPos(pData), pMeter(pMeter), cbTold(0),
+      token(XmlToken::kStartElement),
       error(XmlError::kNone), cbOffset(0), element{kNoSpan, kNoSpan, kNoSpan, 0},
       text(kNoSpan), bRawText(false), bRootSeen(false), bEmptyElement(false), nDepth(0), nTokenDepth(0),
       nAttributes(0), nNamespaces(0) {
@@ -91,6 +92,9 @@ XmlToken XmlReader::Next() {
     if (token == XmlToken::kError || token == XmlToken::kEndDocument) return token;
     nAttributes = 0;
     if (bEmptyElement) return CloseElement();
+    size_t cbParsed = static_cast<size_t>(pPos - pData);
+    if (pMeter != nullptr && cbParsed - cbTold >= kProgressStepBytes && !pMeter->DoneUpTo(cbParsed, &cbTold))
+        return Fail(XmlError::kStopped, pPos);
     const char* p = pPos;
     for (;;) {
         if (nDepth == 0) {
@@ -359,6 +363,7 @@ const char* XmlErrorText(XmlError error) {
     case XmlError::kNameTooLong: return "a name is too long";
     case XmlError::kValueTooLong: return "an attribute value is too long";
     case XmlError::kTooManyNamespaces: return "too many namespace declarations are in scope";
+    case XmlError::kStopped: return "the reading was stopped";
     }
     return "the XML is not well formed";
 }

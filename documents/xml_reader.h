@@ -9,6 +9,8 @@
 #include <stdint.h>
 #include <string.h>
 
+#include "documents/reading_progress.h"
+
 const unsigned kXmlMaxDepth = 256;          // elements open at once
 const unsigned kXmlMaxAttributes = 256;     // attributes of one element, namespace declarations aside
 const size_t kXmlMaxNameLength = 1024;      // bytes of a qualified name
@@ -37,7 +39,8 @@ enum class XmlError {
     kTooManyAttributes,
     kNameTooLong,
     kValueTooLong,
-    kTooManyNamespaces
+    kTooManyNamespaces,
+    kStopped                 // the reading's progress said stop
 };
 
 // A short reason a person can act on, completing "NAME: ".
@@ -84,8 +87,9 @@ enum class XmlToken {
 // the same for ever. What a token gives lasts until the next call of Next().
 class XmlReader {
 public:
-    // The bytes must outlive the reader.
-    XmlReader(const char* pData, size_t cbData);
+    // The bytes must outlive the reader. The bytes parsed are counted on pMeter (may be null),
+    // between tokens; when it says stop, the reader fails with kStopped.
+    XmlReader(const char* pData, size_t cbData, ProgressMeter* pMeter = nullptr);
     XmlReader(const XmlReader&) = delete;
     XmlReader& operator=(const XmlReader&) = delete;
 
@@ -142,6 +146,8 @@ private:
     const char* pEnd;
     const char* pStart;  // after the byte-order mark: the only place for an XML declaration
     const char* pPos;
+    ProgressMeter* pMeter;
+    uint64_t cbTold;  // how far the meter has been told
     XmlToken token;
     XmlError error;
     size_t cbOffset;

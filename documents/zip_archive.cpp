@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "documents/growing_array.h"
+#include "documents/heap_sort.h"
 #include "documents/inflate.h"
 #include "setup/byte_fields.h"
 
@@ -29,19 +30,18 @@ bool Inside(uint64_t off, uint64_t cb, uint64_t cbTotal) { return off <= cbTotal
 
 unsigned char AsciiLower(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
 
-bool SameNameIgnoringCase(const char* pA, size_t cbA, const char* pB, size_t cbB) {
-    if (cbA != cbB) return false;
-    for (size_t i = 0; i < cbA; ++i) {
-        if (AsciiLower(static_cast<unsigned char>(pA[i])) != AsciiLower(static_cast<unsigned char>(pB[i]))) return false;
+// The order of names with ASCII case ignored: byte by byte, then by length. Zero for the same name.
+int CompareNames(const char* pA, size_t cbA, const char* pB, size_t cbB) {
+    size_t cb = cbA < cbB ? cbA : cbB;
+    for (size_t i = 0; i < cb; ++i) {
+        int nOrder = AsciiLower(static_cast<unsigned char>(pA[i])) - AsciiLower(static_cast<unsigned char>(pB[i]));
+        if (nOrder != 0) return nOrder;
     }
-    return true;
+    return cbA < cbB ? -1 : cbA > cbB;
 }
 
-uint32_t NameHash(const char* p, size_t cb) {
-    uint32_t nHash = 2166136261u;  // FNV-1a over the lower-cased name
-    for (size_t i = 0; i < cb; ++i) nHash = (nHash ^ AsciiLower(static_cast<unsigned char>(p[i]))) * 16777619u;
-    return nHash;
-}
+int CompareEntries(const ZipEntry& a, const ZipEntry& b) { return CompareNames(a.pName, a.cbName, b.pName, b.cbName); }
+
 }  // namespace
 
 const char* ZipErrorText(ZipError error) {
@@ -58,12 +58,22 @@ const char* ZipErrorText(ZipError error) {
     case ZipError::kBadChecksum: return "the file is damaged (an entry's checksum does not match)";
     case ZipError::kTooLarge: return "the file unpacks to more than 1 GiB or 200 times its size, which no real document does";
     case ZipError::kOutOfMemory: return "there is not enough memory to unpack it";
+    case ZipError::kStopped: return "the reading was stopped";
     }
     return "unknown zip error";
 }
 
 ZipArchive::ZipArchive()
-    : pData(nullptr), cbData(0), offDirectory(0), cbDirectory(0), nEntries(0), cbInflated(0), error(ZipError::kNone) {}
+    : pData(nullptr), cbData(0), offDirectory(0), cbDirectory(0), nEntries(0), pEntries(nullptr), pByName(nullptr),
+      nHeadersRead(0), cbInflated(0), error(ZipError::kNone) {}
+
+ZipArchive::~ZipArchive() { FreeIndex(); }
+
+void ZipArchive::FreeIndex() {
+    FreeAllocated(pEntries);
+    pEntries = nullptr;
+    pByName = nullptr;  // in the same block
+}
 
 bool ZipArchive::Fail(ZipError newError) {
     error = newError;
@@ -71,12 +81,17 @@ bool ZipArchive::Fail(ZipError newError) {
 }
 
 bool ZipArchive::Open(const unsigned char* pNewData, size_t cbNewData) {
+    FreeIndex();
     pData = pNewData;
     cbData = cbNewData;
     nEntries = 0;
+    nHeadersRead = 0;
     cbInflated = 0;
     error = ZipError::kNone;
-    return ReadEndRecord() && CheckDirectory();
+    if (ReadEndRecord() && ReadDirectory()) return true;
+    FreeIndex();
+    nEntries = 0;
+    return false;
 }
 
 bool ZipArchive::ReadEndRecord() {
@@ -116,11 +131,15 @@ bool ZipArchive::ReadEndRecord() {
     if (nDisk != 0 || nDirectoryDisk != 0 || nDiskEntries != nTotalEntries) return Fail(ZipError::kSplit);
     if (nTotalEntries > kZipMaxEntries) return Fail(ZipError::kTooManyEntries);
     if (!Inside(offDirectory, cbDirectory, offDirectoryEnd)) return Fail(ZipError::kDamaged);
+    // Each record takes at least its fixed part: a count the directory cannot hold is damage, found
+    // before memory is taken for the index.
+    if (nTotalEntries > cbDirectory / kCentralHeaderSize) return Fail(ZipError::kDamaged);
     nEntries = static_cast<size_t>(nTotalEntries);
     return true;
 }
 
-bool ZipArchive::ReadCentralHeader(uint64_t off, ZipEntry* pEntry, uint64_t* pNext) const {
+bool ZipArchive::ReadCentralHeader(uint64_t off, ZipEntry* pEntry, uint64_t* pNext) {
+    ++nHeadersRead;
     uint64_t offLimit = offDirectory + cbDirectory;
     if (!Inside(off, kCentralHeaderSize, offLimit)) return false;
     const unsigned char* p = pData + off;
@@ -160,17 +179,17 @@ bool ZipArchive::ReadCentralHeader(uint64_t off, ZipEntry* pEntry, uint64_t* pNe
     return true;
 }
 
-bool ZipArchive::CheckDirectory() {
-    // Names are kept in an open-addressed table of directory offsets while the directory is
-    // walked once, so duplicates are found in linear time.
-    size_t nSlots = 16;
-    while (nSlots < 2 * nEntries) nSlots *= 2;
-    GrowingArray<uint64_t> slots;
-    if (!slots.Resize(nSlots)) return Fail(ZipError::kOutOfMemory);
-    for (size_t i = 0; i < nSlots; ++i) slots[i] = UINT64_MAX;
+bool ZipArchive::ReadDirectory() {
+    if (nEntries == 0) return true;
+    // One block: the entries in directory order, then their indexes in the order of their names.
+    size_t cbEntries = nEntries * sizeof(ZipEntry);
+    void* pBlock = TryAllocate(cbEntries + nEntries * sizeof(uint32_t));
+    if (pBlock == nullptr) return Fail(ZipError::kOutOfMemory);
+    pEntries = static_cast<ZipEntry*>(pBlock);
+    pByName = reinterpret_cast<uint32_t*>(static_cast<unsigned char*>(pBlock) + cbEntries);
     uint64_t off = offDirectory;
     for (size_t i = 0; i < nEntries; ++i) {
-        ZipEntry entry;
+        ZipEntry& entry = pEntries[i];
         uint64_t offNext;
         if (!ReadCentralHeader(off, &entry, &offNext)) return Fail(ZipError::kDamaged);
         if (entry.nFlags & (kFlagEncrypted | kFlagStrongEncryption)) return Fail(ZipError::kEncrypted);
@@ -178,16 +197,13 @@ bool ZipArchive::CheckDirectory() {
         const unsigned char* pEntryData;
         if (!DataOf(entry, &pEntryData)) return Fail(ZipError::kDamaged);
         if (entry.nMethod == kMethodStored && entry.cbCompressed != entry.cbUncompressed) return Fail(ZipError::kDamaged);
-        size_t nSlot = NameHash(entry.pName, entry.cbName) & (nSlots - 1);
-        for (; slots[nSlot] != UINT64_MAX; nSlot = (nSlot + 1) & (nSlots - 1)) {
-            ZipEntry other;
-            uint64_t offIgnored;
-            ReadCentralHeader(slots[nSlot], &other, &offIgnored);
-            if (SameNameIgnoringCase(entry.pName, entry.cbName, other.pName, other.cbName))
-                return Fail(ZipError::kDuplicateName);
-        }
-        slots[nSlot] = off;
+        pByName[i] = static_cast<uint32_t>(i);
         off = offNext;
+    }
+    // Sorted, two entries of one name stand side by side.
+    HeapSortIndexes(pByName, nEntries, [&](uint32_t a, uint32_t b) { return CompareEntries(pEntries[a], pEntries[b]) < 0; });
+    for (size_t i = 1; i < nEntries; ++i) {
+        if (CompareEntries(pEntries[pByName[i - 1]], pEntries[pByName[i]]) == 0) return Fail(ZipError::kDuplicateName);
     }
     return true;
 }
@@ -207,24 +223,31 @@ bool ZipArchive::DataOf(const ZipEntry& entry, const unsigned char** ppData) con
 
 bool ZipArchive::GetEntry(size_t nIndex, ZipEntry* pEntry) const {
     if (nIndex >= nEntries) return false;
-    uint64_t off = offDirectory;
-    for (size_t i = 0;; ++i) {
-        uint64_t offNext;
-        if (!ReadCentralHeader(off, pEntry, &offNext)) return false;
-        if (i == nIndex) return true;
-        off = offNext;
+    *pEntry = pEntries[nIndex];
+    return true;
+}
+
+bool ZipArchive::FindIndex(const char* pName, size_t cbName, size_t* pnIndex) const {
+    // The first name in order that is not before this one, by halves.
+    size_t nFirst = 0;
+    for (size_t nEnd = nEntries; nFirst < nEnd;) {
+        size_t nMiddle = nFirst + (nEnd - nFirst) / 2;
+        const ZipEntry& entry = pEntries[pByName[nMiddle]];
+        if (CompareNames(entry.pName, entry.cbName, pName, cbName) < 0) nFirst = nMiddle + 1;
+        else nEnd = nMiddle;
     }
+    if (nFirst == nEntries) return false;
+    const ZipEntry& entry = pEntries[pByName[nFirst]];
+    if (CompareNames(entry.pName, entry.cbName, pName, cbName) != 0) return false;
+    *pnIndex = pByName[nFirst];
+    return true;
 }
 
 bool ZipArchive::Find(const char* pName, size_t cbName, ZipEntry* pEntry) const {
-    uint64_t off = offDirectory;
-    for (size_t i = 0; i < nEntries; ++i) {
-        uint64_t offNext;
-        if (!ReadCentralHeader(off, pEntry, &offNext)) return false;
-        if (SameNameIgnoringCase(pName, cbName, pEntry->pName, pEntry->cbName)) return true;
-        off = offNext;
-    }
-    return false;
+    size_t nIndex;
+    if (!FindIndex(pName, cbName, &nIndex)) return false;
+    *pEntry = pEntries[nIndex];
+    return true;
 }
 
 bool ZipArchive::MayInflate(uint64_t cbMore) {
@@ -234,20 +257,30 @@ bool ZipArchive::MayInflate(uint64_t cbMore) {
     return true;
 }
 
-bool ZipArchive::Extract(const ZipEntry& entry, unsigned char* pOut, size_t cbOut) {
+bool ZipArchive::Extract(const ZipEntry& entry, unsigned char* pOut, size_t cbOut, ProgressMeter* pMeter) {
     if (cbOut != entry.cbUncompressed) return Fail(ZipError::kDamaged);
     if (!MayInflate(entry.cbUncompressed)) return false;
     const unsigned char* pIn;
     if (!DataOf(entry, &pIn)) return Fail(ZipError::kDamaged);
     cbInflated += entry.cbUncompressed;
-    if (entry.nMethod == kMethodStored) {
-        if (entry.cbCompressed != cbOut) return Fail(ZipError::kDamaged);
-        if (cbOut != 0) memcpy(pOut, pIn, cbOut);
-    } else {
-        InflateResult result = InflateRaw(pIn, entry.cbCompressed, pOut, cbOut);
+    bool bStored = entry.nMethod == kMethodStored;
+    if (bStored && entry.cbCompressed != cbOut) return Fail(ZipError::kDamaged);
+    if (!bStored) {
+        InflateResult result = InflateRaw(pIn, entry.cbCompressed, pOut, cbOut, pMeter);
         if (result == InflateResult::kOutOfMemory) return Fail(ZipError::kOutOfMemory);
+        if (result == InflateResult::kStopped) return Fail(ZipError::kStopped);
         if (result != InflateResult::kWhole) return Fail(ZipError::kBadData);
     }
-    if (ZipCrc32(pOut, cbOut) != entry.nCrc32) return Fail(ZipError::kBadChecksum);
+    // A stored entry is copied, and every entry checked, in pieces, with the meter told between
+    // them: a large entry takes a while under emulation too.
+    uint32_t nCrc = 0;
+    for (size_t off = 0; off < cbOut;) {
+        size_t cbPiece = cbOut - off < kProgressStepBytes ? cbOut - off : static_cast<size_t>(kProgressStepBytes);
+        if (bStored) memcpy(pOut + off, pIn + off, cbPiece);
+        nCrc = ZipCrc32(nCrc, pOut + off, cbPiece);
+        off += cbPiece;
+        if (pMeter != nullptr && !pMeter->Done(cbPiece)) return Fail(ZipError::kStopped);
+    }
+    if (nCrc != entry.nCrc32) return Fail(ZipError::kBadChecksum);
     return true;
 }

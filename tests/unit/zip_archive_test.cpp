@@ -137,4 +137,32 @@ TEST(ZipArchive, ABombIsRefusedBeforeItIsInflatedAndReReadsCount) {
         << "the budget is 200 times the file's size (" << zip.size() << " bytes), re-reads included";
 }
 
+TEST(ZipArchive, EachDirectoryRecordOfAFullArchiveIsReadOnceForEveryLookup) {
+    std::vector<Member> members;
+    for (size_t i = 0; i < kZipMaxEntries; ++i)
+        members.push_back({"ppt/slides/slide" + std::to_string(i + 1) + ".xml", std::to_string(i), false});
+    std::string zip = WriteZip(members);
+    ZipArchive archive;
+    ASSERT_TRUE(archive.Open(Bytes(zip), zip.size())) << ZipErrorText(archive.Error());
+    ASSERT_EQ(kZipMaxEntries, archive.EntryCount());
+    EXPECT_EQ(kZipMaxEntries, archive.CentralHeadersRead()) << "records read to open the archive";
+    size_t nWrong = 0;
+    std::string firstWrong;
+    for (size_t i = 0; i < kZipMaxEntries; ++i) {
+        std::string upper = members[i].name;
+        for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+        ZipEntry byIndex = {}, byName = {};
+        bool bIndexed = archive.GetEntry(i, &byIndex), bFound = archive.Find(upper.data(), upper.size(), &byName);
+        std::string indexedName = bIndexed ? std::string(byIndex.pName, byIndex.cbName) : "<none>";
+        if (bIndexed && bFound && indexedName == members[i].name && byName.offLocalHeader == byIndex.offLocalHeader)
+            continue;
+        if (nWrong++ == 0)
+            firstWrong = upper + ": by name " + (bFound ? "found" : "not found") + ", entry " + std::to_string(i) +
+                         " by its place is " + indexedName;
+    }
+    EXPECT_EQ(0u, nWrong) << "entries not found as they are, the first " << firstWrong;
+    EXPECT_EQ(kZipMaxEntries, archive.CentralHeadersRead())
+        << "records read once every entry was looked up by its place and by its name";
+}
+
 }  // namespace

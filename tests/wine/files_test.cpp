@@ -13,6 +13,7 @@
 
 #include "resources/csv_dialog_ids.h"
 #include "resources/main_dialog_ids.h"
+#include "tests/unit/zip_writer.h"
 #include "tests/wine/program_driver.h"
 #include "tests/wine/wine_test_support.h"
 
@@ -278,6 +279,70 @@ TEST_F(FilesTest, AWorkbookWhoseSharedStringsPassTheTextBoundIsRefusedAndTheProg
     EXPECT_EQ(summary, Narrow(program.UnicodeText(IDC_SUMMARY)));
     printf("memory peak of tallyq.exe after reading shared_strings.xlsx: %s\n",
                 MemoryPeak(program.process.hProcess).c_str());
+}
+
+TEST_F(FilesTest, TheWindowAnswersThroughoutTheReadingOfALargePart) {
+    // A .docx of a few MB whose document part inflates to 400 MB of paragraphs of 30 words (and
+    // under the bound of the text made); a stored entry of bytes that do not deflate keeps it within
+    // the inflate budget.
+    const uint32_t kMegabytes = 400, kWordsInParagraph = 30;
+    std::string paragraph = "<w:p w:rsidR=\"00A1B2C3\"><w:r><w:t xml:space=\"preserve\">";
+    for (uint32_t i = 0; i < kWordsInParagraph; ++i) paragraph += "word ";
+    paragraph += "</w:t></w:r></w:p>" + std::string(100, ' ');
+    std::string megabyte;
+    while (megabyte.size() + paragraph.size() <= (1u << 20)) megabyte += paragraph;
+    const uint32_t nWords = kMegabytes * static_cast<uint32_t>(megabyte.size() / paragraph.size()) * kWordsInParagraph;
+    std::string noise(3u << 20, '\0');
+    uint32_t nSeed = 11;
+    for (char& c : noise) c = static_cast<char>((nSeed = nSeed * 1103515245u + 12345u) >> 24);
+    const char kType[] = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument";
+    std::string docx = WriteZip(
+        {{"[Content_Types].xml", "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                                 "<Override PartName=\"/word/document.xml\" ContentType=\"application/vnd."
+                                 "openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>"},
+         {"_rels/.rels", std::string("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+                                     "relationships\"><Relationship Id=\"r\" Type=\"") +
+                             kType + "\" Target=\"word/document.xml\"/></Relationships>"},
+         zip_writer::DeflatedRepeat("word/document.xml",
+                                    "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/"
+                                    "2006/main\"><w:body>",
+                                    megabyte, kMegabytes, "</w:body></w:document>"),
+         {"word/media/noise.bin", noise, false}});
+    std::wstring folder = CaseFolder("large");
+    ASSERT_TRUE(Written(folder + L"large.docx", docx));
+    docx.clear();
+    ProgramUnderTest program;
+    ASSERT_NO_FATAL_FAILURE(StartOnClipboard(program));
+    ASSERT_TRUE(Dropped(program.hwnd, {folder + L"large.docx"}));
+    // WM_NULL, each with a second to be answered, until the counts show; the longest wait is kept.
+    DWORD dwLongestMs = 0, dwStart = GetTickCount();
+    unsigned nUnanswered = 0, nAnsweredWhileReading = 0;
+    std::string status, words;
+    for (;;) {
+        DWORD dwSent = GetTickCount();
+        DWORD_PTR nResult = 0;
+        bool bAnswered = SendMessageTimeoutW(program.hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &nResult) != 0;
+        DWORD dwWaitMs = GetTickCount() - dwSent;
+        if (dwWaitMs > dwLongestMs) dwLongestMs = dwWaitMs;
+        if (!bAnswered) ++nUnanswered;
+        status = program.Text(IDC_STATUS_LINE);
+        words = program.Text(IDC_WORD_COUNT);
+        if (status.find("Reading 1 of 1") == 0) {
+            if (bAnswered) ++nAnsweredWhileReading;
+        } else if (words != "2" || status.find("Left out") == 0) {
+            break;  // read or refused
+        }
+        if (GetTickCount() - dwStart > kPatienceMs) break;
+        Sleep(20);
+    }
+    printf("the window answered WM_NULL within %lu ms at the longest, %u times while it read\n", dwLongestMs,
+           nAnsweredWhileReading);
+    EXPECT_EQ(std::to_string(nWords), words) << "status line: " << status;
+    EXPECT_EQ(0u, nUnanswered) << "WM_NULL went unanswered for a second " << nUnanswered
+                               << " times; the longest wait was " << dwLongestMs << " ms";
+    EXPECT_GE(nAnsweredWhileReading, 2u) << "the window answered " << nAnsweredWhileReading
+                                         << " times while it read: the reading was too short to tell";
+    DeleteFileW((folder + L"large.docx").c_str());
 }
 
 TEST_F(FilesTest, StartsWithFileNamesMakeOneSetInOneCopy) {
