@@ -47,6 +47,7 @@ const char* const kStatusTexts[] = {
 WordCountDialog::WordCountDialog(bool bLogonStartIn, FileList* pStartFiles, DWORD dwStartTick)
     : bSettingsShown(true),
       nStatusLine(0),
+      nFilesLeftOut(0),
       pShown(&lastText),
       bReadingFiles(false),
       hSummaryFont(nullptr),
