@@ -13,8 +13,10 @@ const UINT kHandOverTimeoutMs = 10000;
 const wchar_t kNotTakenText[] = L"TallyQuill is running but did not take the files: ";
 // Not the main dialog's title, which a later start looks for.
 const wchar_t kNotTakenCaption[] = L"Open with TallyQuill";
-const wchar_t kNoAnswerText[] = L"it did not answer in time (it is busy, or not responding). Try again in a moment.";
-const wchar_t kRefusedText[] = L"it did not accept them: it may be another version. Close it and start TallyQuill again.";
+const wchar_t kNoAnswerText[] = L"it did not answer in time (it is busy, or not responding). "
+                                L"Try again in a moment.";
+const wchar_t kRefusedText[] = L"it did not accept them: it may be another version. "
+                               L"Close it and start TallyQuill again.";
 const wchar_t kTooManyNamesText[] = L"their names take more than 8 MB.";
 }  // namespace
 

@@ -167,7 +167,8 @@ void FileList::AddFolder(wchar_t* szFolder, size_t nLength, int nDepth) {
         memcpy(szFolder + nLength, szName, (nName + 1) * sizeof(wchar_t));
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             AddName(szFolder, nLength + nName);
-        } else if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 || EntersReparsePoint(found.dwReserved0)) {
+        } else if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 ||
+                   EntersReparsePoint(found.dwReserved0)) {
             AddFolder(szFolder, nLength + nName, nDepth + 1);
         }
     } while (FindNextFileW(hFind, &found));

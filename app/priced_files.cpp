@@ -66,8 +66,8 @@ PricedFiles::ReadResult PricedFiles::ReadFile(const wchar_t* szPath, int nCharsP
     file.szName = FileNameOf(file.szPath);
     // Read with every sharing mode: a document open in its program is read too.
     OpenablePath openable(szPath);
-    HANDLE hFile = CreateFileW(openable.Get(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE hFile = CreateFileW(openable.Get(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     ReadResult result = kFileRefused;
     if (hFile == INVALID_HANDLE_VALUE) {
         SystemReason(szReason, nReasonUnits);

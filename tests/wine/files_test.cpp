@@ -136,70 +136,6 @@ std::string CsvDialogTitle(HWND hwndMain) {
     return Narrow(reinterpret_cast<const char16_t*>(szTitle));
 }
 
-// The Unix path of a Windows one, as Wine maps it; empty where it cannot.
-std::string UnixPath(const std::wstring& path) {
-    typedef char*(CDECL * UnixFileNameFn)(LPCWSTR);
-    FARPROC pfnFound = GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
-    if (pfnFound == nullptr) return std::string();
-    UnixFileNameFn pfnUnixName = reinterpret_cast<UnixFileNameFn>(reinterpret_cast<void*>(pfnFound));
-    char* szUnix = pfnUnixName(path.c_str());
-    if (szUnix == nullptr) return std::string();
-    std::string unix = szUnix;
-    HeapFree(GetProcessHeap(), 0, szUnix);
-    return unix;
-}
-
-// Runs a shell script on the host (Wine starts Unix programs too) and waits for the file it makes
-// last: Wine does not tell when a Unix process ends. Links and paths past what Wine's own calls
-// make are made so.
-::testing::AssertionResult RanOnHost(const std::wstring& folder, const std::string& script) {
-    std::string unixFolder = UnixPath(folder);
-    if (unixFolder.empty()) return ::testing::AssertionFailure() << "no Unix path for the folder";
-    if (unixFolder.back() != '/') unixFolder += '/';
-    std::wstring done = folder + L"host-done";
-    DeleteFileW(done.c_str());
-    // The Unix program gets the Windows environment: its PATH names no Unix folder.
-    std::string cd = "cd '" + unixFolder + "'\n";
-    if (!Written(folder + L"host.sh", "set -e\nPATH=/usr/bin:/bin\n" + cd + script + "\n" + cd + "touch host-done\n"))
-        return ::testing::AssertionFailure() << "could not write the script";
-    std::wstring commandLine = L"/bin/sh " + Wide(unixFolder) + L"host.sh";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(L"Z:\\bin\\sh", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return ::testing::AssertionFailure() << "could not start /bin/sh (error " << GetLastError() << ")";
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    if (WaitFor("the host script to end", [&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
-                [] { return std::string("no host-done file"); }, 20000))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "the host script did not end: " << script;
-}
-
-struct BoxSearch {
-    DWORD dwProcessId;
-    HWND hwnd;
-};
-
-BOOL CALLBACK FindBoxOf(HWND hwnd, LPARAM lParam) {
-    BoxSearch* pSearch = reinterpret_cast<BoxSearch*>(lParam);
-    DWORD dwOwner = 0;
-    GetWindowThreadProcessId(hwnd, &dwOwner);
-    char szClass[16] = "";
-    GetClassNameA(hwnd, szClass, sizeof(szClass));
-    if (dwOwner != pSearch->dwProcessId || !IsWindowVisible(hwnd) || strcmp(szClass, "#32770") != 0) return TRUE;
-    pSearch->hwnd = hwnd;
-    return FALSE;
-}
-
-// A visible message box of the process, or null.
-HWND MessageBoxOf(DWORD dwProcessId) {
-    BoxSearch search = {dwProcessId, nullptr};
-    EnumWindows(FindBoxOf, reinterpret_cast<LPARAM>(&search));
-    return search.hwnd;
-}
-
 // A stand-in for a running copy that does not answer: a window of the main dialog's class and
 // title, made by a thread of this process that then takes no messages until it is let go. What was
 // posted to it meanwhile is kept.
@@ -422,7 +358,7 @@ TEST_F(FilesTest, AFolderWalkReadsLongPathsAndNamesWhatItCouldNotOpen) {
                          "name=$(head -c $((3950 - $(pwd | wc -c))) /dev/zero | tr '\\0' m)\n"
                          "mkdir $name\ncd $name\n"
                          "mkdir " + drafts + "\nprintf 'lost' > " + drafts + "/lost.txt\n";
-    ASSERT_TRUE(RanOnHost(folder, script));
+    ASSERT_EQ("", RunOnHost(folder, script));
     std::wstring lone = folder + L"lone\\";
     for (int i = 0; i < 6; ++i) lone += Wide(level) + L"\\";
     lone += L"direct.txt";
@@ -441,7 +377,7 @@ TEST_F(FilesTest, AFolderWalkReadsLongPathsAndNamesWhatItCouldNotOpen) {
         "the status line to name the folder left out",
         [&] { return (status = program.Text(IDC_STATUS_LINE)).find(kSaid) == 0 && status.size() > kSaid.size(); },
         [&] { return status; }, 20000));
-    RanOnHost(folder, "rm -rf tree lone");
+    EXPECT_EQ("", RunOnHost(folder, "rm -rf tree lone"));
 }
 
 TEST_F(FilesTest, AStartWhoseNamesTheRunningCopyDoesNotTakeSaysSoAndPricesNothing) {
@@ -456,9 +392,11 @@ TEST_F(FilesTest, AStartWhoseNamesTheRunningCopyDoesNotTakeSaysSoAndPricesNothin
     ProgramUnderTest start;
     ASSERT_TRUE(StartedWith(start, L"\"" + folder + L"notes.txt\""));
     HWND hwndBox = nullptr;
-    ASSERT_TRUE(WaitFor("a message box from the start, or its end",
-                        [&] { return (hwndBox = MessageBoxOf(start.process.dwProcessId)) != nullptr || !start.Running(); },
-                        [&] { return start.ProcessState(); }));
+    DWORD dwStart = start.process.dwProcessId;
+    ASSERT_TRUE(WaitFor(
+        "a message box from the start, or its end",
+        [&] { return (hwndBox = MessageBoxOf(dwStart)) != nullptr || !start.Running(); },
+        [&] { return start.ProcessState(); }));
     ASSERT_NE(nullptr, hwndBox) << "the start ended without a word: " << start.ProcessState();
     std::string text = MessageBoxText(hwndBox);
     const std::string kSaid = "TallyQuill is running but did not take the files: ";
