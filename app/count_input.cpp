@@ -11,6 +11,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "support/file_names.h"
+
 namespace {
 void SystemReason(DWORD dwError, char* szReason, size_t cbReason) {
     if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError, 0, szReason,
@@ -54,11 +56,18 @@ bool OpenCountInput(const char* szName, CountInput* pInput, char* szReason, size
         SystemReason(ERROR_INVALID_NAME, szReason, cbReason);
         return false;
     }
-    HANDLE hFile = CreateFileW(szWideName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE hFile = INVALID_HANDLE_VALUE;
+    DWORD dwError = ERROR_SUCCESS;
+    {
+        // A path of any length, in the long form where it passes MAX_PATH.
+        OpenablePath openable(szWideName);
+        hFile = CreateFileW(openable.Get(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        dwError = GetLastError();
+    }
     free(szWideName);
     if (hFile == INVALID_HANDLE_VALUE) {
-        SystemReason(GetLastError(), szReason, cbReason);
+        SystemReason(dwError, szReason, cbReason);
         return false;
     }
     LARGE_INTEGER size;

@@ -6,27 +6,31 @@
 
 #include "app/file_list.h"
 
-// WM_COPYDATA's dwData for a hand-over ("TQF1"), and the most it may carry: the start's time
-// (GetTickCount's) as a DWORD, then the names, each ended by a zero unit.
-const ULONG_PTR kFilesHandOver = 0x54514631;
+// WM_COPYDATA's dwData for a hand-over ("TQF2"), and the most it may carry: the start's time
+// (GetTickCount's) as a DWORD, the count of names the start left out past the limit as a DWORD,
+// then the names, each ended by a zero unit.
+const ULONG_PTR kFilesHandOver = 0x54514632;
 const DWORD kMaxHandOverBytes = 8u << 20;
+const DWORD kHandOverHeaderBytes = 2 * sizeof(DWORD);
 
 struct HandedFiles {
     DWORD dwStartTick;
+    DWORD nLeftOut;
     const wchar_t* pNames;
     size_t nUnits;
 };
 
 // The hand-over a running copy received, checked: false when the data is not one.
 inline bool ReadHandOver(const COPYDATASTRUCT* pData, HandedFiles* pFiles) {
-    if (pData->dwData != kFilesHandOver || pData->lpData == nullptr || pData->cbData < sizeof(DWORD) ||
-        pData->cbData > kMaxHandOverBytes || (pData->cbData - sizeof(DWORD)) % sizeof(wchar_t) != 0) {
+    if (pData->dwData != kFilesHandOver || pData->lpData == nullptr || pData->cbData < kHandOverHeaderBytes ||
+        pData->cbData > kMaxHandOverBytes || (pData->cbData - kHandOverHeaderBytes) % sizeof(wchar_t) != 0) {
         return false;
     }
     const BYTE* pBytes = static_cast<const BYTE*>(pData->lpData);
     CopyMemory(&pFiles->dwStartTick, pBytes, sizeof(DWORD));
-    pFiles->pNames = reinterpret_cast<const wchar_t*>(pBytes + sizeof(DWORD));
-    pFiles->nUnits = (pData->cbData - sizeof(DWORD)) / sizeof(wchar_t);
+    CopyMemory(&pFiles->nLeftOut, pBytes + sizeof(DWORD), sizeof(DWORD));
+    pFiles->pNames = reinterpret_cast<const wchar_t*>(pBytes + kHandOverHeaderBytes);
+    pFiles->nUnits = (pData->cbData - kHandOverHeaderBytes) / sizeof(wchar_t);
     return true;
 }
 
@@ -39,5 +43,9 @@ void ReadStartFiles(FileList* pFiles);
 HWND FindOrAwaitRunningCopy();
 
 // Hands the names to the running copy, which takes a copy of them and answers at once; true when
-// it did. dwStartTick: when this start was made.
-bool HandFilesTo(HWND hwndRunning, const FileList& files, DWORD dwStartTick);
+// it did, else false with the reason in szReason (nReasonUnits units). dwStartTick: when this
+// start was made.
+bool HandFilesTo(HWND hwndRunning, const FileList& files, DWORD dwStartTick, wchar_t* szReason, size_t nReasonUnits);
+
+// Tells the user, in a message box, that the running copy did not take the files, and why.
+void SayFilesNotTaken(const wchar_t* szReason);

@@ -44,6 +44,11 @@ void FileReading::NoteRefusal(const wchar_t* szName, const wchar_t* szReason) {
 }
 
 bool FileReading::ReadAll(const FileList& list, int nCharsPerLine, PricedFiles* pSet) {
+    // Folders and files the list could not open are told as the files refused are, before them.
+    if (list.Unopened() > 0) {
+        NoteRefusal(list.FirstUnopened(), list.FirstUnopenedReason());
+        nRefused = list.Unopened();
+    }
     HCURSOR hOldCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     size_t nIndex = 0;
     for (const wchar_t* szPath = list.First(); szPath != nullptr && !bStopped; szPath = list.Next(szPath)) {
@@ -55,15 +60,23 @@ bool FileReading::ReadAll(const FileList& list, int nCharsPerLine, PricedFiles* 
         if (result != PricedFiles::kReadingStopped) GoOn();
     }
     SetCursor(hOldCursor);
-    // Within wsprintfW's 1024 units: a name of at most MAX_PATH and a reason of at most 300.
+    // The files past the limit first, then those left out for a reason. Each wsprintfW stays
+    // within its 1024 units: a name of at most MAX_PATH and a reason of at most 300.
+    size_t nOutcome = 0;
+    if (list.LeftOut() > 0) {
+        nOutcome = wsprintfW(szOutcome,
+                             list.LeftOut() == 1 ? L"Only the first %u files were read: %u is left out."
+                                                 : L"Only the first %u files were read: %u are left out.",
+                             static_cast<unsigned>(kMaxListedFiles), static_cast<unsigned>(list.LeftOut()));
+    }
+    if (nRefused > 0 && nOutcome > 0) szOutcome[nOutcome++] = L' ';
     if (nRefused == 1) {
-        wsprintfW(szOutcome, L"Left out %s: %s", szFirstRefused, szFirstReason);
+        wsprintfW(szOutcome + nOutcome, L"Left out %s: %s", szFirstRefused, szFirstReason);
     } else if (nRefused > 1) {
-        wsprintfW(szOutcome, L"Left out %s (and %u more): %s", szFirstRefused, static_cast<unsigned>(nRefused - 1),
-                  szFirstReason);
-    } else if (list.Full()) {
-        wsprintfW(szOutcome, L"Only the first %u files were read: the rest are left out.",
-                  static_cast<unsigned>(list.Count()));
+        wsprintfW(szOutcome + nOutcome, L"Left out %s (and %u more): %s", szFirstRefused,
+                  static_cast<unsigned>(nRefused - 1), szFirstReason);
+    } else {
+        szOutcome[nOutcome] = L'\0';
     }
     return !bStopped;
 }

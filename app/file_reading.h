@@ -17,8 +17,9 @@ public:
     // Reads every file of the list into pSet at nCharsPerLine; false when Esc stopped it (pSet
     // then holds part of the files, to be dropped).
     bool ReadAll(const FileList& list, int nCharsPerLine, PricedFiles* pSet);
-    // What the status line says after the reading: the first file left out and why, and how many
-    // more; or that only the first files were taken; empty when every file was priced.
+    // What the status line says after the reading: how many files were left out past the limit,
+    // and the first file (or folder) left out and why, with how many more; empty when every file
+    // was priced.
     const wchar_t* Outcome() const { return szOutcome; }
     // The reading was stopped: what the status line then says.
     static const wchar_t kStoppedText[];
@@ -35,5 +36,5 @@ private:
     size_t nRefused;
     wchar_t szFirstRefused[MAX_PATH];
     wchar_t szFirstReason[300];
-    wchar_t szOutcome[MAX_PATH + 400];
+    wchar_t szOutcome[MAX_PATH + 500];
 };

@@ -71,14 +71,20 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
         // tray or not, and comes to the front, which this process (the one the user just started,
         // so allowed to) lets it take. A start at logon shows nothing. A start with file names
         // hands them over to be priced; any other start has the copy measure the clipboard again.
+        // Names the copy did not take are never priced as the clipboard: the start says so and
+        // changes nothing.
         if (!bLogon) {
             DWORD dwRunningProcess = 0;
             GetWindowThreadProcessId(hwndRunning, &dwRunningProcess);
             AllowForeground(dwRunningProcess);
             PostMessageA(hwndRunning, WMAPP_COME_FORWARD, 0, 0);
         }
-        bool bHandedOver = !bLogon && startFiles.Count() > 0 && HandFilesTo(hwndRunning, startFiles, dwStartTick);
-        if (!bHandedOver) PostMessageA(hwndRunning, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_TEXT, 0), 0);
+        if (bLogon || startFiles.Empty()) {
+            PostMessageA(hwndRunning, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_TEXT, 0), 0);
+        } else {
+            wchar_t szReason[300];
+            if (!HandFilesTo(hwndRunning, startFiles, dwStartTick, szReason, 300)) SayFilesNotTaken(szReason);
+        }
         return 0;
     }
 

@@ -5,6 +5,7 @@
 
 #include "app/file_measure.h"
 #include "app/files_summary.h"
+#include "support/file_names.h"
 #include "support/plain_object.h"
 
 namespace {
@@ -16,20 +17,8 @@ void CopyReason(const char* szAscii, wchar_t* szReason, size_t nReasonUnits) {
     }
 }
 
-// The system's text for the last error, without the line break it ends with.
-void SystemReason(wchar_t* szReason, size_t nReasonUnits) {
-    DWORD dwError = GetLastError();
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError, 0,
-                             szReason, static_cast<DWORD>(nReasonUnits), nullptr);
-    if (n == 0) {
-        char szCode[40];
-        wsprintfA(szCode, "system error %lu", dwError);
-        CopyReason(szCode, szReason, nReasonUnits);
-        return;
-    }
-    while (n > 0 && (szReason[n - 1] == L'\r' || szReason[n - 1] == L'\n' || szReason[n - 1] == L' ')) --n;
-    szReason[n] = L'\0';
-}
+// The system's text for the last error.
+void SystemReason(wchar_t* szReason, size_t nReasonUnits) { SystemErrorText(GetLastError(), szReason, nReasonUnits); }
 
 }  // namespace
 
@@ -76,8 +65,9 @@ PricedFiles::ReadResult PricedFiles::ReadFile(const wchar_t* szPath, int nCharsP
     memcpy(file.szPath, szPath, (nPath + 1) * sizeof(wchar_t));
     file.szName = FileNameOf(file.szPath);
     // Read with every sharing mode: a document open in its program is read too.
-    HANDLE hFile = CreateFileW(szPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    OpenablePath openable(szPath);
+    HANDLE hFile = CreateFileW(openable.Get(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     ReadResult result = kFileRefused;
     if (hFile == INVALID_HANDLE_VALUE) {
         SystemReason(szReason, nReasonUnits);

@@ -52,6 +52,7 @@ WordCountDialog::WordCountDialog(bool bLogonStartIn, FileList* pStartFiles, DWOR
       nStatusLine(0),
       bStepSaid(false),
       bIgnoredPressDue(false),
+      nFilesLeftOut(0),
       pShown(&lastText),
       bReadingFiles(false),
       hSummaryFont(nullptr),

@@ -122,6 +122,7 @@ private:
     // of them, kept for the line count.
     ClipboardText lastText;
     PricedFiles files;
+    size_t nFilesLeftOut;  // of the set in files, past the limit
     const PricedText* pShown;
     // Files named by starts, waiting to be read.
     FileArrivals startedFiles;

@@ -59,11 +59,27 @@ void WordCountDialog::SayForAStep(const wchar_t* szText) {
 void WordCountDialog::TakeDroppedFiles(HDROP hDrop) {
     UINT nDropped = DragQueryFileW(hDrop, 0xFFFFFFFF, nullptr, 0);
     FileList dropped;
+    // Each name's length is asked first: a path may have up to 32,767 units.
+    wchar_t* szPath = nullptr;
+    UINT nRoom = 0;
     for (UINT i = 0; i < nDropped; ++i) {
-        wchar_t szPath[MAX_PATH * 4];
-        UINT n = DragQueryFileW(hDrop, i, szPath, sizeof(szPath) / sizeof(szPath[0]));
-        if (n > 0 && n < sizeof(szPath) / sizeof(szPath[0]) && !dropped.Add(szPath)) break;
+        UINT nLength = DragQueryFileW(hDrop, i, nullptr, 0);
+        if (nLength == 0) continue;
+        if (nLength >= nRoom) {
+            if (szPath != nullptr) HeapFree(GetProcessHeap(), 0, szPath);
+            nRoom = nLength + 1;
+            szPath = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, nRoom * sizeof(wchar_t)));
+            if (szPath == nullptr) nRoom = 0;
+        }
+        UINT n = szPath != nullptr ? DragQueryFileW(hDrop, i, szPath, nRoom) : 0;
+        if (n > 0 && n < nRoom) {
+            dropped.Add(szPath);
+        } else {
+            // Memory ran out: the file is counted as left out.
+            dropped.CountLeftOut(1);
+        }
     }
+    if (szPath != nullptr) HeapFree(GetProcessHeap(), 0, szPath);
     DragFinish(hDrop);
     // A drop while files are read waits for nothing: it is let go, as any other input then.
     if (bReadingFiles) return;
@@ -75,7 +91,7 @@ bool WordCountDialog::TakeHandedFiles(const COPYDATASTRUCT* pData) {
     HandedFiles handed;
     if (!ReadHandOver(pData, &handed)) return false;
     // Copied now, and read once the start has its answer.
-    startedFiles.AddStart(handed.pNames, handed.nUnits, handed.dwStartTick);
+    startedFiles.AddStart(handed.pNames, handed.nUnits, handed.nLeftOut, handed.dwStartTick);
     PostMessageA(hwndDlg, WMAPP_READ_FILES, 0, 0);
     return true;
 }
@@ -90,9 +106,15 @@ void WordCountDialog::ReadStartedFiles() {
 }
 
 bool WordCountDialog::ReadFiles(const FileList& names, bool bAddToSet) {
+    // Files that join the set shown have the room it leaves; past it they are counted, not read.
     FileList toRead;
-    for (const wchar_t* sz = names.First(); sz != nullptr && toRead.AddExpanded(sz); sz = names.Next(sz)) {
-    }
+    size_t nRoom = kMaxListedFiles;
+    if (bAddToSet) nRoom = files.Count() < kMaxListedFiles ? kMaxListedFiles - files.Count() : 0;
+    toRead.SetRoom(nRoom);
+    for (const wchar_t* sz = names.First(); sz != nullptr; sz = names.Next(sz)) toRead.AddExpanded(sz);
+    toRead.TakeLeftOut(names);
+    // The files past the limit are told for the whole set: those left out of it before, and these.
+    if (bAddToSet) toRead.CountLeftOut(nFilesLeftOut);
     bReadingFiles = true;
     KillTimer(hwndDlg, kStatusTimer);
     PricedFiles read;
@@ -103,11 +125,13 @@ bool WordCountDialog::ReadFiles(const FileList& names, bool bAddToSet) {
         SayForAStep(FileReading::kStoppedText);
         return false;
     }
-    // A set of which every file was left out changes nothing shown.
-    bool bShown = read.Count() > 0;
+    // A set of which every file was left out changes nothing shown; files that join a full set
+    // leave it on show, with more files left out.
+    bool bShown = read.Count() > 0 || (bAddToSet && toRead.LeftOut() > 0);
     if (bShown) {
         if (!bAddToSet) files.Clear();
         files.TakeAll(&read);
+        nFilesLeftOut = toRead.LeftOut();
         files.GetJobTitle(szJobTitle, kItemTextSize);
         ShowPriced(&files);
     }

@@ -143,6 +143,51 @@ std::string CsvDialogTitle(HWND hwndMain) {
     return Narrow(reinterpret_cast<const char16_t*>(szTitle));
 }
 
+// A stand-in for a running copy that does not answer: a window of the main dialog's class and
+// title, made by a thread of this process that then takes no messages until it is let go. What was
+// posted to it meanwhile is kept.
+class HungCopy {
+public:
+    HungCopy() {
+        hLetGo = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        hMade = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        hThread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+        WaitForSingleObject(hMade, kPatienceMs);
+    }
+    ~HungCopy() {
+        LetGo();
+        CloseHandle(hLetGo);
+        CloseHandle(hMade);
+    }
+    // Lets the thread take the messages posted to it, then end with its window.
+    void LetGo() {
+        if (hThread == nullptr) return;
+        SetEvent(hLetGo);
+        WaitForSingleObject(hThread, kPatienceMs);
+        CloseHandle(hThread);
+        hThread = nullptr;
+    }
+    HWND hwnd = nullptr;
+    std::vector<MSG> posted;
+
+private:
+    static DWORD WINAPI Run(void* pParameter) {
+        HungCopy* pCopy = static_cast<HungCopy*>(pParameter);
+        pCopy->hwnd = CreateWindowExA(0, "#32770", "TallyQuill", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                                      GetModuleHandleA(nullptr), nullptr);
+        SetEvent(pCopy->hMade);
+        WaitForSingleObject(pCopy->hLetGo, INFINITE);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            pCopy->posted.push_back(msg);
+            DispatchMessageA(&msg);
+        }
+        DestroyWindow(pCopy->hwnd);
+        return 0;
+    }
+    HANDLE hLetGo, hMade, hThread;
+};
+
 class FilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -369,13 +414,14 @@ TEST_F(FilesTest, StartsWithFileNamesMakeOneSetInOneCopy) {
         << first.ProcessState() << " / " << second.ProcessState();
 
     // Hand-overs that are not sound are refused, and change nothing shown: another kind of data,
-    // a block too short for the start's time, names in an odd number of bytes.
+    // a block too short for the start's time and its count of names left out, names in an odd
+    // number of bytes.
     struct {
         ULONG_PTR dwData;
         std::string bytes;
-    } unsound[] = {{0x12345678, std::string(4, '\0') + "a\0\0\0"},
-                   {0x54514631, std::string(3, '\0')},
-                   {0x54514631, std::string(4, '\0') + "a\0b"}};
+    } unsound[] = {{0x12345678, std::string(8, '\0') + "a\0\0\0"},
+                   {0x54514632, std::string(7, '\0')},
+                   {0x54514632, std::string(8, '\0') + "a\0b"}};
     for (auto& data : unsound) {
         COPYDATASTRUCT copy = {data.dwData, static_cast<DWORD>(data.bytes.size()), &data.bytes[0]};
         DWORD_PTR nAnswer = 1;
@@ -383,6 +429,107 @@ TEST_F(FilesTest, StartsWithFileNamesMakeOneSetInOneCopy) {
         EXPECT_EQ(0u, nAnswer) << "a hand-over of " << data.bytes.size() << " bytes was taken";
     }
     EXPECT_TRUE(ShowsCounts(shown, "30", "6", "3"));
+}
+
+TEST_F(FilesTest, ADropOfMoreThanAThousandFilesSaysHowManyAreLeftOut) {
+    std::wstring folder = CaseFolder("many");
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 1001; ++i) {
+        wchar_t szName[16];
+        wsprintfW(szName, L"f%04d.txt", i);
+        paths.push_back(folder + szName);
+        ASSERT_TRUE(Written(paths.back(), "word"));
+    }
+    ProgramUnderTest program;
+    ASSERT_NO_FATAL_FAILURE(StartOnClipboard(program));
+    ASSERT_TRUE(Dropped(program.hwnd, paths));
+    // A word of 4 characters on a line of its own in each of the first 1000.
+    EXPECT_TRUE(ShowsCounts(program, "4000", "1000", "1000"));
+    std::string status;
+    WaitFor(
+        "the status line to tell of the files left out",
+        [&] { return (status = program.Text(IDC_STATUS_LINE)).find("Only the first 1000 files were read") == 0; },
+        [&] { return status; }, 20000);
+    EXPECT_EQ("Only the first 1000 files were read: 1 is left out.", status);
+}
+
+TEST_F(FilesTest, AFolderWalkReadsLongPathsAndNamesWhatItCouldNotOpen) {
+    // Emptied by the host script: the system's own removal would follow the link below.
+    std::wstring folder = Wide(ScratchFolder()) + L"walk\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    // Made on the host: a link back to the tree (Wine shows a Unix link as a reparse point, as
+    // Windows shows a junction), a link to nothing, a file whose path passes 260 characters, and a
+    // folder "Drafts..." whose path passes what the host's file system takes (4,096 bytes), so
+    // that the system cannot list it. Besides the tree, a file whose path passes 1,100 characters
+    // is dropped by itself.
+    std::string level(200, 'l');
+    std::string drafts = "Drafts" + std::string(200, 'd');
+    std::string script = "top=$PWD\nrm -rf tree lone\nmkdir -p tree lone\n"
+                         "printf 'one two' > tree/a.txt\n"
+                         "ln -s \"$PWD/tree\" tree/loop\n"
+                         "ln -s /nonexistent/nothing.txt tree/nothing.txt\n"
+                         "mkdir -p tree/" + level + "/" + level + "\n"
+                         "printf 'three four five' > tree/" + level + "/" + level + "/long.txt\n"
+                         "cd lone\nfor i in 1 2 3 4 5 6; do mkdir " + level + "; cd " + level + "; done\n"
+                         "printf 'six seven' > direct.txt\ncd \"$top/tree\"\n"
+                         "mkdir deep\ncd deep\n"
+                         "while [ $(pwd | wc -c) -lt 3700 ]; do mkdir " + level + "; cd " + level + "; done\n"
+                         // The last folder that can be listed has a path of 3,950 bytes.
+                         "name=$(head -c $((3950 - $(pwd | wc -c))) /dev/zero | tr '\\0' m)\n"
+                         "mkdir $name\ncd $name\n"
+                         "mkdir " + drafts + "\nprintf 'lost' > " + drafts + "/lost.txt\n";
+    ASSERT_EQ("", RunOnHost(folder, script));
+    std::wstring lone = folder + L"lone\\";
+    for (int i = 0; i < 6; ++i) lone += Wide(level) + L"\\";
+    lone += L"direct.txt";
+    ASSERT_GT(lone.size(), 1100u);
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((L"\\\\?\\" + lone).c_str())) << "the long file was not made";
+
+    ProgramUnderTest program;
+    ASSERT_NO_FATAL_FAILURE(StartOnClipboard(program));
+    ASSERT_TRUE(Dropped(program.hwnd, {folder + L"tree", lone}));
+    // a.txt, long.txt and direct.txt: 7 + 15 + 9 characters, 2 + 3 + 2 words, a line each; the
+    // link back to the tree is not followed.
+    EXPECT_TRUE(ShowsCounts(program, "31", "7", "3"));
+    const std::string kSaid = "Left out " + drafts + ": ";
+    std::string status;
+    EXPECT_TRUE(WaitFor(
+        "the status line to name the folder left out",
+        [&] { return (status = program.Text(IDC_STATUS_LINE)).find(kSaid) == 0 && status.size() > kSaid.size(); },
+        [&] { return status; }, 20000));
+    EXPECT_EQ("", RunOnHost(folder, "rm -rf tree lone"));
+}
+
+TEST_F(FilesTest, AStartWhoseNamesTheRunningCopyDoesNotTakeSaysSoAndPricesNothing) {
+    std::wstring folder = CaseFolder("handover");
+    ASSERT_TRUE(Written(folder + L"notes.txt", kNotesText));
+    HungCopy copy;
+    ASSERT_NE(nullptr, copy.hwnd);
+    // Wine, as Windows, calls a window hung that took no messages for 5 s: the hand-over is
+    // then given up at once rather than after its time-out.
+    ASSERT_TRUE(WaitFor("the stand-in copy to count as hung", [&] { return IsHungAppWindow(copy.hwnd) != FALSE; },
+                        [] { return std::string("it does not"); }, 20000));
+    ProgramUnderTest start;
+    ASSERT_TRUE(StartedWith(start, L"\"" + folder + L"notes.txt\""));
+    HWND hwndBox = nullptr;
+    DWORD dwStart = start.process.dwProcessId;
+    ASSERT_TRUE(WaitFor(
+        "a message box from the start, or its end",
+        [&] { return (hwndBox = MessageBoxOf(dwStart)) != nullptr || !start.Running(); },
+        [&] { return start.ProcessState(); }));
+    ASSERT_NE(nullptr, hwndBox) << "the start ended without a word: " << start.ProcessState();
+    std::string text = MessageBoxText(hwndBox);
+    const std::string kSaid = "TallyQuill is running but did not take the files: ";
+    EXPECT_EQ(0u, text.find(kSaid)) << text;
+    EXPECT_GT(text.size(), kSaid.size()) << "no reason given: " << text;
+    PostMessageA(hwndBox, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(0, start.WaitForExit());
+    // The copy was not asked to price the clipboard instead.
+    copy.LetGo();
+    for (const MSG& msg : copy.posted) {
+        EXPECT_FALSE(msg.message == WM_COMMAND && LOWORD(msg.wParam) == IDC_UPDATE_TEXT)
+            << "the start posted Update Text to the copy";
+    }
 }
 
 }  // namespace

@@ -156,6 +156,30 @@ void SetItemUnicodeText(HWND hwndDialog, int nId, const std::u16string& text) {
 
 std::string MessageBoxText(HWND hwndBox) { return LongestStaticText<std::string>(hwndBox, WindowText); }
 
+namespace {
+struct BoxSearch {
+    DWORD dwProcessId;
+    HWND hwnd;
+};
+
+BOOL CALLBACK FindBoxOf(HWND hwnd, LPARAM lParam) {
+    BoxSearch* pSearch = reinterpret_cast<BoxSearch*>(lParam);
+    DWORD dwOwner = 0;
+    GetWindowThreadProcessId(hwnd, &dwOwner);
+    char szClass[16] = "";
+    GetClassNameA(hwnd, szClass, sizeof(szClass));
+    if (dwOwner != pSearch->dwProcessId || !IsWindowVisible(hwnd) || strcmp(szClass, "#32770") != 0) return TRUE;
+    pSearch->hwnd = hwnd;
+    return FALSE;
+}
+}  // namespace
+
+HWND MessageBoxOf(DWORD dwProcessId) {
+    BoxSearch search = {dwProcessId, nullptr};
+    EnumWindows(FindBoxOf, reinterpret_cast<LPARAM>(&search));
+    return search.hwnd;
+}
+
 std::u16string MessageBoxUnicodeText(HWND hwndBox) {
     return LongestStaticText<std::u16string>(hwndBox, UnicodeWindowText);
 }

@@ -123,6 +123,8 @@ void SetItemText(HWND hwndDialog, int nId, const std::string& text);
 void SetItemUnicodeText(HWND hwndDialog, int nId, const std::u16string& text);
 // The text of a message box: the longest text among its statics (the other one holds the icon).
 std::string MessageBoxText(HWND hwndBox);
+// A message box (a shown window of the system's dialog class) of a process, or null.
+HWND MessageBoxOf(DWORD dwProcessId);
 std::u16string MessageBoxUnicodeText(HWND hwndBox);
 
 HWND FindMainDialog();

@@ -135,3 +135,49 @@ DeniedKey::~DeniedKey() {
     if (!oldDescriptor.empty()) RegSetKeySecurity(static_cast<HKEY>(hKey), DACL_SECURITY_INFORMATION, &oldDescriptor[0]);
     RegCloseKey(static_cast<HKEY>(hKey));
 }
+
+std::string UnixPathOf(const std::wstring& path) {
+    typedef char*(CDECL * UnixFileNameFn)(LPCWSTR);
+    FARPROC pfnFound = GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    if (pfnFound == nullptr) return std::string();
+    UnixFileNameFn pfnUnixName = reinterpret_cast<UnixFileNameFn>(reinterpret_cast<void*>(pfnFound));
+    char* szUnix = pfnUnixName(path.c_str());
+    if (szUnix == nullptr) return std::string();
+    std::string unix = szUnix;
+    HeapFree(GetProcessHeap(), 0, szUnix);
+    return unix;
+}
+
+std::string RunOnHost(const std::wstring& folder, const std::string& script, unsigned nTimeoutMs) {
+    std::string unixFolder = UnixPathOf(folder);
+    if (unixFolder.empty()) return "no Unix path for the folder";
+    if (unixFolder.back() != '/') unixFolder += '/';
+    // Wine does not tell when a Unix process ends: the script makes a file last, which is waited
+    // for. The process gets the Windows environment, whose PATH names no Unix folder.
+    std::wstring done = folder + L"host-done";
+    DeleteFileW(done.c_str());
+    std::string cd = "cd '" + unixFolder + "'\n";
+    std::string text = "set -e\nPATH=/usr/bin:/bin\n" + cd + script + "\n" + cd + "touch host-done\n";
+    HANDLE hFile = CreateFileW((folder + L"host.sh").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD dwWritten = 0;
+    bool bWritten = hFile != INVALID_HANDLE_VALUE &&
+                    WriteFile(hFile, text.data(), static_cast<DWORD>(text.size()), &dwWritten, nullptr) &&
+                    dwWritten == text.size();
+    if (hFile != INVALID_HANDLE_VALUE) CloseHandle(hFile);
+    if (!bWritten) return "could not write the script";
+    std::wstring commandLine = L"/bin/sh ";
+    for (char c : unixFolder + "host.sh") commandLine += static_cast<wchar_t>(static_cast<unsigned char>(c));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(L"Z:\\bin\\sh", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return "could not start /bin/sh (error " + std::to_string(GetLastError()) + ")";
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (DWORD dwStart = GetTickCount(); GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; Sleep(20)) {
+        if (GetTickCount() - dwStart > nTimeoutMs) return "the script did not end within the time: " + text;
+    }
+    return std::string();
+}

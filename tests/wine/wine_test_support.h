@@ -40,3 +40,11 @@ std::vector<unsigned long> ProcessIdsOf(const char* szExeName);
 
 // The folder of the running test program, with a trailing separator.
 std::string TestProgramFolder();
+
+// The Unix path of a Windows one, as Wine maps it; empty where it cannot.
+std::string UnixPathOf(const std::wstring& path);
+
+// Runs a shell script on the host (Wine starts Unix programs too), in folder (a Windows path that
+// ends in a separator), and waits at most nTimeoutMs for it to end: for links, and for paths longer
+// than Wine's own calls make. Gives "" when it ran, else what went wrong.
+std::string RunOnHost(const std::wstring& folder, const std::string& script, unsigned nTimeoutMs = 20000);
