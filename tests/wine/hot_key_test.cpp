@@ -245,16 +245,19 @@ TEST_F(HotKeyTest, APressThatCopiesNothingLeavesTheCountsAndSaysSo) {
 }
 
 TEST_F(HotKeyTest, ASecondPressAfterSwitchingBackWorksToo) {
+    // Not the target's text: an earlier case may have left it on the clipboard.
+    PutClipboardText("before the press");
     ASSERT_TRUE(Started());
     TextTarget target;
     ASSERT_TRUE(target.Start());
     ASSERT_TRUE(target.Activate());
     PressHotKey();
-    ASSERT_EQ(kTargetText, program.TextOnceItIs(IDC_SUMMARY, kTargetText));
+    ASSERT_EQ(kTargetText, program.TextOnceItIs(IDC_SUMMARY, kTargetText)) << "status line: " << program.Text(IDC_STATUS_LINE);
     // Back to another text ("Update Text"), so that only a working second press shows the target's.
     PutClipboardText("something else");
     program.Command(IDC_UPDATE_TEXT);
-    ASSERT_EQ("something else", program.TextOnceItIs(IDC_SUMMARY, "something else"));
+    ASSERT_EQ("something else", program.TextOnceItIs(IDC_SUMMARY, "something else"))
+        << "status line: " << program.UnicodeText(IDC_STATUS_LINE).size() << " units, " << program.Text(IDC_STATUS_LINE);
     ASSERT_TRUE(target.Activate());
     PressHotKey();
     EXPECT_EQ(kTargetText, program.TextOnceItIs(IDC_SUMMARY, kTargetText));
