@@ -28,7 +28,7 @@ const wchar_t* FolderName(const wchar_t* szPath) {
 }  // namespace
 
 FileList::FileList()
-    : pUnits(nullptr), nUnits(0), nCapacity(0), nFiles(0), nRoom(kMaxListedFiles), nLeftOut(0), nUnopened(0) {
+    : pUnits(nullptr), nUnits(0), nCapacity(0), nFiles(0), nRoom(kMaxListedFiles), nLeftOut(0), nUnopened(0), bCountCut(false) {
     szFirstUnopened[0] = L'\0';
     szFirstReason[0] = L'\0';
 }
@@ -44,6 +44,7 @@ void FileList::Clear() {
     nFiles = 0;
     nLeftOut = 0;
     nUnopened = 0;
+    bCountCut = false;
     szFirstUnopened[0] = L'\0';
     szFirstReason[0] = L'\0';
 }
@@ -157,6 +158,10 @@ void FileList::AddFolder(wchar_t* szFolder, size_t nLength, int nDepth) {
         return;
     }
     do {
+        if (nFiles + nLeftOut >= kMaxCountedFiles) {
+            bCountCut = true;
+            break;
+        }
         const wchar_t* szName = found.cFileName;
         if (szName[0] == L'.' && (szName[1] == L'\0' || (szName[1] == L'.' && szName[2] == L'\0'))) continue;
         size_t nName = wcslen(szName);
@@ -186,6 +191,7 @@ void FileList::AddPacked(const wchar_t* pPacked, size_t nPacked) {
 
 void FileList::TakeLeftOut(const FileList& other) {
     nLeftOut += other.nLeftOut;
+    bCountCut = bCountCut || other.bCountCut;
     if (other.nUnopened == 0) return;
     if (nUnopened == 0) {
         lstrcpynW(szFirstUnopened, other.szFirstUnopened, MAX_PATH);

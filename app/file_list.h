@@ -8,6 +8,9 @@
 #include <windows.h>
 
 const size_t kMaxListedFiles = 1000;
+// Past its room a list counts files up to this many in all, then a folder walk stops: a drop of a
+// whole drive would otherwise keep the window from answering while every folder is listed.
+const size_t kMaxCountedFiles = 20000;
 
 class FileList {
 public:
@@ -37,6 +40,8 @@ public:
     size_t Count() const { return nFiles; }
     // Files that did not fit the list's room.
     size_t LeftOut() const { return nLeftOut; }
+    // The walk stopped at kMaxCountedFiles: more files than LeftOut() were left out.
+    bool CountCut() const { return bCountCut; }
     // Folders and files that could not be opened: how many, the first one's name and the reason.
     size_t Unopened() const { return nUnopened; }
     const wchar_t* FirstUnopened() const { return szFirstUnopened; }
@@ -63,6 +68,7 @@ private:
     size_t nRoom;
     size_t nLeftOut;
     size_t nUnopened;
+    bool bCountCut;
     wchar_t szFirstUnopened[MAX_PATH];
     wchar_t szFirstReason[300];
 };

@@ -65,8 +65,9 @@ bool FileReading::ReadAll(const FileList& list, int nCharsPerLine, PricedFiles* 
     size_t nOutcome = 0;
     if (list.LeftOut() > 0) {
         nOutcome = wsprintfW(szOutcome,
-                             list.LeftOut() == 1 ? L"Only the first %u files were read: %u is left out."
-                                                 : L"Only the first %u files were read: %u are left out.",
+                             list.CountCut()        ? L"Only the first %u files were read: more than %u are left out."
+                             : list.LeftOut() == 1 ? L"Only the first %u files were read: %u is left out."
+                                                   : L"Only the first %u files were read: %u are left out.",
                              static_cast<unsigned>(kMaxListedFiles), static_cast<unsigned>(list.LeftOut()));
     }
     if (nRefused > 0 && nOutcome > 0) szOutcome[nOutcome++] = L' ';

@@ -453,6 +453,25 @@ TEST_F(FilesTest, ADropOfMoreThanAThousandFilesSaysHowManyAreLeftOut) {
     EXPECT_EQ("Only the first 1000 files were read: 1 is left out.", status);
 }
 
+TEST_F(FilesTest, AFolderWalkPastTwentyThousandFilesStopsAndSaysMoreAreLeftOut) {
+    // Made on the host: 20,500 files of one word, in two folders; the walk counts 20,000 in all,
+    // then stops, as it does on a drop of a whole drive.
+    std::wstring folder = Wide(ScratchFolder()) + L"crowd\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_EQ("", RunOnHost(folder, "rm -rf a b\nmkdir a b\ncd a\ni=0\n"
+                                    "while [ $i -lt 10250 ]; do : > f$i.txt; i=$((i + 1)); done\ncp -r . ../b"));
+    ProgramUnderTest program;
+    ASSERT_NO_FATAL_FAILURE(StartOnClipboard(program));
+    ASSERT_TRUE(Dropped(program.hwnd, {folder}));
+    std::string status;
+    WaitFor(
+        "the status line to tell of the files left out",
+        [&] { return (status = program.Text(IDC_STATUS_LINE)).find("Only the first 1000 files were read") == 0; },
+        [&] { return status; }, 60000);
+    EXPECT_EQ("Only the first 1000 files were read: more than 19000 are left out.", status);
+    EXPECT_EQ("", RunOnHost(folder, "rm -rf a b"));
+}
+
 TEST_F(FilesTest, AFolderWalkReadsLongPathsAndNamesWhatItCouldNotOpen) {
     // Emptied by the host script: the system's own removal would follow the link below.
     std::wstring folder = Wide(ScratchFolder()) + L"walk\\";
