@@ -5,10 +5,9 @@
 #include <shellapi.h>
 
 #include "app/clipboard_text.h"
-#include "app/file_arrivals.h"
+#include "app/file_job.h"
 #include "app/file_list.h"
 #include "app/hot_key.h"
-#include "app/priced_files.h"
 #include "app/tray_icon.h"
 #include "ui/dialog.h"
 #include "ui/splash_screen.h"
@@ -24,7 +23,7 @@ extern const char kHotKeyHeldText[];
 extern const char kHotKeyIgnoredText[];
 extern const char kClipboardUnreadableText[];
 
-class WordCountDialog : public LDialog {
+class WordCountDialog : public LDialog, private FileJobView {
 public:
     // bLogonStart: started at logon ("/logon"), to run hidden in the tray. pStartFiles: the files
     // the start named, priced once the window is made (taken over; may be empty); dwStartTick:
@@ -39,10 +38,15 @@ private:
     static const int kDialogWidthDu = 440;
     static const int kFullHeightDu = 344;
     static const int kFoldedHeightDu = 290;
+    // The status line spans the dialog's width at the foot of the client area; its last unit lies
+    // past the client area's bottom, where the window's edge cuts off its sunken frame's lower edge.
+    static const int kStatusLineHeightDu = 11;
+    static const int kStatusLinePastBottomDu = 1;
     // The status line's cycle.
     static const UINT_PTR kStatusTimer = 1;
     static const UINT kStatusPeriodMs = 8000;
 
+    // The dialog's operations (word_count_dialog.cpp).
     void InitDialog() override;
     bool CmOk() override { return false; }  // Enter never ends the dialog
     bool CmCancel() override;
@@ -50,95 +54,110 @@ private:
     void EnableControls() override;
     void OnCommand(int nId, int nNotifyCode) override;
     void DestroyDialog() override;
+    // Hands each message kind to its handler below.
     INT_PTR DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 
-    // Measuring and pricing: the clipboard's text is read, summarised and counted, then priced.
+    // The commands (word_count_dialog.cpp).
+    void CmAddToCsv();
+    void CmHelpAbout();
+    void CmChangeKey();
+    void CmExit();
+    void OnEndSession(bool bEnding);
+    // The files dropped or handed over, read by the file job.
+    void OnDropFiles(HDROP hDrop);
+    bool OnCopyData(const COPYDATASTRUCT* pData);
+    void OnReadFiles();
+
+    // Measuring and pricing (word_count_pricing.cpp): the clipboard's text is read, summarised and
+    // counted, then priced.
     void UpdateText();
     // Shows what is priced (the clipboard's text or the files): its summary and counts, then the
     // prices.
     void ShowPriced(const PricedText* pPriced);
+    void ShowFiles(const PricedFiles* pFiles) override;
     void UpdateCost();
-    // Files dropped, or named by a start: read in this thread, the window painted between pieces
-    // and Esc stopping; they replace what was shown, or add to the set that starts within 2 s of
-    // one another make.
-    void TakeDroppedFiles(HDROP hDrop);
-    bool TakeHandedFiles(const COPYDATASTRUCT* pData);
-    void ReadStartedFiles();
-    // Reads the files named (folders opened) and shows them; false when nothing of them was shown.
-    bool ReadFiles(const FileList& names, bool bAddToSet);
-    // A status line shown for a whole step of the cycle.
-    void SayForAStep(const wchar_t* szText);
     // The characters per line as typed; 0 when the field holds no number.
-    int CharsPerLine();
+    int CharsPerLine() override;
     void ShowSummary(const char16_t* szSummary);
-    // The summary's font at a DPI: one that shows every script (the dialog's own shows Western
-    // ones only). A font set before is deleted.
-    void SetSummaryFont(int nDpi);
-    // The window's big and small icons, in the sizes the system shows them at nDpi.
-    void SetWindowIcons(int nDpi);
-    void DeleteSummaryFont();
     void SetTextMoney(int nId, double dValue);
     double GetTextMoney(int nId);
 
-    // The hot key follows its check box; its label shows the key, and whether another program
-    // holds it.
+    // The status line (word_count_status_line.cpp): a cycle of texts, stepped by its timer, and the
+    // lines said for a whole step.
+    void OnTimer(UINT_PTR nTimerId);
+    INT_PTR OnCtlColorStatic(HDC hdc, HWND hwndControl);
+    // A status line shown for a whole step of the cycle.
+    void SayForAStep(const wchar_t* szText);
+    // A press that came while the window was busy was let go: said for a step of its own, at once,
+    // or after the step of what the busy work itself said.
+    void OnHotKeyIgnored();
+    void ReadingStarts() override;
+    void ReadingEnded(const wchar_t* szSaid) override;
+
+    // The hot key and the tray (word_count_hot_key.cpp). The hot key follows its check box; its
+    // label shows the key, and whether another program holds it.
     void HotKeyOpen();
     // Only lets the key go (HotKey::Close); a step of its own all the same, so that each place that
     // releases the key (Change Key, the end of the run) names it as HotKeyOpen names the taking.
     void HotKeyClose();
-    void HotKeyHit();
-    // A press that came while the window was busy was let go: said for a step of its own, at once,
-    // or after the step of what the busy work itself said.
-    void TellIgnoredPress();
+    void OnHotKey();
     void OnTrayNotify(LPARAM lParam);
-
-    void CmOpen();
-    void CmClose();
-    void CmExit();
-    void CmHelpAbout();
-    void CmAddToCsv();
-
+    // The shell started again (after a crash, say) with an empty tray.
+    void OnTrayRemade();
+    // A second start of the program: the user asked for the window, hidden in the tray or not.
+    // Restores and shows the window and brings it to the front.
+    void OnComeForward();
+    void OnWindowPosChanging(WINDOWPOS* pPosition);
     // Hides the window where a way back remains (tray icon or hot key), else minimizes it; says so
     // when only the hot key brings it back and bTell is set.
     void HideToTray(bool bTell);
+    void CmOpen();
+    void CmClose();
+
+    // The looks (word_count_looks.cpp).
     void PlaceWindow(int nClientWidthDu, int nClientHeightDu);
     void ToggleSettings();
-    void StatusLineStep(UINT_PTR nTimerId);
-    // Restores and shows the window and brings it to the front.
-    void ComeForward();
+    // The summary's font at a DPI: one that shows every script (the dialog's own shows Western
+    // ones only). A font set before is deleted.
+    void SetSummaryFont(int nDpi);
+    void DeleteSummaryFont();
+    // The window's big and small icons, in the sizes the system shows them at nDpi.
+    void SetWindowIcons(int nDpi);
+    void OnDpiChanged(int nDpi, const RECT* pSuggested);
+    void OnDpiSettled(int nDpi);
+
+    // The settings (word_count_settings.cpp).
     void LoadSettings();
     void SaveSettings();
 
-    // The job title the Add To CSV dialog starts with: the priced files' names, or empty for the
-    // clipboard's text, so that a title typed for one job is never offered for the next.
+    // What is priced: the whole text last read from the clipboard, or the files of the file job;
+    // what is shown is one of them, kept for the line count. The job title the Add To CSV dialog
+    // starts with: the priced files' names, or empty for the clipboard's text, so that a title
+    // typed for one job is never offered for the next.
+    ClipboardText lastText;
+    FileJob fileJob;
+    const PricedText* pShown;
     wchar_t szJobTitle[kItemTextSize];
-    bool bSettingsShown;
+    // The status line: the step of its cycle, a text said for the step now running (SayForAStep),
+    // and the next step tells of an ignored press of the hot key.
     int nStatusLine;
-    // The status line shows, for the step now running, a text said for it (SayForAStep); and the
-    // next step tells of an ignored press of the hot key.
     bool bStepSaid;
     bool bIgnoredPressDue;
-    // The whole text last read from the clipboard, and the files last priced: what is shown is one
-    // of them, kept for the line count.
-    ClipboardText lastText;
-    PricedFiles files;
-    size_t nFilesLeftOut;  // of the set in files, past the limit
-    const PricedText* pShown;
-    // Files named by starts, waiting to be read.
-    FileArrivals startedFiles;
-    bool bReadingFiles;
-    HFONT hSummaryFont;
-    HICON hBigIcon;
-    HICON hSmallIcon;
-    const bool bLogonStart;
-    // Started with "/logon": the modal loop's own first showing of the window is held back.
-    bool bStartHidden;
-    // The session is ending: nothing may wait for the user.
-    bool bSessionEnding;
-    // The first error of saving the settings, and of removing the machine-wide start at logon.
-    long nSettingsFailure;
-    long nRunFailure;
+    // The hot key, the tray icon, and the splash shown at the start.
     HotKey hotKey;
     TrayIcon trayIcon;
     LSplashScreen splashScreen;
+    // The looks.
+    bool bSettingsShown;
+    HFONT hSummaryFont;
+    HICON hBigIcon;
+    HICON hSmallIcon;
+    // The run: started with "/logon" (the modal loop's own first showing of the window is then
+    // held back); the session is ending (nothing may wait for the user); the first error of saving
+    // the settings, and of removing the machine-wide start at logon.
+    const bool bLogonStart;
+    bool bStartHidden;
+    bool bSessionEnding;
+    long nSettingsFailure;
+    long nRunFailure;
 };

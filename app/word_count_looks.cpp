@@ -1,4 +1,4 @@
-// The main dialog's looks: where the window is placed, its icons and the summary's font at the DPI of its monitor, and the Settings panel folded or shown.
+// The main dialog's looks: where the window is placed, its icons and the summary's font at the DPI of its monitor (and when it moves to another), and the Settings panel folded or shown.
 #include "app/word_count_dialog.h"
 
 #include <stddef.h>
@@ -77,18 +77,24 @@ void WordCountDialog::DeleteSummaryFont() {
 }
 
 void WordCountDialog::ToggleSettings() {
-    if (bSettingsShown) {
-        SetDlgItemTextA(hwndDlg, IDC_SETTINGS_TOGGLE, "Show Settings >>");
-        PlaceWindow(kDialogWidthDu, kFoldedHeightDu);
-        bSettingsShown = false;
-        MoveControl(IDC_STATUS_LINE, 0, 280, kDialogWidthDu, 11);
-        HideControl(IDC_SETTINGS_GROUP, true);
-    } else {
-        SetDlgItemTextA(hwndDlg, IDC_SETTINGS_TOGGLE, "<< Hide Settings");
-        PlaceWindow(kDialogWidthDu, kFullHeightDu);
-        bSettingsShown = true;
-        MoveControl(IDC_STATUS_LINE, 0, 334, kDialogWidthDu, 11);
-        HideControl(IDC_SETTINGS_GROUP, false);
-    }
+    bSettingsShown = !bSettingsShown;
+    int nHeightDu = bSettingsShown ? kFullHeightDu : kFoldedHeightDu;
+    SetDlgItemTextA(hwndDlg, IDC_SETTINGS_TOGGLE, bSettingsShown ? "<< Hide Settings" : "Show Settings >>");
+    PlaceWindow(kDialogWidthDu, nHeightDu);
+    MoveControl(IDC_STATUS_LINE, 0, nHeightDu - kStatusLineHeightDu + kStatusLinePastBottomDu, kDialogWidthDu,
+                kStatusLineHeightDu);
+    HideControl(IDC_SETTINGS_GROUP, !bSettingsShown);
 }
 
+void WordCountDialog::OnDpiChanged(int nDpi, const RECT* pSuggested) {
+    // Moved to a monitor of another DPI (with the DPI per monitor, Windows 10 from 1703): the
+    // window takes the rectangle the system suggests, and its dialog manager scales the controls
+    // and sends every control the dialog's font for the new DPI once the message returns that it
+    // left the rest to it. The icons are made again now, the summary's own font once that is done.
+    SetWindowPos(hwndDlg, nullptr, pSuggested->left, pSuggested->top, pSuggested->right - pSuggested->left,
+                 pSuggested->bottom - pSuggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowIcons(nDpi);
+    PostMessageA(hwndDlg, WMAPP_DPI_SETTLED, static_cast<WPARAM>(nDpi), 0);
+}
+
+void WordCountDialog::OnDpiSettled(int nDpi) { SetSummaryFont(nDpi); }

@@ -1,10 +1,8 @@
-// The main dialog's pricing: what is shown and priced, the clipboard's text or a set of files, and the prices made from its counts.
+// The main dialog's pricing: what is shown and priced, the clipboard's text or the file job's files, and the prices made from its counts.
 #include "app/word_count_dialog.h"
 
 #include <windows.h>
 
-#include "app/file_handover.h"
-#include "app/file_reading.h"
 #include "measure/money.h"
 #include "measure/text_measure.h"
 #include "resources/main_dialog_ids.h"
@@ -34,7 +32,7 @@ void WordCountDialog::UpdateText() {
         return;
     }
     szJobTitle[0] = L'\0';
-    startedFiles.EndSet();
+    fileJob.EndSet();
     ShowPriced(&lastText);
 }
 
@@ -49,99 +47,9 @@ void WordCountDialog::ShowPriced(const PricedText* pPriced) {
     UpdateCost();
 }
 
-void WordCountDialog::SayForAStep(const wchar_t* szText) {
-    bStepSaid = true;
-    if (szText != nullptr) SetDlgItemTextW(hwndDlg, IDC_STATUS_LINE, szText);
-    // A step that fell due meanwhile would otherwise replace it at once.
-    SetTimer(hwndDlg, kStatusTimer, kStatusPeriodMs, nullptr);
-}
-
-void WordCountDialog::TakeDroppedFiles(HDROP hDrop) {
-    UINT nDropped = DragQueryFileW(hDrop, 0xFFFFFFFF, nullptr, 0);
-    FileList dropped;
-    // Each name's length is asked first: a path may have up to 32,767 units.
-    wchar_t* szPath = nullptr;
-    UINT nRoom = 0;
-    for (UINT i = 0; i < nDropped; ++i) {
-        UINT nLength = DragQueryFileW(hDrop, i, nullptr, 0);
-        if (nLength == 0) continue;
-        if (nLength >= nRoom) {
-            if (szPath != nullptr) HeapFree(GetProcessHeap(), 0, szPath);
-            nRoom = nLength + 1;
-            szPath = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, nRoom * sizeof(wchar_t)));
-            if (szPath == nullptr) nRoom = 0;
-        }
-        UINT n = szPath != nullptr ? DragQueryFileW(hDrop, i, szPath, nRoom) : 0;
-        if (n > 0 && n < nRoom) {
-            dropped.Add(szPath);
-        } else {
-            // Memory ran out: the file is counted as left out.
-            dropped.CountLeftOut(1);
-        }
-    }
-    if (szPath != nullptr) HeapFree(GetProcessHeap(), 0, szPath);
-    DragFinish(hDrop);
-    // A drop while files are read waits for nothing: it is let go, as any other input then.
-    if (bReadingFiles) return;
-    // A drop makes a set of its own, which no start joins.
-    if (ReadFiles(dropped, false)) startedFiles.EndSet();
-}
-
-bool WordCountDialog::TakeHandedFiles(const COPYDATASTRUCT* pData) {
-    HandedFiles handed;
-    if (!ReadHandOver(pData, &handed)) return false;
-    // Copied now, and read once the start has its answer.
-    startedFiles.AddStart(handed.pNames, handed.nUnits, handed.nLeftOut, handed.dwStartTick);
-    PostMessageA(hwndDlg, WMAPP_READ_FILES, 0, 0);
-    return true;
-}
-
-void WordCountDialog::ReadStartedFiles() {
-    // One reading at a time: names handed over meanwhile wait for the message posted with them.
-    if (bReadingFiles || !startedFiles.Waiting()) return;
-    FileList names;
-    bool bAddToSet = false;
-    startedFiles.TakeWaiting(&names, &bAddToSet);
-    startedFiles.SetShown(ReadFiles(names, bAddToSet));
-}
-
-bool WordCountDialog::ReadFiles(const FileList& names, bool bAddToSet) {
-    // Files that join the set shown have the room it leaves; past it they are counted, not read.
-    FileList toRead;
-    size_t nRoom = kMaxListedFiles;
-    if (bAddToSet) nRoom = files.Count() < kMaxListedFiles ? kMaxListedFiles - files.Count() : 0;
-    toRead.SetRoom(nRoom);
-    for (const wchar_t* sz = names.First(); sz != nullptr; sz = names.Next(sz)) toRead.AddExpanded(sz);
-    toRead.TakeLeftOut(names);
-    // The files past the limit are told for the whole set: those left out of it before, and these.
-    if (bAddToSet) toRead.CountLeftOut(nFilesLeftOut);
-    bReadingFiles = true;
-    KillTimer(hwndDlg, kStatusTimer);
-    PricedFiles read;
-    FileReading reading(hwndDlg, IDC_STATUS_LINE);
-    bool bDone = reading.ReadAll(toRead, CharsPerLine(), &read);
-    bReadingFiles = false;
-    if (!bDone) {
-        SayForAStep(FileReading::kStoppedText);
-        return false;
-    }
-    // A set of which every file was left out changes nothing shown; files that join a full set
-    // leave it on show, with more files left out.
-    bool bShown = read.Count() > 0 || (bAddToSet && toRead.LeftOut() > 0);
-    if (bShown) {
-        if (!bAddToSet) files.Clear();
-        files.TakeAll(&read);
-        nFilesLeftOut = toRead.LeftOut();
-        files.GetJobTitle(szJobTitle, kItemTextSize);
-        ShowPriced(&files);
-    }
-    if (reading.Outcome()[0] != L'\0') {
-        SayForAStep(reading.Outcome());
-    } else {
-        // The cycle goes on at once, over the last "Reading" line.
-        SetTimer(hwndDlg, kStatusTimer, 0, nullptr);
-    }
-    return bShown;
+void WordCountDialog::ShowFiles(const PricedFiles* pFiles) {
+    pFiles->GetJobTitle(szJobTitle, kItemTextSize);
+    ShowPriced(pFiles);
 }
 
 void WordCountDialog::UpdateCost() {
