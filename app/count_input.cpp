@@ -12,17 +12,7 @@
 #include <shellapi.h>
 
 #include "support/file_names.h"
-
-namespace {
-void SystemReason(DWORD dwError, char* szReason, size_t cbReason) {
-    if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError, 0, szReason,
-                       static_cast<DWORD>(cbReason), nullptr) == 0)
-        snprintf(szReason, cbReason, "system error %lu", dwError);
-    // The system's texts end with a full stop and a line break.
-    size_t cb = strlen(szReason);
-    while (cb > 0 && (szReason[cb - 1] == '\n' || szReason[cb - 1] == '\r' || szReason[cb - 1] == '.')) szReason[--cb] = '\0';
-}
-}  // namespace
+#include "support/system_error_text.h"
 
 char** Utf8Arguments(int* pArgc, char** argv) {
     int nArgs = 0;
@@ -53,7 +43,7 @@ bool OpenCountInput(const char* szName, CountInput* pInput, char* szReason, size
     wchar_t* szWideName = cchName > 0 ? static_cast<wchar_t*>(malloc(static_cast<size_t>(cchName) * sizeof(wchar_t))) : nullptr;
     if (szWideName == nullptr || MultiByteToWideChar(CP_UTF8, 0, szName, -1, szWideName, cchName) <= 0) {
         free(szWideName);
-        SystemReason(ERROR_INVALID_NAME, szReason, cbReason);
+        SystemErrorTextAnsi(ERROR_INVALID_NAME, szReason, cbReason);
         return false;
     }
     HANDLE hFile = INVALID_HANDLE_VALUE;
@@ -67,7 +57,7 @@ bool OpenCountInput(const char* szName, CountInput* pInput, char* szReason, size
     }
     free(szWideName);
     if (hFile == INVALID_HANDLE_VALUE) {
-        SystemReason(dwError, szReason, cbReason);
+        SystemErrorTextAnsi(dwError, szReason, cbReason);
         return false;
     }
     LARGE_INTEGER size;
@@ -88,7 +78,7 @@ bool OpenCountInput(const char* szName, CountInput* pInput, char* szReason, size
     return true;
 }
 
-void ReadFailureReason(char* szReason, size_t cbReason) { SystemReason(GetLastError(), szReason, cbReason); }
+void ReadFailureReason(char* szReason, size_t cbReason) { SystemErrorTextAnsi(GetLastError(), szReason, cbReason); }
 
 int SystemCodePage() { return static_cast<int>(GetACP()); }
 

@@ -12,6 +12,7 @@
 #include "support/date_time.h"
 #include "support/file_ops.h"
 #include "support/path_text.h"
+#include "support/system_error_text.h"
 #include "ui/unicode_control.h"
 
 namespace {
@@ -157,10 +158,9 @@ bool CsvDialog::CmOk() {
                      L"title:\n\n%ls\n\nChange the title, or choose another file (a new file is UTF-8).",
                      GetACP(), szUnheld);
         } else {
-            wchar_t szReason[256] = L"";
-            FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError, 0, szReason,
-                           sizeof(szReason) / sizeof(szReason[0]), nullptr);
-            swprintf(szWhy, sizeof(szWhy) / sizeof(szWhy[0]), L"%ls(error %lu)", szReason,
+            wchar_t szReason[256];
+            SystemErrorText(dwError, szReason, sizeof(szReason) / sizeof(szReason[0]));
+            swprintf(szWhy, sizeof(szWhy) / sizeof(szWhy[0]), L"%ls\r\n(error %lu)", szReason,
                      static_cast<unsigned long>(dwError));
         }
         wchar_t szWidePath[kPathBufferSize] = L"(no file named)";

@@ -4,6 +4,7 @@
 
 #include "setup/running_copy.h"
 #include "support/file_names.h"
+#include "support/system_error_text.h"
 
 namespace {
 const char kStartingMutex[] = "TallyQuill Program Started";

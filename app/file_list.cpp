@@ -5,6 +5,7 @@
 
 #include "app/priced_files.h"
 #include "support/file_names.h"
+#include "support/system_error_text.h"
 
 namespace {
 // Deeper folders than this are not entered: a reparse loop the check below misses ends here.

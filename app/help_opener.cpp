@@ -3,27 +3,25 @@
 #include <shellapi.h>
 #include <stdio.h>
 
+#include "setup/setup_layout.h"
 #include "support/path_text.h"
 #include "support/winhelp_viewer.h"
 
 namespace {
-const char kHelpFile[] = "tallyq.hlp";
-const char kHelpPage[] = "tallyq.htm";
 const char kHelpCaption[] = "TallyQuill Help";
 }  // namespace
 
 void OpenHelpContents(HWND hwndOwner) {
     // The help file is found through the current directory, the program's folder since the start.
     if (HasWinHelpViewer()) {
-        WinHelpA(hwndOwner, kHelpFile, HELP_CONTENTS, 0);
+        WinHelpA(hwndOwner, kHelpFileName, HELP_CONTENTS, 0);
         return;
     }
     char szProgram[kPathBufferSize], szFolder[kPathBufferSize], szPage[kPathBufferSize];
     DWORD n = GetModuleFileNameA(nullptr, szProgram, kPathBufferSize);
     if (n == 0 || n >= kPathBufferSize) return;
     LFile::_GetFolderFromPath(szFolder, szProgram);
-    int nPage = snprintf(szPage, sizeof(szPage), "%s\\%s", szFolder, kHelpPage);
-    if (nPage <= 0 || nPage >= static_cast<int>(sizeof(szPage))) return;
+    if (!JoinPath(szPage, sizeof(szPage), szFolder, kHelpPageFileName)) return;
     char szText[kPathBufferSize + 200];
     if (GetFileAttributesA(szPage) == INVALID_FILE_ATTRIBUTES) {
         snprintf(szText, sizeof(szText),

@@ -7,6 +7,7 @@
 #include "app/files_summary.h"
 #include "support/file_names.h"
 #include "support/plain_object.h"
+#include "support/system_error_text.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "resources/csv_dialog_ids.h"
 #include "resources/key_dialog_ids.h"
 #include "resources/main_dialog_ids.h"
+#include "setup/setup_layout.h"
 #include "support/maker.h"
 #include "support/path_text.h"
 #include "ui/dpi.h"
@@ -78,7 +79,7 @@ void WordCountDialog::InitDialog() {
     char szBannerPath[kPathBufferSize] = "";
     DWORD n = GetCurrentDirectoryA(sizeof(szBannerPath), szBannerPath);
     if (n == 0 || n >= sizeof(szBannerPath)) szBannerPath[0] = '\0';
-    LFile::FilePathCat(szBannerPath, "banner.htm");
+    LFile::FilePathCat(szBannerPath, kBannerPageFileName);
     LGIFHost::Create(GetDlgItem(hwndDlg, IDC_BANNER), szBannerPath);
 }
 

@@ -9,18 +9,11 @@
 #include "resources/main_dialog_ids.h"
 #include "support/path_text.h"
 #include "support/run_at_logon.h"
+#include "support/system_error_text.h"
 
 namespace {
 
 enum { kReasonSize = 200 };
-
-// The system's text for an error code, without the line break it ends with.
-void SystemReason(long nError, char* szReason, size_t cbReason) {
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                             static_cast<DWORD>(nError), 0, szReason, static_cast<DWORD>(cbReason), nullptr);
-    if (n == 0) n = static_cast<DWORD>(snprintf(szReason, cbReason, "error %ld", nError));
-    while (n > 0 && (szReason[n - 1] == '\r' || szReason[n - 1] == '\n' || szReason[n - 1] == ' ')) szReason[--n] = '\0';
-}
 
 }  // namespace
 
@@ -61,11 +54,11 @@ void WordCountDialog::ReportUnsavedSettings() const {
     char szText[2 * kReasonSize + 200] = "";
     char szReason[kReasonSize];
     if (nRunFailure != ERROR_SUCCESS) {
-        SystemReason(nRunFailure, szReason, sizeof(szReason));
+        SystemErrorTextAnsi(static_cast<DWORD>(nRunFailure), szReason, sizeof(szReason));
         snprintf(szText, sizeof(szText), "TallyQuill could not stop starting at logon for every user: %s", szReason);
     }
     if (nSettingsFailure != ERROR_SUCCESS) {
-        SystemReason(nSettingsFailure, szReason, sizeof(szReason));
+        SystemErrorTextAnsi(static_cast<DWORD>(nSettingsFailure), szReason, sizeof(szReason));
         size_t nUsed = strlen(szText);
         snprintf(szText + nUsed, sizeof(szText) - nUsed, "%sThe settings could not be saved: %s",
                  nUsed != 0 ? "\r\n\r\n" : "", szReason);

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "documents/ascii_classes.h"
+
 namespace {
 
 struct CharsetLabel {
@@ -33,8 +35,6 @@ const CharsetLabel kCharsetLabels[] = {
     {"windows-1258", 1258}, {"cp1258", 1258}, {"x-cp1258", 1258},
 };
 
-bool IsLabelSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-
 }  // namespace
 
 const CodePageTable* FindCodePage(int nCodePage) {
@@ -45,13 +45,13 @@ const CodePageTable* FindCodePage(int nCodePage) {
 }
 
 int CodePageOfCharsetLabel(const char* pLabel, size_t cbLabel) {
-    while (cbLabel > 0 && IsLabelSpace(pLabel[0])) ++pLabel, --cbLabel;
-    while (cbLabel > 0 && IsLabelSpace(pLabel[cbLabel - 1])) --cbLabel;
+    while (cbLabel > 0 && IsAsciiSpace(pLabel[0])) ++pLabel, --cbLabel;
+    while (cbLabel > 0 && IsAsciiSpace(pLabel[cbLabel - 1])) --cbLabel;
     for (const CharsetLabel& known : kCharsetLabels) {
         if (strlen(known.szLabel) != cbLabel) continue;
         size_t i = 0;
         for (; i < cbLabel; ++i) {
-            char c = pLabel[i] >= 'A' && pLabel[i] <= 'Z' ? static_cast<char>(pLabel[i] + 32) : pLabel[i];
+            char c = AsciiLower(pLabel[i]);
             if (c != known.szLabel[i]) break;
         }
         if (i == cbLabel) return known.nCodePage;

@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 
+#include "documents/ascii_classes.h"
 #include "documents/excel_text.h"
 #include "documents/html_text.h"
 #include "documents/office_package.h"
@@ -12,6 +13,7 @@
 #include "documents/rtf_text.h"
 #include "documents/subtitle_text.h"
 #include "documents/word_text.h"
+#include "measure/text_file.h"
 
 namespace {
 
@@ -24,7 +26,7 @@ bool NameEndsWith(const char* szName, const char* szExtension) {
     if (cbName < cbExtension) return false;
     for (size_t i = 0; i < cbExtension; ++i) {
         char c = szName[cbName - cbExtension + i];
-        if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != szExtension[i]) return false;
+        if (AsciiLower(c) != szExtension[i]) return false;
     }
     return true;
 }
@@ -47,13 +49,14 @@ bool IsPicture(const unsigned char* p, size_t cb) {
 // Whether a text begins as a web page: "<!DOCTYPE html" or "<html", after a UTF-8 byte-order mark
 // and white space, letter case aside.
 bool BeginsAsWebPage(const unsigned char* p, size_t cb) {
-    size_t i = StartsWith(p, cb, "\xEF\xBB\xBF", 3) ? 3 : 0;
-    while (i < cb && (p[i] == ' ' || p[i] == '\t' || p[i] == '\r' || p[i] == '\n' || p[i] == '\f')) ++i;
+    size_t i = 0;
+    if (ByteOrderMarkOf(p, cb, false, &i) != kTextUtf8) i = 0;
+    while (i < cb && IsAsciiSpace(p[i])) ++i;
     for (const char* szStart : {"<!doctype html", "<html"}) {
         size_t cbStart = strlen(szStart), k = 0;
         for (; k < cbStart && i + k < cb; ++k) {
             unsigned char c = p[i + k];
-            if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != static_cast<unsigned char>(szStart[k])) break;
+            if (AsciiLower(c) != static_cast<unsigned char>(szStart[k])) break;
         }
         if (k == cbStart) return true;
     }

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "documents/code_pages.h"
+#include "measure/surrogates.h"
 #include "measure/utf8_sequence.h"
 
 const char kRefusedPdf[] = "PDF files are not read; open it and press the hot key, or copy its text.";
@@ -29,7 +30,7 @@ const char kReplacement[] = "\xEF\xBF\xBD";
 }
 
 size_t EncodeUtf8(uint32_t nCodePoint, char* pOut) {
-    if (nCodePoint == 0 || (nCodePoint >= 0xD800 && nCodePoint <= 0xDFFF) || nCodePoint > 0x10FFFF) nCodePoint = 0xFFFD;
+    if (nCodePoint == 0 || IsSurrogate(nCodePoint) || nCodePoint > 0x10FFFF) nCodePoint = 0xFFFD;
     if (nCodePoint < 0x80) {
         pOut[0] = static_cast<char>(nCodePoint);
         return 1;

@@ -1,18 +1,13 @@
 #include "documents/excel_text.h"
 
+#include "documents/ascii_classes.h"
 #include "documents/office_walk.h"
+#include "measure/surrogates.h"
 
 namespace {
 
 enum SheetElement { kOtherElement, kCell, kValue, kInlineString };
 const ElementName kSheetElements[] = {{"c", kCell}, {"v", kValue}, {"is", kInlineString}};
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // The UTF-16 unit of an escape "_xHHHH_" at p[i], or -1.
 long EscapeAt(const char* p, size_t cb, size_t i) {
@@ -96,9 +91,9 @@ bool StringIndex(const GrowingBytes& value, size_t* pnIndex) {
     while (i < n && (value[i] == ' ' || (value[i] >= '\t' && value[i] <= '\r'))) ++i;
     bool bNegative = i < n && value[i] == '-';
     if (i < n && (value[i] == '+' || value[i] == '-')) ++i;
-    if (i == n || value[i] < '0' || value[i] > '9') return false;
+    if (i == n || !IsAsciiDigit(value[i])) return false;
     size_t nIndex = 0;
-    for (; i < n && value[i] >= '0' && value[i] <= '9'; ++i) {
+    for (; i < n && IsAsciiDigit(value[i]); ++i) {
         size_t nDigit = static_cast<size_t>(value[i] - '0');
         nIndex = nIndex > (SIZE_MAX - nDigit) / 10 ? SIZE_MAX : nIndex * 10 + nDigit;
     }
@@ -153,9 +148,9 @@ size_t DecodeExcelEscapes(char* p, size_t cb) {
         }
         i += 7;
         uint32_t nCodePoint = static_cast<uint32_t>(nUnit);
-        long nLow = nUnit >= 0xD800 && nUnit <= 0xDBFF ? EscapeAt(p, cb, i) : -1;
-        if (nLow >= 0xDC00 && nLow <= 0xDFFF) {
-            nCodePoint = 0x10000 + ((static_cast<uint32_t>(nUnit) - 0xD800) << 10) + (static_cast<uint32_t>(nLow) - 0xDC00);
+        long nLow = IsHighSurrogate(nCodePoint) ? EscapeAt(p, cb, i) : -1;
+        if (nLow >= 0 && IsLowSurrogate(static_cast<uint32_t>(nLow))) {
+            nCodePoint = CombineSurrogates(nCodePoint, static_cast<uint32_t>(nLow));
             i += 7;
         }
         // At most 4 bytes for the 7 read: the decoded text never overtakes what is still to read.

@@ -2,6 +2,7 @@
 // skips comments and other tags and reads the attributes of <meta> tags.
 #include <string.h>
 
+#include "documents/ascii_classes.h"
 #include "documents/code_pages.h"
 #include "documents/html_text.h"
 
@@ -14,15 +15,12 @@ struct Span {
     size_t cb;
 };
 
-bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-unsigned char Lower(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
-bool IsLetter(unsigned char c) { return Lower(c) >= 'a' && Lower(c) <= 'z'; }
 
 bool SameIgnoringCase(Span span, const char* sz) {
     size_t cb = strlen(sz);
     if (span.cb != cb) return false;
     for (size_t i = 0; i < cb; ++i) {
-        if (Lower(span.p[i]) != static_cast<unsigned char>(sz[i])) return false;
+        if (AsciiLower(span.p[i]) != static_cast<unsigned char>(sz[i])) return false;
     }
     return true;
 }
@@ -37,7 +35,7 @@ bool StartsIgnoringCase(const unsigned char* p, size_t cb, const char* sz) {
 bool NextAttribute(const unsigned char* p, size_t cb, size_t* pOff, Span* pName, Span* pValue, bool* pbClosed) {
     size_t i = *pOff;
     *pbClosed = false;
-    while (i < cb && (IsSpace(p[i]) || p[i] == '/')) ++i;
+    while (i < cb && (IsAsciiSpace(p[i]) || p[i] == '/')) ++i;
     if (i >= cb) return false;
     if (p[i] == '>') {
         *pbClosed = true;
@@ -45,14 +43,14 @@ bool NextAttribute(const unsigned char* p, size_t cb, size_t* pOff, Span* pName,
         return false;
     }
     size_t offName = i++;
-    while (i < cb && !IsSpace(p[i]) && p[i] != '/' && p[i] != '>' && p[i] != '=') ++i;
+    while (i < cb && !IsAsciiSpace(p[i]) && p[i] != '/' && p[i] != '>' && p[i] != '=') ++i;
     *pName = Span{p + offName, i - offName};
     *pValue = Span{p + i, 0};
     size_t j = i;
-    while (j < cb && IsSpace(p[j])) ++j;
+    while (j < cb && IsAsciiSpace(p[j])) ++j;
     if (j < cb && p[j] == '=') {
         ++j;
-        while (j < cb && IsSpace(p[j])) ++j;
+        while (j < cb && IsAsciiSpace(p[j])) ++j;
         if (j >= cb) return false;
         if (p[j] == '"' || p[j] == '\'') {
             unsigned char cQuote = p[j++];
@@ -63,7 +61,7 @@ bool NextAttribute(const unsigned char* p, size_t cb, size_t* pOff, Span* pName,
             i = j + 1;
         } else {
             size_t offValue = j;
-            while (j < cb && !IsSpace(p[j]) && p[j] != '>') ++j;
+            while (j < cb && !IsAsciiSpace(p[j]) && p[j] != '>') ++j;
             *pValue = Span{p + offValue, j - offValue};
             i = j;
         }
@@ -79,10 +77,10 @@ bool CharsetOfContent(Span content, Span* pLabel) {
     for (size_t i = 0; i + 7 <= cb; ++i) {
         if (!StartsIgnoringCase(p + i, cb - i, "charset")) continue;
         size_t j = i + 7;
-        while (j < cb && IsSpace(p[j])) ++j;
+        while (j < cb && IsAsciiSpace(p[j])) ++j;
         if (j >= cb || p[j] != '=') continue;
         ++j;
-        while (j < cb && IsSpace(p[j])) ++j;
+        while (j < cb && IsAsciiSpace(p[j])) ++j;
         if (j < cb && (p[j] == '"' || p[j] == '\'')) {
             unsigned char cQuote = p[j++];
             size_t offLabel = j;
@@ -92,7 +90,7 @@ bool CharsetOfContent(Span content, Span* pLabel) {
             return true;
         }
         size_t offLabel = j;
-        while (j < cb && !IsSpace(p[j]) && p[j] != ';') ++j;
+        while (j < cb && !IsAsciiSpace(p[j]) && p[j] != ';') ++j;
         *pLabel = Span{p + offLabel, j - offLabel};
         return j > offLabel;
     }
@@ -117,9 +115,9 @@ int DeclaredHtmlCodePage(const unsigned char* pData, size_t cbData, bool* pbDecl
             i = j + 3;
             continue;
         }
-        bool bMeta = StartsIgnoringCase(p + i, cb - i, "<meta") && i + 5 < cb && (IsSpace(p[i + 5]) || p[i + 5] == '/');
+        bool bMeta = StartsIgnoringCase(p + i, cb - i, "<meta") && i + 5 < cb && (IsAsciiSpace(p[i + 5]) || p[i + 5] == '/');
         size_t offName = i + 1 + (i + 1 < cb && p[i + 1] == '/' ? 1 : 0);
-        if (!bMeta && !(offName < cb && IsLetter(p[offName]))) {
+        if (!bMeta && !(offName < cb && IsAsciiLetter(p[offName]))) {
             // "<!", "<?" and the like end at the next '>'; a lone '<' is text.
             bool bMarkup = i + 1 < cb && (p[i + 1] == '!' || p[i + 1] == '/' || p[i + 1] == '?');
             ++i;
@@ -129,7 +127,7 @@ int DeclaredHtmlCodePage(const unsigned char* pData, size_t cbData, bool* pbDecl
             continue;
         }
         size_t off = bMeta ? i + 5 : offName;
-        while (!bMeta && off < cb && !IsSpace(p[off]) && p[off] != '>') ++off;
+        while (!bMeta && off < cb && !IsAsciiSpace(p[off]) && p[off] != '>') ++off;
         Span name, value, label = {nullptr, 0};
         bool bClosed = false, bHttpEquiv = false, bCharset = false, bContentCharset = false;
         while (NextAttribute(p, cb, &off, &name, &value, &bClosed)) {

@@ -3,6 +3,7 @@
 #pragma once
 #include <stdint.h>
 
+#include "documents/ascii_classes.h"
 #include "documents/text_encoding.h"
 
 enum ElementFlag : uint16_t {
@@ -42,8 +43,6 @@ extern const ElementInfo kUnknownElement;
 // The element of a lower-cased name, or kUnknownElement.
 const ElementInfo& FindElement(const char* szName);
 
-inline bool IsHtmlSpace(uint32_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
-
 // Lines as a browser lays them out: white space collapsed outside preformatted text, a paragraph
 // ended only when it has text, so empty blocks leave no empty paragraphs.
 class ParagraphWriter {
@@ -53,7 +52,7 @@ public:
 
     void FlowChar(uint32_t c) {
         if (bMuted) return;
-        if (IsHtmlSpace(c)) {
+        if (IsAsciiSpace(c)) {
             bPendingSpace = bLineHasText;
             return;
         }

@@ -4,22 +4,16 @@
 #include <string.h>
 
 #include "documents/growing_array.h"
+#include "documents/ascii_classes.h"
 #include "documents/inflate.h"
+#include "measure/surrogates.h"
 
 namespace {
-
-bool IsAsciiDigit(uint32_t c) { return c >= '0' && c <= '9'; }
-bool IsAsciiAlphanumeric(uint32_t c) { return IsAsciiDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'); }
-int HexValue(uint32_t c) {
-    if (IsAsciiDigit(c)) return static_cast<int>(c - '0');
-    if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f') return static_cast<int>((c | 0x20) - 'a' + 10);
-    return -1;
-}
 
 // A numeric reference's value as browsers take it: U+0000, surrogates and values past U+10FFFF are
 // U+FFFD, and 0x80-0x9F are the Windows-1252 characters old pages meant by them.
 uint32_t NumericValue(uint32_t nValue) {
-    if (nValue == 0 || nValue > 0x10FFFF || (nValue >= 0xD800 && nValue <= 0xDFFF)) return 0xFFFD;
+    if (nValue == 0 || nValue > 0x10FFFF || IsSurrogate(nValue)) return 0xFFFD;
     if (nValue >= 0x80 && nValue <= 0x9F) {
         const CodePageTable* pTable = FindCodePage(1252);
         if (pTable != nullptr) return CodePageCodePoint(*pTable, static_cast<unsigned char>(nValue));

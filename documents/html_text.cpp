@@ -8,6 +8,7 @@
 
 #include <string.h>
 
+#include "documents/ascii_classes.h"
 #include "documents/html_elements.h"
 #include "documents/html_entities.h"
 #include "documents/text_encoding.h"
@@ -17,9 +18,6 @@ namespace {
 const size_t kMaxOpenElements = 512;  // deeper elements are read but not tracked
 const size_t kMaxTagName = 12;        // longer names are known by their hash only
 const size_t kMaxAttributeName = 12;
-
-bool IsAsciiLetter(uint32_t c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
-uint32_t AsciiLower(uint32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
 
 // Where an attribute's value starts in the page; it is read again when written.
 struct AttributeValue {
@@ -172,7 +170,7 @@ void HtmlReader::ReadTag(bool bEnd) {
     size_t cbName = 0;
     uint32_t nHash = 2166136261u;  // FNV-1a over the lower-cased name
     bool bLong = false;
-    for (uint32_t c = in.Peek(); c != kEndOfText && !IsHtmlSpace(c) && c != '/' && c != '>'; c = in.Peek()) {
+    for (uint32_t c = in.Peek(); c != kEndOfText && !IsAsciiSpace(c) && c != '/' && c != '>'; c = in.Peek()) {
         in.Next();
         c = AsciiLower(c);
         nHash = (nHash ^ c) * 16777619u;
@@ -185,21 +183,21 @@ void HtmlReader::ReadTag(bool bEnd) {
         uint32_t c = in.Next();
         if (c == kEndOfText) return;  // a tag the end of the page cuts is dropped
         if (c == '>') break;
-        if (IsHtmlSpace(c) || c == '/') continue;
+        if (IsAsciiSpace(c) || c == '/') continue;
         char szAttribute[kMaxAttributeName + 1];
         size_t cbAttribute = 0;
         for (;;) {
             if (cbAttribute == kMaxAttributeName) szAttribute[0] = '?';  // a long name is none of those read
             else szAttribute[cbAttribute++] = static_cast<char>(c < 0x80 ? AsciiLower(c) : '?');
             c = in.Peek();
-            if (c == kEndOfText || IsHtmlSpace(c) || c == '/' || c == '>' || c == '=') break;
+            if (c == kEndOfText || IsAsciiSpace(c) || c == '/' || c == '>' || c == '=') break;
             in.Next();
         }
         szAttribute[cbAttribute] = '\0';
-        while (IsHtmlSpace(in.Peek())) in.Next();
+        while (IsAsciiSpace(in.Peek())) in.Next();
         if (in.Peek() != '=') continue;
         in.Next();
-        while (IsHtmlSpace(in.Peek())) in.Next();
+        while (IsAsciiSpace(in.Peek())) in.Next();
         c = in.Peek();
         AttributeValue value = {in, 0, true};
         if (c == '"' || c == '\'') {
@@ -209,7 +207,7 @@ void HtmlReader::ReadTag(bool bEnd) {
             for (c = in.Next(); c != value.cQuote && c != kEndOfText; c = in.Next()) {
             }
         } else {
-            for (; c != kEndOfText && !IsHtmlSpace(c) && c != '>'; c = in.Peek()) in.Next();
+            for (; c != kEndOfText && !IsAsciiSpace(c) && c != '>'; c = in.Peek()) in.Next();
         }
         for (int i = 0; i < kAttributeCount; ++i) {
             // The first of two attributes of one name is the one browsers keep.
@@ -305,7 +303,7 @@ bool HtmlReader::AtEndTag(const char* szName) {
         if (AsciiLower(ahead.Next()) != static_cast<uint32_t>(*p)) return false;
     }
     uint32_t c = ahead.Peek();
-    if (!(IsHtmlSpace(c) || c == '/' || c == '>')) return false;
+    if (!(IsAsciiSpace(c) || c == '/' || c == '>')) return false;
     in = ahead;
     return true;
 }
@@ -314,7 +312,7 @@ void HtmlReader::SkipToTagEnd() {
     // The rest of an end tag, its attributes' quotes respected.
     for (uint32_t c = in.Next(); c != '>' && c != kEndOfText; c = in.Next()) {
         if (c == '=') {
-            while (IsHtmlSpace(in.Peek())) in.Next();
+            while (IsAsciiSpace(in.Peek())) in.Next();
             uint32_t cQuote = in.Peek();
             if (cQuote != '"' && cQuote != '\'') continue;
             in.Next();
@@ -358,7 +356,7 @@ void HtmlReader::WriteAttribute(const AttributeValue& value) {
     CodePointReader saved = in;
     in = value.start;
     for (uint32_t c = in.Next(); c != kEndOfText && c != value.cQuote; c = in.Next()) {
-        if (value.cQuote == 0 && (IsHtmlSpace(c) || c == '>')) break;
+        if (value.cQuote == 0 && (IsAsciiSpace(c) || c == '>')) break;
         if (c != '&') {
             out.FlowChar(c);
             continue;
@@ -382,7 +380,7 @@ bool HtmlReader::AttributeIs(const AttributeValue& value, const char* szLower) {
         if (AsciiLower(reader.Next()) != static_cast<uint32_t>(*p)) return false;
     }
     uint32_t c = reader.Peek();
-    return value.cQuote != 0 ? c == value.cQuote : (c == kEndOfText || IsHtmlSpace(c) || c == '>');
+    return value.cQuote != 0 ? c == value.cQuote : (c == kEndOfText || IsAsciiSpace(c) || c == '>');
 }
 
 }  // namespace

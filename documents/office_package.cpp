@@ -1,5 +1,6 @@
 #include "documents/office_package.h"
 
+#include "documents/ascii_classes.h"
 #include "documents/heap_sort.h"
 
 #include <stdint.h>
@@ -23,20 +24,11 @@ bool IsOfficeNamespace(XmlSpan uri, const char* szTransitional, const char* szSt
            memcmp(uri.pData + cbBase, szStrict, cbRest) == 0;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // Why the zip is refused; memory that failed, and a stop, are said as every reader says them.
 const char* ZipRefusal(ZipError error) {
     if (error == ZipError::kOutOfMemory) return kRefusedOutOfMemory;
     return error == ZipError::kStopped ? kRefusedStopped : ZipErrorText(error);
 }
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
 class BytesSink : public XmlSink {
 public:
@@ -67,8 +59,8 @@ bool ResolveTarget(XmlSpan sourceFolder, GrowingBytes* pPath, bool* pbInside) {
     size_t cbPath = 0;
     for (size_t i = 0; i < path.Size(); ++i) {
         char c = p[i];
-        if (c == '%' && i + 2 < path.Size() && HexDigit(p[i + 1]) >= 0 && HexDigit(p[i + 2]) >= 0) {
-            c = static_cast<char>(HexDigit(p[i + 1]) * 16 + HexDigit(p[i + 2]));
+        if (c == '%' && i + 2 < path.Size() && HexValue(p[i + 1]) >= 0 && HexValue(p[i + 2]) >= 0) {
+            c = static_cast<char>(HexValue(p[i + 1]) * 16 + HexValue(p[i + 2]));
             i += 2;
         }
         if (c == ':' || c == '\\') return true;
@@ -313,7 +305,7 @@ bool OfficePackage::ReadContentTypes() {
             !AppendXmlValue(typeValue, XmlValueKind::kAttribute, &type, pText))
             return false;
         // Part names and extensions are compared with ASCII case ignored.
-        for (size_t i = 1; i < key.Size(); ++i) key[i] = LowerAscii(key[i]);
+        for (size_t i = 1; i < key.Size(); ++i) key[i] = AsciiLower(key[i]);
         if (!types.Add(SpanOf(key)) || !types.Add(SpanOf(type))) return pText->RefuseGrowth();
     }
     return SortIndexes(&typeOrder, types.Count() / 2, CompareTypeKeys, &types) || pText->RefuseGrowth();
@@ -326,7 +318,7 @@ bool OfficePackage::ContentType(XmlSpan partName, GrowingBytes* pType) {
     // An override of the part, the first written; else the default of its extension, the last.
     GrowingBytes key(pText->Kept());
     if (!key.Append("O/", 2) || !key.Append(partName.pData, partName.cbData)) return pText->RefuseGrowth();
-    for (size_t i = 1; i < key.Size(); ++i) key[i] = LowerAscii(key[i]);
+    for (size_t i = 1; i < key.Size(); ++i) key[i] = AsciiLower(key[i]);
     size_t k = FindKey(types, typeOrder, SpanOf(key), false);
     if (k < typeOrder.Size() && CompareSpans(types.At(2 * typeOrder[k]), SpanOf(key)) == 0) {
         XmlSpan type = types.At(2 * typeOrder[k] + 1);
@@ -337,7 +329,7 @@ bool OfficePackage::ContentType(XmlSpan partName, GrowingBytes* pType) {
     if (nDot == 0 || partName.pData[nDot - 1] != '.' || nDot == partName.cbData) return true;
     key.Clear();
     if (!key.Push('D') || !key.Append(partName.pData + nDot, partName.cbData - nDot)) return pText->RefuseGrowth();
-    for (size_t i = 1; i < key.Size(); ++i) key[i] = LowerAscii(key[i]);
+    for (size_t i = 1; i < key.Size(); ++i) key[i] = AsciiLower(key[i]);
     k = FindKey(types, typeOrder, SpanOf(key), true);
     if (k == 0 || CompareSpans(types.At(2 * typeOrder[k - 1]), SpanOf(key)) != 0) return true;
     XmlSpan type = types.At(2 * typeOrder[k - 1] + 1);

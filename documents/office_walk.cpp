@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "documents/ascii_classes.h"
 
 
 namespace {
@@ -18,9 +19,9 @@ bool KnowsRequirements(XmlSpan requires) {
     const char* pEnd = p + requires.cbData;
     bool bAny = false;
     while (p < pEnd) {
-        while (p < pEnd && (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n')) ++p;
+        while (p < pEnd && IsXmlSpace(*p)) ++p;
         const char* pToken = p;
-        while (p < pEnd && *p != ' ' && *p != '\t' && *p != '\r' && *p != '\n') ++p;
+        while (p < pEnd && !IsXmlSpace(*p)) ++p;
         if (p == pToken) break;
         bool bKnown = false;
         for (const char* szKnown : kKnownRequirements) {

@@ -1,5 +1,6 @@
 #include "documents/opendocument_text.h"
 
+#include "documents/ascii_classes.h"
 #include "documents/anchored_text.h"
 
 namespace {
@@ -80,7 +81,7 @@ void PartReader::PutCollapsed(const GrowingBytes& decoded) {
     size_t n = decoded.Size();
     for (size_t i = 0; i < n;) {
         char c = p[i];
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+        if (IsXmlSpace(c)) {
             bSpaceWaiting = bSpaceWaiting || !bAfterSpace;
             bAfterSpace = true;
             ++i;

@@ -4,7 +4,9 @@
 #include <string.h>
 
 #include "documents/code_pages.h"
+#include "documents/ascii_classes.h"
 #include "documents/rtf_words.h"
+#include "measure/surrogates.h"
 
 namespace {
 
@@ -34,15 +36,6 @@ struct RunEnds {
     }
 };
 constexpr RunEnds kRunEnds;
-
-bool IsLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-int HexValue(unsigned char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 struct Group {
     int32_t nFont;
@@ -200,7 +193,7 @@ bool RtfReader::ReadControl() {
     ++off;  // the backslash
     if (off == cbData) return true;  // a lone backslash at the end says nothing
     unsigned char c = pData[off];
-    if (IsLetter(c)) return ReadWord();
+    if (IsAsciiLetter(c)) return ReadWord();
     bool bStar = bStarPending;
     bStarPending = false;
     if (c == '\'') {
@@ -244,17 +237,17 @@ bool RtfReader::ReadControl() {
 
 bool RtfReader::ReadWord() {
     size_t offName = off;
-    while (off < cbData && IsLetter(pData[off])) {
+    while (off < cbData && IsAsciiLetter(pData[off])) {
         if (off - offName == kRtfMaxWordLength) return Bad();
         ++off;
     }
     const char* pName = reinterpret_cast<const char*>(pData + offName);
     size_t cbName = off - offName;
-    bool bNegative = off + 1 < cbData && pData[off] == '-' && IsDigit(pData[off + 1]);
+    bool bNegative = off + 1 < cbData && pData[off] == '-' && IsAsciiDigit(pData[off + 1]);
     if (bNegative) ++off;
     bool bHasParameter = false;
     int64_t nValue = 0;
-    while (off < cbData && IsDigit(pData[off])) {
+    while (off < cbData && IsAsciiDigit(pData[off])) {
         bHasParameter = true;
         nValue = nValue * 10 + (pData[off++] - '0');
         if (nValue > kMaxParameter + (bNegative ? 1 : 0)) return Bad();
@@ -359,11 +352,11 @@ void RtfReader::Do(const Word& word, bool bHasParameter, int32_t nParameter) {
 }
 
 void RtfReader::PutUnicode(uint32_t nCodePoint) {
-    if (nCodePoint >= 0xDC00 && nCodePoint <= 0xDFFF && nHighSurrogate != 0) {
-        uint32_t nJoined = 0x10000 + ((nHighSurrogate - 0xD800) << 10) + (nCodePoint - 0xDC00);
+    if (IsLowSurrogate(nCodePoint) && nHighSurrogate != 0) {
+        uint32_t nJoined = CombineSurrogates(nHighSurrogate, nCodePoint);
         nHighSurrogate = 0;
         PutCodePoint(nJoined);
-    } else if (nCodePoint >= 0xD800 && nCodePoint <= 0xDBFF) {
+    } else if (IsHighSurrogate(nCodePoint)) {
         FlushSurrogate();
         nHighSurrogate = nCodePoint;
     } else {

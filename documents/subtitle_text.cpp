@@ -7,6 +7,7 @@
 
 #include <string.h>
 
+#include "documents/ascii_classes.h"
 #include "documents/html_entities.h"
 #include "documents/text_encoding.h"
 
@@ -20,14 +21,12 @@ struct LineFacts {
     bool bOtherBlock;  // WebVTT's NOTE, STYLE or REGION
 };
 
-bool IsAsciiLetter(uint32_t c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
-bool IsBlank(uint32_t c) { return c == ' ' || c == '\t'; }
 
 // Whether the line starts with a word (followed by a space, a tab or the line's end).
 bool StartsWithWord(const char* szStart, const char* szWord) {
     size_t cbWord = strlen(szWord);
     if (strncmp(szStart, szWord, cbWord) != 0) return false;
-    return szStart[cbWord] == '\0' || IsBlank(static_cast<unsigned char>(szStart[cbWord]));
+    return szStart[cbWord] == '\0' || IsSpaceOrTab(static_cast<unsigned char>(szStart[cbWord]));
 }
 
 // Reads one line, up to and past its line break.
@@ -36,10 +35,10 @@ LineFacts ReadLine(CodePointReader* pIn) {
     size_t cbStart = 0, nDashes = 0;
     bool bBlank = true, bDigitFirst = false, bArrow = false, bDigits = true;
     for (uint32_t c = pIn->Next(); c != '\n' && c != kEndOfText; c = pIn->Next()) {
-        if (!IsBlank(c)) {
-            if (bBlank) bDigitFirst = c >= '0' && c <= '9';
+        if (!IsSpaceOrTab(c)) {
+            if (bBlank) bDigitFirst = IsAsciiDigit(c);
             bBlank = false;
-            bDigits = bDigits && c >= '0' && c <= '9';
+            bDigits = bDigits && IsAsciiDigit(c);
         }
         if (cbStart < sizeof(szStart) - 1) szStart[cbStart++] = static_cast<char>(c < 0x80 ? c : '?');
         if (c == '>' && nDashes >= 2) bArrow = true;
@@ -85,7 +84,7 @@ bool CueWriter::SkipTag(CodePointReader* pLine, bool* pbEndFound) {
     size_t cbName = 0;
     for (c = ahead.Next(); c != '>'; c = ahead.Next()) {
         if (c == '\n' || c == kEndOfText) return *pbEndFound = false;
-        if (c == '.' || IsBlank(c)) cbName = sizeof(szName);  // classes and annotations end the name
+        if (c == '.' || IsSpaceOrTab(c)) cbName = sizeof(szName);  // classes and annotations end the name
         else if (cbName < sizeof(szName) - 1) szName[cbName++] = static_cast<char>(c | 0x20);
         else cbName = sizeof(szName);
     }

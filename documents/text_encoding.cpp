@@ -2,23 +2,16 @@
 
 #include "documents/document_text.h"
 #include "measure/text_file.h"
+#include "measure/surrogates.h"
 #include "measure/utf8_sequence.h"
 
 int CodePageOfByteOrderMark(const unsigned char* pData, size_t cbData, size_t* pcbMark) {
-    *pcbMark = 0;
-    if (cbData >= 3 && pData[0] == 0xEF && pData[1] == 0xBB && pData[2] == 0xBF) {
-        *pcbMark = 3;
-        return kCodePageUtf8;
+    switch (ByteOrderMarkOf(pData, cbData, false, pcbMark)) {
+    case kTextUtf8: return kCodePageUtf8;
+    case kTextUtf16LE: return kCodePageUtf16LE;
+    case kTextUtf16BE: return kCodePageUtf16BE;
+    default: return 0;
     }
-    if (cbData >= 2 && pData[0] == 0xFF && pData[1] == 0xFE) {
-        *pcbMark = 2;
-        return kCodePageUtf16LE;
-    }
-    if (cbData >= 2 && pData[0] == 0xFE && pData[1] == 0xFF) {
-        *pcbMark = 2;
-        return kCodePageUtf16BE;
-    }
-    return 0;
 }
 
 int CodePageOfPlainText(const unsigned char* pData, size_t cbData) {
@@ -53,12 +46,12 @@ uint32_t CodePointReader::NextUnit() {
     }
     uint32_t nUnit = bLittle ? pData[off] | (pData[off + 1] << 8) : (pData[off] << 8) | pData[off + 1];
     off += 2;
-    if (nUnit < 0xD800 || nUnit > 0xDFFF) return nUnit;
-    if (nUnit >= 0xDC00 || cbData - off < 2) return 0xFFFD;
+    if (!IsSurrogate(nUnit)) return nUnit;
+    if (!IsHighSurrogate(nUnit) || cbData - off < 2) return 0xFFFD;
     uint32_t nLow = bLittle ? pData[off] | (pData[off + 1] << 8) : (pData[off] << 8) | pData[off + 1];
-    if (nLow < 0xDC00 || nLow > 0xDFFF) return 0xFFFD;  // the next unit is read on its own
+    if (!IsLowSurrogate(nLow)) return 0xFFFD;  // the next unit is read on its own
     off += 2;
-    return 0x10000 + ((nUnit - 0xD800) << 10) + (nLow - 0xDC00);
+    return CombineSurrogates(nUnit, nLow);
 }
 
 uint32_t CodePointReader::Next() {

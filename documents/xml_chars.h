@@ -4,13 +4,11 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "documents/ascii_classes.h"
 #include "documents/xml_reader.h"
 
 inline XmlSpan Span(const char* pData, size_t cbData) { return XmlSpan{pData, cbData}; }
 inline XmlSpan Span(const char* pFrom, const char* pTo) { return XmlSpan{pFrom, static_cast<size_t>(pTo - pFrom)}; }
-
-inline bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-inline bool IsAsciiLetter(char c) { return static_cast<unsigned>((c | 0x20) - 'a') < 26u; }
 
 inline bool IsXmlChar(uint32_t nChar) {
     return nChar == 0x9 || nChar == 0xA || nChar == 0xD || (nChar >= 0x20 && nChar <= 0xD7FF) ||

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "documents/xml_chars.h"
+#include "measure/text_file.h"
 
 const char kXmlNamespaceUri[] = "http://www.w3.org/XML/1998/namespace";
 
@@ -13,14 +14,12 @@ const char kEmpty[] = "";
 const XmlSpan kNoSpan = {kEmpty, 0};
 
 // Names: ASCII by XML's classes; every byte from 0x80 is taken as a name byte, unchecked.
-inline bool IsNameStart(char c) { return IsAsciiLetter(c) || c == '_' || c == ':' || (c & 0x80) != 0; }
-inline bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
 
 // The name at p: its end, at most kXmlMaxNameLength + 1 bytes on, so that a longer one is seen.
 const char* ScanName(const char* p, const char* pEnd) {
     const char* pLimit = static_cast<size_t>(pEnd - p) > kXmlMaxNameLength ? p + kXmlMaxNameLength + 1 : pEnd;
-    if (p == pLimit || !IsNameStart(*p)) return p;
-    while (++p < pLimit && IsNameChar(*p)) {
+    if (p == pLimit || !IsXmlNameStart(*p)) return p;
+    while (++p < pLimit && IsXmlNameByte(*p)) {
     }
     return p;
 }
@@ -31,7 +30,7 @@ XmlError CheckQName(XmlSpan name) {
     const char* pColon = static_cast<const char*>(memchr(name.pData, ':', name.cbData));
     if (pColon == nullptr) return XmlError::kNone;
     size_t cbPrefix = static_cast<size_t>(pColon - name.pData);
-    if (cbPrefix == 0 || cbPrefix + 1 == name.cbData || !IsNameStart(pColon[1]) ||
+    if (cbPrefix == 0 || cbPrefix + 1 == name.cbData || !IsXmlNameStart(pColon[1]) ||
         memchr(pColon + 1, ':', name.cbData - cbPrefix - 1) != nullptr) {
         return XmlError::kBadName;
     }
@@ -78,7 +77,8 @@ XmlReader::XmlReader(const char* pData, size_t cbData, ProgressMeter* pMeter)
       error(XmlError::kNone), cbOffset(0), element{kNoSpan, kNoSpan, kNoSpan, 0},
       text(kNoSpan), bRawText(false), bRootSeen(false), bEmptyElement(false), nDepth(0), nTokenDepth(0),
       nAttributes(0), nNamespaces(0) {
-    if (cbData >= 3 && memcmp(pData, "\xEF\xBB\xBF", 3) == 0) pStart = pPos = pData + 3;
+    size_t cbMark;
+    if (ByteOrderMarkOf(pData, cbData, false, &cbMark) == kTextUtf8) pStart = pPos = pData + cbMark;
 }
 
 XmlToken XmlReader::Fail(XmlError why, const char* pWhere) {
@@ -99,7 +99,7 @@ XmlToken XmlReader::Next() {
     for (;;) {
         if (nDepth == 0) {
             // Outside the root only white space, comments and processing instructions may stand.
-            while (p < pEnd && IsSpace(*p)) ++p;
+            while (p < pEnd && IsXmlSpace(*p)) ++p;
             if (p == pEnd) {
                 if (!bRootSeen) return Fail(XmlError::kNoRootElement, p);
                 cbOffset = static_cast<size_t>(p - pData);
@@ -165,7 +165,7 @@ const char* XmlReader::SkipProcessingInstruction(const char* p) {
     const char* pAfter = ReadName(pTarget, &target);
     if (pAfter == nullptr) return nullptr;
     if (pAfter == pEnd) return Fail(XmlError::kTruncated, p), nullptr;
-    if (memchr(pTarget, ':', target.cbData) != nullptr || (!IsSpace(*pAfter) && *pAfter != '?')) {
+    if (memchr(pTarget, ':', target.cbData) != nullptr || (!IsXmlSpace(*pAfter) && *pAfter != '?')) {
         return Fail(XmlError::kBadName, pTarget), nullptr;
     }
     const char* pClose = Find(pAfter, pEnd, "?>");
@@ -200,7 +200,7 @@ XmlToken XmlReader::ReadStartTag(const char* pTag) {
     if (p == nullptr) return token;
     for (;;) {
         const char* pSpace = p;
-        while (p < pEnd && IsSpace(*p)) ++p;
+        while (p < pEnd && IsXmlSpace(*p)) ++p;
         if (p == pEnd || (*p == '/' && p + 1 == pEnd)) return Fail(XmlError::kTruncated, pTag);
         if (*p == '>' || (*p == '/' && p[1] == '>')) {
             bEmptyElement = *p == '/';
@@ -242,9 +242,9 @@ const char* XmlReader::ReadAttribute(const char* p, unsigned nNamespaceBase) {
     XmlSpan name;
     const char* pName = p;
     if ((p = ReadName(p, &name)) == nullptr) return nullptr;
-    while (p < pEnd && IsSpace(*p)) ++p;
+    while (p < pEnd && IsXmlSpace(*p)) ++p;
     if (p < pEnd && *p++ != '=') return Fail(XmlError::kNotWellFormed, p - 1), nullptr;
-    while (p < pEnd && IsSpace(*p)) ++p;
+    while (p < pEnd && IsXmlSpace(*p)) ++p;
     if (p == pEnd) return Fail(XmlError::kTruncated, pName), nullptr;
     if (*p != '"' && *p != '\'') return Fail(XmlError::kNotWellFormed, p), nullptr;
     const char* pValue = p + 1;
@@ -287,7 +287,7 @@ XmlToken XmlReader::ReadEndTag(const char* pTag) {
     XmlSpan name;
     const char* p = ReadName(pTag + 2, &name);
     if (p == nullptr) return token;
-    while (p < pEnd && IsSpace(*p)) ++p;
+    while (p < pEnd && IsXmlSpace(*p)) ++p;
     if (p == pEnd) return Fail(XmlError::kTruncated, pTag);
     if (*p != '>') return Fail(XmlError::kNotWellFormed, p);
     if (nDepth == 0) return Fail(XmlError::kUnexpectedEndTag, pTag);

@@ -4,6 +4,8 @@
 
 #include "documents/document_text.h"
 #include "documents/xml_chars.h"
+#include "measure/surrogates.h"
+#include "measure/text_file.h"
 #include "measure/utf8_sequence.h"
 
 namespace {
@@ -55,14 +57,14 @@ const char* ReadXmlReference(const char* p, const char* pEnd, uint32_t* pnChar) 
 
 XmlDeclaration ReadXmlDeclaration(const char* p, const char* pEnd) {
     for (p += 5;;) {
-        while (p < pEnd && IsSpace(*p)) ++p;
+        while (p < pEnd && IsXmlSpace(*p)) ++p;
         if (p == pEnd || *p == '?') return XmlDeclaration::kSound;
         const char* pName = p;
         while (p < pEnd && IsAsciiLetter(*p)) ++p;
         XmlSpan name = Span(pName, p);
-        while (p < pEnd && IsSpace(*p)) ++p;
+        while (p < pEnd && IsXmlSpace(*p)) ++p;
         if (name.cbData == 0 || p == pEnd || *p++ != '=') return XmlDeclaration::kMalformed;
-        while (p < pEnd && IsSpace(*p)) ++p;
+        while (p < pEnd && IsXmlSpace(*p)) ++p;
         if (p == pEnd || (*p != '"' && *p != '\'')) return XmlDeclaration::kMalformed;
         const char* pValue = ++p;
         while (p < pEnd && *p != pValue[-1]) ++p;
@@ -128,11 +130,9 @@ XmlEncoding DetectXmlEncoding(const char* pData, size_t cbData) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(pData);
     XmlEncoding encoding = XmlEncoding::kUtf8;
     size_t i = 0;
-    if (cbData >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {
-        i = 3;
-    } else if (cbData >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) {
-        encoding = p[0] == 0xFF ? XmlEncoding::kUtf16LE : XmlEncoding::kUtf16BE;
-        i = 2;
+    TextFileEncoding marked = ByteOrderMarkOf(p, cbData, false, &i);
+    if (marked == kTextUtf16LE || marked == kTextUtf16BE) {
+        encoding = marked == kTextUtf16LE ? XmlEncoding::kUtf16LE : XmlEncoding::kUtf16BE;
     } else if (cbData >= 4 && memcmp(p, "<\0?\0", 4) == 0) {
         encoding = XmlEncoding::kUtf16LE;
     } else if (cbData >= 4 && memcmp(p, "\0<\0?", 4) == 0) {
@@ -148,7 +148,7 @@ XmlEncoding DetectXmlEncoding(const char* pData, size_t cbData) {
         szDeclaration[cbDeclaration++] = static_cast<char>(nUnit);
         if (nUnit == '>') break;
     }
-    if (cbDeclaration < 6 || memcmp(szDeclaration, "<?xml", 5) != 0 || !IsSpace(szDeclaration[5])) return encoding;
+    if (cbDeclaration < 6 || memcmp(szDeclaration, "<?xml", 5) != 0 || !IsXmlSpace(szDeclaration[5])) return encoding;
     if (szDeclaration[cbDeclaration - 1] != '>') return XmlEncoding::kRefused;
     bool bSound = ReadXmlDeclaration(szDeclaration, szDeclaration + cbDeclaration) == XmlDeclaration::kSound;
     return bSound ? encoding : XmlEncoding::kRefused;
@@ -166,10 +166,10 @@ bool TranscodeUtf16ToUtf8(const char* pData, size_t cbData, XmlEncoding encoding
     size_t i = cbData >= 2 && Unit(0) == 0xFEFF ? 2 : 0, cbWritten = 0;
     for (; i + 2 <= cbData; i += 2) {
         uint32_t nChar = Unit(i);
-        if (nChar >= 0xD800 && nChar <= 0xDFFF) {
-            uint32_t nLow = nChar <= 0xDBFF && i + 4 <= cbData ? Unit(i + 2) : 0;
-            bool bPair = nLow >= 0xDC00 && nLow <= 0xDFFF;
-            nChar = bPair ? 0x10000 + ((nChar - 0xD800) << 10) + (nLow - 0xDC00) : 0xFFFD;
+        if (IsSurrogate(nChar)) {
+            uint32_t nLow = IsHighSurrogate(nChar) && i + 4 <= cbData ? Unit(i + 2) : 0;
+            bool bPair = IsLowSurrogate(nLow);
+            nChar = bPair ? CombineSurrogates(nChar, nLow) : 0xFFFD;
             i += bPair ? 2 : 0;
         }
         cbWritten += EncodeUtf8(nChar, pOut + cbWritten);

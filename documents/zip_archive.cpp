@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "documents/ascii_classes.h"
 #include "documents/growing_array.h"
 #include "documents/heap_sort.h"
 #include "documents/inflate.h"
@@ -27,8 +28,6 @@ const uint16_t kMethodDeflated = 8;
 
 // Whether [off, off + cb) lies inside a buffer of cbTotal bytes, without overflow.
 bool Inside(uint64_t off, uint64_t cb, uint64_t cbTotal) { return off <= cbTotal && cb <= cbTotal - off; }
-
-unsigned char AsciiLower(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
 
 // The order of names with ASCII case ignored: byte by byte, then by length. Zero for the same name.
 int CompareNames(const char* pA, size_t cbA, const char* pB, size_t cbB) {

@@ -40,14 +40,27 @@ bool IsUtf8Text(const unsigned char* pBytes, size_t nBytes, bool bCut) {
     return true;
 }
 
-TextFileEncoding DecideTextFileEncoding(const char* pFirst, size_t nFirst, TextFileEncoding forced, size_t* pnMark) {
+TextFileEncoding ByteOrderMarkOf(const void* pFirst, size_t nFirst, bool bUtf32, size_t* pnMark) {
     *pnMark = 0;
     for (const ByteOrderMark& mark : kByteOrderMarks) {
-        if (forced != kTextDetected && forced != mark.encoding) continue;
+        if (!bUtf32 && (mark.encoding == kTextUtf32LE || mark.encoding == kTextUtf32BE)) continue;
         if (nFirst >= mark.nBytes && memcmp(pFirst, mark.szBytes, mark.nBytes) == 0) {
             *pnMark = mark.nBytes;
             return mark.encoding;
         }
+    }
+    return kTextDetected;
+}
+
+TextFileEncoding DecideTextFileEncoding(const char* pFirst, size_t nFirst, TextFileEncoding forced, size_t* pnMark) {
+    // A forced encoding takes only its own mark: UTF-16LE's then, not UTF-32LE's longer one.
+    size_t nMark;
+    TextFileEncoding marked = ByteOrderMarkOf(pFirst, nFirst, forced == kTextDetected || forced == kTextUtf32LE ||
+                                                                  forced == kTextUtf32BE, &nMark);
+    *pnMark = 0;
+    if (marked != kTextDetected && (forced == kTextDetected || forced == marked)) {
+        *pnMark = nMark;
+        return marked;
     }
     if (forced != kTextDetected) return forced;
     // Plain ASCII is UTF-8 too, and reads the same in any code page.

@@ -27,6 +27,11 @@ enum { kTextDecidingBytes = 1 << 16 };
 // of the bytes is taken as well formed when bCut says that its rest comes after them.
 bool IsUtf8Text(const unsigned char* pBytes, size_t nBytes, bool bCut);
 
+// The encoding that a byte-order mark at the start names, and the mark's length in *pnMark;
+// kTextDetected and 0 where there is none. UTF-32's marks count only where bUtf32: a reader of
+// UTF-8 and UTF-16 alone takes FF FE 00 00 as UTF-16LE's mark and a U+0000.
+TextFileEncoding ByteOrderMarkOf(const void* pFirst, size_t nFirst, bool bUtf32, size_t* pnMark);
+
 // How a text is read, from its first bytes (all of them when it is shorter, more than
 // kTextDecidingBytes when it is longer); sets *pnMark to the length of the byte-order mark.
 TextFileEncoding DecideTextFileEncoding(const char* pFirst, size_t nFirst, TextFileEncoding forced, size_t* pnMark);

@@ -11,7 +11,9 @@
 #include "setup/program_start.h"
 #include "setup/registration.h"
 #include "setup/running_copy.h"
+#include "setup/setup_layout.h"
 #include "setup/setup_outcome.h"
+#include "support/system_error_text.h"
 #include "tallyq_version.h"
 
 const char kInstallTitle[] = "Installing TallyQuill v " TQ_VERSION_TEXT;
@@ -35,13 +37,11 @@ void ShowUnsafeFolderMessage(HWND hwndOwner, const char* szFolder) {
 }
 
 void ShowFileFailure(HWND hwndOwner, const char* szPath, DWORD dwError) {
-    char szReason[256] = "";
-    if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError, 0, szReason,
-                       sizeof(szReason), nullptr) == 0)
-        snprintf(szReason, sizeof(szReason), "System error %lu.", static_cast<unsigned long>(dwError));
+    char szReason[256];
+    SystemErrorTextAnsi(dwError, szReason, sizeof(szReason));
     char szText[kPathBufferSize + 400];
     snprintf(szText, sizeof(szText),
-             "TallyQuill could not be installed: this file could not be written.\n\n%s\n\n%s\n"
+             "TallyQuill could not be installed: this file could not be written.\n\n%s\n\n%s\r\n\n"
              "Nothing was changed. Close any program that uses the file and start the setup again.",
              szPath, szReason);
     MessageBoxA(hwndOwner, szText, "Install Error", MB_OK | MB_ICONWARNING);
@@ -123,7 +123,7 @@ void InstallDialog::Finalize() {
         MessageBoxA(hwndDlg, szText, "Install Error", MB_OK | MB_ICONWARNING);
     }
     char szExePath[kPathBufferSize];
-    if (!bStartsProgram || !FormatInstallPath(szExePath, sizeof(szExePath), szInstallPath, "tallyq.exe")) return;
+    if (!bStartsProgram || !JoinPath(szExePath, sizeof(szExePath), szInstallPath, kProgramFileName)) return;
     // An elevated setup (Windows elevates a program named as a setup at its start) must not start
     // the program itself: it would run with administrator rights, or as the administrator whose
     // password a standard user typed. The desktop's shell starts it as the user who is logged on.

@@ -7,6 +7,7 @@
 #include "setup/install_places.h"
 #include "setup/registration.h"
 #include "setup/setup_file.h"
+#include "setup/setup_layout.h"
 #include "setup/setup_outcome.h"
 #include "setup/setup_progress.h"
 #include "setup/shell_registration.h"
@@ -16,17 +17,6 @@
 namespace {
 
 const DWORD kChunkSize = 4096;
-
-bool ReadExactly(HANDLE hFile, void* pBuffer, DWORD cbWanted) {
-    DWORD cbRead = 0;
-    return ReadFile(hFile, pBuffer, cbWanted, &cbRead, nullptr) && cbRead == cbWanted;
-}
-
-bool SeekTo(HANDLE hFile, uint64_t nOffset) {
-    LARGE_INTEGER position;
-    position.QuadPart = static_cast<LONGLONG>(nOffset);
-    return SetFilePointerEx(hFile, position, nullptr, FILE_BEGIN) != FALSE;
-}
 
 }  // namespace
 
@@ -68,8 +58,8 @@ bool InstallEngine::CheckSetupFile() {
     bool bIntact = source.IsOpen() && ReadSetupFileExtent(hSource, &extent);
     SetupFileCheck check(nFiles, bIntact ? extent.nOwnEnd : 0, extent.header);
     uint64_t nTrailerOffset = 0;
-    bIntact = bIntact && check.TrailerOffset(&nTrailerOffset) && SeekTo(hSource, nTrailerOffset) &&
-              ReadExactly(hSource, buffer, static_cast<DWORD>(TrailerLength(nFiles))) && check.TakeTrailer(buffer) &&
+    bIntact = bIntact && check.TrailerOffset(&nTrailerOffset) &&
+              ReadAt(hSource, nTrailerOffset, buffer, static_cast<DWORD>(TrailerLength(nFiles))) && check.TakeTrailer(buffer) &&
               SeekTo(hSource, 0);
     while (bIntact && check.PayloadLeft() > 0) {
         DWORD cbChunk = check.PayloadLeft() < kChunkSize ? check.PayloadLeft() : kChunkSize;
@@ -122,13 +112,13 @@ bool InstallEngine::StageFiles() {
             FailFile(szDestination, ERROR_FILENAME_EXCED_RANGE);
             return false;
         }
-        if (lstrcmpiA(row.szFileName, "tallyq.exe") == 0) nProgram = static_cast<int>(nStep);
+        if (lstrcmpiA(row.szFileName, kProgramFileName) == 0) nProgram = static_cast<int>(nStep);
     }
-    char szUninstaller[kPathBufferSize] = "uninst.exe";
-    if (nProgram < 0 || !FormatInstallPath(szUninstaller, sizeof(szUninstaller), szInstallPath, "uninst.exe") ||
-        !staged.Add(szUninstaller)) {
+    char szUninstaller[kPathBufferSize];
+    bool bJoined = nProgram >= 0 && JoinPath(szUninstaller, sizeof(szUninstaller), szInstallPath, kUninstallerFileName);
+    if (!bJoined || !staged.Add(szUninstaller)) {
         source.Close();
-        FailFile(szUninstaller, ERROR_FILENAME_EXCED_RANGE);
+        FailFile(bJoined ? szUninstaller : kUninstallerFileName, ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
     nUninstaller = staged.Count() - 1;
@@ -223,7 +213,7 @@ void InstallEngine::MakeShortcut(const char* szWhat, const char* szShortcut, con
 
 void InstallEngine::Register() {
     char szExePath[kPathBufferSize], szShortcut[kPathBufferSize];
-    FormatInstallPath(szExePath, sizeof(szExePath), szInstallPath, "tallyq.exe");
+    JoinPath(szExePath, sizeof(szExePath), szInstallPath, kProgramFileName);
     GetStartMenuShortcutPath("TallyQuill", true, szShortcut, sizeof(szShortcut));
     MakeShortcut("The Start menu shortcut", szShortcut, szExePath);
 
@@ -235,7 +225,7 @@ void InstallEngine::Register() {
 
     // The guide in the form this system can show, as the program's Help button opens it.
     char szHelpPath[kPathBufferSize];
-    FormatInstallPath(szHelpPath, sizeof(szHelpPath), szInstallPath, HasWinHelpViewer() ? "tallyq.hlp" : "tallyq.htm");
+    JoinPath(szHelpPath, sizeof(szHelpPath), szInstallPath, HasWinHelpViewer() ? kHelpFileName : kHelpPageFileName);
     GetStartMenuShortcutPath("TallyQuill Help", true, szShortcut, sizeof(szShortcut));
     MakeShortcut("The Start menu shortcut to the guide", szShortcut, szHelpPath);
 

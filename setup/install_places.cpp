@@ -15,7 +15,8 @@ namespace {
 // ProgramFilesDir is taken only when it is at most this long as stored: then the install folder
 // with the longest name it holds while files are replaced fits a path buffer.
 const DWORD kProgramFilesDirMaxBytes = 200;
-static_assert(kProgramFilesDirMaxBytes + sizeof("\\Kestrilon\\TallyQuill\\uninst.exe.new") <= kPathBufferSize,
+static_assert(kProgramFilesDirMaxBytes + sizeof("\\Kestrilon\\TallyQuill\\") - 1 + sizeof(kUninstallerFileName) - 1 +
+                      sizeof(".new") <= kPathBufferSize,
               "the install folder's paths fit a path buffer");
 
 const char kFallBackFolder[] = "C:\\TallyQuill";
@@ -65,16 +66,12 @@ bool InstalledProgramPath(char* szPath, size_t cbPath) {
     char szFolder[kPathBufferSize];
     bool bFallBack;
     InstallFolderPath(szFolder, sizeof(szFolder), &bFallBack);
-    return FormatInstallPath(szPath, cbPath, szFolder, "tallyq.exe");
-}
-
-bool FormatInstallPath(char* szPath, size_t cbPath, const char* szFolder, const char* szName) {
-    return Fits(snprintf(szPath, cbPath, "%s\\%s", szFolder, szName), cbPath);
+    return JoinPath(szPath, cbPath, szFolder, kProgramFileName);
 }
 
 bool GetDestinationPath(char* szPath, size_t cbPath, const char* szInstallPath, const InstallFileRow& row) {
     if (row.szSubFolder != nullptr && lstrcmpiA(row.szSubFolder, "ProgramFiles") != 0 &&
         lstrcmpiA(row.szSubFolder, "DataFiles") != 0)
         return Fits(snprintf(szPath, cbPath, "%s\\%s\\%s", szInstallPath, row.szSubFolder, row.szFileName), cbPath);
-    return FormatInstallPath(szPath, cbPath, szInstallPath, row.szFileName);
+    return JoinPath(szPath, cbPath, szInstallPath, row.szFileName);
 }

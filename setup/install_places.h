@@ -27,8 +27,5 @@ FolderProtection MakeInstallFolder(const char* szFolder, bool bFallBack);
 // The installed program "<install folder>\tallyq.exe"; false when it does not fit.
 bool InstalledProgramPath(char* szPath, size_t cbPath);
 
-// "<folder>\<name>"; false when it does not fit.
-bool FormatInstallPath(char* szPath, size_t cbPath, const char* szFolder, const char* szName);
-
 // Where a payload file of the table goes in the install folder; false when the path does not fit.
 bool GetDestinationPath(char* szPath, size_t cbPath, const char* szInstallPath, const InstallFileRow& row);

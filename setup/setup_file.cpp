@@ -3,17 +3,20 @@
 #include "setup/setup_layout.h"
 #include "support/owned_handle.h"
 
-namespace {
-
-bool ReadAt(HANDLE hFile, uint64_t nOffset, void* pBuffer, DWORD cbWanted) {
-    LARGE_INTEGER position;
-    position.QuadPart = static_cast<LONGLONG>(nOffset);
+bool ReadExactly(HANDLE hFile, void* pBuffer, DWORD cbWanted) {
     DWORD cbRead = 0;
-    return SetFilePointerEx(hFile, position, nullptr, FILE_BEGIN) &&
-           ReadFile(hFile, pBuffer, cbWanted, &cbRead, nullptr) && cbRead == cbWanted;
+    return ReadFile(hFile, pBuffer, cbWanted, &cbRead, nullptr) && cbRead == cbWanted;
 }
 
-}  // namespace
+bool SeekTo(HANDLE hFile, uint64_t nOffset) {
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(nOffset);
+    return SetFilePointerEx(hFile, position, nullptr, FILE_BEGIN) != FALSE;
+}
+
+bool ReadAt(HANDLE hFile, uint64_t nOffset, void* pBuffer, DWORD cbWanted) {
+    return SeekTo(hFile, nOffset) && ReadExactly(hFile, pBuffer, cbWanted);
+}
 
 bool ReadSetupFileExtent(HANDLE hFile, SetupFileExtent* pExtent) {
     LARGE_INTEGER fileSize;

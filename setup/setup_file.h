@@ -6,6 +6,13 @@
 
 #include "setup/pe_signature.h"
 
+// Reads exactly cbWanted bytes from the file's position; false on a short read.
+bool ReadExactly(HANDLE hFile, void* pBuffer, DWORD cbWanted);
+// Sets the file's position to nOffset from its start.
+bool SeekTo(HANDLE hFile, uint64_t nOffset);
+// Reads exactly cbWanted bytes at nOffset; the position is left after them.
+bool ReadAt(HANDLE hFile, uint64_t nOffset, void* pBuffer, DWORD cbWanted);
+
 // What a setup file's first bytes and its end say about it.
 struct SetupFileExtent {
     PeSignatureFields header;  // the signature fields of its PE header; bFound false when it has none

@@ -5,11 +5,11 @@
 #include "setup/exe_type.h"
 
 const InstallFileRow kInstallFiles[] = {
-    {nullptr, "tallyq.exe"},
-    {nullptr, "tallyq.hlp"},
-    {nullptr, "banner.htm"},
-    {nullptr, "banner.gif"},
-    {nullptr, "tallyq.htm"},
+    {nullptr, kProgramFileName},
+    {nullptr, kHelpFileName},
+    {nullptr, kBannerPageFileName},
+    {nullptr, kBannerPictureFileName},
+    {nullptr, kHelpPageFileName},
     {nullptr, nullptr},
 };
 

@@ -13,6 +13,14 @@
 
 enum { kMaxInstallFiles = 128 };
 
+// The names of the installed files, in the install folder.
+inline constexpr char kProgramFileName[] = "tallyq.exe";
+inline constexpr char kUninstallerFileName[] = "uninst.exe";
+inline constexpr char kHelpFileName[] = "tallyq.hlp";
+inline constexpr char kHelpPageFileName[] = "tallyq.htm";
+inline constexpr char kBannerPageFileName[] = "banner.htm";
+inline constexpr char kBannerPictureFileName[] = "banner.gif";
+
 // One payload file: an optional sub-folder of the install folder and the name it is written under.
 struct InstallFileRow {
     const char* szSubFolder;

@@ -82,7 +82,7 @@ uint64_t InstalledBytes(const char* szInstallPath) {
     // The payload files, then the uninstaller made beside them.
     for (unsigned nRow = 0; nRow <= nFiles; ++nRow) {
         bool bFits = nRow < nFiles ? GetDestinationPath(szPath, sizeof(szPath), szInstallPath, kInstallFiles[nRow])
-                                   : FormatPath(szPath, sizeof(szPath), "%s\\uninst.exe", szInstallPath);
+                                   : JoinPath(szPath, sizeof(szPath), szInstallPath, kUninstallerFileName);
         WIN32_FILE_ATTRIBUTE_DATA file;
         if (bFits && GetFileAttributesExA(szPath, GetFileExInfoStandard, &file))
             nBytes += static_cast<uint64_t>(file.nFileSizeHigh) << 32 | file.nFileSizeLow;
@@ -138,11 +138,11 @@ bool WriteUninstallEntry(const char* szInstallPath) {
         // Quoted: the system runs these command lines, and an unquoted path with blanks would first
         // try to start "C:\Program.exe". The icon is the program's first one.
         char szText[kPathBufferSize + 8];
-        bWritten = bWritten && FormatPath(szText, sizeof(szText), "\"%s\\uninst.exe\"", szInstallPath) &&
+        bWritten = bWritten && FormatPath(szText, sizeof(szText), "\"%s\\%s\"", szInstallPath, kUninstallerFileName) &&
                    SetTextValue(hUninstall, "UninstallString", szText) &&
-                   FormatPath(szText, sizeof(szText), "\"%s\\uninst.exe\" /S", szInstallPath) &&
+                   FormatPath(szText, sizeof(szText), "\"%s\\%s\" /S", szInstallPath, kUninstallerFileName) &&
                    SetTextValue(hUninstall, "QuietUninstallString", szText) &&
-                   FormatPath(szText, sizeof(szText), "\"%s\\tallyq.exe\",0", szInstallPath) &&
+                   FormatPath(szText, sizeof(szText), "\"%s\\%s\",0", szInstallPath, kProgramFileName) &&
                    SetTextValue(hUninstall, "DisplayIcon", szText) &&
                    SetNumberValue(hUninstall, "EstimatedSize", KilobytesRoundedUp(InstalledBytes(szInstallPath))) &&
                    // The program has no parts to add or remove and nothing to repair: the list offers neither.

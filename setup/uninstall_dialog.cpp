@@ -176,9 +176,9 @@ void UninstallDialog::FinishSilently() {
     if (handingOver.IsOpen()) WaitForSingleObject(handingOver.Get(), kHandOverEndMs);
 
     char szUninstaller[kPathBufferSize];
-    if (szFolder[0] != '\0' && LFile::_PathCatFits(szFolder, "uninst.exe")) {
+    if (szFolder[0] != '\0' && LFile::_PathCatFits(szFolder, kUninstallerFileName)) {
         memcpy(szUninstaller, szFolder, strlen(szFolder) + 1);
-        LFile::FilePathCat(szUninstaller, "uninst.exe");
+        LFile::FilePathCat(szUninstaller, kUninstallerFileName);
         if (GetFileAttributesA(szUninstaller) != INVALID_FILE_ATTRIBUTES && !DeleteFileWhenFree(szUninstaller))
             RemoveAtRestart(szUninstaller);
         else

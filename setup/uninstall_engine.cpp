@@ -6,6 +6,7 @@
 
 #include "setup/install_places.h"
 #include "setup/registration.h"
+#include "setup/setup_layout.h"
 #include "setup/shell_registration.h"
 #include "support/file_ops.h"
 #include "support/path_text.h"
@@ -53,7 +54,7 @@ void UninstallEngine::RemoveInstallation() {
     // Nothing starts the removed program at logon, for any user logged on now.
     char szFolder[kPathBufferSize], szProgram[kPathBufferSize];
     RegisteredInstallFolder(szFolder, sizeof(szFolder));
-    if (szFolder[0] != '\0' && FormatInstallPath(szProgram, sizeof(szProgram), szFolder, "tallyq.exe"))
+    if (szFolder[0] != '\0' && JoinPath(szProgram, sizeof(szProgram), szFolder, kProgramFileName))
         pRegistration->DeleteRunValues(szProgram, &stayed);
 
     if (GetStartMenuShortcutPath("TallyQuill", false, szPath, sizeof(szPath)))
@@ -110,7 +111,7 @@ bool UninstallEngine::OnlyUninstallerStayed(const char* szFolder) {
     if (szFolder[0] == '\0' || GetFileAttributesA(szFolder) == INVALID_FILE_ATTRIBUTES) return true;
     bool bOnly = true;
     bool bListed = ForEachEntryIn(szFolder, [&](const char* szName) {
-        bOnly = lstrcmpiA(szName, "uninst.exe") == 0;
+        bOnly = lstrcmpiA(szName, kUninstallerFileName) == 0;
         return bOnly;
     });
     return bListed && bOnly;

@@ -6,6 +6,7 @@
 
 #include "setup/elevation.h"
 #include "setup/folder_protection.h"
+#include "setup/setup_layout.h"
 #include "support/path_text.h"
 
 namespace {
@@ -46,8 +47,9 @@ bool MakeUninstallerCopy(const char* szSource, char* szCopy, size_t cbCopy) {
         DWORD n = GetTempPathA(sizeof(szFolder), szFolder);
         if (n == 0 || n >= sizeof(szFolder)) return false;
     }
-    if (!LFile::_PathCatFits(szFolder, "uninst.exe") || strlen(szFolder) + sizeof("\\uninst.exe") > cbCopy) return false;
-    LFile::FilePathCat(szFolder, "uninst.exe");
+    if (!LFile::_PathCatFits(szFolder, kUninstallerFileName) || strlen(szFolder) + 1 + sizeof(kUninstallerFileName) > cbCopy)
+        return false;
+    LFile::FilePathCat(szFolder, kUninstallerFileName);
     memcpy(szCopy, szFolder, strlen(szFolder) + 1);
     return CopyFileA(szSource, szCopy, FALSE) != FALSE;
 }

@@ -1,5 +1,5 @@
 // Files and folders opened by name, whatever the length of their paths (up to the system's 32,767
-// UTF-16 units), and the system's reason when one cannot be opened.
+// UTF-16 units).
 #pragma once
 #include <stddef.h>
 #include <windows.h>
@@ -24,7 +24,3 @@ private:
     const wchar_t* szOpenable;
     wchar_t* szMade;  // the long form, when one was made
 };
-
-// The system's text for an error code, without the line break it ends with; "system error N"
-// where it has none.
-void SystemErrorText(DWORD dwError, wchar_t* szText, size_t nUnits);

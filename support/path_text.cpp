@@ -21,6 +21,19 @@ bool LFile::_PathCatFits(const char* szFolderPath, const char* szName) {
     return nFolder + nSeparator + strnlen(szName, kPathBufferSize) <= kMaxPathChars;
 }
 
+bool JoinPath(char* szPath, size_t cbPath, const char* szFolder, const char* szName) {
+    if (cbPath == 0) return false;
+    szPath[0] = '\0';
+    if (!LFile::_PathCatFits(szFolder, szName)) return false;
+    char szJoined[kPathBufferSize];
+    memcpy(szJoined, szFolder, strlen(szFolder) + 1);
+    LFile::FilePathCat(szJoined, szName);
+    size_t cbJoined = strlen(szJoined) + 1;
+    if (cbJoined > cbPath) return false;
+    memcpy(szPath, szJoined, cbJoined);
+    return true;
+}
+
 char* LFile::_GetFolderFromPath(char* szFolder, const char* szPath) {
     int nLastSeparator = 0;
     int i = 0;

@@ -1,6 +1,7 @@
 // Path strings: joining a folder and a name and splitting a path, within 260-byte buffers.
 // Both '/' and '\' separate when a path is read; only '\' is ever written.
 #pragma once
+#include <stddef.h>
 
 // A path: at most 259 characters and its terminator.
 enum { kPathBufferSize = 260 };
@@ -19,3 +20,7 @@ public:
     // Whether FilePathCat of the two keeps the whole name within 259 characters.
     static bool _PathCatFits(const char* szFolderPath, const char* szName);
 };
+
+// szFolder and szName joined as FilePathCat joins them, into szPath of cbPath bytes; false, with
+// szPath empty, when the whole path does not fit: a path cut short could name another file.
+bool JoinPath(char* szPath, size_t cbPath, const char* szFolder, const char* szName);
