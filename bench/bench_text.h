@@ -19,5 +19,5 @@ const char* BenchLanguageName(BenchLanguage language);
 void MakeBenchText(BenchLanguage language, uint64_t nSeed, char* pOut, size_t nBytes);
 
 // Converts well-formed UTF-8 to UTF-16 in the machine's order; pOut needs room for nBytes units.
-// Answers the number of units written.
+// Returns the number of units written.
 size_t Utf8ToUtf16(const char* pText, size_t nBytes, char16_t* pOut);

@@ -7,16 +7,14 @@
 // inflating content.xml takes). Then presentations of 2,000 and 32,000 one-word slides and one of
 // 65,535 entries, the most a zip without ZIP64 holds: their times should grow as their parts do.
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "documents/counting_sink.h"
 #include "documents/document_reader.h"
 #include "documents/zip_archive.h"
@@ -30,20 +28,6 @@ const double kInflateShareGoal = 0.50;
 const double kDocx2txtGoal = 20, kOdt2txtGoal = 2;
 const double kManySlidesGoal = 32;        // at most twice the cost per slide of a smaller presentation
 const double kFullPackageGoalMs = 1000;
-
-double Seconds() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
-
-template <typename Work>
-double MedianSeconds(Work work) {
-    std::vector<double> times;
-    for (int i = 0; i < kRuns; ++i) {
-        double dStart = Seconds();
-        work();
-        times.push_back(Seconds() - dStart);
-    }
-    std::sort(times.begin(), times.end());
-    return times[kRuns / 2];
-}
 
 // Words of a made-up language of English's letter frequencies, so no two paragraphs are alike.
 struct Words {
@@ -182,29 +166,103 @@ TextCounts ReadText(const std::string& file) {
     return counter.Counts();
 }
 
-// The wall time of a shell command (median of kRuns), or a negative when it fails; its output's
-// first line in *pOutput.
-double TimeShell(const std::string& command, std::string* pOutput) {
-    bool bFailed = false;
-    double dTime = MedianSeconds([&] {
-        FILE* pPipe = popen(command.c_str(), "r");
-        char szLine[256] = "";
-        if (pPipe == nullptr || fgets(szLine, sizeof(szLine), pPipe) == nullptr) szLine[0] = '\0';
-        bFailed = bFailed || pPipe == nullptr || pclose(pPipe) != 0;
-        *pOutput = szLine;
-        pOutput->erase(pOutput->find_last_not_of("\r\n") + 1);
-    });
-    return bFailed ? -1 : dTime;
+// A file written into the folder; false when it cannot be.
+bool WriteInto(const std::string& path, const std::string& file) {
+    return WriteFile(path.c_str(), file.data(), file.size());
 }
 
-bool Installed(const char* szProgram) {
-    return system((std::string("command -v ") + szProgram + " >/dev/null 2>&1").c_str()) == 0;
+// The documents' table: each file read in-process, inflated by zlib alone, and counted by
+// tallyq-count and by its peer where installed. False when a file cannot be written.
+struct DocumentFigures {
+    double dThreeHundredMs, dWorstShare, dDocxRatio, dOdtRatio;
+};
+
+bool TimeDocuments(const std::string& countProgram, const std::string& folder, DocumentFigures* pFigures) {
+    struct Case {
+        const char* szName;
+        std::string file;
+    } cases[] = {{"docx-300-pages.docx", Docx(300)}, {"docx-3000-pages.docx", Docx(3000)},
+                 {"odt-3000-pages.odt", Odt(3000)},  {"xlsx-100000-rows.xlsx", Xlsx(100000)}};
+    printf("%-24s %8s %9s %9s %10s %10s %8s %10s\n", "file", "MB", "words", "inflate", "read text", "share", "count",
+           "peer");
+    *pFigures = {0, 1, 0, 0};
+    for (Case& c : cases) {
+        std::string path = folder + "/" + c.szName;
+        if (!WriteInto(path, c.file)) return false;
+        TextCounts counts = ReadText(c.file);
+        double dInflate = MedianSeconds(kRuns, [&] { InflateAll(c.file); });
+        double dRead = MedianSeconds(kRuns, [&] { ReadText(c.file); });
+        std::string output;
+        double dCount = TimeShell(countProgram + " " + path, kRuns, &output);
+        pFigures->dWorstShare = std::min(pFigures->dWorstShare, dInflate / dRead);
+        std::string peer = "-";
+        bool bDocx = strstr(c.szName, ".docx") != nullptr, bOdt = strstr(c.szName, ".odt") != nullptr;
+        double dPeer = -1;
+        if (bDocx && Installed("docx2txt")) dPeer = TimeShell("docx2txt " + path + " - | wc -w", kRuns, &output);
+        if (bOdt && Installed("odt2txt")) dPeer = TimeShell("odt2txt " + path + " | wc -w", kRuns, &output);
+        if (dPeer > 0) {
+            char szPeer[64];
+            snprintf(szPeer, sizeof(szPeer), "%.0f ms (%s words)", dPeer * 1e3, output.c_str());
+            peer = szPeer;
+            if (bDocx) pFigures->dDocxRatio = dPeer / dCount;  // the last, largest .docx
+            if (bOdt) {
+                pFigures->dOdtRatio = dPeer / dCount;
+                char szShare[48];
+                snprintf(szShare, sizeof(szShare), "; inflate %.1f%% of it", 100 * dInflate / dPeer);
+                peer += szShare;
+            }
+        } else if (bDocx || bOdt) {
+            peer = bDocx ? "docx2txt not installed" : "odt2txt not installed";
+        }
+        if (strcmp(c.szName, "docx-300-pages.docx") == 0) pFigures->dThreeHundredMs = dCount * 1e3;
+        printf("%-24s %8.1f %9lld %7.1f ms %7.1f ms %9.0f%% %6.1f ms  %s\n", c.szName, c.file.size() / 1e6,
+               static_cast<long long>(counts.nWords), dInflate * 1e3, dRead * 1e3, 100 * dInflate / dRead, dCount * 1e3,
+               peer.c_str());
+        unlink(path.c_str());
+    }
+    return true;
 }
 
-void Goal(const char* szWhat, double dValue, double dGoal, bool bAtMost, const char* szUnit) {
-    bool bMet = bAtMost ? dValue <= dGoal : dValue >= dGoal;
-    printf("  %-52s %8.2f %-4s (goal %s %.2f)  %s\n", szWhat, dValue, szUnit, bAtMost ? "<=" : ">=", dGoal,
-           bMet ? "met" : "NOT MET");
+// Presentations of many parts: the time should grow as the parts do, not as their square.
+struct Presentation {
+    const char* szName;
+    int nSlides;
+    double dRead, dCount;
+};
+const int kPresentations = 3;
+
+bool TimePresentations(const std::string& countProgram, const std::string& folder, Presentation* pPresentations) {
+    printf("\n%-34s %8s %8s %10s %10s\n", "presentation", "MB", "entries", "read text", "count");
+    for (int i = 0; i < kPresentations; ++i) {
+        Presentation& p = pPresentations[i];
+        std::string file = Pptx(p.nSlides);
+        std::string path = folder + "/" + p.szName;
+        if (!WriteInto(path, file)) return false;
+        p.dRead = MedianSeconds(kRuns, [&] { ReadText(file); });
+        std::string output;
+        p.dCount = TimeShell(countProgram + " " + path, kRuns, &output);
+        printf("%-34s %8.1f %8d %7.1f ms %7.1f ms  (%s)\n", p.szName, file.size() / 1e6, p.nSlides + 4, p.dRead * 1e3,
+               p.dCount * 1e3, output.c_str());
+        unlink(path.c_str());
+    }
+    return true;
+}
+
+void PrintGoals(const DocumentFigures& figures, const Presentation* pPresentations) {
+    const GoalLine kLine = GoalLine::kMetOrNot;
+    printf("\ngoals (share: zlib's inflate time over the whole reading of the same file):\n");
+    PrintGoal("tallyq-count on a 300-page .docx", figures.dThreeHundredMs, kThreeHundredPagesGoalMs, true, "ms", kLine);
+    PrintGoal("reading at zlib's inflate speed, worst file", 100 * figures.dWorstShare, 100 * kInflateShareGoal, false,
+              "%", kLine);
+    if (figures.dDocxRatio > 0) {
+        PrintGoal("tallyq-count vs docx2txt | wc -w, largest", figures.dDocxRatio, kDocx2txtGoal, false, "x", kLine);
+    }
+    if (figures.dOdtRatio > 0) PrintGoal("tallyq-count vs odt2txt | wc -w", figures.dOdtRatio, kOdt2txtGoal, false, "x", kLine);
+    // 16 times the slides: in proportion, 16 times the time; the square would be 256.
+    PrintGoal("32,000 slides against 2,000, reading time", pPresentations[1].dRead / pPresentations[0].dRead,
+              kManySlidesGoal, true, "x", kLine);
+    PrintGoal("a package of 65,535 entries, tallyq-count", pPresentations[2].dCount * 1e3, kFullPackageGoalMs, true,
+              "ms", kLine);
 }
 
 }  // namespace
@@ -215,83 +273,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string countProgram = argv[1];
-    struct Case {
-        const char* szName;
-        std::string file;
-    } cases[] = {{"docx-300-pages.docx", Docx(300)}, {"docx-3000-pages.docx", Docx(3000)},
-                 {"odt-3000-pages.odt", Odt(3000)},  {"xlsx-100000-rows.xlsx", Xlsx(100000)}};
     char szFolder[] = "/tmp/document_bench.XXXXXX";
     if (mkdtemp(szFolder) == nullptr) return 1;
-    printf("%-24s %8s %9s %9s %10s %10s %8s %10s\n", "file", "MB", "words", "inflate", "read text", "share", "count",
-           "peer");
-    double dThreeHundredMs = 0, dWorstShare = 1, dDocxRatio = 0, dOdtRatio = 0;
-    for (Case& c : cases) {
-        std::string path = std::string(szFolder) + "/" + c.szName;
-        FILE* pFile = fopen(path.c_str(), "wb");
-        if (pFile == nullptr || fwrite(c.file.data(), 1, c.file.size(), pFile) != c.file.size()) return 1;
-        fclose(pFile);
-        TextCounts counts = ReadText(c.file);
-        double dInflate = MedianSeconds([&] { InflateAll(c.file); });
-        double dRead = MedianSeconds([&] { ReadText(c.file); });
-        std::string output;
-        double dCount = TimeShell(countProgram + " " + path, &output);
-        dWorstShare = std::min(dWorstShare, dInflate / dRead);
-        std::string peer = "-";
-        bool bDocx = strstr(c.szName, ".docx") != nullptr, bOdt = strstr(c.szName, ".odt") != nullptr;
-        double dPeer = -1;
-        if (bDocx && Installed("docx2txt")) dPeer = TimeShell("docx2txt " + path + " - | wc -w", &output);
-        if (bOdt && Installed("odt2txt")) dPeer = TimeShell("odt2txt " + path + " | wc -w", &output);
-        if (dPeer > 0) {
-            char szPeer[64];
-            snprintf(szPeer, sizeof(szPeer), "%.0f ms (%s words)", dPeer * 1e3, output.c_str());
-            peer = szPeer;
-            if (bDocx) dDocxRatio = dPeer / dCount;  // the last, largest .docx
-            if (bOdt) {
-                dOdtRatio = dPeer / dCount;
-                char szShare[48];
-                snprintf(szShare, sizeof(szShare), "; inflate %.1f%% of it", 100 * dInflate / dPeer);
-                peer += szShare;
-            }
-        } else if (bDocx || bOdt) {
-            peer = bDocx ? "docx2txt not installed" : "odt2txt not installed";
-        }
-        if (strcmp(c.szName, "docx-300-pages.docx") == 0) dThreeHundredMs = dCount * 1e3;
-        printf("%-24s %8.1f %9lld %7.1f ms %7.1f ms %9.0f%% %6.1f ms  %s\n", c.szName, c.file.size() / 1e6,
-               static_cast<long long>(counts.nWords), dInflate * 1e3, dRead * 1e3, 100 * dInflate / dRead, dCount * 1e3,
-               peer.c_str());
-        unlink(path.c_str());
-    }
-    // Presentations of many parts: the time should grow as the parts do, not as their square.
-    printf("\n%-34s %8s %8s %10s %10s\n", "presentation", "MB", "entries", "read text", "count");
-    struct Presentation {
-        const char* szName;
-        int nSlides;
-        double dRead, dCount;
-    } presentations[] = {{"pptx-2000-slides.pptx", 2000, 0, 0},
-                         {"pptx-32000-slides.pptx", 32000, 0, 0},
-                         {"pptx-65535-entries.pptx", static_cast<int>(kZipMaxEntries) - 4, 0, 0}};
-    for (Presentation& p : presentations) {
-        std::string file = Pptx(p.nSlides);
-        std::string path = std::string(szFolder) + "/" + p.szName;
-        FILE* pFile = fopen(path.c_str(), "wb");
-        if (pFile == nullptr || fwrite(file.data(), 1, file.size(), pFile) != file.size()) return 1;
-        fclose(pFile);
-        p.dRead = MedianSeconds([&] { ReadText(file); });
-        std::string output;
-        p.dCount = TimeShell(countProgram + " " + path, &output);
-        printf("%-34s %8.1f %8d %7.1f ms %7.1f ms  (%s)\n", p.szName, file.size() / 1e6, p.nSlides + 4, p.dRead * 1e3,
-               p.dCount * 1e3, output.c_str());
-        unlink(path.c_str());
-    }
+    DocumentFigures figures;
+    Presentation presentations[kPresentations] = {{"pptx-2000-slides.pptx", 2000, 0, 0},
+                                                  {"pptx-32000-slides.pptx", 32000, 0, 0},
+                                                  {"pptx-65535-entries.pptx", static_cast<int>(kZipMaxEntries) - 4, 0, 0}};
+    if (!TimeDocuments(countProgram, szFolder, &figures) || !TimePresentations(countProgram, szFolder, presentations))
+        return 1;
     rmdir(szFolder);
-    printf("\ngoals (share: zlib's inflate time over the whole reading of the same file):\n");
-    Goal("tallyq-count on a 300-page .docx", dThreeHundredMs, kThreeHundredPagesGoalMs, true, "ms");
-    Goal("reading at zlib's inflate speed, worst file", 100 * dWorstShare, 100 * kInflateShareGoal, false, "%");
-    if (dDocxRatio > 0) Goal("tallyq-count vs docx2txt | wc -w, largest", dDocxRatio, kDocx2txtGoal, false, "x");
-    if (dOdtRatio > 0) Goal("tallyq-count vs odt2txt | wc -w", dOdtRatio, kOdt2txtGoal, false, "x");
-    // 16 times the slides: in proportion, 16 times the time; the square would be 256.
-    Goal("32,000 slides against 2,000, reading time", presentations[1].dRead / presentations[0].dRead,
-         kManySlidesGoal, true, "x");
-    Goal("a package of 65,535 entries, tallyq-count", presentations[2].dCount * 1e3, kFullPackageGoalMs, true, "ms");
+    PrintGoals(figures, presentations);
     return 0;
 }

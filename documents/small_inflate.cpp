@@ -17,9 +17,10 @@ const uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6,
 // The order in which a dynamic block gives its code lengths' own code lengths.
 const uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 
-// A canonical prefix code: how many codes each length has, and the symbols in code order.
+// A canonical prefix code: how many codes each length has, the longest, and the symbols in code order.
 struct PrefixCode {
     uint16_t anCount[kMaxCodeBits + 1];
+    int nLongest;
     uint16_t anSymbol[288];
 };
 
@@ -29,19 +30,20 @@ struct PrefixCode {
 bool MakeCode(PrefixCode* pCode, const uint8_t* pLengths, int nSymbols, bool bCodeLengths) {
     memset(pCode->anCount, 0, sizeof(pCode->anCount));
     for (int i = 0; i < nSymbols; ++i) ++pCode->anCount[pLengths[i]];
-    int nLeft = 1, nLongest = 0;
+    int nLeft = 1;
+    pCode->nLongest = 0;
     uint16_t anNext[kMaxCodeBits + 1];
     anNext[1] = 0;
     for (int nBits = 1; nBits <= kMaxCodeBits; ++nBits) {
+        if (pCode->anCount[nBits] != 0) pCode->nLongest = nBits;
         nLeft = (nLeft << 1) - pCode->anCount[nBits];
         if (nLeft < 0) return false;
-        if (pCode->anCount[nBits] != 0) nLongest = nBits;
         if (nBits < kMaxCodeBits) anNext[nBits + 1] = static_cast<uint16_t>(anNext[nBits] + pCode->anCount[nBits]);
     }
     for (int i = 0; i < nSymbols; ++i) {
         if (pLengths[i] != 0) pCode->anSymbol[anNext[pLengths[i]]++] = static_cast<uint16_t>(i);
     }
-    return nLeft == 0 || (!bCodeLengths && nLongest <= 1);
+    return nLeft == 0 || (!bCodeLengths && pCode->nLongest <= 1);
 }
 
 class Inflater {
@@ -49,7 +51,7 @@ public:
     Inflater(const unsigned char* pIn, size_t cbIn, unsigned char* pOut, size_t cbOut, ProgressMeter* pMeter)
         : pIn(pIn), pInEnd(pIn + cbIn), pOut(pOut), cbOut(cbOut), pMeter(pMeter) {}
 
-    bool Run() {
+    InflateRefusal Run() {
         bool bLast;
         do {
             bLast = Bits(1) != 0;
@@ -57,20 +59,27 @@ public:
             if (nType == 0) Stored();
             else if (nType == 1) Fixed();
             else if (nType == 2) Dynamic();
-            else bFailed = true;
-        } while (!bLast && !bFailed);
-        return !bFailed && offOut == cbOut;
+            else Refuse(InflateRefusal::kInvalidBlockType);
+        } while (!bLast && !Failed());
+        if (offOut != cbOut) Refuse(InflateRefusal::kOutputShort);
+        return refusal;
     }
 
 private:
+    // The first fault met is the one returned.
+    void Refuse(InflateRefusal why) {
+        if (refusal == InflateRefusal::kNone) refusal = why;
+    }
+    bool Failed() const { return refusal != InflateRefusal::kNone; }
+
     // Tells the meter how far the output has come; false when the reading is to stop.
     bool GoOn() { return pMeter == nullptr || pMeter->DoneUpTo(offOut, &cbTold); }
 
-    // The next n bits (at most 16), the first in the lowest; past the input, 0 and failed.
+    // The next n bits (at most 16), the first in the lowest; past the input, 0 and refused.
     uint32_t Bits(int n) {
         while (cBits < n) {
             if (pIn == pInEnd) {
-                bFailed = true;
+                Refuse(InflateRefusal::kInputEnded);
                 return 0;
             }
             nBitBuffer |= static_cast<uint32_t>(*pIn++) << cBits;
@@ -82,18 +91,21 @@ private:
         return nValue;
     }
 
-    // The next symbol, read a bit at a time, its code's first bit first.
-    int Symbol(const PrefixCode& code) {
+    // The next symbol, read a bit at a time, its code's first bit first. A code left unused (a
+    // lone one-bit code's other half, or any bit of a code of none) is refused as unused once no
+    // longer code could match, as zlib refuses it: after one bit.
+    int Symbol(const PrefixCode& code, InflateRefusal unused) {
         int nCode = 0, nFirst = 0, nIndex = 0;
-        for (int nBits = 1; nBits <= kMaxCodeBits; ++nBits) {
+        for (int nBits = 1;; ++nBits) {
             nCode |= static_cast<int>(Bits(1));
             int nCount = code.anCount[nBits];
             if (nCode - nFirst < nCount) return code.anSymbol[nIndex + nCode - nFirst];
+            if (nBits >= code.nLongest) break;
             nIndex += nCount;
             nFirst = (nFirst + nCount) << 1;
             nCode <<= 1;
         }
-        bFailed = true;  // a code left unused
+        Refuse(unused);
         return 0;
     }
 
@@ -101,21 +113,20 @@ private:
         // The rest of the byte is left out; the lengths follow whole.
         nBitBuffer = 0;
         cBits = 0;
-        if (pInEnd - pIn < 4) {
-            bFailed = true;
-            return;
-        }
+        if (pInEnd - pIn < 4) return Refuse(InflateRefusal::kInputEnded);
         size_t cb = pIn[0] | pIn[1] << 8;
-        if (static_cast<size_t>(pIn[2] | pIn[3] << 8) != (cb ^ 0xFFFF)) bFailed = true;
+        if (static_cast<size_t>(pIn[2] | pIn[3] << 8) != (cb ^ 0xFFFF))
+            return Refuse(InflateRefusal::kStoredLengthNotComplement);
         pIn += 4;
-        if (bFailed || static_cast<size_t>(pInEnd - pIn) < cb || cbOut - offOut < cb) {
-            bFailed = true;
-            return;
-        }
+        // Where input and room both fall short, the one that runs out first is the fault, as
+        // zlib, which copies what it can, sees it.
+        size_t cbIn = static_cast<size_t>(pInEnd - pIn), cbRoom = cbOut - offOut;
+        if (cbIn < cb || cbRoom < cb)
+            return Refuse(cbIn <= cbRoom ? InflateRefusal::kInputEnded : InflateRefusal::kOutputFull);
         memcpy(pOut + offOut, pIn, cb);
         pIn += cb;
         offOut += cb;
-        if (!GoOn()) bFailed = true;
+        if (!GoOn()) Refuse(InflateRefusal::kStopped);
     }
 
     void Fixed() {
@@ -135,61 +146,66 @@ private:
         int nLiterals = static_cast<int>(Bits(5)) + 257;
         int nDistances = static_cast<int>(Bits(5)) + 1;
         int nCodeLengths = static_cast<int>(Bits(4)) + 4;
-        if (nLiterals > 286 || nDistances > 30) bFailed = true;
+        if (nLiterals > 286 || nDistances > 30) return Refuse(InflateRefusal::kTooManyCodes);
         uint8_t anLengths[286 + 30] = {};
         for (int i = 0; i < nCodeLengths; ++i) anLengths[kCodeLengthOrder[i]] = static_cast<uint8_t>(Bits(3));
         PrefixCode lengths, literals, distances;
-        if (!MakeCode(&lengths, anLengths, 19, true)) bFailed = true;
+        if (!MakeCode(&lengths, anLengths, 19, true))
+            return Refuse(lengths.nLongest == 0 ? InflateRefusal::kEmptyCodeLengthSet : InflateRefusal::kBadCodeLengthSet);
         // The literals' and distances' lengths, one run: a repeat may cross from one to the other.
         int nTotal = nLiterals + nDistances;
-        for (int i = 0; i < nTotal && !bFailed;) {
-            int nSymbol = Symbol(lengths);
+        for (int i = 0; i < nTotal && !Failed();) {
+            int nSymbol = Symbol(lengths, InflateRefusal::kBadCodeLengthSet);
             if (nSymbol < 16) {
                 anLengths[i++] = static_cast<uint8_t>(nSymbol);
                 continue;
             }
+            // The repeat's count is read before it is checked, as zlib reads it.
+            int nRepeat = nSymbol == 16   ? 3 + static_cast<int>(Bits(2))
+                          : nSymbol == 17 ? 3 + static_cast<int>(Bits(3))
+                                          : 11 + static_cast<int>(Bits(7));
             uint8_t nLength = 0;
-            int nRepeat;
             if (nSymbol == 16) {
-                if (i == 0) bFailed = true;
+                if (i == 0) Refuse(InflateRefusal::kRepeatWithoutLength);
                 else nLength = anLengths[i - 1];
-                nRepeat = 3 + static_cast<int>(Bits(2));
-            } else {
-                nRepeat = nSymbol == 17 ? 3 + static_cast<int>(Bits(3)) : 11 + static_cast<int>(Bits(7));
             }
-            if (nRepeat > nTotal - i) bFailed = true;
-            for (; nRepeat > 0 && !bFailed; --nRepeat) anLengths[i++] = nLength;
+            if (nRepeat > nTotal - i) Refuse(InflateRefusal::kRepeatPastEnd);
+            for (; nRepeat > 0 && !Failed(); --nRepeat) anLengths[i++] = nLength;
         }
-        if (bFailed || anLengths[256] == 0 || !MakeCode(&literals, anLengths, nLiterals, false) ||
-            !MakeCode(&distances, anLengths + nLiterals, nDistances, false)) {
-            bFailed = true;
-            return;
-        }
+        if (Failed()) return;
+        if (anLengths[256] == 0) return Refuse(InflateRefusal::kNoEndOfBlockCode);
+        if (!MakeCode(&literals, anLengths, nLiterals, false)) return Refuse(InflateRefusal::kBadLiteralLengthSet);
+        if (!MakeCode(&distances, anLengths + nLiterals, nDistances, false))
+            return Refuse(InflateRefusal::kBadDistanceSet);
         Codes(literals, distances);
     }
 
     // A block's literals and copies, up to its end.
     void Codes(const PrefixCode& literals, const PrefixCode& distances) {
         for (;;) {
-            if (!GoOn()) break;
-            int nSymbol = Symbol(literals);
-            if (bFailed || nSymbol == 256) return;
+            if (!GoOn()) return Refuse(InflateRefusal::kStopped);
+            int nSymbol = Symbol(literals, InflateRefusal::kInvalidLiteralLengthCode);
+            if (Failed() || nSymbol == 256) return;
             if (nSymbol < 256) {
-                if (offOut == cbOut) break;
+                if (offOut == cbOut) return Refuse(InflateRefusal::kOutputFull);
                 pOut[offOut++] = static_cast<unsigned char>(nSymbol);
                 continue;
             }
             nSymbol -= 257;
-            if (nSymbol >= 29) break;
+            if (nSymbol >= 29) return Refuse(InflateRefusal::kInvalidLiteralLengthCode);
             size_t cb = kLengthBase[nSymbol] + Bits(kLengthExtra[nSymbol]);
-            int nDistance = Symbol(distances);
-            if (nDistance >= 30) break;
+            int nDistance = Symbol(distances, InflateRefusal::kInvalidDistanceCode);
+            if (nDistance >= 30) return Refuse(InflateRefusal::kInvalidDistanceCode);
             size_t cbBack = kDistanceBase[nDistance] + Bits(kDistanceExtra[nDistance]);
-            if (bFailed || cbBack > offOut || cb > cbOut - offOut) break;
+            if (Failed()) return;
+            // Room is asked for before the distance is looked at, and a copy that fits in part
+            // is refused for room, as zlib refuses them.
+            if (offOut == cbOut) return Refuse(InflateRefusal::kOutputFull);
+            if (cbBack > offOut) return Refuse(InflateRefusal::kDistanceTooFarBack);
+            if (cb > cbOut - offOut) return Refuse(InflateRefusal::kOutputFull);
             // Byte by byte: the copy may overlap what it writes.
             for (; cb != 0; --cb, ++offOut) pOut[offOut] = pOut[offOut - cbBack];
         }
-        bFailed = true;
     }
 
     const unsigned char* pIn;
@@ -201,11 +217,12 @@ private:
     uint64_t cbTold = 0;
     uint32_t nBitBuffer = 0;
     int cBits = 0;
-    bool bFailed = false;
+    InflateRefusal refusal = InflateRefusal::kNone;
 };
 
 }  // namespace
 
-bool SmallInflate(const unsigned char* pIn, size_t cbIn, unsigned char* pOut, size_t cbOut, ProgressMeter* pMeter) {
+InflateRefusal SmallInflateWithReason(const unsigned char* pIn, size_t cbIn, unsigned char* pOut, size_t cbOut,
+                                      ProgressMeter* pMeter) {
     return Inflater(pIn, cbIn, pOut, cbOut, pMeter).Run();
 }

@@ -136,4 +136,87 @@ TEST(SmallInflate, HandMadeBlocks) {
     }
 }
 
+// A deflate stream written by hand: a field's bits go lowest first, a prefix code's first bit first.
+class Stream {
+public:
+    Stream& Field(uint32_t nValue, int nBits) {
+        for (int i = 0; i < nBits; ++i) Bit((nValue >> i) & 1);
+        return *this;
+    }
+    Stream& Code(uint32_t nCode, int nBits) {
+        for (int i = nBits - 1; i >= 0; --i) Bit((nCode >> i) & 1);
+        return *this;
+    }
+    // The last block's header, of the type given.
+    Stream& Last(uint32_t nType) { return Field(1, 1).Field(nType, 2); }
+    // A dynamic last block's header for 257 literal/length and 1 distance codes, and the code
+    // lengths' own code: its lengths in the order the format gives them (16, 17, 18, 0, 8, 7, ...).
+    Stream& Dynamic(const std::vector<uint32_t>& codeLengthLengths) {
+        Last(2).Field(0, 5).Field(0, 5).Field(static_cast<uint32_t>(codeLengthLengths.size() - 4), 4);
+        for (uint32_t n : codeLengthLengths) Field(n, 3);
+        return *this;
+    }
+    Bytes bytes;
+
+private:
+    void Bit(uint32_t n) {
+        if (nBits % 8 == 0) bytes.push_back(0);
+        bytes.back() = static_cast<unsigned char>(bytes.back() | n << (nBits % 8));
+        ++nBits;
+    }
+    int nBits = 0;
+};
+
+TEST(SmallInflate, SaysWhyAStreamIsRefused) {
+    // Codes of the lengths' own code: with 0 and 18 of one bit each, 0 is "0" and 18 is "1"; with
+    // 18 of one bit and two more of two, 18 is "0" and the others "10" and "11" in their order.
+    // The 258 lengths are 138 + 118 zeros by two 18s (counts 127 and 107), then 256's, then the
+    // distance's.
+    struct Case {
+        const char* szWhat;
+        Bytes stream;
+        size_t cbOut;
+        InflateRefusal expected;
+    };
+    const Case kCases[] = {
+        {"a stored block cut in its lengths", {0x01, 0x01, 0x00}, 1, InflateRefusal::kInputEnded},
+        {"a literal with no room", Stream().Last(1).Code(0x30 + 'a', 8).Code(0, 7).bytes, 0, InflateRefusal::kOutputFull},
+        {"an empty stored block given room", {0x01, 0x00, 0x00, 0xFF, 0xFF}, 1, InflateRefusal::kOutputShort},
+        {"a block of type 3", Stream().Last(3).bytes, 0, InflateRefusal::kInvalidBlockType},
+        {"a stored length of 1 beside 0xFFFF", {0x01, 0x01, 0x00, 0xFF, 0xFF, 'a'}, 1,
+         InflateRefusal::kStoredLengthNotComplement},
+        {"287 literal/length codes", Stream().Last(2).Field(30, 5).Field(0, 5).Field(0, 4).bytes, 0,
+         InflateRefusal::kTooManyCodes},
+        {"four one-bit code lengths' codes", Stream().Dynamic({1, 1, 1, 1}).bytes, 0, InflateRefusal::kBadCodeLengthSet},
+        {"no code lengths' codes", Stream().Dynamic({0, 0, 0, 0}).bytes, 0, InflateRefusal::kEmptyCodeLengthSet},
+        {"a first length that repeats the one before", Stream().Dynamic({1, 0, 0, 1}).Code(1, 1).Field(0, 2).bytes, 0,
+         InflateRefusal::kRepeatWithoutLength},
+        {"276 lengths of 258", Stream().Dynamic({0, 0, 1, 1}).Code(1, 1).Field(127, 7).Code(1, 1).Field(127, 7).bytes, 0,
+         InflateRefusal::kRepeatPastEnd},
+        {"258 zero lengths", Stream().Dynamic({0, 0, 1, 1}).Code(1, 1).Field(127, 7).Code(1, 1).Field(109, 7).bytes, 0,
+         InflateRefusal::kNoEndOfBlockCode},
+        {"only end-of-block, of 8 bits",
+         Stream().Dynamic({0, 0, 1, 2, 2}).Code(0, 1).Field(127, 7).Code(0, 1).Field(107, 7).Code(3, 2).Code(2, 2).bytes,
+         0, InflateRefusal::kBadLiteralLengthSet},
+        {"one distance, of 2 bits",
+         Stream()
+             .Dynamic({0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2})
+             .Code(0, 1).Field(127, 7).Code(0, 1).Field(107, 7).Code(2, 2).Code(3, 2)
+             .bytes,
+         0, InflateRefusal::kBadDistanceSet},
+        {"fixed literal/length 286", Stream().Last(1).Code(0xC0 + 6, 8).bytes, 0, InflateRefusal::kInvalidLiteralLengthCode},
+        {"fixed distance 30", Stream().Last(1).Code(1, 7).Code(30, 5).bytes, 3, InflateRefusal::kInvalidDistanceCode},
+        {"a distance of 1 at the start", Stream().Last(1).Code(1, 7).Code(0, 5).bytes, 3,
+         InflateRefusal::kDistanceTooFarBack},
+    };
+    for (const Case& c : kCases) {
+        std::string out(c.cbOut + 1, '\0');
+        InflateRefusal got = SmallInflateWithReason(c.stream.data(), c.stream.size(),
+                                                    reinterpret_cast<unsigned char*>(&out[0]), c.cbOut);
+        EXPECT_EQ(static_cast<int>(c.expected), static_cast<int>(got)) << c.szWhat << ": got refusal " << static_cast<int>(got)
+                                                                      << ", expected " << static_cast<int>(c.expected);
+        EXPECT_EQ("!", ZlibInflated(c.stream, c.cbOut)) << c.szWhat << " (zlib)";
+    }
+}
+
 }  // namespace
