@@ -3,8 +3,8 @@
 #include <string.h>
 #include <wchar.h>
 
-#include "app/priced_files.h"
 #include "support/file_names.h"
+#include "support/path_text.h"
 
 namespace {
 // Deeper folders than this are not entered: a reparse loop the check below misses ends here.

@@ -5,7 +5,7 @@
 
 #include "app/file_handover.h"
 #include "app/file_reading.h"
-#include "measure/money.h"
+#include "pricing/money.h"
 #include "measure/text_measure.h"
 #include "resources/main_dialog_ids.h"
 #include "ui/unicode_control.h"

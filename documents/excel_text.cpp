@@ -1,6 +1,7 @@
 #include "documents/excel_text.h"
 
 #include "documents/office_walk.h"
+#include "measure/utf8_sequence.h"
 
 namespace {
 

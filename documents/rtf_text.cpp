@@ -5,6 +5,7 @@
 
 #include "documents/code_pages.h"
 #include "documents/rtf_words.h"
+#include "measure/utf8_sequence.h"
 
 namespace {
 

@@ -19,3 +19,6 @@ public:
     // Whether FilePathCat of the two keeps the whole name within 259 characters.
     static bool _PathCatFits(const char* szFolderPath, const char* szName);
 };
+
+// The name of a path without its folder: what follows its last '\', '/' or ':' (a drive's).
+const wchar_t* FileNameOf(const wchar_t* szPath);
