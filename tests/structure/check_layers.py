@@ -236,9 +236,9 @@ def main(root):
                 graph[path].append(name)
                 target = layer_of(name)
                 if target not in reach[layer]:
-                    on = ', '.join(sorted(reach[layer] - {layer})) or 'nothing'
-                    faults.append(f'{path}: the layer "{layer}" includes "{name}" of the layer "{target}"; '
-                                  f'it is on {on} only')
+                    on = ', '.join(sorted(reach[layer] - {layer}))
+                    faults.append(f'{path}: the layer "{layer}" includes "{name}" of the layer "{target}"; ' +
+                                  (f'it is on {on} only' if on else 'it is on no other layer'))
                 elif layer in NATIVE_LAYERS and target not in NATIVE_LAYERS and not platform_free(name):
                     faults.append(f'{path}: built natively, yet includes the platform-side "{name}"')
             if platform_free(path):
