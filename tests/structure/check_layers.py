@@ -15,7 +15,7 @@ The platform-free files are those the build's list TQ_PLATFORM_FREE names (the t
 CMakeLists.txt): a folder ending in "/", or a file without its .h or .cpp. Every entry must name a
 file that exists. A layer the table marks platform-free holds only such files, and a platform-free
 file of a folder that has such a layer lies in it.
-The README's layout section shows the same table; it must read as TABLE_TEXT writes it.
+The README's layout section shows the same table; it must read as table_text() writes it.
 Prints each fault found and exits 1 if there is one.
 """
 import os
@@ -59,7 +59,7 @@ FOLDERS = ('app', 'measure', 'pricing', 'documents', 'setup', 'ui', 'support', '
 
 
 def table_text():
-    """The table as the README shows it: a line per layer, bottom first."""
+    """The table as the README shows it: two lines per layer, bottom first."""
     lines = []
     for name, members, below, free in LAYERS:
         on = ', '.join(below) if below else 'nothing'
