@@ -8,7 +8,7 @@
 
 #include "app/settings.h"
 #include "resources/csv_dialog_ids.h"
-#include "support/csv_record.h"
+#include "app/csv_record.h"
 #include "support/date_time.h"
 #include "support/file_ops.h"
 #include "support/path_text.h"

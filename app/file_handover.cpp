@@ -2,8 +2,8 @@
 
 #include <shellapi.h>
 
-#include "setup/running_copy.h"
 #include "support/file_names.h"
+#include "support/program_window.h"
 #include "support/system_error_text.h"
 
 namespace {

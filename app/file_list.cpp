@@ -3,8 +3,8 @@
 #include <string.h>
 #include <wchar.h>
 
-#include "app/priced_files.h"
 #include "support/file_names.h"
+#include "support/path_text.h"
 #include "support/system_error_text.h"
 
 namespace {

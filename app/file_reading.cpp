@@ -1,6 +1,7 @@
 #include "app/file_reading.h"
 
 #include "app/hot_key.h"
+#include "support/path_text.h"
 
 const wchar_t FileReading::kStoppedText[] = L"Reading stopped: the counts are unchanged.";
 

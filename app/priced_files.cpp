@@ -6,6 +6,7 @@
 #include "app/file_measure.h"
 #include "app/files_summary.h"
 #include "support/file_names.h"
+#include "support/path_text.h"
 #include "support/plain_object.h"
 #include "support/system_error_text.h"
 
@@ -22,14 +23,6 @@ void CopyReason(const char* szAscii, wchar_t* szReason, size_t nReasonUnits) {
 void SystemReason(wchar_t* szReason, size_t nReasonUnits) { SystemErrorText(GetLastError(), szReason, nReasonUnits); }
 
 }  // namespace
-
-const wchar_t* FileNameOf(const wchar_t* szPath) {
-    const wchar_t* szName = szPath;
-    for (const wchar_t* p = szPath; *p != L'\0'; ++p) {
-        if (*p == L'\\' || *p == L'/' || *p == L':') szName = p + 1;
-    }
-    return szName;
-}
 
 PricedFiles::PricedFiles() : pFiles(nullptr), nFiles(0), pPiece(nullptr) {}
 

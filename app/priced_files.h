@@ -11,9 +11,6 @@
 #include "documents/kept_lines.h"
 #include "documents/reading_progress.h"
 
-// The name of a path without its folder.
-const wchar_t* FileNameOf(const wchar_t* szPath);
-
 // The most a file is read in at a time: between pieces the window is painted and Esc is seen.
 const DWORD kReadPieceBytes = 1 << 20;
 

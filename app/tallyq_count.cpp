@@ -16,7 +16,7 @@
 #include "app/count_usage.h"
 #include "app/file_measure.h"
 #include "documents/code_pages.h"
-#include "measure/money.h"
+#include "pricing/money.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "measure/money.h"
+#include "pricing/money.h"
 #include "measure/text_measure.h"
 #include "resources/main_dialog_ids.h"
 #include "ui/unicode_control.h"

@@ -1,5 +1,7 @@
 #include "documents/anchored_text.h"
 
+#include "measure/utf8_sequence.h"
+
 AnchoredText::AnchoredText(DocumentText* pNewText) : pText(pNewText), nLevels(1), nDeeper(0) {
     for (GrowingBytes& level : anchored) level.BindTo(pText->Kept());
 }

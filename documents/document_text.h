@@ -106,6 +106,3 @@ private:
     MemoryBound kept;
     ProgressMeter meter;
 };
-
-// Writes a code point as UTF-8 into pOut (4 bytes) and gives the length; as DocumentText does.
-size_t EncodeUtf8(uint32_t nCodePoint, char* pOut);

@@ -3,6 +3,7 @@
 #include "documents/ascii_classes.h"
 #include "documents/office_walk.h"
 #include "measure/surrogates.h"
+#include "measure/utf8_sequence.h"
 
 namespace {
 

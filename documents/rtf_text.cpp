@@ -7,6 +7,7 @@
 #include "documents/ascii_classes.h"
 #include "documents/rtf_words.h"
 #include "measure/surrogates.h"
+#include "measure/utf8_sequence.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <stdint.h>
 
 #include "documents/ascii_classes.h"
-#include "documents/xml_reader.h"
+#include "documents/xml_text.h"
 
 inline XmlSpan Span(const char* pData, size_t cbData) { return XmlSpan{pData, cbData}; }
 inline XmlSpan Span(const char* pFrom, const char* pTo) { return XmlSpan{pFrom, static_cast<size_t>(pTo - pFrom)}; }

@@ -1,8 +1,7 @@
-#include "documents/xml_reader.h"
+#include "documents/xml_text.h"
 
 #include <string.h>
 
-#include "documents/document_text.h"
 #include "documents/xml_chars.h"
 #include "measure/surrogates.h"
 #include "measure/text_file.h"

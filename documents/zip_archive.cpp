@@ -6,7 +6,7 @@
 #include "documents/growing_array.h"
 #include "documents/heap_sort.h"
 #include "documents/inflate.h"
-#include "setup/byte_fields.h"
+#include "support/byte_fields.h"
 
 namespace {
 const uint32_t kLocalHeaderSignature = 0x04034b50;

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "support/csv_record.h"
+#include "app/csv_record.h"
 #include "fuzz/fuzz_input.h"
 
 

@@ -78,3 +78,7 @@ inline size_t DecodeUtf8Sequence(const unsigned char* pBytes, size_t nBytes, uin
     bool bWellFormed;
     return ReadUtf8Sequence(pBytes, nBytes, pnCodePoint, &bWellFormed);
 }
+
+// Writes a code point as UTF-8 into pOut (4 bytes) and gives the length. U+0000, a surrogate and a
+// value past U+10FFFF are written as U+FFFD, as the documents' text holds none of them.
+size_t EncodeUtf8(uint32_t nCodePoint, char* pOut);

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "setup/byte_fields.h"
+#include "support/byte_fields.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include "setup/setup_layout.h"
-#include "setup/shell_registration.h"
 #include "support/path_text.h"
+#include "support/registry.h"
 
 const char kFoldersSection[] = "Folders";
 

@@ -3,10 +3,9 @@
 #include <stdio.h>
 
 #include "resources/tray_menu_ids.h"
+#include "support/program_window.h"
 
 namespace {
-const char kMainDialogTitle[] = "TallyQuill";
-const ATOM kDialogClassAtom = 0x8002;
 // More windows than this after as many rounds: copies are being started as fast as they end.
 const int kMaxRounds = 8;
 const DWORD kWindowPollMs = 50;
@@ -19,10 +18,6 @@ bool WaitForWindowToGo(HWND hwnd, DWORD dwBoundMs) {
     return true;
 }
 }  // namespace
-
-HWND FindRunningCopy() {
-    return FindWindowA(reinterpret_cast<LPCSTR>(MAKEINTATOM(kDialogClassAtom)), kMainDialogTitle);
-}
 
 bool EndRunningCopies(DWORD dwBoundMs) {
     for (int nRound = 0; nRound < kMaxRounds; ++nRound) {

@@ -3,9 +3,6 @@
 #pragma once
 #include <windows.h>
 
-// The main dialog of a running copy, or null.
-HWND FindRunningCopy();
-
 // Asks every running copy to end as its tray menu's Exit does (it saves its settings), and waits
 // for each process to end, at most dwBoundMs for each. True when none runs any more.
 bool EndRunningCopies(DWORD dwBoundMs);

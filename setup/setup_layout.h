@@ -8,7 +8,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "setup/byte_fields.h"
+#include "support/byte_fields.h"
 #include "setup/pe_signature.h"
 
 enum { kMaxInstallFiles = 128 };

@@ -10,6 +10,7 @@
 
 #include "setup/install_places.h"
 #include "support/path_text.h"
+#include "support/registry.h"
 #include "setup/setup_layout.h"
 #include "support/maker.h"
 #include "support/stored_forms.h"
@@ -91,31 +92,6 @@ uint64_t InstalledBytes(const char* szInstallPath) {
 }
 
 }  // namespace
-
-bool ReadSystemText(HKEY hRoot, const char* szKey, const char* szName, char* szValue, size_t cbValue,
-                    DWORD cbMaxStored) {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(hRoot, szKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return false;
-    char szRead[kRegistryTextSize];
-    DWORD dwType = 0;
-    DWORD cbRead = cbMaxStored < sizeof(szRead) ? cbMaxStored : sizeof(szRead);
-    LONG nResult = RegQueryValueExA(hKey, szName, nullptr, &dwType, reinterpret_cast<BYTE*>(szRead), &cbRead);
-    RegCloseKey(hKey);
-    if (nResult != ERROR_SUCCESS || (dwType != REG_SZ && dwType != REG_EXPAND_SZ) || cbRead == 0) return false;
-    // A value stored without its terminator is cut where it ends; one that fills the room is refused.
-    if (szRead[cbRead - 1] != '\0') {
-        if (cbRead >= sizeof(szRead)) return false;
-        szRead[cbRead] = '\0';
-    }
-    size_t cbText = strlen(szRead) + 1;
-    if (cbText == 1 || cbText > cbValue) return false;
-    memcpy(szValue, szRead, cbText);
-    return true;
-}
-
-bool ReadProgramFilesDir(char* szFolder, size_t cbFolder, DWORD cbMaxStored) {
-    return ReadSystemText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir", szFolder, cbFolder, cbMaxStored);
-}
 
 bool WriteUninstallEntry(const char* szInstallPath) {
     HKEY hCurrentVersion = nullptr;

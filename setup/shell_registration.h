@@ -7,15 +7,6 @@
 #include <stdint.h>
 #include <windows.h>
 
-// Reads a system text value that takes at most cbMaxStored bytes as stored into szValue (cbValue
-// bytes); false unless it is a text (REG_SZ or REG_EXPAND_SZ) that is not empty and fits with its
-// terminator. One stored without its terminator is cut where it ends. szValue is left as it was
-// when the answer is false.
-bool ReadSystemText(HKEY hRoot, const char* szKey, const char* szName, char* szValue, size_t cbValue,
-                    DWORD cbMaxStored);
-// The system's Program Files folder (ProgramFilesDir), read as ReadSystemText reads.
-bool ReadProgramFilesDir(char* szFolder, size_t cbFolder, DWORD cbMaxStored);
-
 // The start-menu group "<Programs>\TallyQuill", the all-users Programs folder where there is one;
 // the Programs folder is made, the group is not. False when no Programs folder is known or the
 // group's path does not fit.

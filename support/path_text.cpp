@@ -61,3 +61,11 @@ void LFile::_GetFileTitleFromPath(char* szTitle, const char* szPath) {
     char* pDot = strrchr(szTitle, '.');
     if (pDot != nullptr && pDot > szTitle) *pDot = '\0';
 }
+
+const wchar_t* FileNameOf(const wchar_t* szPath) {
+    const wchar_t* szName = szPath;
+    for (const wchar_t* p = szPath; *p != L'\0'; ++p) {
+        if (*p == L'\\' || *p == L'/' || *p == L':') szName = p + 1;
+    }
+    return szName;
+}

@@ -24,3 +24,5 @@ public:
 // szFolder and szName joined as FilePathCat joins them, into szPath of cbPath bytes; false, with
 // szPath empty, when the whole path does not fit: a path cut short could name another file.
 bool JoinPath(char* szPath, size_t cbPath, const char* szFolder, const char* szName);
+// The name of a path without its folder: what follows its last '\', '/' or ':' (a drive's).
+const wchar_t* FileNameOf(const wchar_t* szPath);

@@ -4,8 +4,9 @@
 #include <string.h>
 #include <windows.h>
 
-
 namespace {
+
+const char kCurrentVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
 // Copies what fits of szText, as a text of the program's registry would: at most
 // kRegistryTextSize - 1 bytes.
@@ -77,4 +78,29 @@ bool GetRegistryBool(const char* szSection, const char* szName, bool bDefault) {
 
 long SetRegistryBool(const char* szSection, const char* szName, bool bValue) {
     return SetRegistryString(szSection, szName, bValue ? "1" : "0");
+}
+
+bool ReadSystemText(HKEY hRoot, const char* szKey, const char* szName, char* szValue, size_t cbValue,
+                    DWORD cbMaxStored) {
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(hRoot, szKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return false;
+    char szRead[kRegistryTextSize];
+    DWORD dwType = 0;
+    DWORD cbRead = cbMaxStored < sizeof(szRead) ? cbMaxStored : sizeof(szRead);
+    LONG nResult = RegQueryValueExA(hKey, szName, nullptr, &dwType, reinterpret_cast<BYTE*>(szRead), &cbRead);
+    RegCloseKey(hKey);
+    if (nResult != ERROR_SUCCESS || (dwType != REG_SZ && dwType != REG_EXPAND_SZ) || cbRead == 0) return false;
+    // A value stored without its terminator is cut where it ends; one that fills the room is refused.
+    if (szRead[cbRead - 1] != '\0') {
+        if (cbRead >= sizeof(szRead)) return false;
+        szRead[cbRead] = '\0';
+    }
+    size_t cbText = strlen(szRead) + 1;
+    if (cbText == 1 || cbText > cbValue) return false;
+    memcpy(szValue, szRead, cbText);
+    return true;
+}
+
+bool ReadProgramFilesDir(char* szFolder, size_t cbFolder, DWORD cbMaxStored) {
+    return ReadSystemText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir", szFolder, cbFolder, cbMaxStored);
 }

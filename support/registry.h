@@ -1,8 +1,10 @@
-// The program's own values: HKEY_LOCAL_MACHINE "Software\Kestrilon\TallyQuill\<section>", all REG_SZ.
+// The program's own values: HKEY_LOCAL_MACHINE "Software\Kestrilon\TallyQuill\<section>", all REG_SZ;
+// and below them, reading the system's own texts.
 // Reads never fail: a value that is missing or not a readable text gives the default. Writes answer
 // the system's error code (ERROR_SUCCESS when the value was written), for the caller to tell.
 #pragma once
 #include <stddef.h>
+#include <windows.h>
 
 #include "support/stored_forms.h"
 
@@ -19,3 +21,13 @@ long SetRegistryBool(const char* szSection, const char* szName, bool bValue);
 
 // The key path of a section, for code that has to remove the program's keys.
 void GetRegistrySectionPath(const char* szSection, char* szKeyPath, size_t cbKeyPath);
+
+// The system's own values.
+// Reads a system text value that takes at most cbMaxStored bytes as stored into szValue (cbValue
+// bytes); false unless it is a text (REG_SZ or REG_EXPAND_SZ) that is not empty and fits with its
+// terminator. One stored without its terminator is cut where it ends. szValue is left as it was
+// when the answer is false.
+bool ReadSystemText(HKEY hRoot, const char* szKey, const char* szName, char* szValue, size_t cbValue,
+                    DWORD cbMaxStored);
+// The system's Program Files folder (ProgramFilesDir), read as ReadSystemText reads.
+bool ReadProgramFilesDir(char* szFolder, size_t cbFolder, DWORD cbMaxStored);

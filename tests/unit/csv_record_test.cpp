@@ -1,4 +1,4 @@
-#include "support/csv_record.h"
+#include "app/csv_record.h"
 
 #include <gtest/gtest.h>
 #include <string.h>

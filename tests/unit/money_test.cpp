@@ -1,4 +1,4 @@
-#include "measure/money.h"
+#include "pricing/money.h"
 
 #include <gtest/gtest.h>
 #include <math.h>

@@ -6,6 +6,7 @@
 
 #include "resources/main_dialog_ids.h"
 #include "setup/running_copy.h"
+#include "support/program_window.h"
 #include "tests/wine/wine_test_support.h"
 
 namespace {

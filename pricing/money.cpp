@@ -1,4 +1,4 @@
-#include "measure/money.h"
+#include "pricing/money.h"
 
 #include <locale.h>
 #include <math.h>

@@ -1,9 +1,9 @@
-#include "support/csv_record.h"
+#include "app/csv_record.h"
 
 #include <stdio.h>
 #include <string.h>
 
-#include "measure/money.h"
+#include "pricing/money.h"
 
 size_t FormatCsvRecord(char* szRecord, CsvLayout layout, const char* szDate, const char* szTitle, int nChars,
                        int nWords, int nLines, double dTotal) {
