@@ -109,5 +109,5 @@ bool ClipboardText::Measure(int nCharsPerLine) {
 }
 
 int ClipboardText::CountLines(int nCharsPerLine) const {
-    return bytes.Empty() ? 0 : CountMeasuringLines(bytes.Data(), bytes.Size(), nCharsPerLine);
+    return bytes.Empty() ? 0 : CountClassByteLines(bytes.Data(), bytes.Size(), nCharsPerLine);
 }

@@ -31,7 +31,7 @@ public:
     const char16_t* Text() const { return units.Empty() ? u"" : units.Data(); }
     size_t Length() const { return units.Empty() ? 0 : units.Size() - 1; }
     TextCounts Counts() const override { return counts; }
-    // The text's lines at another limit, from the measuring bytes kept at the reading.
+    // The text's lines at another limit, from the class bytes kept at the reading.
     int CountLines(int nCharsPerLine) const override;
     void GetSummary(char16_t* szSummary) const override { GetTextSummary(Text(), Length(), szSummary); }
 
@@ -43,6 +43,6 @@ private:
     void Swap(ClipboardText* pOther);
 
     GrowingArray<char16_t> units;     // the text and its terminating zero
-    GrowingArray<unsigned char> bytes;  // the text's measuring bytes
+    GrowingArray<unsigned char> bytes;  // the text's class bytes
     TextCounts counts;
 };

@@ -13,7 +13,7 @@ private:
     void OnCommand(int nId, int nNotifyCode) override;
 
     // Appends one record to the file; nothing already in the file is changed, whatever fails.
-    // Answers false when the record could not be written whole: with the characters of the title
+    // Returns false when the record could not be written whole: with the characters of the title
     // that the log's code page cannot hold (szUnheld, kUnheldSize units), or else with the system's
     // error code.
     enum { kUnheldSize = 2 * kItemTextSize };

@@ -14,7 +14,7 @@ enum { kCsvRecordSize = 2048 };
 // ANSI code page goes on as it began: a blank after each comma and one before the line break.
 enum class CsvLayout { kRfc4180, kSpaced };
 
-// Writes the record into szRecord (kCsvRecordSize bytes) and answers its length. The title is bytes
+// Writes the record into szRecord (kCsvRecordSize bytes) and returns its length. The title is bytes
 // of the log's own encoding, UTF-8 or ANSI, written as they are between double quotes. A double
 // quote in the title is doubled, so that spreadsheet programs read the line as one record of six
 // fields; the total has two decimals and no grouping. A title of up to kCsvTitleBytes is written

@@ -28,7 +28,7 @@ const size_t kFileDecidingBytes = kTextDecidingBytes + 1;
 
 class FileMeasure {
 public:
-    // pKept (may be null) keeps the measuring bytes, for the lines at another limit.
+    // pKept (may be null) keeps the class bytes, for the lines at another limit.
     FileMeasure(const FileMeasureOptions& options, KeptLines* pKept);
     ~FileMeasure();
     FileMeasure(const FileMeasure&) = delete;

@@ -1,4 +1,4 @@
-// A set of priced files: each file's counts and its measuring bytes, kept so that the lines follow
+// A set of priced files: each file's counts and its class bytes, kept so that the lines follow
 // the characters-per-line field without the files being read again. The counts are the sums over
 // the files, the lines counted in each file at the limit and then summed.
 #pragma once

@@ -17,7 +17,7 @@ extern const PriceSetting kPriceSettings[kPriceSettingCount];
 
 // Into szText of cbText bytes, as GetRegistryString reads.
 void LoadPriceSetting(const PriceSetting& setting, char* szText, size_t cbText);
-// The Save forms answer the system's error code, ERROR_SUCCESS when the value was written.
+// The Save forms return the system's error code, ERROR_SUCCESS when the value was written.
 long SavePriceSetting(const PriceSetting& setting, const char* szText);
 
 bool LoadHotKeyOn();

@@ -155,7 +155,7 @@ int UsageError(const char* szWhat, const char* szArgument) {
     return 2;
 }
 
-// Takes the value of "--name value" or "--name=value"; answers nullptr when there is none.
+// Takes the value of "--name value" or "--name=value"; returns nullptr when there is none.
 const char* OptionValue(const char* szName, int argc, char** argv, int* pIndex) {
     const char* szArgument = argv[*pIndex];
     size_t nName = strlen(szName);

@@ -8,7 +8,7 @@ public:
     explicit TrayIcon(UINT nCallbackMessage);
 
     // Puts the icon in the tray for hwndOwner; an icon already there (the shell kept it) counts as
-    // shown. Answers whether it is shown.
+    // shown. Returns whether it is shown.
     bool Add(HWND hwndOwner);
     void Delete();
     bool IsShown() const { return bShown; }

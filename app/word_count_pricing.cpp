@@ -54,7 +54,7 @@ void WordCountDialog::ShowFiles(const PricedFiles* pFiles) {
 
 void WordCountDialog::UpdateCost() {
     // Only the lines depend on the characters per line: they alone are counted again, from the
-    // measuring bytes kept with the text.
+    // class bytes kept with the text.
     int nLines = pShown->CountLines(CharsPerLine());
     SetDlgItemInt(hwndDlg, IDC_LINE_COUNT, static_cast<UINT>(nLines), TRUE);
 

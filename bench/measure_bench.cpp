@@ -124,13 +124,13 @@ void TimeRecount(const char16_t* pUnits, size_t nUnits, LanguageResult* pResult)
     pResult->dKeepMs = (Seconds() - dStart) * 1e3;
     pResult->nDialogUnits = nDialog;
     pResult->nKeptBytes = nKept;
-    pResult->bKeptAgrees = CountMeasuringLines(kept.data(), nKept, kCharsPerLine) == counts.nLines &&
+    pResult->bKeptAgrees = CountClassByteLines(kept.data(), nKept, kCharsPerLine) == counts.nLines &&
                            SameCounts(counts, MeasureUtf16(pUnits, nDialog, kCharsPerLine));
     std::vector<double> times;
     int nLines = 0;
     for (int i = 0; i < 21; ++i) {
         double dRun = Seconds();
-        nLines = CountMeasuringLines(kept.data(), nKept, kRecountCharsPerLine);
+        nLines = CountClassByteLines(kept.data(), nKept, kRecountCharsPerLine);
         times.push_back(Seconds() - dRun);
     }
     pResult->dRecountMs = Median(times) * 1e3;
@@ -215,7 +215,7 @@ void PrintWholeMeasures(const std::vector<LanguageResult>& results) {
 // False when a kernel's counts differ from the measure's.
 bool PrintKernels(const std::vector<KernelResult>& kernels) {
     if (kernels.empty()) return true;
-    printf("\nbyte kernels on the English text (ASCII: its own measuring bytes), GB/s and share of the read "
+    printf("\nbyte kernels on the English text (ASCII: its own class bytes), GB/s and share of the read "
            "bound of the same bytes\n");
     printf("%-12s %11s %11s %11s %14s %14s\n", "kernel", "words", "lines@80", "both@80", "measure UTF-8",
            "measure UTF-16");

@@ -1,6 +1,6 @@
 // Counts a document's text as it is made: characters, words and lines at a column limit, by the
 // same rules as any other text, with repeated text (a table cell that stands for several) counted
-// as often as it repeats. Given a KeptLines, it keeps the measuring bytes there as well, for the
+// as often as it repeats. Given a KeptLines, it keeps the class bytes there as well, for the
 // lines to be counted again at another limit.
 #pragma once
 #include <stdint.h>
@@ -22,7 +22,7 @@ public:
     // A measurer could not be made, or the kept bytes could not grow: the counts are not whole.
     bool Failed() const override { return bFailed || (pKept != nullptr && pKept->Failed()); }
     TextCounts Counts() const;
-    // Ends the text: its counts, with its last measuring bytes kept. Nothing is put after.
+    // Ends the text: its counts, with its last class bytes kept. Nothing is put after.
     TextCounts Finish();
 
 private:

@@ -1,4 +1,4 @@
-// A document's measuring bytes, kept as they are counted, so that its lines can be counted again at
+// A document's class bytes, kept as they are counted, so that its lines can be counted again at
 // any column limit without reading the document again. Text that repeats (a table cell that
 // stands for several) is measured on its own and its lines multiplied, as CountingSink does: the
 // repeats are kept as marks between the bytes.
@@ -9,7 +9,7 @@
 #include "documents/growing_array.h"
 #include "measure/text_measure.h"
 
-class KeptLines : public MeasuringBytesKeeper {
+class KeptLines : public ClassBytesSink {
 public:
     KeptLines();
     ~KeptLines() override;

@@ -114,7 +114,7 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, AnchoredText* pOut)
             }
             if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
             pOut->Put(text.Data(), text.Size());
-            if (token == XmlToken::kStartElement) walk.SkipElement();  // never in a sound file
+            if (token == XmlToken::kStartElement) walk.SkipElement();  // never in a well-formed file
             break;
         case kTab:
             if (bCounts) pOut->Tab();

@@ -19,7 +19,7 @@ inline bool IsXmlChar(uint32_t nChar) {
 // U+FFFD for what is no XML character. Null when it is malformed or names no predefined entity.
 const char* ReadXmlReference(const char* p, const char* pEnd, uint32_t* pnChar);
 
-enum class XmlDeclaration { kSound, kOtherEncoding, kMalformed };
+enum class XmlDeclaration { kWellFormed, kOtherEncoding, kMalformed };
 
 // An XML declaration, from "<?xml" to its "?>" at pEnd: its pseudo-attributes, and the encoding.
 // UTF-16 is taken because a UTF-16 part is read transcoded, its declaration unchanged.

@@ -37,7 +37,7 @@ XmlError CheckQName(XmlSpan name) {
     return XmlError::kNone;
 }
 
-// The first '&' in [p, pEnd) that starts no sound reference; null when there is none.
+// The first '&' in [p, pEnd) that starts no well-formed reference; null when there is none.
 const char* FindBadReference(const char* p, const char* pEnd) {
     uint32_t nChar;
     while ((p = static_cast<const char*>(memchr(p, '&', static_cast<size_t>(pEnd - p)))) != nullptr) {
@@ -237,7 +237,7 @@ XmlToken XmlReader::ReadStartTag(const char* pTag) {
 }
 
 // One attribute of a start tag, at its name: a namespace declaration goes in scope, any other
-// attribute to the list. Answers where it ends, or null on an error.
+// attribute to the list. Returns where it ends, or null on an error.
 const char* XmlReader::ReadAttribute(const char* p, unsigned nNamespaceBase) {
     XmlSpan name;
     const char* pName = p;

@@ -68,7 +68,7 @@ enum class XmlToken {
 // Reads tokens one at a time from a UTF-8 part (a UTF-8 byte-order mark is skipped). Comments,
 // processing instructions and the XML declaration are skipped; an encoding the declaration names
 // other than UTF-8 or UTF-16 is refused. Text is given in pieces: one between each two pieces of
-// markup, so a comment or CDATA section cuts it. Once it answers kEndDocument or kError it answers
+// markup, so a comment or CDATA section cuts it. Once it returns kEndDocument or kError it returns
 // the same for ever. What a token gives lasts until the next call of Next().
 class XmlReader {
 public:

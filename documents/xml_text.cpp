@@ -57,7 +57,7 @@ const char* ReadXmlReference(const char* p, const char* pEnd, uint32_t* pnChar) 
 XmlDeclaration ReadXmlDeclaration(const char* p, const char* pEnd) {
     for (p += 5;;) {
         while (p < pEnd && IsXmlSpace(*p)) ++p;
-        if (p == pEnd || *p == '?') return XmlDeclaration::kSound;
+        if (p == pEnd || *p == '?') return XmlDeclaration::kWellFormed;
         const char* pName = p;
         while (p < pEnd && IsAsciiLetter(*p)) ++p;
         XmlSpan name = Span(pName, p);
@@ -149,8 +149,8 @@ XmlEncoding DetectXmlEncoding(const char* pData, size_t cbData) {
     }
     if (cbDeclaration < 6 || memcmp(szDeclaration, "<?xml", 5) != 0 || !IsXmlSpace(szDeclaration[5])) return encoding;
     if (szDeclaration[cbDeclaration - 1] != '>') return XmlEncoding::kRefused;
-    bool bSound = ReadXmlDeclaration(szDeclaration, szDeclaration + cbDeclaration) == XmlDeclaration::kSound;
-    return bSound ? encoding : XmlEncoding::kRefused;
+    bool bWellFormed = ReadXmlDeclaration(szDeclaration, szDeclaration + cbDeclaration) == XmlDeclaration::kWellFormed;
+    return bWellFormed ? encoding : XmlEncoding::kRefused;
 }
 
 bool TranscodeUtf16ToUtf8(const char* pData, size_t cbData, XmlEncoding encoding, char* pOut, size_t cbOut,

@@ -40,7 +40,7 @@ enum class XmlValueKind {
 // Decodes a raw text or attribute value as UTF-8: the five predefined entities, character
 // references, and line ends as the kind says. A reference to what is no XML character (&#0;, a
 // surrogate, past U+10FFFF), a byte that starts no well-formed UTF-8 sequence, and a control
-// character XML does not allow each become U+FFFD, so the text never ends early. Answers false at
+// character XML does not allow each become U+FFFD, so the text never ends early. Returns false at
 // the first malformed reference (unknown name, no ';', bad digit, overflow), having put what came
 // before it; the reader refuses such a reference before a caller sees it.
 bool DecodeXmlValue(XmlSpan value, XmlValueKind kind, XmlSink* pSink);
@@ -57,7 +57,7 @@ inline size_t XmlUtf8Room(size_t cbData) { return cbData + cbData / 2 + 4; }
 
 // Writes a UTF-16 part (kUtf16LE or kUtf16BE) as UTF-8 into pOut, which holds cbOut bytes, at
 // least XmlUtf8Room(cbData); a leading byte-order mark is left out, and an unpaired surrogate or a
-// last odd byte becomes U+FFFD. Answers false, writing nothing, for another encoding or too little
+// last odd byte becomes U+FFFD. Returns false, writing nothing, for another encoding or too little
 // room.
 bool TranscodeUtf16ToUtf8(const char* pData, size_t cbData, XmlEncoding encoding, char* pOut, size_t cbOut,
                           size_t* pcbWritten);

@@ -51,7 +51,7 @@ public:
     ZipArchive(const ZipArchive&) = delete;
     ZipArchive& operator=(const ZipArchive&) = delete;
     // Reads the end record and the whole central directory of the archive in pData (cbData
-    // bytes, which must outlive this object); false with Error() when it is not a sound zip.
+    // bytes, which must outlive this object); false with Error() when it is not a well-formed zip.
     bool Open(const unsigned char* pData, size_t cbData);
     ZipError Error() const { return error; }
     size_t EntryCount() const { return nEntries; }

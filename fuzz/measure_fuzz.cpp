@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     size_t nKept;
     TextCounts kept = MeasureUtf16Keeping(pUnits, nUnits, nCharsPerLine, pKept, &nKept);
     Check(kept.nChars == units.nChars && kept.nWords == units.nWords && kept.nLines == units.nLines);
-    Check(nKept <= nUnits + 2 && CountMeasuringLines(pKept, nKept, nCharsPerLine) == units.nLines);
+    Check(nKept <= nUnits + 2 && CountClassByteLines(pKept, nKept, nCharsPerLine) == units.nLines);
     char16_t szSummary[kSummaryBufferSize];
     GetTextSummary(pUnits, nText, szSummary);
     size_t nSummary = 0;

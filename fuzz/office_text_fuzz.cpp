@@ -1,5 +1,5 @@
 // Any bytes as the XML parts of a Word, Excel, PowerPoint or OpenDocument file (the first byte
-// picks which), packed into a sound package so that the formats' own rules are what is fuzzed:
+// picks which), packed into a well-formed package so that the formats' own rules are what is fuzzed:
 // the readers end, and what reaches the sink is well-formed UTF-8 without U+0000, with every
 // repeat ended.
 #include <stdint.h>

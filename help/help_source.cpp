@@ -29,7 +29,7 @@ std::string Trim(const std::string& text) {
 
 // A UTF-8 multi-byte sequence would come out as two or three wrong characters in the viewer, and a
 // source saved as UTF-8 by mistake is far more likely than Windows-1252 text that happens to look
-// like one. Answers true when a well-formed sequence starts at position i.
+// like one. Returns true when a well-formed sequence starts at position i.
 bool StartsUtf8Sequence(const std::string& line, size_t i) {
     unsigned char c = static_cast<unsigned char>(line[i]);
     int nFollowing = (c >= 0xC2 && c <= 0xDF) ? 1 : (c >= 0xE0 && c <= 0xEF) ? 2 : (c >= 0xF0 && c <= 0xF4) ? 3 : 0;

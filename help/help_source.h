@@ -35,7 +35,7 @@ struct HelpSource {
 // Parses and checks a whole source: every topic has a valid, unique ID (letter case does not tell
 // IDs apart, as the viewer's lookup ignores it) and a title, every link names an existing topic,
 // and there is at least one topic. Links written without text get the target's title. On failure
-// answers false with a message that names the line.
+// returns false with a message that names the line.
 bool ParseHelpSource(const std::string& text, HelpSource* pSource, std::string* pError);
 
 // True when the ID is one the help file can hash: one or more of A-Z, a-z, 0-9, "." and "_".

@@ -123,7 +123,7 @@ public:
     }
     void JumpEnd() { Command(kCmdEndHotspot); }
 
-    // Ends the paragraph and answers the finished record.
+    // Ends the paragraph and returns the finished record.
     TopicRecord Finish(int nSpaceBelow, size_t nTopic) {
         Command(kCmdEndParagraph);
         Command(kCmdEnd);

@@ -41,7 +41,7 @@ size_t CertainBoundaryAtOrBefore(const char16_t* p, size_t n, size_t nIndex) {
     return i;
 }
 
-// Walks the characters from a certain boundary: answers the last boundary at or before nIndex, or
+// Walks the characters from a certain boundary: returns the last boundary at or before nIndex, or
 // the first at or after it.
 size_t WalkToBoundary(const char16_t* p, size_t n, size_t nIndex, bool bAfter) {
     size_t i = CertainBoundaryAtOrBefore(p, n, nIndex);

@@ -1,4 +1,4 @@
-// The careful path, a code point at a time. Character boundaries follow Unicode's extended
+// The scalar reference path, a code point at a time. Character boundaries follow Unicode's extended
 // grapheme cluster rules, except that CR LF is two characters. A character is judged by its first
 // code point that is not a prepended mark; an emoji presentation mark anywhere in it makes it a
 // symbol.
@@ -50,7 +50,7 @@ inline void MarkEmoji(CharacterState* s, unsigned char*& q) {
 
 }  // namespace
 
-// Out of line: the careful path is taken for few characters, and each road that ends calls it.
+// Out of line: the scalar reference path is taken for few characters, and each fast path that ends calls it.
 __attribute__((noinline)) void Step(CharacterState* s, uint32_t nCodePoint, unsigned char*& q) {
     uint8_t nClasses = CodePointClasses(nCodePoint);
     GraphemeClass g = GraphemeOf(nClasses);
@@ -80,9 +80,9 @@ void StartCharacters(CharacterState* pState) {
     pState->nOpen = kOpenNone;
 }
 
-void StartCharactersCarefully(CharacterState* pState) {
+void StartScalarReferencePath(CharacterState* pState) {
     StartCharacters(pState);
-    pState->bCareful = true;
+    pState->bScalarReference = true;
 }
 
 void FinishCharacters(CharacterState* pState, unsigned char* pOut, size_t* pnOut) {

@@ -1,4 +1,4 @@
-// The steps from code point to character that the careful path and the fast roads share: where a
+// The steps from code point to character that the scalar reference path and the fast paths share: where a
 // character ends, what the state keeps of the code points before, and what a run of ASCII leaves.
 // Inline: they run once for every character of a text.
 #pragma once
@@ -7,7 +7,7 @@
 
 #include "measure/unicode_text.h"
 
-// The byte each measuring kind becomes (a joiner becomes none); defined with the careful path.
+// The byte each measuring kind becomes (a joiner becomes none); defined with the scalar reference path.
 extern const unsigned char kKindBytes[8];
 
 inline bool IsControlClass(GraphemeClass g) {
@@ -54,11 +54,11 @@ inline void Advance(CharacterState* s, GraphemeClass g) {
     s->nPrevious = g;
 }
 
-// The careful path: takes one code point, writing the byte of a character begun at q.
+// The scalar reference path: takes one code point, writing the byte of a character begun at q.
 void Step(CharacterState* s, uint32_t nCodePoint, unsigned char*& q);
 
-// A run of nCount characters was written, a byte each, by a road that takes only characters that
-// join nothing: what the careful path leaves after them, the last of class gLast.
+// A run of nCount characters was written, a byte each, by a fast path that takes only characters that
+// join nothing: what the scalar reference path leaves after them, the last of class gLast.
 inline void TookCharacters(CharacterState* s, size_t nCount, GraphemeClass gLast) {
     s->nChars += static_cast<int64_t>(nCount);
     s->nOpen = kOpenByte;
@@ -79,6 +79,6 @@ inline void TookAscii(CharacterState* s, unsigned char nLast, size_t nCount) {
                                                      : kGraphemeOther);
 }
 
-// ASCII characters can take the fast road when none of them can join the open character (only a
-// prepended mark joins what follows it), unless the text is read carefully.
-inline bool AsciiMayFollow(const CharacterState& s) { return s.nPrevious != kGraphemePrepend && !s.bCareful; }
+// ASCII characters can take the fast path when none of them can join the open character (only a
+// prepended mark joins what follows it), unless the text is read on the scalar reference path.
+inline bool AsciiMayFollow(const CharacterState& s) { return s.nPrevious != kGraphemePrepend && !s.bScalarReference; }

@@ -148,7 +148,7 @@ TQ_WALK_INLINE Mask CountingSelectCut(Mask m, int64_t k) {
     return SwarSelectCut(m, k);
 }
 
-// a - b - borrow (0 or 1); answers the borrow out. Written as the instructions themselves: through
+// a - b - borrow (0 or 1); returns the borrow out. Written as the instructions themselves: through
 // the intrinsic, the compilers pass the difference through memory.
 template <class Mask>
 TQ_WALK_INLINE Mask SubtractWithBorrow(Mask a, Mask b, Mask borrow, Mask* pDifference) {

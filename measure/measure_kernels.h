@@ -5,7 +5,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// Measuring bytes, the one alphabet the translation writes and every kernel reads:
+// Class bytes, the one alphabet the translation writes and every kernel reads:
 //   0x00        ends the text
 //   0x01..0x7F  a character as ASCII: ASCII as itself, and 'a' for a letter or digit of any script,
 //               '!' another printable, ' ' a space, '\n' a line break, 0x01 a control or a format
@@ -28,7 +28,7 @@ struct WordByteTable {
 };
 inline constexpr WordByteTable kWordBytes;
 
-// Whether a measuring byte is a word byte. Runs of them are words.
+// Whether a class byte is a word byte. Runs of them are words.
 inline bool IsWordByte(unsigned char c) { return kWordBytes.bWord[c]; }
 
 // What a measure carries from one piece of a text to the next.
@@ -41,7 +41,7 @@ struct MeasureState {
 };
 
 // A kernel's entry points. Each measures at most nBytes bytes, stops at the first zero byte, and
-// answers how many bytes came before it (nBytes when there is none). The words entry leaves the
+// returns how many bytes came before it (nBytes when there is none). The words entry leaves the
 // line fields of the state alone and the lines entry the word fields.
 typedef size_t (*CountWordsFn)(const unsigned char* pText, size_t nBytes, MeasureState* pState);
 typedef size_t (*CountLinesFn)(const unsigned char* pText, size_t nBytes, int32_t nCharsPerLine, MeasureState* pState);

@@ -6,7 +6,7 @@
 
 namespace {
 
-// What a text's measuring bytes and characters give: the words of the bytes and the ideographs.
+// What a text's class bytes and characters give: the words of the bytes and the ideographs.
 TextCounts CountsOf(const CharacterState& chars, const MeasureState& state) {
     TextCounts counts = {chars.nChars, state.nWords + chars.nIdeographs, state.nLines};
     return counts;
@@ -29,7 +29,7 @@ TextMeasurer::TextMeasurer(int32_t nCharsPerLineIn, TextEncoding encodingIn, con
       bOddByte(false),
       nOddByte(0),
       nBuffered(0),
-      pKeeper(nullptr) {
+      pSink(nullptr) {
     StartCharacters(&chars);
 }
 
@@ -39,7 +39,7 @@ void TextMeasurer::Count(size_t nWritten) {
     nBuffered += nWritten;
     size_t nClosed = nBuffered - (LastByteOpen(chars) ? 1 : 0);
     pKernel->pfnWordsAndLines(buffer, nClosed, nCharsPerLine, &state);
-    if (pKeeper != nullptr && nClosed > 0) pKeeper->Keep(buffer, nClosed);
+    if (pSink != nullptr && nClosed > 0) pSink->Keep(buffer, nClosed);
     if (nClosed < nBuffered) buffer[0] = buffer[nClosed];
     nBuffered -= nClosed;
 }
@@ -119,7 +119,7 @@ TextCounts TextMeasurer::Finish() {
     FinishCharacters(&chars, buffer + nBuffered, &nWritten);
     nBuffered += nWritten;
     pKernel->pfnWordsAndLines(buffer, nBuffered, nCharsPerLine, &state);
-    if (pKeeper != nullptr && nBuffered > 0) pKeeper->Keep(buffer, nBuffered);
+    if (pSink != nullptr && nBuffered > 0) pSink->Keep(buffer, nBuffered);
     nBuffered = 0;
     return CountsOf(chars, state);
 }
@@ -137,10 +137,10 @@ TextCounts MeasureUtf16(const char16_t* pUnits, size_t nUnits, int32_t nCharsPer
 }
 
 namespace {
-// Keeps the measuring bytes in the caller's buffer, which holds a byte a unit and two more.
-class BufferKeeper : public MeasuringBytesKeeper {
+// Keeps the class bytes in the caller's buffer, which holds a byte a unit and two more.
+class BufferSink : public ClassBytesSink {
 public:
-    explicit BufferKeeper(unsigned char* pBytes) : pBytes(pBytes), nBytes(0) {}
+    explicit BufferSink(unsigned char* pBytes) : pBytes(pBytes), nBytes(0) {}
     void Keep(const unsigned char* pNew, size_t nNew) override {
         memcpy(pBytes + nBytes, pNew, nNew);
         nBytes += nNew;
@@ -155,16 +155,16 @@ private:
 
 TextCounts MeasureUtf16Keeping(const char16_t* pUnits, size_t nUnits, int32_t nCharsPerLine, unsigned char* pBytes,
                                size_t* pnBytes) {
-    BufferKeeper keeper(pBytes);
+    BufferSink sink(pBytes);
     TextMeasurer measurer(nCharsPerLine, kEncodingUtf16LE);
-    measurer.KeepBytesIn(&keeper);
+    measurer.KeepBytesIn(&sink);
     measurer.FeedUtf16(pUnits, nUnits);
     TextCounts counts = measurer.Finish();
-    *pnBytes = keeper.Bytes();
+    *pnBytes = sink.Bytes();
     return counts;
 }
 
-int CountMeasuringLines(const unsigned char* pBytes, size_t nBytes, int nCharsPerLine) {
+int CountClassByteLines(const unsigned char* pBytes, size_t nBytes, int nCharsPerLine) {
     MeasureState state = {0, 0, 0, false, false};
     ActiveMeasureKernel().pfnLines(pBytes, nBytes, nCharsPerLine, &state);
     return SaturateToInt(state.nLines);

@@ -16,11 +16,11 @@ struct TextCounts {
 
 enum TextEncoding { kEncodingUtf8, kEncodingUtf16LE, kEncodingUtf16BE, kEncodingWindows1252 };
 
-// Takes the measuring bytes a measurer has counted, in order, so that the text's lines can be
-// counted again at another limit (CountMeasuringLines) without reading the text again.
-class MeasuringBytesKeeper {
+// Takes the class bytes a measurer has counted, in order, so that the text's lines can be
+// counted again at another limit (CountClassByteLines) without reading the text again.
+class ClassBytesSink {
 public:
-    virtual ~MeasuringBytesKeeper() {}
+    virtual ~ClassBytesSink() {}
     virtual void Keep(const unsigned char* pBytes, size_t nBytes) = 0;
 };
 
@@ -35,17 +35,17 @@ public:
     TextMeasurer(const TextMeasurer&) = delete;
     TextMeasurer& operator=(const TextMeasurer&) = delete;
 
-    // Measures the next piece of bytes in the measurer's encoding; answers how many of its bytes
+    // Measures the next piece of bytes in the measurer's encoding; returns how many of its bytes
     // belonged to the text.
     size_t Feed(const char* pText, size_t nBytes);
-    // The next piece as UTF-16 units, whatever the encoding; answers how many belonged to the text.
+    // The next piece as UTF-16 units, whatever the encoding; returns how many belonged to the text.
     size_t FeedUtf16(const char16_t* pUnits, size_t nUnits);
     bool Ended() const { return chars.bEnded; }
     // The counts of everything fed so far, as if the text ended here.
     TextCounts Counts() const;
-    // From now on every measuring byte counted goes to pKeeper as well (null: none).
-    void KeepBytesIn(MeasuringBytesKeeper* pKeeper) { this->pKeeper = pKeeper; }
-    // Ends the text: its counts, with its last bytes handed to the keeper. Nothing is fed after.
+    // From now on every class byte counted goes to pSink as well (null: none).
+    void KeepBytesIn(ClassBytesSink* pSink) { this->pSink = pSink; }
+    // Ends the text: its counts, with its last bytes handed to the sink. Nothing is fed after.
     TextCounts Finish();
 
 private:
@@ -60,8 +60,8 @@ private:
     TextEncoding encoding;
     bool bOddByte;            // UTF-16 from bytes: a unit's first byte came at the end of a piece
     unsigned char nOddByte;
-    size_t nBuffered;         // measuring bytes in the buffer: the last may be open, the rest are counted
-    MeasuringBytesKeeper* pKeeper;
+    size_t nBuffered;         // class bytes in the buffer: the last may be open, the rest are counted
+    ClassBytesSink* pSink;
     unsigned char buffer[kBufferSize];
 };
 
@@ -77,12 +77,12 @@ int CountLines(const char* szUtf8, int nCharsPerLine);
 TextCounts MeasureUtf8(const char* pText, size_t nBytes, int32_t nCharsPerLine);
 TextCounts MeasureUtf16(const char16_t* pUnits, size_t nUnits, int32_t nCharsPerLine);
 
-// Measures a UTF-16 text and keeps its measuring bytes in pBytes (room for nUnits + 2 bytes), so
+// Measures a UTF-16 text and keeps its class bytes in pBytes (room for nUnits + 2 bytes), so
 // that its lines can be counted again at another limit without reading the text again.
 TextCounts MeasureUtf16Keeping(const char16_t* pUnits, size_t nUnits, int32_t nCharsPerLine, unsigned char* pBytes,
                                size_t* pnBytes);
-// The line count of kept measuring bytes.
-int CountMeasuringLines(const unsigned char* pBytes, size_t nBytes, int nCharsPerLine);
+// The line count of kept class bytes.
+int CountClassByteLines(const unsigned char* pBytes, size_t nBytes, int nCharsPerLine);
 
 // The dialog's summary, counted in UTF-16 units: the text itself up to 190 units; a longer text
 // shows its first 100 units, "..." and its last 90, each cut moved inwards to the nearest character

@@ -48,7 +48,7 @@ inline uint8_t CodePointClasses(uint32_t nCodePoint) {
     if (nCodePoint > kLastCodePoint) nCodePoint = kReplacementCharacter;
     return BmpClasses(nCodePoint);
 }
-// The same for a code point known to be valid (the name is for the fast roads, which pass only
+// The same for a code point known to be valid (the name is for the fast paths, which pass only
 // code points of the first plane).
 inline uint8_t BmpClasses(uint32_t nCodePoint) {
     const uint32_t nMiddleMask = (1u << kUnicodeMiddleShift) - 1, nLeafMask = (1u << kUnicodeLeafShift) - 1;

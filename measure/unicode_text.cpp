@@ -1,5 +1,5 @@
-// From code points to characters and measuring bytes, a piece of a text at a time: ASCII by the
-// vector copy, most other text by a fast road, and the rest by the careful path (character_steps).
+// From code points to characters and class bytes, a piece of a text at a time: ASCII by the
+// vector copy, most other text by a fast path, and the rest by the scalar reference path (character_steps).
 #include "measure/unicode_text.h"
 
 #if defined(__SSE2__)
@@ -7,10 +7,10 @@
 #endif
 
 #include "measure/character_steps.h"
-#include "measure/common_road.h"
+#include "measure/first_plane_fast_path.h"
 #include "measure/surrogates.h"
-#include "measure/utf8_road.h"
-#include "measure/windows1252_road.h"
+#include "measure/utf8_fast_path.h"
+#include "measure/windows1252_fast_path.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ namespace {
 inline unsigned LowestBit(unsigned n) { return static_cast<unsigned>(__builtin_ctz(n)); }
 #endif
 
-// Copies the leading units of p that are ASCII and not zero to q; answers how many. It may write
+// Copies the leading units of p that are ASCII and not zero to q; returns how many. It may write
 // up to 16 bytes at q when at least 16 units remain.
 size_t CopyAscii(const char16_t* p, size_t n, unsigned char* q) {
     size_t k = 0;
@@ -53,7 +53,7 @@ size_t CopyAscii(const unsigned char* p, size_t n, unsigned char* q) {
     return k;
 }
 
-// Takes the run of ASCII at p[*pi] by the vector copy, when what is open allows it; answers
+// Takes the run of ASCII at p[*pi] by the vector copy, when what is open allows it; returns
 // whether it did.
 template <class Unit>
 inline bool TakeAsciiRun(CharacterState* s, const Unit* p, size_t n, size_t* pi, unsigned char** pq) {

@@ -1,4 +1,4 @@
-// Unicode text turned into measuring bytes: each character (a grapheme cluster; a CR LF break is
+// Unicode text turned into class bytes: each character (a grapheme cluster; a CR LF break is
 // two) becomes one ASCII byte that the byte kernels count as they count plain text, so the word and
 // line rules stay in one place and every block of ASCII keeps the vector kernels. A character's
 // byte is 'a' when it is part of a word, '!' for other printable characters, ' ' for spaces, '\n'
@@ -38,7 +38,7 @@ struct CharacterState {
     char16_t nHighSurrogate;  // a high surrogate waiting for its low half, 0 when none
     Utf8Decoder utf8;
     bool bEnded;            // the text's terminating U+0000 was met
-    bool bCareful;          // every code point by the careful path: the reference for the fast roads
+    bool bScalarReference;          // every code point by the scalar reference path: the reference for the fast paths
 };
 
 enum OpenCharacter : uint8_t {
@@ -49,16 +49,16 @@ enum OpenCharacter : uint8_t {
 };
 
 void StartCharacters(CharacterState* pState);
-// The same for a text to be read a code point at a time, with no fast road: slower, and the same
-// bytes and state, so that the fast roads can be tested against it.
-void StartCharactersCarefully(CharacterState* pState);
+// The same for a text to be read a code point at a time, with no fast path: slower, and the same
+// bytes and state, so that the fast paths can be tested against it.
+void StartScalarReferencePath(CharacterState* pState);
 
 // While this holds, the last byte written belongs to a character that may still change: the next
 // call writes after it and may change it, so it must stay in front of the next output, uncounted.
 inline bool LastByteOpen(const CharacterState& state) { return state.nOpen == kOpenByte; }
 
-// Each translates the next piece of a text, writing at most nUnits + 2 measuring bytes at pOut
-// (*pnOut tells how many), and answers how many units came before the text's terminating zero
+// Each translates the next piece of a text, writing at most nUnits + 2 class bytes at pOut
+// (*pnOut tells how many), and returns how many units came before the text's terminating zero
 // (nUnits when there was none; after the terminator nothing more is read). pOut[-1] must hold the
 // last byte written before when LastByteOpen.
 //   UTF-16 in the machine's order; an unpaired surrogate is read as U+FFFD.

@@ -52,8 +52,8 @@ constexpr Utf8Lead Utf8LeadOf(unsigned char c) {
 
 inline bool BeginsUtf8Sequence(unsigned char c) { return (kUtf8Leads.entries[c] >> 2) != kBeginsNothing; }
 
-// Reads the sequence at the start of pBytes (nBytes > 0). Answers its length and sets *pnCodePoint
-// when it is well formed; otherwise answers the length of its maximal subpart (at least 1, also
+// Reads the sequence at the start of pBytes (nBytes > 0). Returns its length and sets *pnCodePoint
+// when it is well formed; otherwise returns the length of its maximal subpart (at least 1, also
 // for a sequence cut by the end of the bytes), sets U+FFFD and clears *pbWellFormed.
 inline size_t ReadUtf8Sequence(const unsigned char* pBytes, size_t nBytes, uint32_t* pnCodePoint, bool* pbWellFormed) {
     Utf8Lead lead = Utf8LeadOf(pBytes[0]);

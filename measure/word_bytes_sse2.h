@@ -1,4 +1,4 @@
-// The word bytes of sixteen measuring bytes with SSE2, for the SSE2 kernel and for the translation's
+// The word bytes of sixteen class bytes with SSE2, for the SSE2 kernel and for the translation's
 // fillers: the rule of measure_kernels.h in vector form, written once.
 #pragma once
 #include <emmintrin.h>

@@ -28,7 +28,7 @@ bool ClearSignatureFields(const char* szPath, unsigned char* pBytes, size_t nRea
     return true;
 }
 
-// Appends one file to the output; answers its size, or -1 when it cannot be read, is too large for
+// Appends one file to the output; returns its size, or -1 when it cannot be read, is too large for
 // a 32-bit size field that the installer takes as positive, or is a program that cannot be packed.
 long long AppendFile(FILE* pOut, const char* szPath, bool bProgram, uint32_t* pnChecksum) {
     FILE* pIn = fopen(szPath, "rb");

@@ -10,7 +10,7 @@ namespace {
 bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Copies at most nMax bytes and the terminator; answers the length copied.
+// Copies at most nMax bytes and the terminator; returns the length copied.
 size_t CopyBounded(char* szDest, size_t nDestSize, const char* szSource) {
     size_t n = 0;
     if (nDestSize == 0) return 0;

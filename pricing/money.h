@@ -10,12 +10,12 @@
 double TextToMoney(const char* szText);
 
 // The dialog's integer rule: optional blanks, an optional sign, decimal digits, optional blanks, and
-// nothing else; the value must fit 32 bits. Answers false (and 0) for any other text.
+// nothing else; the value must fit 32 bits. Returns false (and 0) for any other text.
 bool TextToDialogInt(const char* szText, int* pnValue);
 
 // The money display: two decimals, halves to even on the exact value, no grouping, then szSuffix
 // (the dialog shows costs with one trailing blank). Writes at most nBufferSize bytes with the
-// terminator; 64 bytes always suffice for finite values below 1e40. Answers the length written.
+// terminator; 64 bytes always suffice for finite values below 1e40. Returns the length written.
 enum { kMoneyTextSize = 64 };
 size_t FormatMoney(double dValue, const char* szSuffix, char* szBuffer, size_t nBufferSize);
 

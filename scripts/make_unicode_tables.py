@@ -156,14 +156,14 @@ def character_bytes(folder):
             kind = SYMBOL
         table[c] = (breaks[c] << 4) | kind
     # Surrogates never reach the table as code points (the decoders read a lone one as U+FFFD);
-    # marking them as controls makes the measures' fast road stop at every surrogate unit.
+    # marking them as controls makes the measures' fast path stop at every surrogate unit.
     for c in range(0xD800, 0xE000):
         table[c] = (GCB['Control'] << 4) | SYMBOL
     return table
 
 
 def dedupe(data, block):
-    """Cuts data into blocks of the given size; answers the distinct blocks and each block's index."""
+    """Cuts data into blocks of the given size; returns the distinct blocks and each block's index."""
     seen = {}
     blocks = []
     indexes = []

@@ -25,7 +25,7 @@ enum class SetupRole { kInstall, kUninstall };
 // Where this process is not elevated and may be: starts szProgramPath again through "runas" with
 // the same arguments and "/elevated", and waits for it. After an install that succeeded, this
 // process starts the installed program itself, unless silent, so that it does not run elevated.
-// Answers true when the work was done (or refused) that way, with *pnExitCode this process's exit
+// Returns true when the work was done (or refused) that way, with *pnExitCode this process's exit
 // code: any failure to start the elevated copy is a refusal ("/S": kExitRightsRefused). False when it
 // is this process's own to do: it is elevated, or the system has no elevation.
 bool RunElevatedCopy(SetupRole role, const char* szProgramPath, int nArgs, char** pszArgs, int* pnExitCode);

@@ -43,7 +43,7 @@ bool SameSid(const unsigned char* pSid, size_t cbSid, const unsigned char* pKnow
 
 }  // namespace
 
-bool IsFolderKeeperSid(const unsigned char* pSid, size_t cbSid) {
+bool IsTrustedAccountSid(const unsigned char* pSid, size_t cbSid) {
     if (pSid == nullptr) return false;
     size_t cbWhole = SidLength(pSid, cbSid);
     if (cbWhole == 0) return false;
@@ -54,7 +54,7 @@ bool IsFolderKeeperSid(const unsigned char* pSid, size_t cbSid) {
 
 bool OthersMayChange(const unsigned char* pAcl, size_t cbAcl, const unsigned char* pOwnerSid, size_t cbOwnerSid) {
     // The owner may change the access list whatever it says.
-    if (!IsFolderKeeperSid(pOwnerSid, cbOwnerSid)) return true;
+    if (!IsTrustedAccountSid(pOwnerSid, cbOwnerSid)) return true;
     // No access list at all lets everyone do everything.
     if (pAcl == nullptr || cbAcl < kAclHeaderSize) return true;
     size_t cbUsed = ReadField16(pAcl + 2);
@@ -73,11 +73,11 @@ bool OthersMayChange(const unsigned char* pAcl, size_t cbAcl, const unsigned cha
         if (!bAllows) continue;
         if (cbAce < kAceHeaderSize + 4) return true;
         if ((ReadField32(pAce + kAceHeaderSize) & kChangingAccess) == 0) continue;
-        // A right that changes: acceptable only for a keeper named in the plain form.
+        // A right that changes: acceptable only for a trusted account named in the plain form.
         if (nType != kAccessAllowed && nType != kAccessAllowedCallback) return true;
         const unsigned char* pSid = pAce + kAceHeaderSize + 4;
         size_t cbRoom = cbAce - kAceHeaderSize - 4;
-        if (!IsFolderKeeperSid(pSid, cbRoom)) return true;
+        if (!IsTrustedAccountSid(pSid, cbRoom)) return true;
     }
     return false;
 }

@@ -22,7 +22,7 @@ const uint32_t kChangingAccess = 0x00000002u      // FILE_WRITE_DATA, FILE_ADD_F
 
 // Whether a binary SID is one of the accounts a protected folder may leave changes to:
 // Administrators (S-1-5-32-544), SYSTEM (S-1-5-18) or TrustedInstaller (S-1-5-80-956008885-...).
-bool IsFolderKeeperSid(const unsigned char* pSid, size_t cbSid);
+bool IsTrustedAccountSid(const unsigned char* pSid, size_t cbSid);
 
 // Whether anyone but those accounts may change the folder: a NULL access list (pAcl null), an
 // allowing entry for any other SID with a right of kChangingAccess (entries that only pass down to

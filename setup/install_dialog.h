@@ -73,7 +73,7 @@ private:
 // The install entry of a setup file, given the command line: administrator rights (the setup starts
 // itself again elevated where it is not); the checks that can refuse the install, before anything
 // changes; running copies ended; then the install folder, its "Folders" values and the progress
-// window. Answers the process's exit code.
+// window. Returns the process's exit code.
 int RunInstall(const char* szProgramPath, int nArgs, char** pszArgs);
 
 // "Installation file corrupt." with the caption "Install Error", owned by hwndOwner (may be null).

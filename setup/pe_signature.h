@@ -27,7 +27,7 @@ struct PeSignatureFields {
 };
 
 // Reads the PE header from a file's first nHeader bytes (at most kPeHeaderSearchLength of them are
-// looked at). Answers false, with bFound false and every field 0, when they hold no PE32 or PE32+
+// looked at). Returns false, with bFound false and every field 0, when they hold no PE32 or PE32+
 // header with a security directory entry.
 bool ReadPeSignatureFields(const unsigned char* pHeader, size_t nHeader, PeSignatureFields* pFields);
 

@@ -12,13 +12,13 @@ public:
 
     virtual bool MainFunction() = 0;
 
-    // Opens the window, runs MainFunction and closes the window again; answers MainFunction's
+    // Opens the window, runs MainFunction and closes the window again; returns MainFunction's
     // result, or false if the window was already open or could not be made.
     bool Run(HWND hwndOwner);
     // Runs MainFunction with no window at all (a silent setup): nothing is shown, and nothing can
     // cancel it.
     bool RunWithoutWindow();
-    // Empties the thread's message queue; answers true once the window is gone (Cancel pressed).
+    // Empties the thread's message queue; returns true once the window is gone (Cancel pressed).
     bool CheckCancel() override;
     void SetText(int nLine, const char* szText) override;
     void SetProgress(double dFraction) override;

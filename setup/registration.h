@@ -1,4 +1,4 @@
-// The installation's places in the shell and the system, a step at a time, each answering whether
+// The installation's places in the shell and the system, a step at a time, each returning whether
 // it was done: what the install makes once its files are in place, and what the uninstall takes
 // away. Every step calls the system; a test derives from the class to make one of them fail.
 #pragma once

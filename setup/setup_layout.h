@@ -72,7 +72,7 @@ struct ExtractionPlan {
 // Reads the trailer (the last TrailerLength(nFiles) bytes of a setup file whose own bytes end at
 // nFileSize) into a plan. The sizes are untrusted: a row of size 0, or negative as a signed number,
 // has no bytes and no step; the rest must fill the file exactly up to the trailer, added without
-// wrapping. Answers false for a file too short for its trailer or sizes that do not fit; the plan
+// wrapping. Returns false for a file too short for its trailer or sizes that do not fit; the plan
 // is then empty. No bytes are zeroed.
 bool PlanExtraction(const unsigned char* pTrailer, unsigned nFiles, uint64_t nFileSize, ExtractionPlan* pPlan);
 

@@ -1,7 +1,7 @@
 // The installation's places in the shell and the system: the start-menu group with its shortcuts,
 // the desktop shortcut, the Uninstall entry, the exe file types, and the system's Program Files
 // folder that the install folder lies in. The install makes them and the uninstaller takes them away
-// again, each step answering whether it was done (see registration.h).
+// again, each step returning whether it was done (see registration.h).
 #pragma once
 #include <stddef.h>
 #include <stdint.h>

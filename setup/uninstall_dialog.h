@@ -46,6 +46,6 @@ private:
 };
 
 // The uninstall entry of the uninstaller, given the command line: administrator rights (it starts
-// itself again elevated where it is not), the "Folders" values, then the progress window. Answers
+// itself again elevated where it is not), the "Folders" values, then the progress window. Returns
 // the process's exit code.
 int RunUninstall(const char* szProgramPath, int nArgs, char** pszArgs);

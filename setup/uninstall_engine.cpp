@@ -20,7 +20,7 @@ const DWORD kMakerFolderBaseMaxBytes = 243;
 static_assert(kMakerFolderBaseMaxBytes + sizeof("\\Kestrilon") <= kPathBufferSize,
               "the maker's folder fits a path buffer");
 
-// Calls visit(name) for each entry directly in a folder, until it answers false; false when the
+// Calls visit(name) for each entry directly in a folder, until it returns false; false when the
 // folder's search pattern does not fit a path.
 template <typename Visit>
 bool ForEachEntryIn(const char* szFolder, Visit visit) {

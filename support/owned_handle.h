@@ -5,7 +5,7 @@
 
 class LOwnedHandle {
 public:
-    // Takes the handle as CreateFileA or OpenProcess answered it: INVALID_HANDLE_VALUE and null are
+    // Takes the handle as CreateFileA or OpenProcess returned it: INVALID_HANDLE_VALUE and null are
     // no handle.
     explicit LOwnedHandle(HANDLE hOwned) : hHandle(hOwned) {}
     ~LOwnedHandle() { Close(); }

@@ -1,6 +1,6 @@
 // The program's own values: HKEY_LOCAL_MACHINE "Software\Kestrilon\TallyQuill\<section>", all REG_SZ;
 // and below them, reading the system's own texts.
-// Reads never fail: a value that is missing or not a readable text gives the default. Writes answer
+// Reads never fail: a value that is missing or not a readable text gives the default. Writes return
 // the system's error code (ERROR_SUCCESS when the value was written), for the caller to tell.
 #pragma once
 #include <stddef.h>
@@ -26,7 +26,7 @@ void GetRegistrySectionPath(const char* szSection, char* szKeyPath, size_t cbKey
 // Reads a system text value that takes at most cbMaxStored bytes as stored into szValue (cbValue
 // bytes); false unless it is a text (REG_SZ or REG_EXPAND_SZ) that is not empty and fits with its
 // terminator. One stored without its terminator is cut where it ends. szValue is left as it was
-// when the answer is false.
+// when it returns false.
 bool ReadSystemText(HKEY hRoot, const char* szKey, const char* szName, char* szValue, size_t cbValue,
                     DWORD cbMaxStored);
 // The system's Program Files folder (ProgramFilesDir), read as ReadSystemText reads.

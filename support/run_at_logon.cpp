@@ -30,7 +30,7 @@ bool RunValueExists(HKEY hRoot) {
     return bExists;
 }
 
-// Answers the system's error when a value that is there could not be removed.
+// Returns the system's error when a value that is there could not be removed.
 long DeleteRunValue(HKEY hRoot) {
     HKEY hKey = nullptr;
     LONG nResult = RegOpenKeyExA(hRoot, kRunKey, 0, KEY_SET_VALUE, &hKey);

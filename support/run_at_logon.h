@@ -4,7 +4,7 @@
 #pragma once
 
 void SetRunAtLogon(const char* szProgramPath);
-// Removes both values. Answers the system's error when the machine-wide value is there and could
+// Removes both values. Returns the system's error when the machine-wide value is there and could
 // not be removed (one the setup wrote as administrator), ERROR_SUCCESS otherwise.
 long ClearRunAtLogon();
 

@@ -18,6 +18,6 @@ void IntToStoredText(int nValue, char* szText);
 
 // Makes the bytes a registry query left in a 260-byte buffer into a terminated text of at most 259
 // bytes. Only string values are texts: nType is the stored type (1 REG_SZ, 2 REG_EXPAND_SZ) and
-// nBytes how many bytes the query wrote. Answers false when the value is not a readable text: another
+// nBytes how many bytes the query wrote. Returns false when the value is not a readable text: another
 // type, or 260 bytes without a terminator (the text would not fit with its terminator).
 bool StoredBytesToText(char* pBuffer, unsigned long nType, unsigned long nBytes);

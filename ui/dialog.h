@@ -29,7 +29,7 @@ public:
     virtual void DestroyDialog() {}
     virtual INT_PTR DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam);
 
-    // Runs the dialog modally from a template of the program's module; answers true when it ended
+    // Runs the dialog modally from a template of the program's module; returns true when it ended
     // with IDOK. An object that already has a window is refused.
     bool RunModal(LPCSTR pszTemplate, HWND hwndParent);
     // Makes the dialog modeless and returns at once: the caller's message loop runs it. False when

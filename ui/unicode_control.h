@@ -7,7 +7,7 @@
 // Makes the control nId again as a Unicode window of the same class in its place: its styles and
 // extended styles, id, position, size, text, font and place in the Z order (and so in the tab
 // order). A control that is Unicode already is kept; so is the old one where none can be made
-// (a system without Unicode windows). Answers the control that holds the id then.
+// (a system without Unicode windows). Returns the control that holds the id then.
 HWND MakeUnicodeControl(HWND hwndDlg, int nId);
 
 // Sets a control's text from a text in the ANSI code page, converted to Unicode first (the

@@ -166,7 +166,7 @@ bool InternalFileAt(const Bytes& file, uint32_t nOffset, size_t* pDataAt, uint32
     return true;
 }
 
-// A one-page B+ tree; answers a cursor over its entries and their count.
+// A one-page B+ tree; returns a cursor over its entries and their count.
 bool TreeLeaf(const Bytes& file, size_t nAt, uint32_t nUsed, uint16_t nFlags, uint16_t nPageSize, const char* szStructure,
               Cursor* pEntries, unsigned* pCount, Failure* pFail) {
     Cursor c = Over(file, nAt, nUsed);
@@ -553,7 +553,7 @@ bool Exists(const std::string& path) {
 
 std::string Scratch(const std::string& name) { return std::string(TQ_HELP_SCRATCH_DIR) + "/" + name; }
 
-// Runs the tool on a source written here; answers its exit code.
+// Runs the tool on a source written here; returns its exit code.
 int RunTool(const std::string& sourceText, const std::string& output) {
     std::string source = output + ".txt";
     std::ofstream(source, std::ios::binary) << sourceText;

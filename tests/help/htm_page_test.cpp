@@ -35,7 +35,7 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// Writes a source, runs the tool on it and answers the page ("" when the tool failed).
+// Writes a source, runs the tool on it and returns the page ("" when the tool failed).
 std::string PageOf(const std::string& name, const std::string& source) {
     std::string base = std::string(TQ_HELP_SCRATCH_DIR) + "/" + name;
     std::ofstream(base + ".txt", std::ios::binary) << source;

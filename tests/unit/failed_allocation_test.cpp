@@ -35,7 +35,7 @@ struct Outcome {
     uint64_t nAllocations;  // tried during the read
 };
 
-// Reads the file as the programs do (counted, its measuring bytes kept), the nth allocation failing.
+// Reads the file as the programs do (counted, its class bytes kept), the nth allocation failing.
 Outcome ReadFailing(const std::string& file, const char* szName, uint64_t nFailing) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(file.data());
     const char* szKindRefusal = nullptr;

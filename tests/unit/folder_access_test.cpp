@@ -93,13 +93,13 @@ TEST(FolderAccess, SidsAreWrittenAsTheSystemWritesThem) {
     EXPECT_EQ((Bytes{1, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0}), Sid(kEveryone));
 }
 
-TEST(FolderAccess, OnlyTheThreeKeepersAreKeepers) {
-    for (const std::string& keeper : {kAdministrators, kSystem, kTrustedInstaller}) {
-        Bytes sid = Sid(keeper);
-        EXPECT_TRUE(IsFolderKeeperSid(sid.data(), sid.size())) << keeper;
+TEST(FolderAccess, OnlyTheThreeTrustedAccountsAreTrusted) {
+    for (const std::string& trusted : {kAdministrators, kSystem, kTrustedInstaller}) {
+        Bytes sid = Sid(trusted);
+        EXPECT_TRUE(IsTrustedAccountSid(sid.data(), sid.size())) << trusted;
         sid.push_back(0);  // room beyond the SID does not matter
-        EXPECT_TRUE(IsFolderKeeperSid(sid.data(), sid.size())) << keeper << " with room to spare";
-        EXPECT_FALSE(IsFolderKeeperSid(sid.data(), sid.size() - 2)) << keeper << " cut short";
+        EXPECT_TRUE(IsTrustedAccountSid(sid.data(), sid.size())) << trusted << " with room to spare";
+        EXPECT_FALSE(IsTrustedAccountSid(sid.data(), sid.size() - 2)) << trusted << " cut short";
     }
     // Near misses: another last number, another authority, another count, another revision.
     for (const std::string& other :
@@ -108,12 +108,12 @@ TEST(FolderAccess, OnlyTheThreeKeepersAreKeepers) {
           std::string("S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478465"),
           std::string("S-2-5-32-544")}) {
         Bytes sid = Sid(other);
-        EXPECT_FALSE(IsFolderKeeperSid(sid.data(), sid.size())) << other;
+        EXPECT_FALSE(IsTrustedAccountSid(sid.data(), sid.size())) << other;
     }
-    EXPECT_FALSE(IsFolderKeeperSid(nullptr, 16));
+    EXPECT_FALSE(IsTrustedAccountSid(nullptr, 16));
 }
 
-TEST(FolderAccess, TheProtectedListOwnedByAKeeperIsSafe) {
+TEST(FolderAccess, TheProtectedListOwnedByATrustedAccountIsSafe) {
     Bytes acl = Acl(ProtectedAces());
     for (const std::string& owner : {kAdministrators, kSystem, kTrustedInstaller})
         EXPECT_FALSE(Changeable(acl, owner)) << "owned by " << owner;
@@ -143,7 +143,7 @@ TEST(FolderAccess, EachChangingRightForAnyOtherAccountIsFound) {
             std::vector<Ace> aces = ProtectedAces();
             aces.push_back(Allow(other, dwRight | kReadAndRun));
             EXPECT_TRUE(Changeable(Acl(aces))) << other << " granted 0x" << std::hex << dwRight;
-            // The same right for a keeper changes nothing.
+            // The same right for a trusted account changes nothing.
             aces.back().sid = Sid(kSystem);
             EXPECT_FALSE(Changeable(Acl(aces))) << "SYSTEM granted 0x" << std::hex << dwRight;
         }

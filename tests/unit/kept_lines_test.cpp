@@ -1,4 +1,4 @@
-// The lines of a document counted again from its kept measuring bytes, at limits other than the
+// The lines of a document counted again from its kept class bytes, at limits other than the
 // one it was read at, against the document measured afresh at each limit.
 #include <gtest/gtest.h>
 

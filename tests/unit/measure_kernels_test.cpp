@@ -45,7 +45,7 @@ Run Measure(const MeasureKernel& kernel, Entry entry, const std::string& text, c
     return run;
 }
 
-// Compares with the plain loop's run over the whole text; answers false (after a failure) on a difference.
+// Compares with the plain loop's run over the whole text; returns false (after a failure) on a difference.
 bool SameAsPlainLoop(const MeasureKernel& kernel, const std::string& text, const std::vector<size_t>& cuts,
                      int32_t nCharsPerLine) {
     for (Entry entry : {kWords, kLines, kBoth}) {
@@ -309,14 +309,14 @@ TEST(MeasureKernels, LengthKnownCounts) {
     EXPECT_EQ(8, MeasureUtf8(kText, strlen(kText), 80).nWords);
     EXPECT_EQ(2, MeasureUtf8(kText, strlen(kText), 80).nLines);
     EXPECT_EQ(5, MeasureUtf8(kText, strlen(kText), 10).nLines);
-    // Plain text is its own measuring bytes.
+    // Plain text is its own class bytes.
     const unsigned char* pBytes = reinterpret_cast<const unsigned char*>(kText);
-    EXPECT_EQ(5, CountMeasuringLines(pBytes, strlen(kText), 10));
+    EXPECT_EQ(5, CountClassByteLines(pBytes, strlen(kText), 10));
     std::string zeroInside("ab cd\0ef gh", 11);
     EXPECT_EQ(2, MeasureUtf8(zeroInside.data(), zeroInside.size(), 80).nWords);
     EXPECT_EQ(1, MeasureUtf8(zeroInside.data(), zeroInside.size(), 80).nLines);
     EXPECT_EQ(0, MeasureUtf8("", 0, 80).nWords);
-    EXPECT_EQ(0, CountMeasuringLines(pBytes, 0, 80));
+    EXPECT_EQ(0, CountClassByteLines(pBytes, 0, 80));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The measures held to the reference (unicode_reference.h) on random text dense in one script or
-// another, long enough to cross the common road's blocks and the pieces of 8,192 and 16,384 units
+// another, long enough to cross the first-plane fast path's blocks and the pieces of 8,192 and 16,384 units
 // the measures cut a text into, fed whole and cut anywhere, in UTF-16 and UTF-8, through every way
-// in: TextMeasurer (every kernel, its kept bytes), MeasureUtf16Keeping and CountMeasuringLines.
+// in: TextMeasurer (every kernel, its kept bytes), MeasureUtf16Keeping and CountClassByteLines.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,7 +29,7 @@ size_t PieceSize(std::mt19937& random) {
     return random() % kMost[random() % 4];
 }
 
-class KeptBytes : public MeasuringBytesKeeper {
+class KeptBytes : public ClassBytesSink {
 public:
     void Keep(const unsigned char* pBytes, size_t nBytes) override { bytes.insert(bytes.end(), pBytes, pBytes + nBytes); }
     std::vector<unsigned char> bytes;
@@ -70,7 +70,7 @@ public:
         std::vector<unsigned char> kept(units.size() + 2);
         size_t nKept = 0;
         Same(i, MeasureUtf16Keeping(units.data(), units.size(), kLimits[i], kept.data(), &nKept), "MeasureUtf16Keeping");
-        SameLines(i, CountMeasuringLines(kept.data(), nKept, kLimits[i]), "the bytes MeasureUtf16Keeping kept");
+        SameLines(i, CountClassByteLines(kept.data(), nKept, kLimits[i]), "the bytes MeasureUtf16Keeping kept");
     }
 
 private:
@@ -122,7 +122,7 @@ private:
             n += nPiece;
         }
         Same(i, measurer.Finish(), "UTF-16 units in pieces");
-        SameLines(nOther, CountMeasuringLines(kept.bytes.data(), kept.bytes.size(), kLimits[nOther]),
+        SameLines(nOther, CountClassByteLines(kept.bytes.data(), kept.bytes.size(), kLimits[nOther]),
                   "the bytes a measurer of UTF-16 pieces kept");
     }
 
@@ -133,7 +133,7 @@ private:
             Same(i, MeasureUtf16Keeping(units.data(), units.size(), kLimits[i], bytes.data(), &nBytes),
                  "MeasureUtf16Keeping");
             for (int j = 0; j < kLimitCount; ++j)
-                SameLines(j, CountMeasuringLines(bytes.data(), nBytes, kLimits[j]),
+                SameLines(j, CountClassByteLines(bytes.data(), nBytes, kLimits[j]),
                           "the bytes MeasureUtf16Keeping kept at " + std::to_string(kLimits[i]));
         }
     }
@@ -237,7 +237,7 @@ TEST(UnicodeDifferential, RandomTextInEveryScript) {
 }
 
 // Characters that the rules join, laid across the measures' own piece edges at every offset, after
-// plain text (ASCII, where UTF-8 and UTF-16 edges fall alike, and Cyrillic, on the common road).
+// plain text (ASCII, where UTF-8 and UTF-16 edges fall alike, and Cyrillic, on the first-plane fast path).
 TEST(UnicodeDifferential, CharactersAcrossThePieceEdges) {
     ASSERT_EQ("", unicode_reference::SharedReferenceError());
     const CodePoints kJoined[] = {

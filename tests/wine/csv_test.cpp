@@ -91,13 +91,13 @@ protected:
         return program.Start() && program.WaitForDialog() != nullptr;
     }
 
-    // Opens "Add to CSV File" from the main dialog; answers its window.
+    // Opens "Add to CSV File" from the main dialog; returns its window.
     HWND OpenCsvDialog() {
         PostMessageA(program.hwnd, WM_COMMAND, MAKEWPARAM(IDC_ADD_TO_CSV, 0), 0);
         return WaitForShownDialog("Add to CSV File");
     }
 
-    // Fills the two boxes and presses OK; answers true when the confirmation came and was answered.
+    // Fills the two boxes and presses OK; returns true when the confirmation came and was answered.
     bool AddJob(const std::string& path, const std::u16string& title) {
         HWND hwndCsv = OpenCsvDialog();
         if (hwndCsv == nullptr) {

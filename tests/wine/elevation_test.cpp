@@ -183,7 +183,7 @@ TEST_F(ElevationTest, ARefusedPromptChangesNothingAndSaysSoOnce) {
 namespace {
 
 // A system without SetDefaultDllDirectories (Windows 7 and Vista without their update), as
-// GetProcAddress answers there; every other name is looked up as usual.
+// GetProcAddress returns there; every other name is looked up as usual.
 bool bWithoutDefaultDllDirectories = false;
 FARPROC(WINAPI* pfnSystemGetProcAddress)(HMODULE, LPCSTR) = nullptr;
 FARPROC WINAPI AnswerGetProcAddress(HMODULE hModule, LPCSTR szName) {

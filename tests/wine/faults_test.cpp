@@ -27,7 +27,7 @@ bool Answers(HWND hwnd, unsigned nTimeoutMs = kPatienceMs) {
     return SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, nTimeoutMs, &dwResult) != 0;
 }
 
-// Presses a button and answers how long the program took to handle it, or -1 if not within the bound.
+// Presses a button and returns how long the program took to handle it, or -1 if not within the bound.
 long TimedClick(const ProgramUnderTest& program, int nId, unsigned nTimeoutMs = kPatienceMs) {
     DWORD_PTR dwResult = 0;
     DWORD dwStart = GetTickCount();

@@ -413,16 +413,16 @@ TEST_F(FilesTest, StartsWithFileNamesMakeOneSetInOneCopy) {
     EXPECT_TRUE(WaitFor([&] { return !first.Running() || !second.Running(); }))
         << first.ProcessState() << " / " << second.ProcessState();
 
-    // Hand-overs that are not sound are refused, and change nothing shown: another kind of data,
+    // Hand-overs that are not well-formed are refused, and change nothing shown: another kind of data,
     // a block too short for the start's time and its count of names left out, names in an odd
     // number of bytes.
     struct {
         ULONG_PTR dwData;
         std::string bytes;
-    } unsound[] = {{0x12345678, std::string(8, '\0') + "a\0\0\0"},
+    } malformed[] = {{0x12345678, std::string(8, '\0') + "a\0\0\0"},
                    {0x54514632, std::string(7, '\0')},
                    {0x54514632, std::string(8, '\0') + "a\0b"}};
-    for (auto& data : unsound) {
+    for (auto& data : malformed) {
         COPYDATASTRUCT copy = {data.dwData, static_cast<DWORD>(data.bytes.size()), &data.bytes[0]};
         DWORD_PTR nAnswer = 1;
         SendMessageTimeoutW(hwnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy), SMTO_NORMAL, kPatienceMs, &nAnswer);

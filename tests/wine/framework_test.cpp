@@ -77,7 +77,7 @@ TEST_F(FrameworkTest, EnableControlsFollowsInitAndEveryOtherCommand) {
     dialog.Step(WM_COMMAND, MAKEWPARAM(51, EN_CHANGE));
     dialog.Step(WM_COMMAND, MAKEWPARAM(IDHELP, 0));
     dialog.Step(WM_HELP, 0);
-    dialog.Step(WM_COMMAND, MAKEWPARAM(IDCANCEL, 0));  // answered false: the dialog stays
+    dialog.Step(WM_COMMAND, MAKEWPARAM(IDCANCEL, 0));  // returned false: the dialog stays
     dialog.Step(WM_ENDSESSION, 0);                      // a cancelled session end changes nothing
     dialog.Step(WM_COMMAND, MAKEWPARAM(IDOK, 0));
     EXPECT_TRUE(dialog.RunModal(MAKEINTRESOURCEA(100), nullptr));
@@ -108,7 +108,7 @@ TEST_F(FrameworkTest, CancelEndsWithTwoAndOkWithOne) {
     RecordingDialog refused;
     refused.bOkAnswer = false;
     refused.Step(WM_COMMAND, MAKEWPARAM(IDOK, 0));
-    EXPECT_FALSE(refused.RunModal(MAKEINTRESOURCEA(100), nullptr)) << "CmOk answered false: ended by the last resort";
+    EXPECT_FALSE(refused.RunModal(MAKEINTRESOURCEA(100), nullptr)) << "CmOk returned false: ended by the last resort";
     ASSERT_LE(3u, refused.calls.size());
     EXPECT_EQ("CmOk", refused.calls[2]);
     EXPECT_EQ("DestroyDialog", refused.calls.back());
@@ -147,7 +147,7 @@ TEST_F(FrameworkTest, ModelessDialogEndsByDestroyingItsWindow) {
     EXPECT_FALSE(dialog.Create(MAKEINTRESOURCEA(100), nullptr)) << "an object with a window is refused";
     dialog.bCancelAnswer = false;
     SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(IsWindow(hwnd)) << "CmCancel answered false: the window stays";
+    EXPECT_TRUE(IsWindow(hwnd)) << "CmCancel returned false: the window stays";
     dialog.bCancelAnswer = true;
     SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
     EXPECT_FALSE(IsWindow(hwnd)) << "Cancel destroyed the modeless window";

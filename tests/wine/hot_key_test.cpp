@@ -475,7 +475,7 @@ public:
         CloseHandle(hReady);
     }
     // Puts it back in front of the shell's own tray, which comes to the top as it shows icons, and
-    // answers whether the shell's calls now find it: an icon of this test's is refused.
+    // returns whether the shell's calls now find it: an icon of this test's is refused.
     bool StillFirst() const {
         if (hwnd == nullptr) return false;
         SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

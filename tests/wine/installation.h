@@ -118,7 +118,7 @@ testing::AssertionResult Started(ProgramUnderTest& program, const std::string& a
 // Two byte strings are equal; a failure gives their sizes and the first offset where they differ.
 testing::AssertionResult SameBytes(const Bytes& expected, const Bytes& found);
 
-// A step's success as a check: call() runs a system call and answers whether it succeeded; a failure
+// A step's success as a check: call() runs a system call and returns whether it succeeded; a failure
 // says what was done and the error the system set, read at once after the call.
 template <typename Call>
 testing::AssertionResult Succeeded(const std::string& what, Call call) {

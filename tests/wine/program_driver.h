@@ -23,9 +23,9 @@ public:
     // startFolder as its current directory (by default the tests' own).
     bool Start(const std::string& arguments = "", const std::string& programPath = "",
                const std::string& startFolder = "");
-    // Waits for the main dialog to exist and to have priced its text; answers its window.
+    // Waits for the main dialog to exist and to have priced its text; returns its window.
     HWND WaitForDialog(unsigned nTimeoutMs = kPatienceMs);
-    // Waits for the process to end; answers its exit code, or -1 after the time is up.
+    // Waits for the process to end; returns its exit code, or -1 after the time is up.
     int WaitForExit(unsigned nTimeoutMs = kPatienceMs);
     // Whether the process is still running now.
     bool Running() const { return WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; }
@@ -98,7 +98,7 @@ bool WaitFor(Condition condition, unsigned nTimeoutMs = kPatienceMs, unsigned nP
     return WaitFor("the condition of the check that follows", condition, ShownWindows, nTimeoutMs, nPollMs);
 }
 
-// Polls a value until it equals the expected one, for at most nTimeoutMs; answers the value last
+// Polls a value until it equals the expected one, for at most nTimeoutMs; returns the value last
 // read, so that the check on it shows what there was when the time ran out.
 template <typename Read, typename Value>
 auto ValueOnceItIs(Read read, const Value& expected, unsigned nTimeoutMs = kPatienceMs) -> decltype(read()) {
@@ -140,5 +140,5 @@ HWND WaitForShownDialog(const char* szTitle, unsigned nTimeoutMs = kPatienceMs);
 void EndRunningCopies();
 
 // Drops files on a window as the shell does: a DROPFILES block with wide names, made in memory of
-// the window's own process and posted as WM_DROPFILES. Answers "" once posted, else what failed.
+// the window's own process and posted as WM_DROPFILES. Returns "" once posted, else what failed.
 std::string DropFilesOn(HWND hwnd, const std::wstring& path);

@@ -21,7 +21,7 @@ colour_share() {  # colour_share FILE COLOUR
     convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format '%[fx:mean]' info:
 }
 # Takes screenshots until the colour covers more than the share, for at most a minute (a window is
-# painted a little after it shows, later still under emulation); answers the last share.
+# painted a little after it shows, later still under emulation); returns the last share.
 shoot_until() {  # shoot_until FILE COLOUR SHARE
     shot_file=$1 shot_colour=$2 shot_share=$3
     until_for_a_minute colour_covers "$2 to cover more than $3 of the screen in $1" >/dev/null

@@ -258,7 +258,7 @@ TEST_F(SettingsTest, RunAtLogonFallsBackToTheUserWhereTheMachineKeyIsDenied) {
 // A machine-wide start at logon that the user may not remove (the setup wrote it as administrator):
 // the per-user value still goes, and the clear says why the other stays. A settings value that
 // cannot be written says so too.
-TEST_F(SettingsTest, WritesThatAreDeniedAnswerTheSystemsReason) {
+TEST_F(SettingsTest, WritesThatAreDeniedReturnTheSystemsReason) {
     const char szProgram[] = "C:\\Program Files\\Kestrilon\\TallyQuill\\tallyq.exe";
     SetRunAtLogon(szProgram);
     HKEY hUser = nullptr;

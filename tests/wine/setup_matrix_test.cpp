@@ -77,7 +77,7 @@ std::string FirstLine(HWND hwndBox) {
 }
 
 // Starts a file and answers whatever it shows until its process ends: the terms page with agree
-// and Next, a message box with OK, the plain program's dialog with the tray's Exit. Answers the
+// and Next, a message box with OK, the plain program's dialog with the tray's Exit. Returns the
 // steps as seen, ending in "ended <exit code>"; a step that does not come within the bound ends the
 // story there and the process is ended.
 std::string RunAndAnswer(const std::string& path) {

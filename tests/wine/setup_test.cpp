@@ -133,7 +133,7 @@ void ExpectUninstallEntry(const std::string& folder) {
     EXPECT_EQ(static_cast<long long>((nBytes + 1023) / 1024), number("EstimatedSize")) << nBytes << " bytes";
 }
 
-// Runs a setup file through the terms page to its end: answers the damaged-file message's text
+// Runs a setup file through the terms page to its end: returns the damaged-file message's text
 // ("" when none came) after pressing its OK.
 std::string RunToMessage(const std::string& setupPath, int* pnExitCode) {
     SetupRun setup;
@@ -181,7 +181,7 @@ protected:
 };
 
 // Presses Enter in the terms page as the keyboard does: the key messages go to the control with
-// the focus, and the page's dialog loop turns them into its default button. Answers the control.
+// the focus, and the page's dialog loop turns them into its default button. Returns the control.
 HWND PostEnterKeys(HWND hwndTerms) {
     GUITHREADINFO thread = {};
     thread.cbSize = sizeof(thread);
@@ -520,7 +520,7 @@ TEST(ProgressWindow, RunsItsWorkInAWindowItOpensAndCloses) {
                                      hProgramInstance, nullptr);
     ProbeProgress probe;
     probe.hwndOwner = hwndOwner;
-    EXPECT_TRUE(probe.Run(hwndOwner)) << "Run answered false: the window did not open";
+    EXPECT_TRUE(probe.Run(hwndOwner)) << "Run returned false: the window did not open";
     EXPECT_FALSE(probe.bOwnerEnabledDuringRun) << "the owner is disabled while the work runs";
     EXPECT_TRUE(IsWindowEnabled(hwndOwner)) << "and enabled again after";
     EXPECT_TRUE(WindowIsGone(probe.Window(), "the probe's window"));
@@ -604,7 +604,7 @@ TEST_F(SetupTest, TheInstallFolderTakesTheProtectionOfItsParentAndTheFallBackOne
     madeFolders.clear();
     char szFolder[kPathBufferSize] = "";
     EXPECT_TRUE(InstallDialog::GetInstallProgramFilesPath(szFolder, sizeof(szFolder)))
-        << "it answers false, with \"" << szFolder << "\"";
+        << "it returns false, with \"" << szFolder << "\"";
     EXPECT_EQ(ExpectedInstallFolder(), szFolder);
     ASSERT_FALSE(madeFolders.empty()) << "no CreateDirectoryA call";
     EXPECT_EQ(ExpectedInstallFolder(), madeFolders.back().path);
@@ -874,7 +874,7 @@ TEST_F(SetupTest, StatusLinesNameTheFilesInOrderAndTheBarEndsAtTheLastByte) {
 }
 
 TEST_F(SetupTest, CancelDuringExtractionStopsWithoutAMessage) {
-    EXPECT_FALSE(InstallInThisProcess(true)) << "the cancelled install answers success; status lines: "
+    EXPECT_FALSE(InstallInThisProcess(true)) << "the cancelled install returns success; status lines: "
                                               << ::testing::PrintToString(record.lines);
     EXPECT_EQ(0, record.nMessageBoxes);
     std::string folder = ExpectedInstallFolder();

@@ -330,12 +330,12 @@ TEST(DeleteFolderAndFiles, FilesGoAndFoldersStay) {
     std::string scratch = ScratchFolder();
     std::string plain = MakeFolder(scratch + "plain", {"a.txt", "b", ".hidden-not"});
     DeleteFileA((plain + "\\.hidden-not").c_str());
-    EXPECT_TRUE(DeleteFolderAndFiles(plain.c_str())) << plain << " holds only files: it answers that something stayed";
+    EXPECT_TRUE(DeleteFolderAndFiles(plain.c_str())) << plain << " holds only files: it returns that something stayed";
     EXPECT_TRUE(FolderIsGone(plain));
 
     std::string nested = MakeFolder(scratch + "nested", {"a.txt", "b.txt"});
     MakeFolder(nested + "\\sub", {"c.txt"});
-    EXPECT_FALSE(DeleteFolderAndFiles(nested.c_str())) << nested << " keeps its sub-folder: it answers all went";
+    EXPECT_FALSE(DeleteFolderAndFiles(nested.c_str())) << nested << " keeps its sub-folder: it returns all went";
     EXPECT_TRUE(FolderHolds(nested, {}));
     EXPECT_TRUE(FileIsThere(nested + "\\sub\\c.txt"));
     DeleteFileA((nested + "\\sub\\c.txt").c_str());
@@ -344,13 +344,13 @@ TEST(DeleteFolderAndFiles, FilesGoAndFoldersStay) {
 
     // A name that begins with a dot is never deleted, and keeps the folder.
     std::string dotted = MakeFolder(scratch + "dotted", {".keep", "x"});
-    EXPECT_FALSE(DeleteFolderAndFiles(dotted.c_str())) << dotted << " keeps .keep: it answers all went";
+    EXPECT_FALSE(DeleteFolderAndFiles(dotted.c_str())) << dotted << " keeps .keep: it returns all went";
     EXPECT_TRUE(FileIsThere(dotted + "\\.keep"));
     EXPECT_TRUE(FileIsGone(dotted + "\\x"));
     DeleteFileA((dotted + "\\.keep").c_str());
     RemoveDirectoryA(dotted.c_str());
 
-    EXPECT_FALSE(DeleteFolderAndFiles((scratch + "missing").c_str())) << "a missing folder: it answers all went";
+    EXPECT_FALSE(DeleteFolderAndFiles((scratch + "missing").c_str())) << "a missing folder: it returns all went";
 }
 
 TEST(DeleteFolderAndFiles, APathThatDoesNotFitDeletesNothing) {
@@ -358,7 +358,7 @@ TEST(DeleteFolderAndFiles, APathThatDoesNotFitDeletesNothing) {
     // The same folder, spelled with "\." steps until the text no longer fits 259 characters.
     std::string spelled = real;
     while (spelled.size() < 257) spelled += "\\.";
-    EXPECT_FALSE(DeleteFolderAndFiles(spelled.c_str())) << spelled.size() << " characters: it answers all went";
+    EXPECT_FALSE(DeleteFolderAndFiles(spelled.c_str())) << spelled.size() << " characters: it returns all went";
     EXPECT_TRUE(FileIsThere(real + "\\a.txt")) << "nothing deleted";
 
     // A folder path that fits, with a file whose full path would not: the file is left alone
@@ -374,7 +374,7 @@ TEST(DeleteFolderAndFiles, APathThatDoesNotFitDeletesNothing) {
     }));
     CloseHandle(hFile);
     std::string narrowFolder(wideFolder.begin(), wideFolder.end());
-    EXPECT_FALSE(DeleteFolderAndFiles(narrowFolder.c_str())) << "a file's path does not fit: it answers all went";
+    EXPECT_FALSE(DeleteFolderAndFiles(narrowFolder.c_str())) << "a file's path does not fit: it returns all went";
     EXPECT_TRUE(FileIsGone(real + "\\a.txt")) << "the short name went";
     EXPECT_TRUE(FileIsThere(real + "\\" + std::string(40, 'n'))) << "the long one stays";
     DeleteFileA((real + "\\" + std::string(40, 'n')).c_str());

@@ -1,6 +1,6 @@
-// A text translated into measuring bytes by the fast roads or by the careful path alone, fed in the
-// same pieces, and how two translations differ: what the measuring-byte tests and fuzz target
-// compare, the careful path being the reference.
+// A text translated into class bytes by the fast paths or by the scalar reference path alone, fed in the
+// same pieces, and how two translations differ: what the class-byte tests and fuzz target
+// compare, the scalar reference path being the reference.
 #pragma once
 #include <stddef.h>
 
@@ -12,19 +12,19 @@
 enum TextForm { kFormUtf16, kFormUtf8, kFormWindows1252 };
 
 struct Translation {
-    std::vector<std::string> bytes;      // the measuring bytes written by the end of each piece, then of the finish
-    std::vector<size_t> taken;           // what each piece answered
+    std::vector<std::string> bytes;      // the class bytes written by the end of each piece, then of the finish
+    std::vector<size_t> taken;           // what each piece returned
     std::vector<CharacterState> states;  // after each piece, then after the finish
 };
 
 // pText holds nUnits units of the form (char16_t for UTF-16, bytes for the others); the pieces end
 // at the cuts, which ascend, and at nUnits.
 inline Translation Translate(TextForm form, const void* pText, size_t nUnits, const std::vector<size_t>& cuts,
-                             bool bCareful) {
+                             bool bScalarReference) {
     Translation t;
     CharacterState s;
-    if (bCareful) {
-        StartCharactersCarefully(&s);
+    if (bScalarReference) {
+        StartScalarReferencePath(&s);
     } else {
         StartCharacters(&s);
     }
@@ -57,10 +57,10 @@ inline Translation Translate(TextForm form, const void* pText, size_t nUnits, co
 }
 
 // The first field in which two states would read what follows differently, "" when none does.
-// Left out: the choice of road itself; the decoder's fields while no sequence is open; the kind of
+// Left out: the choice of fast path itself; the decoder's fields while no sequence is open; the kind of
 // the prepended marks while none are open; what is known of the open character while none is; and
 // which kind of mark came last (the rules read Extend and SpacingMark alike before any code point,
-// and the common road records both as Extend).
+// and the first-plane fast path records both as Extend).
 inline std::string StateDifference(const CharacterState& a, const CharacterState& b) {
     auto mark = [](GraphemeClass g) { return g == kGraphemeSpacingMark ? kGraphemeExtend : g; };
     bool bOpen = a.nOpen == kOpenByte || a.nOpen == kOpenJoiner;
@@ -94,17 +94,17 @@ inline std::string StateDifference(const CharacterState& a, const CharacterState
     return "";
 }
 
-// Whether a measuring byte is a word byte, as the alphabet states it.
+// Whether a class byte is a word byte, as the alphabet states it.
 inline bool WordByte(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '\'' || c == '.' ||
            c == ':' || c == 0x80;
 }
 
-// The fast roads also write fillers (0x80, 0xFF) for marks and for the leading bytes of UTF-8
-// sequences, where the careful path writes nothing: each must take the word-ness of the byte
-// before it, so that it changes no count, and without them the bytes must be the careful path's
-// byte for byte. Answers where they first differ, "" when they do not.
-inline std::string BytesDifference(const std::string& fast, const std::string& careful) {
+// The fast paths also write fillers (0x80, 0xFF) for marks and for the leading bytes of UTF-8
+// sequences, where the scalar reference path writes nothing: each must take the word-ness of the byte
+// before it, so that it changes no count, and without them the bytes must be the scalar reference path's
+// byte for byte. Returns where they first differ, "" when they do not.
+inline std::string BytesDifference(const std::string& fast, const std::string& scalar) {
     size_t k = 0;
     for (size_t i = 0; i < fast.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(fast[i]);
@@ -116,29 +116,29 @@ inline std::string BytesDifference(const std::string& fast, const std::string& c
             }
             continue;
         }
-        if (k == careful.size() || careful[k] != fast[i]) {
-            return "measuring byte " + std::to_string(i) + " (" + std::to_string(k) + " without fillers) is " +
-                   std::to_string(c) + " against careful " +
-                   (k == careful.size() ? std::string("none") : std::to_string(static_cast<unsigned char>(careful[k])));
+        if (k == scalar.size() || scalar[k] != fast[i]) {
+            return "class byte " + std::to_string(i) + " (" + std::to_string(k) + " without fillers) is " +
+                   std::to_string(c) + " against scalar reference " +
+                   (k == scalar.size() ? std::string("none") : std::to_string(static_cast<unsigned char>(scalar[k])));
         }
         ++k;
     }
-    if (k == careful.size()) return "";
-    return std::to_string(k) + " measuring bytes without fillers against careful " + std::to_string(careful.size());
+    if (k == scalar.size()) return "";
+    return std::to_string(k) + " class bytes without fillers against scalar reference " + std::to_string(scalar.size());
 }
 
-// The first difference between a fast translation and the careful one, "" when there is none.
-inline std::string TranslationDifference(const Translation& fast, const Translation& careful) {
+// The first difference between a fast translation and the scalar reference one, "" when there is none.
+inline std::string TranslationDifference(const Translation& fast, const Translation& scalar) {
     for (size_t i = 0; i < fast.states.size(); ++i) {
         std::string where = i < fast.taken.size() ? "after piece " + std::to_string(i) : std::string("after the finish");
-        std::string difference = BytesDifference(fast.bytes[i], careful.bytes[i]);
-        if (difference.empty() && i < fast.taken.size() && fast.taken[i] != careful.taken[i]) {
-            difference = "took " + std::to_string(fast.taken[i]) + " units against careful " +
-                         std::to_string(careful.taken[i]);
+        std::string difference = BytesDifference(fast.bytes[i], scalar.bytes[i]);
+        if (difference.empty() && i < fast.taken.size() && fast.taken[i] != scalar.taken[i]) {
+            difference = "took " + std::to_string(fast.taken[i]) + " units against scalar reference " +
+                         std::to_string(scalar.taken[i]);
         }
         if (difference.empty()) {
-            difference = StateDifference(fast.states[i], careful.states[i]);
-            if (!difference.empty()) difference += " (careful)";
+            difference = StateDifference(fast.states[i], scalar.states[i]);
+            if (!difference.empty()) difference += " (scalar reference)";
         }
         if (!difference.empty()) return where + ": " + difference;
     }

@@ -1,7 +1,7 @@
-// Windows-1252's table road held to the careful translation of the same code points: the UTF-16
+// Windows-1252's table fast path held to the scalar reference translation of the same code points: the UTF-16
 // translation fed one unit a call, whose high units go through the first plane's table or Step, not
-// through the Windows-1252 road. Every byte value in every context that changes joining, and
-// random dense texts cut at random piece edges; the measuring bytes byte for byte, and the counts.
+// through the Windows-1252 fast path. Every byte value in every context that changes joining, and
+// random dense texts cut at random piece edges; the class bytes byte for byte, and the counts.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -9,17 +9,17 @@
 #include <vector>
 
 #include "measure/text_measure.h"
-#include "measure/windows1252_road.h"
+#include "measure/windows1252_fast_path.h"
 
 namespace {
 
 struct Translated {
-    std::string bytes;  // the measuring bytes, the last character closed
+    std::string bytes;  // the class bytes, the last character closed
     int64_t nChars, nIdeographs;
 };
 
 // Windows-1252 cut after each of the given lengths.
-Translated Road(const std::string& text, const std::vector<size_t>& cuts) {
+Translated FastPath(const std::string& text, const std::vector<size_t>& cuts) {
     std::vector<unsigned char> out(text.size() + 4 * (cuts.size() + 2));
     CharacterState state;
     StartCharacters(&state);
@@ -46,7 +46,7 @@ std::u16string Units(const std::string& text) {
     return units;
 }
 
-Translated Careful(const std::string& text) {
+Translated ScalarReference(const std::string& text) {
     std::u16string units = Units(text);
     std::vector<unsigned char> out(3 * units.size() + 4);
     CharacterState state;
@@ -76,26 +76,26 @@ std::string Describe(const TextCounts& c) {
 }
 
 void ExpectSame(const std::string& text, const std::vector<size_t>& cuts) {
-    Translated road = Road(text, cuts), careful = Careful(text);
-    ASSERT_EQ(Hex(careful.bytes), Hex(road.bytes)) << "text " << Hex(text);
-    ASSERT_EQ(careful.nChars, road.nChars) << "text " << Hex(text);
-    ASSERT_EQ(careful.nIdeographs, road.nIdeographs) << "text " << Hex(text);
+    Translated fast = FastPath(text, cuts), scalar = ScalarReference(text);
+    ASSERT_EQ(Hex(scalar.bytes), Hex(fast.bytes)) << "text " << Hex(text);
+    ASSERT_EQ(scalar.nChars, fast.nChars) << "text " << Hex(text);
+    ASSERT_EQ(scalar.nIdeographs, fast.nIdeographs) << "text " << Hex(text);
 }
 
 // The counts through the measurer, fed in the given pieces, against the same code points as UTF-16.
 void ExpectSameCounts(const std::string& text, const std::vector<size_t>& cuts, int nLimit) {
-    TextMeasurer road(nLimit, kEncodingWindows1252), careful(nLimit, kEncodingUtf16LE);
+    TextMeasurer fast(nLimit, kEncodingWindows1252), scalar(nLimit, kEncodingUtf16LE);
     size_t nAt = 0;
     std::vector<size_t> edges = cuts;
     edges.push_back(text.size());
     for (size_t nEdge : edges) {
         if (nEdge < nAt || nEdge > text.size()) continue;
-        road.Feed(text.data() + nAt, nEdge - nAt);
+        fast.Feed(text.data() + nAt, nEdge - nAt);
         nAt = nEdge;
     }
     std::u16string units = Units(text);
-    careful.FeedUtf16(units.data(), units.size());
-    ASSERT_EQ(Describe(careful.Finish()), Describe(road.Finish())) << "text " << Hex(text);
+    scalar.FeedUtf16(units.data(), units.size());
+    ASSERT_EQ(Describe(scalar.Finish()), Describe(fast.Finish())) << "text " << Hex(text);
 }
 
 // What comes before and after each byte: ASCII, characters marks could join, CR LF, the soft
@@ -106,8 +106,8 @@ const char* const kContexts[] = {"",     "a",    "e",    "\xE9", "\r",   "\n",  
 
 }  // namespace
 
-TEST(Windows1252Road, TablesAreTheCharacterTables) {
-    const unsigned char* pBytes = Windows1252RoadBytes();
+TEST(Windows1252FastPath, TablesAreTheCharacterTables) {
+    const unsigned char* pBytes = Windows1252FastPathBytes();
     EXPECT_EQ(kWindows1252Stop, pBytes[0]);
     EXPECT_EQ('x', pBytes['x']);
     EXPECT_EQ('\r', pBytes['\r']);
@@ -118,7 +118,7 @@ TEST(Windows1252Road, TablesAreTheCharacterTables) {
     for (unsigned char c : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) EXPECT_EQ(0x01, pBytes[c]) << "C1 control " << int(c);
 }
 
-TEST(Windows1252Road, EveryByteInEveryContext) {
+TEST(Windows1252FastPath, EveryByteInEveryContext) {
     const std::string kRun = "Some words, 12 of them: here, 'quoted' and more";  // longer than a block
     // Every byte beside each context alone; between two contexts, an eighth of the bytes, another
     // eighth for each pair, so that each byte still meets hundreds of pairs (the whole product is
@@ -143,7 +143,7 @@ TEST(Windows1252Road, EveryByteInEveryContext) {
     ExpectSame(kRun + std::string("ab\0cd\xE9", 6) + kRun, {});
 }
 
-TEST(Windows1252Road, RandomDenseTexts) {
+TEST(Windows1252FastPath, RandomDenseTexts) {
     std::mt19937 random(0x1252);
     // Bytes drawn from a few kinds: ASCII letters and spaces, line breaks, every high byte, and the
     // bytes that change joining, now and then a zero that ends the text.

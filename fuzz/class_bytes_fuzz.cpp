@@ -1,5 +1,5 @@
-// Any bytes as UTF-8, UTF-16 or Windows-1252, cut in two anywhere: the fast roads write the careful
-// path's measuring bytes (with only fillers that take the word-ness of the byte before them), take
+// Any bytes as UTF-8, UTF-16 or Windows-1252, cut in two anywhere: the fast paths write the scalar reference
+// path's class bytes (with only fillers that take the word-ness of the byte before them), take
 // the same units and leave the same state, and neither writes a byte outside the alphabet.
 #include <stdint.h>
 #include <stdlib.h>
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
-#include "tests/unit/careful_translation.h"
+#include "tests/unit/scalar_reference_translation.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     TextForm form = static_cast<TextForm>(Take<uint8_t>(pData, nSize) % 3);
@@ -20,13 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     memcpy(pText, pData, nUnits * nUnitSize);
     nCut = nUnits ? nCut % (nUnits + 1) : 0;
 
-    Translation careful = Translate(form, pText, nUnits, {nCut}, true);
+    Translation scalar = Translate(form, pText, nUnits, {nCut}, true);
     Translation fast = Translate(form, pText, nUnits, {nCut}, false);
     Translation fastWhole = Translate(form, pText, nUnits, {}, false);
-    Check(TranslationDifference(fast, careful).empty());
-    Check(BytesDifference(fastWhole.bytes.back(), careful.bytes.back()).empty());
-    Check(StateDifference(fastWhole.states.back(), careful.states.back()).empty());
-    for (const std::string& bytes : {fast.bytes.back(), fastWhole.bytes.back(), careful.bytes.back()}) {
+    Check(TranslationDifference(fast, scalar).empty());
+    Check(BytesDifference(fastWhole.bytes.back(), scalar.bytes.back()).empty());
+    Check(StateDifference(fastWhole.states.back(), scalar.states.back()).empty());
+    for (const std::string& bytes : {fast.bytes.back(), fastWhole.bytes.back(), scalar.bytes.back()}) {
         for (char c : bytes) Check(c != 0 && (static_cast<unsigned char>(c) < 0x80 || c == '\x80' || c == '\xFF'));
     }
     free(pText);

@@ -1,4 +1,4 @@
-#include "measure/common_road.h"
+#include "measure/first_plane_fast_path.h"
 
 #include <stdint.h>
 
@@ -17,10 +17,10 @@ namespace {
 // A run of ASCII this long goes back to the vector copy.
 const int kAsciiRunForVectors = 12;
 
-// The common road's code of each code point of the first plane, one load away: the measuring
+// The first-plane fast path's code of each code point of the first plane, one load away: the class
 // byte of a character of class Other (for ASCII, the character itself), kFastIdeograph for an
 // ideograph of class Other, kFastExtends for a mark that extends a character, and kFastStop for
-// everything the careful path must take (controls, U+0000, surrogates, joiners, emoji marks,
+// everything the scalar reference path must take (controls, U+0000, surrogates, joiners, emoji marks,
 // pictographs, regional indicators, Hangul jamo, prepended marks). The ASCII controls are their
 // own codes: each is a character of its own, and a mark after one begins another. Made from the three-level
 // table at the first use, into static storage: the program's file stays small.
@@ -54,7 +54,7 @@ const uint8_t* FastCodes() {
     return fastCodes;
 }
 
-// Where a run on the common road ended: what it leaves for the state. Marks of either kind are
+// Where a run on the first-plane fast path ended: what it leaves for the state. Marks of either kind are
 // recorded as Extend: with no pictograph before them, the rules treat the two alike.
 struct FastRun {
     int64_t nIdeographs;
@@ -81,10 +81,10 @@ struct FastRun {
     static bool IsControlCode(unsigned nCode) { return (nCode < 0x20 && nCode != kFastExtends) || nCode == 0x7F; }
 };
 
-// Takes one code point on the common road, with one branch for leaving it; answers false, taking
-// nothing, for a code point that is not for this road. Every character begun writes one byte, so
+// Takes one code point on the first-plane fast path, with one branch for leaving it; returns false, taking
+// nothing, for a code point that is not for this fast path. Every character begun writes one byte, so
 // the bytes written count the characters. A mark after a control begins a character of its own:
-// that is for the careful path.
+// that is for the scalar reference path.
 template <bool kFillers>
 inline bool TakeFast(uint32_t nCodePoint, unsigned nCode, unsigned char*& q, FastRun& run, int& nAscii) {
     // A filler (widened UTF-8 only) changes nothing; in real UTF-16 it is a lone surrogate.
@@ -102,8 +102,8 @@ inline bool TakeFast(uint32_t nCodePoint, unsigned nCode, unsigned char*& q, Fas
     return true;
 }
 
-// A code that stands for the class before a run (which the road only enters after these).
-inline unsigned RoadCodeOf(GraphemeClass g) {
+// A code that stands for the class before a run (which the fast path only enters after these).
+inline unsigned FastPathCodeOf(GraphemeClass g) {
     return g == kGraphemeOther ? 'a' : g == kGraphemeCR ? '\r' : g == kGraphemeLF ? '\n' : g == kGraphemeControl ? 0x01 : kFastExtends;
 }
 
@@ -160,7 +160,7 @@ inline __m128i GatherCodes(const char16_t* p, const uint8_t* pCodes) {
 }
 #endif
 
-// Writes the codes of a block at q. Answers how many of its units it took (up to its last
+// Writes the codes of a block at q. Returns how many of its units it took (up to its last
 // character begun before any stop, so that the open character's byte is the last written), and in
 // *pnQuiet how many of those begin no character (marks, and with bFillers the fillers of widened
 // UTF-8); -1 when it takes none, or when a mark follows a control (it then begins a character of
@@ -204,7 +204,7 @@ inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q
         nFillers = 0;
     }
     unsigned nQuiet = nMarks | nFillers;
-    // What comes before the first stop is taken here; the stop is the careful path's.
+    // What comes before the first stop is taken here; the stop is the scalar reference path's.
     unsigned nBeforeStop = nStops != 0 ? (1u << __builtin_ctz(nStops)) - 1 : 0xFFFFFFFFu;
     // The block ends on a character begun, whose byte is then the last written: marks and fillers
     // at its end are left for the next block.
@@ -251,7 +251,7 @@ inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q
     return static_cast<int>(nUnits);
 }
 
-// Whether a block is ASCII only: then the vector copy is the faster road.
+// Whether a block is ASCII only: then the vector copy is the faster path.
 inline bool AsciiBlock(const char16_t* p) {
 #if defined(__SSE2__)
     const __m128i* pUnits = reinterpret_cast<const __m128i*>(p);
@@ -268,15 +268,15 @@ inline bool AsciiBlock(const char16_t* p) {
 
 }  // namespace
 
-// U+0000 and the surrogates stop at the table: the road leaves them to the careful path without
+// U+0000 and the surrogates stop at the table: the fast path leaves them to the scalar reference path without
 // a test of its own. Kept out of line, so that its loops have the registers. A long run of ASCII
-// ends the road, for the vector copy to take. kFillers: the units are widened UTF-8.
+// ends the fast path, for the vector copy to take. kFillers: the units are widened UTF-8.
 template <bool kFillers>
 __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t* p, size_t n, unsigned char** pq,
                                               bool bByteBefore, bool bMore) {
     const uint8_t* pCodes = FastCodes();
     unsigned char* q = *pq;
-    FastRun run = {0, RoadCodeOf(s->nPrevious), -1, 0};
+    FastRun run = {0, FastPathCodeOf(s->nPrevious), -1, 0};
     int nAscii = 0;
     size_t i = 0;
     for (;;) {
@@ -307,7 +307,7 @@ __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t*
                 return i;
             }
         }
-        // One at a time up to the next block, or until the road ends.
+        // One at a time up to the next block, or until the fast path ends.
         if (bMore && i + kFastBlock > n) break;
         size_t nEnd = i + kFastBlock < n ? i + kFastBlock : n;
         for (; i < nEnd; ++i) {

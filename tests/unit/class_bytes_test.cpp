@@ -1,14 +1,14 @@
-// The measuring bytes themselves: the translation writes only the bytes of the alphabet the kernels
-// read, and its fast roads (the ASCII copy, the common road, widened UTF-8) write the same bytes,
-// take the same units and leave the same state as the careful path alone, byte for byte, on text
-// dense in each script, across the roads' blocks and the measures' pieces, whole and cut anywhere.
+// The class bytes themselves: the translation writes only the bytes of the alphabet the kernels
+// read, and its fast paths (the ASCII copy, the first-plane fast path, widened UTF-8) write the same bytes,
+// take the same units and leave the same state as the scalar reference path alone, byte for byte, on text
+// dense in each script, across the fast paths' blocks and the measures' pieces, whole and cut anywhere.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
-#include "careful_translation.h"
+#include "scalar_reference_translation.h"
 #include "unicode_palettes.h"
 #include "unicode_test_support.h"
 
@@ -24,7 +24,7 @@ namespace {
     return ::testing::AssertionSuccess();
 }
 
-// Cuts for a text of n units: none, or a few, often on or beside the roads' blocks (16, 32 and 64
+// Cuts for a text of n units: none, or a few, often on or beside the fast paths' blocks (16, 32 and 64
 // units, 256 widened) and the measures' pieces (8,192 and 16,384).
 std::vector<size_t> Cuts(std::mt19937& random, size_t n, bool bWhole) {
     std::vector<size_t> cuts;
@@ -41,27 +41,27 @@ std::vector<size_t> Cuts(std::mt19937& random, size_t n, bool bWhole) {
     return cuts;
 }
 
-// Fast against careful on one text in one form, whole and cut twice at random; the careful path
+// Fast against scalar reference on one text in one form, whole and cut twice at random; the scalar reference path
 // must also read the text alike whole and cut.
 void Compare(const std::string& name, TextForm form, const void* pText, size_t n, std::mt19937& random) {
-    Translation carefulWhole = Translate(form, pText, n, {}, true);
+    Translation scalarWhole = Translate(form, pText, n, {}, true);
     for (int nCut = 0; nCut < 3; ++nCut) {
         std::vector<size_t> cuts = Cuts(random, n, nCut == 0);
-        Translation careful = nCut == 0 ? carefulWhole : Translate(form, pText, n, cuts, true);
+        Translation scalar = nCut == 0 ? scalarWhole : Translate(form, pText, n, cuts, true);
         Translation fast = Translate(form, pText, n, cuts, false);
         std::string cutText;
         for (size_t nAt : cuts) cutText += " " + std::to_string(nAt);
-        std::string difference = TranslationDifference(fast, careful);
+        std::string difference = TranslationDifference(fast, scalar);
         if (!difference.empty()) {
             ADD_FAILURE() << name << ", " << n << " units, cut at" << cutText << ": " << difference;
             return;
         }
         EXPECT_TRUE(OnlyAlphabet(fast.bytes.back())) << name << ", cut at" << cutText;
-        // The careful path writes no filler: none of the fast roads was taken.
-        EXPECT_EQ(std::string::npos, careful.bytes.back().find_first_of("\x80\xFF")) << name << ", cut at" << cutText;
-        std::string whole = BytesDifference(careful.bytes.back(), carefulWhole.bytes.back());
-        if (whole.empty()) whole = StateDifference(careful.states.back(), carefulWhole.states.back());
-        EXPECT_EQ("", whole) << name << ": the careful path cut at" << cutText << " against whole";
+        // The scalar reference path writes no filler: none of the fast paths was taken.
+        EXPECT_EQ(std::string::npos, scalar.bytes.back().find_first_of("\x80\xFF")) << name << ", cut at" << cutText;
+        std::string whole = BytesDifference(scalar.bytes.back(), scalarWhole.bytes.back());
+        if (whole.empty()) whole = StateDifference(scalar.states.back(), scalarWhole.states.back());
+        EXPECT_EQ("", whole) << name << ": the scalar reference path cut at" << cutText << " against whole";
     }
 }
 
@@ -86,7 +86,7 @@ size_t Length(std::mt19937& random, int nText) {
     return 16384 + random() % 200;
 }
 
-TEST(MeasuringBytes, FastRoadsWriteWhatTheCarefulPathWrites) {
+TEST(ClassBytes, FastPathsWriteWhatTheScalarReferencePathWrites) {
     std::mt19937 random(16384);
     for (const Palette& palette : Palettes()) {
         for (int nText = 0; nText < 8; ++nText) {
@@ -102,7 +102,7 @@ TEST(MeasuringBytes, FastRoadsWriteWhatTheCarefulPathWrites) {
 
 // Code points from anywhere (lone surrogates and U+0000 among them), and any bytes as UTF-8 and as
 // Windows-1252, mostly above 0x7F.
-TEST(MeasuringBytes, AnyTextWritesOnlyTheAlphabet) {
+TEST(ClassBytes, AnyTextWritesOnlyTheAlphabet) {
     std::mt19937 random(1252);
     for (int nText = 0; nText < 24; ++nText) {
         size_t n = Length(random, nText % 8);

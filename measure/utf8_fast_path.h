@@ -1,17 +1,17 @@
-// UTF-8 on the common road, and the careful path's decoding of it a byte at a time.
+// UTF-8 on the first-plane fast path, and the scalar reference path's decoding of it a byte at a time.
 #pragma once
 #include <stddef.h>
 
 #include "measure/character_steps.h"
 #include "measure/utf8_sequence.h"
 
-// Takes the leading well-formed UTF-8 of p that is for the common road, writing its measuring
-// bytes at *pq and moving *pq past them; answers how many bytes it took. bByteBefore tells
+// Takes the leading well-formed UTF-8 of p that is for the first-plane fast path, writing its class
+// bytes at *pq and moving *pq past them; returns how many bytes it took. bByteBefore tells
 // whether (*pq)[-1] may be read.
 size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq, bool bByteBefore);
 
 // Decodes one byte of UTF-8 by the table of first bytes. A byte that cannot continue the open
-// sequence ends it as U+FFFD and is read again; answers whether the byte was taken.
+// sequence ends it as U+FFFD and is read again; returns whether the byte was taken.
 inline bool DecodeUtf8(CharacterState* s, unsigned char b, unsigned char*& q) {
     Utf8Decoder& d = s->utf8;
     if (d.nNeed == 0) {

@@ -1,4 +1,4 @@
-#include "measure/utf8_road.h"
+#include "measure/utf8_fast_path.h"
 
 #include <stdint.h>
 
@@ -6,7 +6,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "measure/common_road.h"
+#include "measure/first_plane_fast_path.h"
 #include "measure/utf8_sequence.h"
 
 namespace {
@@ -48,7 +48,7 @@ inline unsigned OutsideNarrowRanges(__m128i x, __m128i before1) {
 }
 #endif
 
-// The length of the well-formed sequence at p (n > 0) when the common road may take it widened
+// The length of the well-formed sequence at p (n > 0) when the first-plane fast path may take it widened
 // (one to three bytes, not U+0000), writing its code point at *pUnit; 0 otherwise.
 inline size_t WidenableLength(const unsigned char* p, size_t n, char16_t* pUnit) {
     if (p[0] < 0x80) {
@@ -65,8 +65,8 @@ inline size_t WidenableLength(const unsigned char* p, size_t n, char16_t* pUnit)
 
 // Widens the leading well-formed UTF-8 of p to units, one a byte: an ASCII byte is itself, the
 // last byte of a sequence of two or three bytes is its code point and the bytes before it are
-// fillers. Stops (answering how many bytes it took, at most nMax) at U+0000, at a sequence of four
-// bytes, at anything ill-formed and at a sequence cut by the end: those are for the careful path.
+// fillers. Stops (returning how many bytes it took, at most nMax) at U+0000, at a sequence of four
+// bytes, at anything ill-formed and at a sequence cut by the end: those are for the scalar reference path.
 size_t WidenUtf8(const unsigned char* p, size_t n, char16_t* pUnits, size_t nMax) {
     size_t i = 0;
 #if defined(__SSE2__)
@@ -129,7 +129,7 @@ size_t WidenUtf8(const unsigned char* p, size_t n, char16_t* pUnits, size_t nMax
 
 #if defined(__SSE2__)
 // Widens five well-formed sequences of three bytes at p (16 bytes may be read) to five units;
-// answers false, writing nothing, unless the first 15 bytes are just that.
+// returns false, writing nothing, unless the first 15 bytes are just that.
 inline bool WidenThreeByteBlock(const unsigned char* p, char16_t* pUnits) {
     const unsigned kLeads = 0x1249, kContinuations = 0x6DB6;  // bytes 0, 3, 6, 9, 12 and the rest of 15
     __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -170,7 +170,7 @@ size_t WidenUtf8Compact(const unsigned char* p, size_t n, char16_t* pUnits, size
 }
 
 // Whether the text ahead is written mostly in sequences of three bytes (Chinese, Japanese): then
-// one unit a code point serves the road better than one a byte, whose fillers would outnumber
+// one unit a code point serves the fast path better than one a byte, whose fillers would outnumber
 // the characters two to one.
 inline bool ThreeByteText(const unsigned char* p, size_t n) {
     size_t nLook = n < 16 ? n : 16;
@@ -181,9 +181,9 @@ inline bool ThreeByteText(const unsigned char* p, size_t n) {
 
 }  // namespace
 
-// UTF-8 on the common road: widened a few hundred bytes at a time and taken by the UTF-16 road.
-// The first widening of a run is short: in text that leaves the road often (an emoji mark after
-// every ideograph, decomposed Hangul), what the road does not take is widened for nothing.
+// UTF-8 on the first-plane fast path: widened a few hundred bytes at a time and taken by the UTF-16 fast path.
+// The first widening of a run is short: in text that leaves the fast path often (an emoji mark after
+// every ideograph, decomposed Hangul), what the fast path does not take is widened for nothing.
 size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq, bool bByteBefore) {
     unsigned char* const pStart = *pq;
     enum { kUnits = 256, kFirstUnits = 32 };
@@ -191,7 +191,7 @@ size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned
     size_t nWant = kFirstUnits;
     size_t i = 0;
     for (;;) {
-        // Where the widening stopped at its limit, the road leaves a last part shorter than a
+        // Where the widening stopped at its limit, the fast path leaves a last part shorter than a
         // block to be widened again with what follows.
         size_t k, nBytes, nTaken, nEnd = i;
         bool bCompact = ThreeByteText(p + i, n - i);
@@ -205,11 +205,11 @@ size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned
         if (nTaken == k) {
             nEnd += nBytes;
         } else if (bCompact) {
-            // Back to the byte where the road stopped: the length of each sequence taken.
+            // Back to the byte where the fast path stopped: the length of each sequence taken.
             for (size_t u = 0; u < nTaken; ++u) nEnd += p[nEnd] < 0x80 ? 1 : p[nEnd] < 0xE0 ? 2 : 3;
         } else {
-            // The road stops at a character's last byte, or at a filler it cannot take: the
-            // careful path starts again at the sequence's first byte (the fillers taken changed
+            // The fast path stops at a character's last byte, or at a filler it cannot take: the
+            // scalar reference path starts again at the sequence's first byte (the fillers taken changed
             // nothing).
             nEnd += nTaken;
             while (nEnd > i && (p[nEnd] & 0xC0) == 0x80) --nEnd;

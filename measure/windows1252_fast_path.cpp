@@ -1,4 +1,4 @@
-#include "measure/windows1252_road.h"
+#include "measure/windows1252_fast_path.h"
 
 #include <stdint.h>
 
@@ -11,8 +11,8 @@
 
 namespace {
 
-unsigned char roadBytes[256];
-std::atomic<bool> roadBytesMade(false);
+unsigned char fastPathBytes[256];
+std::atomic<bool> fastPathBytesMade(false);
 
 // A byte of one of these classes begins a character after any of them, and leaves nothing open
 // that could change how the next one joins.
@@ -22,27 +22,27 @@ bool IsPlainClass(GraphemeClass g) {
 
 }  // namespace
 
-const unsigned char* Windows1252RoadBytes() {
-    if (!roadBytesMade.load(std::memory_order_acquire)) {
+const unsigned char* Windows1252FastPathBytes() {
+    if (!fastPathBytesMade.load(std::memory_order_acquire)) {
         for (int c = 0; c < 256; ++c) {
             uint32_t nCodePoint = Windows1252CodePoint(static_cast<unsigned char>(c));
             uint8_t nClasses = CodePointClasses(nCodePoint);
             MeasureKind k = KindOf(nClasses);
             bool bPlain = c != 0 && IsPlainClass(GraphemeOf(nClasses)) && k != kKindJoiner && k != kKindIdeograph &&
                           k != kKindEmojiMark;
-            roadBytes[c] = !bPlain ? static_cast<unsigned char>(kWindows1252Stop)
+            fastPathBytes[c] = !bPlain ? static_cast<unsigned char>(kWindows1252Stop)
                            : c < 0x80 ? static_cast<unsigned char>(c)
                                       : kKindBytes[k];
         }
-        roadBytesMade.store(true, std::memory_order_release);
+        fastPathBytesMade.store(true, std::memory_order_release);
     }
-    return roadBytes;
+    return fastPathBytes;
 }
 
 size_t RunWindows1252(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq) {
     // Only an open prepended mark joins what follows it.
     if (s->nPrevious == kGraphemePrepend || s->nOpen == kOpenPrepend || s->bEnded) return 0;
-    const unsigned char* pBytes = Windows1252RoadBytes();
+    const unsigned char* pBytes = Windows1252FastPathBytes();
     unsigned char* q = *pq;
     size_t i = 0;
 #if defined(__SSE2__)
@@ -66,7 +66,7 @@ size_t RunWindows1252(CharacterState* s, const unsigned char* p, size_t n, unsig
         }
         if (nStops != 0) {
             i += static_cast<unsigned>(__builtin_ctzll(nStops));
-            n = i;  // nothing more for this road
+            n = i;  // nothing more for this fast path
             break;
         }
     }
@@ -77,7 +77,7 @@ size_t RunWindows1252(CharacterState* s, const unsigned char* p, size_t n, unsig
         q[i] = c;
     }
     if (i == 0) return 0;
-    // What the careful path leaves after a character of the last byte's class.
+    // What the scalar reference path leaves after a character of the last byte's class.
     TookCharacters(s, i, GraphemeOf(CodePointClasses(Windows1252CodePoint(p[i - 1]))));
     *pq = q + i;
     return i;
