@@ -17,7 +17,7 @@ namespace {
 // A run of ASCII this long goes back to the vector copy.
 const int kAsciiRunForVectors = 12;
 
-// The first-plane fast path's code of each code point of the first plane, one load away: the class
+// The fast path's code of each code point of the first plane, one load away: the class
 // byte of a character of class Other (for ASCII, the character itself), kFastIdeograph for an
 // ideograph of class Other, kFastExtends for a mark that extends a character, and kFastStop for
 // everything the scalar reference path must take (controls, U+0000, surrogates, joiners, emoji marks,

@@ -1,3 +1,14 @@
+// The measuring core's terms:
+//   character      a grapheme cluster (Unicode's extended one); a CR LF pair is one character.
+//   class bytes    what the translation writes: one byte a character, for its class (see below).
+//   kernel         a loop over class bytes that counts words and lines: plain, SSE2 or AVX2.
+//   fast path      takes many characters at a time: the ASCII vector copy, the first-plane table
+//                  fast path (UTF-16, and UTF-8 widened to it) and the Windows-1252 fast path.
+//   scalar reference path  one code point at a time (character_steps): takes what the fast paths
+//                  leave, and is the reference they are tested against, byte for byte.
+//   sink           a ClassBytesSink: takes the class bytes as counted, for lines at another limit.
+//   well-formed    text or a document as its format defines it; anything else is refused or replaced.
+
 // The loops that count words and lines: the plain byte loop, which states the rules, and vector
 // versions of it for the processors that have the instructions, one chosen at run time. Every
 // kernel gives the same counts as the plain loop for any bytes, cut into pieces anywhere.

@@ -38,7 +38,7 @@ struct CharacterState {
     char16_t nHighSurrogate;  // a high surrogate waiting for its low half, 0 when none
     Utf8Decoder utf8;
     bool bEnded;            // the text's terminating U+0000 was met
-    bool bScalarReference;          // every code point by the scalar reference path: the reference for the fast paths
+    bool bScalarReference;  // every code point by the scalar reference path: the reference for the fast paths
 };
 
 enum OpenCharacter : uint8_t {

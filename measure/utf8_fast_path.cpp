@@ -181,7 +181,7 @@ inline bool ThreeByteText(const unsigned char* p, size_t n) {
 
 }  // namespace
 
-// UTF-8 on the first-plane fast path: widened a few hundred bytes at a time and taken by the UTF-16 fast path.
+// UTF-8 on the first-plane fast path: widened a few hundred bytes at a time and taken as UTF-16.
 // The first widening of a run is short: in text that leaves the fast path often (an emoji mark after
 // every ideograph, decomposed Hangul), what the fast path does not take is widened for nothing.
 size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq, bool bByteBefore) {

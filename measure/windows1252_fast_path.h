@@ -1,4 +1,4 @@
-// Windows-1252 on the first-plane fast path: every byte is one code point and none is a mark, so while no
+// The Windows-1252 fast path: every byte is one code point and none is a mark, so while no
 // prepended mark is open each plain byte begins a character of its own, and a block of bytes
 // becomes its class bytes by a table, ASCII copied as it is.
 #pragma once
