@@ -67,32 +67,11 @@ std::wstring CaseFolder(const char* szName) {
     return folder;
 }
 
-// Drops the files on the window as the shell does: a DROPFILES block with wide names, in memory of
-// the window's own process, posted as WM_DROPFILES.
+// Drops the files on the window as the shell does (DropFilesOn), checked where it is called.
 ::testing::AssertionResult Dropped(HWND hwnd, const std::vector<std::wstring>& paths) {
-    std::wstring names;
-    for (const std::wstring& path : paths) names += path + L'\0';
-    names += L'\0';
-    std::string block(sizeof(DROPFILES) + names.size() * sizeof(wchar_t), '\0');
-    DROPFILES header = {};
-    header.pFiles = sizeof(DROPFILES);
-    header.fWide = TRUE;
-    memcpy(&block[0], &header, sizeof(header));
-    memcpy(&block[sizeof(header)], names.data(), names.size() * sizeof(wchar_t));
-    DWORD dwProcessId = 0;
-    GetWindowThreadProcessId(hwnd, &dwProcessId);
-    HANDLE hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, dwProcessId);
-    if (hProcess == nullptr) return ::testing::AssertionFailure() << "could not open the program's process";
-    void* pRemote = VirtualAllocEx(hProcess, nullptr, block.size(), MEM_COMMIT, PAGE_READWRITE);
-    SIZE_T cbWritten = 0;
-    bool bWritten = pRemote != nullptr &&
-                    WriteProcessMemory(hProcess, pRemote, block.data(), block.size(), &cbWritten) &&
-                    cbWritten == block.size();
-    CloseHandle(hProcess);
-    if (!bWritten) return ::testing::AssertionFailure() << "could not write the drop into the program's memory";
-    if (!PostMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(pRemote), 0))
-        return ::testing::AssertionFailure() << "could not post WM_DROPFILES";
-    return ::testing::AssertionSuccess();
+    std::string failure = DropFilesOn(hwnd, paths);
+    if (failure.empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << failure;
 }
 
 // Starts tallyq.exe with a UTF-16 command line, as the shell starts it for files dropped on its

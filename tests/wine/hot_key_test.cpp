@@ -667,7 +667,7 @@ TEST_F(HotKeyTest, APressWhileFilesAreReadIsLetGoAndSendsNoKeysAfterwards) {
     DWORD dwSelection = target.Selection();
     DWORD dwClipboard = GetClipboardSequenceNumber();
     // The press comes behind the drop: it waits in the queue while the file is read.
-    ASSERT_EQ("", DropFilesOn(program.hwnd, widePath));
+    ASSERT_EQ("", DropFilesOn(program.hwnd, {widePath}));
     PressHotKey();
     EXPECT_EQ("800000", program.TextOnceItIs(IDC_WORD_COUNT, "800000")) << "status line: " << program.Text(IDC_STATUS_LINE);
     const std::string kIgnored = "The hot key was pressed while TallyQuill was busy: that press was ignored.";

@@ -345,8 +345,10 @@ bool ProgramUnderTest::Checked(int nId) const {
     return SendWithin(GetDlgItem(hwnd, nId), BM_GETCHECK, 0, 0, "BM_GETCHECK") == BST_CHECKED;
 }
 
-std::string DropFilesOn(HWND hwnd, const std::wstring& path) {
-    std::wstring names = path + L'\0' + L'\0';
+std::string DropFilesOn(HWND hwnd, const std::vector<std::wstring>& paths) {
+    std::wstring names;
+    for (const std::wstring& path : paths) names += path + L'\0';
+    names += L'\0';
     std::string block(sizeof(DROPFILES) + names.size() * sizeof(wchar_t), '\0');
     DROPFILES header = {};
     header.pFiles = sizeof(DROPFILES);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // How long any wait for the program may take: generous enough for a process under emulation on a
 // loaded machine. A passing test never waits it out; only a failing one does.
@@ -141,4 +142,4 @@ void EndRunningCopies();
 
 // Drops files on a window as the shell does: a DROPFILES block with wide names, made in memory of
 // the window's own process and posted as WM_DROPFILES. Returns "" once posted, else what failed.
-std::string DropFilesOn(HWND hwnd, const std::wstring& path);
+std::string DropFilesOn(HWND hwnd, const std::vector<std::wstring>& paths);
