@@ -175,6 +175,9 @@ TEST(Rates, DefaultRatesPriceExactlyAsBefore) {
         {{"4503599627370494.75", "0", "0", "80", "0"}, 10, 2, 1},
         {{"-2.5", "1e-3", "0.033", "1", "1.1"}, 3, 1, 3},
         {{"0", "0", "0", "80", "0"}, 0, 0, 0},
+        // Where the order of the additions shows in the last bit: (0.1 + 0.2) + 0.3 is not 0.1 + (0.2 + 0.3).
+        {{"0", "0.1", "0.2", "80", "0.3"}, 1, 1, 1},
+        {{"0.1", "0.2", "0.3", "80", "0"}, 1, 1, 1},
     };
     for (const Case& c : cases) {
         Rates rates = MakeRates(c.szPrices[0], c.szPrices[1], c.szPrices[2], c.szPrices[3], c.szPrices[4]);
