@@ -123,11 +123,13 @@ void PricedFiles::TakeAll(PricedFiles* pOther) {
 }
 
 TextCounts PricedFiles::Counts() const {
-    TextCounts total = {0, 0, 0};
+    TextCounts total = {};
     for (size_t i = 0; i < nFiles; ++i) {
         total.nChars += pFiles[i].counts.nChars;
         total.nWords += pFiles[i].counts.nWords;
         total.nLines += pFiles[i].counts.nLines;
+        total.nCharsNoBreaks += pFiles[i].counts.nCharsNoBreaks;
+        total.nCharsNoSpaces += pFiles[i].counts.nCharsNoSpaces;
     }
     return total;
 }

@@ -11,7 +11,7 @@
 //   HasZero(p, n)            whether the n bytes at p (whole blocks) hold a zero byte
 //   ZeroBytes(p)             the zero bytes of the block at p
 //   OtherThanWordBytes(p)    the bytes of the block at p that are not word bytes
-//   ClassifyLines(p, masks)  the printable, non-space and line break bytes of the block at p
+//   ClassifyLines(p, masks)  the printable, non-space, line break and white space bytes of the block at p
 //   WordCounter              Start(bInWord), Count(block), Settle() (at least every 255 vectors),
 //                            Total() and InWord(): the word starts of whole blocks
 //   Popcount(m)              the number of set bits
@@ -35,6 +35,7 @@ struct ClassMasks {
     Mask printable;      // 0x20..0x7F: take a column
     Mask nonSpace;       // 0x21..0x7F: start a line
     Mask lineBreak;      // CR and LF
+    Mask whiteSpace;     // tab, LF, VT, FF, CR and the space
 };
 
 template <class Mask>
@@ -44,6 +45,8 @@ struct WalkState {
     int64_t nColumn;  // with a wide limit, the room left on the line instead
     Mask notInWord;   // 1 when the byte before the block is not a word byte
     Mask started;     // 1 when the line that the block begins in is counted already
+    int64_t nBreaks;
+    int64_t nSpaces;
 };
 
 template <class Mask>
@@ -231,6 +234,8 @@ template <class K, LimitKind kLimit>
 TQ_WALK_INLINE void StepLines(const ClassMasks<typename K::Mask>& masks, int32_t nCharsPerLine,
                               WalkState<typename K::Mask>* pWalk) {
     typedef typename K::Mask Mask;
+    pWalk->nBreaks += K::Popcount(masks.lineBreak);
+    pWalk->nSpaces += K::Popcount(masks.whiteSpace);
     // The bytes after which the line ends: breaks, and cuts where the column reaches the limit.
     Mask resets;
     if (kLimit == kWideLimit) {
@@ -262,6 +267,7 @@ TQ_WALK_INLINE void KeepFirst(unsigned nValid, ClassMasks<Mask>* pMasks) {
     pMasks->printable &= keep;
     pMasks->nonSpace &= keep;
     pMasks->lineBreak &= keep;
+    pMasks->whiteSpace &= keep;
 }
 
 // One whole block: its words go to the kernel's vector counter, its lines to the mask walk.
@@ -292,7 +298,7 @@ TQ_KERNEL_TARGET size_t WalkBlocks(const unsigned char* p, size_t nBytes, int32_
     // With a wide limit the walk keeps the room left on the line rather than the column.
     int64_t nColumn = kLimit == kWideLimit ? int64_t(nCharsPerLine) - pState->nColumn : pState->nColumn;
     WalkState<Mask> walk = {pState->nWords, pState->nLines, nColumn, Mask(!pState->bInWord),
-                            Mask(pState->bLineStarted)};
+                            Mask(pState->bLineStarted), pState->nBreaks, pState->nSpaces};
     typename K::WordCounter words;
     if (kWords) words.Start(pState->bInWord);
     const unsigned char* pEnd = p + nBytes;
@@ -335,7 +341,7 @@ TQ_KERNEL_TARGET size_t WalkBlocks(const unsigned char* p, size_t nBytes, int32_
         unsigned nValid = zeros ? LowestBit(zeros) : static_cast<unsigned>(nLast);
         nText = static_cast<size_t>(pBlock - p) + nValid;
         if (nValid) {
-            ClassMasks<Mask> masks = {0, 0, 0, 0};
+            ClassMasks<Mask> masks = {0, 0, 0, 0, 0};
             if (kWords) masks.otherThanWord = K::OtherThanWordBytes(pLast);
             if (kLines) K::ClassifyLines(pLast, &masks);
             KeepFirst(nValid, &masks);
@@ -352,6 +358,8 @@ TQ_KERNEL_TARGET size_t WalkBlocks(const unsigned char* p, size_t nBytes, int32_
         nColumn = kLimit == kWideLimit ? int64_t(nCharsPerLine) - walk.nColumn : walk.nColumn;
         pState->nColumn = static_cast<int32_t>(nColumn);
         pState->bLineStarted = walk.started != 0;
+        pState->nBreaks = walk.nBreaks;
+        pState->nSpaces = walk.nSpaces;
     }
     return nText;
 }

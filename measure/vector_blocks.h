@@ -52,17 +52,19 @@ struct VectorBlocks {
     }
 
     TQ_WALK_INLINE static void ClassifyLines(const unsigned char* p, ClassMasks<Mask>* pMasks) {
-        Mask printable = 0, nonSpace = 0, lineBreak = 0;
+        Mask printable = 0, nonSpace = 0, lineBreak = 0, tabToCR = 0;
         for (int v = 0; v < kVectors; ++v) {
             Vec x = Load(p, v);
             // Printable is 0x20..0x7F read as signed; the space is the only printable byte below 0x21.
             printable |= BitsAt(V::AtLeast(x, 0x20), v);
             nonSpace |= BitsAt(V::AtLeast(x, 0x21), v);
             lineBreak |= BitsAt(V::LineBreaks(x), v);
+            tabToCR |= BitsAt(V::AtLeast(x, 0x09), v) & ~BitsAt(V::AtLeast(x, 0x0E), v);
         }
         pMasks->printable = printable;
         pMasks->nonSpace = nonSpace;
         pMasks->lineBreak = lineBreak;
+        pMasks->whiteSpace = tabToCR | (printable & ~nonSpace);
     }
 
     // Word starts counted in the vector unit, a byte counter per byte place: a start is a word byte
