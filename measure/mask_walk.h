@@ -45,9 +45,16 @@ struct WalkState {
     int64_t nColumn;  // with a wide limit, the room left on the line instead
     Mask notInWord;   // 1 when the byte before the block is not a word byte
     Mask started;     // 1 when the line that the block begins in is counted already
-    int64_t nBreaks;
-    int64_t nSpaces;
+    size_t nBreaks;  // of this call's bytes, so no more than size_t holds: in 32-bit code, a register each
+    size_t nSpaces;
 };
+
+// The break and white space bytes, counted beside the words and lines.
+template <class K>
+TQ_WALK_INLINE void CountBreaksAndSpaces(const ClassMasks<typename K::Mask>& masks, WalkState<typename K::Mask>* pWalk) {
+    pWalk->nBreaks += static_cast<size_t>(K::Popcount(masks.lineBreak));
+    pWalk->nSpaces += static_cast<size_t>(K::Popcount(masks.whiteSpace));
+}
 
 template <class Mask>
 TQ_WALK_INLINE int HighestBit(Mask m) {
@@ -234,8 +241,6 @@ template <class K, LimitKind kLimit>
 TQ_WALK_INLINE void StepLines(const ClassMasks<typename K::Mask>& masks, int32_t nCharsPerLine,
                               WalkState<typename K::Mask>* pWalk) {
     typedef typename K::Mask Mask;
-    pWalk->nBreaks += K::Popcount(masks.lineBreak);
-    pWalk->nSpaces += K::Popcount(masks.whiteSpace);
     // The bytes after which the line ends: breaks, and cuts where the column reaches the limit.
     Mask resets;
     if (kLimit == kWideLimit) {
@@ -284,6 +289,7 @@ TQ_WALK_INLINE void WalkBlock(const unsigned char* pBlock, int32_t nCharsPerLine
     if (kLines) {
         ClassMasks<typename K::Mask> masks;
         K::ClassifyLines(pBlock, &masks);
+        if (kWords) CountBreaksAndSpaces<K>(masks, pWalk);
         StepLines<K, kLimit>(masks, nCharsPerLine, pWalk);
     }
 }
@@ -298,7 +304,7 @@ TQ_KERNEL_TARGET size_t WalkBlocks(const unsigned char* p, size_t nBytes, int32_
     // With a wide limit the walk keeps the room left on the line rather than the column.
     int64_t nColumn = kLimit == kWideLimit ? int64_t(nCharsPerLine) - pState->nColumn : pState->nColumn;
     WalkState<Mask> walk = {pState->nWords, pState->nLines, nColumn, Mask(!pState->bInWord),
-                            Mask(pState->bLineStarted), pState->nBreaks, pState->nSpaces};
+                            Mask(pState->bLineStarted), 0, 0};
     typename K::WordCounter words;
     if (kWords) words.Start(pState->bInWord);
     const unsigned char* pEnd = p + nBytes;
@@ -346,6 +352,7 @@ TQ_KERNEL_TARGET size_t WalkBlocks(const unsigned char* p, size_t nBytes, int32_
             if (kLines) K::ClassifyLines(pLast, &masks);
             KeepFirst(nValid, &masks);
             if (kWords) StepWords<K>(masks.otherThanWord, nValid, &walk);
+            if (kWords && kLines) CountBreaksAndSpaces<K>(masks, &walk);
             if (kLines) StepLines<K, kLimit>(masks, nCharsPerLine, &walk);
         }
     }
@@ -353,13 +360,15 @@ TQ_KERNEL_TARGET size_t WalkBlocks(const unsigned char* p, size_t nBytes, int32_
         pState->nWords = walk.nWords;
         pState->bInWord = walk.notInWord == 0;
     }
+    if (kWords && kLines) {
+        pState->nBreaks += static_cast<int64_t>(walk.nBreaks);
+        pState->nSpaces += static_cast<int64_t>(walk.nSpaces);
+    }
     if (kLines) {
         pState->nLines = walk.nLines;
         nColumn = kLimit == kWideLimit ? int64_t(nCharsPerLine) - walk.nColumn : walk.nColumn;
         pState->nColumn = static_cast<int32_t>(nColumn);
         pState->bLineStarted = walk.started != 0;
-        pState->nBreaks = walk.nBreaks;
-        pState->nSpaces = walk.nSpaces;
     }
     return nText;
 }

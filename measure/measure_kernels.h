@@ -59,8 +59,8 @@ struct MeasureState {
 
 // A kernel's entry points. Each measures at most nBytes bytes, stops at the first zero byte, and
 // returns how many bytes came before it (nBytes when there is none). The words entry leaves the
-// line fields of the state alone and the lines entry the word fields; the lines entries count the
-// break and white space bytes too.
+// line fields of the state alone and the lines entry the word fields; only the entry of both counts
+// the break and white space bytes too (the lines of kept bytes counted again need no more).
 typedef size_t (*CountWordsFn)(const unsigned char* pText, size_t nBytes, MeasureState* pState);
 typedef size_t (*CountLinesFn)(const unsigned char* pText, size_t nBytes, int32_t nCharsPerLine, MeasureState* pState);
 

@@ -25,8 +25,10 @@ size_t MeasureBytes(const unsigned char* p, size_t nBytes, int32_t nCharsPerLine
             bWord = bIsWord;
         }
         if (!kLines) continue;
-        nBreaks += c == kCR || c == kLF;
-        nSpaces += IsWhiteSpaceByte(c);
+        if (kWords) {
+            nBreaks += c == kCR || c == kLF;
+            nSpaces += IsWhiteSpaceByte(c);
+        }
         // Printable means 0x20..0x7F: read as signed, bytes 0x80..0xFF fall below 0x20 and are ignored.
         if (static_cast<signed char>(c) >= 0x20) {
             if (c != ' ' && !bStarted) {
@@ -43,14 +45,16 @@ size_t MeasureBytes(const unsigned char* p, size_t nBytes, int32_t nCharsPerLine
             bStarted = false;
         }
     }
+    if (kWords && kLines) {
+        pState->nBreaks = nBreaks;
+        pState->nSpaces = nSpaces;
+    }
     if (kWords) {
         pState->nWords = nWords;
         pState->bInWord = bWord;
     }
     if (kLines) {
         pState->nLines = nLines;
-        pState->nBreaks = nBreaks;
-        pState->nSpaces = nSpaces;
         pState->nColumn = nCol;
         pState->bLineStarted = bStarted;
     }

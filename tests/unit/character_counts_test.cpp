@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "documents/counting_sink.h"
 #include "measure/measure_kernels.h"
 #include "measure/text_measure.h"
 #include "scalar_reference_translation.h"
@@ -110,6 +111,23 @@ TEST(CharacterCounts, SpaceWithAMarkIsCounted) {
     std::u16string units = u"abcdefghijklmnop \u0301q\u3000\u0301r";
     ExpectCounts(u8"abcdefghijklmnop \u0301q\u3000\u0301r", kEncodingUtf8, {20, 20, 20});
     ExpectCounts(Utf16Bytes(units), kEncodingUtf16LE, {20, 20, 20});
+}
+
+// A document's repeated parts multiply the new counts as they do the others:
+//   "a b\r\n"                     5 characters, 3 without breaks (CR LF), 2 without spaces
+//   3 times [ "c\td\n"              4, 3, 2
+//             2 times [ "e f" ] ]   3, 3, 2 each time
+// 5 + 3 * (4 + 2 * 3) = 35 characters; 3 + 3 * (3 + 2 * 3) = 30; 2 + 3 * (2 + 2 * 2) = 20.
+TEST(CharacterCounts, RepeatsInADocumentMultiply) {
+    CountingSink sink(80);
+    sink.Put("a b\r\n", 5);
+    sink.BeginRepeat(3);
+    sink.Put("c\td\n", 4);
+    sink.BeginRepeat(2);
+    sink.Put("e f", 3);
+    sink.EndRepeat();
+    sink.EndRepeat();
+    EXPECT_EQ(Describe(35, 30, 20), Describe(sink.Finish()));
 }
 
 }  // namespace

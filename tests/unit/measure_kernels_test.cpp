@@ -61,6 +61,7 @@ bool SameAsPlainLoop(const MeasureKernel& kernel, const std::string& text, const
                     expected.state.nColumn == actual.state.nColumn &&
                     expected.state.bLineStarted == actual.state.bLineStarted &&
                     expected.state.nBreaks == actual.state.nBreaks && expected.state.nSpaces == actual.state.nSpaces;
+            if (entry == kLines) bSame = bSame && actual.state.nBreaks == 0 && actual.state.nSpaces == 0;
         }
         if (bSame) continue;
         std::string cutText;
