@@ -13,7 +13,9 @@
 //   OtherThanWordBytes(p)    the bytes of the block at p that are not word bytes
 //   ClassifyLines(p, masks)  the printable, non-space, line break and white space bytes of the block at p
 //   WordCounter              Start(bInWord), Count(block), Settle() (at least every 255 vectors),
-//                            Total() and InWord(): the word starts of whole blocks
+//                            Total() and InWord(): the word starts of whole blocks; after Total,
+//                            Breaks() and Spaces(): their break and white space bytes, when
+//                            kBreaksInVectors (else the walk counts them from the masks)
 //   Popcount(m)              the number of set bits
 //   SelectCut(m, k)          for k >= 1: the k-th lowest set bit of m alone, or 0 when m has fewer
 //                            than k (so for any k past the block)
@@ -289,7 +291,7 @@ TQ_WALK_INLINE void WalkBlock(const unsigned char* pBlock, int32_t nCharsPerLine
     if (kLines) {
         ClassMasks<typename K::Mask> masks;
         K::ClassifyLines(pBlock, &masks);
-        if (kWords) CountBreaksAndSpaces<K>(masks, pWalk);
+        if (kWords && !K::kBreaksInVectors) CountBreaksAndSpaces<K>(masks, pWalk);
         StepLines<K, kLimit>(masks, nCharsPerLine, pWalk);
     }
 }
@@ -330,6 +332,8 @@ TQ_KERNEL_TARGET size_t WalkBlocks(const unsigned char* p, size_t nBytes, int32_
     if (kWords && kLines) {
         walk.nWords += words.Total();
         walk.notInWord = !words.InWord();
+        walk.nBreaks += static_cast<size_t>(words.Breaks());
+        walk.nSpaces += static_cast<size_t>(words.Spaces());
     }
     size_t nText = nBytes;
     if (pBlock < pEnd) {
