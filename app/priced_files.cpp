@@ -48,7 +48,7 @@ PricedFiles::ReadResult PricedFiles::ReadFile(const wchar_t* szPath, int nCharsP
     if (pPiece == nullptr) pPiece = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, kReadPieceBytes));
     size_t nPath = wcslen(szPath);
     File file = {static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, (nPath + 1) * sizeof(wchar_t))), nullptr,
-                 {0, 0, 0}, NewPlainObject<KeptLines>()};
+                 {}, NewPlainObject<KeptLines>()};
     if (pFiles == nullptr || pPiece == nullptr || file.szPath == nullptr || file.pKept == nullptr ||
         nFiles >= kMaxListedFiles) {
         if (file.szPath != nullptr) HeapFree(GetProcessHeap(), 0, file.szPath);
@@ -123,11 +123,13 @@ void PricedFiles::TakeAll(PricedFiles* pOther) {
 }
 
 TextCounts PricedFiles::Counts() const {
-    TextCounts total = {0, 0, 0};
+    TextCounts total = {};
     for (size_t i = 0; i < nFiles; ++i) {
         total.nChars += pFiles[i].counts.nChars;
         total.nWords += pFiles[i].counts.nWords;
         total.nLines += pFiles[i].counts.nLines;
+        total.nCharsNoBreaks += pFiles[i].counts.nCharsNoBreaks;
+        total.nCharsNoSpaces += pFiles[i].counts.nCharsNoSpaces;
     }
     return total;
 }

@@ -42,7 +42,7 @@ struct Options {
 };
 
 struct Totals {
-    TextCounts counts = {0, 0, 0};
+    TextCounts counts = {};
     double dChars = 0, dWords = 0, dLines = 0, dTotal = 0;
 };
 

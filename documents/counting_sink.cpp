@@ -10,13 +10,22 @@ void DeleteMeasurer(TextMeasurer* pMeasurer) {
     pMeasurer->~TextMeasurer();
     FreeAllocated(pMeasurer);
 }
+// Adds the counts of n copies of a repeated part to *pTo.
+void AddCounts(const TextCounts& counts, int64_t n, TextCounts* pTo) {
+    pTo->nChars += counts.nChars * n;
+    pTo->nWords += counts.nWords * n;
+    pTo->nLines += counts.nLines * n;
+    pTo->nCharsNoBreaks += counts.nCharsNoBreaks * n;
+    pTo->nCharsNoSpaces += counts.nCharsNoSpaces * n;
+}
+
 }  // namespace
 
 CountingSink::CountingSink(int32_t nNewCharsPerLine, KeptLines* pNewKept)
     : nCharsPerLine(nNewCharsPerLine), pKept(pNewKept), nLevels(1), bFailed(false) {
     levels[0].pMeasurer = NewMeasurer();
     levels[0].nRepeat = 1;
-    levels[0].added = {0, 0, 0};
+    levels[0].added = {};
 }
 
 CountingSink::~CountingSink() {
@@ -49,7 +58,7 @@ void CountingSink::BeginRepeat(uint64_t nRepeat) {
     Level& level = levels[nLevels++];
     level.pMeasurer = pMeasurer;
     level.nRepeat = nRepeat;
-    level.added = {0, 0, 0};
+    level.added = {};
 }
 
 void CountingSink::EndRepeat() {
@@ -61,25 +70,22 @@ void CountingSink::EndRepeat() {
     DeleteMeasurer(level.pMeasurer);
     int64_t nRepeat = static_cast<int64_t>(level.nRepeat);
     TextCounts& added = levels[nLevels - 1].added;
-    added.nChars += (counts.nChars + level.added.nChars) * nRepeat;
-    added.nWords += (counts.nWords + level.added.nWords) * nRepeat;
-    added.nLines += (counts.nLines + level.added.nLines) * nRepeat;
+    AddCounts(counts, nRepeat, &added);
+    AddCounts(level.added, nRepeat, &added);
 }
 
 TextCounts CountingSink::AddRepeats(const TextCounts& own) const {
     TextCounts counts = own;
-    counts.nChars += levels[0].added.nChars;
-    counts.nWords += levels[0].added.nWords;
-    counts.nLines += levels[0].added.nLines;
+    AddCounts(levels[0].added, 1, &counts);
     return counts;
 }
 
 TextCounts CountingSink::Counts() const {
-    return bFailed ? TextCounts{0, 0, 0} : AddRepeats(levels[0].pMeasurer->Counts());
+    return bFailed ? TextCounts{} : AddRepeats(levels[0].pMeasurer->Counts());
 }
 
 TextCounts CountingSink::Finish() {
-    if (bFailed) return TextCounts{0, 0, 0};
+    if (bFailed) return TextCounts{};
     while (nLevels > 1) EndRepeat();
     return AddRepeats(levels[0].pMeasurer->Finish());
 }

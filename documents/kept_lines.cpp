@@ -29,7 +29,7 @@ int64_t KeptLines::CountLines(int nCharsPerLine) const {
     };
     Level levels[kMaxRepeatDepth + 1];
     unsigned nLevels = 1;
-    levels[0] = Level{{0, 0, 0, false, false}, 1, 0};
+    levels[0] = Level{{0, 0, 0, false, false, 0, 0}, 1, 0};
     const MeasureKernel& kernel = ActiveMeasureKernel();
     size_t nDone = 0;
     size_t nMarks = marks.Size();
@@ -39,7 +39,7 @@ int64_t KeptLines::CountLines(int nCharsPerLine) const {
         nDone = nEnd;
         if (i == nMarks) break;
         if (marks[i].nRepeat != 0 && nLevels <= kMaxRepeatDepth) {
-            levels[nLevels++] = Level{{0, 0, 0, false, false}, static_cast<int64_t>(marks[i].nRepeat), 0};
+            levels[nLevels++] = Level{{0, 0, 0, false, false, 0, 0}, static_cast<int64_t>(marks[i].nRepeat), 0};
         } else if (marks[i].nRepeat == 0 && nLevels > 1) {
             const Level& ended = levels[--nLevels];
             levels[nLevels - 1].nAdded += (ended.state.nLines + ended.nAdded) * ended.nRepeat;

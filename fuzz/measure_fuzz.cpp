@@ -26,7 +26,7 @@ struct Run {
 // the piece in which the text ended.
 Run Measure(const MeasureKernel& kernel, Entry entry, const uint8_t* p, size_t nSize, size_t nCut1, size_t nCut2,
             int32_t nCharsPerLine) {
-    Run run = {{0, 0, 0, false, false}, 0};
+    Run run = {{0, 0, 0, false, false, 0, 0}, 0};
     size_t cuts[] = {0, nCut1, nCut2, nSize};
     for (int i = 0; i < 3; ++i) {
         size_t nPiece = cuts[i + 1] - cuts[i];
@@ -47,6 +47,7 @@ void CheckSame(const Run& expected, const Run& actual, Entry entry) {
     }
     if (entry != kWords) {
         Check(expected.state.nLines == actual.state.nLines);
+        Check(expected.state.nBreaks == actual.state.nBreaks && expected.state.nSpaces == actual.state.nSpaces);
         Check(expected.state.nColumn == actual.state.nColumn);
         Check(expected.state.bLineStarted == actual.state.bLineStarted);
     }
@@ -91,7 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
             measurer.Feed(pChars + nCut2, nSize - nCut2);
             TextCounts counts = measurer.Counts();
             Check(counts.nChars == expected.nChars && counts.nWords == expected.nWords &&
-                  counts.nLines == expected.nLines);
+                  counts.nLines == expected.nLines && counts.nCharsNoBreaks == expected.nCharsNoBreaks &&
+                  counts.nCharsNoSpaces == expected.nCharsNoSpaces);
             Check(measurer.Ended() == whole.Ended());
         }
     }
@@ -107,6 +109,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     size_t nKept;
     TextCounts kept = MeasureUtf16Keeping(pUnits, nUnits, nCharsPerLine, pKept, &nKept);
     Check(kept.nChars == units.nChars && kept.nWords == units.nWords && kept.nLines == units.nLines);
+    Check(kept.nCharsNoBreaks == units.nCharsNoBreaks && kept.nCharsNoSpaces == units.nCharsNoSpaces);
+    Check(units.nCharsNoSpaces <= units.nCharsNoBreaks && units.nCharsNoBreaks <= units.nChars);
     Check(nKept <= nUnits + 2 && CountClassByteLines(pKept, nKept, nCharsPerLine) == units.nLines);
     char16_t szSummary[kSummaryBufferSize];
     GetTextSummary(pUnits, nText, szSummary);

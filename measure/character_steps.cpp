@@ -17,12 +17,14 @@ namespace {
 inline void Begin(CharacterState* s, MeasureKind k, unsigned char*& q, uint32_t nFirst = 0x80) {
     s->bOpenIdeograph = false;
     s->bOpenEmoji = false;
+    s->bOpenSpace = false;
     if (k == kKindJoiner) {
         s->nOpen = kOpenJoiner;
         return;
     }
     *q++ = nFirst < 0x80 ? static_cast<unsigned char>(nFirst) : kKindBytes[k];
     s->nOpen = kOpenByte;
+    s->bOpenSpace = IsWhiteSpaceByte(q[-1]);
     if (k == kKindIdeograph) {
         ++s->nIdeographs;
         s->bOpenIdeograph = true;
@@ -63,13 +65,23 @@ __attribute__((noinline)) void Step(CharacterState* s, uint32_t nCodePoint, unsi
             s->nOpenKind = k;
             s->bOpenIdeograph = false;
             s->bOpenEmoji = false;
+            s->bOpenSpace = false;
         } else {
             Begin(s, k, q, nCodePoint);
         }
     } else if (s->nOpen == kOpenPrepend) {
-        if (g != kGraphemePrepend) Begin(s, k, q, nCodePoint);
-    } else if (k == kKindEmojiMark) {
-        MarkEmoji(s, q);
+        if (g != kGraphemePrepend) {
+            Begin(s, k, q, nCodePoint);
+            // Prepended marks and a space are one character, not all white space: its byte stays
+            // ' ' for the words and lines, and the characters without spaces count it.
+            s->nSpacesJoined += s->bOpenSpace;
+            s->bOpenSpace = false;
+        }
+    } else {
+        // The same for a mark or a joiner joined to a space.
+        s->nSpacesJoined += s->bOpenSpace;
+        s->bOpenSpace = false;
+        if (k == kKindEmojiMark) MarkEmoji(s, q);
     }
     Advance(s, g);
 }

@@ -5,6 +5,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "measure/measure_kernels.h"
 #include "measure/unicode_text.h"
 
 // The byte each measuring kind becomes (a joiner becomes none); defined with the scalar reference path.
@@ -59,11 +60,12 @@ void Step(CharacterState* s, uint32_t nCodePoint, unsigned char*& q);
 
 // A run of nCount characters was written, a byte each, by a fast path that takes only characters that
 // join nothing: what the scalar reference path leaves after them, the last of class gLast.
-inline void TookCharacters(CharacterState* s, size_t nCount, GraphemeClass gLast) {
+inline void TookCharacters(CharacterState* s, size_t nCount, GraphemeClass gLast, bool bLastSpace) {
     s->nChars += static_cast<int64_t>(nCount);
     s->nOpen = kOpenByte;
     s->bOpenIdeograph = false;
     s->bOpenEmoji = false;
+    s->bOpenSpace = bLastSpace;
     s->bPictographRun = false;
     s->bPictographZwj = false;
     s->bRegionalOdd = false;
@@ -76,7 +78,8 @@ inline void TookAscii(CharacterState* s, unsigned char nLast, size_t nCount) {
                    nLast == '\r'   ? kGraphemeCR
                    : nLast == '\n' ? kGraphemeLF
                    : (nLast < 0x20 || nLast == 0x7F) ? kGraphemeControl
-                                                     : kGraphemeOther);
+                                                     : kGraphemeOther,
+                   IsWhiteSpaceByte(nLast));
 }
 
 // ASCII characters can take the fast path when none of them can join the open character (only a

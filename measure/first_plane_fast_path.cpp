@@ -76,9 +76,13 @@ struct FastRun {
             s->nOpen = kOpenByte;
             s->bOpenIdeograph = nLastBegun == kFastIdeograph;
             s->bOpenEmoji = false;
+            s->bOpenSpace = IsWhiteSpaceByte(static_cast<unsigned>(nLastBegun));
         }
     }
     static bool IsControlCode(unsigned nCode) { return (nCode < 0x20 && nCode != kFastExtends) || nCode == 0x7F; }
+    // A mark after these is for the scalar reference path: after a control it begins a character of
+    // its own, and a space it joins is no longer all white space.
+    static bool StopsMarks(unsigned nCode) { return IsControlCode(nCode) || IsWhiteSpaceByte(nCode); }
 };
 
 // Takes one code point on the first-plane fast path, with one branch for leaving it; returns false, taking
@@ -90,7 +94,7 @@ inline bool TakeFast(uint32_t nCodePoint, unsigned nCode, unsigned char*& q, Fas
     // A filler (widened UTF-8 only) changes nothing; in real UTF-16 it is a lone surrogate.
     if (nCode == kFastFiller) return kFillers;
     nAscii = nCodePoint < 0x80 ? nAscii + 1 : 0;
-    bool bMarkAfterControl = nCode == kFastExtends && FastRun::IsControlCode(run.nLastTaken);
+    bool bMarkAfterControl = nCode == kFastExtends && FastRun::StopsMarks(run.nLastTaken);
     if (nCode == kFastStop || nAscii >= kAsciiRunForVectors || bMarkAfterControl) return false;
     bool bIdeograph = nCode == kFastIdeograph;
     bool bBegins = nCode != kFastExtends;
@@ -242,7 +246,7 @@ inline int PlainBlock(const char16_t* p, const uint8_t* pCodes, unsigned char* q
             // The code point before the mark: fillers before it stand for the mark's own bytes.
             int k = j - 1;
             while (k >= 0 && ((nFillers >> k) & 1)) --k;
-            if (k >= 0 ? FastRun::IsControlCode(q[k]) : bControlBefore) return -1;
+            if (k >= 0 ? FastRun::StopsMarks(q[k]) : bControlBefore) return -1;
         }
         q[j] = IsWordByte(q[j - 1]) ? kWordFiller : kSeparatingFiller;
     }
@@ -276,7 +280,8 @@ __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t*
                                               bool bByteBefore, bool bMore) {
     const uint8_t* pCodes = FastCodes();
     unsigned char* q = *pq;
-    FastRun run = {0, FastPathCodeOf(s->nPrevious), -1, 0};
+    // An open space stands as itself, so that a mark after it stops the fast path.
+    FastRun run = {0, s->bOpenSpace && s->nPrevious == kGraphemeOther ? ' ' : FastPathCodeOf(s->nPrevious), -1, 0};
     int nAscii = 0;
     size_t i = 0;
     for (;;) {
@@ -284,7 +289,7 @@ __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t*
         // long runs of ASCII go back to the vector copy.
         for (int nUnits, nQuiet; i + kFastBlock <= n &&
                                  (nUnits = PlainBlock(p + i, pCodes, q, &run.nIdeographs, &nQuiet,
-                                                      FastRun::IsControlCode(run.nLastTaken), q != *pq || bByteBefore,
+                                                      FastRun::StopsMarks(run.nLastTaken), q != *pq || bByteBefore,
                                                       kFillers)) > 0;) {
             bool bAscii = AsciiBlock(p + i);
             run.nLastBegun = pCodes[p[i + nUnits - 1]];

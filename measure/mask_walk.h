@@ -11,9 +11,11 @@
 //   HasZero(p, n)            whether the n bytes at p (whole blocks) hold a zero byte
 //   ZeroBytes(p)             the zero bytes of the block at p
 //   OtherThanWordBytes(p)    the bytes of the block at p that are not word bytes
-//   ClassifyLines(p, masks)  the printable, non-space and line break bytes of the block at p
+//   ClassifyLines(p, masks)  the printable, non-space, line break and white space bytes of the block at p
 //   WordCounter              Start(bInWord), Count(block), Settle() (at least every 255 vectors),
-//                            Total() and InWord(): the word starts of whole blocks
+//                            Total() and InWord(): the word starts of whole blocks; after Total,
+//                            Breaks() and Spaces(): their break and white space bytes, when
+//                            kBreaksInVectors (else the walk counts them from the masks)
 //   Popcount(m)              the number of set bits
 //   SelectCut(m, k)          for k >= 1: the k-th lowest set bit of m alone, or 0 when m has fewer
 //                            than k (so for any k past the block)
@@ -35,6 +37,7 @@ struct ClassMasks {
     Mask printable;      // 0x20..0x7F: take a column
     Mask nonSpace;       // 0x21..0x7F: start a line
     Mask lineBreak;      // CR and LF
+    Mask whiteSpace;     // tab, LF, VT, FF, CR and the space
 };
 
 template <class Mask>
@@ -44,7 +47,16 @@ struct WalkState {
     int64_t nColumn;  // with a wide limit, the room left on the line instead
     Mask notInWord;   // 1 when the byte before the block is not a word byte
     Mask started;     // 1 when the line that the block begins in is counted already
+    size_t nBreaks;  // of this call's bytes, so no more than size_t holds: in 32-bit code, a register each
+    size_t nSpaces;
 };
+
+// The break and white space bytes, counted beside the words and lines.
+template <class K>
+TQ_WALK_INLINE void CountBreaksAndSpaces(const ClassMasks<typename K::Mask>& masks, WalkState<typename K::Mask>* pWalk) {
+    pWalk->nBreaks += static_cast<size_t>(K::Popcount(masks.lineBreak));
+    pWalk->nSpaces += static_cast<size_t>(K::Popcount(masks.whiteSpace));
+}
 
 template <class Mask>
 TQ_WALK_INLINE int HighestBit(Mask m) {
@@ -262,6 +274,7 @@ TQ_WALK_INLINE void KeepFirst(unsigned nValid, ClassMasks<Mask>* pMasks) {
     pMasks->printable &= keep;
     pMasks->nonSpace &= keep;
     pMasks->lineBreak &= keep;
+    pMasks->whiteSpace &= keep;
 }
 
 // One whole block: its words go to the kernel's vector counter, its lines to the mask walk.
@@ -278,6 +291,7 @@ TQ_WALK_INLINE void WalkBlock(const unsigned char* pBlock, int32_t nCharsPerLine
     if (kLines) {
         ClassMasks<typename K::Mask> masks;
         K::ClassifyLines(pBlock, &masks);
+        if (kWords && !K::kBreaksInVectors) CountBreaksAndSpaces<K>(masks, pWalk);
         StepLines<K, kLimit>(masks, nCharsPerLine, pWalk);
     }
 }
@@ -292,7 +306,7 @@ TQ_KERNEL_TARGET size_t WalkBlocks(const unsigned char* p, size_t nBytes, int32_
     // With a wide limit the walk keeps the room left on the line rather than the column.
     int64_t nColumn = kLimit == kWideLimit ? int64_t(nCharsPerLine) - pState->nColumn : pState->nColumn;
     WalkState<Mask> walk = {pState->nWords, pState->nLines, nColumn, Mask(!pState->bInWord),
-                            Mask(pState->bLineStarted)};
+                            Mask(pState->bLineStarted), 0, 0};
     typename K::WordCounter words;
     if (kWords) words.Start(pState->bInWord);
     const unsigned char* pEnd = p + nBytes;
@@ -318,6 +332,8 @@ TQ_KERNEL_TARGET size_t WalkBlocks(const unsigned char* p, size_t nBytes, int32_
     if (kWords && kLines) {
         walk.nWords += words.Total();
         walk.notInWord = !words.InWord();
+        walk.nBreaks += static_cast<size_t>(words.Breaks());
+        walk.nSpaces += static_cast<size_t>(words.Spaces());
     }
     size_t nText = nBytes;
     if (pBlock < pEnd) {
@@ -335,17 +351,22 @@ TQ_KERNEL_TARGET size_t WalkBlocks(const unsigned char* p, size_t nBytes, int32_
         unsigned nValid = zeros ? LowestBit(zeros) : static_cast<unsigned>(nLast);
         nText = static_cast<size_t>(pBlock - p) + nValid;
         if (nValid) {
-            ClassMasks<Mask> masks = {0, 0, 0, 0};
+            ClassMasks<Mask> masks = {0, 0, 0, 0, 0};
             if (kWords) masks.otherThanWord = K::OtherThanWordBytes(pLast);
             if (kLines) K::ClassifyLines(pLast, &masks);
             KeepFirst(nValid, &masks);
             if (kWords) StepWords<K>(masks.otherThanWord, nValid, &walk);
+            if (kWords && kLines) CountBreaksAndSpaces<K>(masks, &walk);
             if (kLines) StepLines<K, kLimit>(masks, nCharsPerLine, &walk);
         }
     }
     if (kWords) {
         pState->nWords = walk.nWords;
         pState->bInWord = walk.notInWord == 0;
+    }
+    if (kWords && kLines) {
+        pState->nBreaks += static_cast<int64_t>(walk.nBreaks);
+        pState->nSpaces += static_cast<int64_t>(walk.nSpaces);
     }
     if (kLines) {
         pState->nLines = walk.nLines;

@@ -42,6 +42,10 @@ inline constexpr WordByteTable kWordBytes;
 // Whether a class byte is a word byte. Runs of them are words.
 inline bool IsWordByte(unsigned char c) { return kWordBytes.bWord[c]; }
 
+// Whether a class byte is white space: the ASCII white space as itself, and ' ' and '\n' for the
+// spaces and line breaks of every script.
+inline bool IsWhiteSpaceByte(unsigned c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
+
 // What a measure carries from one piece of a text to the next.
 struct MeasureState {
     int64_t nWords;
@@ -49,11 +53,14 @@ struct MeasureState {
     int32_t nColumn;    // printable bytes since the last line break or cut: below a limit of 2 or more
     bool bInWord;       // the last byte was a word byte
     bool bLineStarted;  // the current line holds a non-space printable byte (and is counted)
+    int64_t nBreaks;    // line break bytes, CR and LF
+    int64_t nSpaces;    // white space bytes: tab, LF, VT, FF, CR and the space
 };
 
 // A kernel's entry points. Each measures at most nBytes bytes, stops at the first zero byte, and
 // returns how many bytes came before it (nBytes when there is none). The words entry leaves the
-// line fields of the state alone and the lines entry the word fields.
+// line fields of the state alone and the lines entry the word fields; only the entry of both counts
+// the break and white space bytes too (the lines of kept bytes counted again need no more).
 typedef size_t (*CountWordsFn)(const unsigned char* pText, size_t nBytes, MeasureState* pState);
 typedef size_t (*CountLinesFn)(const unsigned char* pText, size_t nBytes, int32_t nCharsPerLine, MeasureState* pState);
 

@@ -12,6 +12,7 @@ template <bool kWords, bool kLines>
 size_t MeasureBytes(const unsigned char* p, size_t nBytes, int32_t nCharsPerLine, MeasureState* pState) {
     // Local copies keep the loop in registers.
     int64_t nWords = pState->nWords, nLines = pState->nLines;
+    int64_t nBreaks = pState->nBreaks, nSpaces = pState->nSpaces;
     int32_t nCol = pState->nColumn;
     bool bWord = pState->bInWord, bStarted = pState->bLineStarted;
     size_t i = 0;
@@ -24,6 +25,10 @@ size_t MeasureBytes(const unsigned char* p, size_t nBytes, int32_t nCharsPerLine
             bWord = bIsWord;
         }
         if (!kLines) continue;
+        if (kWords) {
+            nBreaks += c == kCR || c == kLF;
+            nSpaces += IsWhiteSpaceByte(c);
+        }
         // Printable means 0x20..0x7F: read as signed, bytes 0x80..0xFF fall below 0x20 and are ignored.
         if (static_cast<signed char>(c) >= 0x20) {
             if (c != ' ' && !bStarted) {
@@ -39,6 +44,10 @@ size_t MeasureBytes(const unsigned char* p, size_t nBytes, int32_t nCharsPerLine
             nCol = 0;
             bStarted = false;
         }
+    }
+    if (kWords && kLines) {
+        pState->nBreaks = nBreaks;
+        pState->nSpaces = nSpaces;
     }
     if (kWords) {
         pState->nWords = nWords;

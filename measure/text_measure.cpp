@@ -8,7 +8,8 @@ namespace {
 
 // What a text's class bytes and characters give: the words of the bytes and the ideographs.
 TextCounts CountsOf(const CharacterState& chars, const MeasureState& state) {
-    TextCounts counts = {chars.nChars, state.nWords + chars.nIdeographs, state.nLines};
+    TextCounts counts = {chars.nChars, state.nWords + chars.nIdeographs, state.nLines, chars.nChars - state.nBreaks,
+                         chars.nChars - state.nSpaces + chars.nSpacesJoined};
     return counts;
 }
 
@@ -22,7 +23,7 @@ TextMeasurer::TextMeasurer(int32_t nCharsPerLineIn, TextEncoding encodingIn)
     : TextMeasurer(nCharsPerLineIn, encodingIn, ActiveMeasureKernel()) {}
 
 TextMeasurer::TextMeasurer(int32_t nCharsPerLineIn, TextEncoding encodingIn, const MeasureKernel& kernel)
-    : state{0, 0, 0, false, false},
+    : state{0, 0, 0, false, false, 0, 0},
       pKernel(&kernel),
       nCharsPerLine(nCharsPerLineIn),
       encoding(encodingIn),
@@ -165,7 +166,7 @@ TextCounts MeasureUtf16Keeping(const char16_t* pUnits, size_t nUnits, int32_t nC
 }
 
 int CountClassByteLines(const unsigned char* pBytes, size_t nBytes, int nCharsPerLine) {
-    MeasureState state = {0, 0, 0, false, false};
+    MeasureState state = {0, 0, 0, false, false, 0, 0};
     ActiveMeasureKernel().pfnLines(pBytes, nBytes, nCharsPerLine, &state);
     return SaturateToInt(state.nLines);
 }

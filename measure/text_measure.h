@@ -8,10 +8,18 @@
 #include "measure/measure_kernels.h"
 #include "measure/unicode_text.h"
 
+// nChars counts every character, each line break too (a CR LF is two). Word processors count
+// characters without the paragraph marks: nCharsNoBreaks leaves out the line breaks, which are the
+// characters that end a line here: CR, LF, NEL (U+0085), and the line and paragraph separators
+// U+2028 and U+2029. A vertical tab or a form feed ends no line, and stays counted. nCharsNoSpaces
+// leaves out every character that is all Unicode White_Space: the breaks, tabs, VT, FF and the
+// spaces of every script (U+0020, U+00A0, U+3000, ...); a space that a mark joins is counted.
 struct TextCounts {
     int64_t nChars;
     int64_t nWords;
     int64_t nLines;
+    int64_t nCharsNoBreaks;
+    int64_t nCharsNoSpaces;
 };
 
 enum TextEncoding { kEncodingUtf8, kEncodingUtf16LE, kEncodingUtf16BE, kEncodingWindows1252 };

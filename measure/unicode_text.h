@@ -27,6 +27,7 @@ struct Utf8Decoder {
 struct CharacterState {
     int64_t nChars;       // characters begun so far
     int64_t nIdeographs;  // ideographs, each a word of its own
+    int64_t nSpacesJoined;  // characters whose byte is white space that are not all white space
     GraphemeClass nPrevious;
     bool bPictographRun;  // the last code points are a pictograph and marks that extend it
     bool bPictographZwj;  // ... and a zero-width joiner after them
@@ -35,6 +36,7 @@ struct CharacterState {
     MeasureKind nOpenKind;  // for an open character of prepended marks only: the kind of the first
     bool bOpenIdeograph;    // the open character was counted as an ideograph
     bool bOpenEmoji;        // the open character holds an emoji presentation mark
+    bool bOpenSpace;        // the open character's byte is white space, and so far it is all white space
     char16_t nHighSurrogate;  // a high surrogate waiting for its low half, 0 when none
     Utf8Decoder utf8;
     bool bEnded;            // the text's terminating U+0000 was met

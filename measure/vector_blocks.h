@@ -19,14 +19,19 @@ namespace {
 
 #if defined(__x86_64__)
 typedef uint64_t BlockMask;
+const bool kBreaksInVectors = true;
 #else
 typedef uint32_t BlockMask;  // 32-bit code: one register per mask
+// With eight vector registers, more counters there would spill: the breaks and white space are
+// counted from the masks instead.
+const bool kBreaksInVectors = false;
 #endif
 
 template <class V>
 struct VectorBlocks {
     typedef BlockMask Mask;
     typedef typename V::Vec Vec;
+    static const bool kBreaksInVectors = ::kBreaksInVectors;
     enum { kVectors = sizeof(Mask) * 8 / V::kWidth };
 
     TQ_WALK_INLINE static Vec Load(const unsigned char* p, int v) { return V::Load(p + V::kWidth * v); }
@@ -52,49 +57,70 @@ struct VectorBlocks {
     }
 
     TQ_WALK_INLINE static void ClassifyLines(const unsigned char* p, ClassMasks<Mask>* pMasks) {
-        Mask printable = 0, nonSpace = 0, lineBreak = 0;
+        Mask printable = 0, nonSpace = 0, lineBreak = 0, tabToCR = 0;
         for (int v = 0; v < kVectors; ++v) {
             Vec x = Load(p, v);
             // Printable is 0x20..0x7F read as signed; the space is the only printable byte below 0x21.
             printable |= BitsAt(V::AtLeast(x, 0x20), v);
             nonSpace |= BitsAt(V::AtLeast(x, 0x21), v);
             lineBreak |= BitsAt(V::LineBreaks(x), v);
+            tabToCR |= BitsAt(V::AtLeast(x, 0x09), v) & ~BitsAt(V::AtLeast(x, 0x0E), v);
         }
         pMasks->printable = printable;
         pMasks->nonSpace = nonSpace;
         pMasks->lineBreak = lineBreak;
+        pMasks->whiteSpace = tabToCR | (printable & ~nonSpace);
     }
 
     // Word starts counted in the vector unit, a byte counter per byte place: a start is a word byte
-    // whose byte before is not one.
+    // whose byte before is not one. Beside them, the break and white space bytes, the same way.
     struct WordCounter {
         Vec previous;  // the last vector's bytes that are not word bytes (its last byte matters)
         Vec pending;   // starts by byte place, since the last Settle (at most 255 vectors)
         Vec total;     // 64-bit sums
+        Vec pendingBreaks, totalBreaks, pendingSpaces, totalSpaces;
 
         TQ_WALK_INLINE void Start(bool bInWord) {
             previous = V::Fill(bInWord ? 0 : -1);
             pending = total = V::Fill(0);
+            pendingBreaks = totalBreaks = pendingSpaces = totalSpaces = V::Fill(0);
         }
         TQ_WALK_INLINE void Count(const unsigned char* p) {
             for (int v = 0; v < kVectors; ++v) {
-                Vec otherThanWord = V::NotWordBytes(Load(p, v));
+                Vec x = Load(p, v);
+                Vec otherThanWord = V::NotWordBytes(x);
                 pending = V::AddStarts(pending, V::ByteBefore(otherThanWord, previous), otherThanWord);
                 previous = otherThanWord;
+                if (!kBreaksInVectors) continue;
+                pendingBreaks = V::AddStarts(pendingBreaks, V::LineBreaks(x), V::Fill(0));
+                // White space: 0x09..0x0D, and the space, the one printable byte below 0x21.
+                pendingSpaces = V::AddStarts(pendingSpaces, V::AtLeast(x, 0x09), V::AtLeast(x, 0x0E));
+                pendingSpaces = V::AddStarts(pendingSpaces, V::AtLeast(x, 0x20), V::AtLeast(x, 0x21));
             }
         }
         TQ_WALK_INLINE void Settle() {
             total = V::AddSums(total, pending);
             pending = V::Fill(0);
+            if (!kBreaksInVectors) return;
+            totalBreaks = V::AddSums(totalBreaks, pendingBreaks);
+            pendingBreaks = V::Fill(0);
+            totalSpaces = V::AddSums(totalSpaces, pendingSpaces);
+            pendingSpaces = V::Fill(0);
         }
-        TQ_WALK_INLINE int64_t Total() {
-            Settle();
+        TQ_WALK_INLINE static int64_t Sum(Vec sums64) {
             int64_t sums[V::kWidth / 8];
-            V::Store(sums, total);
+            V::Store(sums, sums64);
             int64_t nTotal = 0;
             for (int64_t nSum : sums) nTotal += nSum;
             return nTotal;
         }
+        TQ_WALK_INLINE int64_t Total() {
+            Settle();
+            return Sum(total);
+        }
+        // After Total.
+        TQ_WALK_INLINE int64_t Breaks() const { return kBreaksInVectors ? Sum(totalBreaks) : 0; }
+        TQ_WALK_INLINE int64_t Spaces() const { return kBreaksInVectors ? Sum(totalSpaces) : 0; }
         TQ_WALK_INLINE bool InWord() const { return ((V::Bits(previous) >> (V::kWidth - 1)) & 1) == 0; }
     };
 };

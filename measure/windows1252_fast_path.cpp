@@ -78,7 +78,7 @@ size_t RunWindows1252(CharacterState* s, const unsigned char* p, size_t n, unsig
     }
     if (i == 0) return 0;
     // What the scalar reference path leaves after a character of the last byte's class.
-    TookCharacters(s, i, GraphemeOf(CodePointClasses(Windows1252CodePoint(p[i - 1]))));
+    TookCharacters(s, i, GraphemeOf(CodePointClasses(Windows1252CodePoint(p[i - 1]))), IsWhiteSpaceByte(q[i - 1]));
     *pq = q + i;
     return i;
 }

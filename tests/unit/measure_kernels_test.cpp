@@ -29,7 +29,7 @@ struct Run {
 // Feeds the pieces between the cuts as TextMeasurer does: nothing after the piece the text ends in.
 Run Measure(const MeasureKernel& kernel, Entry entry, const std::string& text, const std::vector<size_t>& cuts,
             int32_t nCharsPerLine) {
-    Run run = {{0, 0, 0, false, false}, 0};
+    Run run = {{0, 0, 0, false, false, 0, 0}, 0};
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     size_t nStart = 0;
     for (size_t i = 0; i <= cuts.size(); ++i) {
@@ -59,7 +59,9 @@ bool SameAsPlainLoop(const MeasureKernel& kernel, const std::string& text, const
         if (entry != kWords) {
             bSame = bSame && expected.state.nLines == actual.state.nLines &&
                     expected.state.nColumn == actual.state.nColumn &&
-                    expected.state.bLineStarted == actual.state.bLineStarted;
+                    expected.state.bLineStarted == actual.state.bLineStarted &&
+                    expected.state.nBreaks == actual.state.nBreaks && expected.state.nSpaces == actual.state.nSpaces;
+            if (entry == kLines) bSame = bSame && actual.state.nBreaks == 0 && actual.state.nSpaces == 0;
         }
         if (bSame) continue;
         std::string cutText;
@@ -68,7 +70,9 @@ bool SameAsPlainLoop(const MeasureKernel& kernel, const std::string& text, const
                       << nCharsPerLine << ", cuts " << cutText << "\n  text ends at " << actual.nText << " (plain "
                       << expected.nText << "), words " << actual.state.nWords << " (plain " << expected.state.nWords
                       << "), lines " << actual.state.nLines << " (plain " << expected.state.nLines << "), column "
-                      << actual.state.nColumn << " (plain " << expected.state.nColumn << ")";
+                      << actual.state.nColumn << " (plain " << expected.state.nColumn << "), breaks "
+                      << actual.state.nBreaks << " (plain " << expected.state.nBreaks << "), spaces "
+                      << actual.state.nSpaces << " (plain " << expected.state.nSpaces << ")";
         return false;
     }
     return true;
@@ -246,6 +250,8 @@ TEST_P(KernelTest, ServesTextMeasurer) {
         ASSERT_EQ(whole.Counts().nChars, measurer.Counts().nChars) << "cut at " << nCut;
         ASSERT_EQ(whole.Counts().nWords, measurer.Counts().nWords) << "cut at " << nCut;
         ASSERT_EQ(whole.Counts().nLines, measurer.Counts().nLines) << "cut at " << nCut;
+        ASSERT_EQ(whole.Counts().nCharsNoBreaks, measurer.Counts().nCharsNoBreaks) << "cut at " << nCut;
+        ASSERT_EQ(whole.Counts().nCharsNoSpaces, measurer.Counts().nCharsNoSpaces) << "cut at " << nCut;
     }
 }
 

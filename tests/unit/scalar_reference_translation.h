@@ -71,6 +71,7 @@ inline std::string StateDifference(const CharacterState& a, const CharacterState
     } fields[] = {
         {"characters", a.nChars, b.nChars},
         {"ideographs", a.nIdeographs, b.nIdeographs},
+        {"spaces joined", a.nSpacesJoined, b.nSpacesJoined},
         {"previous class", mark(a.nPrevious), mark(b.nPrevious)},
         {"pictograph run", a.bPictographRun, b.bPictographRun},
         {"pictograph and joiner", a.bPictographZwj, b.bPictographZwj},
@@ -79,6 +80,7 @@ inline std::string StateDifference(const CharacterState& a, const CharacterState
         {"prepended marks' kind", a.nOpen == kOpenPrepend ? a.nOpenKind : 0, b.nOpen == kOpenPrepend ? b.nOpenKind : 0},
         {"open ideograph", bOpen && a.bOpenIdeograph, bOpen && b.bOpenIdeograph},
         {"open emoji", bOpen && a.bOpenEmoji, bOpen && b.bOpenEmoji},
+        {"open space", bOpen && a.bOpenSpace, bOpen && b.bOpenSpace},
         {"high surrogate", a.nHighSurrogate, b.nHighSurrogate},
         {"sequence's bytes needed", a.utf8.nNeed, b.utf8.nNeed},
         {"sequence's bytes seen", bDecoding ? a.utf8.nSeen : 0, bDecoding ? b.utf8.nSeen : 0},

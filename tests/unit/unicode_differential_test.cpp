@@ -167,11 +167,11 @@ private:
     }
 
     void Same(int nLimit, const TextCounts& got, const std::string& how) {
-        if (bFailed || Describe(got) == Describe(Expected(nLimit))) return;
+        if (bFailed || DescribeAll(got) == DescribeAll(Expected(nLimit))) return;
         bFailed = true;
         ADD_FAILURE() << name << " (" << units.size() << " units), " << how << ", at " << kLimits[nLimit]
-                      << " characters a line: got " << Describe(got) << ", the reference counts "
-                      << Describe(Expected(nLimit)) << " (characters words lines). " << Narrowed(nLimit);
+                      << " characters a line: got " << DescribeAll(got) << ", the reference counts "
+                      << DescribeAll(Expected(nLimit)) << " (characters words lines, without breaks, without spaces). " << Narrowed(nLimit);
     }
 
     void SameLines(int nLimit, int nGot, const std::string& how) {
@@ -189,8 +189,8 @@ private:
         auto Disagrees = [&](size_t nLength) {
             CodePoints head = points.substr(0, nLength);
             std::u16string headUnits = ToUtf16(head);
-            return Describe(MeasureUtf16(headUnits.data(), headUnits.size(), kLimits[nLimit])) !=
-                   Describe(Reference().Count(AsRead(head), kLimits[nLimit]));
+            return DescribeAll(MeasureUtf16(headUnits.data(), headUnits.size(), kLimits[nLimit])) !=
+                   DescribeAll(Reference().Count(AsRead(head), kLimits[nLimit]));
         };
         if (!Disagrees(points.size())) return "Measured whole, the text's UTF-16 counts agree.";
         size_t nAgrees = 0, nDisagrees = points.size();
@@ -202,8 +202,8 @@ private:
         std::u16string headUnits = ToUtf16(head);
         size_t nShown = std::min<size_t>(nDisagrees, 16);
         return "The first " + std::to_string(nDisagrees) + " code points disagree (got " +
-               Describe(MeasureUtf16(headUnits.data(), headUnits.size(), kLimits[nLimit])) + ", the reference " +
-               Describe(Reference().Count(AsRead(head), kLimits[nLimit])) + "), one fewer agree; they end " +
+               DescribeAll(MeasureUtf16(headUnits.data(), headUnits.size(), kLimits[nLimit])) + ", the reference " +
+               DescribeAll(Reference().Count(AsRead(head), kLimits[nLimit])) + "), one fewer agree; they end " +
                Spelled(head.substr(nDisagrees - nShown));
     }
 

@@ -202,10 +202,10 @@ TEST(UnicodeMeasure, AsciiCountsAsTheByteKernels) {
         std::string text;
         for (int i = length(random); i > 0; --i) text += static_cast<char>(nText % 2 ? ascii(random) : " ab.\r\n'-x"[ascii(random) % 9]);
         for (int nLimit : {80, 3, 1, -2}) {
-            MeasureState state = {0, 0, 0, false, false};
+            MeasureState state = {0, 0, 0, false, false, 0, 0};
             kScalarMeasureKernel.pfnWordsAndLines(reinterpret_cast<const unsigned char*>(text.data()), text.size(),
                                                   nLimit, &state);
-            TextCounts bytes = {static_cast<int64_t>(text.size()), state.nWords, state.nLines};
+            TextCounts bytes = {static_cast<int64_t>(text.size()), state.nWords, state.nLines, 0, 0};
             std::u16string units(text.begin(), text.end());
             EXPECT_EQ(Describe(bytes), Describe(Utf8Counts(text, nLimit)));
             EXPECT_EQ(Describe(bytes), Describe(Utf16Counts(units, nLimit)));

@@ -194,11 +194,14 @@ Counts Reference::Count(const std::u32string& whole, int nCharsPerLine) const {
     std::vector<Role> roles;
     roles.reserve(text.size());
     for (char32_t c : text) roles.push_back(RoleOf(c));
-    Counts counts = {0, 0, 0};
+    Counts counts = {};
     bool bInWord = false, bLineStarted = false;
     int64_t nColumn = 0;
     for (size_t k = 0; k + 1 < bounds.size(); ++k) {
         ++counts.nChars;
+        bool bAllWhiteSpace = true;
+        for (size_t i = bounds[k]; i < bounds[k + 1]; ++i) bAllWhiteSpace = bAllWhiteSpace && IsWhiteSpace(text[i]);
+        counts.nCharsNoSpaces += bAllWhiteSpace ? 0 : 1;
         // A character is what its first code point that is not a prepended mark is (all prepended
         // marks: the first); an emoji presentation mark anywhere in it makes it a symbol.
         Role role = roles[bounds[k]];
@@ -224,6 +227,7 @@ Counts Reference::Count(const std::u32string& whole, int nCharsPerLine) const {
         }
         // Lines: a line holds a character that is not a space, and ends at a break or the limit.
         if (role == Role::LineBreak) {
+            --counts.nCharsNoBreaks;
             nColumn = 0;
             bLineStarted = false;
         } else if (role != Role::Ignored && role != Role::Joiner) {
@@ -237,7 +241,15 @@ Counts Reference::Count(const std::u32string& whole, int nCharsPerLine) const {
             }
         }
     }
+    counts.nCharsNoBreaks += counts.nChars;
     return counts;
+}
+
+bool Reference::IsWhiteSpace(char32_t c) const {
+    if ((c >= 0x09 && c <= 0x0D) || c == 0x85) return true;
+    if (c >= kCodePoints) return false;
+    const char* category = properties[c].category;
+    return category[0] == 'Z' && (category[1] == 's' || category[1] == 'l' || category[1] == 'p');
 }
 
 namespace {

@@ -15,6 +15,8 @@ struct Counts {
     int64_t nChars;
     int64_t nWords;
     int64_t nLines;
+    int64_t nCharsNoBreaks;  // the characters less the line breaks
+    int64_t nCharsNoSpaces;  // the characters less those of White_Space code points only
 };
 
 // The grapheme break values of GraphemeBreakProperty.txt (Any: none listed).
@@ -42,6 +44,8 @@ public:
 
     Break BreakOf(char32_t c) const;
     Role RoleOf(char32_t c) const;
+    // Unicode's White_Space: the separators (Zs, Zl, Zp), the controls U+0009..U+000D and U+0085.
+    bool IsWhiteSpace(char32_t c) const;
     // Where each character of the text begins, and its end: the extended grapheme cluster
     // boundaries, except that CR LF is two characters.
     std::vector<size_t> Boundaries(const std::u32string& text) const;

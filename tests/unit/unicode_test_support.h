@@ -104,3 +104,9 @@ template <typename Counts>
 std::string Describe(const Counts& counts) {
     return std::to_string(counts.nChars) + " " + std::to_string(counts.nWords) + " " + std::to_string(counts.nLines);
 }
+
+// The same, then the characters without line breaks and without spaces.
+template <typename Counts>
+std::string DescribeAll(const Counts& counts) {
+    return Describe(counts) + " " + std::to_string(counts.nCharsNoBreaks) + " " + std::to_string(counts.nCharsNoSpaces);
+}

@@ -72,7 +72,8 @@ std::string Hex(const std::string& s) {
 }
 
 std::string Describe(const TextCounts& c) {
-    return std::to_string(c.nChars) + " " + std::to_string(c.nWords) + " " + std::to_string(c.nLines);
+    return std::to_string(c.nChars) + " " + std::to_string(c.nWords) + " " + std::to_string(c.nLines) + " " +
+           std::to_string(c.nCharsNoBreaks) + " " + std::to_string(c.nCharsNoSpaces);
 }
 
 void ExpectSame(const std::string& text, const std::vector<size_t>& cuts) {
