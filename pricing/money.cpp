@@ -10,18 +10,6 @@ namespace {
 bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Copies at most nMax bytes and the terminator; returns the length copied.
-size_t CopyBounded(char* szDest, size_t nDestSize, const char* szSource) {
-    size_t n = 0;
-    if (nDestSize == 0) return 0;
-    while (szSource[n] && n + 1 < nDestSize) {
-        szDest[n] = szSource[n];
-        ++n;
-    }
-    szDest[n] = '\0';
-    return n;
-}
-
 // Writes the decimal digits of a non-negative integral double exactly, however large. A double of
 // up to 1024 bits is held as 32 little-endian 32-bit words and divided by 10 digit by digit.
 size_t FormatIntegralDouble(double dValue, char* szDigits, size_t nSize) {
@@ -185,6 +173,17 @@ JobCosts PriceJob(const JobPrices& prices, int64_t nChars, int64_t nWords, int64
     costs.dLines = static_cast<double>(nLines) * prices.dPerLine;
     costs.dTotal = prices.dFixed + ((costs.dChars + costs.dWords) + costs.dLines);
     return costs;
+}
+
+size_t CopyBounded(char* szDest, size_t nDestSize, const char* szSource) {
+    size_t n = 0;
+    if (nDestSize == 0) return 0;
+    while (szSource[n] && n + 1 < nDestSize) {
+        szDest[n] = szSource[n];
+        ++n;
+    }
+    szDest[n] = '\0';
+    return n;
 }
 
 size_t FormatInt64(int64_t nValue, char* szBuffer, size_t nBufferSize) {

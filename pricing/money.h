@@ -36,5 +36,9 @@ struct JobCosts {
 // fixed cost + ((characters x price + words x price) + lines x price); nothing is rounded here.
 JobCosts PriceJob(const JobPrices& prices, int64_t nChars, int64_t nWords, int64_t nLines);
 
+// Copies szSource into szDest of nDestSize bytes, cut to fit and always terminated; returns the
+// length copied.
+size_t CopyBounded(char* szDest, size_t nDestSize, const char* szSource);
+
 // Decimal text of a signed 64-bit integer (the counts), for builds whose printf lacks %lld.
 size_t FormatInt64(int64_t nValue, char* szBuffer, size_t nBufferSize);

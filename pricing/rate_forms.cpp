@@ -24,14 +24,8 @@ int FindWord(const char* szStored, const char* const* pWords, int nWords) {
     return -1;
 }
 
-void CopyBounded(char* szDest, const char* szSource) {
-    size_t n = 0;
-    while (szSource[n] && n + 1 < kRatePriceTextSize) {
-        szDest[n] = szSource[n];
-        ++n;
-    }
-    szDest[n] = '\0';
-}
+// The stored forms' texts all fit a price text's buffer.
+void CopyBounded(char* szDest, const char* szSource) { ::CopyBounded(szDest, kRatePriceTextSize, szSource); }
 
 const char kHex[] = "0123456789ABCDEF";
 

@@ -152,12 +152,5 @@ size_t FormatLineCount(int64_t nHundredths, bool bDecimals, char* szBuffer, size
     szText[n++] = static_cast<char>('0' + nCents / 10);
     szText[n++] = static_cast<char>('0' + nCents % 10);
     szText[n] = '\0';
-    size_t nCopied = 0;
-    if (nBufferSize == 0) return 0;
-    while (szText[nCopied] && nCopied + 1 < nBufferSize) {
-        szBuffer[nCopied] = szText[nCopied];
-        ++nCopied;
-    }
-    szBuffer[nCopied] = '\0';
-    return nCopied;
+    return CopyBounded(szBuffer, nBufferSize, szText);
 }
