@@ -28,6 +28,8 @@
 #define IDC_STATUS_LINE 123
 #define IDC_SETTINGS_GROUP 124
 #define IDC_BANNER 125
+#define IDC_RATES 126       // the drop-down list of the rates
+#define IDC_EDIT_RATES 127  // "Edit Rates..." opens the rates dialog
 
 // The tray menu's commands (Open, Close, Exit) also reach the main dialog from the program itself.
 #include "resources/tray_menu_ids.h"
