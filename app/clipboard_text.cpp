@@ -111,3 +111,8 @@ bool ClipboardText::Measure(int nCharsPerLine) {
 int ClipboardText::CountLines(int nCharsPerLine) const {
     return bytes.Empty() ? 0 : CountClassByteLines(bytes.Data(), bytes.Size(), nCharsPerLine);
 }
+
+void ClipboardText::AddRated(const Rates& rates, RatedRow* pSums) const {
+    int64_t nLines = RatesLayOutLines(rates) ? CountLines(RateCharsPerLine(rates)) : 0;
+    AddRatedCounts(rates, RateCountsOf(counts, nLines), pSums);
+}

@@ -33,6 +33,7 @@ public:
     TextCounts Counts() const override { return counts; }
     // The text's lines at another limit, from the class bytes kept at the reading.
     int CountLines(int nCharsPerLine) const override;
+    void AddRated(const Rates& rates, RatedRow* pSums) const override;
     void GetSummary(char16_t* szSummary) const override { GetTextSummary(Text(), Length(), szSummary); }
 
 private:

@@ -67,8 +67,7 @@ bool AppendWhole(HANDLE hFile, LARGE_INTEGER end, const char* pBytes, DWORD dwLe
 }
 }  // namespace
 
-CsvDialog::CsvDialog(int nCharsIn, int nWordsIn, int nLinesIn, double dTotal, const wchar_t* szTitle)
-    : nChars(nCharsIn), nWords(nWordsIn), nLines(nLinesIn), dTotalCost(dTotal) {
+CsvDialog::CsvDialog(const CsvJob& jobIn, const wchar_t* szTitle) : job(jobIn) {
     lstrcpynW(szJobTitle, szTitle, kItemTextSize);
 }
 
@@ -103,29 +102,40 @@ bool CsvDialog::AddToCsvFile(const char* szFilePath, wchar_t* szUnheld, DWORD* p
         *pdwError = GetLastError();
         return false;
     }
-    char szStart[kMarkBytes];
+    // The mark and the first record tell the log's encoding and its fields.
+    char szStart[kMarkBytes + kCsvRecordSize];
     DWORD dwRead = 0;
     LARGE_INTEGER end = {};
     LARGE_INTEGER zero = {};
     bool bWritten = false;
-    if (ReadFile(hFile, szStart, kMarkBytes, &dwRead, nullptr) && SetFilePointerEx(hFile, zero, &end, FILE_END)) {
+    if (ReadFile(hFile, szStart, sizeof(szStart), &dwRead, nullptr) && SetFilePointerEx(hFile, zero, &end, FILE_END)) {
         // A new or empty log is UTF-8 from its mark on, and a log with the mark stays UTF-8, in
         // RFC 4180 records; an older log without it keeps the ANSI code page and the layout its
-        // records are in.
+        // records are in. A new log records the rates too; an older one keeps the fields it began with.
         bool bNew = end.QuadPart == 0;
-        bool bUtf8 = bNew || (dwRead == kMarkBytes && memcmp(szStart, kUtf8Mark, kMarkBytes) == 0);
+        bool bUtf8 = bNew || (dwRead >= kMarkBytes && memcmp(szStart, kUtf8Mark, kMarkBytes) == 0);
+        bool bRatesFields = bNew || (bUtf8 && CsvFirstRecordFields(szStart + kMarkBytes, dwRead - kMarkBytes) >= 8);
         char szTitle[kCsvTitleBytes + 1];
         bool bTitle = bUtf8 ? WideCharToMultiByte(CP_UTF8, 0, szJobTitle, -1, szTitle, sizeof(szTitle), nullptr,
                                                   nullptr) > 0
                             : TitleInAnsi(szJobTitle, szTitle, sizeof(szTitle), szUnheld, kUnheldSize);
+        // The rates' fields, in UTF-8.
+        char szRatesName[3 * 41] = "";
+        char szCurrency[3 * 17] = "";
+        WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const WCHAR*>(job.szRatesName), -1, szRatesName,
+                            sizeof(szRatesName), nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const WCHAR*>(job.szCurrency), -1, szCurrency,
+                            sizeof(szCurrency), nullptr, nullptr);
+        CsvRates rates = {szRatesName, szCurrency};
         if (bTitle) {
             // The mark goes out with the first record in one write: a log is never a mark alone.
             char szBytes[kMarkBytes + kCsvRecordSize];
             DWORD dwLength = bNew ? kMarkBytes : 0;
             memcpy(szBytes, kUtf8Mark, dwLength);
-            dwLength += static_cast<DWORD>(
-                FormatCsvRecord(szBytes + dwLength, bUtf8 ? CsvLayout::kRfc4180 : CsvLayout::kSpaced, szDate,
-                                szTitle, nChars, nWords, nLines, dTotalCost));
+            dwLength += static_cast<DWORD>(FormatCsvRecord(szBytes + dwLength,
+                                                           bUtf8 ? CsvLayout::kRfc4180 : CsvLayout::kSpaced, szDate,
+                                                           szTitle, job.nChars, job.nWords, job.szLines, job.dTotal,
+                                                           bRatesFields ? &rates : nullptr));
             bWritten = AppendWhole(hFile, end, szBytes, dwLength, pdwError);
         } else {
             *pdwError = szUnheld[0] ? ERROR_SUCCESS : ERROR_NO_UNICODE_TRANSLATION;

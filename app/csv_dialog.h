@@ -2,9 +2,20 @@
 #pragma once
 #include "ui/dialog.h"
 
+// The job as the main dialog shows it: its counts, the line count as shown ("12" or "12.35"), the
+// total as rounded for display, and the rates it was priced with.
+struct CsvJob {
+    int nChars;
+    int nWords;
+    char szLines[32];
+    double dTotal;
+    const char16_t* szRatesName;
+    const char16_t* szCurrency;
+};
+
 class CsvDialog : public LDialog {
 public:
-    CsvDialog(int nChars, int nWords, int nLines, double dTotal, const wchar_t* szJobTitle);
+    CsvDialog(const CsvJob& job, const wchar_t* szJobTitle);
 
 private:
     void InitDialog() override;
@@ -19,9 +30,6 @@ private:
     enum { kUnheldSize = 2 * kItemTextSize };
     bool AddToCsvFile(const char* szFilePath, wchar_t* szUnheld, DWORD* pdwError);
 
-    int nChars;
-    int nWords;
-    int nLines;
-    double dTotalCost;
+    CsvJob job;
     wchar_t szJobTitle[kItemTextSize];
 };

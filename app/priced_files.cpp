@@ -140,6 +140,14 @@ int PricedFiles::CountLines(int nCharsPerLine) const {
     return SaturateToInt(nLines);
 }
 
+void PricedFiles::AddRated(const Rates& rates, RatedRow* pSums) const {
+    int nCharsPerLine = RateCharsPerLine(rates);
+    for (size_t i = 0; i < nFiles; ++i) {
+        int64_t nLines = RatesLayOutLines(rates) ? pFiles[i].pKept->CountLines(nCharsPerLine) : 0;
+        AddRatedCounts(rates, RateCountsOf(pFiles[i].counts, nLines), pSums);
+    }
+}
+
 void PricedFiles::GetWords(FileWords* pWords) const {
     for (size_t i = 0; i < nFiles; ++i) {
         pWords[i] = FileWords{reinterpret_cast<const char16_t*>(pFiles[i].szName), pFiles[i].counts.nWords};

@@ -33,6 +33,7 @@ public:
 
     TextCounts Counts() const override;
     int CountLines(int nCharsPerLine) const override;
+    void AddRated(const Rates& rates, RatedRow* pSums) const override;
     void GetSummary(char16_t* szSummary) const override;
     // The files' names joined, for the job title (nUnits units).
     void GetJobTitle(wchar_t* szTitle, size_t nUnits) const;

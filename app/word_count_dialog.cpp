@@ -27,6 +27,7 @@ const UINT kFirstStatusDelayMs = 500;
 WordCountDialog::WordCountDialog(bool bLogonStartIn, FileList* pStartFiles, DWORD dwStartTick)
     : fileJob(this, pStartFiles, dwStartTick),
       pShown(&lastText),
+      bShowingRates(false),
       nStatusLine(0),
       bStepSaid(false),
       bIgnoredPressDue(false),
@@ -41,12 +42,18 @@ WordCountDialog::WordCountDialog(bool bLogonStartIn, FileList* pStartFiles, DWOR
       nSettingsFailure(ERROR_SUCCESS),
       nRunFailure(ERROR_SUCCESS) {
     szJobTitle[0] = L'\0';
+    SetDefaultRateBook(&rateBook);
 }
 
 void WordCountDialog::InitDialog() {
     // Texts in any script: file names, the clipboard's text, the files' names on the status line.
     MakeUnicodeControl(hwndDlg, IDC_SUMMARY);
     MakeUnicodeControl(hwndDlg, IDC_STATUS_LINE);
+    // The rates' names, and captions with their currency, in any script.
+    MakeUnicodeControl(hwndDlg, IDC_RATES);
+    for (int i = 0; i < kCaptionCount; ++i) MakeUnicodeControl(hwndDlg, IDC_FIRST_RATE_CAPTION + i);
+    MakeUnicodeControl(hwndDlg, IDC_EDIT_RATES);
+    SetDlgItemTextW(hwndDlg, IDC_EDIT_RATES, L"Edit Rates\u2026");
     PlaceWindow(kDialogWidthDu, kFullHeightDu);
     splashScreen.Show(hwndDlg, IDB_SPLASH);
     int nDpi = WindowDpi(hwndDlg);
@@ -107,7 +114,13 @@ void WordCountDialog::OnCommand(int nId, int nNotifyCode) {
     case IDC_COST_PER_WORD:
     case IDC_CHARS_PER_LINE:
     case IDC_COST_PER_LINE:
-        if (nNotifyCode == EN_CHANGE) UpdateCost();
+        if (nNotifyCode == EN_CHANGE) OnPriceFieldChanged(nId);
+        break;
+    case IDC_RATES:
+        if (nNotifyCode == CBN_SELCHANGE) OnRatesChosen();
+        break;
+    case IDC_EDIT_RATES:
+        CmEditRates();
         break;
     case IDC_UPDATE_TEXT:
         UpdateText();
@@ -146,10 +159,14 @@ void WordCountDialog::OnCommand(int nId, int nNotifyCode) {
 
 void WordCountDialog::CmAddToCsv() {
     // The job as shown: the counts on show and the total as rounded for display.
-    int nChars = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, nullptr, TRUE));
-    int nWords = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_WORD_COUNT, nullptr, TRUE));
-    int nLines = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_LINE_COUNT, nullptr, TRUE));
-    CsvDialog csvDialog(nChars, nWords, nLines, GetTextMoney(IDC_TOTAL_COST), szJobTitle);
+    CsvJob job;
+    job.nChars = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, nullptr, TRUE));
+    job.nWords = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_WORD_COUNT, nullptr, TRUE));
+    GetItemText(IDC_LINE_COUNT, job.szLines, sizeof(job.szLines));
+    job.dTotal = GetTextMoney(IDC_TOTAL_COST);
+    job.szRatesName = RatesInUse().szName;
+    job.szCurrency = RatesInUse().szCurrency;
+    CsvDialog csvDialog(job, szJobTitle);
     csvDialog.RunModal(MAKEINTRESOURCEA(IDD_ADD_TO_CSV), hwndDlg);
 }
 

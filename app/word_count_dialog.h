@@ -9,6 +9,8 @@
 #include "app/file_list.h"
 #include "app/hot_key.h"
 #include "app/tray_icon.h"
+#include "pricing/rate_book.h"
+#include "pricing/rate_captions.h"
 #include "ui/dialog.h"
 #include "ui/splash_screen.h"
 
@@ -35,9 +37,9 @@ public:
 
 private:
     // The dialog's size in dialog units, with its Settings panel shown and folded.
-    static const int kDialogWidthDu = 440;
-    static const int kFullHeightDu = 344;
-    static const int kFoldedHeightDu = 290;
+    static const int kDialogWidthDu = 540;
+    static const int kFullHeightDu = 362;
+    static const int kFoldedHeightDu = 308;
     // The status line spans the dialog's width at the foot of the client area; its last unit lies
     // past the client area's bottom, where the window's edge cuts off its sunken frame's lower edge.
     static const int kStatusLineHeightDu = 11;
@@ -76,7 +78,7 @@ private:
     void ShowPriced(const PricedText* pPriced);
     void ShowFiles(const PricedFiles* pFiles) override;
     void UpdateCost();
-    // The characters per line as typed; 0 when the field holds no number.
+    // The characters per line of the rates in use; 0 when the field holds no number.
     int CharsPerLine() override;
     void ShowSummary(const char16_t* szSummary);
     void SetTextMoney(int nId, double dValue);
@@ -126,6 +128,19 @@ private:
     void OnDpiChanged(int nDpi, const RECT* pSuggested);
     void OnDpiSettled(int nDpi);
 
+    // The rates (word_count_rates.cpp): the list shows the user's rates; the price fields hold the
+    // prices of the rates in use, and what is typed into them goes into those rates.
+    void ShowRatesList();
+    void ShowRatesInUse();
+    void OnRatesChosen();
+    void OnPriceFieldChanged(int nId);
+    void CmEditRates();
+    // A pricing row's caption as the rates in use name it; the total's says whether the minimum
+    // applied.
+    void ShowRateCaption(RateCaption eCaption, bool bMinimumApplied);
+    void ShowTotalCaption(bool bMinimumApplied);
+    const Rates& RatesInUse() const { return rateBook.rates[rateBook.nInUse]; }
+
     // The settings (word_count_settings.cpp).
     void LoadSettings();
     void SaveSettings();
@@ -135,6 +150,9 @@ private:
     // starts with: the priced files' names, or empty for the clipboard's text, so that a title
     // typed for one job is never offered for the next.
     ClipboardText lastText;
+    RateBook rateBook;
+    // The rates' prices are being written into the fields: the fields' changes are not theirs.
+    bool bShowingRates;
     FileJob fileJob;
     const PricedText* pShown;
     wchar_t szJobTitle[kItemTextSize];

@@ -8,11 +8,7 @@
 #include "resources/main_dialog_ids.h"
 #include "ui/unicode_control.h"
 
-int WordCountDialog::CharsPerLine() {
-    BOOL bRead = FALSE;
-    int nCharsPerLine = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHARS_PER_LINE, &bRead, TRUE));
-    return bRead ? nCharsPerLine : 0;
-}
+int WordCountDialog::CharsPerLine() { return RateCharsPerLine(RatesInUse()); }
 
 void WordCountDialog::ShowSummary(const char16_t* szSummary) {
     const WCHAR* szWide = reinterpret_cast<const WCHAR*>(szSummary);
@@ -41,9 +37,6 @@ void WordCountDialog::ShowPriced(const PricedText* pPriced) {
     char16_t szSummary[kSummaryBufferSize];
     pShown->GetSummary(szSummary);
     ShowSummary(szSummary);
-    TextCounts counts = pShown->Counts();
-    SetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, static_cast<UINT>(SaturateToInt(counts.nChars)), TRUE);
-    SetDlgItemInt(hwndDlg, IDC_WORD_COUNT, static_cast<UINT>(SaturateToInt(counts.nWords)), TRUE);
     UpdateCost();
 }
 
@@ -53,25 +46,28 @@ void WordCountDialog::ShowFiles(const PricedFiles* pFiles) {
 }
 
 void WordCountDialog::UpdateCost() {
-    // Only the lines depend on the characters per line: they alone are counted again, from the
-    // class bytes kept with the text.
-    int nLines = pShown->CountLines(CharsPerLine());
-    SetDlgItemInt(hwndDlg, IDC_LINE_COUNT, static_cast<UINT>(nLines), TRUE);
+    // Each file's counts in the rates' units, its lines laid out again or divided, nothing read again.
+    const Rates& rates = RatesInUse();
+    RatedRow counts = {};
+    pShown->AddRated(rates, &counts);
+    SetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, static_cast<UINT>(SaturateToInt(counts.nChars)), TRUE);
+    SetDlgItemInt(hwndDlg, IDC_WORD_COUNT, static_cast<UINT>(SaturateToInt(counts.nWords)), TRUE);
+    char szLines[32];
+    FormatLineCount(counts.nLineHundredths, RateShowsLineDecimals(rates), szLines, sizeof(szLines));
+    SetDlgItemTextA(hwndDlg, IDC_LINE_COUNT, szLines);
 
-    // Prices are computed from the counts on show.
-    int nChars = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, nullptr, TRUE));
-    int nWords = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_WORD_COUNT, nullptr, TRUE));
-    int nLineCount = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_LINE_COUNT, nullptr, TRUE));
-    JobPrices prices;
-    prices.dPerChar = GetTextMoney(IDC_COST_PER_CHAR);
-    prices.dPerWord = GetTextMoney(IDC_COST_PER_WORD);
-    prices.dPerLine = GetTextMoney(IDC_COST_PER_LINE);
-    prices.dFixed = GetTextMoney(IDC_FIXED_COST);
-    JobCosts costs = PriceJob(prices, nChars, nWords, nLineCount);
-    SetTextMoney(IDC_CHARS_COST, costs.dChars);
-    SetTextMoney(IDC_WORDS_COST, costs.dWords);
-    SetTextMoney(IDC_LINES_COST, costs.dLines);
-    SetTextMoney(IDC_TOTAL_COST, costs.dTotal);
+    // Prices are computed from the counts on show, a line count with its decimals.
+    RatedRow shown = {};
+    shown.nChars = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_CHAR_COUNT, nullptr, TRUE));
+    shown.nWords = static_cast<int>(GetDlgItemInt(hwndDlg, IDC_WORD_COUNT, nullptr, TRUE));
+    GetItemText(IDC_LINE_COUNT, szLines, sizeof(szLines));
+    shown.nLineHundredths = LineCountHundredths(szLines);
+    RatedJob job = PriceRatedCounts(rates, shown);
+    SetTextMoney(IDC_CHARS_COST, job.sums.dChars);
+    SetTextMoney(IDC_WORDS_COST, job.sums.dWords);
+    SetTextMoney(IDC_LINES_COST, job.sums.dLines);
+    SetTextMoney(IDC_TOTAL_COST, job.dTotal);
+    ShowTotalCaption(job.bMinimumApplied);
 }
 
 void WordCountDialog::SetTextMoney(int nId, double dValue) {

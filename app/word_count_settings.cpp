@@ -5,6 +5,7 @@
 #include <string.h>
 #include <windows.h>
 
+#include "app/rate_settings.h"
 #include "app/settings.h"
 #include "resources/main_dialog_ids.h"
 #include "support/path_text.h"
@@ -18,11 +19,9 @@ enum { kReasonSize = 200 };
 }  // namespace
 
 void WordCountDialog::LoadSettings() {
-    for (const PriceSetting& setting : kPriceSettings) {
-        char szText[kItemTextSize];
-        LoadPriceSetting(setting, szText, sizeof(szText));
-        SetDlgItemTextA(hwndDlg, setting.nControlId, szText);
-    }
+    LoadRateBook(&rateBook);
+    ShowRatesList();
+    ShowRatesInUse();
 }
 
 void WordCountDialog::SaveSettings() {
@@ -30,11 +29,8 @@ void WordCountDialog::SaveSettings() {
     auto Keep = [](long nResult, long* pnFailure) {
         if (nResult != ERROR_SUCCESS && *pnFailure == ERROR_SUCCESS) *pnFailure = nResult;
     };
-    for (const PriceSetting& setting : kPriceSettings) {
-        char szText[kItemTextSize];
-        GetItemText(setting.nControlId, szText, sizeof(szText));
-        Keep(SavePriceSetting(setting, szText), &nSettingsFailure);
-    }
+    // What was typed into the price fields is in the rates in use already.
+    Keep(SaveRateBook(rateBook), &nSettingsFailure);
     bool bHotKeyOn = IsChecked(IDC_HOT_KEY_ON);
     Keep(SaveHotKeyOn(bHotKeyOn), &nSettingsFailure);
     Keep(SaveHotKeyAutoSelect(IsChecked(IDC_HOT_KEY_AUTO_SELECT)), &nSettingsFailure);

@@ -25,7 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     title = title.substr(0, title.find('\0'));
 
     char* szRecord = static_cast<char*>(malloc(kCsvRecordSize));
-    size_t nLength = FormatCsvRecord(szRecord, layout, szDate, title.c_str(), nChars, nWords, nLines, dTotal);
+    std::string lines = std::to_string(nLines);
+    size_t nLength =
+        FormatCsvRecord(szRecord, layout, szDate, title.c_str(), nChars, nWords, lines.c_str(), dTotal, nullptr);
     Check(nLength < kCsvRecordSize && strlen(szRecord) == nLength);
     size_t nEnd = strlen(szEnd);
     Check(nLength >= nEnd && memcmp(szRecord + nLength - nEnd, szEnd, nEnd) == 0);

@@ -16,6 +16,8 @@ void CopyText(char* szDest, const char* szSource) {
     }
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
 bool IsBlank(const char* sz) {
     for (; *sz; ++sz) {
         if (*sz != ' ' && *sz != '\t') return false;
@@ -112,14 +114,16 @@ RatedRow PriceFileRow(const Rates& rates, const RateCounts& counts) {
     return row;
 }
 
-RatedJob PriceRatedJob(const Rates& rates, const RateCounts* pFiles, size_t nFiles) {
+void AddRatedCounts(const Rates& rates, const RateCounts& counts, RatedRow* pSums) {
+    RatedRow row = CountRow(rates, counts);
+    pSums->nChars = SaturatingAdd(pSums->nChars, row.nChars);
+    pSums->nWords = SaturatingAdd(pSums->nWords, row.nWords);
+    pSums->nLineHundredths = SaturatingAdd(pSums->nLineHundredths, row.nLineHundredths);
+}
+
+RatedJob PriceRatedCounts(const Rates& rates, const RatedRow& sums) {
     RatedJob job = {};
-    for (size_t i = 0; i < nFiles; ++i) {
-        RatedRow row = CountRow(rates, pFiles[i]);
-        job.sums.nChars = SaturatingAdd(job.sums.nChars, row.nChars);
-        job.sums.nWords = SaturatingAdd(job.sums.nWords, row.nWords);
-        job.sums.nLineHundredths = SaturatingAdd(job.sums.nLineHundredths, row.nLineHundredths);
-    }
+    job.sums = sums;
     PriceRow(rates, &job.sums);
     job.dTotal = TextToMoney(rates.szFixed) + job.sums.dSum;
     if (!IsBlank(rates.szMinimum)) {
@@ -130,6 +134,12 @@ RatedJob PriceRatedJob(const Rates& rates, const RateCounts* pFiles, size_t nFil
         }
     }
     return job;
+}
+
+RatedJob PriceRatedJob(const Rates& rates, const RateCounts* pFiles, size_t nFiles) {
+    RatedRow sums = {};
+    for (size_t i = 0; i < nFiles; ++i) AddRatedCounts(rates, pFiles[i], &sums);
+    return PriceRatedCounts(rates, sums);
 }
 
 bool RateShowsLineDecimals(const Rates& rates) {
@@ -153,4 +163,20 @@ size_t FormatLineCount(int64_t nHundredths, bool bDecimals, char* szBuffer, size
     szText[n++] = static_cast<char>('0' + nCents % 10);
     szText[n] = '\0';
     return CopyBounded(szBuffer, nBufferSize, szText);
+}
+
+int64_t LineCountHundredths(const char* szText) {
+    bool bNegative = *szText == '-';
+    if (bNegative) ++szText;
+    int64_t nWhole = 0;
+    for (; IsDigit(*szText); ++szText) {
+        if (nWhole > INT64_MAX / 1000) return bNegative ? INT64_MIN : INT64_MAX;
+        nWhole = nWhole * 10 + (*szText - '0');
+    }
+    int64_t nHundredths = HundredthsOfWhole(nWhole);
+    if (*szText == '.' && IsDigit(szText[1])) {
+        nHundredths += 10 * (szText[1] - '0');
+        if (IsDigit(szText[2])) nHundredths += szText[2] - '0';
+    }
+    return bNegative ? -nHundredths : nHundredths;
 }

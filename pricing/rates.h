@@ -85,6 +85,11 @@ struct RatedJob {
 int64_t DividedLineHundredths(int64_t nChars, int nCharsPerLine, RateRounding eRounding);
 
 RatedRow PriceFileRow(const Rates& rates, const RateCounts& counts);
+// Adds a file's counts in the rate's units (its lines rounded) to a job's sums; the costs are not
+// worked out.
+void AddRatedCounts(const Rates& rates, const RateCounts& counts, RatedRow* pSums);
+// Prices a job's counts in the rate's units: the rows' costs, then the fixed cost and the minimum once.
+RatedJob PriceRatedCounts(const Rates& rates, const RatedRow& sums);
 // The job's counts are the sums of its files' (lines rounded per file); the fixed cost and the
 // minimum apply once.
 RatedJob PriceRatedJob(const Rates& rates, const RateCounts* pFiles, size_t nFiles);
@@ -94,3 +99,6 @@ bool RateShowsLineDecimals(const Rates& rates);
 // A line count in hundredths as text: "12.35" with decimals, whole lines otherwise ("12").
 // Writes at most nBufferSize bytes with the terminator (32 always suffice); returns the length.
 size_t FormatLineCount(int64_t nHundredths, bool bDecimals, char* szBuffer, size_t nBufferSize);
+// A line count as FormatLineCount writes it, read back in hundredths ("12.35" is 1235, "12" 1200);
+// a text that does not begin with a count is 0, and reading stops where the count does.
+int64_t LineCountHundredths(const char* szText);

@@ -30,6 +30,21 @@
 #define IDC_BANNER 125
 #define IDC_RATES 126       // the drop-down list of the rates
 #define IDC_EDIT_RATES 127  // "Edit Rates..." opens the rates dialog
+// The pricing rows' captions, which follow the rates in use: IDC_FIRST_RATE_CAPTION plus the
+// caption's place in pricing/rate_captions.h's RateCaption.
+#define IDC_FIRST_RATE_CAPTION 130
+#define IDC_CAPTION_FIXED_COST 130
+#define IDC_CAPTION_CHARS_COST 131
+#define IDC_CAPTION_CHAR_COUNT 132
+#define IDC_CAPTION_COST_PER_CHAR 133
+#define IDC_CAPTION_WORDS_COST 134
+#define IDC_CAPTION_WORD_COUNT 135
+#define IDC_CAPTION_COST_PER_WORD 136
+#define IDC_CAPTION_LINES_COST 137
+#define IDC_CAPTION_CHARS_PER_LINE 138
+#define IDC_CAPTION_LINE_COUNT 139
+#define IDC_CAPTION_COST_PER_LINE 140
+#define IDC_CAPTION_TOTAL_COST 141
 
 // The tray menu's commands (Open, Close, Exit) also reach the main dialog from the program itself.
 #include "resources/tray_menu_ids.h"

@@ -20,6 +20,12 @@ HWND MakeUnicodeControl(HWND hwndDlg, int nId) {
     GetWindowTextW(hwndOld, szText, kItemTextSize);
     RECT rect;
     GetWindowRect(hwndOld, &rect);
+    // A combo box's window is its closed field; it is made with the height of its dropped list too.
+    RECT dropped;
+    if (lstrcmpiW(szClass, L"ComboBox") == 0 &&
+        SendMessageW(hwndOld, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped)) &&
+        dropped.bottom > rect.bottom)
+        rect.bottom = dropped.bottom;
     MapWindowPoints(nullptr, hwndDlg, reinterpret_cast<POINT*>(&rect), 2);
     HWND hwndNew = CreateWindowExW(static_cast<DWORD>(GetWindowLongA(hwndOld, GWL_EXSTYLE)), szClass, szText,
                                    static_cast<DWORD>(GetWindowLongA(hwndOld, GWL_STYLE)), rect.left, rect.top,

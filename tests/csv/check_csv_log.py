@@ -2,7 +2,8 @@
 """Reads the job log that the CSV tests wrote as a spreadsheet would, with two readers: Python's CSV
 reader (strict: a quote after a blank is text) and LibreOffice Calc, headless, which opens the log
 as CSV and saves its cells again separated by tabs. A new log is UTF-8 after its byte-order mark;
-every record must come out as six cells, with each title whole in the second."""
+every record must come out as eight cells, with each title whole in the second and the rates'
+name and currency in the last two."""
 import csv
 import io
 import os
@@ -21,10 +22,10 @@ def check_rows(reader, rows, failures):
     if len(rows) != len(TITLES):
         failures.append("%s: %d records, expected %d: %r" % (reader, len(rows), len(TITLES), rows))
     for row, title in zip(rows, TITLES):
-        if len(row) != 6:
-            failures.append("%s: a record of %d cells, expected 6: %r" % (reader, len(row), row))
-        elif row[1] != title or row[2:6] != ["40", "8", "2", "0.16"]:
-            failures.append("%s: cells %r, expected the title %r, then 40, 8, 2, 0.16" % (reader, row, title))
+        if len(row) != 8:
+            failures.append("%s: a record of %d cells, expected 8: %r" % (reader, len(row), row))
+        elif row[1] != title or row[2:8] != ["40", "8", "2", "0.16", "Standard", "$"]:
+            failures.append("%s: cells %r, expected the title %r, then 40, 8, 2, 0.16, Standard, $" % (reader, row, title))
 
 
 def rows_from_calc(path, failures):

@@ -10,7 +10,8 @@ namespace {
 std::string Record(CsvLayout layout, const char* szDate, const char* szTitle, int nChars, int nWords, int nLines,
                    double dTotal) {
     char szRecord[kCsvRecordSize];
-    size_t n = FormatCsvRecord(szRecord, layout, szDate, szTitle, nChars, nWords, nLines, dTotal);
+    size_t n = FormatCsvRecord(szRecord, layout, szDate, szTitle, nChars, nWords, std::to_string(nLines).c_str(), dTotal,
+                               nullptr);
     EXPECT_EQ(strlen(szRecord), n);
     return szRecord;
 }
@@ -78,6 +79,31 @@ TEST(CsvRecord, ALongUtf8TitleIsWrittenWholeOrCutBetweenCharacters) {
     std::string shifted = "a" + omegas;
     EXPECT_EQ("d,\"a" + Repeated("\xCE\xA9", 776) + "\",0,0,0,0.00\r\n",
               Rfc4180Record("d", shifted.c_str(), 0, 0, 0, 0));
+}
+
+TEST(CsvRecord, ALogWithTheRatesEndsWithTheirQuotedNameAndTheCurrency) {
+    char szRecord[kCsvRecordSize];
+    CsvRates rates = {"Court \"A\", German", "\xE2\x82\xAC"};  // U+20AC
+    FormatCsvRecord(szRecord, CsvLayout::kRfc4180, "07/12/26", "Brief", 1234, 210, "22.44", 26.93, &rates);
+    EXPECT_STREQ("07/12/26,\"Brief\",1234,210,22.44,26.93,\"Court \"\"A\"\", German\",\xE2\x82\xAC\r\n", szRecord);
+    CsvRates odd = {"", "a,b"};
+    FormatCsvRecord(szRecord, CsvLayout::kSpaced, "d", "t", 1, 2, "3", 0, &odd);
+    EXPECT_STREQ("d, \"t\", 1, 2, 3, 0.00, \"\", \"a,b\" \r\n", szRecord);
+    // A name longer than any the rates hold is cut between characters (U+03A9, two bytes).
+    std::string omegas = Repeated("\xCE\xA9", 100);
+    CsvRates longName = {omegas.c_str(), "$"};
+    FormatCsvRecord(szRecord, CsvLayout::kRfc4180, "d", "t", 0, 0, "0", 0, &longName);
+    EXPECT_EQ("d,\"t\",0,0,0,0.00,\"" + Repeated("\xCE\xA9", 60) + "\",$\r\n", std::string(szRecord));
+}
+
+TEST(CsvRecord, TheFirstRecordsFieldsTellAnOlderLogFromOneWithTheRates) {
+    const char kSix[] = "07/12/26,\"a, \"\"b\"\"\",1,2,3,0.00\r\n07/12/26,\"x\",1,2,3,0.00,\"y\",$\r\n";
+    EXPECT_EQ(6, CsvFirstRecordFields(kSix, sizeof(kSix) - 1));
+    const char kEight[] = "d,\"line\r\nbreak\",1,2,3.50,0.00,\"Standard\",$\r\n";
+    EXPECT_EQ(8, CsvFirstRecordFields(kEight, sizeof(kEight) - 1));
+    const char kSpaced[] = "d, \"t\", 1, 2, 3, 0.00 \r\n";
+    EXPECT_EQ(6, CsvFirstRecordFields(kSpaced, sizeof(kSpaced) - 1));
+    EXPECT_EQ(0, CsvFirstRecordFields("", 0));
 }
 
 }  // namespace

@@ -86,6 +86,13 @@ TEST(Rates, DividedLinesRoundAtTheUnitsEdges) {
     EXPECT_STREQ("0.05", szText);
     FormatLineCount(300, false, szText, sizeof(szText));
     EXPECT_STREQ("3", szText);
+    // The window reads the count on show back with its decimals.
+    struct Shown {
+        const char* szText;
+        int64_t nHundredths;
+    } shown[] = {{"1.51", 151}, {"0.05", 5}, {"3", 300}, {"12.5", 1250}, {"-1.50", -150},
+                 {"7.", 700},   {"", 0},     {"x1", 0}, {"2.999", 299}};
+    for (const Shown& c : shown) EXPECT_EQ(c.nHundredths, LineCountHundredths(c.szText)) << "\"" << c.szText << "\"";
 }
 
 TEST(Rates, MinimumChargeRaisesTheTotalOnlyBelowIt) {

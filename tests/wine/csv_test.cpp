@@ -140,8 +140,9 @@ TEST_F(CsvTest, RecordsAreAppendedAndThePathIsOfferedAgain) {
     ASSERT_TRUE(Started(kCatText));
     ASSERT_TRUE(AddJob(path, "Letter to bank"));
     std::string date = DateToday(1);
-    std::string first = date + ",\"Letter to bank\",40,8,2,0.16\r\n";
-    EXPECT_EQ(kUtf8Mark + first, ReadFileBytes(path)) << "a new log: the UTF-8 mark and one RFC 4180 record, no header";
+    std::string first = date + ",\"Letter to bank\",40,8,2,0.16,\"Standard\",$\r\n";
+    EXPECT_EQ(kUtf8Mark + first, ReadFileBytes(path))
+        << "a new log: the UTF-8 mark and one RFC 4180 record with the rates' name and currency, no header";
     EXPECT_EQ(path, StoredCsvPath());
 
     // The next time the box offers the stored path, and the title starts empty.
@@ -178,9 +179,9 @@ TEST_F(CsvTest, TitlesThatSpreadsheetsMustReadAsOneField) {
     for (const std::u16string& title : titles) ASSERT_TRUE(AddJob(path, title)) << Utf8(title);
     std::string bytes = ReadFileBytes(path);
     EXPECT_NE(std::string::npos,
-              bytes.find(",\"Smith, \"\"\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1\"\" letter\",40,8,2,0.16\r\n"))
+              bytes.find(",\"Smith, \"\"\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1\"\" letter\",40,8,2,0.16,\"Standard\",$\r\n"))
         << bytes;
-    EXPECT_NE(std::string::npos, bytes.find(",\"\",40,8,2,0.16\r\n")) << bytes;
+    EXPECT_NE(std::string::npos, bytes.find(",\"\",40,8,2,0.16,\"Standard\",$\r\n")) << bytes;
     PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
     EXPECT_EQ(0, program.WaitForExit());
 }
@@ -193,12 +194,17 @@ TEST_F(CsvTest, ANewLogIsUtf8AfterTheMarkAndKeepsATitleInAnyScript) {
     ASSERT_TRUE(AddJob(path, u"Письмо Ωμέγα 報告"));
     std::string first = DateToday(0) +
                         ",\"\xD0\x9F\xD0\xB8\xD1\x81\xD1\x8C\xD0\xBC\xD0\xBE \xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 "
-                        "\xE5\xA0\xB1\xE5\x91\x8A\",40,8,2,0.16\r\n";
+                        "\xE5\xA0\xB1\xE5\x91\x8A\",40,8,2,0.16,\"Standard\",$\r\n";
     EXPECT_EQ(kUtf8Mark + first, ReadFileBytes(path));
     // A log with the mark goes on in UTF-8, without a second mark.
     ASSERT_TRUE(AddJob(path, u"Ωμέγα 2"));
-    std::string second = DateToday(0) + ",\"\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 2\",40,8,2,0.16\r\n";
+    std::string second = DateToday(0) + ",\"\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 2\",40,8,2,0.16,\"Standard\",$\r\n";
     EXPECT_EQ(kUtf8Mark + first + second, ReadFileBytes(path));
+    // A UTF-8 log that began with six fields a record goes on with six.
+    const std::string kSixFields = "01/01/26,\"a, \"\"b\"\"\",1,1,1,0.02\r\n";
+    WriteFileBytes(path, kUtf8Mark + kSixFields);
+    ASSERT_TRUE(AddJob(path, u"old"));
+    EXPECT_EQ(kUtf8Mark + kSixFields + DateToday(0) + ",\"old\",40,8,2,0.16\r\n", ReadFileBytes(path));
     PostMessageA(program.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
     EXPECT_EQ(0, program.WaitForExit());
 }
@@ -248,7 +254,7 @@ TEST_F(CsvTest, DateFollowsTheUsersOrder) {
         ASSERT_NE(nullptr, started.WaitForDialog());
         program.hwnd = started.hwnd;
         ASSERT_TRUE(AddJob(path, "t"));
-        EXPECT_EQ(kUtf8Mark + DateToday(sziDate[0] - '0') + ",\"t\",7,2,1,0.04\r\n", ReadFileBytes(path))
+        EXPECT_EQ(kUtf8Mark + DateToday(sziDate[0] - '0') + ",\"t\",7,2,1,0.04,\"Standard\",$\r\n", ReadFileBytes(path))
             << "iDate " << sziDate;
         PostMessageA(started.hwnd, WM_COMMAND, IDM_TRAY_EXIT, 0);
         EXPECT_EQ(0, started.WaitForExit());

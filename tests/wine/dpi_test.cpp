@@ -23,6 +23,7 @@
 #include "app/settings.h"
 #include "app/tray_icon.h"
 #include "app/word_count_dialog.h"
+#include "pricing/rate_captions.h"
 #include "resources/about_dialog_ids.h"
 #include "resources/csv_dialog_ids.h"
 #include "resources/key_dialog_ids.h"
@@ -186,6 +187,38 @@ void TakenKeyTexts(HWND hwndDialog, std::vector<std::string>* pLabels, std::vect
     ResetProgramRegistry();
 }
 
+// The pricing rows' captions of every kind of rates, with a three-letter currency and with "€", the
+// total's with the minimum applied too, as the system's code page writes them.
+std::vector<RunTimeTexts> RateCaptionTexts() {
+    std::vector<RunTimeTexts> captions;
+    for (int nCaption = 0; nCaption < kCaptionCount; ++nCaption) {
+        captions.push_back({MAKEINTRESOURCEA(IDD_MAIN), IDC_FIRST_RATE_CAPTION + nCaption, {}});
+    }
+    for (const char16_t* szCurrency : {u"CHF", u"\u20AC"}) {
+        for (int nChars = 0; nChars < 3; ++nChars) {
+            for (int nLines = 0; nLines < 4; ++nLines) {
+                Rates rates;
+                SetDefaultRates(&rates, 0);
+                std::char_traits<char16_t>::copy(rates.szCurrency, szCurrency,
+                                                 std::char_traits<char16_t>::length(szCurrency) + 1);
+                rates.eChars = static_cast<RateChars>(nChars);
+                rates.eLines = nLines == 0 ? kLinesLaidOut : kLinesDivided;
+                rates.eLineName = nLines == 2 ? kLineNamePages : kLineNameStandardLines;
+                for (int nCaption = 0; nCaption < kCaptionCount; ++nCaption) {
+                    char16_t szCaption[kRateCaptionUnits];
+                    MakeRateCaption(rates, static_cast<RateCaption>(nCaption), nLines == 3, szCaption,
+                                    kRateCaptionUnits);
+                    char szAnsi[3 * kRateCaptionUnits];
+                    WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(szCaption), -1, szAnsi,
+                                        sizeof(szAnsi), nullptr, nullptr);
+                    captions[nCaption].texts.push_back(szAnsi);
+                }
+            }
+        }
+    }
+    return captions;
+}
+
 std::vector<RunTimeTexts> TextsWrittenAtRunTime(HWND hwndMain) {
     std::vector<std::string> labels, status;
     TakenKeyTexts(hwndMain, &labels, &status);
@@ -195,14 +228,18 @@ std::vector<RunTimeTexts> TextsWrittenAtRunTime(HWND hwndMain) {
     status.push_back(kClipboardUnreadableText);
     const std::wstring stopped = FileReading::kStoppedText;
     status.push_back(std::string(stopped.begin(), stopped.end()));
-    return {
+    std::vector<RunTimeTexts> texts = {
         {MAKEINTRESOURCEA(IDD_MAIN), IDC_HOT_KEY_NAME, labels},
         {MAKEINTRESOURCEA(IDD_MAIN), IDC_STATUS_LINE, status},
         {MAKEINTRESOURCEA(IDD_MAIN), IDC_SETTINGS_TOGGLE, {"Show Settings >>", "<< Hide Settings"}},
         {MAKEINTRESOURCEA(IDD_CHANGE_KEY), IDC_KEY_HINT, {kTypingKeyHint, kAloneKeyHint}},
         {IDD_PROGRESS, IDC_PROGRESS_LINE0, {"Installing TallyQuill"}},
         {IDD_PROGRESS, IDC_PROGRESS_LINE1, {"Software Licence Terms", "Finalizing", "tallyq.exe"}},
+        {MAKEINTRESOURCEA(IDD_MAIN), IDC_LINE_COUNT, {"99999.99"}},
+        {MAKEINTRESOURCEA(IDD_MAIN), IDC_EDIT_RATES, {"Edit Rates\x85"}},
     };
+    for (RunTimeTexts& captions : RateCaptionTexts()) texts.push_back(captions);
+    return texts;
 }
 
 // The DPI this process was started for, or 0 in a run of its own.

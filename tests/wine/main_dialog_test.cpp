@@ -321,15 +321,15 @@ TEST_F(MainDialogTest, FoldingTheSettingsPanel) {
     GetWindowRect(program.hwnd, &window);
     EXPECT_EQ(120, window.left);
     EXPECT_EQ(30, window.top);
-    // Dialog units to pixels, from the unfolded client area of 397 x 344 units.
-    auto Vertical = [&](int nUnits) { return MulDiv(nUnits, full.bottom, 344); };
+    // Dialog units to pixels, from the unfolded client area of 540 x 362 units.
+    auto Vertical = [&](int nUnits) { return MulDiv(nUnits, full.bottom, 362); };
 
     MoveWindow(program.hwnd, 300, 200, window.right - window.left, window.bottom - window.top, TRUE);
     program.Click(IDC_SETTINGS_TOGGLE);
     RECT folded;
     GetClientRect(program.hwnd, &folded);
     EXPECT_EQ(full.right, folded.right);
-    EXPECT_NEAR(Vertical(290), folded.bottom, 1);
+    EXPECT_NEAR(Vertical(308), folded.bottom, 1);
     EXPECT_EQ("Show Settings >>", program.Text(IDC_SETTINGS_TOGGLE));
     GetWindowRect(program.hwnd, &window);
     EXPECT_EQ(120, window.left) << "placed again at (120, 30)";
@@ -337,7 +337,7 @@ TEST_F(MainDialogTest, FoldingTheSettingsPanel) {
     RECT status;
     GetWindowRect(GetDlgItem(program.hwnd, IDC_STATUS_LINE), &status);
     MapWindowPoints(nullptr, program.hwnd, reinterpret_cast<POINT*>(&status), 2);
-    EXPECT_NEAR(Vertical(280), status.top, 1);
+    EXPECT_NEAR(Vertical(298), status.top, 1);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(program.hwnd, IDC_SETTINGS_GROUP)));
     // The folded height hides exactly the Settings panel: its controls lie below the client area,
     // every other shown control above its bottom (the status line, moved up, ends at it).
@@ -358,7 +358,7 @@ TEST_F(MainDialogTest, FoldingTheSettingsPanel) {
     EXPECT_EQ("<< Hide Settings", program.Text(IDC_SETTINGS_TOGGLE));
     GetWindowRect(GetDlgItem(program.hwnd, IDC_STATUS_LINE), &status);
     MapWindowPoints(nullptr, program.hwnd, reinterpret_cast<POINT*>(&status), 2);
-    EXPECT_NEAR(Vertical(334), status.top, 1);
+    EXPECT_NEAR(Vertical(352), status.top, 1);
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(program.hwnd, IDC_SETTINGS_GROUP)));
 
     // Near the screen's corner the window is kept on the screen.
