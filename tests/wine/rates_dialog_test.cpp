@@ -198,12 +198,12 @@ TEST_F(RatesDialogTest, EditsTheRatesAndHandsBackTheBookOnOk) {
             EXPECT_EQ("Standard / Rush (selected 1)", ListView()) << "at the start, the rates in use selected";
             EXPECT_EQ("Rush 10.00 0.15 55 [30.00] CHF", Fields()) << "the fields at the start";
             EXPECT_EQ("++++", Enabled()) << "Add, Delete, Named, Rounded with the \u00F7 rule";
+            EXPECT_TRUE(GetWindowLongA(run.hwndDialog, GWL_EXSTYLE) & WS_EX_CONTEXTHELP)
+                << "the title bar's ? button: extended styles " << std::hex << GetWindowLongA(run.hwndDialog, GWL_EXSTYLE);
             std::string unicode;
             for (int nId : {IDC_RATES_LIST, IDC_RATES_NAME, IDC_RATES_CURRENCY, IDC_RATES_FIXED}) {
                 unicode += IsWindowUnicode(Item(nId)) ? "U" : "A";
             }
-            EXPECT_TRUE(GetWindowLongA(run.hwndDialog, GWL_EXSTYLE) & WS_EX_CONTEXTHELP)
-                << "the title bar's ? button: extended styles " << std::hex << GetWindowLongA(run.hwndDialog, GWL_EXSTYLE);
             EXPECT_EQ("UUUA", unicode) << "list, name, currency, a price: Unicode or ANSI windows";
             wchar_t szItem[64] = L"";
             SendMessageW(Item(IDC_RATES_LINES), CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(szItem));
