@@ -1,11 +1,12 @@
 // The program at 96, 120, 144 and 192 DPI. Each DPI has a process of its own, since the system reads
 // its DPI once per process (Wine 8: LogPixels under HKCU\Control Panel\Desktop, before the machine's
-// value under its hardware profile's Software\Fonts). There every label, button, check box and group
-// box of every dialog has its text, and the texts the program writes into it, measured in its own
-// font: Wine's stand-in for "MS Sans Serif" is not Windows' own, so each must fit with a tenth of
-// its room to spare. The splash, the tray icon and the window's icons take the sizes of the DPI, and
-// the main dialog follows a move to a monitor of another DPI, as the system announces it. The
-// summary shows whole lines of its font, three of them, at each.
+// value under its hardware profile's Software\Fonts). There every label, button, check box, group
+// box and drop-down list of every dialog has its text, and the texts the program writes into it (a
+// drop-down list's items), measured in its own font: Wine's stand-in for "MS Sans Serif" is not
+// Windows' own, so each must fit with a tenth of its room to spare. The splash, the tray icon and
+// the window's icons take the sizes of the DPI, and the main dialog follows a move to a monitor of
+// another DPI, as the system announces it. The summary shows whole lines of its font, three of
+// them, at each.
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@
 #include "app/change_key_dialog.h"
 #include "app/file_reading.h"
 #include "app/hot_key.h"
+#include "app/rates_dialog.h"
 #include "app/settings.h"
 #include "app/tray_icon.h"
 #include "app/word_count_dialog.h"
@@ -28,6 +30,7 @@
 #include "resources/csv_dialog_ids.h"
 #include "resources/key_dialog_ids.h"
 #include "resources/main_dialog_ids.h"
+#include "resources/rates_dialog_ids.h"
 #include "resources/setup_dialog_ids.h"
 #include "tests/wine/import_redirect.h"
 #include "tests/wine/program_driver.h"
@@ -52,6 +55,7 @@ const Template kTemplates[] = {
     {MAKEINTRESOURCEA(IDD_MAIN), "template 1 (main)"},
     {MAKEINTRESOURCEA(IDD_ADD_TO_CSV), "template 2 (Add to CSV File)"},
     {MAKEINTRESOURCEA(IDD_CHANGE_KEY), "template 4 (Change Key)"},
+    {MAKEINTRESOURCEA(IDD_EDIT_RATES), "template 5 (Edit Rates)"},
     {IDD_ABOUT, "AboutDlg"},
     {IDD_LICENCE_TERMS, "LicenceTermsDlg"},
     {IDD_PROGRESS, "LProgressDialog"},
@@ -66,8 +70,9 @@ std::string Text(HWND hwnd) {
 }
 
 // The room a control gives its text, in pixels: the client area less what the control draws
-// around the text (a push button's edges, a check box's box, a group box's frame). Controls that
-// show no text of their own (edits, icons, frames, the progress bar) have none.
+// around the text (a push button's edges, a check box's box, a group box's frame, a drop-down
+// list's button). Controls that show no text of their own (edits, icons, frames, the progress
+// bar) have none; a drop-down list shows the items the program gives it.
 struct TextRoom {
     bool bShowsText;
     int nWidth;
@@ -104,6 +109,10 @@ TextRoom RoomFor(HWND hwndControl, HDC hdc, int nDpi) {
             room.nWidth -= 2 * MulDiv(4, nDpi, 96);
             room.nHeight -= 2 * MulDiv(2, nDpi, 96);
         }
+    } else if (lstrcmpiA(szClass, "ComboBox") == 0 && (nStyle & 3) == CBS_DROPDOWNLIST) {
+        room.bShowsText = true;
+        room.uFormat |= DT_NOPREFIX;
+        room.nWidth -= GetSystemMetrics(SM_CXVSCROLL) + 2 * MulDiv(2, nDpi, 96);
     }
     return room;
 }
@@ -228,7 +237,7 @@ std::vector<RunTimeTexts> TextsWrittenAtRunTime(HWND hwndMain) {
     status.push_back(kClipboardUnreadableText);
     const std::wstring stopped = FileReading::kStoppedText;
     status.push_back(std::string(stopped.begin(), stopped.end()));
-    std::vector<RunTimeTexts> texts = {
+    std::vector<RunTimeTexts> written = {
         {MAKEINTRESOURCEA(IDD_MAIN), IDC_HOT_KEY_NAME, labels},
         {MAKEINTRESOURCEA(IDD_MAIN), IDC_STATUS_LINE, status},
         {MAKEINTRESOURCEA(IDD_MAIN), IDC_SETTINGS_TOGGLE, {"Show Settings >>", "<< Hide Settings"}},
@@ -238,8 +247,18 @@ std::vector<RunTimeTexts> TextsWrittenAtRunTime(HWND hwndMain) {
         {MAKEINTRESOURCEA(IDD_MAIN), IDC_LINE_COUNT, {"99999.99"}},
         {MAKEINTRESOURCEA(IDD_MAIN), IDC_EDIT_RATES, {"Edit Rates\x85"}},
     };
-    for (RunTimeTexts& captions : RateCaptionTexts()) texts.push_back(captions);
-    return texts;
+    for (RunTimeTexts& captions : RateCaptionTexts()) written.push_back(captions);
+    // The rates dialog's drop-down items, in the code page the test measures in.
+    for (const RatesChoiceList& list : kRatesChoices) {
+        RunTimeTexts items = {MAKEINTRESOURCEA(IDD_EDIT_RATES), list.nId, {}};
+        for (int i = 0; i < list.nItems; ++i) {
+            char szItem[kItemTextSize] = "";
+            WideCharToMultiByte(CP_ACP, 0, list.pItems[i], -1, szItem, sizeof(szItem), nullptr, nullptr);
+            items.texts.push_back(szItem);
+        }
+        written.push_back(items);
+    }
+    return written;
 }
 
 // The DPI this process was started for, or 0 in a run of its own.

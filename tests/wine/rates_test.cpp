@@ -8,6 +8,7 @@
 
 #include "resources/csv_dialog_ids.h"
 #include "resources/main_dialog_ids.h"
+#include "resources/rates_dialog_ids.h"
 #include "support/registry.h"
 #include "tests/wine/program_driver.h"
 #include "tests/wine/wine_test_support.h"
@@ -137,18 +138,52 @@ TEST_F(RatesTest, StoredRatesAreChosenAndRepriceTheTextOnShowWithoutReadingItAga
     ASSERT_NE(std::string::npos, nTitle) << log;
     EXPECT_EQ(",\"Brief\",19,5,1.90,3.80,\"Seiten \xCE\x94\",$\r\n", log.substr(nTitle)) << "the whole log: " << log;
 
+    // Rates made in Edit Rates are listed and stored at once; the ones in use stay chosen.
+    PostMessageA(program.hwnd, WM_COMMAND, MAKEWPARAM(IDC_EDIT_RATES, 0), 0);
+    HWND hwndRates = WaitForShownDialog("Edit Rates");
+    ASSERT_NE(nullptr, hwndRates);
+    SendWithin(hwndRates, WM_COMMAND, MAKEWPARAM(IDC_RATES_ADD, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(hwndRates, IDC_RATES_ADD)), "Add");
+    SetItemUnicodeText(hwndRates, IDC_RATES_NAME, u"\u041F\u0435\u0440\u0435\u0432\u043E\u0434");  // Перевод
+    PostMessageA(hwndRates, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([hwndRates] { return !IsWindow(hwndRates); })) << "Edit Rates did not close on OK";
+    ASSERT_TRUE(program.HandledPostedMessages());
+    EXPECT_EQ("\xD0\x9F\xD0\xB5\xD1\x80\xD0\xB5\xD0\xB2\xD0\xBE\xD0\xB4", ListItem(3));
+    EXPECT_EQ("\\u041F\\u0435\\u0440\\u0435\\u0432\\u043E\\u0434", Stored("Rates\\3", "RateName"));
+    EXPECT_EQ("4", Stored("Rates", "Count"));
+    EXPECT_EQ("19 | 5 | 1.90 | 0.00 | 0.00 | 3.80 | 3.80 ", Shown()) << "the rates in use after the dialog";
+
+    // Deleting the first rates moves the others up: the next ones are the first, in "Settings".
+    PostMessageA(program.hwnd, WM_COMMAND, MAKEWPARAM(IDC_EDIT_RATES, 0), 0);
+    hwndRates = WaitForShownDialog("Edit Rates");
+    ASSERT_NE(nullptr, hwndRates);
+    HWND hwndNames = GetDlgItem(hwndRates, IDC_RATES_LIST);
+    SendWithin(hwndNames, LB_SETCURSEL, 0, 0, "LB_SETCURSEL");
+    SendWithin(hwndRates, WM_COMMAND, MAKEWPARAM(IDC_RATES_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(hwndNames),
+               "LBN_SELCHANGE");
+    SendWithin(hwndRates, WM_COMMAND, MAKEWPARAM(IDC_RATES_DELETE, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(hwndRates, IDC_RATES_DELETE)), "Delete");
+    PostMessageA(hwndRates, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([hwndRates] { return !IsWindow(hwndRates); })) << "Edit Rates did not close on OK";
+    ASSERT_TRUE(program.HandledPostedMessages());
+    EXPECT_EQ("Gericht", ListItem(0));
+    EXPECT_EQ("Gericht", Stored("Settings", "RateName"));
+    EXPECT_EQ("spaces", Stored("Settings", "CharacterKind"));
+    EXPECT_EQ("3", Stored("Rates", "Count"));
+    EXPECT_EQ("1", Stored("Rates", "InUse"));
+    EXPECT_EQ("<missing>", Stored("Rates\\3", "RateName")) << "the section past the book's end is removed";
+    EXPECT_EQ("19 | 5 | 1.90 | 0.00 | 0.00 | 3.80 | 3.80 ", Shown()) << "the rates in use after a delete";
+
     // The end saves every rates and the ones in use; the others' values stay as they were.
     program.Click(IDC_HOT_KEY_ON);
     PostMessageA(program.hwnd, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(0, program.WaitForExit());
-    EXPECT_EQ("2", Stored("Rates\\2", "CostPerLine"));
-    EXPECT_EQ("pages", Stored("Rates\\2", "LineName"));
-    EXPECT_EQ("Seiten \\u0394", Stored("Rates\\2", "RateName"));
-    EXPECT_EQ("1.20", Stored("Rates\\1", "CostPerLine"));
-    EXPECT_EQ("\\u20AC", Stored("Rates\\1", "Currency"));
-    EXPECT_EQ("0.02", Stored("Settings", "CostPerWord"));
-    EXPECT_EQ("Standard", Stored("Settings", "RateName"));
-    EXPECT_EQ("2", Stored("Rates", "InUse"));
+    EXPECT_EQ("2", Stored("Rates\\1", "CostPerLine"));
+    EXPECT_EQ("pages", Stored("Rates\\1", "LineName"));
+    EXPECT_EQ("Seiten \\u0394", Stored("Rates\\1", "RateName"));
+    EXPECT_EQ("1.20", Stored("Settings", "CostPerLine"));
+    EXPECT_EQ("\\u20AC", Stored("Settings", "Currency"));
+    EXPECT_EQ("1", Stored("Rates", "InUse"));
     EXPECT_EQ("3", Stored("Rates", "Count"));
 }
 
