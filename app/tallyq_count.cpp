@@ -1,8 +1,11 @@
 // tallyq-count: prices files (or standard input) from the command line, with the dialog's rules.
 // Documents are read by their kind: Word, Excel, PowerPoint, OpenDocument, RTF, web pages and
 // subtitles give the text a reader is paid for; every other file is plain text.
+// The files are priced under one rate: what a character and a line are, the rounding of divided
+// lines, a minimum charge and a currency; each file as a job, or all of them as one (--one-job).
 //   tallyq-count [--cpl N] [--encoding E] [--format F] [--fixed X] [--per-char X] [--per-word X]
-//                [--per-line X] [FILE...]
+//                [--per-line X] [--chars C] [--lines L] [--round R] [--minimum X] [--currency TEXT]
+//                [--one-job] [FILE...]
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -16,7 +19,9 @@
 #include "app/count_usage.h"
 #include "app/file_measure.h"
 #include "documents/code_pages.h"
+#include "measure/utf8_sequence.h"
 #include "pricing/money.h"
+#include "pricing/rates.h"
 
 namespace {
 
@@ -38,12 +43,18 @@ struct Options {
     int nCharsPerLine = 80;
     TextFileEncoding encoding = kTextDetected;
     bool bPlainTextOnly = false;  // --format text
-    JobPrices prices = {0.0, 0.0, 0.02, 0.0};
+    bool bOneJob = false;
+    const char* szCurrency = "";  // UTF-8; shown after each cost when not empty
+    Rates rates;
 };
 
+// What the total line shows: without --one-job the sums of the shown values; with it, the files'
+// counts, which are priced as one job at the end.
 struct Totals {
-    TextCounts counts = {};
-    double dChars = 0, dWords = 0, dLines = 0, dTotal = 0;
+    RatedRow sums = {};
+    double dTotal = 0;
+    RateCounts* pFiles = nullptr;
+    size_t nFiles = 0;
 };
 
 void WriteText(const char* szText) { fputs(szText, stdout); }
@@ -62,23 +73,30 @@ double ShownMoney(double dValue) {
     return TextToMoney(szText);
 }
 
-void WriteMoney(double dValue, const char* szAfter) {
+void WriteMoney(double dValue, const Options& options, const char* szAfter) {
     char szText[kMoneyTextSize];
-    FormatMoney(dValue, szAfter, szText, sizeof(szText));
+    FormatMoney(dValue, "", szText, sizeof(szText));
     fputs(szText, stdout);
+    if (options.szCurrency[0] != '\0') {
+        fputc(' ', stdout);
+        fputs(options.szCurrency, stdout);
+    }
+    fputs(szAfter, stdout);
 }
 
-void WriteRecord(const char* szName, const TextCounts& counts, double dChars, double dWords, double dLines,
-                 double dTotal) {
+void WriteRecord(const char* szName, const RatedRow& row, double dTotal, bool bMinimumApplied, const Options& options) {
     WriteText(szName);
     fputc('\t', stdout);
-    WriteField(counts.nChars);
-    WriteField(counts.nWords);
-    WriteField(counts.nLines);
-    WriteMoney(dChars, "\t");
-    WriteMoney(dWords, "\t");
-    WriteMoney(dLines, "\t");
-    WriteMoney(dTotal, "\n");
+    WriteField(row.nChars);
+    WriteField(row.nWords);
+    char szLines[32];
+    FormatLineCount(row.nLineHundredths, RateShowsLineDecimals(options.rates), szLines, sizeof(szLines));
+    WriteText(szLines);
+    fputc('\t', stdout);
+    WriteMoney(row.dChars, options, "\t");
+    WriteMoney(row.dWords, options, "\t");
+    WriteMoney(row.dLines, options, "\t");
+    WriteMoney(dTotal, options, bMinimumApplied ? "\tminimum\n" : "\n");
 }
 
 // The code page of web pages and subtitles that neither mark nor declare their encoding.
@@ -138,15 +156,24 @@ bool MeasureInput(const char* szName, const Options& options, Totals* pTotals) {
         fprintf(stderr, "tallyq-count: %s: %s\n", szName, szReason);
         return false;
     }
-    JobCosts costs = PriceJob(options.prices, counts.nChars, counts.nWords, counts.nLines);
-    WriteRecord(szName, counts, costs.dChars, costs.dWords, costs.dLines, costs.dTotal);
-    pTotals->counts.nChars += counts.nChars;
-    pTotals->counts.nWords += counts.nWords;
-    pTotals->counts.nLines += counts.nLines;
-    pTotals->dChars += ShownMoney(costs.dChars);
-    pTotals->dWords += ShownMoney(costs.dWords);
-    pTotals->dLines += ShownMoney(costs.dLines);
-    pTotals->dTotal += ShownMoney(costs.dTotal);
+    RateCounts rated = {counts.nChars, counts.nCharsNoBreaks, counts.nCharsNoSpaces, counts.nWords, counts.nLines};
+    if (options.bOneJob) {
+        // A part of the job: the fixed cost and the minimum belong to the job's total alone.
+        RatedRow row = PriceFileRow(options.rates, rated);
+        WriteRecord(szName, row, row.dSum, false, options);
+        pTotals->pFiles[pTotals->nFiles++] = rated;
+        return true;
+    }
+    RatedJob job = PriceRatedJob(options.rates, &rated, 1);
+    WriteRecord(szName, job.sums, job.dTotal, job.bMinimumApplied, options);
+    RatedRow& sums = pTotals->sums;
+    sums.nChars += job.sums.nChars;
+    sums.nWords += job.sums.nWords;
+    sums.nLineHundredths += job.sums.nLineHundredths;
+    sums.dChars += ShownMoney(job.sums.dChars);
+    sums.dWords += ShownMoney(job.sums.dWords);
+    sums.dLines += ShownMoney(job.sums.dLines);
+    pTotals->dTotal += ShownMoney(job.dTotal);
     return true;
 }
 
@@ -186,6 +213,28 @@ bool IsOption(const char* szArgument, const char* szName) {
     return strncmp(szArgument, szName, nName) == 0 && (szArgument[nName] == '\0' || szArgument[nName] == '=');
 }
 
+// The position of szValue in szChoices, names each ended by a zero ("a\0b\0"); -1 when none.
+int ChoiceOf(const char* szValue, const char* szChoices) {
+    for (int n = 0; *szChoices != '\0'; ++n, szChoices += strlen(szChoices) + 1) {
+        if (strcmp(szValue, szChoices) == 0) return n;
+    }
+    return -1;
+}
+
+// A currency is well-formed UTF-8 of at most kCurrencyMaxChars code points.
+const char* CurrencyFault(const char* szCurrency) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(szCurrency);
+    size_t nBytes = strlen(szCurrency);
+    int nChars = 0;
+    for (size_t i = 0; i < nBytes; ++nChars) {
+        uint32_t nCodePoint;
+        bool bWellFormed;
+        i += ReadUtf8Sequence(p + i, nBytes - i, &nCodePoint, &bWellFormed);
+        if (!bWellFormed) return "currency not UTF-8";
+    }
+    return nChars > kCurrencyMaxChars ? "currency of more than 8 characters" : nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -197,13 +246,26 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     Options options;
+    SetDefaultRates(&options.rates, 0);
+    Rates& rates = options.rates;
     struct PriceOption {
         const char* szName;
-        double* pdValue;
-    } priceOptions[] = {{"--fixed", &options.prices.dFixed},
-                        {"--per-char", &options.prices.dPerChar},
-                        {"--per-word", &options.prices.dPerWord},
-                        {"--per-line", &options.prices.dPerLine}};
+        char* szText;
+    } priceOptions[] = {{"--fixed", rates.szFixed},
+                        {"--per-char", rates.szPerChar},
+                        {"--per-word", rates.szPerWord},
+                        {"--per-line", rates.szPerLine},
+                        {"--minimum", rates.szMinimum}};
+    // The rules, by their names in the order of their values.
+    int nChars = rates.eChars, nLines = rates.eLines, nRounding = rates.eRounding;
+    struct ChoiceOption {
+        const char* szName;
+        const char* szChoices;
+        const char* szUnknown;
+        int* pnChoice;
+    } choiceOptions[] = {{"--chars", "breaks\0spaces\0no-spaces\0", "unknown kind of characters", &nChars},
+                         {"--lines", "laid-out\0standard\0", "unknown kind of lines", &nLines},
+                         {"--round", "two-decimals\0up\0", "unknown rounding", &nRounding}};
 
     int nFirstFile = argc;
     for (int i = 1; i < argc; ++i) {
@@ -225,6 +287,7 @@ int main(int argc, char** argv) {
             const char* szValue = OptionValue("--cpl", argc, argv, &i);
             if (szValue == nullptr) return UsageError("missing value", szArgument);
             if (!TextToDialogInt(szValue, &options.nCharsPerLine)) return UsageError("not an integer", szValue);
+            FormatInt64(options.nCharsPerLine, rates.szCharsPerLine, sizeof(rates.szCharsPerLine));
             bKnown = true;
         }
         if (IsOption(szArgument, "--encoding")) {
@@ -244,11 +307,33 @@ int main(int argc, char** argv) {
             if (bKnown || !IsOption(szArgument, price.szName)) continue;
             const char* szValue = OptionValue(price.szName, argc, argv, &i);
             if (szValue == nullptr) return UsageError("missing value", szArgument);
-            *price.pdValue = TextToMoney(szValue);
+            if (strlen(szValue) >= kRatePriceTextSize) return UsageError("price too long", szValue);
+            CopyBounded(price.szText, kRatePriceTextSize, szValue);
+            bKnown = true;
+        }
+        for (const ChoiceOption& choice : choiceOptions) {
+            if (bKnown || !IsOption(szArgument, choice.szName)) continue;
+            const char* szValue = OptionValue(choice.szName, argc, argv, &i);
+            if (szValue == nullptr) return UsageError("missing value", szArgument);
+            *choice.pnChoice = ChoiceOf(szValue, choice.szChoices);
+            if (*choice.pnChoice < 0) return UsageError(choice.szUnknown, szValue);
+            bKnown = true;
+        }
+        if (IsOption(szArgument, "--currency")) {
+            options.szCurrency = OptionValue("--currency", argc, argv, &i);
+            if (options.szCurrency == nullptr) return UsageError("missing value", szArgument);
+            if (const char* szFault = CurrencyFault(options.szCurrency)) return UsageError(szFault, options.szCurrency);
+            bKnown = true;
+        }
+        if (strcmp(szArgument, "--one-job") == 0) {
+            options.bOneJob = true;
             bKnown = true;
         }
         if (!bKnown) return UsageError("unknown option", szArgument);
     }
+    rates.eChars = static_cast<RateChars>(nChars);
+    rates.eLines = static_cast<RateLines>(nLines);
+    rates.eRounding = static_cast<RateRounding>(nRounding);
 
     static char szStdin[] = "-";
     char* stdinOnly[] = {szStdin};
@@ -260,12 +345,22 @@ int main(int argc, char** argv) {
     }
 
     Totals totals;
+    if (options.bOneJob) {
+        totals.pFiles = static_cast<RateCounts*>(calloc(static_cast<size_t>(nFiles), sizeof(RateCounts)));
+        if (totals.pFiles == nullptr) {
+            fputs("tallyq-count: out of memory\n", stderr);
+            return 1;
+        }
+    }
     int nExit = 0;
     for (int i = 0; i < nFiles; ++i) {
         if (!MeasureInput(files[i], options, &totals)) nExit = 1;
     }
-    if (nFiles > 1) {
-        WriteRecord("total", totals.counts, totals.dChars, totals.dWords, totals.dLines, totals.dTotal);
+    if (options.bOneJob) {
+        RatedJob job = PriceRatedJob(rates, totals.pFiles, totals.nFiles);
+        WriteRecord("total", job.sums, job.dTotal, job.bMinimumApplied, options);
+    } else if (nFiles > 1) {
+        WriteRecord("total", totals.sums, totals.dTotal, false, options);
     }
     fflush(stdout);
     return nExit;
