@@ -19,7 +19,7 @@
 #include "app/count_usage.h"
 #include "app/file_measure.h"
 #include "documents/code_pages.h"
-#include "measure/utf8_sequence.h"
+#include "measure/text_file.h"
 #include "pricing/money.h"
 #include "pricing/rates.h"
 
@@ -34,6 +34,27 @@ const EncodingName kEncodingNames[] = {{"utf-8", kTextUtf8},
                                        {"utf-16be", kTextUtf16BE},
                                        {"windows-1252", kTextWindows1252},
                                        {"ansi", kTextAnsi}};
+
+// The options that take a price text, each into its field of the rates.
+struct PriceOption {
+    const char* szName;
+    char (Rates::*pszText)[kRatePriceTextSize];
+};
+const PriceOption kPriceOptions[] = {{"--fixed", &Rates::szFixed},
+                                     {"--per-char", &Rates::szPerChar},
+                                     {"--per-word", &Rates::szPerWord},
+                                     {"--per-line", &Rates::szPerLine},
+                                     {"--minimum", &Rates::szMinimum}};
+
+// The options that choose a rule: the rules' names in the order of their values.
+struct ChoiceOption {
+    const char* szName;
+    const char* szChoices;  // each ended by a zero
+    const char* szUnknown;
+};
+const ChoiceOption kChoiceOptions[] = {{"--chars", "breaks\0spaces\0no-spaces\0", "unknown kind of characters"},
+                                       {"--lines", "laid-out\0standard\0", "unknown kind of lines"},
+                                       {"--round", "two-decimals\0up\0", "unknown rounding"}};
 
 // Large enough that a read costs little beside its bytes, small enough to stay in the cache.
 enum { kReadChunk = 1 << 18 };
@@ -157,14 +178,13 @@ bool MeasureInput(const char* szName, const Options& options, Totals* pTotals) {
         return false;
     }
     RateCounts rated = {counts.nChars, counts.nCharsNoBreaks, counts.nCharsNoSpaces, counts.nWords, counts.nLines};
+    RatedJob job = PriceRatedJob(options.rates, &rated, 1);
     if (options.bOneJob) {
         // A part of the job: the fixed cost and the minimum belong to the job's total alone.
-        RatedRow row = PriceFileRow(options.rates, rated);
-        WriteRecord(szName, row, row.dSum, false, options);
+        WriteRecord(szName, job.sums, job.sums.dSum, false, options);
         pTotals->pFiles[pTotals->nFiles++] = rated;
         return true;
     }
-    RatedJob job = PriceRatedJob(options.rates, &rated, 1);
     WriteRecord(szName, job.sums, job.dTotal, job.bMinimumApplied, options);
     RatedRow& sums = pTotals->sums;
     sums.nChars += job.sums.nChars;
@@ -221,17 +241,13 @@ int ChoiceOf(const char* szValue, const char* szChoices) {
     return -1;
 }
 
-// A currency is well-formed UTF-8 of at most kCurrencyMaxChars code points.
+// A currency is well-formed UTF-8 of at most kCurrencyMaxChars code points: a code point is a byte
+// that is no continuation byte.
 const char* CurrencyFault(const char* szCurrency) {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(szCurrency);
     size_t nBytes = strlen(szCurrency);
+    if (!IsUtf8Text(reinterpret_cast<const unsigned char*>(szCurrency), nBytes, false)) return "currency not UTF-8";
     int nChars = 0;
-    for (size_t i = 0; i < nBytes; ++nChars) {
-        uint32_t nCodePoint;
-        bool bWellFormed;
-        i += ReadUtf8Sequence(p + i, nBytes - i, &nCodePoint, &bWellFormed);
-        if (!bWellFormed) return "currency not UTF-8";
-    }
+    for (size_t i = 0; i < nBytes; ++i) nChars += (szCurrency[i] & 0xC0) != 0x80;
     return nChars > kCurrencyMaxChars ? "currency of more than 8 characters" : nullptr;
 }
 
@@ -248,24 +264,8 @@ int main(int argc, char** argv) {
     Options options;
     SetDefaultRates(&options.rates, 0);
     Rates& rates = options.rates;
-    struct PriceOption {
-        const char* szName;
-        char* szText;
-    } priceOptions[] = {{"--fixed", rates.szFixed},
-                        {"--per-char", rates.szPerChar},
-                        {"--per-word", rates.szPerWord},
-                        {"--per-line", rates.szPerLine},
-                        {"--minimum", rates.szMinimum}};
-    // The rules, by their names in the order of their values.
-    int nChars = rates.eChars, nLines = rates.eLines, nRounding = rates.eRounding;
-    struct ChoiceOption {
-        const char* szName;
-        const char* szChoices;
-        const char* szUnknown;
-        int* pnChoice;
-    } choiceOptions[] = {{"--chars", "breaks\0spaces\0no-spaces\0", "unknown kind of characters", &nChars},
-                         {"--lines", "laid-out\0standard\0", "unknown kind of lines", &nLines},
-                         {"--round", "two-decimals\0up\0", "unknown rounding", &nRounding}};
+    // The rules' values, in the order of kChoiceOptions.
+    int choices[] = {rates.eChars, rates.eLines, rates.eRounding};
 
     int nFirstFile = argc;
     for (int i = 1; i < argc; ++i) {
@@ -303,20 +303,21 @@ int main(int argc, char** argv) {
             options.bPlainTextOnly = strcmp(szValue, "text") == 0;
             bKnown = true;
         }
-        for (const PriceOption& price : priceOptions) {
+        for (const PriceOption& price : kPriceOptions) {
             if (bKnown || !IsOption(szArgument, price.szName)) continue;
             const char* szValue = OptionValue(price.szName, argc, argv, &i);
             if (szValue == nullptr) return UsageError("missing value", szArgument);
             if (strlen(szValue) >= kRatePriceTextSize) return UsageError("price too long", szValue);
-            CopyBounded(price.szText, kRatePriceTextSize, szValue);
+            CopyBounded(rates.*price.pszText, kRatePriceTextSize, szValue);
             bKnown = true;
         }
-        for (const ChoiceOption& choice : choiceOptions) {
+        for (size_t n = 0; n < sizeof(choices) / sizeof(choices[0]); ++n) {
+            const ChoiceOption& choice = kChoiceOptions[n];
             if (bKnown || !IsOption(szArgument, choice.szName)) continue;
             const char* szValue = OptionValue(choice.szName, argc, argv, &i);
             if (szValue == nullptr) return UsageError("missing value", szArgument);
-            *choice.pnChoice = ChoiceOf(szValue, choice.szChoices);
-            if (*choice.pnChoice < 0) return UsageError(choice.szUnknown, szValue);
+            choices[n] = ChoiceOf(szValue, choice.szChoices);
+            if (choices[n] < 0) return UsageError(choice.szUnknown, szValue);
             bKnown = true;
         }
         if (IsOption(szArgument, "--currency")) {
@@ -331,9 +332,9 @@ int main(int argc, char** argv) {
         }
         if (!bKnown) return UsageError("unknown option", szArgument);
     }
-    rates.eChars = static_cast<RateChars>(nChars);
-    rates.eLines = static_cast<RateLines>(nLines);
-    rates.eRounding = static_cast<RateRounding>(nRounding);
+    rates.eChars = static_cast<RateChars>(choices[0]);
+    rates.eLines = static_cast<RateLines>(choices[1]);
+    rates.eRounding = static_cast<RateRounding>(choices[2]);
 
     static char szStdin[] = "-";
     char* stdinOnly[] = {szStdin};
