@@ -1,8 +1,11 @@
 // tallyq-count: prices files (or standard input) from the command line, with the dialog's rules.
 // Documents are read by their kind: Word, Excel, PowerPoint, OpenDocument, RTF, web pages and
 // subtitles give the text a reader is paid for; every other file is plain text.
+// The files are priced under one rate: what a character and a line are, the rounding of divided
+// lines, a minimum charge and a currency; each file as a job, or all of them as one (--one-job).
 //   tallyq-count [--cpl N] [--encoding E] [--format F] [--fixed X] [--per-char X] [--per-word X]
-//                [--per-line X] [FILE...]
+//                [--per-line X] [--chars C] [--lines L] [--round R] [--minimum X] [--currency TEXT]
+//                [--one-job] [FILE...]
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -16,7 +19,9 @@
 #include "app/count_usage.h"
 #include "app/file_measure.h"
 #include "documents/code_pages.h"
+#include "measure/text_file.h"
 #include "pricing/money.h"
+#include "pricing/rates.h"
 
 namespace {
 
@@ -30,6 +35,27 @@ const EncodingName kEncodingNames[] = {{"utf-8", kTextUtf8},
                                        {"windows-1252", kTextWindows1252},
                                        {"ansi", kTextAnsi}};
 
+// The options that take a price text, each into its field of the rates.
+struct PriceOption {
+    const char* szName;
+    char (Rates::*pszText)[kRatePriceTextSize];
+};
+const PriceOption kPriceOptions[] = {{"--fixed", &Rates::szFixed},
+                                     {"--per-char", &Rates::szPerChar},
+                                     {"--per-word", &Rates::szPerWord},
+                                     {"--per-line", &Rates::szPerLine},
+                                     {"--minimum", &Rates::szMinimum}};
+
+// The options that choose a rule: the rules' names in the order of their values.
+struct ChoiceOption {
+    const char* szName;
+    const char* szChoices;  // each ended by a zero
+    const char* szUnknown;
+};
+const ChoiceOption kChoiceOptions[] = {{"--chars", "breaks\0spaces\0no-spaces\0", "unknown kind of characters"},
+                                       {"--lines", "laid-out\0standard\0", "unknown kind of lines"},
+                                       {"--round", "two-decimals\0up\0", "unknown rounding"}};
+
 // Large enough that a read costs little beside its bytes, small enough to stay in the cache.
 enum { kReadChunk = 1 << 18 };
 char readBuffer[kReadChunk];
@@ -38,12 +64,18 @@ struct Options {
     int nCharsPerLine = 80;
     TextFileEncoding encoding = kTextDetected;
     bool bPlainTextOnly = false;  // --format text
-    JobPrices prices = {0.0, 0.0, 0.02, 0.0};
+    bool bOneJob = false;
+    const char* szCurrency = "";  // UTF-8; shown after each cost when not empty
+    Rates rates;
 };
 
+// What the total line shows: without --one-job the sums of the shown values; with it, the files'
+// counts, which are priced as one job at the end.
 struct Totals {
-    TextCounts counts = {};
-    double dChars = 0, dWords = 0, dLines = 0, dTotal = 0;
+    RatedRow sums = {};
+    double dTotal = 0;
+    RateCounts* pFiles = nullptr;
+    size_t nFiles = 0;
 };
 
 void WriteText(const char* szText) { fputs(szText, stdout); }
@@ -62,23 +94,30 @@ double ShownMoney(double dValue) {
     return TextToMoney(szText);
 }
 
-void WriteMoney(double dValue, const char* szAfter) {
+void WriteMoney(double dValue, const Options& options, const char* szAfter) {
     char szText[kMoneyTextSize];
-    FormatMoney(dValue, szAfter, szText, sizeof(szText));
+    FormatMoney(dValue, "", szText, sizeof(szText));
     fputs(szText, stdout);
+    if (options.szCurrency[0] != '\0') {
+        fputc(' ', stdout);
+        fputs(options.szCurrency, stdout);
+    }
+    fputs(szAfter, stdout);
 }
 
-void WriteRecord(const char* szName, const TextCounts& counts, double dChars, double dWords, double dLines,
-                 double dTotal) {
+void WriteRecord(const char* szName, const RatedRow& row, double dTotal, bool bMinimumApplied, const Options& options) {
     WriteText(szName);
     fputc('\t', stdout);
-    WriteField(counts.nChars);
-    WriteField(counts.nWords);
-    WriteField(counts.nLines);
-    WriteMoney(dChars, "\t");
-    WriteMoney(dWords, "\t");
-    WriteMoney(dLines, "\t");
-    WriteMoney(dTotal, "\n");
+    WriteField(row.nChars);
+    WriteField(row.nWords);
+    char szLines[32];
+    FormatLineCount(row.nLineHundredths, RateShowsLineDecimals(options.rates), szLines, sizeof(szLines));
+    WriteText(szLines);
+    fputc('\t', stdout);
+    WriteMoney(row.dChars, options, "\t");
+    WriteMoney(row.dWords, options, "\t");
+    WriteMoney(row.dLines, options, "\t");
+    WriteMoney(dTotal, options, bMinimumApplied ? "\tminimum\n" : "\n");
 }
 
 // The code page of web pages and subtitles that neither mark nor declare their encoding.
@@ -138,15 +177,23 @@ bool MeasureInput(const char* szName, const Options& options, Totals* pTotals) {
         fprintf(stderr, "tallyq-count: %s: %s\n", szName, szReason);
         return false;
     }
-    JobCosts costs = PriceJob(options.prices, counts.nChars, counts.nWords, counts.nLines);
-    WriteRecord(szName, counts, costs.dChars, costs.dWords, costs.dLines, costs.dTotal);
-    pTotals->counts.nChars += counts.nChars;
-    pTotals->counts.nWords += counts.nWords;
-    pTotals->counts.nLines += counts.nLines;
-    pTotals->dChars += ShownMoney(costs.dChars);
-    pTotals->dWords += ShownMoney(costs.dWords);
-    pTotals->dLines += ShownMoney(costs.dLines);
-    pTotals->dTotal += ShownMoney(costs.dTotal);
+    RateCounts rated = {counts.nChars, counts.nCharsNoBreaks, counts.nCharsNoSpaces, counts.nWords, counts.nLines};
+    RatedJob job = PriceRatedJob(options.rates, &rated, 1);
+    if (options.bOneJob) {
+        // A part of the job: the fixed cost and the minimum belong to the job's total alone.
+        WriteRecord(szName, job.sums, job.sums.dSum, false, options);
+        pTotals->pFiles[pTotals->nFiles++] = rated;
+        return true;
+    }
+    WriteRecord(szName, job.sums, job.dTotal, job.bMinimumApplied, options);
+    RatedRow& sums = pTotals->sums;
+    sums.nChars += job.sums.nChars;
+    sums.nWords += job.sums.nWords;
+    sums.nLineHundredths += job.sums.nLineHundredths;
+    sums.dChars += ShownMoney(job.sums.dChars);
+    sums.dWords += ShownMoney(job.sums.dWords);
+    sums.dLines += ShownMoney(job.sums.dLines);
+    pTotals->dTotal += ShownMoney(job.dTotal);
     return true;
 }
 
@@ -186,6 +233,24 @@ bool IsOption(const char* szArgument, const char* szName) {
     return strncmp(szArgument, szName, nName) == 0 && (szArgument[nName] == '\0' || szArgument[nName] == '=');
 }
 
+// The position of szValue in szChoices, names each ended by a zero ("a\0b\0"); -1 when none.
+int ChoiceOf(const char* szValue, const char* szChoices) {
+    for (int n = 0; *szChoices != '\0'; ++n, szChoices += strlen(szChoices) + 1) {
+        if (strcmp(szValue, szChoices) == 0) return n;
+    }
+    return -1;
+}
+
+// A currency is well-formed UTF-8 of at most kCurrencyMaxChars code points: a code point is a byte
+// that is no continuation byte.
+const char* CurrencyFault(const char* szCurrency) {
+    size_t nBytes = strlen(szCurrency);
+    if (!IsUtf8Text(reinterpret_cast<const unsigned char*>(szCurrency), nBytes, false)) return "currency not UTF-8";
+    int nChars = 0;
+    for (size_t i = 0; i < nBytes; ++i) nChars += (szCurrency[i] & 0xC0) != 0x80;
+    return nChars > kCurrencyMaxChars ? "currency of more than 8 characters" : nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -197,13 +262,10 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     Options options;
-    struct PriceOption {
-        const char* szName;
-        double* pdValue;
-    } priceOptions[] = {{"--fixed", &options.prices.dFixed},
-                        {"--per-char", &options.prices.dPerChar},
-                        {"--per-word", &options.prices.dPerWord},
-                        {"--per-line", &options.prices.dPerLine}};
+    SetDefaultRates(&options.rates, 0);
+    Rates& rates = options.rates;
+    // The rules' values, in the order of kChoiceOptions.
+    int choices[] = {rates.eChars, rates.eLines, rates.eRounding};
 
     int nFirstFile = argc;
     for (int i = 1; i < argc; ++i) {
@@ -225,6 +287,7 @@ int main(int argc, char** argv) {
             const char* szValue = OptionValue("--cpl", argc, argv, &i);
             if (szValue == nullptr) return UsageError("missing value", szArgument);
             if (!TextToDialogInt(szValue, &options.nCharsPerLine)) return UsageError("not an integer", szValue);
+            FormatInt64(options.nCharsPerLine, rates.szCharsPerLine, sizeof(rates.szCharsPerLine));
             bKnown = true;
         }
         if (IsOption(szArgument, "--encoding")) {
@@ -240,15 +303,38 @@ int main(int argc, char** argv) {
             options.bPlainTextOnly = strcmp(szValue, "text") == 0;
             bKnown = true;
         }
-        for (const PriceOption& price : priceOptions) {
+        for (const PriceOption& price : kPriceOptions) {
             if (bKnown || !IsOption(szArgument, price.szName)) continue;
             const char* szValue = OptionValue(price.szName, argc, argv, &i);
             if (szValue == nullptr) return UsageError("missing value", szArgument);
-            *price.pdValue = TextToMoney(szValue);
+            if (strlen(szValue) >= kRatePriceTextSize) return UsageError("price too long", szValue);
+            CopyBounded(rates.*price.pszText, kRatePriceTextSize, szValue);
+            bKnown = true;
+        }
+        for (size_t n = 0; n < sizeof(choices) / sizeof(choices[0]); ++n) {
+            const ChoiceOption& choice = kChoiceOptions[n];
+            if (bKnown || !IsOption(szArgument, choice.szName)) continue;
+            const char* szValue = OptionValue(choice.szName, argc, argv, &i);
+            if (szValue == nullptr) return UsageError("missing value", szArgument);
+            choices[n] = ChoiceOf(szValue, choice.szChoices);
+            if (choices[n] < 0) return UsageError(choice.szUnknown, szValue);
+            bKnown = true;
+        }
+        if (IsOption(szArgument, "--currency")) {
+            options.szCurrency = OptionValue("--currency", argc, argv, &i);
+            if (options.szCurrency == nullptr) return UsageError("missing value", szArgument);
+            if (const char* szFault = CurrencyFault(options.szCurrency)) return UsageError(szFault, options.szCurrency);
+            bKnown = true;
+        }
+        if (strcmp(szArgument, "--one-job") == 0) {
+            options.bOneJob = true;
             bKnown = true;
         }
         if (!bKnown) return UsageError("unknown option", szArgument);
     }
+    rates.eChars = static_cast<RateChars>(choices[0]);
+    rates.eLines = static_cast<RateLines>(choices[1]);
+    rates.eRounding = static_cast<RateRounding>(choices[2]);
 
     static char szStdin[] = "-";
     char* stdinOnly[] = {szStdin};
@@ -260,12 +346,22 @@ int main(int argc, char** argv) {
     }
 
     Totals totals;
+    if (options.bOneJob) {
+        totals.pFiles = static_cast<RateCounts*>(calloc(static_cast<size_t>(nFiles), sizeof(RateCounts)));
+        if (totals.pFiles == nullptr) {
+            fputs("tallyq-count: out of memory\n", stderr);
+            return 1;
+        }
+    }
     int nExit = 0;
     for (int i = 0; i < nFiles; ++i) {
         if (!MeasureInput(files[i], options, &totals)) nExit = 1;
     }
-    if (nFiles > 1) {
-        WriteRecord("total", totals.counts, totals.dChars, totals.dWords, totals.dLines, totals.dTotal);
+    if (options.bOneJob) {
+        RatedJob job = PriceRatedJob(rates, totals.pFiles, totals.nFiles);
+        WriteRecord("total", job.sums, job.dTotal, job.bMinimumApplied, options);
+    } else if (nFiles > 1) {
+        WriteRecord("total", totals.sums, totals.dTotal, false, options);
     }
     fflush(stdout);
     return nExit;

@@ -100,8 +100,9 @@ int RateCharsPerLine(const Rates& rates) {
 int64_t DividedLineHundredths(int64_t nChars, int nCharsPerLine, RateRounding eRounding) {
     if (nCharsPerLine < 1 || nChars <= 0) return 0;
     // Whole lines and the rest, so that nothing overflows: the rest x 200 stays below 2^40.
+    // The rest by a product, not by "%": a 32-bit build then needs one division routine, not two.
     int64_t nWhole = nChars / nCharsPerLine;
-    int64_t nRest = nChars % nCharsPerLine;
+    int64_t nRest = nChars - nWhole * nCharsPerLine;
     if (eRounding == kRoundUpPerStartedLine) return HundredthsOfWhole(nWhole + (nRest != 0 ? 1 : 0));
     // The rest in hundredths, half away from zero on the exact quotient: floor((200 r + N) / 2N).
     int64_t nFraction = (200 * nRest + nCharsPerLine) / (2 * int64_t(nCharsPerLine));

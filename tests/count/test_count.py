@@ -402,6 +402,101 @@ class CountTest(unittest.TestCase):
         code, out, _ = run_with_input_in_pieces(ARGS.exe, ["--per-char", "0.01"], pieces)
         self.assertEqual((0, "-\t12\t2\t1\t0.12\t0.04\t0.00\t0.16\n"), (code, out))
 
+    # Two paragraphs: a tab, a no-break space, an ideographic space, an emoji and a last line
+    # without a break. Characters: 3 + 1 + 4 + 1 + 4 = 13, the CR LF 2, then 1 + 4 + 1 + 1 + 1 + 4 =
+    # 12: 27 with breaks, 25 without, 20 without the seven white space characters. Words: Ein Test
+    # zwei Gru\u00df ende.
+    RATED = "Ein\tTest\u00a0zwei\r\n\u3000Gru\u00df \U0001f600 ende".encode()
+    # 55 characters, a CR LF, 55 more (110 without the break); 22 words. The second ends with "z".
+    LINES_110 = ("abcd " * 11 + "\r\n" + "abcd " * 11).encode()
+    LINES_111 = LINES_110 + b"z"
+
+    def rated_files(self):
+        names = []
+        for name, data in (("rated.txt", self.RATED), ("lines110.txt", self.LINES_110),
+                           ("lines111.txt", self.LINES_111)):
+            names.append(os.path.join(self.dir.name, name))
+            with open(names[-1], "wb") as f:
+                f.write(data)
+        return names
+
+    def test_each_kind_of_characters_is_counted_and_priced(self):
+        for kind, chars, cost, total in (("breaks", "27", "2.70", "2.80"), ("spaces", "25", "2.50", "2.60"),
+                                         ("no-spaces", "20", "2.00", "2.10")):
+            code, out, err = self.count(["--chars", kind, "--per-char", "0.10", "-"], stdin=self.RATED)
+            self.assertEqual((0, "\t".join(["-", chars, "5", "2", cost, "0.10", "0.00", total]) + "\n"), (code, out),
+                             "--chars %s: %s" % (kind, err))
+
+    def test_standard_lines_at_the_edges_of_a_line(self):
+        _, f110, f111 = self.rated_files()
+        standard = ["--chars", "spaces", "--lines", "standard", "--cpl", "55", "--per-line", "1.20", "--per-word", "0"]
+        for rounding, expected in (
+                # 110 / 55 = 2.00 and 111 / 55 = 2.018..., two decimals: 2.02 (2.424 priced).
+                ([], [[f110, "110", "22", "2.00", "0.00", "0.00", "2.40", "2.40"],
+                      [f111, "111", "23", "2.02", "0.00", "0.00", "2.42", "2.42"],
+                      ["total", "221", "45", "4.02", "0.00", "0.00", "4.82", "4.82"]]),
+                # Up per started line: the 111th character starts a third line.
+                (["--round", "up"], [[f110, "110", "22", "2", "0.00", "0.00", "2.40", "2.40"],
+                                     [f111, "111", "23", "3", "0.00", "0.00", "3.60", "3.60"],
+                                     ["total", "221", "45", "5", "0.00", "0.00", "6.00", "6.00"]])):
+            code, out, err = self.count(standard + rounding + [f110, f111])
+            self.assertEqual((0, expected), (code, [l.split("\t") for l in out.splitlines()]), rounding or err)
+
+    def test_minimum_and_fixed_cost_per_job_or_once(self):
+        rated, f110, f111 = self.rated_files()
+        prices = ["--fixed", "5", "--per-word", "0.10", "--minimum", "6"]
+        # Each file a job: 5 + 0.50 is raised to the minimum, 5 + 2.20 and 5 + 2.30 are not.
+        code, out, err = self.count(prices + [rated, f110, f111])
+        self.assertEqual((0, [[rated, "27", "5", "2", "0.00", "0.50", "0.00", "6.00", "minimum"],
+                              [f110, "112", "22", "2", "0.00", "2.20", "0.00", "7.20"],
+                              [f111, "113", "23", "2", "0.00", "2.30", "0.00", "7.30"],
+                              ["total", "252", "50", "6", "0.00", "5.00", "0.00", "20.50"]]),
+                         (code, [l.split("\t") for l in out.splitlines()]), err)
+        # One job: the rows without the fixed cost and the minimum, their sum plus the fixed cost once.
+        code, out, err = self.count(prices + ["--one-job", rated, f110, f111])
+        self.assertEqual((0, [[rated, "27", "5", "2", "0.00", "0.50", "0.00", "0.50"],
+                              [f110, "112", "22", "2", "0.00", "2.20", "0.00", "2.20"],
+                              [f111, "113", "23", "2", "0.00", "2.30", "0.00", "2.30"],
+                              ["total", "252", "50", "6", "0.00", "5.00", "0.00", "10.00"]]),
+                         (code, [l.split("\t") for l in out.splitlines()]), err)
+        # Standard lines of one job are rounded up per file (1 + 2 + 3), not on the sum (246 / 55:
+        # 5); 5 + 7.20 is raised to the minimum, once.
+        code, out, err = self.count(["--one-job", "--chars", "spaces", "--lines", "standard", "--cpl", "55",
+                                     "--round", "up", "--per-line", "1.20", "--per-word", "0", "--fixed", "5",
+                                     "--minimum", "20", rated, f110, f111])
+        self.assertEqual((0, [[rated, "25", "5", "1", "0.00", "0.00", "1.20", "1.20"],
+                              [f110, "110", "22", "2", "0.00", "0.00", "2.40", "2.40"],
+                              [f111, "111", "23", "3", "0.00", "0.00", "3.60", "3.60"],
+                              ["total", "246", "50", "6", "0.00", "0.00", "7.20", "20.00", "minimum"]]),
+                         (code, [l.split("\t") for l in out.splitlines()]), err)
+
+    def test_currency_after_each_cost(self):
+        # One input as one job still ends with its total line.
+        done = subprocess.run(command_of(ARGS.exe, ["--one-job", "--currency", "\u20ac", "-"]), input=self.RATED,
+                              stdout=subprocess.PIPE, timeout=120)
+        row = "\t27\t5\t2\t0.00 \u20ac\t0.10 \u20ac\t0.00 \u20ac\t0.10 \u20ac\n"
+        self.assertEqual((0, "-" + row + "total" + row), (done.returncode, done.stdout.replace(b"\r\n", b"\n").decode()))
+        # Eight characters of three bytes each are within the limit.
+        done = subprocess.run(command_of(ARGS.exe, ["--currency=" + "\u20ac" * 8, "-"]), input=b"a",
+                              stdout=subprocess.PIPE, timeout=120)
+        self.assertEqual((0, "-\t1\t1\t1\t0.00 %s\t0.02 %s\t0.00 %s\t0.02 %s" % (("\u20ac" * 8,) * 4)),
+                         (done.returncode, done.stdout.decode().rstrip()))
+
+    def test_bad_values_of_the_rates(self):
+        cat = self.files["cat.txt"]
+        cases = [(["--chars", "words", cat], "unknown kind of characters: words"),
+                 (["--lines=pages", cat], "unknown kind of lines: pages"),
+                 (["--round", "down", cat], "unknown rounding: down"),
+                 (["--minimum"], "missing value: --minimum"),
+                 (["--one-job=yes", cat], "unknown option: --one-job=yes"),
+                 (["--currency", "\u20ac" * 9, cat], "currency of more than 8 characters: ")]
+        if not ARGS.runner:  # Windows hands a program its arguments as UTF-16, where no byte is malformed
+            cases.append((["--currency", os.fsdecode(b"\xe2\x82"), cat], "currency not UTF-8: "))
+        for args, message in cases:
+            code, out, err = self.count(args)
+            self.assertEqual((2, "", True, True), (code, out, message in err, "usage: tallyq-count" in err),
+                             (args, err))
+
     def test_same_lines_as_native_build(self):
         if not ARGS.same_as:
             self.skipTest("no native build to compare with")
