@@ -74,8 +74,7 @@ struct Options {
 struct Totals {
     RatedRow sums = {};
     double dTotal = 0;
-    RateCounts* pFiles = nullptr;
-    size_t nFiles = 0;
+    RatedRow jobCounts = {};  // --one-job: the files' counts in the rates' units, lines rounded per file
 };
 
 void WriteText(const char* szText) { fputs(szText, stdout); }
@@ -182,7 +181,7 @@ bool MeasureInput(const char* szName, const Options& options, Totals* pTotals) {
     if (options.bOneJob) {
         // A part of the job: the fixed cost and the minimum belong to the job's total alone.
         WriteRecord(szName, job.sums, job.sums.dSum, false, options);
-        pTotals->pFiles[pTotals->nFiles++] = rated;
+        AddRatedCounts(options.rates, rated, &pTotals->jobCounts);
         return true;
     }
     WriteRecord(szName, job.sums, job.dTotal, job.bMinimumApplied, options);
@@ -346,19 +345,12 @@ int main(int argc, char** argv) {
     }
 
     Totals totals;
-    if (options.bOneJob) {
-        totals.pFiles = static_cast<RateCounts*>(calloc(static_cast<size_t>(nFiles), sizeof(RateCounts)));
-        if (totals.pFiles == nullptr) {
-            fputs("tallyq-count: out of memory\n", stderr);
-            return 1;
-        }
-    }
     int nExit = 0;
     for (int i = 0; i < nFiles; ++i) {
         if (!MeasureInput(files[i], options, &totals)) nExit = 1;
     }
     if (options.bOneJob) {
-        RatedJob job = PriceRatedJob(rates, totals.pFiles, totals.nFiles);
+        RatedJob job = PriceRatedCounts(rates, totals.jobCounts);
         WriteRecord("total", job.sums, job.dTotal, job.bMinimumApplied, options);
     } else if (nFiles > 1) {
         WriteRecord("total", totals.sums, totals.dTotal, false, options);
