@@ -77,6 +77,16 @@ uint64_t RoundToCents(double a) {
     return nCents;
 }
 
+// "12.40" of 1240 cents; szText holds at least 24 bytes.
+size_t FormatUnsignedCents(uint64_t nCents, char* szText) {
+    size_t n = FormatUint64(nCents / 100, szText);
+    szText[n++] = '.';
+    szText[n++] = static_cast<char>('0' + nCents % 100 / 10);
+    szText[n++] = static_cast<char>('0' + nCents % 10);
+    szText[n] = '\0';
+    return n;
+}
+
 }  // namespace
 
 double TextToMoney(const char* szText) {
@@ -155,13 +165,29 @@ size_t FormatMoney(double dValue, const char* szSuffix, char* szBuffer, size_t n
         n += FormatIntegralDouble(a, szText + n, sizeof(szText) - n - 4);
         n += CopyBounded(szText + n, 4, ".00");
     } else {
-        uint64_t nCents = RoundToCents(a);
-        n += FormatUint64(nCents / 100, szText + n);
-        szText[n++] = '.';
-        szText[n++] = static_cast<char>('0' + nCents % 100 / 10);
-        szText[n++] = static_cast<char>('0' + nCents % 10);
-        szText[n] = '\0';
+        n += FormatUnsignedCents(RoundToCents(a), szText + n);
     }
+    n += CopyBounded(szText + n, sizeof(szText) - n, szSuffix);
+    return CopyBounded(szBuffer, nBufferSize, szText);
+}
+
+bool MoneyToCents(double dValue, int64_t* pnCents) {
+    double a = fabs(dValue);
+    if (!(a < 4503599627370496.0)) return false;  // not finite, or 2^52 and above
+    int64_t nCents = static_cast<int64_t>(RoundToCents(a));
+    *pnCents = signbit(dValue) ? -nCents : nCents;
+    return true;
+}
+
+size_t FormatCents(int64_t nCents, const char* szSuffix, char* szBuffer, size_t nBufferSize) {
+    char szText[400];
+    size_t n = 0;
+    uint64_t nMagnitude = static_cast<uint64_t>(nCents);
+    if (nCents < 0) {
+        szText[n++] = '-';
+        nMagnitude = 0 - nMagnitude;
+    }
+    n += FormatUnsignedCents(nMagnitude, szText + n);
     n += CopyBounded(szText + n, sizeof(szText) - n, szSuffix);
     return CopyBounded(szBuffer, nBufferSize, szText);
 }

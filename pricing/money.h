@@ -19,6 +19,12 @@ bool TextToDialogInt(const char* szText, int* pnValue);
 enum { kMoneyTextSize = 64 };
 size_t FormatMoney(double dValue, const char* szSuffix, char* szBuffer, size_t nBufferSize);
 
+// An amount in whole cents as FormatMoney rounds it (halves to even on the exact value, the sign
+// kept); false for an amount that is not finite or not below 2^52 in size.
+bool MoneyToCents(double dValue, int64_t* pnCents);
+// Whole cents as FormatMoney shows them: "-12.40", then szSuffix; returns the length written.
+size_t FormatCents(int64_t nCents, const char* szSuffix, char* szBuffer, size_t nBufferSize);
+
 struct JobPrices {
     double dFixed;
     double dPerChar;

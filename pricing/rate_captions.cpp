@@ -34,18 +34,18 @@ private:
     size_t n;
 };
 
-// The line unit, plural and singular.
-const char* LinesName(const Rates& rates) {
+}  // namespace
+
+const char* RateLinesName(const Rates& rates) {
     if (rates.eLines == kLinesLaidOut) return "Lines";
     return rates.eLineName == kLineNamePages ? "Pages" : "Standard Lines";
 }
-const char* LineName(const Rates& rates) {
+const char* RateLineName(const Rates& rates) {
     if (rates.eLines == kLinesLaidOut) return "Line";
     return rates.eLineName == kLineNamePages ? "Page" : "Standard Line";
 }
 
-// What a character is, after "Number of Characters"; nothing for the program's first count.
-const char* CharsKind(const Rates& rates) {
+const char* RateCharsKind(const Rates& rates) {
     switch (rates.eChars) {
         case kCharsWithSpaces: return " (with spaces)";
         case kCharsWithoutSpaces: return " (no spaces)";
@@ -53,23 +53,21 @@ const char* CharsKind(const Rates& rates) {
     }
 }
 
-}  // namespace
-
 size_t MakeRateCaption(const Rates& rates, RateCaption eCaption, bool bMinimumApplied, char16_t* szCaption,
                        size_t nUnits) {
     CaptionText text(szCaption, nUnits);
     switch (eCaption) {
         case kCaptionFixedCost: text.Ascii("Fixed Cost per Job").Currency(rates); break;
         case kCaptionCharsCost: text.Ascii("Characters Cost").Currency(rates); break;
-        case kCaptionCharCount: text.Ascii("Number of Characters").Ascii(CharsKind(rates)); break;
+        case kCaptionCharCount: text.Ascii("Number of Characters").Ascii(RateCharsKind(rates)); break;
         case kCaptionCostPerChar: text.Ascii("x   Cost per Character").Currency(rates); break;
         case kCaptionWordsCost: text.Ascii("Words Cost").Currency(rates); break;
         case kCaptionWordCount: text.Ascii("Number of Words"); break;
         case kCaptionCostPerWord: text.Ascii("x   Cost per Word").Currency(rates); break;
-        case kCaptionLinesCost: text.Ascii(LinesName(rates)).Ascii(" Cost").Currency(rates); break;
-        case kCaptionCharsPerLine: text.Ascii("Characters per ").Ascii(LineName(rates)); break;
-        case kCaptionLineCount: text.Ascii("Number of ").Ascii(LinesName(rates)); break;
-        case kCaptionCostPerLine: text.Ascii("x   Cost per ").Ascii(LineName(rates)).Currency(rates); break;
+        case kCaptionLinesCost: text.Ascii(RateLinesName(rates)).Ascii(" Cost").Currency(rates); break;
+        case kCaptionCharsPerLine: text.Ascii("Characters per ").Ascii(RateLineName(rates)); break;
+        case kCaptionLineCount: text.Ascii("Number of ").Ascii(RateLinesName(rates)); break;
+        case kCaptionCostPerLine: text.Ascii("x   Cost per ").Ascii(RateLineName(rates)).Currency(rates); break;
         case kCaptionTotalCost:
             text.Ascii("Total Cost").Currency(rates);
             if (bMinimumApplied) text.Wide(u" \u2014 minimum");

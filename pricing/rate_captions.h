@@ -22,6 +22,13 @@ enum RateCaption {
     kCaptionCount
 };
 
+// The line unit's name, plural ("Standard Lines") and singular ("Standard Line").
+const char* RateLinesName(const Rates& rates);
+const char* RateLineName(const Rates& rates);
+// What a character is, after "Characters": " (with spaces)", " (no spaces)", or nothing for the
+// program's first count.
+const char* RateCharsKind(const Rates& rates);
+
 // Enough for the longest caption with a currency of 16 code units.
 enum { kRateCaptionUnits = 80 };
 
