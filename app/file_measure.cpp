@@ -36,7 +36,8 @@ FileMeasure::FileMeasure(const FileMeasureOptions& newOptions, KeptLines* pNewKe
       plainEncoding(kTextUtf8),
       pMeasurer(nullptr),
       utf32(false),
-      szRefusal(nullptr) {}
+      szRefusal(nullptr),
+      szPackageKind(nullptr) {}
 
 FileMeasure::~FileMeasure() {
     if (pMeasurer != nullptr) pMeasurer->~TextMeasurer();
@@ -112,6 +113,7 @@ bool FileMeasure::Finish(TextCounts* pCounts, ReadingProgress* pProgress) {
         text.WatchProgress(pProgress);
         bool bRead = ReadDocument(kind, document.Data(), document.Size(), options.nFallbackCodePage, &text);
         document.Free();
+        szPackageKind = text.KindName();
         if (text.Stopped()) return Refuse(kRefusedStopped);
         if (!bRead) return Refuse(text.Refusal() != nullptr ? text.Refusal() : kRefusedBadXml);
         if (counter.Failed()) return Refuse(kRefusedOutOfMemory);
@@ -119,4 +121,15 @@ bool FileMeasure::Finish(TextCounts* pCounts, ReadingProgress* pProgress) {
     }
     if (pKept != nullptr && pKept->Failed()) return Refuse(kRefusedOutOfMemory);
     return true;
+}
+
+const char* FileMeasure::KindName() const {
+    switch (kind) {
+        case DocumentKind::kRtf: return "RTF";
+        case DocumentKind::kHtml: return "Web page";
+        case DocumentKind::kSrt:
+        case DocumentKind::kVtt: return "Subtitles";
+        case DocumentKind::kZip: return szPackageKind != nullptr ? szPackageKind : "Package";
+        default: return "Text";
+    }
 }

@@ -46,6 +46,8 @@ public:
     // pProgress (may be null) asked between its pieces; when it says stop, false with Stopped().
     bool Finish(TextCounts* pCounts, ReadingProgress* pProgress = nullptr);
     const char* Refusal() const { return szRefusal; }
+    // What the file was read as, for a quote: "Text", "Word", "Web page", ...; after Finish.
+    const char* KindName() const;
     bool Stopped() const { return szRefusal == kRefusedStopped; }
 
 private:
@@ -65,4 +67,5 @@ private:
 #endif
     GrowingArray<unsigned char> document;  // a document's bytes so far
     const char* szRefusal;
+    const char* szPackageKind;  // what a package's reader found it to be
 };

@@ -91,6 +91,9 @@ bool ReadPackage(const unsigned char* pData, size_t cbData, DocumentText* pText)
             OpenDocumentKind kind = strstr(szType, "spreadsheet") != nullptr    ? OpenDocumentKind::kSpreadsheet
                                     : strstr(szType, "presentation") != nullptr ? OpenDocumentKind::kPresentation
                                                                                  : OpenDocumentKind::kText;
+            pText->SetKindName(kind == OpenDocumentKind::kSpreadsheet    ? "OpenDocument spreadsheet"
+                               : kind == OpenDocumentKind::kPresentation ? "OpenDocument presentation"
+                                                                         : "OpenDocument text");
             return ReadOpenDocumentText(&package, kind, pText);
         }
         return pText->Refuse(kRefusedArchive);
@@ -105,12 +108,18 @@ bool ReadPackage(const unsigned char* pData, size_t cbData, DocumentText* pText)
         if (!relationships.Is(i, "officeDocument") || !package.Has(target)) continue;
         if (!package.ContentType(target, &type)) return false;
         bool bMain = type.Size() > 9 && memcmp(type.Data() + type.Size() - 9, ".main+xml", 9) == 0;
-        if (bMain && (Contains(type, "wordprocessingml") || Contains(type, "ms-word")))
+        if (bMain && (Contains(type, "wordprocessingml") || Contains(type, "ms-word"))) {
+            pText->SetKindName("Word");
             return ReadWordText(&package, target, pText);
-        if (bMain && (Contains(type, "spreadsheetml") || Contains(type, "ms-excel")))
+        }
+        if (bMain && (Contains(type, "spreadsheetml") || Contains(type, "ms-excel"))) {
+            pText->SetKindName("Excel");
             return ReadExcelText(&package, target, pText);
-        if (bMain && (Contains(type, "presentationml") || Contains(type, "ms-powerpoint")))
+        }
+        if (bMain && (Contains(type, "presentationml") || Contains(type, "ms-powerpoint"))) {
+            pText->SetKindName("PowerPoint");
             return ReadPowerPointText(&package, target, pText);
+        }
     }
     return pText->Refuse(kRefusedArchive);
 }

@@ -54,7 +54,13 @@ extern const char kRefusedStopped[];
 class DocumentText {
 public:
     explicit DocumentText(TextSink* pSink)
-        : pSink(pSink), cbMade(0), szRefusal(nullptr), nRepeatDepth(0), nFactor(1), kept(kMaxDocumentTextBytes) {}
+        : pSink(pSink),
+          cbMade(0),
+          szRefusal(nullptr),
+          szKindName(nullptr),
+          nRepeatDepth(0),
+          nFactor(1),
+          kept(kMaxDocumentTextBytes) {}
 
     // UTF-8 text of the document, any bytes: each ill-formed part (a maximal subpart) and each
     // zero byte becomes U+FFFD, so what reaches the sink is always well-formed UTF-8 without U+0000.
@@ -72,6 +78,10 @@ public:
         return false;
     }
     uint64_t BytesMade() const { return cbMade; }
+    // What the document was read as ("Word", "OpenDocument spreadsheet"), as a quote names it; the
+    // reader of a package sets it once it knows.
+    void SetKindName(const char* szName) { szKindName = szName; }
+    const char* KindName() const { return szKindName; }
 
     // What the reader's arrays count against.
     MemoryBound* Kept() { return &kept; }
@@ -100,6 +110,7 @@ private:
     TextSink* pSink;
     uint64_t cbMade;
     const char* szRefusal;
+    const char* szKindName;
     unsigned nRepeatDepth;
     uint64_t nFactor;  // the product of the open repeats
     uint64_t factors[kMaxRepeatDepth];
