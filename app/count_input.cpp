@@ -32,6 +32,22 @@ char** Utf8Arguments(int* pArgc, char** argv) {
     return utf8Args;
 }
 
+namespace {
+
+// A UTF-8 name as UTF-16, made with malloc; null with the reason when it is not UTF-8 or memory fails.
+wchar_t* WideName(const char* szName, char* szReason, size_t cbReason) {
+    int cchName = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, szName, -1, nullptr, 0);
+    wchar_t* szWideName = cchName > 0 ? static_cast<wchar_t*>(malloc(static_cast<size_t>(cchName) * sizeof(wchar_t))) : nullptr;
+    if (szWideName == nullptr || MultiByteToWideChar(CP_UTF8, 0, szName, -1, szWideName, cchName) <= 0) {
+        free(szWideName);
+        SystemErrorTextAnsi(cchName > 0 ? ERROR_NOT_ENOUGH_MEMORY : ERROR_INVALID_NAME, szReason, cbReason);
+        return nullptr;
+    }
+    return szWideName;
+}
+
+}  // namespace
+
 bool OpenCountInput(const char* szName, CountInput* pInput, char* szReason, size_t cbReason) {
     *pInput = CountInput();
     if (strcmp(szName, "-") == 0) {
@@ -39,13 +55,8 @@ bool OpenCountInput(const char* szName, CountInput* pInput, char* szReason, size
         pInput->bStdin = true;
         return true;
     }
-    int cchName = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, szName, -1, nullptr, 0);
-    wchar_t* szWideName = cchName > 0 ? static_cast<wchar_t*>(malloc(static_cast<size_t>(cchName) * sizeof(wchar_t))) : nullptr;
-    if (szWideName == nullptr || MultiByteToWideChar(CP_UTF8, 0, szName, -1, szWideName, cchName) <= 0) {
-        free(szWideName);
-        SystemErrorTextAnsi(ERROR_INVALID_NAME, szReason, cbReason);
-        return false;
-    }
+    wchar_t* szWideName = WideName(szName, szReason, cbReason);
+    if (szWideName == nullptr) return false;
     HANDLE hFile = INVALID_HANDLE_VALUE;
     DWORD dwError = ERROR_SUCCESS;
     {
@@ -79,6 +90,27 @@ bool OpenCountInput(const char* szName, CountInput* pInput, char* szReason, size
 }
 
 void ReadFailureReason(char* szReason, size_t cbReason) { SystemErrorTextAnsi(GetLastError(), szReason, cbReason); }
+
+FILE* CreateCountOutput(const char* szName, char* szReason, size_t cbReason) {
+    wchar_t* szWideName = WideName(szName, szReason, cbReason);
+    if (szWideName == nullptr) return nullptr;
+    FILE* pFile = nullptr;
+    {
+        OpenablePath openable(szWideName);
+        pFile = _wfopen(openable.Get(), L"wb");
+    }
+    free(szWideName);
+    if (pFile == nullptr) snprintf(szReason, cbReason, "%s", strerror(errno));
+    return pFile;
+}
+
+bool RemoveCountOutput(const char* szName) {
+    char szReason[8];
+    wchar_t* szWideName = WideName(szName, szReason, sizeof(szReason));
+    bool bRemoved = szWideName != nullptr && DeleteFileW(OpenablePath(szWideName).Get());
+    free(szWideName);
+    return bRemoved;
+}
 
 int SystemCodePage() { return static_cast<int>(GetACP()); }
 
@@ -115,6 +147,14 @@ bool OpenCountInput(const char* szName, CountInput* pInput, char* szReason, size
 void ReadFailureReason(char* szReason, size_t cbReason) {
     snprintf(szReason, cbReason, "%s", errno != 0 ? strerror(errno) : "the file could not be read");
 }
+
+FILE* CreateCountOutput(const char* szName, char* szReason, size_t cbReason) {
+    FILE* pFile = fopen(szName, "wb");
+    if (pFile == nullptr) snprintf(szReason, cbReason, "%s", strerror(errno));
+    return pFile;
+}
+
+bool RemoveCountOutput(const char* szName) { return remove(szName) == 0; }
 
 int SystemCodePage() { return 0; }
 #endif

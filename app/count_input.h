@@ -23,5 +23,9 @@ bool OpenCountInput(const char* szName, CountInput* pInput, char* szReason, size
 void CloseCountInput(CountInput* pInput);
 // The system's reason for the last failed read of a file.
 void ReadFailureReason(char* szReason, size_t cbReason);
+// Creates (or empties) a file for writing by a UTF-8 name; null with the reason when it cannot be.
+FILE* CreateCountOutput(const char* szName, char* szReason, size_t cbReason);
+// Removes a file written in part.
+bool RemoveCountOutput(const char* szName);
 // The ANSI code page on Windows, for texts that are neither marked nor UTF-8 (0 elsewhere).
 int SystemCodePage();

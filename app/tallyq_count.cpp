@@ -5,7 +5,7 @@
 // lines, a minimum charge and a currency; each file as a job, or all of them as one (--one-job).
 //   tallyq-count [--cpl N] [--encoding E] [--format F] [--fixed X] [--per-char X] [--per-word X]
 //                [--per-line X] [--chars C] [--lines L] [--round R] [--minimum X] [--currency TEXT]
-//                [--one-job] [FILE...]
+//                [--one-job] [--quote FILE [--title TEXT]] [FILE...]
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -16,6 +16,7 @@
 #endif
 
 #include "app/count_input.h"
+#include "app/count_quote.h"
 #include "app/count_usage.h"
 #include "app/file_measure.h"
 #include "documents/code_pages.h"
@@ -66,6 +67,8 @@ struct Options {
     bool bPlainTextOnly = false;  // --format text
     bool bOneJob = false;
     const char* szCurrency = "";  // UTF-8; shown after each cost when not empty
+    const char* szQuotePath = nullptr;  // --quote: the inputs' quote is written there
+    const char* szTitle = "";
     Rates rates;
 };
 
@@ -75,6 +78,8 @@ struct Totals {
     RatedRow sums = {};
     double dTotal = 0;
     RatedRow jobCounts = {};  // --one-job: the files' counts in the rates' units, lines rounded per file
+    CountQuote quote;         // --quote: each input's row
+    bool bQuoteFailed = false;
 };
 
 void WriteText(const char* szText) { fputs(szText, stdout); }
@@ -140,7 +145,7 @@ int FallbackCodePage(const Options& options) {
 // fills the buffer (a pipe is read until it does, or ends), so the kind and the encoding are
 // decided on the input's first bytes however the writer cut them.
 bool MeasureInputText(const char* szName, const CountInput& input, const Options& options, TextCounts* pCounts,
-                      char* szReason, size_t cbReason) {
+                      const char** pszKind, char* szReason, size_t cbReason) {
     static_assert(sizeof(readBuffer) >= kFileDecidingBytes, "the first read holds what decides the kind");
     errno = 0;
     size_t nRead = fread(readBuffer, 1, sizeof(readBuffer), input.pFile);
@@ -160,7 +165,10 @@ bool MeasureInputText(const char* szName, const CountInput& input, const Options
         ReadFailureReason(szReason, cbReason);
         return false;
     }
-    if (bMeasured && measure.Finish(pCounts)) return true;
+    if (bMeasured && measure.Finish(pCounts)) {
+        *pszKind = measure.KindName();
+        return true;
+    }
     snprintf(szReason, cbReason, "%s", measure.Refusal());
     return false;
 }
@@ -168,9 +176,10 @@ bool MeasureInputText(const char* szName, const CountInput& input, const Options
 bool MeasureInput(const char* szName, const Options& options, Totals* pTotals) {
     CountInput input;
     TextCounts counts;
+    const char* szKind = "";
     char szReason[512];
     bool bRead = OpenCountInput(szName, &input, szReason, sizeof(szReason)) &&
-                 MeasureInputText(szName, input, options, &counts, szReason, sizeof(szReason));
+                 MeasureInputText(szName, input, options, &counts, &szKind, szReason, sizeof(szReason));
     CloseCountInput(&input);
     if (!bRead) {
         fprintf(stderr, "tallyq-count: %s: %s\n", szName, szReason);
@@ -182,6 +191,7 @@ bool MeasureInput(const char* szName, const Options& options, Totals* pTotals) {
         // A part of the job: the fixed cost and the minimum belong to the job's total alone.
         WriteRecord(szName, job.sums, job.sums.dSum, false, options);
         AddRatedCounts(options.rates, rated, &pTotals->jobCounts);
+        if (options.szQuotePath != nullptr && !pTotals->quote.Add(szName, szKind, rated)) pTotals->bQuoteFailed = true;
         return true;
     }
     WriteRecord(szName, job.sums, job.dTotal, job.bMinimumApplied, options);
@@ -194,6 +204,18 @@ bool MeasureInput(const char* szName, const Options& options, Totals* pTotals) {
     sums.dLines += ShownMoney(job.sums.dLines);
     pTotals->dTotal += ShownMoney(job.dTotal);
     return true;
+}
+
+// The quote of the inputs read; false, said on standard error, when it could not be written.
+bool WriteQuoteFile(const Options& options, const Totals& totals) {
+    char szReason[512];
+    if (totals.bQuoteFailed) {
+        snprintf(szReason, sizeof(szReason), "%s", kRefusedOutOfMemory);
+    } else if (totals.quote.Write(options.szQuotePath, options.szTitle, options.rates, szReason, sizeof(szReason))) {
+        return true;
+    }
+    fprintf(stderr, "tallyq-count: %s: the quote could not be saved: %s\n", options.szQuotePath, szReason);
+    return false;
 }
 
 int UsageError(const char* szWhat, const char* szArgument) {
@@ -325,6 +347,16 @@ int main(int argc, char** argv) {
             if (const char* szFault = CurrencyFault(options.szCurrency)) return UsageError(szFault, options.szCurrency);
             bKnown = true;
         }
+        if (IsOption(szArgument, "--quote") || IsOption(szArgument, "--title")) {
+            bool bQuote = IsOption(szArgument, "--quote");
+            const char* szValue = OptionValue(bQuote ? "--quote" : "--title", argc, argv, &i);
+            if (szValue == nullptr) return UsageError("missing value", szArgument);
+            if (!IsUtf8Text(reinterpret_cast<const unsigned char*>(szValue), strlen(szValue), false))
+                return UsageError("not UTF-8", szValue);
+            (bQuote ? options.szQuotePath : options.szTitle) = szValue;
+            options.bOneJob = options.bOneJob || bQuote;
+            bKnown = true;
+        }
         if (strcmp(szArgument, "--one-job") == 0) {
             options.bOneJob = true;
             bKnown = true;
@@ -334,6 +366,7 @@ int main(int argc, char** argv) {
     rates.eChars = static_cast<RateChars>(choices[0]);
     rates.eLines = static_cast<RateLines>(choices[1]);
     rates.eRounding = static_cast<RateRounding>(choices[2]);
+    SetQuoteCurrency(&rates, options.szCurrency);
 
     static char szStdin[] = "-";
     char* stdinOnly[] = {szStdin};
@@ -352,6 +385,7 @@ int main(int argc, char** argv) {
     if (options.bOneJob) {
         RatedJob job = PriceRatedCounts(rates, totals.jobCounts);
         WriteRecord("total", job.sums, job.dTotal, job.bMinimumApplied, options);
+        if (options.szQuotePath != nullptr && !WriteQuoteFile(options, totals)) nExit = 1;
     } else if (nFiles > 1) {
         WriteRecord("total", totals.sums, totals.dTotal, false, options);
     }

@@ -192,6 +192,36 @@ size_t FormatCents(int64_t nCents, const char* szSuffix, char* szBuffer, size_t 
     return CopyBounded(szBuffer, nBufferSize, szText);
 }
 
+size_t FormatUnitPrice(double dValue, const char* szSuffix, char* szBuffer, size_t nBufferSize) {
+    double a = fabs(dValue);
+    // Below 10^9 the eight decimals fit 64 bits; larger prices are shown as money.
+    if (!(a < 1e9)) return FormatMoney(dValue, szSuffix, szBuffer, nBufferSize);
+    double dScale = 100.0;
+    int nDecimals = 2;
+    // The fewest decimals that give the value back to within its own rounding.
+    while (nDecimals < 8 && fabs(a * dScale - floor(a * dScale + 0.5)) > 1e-6) {
+        dScale *= 10.0;
+        ++nDecimals;
+    }
+    uint64_t nScaled = static_cast<uint64_t>(floor(a * dScale + 0.5));
+    char szDigits[32];
+    size_t nDigits = FormatUint64(nScaled, szDigits);
+    char szText[400];
+    size_t n = 0;
+    if (dValue < 0 && nScaled != 0) szText[n++] = '-';
+    size_t nWhole = nDigits > static_cast<size_t>(nDecimals) ? nDigits - nDecimals : 0;
+    if (nWhole == 0) szText[n++] = '0';
+    memcpy(szText + n, szDigits, nWhole);
+    n += nWhole;
+    szText[n++] = '.';
+    for (size_t i = nDigits; i < static_cast<size_t>(nDecimals); ++i) szText[n++] = '0';  // leading zeros
+    memcpy(szText + n, szDigits + nWhole, nDigits - nWhole);
+    n += nDigits - nWhole;
+    szText[n] = '\0';
+    n += CopyBounded(szText + n, sizeof(szText) - n, szSuffix);
+    return CopyBounded(szBuffer, nBufferSize, szText);
+}
+
 JobCosts PriceJob(const JobPrices& prices, int64_t nChars, int64_t nWords, int64_t nLines) {
     JobCosts costs;
     costs.dChars = static_cast<double>(nChars) * prices.dPerChar;

@@ -25,6 +25,10 @@ bool MoneyToCents(double dValue, int64_t* pnCents);
 // Whole cents as FormatMoney shows them: "-12.40", then szSuffix; returns the length written.
 size_t FormatCents(int64_t nCents, const char* szSuffix, char* szBuffer, size_t nBufferSize);
 
+// A price per unit as a quote shows it: two decimals, or as many more (up to eight) as the price
+// has, so that "0.333" is shown as it was typed; then szSuffix.
+size_t FormatUnitPrice(double dValue, const char* szSuffix, char* szBuffer, size_t nBufferSize);
+
 struct JobPrices {
     double dFixed;
     double dPerChar;

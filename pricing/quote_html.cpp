@@ -43,7 +43,7 @@ void TermRow(QuoteText* pText, const char* szHeading, const char* szValue) {
 
 void PriceTermRow(QuoteText* pText, const char* szHeading, const char* szPriceText, const char* szSuffix) {
     char szMoney[kMoneyTextSize + kQuoteSuffixBytes];
-    FormatMoney(QuotePrice(szPriceText), szSuffix, szMoney, sizeof(szMoney));
+    FormatUnitPrice(QuotePrice(szPriceText), szSuffix, szMoney, sizeof(szMoney));
     TermRow(pText, szHeading, szMoney);
 }
 

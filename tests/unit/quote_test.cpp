@@ -78,6 +78,9 @@ TEST(Quote, RowsAddUpToTheShownTotalToTheCent) {
     ASSERT_EQ(prices.size(), 4u) << csv;
     EXPECT_EQ(prices[0] + " " + prices[1] + " " + prices[2], "0.33 0.34 0.33") << csv;
     EXPECT_EQ(prices[3], "1.00") << csv;
+    // The price per word is shown as typed, not rounded to cents.
+    std::string html = Quote(QuoteForm::kHtml, WordRates("0.333"), files);
+    EXPECT_NE(html.find("<th>Per word</th><td>0.333 $</td>"), std::string::npos) << html;
 
     // A fixed cost of 5 and a minimum of 20 over two files of 10 words at 0.10: the minimum adds
     // 13.00 to 2.00 of words and the fixed 5.00.
@@ -90,7 +93,7 @@ TEST(Quote, RowsAddUpToTheShownTotalToTheCent) {
                        "\"Total\",,120,20,2,20.00\r\n"),
               std::string::npos)
         << csv;
-    std::string html = Quote(QuoteForm::kHtml, rates, two);
+    html = Quote(QuoteForm::kHtml, rates, two);
     EXPECT_NE(html.find(">13.00 $<"), std::string::npos) << html;
     EXPECT_NE(html.find(">20.00 $<"), std::string::npos) << html;
 }
