@@ -6,6 +6,7 @@
 
 #include "app/file_handover.h"
 #include "app/file_list.h"
+#include "app/system_code_pages.h"
 #include "app/word_count_dialog.h"
 #include "resources/main_dialog_ids.h"
 #include "setup/exe_type.h"
@@ -37,6 +38,8 @@ void AllowForeground(DWORD dwProcessId) {
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     hProgramInstance = hInstance;
+    // Documents in any code page the system has are read through its converters.
+    UseSystemCodePages();
     // The command line is read here alone, and handed to the parts that take it.
     int nArgs = __argc;
     char** pszArgs = __argv;

@@ -18,6 +18,7 @@
 #include "app/count_input.h"
 #include "app/count_quote.h"
 #include "app/count_usage.h"
+#include "app/system_code_pages.h"
 #include "app/file_measure.h"
 #include "documents/code_pages.h"
 #include "measure/text_file.h"
@@ -276,6 +277,7 @@ const char* CurrencyFault(const char* szCurrency) {
 
 int main(int argc, char** argv) {
     argv = Utf8Arguments(&argc, argv);
+    UseSystemCodePages();
 #ifdef _WIN32
     // Standard input is read as it is: a CR LF break is two characters, and UTF-16 has bytes of
     // every value.

@@ -21,9 +21,10 @@ inline uint32_t CodePageCodePoint(const CodePageTable& table, unsigned char nByt
     return nByte < 0x80 ? nByte : table.high[nByte - 0x80];
 }
 
-// The code page of a web page's charset label (ASCII case and surrounding white space ignored), as
-// browsers read the labels: "iso-8859-1" and "us-ascii" are Windows-1252, "tis-620" is 874,
-// "utf-8" and, in a declaration, "utf-16" are kCodePageUtf8. 0 for a charset that is not read.
+// The code page of a web page's charset label (ASCII case and surrounding white space ignored), by
+// the WHATWG Encoding Standard's labels, as browsers read them: "iso-8859-1" and "us-ascii" are
+// Windows-1252, "shift_jis" 932, "koi8-r" 20866; "utf-8" and, in a declaration, "utf-16" are
+// kCodePageUtf8. 0 for a label no browser knows, which is ignored.
 int CodePageOfCharsetLabel(const char* pLabel, size_t cbLabel);
 
 // The code page of an RTF font's \fcharsetN, or 0 for a character set that is not read.

@@ -22,6 +22,7 @@ const char kRefusedDoctype[] = "the file is not a well-formed document (a part o
 const char kRefusedXmlEncoding[] = "the file is not a well-formed document (a part of it is neither UTF-8 nor UTF-16)";
 const char kRefusedMissingPart[] = "the file is damaged (a part it names is missing)";
 const char kRefusedUnknownCharset[] = "the file declares a character set that is not read (use UTF-8 or a Windows code page)";
+const char kRefusedMissingCodePage[] = "the file is in a character set this system has no converter for";
 const char kRefusedBadRtf[] = "the file is damaged (its RTF is not well formed)";
 const char kRefusedStopped[] = "the reading was stopped";
 

@@ -47,6 +47,7 @@ extern const char kRefusedDoctype[];
 extern const char kRefusedXmlEncoding[];
 extern const char kRefusedMissingPart[];
 extern const char kRefusedUnknownCharset[];
+extern const char kRefusedMissingCodePage[];
 extern const char kRefusedBadRtf[];
 // Not a refusal of the file: its reading was stopped (Stopped() tells it from the others).
 extern const char kRefusedStopped[];

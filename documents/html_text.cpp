@@ -392,10 +392,13 @@ bool ReadHtmlText(const unsigned char* pData, size_t cbData, int nFallbackCodePa
     if (nCodePage == 0) {
         bool bDeclared;
         nCodePage = DeclaredHtmlCodePage(pData, cbData, &bDeclared);
-        if (bDeclared && nCodePage == 0) return pText->Refuse(kRefusedUnknownCharset);
+        // A label no browser knows is ignored, as browsers ignore it.
+        (void)bDeclared;
         if (nCodePage == 0) nCodePage = CodePageOrTextRule(pData, cbData, nFallbackCodePage);
     }
-    HtmlReader reader(CodePointReader(pData + cbMark, cbData - cbMark, nCodePage), pText);
+    ReadableText text(pText);
+    if (!text.Prepare(pData + cbMark, cbData - cbMark, nCodePage)) return false;
+    HtmlReader reader(text.Reader(), pText);
     reader.ReadTitle();
     reader.ReadPage();
     return pText->Refusal() == nullptr;

@@ -136,7 +136,9 @@ bool ReadSubtitleText(const unsigned char* pData, size_t cbData, SubtitleKind ki
     size_t cbMark;
     int nCodePage = CodePageOfByteOrderMark(pData, cbData, &cbMark);
     if (nCodePage == 0) nCodePage = CodePageOrTextRule(pData, cbData, nFallbackCodePage);
-    CodePointReader in(pData + cbMark, cbData - cbMark, nCodePage);
+    ReadableText text(pText);
+    if (!text.Prepare(pData + cbMark, cbData - cbMark, nCodePage)) return false;
+    CodePointReader in = text.Reader();
     CueWriter writer(pText, kind);
     bool bVtt = kind == SubtitleKind::kVtt;
     BlockState state = kBetweenBlocks;

@@ -1,5 +1,6 @@
 #include "documents/text_encoding.h"
 
+#include "documents/code_page_converter.h"
 #include "documents/document_text.h"
 #include "measure/text_file.h"
 #include "measure/surrogates.h"
@@ -21,7 +22,7 @@ int CodePageOfPlainText(const unsigned char* pData, size_t cbData) {
 }
 
 int CodePageOrTextRule(const unsigned char* pData, size_t cbData, int nFallbackCodePage) {
-    if (nFallbackCodePage == kCodePageUtf8 || FindCodePage(nFallbackCodePage) != nullptr) return nFallbackCodePage;
+    if (nFallbackCodePage != 0) return nFallbackCodePage;
     return CodePageOfPlainText(pData, cbData);
 }
 
@@ -69,4 +70,25 @@ size_t TextBuffer::EncodeInto(uint32_t nCodePoint) { return EncodeUtf8(nCodePoin
 void TextBuffer::Flush() {
     pText->Put(buffer, cbBuffered);
     cbBuffered = 0;
+}
+
+ReadableText::ReadableText(DocumentText* pText)
+    : pText(pText), pData(nullptr), cbData(0), nCodePage(kCodePageUtf8), converted(pText->Kept()) {}
+
+bool ReadableText::Prepare(const unsigned char* pNewData, size_t cbNewData, int nNewCodePage) {
+    pData = pNewData;
+    cbData = cbNewData;
+    nCodePage = nNewCodePage;
+    if (nCodePage == kCodePageUtf8 || nCodePage == kCodePageUtf16LE || nCodePage == kCodePageUtf16BE ||
+        FindCodePage(nCodePage) != nullptr)
+        return true;
+    const char* szRefusal = nullptr;
+    if (!ConvertToUtf8(nCodePage, pData, cbData, &converted, &szRefusal)) {
+        if (szRefusal == kRefusedOutOfMemory) return pText->RefuseGrowth();
+        return pText->Refuse(szRefusal);
+    }
+    pData = reinterpret_cast<const unsigned char*>(converted.Size() > 0 ? converted.Data() : "");
+    cbData = converted.Size();
+    nCodePage = kCodePageUtf8;
+    return true;
 }

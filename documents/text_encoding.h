@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 #include "documents/code_pages.h"
+#include "documents/growing_array.h"
 
 class DocumentText;
 
@@ -21,7 +22,7 @@ int CodePageOfByteOrderMark(const unsigned char* pData, size_t cbData, size_t* p
 // else Windows-1252.
 int CodePageOfPlainText(const unsigned char* pData, size_t cbData);
 
-// nFallbackCodePage when it is UTF-8 or a code page FindCodePage knows, else the text-file rule.
+// nFallbackCodePage when one is given (0: none), else the text-file rule.
 int CodePageOrTextRule(const unsigned char* pData, size_t cbData, int nFallbackCodePage);
 
 // Code points from bytes in UTF-8, UTF-16LE/BE or a single-byte code page. Each ill-formed part
@@ -48,6 +49,24 @@ private:
     size_t off;
     int nCodePage;
     const CodePageTable* pTable;
+};
+
+// A text in any code page as a CodePointReader reads it: UTF-8, UTF-16 and the built-in tables'
+// code pages where the bytes lie; any other code page converted to UTF-8 by the system's converter
+// and kept here, counted against the document's bound.
+class ReadableText {
+public:
+    explicit ReadableText(DocumentText* pText);
+    // False, with the text refused, when the code page has no converter or memory fails.
+    bool Prepare(const unsigned char* pData, size_t cbData, int nCodePage);
+    CodePointReader Reader() const { return CodePointReader(pData, cbData, nCodePage); }
+
+private:
+    DocumentText* pText;
+    const unsigned char* pData;
+    size_t cbData;
+    int nCodePage;
+    GrowingBytes converted;
 };
 
 // Collects UTF-8 in a small buffer and hands it to the document's text in pieces.

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/system_code_pages.h"
 #include "documents/code_pages.h"
 #include "documents/html_entities.h"
 
@@ -146,7 +147,12 @@ TEST(HtmlText, ReadsTheEncodingFromTheMarkThenTheDeclarationThenTheFallback) {
     EXPECT_EQ("\xE2\x82\xAC\r\n",
               HtmlText("<!-- <meta charset=koi8-r> --><META HTTP-EQUIV='Content-Type' CONTENT='text/html; charset=iso-8859-1'>\x80"))
         << "http-equiv after a comment";
-    EXPECT_EQ(std::string("!") + kRefusedUnknownCharset, HtmlText("<meta charset=\"koi8-r\"><p>x</p>")) << "unknown label";
+    UseSystemCodePages();
+    EXPECT_EQ("\xD0\x9F\xD1\x80\xD0\xB8\r\n", HtmlText("<meta charset=\"KOI8-R\"><p>\xF0\xD2\xC9</p>")) << "KOI8-R";
+    EXPECT_EQ("\xE6\x97\xA5\r\n", HtmlText("<meta http-equiv=content-type content='text/html; charset=shift_jis'>\x93\xFA"))
+        << "Shift_JIS";
+    EXPECT_EQ("\xC3\xA9\r\n", HtmlText("<meta charset=\"unicode\"><p>\xC3\xA9</p>"))
+        << "a label no browser knows is ignored: the text-file rule gives UTF-8";
     EXPECT_EQ("\xC3\xA9\r\n", HtmlText("\xEF\xBB\xBF<meta charset=koi8-r>\xC3\xA9")) << "the mark wins";
     EXPECT_EQ("\xD0\x9F\r\n", HtmlText("<p>\xCF</p>", 1251)) << "fallback code page";
     EXPECT_EQ("\xC3\x8F\r\n", HtmlText(std::string(1100, ' ') + "<meta charset=windows-1251>\xCF"))
