@@ -21,7 +21,6 @@ const char kRefusedBadXml[] = "the file is damaged (a part of it is not well-for
 const char kRefusedDoctype[] = "the file is not a well-formed document (a part of it declares a DOCTYPE)";
 const char kRefusedXmlEncoding[] = "the file is not a well-formed document (a part of it is neither UTF-8 nor UTF-16)";
 const char kRefusedMissingPart[] = "the file is damaged (a part it names is missing)";
-const char kRefusedUnknownCharset[] = "the file declares a character set that is not read (use UTF-8 or a Windows code page)";
 const char kRefusedMissingCodePage[] = "the file is in a character set this system has no converter for";
 const char kRefusedBadRtf[] = "the file is damaged (its RTF is not well formed)";
 const char kRefusedStopped[] = "the reading was stopped";
@@ -115,4 +114,24 @@ void DocumentText::PutCodePage(const unsigned char* pBytes, size_t cbBytes, cons
 void DocumentText::PutCodePoint(uint32_t nCodePoint) {
     char buffer[4];
     Put(buffer, EncodeUtf8(nCodePoint, buffer));
+}
+
+bool DocumentText::RefuseMissingCodePage(int nCodePage) {
+    if (szRefusal != nullptr) return false;
+    // "the file is in code page 1361, which this system has no converter for"
+    char szDigits[12];
+    size_t nDigits = 0;
+    unsigned nValue = nCodePage > 0 ? static_cast<unsigned>(nCodePage) : 0;
+    do {
+        szDigits[nDigits++] = static_cast<char>('0' + nValue % 10);
+        nValue /= 10;
+    } while (nValue != 0 && nDigits < sizeof(szDigits));
+    const char szBefore[] = "the file is in code page ";
+    const char szAfter[] = ", which this system has no converter for";
+    size_t n = 0;
+    memcpy(szCodePageRefusal, szBefore, sizeof(szBefore) - 1);
+    n += sizeof(szBefore) - 1;
+    while (nDigits > 0) szCodePageRefusal[n++] = szDigits[--nDigits];
+    memcpy(szCodePageRefusal + n, szAfter, sizeof(szAfter));
+    return Refuse(szCodePageRefusal);
 }

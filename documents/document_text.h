@@ -46,7 +46,6 @@ extern const char kRefusedBadXml[];
 extern const char kRefusedDoctype[];
 extern const char kRefusedXmlEncoding[];
 extern const char kRefusedMissingPart[];
-extern const char kRefusedUnknownCharset[];
 extern const char kRefusedMissingCodePage[];
 extern const char kRefusedBadRtf[];
 // Not a refusal of the file: its reading was stopped (Stopped() tells it from the others).
@@ -78,6 +77,8 @@ public:
         if (szRefusal == nullptr) szRefusal = szReason;
         return false;
     }
+    // Refused for a code page the system has no converter for, which the reason names.
+    bool RefuseMissingCodePage(int nCodePage);
     uint64_t BytesMade() const { return cbMade; }
     // What the document was read as ("Word", "OpenDocument spreadsheet"), as a quote names it; the
     // reader of a package sets it once it knows.
@@ -112,6 +113,7 @@ private:
     uint64_t cbMade;
     const char* szRefusal;
     const char* szKindName;
+    char szCodePageRefusal[96];
     unsigned nRepeatDepth;
     uint64_t nFactor;  // the product of the open repeats
     uint64_t factors[kMaxRepeatDepth];

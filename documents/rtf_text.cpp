@@ -1,5 +1,7 @@
 #include "documents/rtf_text.h"
 
+#include "documents/code_page_converter.h"
+
 #include <stdint.h>
 #include <string.h>
 
@@ -74,7 +76,11 @@ private:
     void Do(const Word& word, bool bHasParameter, int32_t nParameter);
     bool PutBytes(const unsigned char* pBytes, size_t cbBytes, bool bHigh);
     void PutUnicode(uint32_t nCodePoint);
-    void ResolveFont(const CodePageTable** ppTable, bool* pbSymbol);
+    void ResolveFont(const CodePageTable** ppTable, bool* pbSymbol, int* pnCodePage);
+    // Text in a code page the built-in tables do not hold (the double-byte ones, UTF-8) is
+    // gathered as a run and converted whole, so that a pair's two bytes, as \'hh or as a letter,
+    // are read as one character.
+    bool FlushRun();
 
     // Output is gathered here so that the sink gets pieces, not single characters. A high
     // surrogate not followed by its low one is U+FFFD.
@@ -125,6 +131,10 @@ private:
     int32_t nCachedFont = 0;
     const CodePageTable* pCachedTable = nullptr;
     bool bCachedSymbol = false;
+    int nCachedCodePage = 0;
+    unsigned char aRun[8192];
+    size_t cbRun = 0;
+    int nRunCodePage = 0;
     bool bOpen = false;          // the paragraph has text not yet ended
     uint32_t nFallback = 0;      // characters still to skip after \u
     uint32_t nHighSurrogate = 0;
@@ -140,6 +150,7 @@ bool RtfReader::Read() {
         if (pText->Refusal() != nullptr || !pText->ParsedUpTo(off, &cbTold)) return false;
         unsigned char c = pData[off];
         if (c == '{' || c == '}') {
+            if (!FlushRun()) return false;
             bStarPending = false;  // a group opened or closed after \* leaves this one skipped
             nFallback = 0;         // fallback text never crosses a brace
             ++off;
@@ -183,6 +194,7 @@ bool RtfReader::Read() {
     if (nDepth > 1) return Bad();
     // What follows the document is ignored, except a stray closing brace.
     if (nDepth == 0 && memchr(pData + off, '}', cbData - off) != nullptr) return Bad();
+    if (!FlushRun()) return false;
     if (nDepth == 1) EndStory();
     FlushSurrogate();
     if (bOpen) EndLine();  // the last paragraph, without \par
@@ -194,6 +206,7 @@ bool RtfReader::ReadControl() {
     ++off;  // the backslash
     if (off == cbData) return true;  // a lone backslash at the end says nothing
     unsigned char c = pData[off];
+    if (c != '\'' && !FlushRun()) return false;
     if (IsAsciiLetter(c)) return ReadWord();
     bool bStar = bStarPending;
     bStarPending = false;
@@ -365,7 +378,7 @@ void RtfReader::PutUnicode(uint32_t nCodePoint) {
     }
 }
 
-void RtfReader::ResolveFont(const CodePageTable** ppTable, bool* pbSymbol) {
+void RtfReader::ResolveFont(const CodePageTable** ppTable, bool* pbSymbol, int* pnCodePage) {
     int32_t nFont = Top().nFont == kNoFont ? nDefaultFont : Top().nFont;
     if (!bCacheValid || nCachedFont != nFont) {
         int32_t nCharset = -1;
@@ -375,26 +388,58 @@ void RtfReader::ResolveFont(const CodePageTable** ppTable, bool* pbSymbol) {
                 break;
             }
         }
-        int nCodePage = nCharset < 0 || nCharset == kCharsetDefault ? nAnsiCodePage : CodePageOfRtfCharset(nCharset);
+        // A character set without a code page of its own (ANSI, DEFAULT, one no table names) is the
+        // document's code page.
+        int nCodePage = nCharset < 0 ? 0 : CodePageOfRtfCharset(nCharset);
+        if (nCodePage == 0) nCodePage = nAnsiCodePage;
         bCachedSymbol = nCharset == kCharsetSymbol;
         pCachedTable = nCodePage != 0 ? FindCodePage(nCodePage) : nullptr;
+        nCachedCodePage = nCodePage;
         nCachedFont = nFont;
         bCacheValid = true;
     }
     *ppTable = pCachedTable;
     *pbSymbol = bCachedSymbol;
+    *pnCodePage = nCachedCodePage;
+}
+
+bool RtfReader::FlushRun() {
+    if (cbRun == 0) return true;
+    GrowingBytes converted(pText->Kept());
+    const char* szRefusal = nullptr;
+    bool bConverted = ConvertToUtf8(nRunCodePage, aRun, cbRun, &converted, &szRefusal);
+    cbRun = 0;
+    if (!bConverted) {
+        return szRefusal == kRefusedOutOfMemory ? pText->RefuseGrowth() : pText->RefuseMissingCodePage(nRunCodePage);
+    }
+    if (converted.Size() > 0) Emit(converted.Data(), converted.Size(), true);
+    return true;
 }
 
 bool RtfReader::PutBytes(const unsigned char* pBytes, size_t cbBytes, bool bHigh) {
+    const CodePageTable* pTable;
+    bool bSymbol;
+    int nCodePage;
+    ResolveFont(&pTable, &bSymbol, &nCodePage);
+    if (pTable == nullptr && !bSymbol) {
+        if (cbRun > 0 && nRunCodePage != nCodePage && !FlushRun()) return false;
+        nRunCodePage = nCodePage;
+        while (cbBytes > 0) {
+            if (cbRun == sizeof(aRun) && !FlushRun()) return false;
+            size_t cbTaken = sizeof(aRun) - cbRun < cbBytes ? sizeof(aRun) - cbRun : cbBytes;
+            memcpy(aRun + cbRun, pBytes, cbTaken);
+            cbRun += cbTaken;
+            pBytes += cbTaken;
+            cbBytes -= cbTaken;
+        }
+        return true;
+    }
+    if (!FlushRun()) return false;
     if (!bHigh) {
         Emit(reinterpret_cast<const char*>(pBytes), cbBytes, true);
         return true;
     }
-    const CodePageTable* pTable;
-    bool bSymbol;
-    ResolveFont(&pTable, &bSymbol);
     // A symbol font's high bytes are pictures, no code page's letters: each is one character, U+F0xx.
-    if (pTable == nullptr && !bSymbol) return pText->Refuse(kRefusedUnknownCharset);
     for (size_t i = 0; i < cbBytes; ++i) {
         unsigned char nByte = pBytes[i];
         PutCodePoint(nByte < 0x80 ? nByte : bSymbol ? kSymbolBase + nByte : CodePageCodePoint(*pTable, nByte));

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "app/system_code_pages.h"
+
 namespace {
 
 class StringSink : public TextSink {
@@ -36,7 +38,6 @@ void ExpectTexts(const Case* pCases, size_t nCases) {
 }
 
 const std::string kBad = std::string("!") + kRefusedBadRtf;
-const std::string kUnknownCharset = std::string("!") + kRefusedUnknownCharset;
 
 TEST(RtfText, ParagraphsAndBreaksEndWithCrLf) {
     const Case kCases[] = {
@@ -157,11 +158,27 @@ TEST(RtfText, DamagedOrUnreadFilesAreRefused) {
         {"{\\rtf1 a{\\b b", kBad},
         {"{\\rtf1 \\'zz}", kBad},
         {"{\\rtf1 \\'4", kBad},
-        {"{\\rtf1{\\fonttbl{\\f0\\fcharset128 M;}}\\f0 \\'93\\'fa}", kUnknownCharset},
-        {"{\\rtf1\\ansicpg932 \\'82\\'a0}", kUnknownCharset},
-        {"{\\rtf1\\mac \xa5}", kUnknownCharset},
     };
     for (const auto& c : kCases) EXPECT_EQ(c.expected, Text(c.rtf)) << "RTF: " << c.rtf.substr(0, 80);
+}
+
+TEST(RtfText, CodePagesWithoutATableGoThroughTheSystemsConverter) {
+    UseSystemCodePages();
+    const struct {
+        std::string rtf, expected;
+    } kCases[] = {
+        // A Japanese font's pairs: written as \'hh, or with the second byte as the letter it is.
+        {"{\\rtf1{\\fonttbl{\\f0\\fcharset128 M;}}\\f0 \\'93\\'fa}", "\xE6\x97\xA5\r\n"},
+        {"{\\rtf1{\\fonttbl{\\f0\\fnil\\fcharset128 MS Mincho;}}\\f0 \\'83e\\'83X\\'83g}",
+         "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88\r\n"},
+        {"{\\rtf1\\ansicpg932 \\'82\\'a0}", "\xE3\x81\x82\r\n"},
+        {"{\\rtf1\\mac \xa5}", "\xE2\x80\xA2\r\n"},
+        // UTF-8 as Outlook writes it; a font of no known character set is the document's code page.
+        {"{\\rtf1\\ansicpg65001 \\'c3\\'a9t\\'c3\\'a9}", "\xC3\xA9t\xC3\xA9\r\n"},
+        {"{\\rtf1\\ansicpg1251{\\fonttbl{\\f0\\fcharset99 X;}}\\f0 \\'cf}", "\xD0\x9F\r\n"},
+        {"{\\rtf1\\ansicpg12345 \\'cf}", "!the file is in code page 12345, which this system has no converter for"},
+    };
+    for (const auto& c : kCases) EXPECT_EQ(c.expected, Text(c.rtf)) << "RTF: " << c.rtf;
 }
 
 TEST(RtfText, PlainTextReachesTheSinkInPieces) {
