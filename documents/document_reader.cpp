@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "documents/ascii_classes.h"
+#include "documents/compound_file.h"
 #include "documents/excel_text.h"
 #include "documents/html_text.h"
 #include "documents/office_package.h"
@@ -80,12 +81,32 @@ const char* const kOpenDocumentTypes[] = {"application/vnd.oasis.opendocument.te
                                           "application/vnd.oasis.opendocument.presentation",
                                           "application/vnd.oasis.opendocument.presentation-template"};
 
+const char* CompoundRefusal(CompoundKind kind) {
+    switch (kind) {
+    case CompoundKind::kProtected: return kRefusedProtectedOffice;
+    case CompoundKind::kOldWord: return kRefusedOldWord;
+    case CompoundKind::kOldExcel: return kRefusedOldExcel;
+    case CompoundKind::kOldPowerPoint: return kRefusedOldPowerPoint;
+    default: return kRefusedOldOffice;
+    }
+}
+
 bool ReadPackage(const unsigned char* pData, size_t cbData, DocumentText* pText) {
     OfficePackage package;
     if (!package.Open(pData, cbData, pText)) return false;
     if (package.Has(SpanOf("mimetype"))) {
         PartBytes type;
         if (!package.ReadRaw(SpanOf("mimetype"), &type)) return false;
+        // A document saved with a password keeps its parts encrypted, as its manifest says.
+        if (package.Has(SpanOf("META-INF/manifest.xml"))) {
+            PartBytes manifest;
+            if (!package.ReadRaw(SpanOf("META-INF/manifest.xml"), &manifest)) return false;
+            static const char kEncryption[] = "encryption-data";
+            for (size_t i = 0; i + sizeof(kEncryption) - 1 <= manifest.size(); ++i) {
+                if (memcmp(manifest.data() + i, kEncryption, sizeof(kEncryption) - 1) == 0)
+                    return pText->Refuse(kRefusedProtectedOffice);
+            }
+        }
         for (const char* szType : kOpenDocumentTypes) {
             if (strlen(szType) != type.size() || memcmp(szType, type.data(), type.size()) != 0) continue;
             OpenDocumentKind kind = strstr(szType, "spreadsheet") != nullptr    ? OpenDocumentKind::kSpreadsheet
@@ -107,6 +128,7 @@ bool ReadPackage(const unsigned char* pData, size_t cbData, DocumentText* pText)
         XmlSpan target = relationships.Target(i);
         if (!relationships.Is(i, "officeDocument") || !package.Has(target)) continue;
         if (!package.ContentType(target, &type)) return false;
+        if (Contains(type, "sheet.binary")) return pText->Refuse(kRefusedExcelBinary);
         bool bMain = type.Size() > 9 && memcmp(type.Data() + type.Size() - 9, ".main+xml", 9) == 0;
         if (bMain && (Contains(type, "wordprocessingml") || Contains(type, "ms-word"))) {
             pText->SetKindName("Word");
@@ -132,12 +154,8 @@ DocumentKind KindOfFile(const unsigned char* pFirst, size_t cbFirst, const char*
     if (StartsWith(pFirst, cbFirst, "%PDF-", 5)) {
         szRefusal = kRefusedPdf;
     } else if (StartsWith(pFirst, cbFirst, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) {
-        // Office keeps a password-protected package in a Compound File under its usual name.
-        bool bPackageName = false;
-        for (const char* szExtension : {".docx", ".docm", ".dotx", ".dotm", ".xlsx", ".xlsm", ".xltx", ".pptx",
-                                        ".ppsx", ".potx"})
-            bPackageName = bPackageName || NameEndsWith(szName, szExtension);
-        szRefusal = bPackageName ? kRefusedProtectedOffice : kRefusedOldOffice;
+        // What it is, whatever its name, is in its directory: read whole to be refused for it.
+        return DocumentKind::kCompound;
     } else if (StartsWith(pFirst, cbFirst, "PK\x03\x04", 4) || StartsWith(pFirst, cbFirst, "PK\x05\x06", 4) ||
                StartsWith(pFirst, cbFirst, "PK\x07\x08", 4)) {
         return DocumentKind::kZip;
@@ -161,6 +179,7 @@ bool ReadDocument(DocumentKind kind, const unsigned char* pData, size_t cbData, 
                   DocumentText* pText) {
     switch (kind) {
     case DocumentKind::kZip: return ReadPackage(pData, cbData, pText);
+    case DocumentKind::kCompound: return pText->Refuse(CompoundRefusal(CompoundKindOf(pData, cbData)));
     case DocumentKind::kRtf: return ReadRtfText(pData, cbData, pText);
     case DocumentKind::kHtml: return ReadHtmlText(pData, cbData, nFallbackCodePage, pText);
     case DocumentKind::kSrt: return ReadSubtitleText(pData, cbData, SubtitleKind::kSrt, nFallbackCodePage, pText);

@@ -8,7 +8,9 @@
 
 #include "documents/document_text.h"
 
-enum class DocumentKind { kPlainText, kZip, kRtf, kHtml, kSrt, kVtt, kRefused };
+// kCompound: a Compound File (old binary Office, or a password-protected package), read whole only
+// to be refused for what its directory holds.
+enum class DocumentKind { kPlainText, kZip, kRtf, kHtml, kSrt, kVtt, kCompound, kRefused };
 
 // How many first bytes KindOfFile wants (it takes fewer when the file is shorter).
 const size_t kKindBytes = 1024;

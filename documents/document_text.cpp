@@ -9,6 +9,11 @@
 const char kRefusedPdf[] = "PDF files are not read; open it and press the hot key, or copy its text.";
 const char kRefusedOldOffice[] =
     "an Office file of the old binary format (.doc, .xls, .ppt); save it as .docx, .xlsx or .pptx and try again";
+const char kRefusedOldWord[] = "a Word document of the old binary format (.doc); save it as .docx and try again";
+const char kRefusedOldExcel[] = "an Excel workbook of the old binary format (.xls); save it as .xlsx and try again";
+const char kRefusedOldPowerPoint[] =
+    "a PowerPoint presentation of the old binary format (.ppt); save it as .pptx and try again";
+const char kRefusedExcelBinary[] = "an Excel binary workbook (.xlsb); save it as .xlsx and try again";
 const char kRefusedProtectedOffice[] =
     "the file is protected with a password; save it without one and try again";
 const char kRefusedArchive[] = "an archive: unpack it and give its files";

@@ -35,6 +35,10 @@ const uint64_t kMaxDocumentTextBytes = 256ull << 20;
 // program and tallyq-count.
 extern const char kRefusedPdf[];
 extern const char kRefusedOldOffice[];
+extern const char kRefusedOldWord[];
+extern const char kRefusedOldExcel[];
+extern const char kRefusedOldPowerPoint[];
+extern const char kRefusedExcelBinary[];
 extern const char kRefusedProtectedOffice[];
 extern const char kRefusedArchive[];
 extern const char kRefusedImage[];

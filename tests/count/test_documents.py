@@ -10,6 +10,7 @@ holds a file open for writing until its standard input ends (drive_tool.exe hold
 """
 import argparse
 import os
+import struct
 import subprocess
 import sys
 import tempfile
@@ -56,6 +57,25 @@ def counts_line(name, text, cpl=80):
     return "%s\t%d\t%d\t%d\t0.00\t%.2f\t0.00\t%.2f" % (name, chars, words, lines, words * 0.02, words * 0.02)
 
 
+def compound_file(names):
+    """A Compound File of 512-byte sectors: the header, the FAT in sector 0, the directory (the root
+    and the named streams, at most three) in sector 1."""
+    header = bytearray(512)
+    header[0:8] = b"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1"
+    struct.pack_into("<HHHHH", header, 0x18, 0x3E, 3, 0xFFFE, 9, 6)
+    struct.pack_into("<IIIIIIII", header, 0x2C, 1, 1, 0, 4096, 0xFFFFFFFE, 0, 0xFFFFFFFE, 0)
+    for i in range(109):
+        struct.pack_into("<I", header, 0x4C + 4 * i, 0 if i == 0 else 0xFFFFFFFF)
+    fat = bytearray(b"\xff" * 512)
+    struct.pack_into("<II", fat, 0, 0xFFFFFFFD, 0xFFFFFFFE)
+    directory = bytearray(512)
+    for n, (name, kind) in enumerate([("Root Entry", 5)] + [(name, 2) for name in names]):
+        entry = name.encode("utf-16-le") + b"\0\0"
+        directory[128 * n:128 * n + len(entry)] = entry
+        struct.pack_into("<HB", directory, 128 * n + 0x40, len(entry), kind)
+    return bytes(header + fat + directory)
+
+
 class DocumentTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -89,8 +109,9 @@ class DocumentTest(unittest.TestCase):
         cases = {
             self.write("report.pdf", b"%PDF-1.7\n%\xe2\xe3\xcf\xd3\n1 0 obj"): "PDF files are not read; open it and "
                                                                              "press the hot key, or copy its text.",
-            self.write("old.doc", b"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1" + bytes(600)): "old binary format",
-            self.write("locked.docx", b"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1" + bytes(600)): "password",
+            # Told by the directory, not the name: an old Word file named .docm, a protected one named .doc.
+            self.write("old.docm", compound_file(["WordDocument", "1Table"])): "a Word document of the old binary",
+            self.write("locked.doc", compound_file(["EncryptionInfo", "EncryptedPackage"])): "password",
             self.write("scan.png", b"\x89PNG\r\n\x1a\n" + bytes(40)): "picture",
             archive: "an archive: unpack it and give its files",
             self.write("cut.docx", fixture_bytes("word-pandoc.docx")[:3000]): "zip",

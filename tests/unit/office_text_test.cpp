@@ -222,6 +222,37 @@ TEST(OpenDocumentText, ParagraphsFramesNotesTablesAndHeaders) {
     EXPECT_EQ("Name\r\n", TextOf(OpenDocumentFile("application/vnd.oasis.opendocument.spreadsheet", sheet, "")));
 }
 
+// A Compound File of 512-byte sectors: the header, the FAT in sector 0, the directory in sector 1
+// (the root and up to three streams, only their names and types set).
+std::string CompoundFile(const std::vector<std::u16string>& names) {
+    auto put32 = [](std::string* p, size_t off, uint32_t n) {
+        for (int i = 0; i < 4; ++i) (*p)[off + i] = static_cast<char>(n >> (8 * i));
+    };
+    std::string header(512, '\0');
+    header.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+    header.replace(0x1C, 4, std::string("\xFE\xFF\x09\x00", 4));  // byte order, 512-byte sectors
+    put32(&header, 0x2C, 1);                         // one FAT sector
+    put32(&header, 0x30, 1);                         // the directory's first sector
+    put32(&header, 0x3C, 0xFFFFFFFE);
+    put32(&header, 0x44, 0xFFFFFFFE);
+    for (size_t i = 0; i < 109; ++i) put32(&header, 0x4C + 4 * i, i == 0 ? 0 : 0xFFFFFFFF);
+    std::string fat(512, '\xFF');
+    put32(&fat, 0, 0xFFFFFFFD);
+    put32(&fat, 4, 0xFFFFFFFE);
+    std::string directory(512, '\0');
+    std::vector<std::u16string> entries = {u"Root Entry"};
+    entries.insert(entries.end(), names.begin(), names.end());
+    for (size_t n = 0; n < entries.size(); ++n) {
+        for (size_t i = 0; i < entries[n].size(); ++i) {
+            directory[128 * n + 2 * i] = static_cast<char>(entries[n][i] & 0xFF);
+            directory[128 * n + 2 * i + 1] = static_cast<char>(entries[n][i] >> 8);
+        }
+        directory[128 * n + 0x40] = static_cast<char>(2 * entries[n].size() + 2);
+        directory[128 * n + 0x42] = n == 0 ? 5 : 2;
+    }
+    return header + fat + directory;
+}
+
 TEST(DocumentKinds, RefusalsSayWhy) {
     std::string word = WordFile(Paragraph(WordRun("<w:t>x</w:t>")));
     std::string doctype = WriteZip({{"[Content_Types].xml", ContentTypes("d.xml", "x")},
@@ -233,8 +264,25 @@ TEST(DocumentKinds, RefusalsSayWhy) {
         const char* szReason;
     } cases[] = {
         {"%PDF-1.7\n...", "report.pdf", kRefusedPdf},
-        {std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(500, '\0'), "letter.doc", kRefusedOldOffice},
-        {std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(500, '\0'), "letter.DOCX", kRefusedProtectedOffice},
+        // A Compound File is refused for what its directory holds, whatever its name says.
+        {CompoundFile({u"WordDocument", u"1Table"}), "letter.docm", kRefusedOldWord},
+        {CompoundFile({u"EncryptionInfo", u"EncryptedPackage"}), "letter.doc", kRefusedProtectedOffice},
+        {CompoundFile({u"workbook"}), "sheet.xlsx", kRefusedOldExcel},
+        {CompoundFile({u"PowerPoint Document"}), "slides.ppt", kRefusedOldPowerPoint},
+        {CompoundFile({}), "drawing.vsd", kRefusedOldOffice},
+        {std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(500, '\0'), "cut.doc", kRefusedOldOffice},
+        {WriteZip({{"[Content_Types].xml", ContentTypes("xl/workbook.bin",
+                                                        "application/vnd.ms-excel.sheet.binary.macroEnabled.main")},
+                   {"_rels/.rels", Relationships({{"rId1", "officeDocument", "xl/workbook.bin"}})},
+                   {"xl/workbook.bin", "\x83\x01"}}),
+         "book.xlsb", kRefusedExcelBinary},
+        {WriteZip({{"mimetype", "application/vnd.oasis.opendocument.text"},
+                   {"META-INF/manifest.xml", "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:"
+                                             "xmlns:manifest:1.0\"><manifest:file-entry manifest:full-path=\"content"
+                                             ".xml\"><manifest:encryption-data/></manifest:file-entry>"
+                                             "</manifest:manifest>"},
+                   {"content.xml", "\x9c\x11\xfe encrypted"}}),
+         "locked.odt", kRefusedProtectedOffice},
         {WriteZip({{"photo.jpg", "jpeg"}, {"notes.txt", "hi"}}), "photos.zip", kRefusedArchive},
         {OpenDocumentFile("application/vnd.oasis.opendocument.graphics", "", ""), "d.odg", kRefusedArchive},
         {"\x89PNG\r\n\x1A\n....", "scan.txt", kRefusedImage},
