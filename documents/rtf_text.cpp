@@ -24,6 +24,7 @@ enum class Destination : uint8_t {
     kText,       // read and counted
     kSkip,       // only groups and \bin are read
     kFontTable,  // only each font's number and character set are read
+    kFieldCode,  // a field's instructions: only the field's type (its first word) is read
     kUpr,        // \upr: its ANSI text gives way to the Unicode text of \ud
 };
 
@@ -47,6 +48,7 @@ struct Group {
     bool bHidden;
     bool bAnchored;  // inside a footnote or text box
     bool bStory;     // a header, footer, footnote or text box: its own paragraphs
+    bool bMadeField; // a \field whose result the program makes (a page number, a date): not counted
 };
 
 struct Font {
@@ -142,7 +144,47 @@ private:
     Destination starDestination = Destination::kText;
     char aOut[4096];
     size_t cbOut = 0;
+    // The field whose instructions are read: its group's index, and its type as far as read.
+    unsigned nFieldGroup = 0;
+    char szFieldType[16] = "";
+    size_t cbFieldType = 0;
+    bool bFieldTypeEnded = true;
+    void ReadFieldCode(const unsigned char* pBytes, size_t cbBytes);
+    void EndFieldType();
 };
+
+// The fields whose result the program makes as it shows or prints the document: nobody writes or
+// translates a page number or a date.
+bool IsMadeField(const char* szType) {
+    static const char* const kMadeFields[] = {"PAGE", "NUMPAGES", "SECTIONPAGES", "DATE", "TIME",
+                                              "CREATEDATE", "SAVEDATE", "PRINTDATE"};
+    for (const char* szMade : kMadeFields) {
+        if (strcmp(szMade, szType) == 0) return true;
+    }
+    return false;
+}
+
+void RtfReader::ReadFieldCode(const unsigned char* pBytes, size_t cbBytes) {
+    for (size_t i = 0; i < cbBytes && !bFieldTypeEnded; ++i) {
+        unsigned char c = pBytes[i];
+        bool bLetter = IsAsciiLetter(c);
+        if (!bLetter && cbFieldType == 0 && (c == ' ' || c == '\t')) continue;  // blanks before the type
+        if (!bLetter) {
+            EndFieldType();
+            break;
+        }
+        if (cbFieldType + 1 < sizeof(szFieldType)) {
+            szFieldType[cbFieldType++] = static_cast<char>(c >= 'a' ? c - 'a' + 'A' : c);
+            szFieldType[cbFieldType] = '\0';
+        }
+    }
+}
+
+void RtfReader::EndFieldType() {
+    if (bFieldTypeEnded) return;
+    bFieldTypeEnded = true;
+    if (cbFieldType > 0 && IsMadeField(szFieldType) && nFieldGroup < nDepth) groups[nFieldGroup].bMadeField = true;
+}
 
 bool RtfReader::Read() {
     uint64_t cbTold = 0;
@@ -159,12 +201,13 @@ bool RtfReader::Read() {
                 if (nDepth > 0) {
                     groups[nDepth] = groups[nDepth - 1];
                 } else {
-                    groups[0] = Group{kNoFont, 1, Destination::kText, false, false, false};
+                    groups[0] = Group{kNoFont, 1, Destination::kText, false, false, false, false};
                 }
                 groups[nDepth++].bStory = false;
                 continue;
             }
             EndStory();
+            if (Top().destination == Destination::kFieldCode) EndFieldType();
             if (--nDepth == 0) break;
             continue;
         }
@@ -186,6 +229,7 @@ bool RtfReader::Read() {
             nFallback -= static_cast<uint32_t>(cbSkipped);
             continue;
         }
+        if (Top().destination == Destination::kFieldCode) ReadFieldCode(pData + off, offEnd - off);
         if (Counting() && !PutBytes(pData + off, offEnd - off, nBits >= 0x80)) return false;
         off = offEnd;
     }
@@ -296,6 +340,11 @@ bool RtfReader::ReadWord() {
 void RtfReader::Do(const Word& word, bool bHasParameter, int32_t nParameter) {
     Group& group = Top();
     if (group.destination == Destination::kSkip) return;
+    if (group.destination == Destination::kFieldCode) {
+        EndFieldType();  // a control word ends the type's word
+        if (word.act == Act::kSkip) group.destination = Destination::kSkip;
+        return;
+    }
     if (group.destination == Destination::kFontTable) {
         if (word.act == Act::kFont) {
             // A later font of the same number wins: fonts are looked up from the end.
@@ -359,9 +408,23 @@ void RtfReader::Do(const Word& word, bool bHasParameter, int32_t nParameter) {
         break;
     case Act::kUpr: if (group.destination == Destination::kText) group.destination = Destination::kUpr; break;
     case Act::kUd: if (group.destination == Destination::kUpr) group.destination = Destination::kText; break;
+    case Act::kField: group.bMadeField = false; break;
+    case Act::kFieldCode:
+        if (group.destination != Destination::kText && group.destination != Destination::kUpr) {
+            group.destination = Destination::kSkip;
+            break;
+        }
+        group.destination = Destination::kFieldCode;
+        nFieldGroup = nDepth >= 2 ? nDepth - 2 : 0;  // the \field group holds the instructions' group
+        cbFieldType = 0;
+        szFieldType[0] = '\0';
+        bFieldTypeEnded = false;
+        break;
+    case Act::kResult:
+        if (group.bMadeField) group.destination = Destination::kSkip;
+        break;
     case Act::kCharset:
-    case Act::kBin:
-    case Act::kResult: break;
+    case Act::kBin: break;
     }
 }
 
@@ -405,6 +468,14 @@ void RtfReader::ResolveFont(const CodePageTable** ppTable, bool* pbSymbol, int* 
 
 bool RtfReader::FlushRun() {
     if (cbRun == 0) return true;
+    // Letters and digits of ASCII are themselves in every code page a font names.
+    bool bAscii = true;
+    for (size_t i = 0; i < cbRun && bAscii; ++i) bAscii = aRun[i] < 0x80;
+    if (bAscii) {
+        Emit(reinterpret_cast<const char*>(aRun), cbRun, true);
+        cbRun = 0;
+        return true;
+    }
     GrowingBytes converted(pText->Kept());
     const char* szRefusal = nullptr;
     bool bConverted = ConvertToUtf8(nRunCodePage, aRun, cbRun, &converted, &szRefusal);

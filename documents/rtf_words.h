@@ -5,9 +5,9 @@
 
 enum class RtfAct : uint8_t {
     kPar, kLine, kBreak, kCell, kTab, kChar, kUnicode, kUc, kBin, kFont, kCharset, kDefaultFont,
-    kAnsiCodePage, kCodePage, kPlain, kHidden,
+    kAnsiCodePage, kCodePage, kPlain, kHidden, kField,
     // Destinations: the ones a \* group may name and still be read.
-    kSkip, kFontTable, kResult, kStory, kAnchored, kUpr, kUd
+    kSkip, kFontTable, kResult, kStory, kAnchored, kUpr, kUd, kFieldCode
 };
 
 struct RtfWord {

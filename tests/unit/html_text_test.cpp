@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "app/system_code_pages.h"
 #include "documents/code_pages.h"
 #include "documents/html_entities.h"
 
@@ -147,7 +146,6 @@ TEST(HtmlText, ReadsTheEncodingFromTheMarkThenTheDeclarationThenTheFallback) {
     EXPECT_EQ("\xE2\x82\xAC\r\n",
               HtmlText("<!-- <meta charset=koi8-r> --><META HTTP-EQUIV='Content-Type' CONTENT='text/html; charset=iso-8859-1'>\x80"))
         << "http-equiv after a comment";
-    UseSystemCodePages();
     EXPECT_EQ("\xD0\x9F\xD1\x80\xD0\xB8\r\n", HtmlText("<meta charset=\"KOI8-R\"><p>\xF0\xD2\xC9</p>")) << "KOI8-R";
     EXPECT_EQ("\xE6\x97\xA5\r\n", HtmlText("<meta http-equiv=content-type content='text/html; charset=shift_jis'>\x93\xFA"))
         << "Shift_JIS";

@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "app/system_code_pages.h"
-
 namespace {
 
 class StringSink : public TextSink {
@@ -107,7 +105,7 @@ TEST(RtfText, OnlyTheTextOfTheDocumentCounts) {
          "{\\*\\mmathPr m}{\\object{\\*\\objdata 0105}}{\\*\\bkmkstart b1}Body{\\*\\bkmkend b1}\\par}",
          "Body\r\n"},
         {"{\\rtf1 See {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt here}}, {\\field{\\fldinst PAGE}{\\fldrslt 3}}.}",
-         "See here, 3.\r\n"},
+         "See here, .\r\n"},
 
         {"{\\rtf1 a{\\*\\blob\\bin4 }{\\\\}b}", "ab\r\n"},
         {"{\\rtf1 x\\bin3 {}\\y}", "xy\r\n"},
@@ -163,7 +161,6 @@ TEST(RtfText, DamagedOrUnreadFilesAreRefused) {
 }
 
 TEST(RtfText, CodePagesWithoutATableGoThroughTheSystemsConverter) {
-    UseSystemCodePages();
     const struct {
         std::string rtf, expected;
     } kCases[] = {
@@ -179,6 +176,20 @@ TEST(RtfText, CodePagesWithoutATableGoThroughTheSystemsConverter) {
         {"{\\rtf1\\ansicpg12345 \\'cf}", "!the file is in code page 12345, which this system has no converter for"},
     };
     for (const auto& c : kCases) EXPECT_EQ(c.expected, Text(c.rtf)) << "RTF: " << c.rtf;
+}
+
+TEST(RtfText, WhatTheProgramMakesIsNotCounted) {
+    // Page numbers, page counts, dates and times, simple or in groups of their own, nested too; other
+    // fields' results count; list numbers (\listtext, \pntext) are the program's too.
+    EXPECT_EQ("Page  of  see here\r\n",
+              Text("{\\rtf1 Page {\\field{\\*\\fldinst { PAGE \\\\* MERGEFORMAT }}{\\fldrslt {3}}} of "
+                   "{\\field{\\*\\fldinst numpages}{\\fldrslt 9}} see {\\field{\\*\\fldinst HYPERLINK \"x\"}"
+                   "{\\fldrslt here}}\\par}"));
+    EXPECT_EQ("Printed \r\nref\r\n",
+              Text("{\\rtf1 Printed {\\field{\\*\\fldinst {\\rtlch PRINTDATE}\\\\@ \"d\"}{\\fldrslt 12/10/26}}\\par "
+                   "{\\field{\\*\\fldinst REF a}{\\fldrslt {\\field{\\*\\fldinst TIME}{\\fldrslt 10:00}}ref}}\\par}"));
+    EXPECT_EQ("First\r\nSecond\r\n",
+              Text("{\\rtf1{\\listtext\\pard\\plain 1.\\tab}First\\par{\\pntext 2.\\tab}Second\\par}"));
 }
 
 TEST(RtfText, PlainTextReachesTheSinkInPieces) {
