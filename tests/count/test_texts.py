@@ -89,6 +89,22 @@ class TextTest(unittest.TestCase):
                                                                                      pair[5:]])
         self.assertEqual((0, "a\U0001f600b".encode("utf-8").decode("latin-1")), (code, out), err)
 
+    def test_subtitles_show_what_their_players_show(self):
+        srt = (b"1\r\n00:00:01,000 --> 00:00:02,000\r\n<I>Hello</I> <sound of rain>\r\n"
+               b"<font color=\"#ff0000\">Red</FONT> <b>bold</B> <u>u</u> <s>s</S> {\\an8}top\r\n\r\n"
+               b"2\r\n00:00:03,000 --> 00:00:04,000\r\na < b, <br> and <c.x>c</c>\r\n")
+        vtt = ("WEBVTT - a title\nKind: captions\n\nSTYLE\n::cue(.yellow) { color: yellow; }\n\n"
+               "REGION\nid:fred width:40%\n\nNOTE a comment\nover two lines\n\n"
+               "intro-1\n00:00.000 --> 00:01.000 align:start\n"
+               "<v Anna>Hi &amp; bye</v> <c.yellow.bg_blue>warm</c> <unknown>tag\n"
+               "<ruby>\u6f22<rt>kan</rt></ruby> <lang en>x</lang> <00:00.500>later &lt;3&gt; a&nbsp;b &#x263A;&lrm;\n\n"
+               "00:01.000 --> 00:02.000\n<i>one</i> <b>two</b> <u>three</u>&rlm;\n").encode("utf-8")
+        self.check_texts([
+            ("film.srt", srt, b"Hello <sound of rain>\nRed bold u s top\na < b, <br> and <c.x>c</c>\n"),
+            ("film.vtt", vtt, lines_of("Hi & bye warm tag\r\n\u6f22kan x later <3> a\u00a0b \u263a\u200e\r\n"
+                                       "one two three\u200f\r\n")),
+        ])
+
     def test_a_refused_file_is_said_and_the_others_printed(self):
         pdf = self.write("report.pdf", b"%PDF-1.7\n1 0 obj")
         plain = self.write("plain.txt", b"one two\n")
