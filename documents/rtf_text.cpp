@@ -6,6 +6,7 @@
 #include "documents/code_pages.h"
 #include "documents/ascii_classes.h"
 #include "documents/rtf_words.h"
+#include "documents/text_encoding.h"
 #include "measure/surrogates.h"
 #include "measure/utf8_sequence.h"
 
@@ -405,6 +406,10 @@ bool RtfReader::PutBytes(const unsigned char* pBytes, size_t cbBytes, bool bHigh
 }  // namespace
 
 bool ReadRtfText(const unsigned char* pData, size_t cbData, DocumentText* pText) {
+    // Word processors read past a UTF-8 byte-order mark and white space before the document.
+    size_t cbSkipped = MarkAndWhiteSpaceBefore(pData, cbData);
+    pData += cbSkipped;
+    cbData -= cbSkipped;
     if (cbData < 5 || memcmp(pData, "{\\rtf", 5) != 0) return pText->Refuse(kRefusedBadRtf);
     {
         RtfReader body(pData, cbData, pText, false);

@@ -105,6 +105,29 @@ class TextTest(unittest.TestCase):
                                        "one two three\u200f\r\n")),
         ])
 
+    def test_kinds_are_told_by_content_past_marks_and_white_space(self):
+        refused = [self.write("marked.txt", b"\xef\xbb\xbf%PDF-1.4\n1 0 obj"),
+                   self.write("spaced.txt", b"\r\n  \t%PDF-1.7\n1 0 obj"),
+                   # PDF readers find the header within the first 1024 bytes.
+                   self.write("late.pdf", b"mail header\r\n" * 70 + b"%PDF-1.5\n1 0 obj")]
+        code, out, err = run_text(refused)
+        self.assertEqual((1, b""), (code, out), err)
+        for path in refused:
+            self.assertIn("tallyq-count: %s: PDF files are not read" % path, err)
+        page = "<!DOCTYPE html><html><head><title>T</title></head><body><p>caf\u00e9 <b>au</b> lait</p></body></html>"
+        srt = "1\n00:00:01,000 --> 00:00:02,000\n<i>Gr\u00fc\u00df</i> \U0001f600\n"
+        self.check_texts([
+            ("past1024.txt", b"x" * 1020 + b" %PDF-1.5", b"x" * 1020 + b" %PDF-1.5"),
+            ("marked.rtf", b"\xef\xbb\xbf{\\rtf1\\ansi Hello\\par}", b"Hello\n"),
+            ("spaced.txt", b"\r\n \t{\\rtf1 World\\par}", b"World\n"),
+            ("utf32le.srt", b"\xff\xfe\x00\x00" + srt.encode("utf-32-le"), "Gr\u00fc\u00df \U0001f600\n".encode("utf-8")),
+            ("utf32be.vtt", b"\x00\x00\xfe\xff" + ("WEBVTT\n\n00:01.000 --> 00:02.000\n<v Bo>caf\u00e9</v>\n").encode(
+                "utf-32-be"), "caf\u00e9\n".encode("utf-8")),
+            ("utf32be.html", b"\x00\x00\xfe\xff" + page.encode("utf-32-be"), "T\ncaf\u00e9 au lait\n".encode("utf-8")),
+            # Without a web page's name, told by its first characters.
+            ("utf32le.txt", b"\xff\xfe\x00\x00" + page.encode("utf-32-le"), "T\ncaf\u00e9 au lait\n".encode("utf-8")),
+        ])
+
     def test_a_refused_file_is_said_and_the_others_printed(self):
         pdf = self.write("report.pdf", b"%PDF-1.7\n1 0 obj")
         plain = self.write("plain.txt", b"one two\n")

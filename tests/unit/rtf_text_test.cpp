@@ -140,7 +140,10 @@ TEST(RtfText, DamagedOrUnreadFilesAreRefused) {
         std::string expected;
     } kCases[] = {
         {"hello", kBad},
-        {" {\\rtf1 a}", kBad},
+        // Past a UTF-8 byte-order mark and white space, as word processors read it.
+        {" \r\n\t{\\rtf1 a}", "a\r\n"},
+        {"\xEF\xBB\xBF {\\rtf1 a}", "a\r\n"},
+        {"\xEF\xBB\xBF\xEF\xBB\xBF{\\rtf1 a}", kBad},
         {"{\\rtx1 a}", kBad},
         {deepest, "x\r\n"},
         {tooDeep, kBad},
