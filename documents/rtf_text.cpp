@@ -182,8 +182,8 @@ bool RtfReader::Read() {
     // A file cut with only the outermost group open is read as far as it goes (writers and
     // transfers do cut the last brace); cut inside an inner group, its text is clearly missing.
     if (nDepth > 1) return Bad();
-    // What follows the document is ignored, except a stray closing brace.
-    if (nDepth == 0 && memchr(pData + off, '}', cbData - off) != nullptr) return Bad();
+    // What follows the brace that closes the document is ignored, as word processors ignore it,
+    // extra closing braces and text alike.
     if (nDepth == 1) EndStory();
     FlushSurrogate();
     if (bOpen) EndLine();  // the last paragraph, without \par

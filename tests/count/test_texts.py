@@ -128,6 +128,12 @@ class TextTest(unittest.TestCase):
             ("utf32le.txt", b"\xff\xfe\x00\x00" + page.encode("utf-32-le"), "T\ncaf\u00e9 au lait\n".encode("utf-8")),
         ])
 
+    def test_rtf_ends_where_its_document_closes(self):
+        self.check_texts([
+            ("extra-brace.rtf", b"{\\rtf1\\ansi {\\b Bold}\\par Last\\par}}\r\n", b"Bold\nLast\n"),
+            ("trailing.rtf", b"{\\rtf1 Kept\\par}\r\nmail footer } {\\b not read}\r\n\x00", b"Kept\n"),
+        ])
+
     def test_a_refused_file_is_said_and_the_others_printed(self):
         pdf = self.write("report.pdf", b"%PDF-1.7\n1 0 obj")
         plain = self.write("plain.txt", b"one two\n")
