@@ -112,7 +112,15 @@ int ClipboardText::CountLines(int nCharsPerLine) const {
     return bytes.Empty() ? 0 : CountClassByteLines(bytes.Data(), bytes.Size(), nCharsPerLine);
 }
 
-void ClipboardText::AddRated(const Rates& rates, RatedRow* pSums) const {
+RateCounts ClipboardText::Rated(const Rates& rates) const {
     int64_t nLines = RatesLayOutLines(rates) ? CountLines(RateCharsPerLine(rates)) : 0;
-    AddRatedCounts(rates, RateCountsOf(counts, nLines), pSums);
+    return RateCountsOf(counts, nLines);
+}
+
+void ClipboardText::AddRated(const Rates& rates, RatedRow* pSums) const { AddRatedCounts(rates, Rated(rates), pSums); }
+
+void ClipboardText::GetRow(size_t /*nIndex*/, const Rates& rates, QuoteFile* pRow) const {
+    lstrcpynA(pRow->szName, "Clipboard text", sizeof(pRow->szName));
+    pRow->szKind = "Text";
+    pRow->counts = Rated(rates);
 }

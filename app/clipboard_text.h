@@ -35,6 +35,9 @@ public:
     int CountLines(int nCharsPerLine) const override;
     void AddRated(const Rates& rates, RatedRow* pSums) const override;
     void GetSummary(char16_t* szSummary) const override { GetTextSummary(Text(), Length(), szSummary); }
+    // One row, "Clipboard text", of kind "Text".
+    size_t RowCount() const override { return 1; }
+    void GetRow(size_t nIndex, const Rates& rates, QuoteFile* pRow) const override;
 
 private:
     bool CopyUnicodeText(const char16_t* pData, size_t nBlockUnits);
@@ -42,6 +45,7 @@ private:
     bool Measure(int nCharsPerLine);
     void Clear();
     void Swap(ClipboardText* pOther);
+    RateCounts Rated(const Rates& rates) const;
 
     GrowingArray<char16_t> units;     // the text and its terminating zero
     GrowingArray<unsigned char> bytes;  // the text's class bytes

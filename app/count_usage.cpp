@@ -11,7 +11,7 @@
 const char kUsage[] =
     "usage: tallyq-count [--cpl N] [--encoding E] [--format F] [--fixed X] [--per-char X] [--per-word X]\n"
     "                    [--per-line X] [--chars C] [--lines L] [--round R] [--minimum X] [--currency TEXT]\n"
-    "                    [--one-job] [--quote FILE [--title TEXT]] [FILE...]\n"
+    "                    [--one-job] [--quote FILE [--title TEXT]] [--text] [FILE...]\n"
     "Measures and prices each FILE (standard input when there is none, or for -) as a job.\n"
     "Prints: name, characters, words, lines, characters cost, words cost, lines cost, total (tab-separated),\n"
     "then 'minimum' where the minimum raised the total; with more than one input or --one-job a last\n"
@@ -40,6 +40,8 @@ const char kUsage[] =
     "                 counts and price, the fixed cost and the minimum, and the total; a sheet (UTF-8 CSV) when\n"
     "                 FILE ends in .csv, else a page to print (HTML). The rows add up to the total line's cost\n"
     "  --title TEXT   the quote's title\n"
+    "  --text         prints the text that is counted instead of the counts, one input after another, in\n"
+    "                 UTF-8: a document's with each paragraph a line, plain text as it is read\n"
     "Kinds, told by content: Word (.docx .docm .dotx .dotm): the body, text boxes after their paragraph,\n"
     "headers and footers, footnotes and endnotes; inserted text counts, deleted text, field codes, hidden\n"
     "text and comments do not. Excel (.xlsx .xlsm .xltx): every cell of text, sheet by sheet, row by row,\n"

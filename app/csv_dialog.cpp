@@ -9,6 +9,8 @@
 #include "app/settings.h"
 #include "resources/csv_dialog_ids.h"
 #include "app/csv_record.h"
+#include "app/quote_saving.h"
+#include "resources/main_dialog_ids.h"
 #include "support/date_time.h"
 #include "support/file_ops.h"
 #include "support/path_text.h"
@@ -77,10 +79,16 @@ void CsvDialog::InitDialog() {
     SetDlgItemTextA(hwndDlg, IDC_CSV_FILE_PATH, szPath);
     MakeUnicodeControl(hwndDlg, IDC_CSV_JOB_TITLE);
     SetDlgItemTextW(hwndDlg, IDC_CSV_JOB_TITLE, szJobTitle);
+    MakeUnicodeControl(hwndDlg, IDC_CSV_SAVE_QUOTE);
+    SetDlgItemTextW(hwndDlg, IDC_CSV_SAVE_QUOTE, L"Save Quote\u2026");
 }
 
 void CsvDialog::OnCommand(int nId, int /*nNotifyCode*/) {
-    if (nId != IDC_CSV_BROWSE) return;
+    if (nId == IDC_CSV_BROWSE) CmBrowse();
+    if (nId == IDC_CSV_SAVE_QUOTE) CmSaveQuote();
+}
+
+void CsvDialog::CmBrowse() {
     char szPath[kPathBufferSize];
     GetItemText(IDC_CSV_FILE_PATH, szPath, sizeof(szPath));
     char szFolder[kPathBufferSize] = "";
@@ -147,14 +155,30 @@ bool CsvDialog::AddToCsvFile(const char* szFilePath, wchar_t* szUnheld, DWORD* p
     return bWritten;
 }
 
-bool CsvDialog::CmOk() {
-    char szPath[kPathBufferSize];
-    GetItemText(IDC_CSV_FILE_PATH, szPath, sizeof(szPath));
+void CsvDialog::ReadJobTitle() {
     szJobTitle[0] = L'\0';
     GetDlgItemTextW(hwndDlg, IDC_CSV_JOB_TITLE, szJobTitle, kItemTextSize);
     // A longer title is cut at the field's end: not between the halves of a surrogate pair.
     size_t nTitle = wcslen(szJobTitle);
     if (nTitle > 0 && IS_HIGH_SURROGATE(szJobTitle[nTitle - 1])) szJobTitle[nTitle - 1] = L'\0';
+}
+
+void CsvDialog::CmSaveQuote() {
+    ReadJobTitle();
+    QuoteRequest request = {job.pPriced, job.pRates, szJobTitle};
+    wchar_t szSaid[kQuoteSaidUnits];
+    QuoteOutcome outcome = SaveQuote(hwndDlg, request, szSaid);
+    if (outcome == QuoteOutcome::kNotSaved) {
+        MessageBoxW(hwndDlg, szSaid, L"Quote Not Saved", MB_OK | MB_ICONWARNING);
+    } else if (outcome != QuoteOutcome::kCancelled) {
+        SendMessageW(GetParent(hwndDlg), WMAPP_SAY_FOR_A_STEP, 0, reinterpret_cast<LPARAM>(szSaid));
+    }
+}
+
+bool CsvDialog::CmOk() {
+    char szPath[kPathBufferSize];
+    GetItemText(IDC_CSV_FILE_PATH, szPath, sizeof(szPath));
+    ReadJobTitle();
     wchar_t szUnheld[kUnheldSize];
     DWORD dwError = ERROR_SUCCESS;
     bool bAdded = AddToCsvFile(szPath, szUnheld, &dwError);

@@ -1,5 +1,6 @@
 // "Add to CSV File": names the job log and the job's title, and appends the priced job to the log.
 #pragma once
+#include "app/priced_text.h"
 #include "ui/dialog.h"
 
 // The job as the main dialog shows it: its counts, the line count as shown ("12" or "12.35"), the
@@ -11,6 +12,9 @@ struct CsvJob {
     double dTotal;
     const char16_t* szRatesName;
     const char16_t* szCurrency;
+    // What is shown and the rates in use, for a quote of the job.
+    const PricedText* pPriced;
+    const Rates* pRates;
 };
 
 class CsvDialog : public LDialog {
@@ -22,6 +26,12 @@ private:
     bool CmOk() override;
     void DisplayHelpContents() override;
     void OnCommand(int nId, int nNotifyCode) override;
+    void CmBrowse();
+    // Saves the job as a quote under the title typed: what came of it is said on the main window's
+    // status line; why it failed, in a box.
+    void CmSaveQuote();
+    // The title typed, into szJobTitle.
+    void ReadJobTitle();
 
     // Appends one record to the file; nothing already in the file is changed, whatever fails.
     // Returns false when the record could not be written whole: with the characters of the title

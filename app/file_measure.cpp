@@ -4,6 +4,9 @@
 #include <string.h>
 
 #include "documents/counting_sink.h"
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -37,7 +40,8 @@ FileMeasure::FileMeasure(const FileMeasureOptions& newOptions, KeptLines* pNewKe
       pMeasurer(nullptr),
       utf32(false),
       szRefusal(nullptr),
-      szPackageKind(nullptr) {}
+      szPackageKind(nullptr),
+      pShown(nullptr) {}
 
 FileMeasure::~FileMeasure() {
     if (pMeasurer != nullptr) pMeasurer->~TextMeasurer();
@@ -63,6 +67,7 @@ bool FileMeasure::Start(const char* pFirst, size_t nFirst, const char* szName, b
         pMeasurer = new (measurerPlace) TextMeasurer(options.nCharsPerLine, MeasurerEncoding(plainEncoding));
         pMeasurer->KeepBytesIn(pKept);
         utf32 = Utf32Feeder(plainEncoding == kTextUtf32BE);
+        if (pShown != nullptr) pShown->StartPlain(plainEncoding);
         FeedPlainText(pFirst + nMark, nFirst - nMark);
         return true;
     }
@@ -74,6 +79,7 @@ bool FileMeasure::Start(const char* pFirst, size_t nFirst, const char* szName, b
 }
 
 void FileMeasure::FeedPlainText(const char* pBytes, size_t nBytes) {
+    if (pShown != nullptr) pShown->FeedPlain(pBytes, nBytes);
     if (plainEncoding == kTextUtf32LE || plainEncoding == kTextUtf32BE) {
         utf32.Feed(pMeasurer, pBytes, nBytes);
         return;
@@ -102,6 +108,7 @@ bool FileMeasure::Feed(const char* pBytes, size_t nBytes) {
 bool FileMeasure::Finish(TextCounts* pCounts, ReadingProgress* pProgress) {
     if (szRefusal != nullptr) return false;
     if (pMeasurer != nullptr) {
+        if (pShown != nullptr) pShown->FinishPlain();
         if (plainEncoding == kTextUtf32LE || plainEncoding == kTextUtf32BE) utf32.Finish(pMeasurer);
 #ifdef _WIN32
         if (plainEncoding == kTextAnsi && !AnsiCodePageIsUtf8()) ansi.Finish(pMeasurer);
@@ -109,13 +116,14 @@ bool FileMeasure::Finish(TextCounts* pCounts, ReadingProgress* pProgress) {
         *pCounts = pMeasurer->Finish();
     } else {
         CountingSink counter(options.nCharsPerLine, pKept);
-        DocumentText text(&counter);
+        DocumentText text(pShown != nullptr ? static_cast<TextSink*>(pShown) : &counter);
         text.WatchProgress(pProgress);
         bool bRead = ReadDocument(kind, document.Data(), document.Size(), options.nFallbackCodePage, &text);
         document.Free();
         szPackageKind = text.KindName();
         if (text.Stopped()) return Refuse(kRefusedStopped);
         if (!bRead) return Refuse(text.Refusal() != nullptr ? text.Refusal() : kRefusedBadXml);
+        if (pShown != nullptr) pShown->FinishDocument();
         if (counter.Failed()) return Refuse(kRefusedOutOfMemory);
         *pCounts = counter.Finish();
     }
@@ -132,4 +140,103 @@ const char* FileMeasure::KindName() const {
         case DocumentKind::kZip: return szPackageKind != nullptr ? szPackageKind : "Package";
         default: return "Text";
     }
+}
+
+ShownText::ShownText(TextSink* pNewOut)
+    : pOut(pNewOut),
+      bCr(false),
+      plain(pNewOut, kTextUtf8)
+#ifdef _WIN32
+      ,
+      bAnsi(false),
+      bLeadHeld(false),
+      nLead(0)
+#endif
+{
+}
+
+void ShownText::StartPlain(TextFileEncoding encoding) {
+    // Each encoding as the measurer reads it (MeasurerEncoding).
+    TextFileEncoding shown = encoding == kTextAnsi ? kTextWindows1252 : encoding;
+#ifdef _WIN32
+    if (encoding == kTextAnsi) {
+        bAnsi = !AnsiCodePageIsUtf8();
+        shown = bAnsi ? kTextUtf16LE : kTextUtf8;
+    }
+#endif
+    plain = PlainTextUtf8(pOut, shown);
+}
+
+void ShownText::FeedPlain(const char* pBytes, size_t nBytes) {
+#ifdef _WIN32
+    if (bAnsi) {
+        // As AnsiTextFeeder converts it: a lead byte takes its trail byte along, also from the
+        // next piece.
+        enum { kPiece = 4096 };
+        char piece[kPiece + 2];
+        wchar_t units[kPiece + 2];
+        size_t i = 0;
+        while (i < nBytes && !plain.Ended()) {
+            size_t cb = 0;
+            if (bLeadHeld) {
+                piece[cb++] = nLead;
+                piece[cb++] = pBytes[i++];
+                bLeadHeld = false;
+            }
+            while (cb < kPiece && i < nBytes) {
+                bool bLead = IsDBCSLeadByte(static_cast<BYTE>(pBytes[i])) != FALSE;
+                if (bLead && i + 1 == nBytes) {
+                    bLeadHeld = true;
+                    nLead = pBytes[i++];
+                    break;
+                }
+                piece[cb++] = pBytes[i++];
+                if (bLead) piece[cb++] = pBytes[i++];
+            }
+            int nUnits = cb > 0 ? MultiByteToWideChar(CP_ACP, 0, piece, static_cast<int>(cb), units, kPiece + 2) : 0;
+            if (nUnits > 0) plain.Feed(reinterpret_cast<const char*>(units), static_cast<size_t>(nUnits) * 2);
+        }
+        if (nBytes == 0 && bLeadHeld && !plain.Ended()) {
+            // The end: a lead byte alone is still a character.
+            bLeadHeld = false;
+            int nUnits = MultiByteToWideChar(CP_ACP, 0, &nLead, 1, units, kPiece + 2);
+            if (nUnits <= 0) {
+                units[0] = 0xFFFD;
+                nUnits = 1;
+            }
+            plain.Feed(reinterpret_cast<const char*>(units), static_cast<size_t>(nUnits) * 2);
+        }
+        return;
+    }
+#endif
+    plain.Feed(pBytes, nBytes);
+}
+
+void ShownText::FinishPlain() {
+    FeedPlain(nullptr, 0);  // a lead byte still held
+    plain.Finish();
+}
+
+void ShownText::Put(const char* p, size_t n) {
+    // A CR that ended the last piece is shown unless an LF begins this one.
+    if (bCr && n > 0 && p[0] != '\n') pOut->Put("\r", 1);
+    bCr = false;
+    size_t nStart = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (p[i] != '\r') continue;
+        if (i + 1 == n) {
+            pOut->Put(p + nStart, i - nStart);
+            nStart = n;
+            bCr = true;
+        } else if (p[i + 1] == '\n') {
+            pOut->Put(p + nStart, i - nStart);
+            nStart = ++i;
+        }
+    }
+    if (nStart < n) pOut->Put(p + nStart, n - nStart);
+}
+
+void ShownText::FinishDocument() {
+    if (bCr) pOut->Put("\r", 1);
+    bCr = false;
 }

@@ -8,11 +8,40 @@
 #include "documents/document_reader.h"
 #include "documents/growing_array.h"
 #include "documents/kept_lines.h"
+#include "documents/plain_text_utf8.h"
 #include "measure/text_file.h"
 #include "measure/text_measure.h"
 #ifdef _WIN32
 #include "app/ansi_text.h"
 #endif
+
+// Shows the text as it is counted (tallyq-count --text), in UTF-8 to a sink: a document's text
+// with each paragraph a line ending in LF alone (this is its sink), plain text as it is read. Only
+// tallyq-count makes one, so the program carries none of it.
+class ShownText : public TextSink {
+public:
+    explicit ShownText(TextSink* pOut);
+    virtual ~ShownText() {}
+    // Plain text, in the encoding decided for it, in pieces cut anywhere; the last is empty.
+    virtual void StartPlain(TextFileEncoding encoding);
+    virtual void FeedPlain(const char* pBytes, size_t nBytes);
+    virtual void FinishPlain();
+    // A document's text: each CR LF paragraph end is shown as an LF.
+    void Put(const char* pUtf8, size_t cbUtf8) override;
+    virtual void FinishDocument();
+    bool Failed() const override { return pOut->Failed(); }
+
+private:
+    TextSink* pOut;
+    bool bCr;  // a CR ended the last piece
+    PlainTextUtf8 plain;
+#ifdef _WIN32
+    // The system's ANSI code page, through UTF-16 as AnsiTextFeeder converts it.
+    bool bAnsi;
+    bool bLeadHeld;
+    char nLead;
+#endif
+};
 
 struct FileMeasureOptions {
     int nCharsPerLine = 80;
@@ -49,6 +78,9 @@ public:
     // What the file was read as, for a quote: "Text", "Word", "Web page", ...; after Finish.
     const char* KindName() const;
     bool Stopped() const { return szRefusal == kRefusedStopped; }
+    // Before Start: the text goes to pShown as well, as it is counted; a document's text goes
+    // there alone, and its counts are zero.
+    void ShowTextIn(ShownText* pShownText) { pShown = pShownText; }
 
 private:
     bool Refuse(const char* szReason);
@@ -68,4 +100,5 @@ private:
     GrowingArray<unsigned char> document;  // a document's bytes so far
     const char* szRefusal;
     const char* szPackageKind;  // what a package's reader found it to be
+    ShownText* pShown;
 };

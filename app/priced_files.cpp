@@ -48,7 +48,7 @@ PricedFiles::ReadResult PricedFiles::ReadFile(const wchar_t* szPath, int nCharsP
     if (pPiece == nullptr) pPiece = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, kReadPieceBytes));
     size_t nPath = wcslen(szPath);
     File file = {static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, (nPath + 1) * sizeof(wchar_t))), nullptr,
-                 {}, NewPlainObject<KeptLines>()};
+                 {}, NewPlainObject<KeptLines>(), nullptr};
     if (pFiles == nullptr || pPiece == nullptr || file.szPath == nullptr || file.pKept == nullptr ||
         nFiles >= kMaxListedFiles) {
         if (file.szPath != nullptr) HeapFree(GetProcessHeap(), 0, file.szPath);
@@ -100,7 +100,10 @@ PricedFiles::ReadResult PricedFiles::Measure(HANDLE hFile, const wchar_t* szPath
         if (!pProgress->GoOn()) return kReadingStopped;
         bMeasured = ::ReadFile(hFile, pPiece, kReadPieceBytes, &cbRead, nullptr) && measure.Feed(pPiece, cbRead);
     }
-    if (bMeasured && measure.Finish(&pFile->counts, pProgress)) return kFileRead;
+    if (bMeasured && measure.Finish(&pFile->counts, pProgress)) {
+        pFile->szKind = measure.KindName();
+        return kFileRead;
+    }
     if (measure.Stopped()) return kReadingStopped;
     if (measure.Refusal() != nullptr) {
         CopyReason(measure.Refusal(), szReason, nReasonUnits);
@@ -140,12 +143,22 @@ int PricedFiles::CountLines(int nCharsPerLine) const {
     return SaturateToInt(nLines);
 }
 
+RateCounts PricedFiles::Rated(size_t nIndex, const Rates& rates) const {
+    int64_t nLines = RatesLayOutLines(rates) ? pFiles[nIndex].pKept->CountLines(RateCharsPerLine(rates)) : 0;
+    return RateCountsOf(pFiles[nIndex].counts, nLines);
+}
+
 void PricedFiles::AddRated(const Rates& rates, RatedRow* pSums) const {
-    int nCharsPerLine = RateCharsPerLine(rates);
-    for (size_t i = 0; i < nFiles; ++i) {
-        int64_t nLines = RatesLayOutLines(rates) ? pFiles[i].pKept->CountLines(nCharsPerLine) : 0;
-        AddRatedCounts(rates, RateCountsOf(pFiles[i].counts, nLines), pSums);
+    for (size_t i = 0; i < nFiles; ++i) AddRatedCounts(rates, Rated(i, rates), pSums);
+}
+
+void PricedFiles::GetRow(size_t nIndex, const Rates& rates, QuoteFile* pRow) const {
+    if (WideCharToMultiByte(CP_UTF8, 0, pFiles[nIndex].szName, -1, pRow->szName, sizeof(pRow->szName), nullptr,
+                            nullptr) == 0) {
+        pRow->szName[0] = '\0';
     }
+    pRow->szKind = pFiles[nIndex].szKind;
+    pRow->counts = Rated(nIndex, rates);
 }
 
 void PricedFiles::GetWords(FileWords* pWords) const {

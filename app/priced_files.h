@@ -35,6 +35,9 @@ public:
     int CountLines(int nCharsPerLine) const override;
     void AddRated(const Rates& rates, RatedRow* pSums) const override;
     void GetSummary(char16_t* szSummary) const override;
+    // A row a file: its name without its folder, what it was read as.
+    size_t RowCount() const override { return nFiles; }
+    void GetRow(size_t nIndex, const Rates& rates, QuoteFile* pRow) const override;
     // The files' names joined, for the job title (nUnits units).
     void GetJobTitle(wchar_t* szTitle, size_t nUnits) const;
 
@@ -44,11 +47,13 @@ private:
         const wchar_t* szName;  // in szPath, after its folder
         TextCounts counts;
         KeptLines* pKept;
+        const char* szKind;  // what it was read as (FileMeasure::KindName), a static text
     };
     ReadResult Measure(HANDLE hFile, const wchar_t* szPath, File* pFile, int nCharsPerLine,
                        ReadingProgress* pProgress, wchar_t* szReason, size_t nReasonUnits);
     void FreeFile(File* pFile);
     void GetWords(FileWords* pWords) const;
+    RateCounts Rated(size_t nIndex, const Rates& rates) const;
 
     File* pFiles;
     size_t nFiles;

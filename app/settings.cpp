@@ -40,3 +40,8 @@ void LoadCsvFilePath(char* szPath, size_t cbPath) {
     GetRegistryString(kSettingsSection, "CSVFilePath", "", szPath, cbPath);
 }
 void SaveCsvFilePath(const char* szPath) { SetRegistryString(kSettingsSection, "CSVFilePath", szPath); }
+
+void LoadQuoteFolder(wchar_t* szFolder) {
+    GetRegistryStringW(kSettingsSection, "QuoteFolder", szFolder, kQuoteFolderUnits);
+}
+void SaveQuoteFolder(const wchar_t* szFolder) { SetRegistryStringW(kSettingsSection, "QuoteFolder", szFolder); }

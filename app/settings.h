@@ -34,3 +34,8 @@ void SaveHotKey(int nVirtualKey, int nModifiers);
 // The CSV job log's path; empty when none was chosen.
 void LoadCsvFilePath(char* szPath, size_t cbPath);
 void SaveCsvFilePath(const char* szPath);
+
+// The folder the last quote was saved to (UTF-16, kQuoteFolderUnits); empty when none was.
+enum { kQuoteFolderUnits = 260 };
+void LoadQuoteFolder(wchar_t* szFolder);
+void SaveQuoteFolder(const wchar_t* szFolder);

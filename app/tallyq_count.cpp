@@ -5,7 +5,7 @@
 // lines, a minimum charge and a currency; each file as a job, or all of them as one (--one-job).
 //   tallyq-count [--cpl N] [--encoding E] [--format F] [--fixed X] [--per-char X] [--per-word X]
 //                [--per-line X] [--chars C] [--lines L] [--round R] [--minimum X] [--currency TEXT]
-//                [--one-job] [--quote FILE [--title TEXT]] [FILE...]
+//                [--one-job] [--quote FILE [--title TEXT]] [--text] [FILE...]
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -67,6 +67,7 @@ struct Options {
     TextFileEncoding encoding = kTextDetected;
     bool bPlainTextOnly = false;  // --format text
     bool bOneJob = false;
+    bool bText = false;  // --text: the text counted is printed instead of the counts
     const char* szCurrency = "";  // UTF-8; shown after each cost when not empty
     const char* szQuotePath = nullptr;  // --quote: the inputs' quote is written there
     const char* szTitle = "";
@@ -84,6 +85,12 @@ struct Totals {
 };
 
 void WriteText(const char* szText) { fputs(szText, stdout); }
+
+// --text: the text as it is counted, to standard output.
+class StandardOutput : public TextSink {
+public:
+    void Put(const char* pUtf8, size_t cbUtf8) override { fwrite(pUtf8, 1, cbUtf8, stdout); }
+};
 
 void WriteField(int64_t nValue) {
     char szText[32];
@@ -156,6 +163,9 @@ bool MeasureInputText(const char* szName, const CountInput& input, const Options
     measureOptions.bPlainTextOnly = options.bPlainTextOnly;
     measureOptions.nFallbackCodePage = FallbackCodePage(options);
     FileMeasure measure(measureOptions, nullptr);
+    StandardOutput output;
+    ShownText shown(&output);
+    if (options.bText) measure.ShowTextIn(&shown);
     bool bMeasured = !ferror(input.pFile) &&
                      measure.Start(readBuffer, nRead, szName, input.bStdin, input.bSized ? input.cbSize : 0);
     while (bMeasured && nRead > 0 && measure.WantsMore() && !ferror(input.pFile)) {
@@ -183,9 +193,11 @@ bool MeasureInput(const char* szName, const Options& options, Totals* pTotals) {
                  MeasureInputText(szName, input, options, &counts, &szKind, szReason, sizeof(szReason));
     CloseCountInput(&input);
     if (!bRead) {
+        fflush(stdout);  // the text shown so far comes before the reason
         fprintf(stderr, "tallyq-count: %s: %s\n", szName, szReason);
         return false;
     }
+    if (options.bText) return true;
     RateCounts rated = {counts.nChars, counts.nCharsNoBreaks, counts.nCharsNoSpaces, counts.nWords, counts.nLines};
     RatedJob job = PriceRatedJob(options.rates, &rated, 1);
     if (options.bOneJob) {
@@ -359,6 +371,10 @@ int main(int argc, char** argv) {
             options.bOneJob = options.bOneJob || bQuote;
             bKnown = true;
         }
+        if (strcmp(szArgument, "--text") == 0) {
+            options.bText = true;
+            bKnown = true;
+        }
         if (strcmp(szArgument, "--one-job") == 0) {
             options.bOneJob = true;
             bKnown = true;
@@ -384,7 +400,9 @@ int main(int argc, char** argv) {
     for (int i = 0; i < nFiles; ++i) {
         if (!MeasureInput(files[i], options, &totals)) nExit = 1;
     }
-    if (options.bOneJob) {
+    if (options.bText) {
+        // Only the texts.
+    } else if (options.bOneJob) {
         RatedJob job = PriceRatedCounts(rates, totals.jobCounts);
         WriteRecord("total", job.sums, job.dTotal, job.bMinimumApplied, options);
         if (options.szQuotePath != nullptr && !WriteQuoteFile(options, totals)) nExit = 1;

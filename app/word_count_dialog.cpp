@@ -6,6 +6,7 @@
 #include "app/change_key_dialog.h"
 #include "app/csv_dialog.h"
 #include "app/help_opener.h"
+#include "app/quote_saving.h"
 #include "app/settings.h"
 #include "resources/about_dialog_ids.h"
 #include "resources/csv_dialog_ids.h"
@@ -54,6 +55,8 @@ void WordCountDialog::InitDialog() {
     for (int i = 0; i < kCaptionCount; ++i) MakeUnicodeControl(hwndDlg, IDC_FIRST_RATE_CAPTION + i);
     MakeUnicodeControl(hwndDlg, IDC_EDIT_RATES);
     SetDlgItemTextW(hwndDlg, IDC_EDIT_RATES, L"Edit Rates\u2026");
+    MakeUnicodeControl(hwndDlg, IDC_SAVE_QUOTE);
+    SetDlgItemTextW(hwndDlg, IDC_SAVE_QUOTE, L"Save Quote\u2026");
     PlaceWindow(kDialogWidthDu, kFullHeightDu);
     splashScreen.Show(hwndDlg, IDB_SPLASH);
     int nDpi = WindowDpi(hwndDlg);
@@ -128,6 +131,9 @@ void WordCountDialog::OnCommand(int nId, int nNotifyCode) {
     case IDC_ADD_TO_CSV:
         CmAddToCsv();
         break;
+    case IDC_SAVE_QUOTE:
+        CmSaveQuote();
+        break;
     case IDC_CHANGE_KEY:
         CmChangeKey();
         break;
@@ -166,8 +172,16 @@ void WordCountDialog::CmAddToCsv() {
     job.dTotal = GetTextMoney(IDC_TOTAL_COST);
     job.szRatesName = RatesInUse().szName;
     job.szCurrency = RatesInUse().szCurrency;
+    job.pPriced = pShown;
+    job.pRates = &RatesInUse();
     CsvDialog csvDialog(job, szJobTitle);
     csvDialog.RunModal(MAKEINTRESOURCEA(IDD_ADD_TO_CSV), hwndDlg);
+}
+
+void WordCountDialog::CmSaveQuote() {
+    QuoteRequest request = {pShown, &RatesInUse(), szJobTitle};
+    wchar_t szSaid[kQuoteSaidUnits];
+    if (SaveQuote(hwndDlg, request, szSaid) != QuoteOutcome::kCancelled) SayForAStep(szSaid);
 }
 
 void WordCountDialog::CmChangeKey() {
@@ -256,6 +270,9 @@ INT_PTR WordCountDialog::DialogProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WMAPP_COME_FORWARD:
         OnComeForward();
+        return TRUE;
+    case WMAPP_SAY_FOR_A_STEP:
+        SayForAStep(reinterpret_cast<const wchar_t*>(lParam));
         return TRUE;
     case WM_ENDSESSION:
         // The base class ends the dialog.

@@ -61,6 +61,7 @@ private:
 
     // The commands (word_count_dialog.cpp).
     void CmAddToCsv();
+    void CmSaveQuote();
     void CmHelpAbout();
     void CmChangeKey();
     void CmExit();

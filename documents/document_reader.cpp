@@ -13,6 +13,7 @@
 #include "documents/powerpoint_text.h"
 #include "documents/rtf_text.h"
 #include "documents/subtitle_text.h"
+#include "documents/text_encoding.h"
 #include "documents/word_text.h"
 #include "measure/text_file.h"
 
@@ -47,19 +48,42 @@ bool IsPicture(const unsigned char* p, size_t cb) {
            (StartsWith(p, cb, "RIFF", 4) && cb >= 12 && memcmp(p + 8, "WEBP", 4) == 0);
 }
 
-// Whether a text begins as a web page: "<!DOCTYPE html" or "<html", after a UTF-8 byte-order mark
-// and white space, letter case aside.
+// The first characters of a text as ASCII (another character as '?'), read in the encoding its
+// byte-order mark names (UTF-8, UTF-16 or UTF-32), after white space; at most cbHead - 1 of them.
+void AsciiHead(const unsigned char* p, size_t cb, char* szHead, size_t cbHead) {
+    size_t cbMark;
+    TextFileEncoding marked = ByteOrderMarkOf(p, cb, true, &cbMark);
+    size_t cbUnit = marked == kTextUtf16LE || marked == kTextUtf16BE ? 2
+                    : marked == kTextUtf32LE || marked == kTextUtf32BE ? 4 : 1;
+    bool bBig = marked == kTextUtf16BE || marked == kTextUtf32BE;
+    size_t n = 0;
+    for (size_t i = cbMark; i + cbUnit <= cb && n + 1 < cbHead; i += cbUnit) {
+        uint32_t c = 0;
+        for (size_t k = 0; k < cbUnit; ++k) c |= static_cast<uint32_t>(p[i + k]) << (8 * (bBig ? cbUnit - 1 - k : k));
+        if (n == 0 && IsAsciiSpace(c)) continue;
+        szHead[n++] = c < 0x80 ? static_cast<char>(c) : '?';
+    }
+    szHead[n] = '\0';
+}
+
+// Whether a text begins as a web page: "<!DOCTYPE html" or "<html", after a byte-order mark and
+// white space, letter case aside.
 bool BeginsAsWebPage(const unsigned char* p, size_t cb) {
-    size_t i = 0;
-    if (ByteOrderMarkOf(p, cb, false, &i) != kTextUtf8) i = 0;
-    while (i < cb && IsAsciiSpace(p[i])) ++i;
+    char szHead[16];
+    AsciiHead(p, cb, szHead, sizeof(szHead));
     for (const char* szStart : {"<!doctype html", "<html"}) {
-        size_t cbStart = strlen(szStart), k = 0;
-        for (; k < cbStart && i + k < cb; ++k) {
-            unsigned char c = p[i + k];
-            if (AsciiLower(c) != static_cast<unsigned char>(szStart[k])) break;
-        }
-        if (k == cbStart) return true;
+        size_t k = 0;
+        while (szStart[k] != '\0' && AsciiLower(szHead[k]) == szStart[k]) ++k;
+        if (szStart[k] == '\0') return true;
+    }
+    return false;
+}
+
+// Whether "%PDF-" stands in the bytes: PDF readers take a file as PDF when it does anywhere in
+// its first 1024 bytes.
+bool HoldsPdfHeader(const unsigned char* p, size_t cb) {
+    for (size_t i = 0; i + 5 <= cb; ++i) {
+        if (p[i] == '%' && memcmp(p + i, "%PDF-", 5) == 0) return true;
     }
     return false;
 }
@@ -151,7 +175,8 @@ bool ReadPackage(const unsigned char* pData, size_t cbData, DocumentText* pText)
 DocumentKind KindOfFile(const unsigned char* pFirst, size_t cbFirst, const char* szName, const char** pszRefusal) {
     *pszRefusal = nullptr;
     const char* szRefusal = nullptr;
-    if (StartsWith(pFirst, cbFirst, "%PDF-", 5)) {
+    size_t iText = MarkAndWhiteSpaceBefore(pFirst, cbFirst);
+    if (StartsWith(pFirst + iText, cbFirst - iText, "%PDF-", 5)) {
         szRefusal = kRefusedPdf;
     } else if (StartsWith(pFirst, cbFirst, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) {
         // What it is, whatever its name, is in its directory: read whole to be refused for it.
@@ -159,10 +184,12 @@ DocumentKind KindOfFile(const unsigned char* pFirst, size_t cbFirst, const char*
     } else if (StartsWith(pFirst, cbFirst, "PK\x03\x04", 4) || StartsWith(pFirst, cbFirst, "PK\x05\x06", 4) ||
                StartsWith(pFirst, cbFirst, "PK\x07\x08", 4)) {
         return DocumentKind::kZip;
-    } else if (StartsWith(pFirst, cbFirst, "{\\rtf", 5)) {
+    } else if (StartsWith(pFirst + iText, cbFirst - iText, "{\\rtf", 5)) {
         return DocumentKind::kRtf;
     } else if (IsPicture(pFirst, cbFirst)) {
         szRefusal = kRefusedImage;
+    } else if (HoldsPdfHeader(pFirst, cbFirst < kKindBytes ? cbFirst : kKindBytes)) {
+        szRefusal = kRefusedPdf;
     }
     if (szRefusal != nullptr) {
         *pszRefusal = szRefusal;
@@ -177,6 +204,15 @@ DocumentKind KindOfFile(const unsigned char* pFirst, size_t cbFirst, const char*
 
 bool ReadDocument(DocumentKind kind, const unsigned char* pData, size_t cbData, int nFallbackCodePage,
                   DocumentText* pText) {
+    size_t cbMark;
+    TextFileEncoding marked = ByteOrderMarkOf(pData, cbData, true, &cbMark);
+    if ((kind == DocumentKind::kHtml || kind == DocumentKind::kSrt || kind == DocumentKind::kVtt) &&
+        (marked == kTextUtf32LE || marked == kTextUtf32BE)) {
+        // The readers of text read UTF-8 and UTF-16: UTF-32 is read as the UTF-8 it makes, marked.
+        GrowingArray<unsigned char> utf8;
+        if (!Utf32AsMarkedUtf8(pData, cbData, marked == kTextUtf32BE, &utf8)) return pText->Refuse(kRefusedOutOfMemory);
+        return ReadDocument(kind, utf8.Data(), utf8.Size(), nFallbackCodePage, pText);
+    }
     switch (kind) {
     case DocumentKind::kZip: return ReadPackage(pData, cbData, pText);
     case DocumentKind::kCompound: return pText->Refuse(CompoundRefusal(CompoundKindOf(pData, cbData)));

@@ -1,8 +1,9 @@
 // Which kind of document a file is, and its text. The kind is decided by content: a zip is Word,
 // Excel or PowerPoint by the content type of the main part its package names, OpenDocument by its
-// mimetype entry; RTF, PDF, Office's old binary files and pictures by their first bytes. Among text
-// files the name decides web pages and subtitles; another name is a web page only when it begins
-// as one. Everything else is plain text, read as it always was.
+// mimetype entry; RTF, PDF, Office's old binary files and pictures by their first bytes (RTF and
+// PDF past a UTF-8 byte-order mark and white space, PDF also by "%PDF-" anywhere in its first
+// 1024 bytes). Among text files the name decides web pages and subtitles; another name is a web
+// page only when it begins as one. Everything else is plain text, read as it always was.
 #pragma once
 #include <stddef.h>
 

@@ -8,6 +8,7 @@
 #include "documents/code_pages.h"
 #include "documents/ascii_classes.h"
 #include "documents/rtf_words.h"
+#include "documents/text_encoding.h"
 #include "measure/surrogates.h"
 #include "measure/utf8_sequence.h"
 
@@ -236,8 +237,8 @@ bool RtfReader::Read() {
     // A file cut with only the outermost group open is read as far as it goes (writers and
     // transfers do cut the last brace); cut inside an inner group, its text is clearly missing.
     if (nDepth > 1) return Bad();
-    // What follows the document is ignored, except a stray closing brace.
-    if (nDepth == 0 && memchr(pData + off, '}', cbData - off) != nullptr) return Bad();
+    // What follows the brace that closes the document is ignored, as word processors ignore it,
+    // extra closing braces and text alike.
     if (!FlushRun()) return false;
     if (nDepth == 1) EndStory();
     FlushSurrogate();
@@ -521,6 +522,10 @@ bool RtfReader::PutBytes(const unsigned char* pBytes, size_t cbBytes, bool bHigh
 }  // namespace
 
 bool ReadRtfText(const unsigned char* pData, size_t cbData, DocumentText* pText) {
+    // Word processors read past a UTF-8 byte-order mark and white space before the document.
+    size_t cbSkipped = MarkAndWhiteSpaceBefore(pData, cbData);
+    pData += cbSkipped;
+    cbData -= cbSkipped;
     if (cbData < 5 || memcmp(pData, "{\\rtf", 5) != 0) return pText->Refuse(kRefusedBadRtf);
     {
         RtfReader body(pData, cbData, pText, false);

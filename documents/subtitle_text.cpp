@@ -1,8 +1,7 @@
 // Blocks are separated by blank lines (or lines of spaces). A block is a cue when its first or
 // second line is a timing line (a digit first, "-->" in it); the line before the timing line (a
 // sequence number, a WebVTT cue identifier) is skipped, and every line after it is cue text. Other
-// blocks (WebVTT's header, NOTE, STYLE and REGION blocks, stray lines) are not text. Ruby text
-// (<rt>) is not counted: it is a reading aid for the base text, which is.
+// blocks (WebVTT's header, NOTE, STYLE and REGION blocks, stray lines) are not text.
 #include "documents/subtitle_text.h"
 
 #include <string.h>
@@ -57,42 +56,54 @@ LineFacts ReadLine(CodePointReader* pIn) {
 
 class CueWriter {
 public:
-    CueWriter(DocumentText* pText, SubtitleKind kind) : buffer(pText), kind(kind), bInRubyText(false) {}
+    CueWriter(DocumentText* pText, SubtitleKind kind) : buffer(pText), kind(kind) {}
 
-    void StartCue() { bInRubyText = false; }
     void WriteLine(CodePointReader line);
     void Flush() { buffer.Flush(); }
 
 private:
-    bool SkipTag(CodePointReader* pLine, bool* pbEndFound);
+    static bool SkipSrtTag(CodePointReader* pLine, bool* pbEndFound);
+    static bool SkipVttTag(CodePointReader* pLine, bool* pbEndFound);
     static bool SkipOverrideBlock(CodePointReader* pLine, bool* pbEndFound);
 
     TextBuffer buffer;
     SubtitleKind kind;
-    bool bInRubyText;
 };
 
-// A formatting tag from its '<' (<i>, </font>, <c.loud>, <v Ann>, <00:00:01.000>), closed on its line.
-bool CueWriter::SkipTag(CodePointReader* pLine, bool* pbEndFound) {
+// A SubRip tag from its '<': the players know <i>, <b>, <u>, <s> and <font ...> and their end tags,
+// in any letter case; any other text in angle brackets ("<sound of rain>", "a < b") is shown.
+bool CueWriter::SkipSrtTag(CodePointReader* pLine, bool* pbEndFound) {
     CodePointReader ahead = *pLine;
-    uint32_t c = ahead.Peek();
-    // SubRip text is literal but for tags, so "a < b" stays; in WebVTT every '<' opens a tag.
-    if (kind == SubtitleKind::kSrt && !IsAsciiLetter(c) && c != '/') return false;
-    bool bEnd = c == '/';
+    bool bEnd = ahead.Peek() == '/';
     if (bEnd) ahead.Next();
-    char szName[5];
+    char szName[6];
     size_t cbName = 0;
-    for (c = ahead.Next(); c != '>'; c = ahead.Next()) {
-        if (c == '\n' || c == kEndOfText) return *pbEndFound = false;
-        if (c == '.' || IsSpaceOrTab(c)) cbName = sizeof(szName);  // classes and annotations end the name
-        else if (cbName < sizeof(szName) - 1) szName[cbName++] = static_cast<char>(c | 0x20);
-        else cbName = sizeof(szName);
+    uint32_t c = ahead.Next();
+    for (; IsAsciiLetter(c) && cbName < sizeof(szName) - 1; c = ahead.Next()) szName[cbName++] = AsciiLower(static_cast<char>(c));
+    szName[cbName] = '\0';
+    bool bFont = strcmp(szName, "font") == 0;
+    if (!bFont && (cbName != 1 || strchr("ibus", szName[0]) == nullptr)) return false;
+    // A font tag's attributes (color="#ffff00", face=...) run to its '>' on the line.
+    if (bFont && !bEnd && IsSpaceOrTab(c)) {
+        if (!*pbEndFound) return false;
+        while (c != '>' && c != '\n' && c != kEndOfText) c = ahead.Next();
+        if (c != '>') return *pbEndFound = false;
     }
-    if (cbName < sizeof(szName)) szName[cbName] = '\0';
-    else szName[0] = '\0';
+    if (c != '>') return false;
     *pLine = ahead;
-    if (strcmp(szName, "rt") == 0) bInRubyText = !bEnd;
-    if (bEnd && strcmp(szName, "ruby") == 0) bInRubyText = false;
+    return true;
+}
+
+// A WebVTT tag from its '<' to its '>': in WebVTT every '<' opens one (a '<' of the text is written
+// "&lt;"). The tags c, i, b, u, v, lang, ruby and rt, with their classes (<c.yellow>) and
+// annotations (the voice's name in <v Ann>), and the timestamps (<00:00:01.000>) are markup; the
+// text between them is text, a ruby's rt text too.
+bool CueWriter::SkipVttTag(CodePointReader* pLine, bool* pbEndFound) {
+    CodePointReader ahead = *pLine;
+    for (uint32_t c = ahead.Next(); c != '>'; c = ahead.Next()) {
+        if (c == '\n' || c == kEndOfText) return *pbEndFound = false;
+    }
+    *pLine = ahead;
     return true;
 }
 
@@ -112,11 +123,11 @@ void CueWriter::WriteLine(CodePointReader line) {
     // Once a tag or block finds no end on its line, none after it will: the line is read once.
     bool bTagsEnd = true, bBlocksEnd = true;
     for (uint32_t c = line.Next(); c != '\n' && c != kEndOfText; c = line.Next()) {
-        if (c == '<' && bTagsEnd && SkipTag(&line, &bTagsEnd)) continue;
+        if (c == '<' && kind == SubtitleKind::kSrt && SkipSrtTag(&line, &bTagsEnd)) continue;
+        if (c == '<' && kind == SubtitleKind::kVtt && bTagsEnd && SkipVttTag(&line, &bTagsEnd)) continue;
         if (c == '{' && bBlocksEnd && SkipOverrideBlock(&line, &bBlocksEnd)) continue;
         uint32_t nSecond = 0;
         if (c == '&' && kind == SubtitleKind::kVtt && !ReadCharacterReference(&line, false, &c, &nSecond)) c = '&';
-        if (bInRubyText) continue;
         buffer.Add(c);
         if (nSecond != 0) buffer.Add(nSecond);
         bWrote = true;
@@ -169,7 +180,6 @@ bool ReadSubtitleText(const unsigned char* pData, size_t cbData, SubtitleKind ki
         } else if (line.bTiming) {
             // Even in a block that began otherwise (WebVTT's header without its blank line).
             state = kInCue;
-            writer.StartCue();
         } else {
             state = state == kBetweenBlocks ? kAfterFirstLine : kSkippedBlock;
         }

@@ -1,5 +1,8 @@
 #include "documents/text_encoding.h"
 
+#include <string.h>
+
+#include "documents/ascii_classes.h"
 #include "documents/code_page_converter.h"
 #include "documents/document_text.h"
 #include "measure/text_file.h"
@@ -13,6 +16,30 @@ int CodePageOfByteOrderMark(const unsigned char* pData, size_t cbData, size_t* p
     case kTextUtf16BE: return kCodePageUtf16BE;
     default: return 0;
     }
+}
+
+size_t MarkAndWhiteSpaceBefore(const unsigned char* pData, size_t cbData) {
+    size_t i = 0;
+    if (ByteOrderMarkOf(pData, cbData, false, &i) != kTextUtf8) i = 0;
+    while (i < cbData && IsAsciiSpace(pData[i])) ++i;
+    return i;
+}
+
+bool Utf32AsMarkedUtf8(const unsigned char* pData, size_t cbData, bool bBigEndian, GrowingArray<unsigned char>* pUtf8) {
+    // Each unit makes at most its own 4 bytes; a cut one makes 3, as the mark does.
+    if (!pUtf8->Resize(cbData + 3)) return false;
+    char* pOut = reinterpret_cast<char*>(pUtf8->Data());
+    memcpy(pOut, "\xEF\xBB\xBF", 3);
+    size_t cbOut = 3, i = cbData < 4 ? cbData : 4;
+    for (; i + 4 <= cbData; i += 4) {
+        const unsigned char* p = pData + i;
+        uint32_t nUnit = bBigEndian ? uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]
+                                    : uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+        if (nUnit == 0) pOut[cbOut++] = '\0';
+        else cbOut += EncodeUtf8(nUnit, pOut + cbOut);  // past U+10FFFF or a surrogate: U+FFFD
+    }
+    if (i < cbData) cbOut += EncodeUtf8(0xFFFD, pOut + cbOut);
+    return pUtf8->Resize(cbOut);
 }
 
 int CodePageOfPlainText(const unsigned char* pData, size_t cbData) {

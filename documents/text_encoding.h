@@ -18,6 +18,16 @@ const uint32_t kEndOfText = 0xFFFFFFFFu;
 // the mark's length; 0 when there is none.
 int CodePageOfByteOrderMark(const unsigned char* pData, size_t cbData, size_t* pcbMark);
 
+// How many bytes come before a text's first characters: a UTF-8 byte-order mark and white space,
+// which the readers of RTF and PDF read past.
+size_t MarkAndWhiteSpaceBefore(const unsigned char* pData, size_t cbData);
+
+// A text in UTF-32 (bBigEndian or little-endian) after its 4-byte byte-order mark, as UTF-8
+// after UTF-8's mark, in *pUtf8: each unit past U+10FFFF or a surrogate, and a cut last unit, is
+// U+FFFD; U+0000 stays, for the reader to read as it reads U+0000 in UTF-8. False when there is
+// not enough memory.
+bool Utf32AsMarkedUtf8(const unsigned char* pData, size_t cbData, bool bBigEndian, GrowingArray<unsigned char>* pUtf8);
+
 // The text-file rule, as plain text has it (IsUtf8Text): UTF-8 when the first 64 KB are UTF-8,
 // else Windows-1252.
 int CodePageOfPlainText(const unsigned char* pData, size_t cbData);

@@ -30,6 +30,7 @@
 #define IDC_BANNER 125
 #define IDC_RATES 126       // the drop-down list of the rates
 #define IDC_EDIT_RATES 127  // "Edit Rates..." opens the rates dialog
+#define IDC_SAVE_QUOTE 128  // "Save Quote..." saves the job on show as a quote
 // The pricing rows' captions, which follow the rates in use: IDC_FIRST_RATE_CAPTION plus the
 // caption's place in pricing/rate_captions.h's RateCaption.
 #define IDC_FIRST_RATE_CAPTION 130
@@ -62,6 +63,8 @@
 // Posted to itself when a press of the hot key came while it was busy and was let go: the status
 // line says so once what it was busy with is done.
 #define WMAPP_HOT_KEY_IGNORED (WM_APP + 9)
+// Sent by a dialog it opens: a line for the status line, said for a step (lParam: the UTF-16 text).
+#define WMAPP_SAY_FOR_A_STEP (WM_APP + 10)
 // Sent by the system when the window moves to a monitor of another DPI; older headers lack it.
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0

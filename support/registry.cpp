@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <wchar.h>
 #include <windows.h>
 
 namespace {
@@ -54,6 +55,48 @@ long SetRegistryString(const char* szSection, const char* szName, const char* sz
     if (nResult != ERROR_SUCCESS) return nResult;  // no rights to the machine's key: the value is not kept
     nResult = RegSetValueExA(hKey, szName, 0, REG_SZ, reinterpret_cast<const BYTE*>(szValue),
                              static_cast<DWORD>(strlen(szValue) + 1));
+    RegCloseKey(hKey);
+    return nResult;
+}
+
+void GetRegistryStringW(const char* szSection, const char* szName, wchar_t* szValue, size_t nUnits) {
+    if (nUnits == 0) return;
+    szValue[0] = L'\0';
+    char szKeyPath[kRegistryTextSize];
+    GetRegistrySectionPath(szSection, szKeyPath, sizeof(szKeyPath));
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, szKeyPath, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) return;
+    WCHAR szName16[kRegistryTextSize];
+    WCHAR szRead[kRegistryTextSize];
+    DWORD dwType = REG_NONE;
+    DWORD cbRead = sizeof(szRead);
+    bool bRead = MultiByteToWideChar(CP_ACP, 0, szName, -1, szName16, kRegistryTextSize) > 0 &&
+                 RegQueryValueExW(hKey, szName16, nullptr, &dwType, reinterpret_cast<BYTE*>(szRead), &cbRead) ==
+                     ERROR_SUCCESS &&
+                 dwType == REG_SZ;
+    RegCloseKey(hKey);
+    if (!bRead) return;
+    // A value stored without its terminator is ended where it ends; one that fills the room is refused.
+    size_t nRead = cbRead / sizeof(WCHAR);
+    if (nRead == 0 || szRead[nRead - 1] != L'\0') {
+        if (nRead >= kRegistryTextSize) return;
+        szRead[nRead] = L'\0';
+    }
+    if (wcslen(szRead) < nUnits) wcscpy(szValue, szRead);
+}
+
+long SetRegistryStringW(const char* szSection, const char* szName, const wchar_t* szValue) {
+    char szKeyPath[kRegistryTextSize];
+    GetRegistrySectionPath(szSection, szKeyPath, sizeof(szKeyPath));
+    WCHAR szName16[kRegistryTextSize];
+    if (MultiByteToWideChar(CP_ACP, 0, szName, -1, szName16, kRegistryTextSize) == 0) return ERROR_INVALID_PARAMETER;
+    HKEY hKey = nullptr;
+    char szClass[] = "";
+    LONG nResult = RegCreateKeyExA(HKEY_LOCAL_MACHINE, szKeyPath, 0, szClass, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                                   nullptr, &hKey, nullptr);
+    if (nResult != ERROR_SUCCESS) return nResult;
+    nResult = RegSetValueExW(hKey, szName16, 0, REG_SZ, reinterpret_cast<const BYTE*>(szValue),
+                             static_cast<DWORD>((wcslen(szValue) + 1) * sizeof(WCHAR)));
     RegCloseKey(hKey);
     return nResult;
 }

@@ -14,6 +14,10 @@
 void GetRegistryString(const char* szSection, const char* szName, const char* szDefault, char* szValue,
                        size_t cbValue);
 long SetRegistryString(const char* szSection, const char* szName, const char* szValue);
+// A text in any script, such as a folder's path, of at most kRegistryTextSize - 1 UTF-16 units and
+// its terminator into szValue (nUnits units); empty when it is missing, not a text, or does not fit.
+void GetRegistryStringW(const char* szSection, const char* szName, wchar_t* szValue, size_t nUnits);
+long SetRegistryStringW(const char* szSection, const char* szName, const wchar_t* szValue);
 int GetRegistryInt(const char* szSection, const char* szName, int nDefault);
 long SetRegistryInt(const char* szSection, const char* szName, int nValue);
 bool GetRegistryBool(const char* szSection, const char* szName, bool bDefault);

@@ -598,12 +598,12 @@ bool TallyQuillHelp::loaded_ = false;
 bool TallyQuillHelp::read_ = false;
 std::string TallyQuillHelp::error_;
 
-const char* const kIds[] = {"contents", "pricing", "fields", "rates",
-                            "hotkey",   "tray",    "csvlog", "documents", "install"};
+const char* const kIds[] = {"contents", "pricing", "fields", "rates",     "hotkey",
+                            "tray",     "csvlog",  "quote",  "documents", "install"};
 const char* const kTitles[] = {"Contents",        "Pricing a text", "The price fields and lines",
                                "Rates: standard lines, pages, characters without spaces and minimum charges",
                                "The hot key and Change Key", "The tray icon", "The CSV job log",
-                               "Counting whole documents", "Installing and uninstalling"};
+                               "Saving a quote", "Counting whole documents", "Installing and uninstalling"};
 const size_t kTopicCount = sizeof(kIds) / sizeof(kIds[0]);
 
 }  // namespace

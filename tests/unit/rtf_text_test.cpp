@@ -139,7 +139,10 @@ TEST(RtfText, DamagedOrUnreadFilesAreRefused) {
         std::string expected;
     } kCases[] = {
         {"hello", kBad},
-        {" {\\rtf1 a}", kBad},
+        // Past a UTF-8 byte-order mark and white space, as word processors read it.
+        {" \r\n\t{\\rtf1 a}", "a\r\n"},
+        {"\xEF\xBB\xBF {\\rtf1 a}", "a\r\n"},
+        {"\xEF\xBB\xBF\xEF\xBB\xBF{\\rtf1 a}", kBad},
         {"{\\rtx1 a}", kBad},
         {deepest, "x\r\n"},
         {tooDeep, kBad},
@@ -152,7 +155,8 @@ TEST(RtfText, DamagedOrUnreadFilesAreRefused) {
         {"{\\rtf1\\bin4 abc}", ""},
         {"{\\rtf1\\bin5 abc}", kBad},
         {"{\\rtf1\\bin-1 x}", kBad},
-        {"{\\rtf1 a}}", kBad},
+        {"{\\rtf1 a}}", "a\r\n"},
+        {"{\\rtf1 {\\b a}\\par}} b {\\i c}\r\n", "a\r\n"},
         {"{\\rtf1 a{\\b b", kBad},
         {"{\\rtf1 \\'zz}", kBad},
         {"{\\rtf1 \\'4", kBad},

@@ -38,6 +38,9 @@ TEST(SubtitleText, SrtKeepsOnlyTheCueLines) {
          "no number\r\nlast\r\n42 apples\r\n"},
         {"lines of tags alone, and a block without times", SubtitleKind::kSrt,
          "stray line\n\n1\n00:00:01,000 --> 00:00:02,000\n{\\i1}<i>\nx</i>{\\i0}\n", "x\r\n"},
+        {"angle brackets around anything but a player's tag are text", SubtitleKind::kSrt,
+         "1\n00:00:01,000 --> 00:00:02,000\n<sound of rain> <I>a</I> <S>b</s> <FONT face=x>c</Font> <br> <i >d <font\n",
+         "<sound of rain> a b c <br> <i >d <font\r\n"},
         {"blank lines of spaces end a cue", SubtitleKind::kSrt, "1\n0:00:01,0 --> 0:00:02,0\na\n  \nb\n", "a\r\n"},
     };
     for (const SubtitleCase& c : kCases)
@@ -51,7 +54,7 @@ TEST(SubtitleText, VttSkipsTheHeaderNotesStylesRegionsAndIdentifiers) {
          "REGION\nid:r1\n\nintro\n00:00:01.000 --> 00:00:02.000 align:start line:0\n"
          "<v Roger>Hi <c.loud>there</c> &amp; &lt;you&gt;&nbsp;<00:00:01.500>now\n<lang en>&lrm;ok&#33;</lang>\n\n"
          "00:03.000 --> 00:04.000\n<ruby>\xE6\xBC\xA2<rt>\xE3\x81\x8B\xE3\x82\x93</rt></ruby>\xE5\xAD\x97 &rlm;&bogus;\n",
-         "Hi there & <you>\xC2\xA0now\r\n\xE2\x80\x8Eok!\r\n\xE6\xBC\xA2\xE5\xAD\x97 \xE2\x80\x8F&bogus;\r\n"},
+         "Hi there & <you>\xC2\xA0now\r\n\xE2\x80\x8Eok!\r\n\xE6\xBC\xA2\xE3\x81\x8B\xE3\x82\x93\xE5\xAD\x97 \xE2\x80\x8F&bogus;\r\n"},
         {"a header without its blank line, a NOTE word inside a cue", SubtitleKind::kVtt,
          "WEBVTT\n00:01.000 --> 00:02.000\nNOTE this\n1\n\nNOTES\n00:03.000 --> 00:04.000\nb\n", "NOTE this\r\n1\r\nb\r\n"},
     };

@@ -142,7 +142,7 @@ TEST_F(AnsiDialogTest, TheJobTitleIsAUnicodeWindowInItsPlace) {
     DestroyWindow(hwndPlain);
 
     UINT_PTR nTimer = SetTimer(nullptr, 0, 50, LookAtCsvDialog);
-    CsvDialog dialog(CsvJob{1, 1, "1", 0.0, u"Standard", u"$"}, L"\u03a9\u03bc\u03ad\u03b3\u03b1");
+    CsvDialog dialog(CsvJob{1, 1, "1", 0.0, u"Standard", u"$", nullptr, nullptr}, L"\u03a9\u03bc\u03ad\u03b3\u03b1");
     dialog.RunModal(MAKEINTRESOURCEA(IDD_ADD_TO_CSV), nullptr);
     KillTimer(nullptr, nTimer);
     ASSERT_TRUE(bCsvSeen) << "the Add to CSV File dialog came up";

@@ -246,6 +246,8 @@ std::vector<RunTimeTexts> TextsWrittenAtRunTime(HWND hwndMain) {
         {IDD_PROGRESS, IDC_PROGRESS_LINE1, {"Software Licence Terms", "Finalizing", "tallyq.exe"}},
         {MAKEINTRESOURCEA(IDD_MAIN), IDC_LINE_COUNT, {"99999.99"}},
         {MAKEINTRESOURCEA(IDD_MAIN), IDC_EDIT_RATES, {"Edit Rates\x85"}},
+        {MAKEINTRESOURCEA(IDD_MAIN), IDC_SAVE_QUOTE, {"Save Quote\x85"}},
+        {MAKEINTRESOURCEA(IDD_ADD_TO_CSV), IDC_CSV_SAVE_QUOTE, {"Save Quote\x85"}},
     };
     for (RunTimeTexts& captions : RateCaptionTexts()) written.push_back(captions);
     // The rates dialog's drop-down items, in the code page the test measures in.

@@ -246,7 +246,7 @@ TEST(CsvDialogDate, AJobAddedAfter2038CarriesItsDate) {
     csvPath = std::string(szFolder) + "tq_csv_2038.csv";
     DeleteFileA(csvPath.c_str());
     UINT_PTR nTimer = SetTimer(nullptr, 0, 50, DriveCsvDialog);
-    CsvDialog dialog(CsvJob{12, 3, "1", 0.5, u"Standard", u"$"}, L"job");
+    CsvDialog dialog(CsvJob{12, 3, "1", 0.5, u"Standard", u"$", nullptr, nullptr}, L"job");
     EXPECT_TRUE(dialog.RunModal(MAKEINTRESOURCEA(IDD_ADD_TO_CSV), nullptr));
     KillTimer(nullptr, nTimer);
     std::string record;
