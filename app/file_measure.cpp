@@ -3,6 +3,7 @@
 #include <new>
 #include <string.h>
 
+#include "documents/code_page_converter.h"
 #include "documents/counting_sink.h"
 #ifdef _WIN32
 #include <windows.h>
@@ -41,6 +42,7 @@ FileMeasure::FileMeasure(const FileMeasureOptions& newOptions, KeptLines* pNewKe
       utf32(false),
       szRefusal(nullptr),
       szPackageKind(nullptr),
+      bConvertPlain(false),
       pShown(nullptr) {}
 
 FileMeasure::~FileMeasure() {
@@ -64,12 +66,13 @@ bool FileMeasure::Start(const char* pFirst, size_t nFirst, const char* szName, b
     if (kind == DocumentKind::kPlainText) {
         size_t nMark;
         plainEncoding = DecideTextFileEncoding(pFirst, nFirst, options.encoding, &nMark);
+        bConvertPlain = options.nPlainCodePage != 0;
+        if (bConvertPlain) plainEncoding = kTextUtf8;  // what the converter makes
         pMeasurer = new (measurerPlace) TextMeasurer(options.nCharsPerLine, MeasurerEncoding(plainEncoding));
         pMeasurer->KeepBytesIn(pKept);
         utf32 = Utf32Feeder(plainEncoding == kTextUtf32BE);
         if (pShown != nullptr) pShown->StartPlain(plainEncoding);
-        FeedPlainText(pFirst + nMark, nFirst - nMark);
-        return true;
+        return bConvertPlain ? Feed(pFirst, nFirst) : (FeedPlainText(pFirst + nMark, nFirst - nMark), true);
     }
     if (cbExpected > kMaxDocumentFileBytes) return Refuse(kRefusedTooLarge);
     // The whole file at once when its size is known.
@@ -95,7 +98,7 @@ void FileMeasure::FeedPlainText(const char* pBytes, size_t nBytes) {
 
 bool FileMeasure::Feed(const char* pBytes, size_t nBytes) {
     if (szRefusal != nullptr) return false;
-    if (pMeasurer != nullptr) {
+    if (pMeasurer != nullptr && !bConvertPlain) {
         if (!pMeasurer->Ended()) FeedPlainText(pBytes, nBytes);
         return true;
     }
@@ -107,6 +110,7 @@ bool FileMeasure::Feed(const char* pBytes, size_t nBytes) {
 
 bool FileMeasure::Finish(TextCounts* pCounts, ReadingProgress* pProgress) {
     if (szRefusal != nullptr) return false;
+    if (bConvertPlain && !ConvertPlainText()) return false;
     if (pMeasurer != nullptr) {
         if (pShown != nullptr) pShown->FinishPlain();
         if (plainEncoding == kTextUtf32LE || plainEncoding == kTextUtf32BE) utf32.Finish(pMeasurer);
@@ -128,6 +132,20 @@ bool FileMeasure::Finish(TextCounts* pCounts, ReadingProgress* pProgress) {
         *pCounts = counter.Finish();
     }
     if (pKept != nullptr && pKept->Failed()) return Refuse(kRefusedOutOfMemory);
+    return true;
+}
+
+bool FileMeasure::ConvertPlainText() {
+    GrowingArray<char> converted;
+    const char* szReason = nullptr;
+    bool bConverted = ConvertToUtf8(options.nPlainCodePage, document.Data(), document.Size(), &converted, &szReason);
+    document.Free();
+    if (!bConverted) {
+        if (szReason != kRefusedMissingCodePage) return Refuse(szReason);
+        FormatMissingCodePage(options.nPlainCodePage, szCodePageReason);
+        return Refuse(szCodePageReason);
+    }
+    FeedPlainText(converted.Size() > 0 ? converted.Data() : "", converted.Size());
     return true;
 }
 

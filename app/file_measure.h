@@ -50,6 +50,9 @@ struct FileMeasureOptions {
     // The code page of web pages and subtitles that neither mark nor declare their encoding (0:
     // UTF-8 when they are, else Windows-1252).
     int nFallbackCodePage = 0;
+    // Plain text in a code page the measurer does not read itself (not UTF-8 or Windows-1252): read
+    // whole and converted by the system's converter (0: none).
+    int nPlainCodePage = 0;
 };
 
 // What Start wants to see first: the file's first bytes up to this many (all of it when shorter).
@@ -84,6 +87,7 @@ public:
 
 private:
     bool Refuse(const char* szReason);
+    bool ConvertPlainText();
     void FeedPlainText(const char* pBytes, size_t nBytes);
 
     FileMeasureOptions options;
@@ -97,8 +101,10 @@ private:
 #ifdef _WIN32
     AnsiTextFeeder ansi;
 #endif
-    GrowingArray<unsigned char> document;  // a document's bytes so far
+    GrowingArray<unsigned char> document;  // a document's bytes so far, or plain text's to convert
     const char* szRefusal;
-    const char* szPackageKind;  // what a package's reader found it to be
+    const char* szPackageKind;
+    bool bConvertPlain;
+    char szCodePageReason[kMissingCodePageReasonSize];  // what a package's reader found it to be
     ShownText* pShown;
 };

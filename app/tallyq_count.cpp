@@ -67,6 +67,7 @@ struct Options {
     TextFileEncoding encoding = kTextDetected;
     bool bPlainTextOnly = false;  // --format text
     bool bOneJob = false;
+    int nCodePage = 0;  // --encoding N or a label: a code page the system's converter reads
     bool bText = false;  // --text: the text counted is printed instead of the counts
     const char* szCurrency = "";  // UTF-8; shown after each cost when not empty
     const char* szQuotePath = nullptr;  // --quote: the inputs' quote is written there
@@ -134,6 +135,7 @@ void WriteRecord(const char* szName, const RatedRow& row, double dTotal, bool bM
 
 // The code page of web pages and subtitles that neither mark nor declare their encoding.
 int FallbackCodePage(const Options& options) {
+    if (options.nCodePage != 0) return options.nCodePage;
     switch (options.encoding) {
     case kTextUtf8:
         return kCodePageUtf8;
@@ -162,6 +164,7 @@ bool MeasureInputText(const char* szName, const CountInput& input, const Options
     measureOptions.encoding = options.encoding;
     measureOptions.bPlainTextOnly = options.bPlainTextOnly;
     measureOptions.nFallbackCodePage = FallbackCodePage(options);
+    measureOptions.nPlainCodePage = options.nCodePage;
     FileMeasure measure(measureOptions, nullptr);
     StandardOutput output;
     ShownText shown(&output);
@@ -246,8 +249,12 @@ const char* OptionValue(const char* szName, int argc, char** argv, int* pIndex) 
     return argv[++*pIndex];
 }
 
-// Encoding names are told apart without regard to letter case: "UTF-8" is "utf-8".
-bool EncodingOfName(const char* szName, TextFileEncoding* pEncoding) {
+// Encoding names are told apart without regard to letter case: "UTF-8" is "utf-8". Any other
+// value is a code page's number or a web page's charset label ("1251", "koi8-r"): UTF-8 and
+// Windows-1252 are read by the measurer itself, any other code page by the system's converter
+// (*pnCodePage).
+bool EncodingOfName(const char* szName, TextFileEncoding* pEncoding, int* pnCodePage) {
+    *pnCodePage = 0;
     for (const EncodingName& known : kEncodingNames) {
         size_t i = 0;
         for (; known.szName[i] != '\0'; ++i) {
@@ -259,7 +266,16 @@ bool EncodingOfName(const char* szName, TextFileEncoding* pEncoding) {
             return true;
         }
     }
-    return false;
+    int nCodePage = 0;
+    if (!TextToDialogInt(szName, &nCodePage)) nCodePage = CodePageOfCharsetLabel(szName, strlen(szName));
+    if (nCodePage <= 0) return false;
+    if (nCodePage == kCodePageUtf8 || nCodePage == 1252) {
+        *pEncoding = nCodePage == 1252 ? kTextWindows1252 : kTextUtf8;
+        return true;
+    }
+    *pEncoding = kTextDetected;
+    *pnCodePage = nCodePage;
+    return true;
 }
 
 bool IsOption(const char* szArgument, const char* szName) {
@@ -328,7 +344,8 @@ int main(int argc, char** argv) {
         if (IsOption(szArgument, "--encoding")) {
             const char* szValue = OptionValue("--encoding", argc, argv, &i);
             if (szValue == nullptr) return UsageError("missing value", szArgument);
-            if (!EncodingOfName(szValue, &options.encoding)) return UsageError("unknown encoding", szValue);
+            if (!EncodingOfName(szValue, &options.encoding, &options.nCodePage))
+                return UsageError("unknown encoding", szValue);
             bKnown = true;
         }
         if (IsOption(szArgument, "--format")) {

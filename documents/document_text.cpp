@@ -121,8 +121,7 @@ void DocumentText::PutCodePoint(uint32_t nCodePoint) {
     Put(buffer, EncodeUtf8(nCodePoint, buffer));
 }
 
-bool DocumentText::RefuseMissingCodePage(int nCodePage) {
-    if (szRefusal != nullptr) return false;
+void FormatMissingCodePage(int nCodePage, char* szReason) {
     // "the file is in code page 1361, which this system has no converter for"
     char szDigits[12];
     size_t nDigits = 0;
@@ -133,10 +132,14 @@ bool DocumentText::RefuseMissingCodePage(int nCodePage) {
     } while (nValue != 0 && nDigits < sizeof(szDigits));
     const char szBefore[] = "the file is in code page ";
     const char szAfter[] = ", which this system has no converter for";
-    size_t n = 0;
-    memcpy(szCodePageRefusal, szBefore, sizeof(szBefore) - 1);
-    n += sizeof(szBefore) - 1;
-    while (nDigits > 0) szCodePageRefusal[n++] = szDigits[--nDigits];
-    memcpy(szCodePageRefusal + n, szAfter, sizeof(szAfter));
+    size_t n = sizeof(szBefore) - 1;
+    memcpy(szReason, szBefore, n);
+    while (nDigits > 0) szReason[n++] = szDigits[--nDigits];
+    memcpy(szReason + n, szAfter, sizeof(szAfter));
+}
+
+bool DocumentText::RefuseMissingCodePage(int nCodePage) {
+    if (szRefusal != nullptr) return false;
+    FormatMissingCodePage(nCodePage, szCodePageRefusal);
     return Refuse(szCodePageRefusal);
 }

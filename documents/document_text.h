@@ -51,6 +51,10 @@ extern const char kRefusedDoctype[];
 extern const char kRefusedXmlEncoding[];
 extern const char kRefusedMissingPart[];
 extern const char kRefusedMissingCodePage[];
+// The reason for a code page the system has no converter for, naming it, in szReason of at least
+// kMissingCodePageReasonSize bytes.
+enum { kMissingCodePageReasonSize = 96 };
+void FormatMissingCodePage(int nCodePage, char* szReason);
 extern const char kRefusedBadRtf[];
 // Not a refusal of the file: its reading was stopped (Stopped() tells it from the others).
 extern const char kRefusedStopped[];
@@ -117,7 +121,7 @@ private:
     uint64_t cbMade;
     const char* szRefusal;
     const char* szKindName;
-    char szCodePageRefusal[96];
+    char szCodePageRefusal[kMissingCodePageReasonSize];
     unsigned nRepeatDepth;
     uint64_t nFactor;  // the product of the open repeats
     uint64_t factors[kMaxRepeatDepth];

@@ -112,7 +112,7 @@ bool ReadableText::Prepare(const unsigned char* pNewData, size_t cbNewData, int 
     const char* szRefusal = nullptr;
     if (!ConvertToUtf8(nCodePage, pData, cbData, &converted, &szRefusal)) {
         if (szRefusal == kRefusedOutOfMemory) return pText->RefuseGrowth();
-        return pText->Refuse(szRefusal);
+        return pText->RefuseMissingCodePage(nCodePage);
     }
     pData = reinterpret_cast<const unsigned char*>(converted.Size() > 0 ? converted.Data() : "");
     cbData = converted.Size();

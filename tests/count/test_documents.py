@@ -165,6 +165,41 @@ class DocumentTest(unittest.TestCase):
         self.assertEqual(0, code)
         self.assertEqual(test_count.counts_of(fixture_bytes("word-pandoc.docx")), out.split("\t")[1:4])
 
+    def test_encodings_through_the_systems_converters(self):
+        # Each file's bytes written by Python's codecs from the text written here; the text shown
+        # must be that text, natively (iconv) and under Wine (MultiByteToWideChar) alike.
+        cases = [
+            ("sjis.html", "<meta charset=Shift_JIS><p>", "\u65e5\u672c\u8a9e\u306e\u6587\u66f8", "</p>", "cp932", []),
+            ("gbk.html", "<meta http-equiv=Content-Type content='text/html; charset=gbk'><p>",
+             "\u4e2d\u6587\u6587\u672c", "</p>", "gbk", []),
+            ("big5.html", "<meta charset=big5><p>", "\u4e2d\u6587\u6587\u672c", "</p>", "big5", []),
+            ("euckr.html", "<meta charset=euc-kr><p>", "\ud55c\uad6d\uc5b4 \ud14d\uc2a4\ud2b8", "</p>", "cp949", []),
+            ("greek.html", "<meta charset=iso-8859-7><p>", "\u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1\u03b1", "</p>",
+             "iso-8859-7", []),
+            ("koi8.html", "<meta charset=koi8-r><p>", "\u041f\u0440\u0438\u0432\u0435\u0442 \u043c\u0438\u0440", "</p>",
+             "koi8-r", []),
+            # A label no browser knows is ignored: the text-file rule reads UTF-8.
+            ("unknown.html", "<meta charset=unicode><p>", "caf\u00e9", "</p>", "utf-8", []),
+            ("japanese.rtf", "{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fnil\\fcharset128 MS Mincho;}}\\f0 ",
+             "\u65e5\u672c", "\\par}", "rtf932", []),
+            ("cyrillic.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\n", "\u041f\u0440\u0438\u0432\u0435\u0442",
+             "\r\n", "cp1251", ["--encoding", "1251"]),
+            ("koi8.txt", "", "\u041f\u0440\u0438\u0432\u0435\u0442 \u043c\u0438\u0440", "", "koi8-r",
+             ["--encoding", "koi8-r"]),
+        ]
+        for name, before, text, after, codec, options in cases:
+            if codec == "rtf932":
+                body = "".join("\\'%02x" % b for b in text.encode("cp932")).encode("ascii")
+            else:
+                body = text.encode(codec)
+            path = self.write(name, before.encode("ascii") + body + after.encode("ascii"))
+            code, out, err = run(options + ["--text", path])
+            shown = out.encode("latin-1").decode("utf-8").strip()
+            self.assertEqual((0, text), (code, shown), "%s: %s" % (name, err))
+        code, out, err = run(["--encoding", "12345", self.write("any.txt", b"abc")])
+        self.assertEqual(1, code)
+        self.assertIn("code page 12345", err)
+
     def test_a_document_held_open_for_writing_is_read(self):
         if not ARGS.holder:
             self.skipTest("no program to hold the file open")
