@@ -233,7 +233,7 @@ class CountTest(unittest.TestCase):
         cat = self.files["cat.txt"]
         for args in (["--cpl"], ["--cpl", "abc", cat], ["--cpl", "12x", cat], ["--cpl", "99999999999", cat],
                      ["--price", "1", cat], ["--fixed"], ["--per-word"], ["--encoding"],
-                     ["--encoding", "utf-32", cat], ["--encoding=utf8", cat], ["--encoding", "", cat]):
+                     ["--encoding", "utf-32", cat], ["--encoding=utf-9", cat], ["--encoding", "", cat]):
             code, out, err = self.count(args)
             self.assertEqual(2, code, args)
             self.assertEqual("", out, args)
