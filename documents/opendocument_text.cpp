@@ -193,7 +193,13 @@ bool PartReader::Read(XmlSpan partName, Region region) {
                                       XmlSpanIs(reader.LocalName(), "footer-left") ||
                                       XmlSpanIs(reader.LocalName(), "header-first") ||
                                       XmlSpanIs(reader.LocalName(), "footer-first"));
-            if (token == XmlToken::kStartElement && bRegion) nRegionDepth = reader.Depth();
+            // A header or footer turned off is not on any page.
+            XmlSpan display;
+            if (token == XmlToken::kStartElement && bRegion && region == Region::kMasterHeadersAndFooters &&
+                reader.FindAttribute(kStyleUri, "display", &display) && XmlSpanIs(display, "false"))
+                nSkipDepth = reader.Depth();
+            else if (token == XmlToken::kStartElement && bRegion)
+                nRegionDepth = reader.Depth();
             continue;
         }
         if (token == XmlToken::kEndElement && reader.Depth() == nRegionDepth) {

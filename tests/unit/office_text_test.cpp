@@ -222,6 +222,23 @@ TEST(OpenDocumentText, ParagraphsFramesNotesTablesAndHeaders) {
     EXPECT_EQ("Name\r\n", TextOf(OpenDocumentFile("application/vnd.oasis.opendocument.spreadsheet", sheet, "")));
 }
 
+const char kOdt[] = "application/vnd.oasis.opendocument.text";
+
+TEST(OpenDocumentText, HeadersAndFootersTurnedOffAreNotCounted) {
+    std::string styles =
+        "<style:master-page style:name=\"a\"><style:header><text:p>Head</text:p></style:header>"
+        "<style:header-left style:display=\"false\"><text:p>no1</text:p></style:header-left>"
+        "<style:header-first style:display=\"false\"><text:p>no2</text:p></style:header-first>"
+        "<style:footer style:display=\"true\"><text:p>Foot</text:p></style:footer>"
+        "<style:footer-left style:display=\"false\"><text:p>no3</text:p></style:footer-left>"
+        "<style:footer-first style:display=\"false\"><text:p>no4</text:p></style:footer-first></style:master-page>"
+        "<style:master-page style:name=\"b\"><style:header style:display=\"false\"><text:p>no5</text:p>"
+        "</style:header><style:footer style:display=\"false\"><text:p>no6</text:p></style:footer>"
+        "<style:footer-left><text:p>Left</text:p></style:footer-left></style:master-page>";
+    EXPECT_EQ("Body\r\nHead\r\nFoot\r\nLeft\r\n",
+              TextOf(OpenDocumentFile(kOdt, "<office:text><text:p>Body</text:p></office:text>", styles)));
+}
+
 TEST(DocumentKinds, RefusalsSayWhy) {
     std::string word = WordFile(Paragraph(WordRun("<w:t>x</w:t>")));
     std::string doctype = WriteZip({{"[Content_Types].xml", ContentTypes("d.xml", "x")},
