@@ -31,6 +31,14 @@ uint64_t CountAttribute(const XmlReader& reader, const char* szUri, const char* 
     return nCount;
 }
 
+// Fields whose shown text the page or the clock makes, not the writer: a page's number, the page
+// count, a date and a time.
+bool IsPageOrClockField(const XmlReader& reader) {
+    return XmlSpanIs(reader.NamespaceUri(), kTextUri) &&
+           (XmlSpanIs(reader.LocalName(), "page-number") || XmlSpanIs(reader.LocalName(), "page-count") ||
+            XmlSpanIs(reader.LocalName(), "date") || XmlSpanIs(reader.LocalName(), "time"));
+}
+
 enum class Region { kBody, kMasterHeadersAndFooters };
 
 class PartReader {
@@ -146,7 +154,8 @@ bool PartReader::Start(XmlReader* pReader, unsigned* pnSkipDepth) {
     } else if (Is(reader, kTableUri, "covered-table-cell") || Is(reader, kOfficeUri, "annotation") ||
                Is(reader, kTextUri, "tracked-changes") || Is(reader, kTextUri, "note-citation") ||
                Is(reader, kSvgUri, "title") || Is(reader, kSvgUri, "desc") || Is(reader, kOfficeUri, "forms") ||
-               Is(reader, kOfficeUri, "scripts") || Is(reader, kOfficeUri, "event-listeners")) {
+               Is(reader, kOfficeUri, "scripts") || Is(reader, kOfficeUri, "event-listeners") ||
+               IsPageOrClockField(reader)) {
         *pnSkipDepth = reader.Depth();
     }
     return true;

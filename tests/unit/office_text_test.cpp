@@ -239,6 +239,17 @@ TEST(OpenDocumentText, HeadersAndFootersTurnedOffAreNotCounted) {
               TextOf(OpenDocumentFile(kOdt, "<office:text><text:p>Body</text:p></office:text>", styles)));
 }
 
+TEST(OpenDocumentText, PageNumbersPageCountsDatesAndTimesAreNotCounted) {
+    std::string body =
+        "<office:text><text:p>Page <text:page-number text:select-page=\"current\">3</text:page-number> of "
+        "<text:page-count>9</text:page-count>, <text:date text:date-value=\"2026-12-10\">10 December 2026</text:date>"
+        "<text:time>20:40</text:time> by <text:author-name>Ann Lee</text:author-name> in "
+        "<text:chapter text:display=\"name\">Costs</text:chapter></text:p></office:text>";
+    std::string styles = "<style:master-page><style:footer><text:p>p. <text:page-number>1</text:page-number>/"
+                         "<text:page-count>2</text:page-count></text:p></style:footer></style:master-page>";
+    EXPECT_EQ("Page of , by Ann Lee in Costs\r\np. /\r\n", TextOf(OpenDocumentFile(kOdt, body, styles)));
+}
+
 TEST(DocumentKinds, RefusalsSayWhy) {
     std::string word = WordFile(Paragraph(WordRun("<w:t>x</w:t>")));
     std::string doctype = WriteZip({{"[Content_Types].xml", ContentTypes("d.xml", "x")},
