@@ -41,6 +41,14 @@ bool IsPageOrClockField(const XmlReader& reader) {
 
 enum class Region { kBody, kMasterHeadersAndFooters };
 
+// A text box or a note body open, and the white space state of the paragraph it stands in: its
+// own paragraphs leave that one's spacing as it was.
+struct OpenAnchor {
+    bool bAnchored;
+    bool bAfterSpace;
+    bool bSpaceWaiting;
+};
+
 class PartReader {
 public:
     PartReader(OfficePackage* pPackage, DocumentText* pText, bool bSpreadsheet)
@@ -77,7 +85,7 @@ private:
     bool bAfterSpace = true;      // white space in a paragraph's text collapses after this
     bool bSpaceWaiting = false;   // a collapsed space, put only when more of the paragraph follows
     GrowingBytes text;                   // a text token, decoded
-    GrowingArray<bool> anchors;          // for each text box and note body open: whether it was anchored
+    GrowingArray<OpenAnchor> anchors;
     GrowingArray<unsigned> repeatDepths;  // the depth of each row or cell whose text repeats
 };
 
@@ -138,7 +146,7 @@ bool PartReader::Start(XmlReader* pReader, unsigned* pnSkipDepth) {
         bAfterSpace = false;
     } else if (Is(reader, kDrawUri, "text-box") || Is(reader, kTextUri, "note-body")) {
         // A frame's text and a note come after the paragraph they stand in.
-        if (!anchors.Push(nParagraphs > 0)) return pText->RefuseGrowth();
+        if (!anchors.Push(OpenAnchor{nParagraphs > 0, bAfterSpace, bSpaceWaiting})) return pText->RefuseGrowth();
         if (nParagraphs > 0) out.BeginAnchored();
     } else if (Is(reader, kTableUri, "table-row")) {
         Repeat(reader.Depth(), CountAttribute(reader, kTableUri, "number-rows-repeated"));
@@ -169,7 +177,10 @@ void PartReader::End(const XmlReader& reader) {
         bSpaceWaiting = false;
     } else if (Is(reader, kDrawUri, "text-box") || Is(reader, kTextUri, "note-body")) {
         if (!anchors.Empty()) {
-            if (anchors.Back()) out.EndAnchored();
+            const OpenAnchor& anchor = anchors.Back();
+            if (anchor.bAnchored) out.EndAnchored();
+            bAfterSpace = anchor.bAfterSpace;
+            bSpaceWaiting = anchor.bSpaceWaiting;
             anchors.Pop();
         }
     } else if (!repeatDepths.Empty() && repeatDepths.Back() == reader.Depth() &&

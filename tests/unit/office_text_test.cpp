@@ -250,6 +250,18 @@ TEST(OpenDocumentText, PageNumbersPageCountsDatesAndTimesAreNotCounted) {
     EXPECT_EQ("Page of , by Ann Lee in Costs\r\np. /\r\n", TextOf(OpenDocumentFile(kOdt, body, styles)));
 }
 
+TEST(OpenDocumentText, ANoteOrAFrameKeepsTheSpacingAroundIt) {
+    std::string note = "<text:note><text:note-citation>1</text:note-citation><text:note-body><text:p>The note</text:p>"
+                       "</text:note-body></text:note>";
+    std::string frame = "<draw:frame><draw:text-box><text:p>The frame </text:p></draw:text-box></draw:frame>";
+    std::string body = "<office:text><text:p>text" + note + " with</text:p><text:p>text " + note +
+                       "with</text:p><text:p>glued" + note + "on</text:p><text:p>a" + frame + " b " + frame +
+                       "c</text:p></office:text>";
+    EXPECT_EQ("text with\r\nThe note\r\ntext with\r\nThe note\r\ngluedon\r\nThe note\r\n"
+              "a b c\r\nThe frame\r\nThe frame\r\n",
+              TextOf(OpenDocumentFile(kOdt, body, "")));
+}
+
 TEST(DocumentKinds, RefusalsSayWhy) {
     std::string word = WordFile(Paragraph(WordRun("<w:t>x</w:t>")));
     std::string doctype = WriteZip({{"[Content_Types].xml", ContentTypes("d.xml", "x")},
