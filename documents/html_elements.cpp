@@ -44,11 +44,12 @@ const ElementInfo kElements[] = {
     {"xmp", kBlock | kRawText | kShowRaw | kPreformatted, 0, kGroupP, 0},
 };
 
-// SVG's title and desc are its tooltip and its description for screen readers, never drawn; its
-// script and style are not drawn either.
+// SVG's title and desc are its tooltip and its description for screen readers, never drawn (and,
+// as foreignObject, hold HTML); its script and style are not drawn either.
 const ElementInfo kForeignElements[] = {
-    {"desc", kHidden, 0, 0, 0}, {"foreignobject", kIntegration, 0, 0, 0}, {"script", kHidden, 0, 0, 0},
-    {"style", kHidden, 0, 0, 0}, {"svg", kForeign, 0, 0, 0}, {"title", kHidden, 0, 0, 0},
+    {"desc", kHidden | kIntegration, 0, 0, 0}, {"foreignobject", kIntegration, 0, 0, 0},
+    {"script", kHidden, 0, 0, 0}, {"style", kHidden, 0, 0, 0}, {"svg", kForeign, 0, 0, 0},
+    {"title", kHidden | kIntegration, 0, 0, 0},
 };
 
 template <size_t N>
@@ -66,3 +67,14 @@ const ElementInfo kUnknownElement = {"", 0, 0, 0, 0};
 const ElementInfo& FindElement(const char* szName) { return FindIn(kElements, szName); }
 
 const ElementInfo& FindForeignElement(const char* szName) { return FindIn(kForeignElements, szName); }
+
+bool EndsSvg(const char* szName) {
+    static const char* const kNames[] = {
+        "b", "big", "blockquote", "body", "br", "center", "code", "dd", "div", "dl", "dt", "em", "embed", "h1",
+        "h2", "h3", "h4", "h5", "h6", "head", "hr", "i", "img", "li", "listing", "menu", "meta", "nobr", "ol",
+        "p", "pre", "ruby", "s", "small", "span", "strong", "strike", "sub", "sup", "table", "tt", "u", "ul", "var"};
+    for (const char* szEnds : kNames) {
+        if (szEnds[0] == szName[0] && strcmp(szEnds, szName) == 0) return true;
+    }
+    return false;
+}

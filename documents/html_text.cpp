@@ -2,8 +2,9 @@
 // in reading order, with each element's title attribute, an image's alt text and a meta
 // description or keywords as paragraphs of their own where the element stands. noscript does not
 // count (a browser with scripting on, as browsers run by default, does not show it), nor do
-// template, script, style, iframe, noembed, noframes, and inline SVG's title and desc. The tree is followed only as far as the text needs: an open-element stack for
-// pre and template, with the end tags browsers imply for p, li, dd, dt, td, th, tr and option.
+// template, script, style, iframe, noembed, noframes, and inline SVG's title and desc. The tree is
+// followed only as far as the text needs: an open-element stack for pre, template and SVG, with
+// the end tags browsers imply for p, li, dd, dt, td, th, tr and option.
 #include "documents/html_text.h"
 
 #include <string.h>
@@ -32,6 +33,7 @@ const char* const kAttributeNames[kAttributeCount] = {"alt", "title", "name", "c
 struct OpenElement {
     uint32_t nHash;
     const ElementInfo* pInfo;
+    bool bWasForeign;  // whether the reader was inside SVG before this element
 };
 
 class HtmlReader {
@@ -69,6 +71,7 @@ private:
     bool AttributeIs(const AttributeValue& value, const char* szLower);
     void Push(const ElementInfo& info, uint32_t nHash);
     void PopTo(size_t nIndex);
+    void LeaveSvg();
     void CloseGroups(uint8_t nGroups);
     void UpdateMuting() { out.SetMuted(bTitlePass || nHidden > 0); }
 
@@ -217,6 +220,7 @@ void HtmlReader::ReadTag(bool bEnd) {
             if (!attributes[i].bFound && strcmp(szAttribute, kAttributeNames[i]) == 0) attributes[i] = value;
         }
     }
+    if (!bEnd && bForeign && !bLong && EndsSvg(szName)) LeaveSvg();
     const ElementInfo& info = bLong ? kUnknownElement : bForeign ? FindForeignElement(szName) : FindElement(szName);
     if (bEnd) EndTag(info, nHash);
     else StartTag(info, nHash, szName, bSelfClosing);
@@ -271,6 +275,7 @@ void HtmlReader::Push(const ElementInfo& info, uint32_t nHash) {
     }
     open[nOpen].nHash = nHash;
     open[nOpen].pInfo = &info;
+    open[nOpen].bWasForeign = bForeign;
     ++nOpen;
     if (info.nFlags & kPreformatted) ++nPreformatted;
     if (info.nFlags & kHidden) ++nHidden;
@@ -279,23 +284,26 @@ void HtmlReader::Push(const ElementInfo& info, uint32_t nHash) {
 }
 
 void HtmlReader::PopTo(size_t nIndex) {
-    bool bLeftSvg = false;
+    if (nIndex < nOpen) bForeign = open[nIndex].bWasForeign;
     while (nOpen > nIndex) {
         const ElementInfo& info = *open[--nOpen].pInfo;
         if (info.nFlags & kPreformatted) --nPreformatted;
         if (info.nFlags & kHidden) --nHidden;
-        if (info.nFlags & (kForeign | kIntegration)) bLeftSvg = true;
-    }
-    // Foreign or not again as the innermost svg or foreignObject still open says.
-    if (bLeftSvg) bForeign = false;
-    for (size_t i = nOpen; bLeftSvg && i > 0; --i) {
-        uint16_t nFlags = open[i - 1].pInfo->nFlags;
-        if (nFlags & (kForeign | kIntegration)) {
-            bForeign = (nFlags & kForeign) != 0;
-            bLeftSvg = false;
-        }
     }
     UpdateMuting();
+}
+
+void HtmlReader::LeaveSvg() {
+    // Every svg element open up to the nearest foreignObject, or to the page's own elements.
+    while (bForeign) {
+        size_t i = nOpen;
+        while (i > 0 && !(open[i - 1].pInfo->nFlags & kForeign)) --i;
+        if (i == 0) {
+            bForeign = false;
+            break;
+        }
+        PopTo(i - 1);
+    }
 }
 
 void HtmlReader::CloseGroups(uint8_t nGroups) {

@@ -105,6 +105,7 @@ TEST(HtmlText, LeavesOutInlineSvgsTitleAndDescription) {
         {"HTML again in a foreignObject, and SVG after it",
          "<svg><foreignObject><p>para</p></foreignObject><title>s</title></svg><p>x</p>", "para\r\nx\r\n"},
         {"the page's own title elsewhere", "<p>x</p><svg></svg><title>T</title>", "T\r\nx\r\n"},
+        {"an svg left open ends at HTML's own elements", "<p>a<svg><text>b<p>c<title>T</title>", "T\r\nab\r\nc\r\n"},
     };
     ExpectTexts(kCases, sizeof(kCases) / sizeof(kCases[0]));
 }
