@@ -1,5 +1,6 @@
 #include "documents/html_elements.h"
 
+#include <stddef.h>
 #include <string.h>
 
 namespace {
@@ -22,13 +23,15 @@ const ElementInfo kElements[] = {
     {"legend", kBlock, 0, 0, 0}, {"li", kBlock, kGroupLi, kGroupLi | kGroupP, 0}, {"link", kVoid, 0, 0, 0},
     {"listing", kBlock | kPreformatted, 0, kGroupP, 0}, {"main", kBlock, 0, kGroupP, 0},
     {"menu", kBlock, 0, kGroupP, kGroupLi}, {"meta", kVoid, 0, 0, 0}, {"nav", kBlock, 0, kGroupP, 0},
-    {"noembed", kRawText, 0, 0, 0}, {"noframes", kRawText, 0, 0, 0}, {"object", 0, 0, 0, kAllGroups},
+    {"noembed", kRawText, 0, 0, 0}, {"noframes", kRawText, 0, 0, 0},
+    // With scripting on, as browsers run by default, noscript's content is text that is not shown.
+    {"noscript", kRawText, 0, 0, 0}, {"object", 0, 0, 0, kAllGroups},
     {"ol", kBlock, 0, kGroupP, kGroupLi}, {"optgroup", kBlock, 0, kGroupOption, 0},
     {"option", kBlock, kGroupOption, kGroupOption, 0}, {"p", kBlock, kGroupP, kGroupP, 0},
     {"param", kVoid, 0, 0, 0}, {"plaintext", kBlock | kRawText | kShowRaw | kPreformatted | kToTheEnd, 0, kGroupP, 0},
     {"pre", kBlock | kPreformatted, 0, kGroupP, 0}, {"script", kRawText, 0, 0, 0}, {"search", kBlock, 0, kGroupP, 0},
     {"section", kBlock, 0, kGroupP, 0}, {"select", 0, 0, 0, kGroupOption}, {"source", kVoid, 0, 0, 0},
-    {"style", kRawText, 0, 0, 0}, {"summary", kBlock, 0, kGroupP, 0},
+    {"style", kRawText, 0, 0, 0}, {"summary", kBlock, 0, kGroupP, 0}, {"svg", kForeign, 0, 0, 0},
     {"table", kBlock, 0, kGroupP, kAllGroups}, {"tbody", kBlock, 0, 0, kGroupRow | kGroupCell},
     {"td", kBlock, kGroupCell, kGroupCell, kGroupP | kGroupLi | kGroupDefinition | kGroupOption},
     {"template", kHidden, 0, 0, kAllGroups},
@@ -41,13 +44,37 @@ const ElementInfo kElements[] = {
     {"xmp", kBlock | kRawText | kShowRaw | kPreformatted, 0, kGroupP, 0},
 };
 
+// SVG's title and desc are its tooltip and its description for screen readers, never drawn (and,
+// as foreignObject, hold HTML); its script and style are not drawn either.
+const ElementInfo kForeignElements[] = {
+    {"desc", kHidden | kIntegration, 0, 0, 0}, {"foreignobject", kIntegration, 0, 0, 0},
+    {"script", kHidden, 0, 0, 0}, {"style", kHidden, 0, 0, 0}, {"svg", kForeign, 0, 0, 0},
+    {"title", kHidden | kIntegration, 0, 0, 0},
+};
+
+template <size_t N>
+const ElementInfo& FindIn(const ElementInfo (&elements)[N], const char* szName) {
+    for (const ElementInfo& info : elements) {
+        if (info.szName[0] == szName[0] && strcmp(info.szName, szName) == 0) return info;
+    }
+    return kUnknownElement;
+}
+
 }  // namespace
 
 const ElementInfo kUnknownElement = {"", 0, 0, 0, 0};
 
-const ElementInfo& FindElement(const char* szName) {
-    for (const ElementInfo& info : kElements) {
-        if (info.szName[0] == szName[0] && strcmp(info.szName, szName) == 0) return info;
+const ElementInfo& FindElement(const char* szName) { return FindIn(kElements, szName); }
+
+const ElementInfo& FindForeignElement(const char* szName) { return FindIn(kForeignElements, szName); }
+
+bool EndsSvg(const char* szName) {
+    static const char* const kNames[] = {
+        "b", "big", "blockquote", "body", "br", "center", "code", "dd", "div", "dl", "dt", "em", "embed", "h1",
+        "h2", "h3", "h4", "h5", "h6", "head", "hr", "i", "img", "li", "listing", "menu", "meta", "nobr", "ol",
+        "p", "pre", "ruby", "s", "small", "span", "strong", "strike", "sub", "sup", "table", "tt", "u", "ul", "var"};
+    for (const char* szEnds : kNames) {
+        if (szEnds[0] == szName[0] && strcmp(szEnds, szName) == 0) return true;
     }
-    return kUnknownElement;
+    return false;
 }

@@ -15,6 +15,8 @@ enum ElementFlag : uint16_t {
     kHidden = 32,        // content is never shown
     kShowRaw = 64,       // raw text that is shown
     kToTheEnd = 128,     // raw text that runs to the end of the page
+    kForeign = 256,      // starts inline SVG, whose elements are not HTML's
+    kIntegration = 512,  // SVG's foreignObject, title and desc: HTML again inside them
 };
 
 // Groups of elements whose end tags browsers imply: a start tag closes the open element of the
@@ -42,6 +44,11 @@ extern const ElementInfo kUnknownElement;
 
 // The element of a lower-cased name, or kUnknownElement.
 const ElementInfo& FindElement(const char* szName);
+// The same inside inline SVG, where only a few names matter to the text.
+const ElementInfo& FindForeignElement(const char* szName);
+// Whether a start tag of this lower-cased name ends the inline SVG it stands in (browsers take it
+// for HTML's own, as "<svg><p>" left unclosed).
+bool EndsSvg(const char* szName);
 
 // Lines as a browser lays them out: white space collapsed outside preformatted text, a paragraph
 // ended only when it has text, so empty blocks leave no empty paragraphs.

@@ -1,9 +1,10 @@
 // A web page's text as a browser lays it out. The order: the document's title first, then the page
 // in reading order, with each element's title attribute, an image's alt text and a meta
-// description or keywords as paragraphs of their own where the element stands. noscript counts
-// (it is what a browser with scripting off shows); template, script, style, iframe, noembed and
-// noframes do not. The tree is followed only as far as the text needs: an open-element stack for
-// pre and template, with the end tags browsers imply for p, li, dd, dt, td, th, tr and option.
+// description or keywords as paragraphs of their own where the element stands. noscript does not
+// count (a browser with scripting on, as browsers run by default, does not show it), nor do
+// template, script, style, iframe, noembed, noframes, and inline SVG's title and desc. The tree is
+// followed only as far as the text needs: an open-element stack for pre, template and SVG, with
+// the end tags browsers imply for p, li, dd, dt, td, th, tr and option.
 #include "documents/html_text.h"
 
 #include <string.h>
@@ -16,7 +17,7 @@
 namespace {
 
 const size_t kMaxOpenElements = 512;  // deeper elements are read but not tracked
-const size_t kMaxTagName = 12;        // longer names are known by their hash only
+const size_t kMaxTagName = 13;        // longer names are known by their hash only
 const size_t kMaxAttributeName = 12;
 
 // Where an attribute's value starts in the page; it is read again when written.
@@ -32,13 +33,14 @@ const char* const kAttributeNames[kAttributeCount] = {"alt", "title", "name", "c
 struct OpenElement {
     uint32_t nHash;
     const ElementInfo* pInfo;
+    bool bWasForeign;  // whether the reader was inside SVG before this element
 };
 
 class HtmlReader {
 public:
     HtmlReader(const CodePointReader& page, DocumentText* pText)
         : page(page), in(page), pText(pText), out(pText), nOpen(0), nUntracked(0), nPreformatted(0), nHidden(0),
-          bTitlePass(false), bDone(false), offTitle(0) {}
+          bForeign(false), bTitlePass(false), bDone(false), offTitle(0) {}
 
     // The document's title: the first title element before the body.
     void ReadTitle() {
@@ -56,7 +58,7 @@ private:
     void Run();
     void ReadMarkup();
     void ReadTag(bool bEnd);
-    void StartTag(const ElementInfo& info, uint32_t nHash, const char* szName);
+    void StartTag(const ElementInfo& info, uint32_t nHash, const char* szName, bool bSelfClosing);
     void EndTag(const ElementInfo& info, uint32_t nHash);
     void ReadRawText(const char* szName, const ElementInfo& info, bool bShow, bool bTitle);
     bool AtEndTag(const char* szName);
@@ -69,6 +71,7 @@ private:
     bool AttributeIs(const AttributeValue& value, const char* szLower);
     void Push(const ElementInfo& info, uint32_t nHash);
     void PopTo(size_t nIndex);
+    void LeaveSvg();
     void CloseGroups(uint8_t nGroups);
     void UpdateMuting() { out.SetMuted(bTitlePass || nHidden > 0); }
 
@@ -82,6 +85,7 @@ private:
     size_t nUntracked;
     size_t nPreformatted;
     size_t nHidden;
+    bool bForeign;  // inside inline SVG, outside its foreignObject
     bool bTitlePass;
     bool bDone;
     size_t offTitle;  // where the document's title element's content starts, 0 when it has none
@@ -90,7 +94,7 @@ private:
 void HtmlReader::Run() {
     in = page;
     nOpen = nUntracked = nPreformatted = nHidden = 0;
-    bDone = false;
+    bForeign = bDone = false;
     UpdateMuting();
     uint64_t cbTold = 0;
     while (!bDone && pText->Refusal() == nullptr && pText->ParsedUpTo(in.Offset(), &cbTold)) {
@@ -179,10 +183,12 @@ void HtmlReader::ReadTag(bool bEnd) {
     }
     szName[cbName] = '\0';
     for (AttributeValue& value : attributes) value.bFound = false;
+    bool bSelfClosing = false;  // "/>", which only foreign elements heed
     for (;;) {
         uint32_t c = in.Next();
         if (c == kEndOfText) return;  // a tag the end of the page cuts is dropped
         if (c == '>') break;
+        bSelfClosing = c == '/';
         if (IsAsciiSpace(c) || c == '/') continue;
         char szAttribute[kMaxAttributeName + 1];
         size_t cbAttribute = 0;
@@ -214,12 +220,13 @@ void HtmlReader::ReadTag(bool bEnd) {
             if (!attributes[i].bFound && strcmp(szAttribute, kAttributeNames[i]) == 0) attributes[i] = value;
         }
     }
-    const ElementInfo& info = bLong ? kUnknownElement : FindElement(szName);
+    if (!bEnd && bForeign && !bLong && EndsSvg(szName)) LeaveSvg();
+    const ElementInfo& info = bLong ? kUnknownElement : bForeign ? FindForeignElement(szName) : FindElement(szName);
     if (bEnd) EndTag(info, nHash);
-    else StartTag(info, nHash, szName);
+    else StartTag(info, nHash, szName, bSelfClosing);
 }
 
-void HtmlReader::StartTag(const ElementInfo& info, uint32_t nHash, const char* szName) {
+void HtmlReader::StartTag(const ElementInfo& info, uint32_t nHash, const char* szName, bool bSelfClosing) {
     if (bTitlePass && strcmp(info.szName, "body") == 0) {
         bDone = true;
         return;
@@ -237,7 +244,7 @@ void HtmlReader::StartTag(const ElementInfo& info, uint32_t nHash, const char* s
         ReadRawText(szName, info, bTitle || (info.nFlags & kShowRaw) != 0, bTitle);
         return;
     }
-    if (info.nFlags & kVoid) return;
+    if ((info.nFlags & kVoid) || (bSelfClosing && (bForeign || (info.nFlags & kForeign)))) return;
     Push(info, nHash);
     // A line break right after <pre> or <listing> is not shown.
     if ((info.nFlags & kPreformatted) && in.Peek() == '\n') in.Next();
@@ -268,19 +275,35 @@ void HtmlReader::Push(const ElementInfo& info, uint32_t nHash) {
     }
     open[nOpen].nHash = nHash;
     open[nOpen].pInfo = &info;
+    open[nOpen].bWasForeign = bForeign;
     ++nOpen;
     if (info.nFlags & kPreformatted) ++nPreformatted;
     if (info.nFlags & kHidden) ++nHidden;
+    if (info.nFlags & (kForeign | kIntegration)) bForeign = (info.nFlags & kForeign) != 0;
     UpdateMuting();
 }
 
 void HtmlReader::PopTo(size_t nIndex) {
+    if (nIndex < nOpen) bForeign = open[nIndex].bWasForeign;
     while (nOpen > nIndex) {
         const ElementInfo& info = *open[--nOpen].pInfo;
         if (info.nFlags & kPreformatted) --nPreformatted;
         if (info.nFlags & kHidden) --nHidden;
     }
     UpdateMuting();
+}
+
+void HtmlReader::LeaveSvg() {
+    // Every svg element open up to the nearest foreignObject, or to the page's own elements.
+    while (bForeign) {
+        size_t i = nOpen;
+        while (i > 0 && !(open[i - 1].pInfo->nFlags & kForeign)) --i;
+        if (i == 0) {
+            bForeign = false;
+            break;
+        }
+        PopTo(i - 1);
+    }
 }
 
 void HtmlReader::CloseGroups(uint8_t nGroups) {

@@ -31,7 +31,23 @@ uint64_t CountAttribute(const XmlReader& reader, const char* szUri, const char* 
     return nCount;
 }
 
+// Fields whose shown text the page or the clock makes, not the writer: a page's number, the page
+// count, a date and a time.
+bool IsPageOrClockField(const XmlReader& reader) {
+    return XmlSpanIs(reader.NamespaceUri(), kTextUri) &&
+           (XmlSpanIs(reader.LocalName(), "page-number") || XmlSpanIs(reader.LocalName(), "page-count") ||
+            XmlSpanIs(reader.LocalName(), "date") || XmlSpanIs(reader.LocalName(), "time"));
+}
+
 enum class Region { kBody, kMasterHeadersAndFooters };
+
+// A text box or a note body open, and the white space state of the paragraph it stands in: its
+// own paragraphs leave that one's spacing as it was.
+struct OpenAnchor {
+    bool bAnchored;
+    bool bAfterSpace;
+    bool bSpaceWaiting;
+};
 
 class PartReader {
 public:
@@ -69,7 +85,7 @@ private:
     bool bAfterSpace = true;      // white space in a paragraph's text collapses after this
     bool bSpaceWaiting = false;   // a collapsed space, put only when more of the paragraph follows
     GrowingBytes text;                   // a text token, decoded
-    GrowingArray<bool> anchors;          // for each text box and note body open: whether it was anchored
+    GrowingArray<OpenAnchor> anchors;
     GrowingArray<unsigned> repeatDepths;  // the depth of each row or cell whose text repeats
 };
 
@@ -130,7 +146,7 @@ bool PartReader::Start(XmlReader* pReader, unsigned* pnSkipDepth) {
         bAfterSpace = false;
     } else if (Is(reader, kDrawUri, "text-box") || Is(reader, kTextUri, "note-body")) {
         // A frame's text and a note come after the paragraph they stand in.
-        if (!anchors.Push(nParagraphs > 0)) return pText->RefuseGrowth();
+        if (!anchors.Push(OpenAnchor{nParagraphs > 0, bAfterSpace, bSpaceWaiting})) return pText->RefuseGrowth();
         if (nParagraphs > 0) out.BeginAnchored();
     } else if (Is(reader, kTableUri, "table-row")) {
         Repeat(reader.Depth(), CountAttribute(reader, kTableUri, "number-rows-repeated"));
@@ -146,7 +162,8 @@ bool PartReader::Start(XmlReader* pReader, unsigned* pnSkipDepth) {
     } else if (Is(reader, kTableUri, "covered-table-cell") || Is(reader, kOfficeUri, "annotation") ||
                Is(reader, kTextUri, "tracked-changes") || Is(reader, kTextUri, "note-citation") ||
                Is(reader, kSvgUri, "title") || Is(reader, kSvgUri, "desc") || Is(reader, kOfficeUri, "forms") ||
-               Is(reader, kOfficeUri, "scripts") || Is(reader, kOfficeUri, "event-listeners")) {
+               Is(reader, kOfficeUri, "scripts") || Is(reader, kOfficeUri, "event-listeners") ||
+               IsPageOrClockField(reader)) {
         *pnSkipDepth = reader.Depth();
     }
     return true;
@@ -160,7 +177,10 @@ void PartReader::End(const XmlReader& reader) {
         bSpaceWaiting = false;
     } else if (Is(reader, kDrawUri, "text-box") || Is(reader, kTextUri, "note-body")) {
         if (!anchors.Empty()) {
-            if (anchors.Back()) out.EndAnchored();
+            const OpenAnchor& anchor = anchors.Back();
+            if (anchor.bAnchored) out.EndAnchored();
+            bAfterSpace = anchor.bAfterSpace;
+            bSpaceWaiting = anchor.bSpaceWaiting;
             anchors.Pop();
         }
     } else if (!repeatDepths.Empty() && repeatDepths.Back() == reader.Depth() &&
@@ -193,7 +213,13 @@ bool PartReader::Read(XmlSpan partName, Region region) {
                                       XmlSpanIs(reader.LocalName(), "footer-left") ||
                                       XmlSpanIs(reader.LocalName(), "header-first") ||
                                       XmlSpanIs(reader.LocalName(), "footer-first"));
-            if (token == XmlToken::kStartElement && bRegion) nRegionDepth = reader.Depth();
+            // A header or footer turned off is not on any page.
+            XmlSpan display;
+            if (token == XmlToken::kStartElement && bRegion && region == Region::kMasterHeadersAndFooters &&
+                reader.FindAttribute(kStyleUri, "display", &display) && XmlSpanIs(display, "false"))
+                nSkipDepth = reader.Depth();
+            else if (token == XmlToken::kStartElement && bRegion)
+                nRegionDepth = reader.Depth();
             continue;
         }
         if (token == XmlToken::kEndElement && reader.Depth() == nRegionDepth) {

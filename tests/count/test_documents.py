@@ -34,8 +34,14 @@ EXPECTED = {
     "opendocument-odfpy.odt": "R\u00e9sum\u00e9\r\nTyping at 120 words a minute. Fast!\r\n",
     "word-pandoc.docx": "Letter\r\n" + LETTER + "Item\r\nPrice\r\nTea\r\n3.50\r\n",
     "powerpoint-pandoc.pptx": "Letter\r\n" + LETTER + "Item\r\nPrice\r\nTea\r\n3.50\r\n",
-    # The footer of pandoc's page style shows the page number.
-    "opendocument-pandoc.odt": "Letter\r\n" + LETTER + "Item\r\nPrice\r\nTea\r\n3.50\r\n1\r\n",
+    # The footer of pandoc's page style shows only the page number, which is not counted.
+    "opendocument-pandoc.odt": "Letter\r\n" + LETTER + "Item\r\nPrice\r\nTea\r\n3.50\r\n\r\n",
+    # Written by hand as opendocument-libreoffice.fodt: the fields of the page and the clock leave
+    # out their text and keep the spaces beside them (LibreOffice writes those as text:s); a note
+    # and a frame keep the space after them, and their text follows their paragraph.
+    "opendocument-libreoffice.odt": "Shown and hidden\r\nPage  of  written on  at  by Ann Lee.\r\n"
+                                    "A footnote with words after it.\r\nNoted here.\r\n"
+                                    "A frame stands here.\r\nFramed words\r\nShown header words\r\nFooter page\r\n",
     # pandoc ends each table cell's paragraph with \par before \cell: an empty paragraph follows it.
     "rtf-pandoc.rtf": "Letter\r\n\r\n" + LETTER + "Item\r\n\r\nPrice\r\n\r\nTea\r\n\r\n3.50\r\n\r\n\r\n",
     # The title, then the page's own heading of it.

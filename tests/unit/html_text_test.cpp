@@ -72,7 +72,6 @@ TEST(HtmlText, CountsTitleAltTitleAttributesAndMetaEachAsAParagraph) {
          "My & page\r\nAbout cats\r\ncats, dogs\r\nSee\r\na cat\r\nhere\r\nHyper\xC2\xADText\r\nHTML.\r\n"},
         {"a block's title attribute before its text", "<p title=tip>text</p><img alt=''><img alt>",
          "tip\r\ntext\r\n"},
-        {"a later title element is a tooltip", "<title>T</title><p>x<svg><title>s</title></svg></p>", "T\r\nx\r\ns\r\n"},
         {"the first of two attributes of a name", "<img alt=one alt=two>", "one\r\n"},
     };
     ExpectTexts(kCases, sizeof(kCases) / sizeof(kCases[0]));
@@ -83,10 +82,30 @@ TEST(HtmlText, LeavesOutScriptStyleTemplateCommentsAndDeclarations) {
         {"raw text ends only at its own end tag",
          "<!DOCTYPE html><?php x ?>a<script>if (a</b) x = '</SCRIPTX>';</SCRIPT >b<style>p{}</style>c", "abc\r\n"},
         {"template content is parsed but not shown", "a<template><p>t<template>u</template></p>v</template>b", "ab\r\n"},
-        {"noscript counts", "<noscript><p>Enable scripts</p></noscript>", "Enable scripts\r\n"},
+        {"noscript, shown only with scripting off", "a<noscript><p>Enable scripts</p></noscript>b", "ab\r\n"},
+        {"noscript in the head holds no title",
+         "<head><noscript><title>N</title><meta name=description content=D></noscript><title>T</title></head>x",
+         "T\r\nx\r\n"},
         {"comments", "a<!-- <p>no</p> -- --!>b<!-->c<!--->d<!-- never closed <p>e", "abcd\r\n"},
         {"frames' content", "<iframe><p>f</p></iframe><noembed>g</noembed>h", "h\r\n"},
         {"a tag the end cuts", "a<p title='x", "a\r\n"},
+    };
+    ExpectTexts(kCases, sizeof(kCases) / sizeof(kCases[0]));
+}
+
+TEST(HtmlText, LeavesOutInlineSvgsTitleAndDescription) {
+    const PageCase kCases[] = {
+        {"title and desc, not what is drawn",
+         "<title>T</title><p>x <svg><title>tip</title><desc>about <b>it</b></desc><text>drawn</text></svg> y</p>",
+         "T\r\nx drawn y\r\n"},
+        {"without a body tag, an svg's title is not the page's", "<svg><title>tip</title></svg><p>x</p>", "x\r\n"},
+        {"self-closing elements", "<p>a<svg><svg/><title/><text>b</text><desc/></svg>c</p>", "abc\r\n"},
+        {"title attributes and alt text stay", "<svg><g title=\"g tip\"><text>t</text></g></svg><img alt=pic>",
+         "g tip\r\nt\r\npic\r\n"},
+        {"HTML again in a foreignObject, and SVG after it",
+         "<svg><foreignObject><p>para</p></foreignObject><title>s</title></svg><p>x</p>", "para\r\nx\r\n"},
+        {"the page's own title elsewhere", "<p>x</p><svg></svg><title>T</title>", "T\r\nx\r\n"},
+        {"an svg left open ends at HTML's own elements", "<p>a<svg><text>b<p>c<title>T</title>", "T\r\nab\r\nc\r\n"},
     };
     ExpectTexts(kCases, sizeof(kCases) / sizeof(kCases[0]));
 }

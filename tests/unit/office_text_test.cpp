@@ -222,6 +222,46 @@ TEST(OpenDocumentText, ParagraphsFramesNotesTablesAndHeaders) {
     EXPECT_EQ("Name\r\n", TextOf(OpenDocumentFile("application/vnd.oasis.opendocument.spreadsheet", sheet, "")));
 }
 
+const char kOdt[] = "application/vnd.oasis.opendocument.text";
+
+TEST(OpenDocumentText, HeadersAndFootersTurnedOffAreNotCounted) {
+    std::string styles =
+        "<style:master-page style:name=\"a\"><style:header><text:p>Head</text:p></style:header>"
+        "<style:header-left style:display=\"false\"><text:p>no1</text:p></style:header-left>"
+        "<style:header-first style:display=\"false\"><text:p>no2</text:p></style:header-first>"
+        "<style:footer style:display=\"true\"><text:p>Foot</text:p></style:footer>"
+        "<style:footer-left style:display=\"false\"><text:p>no3</text:p></style:footer-left>"
+        "<style:footer-first style:display=\"false\"><text:p>no4</text:p></style:footer-first></style:master-page>"
+        "<style:master-page style:name=\"b\"><style:header style:display=\"false\"><text:p>no5</text:p>"
+        "</style:header><style:footer style:display=\"false\"><text:p>no6</text:p></style:footer>"
+        "<style:footer-left><text:p>Left</text:p></style:footer-left></style:master-page>";
+    EXPECT_EQ("Body\r\nHead\r\nFoot\r\nLeft\r\n",
+              TextOf(OpenDocumentFile(kOdt, "<office:text><text:p>Body</text:p></office:text>", styles)));
+}
+
+TEST(OpenDocumentText, PageNumbersPageCountsDatesAndTimesAreNotCounted) {
+    std::string body =
+        "<office:text><text:p>Page <text:page-number text:select-page=\"current\">3</text:page-number> of "
+        "<text:page-count>9</text:page-count>, <text:date text:date-value=\"2026-12-10\">10 December 2026</text:date>"
+        "<text:time>20:40</text:time> by <text:author-name>Ann Lee</text:author-name> in "
+        "<text:chapter text:display=\"name\">Costs</text:chapter></text:p></office:text>";
+    std::string styles = "<style:master-page><style:footer><text:p>p. <text:page-number>1</text:page-number>/"
+                         "<text:page-count>2</text:page-count></text:p></style:footer></style:master-page>";
+    EXPECT_EQ("Page of , by Ann Lee in Costs\r\np. /\r\n", TextOf(OpenDocumentFile(kOdt, body, styles)));
+}
+
+TEST(OpenDocumentText, ANoteOrAFrameKeepsTheSpacingAroundIt) {
+    std::string note = "<text:note><text:note-citation>1</text:note-citation><text:note-body><text:p>The note</text:p>"
+                       "</text:note-body></text:note>";
+    std::string frame = "<draw:frame><draw:text-box><text:p>The frame </text:p></draw:text-box></draw:frame>";
+    std::string body = "<office:text><text:p>text" + note + " with</text:p><text:p>text " + note +
+                       "with</text:p><text:p>glued" + note + "on</text:p><text:p>a" + frame + " b " + frame +
+                       "c</text:p></office:text>";
+    EXPECT_EQ("text with\r\nThe note\r\ntext with\r\nThe note\r\ngluedon\r\nThe note\r\n"
+              "a b c\r\nThe frame\r\nThe frame\r\n",
+              TextOf(OpenDocumentFile(kOdt, body, "")));
+}
+
 // A Compound File of 512-byte sectors: the header, the FAT in sector 0, the directory in sector 1
 // (the root and up to three streams, only their names and types set).
 std::string CompoundFile(const std::vector<std::u16string>& names) {
