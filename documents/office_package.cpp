@@ -187,6 +187,7 @@ bool IsDrawingNamespace(XmlSpan uri) { return IsOfficeNamespace(uri, "drawingml/
 bool IsRelationshipsNamespace(XmlSpan uri) {
     return IsOfficeNamespace(uri, "officeDocument/2006/relationships", "officeDocument/relationships");
 }
+bool IsDiagramNamespace(XmlSpan uri) { return IsOfficeNamespace(uri, "drawingml/2006/diagram", "drawingml/diagram"); }
 bool IsMarkupCompatibilityNamespace(XmlSpan uri) {
     return XmlSpanIs(uri, "http://schemas.openxmlformats.org/markup-compatibility/2006");
 }

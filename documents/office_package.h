@@ -154,4 +154,5 @@ bool IsSpreadsheetNamespace(XmlSpan uri);
 bool IsPresentationNamespace(XmlSpan uri);
 bool IsDrawingNamespace(XmlSpan uri);
 bool IsRelationshipsNamespace(XmlSpan uri);
+bool IsDiagramNamespace(XmlSpan uri);
 bool IsMarkupCompatibilityNamespace(XmlSpan uri);

@@ -1,5 +1,6 @@
 #include "documents/powerpoint_text.h"
 
+#include "documents/diagram_text.h"
 #include "documents/office_walk.h"
 
 namespace {
@@ -14,8 +15,14 @@ bool PlaceholderCounts(const GrowingBytes& type, bool bPlaceholder, ShapeText wh
 }
 
 bool ReadSlidePart(OfficePackage* pPackage, XmlSpan partName, ShapeText which, DocumentText* pText) {
+    Relationships relationships(pText->Kept());
+    if (!pPackage->ReadRelationships(partName, &relationships)) return false;
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
+    // The SmartArt diagrams of the shape open, read once it ends.
+    const unsigned kMaxDiagrams = 4;
+    XmlSpan diagrams[kMaxDiagrams];
+    unsigned nDiagrams = 0;
     XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     OfficeWalk walk(&reader);
     // The innermost shape open, by depth, and what its placeholder says.
@@ -68,7 +75,17 @@ bool ReadSlidePart(OfficePackage* pPackage, XmlSpan partName, ShapeText which, D
                 if (!PlaceholderCounts(placeholderType, bPlaceholder, which)) walk.SkipElement();
             } else if (!bStart && reader.Depth() == nShapeDepth) {
                 nShapeDepth = 0;
+                for (unsigned i = 0; i < nDiagrams; ++i) {
+                    if (!ReadDiagramText(pPackage, diagrams[i], pText)) return false;
+                }
+                nDiagrams = 0;
             }
+            continue;
+        }
+        if (bStart && XmlSpanIs(local, "relIds") && IsDiagramNamespace(reader.NamespaceUri()) &&
+            which == ShapeText::kAllButFurniture && nDiagrams < kMaxDiagrams) {
+            if (DiagramDataPart(reader, relationships, pPackage, &diagrams[nDiagrams])) ++nDiagrams;
+            if (pText->Refusal() != nullptr) return false;
             continue;
         }
         if (!isDrawing(reader.NamespaceUri())) continue;

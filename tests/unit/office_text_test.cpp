@@ -183,6 +183,51 @@ TEST(PowerPointText, SlidesInOrderThenTheirNotesWithoutTheFurniture) {
     EXPECT_EQ("cell\r\nFirst\r\nline\r\ntwo\r\n\r\nSay hi\r\n", TextOf(file));
 }
 
+TEST(PowerPointText, SmartArtTextIsReadFromItsDataAfterItsShape) {
+    const char kNamespaces[] =
+        " xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\""
+        " xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\""
+        " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\""
+        " xmlns:dgm=\"http://schemas.openxmlformats.org/drawingml/2006/diagram\"";
+    std::string slide = std::string("<p:sld") + kNamespaces +
+                        "><p:cSld><p:spTree><p:graphicFrame><a:graphic><a:graphicData uri=\"http://schemas."
+                        "openxmlformats.org/drawingml/2006/diagram\"><dgm:relIds r:dm=\"d1\" r:lo=\"l1\" r:qs=\"q1\" "
+                        "r:cs=\"c1\"/></a:graphicData></a:graphic></p:graphicFrame><p:sp><p:txBody><a:p><a:r><a:t>After"
+                        "</a:t></a:r></a:p></p:txBody></p:sp></p:spTree></p:cSld></p:sld>";
+    auto Point = [](const std::string& type, const std::string& paragraphs) {
+        return "<dgm:pt modelId=\"1\"" + (type.empty() ? "" : " type=\"" + type + "\"") + "><dgm:prSet/><dgm:spPr/>"
+               "<dgm:t><a:bodyPr/>" + paragraphs + "</dgm:t></dgm:pt>";
+    };
+    std::string data = std::string("<dgm:dataModel") + kNamespaces + "><dgm:ptLst>" +
+                       Point("doc", "<a:p><a:r><a:t>Whole</a:t></a:r></a:p>") +
+                       Point("", "<a:p><a:r><a:t>Plan</a:t></a:r></a:p>") +
+                       Point("node", "<a:p><a:r><a:t>Build</a:t></a:r></a:p><a:p><a:r><a:t>Test</a:t></a:r></a:p>") +
+                       Point("asst", "<a:p><a:r><a:t>Help</a:t></a:r></a:p>") +
+                       Point("pres", "<a:p><a:r><a:t>Shape</a:t></a:r></a:p>") +
+                       Point("parTrans", "<a:p><a:r><a:t>Link</a:t></a:r></a:p>") + Point("node", "<a:p/>") +
+                       "</dgm:ptLst><dgm:cxnLst/></dgm:dataModel>";
+    // The drawing its program caches holds the same text again: it is not read.
+    std::string drawing = "<dsp:drawing xmlns:dsp=\"http://schemas.microsoft.com/office/drawing/2008/diagram\" "
+                          "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><a:p><a:r><a:t>Plan</a:t>"
+                          "</a:r></a:p></dsp:drawing>";
+    std::string presentation = std::string("<p:presentation") + kNamespaces +
+                               "><p:sldIdLst><p:sldId id=\"256\" r:id=\"r1\"/></p:sldIdLst></p:presentation>";
+    std::string file = WriteZip({
+        {"[Content_Types].xml", ContentTypes("ppt/presentation.xml",
+                                             "application/vnd.openxmlformats-officedocument.presentationml.presentation.main+xml")},
+        {"_rels/.rels", Relationships({{"rId1", "officeDocument", "ppt/presentation.xml"}})},
+        {"ppt/presentation.xml", presentation},
+        {"ppt/_rels/presentation.xml.rels", Relationships({{"r1", "slide", "slides/slide1.xml"}})},
+        {"ppt/slides/slide1.xml", slide},
+        {"ppt/slides/_rels/slide1.xml.rels",
+         Relationships({{"d1", "diagramData", "../diagrams/data1.xml"}, {"l1", "diagramLayout", "../diagrams/layout1.xml"},
+                        {"x", "diagramDrawing", "../diagrams/drawing1.xml"}})},
+        {"ppt/diagrams/data1.xml", data},
+        {"ppt/diagrams/drawing1.xml", drawing},
+    });
+    EXPECT_EQ("Plan\r\nBuild\r\nTest\r\nHelp\r\nAfter\r\n", TextOf(file));
+}
+
 std::string OpenDocumentFile(const std::string& mimetype, const std::string& body, const std::string& styles) {
     std::string ns = "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
                      "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
