@@ -4,6 +4,7 @@
 
 #include "documents/anchored_text.h"
 #include "documents/office_walk.h"
+#include "documents/word_sections.h"
 
 namespace {
 
@@ -36,25 +37,79 @@ private:
 
 enum WordElement {
     kOther, kParagraph, kRun, kText, kTab, kBreak, kNoBreakHyphen, kSoftHyphen, kSymbol, kTextBox, kVanish,
-    kFieldChar, kNote, kLeftOut
+    kFieldChar, kNote, kParagraphProperties, kSection, kHeaderReference, kFooterReference, kTitlePage, kLeftOut
 };
 
 const ElementName kWordElements[] = {
     {"p", kParagraph}, {"r", kRun}, {"t", kText}, {"tab", kTab}, {"ptab", kTab}, {"br", kBreak}, {"cr", kBreak},
     {"noBreakHyphen", kNoBreakHyphen}, {"softHyphen", kSoftHyphen}, {"sym", kSymbol}, {"txbxContent", kTextBox},
     {"vanish", kVanish}, {"fldChar", kFieldChar}, {"footnote", kNote}, {"endnote", kNote},
+    {"pPr", kParagraphProperties}, {"sectPr", kSection}, {"headerReference", kHeaderReference},
+    {"footerReference", kFooterReference}, {"titlePg", kTitlePage},
     // Deleted and moved-away text, field codes, and properties (a paragraph's tab stops are no tabs).
     {"del", kLeftOut}, {"moveFrom", kLeftOut}, {"delText", kLeftOut}, {"instrText", kLeftOut},
-    {"delInstrText", kLeftOut}, {"pPr", kLeftOut}, {"sdtPr", kLeftOut}, {"sdtEndPr", kLeftOut},
-    {"altChunk", kLeftOut}, {"tblPr", kLeftOut}, {"trPr", kLeftOut}, {"tcPr", kLeftOut}, {"sectPr", kLeftOut},
+    {"delInstrText", kLeftOut}, {"sdtPr", kLeftOut}, {"sdtEndPr", kLeftOut},
+    {"altChunk", kLeftOut}, {"tblPr", kLeftOut}, {"trPr", kLeftOut}, {"tcPr", kLeftOut},
     {"rPrChange", kLeftOut}, {"pPrChange", kLeftOut}};
 
+// Of a paragraph's properties only its style and the section it ends are read; of a section's
+// properties, its headers, footers and title page. pSections is null outside the body, where no
+// section is.
+class Properties {
+public:
+    Properties(const XmlReader* pReader, OfficeWalk* pWalk, WordSections* pSections)
+        : pReader(pReader), pWalk(pWalk), pSections(pSections) {}
+    // Takes a start or end token of the Word vocabulary when it stands in properties: true when it did.
+    bool Take(XmlToken token, int nElement, DocumentText* pText) {
+        unsigned nDepth = pReader->Depth();
+        if (token == XmlToken::kEndElement) {
+            if (nElement == kSection && nDepth == nSectionDepth) {
+                pSections->EndSection();
+                nSectionDepth = 0;
+            } else if (nElement == kParagraphProperties && nDepth == nParagraphDepth) {
+                nParagraphDepth = 0;
+            }
+            return false;
+        }
+        if (nSectionDepth != 0 && nDepth == nSectionDepth + 1) {
+            if (nElement == kHeaderReference || nElement == kFooterReference)
+                pSections->Reference(*pReader, nElement == kFooterReference);
+            else if (nElement == kTitlePage)
+                pSections->TitlePage(OfficeFlag(*pReader, IsWordNamespace, "val", true, pText));
+            pWalk->SkipElement();
+            return true;
+        }
+        if (nElement == kSection && pSections != nullptr && nSectionDepth == 0) {
+            nSectionDepth = nDepth;
+            return true;
+        }
+        if (nParagraphDepth != 0 && nDepth == nParagraphDepth + 1) {
+            pWalk->SkipElement();
+            return true;
+        }
+        if (nElement == kParagraphProperties || nElement == kSection) {
+            if (nElement == kParagraphProperties && nParagraphDepth == 0) nParagraphDepth = nDepth;
+            else pWalk->SkipElement();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    const XmlReader* pReader;
+    OfficeWalk* pWalk;
+    WordSections* pSections;
+    unsigned nParagraphDepth = 0;  // 0, or the depth of the w:pPr open
+    unsigned nSectionDepth = 0;    // 0, or the depth of the w:sectPr open
+};
+
 // Reads one part of the document: the body, a header or footer, or the notes.
-bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, AnchoredText* pOut) {
+bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, WordSections* pSections, AnchoredText* pOut) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
     XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     OfficeWalk walk(&reader);
+    Properties properties(&reader, &walk, pSections);
     Fields fields;
     NamespaceMatch isWord(IsWordNamespace);
     // The runs open, innermost last (a text box's runs stand inside a run): depth and whether hidden.
@@ -71,6 +126,7 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, AnchoredText* pOut)
         // Text outside w:t (white space between elements) is no document text.
         if (token == XmlToken::kText || !isWord(reader.NamespaceUri())) continue;
         int nElement = ElementCode(reader.LocalName(), kWordElements, kOther);
+        if (properties.Take(token, nElement, pText)) continue;
         if (token == XmlToken::kEndElement) {
             if (nElement == kParagraph) pOut->EndParagraph();
             else if (nElement == kTextBox) pOut->EndAnchored();
@@ -162,13 +218,16 @@ int CompareTargets(const void* pContext, size_t a, size_t b) {
 }  // namespace
 
 bool ReadWordText(OfficePackage* pPackage, XmlSpan mainPart, DocumentText* pText) {
-    AnchoredText out(pText);
-    if (!ReadWordPart(pPackage, mainPart, &out)) return false;
-    out.Finish();
     Relationships relationships(pText->Kept());
     if (!pPackage->ReadRelationships(mainPart, &relationships)) return false;
+    WordSections sections(&relationships, pText);
+    if (!sections.Start(pPackage)) return false;
+    AnchoredText out(pText);
+    if (!ReadWordPart(pPackage, mainPart, &sections, &out)) return false;
+    out.Finish();
     // A part that several relationships of one kind name is read once, at the first of them: found
-    // by sorting them, so that a package of many costs no more than the sort.
+    // by sorting them, so that a package of many costs no more than the sort. A header or footer is
+    // read when a section shows it, or when none names it.
     size_t nCount = relationships.Count();
     GrowingArray<unsigned char> kinds(pText->Kept());
     GrowingArray<size_t> order(pText->Kept());
@@ -184,15 +243,21 @@ bool ReadWordText(OfficePackage* pPackage, XmlSpan mainPart, DocumentText* pText
     }
     TargetOrder context = {&relationships, &kinds};
     if (!SortIndexes(&order, nCount, CompareTargets, &context)) return pText->RefuseGrowth();
-    for (size_t k = 0; k < nCount; ++k) {
-        first[order[k]] = k == 0 || kinds[order[k - 1]] != kinds[order[k]] ||
-                          CompareSpans(relationships.Target(order[k - 1]), relationships.Target(order[k])) != 0;
+    for (size_t nStart = 0, nEnd = 0; nStart < nCount; nStart = nEnd) {
+        bool bShown = false, bNamed = false;
+        for (nEnd = nStart; nEnd < nCount && kinds[order[nEnd]] == kinds[order[nStart]] &&
+                            CompareSpans(relationships.Target(order[nEnd]), relationships.Target(order[nStart])) == 0;
+             ++nEnd) {
+            bShown = bShown || sections.Shown(order[nEnd]);
+            bNamed = bNamed || sections.Named(order[nEnd]);
+        }
+        first[order[nStart]] = kinds[order[nStart]] != kHeaderOrFooter || bShown || !bNamed;
     }
     for (int nKind = kHeaderOrFooter; nKind < kNotAfterBody; ++nKind) {
         for (size_t i = 0; i < nCount; ++i) {
             if (kinds[i] != nKind || !first[i] || !pPackage->Has(relationships.Target(i))) continue;
             AnchoredText partOut(pText);
-            if (!ReadWordPart(pPackage, relationships.Target(i), &partOut)) return false;
+            if (!ReadWordPart(pPackage, relationships.Target(i), nullptr, &partOut)) return false;
             partOut.Finish();
         }
     }

@@ -74,6 +74,23 @@ std::string WordFile(const std::string& body, const std::string& wordNamespace =
     });
 }
 
+// A Word document of this body and these parts of word/ (name, root element, inner XML), each named
+// by a relationship of the body (id, type, part name).
+std::string WordPackage(const std::string& body, const std::vector<std::vector<std::string>>& relationships,
+                        const std::vector<std::vector<std::string>>& parts) {
+    std::string namespaces = std::string(" xmlns:w=\"") + kW +
+                             "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
+    std::vector<Member> members = {
+        {"[Content_Types].xml",
+         ContentTypes("word/document.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml")},
+        {"_rels/.rels", Relationships({{"rId1", "officeDocument", "word/document.xml"}})},
+        {"word/document.xml", "<w:document" + namespaces + "><w:body>" + body + "</w:body></w:document>"},
+        {"word/_rels/document.xml.rels", Relationships(relationships)}};
+    for (const std::vector<std::string>& part : parts)
+        members.push_back({"word/" + part[0], "<" + part[1] + namespaces + ">" + part[2] + "</" + part[1] + ">"});
+    return WriteZip(members);
+}
+
 std::string WordRun(const std::string& inner) { return "<w:r>" + inner + "</w:r>"; }
 std::string Paragraph(const std::string& inner) { return "<w:p><w:pPr><w:tabs><w:tab w:val=\"left\"/></w:tabs></w:pPr>" + inner + "</w:p>"; }
 
@@ -106,6 +123,46 @@ TEST(WordText, TheBodyInOrderThenHeadersFootersAndNotes) {
     std::string unknown = Paragraph(WordRun("<w:t>A</w:t><mc:AlternateContent><mc:Choice Requires=\"zz\"><w:t>no</w:t>"
                                         "</mc:Choice><mc:Fallback>" + textBox + "</mc:Fallback></mc:AlternateContent>"));
     EXPECT_EQ("A\r\nIn the box\r\nHead\r\nFoot\r\nA note.\r\n", TextOf(WordFile(unknown)));
+}
+
+TEST(WordText, HeadersAndFootersAsTheirSectionsShowThem) {
+    auto reference = [](const char* szElement, const char* szType, const char* szId) {
+        return std::string("<w:") + szElement + " w:type=\"" + szType + "\" r:id=\"" + szId + "\"/>";
+    };
+    std::string named = reference("headerReference", "default", "d") + reference("headerReference", "first", "f") +
+                        reference("footerReference", "even", "e");
+    std::string body = Paragraph(WordRun("<w:t>Body</w:t>"));
+    auto part = [](const char* szName, const char* szRoot, const char* szText) {
+        return std::vector<std::string>{szName, szRoot, std::string("<w:p><w:r><w:t>") + szText + "</w:t></w:r></w:p>"};
+    };
+    std::vector<std::vector<std::string>> parts = {part("header1.xml", "w:hdr", "Default"), part("header2.xml", "w:hdr", "First"),
+                                                   part("footer1.xml", "w:ftr", "Even"), part("footer2.xml", "w:ftr", "Unnamed")};
+    std::vector<std::vector<std::string>> relationships = {
+        {"d", "header", "header1.xml"}, {"f", "header", "header2.xml"}, {"e", "footer", "footer1.xml"},
+        {"u", "footer", "footer2.xml"}, {"s", "settings", "settings.xml"}};
+    struct Case {
+        std::string sections;  // the body's sections after its paragraph
+        const char* szSettings;
+        const char* szAfterBody;
+    } cases[] = {
+        {"<w:sectPr>" + named + "</w:sectPr>", "", "Default\r\nUnnamed\r\n"},
+        {"<w:sectPr>" + named + "<w:titlePg/></w:sectPr>", "", "Default\r\nFirst\r\nUnnamed\r\n"},
+        {"<w:sectPr>" + named + "<w:titlePg w:val=\"0\"/></w:sectPr>", "", "Default\r\nUnnamed\r\n"},
+        {"<w:sectPr>" + named + "</w:sectPr>", "<w:evenAndOddHeaders/>", "Default\r\nEven\r\nUnnamed\r\n"},
+        {"<w:sectPr>" + named + "</w:sectPr>", "<w:evenAndOddHeaders w:val=\"false\"/>", "Default\r\nUnnamed\r\n"},
+        // A section that names no first-page header keeps the one before it, shown by its title page.
+        {"<w:p><w:pPr><w:sectPr>" + named + "</w:sectPr></w:pPr></w:p><w:sectPr><w:titlePg/></w:sectPr>", "",
+         "\r\nDefault\r\nFirst\r\nUnnamed\r\n"},
+        // One that names another takes its place: the first is shown in no section.
+        {"<w:p><w:pPr><w:sectPr>" + named + "</w:sectPr></w:pPr></w:p><w:sectPr>" +
+             reference("headerReference", "first", "d") + "<w:titlePg/></w:sectPr>", "", "\r\nDefault\r\nUnnamed\r\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::vector<std::string>> withSettings = parts;
+        withSettings.push_back({"settings.xml", "w:settings", c.szSettings});
+        EXPECT_EQ("Body\r\n" + std::string(c.szAfterBody), TextOf(WordPackage(body + c.sections, relationships, withSettings)))
+            << c.sections << " with settings " << c.szSettings;
+    }
 }
 
 TEST(ExcelText, CellsOfTextSheetBySheetInTheWorkbooksOrder) {
