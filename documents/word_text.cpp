@@ -5,6 +5,7 @@
 #include "documents/anchored_text.h"
 #include "documents/office_walk.h"
 #include "documents/word_sections.h"
+#include "documents/word_styles.h"
 
 namespace {
 
@@ -37,14 +38,14 @@ private:
 
 enum WordElement {
     kOther, kParagraph, kRun, kText, kTab, kBreak, kNoBreakHyphen, kSoftHyphen, kSymbol, kTextBox, kVanish,
-    kFieldChar, kNote, kParagraphProperties, kSection, kHeaderReference, kFooterReference, kTitlePage, kLeftOut
+    kFieldChar, kNote, kParagraphStyle, kRunStyle, kParagraphProperties, kSection, kHeaderReference, kFooterReference, kTitlePage, kLeftOut
 };
 
 const ElementName kWordElements[] = {
     {"p", kParagraph}, {"r", kRun}, {"t", kText}, {"tab", kTab}, {"ptab", kTab}, {"br", kBreak}, {"cr", kBreak},
     {"noBreakHyphen", kNoBreakHyphen}, {"softHyphen", kSoftHyphen}, {"sym", kSymbol}, {"txbxContent", kTextBox},
     {"vanish", kVanish}, {"fldChar", kFieldChar}, {"footnote", kNote}, {"endnote", kNote},
-    {"pPr", kParagraphProperties}, {"sectPr", kSection}, {"headerReference", kHeaderReference},
+    {"pStyle", kParagraphStyle}, {"rStyle", kRunStyle}, {"pPr", kParagraphProperties}, {"sectPr", kSection}, {"headerReference", kHeaderReference},
     {"footerReference", kFooterReference}, {"titlePg", kTitlePage},
     // Deleted and moved-away text, field codes, and properties (a paragraph's tab stops are no tabs).
     {"del", kLeftOut}, {"moveFrom", kLeftOut}, {"delText", kLeftOut}, {"instrText", kLeftOut},
@@ -84,6 +85,7 @@ public:
             return true;
         }
         if (nParagraphDepth != 0 && nDepth == nParagraphDepth + 1) {
+            if (nElement == kParagraphStyle) return false;  // the walk's, for the paragraph open
             pWalk->SkipElement();
             return true;
         }
@@ -104,7 +106,8 @@ private:
 };
 
 // Reads one part of the document: the body, a header or footer, or the notes.
-bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, WordSections* pSections, AnchoredText* pOut) {
+bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, const WordStyles& styles, WordSections* pSections,
+                  AnchoredText* pOut) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
     XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
@@ -112,13 +115,23 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, WordSections* pSect
     Properties properties(&reader, &walk, pSections);
     Fields fields;
     NamespaceMatch isWord(IsWordNamespace);
-    // The runs open, innermost last (a text box's runs stand inside a run): depth and whether hidden.
+    // The runs open, innermost last (a text box's runs stand inside a run): depth, whether their
+    // own w:vanish is given and what it says, and whether their paragraph's and their own styles
+    // hide them. The paragraphs open likewise, with whether their styles hide their text.
     struct OpenRun {
         unsigned nDepth;
-        bool bHidden;
+        bool bOwnVanish;
+        bool bVanish;
+        bool bParagraphHides;
+        bool bStyleHides;
+        bool Hidden(const WordStyles& styles) const {
+            return bOwnVanish ? bVanish : styles.DefaultsHide() || bParagraphHides || bStyleHides;
+        }
     };
     DocumentText* pText = pOut->Text();
     GrowingArray<OpenRun> runs(pText->Kept());
+    GrowingArray<bool> paragraphs(pText->Kept());
+    const XmlSpan kNoStyle = {"", 0};
     GrowingBytes text(pText->Kept()), value(pText->Kept());
     for (XmlToken token = walk.Next(); token != XmlToken::kEndDocument; token = walk.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
@@ -128,15 +141,34 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, WordSections* pSect
         int nElement = ElementCode(reader.LocalName(), kWordElements, kOther);
         if (properties.Take(token, nElement, pText)) continue;
         if (token == XmlToken::kEndElement) {
-            if (nElement == kParagraph) pOut->EndParagraph();
+            if (nElement == kParagraph) {
+                pOut->EndParagraph();
+                if (!paragraphs.Empty()) paragraphs.Pop();
+            }
             else if (nElement == kTextBox) pOut->EndAnchored();
             else if (nElement == kRun && !runs.Empty() && reader.Depth() == runs.Back().nDepth) runs.Pop();
             continue;
         }
-        bool bCounts = !runs.Empty() && !runs.Back().bHidden && fields.TextCounts();
+        bool bCounts = !runs.Empty() && !runs.Back().Hidden(styles) && fields.TextCounts();
         switch (nElement) {
-        case kRun:
-            if (!runs.Push({reader.Depth(), false})) return pText->RefuseGrowth();
+        case kParagraph:
+            if (!paragraphs.Push(styles.ParagraphHides(kNoStyle))) return pText->RefuseGrowth();
+            break;
+        case kParagraphStyle:
+            if (!OfficeAttribute(reader, IsWordNamespace, "val", &value, pText)) value.Clear();
+            if (!paragraphs.Empty()) paragraphs.Back() = styles.ParagraphHides(SpanOf(value));
+            break;
+        case kRun: {
+            bool bParagraphHides = paragraphs.Empty() ? styles.ParagraphHides(kNoStyle) : paragraphs.Back();
+            if (!runs.Push({reader.Depth(), false, false, bParagraphHides, styles.CharacterHides(kNoStyle)}))
+                return pText->RefuseGrowth();
+            break;
+        }
+        case kRunStyle:
+            if (!runs.Empty() && reader.Depth() == runs.Back().nDepth + 2) {
+                if (!OfficeAttribute(reader, IsWordNamespace, "val", &value, pText)) value.Clear();
+                runs.Back().bStyleHides = styles.CharacterHides(SpanOf(value));
+            }
             break;
         case kLeftOut:
             walk.SkipElement();
@@ -150,8 +182,10 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, WordSections* pSect
             pOut->BeginAnchored();
             break;
         case kVanish:
-            if (!runs.Empty() && reader.Depth() == runs.Back().nDepth + 2)
-                runs.Back().bHidden = OfficeFlag(reader, IsWordNamespace, "val", true, pText);
+            if (!runs.Empty() && reader.Depth() == runs.Back().nDepth + 2) {
+                runs.Back().bOwnVanish = true;
+                runs.Back().bVanish = OfficeFlag(reader, IsWordNamespace, "val", true, pText);
+            }
             break;
         case kFieldChar:
             OfficeAttribute(reader, IsWordNamespace, "fldCharType", &value, pText);
@@ -221,9 +255,10 @@ bool ReadWordText(OfficePackage* pPackage, XmlSpan mainPart, DocumentText* pText
     Relationships relationships(pText->Kept());
     if (!pPackage->ReadRelationships(mainPart, &relationships)) return false;
     WordSections sections(&relationships, pText);
-    if (!sections.Start(pPackage)) return false;
+    WordStyles styles(pText);
+    if (!sections.Start(pPackage) || !styles.Read(pPackage, relationships)) return false;
     AnchoredText out(pText);
-    if (!ReadWordPart(pPackage, mainPart, &sections, &out)) return false;
+    if (!ReadWordPart(pPackage, mainPart, styles, &sections, &out)) return false;
     out.Finish();
     // A part that several relationships of one kind name is read once, at the first of them: found
     // by sorting them, so that a package of many costs no more than the sort. A header or footer is
@@ -257,7 +292,7 @@ bool ReadWordText(OfficePackage* pPackage, XmlSpan mainPart, DocumentText* pText
         for (size_t i = 0; i < nCount; ++i) {
             if (kinds[i] != nKind || !first[i] || !pPackage->Has(relationships.Target(i))) continue;
             AnchoredText partOut(pText);
-            if (!ReadWordPart(pPackage, relationships.Target(i), nullptr, &partOut)) return false;
+            if (!ReadWordPart(pPackage, relationships.Target(i), styles, nullptr, &partOut)) return false;
             partOut.Finish();
         }
     }

@@ -165,6 +165,51 @@ TEST(WordText, HeadersAndFootersAsTheirSectionsShowThem) {
     }
 }
 
+TEST(WordText, TextHiddenThroughStylesIsLeftOut) {
+    auto run = [](const char* szStyle, const char* szText) {
+        return WordRun((*szStyle != '\0' ? std::string("<w:rPr><w:rStyle w:val=\"") + szStyle + "\"/></w:rPr>" : "") +
+                       "<w:t>" + szText + "</w:t>");
+    };
+    auto styled = [](const char* szStyle, const std::string& runs) {
+        return "<w:p><w:pPr><w:pStyle w:val=\"" + std::string(szStyle) + "\"/></w:pPr>" + runs + "</w:p>";
+    };
+    std::string shown = "<w:rPr><w:rStyle w:val=\"Aside\"/><w:vanish w:val=\"0\"/></w:rPr>";
+    std::string body = Paragraph(run("", "plain")) +
+                       styled("Secret", run("", "a") + WordRun("<w:rPr><w:vanish w:val=\"false\"/></w:rPr><w:t>b</w:t>")) +
+                       styled("Inherits", run("", "c")) +
+                       Paragraph(run("Aside", "d") + run("Deep", "e") + run("Loop1", "f") + run("Unknown", "g") +
+                                 WordRun(shown + "<w:t>i</w:t>")) +
+                       styled("Aside", run("", "h"));
+    auto style = [](const char* szType, const char* szId, const char* szInner) {
+        return std::string("<w:style w:type=\"") + szType + "\" w:styleId=\"" + szId + "\">" + szInner + "</w:style>";
+    };
+    const char kVanish[] = "<w:rPr><w:vanish/></w:rPr>";
+    std::string styles = style("paragraph", "Secret", kVanish) +
+                         // Set off in a style, w:vanish leaves what its base says.
+                         style("paragraph", "Inherits", "<w:basedOn w:val=\"Secret\"/><w:rPr><w:vanish w:val=\"0\"/></w:rPr>") +
+                         style("character", "Aside", kVanish) + style("character", "Deep", "<w:basedOn w:val=\"Aside\"/>") +
+                         style("character", "Loop1", "<w:basedOn w:val=\"Loop2\"/>") +
+                         style("character", "Loop2", "<w:basedOn w:val=\"Loop1\"/>");
+    struct Case {
+        const char* szDefaults;  // the run defaults' properties
+        const char* szNormal;    // the default paragraph style's
+        const char* szExpected;
+    } cases[] = {
+        {"", "", "plain\r\nb\r\n\r\nfgi\r\nh\r\n"},
+        {"<w:vanish/>", "", "\r\nb\r\n\r\ni\r\n\r\n"},
+        // A paragraph without a style, or with one no paragraph style has, has the default one.
+        {"", kVanish, "\r\nb\r\n\r\ni\r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        std::string part = std::string("<w:docDefaults><w:rPrDefault><w:rPr>") + c.szDefaults +
+                           "</w:rPr></w:rPrDefault></w:docDefaults>" +
+                           "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\">" + c.szNormal + "</w:style>" +
+                           styles;
+        EXPECT_EQ(c.szExpected, TextOf(WordPackage(body, {{"s", "styles", "styles.xml"}}, {{"styles.xml", "w:styles", part}})))
+            << "run defaults " << c.szDefaults << ", default paragraph style " << c.szNormal;
+    }
+}
+
 TEST(ExcelText, CellsOfTextSheetBySheetInTheWorkbooksOrder) {
     const char kS[] = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
     std::string strings = std::string("<sst xmlns=\"") + kS +
