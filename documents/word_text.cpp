@@ -4,51 +4,25 @@
 
 #include "documents/anchored_text.h"
 #include "documents/office_walk.h"
+#include "documents/word_fields.h"
 #include "documents/word_sections.h"
 #include "documents/word_styles.h"
 
 namespace {
 
-// Fields: from fldChar "begin" to "separate" is the instruction, then the shown result to "end".
-class Fields {
-public:
-    void Begin() {
-        if (nOpen < kMaxOpen) inResult[nOpen] = false;
-        ++nOpen;
-    }
-    void Separate() {
-        if (nOpen > 0 && nOpen <= kMaxOpen) inResult[nOpen - 1] = true;
-    }
-    void End() {
-        if (nOpen > 0) --nOpen;
-    }
-    // Text counts unless a field around it is in its instruction.
-    bool TextCounts() const {
-        for (unsigned i = 0; i < nOpen && i < kMaxOpen; ++i) {
-            if (!inResult[i]) return false;
-        }
-        return true;
-    }
-
-private:
-    static const unsigned kMaxOpen = 64;
-    unsigned nOpen = 0;
-    bool inResult[kMaxOpen];
-};
-
 enum WordElement {
     kOther, kParagraph, kRun, kText, kTab, kBreak, kNoBreakHyphen, kSoftHyphen, kSymbol, kTextBox, kVanish,
-    kFieldChar, kNote, kParagraphStyle, kRunStyle, kParagraphProperties, kSection, kHeaderReference, kFooterReference, kTitlePage, kLeftOut
+    kFieldChar, kInstruction, kSimpleField, kNote, kParagraphStyle, kRunStyle, kParagraphProperties, kSection, kHeaderReference, kFooterReference, kTitlePage, kLeftOut
 };
 
 const ElementName kWordElements[] = {
     {"p", kParagraph}, {"r", kRun}, {"t", kText}, {"tab", kTab}, {"ptab", kTab}, {"br", kBreak}, {"cr", kBreak},
     {"noBreakHyphen", kNoBreakHyphen}, {"softHyphen", kSoftHyphen}, {"sym", kSymbol}, {"txbxContent", kTextBox},
-    {"vanish", kVanish}, {"fldChar", kFieldChar}, {"footnote", kNote}, {"endnote", kNote},
+    {"vanish", kVanish}, {"fldChar", kFieldChar}, {"instrText", kInstruction}, {"fldSimple", kSimpleField}, {"footnote", kNote}, {"endnote", kNote},
     {"pStyle", kParagraphStyle}, {"rStyle", kRunStyle}, {"pPr", kParagraphProperties}, {"sectPr", kSection}, {"headerReference", kHeaderReference},
     {"footerReference", kFooterReference}, {"titlePg", kTitlePage},
     // Deleted and moved-away text, field codes, and properties (a paragraph's tab stops are no tabs).
-    {"del", kLeftOut}, {"moveFrom", kLeftOut}, {"delText", kLeftOut}, {"instrText", kLeftOut},
+    {"del", kLeftOut}, {"moveFrom", kLeftOut}, {"delText", kLeftOut},
     {"delInstrText", kLeftOut}, {"sdtPr", kLeftOut}, {"sdtEndPr", kLeftOut},
     {"altChunk", kLeftOut}, {"tblPr", kLeftOut}, {"trPr", kLeftOut}, {"tcPr", kLeftOut},
     {"rPrChange", kLeftOut}, {"pPrChange", kLeftOut}};
@@ -113,7 +87,7 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, const WordStyles& s
     XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     OfficeWalk walk(&reader);
     Properties properties(&reader, &walk, pSections);
-    Fields fields;
+    WordFields fields;
     NamespaceMatch isWord(IsWordNamespace);
     // The runs open, innermost last (a text box's runs stand inside a run): depth, whether their
     // own w:vanish is given and what it says, and whether their paragraph's and their own styles
@@ -188,13 +162,20 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, const WordStyles& s
             }
             break;
         case kFieldChar:
-            OfficeAttribute(reader, IsWordNamespace, "fldCharType", &value, pText);
+            if (!OfficeAttribute(reader, IsWordNamespace, "fldCharType", &value, pText)) value.Clear();
             if (BytesAre(value, "begin")) fields.Begin();
             else if (BytesAre(value, "separate")) fields.Separate();
             else if (BytesAre(value, "end")) fields.End();
             break;
+        case kSimpleField: {
+            FieldType type;
+            if (OfficeAttribute(reader, IsWordNamespace, "instr", &value, pText)) type.Add(value.Data(), value.Size());
+            if (type.ProgramMade()) walk.SkipElement();
+            break;
+        }
+        case kInstruction:
         case kText:
-            if (!bCounts) break;
+            if (!bCounts && nElement == kText) break;
             // The text is the next token; a w:t holds nothing else.
             text.Clear();
             for (token = reader.Next(); token == XmlToken::kText; token = reader.Next()) {
@@ -203,7 +184,8 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, const WordStyles& s
                     return false;
             }
             if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
-            pOut->Put(text.Data(), text.Size());
+            if (nElement == kText) pOut->Put(text.Data(), text.Size());
+            else fields.Instruction(text.Data(), text.Size());
             if (token == XmlToken::kStartElement) walk.SkipElement();  // never in a well-formed file
             break;
         case kTab:

@@ -114,7 +114,7 @@ TEST(WordText, TheBodyInOrderThenHeadersFootersAndNotes) {
         "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>c1</w:t></w:r></w:p></w:tc><w:tc><w:p/><w:p><w:r><w:t>c2</w:t></w:r></w:p>"
         "</w:tc></w:tr></w:tbl><w:sectPr><w:pgSz/></w:sectPr>";
     std::string expected =
-        "Tab\tand break\r\nx\u2011\u00AD\u03A9\r\n\r\nKept inserted!\r\n7today\r\nAnchored\r\nIn the box\r\n"
+        "Tab\tand break\r\nx\u2011\u00AD\u03A9\r\n\r\nKept inserted!\r\n\r\nAnchored\r\nIn the box\r\n"
         "c1\r\n\r\nc2\r\nHead\r\nFoot\r\nA note.\r\n";
     EXPECT_EQ(expected, TextOf(WordFile(body)));
     // The strict vocabulary reads the same.
@@ -207,6 +207,43 @@ TEST(WordText, TextHiddenThroughStylesIsLeftOut) {
                            styles;
         EXPECT_EQ(c.szExpected, TextOf(WordPackage(body, {{"s", "styles", "styles.xml"}}, {{"styles.xml", "w:styles", part}})))
             << "run defaults " << c.szDefaults << ", default paragraph style " << c.szNormal;
+    }
+}
+
+TEST(WordText, FieldsTheProgramMakesAreLeftOut) {
+    // A complex field: its instruction in pieces, then its shown result.
+    auto field = [](const std::vector<std::string>& instruction, const std::string& result) {
+        std::string xml = WordRun("<w:fldChar w:fldCharType=\"begin\"/>");
+        for (const std::string& piece : instruction) xml += WordRun("<w:instrText xml:space=\"preserve\">" + piece + "</w:instrText>");
+        return xml + WordRun("<w:fldChar w:fldCharType=\"separate\"/>") + result + WordRun("<w:fldChar w:fldCharType=\"end\"/>");
+    };
+    auto text = [](const char* szText) { return WordRun(std::string("<w:t xml:space=\"preserve\">") + szText + "</w:t>"); };
+    auto simple = [](const char* szInstruction, const char* szResult) {
+        return std::string("<w:fldSimple w:instr=\"") + szInstruction + "\">" + WordRun(std::string("<w:t>") + szResult + "</w:t>") +
+               "</w:fldSimple>";
+    };
+    struct Case {
+        std::string paragraph;
+        const char* szExpected;
+    } cases[] = {
+        {text("Page ") + field({" PAGE \\* MERGEFORMAT "}, text("7")) + text(" of ") + field({" NUM", "PAGES "}, text("9")), "Page  of "},
+        {field({"SECTIONPAGES"}, text("2")) + field({" page\\* Arabic"}, text("3")) + field({" TIME \\@ &quot;HH:mm&quot;"}, text("10:30")) +
+             field({"CREATEDATE"}, text("1 May")) + field({"SAVEDATE"}, text("2 May")) + field({"PRINTDATE"}, text("3 May")),
+         ""},
+        {text("See ") + field({" REF _Ref1 \\h "}, text("Chapter 2")) + field({"TOC \\o"}, text(" Contents")), "See Chapter 2 Contents"},
+        // Nested: a date inside a link's result, a page number inside an instruction.
+        {field({" HYPERLINK &quot;https://example.com&quot; "}, text("Link ") + field({"DATE"}, text("2026"))), "Link "},
+        {WordRun("<w:fldChar w:fldCharType=\"begin\"/><w:instrText> IF </w:instrText>") + field({"PAGE"}, text("1")) +
+             WordRun("<w:instrText> = 1 &quot;one&quot; </w:instrText><w:fldChar w:fldCharType=\"separate\"/>") + text("one") +
+             WordRun("<w:fldChar w:fldCharType=\"end\"/>"),
+         "one"},
+        {simple(" PAGE \\* MERGEFORMAT ", "3") + simple("date \\@ &quot;d MMM&quot;", "10 Dec") + simple(" PAGEREF _Toc1 ", "5") +
+             simple("TOC", "Contents"),
+         "5Contents"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(std::string(c.szExpected) + "\r\n", TextOf(WordPackage("<w:p>" + c.paragraph + "</w:p>", {}, {})))
+            << c.paragraph;
     }
 }
 
