@@ -74,6 +74,8 @@ bool WordStyles::ReadPart(OfficePackage* pPackage, XmlSpan partName) {
         if (token == XmlToken::kText) continue;
         unsigned nDepth = reader.Depth();
         if (token == XmlToken::kEndElement) {
+            // Markup compatibility's elements are never given: a depth they stand at keeps no element.
+            if (nDepth < 6) path[nDepth] = kOther;
             if (nDepth == 2 && bInStyle) {
                 if (!bBased && !keys.Add(XmlSpan{"", 0})) return pText->RefuseGrowth();
                 bInStyle = false;

@@ -12,24 +12,25 @@ namespace {
 
 enum WordElement {
     kOther, kParagraph, kRun, kText, kTab, kBreak, kNoBreakHyphen, kSoftHyphen, kSymbol, kTextBox, kVanish,
-    kFieldChar, kInstruction, kSimpleField, kNote, kParagraphStyle, kRunStyle, kParagraphProperties, kSection, kHeaderReference, kFooterReference, kTitlePage, kLeftOut
+    kFieldChar, kInstruction, kSimpleField, kNote, kParagraphStyle, kRunStyle, kParagraphProperties, kSection,
+    kHeaderReference, kFooterReference, kTitlePage, kLeftOut
 };
 
 const ElementName kWordElements[] = {
     {"p", kParagraph}, {"r", kRun}, {"t", kText}, {"tab", kTab}, {"ptab", kTab}, {"br", kBreak}, {"cr", kBreak},
     {"noBreakHyphen", kNoBreakHyphen}, {"softHyphen", kSoftHyphen}, {"sym", kSymbol}, {"txbxContent", kTextBox},
-    {"vanish", kVanish}, {"fldChar", kFieldChar}, {"instrText", kInstruction}, {"fldSimple", kSimpleField}, {"footnote", kNote}, {"endnote", kNote},
-    {"pStyle", kParagraphStyle}, {"rStyle", kRunStyle}, {"pPr", kParagraphProperties}, {"sectPr", kSection}, {"headerReference", kHeaderReference},
+    {"vanish", kVanish}, {"fldChar", kFieldChar}, {"instrText", kInstruction}, {"fldSimple", kSimpleField},
+    {"footnote", kNote}, {"endnote", kNote}, {"pStyle", kParagraphStyle}, {"rStyle", kRunStyle},
+    {"pPr", kParagraphProperties}, {"sectPr", kSection}, {"headerReference", kHeaderReference},
     {"footerReference", kFooterReference}, {"titlePg", kTitlePage},
-    // Deleted and moved-away text, field codes, and properties (a paragraph's tab stops are no tabs).
-    {"del", kLeftOut}, {"moveFrom", kLeftOut}, {"delText", kLeftOut},
-    {"delInstrText", kLeftOut}, {"sdtPr", kLeftOut}, {"sdtEndPr", kLeftOut},
-    {"altChunk", kLeftOut}, {"tblPr", kLeftOut}, {"trPr", kLeftOut}, {"tcPr", kLeftOut},
-    {"rPrChange", kLeftOut}, {"pPrChange", kLeftOut}};
+    // Deleted and moved-away text, deleted field codes, and properties.
+    {"del", kLeftOut}, {"moveFrom", kLeftOut}, {"delText", kLeftOut}, {"delInstrText", kLeftOut},
+    {"sdtPr", kLeftOut}, {"sdtEndPr", kLeftOut}, {"altChunk", kLeftOut}, {"tblPr", kLeftOut}, {"trPr", kLeftOut},
+    {"tcPr", kLeftOut}, {"rPrChange", kLeftOut}, {"pPrChange", kLeftOut}};
 
-// Of a paragraph's properties only its style and the section it ends are read; of a section's
-// properties, its headers, footers and title page. pSections is null outside the body, where no
-// section is.
+// Of a paragraph's properties only its style and the section it ends are read (its tab stops are
+// no tabs); of a section's properties, its headers, footers and title page. pSections is null
+// outside the body, where no section is.
 class Properties {
 public:
     Properties(const XmlReader* pReader, OfficeWalk* pWalk, WordSections* pSections)

@@ -79,7 +79,8 @@ std::string WordFile(const std::string& body, const std::string& wordNamespace =
 std::string WordPackage(const std::string& body, const std::vector<std::vector<std::string>>& relationships,
                         const std::vector<std::vector<std::string>>& parts) {
     std::string namespaces = std::string(" xmlns:w=\"") + kW +
-                             "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
+                             "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\""
+                             " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\"";
     std::vector<Member> members = {
         {"[Content_Types].xml",
          ContentTypes("word/document.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml")},
@@ -208,6 +209,12 @@ TEST(WordText, TextHiddenThroughStylesIsLeftOut) {
         EXPECT_EQ(c.szExpected, TextOf(WordPackage(body, {{"s", "styles", "styles.xml"}}, {{"styles.xml", "w:styles", part}})))
             << "run defaults " << c.szDefaults << ", default paragraph style " << c.szNormal;
     }
+    // Run properties that stand where no run defaults are, behind markup compatibility's elements
+    // (which the reader never gives), are none.
+    std::string stray = "<w:docDefaults><w:rPrDefault/></w:docDefaults><mc:AlternateContent><mc:Choice Requires=\"w14\">"
+                        "<w:rPr><w:vanish/></w:rPr></mc:Choice></mc:AlternateContent>";
+    EXPECT_EQ("x\r\n", TextOf(WordPackage(Paragraph(run("", "x")), {{"s", "styles", "styles.xml"}},
+                                            {{"styles.xml", "w:styles", stray}})));
 }
 
 TEST(WordText, FieldsTheProgramMakesAreLeftOut) {
