@@ -4,66 +4,109 @@
 
 #include "documents/anchored_text.h"
 #include "documents/office_walk.h"
+#include "documents/word_fields.h"
+#include "documents/word_sections.h"
+#include "documents/word_styles.h"
 
 namespace {
 
-// Fields: from fldChar "begin" to "separate" is the instruction, then the shown result to "end".
-class Fields {
-public:
-    void Begin() {
-        if (nOpen < kMaxOpen) inResult[nOpen] = false;
-        ++nOpen;
-    }
-    void Separate() {
-        if (nOpen > 0 && nOpen <= kMaxOpen) inResult[nOpen - 1] = true;
-    }
-    void End() {
-        if (nOpen > 0) --nOpen;
-    }
-    // Text counts unless a field around it is in its instruction.
-    bool TextCounts() const {
-        for (unsigned i = 0; i < nOpen && i < kMaxOpen; ++i) {
-            if (!inResult[i]) return false;
-        }
-        return true;
-    }
-
-private:
-    static const unsigned kMaxOpen = 64;
-    unsigned nOpen = 0;
-    bool inResult[kMaxOpen];
-};
-
 enum WordElement {
     kOther, kParagraph, kRun, kText, kTab, kBreak, kNoBreakHyphen, kSoftHyphen, kSymbol, kTextBox, kVanish,
-    kFieldChar, kNote, kLeftOut
+    kFieldChar, kInstruction, kSimpleField, kNote, kParagraphStyle, kRunStyle, kParagraphProperties, kSection,
+    kHeaderReference, kFooterReference, kTitlePage, kLeftOut
 };
 
 const ElementName kWordElements[] = {
     {"p", kParagraph}, {"r", kRun}, {"t", kText}, {"tab", kTab}, {"ptab", kTab}, {"br", kBreak}, {"cr", kBreak},
     {"noBreakHyphen", kNoBreakHyphen}, {"softHyphen", kSoftHyphen}, {"sym", kSymbol}, {"txbxContent", kTextBox},
-    {"vanish", kVanish}, {"fldChar", kFieldChar}, {"footnote", kNote}, {"endnote", kNote},
-    // Deleted and moved-away text, field codes, and properties (a paragraph's tab stops are no tabs).
-    {"del", kLeftOut}, {"moveFrom", kLeftOut}, {"delText", kLeftOut}, {"instrText", kLeftOut},
-    {"delInstrText", kLeftOut}, {"pPr", kLeftOut}, {"sdtPr", kLeftOut}, {"sdtEndPr", kLeftOut},
-    {"altChunk", kLeftOut}, {"tblPr", kLeftOut}, {"trPr", kLeftOut}, {"tcPr", kLeftOut}, {"sectPr", kLeftOut},
-    {"rPrChange", kLeftOut}, {"pPrChange", kLeftOut}};
+    {"vanish", kVanish}, {"fldChar", kFieldChar}, {"instrText", kInstruction}, {"fldSimple", kSimpleField},
+    {"footnote", kNote}, {"endnote", kNote}, {"pStyle", kParagraphStyle}, {"rStyle", kRunStyle},
+    {"pPr", kParagraphProperties}, {"sectPr", kSection}, {"headerReference", kHeaderReference},
+    {"footerReference", kFooterReference}, {"titlePg", kTitlePage},
+    // Deleted and moved-away text, deleted field codes, and properties.
+    {"del", kLeftOut}, {"moveFrom", kLeftOut}, {"delText", kLeftOut}, {"delInstrText", kLeftOut},
+    {"sdtPr", kLeftOut}, {"sdtEndPr", kLeftOut}, {"altChunk", kLeftOut}, {"tblPr", kLeftOut}, {"trPr", kLeftOut},
+    {"tcPr", kLeftOut}, {"rPrChange", kLeftOut}, {"pPrChange", kLeftOut}};
+
+// Of a paragraph's properties only its style and the section it ends are read (its tab stops are
+// no tabs); of a section's properties, its headers, footers and title page. pSections is null
+// outside the body, where no section is.
+class Properties {
+public:
+    Properties(const XmlReader* pReader, OfficeWalk* pWalk, WordSections* pSections)
+        : pReader(pReader), pWalk(pWalk), pSections(pSections) {}
+    // Takes a start or end token of the Word vocabulary when it stands in properties: true when it did.
+    bool Take(XmlToken token, int nElement, DocumentText* pText) {
+        unsigned nDepth = pReader->Depth();
+        if (token == XmlToken::kEndElement) {
+            if (nElement == kSection && nDepth == nSectionDepth) {
+                pSections->EndSection();
+                nSectionDepth = 0;
+            } else if (nElement == kParagraphProperties && nDepth == nParagraphDepth) {
+                nParagraphDepth = 0;
+            }
+            return false;
+        }
+        if (nSectionDepth != 0 && nDepth == nSectionDepth + 1) {
+            if (nElement == kHeaderReference || nElement == kFooterReference)
+                pSections->Reference(*pReader, nElement == kFooterReference);
+            else if (nElement == kTitlePage)
+                pSections->TitlePage(OfficeFlag(*pReader, IsWordNamespace, "val", true, pText));
+            pWalk->SkipElement();
+            return true;
+        }
+        if (nElement == kSection && pSections != nullptr && nSectionDepth == 0) {
+            nSectionDepth = nDepth;
+            return true;
+        }
+        if (nParagraphDepth != 0 && nDepth == nParagraphDepth + 1) {
+            if (nElement == kParagraphStyle) return false;  // the walk's, for the paragraph open
+            pWalk->SkipElement();
+            return true;
+        }
+        if (nElement == kParagraphProperties || nElement == kSection) {
+            if (nElement == kParagraphProperties && nParagraphDepth == 0) nParagraphDepth = nDepth;
+            else pWalk->SkipElement();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    const XmlReader* pReader;
+    OfficeWalk* pWalk;
+    WordSections* pSections;
+    unsigned nParagraphDepth = 0;  // 0, or the depth of the w:pPr open
+    unsigned nSectionDepth = 0;    // 0, or the depth of the w:sectPr open
+};
 
 // Reads one part of the document: the body, a header or footer, or the notes.
-bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, AnchoredText* pOut) {
+bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, const WordStyles& styles, WordSections* pSections,
+                  AnchoredText* pOut) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
     XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     OfficeWalk walk(&reader);
-    Fields fields;
+    Properties properties(&reader, &walk, pSections);
+    WordFields fields;
     NamespaceMatch isWord(IsWordNamespace);
-    // The runs open, innermost last (a text box's runs stand inside a run): depth and whether hidden.
+    // The runs open, innermost last (a text box's runs stand inside a run): depth, whether their
+    // own w:vanish is given and what it says, and whether their paragraph's and their own styles
+    // hide them. The paragraphs open likewise, with whether their styles hide their text.
     struct OpenRun {
         unsigned nDepth;
-        bool bHidden;
+        bool bOwnVanish;
+        bool bVanish;
+        bool bParagraphHides;
+        bool bStyleHides;
+        bool Hidden(const WordStyles& styles) const {
+            return bOwnVanish ? bVanish : styles.DefaultsHide() || bParagraphHides || bStyleHides;
+        }
     };
     DocumentText* pText = pOut->Text();
     GrowingArray<OpenRun> runs(pText->Kept());
+    GrowingArray<bool> paragraphs(pText->Kept());
+    const XmlSpan kNoStyle = {"", 0};
     GrowingBytes text(pText->Kept()), value(pText->Kept());
     for (XmlToken token = walk.Next(); token != XmlToken::kEndDocument; token = walk.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
@@ -71,16 +114,36 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, AnchoredText* pOut)
         // Text outside w:t (white space between elements) is no document text.
         if (token == XmlToken::kText || !isWord(reader.NamespaceUri())) continue;
         int nElement = ElementCode(reader.LocalName(), kWordElements, kOther);
+        if (properties.Take(token, nElement, pText)) continue;
         if (token == XmlToken::kEndElement) {
-            if (nElement == kParagraph) pOut->EndParagraph();
+            if (nElement == kParagraph) {
+                pOut->EndParagraph();
+                if (!paragraphs.Empty()) paragraphs.Pop();
+            }
             else if (nElement == kTextBox) pOut->EndAnchored();
             else if (nElement == kRun && !runs.Empty() && reader.Depth() == runs.Back().nDepth) runs.Pop();
             continue;
         }
-        bool bCounts = !runs.Empty() && !runs.Back().bHidden && fields.TextCounts();
+        bool bCounts = !runs.Empty() && !runs.Back().Hidden(styles) && fields.TextCounts();
         switch (nElement) {
-        case kRun:
-            if (!runs.Push({reader.Depth(), false})) return pText->RefuseGrowth();
+        case kParagraph:
+            if (!paragraphs.Push(styles.ParagraphHides(kNoStyle))) return pText->RefuseGrowth();
+            break;
+        case kParagraphStyle:
+            if (!OfficeAttribute(reader, IsWordNamespace, "val", &value, pText)) value.Clear();
+            if (!paragraphs.Empty()) paragraphs.Back() = styles.ParagraphHides(SpanOf(value));
+            break;
+        case kRun: {
+            bool bParagraphHides = paragraphs.Empty() ? styles.ParagraphHides(kNoStyle) : paragraphs.Back();
+            if (!runs.Push({reader.Depth(), false, false, bParagraphHides, styles.CharacterHides(kNoStyle)}))
+                return pText->RefuseGrowth();
+            break;
+        }
+        case kRunStyle:
+            if (!runs.Empty() && reader.Depth() == runs.Back().nDepth + 2) {
+                if (!OfficeAttribute(reader, IsWordNamespace, "val", &value, pText)) value.Clear();
+                runs.Back().bStyleHides = styles.CharacterHides(SpanOf(value));
+            }
             break;
         case kLeftOut:
             walk.SkipElement();
@@ -94,17 +157,26 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, AnchoredText* pOut)
             pOut->BeginAnchored();
             break;
         case kVanish:
-            if (!runs.Empty() && reader.Depth() == runs.Back().nDepth + 2)
-                runs.Back().bHidden = OfficeFlag(reader, IsWordNamespace, "val", true, pText);
+            if (!runs.Empty() && reader.Depth() == runs.Back().nDepth + 2) {
+                runs.Back().bOwnVanish = true;
+                runs.Back().bVanish = OfficeFlag(reader, IsWordNamespace, "val", true, pText);
+            }
             break;
         case kFieldChar:
-            OfficeAttribute(reader, IsWordNamespace, "fldCharType", &value, pText);
+            if (!OfficeAttribute(reader, IsWordNamespace, "fldCharType", &value, pText)) value.Clear();
             if (BytesAre(value, "begin")) fields.Begin();
             else if (BytesAre(value, "separate")) fields.Separate();
             else if (BytesAre(value, "end")) fields.End();
             break;
+        case kSimpleField: {
+            FieldType type;
+            if (OfficeAttribute(reader, IsWordNamespace, "instr", &value, pText)) type.Add(value.Data(), value.Size());
+            if (type.ProgramMade()) walk.SkipElement();
+            break;
+        }
+        case kInstruction:
         case kText:
-            if (!bCounts) break;
+            if (!bCounts && nElement == kText) break;
             // The text is the next token; a w:t holds nothing else.
             text.Clear();
             for (token = reader.Next(); token == XmlToken::kText; token = reader.Next()) {
@@ -113,7 +185,8 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, AnchoredText* pOut)
                     return false;
             }
             if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
-            pOut->Put(text.Data(), text.Size());
+            if (nElement == kText) pOut->Put(text.Data(), text.Size());
+            else fields.Instruction(text.Data(), text.Size());
             if (token == XmlToken::kStartElement) walk.SkipElement();  // never in a well-formed file
             break;
         case kTab:
@@ -162,13 +235,17 @@ int CompareTargets(const void* pContext, size_t a, size_t b) {
 }  // namespace
 
 bool ReadWordText(OfficePackage* pPackage, XmlSpan mainPart, DocumentText* pText) {
-    AnchoredText out(pText);
-    if (!ReadWordPart(pPackage, mainPart, &out)) return false;
-    out.Finish();
     Relationships relationships(pText->Kept());
     if (!pPackage->ReadRelationships(mainPart, &relationships)) return false;
+    WordSections sections(&relationships, pText);
+    WordStyles styles(pText);
+    if (!sections.Start(pPackage) || !styles.Read(pPackage, relationships)) return false;
+    AnchoredText out(pText);
+    if (!ReadWordPart(pPackage, mainPart, styles, &sections, &out)) return false;
+    out.Finish();
     // A part that several relationships of one kind name is read once, at the first of them: found
-    // by sorting them, so that a package of many costs no more than the sort.
+    // by sorting them, so that a package of many costs no more than the sort. A header or footer is
+    // read when a section shows it, or when none names it.
     size_t nCount = relationships.Count();
     GrowingArray<unsigned char> kinds(pText->Kept());
     GrowingArray<size_t> order(pText->Kept());
@@ -184,15 +261,21 @@ bool ReadWordText(OfficePackage* pPackage, XmlSpan mainPart, DocumentText* pText
     }
     TargetOrder context = {&relationships, &kinds};
     if (!SortIndexes(&order, nCount, CompareTargets, &context)) return pText->RefuseGrowth();
-    for (size_t k = 0; k < nCount; ++k) {
-        first[order[k]] = k == 0 || kinds[order[k - 1]] != kinds[order[k]] ||
-                          CompareSpans(relationships.Target(order[k - 1]), relationships.Target(order[k])) != 0;
+    for (size_t nStart = 0, nEnd = 0; nStart < nCount; nStart = nEnd) {
+        bool bShown = false, bNamed = false;
+        for (nEnd = nStart; nEnd < nCount && kinds[order[nEnd]] == kinds[order[nStart]] &&
+                            CompareSpans(relationships.Target(order[nEnd]), relationships.Target(order[nStart])) == 0;
+             ++nEnd) {
+            bShown = bShown || sections.Shown(order[nEnd]);
+            bNamed = bNamed || sections.Named(order[nEnd]);
+        }
+        first[order[nStart]] = kinds[order[nStart]] != kHeaderOrFooter || bShown || !bNamed;
     }
     for (int nKind = kHeaderOrFooter; nKind < kNotAfterBody; ++nKind) {
         for (size_t i = 0; i < nCount; ++i) {
             if (kinds[i] != nKind || !first[i] || !pPackage->Has(relationships.Target(i))) continue;
             AnchoredText partOut(pText);
-            if (!ReadWordPart(pPackage, relationships.Target(i), &partOut)) return false;
+            if (!ReadWordPart(pPackage, relationships.Target(i), styles, nullptr, &partOut)) return false;
             partOut.Finish();
         }
     }

@@ -37,7 +37,8 @@ std::string Package(uint8_t nChoice, const std::string& xml) {
     switch (nChoice % 5) {
     case 0:
         return OfficePackage("word/document.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml",
-                             xml, Relationship("h", "header", "header1.xml") + Relationship("f", "footnotes", "header1.xml"),
+                             xml, Relationship("h", "header", "header1.xml") + Relationship("f", "footnotes", "header1.xml") +
+                                      Relationship("s", "styles", "header1.xml") + Relationship("t", "settings", "header1.xml"),
                              "header1.xml", xml);
     case 1: {
         std::string workbook = "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "

@@ -33,6 +33,11 @@ EXPECTED = {
     "opendocument-odfpy.ods": "Gr\u00f6\u00dfe\r\nZ\u00fcrich\r\nGen\u00e8ve\r\n",
     "opendocument-odfpy.odt": "R\u00e9sum\u00e9\r\nTyping at 120 words a minute. Fast!\r\n",
     "word-pandoc.docx": "Letter\r\n" + LETTER + "Item\r\nPrice\r\nTea\r\n3.50\r\n",
+    # A title page: both headers show. The title field's result counts; the date, the page number
+    # and the page count, and the words in a hidden character style, do not. The first page's
+    # footer is an empty paragraph.
+    "word-libreoffice.docx": "Quarterly letter\r\nPrinted on  for the client.\r\nRunning head\r\nTitle head\r\n"
+                             "Page  of \r\n\r\n",
     "powerpoint-pandoc.pptx": "Letter\r\n" + LETTER + "Item\r\nPrice\r\nTea\r\n3.50\r\n",
     # The footer of pandoc's page style shows only the page number, which is not counted.
     "opendocument-pandoc.odt": "Letter\r\n" + LETTER + "Item\r\nPrice\r\nTea\r\n3.50\r\n\r\n",

@@ -74,6 +74,24 @@ std::string WordFile(const std::string& body, const std::string& wordNamespace =
     });
 }
 
+// A Word document of this body and these parts of word/ (name, root element, inner XML), each named
+// by a relationship of the body (id, type, part name).
+std::string WordPackage(const std::string& body, const std::vector<std::vector<std::string>>& relationships,
+                        const std::vector<std::vector<std::string>>& parts) {
+    std::string namespaces = std::string(" xmlns:w=\"") + kW +
+                             "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\""
+                             " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\"";
+    std::vector<Member> members = {
+        {"[Content_Types].xml",
+         ContentTypes("word/document.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml")},
+        {"_rels/.rels", Relationships({{"rId1", "officeDocument", "word/document.xml"}})},
+        {"word/document.xml", "<w:document" + namespaces + "><w:body>" + body + "</w:body></w:document>"},
+        {"word/_rels/document.xml.rels", Relationships(relationships)}};
+    for (const std::vector<std::string>& part : parts)
+        members.push_back({"word/" + part[0], "<" + part[1] + namespaces + ">" + part[2] + "</" + part[1] + ">"});
+    return WriteZip(members);
+}
+
 std::string WordRun(const std::string& inner) { return "<w:r>" + inner + "</w:r>"; }
 std::string Paragraph(const std::string& inner) { return "<w:p><w:pPr><w:tabs><w:tab w:val=\"left\"/></w:tabs></w:pPr>" + inner + "</w:p>"; }
 
@@ -97,7 +115,7 @@ TEST(WordText, TheBodyInOrderThenHeadersFootersAndNotes) {
         "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>c1</w:t></w:r></w:p></w:tc><w:tc><w:p/><w:p><w:r><w:t>c2</w:t></w:r></w:p>"
         "</w:tc></w:tr></w:tbl><w:sectPr><w:pgSz/></w:sectPr>";
     std::string expected =
-        "Tab\tand break\r\nx\u2011\u00AD\u03A9\r\n\r\nKept inserted!\r\n7today\r\nAnchored\r\nIn the box\r\n"
+        "Tab\tand break\r\nx\u2011\u00AD\u03A9\r\n\r\nKept inserted!\r\n\r\nAnchored\r\nIn the box\r\n"
         "c1\r\n\r\nc2\r\nHead\r\nFoot\r\nA note.\r\n";
     EXPECT_EQ(expected, TextOf(WordFile(body)));
     // The strict vocabulary reads the same.
@@ -106,6 +124,134 @@ TEST(WordText, TheBodyInOrderThenHeadersFootersAndNotes) {
     std::string unknown = Paragraph(WordRun("<w:t>A</w:t><mc:AlternateContent><mc:Choice Requires=\"zz\"><w:t>no</w:t>"
                                         "</mc:Choice><mc:Fallback>" + textBox + "</mc:Fallback></mc:AlternateContent>"));
     EXPECT_EQ("A\r\nIn the box\r\nHead\r\nFoot\r\nA note.\r\n", TextOf(WordFile(unknown)));
+}
+
+TEST(WordText, HeadersAndFootersAsTheirSectionsShowThem) {
+    auto reference = [](const char* szElement, const char* szType, const char* szId) {
+        return std::string("<w:") + szElement + " w:type=\"" + szType + "\" r:id=\"" + szId + "\"/>";
+    };
+    std::string named = reference("headerReference", "default", "d") + reference("headerReference", "first", "f") +
+                        reference("footerReference", "even", "e");
+    std::string body = Paragraph(WordRun("<w:t>Body</w:t>"));
+    auto part = [](const char* szName, const char* szRoot, const char* szText) {
+        return std::vector<std::string>{szName, szRoot, std::string("<w:p><w:r><w:t>") + szText + "</w:t></w:r></w:p>"};
+    };
+    std::vector<std::vector<std::string>> parts = {part("header1.xml", "w:hdr", "Default"), part("header2.xml", "w:hdr", "First"),
+                                                   part("footer1.xml", "w:ftr", "Even"), part("footer2.xml", "w:ftr", "Unnamed")};
+    std::vector<std::vector<std::string>> relationships = {
+        {"d", "header", "header1.xml"}, {"f", "header", "header2.xml"}, {"e", "footer", "footer1.xml"},
+        {"u", "footer", "footer2.xml"}, {"s", "settings", "settings.xml"}};
+    struct Case {
+        std::string sections;  // the body's sections after its paragraph
+        const char* szSettings;
+        const char* szAfterBody;
+    } cases[] = {
+        {"<w:sectPr>" + named + "</w:sectPr>", "", "Default\r\nUnnamed\r\n"},
+        {"<w:sectPr>" + named + "<w:titlePg/></w:sectPr>", "", "Default\r\nFirst\r\nUnnamed\r\n"},
+        {"<w:sectPr>" + named + "<w:titlePg w:val=\"0\"/></w:sectPr>", "", "Default\r\nUnnamed\r\n"},
+        {"<w:sectPr>" + named + "</w:sectPr>", "<w:evenAndOddHeaders/>", "Default\r\nEven\r\nUnnamed\r\n"},
+        {"<w:sectPr>" + named + "</w:sectPr>", "<w:evenAndOddHeaders w:val=\"false\"/>", "Default\r\nUnnamed\r\n"},
+        // A section that names no first-page header keeps the one before it, shown by its title page.
+        {"<w:p><w:pPr><w:sectPr>" + named + "</w:sectPr></w:pPr></w:p><w:sectPr><w:titlePg/></w:sectPr>", "",
+         "\r\nDefault\r\nFirst\r\nUnnamed\r\n"},
+        // One that names another takes its place: the first is shown in no section.
+        {"<w:p><w:pPr><w:sectPr>" + named + "</w:sectPr></w:pPr></w:p><w:sectPr>" +
+             reference("headerReference", "first", "d") + "<w:titlePg/></w:sectPr>", "", "\r\nDefault\r\nUnnamed\r\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::vector<std::string>> withSettings = parts;
+        withSettings.push_back({"settings.xml", "w:settings", c.szSettings});
+        EXPECT_EQ("Body\r\n" + std::string(c.szAfterBody), TextOf(WordPackage(body + c.sections, relationships, withSettings)))
+            << c.sections << " with settings " << c.szSettings;
+    }
+}
+
+TEST(WordText, TextHiddenThroughStylesIsLeftOut) {
+    auto run = [](const char* szStyle, const char* szText) {
+        return WordRun((*szStyle != '\0' ? std::string("<w:rPr><w:rStyle w:val=\"") + szStyle + "\"/></w:rPr>" : "") +
+                       "<w:t>" + szText + "</w:t>");
+    };
+    auto styled = [](const char* szStyle, const std::string& runs) {
+        return "<w:p><w:pPr><w:pStyle w:val=\"" + std::string(szStyle) + "\"/></w:pPr>" + runs + "</w:p>";
+    };
+    std::string shown = "<w:rPr><w:rStyle w:val=\"Aside\"/><w:vanish w:val=\"0\"/></w:rPr>";
+    std::string body = Paragraph(run("", "plain")) +
+                       styled("Secret", run("", "a") + WordRun("<w:rPr><w:vanish w:val=\"false\"/></w:rPr><w:t>b</w:t>")) +
+                       styled("Inherits", run("", "c")) +
+                       Paragraph(run("Aside", "d") + run("Deep", "e") + run("Loop1", "f") + run("Unknown", "g") +
+                                 WordRun(shown + "<w:t>i</w:t>")) +
+                       styled("Aside", run("", "h"));
+    auto style = [](const char* szType, const char* szId, const char* szInner) {
+        return std::string("<w:style w:type=\"") + szType + "\" w:styleId=\"" + szId + "\">" + szInner + "</w:style>";
+    };
+    const char kVanish[] = "<w:rPr><w:vanish/></w:rPr>";
+    std::string styles = style("paragraph", "Secret", kVanish) +
+                         // Set off in a style, w:vanish leaves what its base says.
+                         style("paragraph", "Inherits", "<w:basedOn w:val=\"Secret\"/><w:rPr><w:vanish w:val=\"0\"/></w:rPr>") +
+                         style("character", "Aside", kVanish) + style("character", "Deep", "<w:basedOn w:val=\"Aside\"/>") +
+                         style("character", "Loop1", "<w:basedOn w:val=\"Loop2\"/>") +
+                         style("character", "Loop2", "<w:basedOn w:val=\"Loop1\"/>");
+    struct Case {
+        const char* szDefaults;  // the run defaults' properties
+        const char* szNormal;    // the default paragraph style's
+        const char* szExpected;
+    } cases[] = {
+        {"", "", "plain\r\nb\r\n\r\nfgi\r\nh\r\n"},
+        {"<w:vanish/>", "", "\r\nb\r\n\r\ni\r\n\r\n"},
+        // A paragraph without a style, or with one no paragraph style has, has the default one.
+        {"", kVanish, "\r\nb\r\n\r\ni\r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        std::string part = std::string("<w:docDefaults><w:rPrDefault><w:rPr>") + c.szDefaults +
+                           "</w:rPr></w:rPrDefault></w:docDefaults>" +
+                           "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\">" + c.szNormal + "</w:style>" +
+                           styles;
+        EXPECT_EQ(c.szExpected, TextOf(WordPackage(body, {{"s", "styles", "styles.xml"}}, {{"styles.xml", "w:styles", part}})))
+            << "run defaults " << c.szDefaults << ", default paragraph style " << c.szNormal;
+    }
+    // Run properties that stand where no run defaults are, behind markup compatibility's elements
+    // (which the reader never gives), are none.
+    std::string stray = "<w:docDefaults><w:rPrDefault/></w:docDefaults><mc:AlternateContent><mc:Choice Requires=\"w14\">"
+                        "<w:rPr><w:vanish/></w:rPr></mc:Choice></mc:AlternateContent>";
+    EXPECT_EQ("x\r\n", TextOf(WordPackage(Paragraph(run("", "x")), {{"s", "styles", "styles.xml"}},
+                                            {{"styles.xml", "w:styles", stray}})));
+}
+
+TEST(WordText, FieldsTheProgramMakesAreLeftOut) {
+    // A complex field: its instruction in pieces, then its shown result.
+    auto field = [](const std::vector<std::string>& instruction, const std::string& result) {
+        std::string xml = WordRun("<w:fldChar w:fldCharType=\"begin\"/>");
+        for (const std::string& piece : instruction) xml += WordRun("<w:instrText xml:space=\"preserve\">" + piece + "</w:instrText>");
+        return xml + WordRun("<w:fldChar w:fldCharType=\"separate\"/>") + result + WordRun("<w:fldChar w:fldCharType=\"end\"/>");
+    };
+    auto text = [](const char* szText) { return WordRun(std::string("<w:t xml:space=\"preserve\">") + szText + "</w:t>"); };
+    auto simple = [](const char* szInstruction, const char* szResult) {
+        return std::string("<w:fldSimple w:instr=\"") + szInstruction + "\">" + WordRun(std::string("<w:t>") + szResult + "</w:t>") +
+               "</w:fldSimple>";
+    };
+    struct Case {
+        std::string paragraph;
+        const char* szExpected;
+    } cases[] = {
+        {text("Page ") + field({" PAGE \\* MERGEFORMAT "}, text("7")) + text(" of ") + field({" NUM", "PAGES "}, text("9")), "Page  of "},
+        {field({"SECTIONPAGES"}, text("2")) + field({" page\\* Arabic"}, text("3")) + field({" TIME \\@ &quot;HH:mm&quot;"}, text("10:30")) +
+             field({"CREATEDATE"}, text("1 May")) + field({"SAVEDATE"}, text("2 May")) + field({"PRINTDATE"}, text("3 May")),
+         ""},
+        {text("See ") + field({" REF _Ref1 \\h "}, text("Chapter 2")) + field({"TOC \\o"}, text(" Contents")), "See Chapter 2 Contents"},
+        // Nested: a date inside a link's result, a page number inside an instruction.
+        {field({" HYPERLINK &quot;https://example.com&quot; "}, text("Link ") + field({"DATE"}, text("2026"))), "Link "},
+        {WordRun("<w:fldChar w:fldCharType=\"begin\"/><w:instrText> IF </w:instrText>") + field({"PAGE"}, text("1")) +
+             WordRun("<w:instrText> = 1 &quot;one&quot; </w:instrText><w:fldChar w:fldCharType=\"separate\"/>") + text("one") +
+             WordRun("<w:fldChar w:fldCharType=\"end\"/>"),
+         "one"},
+        {simple(" PAGE \\* MERGEFORMAT ", "3") + simple("date \\@ &quot;d MMM&quot;", "10 Dec") + simple(" PAGEREF _Toc1 ", "5") +
+             simple("TOC", "Contents"),
+         "5Contents"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(std::string(c.szExpected) + "\r\n", TextOf(WordPackage("<w:p>" + c.paragraph + "</w:p>", {}, {})))
+            << c.paragraph;
+    }
 }
 
 TEST(ExcelText, CellsOfTextSheetBySheetInTheWorkbooksOrder) {

@@ -1,0 +1,45 @@
+// Word's fields: a complex one runs from w:fldChar "begin" through its instruction (w:instrText)
+// to "separate", then its shown result to "end", and fields nest; a simple one (w:fldSimple) holds
+// its result and gives its instruction in w:instr. An instruction is never text. A shown result is,
+// unless the program makes it as it lays the document out or prints it: page numbers and counts,
+// dates and times (PAGE, NUMPAGES, SECTIONPAGES, DATE, TIME, CREATEDATE, SAVEDATE, PRINTDATE).
+#pragma once
+#include <stddef.h>
+
+#include "documents/xml_text.h"
+
+// The field type an instruction starts with (" PAGE \* MERGEFORMAT "), given in pieces.
+class FieldType {
+public:
+    void Add(const char* p, size_t cb);
+    // Whether the program makes the field's result.
+    bool ProgramMade() const;
+
+private:
+    static const size_t kMaxName = 16;  // longer than any type the test below names
+    enum State : unsigned char { kBefore, kIn, kAfter };
+    char name[kMaxName];
+    size_t cbName = 0;  // may pass kMaxName: then no type of ours
+    State state = kBefore;
+};
+
+class WordFields {
+public:
+    void Begin();
+    void Separate();
+    void End();
+    // Text of a w:instrText: the instruction of the innermost field, while it is open.
+    void Instruction(const char* p, size_t cb);
+    // Text counts unless a field around it is in its instruction or its result is the program's.
+    bool TextCounts() const;
+
+private:
+    static const unsigned kMaxOpen = 64;  // deeper fields are not followed
+    struct Open {
+        bool bInResult;
+        bool bProgramMade;
+        FieldType type;
+    };
+    unsigned nOpen = 0;
+    Open open[kMaxOpen];
+};
