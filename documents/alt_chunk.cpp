@@ -4,7 +4,6 @@
 #include "documents/office_walk.h"
 #include "documents/rtf_text.h"
 #include "documents/text_encoding.h"
-#include "documents/word_text.h"
 
 namespace {
 
@@ -40,19 +39,6 @@ bool ReadPlainChunk(const unsigned char* pData, size_t cbData, DocumentText* pTe
     return pText->Refusal() == nullptr;
 }
 
-// A Word document inside the package: its own zip, read as far as its main document.
-bool ReadWordChunk(const unsigned char* pData, size_t cbData, DocumentText* pText) {
-    OfficePackage package;
-    if (!package.Open(pData, cbData, pText)) return false;
-    Relationships relationships(pText->Kept());
-    if (!package.ReadRelationships(SpanOf(""), &relationships)) return false;
-    for (size_t i = 0; i < relationships.Count(); ++i) {
-        if (relationships.Is(i, "officeDocument") && package.Has(relationships.Target(i)))
-            return ReadWordText(&package, relationships.Target(i), pText, true);
-    }
-    return true;
-}
-
 }  // namespace
 
 bool AltChunkPart(const XmlReader& reader, const Relationships& relationships, OfficePackage* pPackage,
@@ -69,19 +55,22 @@ bool AltChunkPart(const XmlReader& reader, const Relationships& relationships, O
     return true;
 }
 
-bool ReadAltChunk(OfficePackage* pPackage, XmlSpan partName, bool bInChunk, DocumentText* pText) {
+ChunkKind AltChunkKind(OfficePackage* pPackage, XmlSpan partName) {
+    DocumentText* pText = pPackage->Text();
     GrowingBytes type(pText->Kept());
-    if (!pPackage->ContentType(partName, &type)) return false;
-    bool bHtml = Contains(type, "html");
-    bool bRtf = Contains(type, "rtf");
-    bool bPlain = BytesAre(type, "text/plain");
-    bool bWord = Contains(type, "wordprocessingml.document") && !bInChunk;
-    if (!bHtml && !bRtf && !bPlain && !bWord) return true;
-    PartBytes bytes;
-    if (!pPackage->ReadRaw(partName, &bytes)) return false;
-    const unsigned char* pData = reinterpret_cast<const unsigned char*>(bytes.size() > 0 ? bytes.data() : "");
-    if (bHtml) return ReadHtmlText(pData, bytes.size(), 0, pText);
-    if (bRtf) return ReadRtfText(pData, bytes.size(), pText);
-    if (bPlain) return ReadPlainChunk(pData, bytes.size(), pText);
-    return ReadWordChunk(pData, bytes.size(), pText);
+    if (!pPackage->ContentType(partName, &type)) return ChunkKind::kUnknown;
+    if (Contains(type, "html")) return ChunkKind::kHtml;
+    if (Contains(type, "rtf")) return ChunkKind::kRtf;
+    if (BytesAre(type, "text/plain")) return ChunkKind::kPlainText;
+    if (Contains(type, "wordprocessingml.document")) return ChunkKind::kWord;
+    return ChunkKind::kUnknown;
+}
+
+bool ReadTextChunk(ChunkKind kind, const unsigned char* pData, size_t cbData, DocumentText* pText) {
+    switch (kind) {
+    case ChunkKind::kHtml: return ReadHtmlText(pData, cbData, 0, pText, false);
+    case ChunkKind::kRtf: return ReadRtfText(pData, cbData, pText);
+    case ChunkKind::kPlainText: return ReadPlainChunk(pData, cbData, pText);
+    default: return true;
+    }
 }

@@ -43,7 +43,9 @@ public:
           bForeign(false), bTitlePass(false), bDone(false), offTitle(0) {}
 
     // The document's title: the first title element before the body.
-    void ReadTitle() {
+    // bShow: the title is written (else only found, so that the page's pass leaves it out).
+    void ReadTitle(bool bShow) {
+        bShowTitle = bShow;
         bTitlePass = true;
         Run();
     }
@@ -87,6 +89,7 @@ private:
     size_t nHidden;
     bool bForeign;  // inside inline SVG, outside its foreignObject
     bool bTitlePass;
+    bool bShowTitle = true;
     bool bDone;
     size_t offTitle;  // where the document's title element's content starts, 0 when it has none
 };
@@ -352,7 +355,7 @@ void HtmlReader::ReadRawText(const char* szName, const ElementInfo& info, bool b
         // The document's title is written by the first pass; any other title is a tooltip's text.
         bool bDocumentTitle = offTitle == 0 && bTitlePass && nHidden == 0;
         if (bDocumentTitle) offTitle = in.Offset() + 1;
-        bMuted = bMuted || (bTitlePass ? !bDocumentTitle : in.Offset() + 1 == offTitle);
+        bMuted = bMuted || (bTitlePass ? !bDocumentTitle || !bShowTitle : in.Offset() + 1 == offTitle);
         if (bTitlePass) bDone = bDocumentTitle;
     } else if (bTitlePass) {
         bMuted = true;
@@ -408,7 +411,8 @@ bool HtmlReader::AttributeIs(const AttributeValue& value, const char* szLower) {
 
 }  // namespace
 
-bool ReadHtmlText(const unsigned char* pData, size_t cbData, int nFallbackCodePage, DocumentText* pText) {
+bool ReadHtmlText(const unsigned char* pData, size_t cbData, int nFallbackCodePage, DocumentText* pText,
+                  bool bWithTitle) {
     if (!MakeHtmlEntityTable()) return pText->Refuse(kRefusedOutOfMemory);
     size_t cbMark;
     int nCodePage = CodePageOfByteOrderMark(pData, cbData, &cbMark);
@@ -422,7 +426,7 @@ bool ReadHtmlText(const unsigned char* pData, size_t cbData, int nFallbackCodePa
     ReadableText text(pText);
     if (!text.Prepare(pData + cbMark, cbData - cbMark, nCodePage)) return false;
     HtmlReader reader(text.Reader(), pText);
-    reader.ReadTitle();
+    reader.ReadTitle(bWithTitle);
     reader.ReadPage();
     return pText->Refusal() == nullptr;
 }

@@ -9,7 +9,10 @@
 // nFallbackCodePage is the encoding of a page with neither a byte-order mark nor a charset
 // declaration: kCodePageUtf8 or a code page FindCodePage knows; 0 (or any other value) means the
 // text-file rule (UTF-8 when the start is well-formed UTF-8, else Windows-1252).
-bool ReadHtmlText(const unsigned char* pData, size_t cbData, int nFallbackCodePage, DocumentText* pText);
+// bWithTitle: the page's title counts, as it does where the page is shown in a browser (a page
+// imported into a Word document shows none).
+bool ReadHtmlText(const unsigned char* pData, size_t cbData, int nFallbackCodePage, DocumentText* pText,
+                  bool bWithTitle = true);
 
 // The charset a page declares in a <meta> within its first 1,024 bytes (charset="..." or
 // http-equiv="Content-Type" with content="...; charset=..."), as CodePageOfCharsetLabel reads it:

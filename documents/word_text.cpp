@@ -2,7 +2,9 @@
 
 #include <stdlib.h>
 
+#include "documents/alt_chunk.h"
 #include "documents/anchored_text.h"
+#include "documents/diagram_text.h"
 #include "documents/office_walk.h"
 #include "documents/word_fields.h"
 #include "documents/word_sections.h"
@@ -13,7 +15,7 @@ namespace {
 enum WordElement {
     kOther, kParagraph, kRun, kText, kTab, kBreak, kNoBreakHyphen, kSoftHyphen, kSymbol, kTextBox, kVanish,
     kFieldChar, kInstruction, kSimpleField, kNote, kParagraphStyle, kRunStyle, kParagraphProperties, kSection,
-    kHeaderReference, kFooterReference, kTitlePage, kLeftOut
+    kHeaderReference, kFooterReference, kTitlePage, kAltChunk, kLeftOut
 };
 
 const ElementName kWordElements[] = {
@@ -25,7 +27,7 @@ const ElementName kWordElements[] = {
     {"footerReference", kFooterReference}, {"titlePg", kTitlePage},
     // Deleted and moved-away text, deleted field codes, and properties.
     {"del", kLeftOut}, {"moveFrom", kLeftOut}, {"delText", kLeftOut}, {"delInstrText", kLeftOut},
-    {"sdtPr", kLeftOut}, {"sdtEndPr", kLeftOut}, {"altChunk", kLeftOut}, {"tblPr", kLeftOut}, {"trPr", kLeftOut},
+    {"sdtPr", kLeftOut}, {"sdtEndPr", kLeftOut}, {"altChunk", kAltChunk}, {"tblPr", kLeftOut}, {"trPr", kLeftOut},
     {"tcPr", kLeftOut}, {"rPrChange", kLeftOut}, {"pPrChange", kLeftOut}};
 
 // Of a paragraph's properties only its style and the section it ends are read (its tab stops are
@@ -81,8 +83,39 @@ private:
 };
 
 // Reads one part of the document: the body, a header or footer, or the notes.
+// A chunk where it stands: a Word document's own body, or a text chunk's; one level only.
+bool ReadAltChunk(OfficePackage* pPackage, XmlSpan partName, DocumentText* pText) {
+    ChunkKind kind = AltChunkKind(pPackage, partName);
+    if (pText->Refusal() != nullptr) return false;
+    if (kind == ChunkKind::kUnknown) return true;
+    PartBytes bytes;
+    if (!pPackage->ReadRaw(partName, &bytes)) return false;
+    const unsigned char* pData = reinterpret_cast<const unsigned char*>(bytes.size() > 0 ? bytes.data() : "");
+    if (kind != ChunkKind::kWord) return ReadTextChunk(kind, pData, bytes.size(), pText);
+    OfficePackage inner;
+    if (!inner.Open(pData, bytes.size(), pText)) return false;
+    Relationships relationships(pText->Kept());
+    if (!inner.ReadRelationships(SpanOf(""), &relationships)) return false;
+    for (size_t i = 0; i < relationships.Count(); ++i) {
+        if (relationships.Is(i, "officeDocument") && inner.Has(relationships.Target(i)))
+            return ReadWordText(&inner, relationships.Target(i), pText, true);
+    }
+    return true;
+}
+
+// The body's part is read with its relationships (pChunks, null for the other parts): its chunks
+// where they stand, unless the document is itself a chunk, and its SmartArt after their paragraph.
+struct BodyParts {
+    const Relationships* pRelationships;
+    bool bInChunk;
+};
+
 bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, const WordStyles& styles, WordSections* pSections,
-                  AnchoredText* pOut) {
+                  const BodyParts* pBody, AnchoredText* pOut) {
+    // The SmartArt diagrams of the paragraph open, read once it ends.
+    const unsigned kMaxDiagrams = 4;
+    XmlSpan diagrams[kMaxDiagrams];
+    unsigned nDiagrams = 0;
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
     XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
@@ -111,6 +144,12 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, const WordStyles& s
     for (XmlToken token = walk.Next(); token != XmlToken::kEndDocument; token = walk.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
         if (pText->Refusal() != nullptr) return false;
+        if (token == XmlToken::kStartElement && pBody != nullptr && nDiagrams < kMaxDiagrams &&
+            XmlSpanIs(reader.LocalName(), "relIds") && IsDiagramNamespace(reader.NamespaceUri())) {
+            if (DiagramDataPart(reader, *pBody->pRelationships, pPackage, &diagrams[nDiagrams])) ++nDiagrams;
+            if (pText->Refusal() != nullptr) return false;
+            continue;
+        }
         // Text outside w:t (white space between elements) is no document text.
         if (token == XmlToken::kText || !isWord(reader.NamespaceUri())) continue;
         int nElement = ElementCode(reader.LocalName(), kWordElements, kOther);
@@ -119,6 +158,10 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, const WordStyles& s
             if (nElement == kParagraph) {
                 pOut->EndParagraph();
                 if (!paragraphs.Empty()) paragraphs.Pop();
+                for (unsigned i = 0; i < nDiagrams; ++i) {
+                    if (!ReadDiagramText(pPackage, diagrams[i], pText)) return false;
+                }
+                nDiagrams = 0;
             }
             else if (nElement == kTextBox) pOut->EndAnchored();
             else if (nElement == kRun && !runs.Empty() && reader.Depth() == runs.Back().nDepth) runs.Pop();
@@ -148,6 +191,15 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, const WordStyles& s
         case kLeftOut:
             walk.SkipElement();
             break;
+        case kAltChunk: {
+            XmlSpan chunk;
+            if (pBody != nullptr && !pBody->bInChunk && AltChunkPart(reader, *pBody->pRelationships, pPackage, &chunk) &&
+                !ReadAltChunk(pPackage, chunk, pText))
+                return false;
+            if (pText->Refusal() != nullptr) return false;
+            walk.SkipElement();
+            break;
+        }
         case kNote:
             // The separator lines between the body and the notes are no text.
             if (OfficeAttribute(reader, IsWordNamespace, "type", &value, pText) && !BytesAre(value, "normal"))
@@ -234,14 +286,15 @@ int CompareTargets(const void* pContext, size_t a, size_t b) {
 
 }  // namespace
 
-bool ReadWordText(OfficePackage* pPackage, XmlSpan mainPart, DocumentText* pText) {
+bool ReadWordText(OfficePackage* pPackage, XmlSpan mainPart, DocumentText* pText, bool bInChunk) {
     Relationships relationships(pText->Kept());
     if (!pPackage->ReadRelationships(mainPart, &relationships)) return false;
     WordSections sections(&relationships, pText);
     WordStyles styles(pText);
     if (!sections.Start(pPackage) || !styles.Read(pPackage, relationships)) return false;
     AnchoredText out(pText);
-    if (!ReadWordPart(pPackage, mainPart, styles, &sections, &out)) return false;
+    BodyParts body = {&relationships, bInChunk};
+    if (!ReadWordPart(pPackage, mainPart, styles, &sections, &body, &out)) return false;
     out.Finish();
     // A part that several relationships of one kind name is read once, at the first of them: found
     // by sorting them, so that a package of many costs no more than the sort. A header or footer is
@@ -275,7 +328,7 @@ bool ReadWordText(OfficePackage* pPackage, XmlSpan mainPart, DocumentText* pText
         for (size_t i = 0; i < nCount; ++i) {
             if (kinds[i] != nKind || !first[i] || !pPackage->Has(relationships.Target(i))) continue;
             AnchoredText partOut(pText);
-            if (!ReadWordPart(pPackage, relationships.Target(i), styles, nullptr, &partOut)) return false;
+            if (!ReadWordPart(pPackage, relationships.Target(i), styles, nullptr, nullptr, &partOut)) return false;
             partOut.Finish();
         }
     }

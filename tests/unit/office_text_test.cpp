@@ -329,6 +329,65 @@ TEST(PowerPointText, SlidesInOrderThenTheirNotesWithoutTheFurniture) {
     EXPECT_EQ("cell\r\nFirst\r\nline\r\ntwo\r\n\r\nSay hi\r\n", TextOf(file));
 }
 
+TEST(WordText, ChunksWhereTheyStandAndSmartArtAfterItsParagraph) {
+    const char kNamespaces[] =
+        " xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\""
+        " xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\""
+        " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\""
+        " xmlns:dgm=\"http://schemas.openxmlformats.org/drawingml/2006/diagram\"";
+    auto Document = [&](const std::string& body) {
+        return std::string("<w:document") + kNamespaces + "><w:body>" + body + "</w:body></w:document>";
+    };
+    auto Types = [](const std::string& extra) {
+        return "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+               "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+               "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+               "<Override PartName=\"/word/document.xml\" ContentType=\"application/vnd.openxmlformats-officedocument."
+               "wordprocessingml.document.main+xml\"/>" + extra + "</Types>";
+    };
+    // A Word document as a chunk of its own: its own chunk is not read (one level only).
+    std::string inner = WriteZip({
+        {"[Content_Types].xml", Types("<Default Extension=\"txt\" ContentType=\"text/plain\"/>")},
+        {"_rels/.rels", Relationships({{"rId1", "officeDocument", "word/document.xml"}})},
+        {"word/document.xml", Document("<w:p><w:r><w:t>Inner</w:t></w:r></w:p><w:altChunk r:id=\"c\"/>")},
+        {"word/_rels/document.xml.rels", Relationships({{"c", "aFChunk", "deeper.txt"}})},
+        {"word/deeper.txt", "Deeper"},
+    });
+    std::string diagram = "<w:r><w:drawing><a:graphic><a:graphicData uri=\"http://schemas.openxmlformats.org/"
+                          "drawingml/2006/diagram\"><dgm:relIds r:dm=\"d1\" r:lo=\"l1\"/></a:graphicData></a:graphic>"
+                          "</w:drawing></w:r>";
+    std::string data = std::string("<dgm:dataModel") + kNamespaces + "><dgm:ptLst><dgm:pt modelId=\"0\" type=\"doc\">"
+                       "<dgm:t><a:p><a:r><a:t>Whole</a:t></a:r></a:p></dgm:t></dgm:pt><dgm:pt modelId=\"1\"><dgm:t>"
+                       "<a:p><a:r><a:t>Step</a:t></a:r></a:p></dgm:t></dgm:pt></dgm:ptLst></dgm:dataModel>";
+    std::string file = WriteZip({
+        {"[Content_Types].xml",
+         Types("<Default Extension=\"htm\" ContentType=\"application/xhtml+xml\"/>"
+               "<Default Extension=\"rtf\" ContentType=\"application/rtf\"/>"
+               "<Default Extension=\"txt\" ContentType=\"text/plain\"/>"
+               "<Default Extension=\"docx\" ContentType=\"application/vnd.openxmlformats-officedocument."
+               "wordprocessingml.document\"/><Default Extension=\"bin\" ContentType=\"application/x-unknown\"/>")},
+        {"_rels/.rels", Relationships({{"rId1", "officeDocument", "word/document.xml"}})},
+        {"word/document.xml",
+         Document("<w:p><w:r><w:t>Before</w:t></w:r></w:p><w:altChunk r:id=\"c1\"/><w:p>" + diagram +
+                  "<w:r><w:t>Holder</w:t></w:r></w:p><w:altChunk r:id=\"c2\"/><w:altChunk r:id=\"c3\"/>"
+                  "<w:altChunk r:id=\"c4\"/><w:altChunk r:id=\"c5\"/><w:altChunk r:id=\"none\"/>"
+                  "<w:p><w:r><w:t>After</w:t></w:r></w:p>")},
+        {"word/_rels/document.xml.rels",
+         Relationships({{"c1", "aFChunk", "chunk1.htm"}, {"c2", "aFChunk", "chunk2.rtf"}, {"c3", "aFChunk", "chunk3.txt"},
+                        {"c4", "aFChunk", "chunk4.docx"}, {"c5", "aFChunk", "chunk5.bin"},
+                        {"d1", "diagramData", "diagrams/data1.xml"}})},
+        {"word/chunk1.htm", "<html><head><title>T</title></head><body><p>From the page</p></body></html>"},
+        {"word/chunk2.rtf", "{\\rtf1 From RTF\\par}"},
+        {"word/chunk3.txt", "From text\r\nline two"},
+        {"word/chunk4.docx", inner},
+        {"word/chunk5.bin", "\x01\x02 not text"},
+        {"word/diagrams/data1.xml", data},
+    });
+    EXPECT_EQ("Before\r\nFrom the page\r\nHolder\r\nStep\r\nFrom RTF\r\nFrom text\r\nline two\r\nInner\r\n"
+              "After\r\n",
+              TextOf(file));
+}
+
 TEST(PowerPointText, SmartArtTextIsReadFromItsDataAfterItsShape) {
     const char kNamespaces[] =
         " xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\""
