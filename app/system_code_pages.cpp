@@ -184,7 +184,12 @@ Conversion SystemCodePages::ToUtf8(int nCodePage, const unsigned char* pBytes, s
 
 #endif
 
-void UseSystemCodePages() {
-    static SystemCodePages converter;
-    SetCodePageConverter(&converter);
-}
+namespace {
+
+// At namespace scope, made before the program runs: a function's static would need a guard for
+// its first use, which pulls the runtime's thread support (over 100 KB) into the small programs.
+SystemCodePages systemCodePages;
+
+}  // namespace
+
+void UseSystemCodePages() { SetCodePageConverter(&systemCodePages); }
