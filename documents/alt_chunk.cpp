@@ -43,16 +43,7 @@ bool ReadPlainChunk(const unsigned char* pData, size_t cbData, DocumentText* pTe
 
 bool AltChunkPart(const XmlReader& reader, const Relationships& relationships, OfficePackage* pPackage,
                   XmlSpan* pName) {
-    DocumentText* pText = pPackage->Text();
-    GrowingBytes id(pText->Kept());
-    if (!OfficeAttribute(reader, IsRelationshipsNamespace, "id", &id, pText)) return false;
-    XmlSpan idSpan = SpanOf(id);
-    size_t k = relationships.FirstWithId(idSpan);
-    if (!relationships.HasIdAt(k, idSpan)) return false;
-    size_t i = relationships.ById(k);
-    if (!relationships.Is(i, "aFChunk") || !pPackage->Has(relationships.Target(i))) return false;
-    *pName = relationships.Target(i);
-    return true;
+    return RelatedPart(reader, "id", relationships, "aFChunk", pPackage, pName);
 }
 
 ChunkKind AltChunkKind(OfficePackage* pPackage, XmlSpan partName) {

@@ -4,16 +4,7 @@
 
 bool DiagramDataPart(const XmlReader& reader, const Relationships& relationships, OfficePackage* pPackage,
                      XmlSpan* pName) {
-    DocumentText* pText = pPackage->Text();
-    GrowingBytes id(pText->Kept());
-    if (!OfficeAttribute(reader, IsRelationshipsNamespace, "dm", &id, pText)) return false;
-    XmlSpan idSpan = SpanOf(id);
-    size_t k = relationships.FirstWithId(idSpan);
-    if (!relationships.HasIdAt(k, idSpan)) return false;
-    size_t i = relationships.ById(k);
-    if (!relationships.Is(i, "diagramData") || !pPackage->Has(relationships.Target(i))) return false;
-    *pName = relationships.Target(i);
-    return true;
+    return RelatedPart(reader, "dm", relationships, "diagramData", pPackage, pName);
 }
 
 bool ReadDiagramText(OfficePackage* pPackage, XmlSpan dataPart, DocumentText* pText) {

@@ -116,3 +116,17 @@ bool ListedParts(OfficePackage* pPackage, XmlSpan mainPart, const Relationships&
     }
     return pText->Refusal() == nullptr;
 }
+
+bool RelatedPart(const XmlReader& reader, const char* szAttribute, const Relationships& relationships,
+                 const char* szType, OfficePackage* pPackage, XmlSpan* pName) {
+    DocumentText* pText = pPackage->Text();
+    GrowingBytes id(pText->Kept());
+    if (!OfficeAttribute(reader, IsRelationshipsNamespace, szAttribute, &id, pText)) return false;
+    XmlSpan idSpan = SpanOf(id);
+    size_t k = relationships.FirstWithId(idSpan);
+    if (!relationships.HasIdAt(k, idSpan)) return false;
+    size_t i = relationships.ById(k);
+    if (!relationships.Is(i, szType) || !pPackage->Has(relationships.Target(i))) return false;
+    *pName = relationships.Target(i);
+    return true;
+}

@@ -83,3 +83,9 @@ bool OfficeAttribute(const XmlReader& reader, bool (*IsNamespace)(XmlSpan), cons
 // szType, when the package holds it.
 bool ListedParts(OfficePackage* pPackage, XmlSpan mainPart, const Relationships& relationships,
                  bool (*IsNamespace)(XmlSpan), const char* szElement, const char* szType, TextList* pParts);
+
+// The part an element's relationship attribute (r:id, r:dm) names through its part's relationships,
+// when the relationship is of this type and the package holds its target: the target's name in
+// *pName. False otherwise (memory failing refuses the text).
+bool RelatedPart(const XmlReader& reader, const char* szAttribute, const Relationships& relationships,
+                 const char* szType, OfficePackage* pPackage, XmlSpan* pName);

@@ -6,22 +6,7 @@
 #pragma once
 #include <stddef.h>
 
-#include "documents/xml_text.h"
-
-// The field type an instruction starts with (" PAGE \* MERGEFORMAT "), given in pieces.
-class FieldType {
-public:
-    void Add(const char* p, size_t cb);
-    // Whether the program makes the field's result.
-    bool ProgramMade() const;
-
-private:
-    static const size_t kMaxName = 16;  // longer than any type the test below names
-    enum State : unsigned char { kBefore, kIn, kAfter };
-    char name[kMaxName];
-    size_t cbName = 0;  // may pass kMaxName: then no type of ours
-    State state = kBefore;
-};
+#include "documents/field_type.h"
 
 class WordFields {
 public:

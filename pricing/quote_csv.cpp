@@ -9,13 +9,30 @@
 
 namespace {
 
-void CountFields(const Rates& rates, const RatedRow& row, QuoteText* pText) {
-    pText->Raw(",").Int(row.nChars).Raw(",").Int(row.nWords).Raw(",").Lines(rates, row.nLineHundredths).Raw(",");
-}
+class SheetLayout : public QuoteLayout {
+public:
+    SheetLayout(const Rates& rates, QuoteText* pText) : rates(rates), pText(pText) {}
+    void FileRow(const QuoteFile& file, const RatedRow& row, int64_t nCents) override {
+        pText->CsvField(file.szName).Raw(",").CsvField(file.szKind);
+        CountFields(row);
+        pText->Cents(nCents, "").Raw("\r\n");
+    }
+    void ChargeRow(const char* szLabel, int64_t nCents) override {
+        pText->CsvField(szLabel).Raw(",,,,,").Cents(nCents, "").Raw("\r\n");
+    }
+    void TotalRow(const RatedRow& sums, int64_t nCents) override {
+        pText->CsvField("Total").Raw(",");
+        CountFields(sums);
+        pText->Cents(nCents, "").Raw("\r\n");
+    }
 
-void ChargeRow(const char* szLabel, int64_t nCents, QuoteText* pText) {
-    pText->CsvField(szLabel).Raw(",,,,,").Cents(nCents, "").Raw("\r\n");
-}
+private:
+    void CountFields(const RatedRow& row) {
+        pText->Raw(",").Int(row.nChars).Raw(",").Int(row.nWords).Raw(",").Lines(rates, row.nLineHundredths).Raw(",");
+    }
+    const Rates& rates;
+    QuoteText* pText;
+};
 
 }  // namespace
 
@@ -35,22 +52,6 @@ bool WriteQuoteCsv(const QuoteJob& job, const QuoteAmounts& amounts, QuoteText* 
     pText->Raw("\xEF\xBB\xBF").CsvField("File").Raw(",").CsvField("Kind").Raw(",").CsvField(szChars).Raw(",");
     pText->CsvField("Words").Raw(",").CsvField(RateLinesName(rates)).Raw(",").CsvField(szPrice).Raw("\r\n");
 
-    size_t nFiles = job.pFiles->Count();
-    QuoteRowCents rowCents(amounts, nFiles);
-    QuoteFile file;
-    for (size_t i = 0; i < nFiles; ++i) {
-        job.pFiles->Get(i, &file);
-        RatedRow row = PriceFileRow(rates, file.counts);
-        int64_t nCents = 0;
-        if (!rowCents.Next(row.dSum, &nCents)) return false;
-        pText->CsvField(file.szName).Raw(",").CsvField(file.szKind);
-        CountFields(rates, row, pText);
-        pText->Cents(nCents, "").Raw("\r\n");
-    }
-    if (amounts.bFixedRow) ChargeRow("Fixed cost per job", amounts.nFixedCents, pText);
-    if (amounts.job.bMinimumApplied) ChargeRow("Up to the minimum charge", amounts.nMinimumCents, pText);
-    pText->CsvField("Total").Raw(",");
-    CountFields(rates, amounts.job.sums, pText);
-    pText->Cents(amounts.nTotalCents, "").Raw("\r\n");
-    return true;
+    SheetLayout layout(rates, pText);
+    return WriteQuoteTable(job, amounts, &layout);
 }

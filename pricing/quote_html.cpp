@@ -83,15 +83,34 @@ void WriteHead(const Rates& rates, QuoteText* pText) {
         .Raw("</th><th class=\"n\">Price</th></tr></thead>\n<tbody>\n");
 }
 
-void CountCells(const Rates& rates, const RatedRow& row, QuoteText* pText) {
-    pText->Raw("<td class=\"n\">").Int(row.nChars).Raw("</td><td class=\"n\">").Int(row.nWords);
-    pText->Raw("</td><td class=\"n\">").Lines(rates, row.nLineHundredths).Raw("</td>");
-}
+class PageLayout : public QuoteLayout {
+public:
+    PageLayout(const Rates& rates, const char* szSuffix, QuoteText* pText)
+        : rates(rates), szSuffix(szSuffix), pText(pText) {}
+    void FileRow(const QuoteFile& file, const RatedRow& row, int64_t nCents) override {
+        pText->Raw("<tr><td class=\"name\">").Html(file.szName).Raw("</td><td>").Html(file.szKind).Raw("</td>");
+        CountCells(row);
+        pText->Raw("<td class=\"n\">").Cents(nCents, szSuffix).Raw("</td></tr>\n");
+    }
+    void ChargeRow(const char* szLabel, int64_t nCents) override {
+        pText->Raw("<tr class=\"charge\"><td colspan=\"5\">").Html(szLabel).Raw("</td><td class=\"n\">");
+        pText->Cents(nCents, szSuffix).Raw("</td></tr>\n");
+    }
+    void TotalRow(const RatedRow& sums, int64_t nCents) override {
+        pText->Raw("<tr class=\"total\"><td colspan=\"2\">Total</td>");
+        CountCells(sums);
+        pText->Raw("<td class=\"n\">").Cents(nCents, szSuffix).Raw("</td></tr>\n");
+    }
 
-void ChargeRow(const char* szLabel, int64_t nCents, const char* szSuffix, QuoteText* pText) {
-    pText->Raw("<tr class=\"charge\"><td colspan=\"5\">").Html(szLabel).Raw("</td><td class=\"n\">");
-    pText->Cents(nCents, szSuffix).Raw("</td></tr>\n");
-}
+private:
+    void CountCells(const RatedRow& row) {
+        pText->Raw("<td class=\"n\">").Int(row.nChars).Raw("</td><td class=\"n\">").Int(row.nWords);
+        pText->Raw("</td><td class=\"n\">").Lines(rates, row.nLineHundredths).Raw("</td>");
+    }
+    const Rates& rates;
+    const char* szSuffix;
+    QuoteText* pText;
+};
 
 }  // namespace
 
@@ -106,23 +125,8 @@ bool WriteQuoteHtml(const QuoteJob& job, const QuoteAmounts& amounts, QuoteText*
     WriteTerms(job, szSuffix, pText);
     WriteHead(rates, pText);
 
-    size_t nFiles = job.pFiles->Count();
-    QuoteRowCents rowCents(amounts, nFiles);
-    QuoteFile file;
-    for (size_t i = 0; i < nFiles; ++i) {
-        job.pFiles->Get(i, &file);
-        RatedRow row = PriceFileRow(rates, file.counts);
-        int64_t nCents = 0;
-        if (!rowCents.Next(row.dSum, &nCents)) return false;
-        pText->Raw("<tr><td class=\"name\">").Html(file.szName).Raw("</td><td>").Html(file.szKind).Raw("</td>");
-        CountCells(rates, row, pText);
-        pText->Raw("<td class=\"n\">").Cents(nCents, szSuffix).Raw("</td></tr>\n");
-    }
-    if (amounts.bFixedRow) ChargeRow("Fixed cost per job", amounts.nFixedCents, szSuffix, pText);
-    if (amounts.job.bMinimumApplied) ChargeRow("Up to the minimum charge", amounts.nMinimumCents, szSuffix, pText);
-    pText->Raw("<tr class=\"total\"><td colspan=\"2\">Total</td>");
-    CountCells(rates, amounts.job.sums, pText);
-    pText->Raw("<td class=\"n\">").Cents(amounts.nTotalCents, szSuffix).Raw("</td></tr>\n");
+    PageLayout layout(rates, szSuffix, pText);
+    if (!WriteQuoteTable(job, amounts, &layout)) return false;
     pText->Raw("</tbody>\n</table>\n</body>\n</html>\n");
     return true;
 }

@@ -61,6 +61,23 @@ bool QuoteRowCents::Next(double dPrice, int64_t* pnCents) {
     return true;
 }
 
+bool WriteQuoteTable(const QuoteJob& job, const QuoteAmounts& amounts, QuoteLayout* pLayout) {
+    size_t nFiles = job.pFiles->Count();
+    QuoteRowCents rowCents(amounts, nFiles);
+    QuoteFile file;
+    for (size_t i = 0; i < nFiles; ++i) {
+        job.pFiles->Get(i, &file);
+        RatedRow row = PriceFileRow(*job.pRates, file.counts);
+        int64_t nCents = 0;
+        if (!rowCents.Next(row.dSum, &nCents)) return false;
+        pLayout->FileRow(file, row, nCents);
+    }
+    if (amounts.bFixedRow) pLayout->ChargeRow("Fixed cost per job", amounts.nFixedCents);
+    if (amounts.job.bMinimumApplied) pLayout->ChargeRow("Up to the minimum charge", amounts.nMinimumCents);
+    pLayout->TotalRow(amounts.job.sums, amounts.nTotalCents);
+    return true;
+}
+
 void QuoteCharsHeading(const Rates& rates, char* szHeading, size_t nSize) {
     size_t n = CopyBounded(szHeading, nSize, "Characters");
     CopyBounded(szHeading + n, nSize - n, RateCharsKind(rates));

@@ -39,6 +39,20 @@ private:
     int64_t nGiven;
 };
 
+// How one form lays out the table's rows below its head.
+class QuoteLayout {
+public:
+    virtual ~QuoteLayout() {}
+    virtual void FileRow(const QuoteFile& file, const RatedRow& row, int64_t nCents) = 0;
+    // The fixed cost, or what the minimum charge adds: a label and an amount.
+    virtual void ChargeRow(const char* szLabel, int64_t nCents) = 0;
+    virtual void TotalRow(const RatedRow& sums, int64_t nCents) = 0;
+};
+
+// The rows: each file's, the fixed cost and the minimum when they apply, the total last; false
+// when the running sum is beyond cents.
+bool WriteQuoteTable(const QuoteJob& job, const QuoteAmounts& amounts, QuoteLayout* pLayout);
+
 // The column headings: "Characters (with spaces)", and the line unit's name.
 void QuoteCharsHeading(const Rates& rates, char* szHeading, size_t nSize);
 

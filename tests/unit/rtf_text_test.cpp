@@ -192,6 +192,8 @@ TEST(RtfText, WhatTheProgramMakesIsNotCounted) {
     EXPECT_EQ("Printed \r\nref\r\n",
               Text("{\\rtf1 Printed {\\field{\\*\\fldinst {\\rtlch PRINTDATE}\\\\@ \"d\"}{\\fldrslt 12/10/26}}\\par "
                    "{\\field{\\*\\fldinst REF a}{\\fldrslt {\\field{\\*\\fldinst TIME}{\\fldrslt 10:00}}ref}}\\par}"));
+    EXPECT_EQ("On .\r\n", Text("{\\rtf1 On {\\field{\\*\\fldinst \\f0\\fs20 DATE}{\\fldrslt 12/10/26}}.}"))
+        << "a control word before the type does not end it";
     EXPECT_EQ("First\r\nSecond\r\n",
               Text("{\\rtf1{\\listtext\\pard\\plain 1.\\tab}First\\par{\\pntext 2.\\tab}Second\\par}"));
 }
