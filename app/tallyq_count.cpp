@@ -15,6 +15,7 @@
 #include <io.h>
 #endif
 
+#include "app/count_encoding.h"
 #include "app/count_input.h"
 #include "app/count_quote.h"
 #include "app/count_usage.h"
@@ -27,15 +28,6 @@
 
 namespace {
 
-struct EncodingName {
-    const char* szName;
-    TextFileEncoding encoding;
-};
-const EncodingName kEncodingNames[] = {{"utf-8", kTextUtf8},
-                                       {"utf-16le", kTextUtf16LE},
-                                       {"utf-16be", kTextUtf16BE},
-                                       {"windows-1252", kTextWindows1252},
-                                       {"ansi", kTextAnsi}};
 
 // The options that take a price text, each into its field of the rates.
 struct PriceOption {
@@ -247,35 +239,6 @@ const char* OptionValue(const char* szName, int argc, char** argv, int* pIndex) 
     if (szArgument[nName] == '=') return szArgument + nName + 1;
     if (szArgument[nName] != '\0' || *pIndex + 1 >= argc) return nullptr;
     return argv[++*pIndex];
-}
-
-// Encoding names are told apart without regard to letter case: "UTF-8" is "utf-8". Any other
-// value is a code page's number or a web page's charset label ("1251", "koi8-r"): UTF-8 and
-// Windows-1252 are read by the measurer itself, any other code page by the system's converter
-// (*pnCodePage).
-bool EncodingOfName(const char* szName, TextFileEncoding* pEncoding, int* pnCodePage) {
-    *pnCodePage = 0;
-    for (const EncodingName& known : kEncodingNames) {
-        size_t i = 0;
-        for (; known.szName[i] != '\0'; ++i) {
-            char c = szName[i] >= 'A' && szName[i] <= 'Z' ? static_cast<char>(szName[i] - 'A' + 'a') : szName[i];
-            if (c != known.szName[i]) break;
-        }
-        if (known.szName[i] == '\0' && szName[i] == '\0') {
-            *pEncoding = known.encoding;
-            return true;
-        }
-    }
-    int nCodePage = 0;
-    if (!TextToDialogInt(szName, &nCodePage)) nCodePage = CodePageOfCharsetLabel(szName, strlen(szName));
-    if (nCodePage <= 0) return false;
-    if (nCodePage == kCodePageUtf8 || nCodePage == 1252) {
-        *pEncoding = nCodePage == 1252 ? kTextWindows1252 : kTextUtf8;
-        return true;
-    }
-    *pEncoding = kTextDetected;
-    *pnCodePage = nCodePage;
-    return true;
 }
 
 bool IsOption(const char* szArgument, const char* szName) {
