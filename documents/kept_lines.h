@@ -1,7 +1,9 @@
 // A document's class bytes, kept as they are counted, so that its lines can be counted again at
 // any column limit without reading the document again. Text that repeats (a table cell that
 // stands for several) is measured on its own and its lines multiplied, as CountingSink does: the
-// repeats are kept as marks between the bytes.
+// repeats are kept as marks between the bytes. The bytes lie in blocks of a fixed size, so that a
+// long document's grow without being copied (a copy of hundreds of MB would hold the window up, and
+// need the old and the new room at once).
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -24,7 +26,9 @@ public:
     bool Failed() const { return bFailed; }
     // The lines at a column limit.
     int64_t CountLines(int nCharsPerLine) const;
-    size_t Bytes() const { return bytes.Size(); }
+    size_t Bytes() const { return nBytes; }
+
+    static const size_t kBlockBytes = 1 << 20;
 
 private:
     struct Mark {
@@ -32,8 +36,11 @@ private:
         uint64_t nRepeat;  // a repeat's start; 0 marks its end
     };
     void AddMark(uint64_t nRepeat);
+    // Measures the kept bytes from nFrom to nTo, block by block.
+    void MeasureLines(size_t nFrom, size_t nTo, int nCharsPerLine, MeasureState* pState) const;
 
-    GrowingArray<unsigned char> bytes;
+    GrowingArray<unsigned char*> blocks;
+    size_t nBytes;
     GrowingArray<Mark> marks;
     bool bFailed;
 };

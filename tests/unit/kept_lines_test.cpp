@@ -4,6 +4,8 @@
 
 #include <string.h>
 
+#include <string>
+
 #include "documents/counting_sink.h"
 #include "documents/kept_lines.h"
 
@@ -51,6 +53,31 @@ TEST(KeptLines, RepeatedLinesMultiply) {
     EXPECT_EQ(kept.CountLines(80), 6);
     // At 2 characters a line "three" takes 3 lines, each of its four times; "one" and "two" 2 each.
     EXPECT_EQ(kept.CountLines(2), 2 + 2 + 4 * 3);
+}
+
+TEST(KeptLines, LinesAcrossTheKeptBlocksEdgesAreThoseOfAFreshMeasure) {
+    // Lines of 47 characters past three block edges, a repeat standing across the first of them.
+    std::string line(45, 'x');
+    line += "\r\n";
+    auto PutLong = [&](TextSink* pSink) {
+        size_t nLines = 3 * KeptLines::kBlockBytes / line.size() + 7;
+        for (size_t i = 0; i < nLines; ++i) {
+            if (i == KeptLines::kBlockBytes / line.size()) pSink->BeginRepeat(3);
+            pSink->Put(line.data(), line.size());
+            if (i == KeptLines::kBlockBytes / line.size() + 2) pSink->EndRepeat();
+        }
+    };
+    KeptLines kept;
+    CountingSink keeping(0, &kept);
+    PutLong(&keeping);
+    keeping.Finish();
+    ASSERT_FALSE(kept.Failed());
+    ASSERT_GT(kept.Bytes(), 3 * KeptLines::kBlockBytes) << "the text should pass three block edges";
+    for (int nLimit : {0, 10, 46, 47, 100}) {
+        CountingSink fresh(nLimit);
+        PutLong(&fresh);
+        EXPECT_EQ(kept.CountLines(nLimit), fresh.Finish().nLines) << "at " << nLimit << " characters per line";
+    }
 }
 
 }  // namespace
