@@ -59,6 +59,14 @@ extern const char kRefusedBadRtf[];
 // Not a refusal of the file: its reading was stopped (Stopped() tells it from the others).
 extern const char kRefusedStopped[];
 
+// Which text of a translation file counts: the text to be translated, or its translation (in TMX,
+// of every language but the source's, or of szLanguage alone when it names one, letter case aside).
+enum class TranslationSide { kSource, kTarget };
+struct TranslationChoice {
+    TranslationSide side;
+    const char* szLanguage;  // null or empty: every target language
+};
+
 class DocumentText {
 public:
     explicit DocumentText(TextSink* pSink)
@@ -68,6 +76,8 @@ public:
           szKindName(nullptr),
           nRepeatDepth(0),
           nFactor(1),
+          translation{TranslationSide::kSource, nullptr},
+          nUntranslated(0),
           kept(kMaxDocumentTextBytes) {}
 
     // UTF-8 text of the document, any bytes: each ill-formed part (a maximal subpart) and each
@@ -92,6 +102,14 @@ public:
     // reader of a package sets it once it knows.
     void SetKindName(const char* szName) { szKindName = szName; }
     const char* KindName() const { return szKindName; }
+
+    // The side of a translation file to read; the source unless the caller chooses.
+    void ChooseTranslation(const TranslationChoice& choice) { translation = choice; }
+    const TranslationChoice& Translation() const { return translation; }
+    // On the target side, a unit (segment, entry, message) without a translation counts nothing; the
+    // reader notes each, for the caller to say how many.
+    void NoteUntranslated() { ++nUntranslated; }
+    uint64_t Untranslated() const { return nUntranslated; }
 
     // What the reader's arrays count against.
     MemoryBound* Kept() { return &kept; }
@@ -125,6 +143,8 @@ private:
     unsigned nRepeatDepth;
     uint64_t nFactor;  // the product of the open repeats
     uint64_t factors[kMaxRepeatDepth];
+    TranslationChoice translation;
+    uint64_t nUntranslated;
     MemoryBound kept;
     ProgressMeter meter;
 };
