@@ -144,9 +144,41 @@ const char* XmlReader::SkipMarkupDeclaration(const char* p, bool* pbToken) {
         return pPos = pClose + 3;
     }
     int nDoctype = StartsWith(p, pEnd, "<!DOCTYPE");
+    if (nDoctype == 1 && bDoctypeReadPast && !bRootSeen && !bDoctypeSeen) return SkipExternalDoctype(p);
     if (nDoctype == 1) return Fail(XmlError::kDoctype, p), nullptr;
     bool bCut = nComment < 0 || nCData < 0 || nDoctype < 0;
     return Fail(bCut ? XmlError::kTruncated : XmlError::kNotWellFormed, p), nullptr;
+}
+
+// "<!DOCTYPE" S Name (S ExternalID)? S? '>': where it ends, or null after an error. An internal
+// subset ('[') is refused.
+const char* XmlReader::SkipExternalDoctype(const char* pDoctype) {
+    bDoctypeSeen = true;
+    const char* p = pDoctype + 9;
+    if (p == pEnd) return Fail(XmlError::kTruncated, pDoctype), nullptr;
+    if (!IsXmlSpace(*p)) return Fail(XmlError::kNotWellFormed, p), nullptr;
+    while (p < pEnd && IsXmlSpace(*p)) ++p;
+    XmlSpan name;
+    p = ReadName(p, &name);
+    if (p == nullptr) return nullptr;
+    // At most the keyword and two literals follow.
+    for (unsigned nParts = 0; p < pEnd; ++nParts) {
+        while (p < pEnd && IsXmlSpace(*p)) ++p;
+        if (p == pEnd) break;
+        if (*p == '>') return p + 1;
+        if (*p == '[') return Fail(XmlError::kDoctype, pDoctype), nullptr;
+        if (nParts == 3) return Fail(XmlError::kNotWellFormed, p), nullptr;
+        if (*p == '"' || *p == '\'') {
+            const char* pClose = static_cast<const char*>(memchr(p + 1, *p, static_cast<size_t>(pEnd - p - 1)));
+            if (pClose == nullptr) break;
+            p = pClose + 1;
+        } else if (nParts == 0 && (StartsWith(p, pEnd, "SYSTEM") == 1 || StartsWith(p, pEnd, "PUBLIC") == 1)) {
+            p += 6;
+        } else {
+            return Fail(XmlError::kNotWellFormed, p), nullptr;
+        }
+    }
+    return Fail(XmlError::kTruncated, pDoctype), nullptr;
 }
 
 // The qualified name at p: where it ends, or null after an error.

@@ -78,6 +78,11 @@ public:
     XmlReader(const XmlReader&) = delete;
     XmlReader& operator=(const XmlReader&) = delete;
 
+    // Translation files name their DTD: from now, a DOCTYPE before the root with no internal subset
+    // is read past (its external DTD is never fetched); one with an internal subset, which may
+    // declare entities, is still refused.
+    void ReadPastExternalDoctype() { bDoctypeReadPast = true; }
+
     XmlToken Next();
     XmlToken Token() const { return token; }
     XmlError Error() const { return error; }
@@ -125,6 +130,7 @@ private:
     XmlToken CloseElement();
     const char* SkipMarkupDeclaration(const char* p, bool* pbToken);
     const char* SkipProcessingInstruction(const char* p);
+    const char* SkipExternalDoctype(const char* p);
     bool Resolve(XmlSpan name, bool bAttribute, XmlSpan* pUri, XmlSpan* pLocal) const;
 
     const char* pData;
@@ -140,6 +146,8 @@ private:
     XmlSpan text;
     bool bRawText;
     bool bRootSeen;
+    bool bDoctypeReadPast = false;
+    bool bDoctypeSeen = false;
     bool bEmptyElement;  // the start of <a/> was given: its end comes next
     unsigned nDepth;
     unsigned nTokenDepth;

@@ -14,8 +14,9 @@ std::string Named(XmlSpan uri, XmlSpan local) {
 
 // The tokens of a part, written out: <{uri}local attr="raw">, </{uri}local>, 'text', [cdata], and
 // an error as !reason@offset.
-std::string Trace(const std::string& xml) {
+std::string Trace(const std::string& xml, bool bPastExternalDoctype = false) {
     XmlReader reader(xml.data(), xml.size());
+    if (bPastExternalDoctype) reader.ReadPastExternalDoctype();
     std::string trace;
     for (int i = 0; i < 10000; ++i) {
         switch (reader.Next()) {
@@ -162,6 +163,27 @@ TEST(XmlReader, DoctypeIsRefusedWhereverItStands) {
     EXPECT_EQ("!a DOCTYPE is not allowed in a document part@0",
               Trace("<!DOCTYPE r [<!ENTITY e SYSTEM 'file:///etc/passwd'>]><r>&e;</r>"));
     EXPECT_EQ("<r>!a DOCTYPE is not allowed in a document part@3", Trace("<r><!DOCTYPE r></r>"));
+}
+
+TEST(XmlReader, AnExternalDoctypeIsReadPastWhereAllowedAndAnInternalSubsetStillRefused) {
+    const struct {
+        const char* szXml;
+        const char* szTrace;
+    } kCases[] = {
+        {"<!DOCTYPE TS><TS/>", "<TS></TS>"},
+        {"<?xml version='1.0'?>\n<!DOCTYPE tmx SYSTEM \"tmx14.dtd\" >\n<tmx/>", "<tmx></tmx>"},
+        {"<!DOCTYPE x PUBLIC '-//A>[B//EN' \"http://x/>[\"><x/>", "<x></x>"},
+        {"<!DOCTYPE r [<!ENTITY e 'boom'>]><r>&e;</r>", "!a DOCTYPE is not allowed in a document part@0"},
+        {"<!DOCTYPE r SYSTEM 'r.dtd' [<!ENTITY e 'boom'>]><r/>", "!a DOCTYPE is not allowed in a document part@0"},
+        {"<!DOCTYPE a><!DOCTYPE a><a/>", "!a DOCTYPE is not allowed in a document part@12"},
+        {"<a><!DOCTYPE a></a>", "<a>!a DOCTYPE is not allowed in a document part@3"},
+        {"<!DOCTYPE a SYSTEM 'a.dtd'", "!the XML is cut off in the middle of its markup@0"},
+        {"<!DOCTYPEa><a/>", "!the XML is not well formed@9"},
+        {"<!DOCTYPE a BOGUS><a/>", "!the XML is not well formed@12"},
+    };
+    for (const auto& c : kCases) EXPECT_EQ(c.szTrace, Trace(c.szXml, true)) << "for " << c.szXml;
+    EXPECT_EQ("!a DOCTYPE is not allowed in a document part@0", Trace("<!DOCTYPE TS><TS/>"))
+        << "a document part never has one";
 }
 
 std::string Nested(unsigned nDepth) {
