@@ -138,6 +138,28 @@ void FormatMissingCodePage(int nCodePage, char* szReason) {
     memcpy(szReason + n, szAfter, sizeof(szAfter));
 }
 
+bool DocumentText::RefuseAt(const char* szReason, const char* szDetail, uint64_t nOffset) {
+    if (szRefusal != nullptr) return false;
+    char szDigits[24];
+    size_t nDigits = 0;
+    do {
+        szDigits[nDigits++] = static_cast<char>('0' + nOffset % 10);
+        nOffset /= 10;
+    } while (nOffset != 0);
+    size_t n = 0;
+    auto Add = [&](const char* sz, size_t cb) {
+        for (size_t i = 0; i < cb && n + 1 < sizeof(szCodePageRefusal); ++i) szCodePageRefusal[n++] = sz[i];
+    };
+    Add(szReason, strlen(szReason));
+    Add(" (", 2);
+    Add(szDetail, strlen(szDetail));
+    Add(" at byte ", 9);
+    while (nDigits > 0) Add(&szDigits[--nDigits], 1);
+    Add(")", 1);
+    szCodePageRefusal[n] = '\0';
+    return Refuse(szCodePageRefusal);
+}
+
 bool DocumentText::RefuseMissingCodePage(int nCodePage) {
     if (szRefusal != nullptr) return false;
     FormatMissingCodePage(nCodePage, szCodePageRefusal);

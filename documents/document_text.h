@@ -53,7 +53,7 @@ extern const char kRefusedMissingPart[];
 extern const char kRefusedMissingCodePage[];
 // The reason for a code page the system has no converter for, naming it, in szReason of at least
 // kMissingCodePageReasonSize bytes.
-enum { kMissingCodePageReasonSize = 96 };
+enum { kMissingCodePageReasonSize = 96, kDetailedReasonSize = 200 };
 void FormatMissingCodePage(int nCodePage, char* szReason);
 extern const char kRefusedBadRtf[];
 // Not a refusal of the file: its reading was stopped (Stopped() tells it from the others).
@@ -97,6 +97,8 @@ public:
     }
     // Refused for a code page the system has no converter for, which the reason names.
     bool RefuseMissingCodePage(int nCodePage);
+    // Refused with "REASON (DETAIL at byte N)", cut to fit kDetailedReasonSize bytes.
+    bool RefuseAt(const char* szReason, const char* szDetail, uint64_t nOffset);
     uint64_t BytesMade() const { return cbMade; }
     // What the document was read as ("Word", "OpenDocument spreadsheet"), as a quote names it; the
     // reader of a package sets it once it knows.
@@ -139,7 +141,7 @@ private:
     uint64_t cbMade;
     const char* szRefusal;
     const char* szKindName;
-    char szCodePageRefusal[kMissingCodePageReasonSize];
+    char szCodePageRefusal[kDetailedReasonSize];
     unsigned nRepeatDepth;
     uint64_t nFactor;  // the product of the open repeats
     uint64_t factors[kMaxRepeatDepth];
