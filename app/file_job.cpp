@@ -55,6 +55,14 @@ bool FileJob::TakeHandOver(const COPYDATASTRUCT* pData) {
     return true;
 }
 
+void FileJob::ReadAgainForSide(HWND hwndDlg, int nStatusId) {
+    if (bReading || !files.ReadForAnotherSide(pView->SideInUse())) return;
+    FileList names;
+    for (size_t i = 0; i < files.Count(); ++i) names.Add(files.Path(i));
+    names.CountLeftOut(nFilesLeftOut);
+    Read(hwndDlg, nStatusId, names, false);
+}
+
 void FileJob::ReadStarted(HWND hwndDlg, int nStatusId) {
     // One reading at a time: names handed over meanwhile wait for the message posted with them.
     if (bReading || !sets.Waiting()) return;
@@ -80,7 +88,7 @@ bool FileJob::Read(HWND hwndDlg, int nStatusId, const FileList& names, bool bAdd
     pView->ReadingStarts();
     PricedFiles read;
     FileReading reading(hwndDlg, nStatusId);
-    bool bDone = reading.ReadAll(toRead, pView->CharsPerLine(), &read);
+    bool bDone = reading.ReadAll(toRead, pView->CharsPerLine(), pView->SideInUse(), &read);
     bReading = false;
     if (!bDone) {
         pView->ReadingEnded(FileReading::kStoppedText);

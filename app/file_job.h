@@ -17,6 +17,8 @@ class FileJobView {
 public:
     // The characters per line the files' lines are first counted at.
     virtual int CharsPerLine() = 0;
+    // The side of translation files the rates in use count.
+    virtual TranslationSide SideInUse() = 0;
     // The reading starts: the status line is the reading's own until it ends.
     virtual void ReadingStarts() = 0;
     // The set read is shown and priced.
@@ -48,6 +50,9 @@ public:
     void ReadStarted(HWND hwndDlg, int nStatusId);
     // What is shown now is no set that starts can join (the clipboard).
     void EndSet() { sets.EndSet(); }
+    // The rates in use count the other side of translation files than those shown were read for:
+    // the files shown are read again.
+    void ReadAgainForSide(HWND hwndDlg, int nStatusId);
 
 private:
     // Reads the files named (folders opened) and shows them; false when nothing of them was shown.

@@ -5,6 +5,7 @@
 
 #include "documents/code_page_converter.h"
 #include "documents/counting_sink.h"
+#include "documents/translation_files.h"
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -43,6 +44,7 @@ FileMeasure::FileMeasure(const FileMeasureOptions& newOptions, KeptLines* pNewKe
       szRefusal(nullptr),
       szPackageKind(nullptr),
       bConvertPlain(false),
+      nUntranslated(0),
       pShown(nullptr) {}
 
 FileMeasure::~FileMeasure() {
@@ -63,22 +65,24 @@ bool FileMeasure::Start(const char* pFirst, size_t nFirst, const char* szName, b
     // Standard input has no name: only a zip there is read as a document.
     if (bStdin && kind != DocumentKind::kZip) kind = DocumentKind::kPlainText;
     if (kind == DocumentKind::kRefused) return Refuse(szKindRefusal);
-    if (kind == DocumentKind::kPlainText) {
-        size_t nMark;
-        plainEncoding = DecideTextFileEncoding(pFirst, nFirst, options.encoding, &nMark);
-        bConvertPlain = options.nPlainCodePage != 0;
-        if (bConvertPlain) plainEncoding = kTextUtf8;  // what the converter makes
-        pMeasurer = new (measurerPlace) TextMeasurer(options.nCharsPerLine, MeasurerEncoding(plainEncoding));
-        pMeasurer->KeepBytesIn(pKept);
-        utf32 = Utf32Feeder(plainEncoding == kTextUtf32BE);
-        if (pShown != nullptr) pShown->StartPlain(plainEncoding);
-        return bConvertPlain ? Feed(pFirst, nFirst) : (FeedPlainText(pFirst + nMark, nFirst - nMark), true);
-    }
+    if (kind == DocumentKind::kPlainText) return StartPlain(pFirst, nFirst);
     if (cbExpected > kMaxDocumentFileBytes) return Refuse(kRefusedTooLarge);
     // The whole file at once when its size is known.
     size_t cbStart = static_cast<size_t>(cbExpected > nFirst ? cbExpected : nFirst) + 1;
     if (!document.Reserve(cbStart)) return Refuse(kRefusedOutOfMemory);
     return Feed(pFirst, nFirst);
+}
+
+bool FileMeasure::StartPlain(const char* pFirst, size_t nFirst) {
+    size_t nMark;
+    plainEncoding = DecideTextFileEncoding(pFirst, nFirst, options.encoding, &nMark);
+    bConvertPlain = options.nPlainCodePage != 0;
+    if (bConvertPlain) plainEncoding = kTextUtf8;  // what the converter makes
+    pMeasurer = new (measurerPlace) TextMeasurer(options.nCharsPerLine, MeasurerEncoding(plainEncoding));
+    pMeasurer->KeepBytesIn(pKept);
+    utf32 = Utf32Feeder(plainEncoding == kTextUtf32BE);
+    if (pShown != nullptr) pShown->StartPlain(plainEncoding);
+    return bConvertPlain ? Feed(pFirst, nFirst) : (FeedPlainText(pFirst + nMark, nFirst - nMark), true);
 }
 
 void FileMeasure::FeedPlainText(const char* pBytes, size_t nBytes) {
@@ -110,28 +114,44 @@ bool FileMeasure::Feed(const char* pBytes, size_t nBytes) {
 
 bool FileMeasure::Finish(TextCounts* pCounts, ReadingProgress* pProgress) {
     if (szRefusal != nullptr) return false;
-    if (bConvertPlain && !ConvertPlainText()) return false;
-    if (pMeasurer != nullptr) {
-        if (pShown != nullptr) pShown->FinishPlain();
-        if (plainEncoding == kTextUtf32LE || plainEncoding == kTextUtf32BE) utf32.Finish(pMeasurer);
-#ifdef _WIN32
-        if (plainEncoding == kTextAnsi && !AnsiCodePageIsUtf8()) ansi.Finish(pMeasurer);
-#endif
-        *pCounts = pMeasurer->Finish();
-    } else {
-        CountingSink counter(options.nCharsPerLine, pKept);
-        DocumentText text(pShown != nullptr ? static_cast<TextSink*>(pShown) : &counter);
-        text.WatchProgress(pProgress);
-        bool bRead = ReadDocument(kind, document.Data(), document.Size(), options.nFallbackCodePage, &text);
-        document.Free();
-        szPackageKind = text.KindName();
-        if (text.Stopped()) return Refuse(kRefusedStopped);
-        if (!bRead) return Refuse(text.Refusal() != nullptr ? text.Refusal() : kRefusedBadXml);
-        if (pShown != nullptr) pShown->FinishDocument();
-        if (counter.Failed()) return Refuse(kRefusedOutOfMemory);
-        *pCounts = counter.Finish();
+    if (pMeasurer == nullptr) {
+        bool bPlainAfterAll = false;
+        if (!ReadWholeDocument(pProgress, pCounts, &bPlainAfterAll)) return false;
+        if (!bPlainAfterAll) return pKept == nullptr || !pKept->Failed() || Refuse(kRefusedOutOfMemory);
+        // An XML file whose root is no translation file's: its bytes as plain text, from the start.
+        GrowingArray<unsigned char> bytes;
+        bytes.Swap(&document);
+        kind = DocumentKind::kPlainText;
+        const char* pBytes = bytes.Size() > 0 ? reinterpret_cast<const char*>(bytes.Data()) : "";
+        if (!StartPlain(pBytes, bytes.Size())) return false;
     }
+    if (bConvertPlain && !ConvertPlainText()) return false;
+    if (pShown != nullptr) pShown->FinishPlain();
+    if (plainEncoding == kTextUtf32LE || plainEncoding == kTextUtf32BE) utf32.Finish(pMeasurer);
+#ifdef _WIN32
+    if (plainEncoding == kTextAnsi && !AnsiCodePageIsUtf8()) ansi.Finish(pMeasurer);
+#endif
+    *pCounts = pMeasurer->Finish();
     if (pKept != nullptr && pKept->Failed()) return Refuse(kRefusedOutOfMemory);
+    return true;
+}
+
+bool FileMeasure::ReadWholeDocument(ReadingProgress* pProgress, TextCounts* pCounts, bool* pbPlainAfterAll) {
+    CountingSink counter(options.nCharsPerLine, pKept);
+    DocumentText text(pShown != nullptr ? static_cast<TextSink*>(pShown) : &counter);
+    text.WatchProgress(pProgress);
+    text.ChooseTranslation(options.translation);
+    bool bRead = ReadDocument(kind, document.Data(), document.Size(), options.nFallbackCodePage, &text);
+    *pbPlainAfterAll = !bRead && text.Refusal() == kNotTranslationFile;
+    if (*pbPlainAfterAll) return true;  // nothing reached the sink: the root decided before any text
+    document.Free();
+    szPackageKind = text.KindName();
+    nUntranslated = text.Untranslated();
+    if (text.Stopped()) return Refuse(kRefusedStopped);
+    if (!bRead) return Refuse(text.Refusal() != nullptr ? text.Refusal() : kRefusedBadXml);
+    if (pShown != nullptr) pShown->FinishDocument();
+    if (counter.Failed()) return Refuse(kRefusedOutOfMemory);
+    *pCounts = counter.Finish();
     return true;
 }
 
@@ -147,6 +167,12 @@ bool FileMeasure::ConvertPlainText() {
     }
     FeedPlainText(converted.Size() > 0 ? converted.Data() : "", converted.Size());
     return true;
+}
+
+bool FileMeasure::ReadAsTranslation() const {
+    return kind == DocumentKind::kTranslationXml || kind == DocumentKind::kPo || kind == DocumentKind::kProperties ||
+           kind == DocumentKind::kAppleStrings ||
+           (kind == DocumentKind::kZip && szPackageKind != nullptr && strcmp(szPackageKind, "IDML") == 0);
 }
 
 const char* FileMeasure::KindName() const {

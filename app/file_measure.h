@@ -53,6 +53,8 @@ struct FileMeasureOptions {
     // Plain text in a code page the measurer does not read itself (not UTF-8 or Windows-1252): read
     // whole and converted by the system's converter (0: none).
     int nPlainCodePage = 0;
+    // The side of translation files that counts.
+    TranslationChoice translation = {TranslationSide::kSource, nullptr};
 };
 
 // What Start wants to see first: the file's first bytes up to this many (all of it when shorter).
@@ -81,13 +83,19 @@ public:
     // What the file was read as, for a quote: "Text", "Word", "Web page", ...; after Finish.
     const char* KindName() const;
     bool Stopped() const { return szRefusal == kRefusedStopped; }
+    // Of a translation file read for its target side: the units it has no translation for.
+    uint64_t Untranslated() const { return nUntranslated; }
+    // Whether the file was read as a translation file, whose counts depend on the side; after Finish.
+    bool ReadAsTranslation() const;
     // Before Start: the text goes to pShown as well, as it is counted; a document's text goes
     // there alone, and its counts are zero.
     void ShowTextIn(ShownText* pShownText) { pShown = pShownText; }
 
 private:
     bool Refuse(const char* szReason);
+    bool StartPlain(const char* pFirst, size_t nFirst);
     bool ConvertPlainText();
+    bool ReadWholeDocument(ReadingProgress* pProgress, TextCounts* pCounts, bool* pbPlainAfterAll);
     void FeedPlainText(const char* pBytes, size_t nBytes);
 
     FileMeasureOptions options;
@@ -105,6 +113,7 @@ private:
     const char* szRefusal;
     const char* szPackageKind;
     bool bConvertPlain;
+    uint64_t nUntranslated;
     char szCodePageReason[kMissingCodePageReasonSize];  // what a package's reader found it to be
     ShownText* pShown;
 };

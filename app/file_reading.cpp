@@ -44,7 +44,7 @@ void FileReading::NoteRefusal(const wchar_t* szName, const wchar_t* szReason) {
     lstrcpynW(szFirstReason, szReason, sizeof(szFirstReason) / sizeof(szFirstReason[0]));
 }
 
-bool FileReading::ReadAll(const FileList& list, int nCharsPerLine, PricedFiles* pSet) {
+bool FileReading::ReadAll(const FileList& list, int nCharsPerLine, TranslationSide side, PricedFiles* pSet) {
     // Folders and files the list could not open are told as the files refused are, before them.
     if (list.Unopened() > 0) {
         NoteRefusal(list.FirstUnopened(), list.FirstUnopenedReason());
@@ -55,7 +55,7 @@ bool FileReading::ReadAll(const FileList& list, int nCharsPerLine, PricedFiles* 
     for (const wchar_t* szPath = list.First(); szPath != nullptr && !bStopped; szPath = list.Next(szPath)) {
         ShowStatus(++nIndex, list.Count(), FileNameOf(szPath));
         wchar_t szReason[300];
-        PricedFiles::ReadResult result = pSet->ReadFile(szPath, nCharsPerLine, this, szReason, 300);
+        PricedFiles::ReadResult result = pSet->ReadFile(szPath, nCharsPerLine, side, this, szReason, 300);
         if (result == PricedFiles::kFileRefused) NoteRefusal(FileNameOf(szPath), szReason);
         // Esc between two files stops as well as Esc between two pieces of one.
         if (result != PricedFiles::kReadingStopped) GoOn();
@@ -79,6 +79,17 @@ bool FileReading::ReadAll(const FileList& list, int nCharsPerLine, PricedFiles* 
                   static_cast<unsigned>(nRefused - 1), szFirstReason);
     } else {
         szOutcome[nOutcome] = L'\0';
+    }
+    // Within its 100 units, after at most MAX_PATH + 500.
+    uint64_t nUntranslated = pSet->Untranslated();
+    if (nUntranslated > 0) {
+        nOutcome = lstrlenW(szOutcome);
+        if (nOutcome > 0) szOutcome[nOutcome++] = L' ';
+        unsigned nShown = nUntranslated > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<unsigned>(nUntranslated);
+        wsprintfW(szOutcome + nOutcome,
+                  nShown == 1 ? L"%u unit has no translation: it counts nothing."
+                              : L"%u units have no translation: they count nothing.",
+                  nShown);
     }
     return !bStopped;
 }

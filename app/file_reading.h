@@ -14,12 +14,12 @@ public:
     FileReading(const FileReading&) = delete;
     FileReading& operator=(const FileReading&) = delete;
 
-    // Reads every file of the list into pSet at nCharsPerLine; false when Esc stopped it (pSet
-    // then holds part of the files, to be dropped).
-    bool ReadAll(const FileList& list, int nCharsPerLine, PricedFiles* pSet);
+    // Reads every file of the list into pSet at nCharsPerLine, translation files for the side;
+    // false when Esc stopped it (pSet then holds part of the files, to be dropped).
+    bool ReadAll(const FileList& list, int nCharsPerLine, TranslationSide side, PricedFiles* pSet);
     // What the status line says after the reading: how many files were left out past the limit,
-    // and the first file (or folder) left out and why, with how many more; empty when every file
-    // was priced.
+    // and the first file (or folder) left out and why, with how many more, and how many units of
+    // translation files had no translation; empty when every file was priced whole.
     const wchar_t* Outcome() const { return szOutcome; }
     // The reading was stopped: what the status line then says.
     static const wchar_t kStoppedText[];
@@ -36,5 +36,5 @@ private:
     size_t nRefused;
     wchar_t szFirstRefused[MAX_PATH];
     wchar_t szFirstReason[300];
-    wchar_t szOutcome[MAX_PATH + 500];
+    wchar_t szOutcome[MAX_PATH + 600];
 };

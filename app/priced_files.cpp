@@ -42,13 +42,13 @@ void PricedFiles::Clear() {
     nFiles = 0;
 }
 
-PricedFiles::ReadResult PricedFiles::ReadFile(const wchar_t* szPath, int nCharsPerLine, ReadingProgress* pProgress,
-                                              wchar_t* szReason, size_t nReasonUnits) {
+PricedFiles::ReadResult PricedFiles::ReadFile(const wchar_t* szPath, int nCharsPerLine, TranslationSide side,
+                                              ReadingProgress* pProgress, wchar_t* szReason, size_t nReasonUnits) {
     if (pFiles == nullptr) pFiles = static_cast<File*>(HeapAlloc(GetProcessHeap(), 0, kMaxListedFiles * sizeof(File)));
     if (pPiece == nullptr) pPiece = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, kReadPieceBytes));
     size_t nPath = wcslen(szPath);
     File file = {static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, (nPath + 1) * sizeof(wchar_t))), nullptr,
-                 {}, NewPlainObject<KeptLines>(), nullptr};
+                 {}, NewPlainObject<KeptLines>(), nullptr, false, side, 0};
     if (pFiles == nullptr || pPiece == nullptr || file.szPath == nullptr || file.pKept == nullptr ||
         nFiles >= kMaxListedFiles) {
         if (file.szPath != nullptr) HeapFree(GetProcessHeap(), 0, file.szPath);
@@ -66,7 +66,7 @@ PricedFiles::ReadResult PricedFiles::ReadFile(const wchar_t* szPath, int nCharsP
     if (hFile == INVALID_HANDLE_VALUE) {
         SystemReason(szReason, nReasonUnits);
     } else {
-        result = Measure(hFile, szPath, &file, nCharsPerLine, pProgress, szReason, nReasonUnits);
+        result = Measure(hFile, szPath, &file, nCharsPerLine, side, pProgress, szReason, nReasonUnits);
         CloseHandle(hFile);
     }
     if (result != kFileRead) {
@@ -78,7 +78,8 @@ PricedFiles::ReadResult PricedFiles::ReadFile(const wchar_t* szPath, int nCharsP
 }
 
 PricedFiles::ReadResult PricedFiles::Measure(HANDLE hFile, const wchar_t* szPath, File* pFile, int nCharsPerLine,
-                                             ReadingProgress* pProgress, wchar_t* szReason, size_t nReasonUnits) {
+                                             TranslationSide side, ReadingProgress* pProgress, wchar_t* szReason,
+                                             size_t nReasonUnits) {
     if (GetFileType(hFile) != FILE_TYPE_DISK) {
         CopyReason(kRefusedNotAFile, szReason, nReasonUnits);
         return kFileRefused;
@@ -92,6 +93,7 @@ PricedFiles::ReadResult PricedFiles::Measure(HANDLE hFile, const wchar_t* szPath
     }
     FileMeasureOptions options;
     options.nCharsPerLine = nCharsPerLine;
+    options.translation.side = side;
     FileMeasure measure(options, pFile->pKept);
     DWORD cbRead = 0;
     bool bMeasured = ::ReadFile(hFile, pPiece, kReadPieceBytes, &cbRead, nullptr) &&
@@ -102,6 +104,8 @@ PricedFiles::ReadResult PricedFiles::Measure(HANDLE hFile, const wchar_t* szPath
     }
     if (bMeasured && measure.Finish(&pFile->counts, pProgress)) {
         pFile->szKind = measure.KindName();
+        pFile->bTranslation = measure.ReadAsTranslation();
+        pFile->nUntranslated = measure.Untranslated();
         return kFileRead;
     }
     if (measure.Stopped()) return kReadingStopped;
@@ -123,6 +127,19 @@ void PricedFiles::TakeAll(PricedFiles* pOther) {
         }
     }
     pOther->nFiles = 0;
+}
+
+uint64_t PricedFiles::Untranslated() const {
+    uint64_t nUntranslated = 0;
+    for (size_t i = 0; i < nFiles; ++i) nUntranslated += pFiles[i].nUntranslated;
+    return nUntranslated;
+}
+
+bool PricedFiles::ReadForAnotherSide(TranslationSide side) const {
+    for (size_t i = 0; i < nFiles; ++i) {
+        if (pFiles[i].bTranslation && pFiles[i].side != side) return true;
+    }
+    return false;
 }
 
 TextCounts PricedFiles::Counts() const {

@@ -8,6 +8,7 @@
 #include "app/file_list.h"
 #include "app/priced_text.h"
 #include "app/files_summary.h"
+#include "documents/document_text.h"
 #include "documents/kept_lines.h"
 #include "documents/reading_progress.h"
 
@@ -22,14 +23,21 @@ public:
     PricedFiles& operator=(const PricedFiles&) = delete;
 
     enum ReadResult { kFileRead, kFileRefused, kReadingStopped };
-    // Reads a file and adds it to the set, lines first counted at nCharsPerLine. A file refused
-    // (its kind, its damage, the system's reason) is left out, with the reason in szReason.
-    ReadResult ReadFile(const wchar_t* szPath, int nCharsPerLine, ReadingProgress* pProgress, wchar_t* szReason,
-                        size_t nReasonUnits);
+    // Reads a file and adds it to the set, lines first counted at nCharsPerLine, a translation
+    // file's side of it. A file refused (its kind, its damage, the system's reason) is left out,
+    // with the reason in szReason.
+    ReadResult ReadFile(const wchar_t* szPath, int nCharsPerLine, TranslationSide side, ReadingProgress* pProgress,
+                        wchar_t* szReason, size_t nReasonUnits);
     // Moves the other set's files to the end of this one.
     void TakeAll(PricedFiles* pOther);
     void Clear();
     size_t Count() const { return nFiles; }
+    // The units of the translation files read for their target that have no translation.
+    uint64_t Untranslated() const;
+    // Whether a translation file of the set was read for the other side than this.
+    bool ReadForAnotherSide(TranslationSide side) const;
+    // The path of file nIndex.
+    const wchar_t* Path(size_t nIndex) const { return pFiles[nIndex].szPath; }
 
     TextCounts Counts() const override;
     int CountLines(int nCharsPerLine) const override;
@@ -48,8 +56,11 @@ private:
         TextCounts counts;
         KeptLines* pKept;
         const char* szKind;  // what it was read as (FileMeasure::KindName), a static text
+        bool bTranslation;   // a translation file, read for this side
+        TranslationSide side;
+        uint64_t nUntranslated;
     };
-    ReadResult Measure(HANDLE hFile, const wchar_t* szPath, File* pFile, int nCharsPerLine,
+    ReadResult Measure(HANDLE hFile, const wchar_t* szPath, File* pFile, int nCharsPerLine, TranslationSide side,
                        ReadingProgress* pProgress, wchar_t* szReason, size_t nReasonUnits);
     void FreeFile(File* pFile);
     void GetWords(FileWords* pWords) const;

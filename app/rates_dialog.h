@@ -15,7 +15,7 @@ struct RatesChoiceList {
     const wchar_t* const* pItems;
     int nItems;
 };
-enum { kRatesChoiceLists = 4 };
+enum { kRatesChoiceLists = 5 };
 extern const RatesChoiceList kRatesChoices[kRatesChoiceLists];
 
 class RatesDialog : public LDialog {

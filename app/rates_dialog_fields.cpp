@@ -13,6 +13,7 @@ const wchar_t* const kCharsItems[] = {L"with spaces and line breaks", L"with spa
 const wchar_t* const kLinesItems[] = {L"laid out at N characters", L"characters \u00F7 N"};
 const wchar_t* const kLineNameItems[] = {L"Standard Lines", L"Pages"};
 const wchar_t* const kRoundingItems[] = {L"to two decimals", L"up, per started line"};
+const wchar_t* const kSideItems[] = {L"source text", L"translation"};
 
 // The price fields with where each rates keep their text.
 struct PriceField {
@@ -47,6 +48,7 @@ const RatesChoiceList kRatesChoices[kRatesChoiceLists] = {
     {IDC_RATES_LINES, kLinesItems, 2},
     {IDC_RATES_LINE_NAME, kLineNameItems, 2},
     {IDC_RATES_ROUNDING, kRoundingItems, 2},
+    {IDC_RATES_SIDE, kSideItems, 2},
 };
 
 void RatesDialog::PrepareFields() {
@@ -73,7 +75,8 @@ void RatesDialog::ShowFields(const Rates& rates) {
     SetDlgItemTextW(hwndDlg, IDC_RATES_NAME, reinterpret_cast<const wchar_t*>(rates.szName));
     SetDlgItemTextW(hwndDlg, IDC_RATES_CURRENCY, reinterpret_cast<const wchar_t*>(rates.szCurrency));
     for (const PriceField& field : kPriceFields) SetDlgItemTextA(hwndDlg, field.nId, rates.*field.pText);
-    const int kChoices[kRatesChoiceLists] = {rates.eChars, rates.eLines, rates.eLineName, rates.eRounding};
+    const int kChoices[kRatesChoiceLists] = {rates.eChars, rates.eLines, rates.eLineName, rates.eRounding,
+                                             rates.eSide};
     for (int i = 0; i < kRatesChoiceLists; ++i) {
         SendDlgItemMessageA(hwndDlg, kRatesChoices[i].nId, CB_SETCURSEL, static_cast<WPARAM>(kChoices[i]), 0);
     }
@@ -93,6 +96,7 @@ void RatesDialog::StoreFields(Rates* pRates) {
     pRates->eLines = static_cast<RateLines>(ChoiceOf(hwndDlg, IDC_RATES_LINES));
     pRates->eLineName = static_cast<RateLineName>(ChoiceOf(hwndDlg, IDC_RATES_LINE_NAME));
     pRates->eRounding = static_cast<RateRounding>(ChoiceOf(hwndDlg, IDC_RATES_ROUNDING));
+    pRates->eSide = static_cast<RateSide>(ChoiceOf(hwndDlg, IDC_RATES_SIDE));
 }
 
 bool RatesDialog::IsLineRuleDivided() const { return ChoiceOf(hwndDlg, IDC_RATES_LINES) == kLinesDivided; }

@@ -5,7 +5,7 @@
 // lines, a minimum charge and a currency; each file as a job, or all of them as one (--one-job).
 //   tallyq-count [--cpl N] [--encoding E] [--format F] [--fixed X] [--per-char X] [--per-word X]
 //                [--per-line X] [--chars C] [--lines L] [--round R] [--minimum X] [--currency TEXT]
-//                [--one-job] [--quote FILE [--title TEXT]] [--text] [FILE...]
+//                [--one-job] [--quote FILE [--title TEXT]] [--side S [--lang L]] [--text] [FILE...]
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -64,6 +64,7 @@ struct Options {
     const char* szCurrency = "";  // UTF-8; shown after each cost when not empty
     const char* szQuotePath = nullptr;  // --quote: the inputs' quote is written there
     const char* szTitle = "";
+    TranslationChoice translation = {TranslationSide::kSource, nullptr};  // --side, --lang
     Rates rates;
 };
 
@@ -157,6 +158,7 @@ bool MeasureInputText(const char* szName, const CountInput& input, const Options
     measureOptions.bPlainTextOnly = options.bPlainTextOnly;
     measureOptions.nFallbackCodePage = FallbackCodePage(options);
     measureOptions.nPlainCodePage = options.nCodePage;
+    measureOptions.translation = options.translation;
     FileMeasure measure(measureOptions, nullptr);
     StandardOutput output;
     ShownText shown(&output);
@@ -173,6 +175,12 @@ bool MeasureInputText(const char* szName, const CountInput& input, const Options
     }
     if (bMeasured && measure.Finish(pCounts)) {
         *pszKind = measure.KindName();
+        if (measure.Untranslated() > 0) {
+            fflush(stdout);
+            fprintf(stderr, "tallyq-count: %s: %llu %s no translation, counted as nothing\n", szName,
+                    static_cast<unsigned long long>(measure.Untranslated()),
+                    measure.Untranslated() == 1 ? "unit has" : "units have");
+        }
         return true;
     }
     snprintf(szReason, cbReason, "%s", measure.Refusal());
@@ -349,6 +357,19 @@ int main(int argc, char** argv) {
                 return UsageError("not UTF-8", szValue);
             (bQuote ? options.szQuotePath : options.szTitle) = szValue;
             options.bOneJob = options.bOneJob || bQuote;
+            bKnown = true;
+        }
+        if (IsOption(szArgument, "--side")) {
+            const char* szValue = OptionValue("--side", argc, argv, &i);
+            if (szValue == nullptr) return UsageError("missing value", szArgument);
+            int nSide = ChoiceOf(szValue, "source\0target\0");
+            if (nSide < 0) return UsageError("unknown side", szValue);
+            options.translation.side = nSide == 0 ? TranslationSide::kSource : TranslationSide::kTarget;
+            bKnown = true;
+        }
+        if (IsOption(szArgument, "--lang")) {
+            options.translation.szLanguage = OptionValue("--lang", argc, argv, &i);
+            if (options.translation.szLanguage == nullptr) return UsageError("missing value", szArgument);
             bKnown = true;
         }
         if (strcmp(szArgument, "--text") == 0) {

@@ -81,6 +81,7 @@ private:
     void UpdateCost();
     // The characters per line of the rates in use; 0 when the field holds no number.
     int CharsPerLine() override;
+    TranslationSide SideInUse() override;
     void ShowSummary(const char16_t* szSummary);
     void SetTextMoney(int nId, double dValue);
     double GetTextMoney(int nId);
@@ -133,6 +134,7 @@ private:
     // prices of the rates in use, and what is typed into them goes into those rates.
     void ShowRatesList();
     void ShowRatesInUse();
+    void ReadAgainForSide();
     void OnRatesChosen();
     void OnPriceFieldChanged(int nId);
     void CmEditRates();

@@ -10,6 +10,10 @@
 
 int WordCountDialog::CharsPerLine() { return RateCharsPerLine(RatesInUse()); }
 
+TranslationSide WordCountDialog::SideInUse() {
+    return RatesInUse().eSide == kSideTarget ? TranslationSide::kTarget : TranslationSide::kSource;
+}
+
 void WordCountDialog::ShowSummary(const char16_t* szSummary) {
     const WCHAR* szWide = reinterpret_cast<const WCHAR*>(szSummary);
     if (SetDlgItemTextW(hwndDlg, IDC_SUMMARY, szWide)) return;

@@ -61,6 +61,13 @@ void WordCountDialog::OnRatesChosen() {
     rateBook.nInUse = static_cast<int>(nChosen);
     ShowRatesInUse();
     UpdateCost();
+    ReadAgainForSide();
+}
+
+void WordCountDialog::ReadAgainForSide() {
+    // Other rates reprice the files without reading them, unless they count the other side of the
+    // translation files on show.
+    if (pShown != &lastText) fileJob.ReadAgainForSide(hwndDlg, IDC_STATUS_LINE);
 }
 
 void WordCountDialog::OnPriceFieldChanged(int nId) {
@@ -78,4 +85,5 @@ void WordCountDialog::CmEditRates() {
     ShowRatesList();
     ShowRatesInUse();
     UpdateCost();
+    ReadAgainForSide();
 }

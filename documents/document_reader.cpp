@@ -14,6 +14,7 @@
 #include "documents/rtf_text.h"
 #include "documents/subtitle_text.h"
 #include "documents/text_encoding.h"
+#include "documents/translation_files.h"
 #include "documents/word_text.h"
 #include "measure/text_file.h"
 
@@ -81,6 +82,7 @@ bool BeginsAsWebPage(const unsigned char* p, size_t cb) {
 
 // Whether "%PDF-" stands in the bytes: PDF readers take a file as PDF when it does anywhere in
 // its first 1024 bytes.
+const size_t kPdfHeaderBytes = 1024;
 bool HoldsPdfHeader(const unsigned char* p, size_t cb) {
     for (size_t i = 0; i + 5 <= cb; ++i) {
         if (p[i] == '%' && memcmp(p + i, "%PDF-", 5) == 0) return true;
@@ -131,6 +133,8 @@ bool ReadPackage(const unsigned char* pData, size_t cbData, DocumentText* pText)
                     return pText->Refuse(kRefusedProtectedOffice);
             }
         }
+        if (type.size() == strlen(kIdmlMimeType) && memcmp(type.data(), kIdmlMimeType, type.size()) == 0)
+            return ReadIdmlPackage(&package, pText);
         for (const char* szType : kOpenDocumentTypes) {
             if (strlen(szType) != type.size() || memcmp(szType, type.data(), type.size()) != 0) continue;
             OpenDocumentKind kind = strstr(szType, "spreadsheet") != nullptr    ? OpenDocumentKind::kSpreadsheet
@@ -188,7 +192,7 @@ DocumentKind KindOfFile(const unsigned char* pFirst, size_t cbFirst, const char*
         return DocumentKind::kRtf;
     } else if (IsPicture(pFirst, cbFirst)) {
         szRefusal = kRefusedImage;
-    } else if (HoldsPdfHeader(pFirst, cbFirst < kKindBytes ? cbFirst : kKindBytes)) {
+    } else if (HoldsPdfHeader(pFirst, cbFirst < kPdfHeaderBytes ? cbFirst : kPdfHeaderBytes)) {
         szRefusal = kRefusedPdf;
     }
     if (szRefusal != nullptr) {
@@ -199,15 +203,23 @@ DocumentKind KindOfFile(const unsigned char* pFirst, size_t cbFirst, const char*
         return DocumentKind::kHtml;
     if (NameEndsWith(szName, ".srt")) return DocumentKind::kSrt;
     if (NameEndsWith(szName, ".vtt")) return DocumentKind::kVtt;
-    return BeginsAsWebPage(pFirst, cbFirst) ? DocumentKind::kHtml : DocumentKind::kPlainText;
+    if (NameEndsWith(szName, ".po") || NameEndsWith(szName, ".pot")) return DocumentKind::kPo;
+    if (NameEndsWith(szName, ".properties")) return DocumentKind::kProperties;
+    if (NameEndsWith(szName, ".strings")) return DocumentKind::kAppleStrings;
+    if (BeginsAsWebPage(pFirst, cbFirst)) return DocumentKind::kHtml;
+    char szHead[kKindBytes + 1];
+    AsciiHead(pFirst, cbFirst < kKindBytes ? cbFirst : kKindBytes, szHead, sizeof(szHead));
+    return BeginsAsTranslationXml(szHead) ? DocumentKind::kTranslationXml : DocumentKind::kPlainText;
 }
 
 bool ReadDocument(DocumentKind kind, const unsigned char* pData, size_t cbData, int nFallbackCodePage,
                   DocumentText* pText) {
     size_t cbMark;
     TextFileEncoding marked = ByteOrderMarkOf(pData, cbData, true, &cbMark);
-    if ((kind == DocumentKind::kHtml || kind == DocumentKind::kSrt || kind == DocumentKind::kVtt) &&
-        (marked == kTextUtf32LE || marked == kTextUtf32BE)) {
+    bool bText = kind == DocumentKind::kHtml || kind == DocumentKind::kSrt || kind == DocumentKind::kVtt ||
+                 kind == DocumentKind::kTranslationXml || kind == DocumentKind::kPo ||
+                 kind == DocumentKind::kProperties || kind == DocumentKind::kAppleStrings;
+    if (bText && (marked == kTextUtf32LE || marked == kTextUtf32BE)) {
         // The readers of text read UTF-8 and UTF-16: UTF-32 is read as the UTF-8 it makes, marked.
         GrowingArray<unsigned char> utf8;
         if (!Utf32AsMarkedUtf8(pData, cbData, marked == kTextUtf32BE, &utf8)) return pText->Refuse(kRefusedOutOfMemory);
@@ -220,6 +232,11 @@ bool ReadDocument(DocumentKind kind, const unsigned char* pData, size_t cbData, 
     case DocumentKind::kHtml: return ReadHtmlText(pData, cbData, nFallbackCodePage, pText);
     case DocumentKind::kSrt: return ReadSubtitleText(pData, cbData, SubtitleKind::kSrt, nFallbackCodePage, pText);
     case DocumentKind::kVtt: return ReadSubtitleText(pData, cbData, SubtitleKind::kVtt, nFallbackCodePage, pText);
+    case DocumentKind::kTranslationXml: return ReadTranslationXml(pData, cbData, pText);
+    case DocumentKind::kPo: return ReadTranslationText(TranslationTextKind::kPo, pData, cbData, pText);
+    case DocumentKind::kProperties: return ReadTranslationText(TranslationTextKind::kProperties, pData, cbData, pText);
+    case DocumentKind::kAppleStrings:
+        return ReadTranslationText(TranslationTextKind::kAppleStrings, pData, cbData, pText);
     default: return false;
     }
 }

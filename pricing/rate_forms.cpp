@@ -9,12 +9,14 @@ namespace {
 const char* const kValueNames[kRateValueCount] = {
     "FixedCostAmount", "CostPerCharacter", "CostPerWord", "CharacterPerLine", "CostPerLine", "RateName",
     "CharacterKind",   "LineRule",         "LineName",    "LineRounding",     "MinimumCharge", "Currency",
+    "TranslationSide",
 };
 
 const char* const kCharWords[] = {"breaks", "spaces", "no-spaces"};
 const char* const kLineWords[] = {"laid-out", "standard"};
 const char* const kLineNameWords[] = {"lines", "pages"};
 const char* const kRoundingWords[] = {"two-decimals", "up"};
+const char* const kSideWords[] = {"source", "target"};
 
 // The position of szStored among the words, or -1.
 int FindWord(const char* szStored, const char* const* pWords, int nWords) {
@@ -116,6 +118,7 @@ void FormatRateValue(const Rates& rates, RateValue eValue, char* szText) {
         case kRateLineRule: CopyBounded(szText, kLineWords[rates.eLines]); break;
         case kRateLineName: CopyBounded(szText, kLineNameWords[rates.eLineName]); break;
         case kRateLineRounding: CopyBounded(szText, kRoundingWords[rates.eRounding]); break;
+        case kRateTranslationSide: CopyBounded(szText, kSideWords[rates.eSide]); break;
         default: szText[0] = '\0'; break;
     }
 }
@@ -150,6 +153,9 @@ void ReadRateValue(const char* szStored, RateValue eValue, Rates* pRates) {
         case kRateLineRounding:
             if ((nWord = FindWord(szStored, kRoundingWords, 2)) >= 0)
                 pRates->eRounding = static_cast<RateRounding>(nWord);
+            break;
+        case kRateTranslationSide:
+            if ((nWord = FindWord(szStored, kSideWords, 2)) >= 0) pRates->eSide = static_cast<RateSide>(nWord);
             break;
         default: break;
     }

@@ -4,13 +4,15 @@
 // Layout (sections below "Software\Kestrilon\TallyQuill"):
 //   Settings      the first rates, in the values the program has always used: FixedCostAmount,
 //                 CostPerCharacter, CostPerWord, CharacterPerLine, CostPerLine; and beside them
-//                 RateName, CharacterKind, LineRule, LineName, LineRounding, MinimumCharge, Currency.
+//                 RateName, CharacterKind, LineRule, LineName, LineRounding, MinimumCharge, Currency,
+//                 TranslationSide.
 //   Rates         Count (how many rates, 1 to 64) and InUse (the list position of the rates in use,
 //                 0 the first).
-//   Rates\<n>     the rates at list position n (1 to 63), in the same twelve values as the first.
+//   Rates\<n>     the rates at list position n (1 to 63), in the same thirteen values as the first.
 // Forms: the prices, the characters per line and the minimum are the texts the user typed (a blank
 // minimum is none); CharacterKind is "breaks", "spaces" or "no-spaces"; LineRule "laid-out" or
-// "standard"; LineName "lines" or "pages"; LineRounding "two-decimals" or "up". RateName and
+// "standard"; LineName "lines" or "pages"; LineRounding "two-decimals" or "up"; TranslationSide
+// "source" or "target". RateName and
 // Currency are UTF-16 texts written in ASCII: printable characters but "\" as they are, every other
 // code unit as "\uXXXX" (four hex digits), so that any script survives the ANSI registry calls.
 #pragma once
@@ -31,6 +33,7 @@ enum RateValue {
     kRateLineRounding,
     kRateMinimum,
     kRateCurrency,
+    kRateTranslationSide,
     kRateValueCount
 };
 

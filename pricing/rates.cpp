@@ -90,6 +90,7 @@ void SetDefaultRates(Rates* pRates, int nIndex) {
     pRates->eLines = kLinesLaidOut;
     pRates->eLineName = kLineNameStandardLines;
     pRates->eRounding = kRoundTwoDecimals;
+    pRates->eSide = kSideSource;
 }
 
 int RateCharsPerLine(const Rates& rates) {

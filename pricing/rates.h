@@ -28,6 +28,9 @@ enum RateLines { kLinesLaidOut, kLinesDivided };
 enum RateLineName { kLineNameStandardLines, kLineNamePages };
 // How a divided line count is rounded: half away from zero to hundredths, or up to whole lines.
 enum RateRounding { kRoundTwoDecimals, kRoundUpPerStartedLine };
+// Which text of a translation file is paid for: the source to be translated, or the translation
+// (a proofreading or review rate).
+enum RateSide { kSideSource, kSideTarget };
 
 struct Rates {
     char16_t szName[kRateNameUnits];
@@ -44,6 +47,7 @@ struct Rates {
     RateLines eLines;
     RateLineName eLineName;
     RateRounding eRounding;
+    RateSide eSide;
 };
 
 // The rates at list position nIndex (0 the first) as they are made new: the first is "Standard",

@@ -18,4 +18,5 @@
 #define IDC_RATES_LINES 513
 #define IDC_RATES_LINE_NAME 514
 #define IDC_RATES_ROUNDING 515
+#define IDC_RATES_SIDE 516            // which text of a translation file counts
 // OK, Cancel and Help use IDOK (1), IDCANCEL (2) and IDHELP (9).

@@ -37,6 +37,7 @@ TEST(RateForms, EveryValueRoundTrips) {
     rates.eLines = kLinesDivided;
     rates.eLineName = kLineNamePages;
     rates.eRounding = kRoundUpPerStartedLine;
+    rates.eSide = kSideTarget;
     Rates read = RoundTrip(rates, 3);
     EXPECT_EQ(Units(rates.szName), Units(read.szName));
     EXPECT_STREQ("12.5", read.szFixed);
@@ -50,6 +51,7 @@ TEST(RateForms, EveryValueRoundTrips) {
     EXPECT_EQ(kLinesDivided, read.eLines);
     EXPECT_EQ(kLineNamePages, read.eLineName);
     EXPECT_EQ(kRoundUpPerStartedLine, read.eRounding);
+    EXPECT_EQ(kSideTarget, read.eSide);
 
     // The stored texts themselves: ASCII, with every other unit escaped.
     char szStored[kRatePriceTextSize];
@@ -57,6 +59,9 @@ TEST(RateForms, EveryValueRoundTrips) {
     EXPECT_STREQ("Z\\u00FCrich \\u005C DE>EN \\u6587 \\uD83D\\uDE00", szStored);
     FormatRateValue(rates, kRateCharKind, szStored);
     EXPECT_STREQ("no-spaces", szStored);
+    FormatRateValue(rates, kRateTranslationSide, szStored);
+    EXPECT_STREQ("target", szStored);
+    EXPECT_STREQ("TranslationSide", RateValueName(kRateTranslationSide));
     // The first rates keep today's section and value names; the others have their own keys.
     char szSection[kRateSectionSize];
     GetRateSection(0, szSection);
@@ -74,6 +79,7 @@ TEST(RateForms, DamagedValuesFallBackToTheirDefaults) {
     } cases[] = {
         {kRateCharKind, "no spaces"},   {kRateCharKind, ""},          {kRateLineRule, "Standard"},
         {kRateLineName, "page"},        {kRateLineRounding, "down"},  {kRateName, ""},
+        {kRateTranslationSide, "Target"}, {kRateTranslationSide, "both"},
         {kRateName, "a\\u00"},          {kRateName, "a\\x0041"},      {kRateName, "\\uDE00a"},
         {kRateName, "a\\uD83D"},        {kRateName, "tab\\u0009"},    {kRateName, "caf\xC3\xA9"},
         {kRateCurrency, "\\u20"},       {kRateCurrency, "123456789"}, {kRateCurrency, "\\uD83Dx"},

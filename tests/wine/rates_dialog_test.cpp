@@ -36,7 +36,7 @@ std::string Describe(const Rates& rates) {
            rates.szCharsPerLine + " | " + rates.szPerLine + " | min " + rates.szMinimum + " | " +
            Utf8(rates.szCurrency) + " | chars " + std::to_string(rates.eChars) + " lines " +
            std::to_string(rates.eLines) + " named " + std::to_string(rates.eLineName) + " rounded " +
-           std::to_string(rates.eRounding);
+           std::to_string(rates.eRounding) + " side " + std::to_string(rates.eSide);
 }
 
 void Fill(Rates* pRates, const wchar_t* szName, const char* szFixed, const char* szPerChar, const char* szPerWord,
@@ -227,6 +227,7 @@ TEST_F(RatesDialogTest, EditsTheRatesAndHandsBackTheBookOnOk) {
             EXPECT_EQ("++++", Enabled()) << "Add, Delete, Named, Rounded once \u00F7 is chosen";
             Choose(IDC_RATES_LINE_NAME, kLineNamePages);
             Choose(IDC_RATES_ROUNDING, kRoundUpPerStartedLine);
+            Choose(IDC_RATES_SIDE, kSideTarget);
             // Leaving them keeps what was typed; the first are shown.
             SelectInList(0);
             EXPECT_EQ(u8"Standard 5.00 0.10 60 [] £", Fields()) << "the first rates' fields";
@@ -262,9 +263,9 @@ TEST_F(RatesDialogTest, EditsTheRatesAndHandsBackTheBookOnOk) {
     EXPECT_EQ("Rush / Rush (selected 1), focus on the name", afterBox) << "the dialog after the message";
     EXPECT_EQ(2, book.nCount) << "rates in the book";
     EXPECT_EQ(0, book.nInUse) << "the rates in use, Rush, after the first were deleted";
-    EXPECT_EQ("Rush | 10.00 | 0.00 | 0.15 | 55 | 0.00 | min 30.00 | CHF | chars 1 lines 1 named 1 rounded 0",
+    EXPECT_EQ("Rush | 10.00 | 0.00 | 0.15 | 55 | 0.00 | min 30.00 | CHF | chars 1 lines 1 named 1 rounded 0 side 0",
               Describe(book.rates[0])) << "the first rates";
-    EXPECT_EQ(u8"Μετάφραση | 0.00 | 0.00 | 0.02 | 80 | 0.00 | min 25.00 | € | chars 2 lines 1 named 1 rounded 1",
+    EXPECT_EQ(u8"Μετάφραση | 0.00 | 0.00 | 0.02 | 80 | 0.00 | min 25.00 | € | chars 2 lines 1 named 1 rounded 1 side 1",
               Describe(book.rates[1])) << "the second rates";
 }
 

@@ -1,6 +1,7 @@
 // The rates in the real tallyq.exe: stored rates listed and chosen, the counts repriced without the
 // clipboard being read again, the captions that follow them, a count with two decimals read back,
-// what is typed saved into the rates in use, and the job log's rates fields.
+// what is typed saved into the rates in use, and the job log's rates fields; rates that count the
+// translation of translation files read them again.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -185,6 +186,41 @@ TEST_F(RatesTest, StoredRatesAreChosenAndRepriceTheTextOnShowWithoutReadingItAga
     EXPECT_EQ("\\u20AC", Stored("Settings", "Currency"));
     EXPECT_EQ("1", Stored("Rates", "InUse"));
     EXPECT_EQ("3", Stored("Rates", "Count"));
+}
+
+TEST_F(RatesTest, RatesThatCountTheTranslationReadTranslationFilesAgainAndSayWhatHasNone) {
+    // The second rates, for proofreading, count the translation; the first the source.
+    SetRegistryString("Rates", "Count", "2");
+    SetRegistryString("Rates", "InUse", "0");
+    SetRegistryString("Rates\\1", "RateName", "Proofreading");
+    SetRegistryString("Rates\\1", "TranslationSide", "target");
+    // Source: 3 + 4 + 2 words; target: 4 words, one entry without a translation.
+    const char kPo[] = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+                       "msgid \"Open the file\"\nmsgstr \"Ouvrir le fichier\"\n\n"
+                       "msgid \"Save all the files\"\nmsgstr \"\"\n\n"
+                       "#~ msgid \"Old entry gone\"\n#~ msgstr \"Vieille\"\n\n"
+                       "msgid \"Close it\"\nmsgstr \"Fermer\"\n";
+    std::string path = ScratchFolder() + "messages.po";
+    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD dwWritten = 0;
+    ASSERT_TRUE(hFile != INVALID_HANDLE_VALUE && WriteFile(hFile, kPo, sizeof(kPo) - 1, &dwWritten, nullptr))
+        << "could not write " << path;
+    CloseHandle(hFile);
+    PutClipboardText(kText);
+    ASSERT_TRUE(program.Start());
+    ASSERT_NE(nullptr, program.WaitForDialog());
+    std::string failure = DropFilesOn(program.hwnd, {std::wstring(path.begin(), path.end())});  // an ASCII path
+    ASSERT_EQ("", failure) << "the drop";
+    EXPECT_EQ("9", program.TextOnceItIs(IDC_WORD_COUNT, "9")) << "the source's words; status line: "
+                                                               << program.Text(IDC_STATUS_LINE);
+    Choose(1);
+    EXPECT_EQ("4", program.TextOnceItIs(IDC_WORD_COUNT, "4")) << "the translation's words, read again";
+    EXPECT_EQ("1 unit has no translation: it counts nothing.",
+              program.TextOnceItIs(IDC_STATUS_LINE, "1 unit has no translation: it counts nothing."))
+        << "the status line after the reading for the translation";
+    Choose(0);
+    EXPECT_EQ("9", program.TextOnceItIs(IDC_WORD_COUNT, "9")) << "the source's words again";
+    DeleteFileA(path.c_str());
 }
 
 }  // namespace
