@@ -85,7 +85,8 @@ TEST(TranslationFiles, ARootWithoutItsKindsChildrenIsHandedBackAsPlainTextAndDam
         if (c.szRefusal == nullptr) {
             EXPECT_FALSE(bRead) << c.szWhat << ": a damaged file is refused";
             EXPECT_NE(nullptr, text.Refusal()) << c.szWhat;
-            if (text.Refusal() != nullptr) EXPECT_NE(kNotTranslationFile, text.Refusal()) << c.szWhat << ": never as text";
+            EXPECT_NE(std::string(kNotTranslationFile), text.Refusal() ? text.Refusal() : "")
+                << c.szWhat << ": never as text";
         } else {
             EXPECT_FALSE(bRead) << c.szWhat;
             EXPECT_EQ(std::string(c.szRefusal), text.Refusal() ? text.Refusal() : "read") << c.szWhat;
