@@ -96,7 +96,9 @@ void QtTsReader::StartElement(unsigned nDepth) {
         forms.Clear();
     } else if (nMessageDepth != 0 && nDepth == nMessageDepth + 1) {
         // name, comment, extracomment, translatorcomment, location, and the rest: never text.
-        part = XmlSpanIs(local, "source") ? Part::kSource : XmlSpanIs(local, "translation") ? Part::kTranslation : Part::kNone;
+        part = XmlSpanIs(local, "source")        ? Part::kSource
+               : XmlSpanIs(local, "translation") ? Part::kTranslation
+                                                 : Part::kNone;
         if (part == Part::kNone) return walk.SkipElement();
         nPartDepth = nDepth;
         if (part == Part::kTranslation &&

@@ -53,8 +53,8 @@ bool IsLockValue(XmlSpan value) { return XmlValueIs(value, "true") || XmlValueIs
 bool HasToolLock(const XmlReader& reader, XmlSpan xliffUri) {
     for (unsigned i = 0; i < reader.AttributeCount(); ++i) {
         const XmlAttribute& attribute = reader.Attribute(i);
-        if (attribute.uri.cbData > 0 && !XmlSpansEqual(attribute.uri, xliffUri) && XmlSpanIs(attribute.local, "locked") &&
-            IsLockValue(attribute.value))
+        bool bTool = attribute.uri.cbData > 0 && !XmlSpansEqual(attribute.uri, xliffUri);
+        if (bTool && XmlSpanIs(attribute.local, "locked") && IsLockValue(attribute.value))
             return true;
     }
     return false;
@@ -156,7 +156,8 @@ void Xliff1Reader::StartInUnit(unsigned nDepth, bool bXliff, XmlSpan local) {
         if (!bXliff && XmlSpanIs(local, "seg")) {
             Segment definition = {};
             definition.bLocked = AttributeIs(reader, "", "locked", "true");
-            if (reader.FindAttribute("", "id", &definition.mid) && !toolSegments.Push(definition)) pText->RefuseGrowth();
+            if (reader.FindAttribute("", "id", &definition.mid) && !toolSegments.Push(definition))
+                pText->RefuseGrowth();
         }
         return;
     }

@@ -68,8 +68,9 @@ TEST(XliffText, Version1CountsSourcesAndTargetsWithoutCodes) {
          Xliff1("<trans-unit id='1'><source>One. Two. Three.</source><seg-source><mrk mtype='seg' mid='a'>One.</mrk> "
                 "<g id='1'><mrk mtype='seg' mid='b'>Two.</mrk></g> <mrk mtype='seg' mid='c'>Three.</mrk></seg-source>"
                 "<target><mrk mtype='seg' mid='c'>Trois.</mrk> <mrk mtype='seg' mid='a'>Un.</mrk></target></trans-unit>"
-                "<trans-unit id='2'><source>X. Y.</source><seg-source><mrk mtype='seg'>X.</mrk><mrk mtype='seg'>Y.</mrk>"
-                "</seg-source><target><mrk mtype='seg'>Ix.</mrk><mrk mtype='seg'> </mrk></target></trans-unit>"),
+                "<trans-unit id='2'><source>X. Y.</source><seg-source><mrk mtype='seg'>X.</mrk>"
+                "<mrk mtype='seg'>Y.</mrk></seg-source><target><mrk mtype='seg'>Ix.</mrk><mrk mtype='seg'> </mrk>"
+                "</target></trans-unit>"),
          "One.\r\nTwo.\r\nThree.\r\nX.\r\nY.\r\n", "Un.\r\nTrois.\r\nIx.\r\n", 2},
         {"a tool's locks: sdl:seg, memoQ's unit attribute, a tool's attribute on the segment",
          Xliff1("<trans-unit id='1'><source>A. B. C.</source><seg-source><mrk mtype='seg' mid='1'>A.</mrk>"
@@ -94,16 +95,18 @@ TEST(XliffText, Version2CountsSegmentsWithoutCodesMetadataOrIgnorables) {
         {"pc wraps text; sc ec ph sm em are nothing; ignorable, notes, originalData and modules never count",
          Xliff2("<unit id='u'><notes><note>N</note></notes><originalData><data id='d'>D</data></originalData>"
                 "<mda:metadata xmlns:mda='urn:oasis:names:tc:xliff:metadata:2.0'><mda:metaGroup><mda:meta type='t'>M"
-                "</mda:meta></mda:metaGroup></mda:metadata><segment><source>a<pc id='1'>b</pc><sc id='2'/>c<ec startRef='2'/>"
-                "<ph id='3'/><sm id='4' type='x'/>d<em startRef='4'/></source><target>A<pc id='1'>B</pc></target></segment>"
-                "<ignorable><source> I </source></ignorable><segment><source>e</source><target>E</target></segment></unit>"),
+                "</mda:meta></mda:metaGroup></mda:metadata><segment><source>a<pc id='1'>b</pc><sc id='2'/>c"
+                "<ec startRef='2'/><ph id='3'/><sm id='4' type='x'/>d<em startRef='4'/></source>"
+                "<target>A<pc id='1'>B</pc></target></segment><ignorable><source> I </source></ignorable>"
+                "<segment><source>e</source><target>E</target></segment></unit>"),
          "abcd\r\ne\r\n", "AB\r\nE\r\n", 0},
         {"mrk translate=no is left out, other mrk count",
          Xliff2("<unit id='u'><segment><source>Use <mrk id='m' translate='no'>Name</mrk> <mrk id='n' type='term'>now"
                 "</mrk></source></segment></unit>"),
          "Use  now\r\n", "", 1},
         {"translate=no on a unit and a group, inherited, and yes below",
-         Xliff2("<unit id='1' translate='no'><segment><source>no1</source></segment></unit><group id='g' translate='no'>"
+         Xliff2("<unit id='1' translate='no'><segment><source>no1</source></segment></unit>"
+                "<group id='g' translate='no'>"
                 "<unit id='2'><segment><source>no2</source></segment></unit><unit id='3' translate='yes'><segment>"
                 "<source>yes3</source><target>oui3</target></segment></unit></group>"),
          "yes3\r\n", "oui3\r\n", 0},
