@@ -86,7 +86,10 @@ void Xliff2Reader::StartElement(unsigned nDepth) {
 
 void Xliff2Reader::StartInline(unsigned nDepth, XmlSpan local) {
     if (XmlSpanIs(local, "mrk")) {
-        if (AttributeIs(reader, "", "translate", "no")) roles.SetInline(nDepth, InlineKind::kNothing);
+        // Inside a source or target, only a translate="no" leaves text out: a "yes" within turns it on.
+        XmlSpan value;
+        if (reader.FindAttribute("", "translate", &value))
+            roles.Set(nDepth, XmlValueIs(value, "no") ? TextRole::kOff : TextRole::kText);
     } else if (XmlSpanIs(local, "sc") || XmlSpanIs(local, "ec") || XmlSpanIs(local, "ph") || XmlSpanIs(local, "sm") ||
                XmlSpanIs(local, "em") || XmlSpanIs(local, "cp")) {
         roles.SetInline(nDepth, InlineKind::kNothing);

@@ -219,6 +219,13 @@ void Xliff1Reader::PutUnitText() {
         else PutTranslation(target.Data(), target.Size(), pText);
         return;
     }
+    if (bTarget && targetSegments.segments.Empty()) {
+        // A target written whole, not in segments: the translation of every segment not locked.
+        for (size_t i = 0; i < sourceSegments.segments.Size(); ++i) {
+            if (!Locked(sourceSegments.segments[i], i)) return PutTranslation(target.Data(), target.Size(), pText);
+        }
+        return;
+    }
     for (size_t i = 0; i < sourceSegments.segments.Size(); ++i) {
         const Segment& sourceSegment = sourceSegments.segments[i];
         if (Locked(sourceSegment, i)) continue;

@@ -72,6 +72,10 @@ TEST(XliffText, Version1CountsSourcesAndTargetsWithoutCodes) {
                 "<mrk mtype='seg'>Y.</mrk></seg-source><target><mrk mtype='seg'>Ix.</mrk><mrk mtype='seg'> </mrk>"
                 "</target></trans-unit>"),
          "One.\r\nTwo.\r\nThree.\r\nX.\r\nY.\r\n", "Un.\r\nTrois.\r\nIx.\r\n", 2},
+        {"a target not in segments is the whole unit's translation",
+         Xliff1("<trans-unit id='1'><source>A. B.</source><seg-source><mrk mtype='seg' mid='1'>A.</mrk> "
+                "<mrk mtype='seg' mid='2'>B.</mrk></seg-source><target>a. b.</target></trans-unit>"),
+         "A.\r\nB.\r\n", "a. b.\r\n", 0},
         {"a tool's locks: sdl:seg, memoQ's unit attribute, a tool's attribute on the segment",
          Xliff1("<trans-unit id='1'><source>A. B. C.</source><seg-source><mrk mtype='seg' mid='1'>A.</mrk>"
                 "<mrk mtype='seg' mid='2'>B.</mrk><mrk mtype='seg' mid='3' t:locked='true'>C.</mrk></seg-source>"
@@ -100,10 +104,10 @@ TEST(XliffText, Version2CountsSegmentsWithoutCodesMetadataOrIgnorables) {
                 "<target>A<pc id='1'>B</pc></target></segment><ignorable><source> I </source></ignorable>"
                 "<segment><source>e</source><target>E</target></segment></unit>"),
          "abcd\r\ne\r\n", "AB\r\nE\r\n", 0},
-        {"mrk translate=no is left out, other mrk count",
-         Xliff2("<unit id='u'><segment><source>Use <mrk id='m' translate='no'>Name</mrk> <mrk id='n' type='term'>now"
-                "</mrk></source></segment></unit>"),
-         "Use  now\r\n", "", 1},
+        {"mrk translate=no is left out, other mrk count, a yes within counts",
+         Xliff2("<unit id='u'><segment><source>Use <mrk id='m' translate='no'>Name <mrk id='y' translate='yes'>v"
+                "</mrk></mrk> <mrk id='n' type='term'>now</mrk></source></segment></unit>"),
+         "Use v now\r\n", "", 1},
         {"translate=no on a unit and a group, inherited, and yes below",
          Xliff2("<unit id='1' translate='no'><segment><source>no1</source></segment></unit>"
                 "<group id='g' translate='no'>"
