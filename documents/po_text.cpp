@@ -80,6 +80,7 @@ void PoParser::EndEntry() {
 }
 
 bool PoParser::ReadEscape(CodePointReader* pIn) {
+    CodePointReader letter = *pIn;
     uint32_t c = pIn->Next();
     const char kNamed[] = "n\nt\tr\ra\ab\bf\fv\v\"\"\\\\";
     for (size_t i = 0; i + 1 < sizeof(kNamed); i += 2)
@@ -92,7 +93,7 @@ bool PoParser::ReadEscape(CodePointReader* pIn) {
         nByte = static_cast<unsigned>(HexDigitValue(pIn->Next()));
         if (HexDigitValue(pIn->Peek()) >= 0) nByte = nByte * 16 + static_cast<unsigned>(HexDigitValue(pIn->Next()));
     } else {
-        return Fail("an unknown escape in a string", *pIn);
+        return Fail("an unknown escape in a string", letter);
     }
     nByte &= 0xFF;
     // The escape names a byte of the file's encoding.
@@ -117,6 +118,7 @@ bool PoParser::ReadString(CodePointReader* pIn) {
 }
 
 bool PoParser::ReadKeywordLine(CodePointReader* pIn) {
+    CodePointReader start = *pIn;
     char szWord[16];
     size_t cbWord = 0;
     uint32_t c = pIn->Peek();
@@ -132,7 +134,7 @@ bool PoParser::ReadKeywordLine(CodePointReader* pIn) {
     else if (strcmp(szWord, "msgid") == 0) next = PoField::kId;
     else if (strcmp(szWord, "msgid_plural") == 0) next = PoField::kPlural;
     else if (strcmp(szWord, "msgstr") == 0 || bIndexed) next = PoField::kTranslation;
-    if (next == PoField::kNone) return Fail("a line that is neither a keyword, a string nor a comment", *pIn);
+    if (next == PoField::kNone) return Fail("a line that is neither a keyword, a string nor a comment", start);
     if (!IsSpaceOrTab(pIn->Peek())) return Fail("a keyword without its string", *pIn);
     while (IsSpaceOrTab(pIn->Peek())) pIn->Next();
     if (pIn->Next() != '"') return Fail("a keyword without its string", *pIn);
