@@ -17,8 +17,10 @@ public:
     bool Parse(CodePointReader in);
 
 private:
-    bool Fail(const char* szWhat, const CodePointReader& where) {
-        return RefuseAtLine(pText, kRefusedBadStrings, nLine, szWhat, where.Offset());
+    bool Fail(const char* szWhat, const CodePointReader& where) { return FailAt(szWhat, where, nLine); }
+    // A string or comment without its end is refused where it starts.
+    bool FailAt(const char* szWhat, const CodePointReader& where, uint64_t nWhere) {
+        return RefuseAtLine(pText, kRefusedBadStrings, nWhere, szWhat, where.Offset());
     }
     uint32_t Next(CodePointReader* pIn) {
         uint32_t c = pIn->Next();
@@ -50,11 +52,12 @@ bool StringsParser::SkipSpaceAndComments(CodePointReader* pIn) {
             while (pIn->Peek() != '\n' && pIn->Peek() != kEndOfText) pIn->Next();
         } else if (d == '*') {
             CodePointReader start = *pIn;
+            uint64_t nStartLine = nLine;
             Next(pIn);
             Next(pIn);
             uint32_t nPrevious = 0;
             for (c = Next(pIn); !(nPrevious == '*' && c == '/'); c = Next(pIn)) {
-                if (c == kEndOfText) return Fail("a comment without its end", start);
+                if (c == kEndOfText) return FailAt("a comment without its end", start, nStartLine);
                 nPrevious = c;
             }
         } else {
@@ -75,12 +78,13 @@ bool StringsParser::ReadString(CodePointReader* pIn, bool bKeep, const char* szW
         return true;
     }
     CodePointReader start = *pIn;
+    uint64_t nStartLine = nLine;
     pIn->Next();
     for (c = Next(pIn); c != '"'; c = Next(pIn)) {
-        if (c == kEndOfText) return Fail("a string without its closing quote", start);
+        if (c == kEndOfText) return FailAt("a string without its closing quote", start, nStartLine);
         if (c == '\\') {
             c = Next(pIn);
-            if (c == kEndOfText) return Fail("a string without its closing quote", start);
+            if (c == kEndOfText) return FailAt("a string without its closing quote", start, nStartLine);
             if (c == 'n') c = '\n';
             else if (c == 't') c = '\t';
             else if (c == 'r') c = '\r';
