@@ -172,7 +172,7 @@ bool FileMeasure::ConvertPlainText() {
 bool FileMeasure::ReadAsTranslation() const {
     return kind == DocumentKind::kTranslationXml || kind == DocumentKind::kPo || kind == DocumentKind::kProperties ||
            kind == DocumentKind::kAppleStrings ||
-           (kind == DocumentKind::kZip && szPackageKind != nullptr && strcmp(szPackageKind, "IDML") == 0);
+           (kind == DocumentKind::kZip && szPackageKind == kIdmlKindName);
 }
 
 const char* FileMeasure::KindName() const {

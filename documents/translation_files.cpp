@@ -20,6 +20,7 @@
 
 const char kNotTranslationFile[] = "not a translation file";
 const char kIdmlMimeType[] = "application/vnd.adobe.indesign-idml-package";
+const char kIdmlKindName[] = "InDesign";
 
 namespace {
 
@@ -190,6 +191,6 @@ bool ReadTranslationText(TranslationTextKind kind, const unsigned char* pData, s
 }
 
 bool ReadIdmlPackage(OfficePackage* pPackage, DocumentText* pText) {
-    pText->SetKindName("IDML");
+    pText->SetKindName(kIdmlKindName);
     return ReadIdmlText(pPackage, pText);
 }

@@ -24,6 +24,7 @@ extern const char kNotTranslationFile[];
 enum class TranslationTextKind { kPo, kProperties, kAppleStrings };
 bool ReadTranslationText(TranslationTextKind kind, const unsigned char* pData, size_t cbData, DocumentText* pText);
 
-// The IDML package's mimetype.
+// The IDML package's mimetype, and the kind it is read as.
 extern const char kIdmlMimeType[];
+extern const char kIdmlKindName[];
 bool ReadIdmlPackage(OfficePackage* pPackage, DocumentText* pText);
