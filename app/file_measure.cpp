@@ -6,6 +6,7 @@
 #include "documents/code_page_converter.h"
 #include "documents/counting_sink.h"
 #include "documents/translation_files.h"
+#include "pricing/money.h"
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -148,7 +149,11 @@ bool FileMeasure::ReadWholeDocument(ReadingProgress* pProgress, TextCounts* pCou
     szPackageKind = text.KindName();
     nUntranslated = text.Untranslated();
     if (text.Stopped()) return Refuse(kRefusedStopped);
-    if (!bRead) return Refuse(text.Refusal() != nullptr ? text.Refusal() : kRefusedBadXml);
+    if (!bRead && text.Refusal() == nullptr) return Refuse(kRefusedBadXml);
+    if (!bRead) {
+        CopyBounded(szReasonMade, sizeof(szReasonMade), text.Refusal());
+        return Refuse(szReasonMade);
+    }
     if (pShown != nullptr) pShown->FinishDocument();
     if (counter.Failed()) return Refuse(kRefusedOutOfMemory);
     *pCounts = counter.Finish();
@@ -162,8 +167,8 @@ bool FileMeasure::ConvertPlainText() {
     document.Free();
     if (!bConverted) {
         if (szReason != kRefusedMissingCodePage) return Refuse(szReason);
-        FormatMissingCodePage(options.nPlainCodePage, szCodePageReason);
-        return Refuse(szCodePageReason);
+        FormatMissingCodePage(options.nPlainCodePage, szReasonMade);
+        return Refuse(szReasonMade);
     }
     FeedPlainText(converted.Size() > 0 ? converted.Data() : "", converted.Size());
     return true;

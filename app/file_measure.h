@@ -114,6 +114,8 @@ private:
     const char* szPackageKind;
     bool bConvertPlain;
     uint64_t nUntranslated;
-    char szCodePageReason[kMissingCodePageReasonSize];  // what a package's reader found it to be
+    // A reason made for this file (a code page named, a fault's place), kept here: the reader's
+    // own text ends with the reading.
+    char szReasonMade[kDetailedReasonSize];
     ShownText* pShown;
 };
