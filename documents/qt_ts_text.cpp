@@ -18,11 +18,14 @@ public:
     QtTsReader(const char* pUtf8, size_t cbUtf8, DocumentText* pText)
         : reader(pUtf8, cbUtf8, pText), walk(&reader), pText(pText), source(pText->Kept()),
           translation(pText->Kept()), forms(pText->Kept()) {}
-    bool Read();
-
-private:
+    bool Read() { return WalkTranslationXml(reader, &walk, roles, this, pText); }
     void StartElement(unsigned nDepth);
     void EndElement(unsigned nDepth);
+    bool TakeText() {
+        return part == Part::kNone || AppendXmlText(reader, part == Part::kSource ? &source : &translation, pText);
+    }
+
+private:
     void StartText(unsigned nDepth, GrowingBytes* pBytes);
     void PutMessage();
 
@@ -44,22 +47,6 @@ private:
     GrowingBytes source, translation;
     GrowingArray<Form> forms;
 };
-
-bool QtTsReader::Read() {
-    for (XmlToken token = walk.Next(); token != XmlToken::kEndDocument; token = walk.Next()) {
-        if (token == XmlToken::kError) return RefuseTranslationXml(reader, pText);
-        if (pText->Refusal() != nullptr) return false;
-        if (token == XmlToken::kStartElement) {
-            StartElement(reader.Depth());
-        } else if (token == XmlToken::kEndElement) {
-            EndElement(reader.Depth());
-        } else if (part != Part::kNone && roles.Counts(reader.Depth()) &&
-                   !AppendXmlText(reader, part == Part::kSource ? &source : &translation, pText)) {
-            return false;
-        }
-    }
-    return pText->Refusal() == nullptr;
-}
 
 void QtTsReader::StartText(unsigned nDepth, GrowingBytes* pBytes) {
     roles.Set(nDepth, TextRole::kText);

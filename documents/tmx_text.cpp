@@ -19,11 +19,12 @@ public:
         if (bTarget && szChosen != nullptr) cbChosen = strlen(szChosen);
         pChosen = szChosen;
     }
-    bool Read();
-
-private:
+    bool Read() { return WalkTranslationXml(reader, &walk, roles, this, pText); }
     void StartElement(unsigned nDepth);
     void EndElement(unsigned nDepth);
+    bool TakeText() { return nSegmentDepth == 0 || AppendXmlText(reader, &segment, pText); }
+
+private:
     bool VariantCounts();
 
     TranslationXmlReader reader;
@@ -44,21 +45,6 @@ private:
     unsigned nSegmentDepth = 0;
     GrowingBytes segment;
 };
-
-bool TmxReader::Read() {
-    for (XmlToken token = walk.Next(); token != XmlToken::kEndDocument; token = walk.Next()) {
-        if (token == XmlToken::kError) return RefuseTranslationXml(reader, pText);
-        if (pText->Refusal() != nullptr) return false;
-        if (token == XmlToken::kStartElement) {
-            StartElement(reader.Depth());
-        } else if (token == XmlToken::kEndElement) {
-            EndElement(reader.Depth());
-        } else if (nSegmentDepth != 0 && roles.Counts(reader.Depth()) && !AppendXmlText(reader, &segment, pText)) {
-            return false;
-        }
-    }
-    return pText->Refusal() == nullptr;
-}
 
 bool TmxReader::VariantCounts() {
     if (!AttributeValue(reader, kXmlNamespaceUri, "lang", &language, pText))

@@ -16,12 +16,15 @@ public:
         translate[0] = translate[1] = true;
         roles.Set(1, TextRole::kOff);
     }
-    bool Read();
+    bool Read() { return WalkTranslationXml(reader, &walk, roles, this, pText); }
+    void StartElement(unsigned nDepth);
+    void EndElement(unsigned nDepth);
+    bool TakeText() {
+        return part == Part::kNone || AppendXmlText(reader, part == Part::kSource ? &source : &target, pText);
+    }
 
 private:
-    void StartElement(unsigned nDepth);
     void StartInline(unsigned nDepth, XmlSpan local);
-    void EndElement(unsigned nDepth);
 
     XmlReader& reader;
     TranslationWalk walk;
@@ -35,22 +38,6 @@ private:
     unsigned nPartDepth = 0;
     GrowingBytes source, target;  // the segment's
 };
-
-bool Xliff2Reader::Read() {
-    for (XmlToken token = walk.Next(); token != XmlToken::kEndDocument; token = walk.Next()) {
-        if (token == XmlToken::kError) return RefuseTranslationXml(reader, pText);
-        if (pText->Refusal() != nullptr) return false;
-        if (token == XmlToken::kStartElement) {
-            StartElement(reader.Depth());
-        } else if (token == XmlToken::kEndElement) {
-            EndElement(reader.Depth());
-        } else if (part != Part::kNone && roles.Counts(reader.Depth()) &&
-                   !AppendXmlText(reader, part == Part::kSource ? &source : &target, pText)) {
-            return false;
-        }
-    }
-    return pText->Refusal() == nullptr;
-}
 
 void Xliff2Reader::StartElement(unsigned nDepth) {
     roles.Inherit(nDepth);

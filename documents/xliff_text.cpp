@@ -71,12 +71,13 @@ public:
         translate[0] = translate[1] = true;
         roles.Set(1, TextRole::kOff);
     }
-    bool Read();
+    bool Read() { return WalkTranslationXml(reader, &walk, roles, this, pText); }
+    void StartElement(unsigned nDepth);
+    void EndElement(unsigned nDepth);
+    bool TakeText() { return part == Part::kNone || AddText(); }
 
 private:
-    void StartElement(unsigned nDepth);
     void StartInUnit(unsigned nDepth, bool bXliff, XmlSpan local);
-    void EndElement(unsigned nDepth);
     bool AddText();
     void PutUnitText();
     bool Locked(const Segment& segment, size_t nAt) const;
@@ -98,17 +99,6 @@ private:
     SegmentList sourceSegments, targetSegments;
     GrowingArray<Segment> toolSegments;  // a tool's definitions, in its order
 };
-
-bool Xliff1Reader::Read() {
-    for (XmlToken token = walk.Next(); token != XmlToken::kEndDocument; token = walk.Next()) {
-        if (token == XmlToken::kError) return RefuseTranslationXml(reader, pText);
-        if (pText->Refusal() != nullptr) return false;
-        if (token == XmlToken::kStartElement) StartElement(reader.Depth());
-        else if (token == XmlToken::kEndElement) EndElement(reader.Depth());
-        else if (part != Part::kNone && roles.Counts(reader.Depth()) && !AddText()) return false;
-    }
-    return pText->Refusal() == nullptr;
-}
 
 void Xliff1Reader::StartElement(unsigned nDepth) {
     roles.Inherit(nDepth);
