@@ -13,15 +13,15 @@ struct Form {
 
 enum class Part { kNone, kSource, kTranslation };
 
-class QtTsReader {
+class QtTsReader : public TranslationXmlRules {
 public:
     QtTsReader(const char* pUtf8, size_t cbUtf8, DocumentText* pText)
         : reader(pUtf8, cbUtf8, pText), walk(&reader), pText(pText), source(pText->Kept()),
           translation(pText->Kept()), forms(pText->Kept()) {}
     bool Read() { return WalkTranslationXml(reader, &walk, roles, this, pText); }
-    void StartElement(unsigned nDepth);
-    void EndElement(unsigned nDepth);
-    bool TakeText() {
+    void StartElement(unsigned nDepth) override;
+    void EndElement(unsigned nDepth) override;
+    bool TakeText() override {
         return part == Part::kNone || AppendXmlText(reader, part == Part::kSource ? &source : &translation, pText);
     }
 

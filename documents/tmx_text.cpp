@@ -9,7 +9,7 @@
 
 namespace {
 
-class TmxReader {
+class TmxReader : public TranslationXmlRules {
 public:
     TmxReader(const char* pUtf8, size_t cbUtf8, DocumentText* pText)
         : reader(pUtf8, cbUtf8, pText), walk(&reader), pText(pText), sourceLanguage(pText->Kept()),
@@ -20,9 +20,9 @@ public:
         pChosen = szChosen;
     }
     bool Read() { return WalkTranslationXml(reader, &walk, roles, this, pText); }
-    void StartElement(unsigned nDepth);
-    void EndElement(unsigned nDepth);
-    bool TakeText() { return nSegmentDepth == 0 || AppendXmlText(reader, &segment, pText); }
+    void StartElement(unsigned nDepth) override;
+    void EndElement(unsigned nDepth) override;
+    bool TakeText() override { return nSegmentDepth == 0 || AppendXmlText(reader, &segment, pText); }
 
 private:
     bool VariantCounts();

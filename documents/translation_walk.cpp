@@ -91,3 +91,19 @@ void PutTranslation(const char* pUtf8, size_t cbUtf8, DocumentText* pText) {
     if (HasText(pUtf8, cbUtf8)) PutUnit(pUtf8, cbUtf8, pText);
     else pText->NoteUntranslated();
 }
+
+bool WalkTranslationXml(const XmlReader& reader, TranslationWalk* pWalk, const TextRoles& roles,
+                        TranslationXmlRules* pRules, DocumentText* pText) {
+    for (XmlToken token = pWalk->Next(); token != XmlToken::kEndDocument; token = pWalk->Next()) {
+        if (token == XmlToken::kError) return RefuseTranslationXml(reader, pText);
+        if (pText->Refusal() != nullptr) return false;
+        if (token == XmlToken::kStartElement) {
+            pRules->StartElement(reader.Depth());
+        } else if (token == XmlToken::kEndElement) {
+            pRules->EndElement(reader.Depth());
+        } else if (roles.Counts(reader.Depth()) && !pRules->TakeText()) {
+            return false;
+        }
+    }
+    return pText->Refusal() == nullptr;
+}

@@ -48,25 +48,22 @@ private:
     TextRole roles[kXmlMaxDepth + 1];
 };
 
-// The pass every reader of translation XML makes: each start and end token to the reader's rules
-// (StartElement, EndElement by depth), each text token where the roles say it counts to TakeText
-// (false: memory failed, the text is refused). False with the reason when the XML fails.
-template <typename Rules>
-bool WalkTranslationXml(const XmlReader& reader, TranslationWalk* pWalk, const TextRoles& roles, Rules* pRules,
-                        DocumentText* pText) {
-    for (XmlToken token = pWalk->Next(); token != XmlToken::kEndDocument; token = pWalk->Next()) {
-        if (token == XmlToken::kError) return RefuseTranslationXml(reader, pText);
-        if (pText->Refusal() != nullptr) return false;
-        if (token == XmlToken::kStartElement) {
-            pRules->StartElement(reader.Depth());
-        } else if (token == XmlToken::kEndElement) {
-            pRules->EndElement(reader.Depth());
-        } else if (roles.Counts(reader.Depth()) && !pRules->TakeText()) {
-            return false;
-        }
-    }
-    return pText->Refusal() == nullptr;
-}
+// A format's rules for the pass below: what its start and end tokens do, by depth, and where the
+// text that counts goes (false: memory failed, the text is refused).
+class TranslationXmlRules {
+public:
+    virtual void StartElement(unsigned nDepth) = 0;
+    virtual void EndElement(unsigned nDepth) = 0;
+    virtual bool TakeText() = 0;
+
+protected:
+    ~TranslationXmlRules() {}
+};
+
+// The pass every reader of translation XML makes: each start and end token to the rules, each text
+// token where the roles say it counts to TakeText. False with the reason when the XML fails.
+bool WalkTranslationXml(const XmlReader& reader, TranslationWalk* pWalk, const TextRoles& roles,
+                        TranslationXmlRules* pRules, DocumentText* pText);
 
 // Whether a raw attribute value decodes to szValue, ASCII letter case aside.
 bool XmlValueIs(XmlSpan rawValue, const char* szValue);

@@ -8,7 +8,7 @@ namespace {
 
 enum class Part { kNone, kSource, kTarget };
 
-class Xliff2Reader {
+class Xliff2Reader : public TranslationXmlRules {
 public:
     Xliff2Reader(XmlReader* pReader, DocumentText* pText)
         : reader(*pReader), walk(pReader), pText(pText), xliffUri(pReader->NamespaceUri()), source(pText->Kept()),
@@ -17,9 +17,9 @@ public:
         roles.Set(1, TextRole::kOff);
     }
     bool Read() { return WalkTranslationXml(reader, &walk, roles, this, pText); }
-    void StartElement(unsigned nDepth);
-    void EndElement(unsigned nDepth);
-    bool TakeText() {
+    void StartElement(unsigned nDepth) override;
+    void EndElement(unsigned nDepth) override;
+    bool TakeText() override {
         return part == Part::kNone || AppendXmlText(reader, part == Part::kSource ? &source : &target, pText);
     }
 

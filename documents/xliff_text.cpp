@@ -62,7 +62,7 @@ bool HasToolLock(const XmlReader& reader, XmlSpan xliffUri) {
 
 enum class Part { kNone, kSource, kSegSource, kTarget };
 
-class Xliff1Reader {
+class Xliff1Reader : public TranslationXmlRules {
 public:
     Xliff1Reader(XmlReader* pReader, DocumentText* pText)
         : reader(*pReader), walk(pReader), pText(pText), xliffUri(pReader->NamespaceUri()),
@@ -72,9 +72,9 @@ public:
         roles.Set(1, TextRole::kOff);
     }
     bool Read() { return WalkTranslationXml(reader, &walk, roles, this, pText); }
-    void StartElement(unsigned nDepth);
-    void EndElement(unsigned nDepth);
-    bool TakeText() { return part == Part::kNone || AddText(); }
+    void StartElement(unsigned nDepth) override;
+    void EndElement(unsigned nDepth) override;
+    bool TakeText() override { return part == Part::kNone || AddText(); }
 
 private:
     void StartInUnit(unsigned nDepth, bool bXliff, XmlSpan local);
