@@ -1,0 +1,64 @@
+// UTF-8 classified sixteen bytes at a time with SSSE3, whose byte shuffle does the nibble lookups.
+// Processors with SSSE3 may lack a popcount instruction: bits are counted with arithmetic.
+#include "measure/measure_kernels.h"
+
+#if defined(TQ_X86_MEASURE_KERNELS)
+#include <tmmintrin.h>
+
+#define TQ_CLASSIFY_TARGET __attribute__((target("ssse3")))
+#include "measure/utf8_classify.h"
+#include "measure/word_bytes_sse2.h"
+
+namespace {
+
+struct Ssse3Classify {
+    typedef __m128i Vec;
+    enum { kWidth = 16 };
+    TQ_CLASSIFY_INLINE static Vec Load(const unsigned char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+    TQ_CLASSIFY_INLINE static void Store(unsigned char* p, Vec x) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), x); }
+    TQ_CLASSIFY_INLINE static Vec Fill(char c) { return _mm_set1_epi8(c); }
+    TQ_CLASSIFY_INLINE static uint32_t Bits(Vec x) { return static_cast<uint32_t>(_mm_movemask_epi8(x)); }
+    TQ_CLASSIFY_INLINE static Vec And(Vec a, Vec b) { return _mm_and_si128(a, b); }
+    TQ_CLASSIFY_INLINE static Vec Or(Vec a, Vec b) { return _mm_or_si128(a, b); }
+    TQ_CLASSIFY_INLINE static Vec Xor(Vec a, Vec b) { return _mm_xor_si128(a, b); }
+    TQ_CLASSIFY_INLINE static Vec AndNot(Vec a, Vec b) { return _mm_andnot_si128(a, b); }
+    TQ_CLASSIFY_INLINE static Vec Equal(Vec a, Vec b) { return _mm_cmpeq_epi8(a, b); }
+    TQ_CLASSIFY_INLINE static Vec SignedGreater(Vec a, Vec b) { return _mm_cmpgt_epi8(a, b); }
+    TQ_CLASSIFY_INLINE static Vec MinUnsigned(Vec a, Vec b) { return _mm_min_epu8(a, b); }
+    TQ_CLASSIFY_INLINE static Vec Sub(Vec a, Vec b) { return _mm_sub_epi8(a, b); }
+    TQ_CLASSIFY_INLINE static Vec Lookup(const uint8_t* pTable, Vec x) {
+        return _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pTable)), x);
+    }
+    template <int k>
+    TQ_CLASSIFY_INLINE static Vec Before(Vec x, Vec previous) {
+        return _mm_alignr_epi8(x, previous, 16 - k);
+    }
+    template <int k>
+    TQ_CLASSIFY_INLINE static Vec Up(Vec x) { return _mm_slli_epi16(x, k); }
+    template <int k>
+    TQ_CLASSIFY_INLINE static Vec Down(Vec x) { return _mm_srli_epi16(x, k); }
+    TQ_CLASSIFY_INLINE static void StoreUnits(uint16_t* pUnits, Vec low, Vec high) {
+        _mm_store_si128(reinterpret_cast<__m128i*>(pUnits), _mm_unpacklo_epi8(low, high));
+        _mm_store_si128(reinterpret_cast<__m128i*>(pUnits + 8), _mm_unpackhi_epi8(low, high));
+    }
+    TQ_CLASSIFY_INLINE static Vec WordBytes(Vec x) { return WordBytesSse2(x); }
+    TQ_CLASSIFY_INLINE static int Popcount(uint32_t n) {
+        n -= (n >> 1) & 0x55555555u;
+        n = (n & 0x33333333u) + ((n >> 2) & 0x33333333u);
+        n = (n + (n >> 4)) & 0x0F0F0F0Fu;
+        return static_cast<int>((n * 0x01010101u) >> 24);
+    }
+};
+
+TQ_CLASSIFY_TARGET __attribute__((noinline)) size_t Classify(CharacterState* s, const unsigned char* p, size_t n,
+                                                            unsigned char** pq, bool bByteBefore) {
+    return ClassifyUtf8<Ssse3Classify>(s, p, n, pq, bByteBefore);
+}
+
+}  // namespace
+
+size_t ClassifyUtf8Ssse3(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq, bool bByteBefore) {
+    return Classify(s, p, n, pq, bByteBefore);
+}
+
+#endif
