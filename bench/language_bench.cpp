@@ -25,7 +25,7 @@ namespace {
 const size_t kPiece = 1 << 20;
 const char* const kLanguages[] = {"french", "russian", "chinese", "arabic", "hindi", "mixed"};
 
-unsigned char pieceBuffer[kPiece];
+alignas(64) unsigned char pieceBuffer[kPiece];
 
 // Copies the text into the buffer a piece at a time and hands each piece to f.
 template <typename F>
@@ -75,8 +75,13 @@ __attribute__((noinline)) PlainCounts CountUtf16Plainly(const void* pText, size_
 
 TextCounts MeasurePieces(const void* pText, size_t nBytes, TextEncoding encoding, const MeasureKernel& kernel) {
     TextMeasurer measurer(80, encoding, kernel);
+    // UTF-16 as units, as the dialog hands the clipboard's text over.
     ForEachPiece(pText, nBytes, [&](const unsigned char* p, size_t n) {
-        measurer.Feed(reinterpret_cast<const char*>(p), n);
+        if (encoding == kEncodingUtf8) {
+            measurer.Feed(reinterpret_cast<const char*>(p), n);
+        } else {
+            measurer.FeedUtf16(reinterpret_cast<const char16_t*>(p), n / 2);
+        }
     });
     return measurer.Finish();
 }

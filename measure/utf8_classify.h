@@ -4,11 +4,11 @@
 //   Vec, kWidth                    the vector type and its bytes
 //   Load(p), Store(p, x), Fill(c)  as named; Bits(x) the top bit of each byte, as bits
 //   And, Or, Xor, AndNot(a, b)     bitwise (AndNot is ~a & b); Equal, SignedGreater, MinUnsigned, Sub bytewise
-//   Lookup(table, x)               the table's byte at each byte of x (0..15)
+//   Table(p), Lookup(table, x)     16 bytes from p as a table; the table's byte at each byte of x (0..15)
 //   Before<k>(x, previous)         x moved up k bytes, previous's last k bytes first
 //   Up<k>(x), Down<k>(x)           each 16-bit lane shifted by k bits
 //   StoreUnits(pUnits, low, high)  the bytes of low and high paired into 16-bit units, in order
-//   WordBytes(x), Popcount(m)      0xFF at each word byte; the set bits of a block's mask
+//   Popcount(m)                    the set bits of a block's mask
 //
 // Each byte of a sequence gets a byte: the last byte of a sequence its code point's class byte, and
 // the bytes before it fillers, as widened UTF-8 has them (first_plane_fast_path.h), so no byte
@@ -87,6 +87,65 @@ constexpr bool PairTablesAgree() {
 }
 static_assert(PairTablesAgree(), "the nibble tables agree with the table of first bytes");
 
+// A value the compiler cannot see through: a constant made before the loop stays a register or a
+// load from the stack, rather than being made again in every block from immediates.
+template <class Vec>
+TQ_CLASSIFY_INLINE Vec Opaque(Vec x) {
+    __asm__("" : "+x"(x));
+    return x;
+}
+
+// The constants of a block's steps, made once.
+template <class V>
+struct BlockConstants {
+    typedef typename V::Vec Vec;
+    Vec zero, ones, one, low4, low5, low6, twoContinuations, otherFaults, high2, high3, high4;
+    Vec ideograph, ideographFlip, stop, del, wordLow, separating;
+    Vec highBefore, lowBefore, high;
+    Vec lowerCase, toLetters, letters, toDigits, digitsAndColon, apostrophe, fullStop, wordFiller;
+
+    TQ_CLASSIFY_INLINE BlockConstants() {
+        zero = Opaque(V::Fill(0));
+        ones = Opaque(V::Fill(-1));
+        one = Opaque(V::Fill(1));
+        low4 = Opaque(V::Fill(0x0F));
+        low5 = Opaque(V::Fill(0x1F));
+        low6 = Opaque(V::Fill(0x3F));
+        twoContinuations = Opaque(V::Fill(kTwoContinuations));
+        otherFaults = Opaque(V::Fill(~kTwoContinuations & 0x3F));
+        high2 = Opaque(V::Fill(static_cast<char>(0xC0)));
+        high3 = Opaque(V::Fill(static_cast<char>(0xE0)));
+        high4 = Opaque(V::Fill(static_cast<char>(0xF0)));
+        ideograph = Opaque(V::Fill(static_cast<char>(kFastIdeograph)));
+        ideographFlip = Opaque(V::Fill(static_cast<char>(kFastIdeograph ^ '!')));
+        stop = Opaque(V::Fill(static_cast<char>(kFastStop)));
+        del = Opaque(V::Fill(0x7F));
+        wordLow = Opaque(V::Fill(static_cast<char>(kSeparatingFiller ^ kWordFiller)));
+        separating = Opaque(V::Fill(static_cast<char>(kSeparatingFiller)));
+        highBefore = Opaque(V::Table(kPairTables.highBefore));
+        lowBefore = Opaque(V::Table(kPairTables.lowBefore));
+        high = Opaque(V::Table(kPairTables.high));
+        // The word bytes as WordBytesSse2 tests them: a range by one signed compare, after an
+        // addition moves its first byte to the bottom.
+        lowerCase = Opaque(V::Fill(0x20));
+        toLetters = Opaque(V::Fill(static_cast<char>(0x80 - 'a')));
+        letters = Opaque(V::Fill(static_cast<char>(-128 + 26)));
+        toDigits = Opaque(V::Fill(static_cast<char>(0x80 - '0')));
+        digitsAndColon = Opaque(V::Fill(static_cast<char>(-128 + 11)));
+        apostrophe = Opaque(V::Fill('\''));
+        fullStop = Opaque(V::Fill('.'));
+        wordFiller = Opaque(V::Fill(static_cast<char>(kWordFiller)));
+    }
+
+    // 0xFF at each word byte: letters, digits, apostrophe, full stop, colon and the word filler.
+    TQ_CLASSIFY_INLINE Vec WordBytes(Vec x) const {
+        Vec isLetter = V::SignedGreater(letters, V::Add(V::Or(x, lowerCase), toLetters));
+        Vec isDigitOrColon = V::SignedGreater(digitsAndColon, V::Add(x, toDigits));
+        Vec isMark = V::Or(V::Equal(x, apostrophe), V::Equal(x, fullStop));
+        return V::Or(V::Or(isLetter, isDigitOrColon), V::Or(isMark, V::Equal(x, wordFiller)));
+    }
+};
+
 TQ_CLASSIFY_INLINE uint32_t BelowBit(unsigned k) {
     return k >= 32 ? 0xFFFFFFFFu : (1u << k) - 1;
 }
@@ -115,7 +174,8 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
     size_t i = 0, nBegunEnd = 0;  // the bytes taken, and those up to the last character begun
     alignas(32) uint16_t units[kWidth];
     alignas(32) uint8_t codeBytes[kWidth];
-    const Vec zero = V::Fill(0), nibble = V::Fill(0x0F);
+    const BlockConstants<V> c;
+    const Vec zero = c.zero, nibble = c.low4;
     while (i + kWidth <= n) {
         Vec x = V::Load(p + i);
         uint32_t nAscii = ~V::Bits(x) & kAll;
@@ -142,16 +202,16 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         // The sequences and their faults; the block begins a sequence, as if after ASCII.
         Vec before1 = V::template Before<1>(x, zero), before2 = V::template Before<2>(x, zero);
         Vec high = V::And(V::template Down<4>(x), nibble);
-        Vec faults = V::And(V::And(V::Lookup(kPairTables.highBefore, V::template Before<1>(high, zero)),
-                                   V::Lookup(kPairTables.lowBefore, V::template Before<1>(V::And(x, nibble), zero))),
-                            V::Lookup(kPairTables.high, high));
-        Vec twoContinuations = V::Equal(V::And(faults, V::Fill(kTwoContinuations)), V::Fill(kTwoContinuations));
-        Vec afterThree = V::Equal(V::And(before2, V::Fill(static_cast<char>(0xF0))), V::Fill(static_cast<char>(0xE0)));
-        Vec lead2 = V::Equal(V::And(x, V::Fill(static_cast<char>(0xE0))), V::Fill(static_cast<char>(0xC0)));
-        Vec lead3 = V::Equal(V::And(x, V::Fill(static_cast<char>(0xF0))), V::Fill(static_cast<char>(0xE0)));
-        uint32_t nFaults = (~V::Bits(V::Equal(V::And(faults, V::Fill(~kTwoContinuations & 0x3F)), zero)) & kAll) |
+        Vec faults = V::And(V::And(V::Lookup(c.highBefore, V::template Before<1>(high, zero)),
+                                   V::Lookup(c.lowBefore, V::template Before<1>(V::And(x, nibble), zero))),
+                            V::Lookup(c.high, high));
+        Vec twoContinuations = V::Equal(V::And(faults, c.twoContinuations), c.twoContinuations);
+        Vec afterThree = V::Equal(V::And(before2, c.high4), c.high3);
+        Vec lead2 = V::Equal(V::And(x, c.high3), c.high2);
+        Vec lead3 = V::Equal(V::And(x, c.high4), c.high3);
+        uint32_t nFaults = (~V::Bits(V::Equal(V::And(faults, c.otherFaults), zero)) & kAll) |
                            V::Bits(V::Xor(twoContinuations, afterThree)) |
-                           V::Bits(V::Equal(V::And(x, V::Fill(static_cast<char>(0xF0))), V::Fill(static_cast<char>(0xF0)))) |
+                           V::Bits(V::Equal(V::And(x, c.high4), c.high4)) |
                            V::Bits(V::Equal(x, zero));
         uint32_t nLead2 = V::Bits(lead2), nLead3 = V::Bits(lead3);
         uint32_t nCut = (nLead2 & (1u << (kWidth - 1))) | (nLead3 & (3u << (kWidth - 2)));
@@ -159,13 +219,13 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
 
         // Each sequence's code point at its last byte, as two bytes; the codes of those beyond
         // ASCII from the table, one load each (ASCII is its own code).
-        Vec ascii = V::SignedGreater(x, V::Fill(-1));
+        Vec ascii = V::SignedGreater(x, c.ones);
         Vec ends2 = V::template Before<1>(lead2, zero), ends3 = V::template Before<2>(lead3, zero);
-        Vec bits6 = V::And(before1, V::Or(V::And(ends2, V::Fill(0x1F)), V::And(ends3, V::Fill(0x3F))));
+        Vec bits6 = V::And(before1, V::Or(V::And(ends2, c.low5), V::And(ends3, c.low6)));
         Vec bits12 = V::And(before2, V::And(ends3, nibble));
-        Vec low = V::Or(V::And(x, V::Fill(0x3F)), V::And(V::template Up<6>(bits6), V::Fill(static_cast<char>(0xC0))));
+        Vec low = V::Or(V::And(x, c.low6), V::And(V::template Up<6>(bits6), c.high2));
         Vec highByte = V::Or(V::And(V::template Down<2>(bits6), nibble),
-                             V::And(V::template Up<4>(bits12), V::Fill(static_cast<char>(0xF0))));
+                             V::And(V::template Up<4>(bits12), c.high4));
         V::StoreUnits(units, low, highByte);
         uint32_t nEnds2 = V::Bits(ends2), nEnds3 = V::Bits(ends3);
         V::Store(codeBytes, x);
@@ -177,11 +237,11 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
 
         Vec ends = V::Or(ascii, V::Or(ends2, ends3));
         Vec marks = V::And(ends, V::Equal(codes, zero));
-        Vec ideographs = V::And(ends, V::Equal(codes, V::Fill(static_cast<char>(kFastIdeograph))));
-        Vec codesLess1 = V::Sub(codes, V::Fill(1));
-        Vec stopsMarks = V::Or(V::Equal(V::MinUnsigned(codesLess1, V::Fill(0x1F)), codesLess1), V::Equal(codes, V::Fill(0x7F)));
+        Vec ideographs = V::And(ends, V::Equal(codes, c.ideograph));
+        Vec codesLess1 = V::Sub(codes, c.one);
+        Vec stopsMarks = V::Or(V::Equal(V::MinUnsigned(codesLess1, c.low5), codesLess1), V::Equal(codes, c.del));
         uint32_t nEnds = V::Bits(ends), nMarks = V::Bits(marks);
-        uint32_t nStops = V::Bits(V::Equal(codes, V::Fill(static_cast<char>(kFastStop)))) & nEnds;
+        uint32_t nStops = V::Bits(V::Equal(codes, c.stop)) & nEnds;
         uint32_t nStopsMarks = V::Bits(stopsMarks) & nEnds;
         // The first bytes of the sequences the fast path must leave: stops, and marks after a control or a space.
         uint32_t nMarkLeads = ((nMarks & nEnds2) >> 1) | ((nMarks & nEnds3) >> 2);
@@ -206,11 +266,11 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         // The bytes: each character begun its code (an ideograph '!'), every other byte a filler
         // with the word-ness of the byte before it, carried over the fillers in a few steps: two
         // without marks (a sequence has at most two fillers), enough for the whole block with them.
-        Vec written = V::Xor(codes, V::And(ideographs, V::Fill(static_cast<char>(kFastIdeograph ^ '!'))));
+        Vec written = V::Xor(codes, V::And(ideographs, c.ideographFlip));
         Vec begun = V::AndNot(marks, ends);
-        Vec words = V::And(V::WordBytes(written), begun);
-        Vec quiet = V::AndNot(begun, V::Fill(-1));
-        Vec wordBefore = V::Fill(bWordBefore ? -1 : 0);
+        Vec words = V::And(c.WordBytes(written), begun);
+        Vec quiet = V::AndNot(begun, c.ones);
+        Vec wordBefore = bWordBefore ? c.ones : zero;
         words = V::Or(words, V::And(quiet, V::template Before<1>(words, wordBefore)));
         quiet = V::And(quiet, V::template Before<1>(quiet, zero));
         words = V::Or(words, V::And(quiet, V::template Before<2>(words, wordBefore)));
@@ -226,8 +286,8 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
             }
             words = V::Or(words, V::And(quiet, wordBefore));
         }
-        Vec fillers = V::Xor(V::Fill(static_cast<char>(kSeparatingFiller)),
-                             V::And(words, V::Fill(static_cast<char>(kSeparatingFiller ^ kWordFiller))));
+        Vec fillers = V::Xor(c.separating,
+                             V::And(words, c.wordLow));
         V::Store(q + i, V::Or(V::And(begun, written), V::AndNot(begun, fillers)));
         uint32_t nBegunKept = nBegun & nKept;
         nChars += V::Popcount(nBegunKept);

@@ -27,10 +27,12 @@ struct Avx2Classify {
     TQ_CLASSIFY_INLINE static Vec SignedGreater(Vec a, Vec b) { return _mm256_cmpgt_epi8(a, b); }
     TQ_CLASSIFY_INLINE static Vec MinUnsigned(Vec a, Vec b) { return _mm256_min_epu8(a, b); }
     TQ_CLASSIFY_INLINE static Vec Sub(Vec a, Vec b) { return _mm256_sub_epi8(a, b); }
+    TQ_CLASSIFY_INLINE static Vec Add(Vec a, Vec b) { return _mm256_add_epi8(a, b); }
     // The same 16 bytes in both halves: the lookup works within each half.
-    TQ_CLASSIFY_INLINE static Vec Lookup(const uint8_t* pTable, Vec x) {
-        return _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pTable))), x);
+    TQ_CLASSIFY_INLINE static Vec Table(const uint8_t* p) {
+        return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
     }
+    TQ_CLASSIFY_INLINE static Vec Lookup(Vec table, Vec x) { return _mm256_shuffle_epi8(table, x); }
     template <int k>
     TQ_CLASSIFY_INLINE static Vec Before(Vec x, Vec previous) {
         // The 32 bytes before x's own: previous's high half and x's low half.
@@ -50,17 +52,6 @@ struct Avx2Classify {
         Vec a = _mm256_unpacklo_epi8(low, high), b = _mm256_unpackhi_epi8(low, high);
         _mm256_store_si256(reinterpret_cast<__m256i*>(pUnits), _mm256_permute2x128_si256(a, b, 0x20));
         _mm256_store_si256(reinterpret_cast<__m256i*>(pUnits + 16), _mm256_permute2x128_si256(a, b, 0x31));
-    }
-    // Word bytes as WordBytesSse2 tests them: a range by one signed compare, after an addition moves
-    // its first byte to the bottom.
-    TQ_CLASSIFY_INLINE static Vec WordBytes(Vec x) {
-        Vec lower = _mm256_or_si256(x, Fill(0x20));
-        Vec letters = _mm256_cmpgt_epi8(Fill(static_cast<char>(-128 + 26)), _mm256_add_epi8(lower, Fill(static_cast<char>(0x80 - 'a'))));
-        Vec digitsAndColon =
-            _mm256_cmpgt_epi8(Fill(static_cast<char>(-128 + 11)), _mm256_add_epi8(x, Fill(static_cast<char>(0x80 - '0'))));
-        Vec marks = _mm256_or_si256(Equal(x, Fill('\'')), Equal(x, Fill('.')));
-        Vec filler = Equal(x, Fill(static_cast<char>(kWordFiller)));
-        return _mm256_or_si256(_mm256_or_si256(letters, digitsAndColon), _mm256_or_si256(marks, filler));
     }
     TQ_CLASSIFY_INLINE static int Popcount(uint32_t n) { return __builtin_popcount(n); }
 };

@@ -7,7 +7,6 @@
 
 #define TQ_CLASSIFY_TARGET __attribute__((target("ssse3")))
 #include "measure/utf8_classify.h"
-#include "measure/word_bytes_sse2.h"
 
 namespace {
 
@@ -26,9 +25,9 @@ struct Ssse3Classify {
     TQ_CLASSIFY_INLINE static Vec SignedGreater(Vec a, Vec b) { return _mm_cmpgt_epi8(a, b); }
     TQ_CLASSIFY_INLINE static Vec MinUnsigned(Vec a, Vec b) { return _mm_min_epu8(a, b); }
     TQ_CLASSIFY_INLINE static Vec Sub(Vec a, Vec b) { return _mm_sub_epi8(a, b); }
-    TQ_CLASSIFY_INLINE static Vec Lookup(const uint8_t* pTable, Vec x) {
-        return _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pTable)), x);
-    }
+    TQ_CLASSIFY_INLINE static Vec Add(Vec a, Vec b) { return _mm_add_epi8(a, b); }
+    TQ_CLASSIFY_INLINE static Vec Table(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+    TQ_CLASSIFY_INLINE static Vec Lookup(Vec table, Vec x) { return _mm_shuffle_epi8(table, x); }
     template <int k>
     TQ_CLASSIFY_INLINE static Vec Before(Vec x, Vec previous) {
         return _mm_alignr_epi8(x, previous, 16 - k);
@@ -41,7 +40,6 @@ struct Ssse3Classify {
         _mm_store_si128(reinterpret_cast<__m128i*>(pUnits), _mm_unpacklo_epi8(low, high));
         _mm_store_si128(reinterpret_cast<__m128i*>(pUnits + 8), _mm_unpackhi_epi8(low, high));
     }
-    TQ_CLASSIFY_INLINE static Vec WordBytes(Vec x) { return WordBytesSse2(x); }
     TQ_CLASSIFY_INLINE static int Popcount(uint32_t n) {
         n -= (n >> 1) & 0x55555555u;
         n = (n & 0x33333333u) + ((n >> 2) & 0x33333333u);
