@@ -146,6 +146,10 @@ struct BlockConstants {
     }
 };
 
+// The index of the lowest set bit, as wide as an address: no widening before it indexes.
+TQ_CLASSIFY_INLINE size_t LowestBit(uint32_t n) { return static_cast<size_t>(__builtin_ctz(n)); }
+TQ_CLASSIFY_INLINE size_t LowestBit(uint64_t n) { return static_cast<size_t>(__builtin_ctzll(n)); }
+
 TQ_CLASSIFY_INLINE uint32_t BelowBit(unsigned k) {
     return k >= 32 ? 0xFFFFFFFFu : (1u << k) - 1;
 }
@@ -229,10 +233,16 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         V::StoreUnits(units, low, highByte);
         uint32_t nEnds2 = V::Bits(ends2), nEnds3 = V::Bits(ends3);
         V::Store(codeBytes, x);
-        for (uint32_t nRest = (nEnds2 | nEnds3) & BelowBit(nWhole); nRest != 0; nRest &= nRest - 1) {
-            unsigned k = static_cast<unsigned>(__builtin_ctz(nRest));
+        // Two at a time: most blocks hold several.
+        size_t nRest = (nEnds2 | nEnds3) & BelowBit(nWhole);
+        for (; (nRest & (nRest - 1)) != 0; nRest &= nRest - 1) {
+            size_t k = LowestBit(nRest);
+            nRest &= nRest - 1;
+            size_t j = LowestBit(nRest);
             codeBytes[k] = pCodes[units[k]];
+            codeBytes[j] = pCodes[units[j]];
         }
+        if (nRest != 0) codeBytes[LowestBit(nRest)] = pCodes[units[LowestBit(nRest)]];
         Vec codes = V::Load(codeBytes);
 
         Vec ends = V::Or(ascii, V::Or(ends2, ends3));
