@@ -9,6 +9,7 @@
 //   Up<k>(x), Down<k>(x)           each 16-bit lane shifted by k bits
 //   StoreUnits(pUnits, low, high)  the bytes of low and high paired into 16-bit units, in order
 //   Popcount(m)                    the set bits of a block's mask
+//   LowestBitOrWidth(m)            the index of m's lowest set bit, kWidth when m is 0
 //
 // Each byte of a sequence gets a byte: the last byte of a sequence its code point's class byte, and
 // the bytes before it fillers, as widened UTF-8 has them (first_plane_fast_path.h), so no byte
@@ -146,10 +147,6 @@ struct BlockConstants {
     }
 };
 
-// The index of the lowest set bit, as wide as an address: no widening before it indexes.
-TQ_CLASSIFY_INLINE size_t LowestBit(uint32_t n) { return static_cast<size_t>(__builtin_ctz(n)); }
-TQ_CLASSIFY_INLINE size_t LowestBit(uint64_t n) { return static_cast<size_t>(__builtin_ctzll(n)); }
-
 TQ_CLASSIFY_INLINE uint32_t BelowBit(unsigned k) {
     return k >= 32 ? 0xFFFFFFFFu : (1u << k) - 1;
 }
@@ -176,8 +173,9 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
     int nAsciiBlocks = 0;
     bool bStopped = false;
     size_t i = 0, nBegunEnd = 0;  // the bytes taken, and those up to the last character begun
-    alignas(32) uint16_t units[kWidth];
-    alignas(32) uint8_t codeBytes[kWidth];
+    alignas(32) uint16_t units[kWidth + 16];
+    alignas(32) uint8_t codeBytes[kWidth + 32];
+    units[kWidth] = 0;  // the spare slot's
     const BlockConstants<V> c;
     const Vec zero = c.zero, nibble = c.low4;
     while (i + kWidth <= n) {
@@ -233,16 +231,17 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         V::StoreUnits(units, low, highByte);
         uint32_t nEnds2 = V::Bits(ends2), nEnds3 = V::Bits(ends3);
         V::Store(codeBytes, x);
-        // Two at a time: most blocks hold several.
-        size_t nRest = (nEnds2 | nEnds3) & BelowBit(nWhole);
-        for (; (nRest & (nRest - 1)) != 0; nRest &= nRest - 1) {
-            size_t k = LowestBit(nRest);
-            nRest &= nRest - 1;
-            size_t j = LowestBit(nRest);
-            codeBytes[k] = pCodes[units[k]];
-            codeBytes[j] = pCodes[units[j]];
+        // A block holds at most kWidth / 2 of them: loads in two fixed runs of a quarter block each,
+        // those past the last going to a spare slot, so that no branch depends on how many there are.
+        uint32_t nRest = (nEnds2 | nEnds3) & BelowBit(nWhole);
+        for (unsigned nRun = 0; nRun < 2; ++nRun) {
+            for (unsigned g = 0; g < kWidth / 4; ++g) {
+                size_t k = V::LowestBitOrWidth(nRest);
+                nRest &= nRest - 1;
+                codeBytes[k] = pCodes[units[k]];
+            }
+            if (nRest == 0) break;
         }
-        if (nRest != 0) codeBytes[LowestBit(nRest)] = pCodes[units[LowestBit(nRest)]];
         Vec codes = V::Load(codeBytes);
 
         Vec ends = V::Or(ascii, V::Or(ends2, ends3));

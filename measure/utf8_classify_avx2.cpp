@@ -54,6 +54,8 @@ struct Avx2Classify {
         _mm256_store_si256(reinterpret_cast<__m256i*>(pUnits + 16), _mm256_permute2x128_si256(a, b, 0x31));
     }
     TQ_CLASSIFY_INLINE static int Popcount(uint32_t n) { return __builtin_popcount(n); }
+    // BMI1's tzcnt gives the operand's width for 0.
+    TQ_CLASSIFY_INLINE static size_t LowestBitOrWidth(uint32_t n) { return _tzcnt_u32(n); }
 };
 
 TQ_CLASSIFY_TARGET __attribute__((noinline)) size_t Classify(CharacterState* s, const unsigned char* p, size_t n,

@@ -40,6 +40,7 @@ struct Ssse3Classify {
         _mm_store_si128(reinterpret_cast<__m128i*>(pUnits), _mm_unpacklo_epi8(low, high));
         _mm_store_si128(reinterpret_cast<__m128i*>(pUnits + 8), _mm_unpackhi_epi8(low, high));
     }
+    TQ_CLASSIFY_INLINE static size_t LowestBitOrWidth(uint32_t n) { return static_cast<size_t>(__builtin_ctz(n | 0x10000)); }
     TQ_CLASSIFY_INLINE static int Popcount(uint32_t n) {
         n -= (n >> 1) & 0x55555555u;
         n = (n & 0x33333333u) + ((n >> 2) & 0x33333333u);
