@@ -8,6 +8,9 @@
 //   Before<k>(x, previous)         x moved up k bytes, previous's last k bytes first
 //   Up<k>(x), Down<k>(x)           each 16-bit lane shifted by k bits
 //   StoreUnits(pUnits, low, high)  the bytes of low and high paired into 16-bit units, in order
+//   Opaque(x)                      x, which the compiler can no longer see through: a constant made
+//                                  before the loop stays a register or a load from the stack, rather
+//                                  than being made again in every block from immediates
 //   Popcount(m)                    the set bits of a block's mask
 //   LowestBitOrWidth(m)            the index of m's lowest set bit, kWidth when m is 0
 //
@@ -88,14 +91,6 @@ constexpr bool PairTablesAgree() {
 }
 static_assert(PairTablesAgree(), "the nibble tables agree with the table of first bytes");
 
-// A value the compiler cannot see through: a constant made before the loop stays a register or a
-// load from the stack, rather than being made again in every block from immediates.
-template <class Vec>
-TQ_CLASSIFY_INLINE Vec Opaque(Vec x) {
-    __asm__("" : "+x"(x));
-    return x;
-}
-
 // The constants of a block's steps, made once.
 template <class V>
 struct BlockConstants {
@@ -106,36 +101,36 @@ struct BlockConstants {
     Vec lowerCase, toLetters, letters, toDigits, digitsAndColon, apostrophe, fullStop, wordFiller;
 
     TQ_CLASSIFY_INLINE BlockConstants() {
-        zero = Opaque(V::Fill(0));
-        ones = Opaque(V::Fill(-1));
-        one = Opaque(V::Fill(1));
-        low4 = Opaque(V::Fill(0x0F));
-        low5 = Opaque(V::Fill(0x1F));
-        low6 = Opaque(V::Fill(0x3F));
-        twoContinuations = Opaque(V::Fill(kTwoContinuations));
-        otherFaults = Opaque(V::Fill(~kTwoContinuations & 0x3F));
-        high2 = Opaque(V::Fill(static_cast<char>(0xC0)));
-        high3 = Opaque(V::Fill(static_cast<char>(0xE0)));
-        high4 = Opaque(V::Fill(static_cast<char>(0xF0)));
-        ideograph = Opaque(V::Fill(static_cast<char>(kFastIdeograph)));
-        ideographFlip = Opaque(V::Fill(static_cast<char>(kFastIdeograph ^ '!')));
-        stop = Opaque(V::Fill(static_cast<char>(kFastStop)));
-        del = Opaque(V::Fill(0x7F));
-        wordLow = Opaque(V::Fill(static_cast<char>(kSeparatingFiller ^ kWordFiller)));
-        separating = Opaque(V::Fill(static_cast<char>(kSeparatingFiller)));
-        highBefore = Opaque(V::Table(kPairTables.highBefore));
-        lowBefore = Opaque(V::Table(kPairTables.lowBefore));
-        high = Opaque(V::Table(kPairTables.high));
+        zero = V::Opaque(V::Fill(0));
+        ones = V::Opaque(V::Fill(-1));
+        one = V::Opaque(V::Fill(1));
+        low4 = V::Opaque(V::Fill(0x0F));
+        low5 = V::Opaque(V::Fill(0x1F));
+        low6 = V::Opaque(V::Fill(0x3F));
+        twoContinuations = V::Opaque(V::Fill(kTwoContinuations));
+        otherFaults = V::Opaque(V::Fill(~kTwoContinuations & 0x3F));
+        high2 = V::Opaque(V::Fill(static_cast<char>(0xC0)));
+        high3 = V::Opaque(V::Fill(static_cast<char>(0xE0)));
+        high4 = V::Opaque(V::Fill(static_cast<char>(0xF0)));
+        ideograph = V::Opaque(V::Fill(static_cast<char>(kFastIdeograph)));
+        ideographFlip = V::Opaque(V::Fill(static_cast<char>(kFastIdeograph ^ '!')));
+        stop = V::Opaque(V::Fill(static_cast<char>(kFastStop)));
+        del = V::Opaque(V::Fill(0x7F));
+        wordLow = V::Opaque(V::Fill(static_cast<char>(kSeparatingFiller ^ kWordFiller)));
+        separating = V::Opaque(V::Fill(static_cast<char>(kSeparatingFiller)));
+        highBefore = V::Opaque(V::Table(kPairTables.highBefore));
+        lowBefore = V::Opaque(V::Table(kPairTables.lowBefore));
+        high = V::Opaque(V::Table(kPairTables.high));
         // The word bytes as WordBytesSse2 tests them: a range by one signed compare, after an
         // addition moves its first byte to the bottom.
-        lowerCase = Opaque(V::Fill(0x20));
-        toLetters = Opaque(V::Fill(static_cast<char>(0x80 - 'a')));
-        letters = Opaque(V::Fill(static_cast<char>(-128 + 26)));
-        toDigits = Opaque(V::Fill(static_cast<char>(0x80 - '0')));
-        digitsAndColon = Opaque(V::Fill(static_cast<char>(-128 + 11)));
-        apostrophe = Opaque(V::Fill('\''));
-        fullStop = Opaque(V::Fill('.'));
-        wordFiller = Opaque(V::Fill(static_cast<char>(kWordFiller)));
+        lowerCase = V::Opaque(V::Fill(0x20));
+        toLetters = V::Opaque(V::Fill(static_cast<char>(0x80 - 'a')));
+        letters = V::Opaque(V::Fill(static_cast<char>(-128 + 26)));
+        toDigits = V::Opaque(V::Fill(static_cast<char>(0x80 - '0')));
+        digitsAndColon = V::Opaque(V::Fill(static_cast<char>(-128 + 11)));
+        apostrophe = V::Opaque(V::Fill('\''));
+        fullStop = V::Opaque(V::Fill('.'));
+        wordFiller = V::Opaque(V::Fill(static_cast<char>(kWordFiller)));
     }
 
     // 0xFF at each word byte: letters, digits, apostrophe, full stop, colon and the word filler.

@@ -18,6 +18,10 @@ struct Avx2Classify {
     }
     TQ_CLASSIFY_INLINE static void Store(unsigned char* p, Vec x) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), x); }
     TQ_CLASSIFY_INLINE static Vec Fill(char c) { return _mm256_set1_epi8(c); }
+    TQ_CLASSIFY_INLINE static Vec Opaque(Vec x) {
+        __asm__("" : "+x"(x));
+        return x;
+    }
     TQ_CLASSIFY_INLINE static uint32_t Bits(Vec x) { return static_cast<uint32_t>(_mm256_movemask_epi8(x)); }
     TQ_CLASSIFY_INLINE static Vec And(Vec a, Vec b) { return _mm256_and_si256(a, b); }
     TQ_CLASSIFY_INLINE static Vec Or(Vec a, Vec b) { return _mm256_or_si256(a, b); }
