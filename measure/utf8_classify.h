@@ -270,26 +270,28 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         // The bytes: each character begun its code (an ideograph '!'), every other byte a filler
         // with the word-ness of the byte before it, carried over the fillers in a few steps: two
         // without marks (a sequence has at most two fillers), enough for the whole block with them.
+        // The bytes before the block count as fillers of no word-ness, and the fillers that reach
+        // back to them take the word-ness of the byte before the block last, so that a block need
+        // not wait for the one before it.
         Vec written = V::Xor(codes, V::And(ideographs, c.ideographFlip));
         Vec begun = V::AndNot(marks, ends);
         Vec words = V::And(c.WordBytes(written), begun);
         Vec quiet = V::AndNot(begun, c.ones);
-        Vec wordBefore = bWordBefore ? c.ones : zero;
-        words = V::Or(words, V::And(quiet, V::template Before<1>(words, wordBefore)));
-        quiet = V::And(quiet, V::template Before<1>(quiet, zero));
-        words = V::Or(words, V::And(quiet, V::template Before<2>(words, wordBefore)));
-        quiet = V::And(quiet, V::template Before<2>(quiet, zero));
+        words = V::Or(words, V::And(quiet, V::template Before<1>(words, zero)));
+        quiet = V::And(quiet, V::template Before<1>(quiet, c.ones));
+        words = V::Or(words, V::And(quiet, V::template Before<2>(words, zero)));
+        quiet = V::And(quiet, V::template Before<2>(quiet, c.ones));
         if ((nMarks & nKept) != 0) {
-            words = V::Or(words, V::And(quiet, V::template Before<4>(words, wordBefore)));
-            quiet = V::And(quiet, V::template Before<4>(quiet, zero));
-            words = V::Or(words, V::And(quiet, V::template Before<8>(words, wordBefore)));
-            quiet = V::And(quiet, V::template Before<8>(quiet, zero));
+            words = V::Or(words, V::And(quiet, V::template Before<4>(words, zero)));
+            quiet = V::And(quiet, V::template Before<4>(quiet, c.ones));
+            words = V::Or(words, V::And(quiet, V::template Before<8>(words, zero)));
+            quiet = V::And(quiet, V::template Before<8>(quiet, c.ones));
             if constexpr (kWidth > 16) {
-                words = V::Or(words, V::And(quiet, V::template Before<16>(words, wordBefore)));
-                quiet = V::And(quiet, V::template Before<16>(quiet, zero));
+                words = V::Or(words, V::And(quiet, V::template Before<16>(words, zero)));
+                quiet = V::And(quiet, V::template Before<16>(quiet, c.ones));
             }
-            words = V::Or(words, V::And(quiet, wordBefore));
         }
+        words = V::Or(words, V::And(quiet, bWordBefore ? c.ones : zero));
         Vec fillers = V::Xor(c.separating,
                              V::And(words, c.wordLow));
         V::Store(q + i, V::Or(V::And(begun, written), V::AndNot(begun, fillers)));
