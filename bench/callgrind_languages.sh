@@ -2,7 +2,8 @@
 # The instructions the whole measure of each language's text takes, from UTF-8 and from UTF-16, with
 # one kernel, counted by callgrind (repeatable on a loaded machine, where times are not):
 #   callgrind_languages.sh LANGUAGE_BENCH TEXTS_DIR [KERNEL [MB]]
-# Prints "LANGUAGE FORM INSTRUCTIONS" lines; only the measure is counted, not the reading of its pieces.
+# Prints "LANGUAGE FORM INSTRUCTIONS" lines: the measure fed the text in pieces of 1 MiB, each copied
+# into a buffer first (the copies, about a fifth of an instruction a byte, are counted too).
 bench=$1 texts=$2 kernel=${3:-avx2} mb=${4:-2}
 out=$(mktemp -d)
 for language in french russian chinese arabic hindi mixed; do

@@ -3,7 +3,8 @@
 //   class bytes    what the translation writes: one byte a character, for its class (see below).
 //   kernel         a loop over class bytes that counts words and lines: plain, SSE2 or AVX2.
 //   fast path      takes many characters at a time: the ASCII vector copy, the first-plane table
-//                  fast path (UTF-16, and UTF-8 widened to it) and the Windows-1252 fast path.
+//                  fast path (UTF-16, and UTF-8 widened to it or classified as it stands) and the
+//                  Windows-1252 fast path.
 //   scalar reference path  one code point at a time (character_steps): takes what the fast paths
 //                  leave, and is the reference they are tested against, byte for byte.
 //   sink           a ClassBytesSink: takes the class bytes as counted, for lines at another limit.

@@ -6,7 +6,7 @@
 // (the whole alphabet is in measure_kernels.h).
 // A joiner (soft hyphen, zero-width joiners) gives no byte at all, so it neither starts nor ends a
 // word; an ideograph gives '!' and counts as a word of its own, apart from the bytes. A mark, or a
-// leading byte of widened UTF-8, may give a filler: 0x80 after a word byte, 0xFF after any other,
+// leading byte of a UTF-8 sequence on the first-plane fast path, may give a filler: 0x80 after a word byte, 0xFF after any other,
 // which the kernels count as continuing or separating and taking no column.
 #pragma once
 #include <stddef.h>
