@@ -207,9 +207,8 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         Vec lead2 = V::Equal(V::And(x, c.high3), c.high2);
         Vec lead3 = V::Equal(V::And(x, c.high4), c.high3);
         uint32_t nFaults = (~V::Bits(V::Equal(V::And(faults, c.otherFaults), zero)) & kAll) |
-                           V::Bits(V::Xor(twoContinuations, afterThree)) |
-                           V::Bits(V::Equal(V::And(x, c.high4), c.high4)) |
-                           V::Bits(V::Equal(x, zero));
+                           V::Bits(V::Or(V::Xor(twoContinuations, afterThree),
+                                         V::Or(V::Equal(V::And(x, c.high4), c.high4), V::Equal(x, zero))));
         uint32_t nLead2 = V::Bits(lead2), nLead3 = V::Bits(lead3);
         uint32_t nCut = (nLead2 & (1u << (kWidth - 1))) | (nLead3 & (3u << (kWidth - 2)));
         unsigned nWhole = nCut != 0 ? static_cast<unsigned>(__builtin_ctz(nCut)) : kWidth;
@@ -224,7 +223,7 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         Vec highByte = V::Or(V::And(V::template Down<2>(bits6), nibble),
                              V::And(V::template Up<4>(bits12), c.high4));
         V::StoreUnits(units, low, highByte);
-        uint32_t nEnds2 = V::Bits(ends2), nEnds3 = V::Bits(ends3);
+        uint32_t nEnds2 = nLead2 << 1, nEnds3 = nLead3 << 2;  // the block begins a sequence
         V::Store(codeBytes, x);
         // A block holds at most kWidth / 2 of them: loads in two fixed runs of a quarter block each,
         // those past the last going to a spare slot, so that no branch depends on how many there are.
@@ -244,7 +243,7 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         Vec ideographs = V::And(ends, V::Equal(codes, c.ideograph));
         Vec codesLess1 = V::Sub(codes, c.one);
         Vec stopsMarks = V::Or(V::Equal(V::MinUnsigned(codesLess1, c.low5), codesLess1), V::Equal(codes, c.del));
-        uint32_t nEnds = V::Bits(ends), nMarks = V::Bits(marks);
+        uint32_t nEnds = nAscii | nEnds2 | nEnds3, nMarks = V::Bits(marks);
         uint32_t nStops = V::Bits(V::Equal(codes, c.stop)) & nEnds;
         uint32_t nStopsMarks = V::Bits(stopsMarks) & nEnds;
         // The first bytes of the sequences the fast path must leave: stops, and marks after a control or a space.
