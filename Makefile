@@ -54,6 +54,7 @@ fuzz: deps
 bench: native
 	@scripts/deps $(BUILD) bench
 	@$(BUILD)/native/bench/measure_bench $(abspath $(BUILD))/native/tallyq-count
+	@$(BUILD)/native/bench/language_bench $(abspath $(BUILD))/native/bench/texts
 	@$(BUILD)/native/bench/document_bench $(abspath $(BUILD))/native/tallyq-count
 
 # `make run DPI=144` shows it on a screen of 144 dots per inch (150 %).

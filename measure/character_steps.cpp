@@ -86,10 +86,13 @@ __attribute__((noinline)) void Step(CharacterState* s, uint32_t nCodePoint, unsi
     Advance(s, g);
 }
 
-void StartCharacters(CharacterState* pState) {
+void StartCharacters(CharacterState* pState) { StartCharacters(pState, ActiveMeasureKernel()); }
+
+void StartCharacters(CharacterState* pState, const MeasureKernel& kernel) {
     memset(pState, 0, sizeof(*pState));
     pState->nPrevious = kGraphemeNone;
     pState->nOpen = kOpenNone;
+    pState->pfnUtf8FastPath = kernel.pfnUtf8FastPath;
 }
 
 void StartScalarReferencePath(CharacterState* pState) {

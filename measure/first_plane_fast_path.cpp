@@ -17,14 +17,8 @@ namespace {
 // A run of ASCII this long goes back to the vector copy.
 const int kAsciiRunForVectors = 12;
 
-// The fast path's code of each code point of the first plane, one load away: the class
-// byte of a character of class Other (for ASCII, the character itself), kFastIdeograph for an
-// ideograph of class Other, kFastExtends for a mark that extends a character, and kFastStop for
-// everything the scalar reference path must take (controls, U+0000, surrogates, joiners, emoji marks,
-// pictographs, regional indicators, Hangul jamo, prepended marks). The ASCII controls are their
-// own codes: each is a character of its own, and a mark after one begins another. Made from the three-level
-// table at the first use, into static storage: the program's file stays small.
-enum { kFastExtends = 0x00, kFastIdeograph = 0x80, kFastFiller = 0xFE, kFastStop = 0xFF };
+// The codes' table (first_plane_fast_path.h), made from the three-level table at the first use,
+// into static storage: the program's file stays small.
 uint8_t fastCodes[0x10000];
 std::atomic<bool> fastCodesMade(false);
 
@@ -54,37 +48,6 @@ const uint8_t* FastCodes() {
     return fastCodes;
 }
 
-// Where a run on the first-plane fast path ended: what it leaves for the state. Marks of either kind are
-// recorded as Extend: with no pictograph before them, the rules treat the two alike.
-struct FastRun {
-    int64_t nIdeographs;
-    unsigned nLastTaken;  // the code of the last code point taken
-    int nLastBegun;       // the code of the last character begun, -1 when none was
-    int64_t nFillers;     // bytes written that begin no character (marks within blocks)
-
-    // nWritten bytes were written.
-    void End(CharacterState* s, size_t nWritten) const {
-        s->nChars += static_cast<int64_t>(nWritten) - nFillers;
-        s->nIdeographs += nIdeographs;
-        s->nPrevious = nLastTaken == kFastExtends ? kGraphemeExtend
-                       : nLastTaken == '\r'       ? kGraphemeCR
-                       : nLastTaken == '\n'       ? kGraphemeLF
-                       : IsControlCode(nLastTaken) ? kGraphemeControl
-                                                   : kGraphemeOther;
-        s->bRegionalOdd = false;
-        if (nLastBegun >= 0) {
-            s->nOpen = kOpenByte;
-            s->bOpenIdeograph = nLastBegun == kFastIdeograph;
-            s->bOpenEmoji = false;
-            s->bOpenSpace = IsWhiteSpaceByte(static_cast<unsigned>(nLastBegun));
-        }
-    }
-    static bool IsControlCode(unsigned nCode) { return (nCode < 0x20 && nCode != kFastExtends) || nCode == 0x7F; }
-    // A mark after these is for the scalar reference path: after a control it begins a character of
-    // its own, and a space it joins is no longer all white space.
-    static bool StopsMarks(unsigned nCode) { return IsControlCode(nCode) || IsWhiteSpaceByte(nCode); }
-};
-
 // Takes one code point on the first-plane fast path, with one branch for leaving it; returns false, taking
 // nothing, for a code point that is not for this fast path. Every character begun writes one byte, so
 // the bytes written count the characters. A mark after a control begins a character of its own:
@@ -105,12 +68,6 @@ inline bool TakeFast(uint32_t nCodePoint, unsigned nCode, unsigned char*& q, Fas
     run.nLastTaken = nCode;
     return true;
 }
-
-// A code that stands for the class before a run (which the fast path only enters after these).
-inline unsigned FastPathCodeOf(GraphemeClass g) {
-    return g == kGraphemeOther ? 'a' : g == kGraphemeCR ? '\r' : g == kGraphemeLF ? '\n' : g == kGraphemeControl ? 0x01 : kFastExtends;
-}
-
 
 #if defined(__SSE2__)
 // Turns the fillers of a block of 32 codes into 0x80 after a word byte and 0xFF after any other.
@@ -272,6 +229,8 @@ inline bool AsciiBlock(const char16_t* p) {
 
 }  // namespace
 
+const uint8_t* FirstPlaneCodes() { return FastCodes(); }
+
 // U+0000 and the surrogates stop at the table: the fast path leaves them to the scalar reference path without
 // a test of its own. Kept out of line, so that its loops have the registers. A long run of ASCII
 // ends the fast path, for the vector copy to take. kFillers: the units are widened UTF-8.
@@ -280,8 +239,7 @@ __attribute__((noinline)) size_t RunFastUtf16(CharacterState* s, const char16_t*
                                               bool bByteBefore, bool bMore) {
     const uint8_t* pCodes = FastCodes();
     unsigned char* q = *pq;
-    // An open space stands as itself, so that a mark after it stops the fast path.
-    FastRun run = {0, s->bOpenSpace && s->nPrevious == kGraphemeOther ? ' ' : FastPathCodeOf(s->nPrevious), -1, 0};
+    FastRun run = {0, FastPathCodeBefore(*s), -1, 0};
     int nAscii = 0;
     size_t i = 0;
     for (;;) {

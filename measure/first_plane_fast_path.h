@@ -1,8 +1,11 @@
 // The fast path that most text takes, many characters at a time by a table of the first plane: UTF-16,
-// and UTF-8 widened to units.
+// and UTF-8 widened to units (or classified as it stands, by utf8_classify.h, which writes the same
+// bytes from the same table and codes).
 #pragma once
 #include <stddef.h>
+#include <stdint.h>
 
+#include "measure/measure_kernels.h"
 #include "measure/unicode_text.h"
 
 // The first-plane fast path: letters, spaces, punctuation and the marks that join them, one after another,
@@ -20,6 +23,58 @@ inline bool MayRunFast(const CharacterState& s) {
 // first-plane fast path: one unit a byte, so that no unit needs moving. A lone low surrogate, which no
 // well-formed UTF-8 gives; in real UTF-16 it is a stop, as every surrogate is.
 const char16_t kFillerUnit = 0xDFFF;
+
+// The fast path's code of each code point of the first plane, one load away: the class
+// byte of a character of class Other (for ASCII, the character itself), kFastIdeograph for an
+// ideograph of class Other, kFastExtends for a mark that extends a character, and kFastStop for
+// everything the scalar reference path must take (controls, U+0000, surrogates, joiners, emoji marks,
+// pictographs, regional indicators, Hangul jamo, prepended marks). The ASCII controls are their
+// own codes: each is a character of its own, and a mark after one begins another.
+enum { kFastExtends = 0x00, kFastIdeograph = 0x80, kFastFiller = 0xFE, kFastStop = 0xFF };
+// The codes of the 65,536 code points of the first plane (kFillerUnit's is kFastFiller).
+const uint8_t* FirstPlaneCodes();
+
+// Where a run on the first-plane fast path ended: what it leaves for the state. Marks of either kind are
+// recorded as Extend: with no pictograph before them, the rules treat the two alike.
+struct FastRun {
+    int64_t nIdeographs;
+    unsigned nLastTaken;  // the code of the last code point taken
+    int nLastBegun;       // the code of the last character begun, -1 when none was
+    int64_t nFillers;     // bytes written that begin no character (marks within blocks)
+
+    // nWritten bytes were written.
+    void End(CharacterState* s, size_t nWritten) const {
+        s->nChars += static_cast<int64_t>(nWritten) - nFillers;
+        s->nIdeographs += nIdeographs;
+        s->nPrevious = nLastTaken == kFastExtends ? kGraphemeExtend
+                       : nLastTaken == '\r'       ? kGraphemeCR
+                       : nLastTaken == '\n'       ? kGraphemeLF
+                       : IsControlCode(nLastTaken) ? kGraphemeControl
+                                                   : kGraphemeOther;
+        s->bRegionalOdd = false;
+        if (nLastBegun >= 0) {
+            s->nOpen = kOpenByte;
+            s->bOpenIdeograph = nLastBegun == kFastIdeograph;
+            s->bOpenEmoji = false;
+            s->bOpenSpace = IsWhiteSpaceByte(static_cast<unsigned>(nLastBegun));
+        }
+    }
+    static bool IsControlCode(unsigned nCode) { return (nCode < 0x20 && nCode != kFastExtends) || nCode == 0x7F; }
+    // A mark after these is for the scalar reference path: after a control it begins a character of
+    // its own, and a space it joins is no longer all white space.
+    static bool StopsMarks(unsigned nCode) { return IsControlCode(nCode) || IsWhiteSpaceByte(nCode); }
+};
+
+// A code that stands for the class before a run (which the fast path only enters after these).
+inline unsigned FastPathCodeOf(GraphemeClass g) {
+    return g == kGraphemeOther ? 'a' : g == kGraphemeCR ? '\r' : g == kGraphemeLF ? '\n' : g == kGraphemeControl ? 0x01 : kFastExtends;
+}
+
+// The code of what comes before a run: an open space stands as itself, so that a mark after it
+// stops the fast path.
+inline unsigned FastPathCodeBefore(const CharacterState& s) {
+    return s.bOpenSpace && s.nPrevious == kGraphemeOther ? ' ' : FastPathCodeOf(s.nPrevious);
+}
 
 // Blocks of this many units whose codes are all plain bytes are written in one go.
 const size_t kFastBlock = 32;

@@ -8,6 +8,7 @@
 
 #define TQ_KERNEL_TARGET __attribute__((target("avx2,bmi,bmi2,popcnt,lzcnt")))
 #include "measure/mask_walk.h"
+#include "measure/utf8_fast_path.h"
 #include "measure/vector_blocks.h"
 
 namespace {
@@ -113,9 +114,9 @@ struct Avx2Counting : Avx2 {
 }  // namespace
 
 const MeasureKernel kAvx2MeasureKernel = {"avx2", WalkWords<Avx2Pdep>, WalkText<Avx2Pdep, false, true>,
-                                          WalkText<Avx2Pdep, true, true>};
+                                          WalkText<Avx2Pdep, true, true>, ClassifyUtf8Avx2};
 // Words need no cut: both kernels count them with the same loop.
 const MeasureKernel kAvx2NoPdepMeasureKernel = {"avx2-nopdep", WalkWords<Avx2Pdep>, WalkText<Avx2Counting, false, true>,
-                                                WalkText<Avx2Counting, true, true>};
+                                                WalkText<Avx2Counting, true, true>, ClassifyUtf8Avx2};
 
 #endif

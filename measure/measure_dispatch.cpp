@@ -13,11 +13,12 @@
 namespace {
 
 #if defined(TQ_X86_MEASURE_KERNELS)
-const MeasureKernel* const kKernels[] = {&kScalarMeasureKernel, &kSse2MeasureKernel, &kAvx2NoPdepMeasureKernel,
-                                         &kAvx2MeasureKernel};
+const MeasureKernel* const kKernels[] = {&kScalarMeasureKernel, &kSse2MeasureKernel, &kSsse3MeasureKernel,
+                                         &kAvx2NoPdepMeasureKernel, &kAvx2MeasureKernel};
 
 struct CpuAbilities {
     bool bSse2;
+    bool bSsse3;
     bool bAvx2;      // AVX2 with BMI1, BMI2, POPCNT and LZCNT, and the system saves the YMM registers
     bool bFastPdep;  // pdep in a few cycles: not the AMD processors before family 19h, which microcode it
 };
@@ -29,7 +30,7 @@ uint64_t ReadXcr0() {
 }
 
 CpuAbilities ReadCpu() {
-    CpuAbilities cpu = {false, false, false};
+    CpuAbilities cpu = {false, false, false, false};
     unsigned a, b, c, d;
     unsigned nMaxLeaf = __get_cpuid_max(0, nullptr);
     if (nMaxLeaf < 1 || !__get_cpuid(0, &a, &b, &c, &d)) return cpu;
@@ -37,6 +38,7 @@ CpuAbilities ReadCpu() {
                 (b == 0x6f677948 && d == 0x6e65476e && c == 0x656e6975);    // "HygonGenuine", of AMD's design
     __get_cpuid(1, &a, &b, &c, &d);
     cpu.bSse2 = (d & (1u << 26)) != 0;
+    cpu.bSsse3 = cpu.bSse2 && (c & (1u << 9)) != 0;
     unsigned nFamily = (a >> 8) & 0x0F;
     if (nFamily == 0x0F) nFamily += (a >> 20) & 0xFF;
     bool bPopcnt = (c & (1u << 23)) != 0;
@@ -60,17 +62,19 @@ CpuAbilities ReadCpu() {
 // Read once; kept without a guarded static, whose lock would bring a threads library into the
 // Windows programs. Two threads that both find it unread both read the same answer.
 std::atomic<int> cpuAbilities(0);
-enum { kCpuRead = 1, kCpuSse2 = 2, kCpuAvx2 = 4, kCpuFastPdep = 8 };
+enum { kCpuRead = 1, kCpuSse2 = 2, kCpuAvx2 = 4, kCpuFastPdep = 8, kCpuSsse3 = 16 };
 
 CpuAbilities Cpu() {
     int nAbilities = cpuAbilities.load(std::memory_order_relaxed);
     if (nAbilities == 0) {
         CpuAbilities cpu = ReadCpu();
         nAbilities =
-            kCpuRead | (cpu.bSse2 ? kCpuSse2 : 0) | (cpu.bAvx2 ? kCpuAvx2 : 0) | (cpu.bFastPdep ? kCpuFastPdep : 0);
+            kCpuRead | (cpu.bSse2 ? kCpuSse2 : 0) | (cpu.bSsse3 ? kCpuSsse3 : 0) | (cpu.bAvx2 ? kCpuAvx2 : 0) |
+            (cpu.bFastPdep ? kCpuFastPdep : 0);
         cpuAbilities.store(nAbilities, std::memory_order_relaxed);
     }
-    CpuAbilities cpu = {(nAbilities & kCpuSse2) != 0, (nAbilities & kCpuAvx2) != 0, (nAbilities & kCpuFastPdep) != 0};
+    CpuAbilities cpu = {(nAbilities & kCpuSse2) != 0, (nAbilities & kCpuSsse3) != 0, (nAbilities & kCpuAvx2) != 0,
+                        (nAbilities & kCpuFastPdep) != 0};
     return cpu;
 }
 #else
@@ -81,6 +85,7 @@ const MeasureKernel* ChooseKernel() {
 #if defined(TQ_X86_MEASURE_KERNELS)
     CpuAbilities cpu = Cpu();
     if (cpu.bAvx2) return cpu.bFastPdep ? &kAvx2MeasureKernel : &kAvx2NoPdepMeasureKernel;
+    if (cpu.bSsse3) return &kSsse3MeasureKernel;
     if (cpu.bSse2) return &kSse2MeasureKernel;
 #endif
     return &kScalarMeasureKernel;
@@ -105,6 +110,7 @@ const MeasureKernel* FindMeasureKernel(const char* szName) {
 bool MeasureKernelRuns(const MeasureKernel& kernel) {
 #if defined(TQ_X86_MEASURE_KERNELS)
     if (&kernel == &kSse2MeasureKernel) return Cpu().bSse2;
+    if (&kernel == &kSsse3MeasureKernel) return Cpu().bSsse3;
     if (&kernel == &kAvx2MeasureKernel || &kernel == &kAvx2NoPdepMeasureKernel) return Cpu().bAvx2;
 #endif
     return &kernel == &kScalarMeasureKernel;

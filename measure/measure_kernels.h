@@ -3,7 +3,8 @@
 //   class bytes    what the translation writes: one byte a character, for its class (see below).
 //   kernel         a loop over class bytes that counts words and lines: plain, SSE2 or AVX2.
 //   fast path      takes many characters at a time: the ASCII vector copy, the first-plane table
-//                  fast path (UTF-16, and UTF-8 widened to it) and the Windows-1252 fast path.
+//                  fast path (UTF-16, and UTF-8 widened to it or classified as it stands) and the
+//                  Windows-1252 fast path.
 //   scalar reference path  one code point at a time (character_steps): takes what the fast paths
 //                  leave, and is the reference they are tested against, byte for byte.
 //   sink           a ClassBytesSink: takes the class bytes as counted, for lines at another limit.
@@ -63,17 +64,24 @@ struct MeasureState {
 // the break and white space bytes too (the lines of kept bytes counted again need no more).
 typedef size_t (*CountWordsFn)(const unsigned char* pText, size_t nBytes, MeasureState* pState);
 typedef size_t (*CountLinesFn)(const unsigned char* pText, size_t nBytes, int32_t nCharsPerLine, MeasureState* pState);
+// The first-plane fast path of UTF-8 that goes with a kernel (utf8_fast_path.h says what it does):
+// widened to units and taken as UTF-16 by the plain and SSE2 kernels, classified as it stands by
+// vector steps of the kernel's own width from SSSE3 on.
+struct CharacterState;
+typedef size_t (*Utf8FastPathFn)(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq,
+                                 bool bByteBefore);
 
 struct MeasureKernel {
     const char* szName;
     CountWordsFn pfnWords;
     CountLinesFn pfnLines;
     CountLinesFn pfnWordsAndLines;
+    Utf8FastPathFn pfnUtf8FastPath;
 };
 
 // The kernels built for this processor family, from the plain loop to the widest: "scalar" always,
-// and on x86 "sse2", "avx2-nopdep" (AVX2 without BMI2's pdep, which some processors run slowly)
-// and "avx2".
+// and on x86 "sse2", "ssse3" (the SSE2 loops, with UTF-8 classified by SSSE3's byte shuffles),
+// "avx2-nopdep" (AVX2 without BMI2's pdep, which some processors run slowly) and "avx2".
 size_t MeasureKernelCount();
 const MeasureKernel& MeasureKernelAt(size_t nIndex);
 // nullptr when no kernel of that name is built.
@@ -88,6 +96,7 @@ extern const MeasureKernel kScalarMeasureKernel;
 #if defined(__x86_64__) || defined(__i386__)
 #define TQ_X86_MEASURE_KERNELS 1
 extern const MeasureKernel kSse2MeasureKernel;
+extern const MeasureKernel kSsse3MeasureKernel;
 extern const MeasureKernel kAvx2NoPdepMeasureKernel;
 extern const MeasureKernel kAvx2MeasureKernel;
 #endif

@@ -2,6 +2,7 @@
 // fallback on processors without vector kernels and the reference the others are tested against.
 #include "measure/measure_kernels.h"
 #include "measure/text_measure.h"
+#include "measure/utf8_fast_path.h"
 
 namespace {
 
@@ -67,4 +68,5 @@ size_t ScalarWords(const unsigned char* p, size_t nBytes, MeasureState* pState) 
 
 }  // namespace
 
-const MeasureKernel kScalarMeasureKernel = {"scalar", ScalarWords, MeasureBytes<false, true>, MeasureBytes<true, true>};
+const MeasureKernel kScalarMeasureKernel = {"scalar", ScalarWords, MeasureBytes<false, true>, MeasureBytes<true, true>,
+                                            RunFastUtf8};

@@ -8,6 +8,7 @@
 #define TQ_KERNEL_TARGET __attribute__((target("sse2")))
 #include "measure/mask_walk.h"
 #include "measure/vector_blocks.h"
+#include "measure/utf8_fast_path.h"
 #include "measure/word_bytes_sse2.h"
 
 namespace {
@@ -48,6 +49,9 @@ struct Sse2 : VectorBlocks<Sse2Vectors> {
 }  // namespace
 
 const MeasureKernel kSse2MeasureKernel = {"sse2", WalkWords<Sse2>, WalkText<Sse2, false, true>,
-                                          WalkText<Sse2, true, true>};
+                                          WalkText<Sse2, true, true>, RunFastUtf8};
+// The same loops, with UTF-8 classified by SSSE3's byte shuffles rather than widened.
+const MeasureKernel kSsse3MeasureKernel = {"ssse3", WalkWords<Sse2>, WalkText<Sse2, false, true>,
+                                           WalkText<Sse2, true, true>, ClassifyUtf8Ssse3};
 
 #endif

@@ -31,7 +31,7 @@ TextMeasurer::TextMeasurer(int32_t nCharsPerLineIn, TextEncoding encodingIn, con
       nOddByte(0),
       nBuffered(0),
       pSink(nullptr) {
-    StartCharacters(&chars);
+    StartCharacters(&chars, kernel);
 }
 
 // Counts the bytes just written after the buffered ones, all but an open last one, which moves to

@@ -81,7 +81,7 @@ size_t TranslateBytes(CharacterState* pState, const unsigned char* p, size_t n, 
             if (TakeAsciiRun(&s, p, n, &i, &q)) continue;
         }
         if (!kWindows1252 && MayRunFast(s)) {
-            size_t nFast = RunFastUtf8(&s, p + i, n - i, &q, q != pOut || LastByteOpen(s));
+            size_t nFast = s.pfnUtf8FastPath(&s, p + i, n - i, &q, q != pOut || LastByteOpen(s));
             i += nFast;
             if (nFast != 0) continue;
         }

@@ -6,12 +6,13 @@
 // (the whole alphabet is in measure_kernels.h).
 // A joiner (soft hyphen, zero-width joiners) gives no byte at all, so it neither starts nor ends a
 // word; an ideograph gives '!' and counts as a word of its own, apart from the bytes. A mark, or a
-// leading byte of widened UTF-8, may give a filler: 0x80 after a word byte, 0xFF after any other,
+// leading byte of a UTF-8 sequence on the first-plane fast path, may give a filler: 0x80 after a word byte, 0xFF after any other,
 // which the kernels count as continuing or separating and taking no column.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
 
+#include "measure/measure_kernels.h"
 #include "measure/unicode_classes.h"
 
 // A UTF-8 sequence that a piece of input cut in the middle.
@@ -41,6 +42,7 @@ struct CharacterState {
     Utf8Decoder utf8;
     bool bEnded;            // the text's terminating U+0000 was met
     bool bScalarReference;  // every code point by the scalar reference path: the reference for the fast paths
+    Utf8FastPathFn pfnUtf8FastPath;  // the kernel's first-plane fast path of UTF-8
 };
 
 enum OpenCharacter : uint8_t {
@@ -50,7 +52,9 @@ enum OpenCharacter : uint8_t {
     kOpenPrepend   // prepended marks only: its byte is written when it is known what they prefix
 };
 
+// The text is read with the fast paths of the kernel the measures use, or of the one given.
 void StartCharacters(CharacterState* pState);
+void StartCharacters(CharacterState* pState, const MeasureKernel& kernel);
 // The same for a text to be read a code point at a time, with no fast path: slower, and the same
 // bytes and state, so that the fast paths can be tested against it.
 void StartScalarReferencePath(CharacterState* pState);

@@ -7,8 +7,14 @@
 
 // Takes the leading well-formed UTF-8 of p that is for the first-plane fast path, writing its class
 // bytes at *pq and moving *pq past them; returns how many bytes it took. bByteBefore tells
-// whether (*pq)[-1] may be read.
+// whether (*pq)[-1] may be read. Each of these writes what the others write, byte for byte:
+//   widened to units a few hundred bytes at a time and taken as UTF-16 (the plain and SSE2 kernels')
 size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq, bool bByteBefore);
+#if defined(TQ_X86_MEASURE_KERNELS)
+//   classified as it stands, a block of 16 or 32 bytes at a time, with SSSE3 or AVX2 (utf8_classify.h)
+size_t ClassifyUtf8Ssse3(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq, bool bByteBefore);
+size_t ClassifyUtf8Avx2(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq, bool bByteBefore);
+#endif
 
 // Decodes one byte of UTF-8 by the table of first bytes. A byte that cannot continue the open
 // sequence ends it as U+FFFD and is read again; returns whether the byte was taken.

@@ -18,13 +18,16 @@ struct Translation {
 };
 
 // pText holds nUnits units of the form (char16_t for UTF-16, bytes for the others); the pieces end
-// at the cuts, which ascend, and at nUnits.
+// at the cuts, which ascend, and at nUnits. The fast paths are the given kernel's, or else those of
+// the kernel the measures use.
 inline Translation Translate(TextForm form, const void* pText, size_t nUnits, const std::vector<size_t>& cuts,
-                             bool bScalarReference) {
+                             bool bScalarReference, const MeasureKernel* pKernel = nullptr) {
     Translation t;
     CharacterState s;
     if (bScalarReference) {
         StartScalarReferencePath(&s);
+    } else if (pKernel != nullptr) {
+        StartCharacters(&s, *pKernel);
     } else {
         StartCharacters(&s);
     }

@@ -1,0 +1,320 @@
+// UTF-8 classified as it stands for the first-plane fast path, a block of 16 or 32 bytes at a time,
+// written once for every vector width. A file includes this with TQ_CLASSIFY_TARGET set to its
+// function attribute and gives ClassifyUtf8 a type V of vector operations (a block is kWidth bytes):
+//   Vec, kWidth                    the vector type and its bytes
+//   Load(p), Store(p, x), Fill(c)  as named; Bits(x) the top bit of each byte, as bits
+//   And, Or, Xor, AndNot(a, b)     bitwise (AndNot is ~a & b); Equal, SignedGreater, MinUnsigned, Sub bytewise
+//   Table(p), Lookup(table, x)     16 bytes from p as a table; the table's byte at each byte of x (0..15)
+//   Before<k>(x, previous)         x moved up k bytes, previous's last k bytes first
+//   Up<k>(x), Down<k>(x)           each 16-bit lane shifted by k bits
+//   StoreUnits(pUnits, low, high)  the bytes of low and high paired into 16-bit units, in order
+//   Opaque(x)                      x, which the compiler can no longer see through: a constant made
+//                                  before the loop stays a register or a load from the stack, rather
+//                                  than being made again in every block from immediates
+//   Popcount(m)                    the set bits of a block's mask
+//   LowestBitOrWidth(m)            the index of m's lowest set bit, kWidth when m is 0
+//
+// Each byte of a sequence gets a byte: the last byte of a sequence its code point's class byte, and
+// the bytes before it fillers, as widened UTF-8 has them (first_plane_fast_path.h), so no byte
+// moves. A filler, and every byte of a mark, takes the word-ness of the byte before it: the block's
+// word bytes are carried forwards over them. The well-formed sequences are found as the fast
+// validators find them, by three nibble lookups on each byte and the one before it, and one test
+// on the byte two before; their code points' codes are gathered from the first plane's table.
+#pragma once
+#ifndef TQ_CLASSIFY_TARGET
+#error "a kernel defines TQ_CLASSIFY_TARGET before it includes measure/utf8_classify.h"
+#endif
+#include <stddef.h>
+#include <stdint.h>
+
+#include "measure/first_plane_fast_path.h"
+#include "measure/utf8_fast_path.h"
+#include "measure/utf8_sequence.h"
+
+#define TQ_CLASSIFY_INLINE TQ_CLASSIFY_TARGET inline __attribute__((always_inline))
+
+namespace {
+
+// What a byte and the byte before it can say is wrong, a bit each: a sequence cut short, a
+// continuation byte with no sequence, the overlong forms of two and three bytes, a surrogate; and two
+// continuation bytes in a row, which only a sequence of three bytes may have.
+enum : uint8_t { kTooShort = 1, kTooLong = 2, kOverlong2 = 4, kTwoContinuations = 8, kOverlong3 = 16, kSurrogate = 32 };
+
+// A byte pair's faults are the bits that the high nibble of the byte before, its low nibble and
+// the high nibble of the byte itself all have. First bytes of four (F0..FF) have none: they stop
+// a block of themselves.
+struct PairTables {
+    uint8_t highBefore[16], lowBefore[16], high[16];
+};
+
+constexpr PairTables MakePairTables() {
+    PairTables t{};
+    for (int k = 0; k < 16; ++k) {
+        t.highBefore[k] = k < 0x8    ? kTooLong
+                          : k < 0xC  ? kTwoContinuations
+                          : k == 0xC ? kTooShort | kOverlong2
+                          : k == 0xD ? kTooShort
+                          : k == 0xE ? kTooShort | kOverlong3 | kSurrogate
+                                     : 0;
+        t.lowBefore[k] = static_cast<uint8_t>(kTooShort | kTooLong | kTwoContinuations |
+                                              (k == 0 ? kOverlong2 | kOverlong3 : k == 1 ? kOverlong2 : 0) |
+                                              (k == 0xD ? kSurrogate : 0));
+        t.high[k] = k < 0x8    ? kTooShort
+                    : k < 0xA  ? kTooLong | kTwoContinuations | kOverlong2 | kOverlong3
+                    : k < 0xC  ? kTooLong | kTwoContinuations | kOverlong2 | kSurrogate
+                               : kTooShort;
+    }
+    return t;
+}
+constexpr PairTables kPairTables = MakePairTables();
+
+constexpr uint8_t PairFaults(unsigned nBefore, unsigned n) {
+    return kPairTables.highBefore[nBefore >> 4] & kPairTables.lowBefore[nBefore & 15] & kPairTables.high[n >> 4];
+}
+
+// The nibble tables say what the table of first bytes says, for every pair of bytes below F0: a
+// fault after a first byte when the byte falls outside its range, after ASCII when it continues,
+// and two continuations in a row marked; and sequences of two bytes begin C2..DF, of three E0..EF.
+constexpr bool PairTablesAgree() {
+    for (unsigned nBefore = 0; nBefore < 0xF0; ++nBefore) {
+        Utf8Lead lead = Utf8LeadOf(static_cast<unsigned char>(nBefore));
+        if (nBefore >= 0xC2 && lead.nFollowing != (nBefore < 0xE0 ? 1 : 2)) return false;
+        for (unsigned n = 0; n < 256; ++n) {
+            bool bContinues = (n & 0xC0) == 0x80;
+            bool bFault = nBefore < 0x80 ? bContinues : nBefore < 0xC0 ? false : n < lead.nLower || n > lead.nUpper;
+            uint8_t nFaults = PairFaults(nBefore, n);
+            if (((nFaults & ~kTwoContinuations) != 0) != bFault) return false;
+            if (((nFaults & kTwoContinuations) != 0) != ((nBefore & 0xC0) == 0x80 && bContinues)) return false;
+        }
+    }
+    return true;
+}
+static_assert(PairTablesAgree(), "the nibble tables agree with the table of first bytes");
+
+// The constants of a block's steps, made once.
+template <class V>
+struct BlockConstants {
+    typedef typename V::Vec Vec;
+    Vec zero, ones, one, low4, low5, low6, twoContinuations, otherFaults, high2, high3, high4;
+    Vec ideograph, ideographFlip, stop, del, wordLow, separating;
+    Vec highBefore, lowBefore, high;
+    Vec lowerCase, toLetters, letters, toDigits, digitsAndColon, apostrophe, fullStop, wordFiller;
+
+    TQ_CLASSIFY_INLINE BlockConstants() {
+        zero = V::Opaque(V::Fill(0));
+        ones = V::Opaque(V::Fill(-1));
+        one = V::Opaque(V::Fill(1));
+        low4 = V::Opaque(V::Fill(0x0F));
+        low5 = V::Opaque(V::Fill(0x1F));
+        low6 = V::Opaque(V::Fill(0x3F));
+        twoContinuations = V::Opaque(V::Fill(kTwoContinuations));
+        otherFaults = V::Opaque(V::Fill(~kTwoContinuations & 0x3F));
+        high2 = V::Opaque(V::Fill(static_cast<char>(0xC0)));
+        high3 = V::Opaque(V::Fill(static_cast<char>(0xE0)));
+        high4 = V::Opaque(V::Fill(static_cast<char>(0xF0)));
+        ideograph = V::Opaque(V::Fill(static_cast<char>(kFastIdeograph)));
+        ideographFlip = V::Opaque(V::Fill(static_cast<char>(kFastIdeograph ^ '!')));
+        stop = V::Opaque(V::Fill(static_cast<char>(kFastStop)));
+        del = V::Opaque(V::Fill(0x7F));
+        wordLow = V::Opaque(V::Fill(static_cast<char>(kSeparatingFiller ^ kWordFiller)));
+        separating = V::Opaque(V::Fill(static_cast<char>(kSeparatingFiller)));
+        highBefore = V::Opaque(V::Table(kPairTables.highBefore));
+        lowBefore = V::Opaque(V::Table(kPairTables.lowBefore));
+        high = V::Opaque(V::Table(kPairTables.high));
+        // The word bytes as WordBytesSse2 tests them: a range by one signed compare, after an
+        // addition moves its first byte to the bottom.
+        lowerCase = V::Opaque(V::Fill(0x20));
+        toLetters = V::Opaque(V::Fill(static_cast<char>(0x80 - 'a')));
+        letters = V::Opaque(V::Fill(static_cast<char>(-128 + 26)));
+        toDigits = V::Opaque(V::Fill(static_cast<char>(0x80 - '0')));
+        digitsAndColon = V::Opaque(V::Fill(static_cast<char>(-128 + 11)));
+        apostrophe = V::Opaque(V::Fill('\''));
+        fullStop = V::Opaque(V::Fill('.'));
+        wordFiller = V::Opaque(V::Fill(static_cast<char>(kWordFiller)));
+    }
+
+    // 0xFF at each word byte: letters, digits, apostrophe, full stop, colon and the word filler.
+    TQ_CLASSIFY_INLINE Vec WordBytes(Vec x) const {
+        Vec isLetter = V::SignedGreater(letters, V::Add(V::Or(x, lowerCase), toLetters));
+        Vec isDigitOrColon = V::SignedGreater(digitsAndColon, V::Add(x, toDigits));
+        Vec isMark = V::Or(V::Equal(x, apostrophe), V::Equal(x, fullStop));
+        return V::Or(V::Or(isLetter, isDigitOrColon), V::Or(isMark, V::Equal(x, wordFiller)));
+    }
+};
+
+TQ_CLASSIFY_INLINE uint32_t BelowBit(unsigned k) {
+    return k >= 32 ? 0xFFFFFFFFu : (1u << k) - 1;
+}
+
+// The fast path over blocks (RunFastUtf8's contract, utf8_fast_path.h). A block takes its well-formed
+// sequences up to the first that is not for the fast path (a stop, a mark after a control or a
+// space, anything ill-formed, a sequence of four bytes, U+0000); a sequence cut by the block's end
+// is the next block's. Every byte gives a byte, so the bytes written are the bytes taken. The run
+// ends on a character begun, whose byte is then the last written: marks taken after it are given
+// back. Short pieces and a piece's last part shorter than a block are widened as before.
+template <class V>
+TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq,
+                                       bool bByteBefore) {
+    typedef typename V::Vec Vec;
+    const unsigned kWidth = V::kWidth;
+    const uint32_t kAll = BelowBit(kWidth);
+    // A filler first in the text has no byte to take its word-ness from.
+    if (!bByteBefore || n < kWidth) return RunFastUtf8(s, p, n, pq, bByteBefore);
+    const uint8_t* pCodes = FirstPlaneCodes();
+    unsigned char* const q = *pq;
+    uint32_t bWordBefore = IsWordByte(q[-1]);
+    uint32_t bStopsMarksBefore = FastRun::StopsMarks(FastPathCodeBefore(*s));
+    int64_t nChars = 0, nIdeographs = 0;
+    int nAsciiBlocks = 0;
+    bool bStopped = false;
+    size_t i = 0, nBegunEnd = 0;  // the bytes taken, and those up to the last character begun
+    alignas(32) uint16_t units[kWidth + 16];
+    alignas(32) uint8_t codeBytes[kWidth + 32];
+    units[kWidth] = 0;  // the spare slot's
+    const BlockConstants<V> c;
+    const Vec zero = c.zero, nibble = c.low4;
+    while (i + kWidth <= n) {
+        Vec x = V::Load(p + i);
+        uint32_t nAscii = ~V::Bits(x) & kAll;
+        if (nAscii == kAll) {
+            // ASCII is its own class bytes; a long run of it goes back to the vector copy.
+            if (V::Bits(V::Equal(x, zero)) != 0) {
+                bStopped = true;
+                break;
+            }
+            V::Store(q + i, x);
+            unsigned char nLast = p[i + kWidth - 1];
+            bWordBefore = IsWordByte(nLast);
+            bStopsMarksBefore = FastRun::StopsMarks(nLast);
+            nChars += kWidth;
+            i += kWidth;
+            nBegunEnd = i;
+            if (++nAsciiBlocks == 2) {
+                bStopped = true;
+                break;
+            }
+            continue;
+        }
+        nAsciiBlocks = 0;
+        // The sequences and their faults; the block begins a sequence, as if after ASCII.
+        Vec before1 = V::template Before<1>(x, zero), before2 = V::template Before<2>(x, zero);
+        Vec high = V::And(V::template Down<4>(x), nibble);
+        Vec faults = V::And(V::And(V::Lookup(c.highBefore, V::template Before<1>(high, zero)),
+                                   V::Lookup(c.lowBefore, V::template Before<1>(V::And(x, nibble), zero))),
+                            V::Lookup(c.high, high));
+        Vec twoContinuations = V::Equal(V::And(faults, c.twoContinuations), c.twoContinuations);
+        Vec afterThree = V::Equal(V::And(before2, c.high4), c.high3);
+        Vec lead2 = V::Equal(V::And(x, c.high3), c.high2);
+        Vec lead3 = V::Equal(V::And(x, c.high4), c.high3);
+        uint32_t nFaults = (~V::Bits(V::Equal(V::And(faults, c.otherFaults), zero)) & kAll) |
+                           V::Bits(V::Or(V::Xor(twoContinuations, afterThree),
+                                         V::Or(V::Equal(V::And(x, c.high4), c.high4), V::Equal(x, zero))));
+        uint32_t nLead2 = V::Bits(lead2), nLead3 = V::Bits(lead3);
+        uint32_t nCut = (nLead2 & (1u << (kWidth - 1))) | (nLead3 & (3u << (kWidth - 2)));
+        unsigned nWhole = nCut != 0 ? static_cast<unsigned>(__builtin_ctz(nCut)) : kWidth;
+
+        // Each sequence's code point at its last byte, as two bytes; the codes of those beyond
+        // ASCII from the table, one load each (ASCII is its own code).
+        Vec ascii = V::SignedGreater(x, c.ones);
+        Vec ends2 = V::template Before<1>(lead2, zero), ends3 = V::template Before<2>(lead3, zero);
+        Vec bits6 = V::And(before1, V::Or(V::And(ends2, c.low5), V::And(ends3, c.low6)));
+        Vec bits12 = V::And(before2, V::And(ends3, nibble));
+        Vec low = V::Or(V::And(x, c.low6), V::And(V::template Up<6>(bits6), c.high2));
+        Vec highByte = V::Or(V::And(V::template Down<2>(bits6), nibble),
+                             V::And(V::template Up<4>(bits12), c.high4));
+        V::StoreUnits(units, low, highByte);
+        uint32_t nEnds2 = nLead2 << 1, nEnds3 = nLead3 << 2;  // the block begins a sequence
+        V::Store(codeBytes, x);
+        // A block holds at most kWidth / 2 of them: loads in two fixed runs of a quarter block each,
+        // those past the last going to a spare slot, so that no branch depends on how many there are.
+        uint32_t nRest = (nEnds2 | nEnds3) & BelowBit(nWhole);
+        for (unsigned nRun = 0; nRun < 2; ++nRun) {
+            for (unsigned g = 0; g < kWidth / 4; ++g) {
+                size_t k = V::LowestBitOrWidth(nRest);
+                nRest &= nRest - 1;
+                codeBytes[k] = pCodes[units[k]];
+            }
+            if (nRest == 0) break;
+        }
+        Vec codes = V::Load(codeBytes);
+
+        Vec ends = V::Or(ascii, V::Or(ends2, ends3));
+        Vec marks = V::And(ends, V::Equal(codes, zero));
+        Vec ideographs = V::And(ends, V::Equal(codes, c.ideograph));
+        Vec codesLess1 = V::Sub(codes, c.one);
+        Vec stopsMarks = V::Or(V::Equal(V::MinUnsigned(codesLess1, c.low5), codesLess1), V::Equal(codes, c.del));
+        uint32_t nEnds = nAscii | nEnds2 | nEnds3, nMarks = V::Bits(marks);
+        uint32_t nStops = V::Bits(V::Equal(codes, c.stop)) & nEnds;
+        uint32_t nStopsMarks = V::Bits(stopsMarks) & nEnds;
+        // The first bytes of the sequences the fast path must leave: stops, and marks after a control or a space.
+        uint32_t nMarkLeads = ((nMarks & nEnds2) >> 1) | ((nMarks & nEnds3) >> 2);
+        uint32_t nStopLeads = (nStops & nAscii) | ((nStops & nEnds2) >> 1) | ((nStops & nEnds3) >> 2);
+        uint32_t nLeaves = nFaults | nStopLeads | (nMarkLeads & ((nStopsMarks << 1) | bStopsMarksBefore));
+        uint32_t nBegun = nEnds & ~nMarks;
+        // The block's whole sequences, up to its last byte that ends one: all of them in
+        // well-formed text. (A fault past them may still belong to a sequence before them, as a
+        // first byte of two before a first byte of three at the end does.)
+        uint32_t nWholeEnds = nEnds & BelowBit(nWhole);
+        unsigned nTaken = nWholeEnds != 0 ? 32 - static_cast<unsigned>(__builtin_clz(nWholeEnds)) : 0;
+        if (__builtin_expect((nLeaves & BelowBit(nWhole)) != 0 || nTaken == 0, 0)) {
+            // The block ends the run, at its last character begun before what the fast path leaves.
+            uint32_t nTakeable = nBegun & BelowBit(nLeaves != 0 ? static_cast<unsigned>(__builtin_ctz(nLeaves)) : 0);
+            bStopped = true;
+            if (nTakeable == 0) break;
+            nTaken = 32 - static_cast<unsigned>(__builtin_clz(nTakeable));
+            __asm__("" : "+r"(nTaken));
+        }
+        uint32_t nKept = BelowBit(nTaken);
+
+        // The bytes: each character begun its code (an ideograph '!'), every other byte a filler
+        // with the word-ness of the byte before it, carried over the fillers in a few steps: two
+        // without marks (a sequence has at most two fillers), enough for the whole block with them.
+        // The bytes before the block count as fillers of no word-ness, and the fillers that reach
+        // back to them take the word-ness of the byte before the block last, so that a block need
+        // not wait for the one before it.
+        Vec written = V::Xor(codes, V::And(ideographs, c.ideographFlip));
+        Vec begun = V::AndNot(marks, ends);
+        Vec words = V::And(c.WordBytes(written), begun);
+        Vec quiet = V::AndNot(begun, c.ones);
+        words = V::Or(words, V::And(quiet, V::template Before<1>(words, zero)));
+        quiet = V::And(quiet, V::template Before<1>(quiet, c.ones));
+        words = V::Or(words, V::And(quiet, V::template Before<2>(words, zero)));
+        quiet = V::And(quiet, V::template Before<2>(quiet, c.ones));
+        if ((nMarks & nKept) != 0) {
+            words = V::Or(words, V::And(quiet, V::template Before<4>(words, zero)));
+            quiet = V::And(quiet, V::template Before<4>(quiet, c.ones));
+            words = V::Or(words, V::And(quiet, V::template Before<8>(words, zero)));
+            quiet = V::And(quiet, V::template Before<8>(quiet, c.ones));
+            if constexpr (kWidth > 16) {
+                words = V::Or(words, V::And(quiet, V::template Before<16>(words, zero)));
+                quiet = V::And(quiet, V::template Before<16>(quiet, c.ones));
+            }
+        }
+        words = V::Or(words, V::And(quiet, bWordBefore ? c.ones : zero));
+        Vec fillers = V::Xor(c.separating,
+                             V::And(words, c.wordLow));
+        V::Store(q + i, V::Or(V::And(begun, written), V::AndNot(begun, fillers)));
+        uint32_t nBegunKept = nBegun & nKept;
+        nChars += V::Popcount(nBegunKept);
+        nIdeographs += V::Popcount(V::Bits(ideographs) & nKept);
+        bWordBefore = (V::Bits(words) >> (nTaken - 1)) & 1;
+        bStopsMarksBefore = (nStopsMarks >> (nTaken - 1)) & 1;
+        if (nBegunKept != 0) nBegunEnd = i + 32 - static_cast<unsigned>(__builtin_clz(nBegunKept));
+        i += nTaken;
+        if (bStopped) break;
+    }
+    if (nBegunEnd != 0) {
+        // The run ends on a character begun: its code from its sequence, which ends the bytes kept.
+        unsigned nLength = p[nBegunEnd - 1] < 0x80 ? 1 : (p[nBegunEnd - 2] & 0xE0) == 0xC0 ? 2 : 3;
+        uint32_t nCodePoint;
+        DecodeUtf8Sequence(p + nBegunEnd - nLength, nLength, &nCodePoint);
+        unsigned nCode = pCodes[nCodePoint];
+        FastRun run = {nIdeographs, nCode, static_cast<int>(nCode), 0};
+        run.End(s, static_cast<size_t>(nChars));
+    }
+    *pq = q + nBegunEnd;
+    if (!bStopped && nBegunEnd < n && nBegunEnd != 0) return nBegunEnd + RunFastUtf8(s, p + nBegunEnd, n - nBegunEnd, pq, true);
+    return nBegunEnd;
+}
+
+}  // namespace
