@@ -56,13 +56,12 @@ public:
           pText(pText),
           out(pText),
           bSpreadsheet(bSpreadsheet),
-          text(pText->Kept()),
           anchors(pText->Kept()),
           repeatDepths(pText->Kept()) {}
     bool Read(XmlSpan partName, Region region);
 
 private:
-    void PutCollapsed(const GrowingBytes& text);
+    void PutCollapsed(const char* p, size_t n);
     void PutSpaces(uint64_t nCount);
     void PutWaitingSpace();
     bool Start(XmlReader* pReader, unsigned* pnSkipDepth);
@@ -84,17 +83,16 @@ private:
     unsigned nParagraphs = 0;     // paragraphs open (a frame's inside another's)
     bool bAfterSpace = true;      // white space in a paragraph's text collapses after this
     bool bSpaceWaiting = false;   // a collapsed space, put only when more of the paragraph follows
-    GrowingBytes text;                   // a text token, decoded
     GrowingArray<OpenAnchor> anchors;
     GrowingArray<unsigned> repeatDepths;  // the depth of each row or cell whose text repeats
 };
 
-void PartReader::PutCollapsed(const GrowingBytes& decoded) {
+// A piece of a text token, decoded: the state carries over from piece to piece, so a token
+// collapses as it would whole.
+void PartReader::PutCollapsed(const char* p, size_t n) {
     // Outside text:s, a run of white space is one space, none at a paragraph's start, and none at
     // its end (where pretty-printed files have their line breaks). Each run of other characters
     // goes out as it is: white space never stands inside a UTF-8 sequence.
-    const char* p = decoded.Data();
-    size_t n = decoded.Size();
     for (size_t i = 0; i < n;) {
         char c = p[i];
         if (IsXmlSpace(c)) {
@@ -197,6 +195,7 @@ bool PartReader::Read(XmlSpan partName, Region region) {
     unsigned nSkipDepth = 0;
     // Where the text is: the document's body, or the master pages' headers and footers.
     unsigned nRegionDepth = 0;
+    auto collapsing = MakeXmlPieceSink([this](const char* p, size_t n) { PutCollapsed(p, n); });
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
         if (pText->Refusal() != nullptr) return false;
@@ -228,11 +227,7 @@ bool PartReader::Read(XmlSpan partName, Region region) {
         }
         if (token == XmlToken::kText) {
             if (nParagraphs == 0) continue;
-            text.Clear();
-            if (!AppendXmlValue(reader.Text(), reader.TextIsRaw() ? XmlValueKind::kRawText : XmlValueKind::kText, &text,
-                                pText))
-                return false;
-            PutCollapsed(text);
+            DecodeXmlValue(reader.Text(), reader.TextKind(), &collapsing);
         } else if (token == XmlToken::kStartElement) {
             Start(&reader, &nSkipDepth);
         } else {
