@@ -92,22 +92,40 @@ private:
 void PartReader::PutCollapsed(const char* p, size_t n) {
     // Outside text:s, a run of white space is one space, none at a paragraph's start, and none at
     // its end (where pretty-printed files have their line breaks). Each run of other characters
-    // goes out as it is: white space never stands inside a UTF-8 sequence.
+    // goes out as it is: white space never stands inside a UTF-8 sequence. What goes out as it
+    // stands in the piece (words and the single spaces between them) goes out in one span.
+    const char* pSame = p;  // [pSame, pSame + cbSame) waits to go out
+    size_t cbSame = 0;
+    size_t nSpaceRun = n, cbSpaceRun = 0;  // the piece's last run of white space
     for (size_t i = 0; i < n;) {
-        char c = p[i];
-        if (IsXmlSpace(c)) {
+        if (IsXmlSpace(p[i])) {
+            for (nSpaceRun = i; i < n && IsXmlSpace(p[i]);) ++i;
+            cbSpaceRun = i - nSpaceRun;
             bSpaceWaiting = bSpaceWaiting || !bAfterSpace;
             bAfterSpace = true;
-            ++i;
             continue;
         }
         size_t nRun = i;
-        while (nRun < n && p[nRun] != ' ' && p[nRun] != '\t' && p[nRun] != '\r' && p[nRun] != '\n') ++nRun;
-        if (bSpaceWaiting) out.Put(" ", 1);
-        out.Put(p + i, nRun - i);
+        while (nRun < n && !IsXmlSpace(p[nRun])) ++nRun;
+        // The space put before the run is the piece's own when it was one ' ' just before it.
+        size_t nFrom = i;
+        if (bSpaceWaiting && nSpaceRun + 1 == i && cbSpaceRun == 1 && p[nSpaceRun] == ' ') {
+            nFrom = nSpaceRun;
+        } else if (bSpaceWaiting) {
+            if (cbSame > 0) out.Put(pSame, cbSame);
+            cbSame = 0;
+            out.Put(" ", 1);
+        }
+        if (cbSame > 0 && pSame + cbSame != p + nFrom) {
+            out.Put(pSame, cbSame);
+            cbSame = 0;
+        }
+        if (cbSame == 0) pSame = p + nFrom;
+        cbSame = static_cast<size_t>(p + nRun - pSame);
         bSpaceWaiting = bAfterSpace = false;
         i = nRun;
     }
+    if (cbSame > 0) out.Put(pSame, cbSame);
 }
 
 void PartReader::PutWaitingSpace() {

@@ -481,9 +481,9 @@ TEST(OfficeText, TextCutIntoPiecesReadsAsWhole) {
               TextOf(WordFile("<w:p><w:r><w:t xml:space=\"preserve\">caf&#233;<!-- x --> &amp; <![CDATA[<b>]]>\r\nend\xC3"
                               "</w:t></w:r></w:p>")))
         << "a Word run";
-    EXPECT_EQ("one two three four\r\n",
-              TextOf(OpenDocumentFile(kOdt, "<office:text><text:p>one <!-- c -->  two<![CDATA[ three ]]>&#32;four "
-                                            "</text:p></office:text>", "")))
+    EXPECT_EQ("one two three four five six seven\r\n",
+              TextOf(OpenDocumentFile(kOdt, "<office:text><text:p>one <!-- c -->  two<![CDATA[ three ]]>&#32;four\tfive"
+                                            "  six seven </text:p></office:text>", "")))
         << "white space collapses across the pieces";
 }
 
