@@ -105,6 +105,42 @@ TEST(XmlBlockEdges, AttributeValuesEndAtTheirQuoteAtEveryPlaceOfTwoBlocks) {
     EXPECT_EQ("v=\"" + longest + "&amp;\"", Trace("<a v=\"" + longest + "&amp;\"/>")) << "a reference that ends the longest value";
 }
 
+// The last element's {uri}local name, or the part's error as !reason@offset.
+std::string LastElement(const std::string& xml) {
+    XmlReader reader(xml.data(), xml.size());
+    std::string name;
+    for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
+        if (token == XmlToken::kError) return Fault(reader.Error(), reader.Offset());
+        if (token == XmlToken::kStartElement) name = "{" + Str(reader.NamespaceUri()) + "}" + Str(reader.LocalName());
+    }
+    return name;
+}
+
+TEST(XmlBlockEdges, NamesEndAndTheirColonsAreFoundAtEveryPlaceOfThreeBlocks) {
+    const char kNameBytes[] = "-.09:AZ_az\x80\xFF";
+    const char kOtherBytes[] = "\x7F\x01 /;@[^`{,+!";
+    for (size_t k = 0; k < 48; ++k) {
+        std::string at = " after " + std::to_string(k);
+        for (const char* pByte = kNameBytes; *pByte != '\0'; ++pByte) {
+            std::string name = "a" + std::string(k, 'b') + *pByte + "d";
+            std::string expected = *pByte == ':' ? Fault(XmlError::kUnboundPrefix, 1) : "{}" + name;
+            EXPECT_EQ(expected, LastElement("<" + name + "/>")) << "name byte " << static_cast<int>(*pByte) << at;
+        }
+        for (const char* pByte = kOtherBytes; *pByte != '\0'; ++pByte) {
+            std::string expected = *pByte == ' ' ? Fault(XmlError::kTruncated, 2 + k + 1) : Fault(XmlError::kNotWellFormed, 2 + k);
+            EXPECT_EQ(expected, LastElement("<a" + std::string(k, 'b') + *pByte + "x")) << "other byte " << static_cast<int>(*pByte) << at;
+        }
+        std::string prefix(k + 1, 'p');
+        std::string root = "<r xmlns:" + prefix + "=\"u\">";
+        EXPECT_EQ("{u}b", LastElement(root + "<" + prefix + ":b/></r>")) << "a prefix" << at;
+        EXPECT_EQ("{u}" + std::string(k + 1, 'b'), LastElement(root + "<" + prefix + ":" + std::string(k + 1, 'b') + "/></r>"))
+            << "a local name" << at;
+        EXPECT_EQ(Fault(XmlError::kBadName, root.size() + 1), LastElement(root + "<" + prefix + ":b:c/></r>")) << "two colons" << at;
+        EXPECT_EQ(Fault(XmlError::kBadName, root.size() + 1), LastElement(root + "<" + prefix + ":" + std::string(k, 'b') + ":/></r>"))
+            << "two colons, the second last" << at;
+    }
+}
+
 TEST(XmlBlockEdges, ValuesDecodeAlikeAtEveryPlaceOfTwoBlocks) {
     const XmlValueKind kText = XmlValueKind::kText, kAttribute = XmlValueKind::kAttribute, kRaw = XmlValueKind::kRawText;
     for (size_t k = 0; k < 32; ++k) {
