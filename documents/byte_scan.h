@@ -80,32 +80,3 @@ inline const char* FindZeroOrHighByte(const char* p, const char* pEnd) {
     }
     return pEnd;
 }
-
-#if defined(__SSE2__)
-// Of the 16 bytes at p, a bit for each that may stand in an XML name (ASCII letters and digits,
-// '_', ':', '-', '.', and every byte from 0x80, as the reader's name bytes), and one for each colon.
-struct NameBlock {
-    unsigned nNameBytes;
-    unsigned nColons;
-};
-
-// The bytes of v from lo to hi, as unsigned values: shifted by 0x80 the signed compare orders them.
-inline __m128i BytesInRange(__m128i v, unsigned char lo, unsigned char hi) {
-    __m128i vShifted = _mm_add_epi8(v, _mm_set1_epi8(static_cast<char>(0x80 - lo)));
-    return _mm_cmplt_epi8(vShifted, _mm_set1_epi8(static_cast<char>(0x80 + (hi - lo + 1))));
-}
-
-inline NameBlock ClassifyNameBlock(const char* p) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i vLetters = BytesInRange(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 'z');
-    __m128i vDigitsAndColon = BytesInRange(v, '0', ':');
-    __m128i vDashAndDot = BytesInRange(v, '-', '.');
-    __m128i vHigh = _mm_cmplt_epi8(v, _mm_setzero_si128());
-    __m128i vName = _mm_or_si128(_mm_or_si128(vLetters, vDigitsAndColon),
-                                 _mm_or_si128(_mm_or_si128(vDashAndDot, vHigh), _mm_cmpeq_epi8(v, _mm_set1_epi8('_'))));
-    NameBlock block;
-    block.nNameBytes = static_cast<unsigned>(_mm_movemask_epi8(vName));
-    block.nColons = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(':'))));
-    return block;
-}
-#endif

@@ -29,25 +29,7 @@ ScannedName ScanName(const char* p, const char* pEnd) {
     const char* pLimit = static_cast<size_t>(pEnd - p) > kXmlMaxNameLength ? p + kXmlMaxNameLength + 1 : pEnd;
     if (p == pLimit || !IsXmlNameStart(*p)) return scanned;
     if (*p == ':') scanned.pColon = p;
-    ++p;
-#if defined(__SSE2__)
-    // 16 bytes at a time while the bound is a block away: most names end in their first.
-    for (; pLimit - p >= 16; p += 16) {
-        NameBlock block = ClassifyNameBlock(p);
-        unsigned nOthers = ~block.nNameBytes & 0xFFFF;
-        unsigned nColons = nOthers != 0 ? block.nColons & ((1u << __builtin_ctz(nOthers)) - 1) : block.nColons;
-        if (nColons != 0 && scanned.pColon == nullptr) {
-            scanned.pColon = p + __builtin_ctz(nColons);
-            nColons &= nColons - 1;
-        }
-        if (nColons != 0) scanned.bSecondColon = true;
-        if (nOthers != 0) {
-            scanned.pAfter = p + __builtin_ctz(nOthers);
-            return scanned;
-        }
-    }
-#endif
-    for (; p < pLimit && IsXmlNameByte(*p); ++p) {
+    for (++p; p < pLimit && IsXmlNameByte(*p); ++p) {
         if (*p != ':') continue;
         if (scanned.pColon != nullptr) scanned.bSecondColon = true;
         else scanned.pColon = p;
