@@ -415,6 +415,3 @@ bool XmlReader::FindAttribute(XmlSpan uri, XmlSpan local, XmlSpan* pValue) const
     return false;
 }
 
-bool XmlReader::FindAttribute(const char* szUri, const char* szLocal, XmlSpan* pValue) const {
-    return FindAttribute(Span(szUri, strlen(szUri)), Span(szLocal, strlen(szLocal)), pValue);
-}

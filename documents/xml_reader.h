@@ -108,7 +108,10 @@ public:
     const XmlAttribute& Attribute(unsigned nIndex) const { return attributes[nIndex]; }
     // The raw value of the attribute of this namespace URI ("" for none) and local name.
     bool FindAttribute(XmlSpan uri, XmlSpan local, XmlSpan* pValue) const;
-    bool FindAttribute(const char* szUri, const char* szLocal, XmlSpan* pValue) const;
+    // Inline: with literals, as the readers call it, the lengths are constants.
+    bool FindAttribute(const char* szUri, const char* szLocal, XmlSpan* pValue) const {
+        return FindAttribute(XmlSpan{szUri, strlen(szUri)}, XmlSpan{szLocal, strlen(szLocal)}, pValue);
+    }
 
 private:
     struct Namespace {
