@@ -1,5 +1,7 @@
 #include "documents/excel_text.h"
 
+#include <string.h>
+
 #include "documents/ascii_classes.h"
 #include "documents/office_walk.h"
 #include "measure/surrogates.h"
@@ -140,8 +142,11 @@ bool ReadSheet(OfficePackage* pPackage, XmlSpan partName, const SharedStrings& s
 }  // namespace
 
 size_t DecodeExcelEscapes(char* p, size_t cb) {
-    size_t cbOut = 0;
-    for (size_t i = 0; i < cb;) {
+    // Up to the first '_' the text stays as it is: most strings have none.
+    const char* pFirst = cb > 0 ? static_cast<const char*>(memchr(p, '_', cb)) : nullptr;
+    if (pFirst == nullptr) return cb;
+    size_t cbOut = static_cast<size_t>(pFirst - p);
+    for (size_t i = cbOut; i < cb;) {
         long nUnit = EscapeAt(p, cb, i);
         if (nUnit < 0) {
             p[cbOut++] = p[i++];

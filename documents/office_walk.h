@@ -59,7 +59,10 @@ struct ElementName {
 template <size_t N>
 int ElementCode(XmlSpan local, const ElementName (&names)[N], int nOther) {
     for (const ElementName& name : names) {
-        if (name.cbName == local.cbData && memcmp(name.szName, local.pData, local.cbData) == 0) return name.nCode;
+        // The first byte before the rest: most names of a length differ there.
+        if (name.cbName == local.cbData && (name.cbName == 0 || name.szName[0] == local.pData[0]) &&
+            memcmp(name.szName, local.pData, local.cbData) == 0)
+            return name.nCode;
     }
     return nOther;
 }

@@ -56,13 +56,12 @@ public:
           pText(pText),
           out(pText),
           bSpreadsheet(bSpreadsheet),
-          text(pText->Kept()),
           anchors(pText->Kept()),
           repeatDepths(pText->Kept()) {}
     bool Read(XmlSpan partName, Region region);
 
 private:
-    void PutCollapsed(const GrowingBytes& text);
+    void PutCollapsed(const char* p, size_t n);
     void PutSpaces(uint64_t nCount);
     void PutWaitingSpace();
     bool Start(XmlReader* pReader, unsigned* pnSkipDepth);
@@ -84,32 +83,49 @@ private:
     unsigned nParagraphs = 0;     // paragraphs open (a frame's inside another's)
     bool bAfterSpace = true;      // white space in a paragraph's text collapses after this
     bool bSpaceWaiting = false;   // a collapsed space, put only when more of the paragraph follows
-    GrowingBytes text;                   // a text token, decoded
     GrowingArray<OpenAnchor> anchors;
     GrowingArray<unsigned> repeatDepths;  // the depth of each row or cell whose text repeats
 };
 
-void PartReader::PutCollapsed(const GrowingBytes& decoded) {
+// A piece of a text token, decoded: the state carries over from piece to piece, so a token
+// collapses as it would whole.
+void PartReader::PutCollapsed(const char* p, size_t n) {
     // Outside text:s, a run of white space is one space, none at a paragraph's start, and none at
     // its end (where pretty-printed files have their line breaks). Each run of other characters
-    // goes out as it is: white space never stands inside a UTF-8 sequence.
-    const char* p = decoded.Data();
-    size_t n = decoded.Size();
+    // goes out as it is: white space never stands inside a UTF-8 sequence. What goes out as it
+    // stands in the piece (words and the single spaces between them) goes out in one span.
+    const char* pSame = p;  // [pSame, pSame + cbSame) waits to go out
+    size_t cbSame = 0;
+    size_t nSpaceRun = n, cbSpaceRun = 0;  // the piece's last run of white space
     for (size_t i = 0; i < n;) {
-        char c = p[i];
-        if (IsXmlSpace(c)) {
+        if (IsXmlSpace(p[i])) {
+            for (nSpaceRun = i; i < n && IsXmlSpace(p[i]);) ++i;
+            cbSpaceRun = i - nSpaceRun;
             bSpaceWaiting = bSpaceWaiting || !bAfterSpace;
             bAfterSpace = true;
-            ++i;
             continue;
         }
         size_t nRun = i;
-        while (nRun < n && p[nRun] != ' ' && p[nRun] != '\t' && p[nRun] != '\r' && p[nRun] != '\n') ++nRun;
-        if (bSpaceWaiting) out.Put(" ", 1);
-        out.Put(p + i, nRun - i);
+        while (nRun < n && !IsXmlSpace(p[nRun])) ++nRun;
+        // The space put before the run is the piece's own when it was one ' ' just before it.
+        size_t nFrom = i;
+        if (bSpaceWaiting && nSpaceRun + 1 == i && cbSpaceRun == 1 && p[nSpaceRun] == ' ') {
+            nFrom = nSpaceRun;
+        } else if (bSpaceWaiting) {
+            if (cbSame > 0) out.Put(pSame, cbSame);
+            cbSame = 0;
+            out.Put(" ", 1);
+        }
+        if (cbSame > 0 && pSame + cbSame != p + nFrom) {
+            out.Put(pSame, cbSame);
+            cbSame = 0;
+        }
+        if (cbSame == 0) pSame = p + nFrom;
+        cbSame = static_cast<size_t>(p + nRun - pSame);
         bSpaceWaiting = bAfterSpace = false;
         i = nRun;
     }
+    if (cbSame > 0) out.Put(pSame, cbSame);
 }
 
 void PartReader::PutWaitingSpace() {
@@ -197,6 +213,7 @@ bool PartReader::Read(XmlSpan partName, Region region) {
     unsigned nSkipDepth = 0;
     // Where the text is: the document's body, or the master pages' headers and footers.
     unsigned nRegionDepth = 0;
+    auto collapsing = MakeXmlPieceSink([this](const char* p, size_t n) { PutCollapsed(p, n); });
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
         if (pText->Refusal() != nullptr) return false;
@@ -228,11 +245,7 @@ bool PartReader::Read(XmlSpan partName, Region region) {
         }
         if (token == XmlToken::kText) {
             if (nParagraphs == 0) continue;
-            text.Clear();
-            if (!AppendXmlValue(reader.Text(), reader.TextIsRaw() ? XmlValueKind::kRawText : XmlValueKind::kText, &text,
-                                pText))
-                return false;
-            PutCollapsed(text);
+            DecodeXmlValue(reader.Text(), reader.TextKind(), &collapsing);
         } else if (token == XmlToken::kStartElement) {
             Start(&reader, &nSkipDepth);
         } else {

@@ -28,7 +28,7 @@ bool ReadSlidePart(OfficePackage* pPackage, XmlSpan partName, ShapeText which, D
     // The innermost shape open, by depth, and what its placeholder says.
     unsigned nShapeDepth = 0;
     bool bPlaceholder = false;
-    GrowingBytes placeholderType(pText->Kept()), text(pText->Kept());
+    GrowingBytes placeholderType(pText->Kept());
     bool bInText = false;
     NamespaceMatch isPresentation(IsPresentationNamespace), isDrawing(IsDrawingNamespace);
     // A text body with no text at all (an empty placeholder, which shows only its layout's prompt)
@@ -40,17 +40,13 @@ bool ReadSlidePart(OfficePackage* pPackage, XmlSpan partName, ShapeText which, D
         bBodyHasText = true;
         pText->Put(pUtf8, cbUtf8);
     };
+    auto toText = MakeXmlPieceSink(PutText);
     for (XmlToken token = walk.Next(); token != XmlToken::kEndDocument; token = walk.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
         if (pText->Refusal() != nullptr) return false;
         if (token == XmlToken::kText) {
-            if (bInText) {
-                text.Clear();
-                if (!AppendXmlValue(reader.Text(), reader.TextIsRaw() ? XmlValueKind::kRawText : XmlValueKind::kText,
-                                    &text, pText))
-                    return false;
-                if (!text.Empty()) PutText(text.Data(), text.Size());
-            }
+            // Decoded straight onto the text; a sink is given no empty piece.
+            if (bInText) DecodeXmlValue(reader.Text(), reader.TextKind(), &toText);
             continue;
         }
         bool bStart = token == XmlToken::kStartElement;

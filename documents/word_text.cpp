@@ -141,6 +141,7 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, const WordStyles& s
     GrowingArray<bool> paragraphs(pText->Kept());
     const XmlSpan kNoStyle = {"", 0};
     GrowingBytes text(pText->Kept()), value(pText->Kept());
+    auto toOut = MakeXmlPieceSink([pOut](const char* pUtf8, size_t cbUtf8) { pOut->Put(pUtf8, cbUtf8); });
     for (XmlToken token = walk.Next(); token != XmlToken::kEndDocument; token = walk.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
         if (pText->Refusal() != nullptr) return false;
@@ -229,16 +230,15 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, const WordStyles& s
         case kInstruction:
         case kText:
             if (!bCounts && nElement == kText) break;
-            // The text is the next token; a w:t holds nothing else.
+            // The text is the next token; a w:t holds nothing else. A w:t's goes out as it is
+            // decoded; a field's instruction is read whole.
             text.Clear();
             for (token = reader.Next(); token == XmlToken::kText; token = reader.Next()) {
-                if (!AppendXmlValue(reader.Text(), reader.TextIsRaw() ? XmlValueKind::kRawText : XmlValueKind::kText,
-                                    &text, pText))
-                    return false;
+                if (nElement == kText) DecodeXmlValue(reader.Text(), reader.TextKind(), &toOut);
+                else if (!AppendXmlValue(reader.Text(), reader.TextKind(), &text, pText)) return false;
             }
             if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
-            if (nElement == kText) pOut->Put(text.Data(), text.Size());
-            else fields.Instruction(text.Data(), text.Size());
+            if (nElement == kInstruction) fields.Instruction(text.Data(), text.Size());
             if (token == XmlToken::kStartElement) walk.SkipElement();  // never in a well-formed file
             break;
         case kTab:

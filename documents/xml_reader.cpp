@@ -2,7 +2,9 @@
 
 #include <string.h>
 
+#include "documents/byte_scan.h"
 #include "documents/xml_chars.h"
+#include "documents/xml_names.h"
 #include "measure/text_file.h"
 
 const char kXmlNamespaceUri[] = "http://www.w3.org/XML/1998/namespace";
@@ -12,41 +14,6 @@ namespace {
 const char kXmlnsUri[] = "http://www.w3.org/2000/xmlns/";
 const char kEmpty[] = "";
 const XmlSpan kNoSpan = {kEmpty, 0};
-
-// Names: ASCII by XML's classes; every byte from 0x80 is taken as a name byte, unchecked.
-
-// The name at p: its end, at most kXmlMaxNameLength + 1 bytes on, so that a longer one is seen.
-const char* ScanName(const char* p, const char* pEnd) {
-    const char* pLimit = static_cast<size_t>(pEnd - p) > kXmlMaxNameLength ? p + kXmlMaxNameLength + 1 : pEnd;
-    if (p == pLimit || !IsXmlNameStart(*p)) return p;
-    while (++p < pLimit && IsXmlNameByte(*p)) {
-    }
-    return p;
-}
-
-// A qualified name has at most one colon, with a name on each side of it.
-XmlError CheckQName(XmlSpan name) {
-    if (name.cbData > kXmlMaxNameLength) return XmlError::kNameTooLong;
-    const char* pColon = static_cast<const char*>(memchr(name.pData, ':', name.cbData));
-    if (pColon == nullptr) return XmlError::kNone;
-    size_t cbPrefix = static_cast<size_t>(pColon - name.pData);
-    if (cbPrefix == 0 || cbPrefix + 1 == name.cbData || !IsXmlNameStart(pColon[1]) ||
-        memchr(pColon + 1, ':', name.cbData - cbPrefix - 1) != nullptr) {
-        return XmlError::kBadName;
-    }
-    return XmlError::kNone;
-}
-
-// The first '&' in [p, pEnd) that starts no well-formed reference; null when there is none.
-const char* FindBadReference(const char* p, const char* pEnd) {
-    uint32_t nChar;
-    while ((p = static_cast<const char*>(memchr(p, '&', static_cast<size_t>(pEnd - p)))) != nullptr) {
-        const char* pAfter = ReadXmlReference(p, pEnd, &nChar);
-        if (pAfter == nullptr) return p;
-        p = pAfter;
-    }
-    return nullptr;
-}
 
 // The first occurrence of szText in [p, pEnd), or null.
 const char* Find(const char* p, const char* pEnd, const char* szText) {
@@ -71,10 +38,12 @@ int StartsWith(const char* p, const char* pEnd, const char* szText) {
 }  // namespace
 
 
+const XmlReader::OpenElement XmlReader::kNoElement = {kNoSpan, kNoSpan, kNoSpan, 0};
+
 XmlReader::XmlReader(const char* pData, size_t cbData, ProgressMeter* pMeter)
     : pData(pData), pEnd(pData + cbData), pStart(pData), pPos(pData), pMeter(pMeter), cbTold(0),
       token(XmlToken::kStartElement),
-      error(XmlError::kNone), cbOffset(0), element{kNoSpan, kNoSpan, kNoSpan, 0},
+      error(XmlError::kNone), cbOffset(0), pElement(&kNoElement),
       text(kNoSpan), bRawText(false), bRootSeen(false), bEmptyElement(false), nDepth(0), nTokenDepth(0),
       nAttributes(0), nNamespaces(0) {
     size_t cbMark;
@@ -158,8 +127,8 @@ const char* XmlReader::SkipExternalDoctype(const char* pDoctype) {
     if (p == pEnd) return Fail(XmlError::kTruncated, pDoctype), nullptr;
     if (!IsXmlSpace(*p)) return Fail(XmlError::kNotWellFormed, p), nullptr;
     while (p < pEnd && IsXmlSpace(*p)) ++p;
-    XmlSpan name;
-    p = ReadName(p, &name);
+    XmlSpan name, local;
+    p = ReadName(p, &name, &local);
     if (p == nullptr) return nullptr;
     // At most the keyword and two literals follow.
     for (unsigned nParts = 0; p < pEnd; ++nParts) {
@@ -181,20 +150,22 @@ const char* XmlReader::SkipExternalDoctype(const char* pDoctype) {
     return Fail(XmlError::kTruncated, pDoctype), nullptr;
 }
 
-// The qualified name at p: where it ends, or null after an error.
-const char* XmlReader::ReadName(const char* p, XmlSpan* pName) {
-    const char* pAfter = ScanName(p, pEnd);
+// The qualified name at p and its local part: where it ends, or null after an error.
+const char* XmlReader::ReadName(const char* p, XmlSpan* pName, XmlSpan* pLocal) {
+    ScannedName scanned = ScanName(p, pEnd);
+    const char* pAfter = scanned.pAfter;
     *pName = Span(p, pAfter);
-    XmlError why = pAfter != p ? CheckQName(*pName) : p == pEnd ? XmlError::kTruncated : XmlError::kBadName;
+    XmlError why = pAfter != p ? CheckQName(*pName, scanned) : p == pEnd ? XmlError::kTruncated : XmlError::kBadName;
     if (why != XmlError::kNone) return Fail(why, p), nullptr;
+    *pLocal = scanned.pColon != nullptr ? Span(scanned.pColon + 1, pAfter) : *pName;
     return pAfter;
 }
 
 // "<?": the XML declaration, only at the start, or a processing instruction, skipped.
 const char* XmlReader::SkipProcessingInstruction(const char* p) {
-    XmlSpan target;
+    XmlSpan target, local;
     const char* pTarget = p + 2;
-    const char* pAfter = ReadName(pTarget, &target);
+    const char* pAfter = ReadName(pTarget, &target, &local);
     if (pAfter == nullptr) return nullptr;
     if (pAfter == pEnd) return Fail(XmlError::kTruncated, p), nullptr;
     if (memchr(pTarget, ':', target.cbData) != nullptr || (!IsXmlSpace(*pAfter) && *pAfter != '?')) {
@@ -214,9 +185,15 @@ const char* XmlReader::SkipProcessingInstruction(const char* p) {
 }
 
 XmlToken XmlReader::ReadText(const char* p) {
-    const char* pStop = static_cast<const char*>(memchr(p, '<', static_cast<size_t>(pEnd - p)));
-    if (pStop == nullptr) pStop = pEnd;
-    if (const char* pBad = FindBadReference(p, pStop)) return Fail(XmlError::kBadReference, pBad);
+    // One pass to the markup that ends the text, each reference checked on the way: no reference
+    // holds a '<', so it reads the same as up to the markup.
+    const char* pStop = p;
+    while ((pStop = FindEitherByte(pStop, pEnd, '<', '&')) != pEnd && *pStop == '&') {
+        uint32_t nChar;
+        const char* pAfter = ReadXmlReference(pStop, pEnd, &nChar);
+        if (pAfter == nullptr) return Fail(XmlError::kBadReference, pStop);
+        pStop = pAfter;
+    }
     cbOffset = static_cast<size_t>(p - pData);
     text = Span(p, pStop);
     bRawText = false;
@@ -228,7 +205,7 @@ XmlToken XmlReader::ReadText(const char* p) {
 XmlToken XmlReader::ReadStartTag(const char* pTag) {
     if (bRootSeen && nDepth == 0) return Fail(XmlError::kSecondRootElement, pTag);
     OpenElement opened = {kNoSpan, kNoSpan, kNoSpan, nNamespaces};
-    const char* p = ReadName(pTag + 1, &opened.name);
+    const char* p = ReadName(pTag + 1, &opened.name, &opened.local);
     if (p == nullptr) return token;
     for (;;) {
         const char* pSpace = p;
@@ -245,11 +222,21 @@ XmlToken XmlReader::ReadStartTag(const char* pTag) {
         if (p == nullptr) return token;
     }
     if (nDepth == kXmlMaxDepth) return Fail(XmlError::kTooDeep, pTag);
-    // Prefixes resolve once all of the tag's declarations are in scope.
-    if (!Resolve(opened.name, false, &opened.uri, &opened.local)) return Fail(XmlError::kUnboundPrefix, pTag + 1);
+    // Prefixes resolve once all of the tag's declarations are in scope. A tag that declares none
+    // has its parent's scope: the parent's prefix means for it what it meant for the parent.
+    size_t cbPrefix = static_cast<size_t>(opened.local.pData - opened.name.pData);
+    const OpenElement* pParent = nDepth > 0 ? &open[nDepth - 1] : nullptr;
+    if (pParent != nullptr && nNamespaces == opened.nNamespaceBase &&
+        static_cast<size_t>(pParent->local.pData - pParent->name.pData) == cbPrefix &&
+        (cbPrefix == 0 || memcmp(pParent->name.pData, opened.name.pData, cbPrefix) == 0)) {
+        opened.uri = pParent->uri;
+    } else if (!Resolve(opened.name, opened.local, false, &opened.uri)) {
+        return Fail(XmlError::kUnboundPrefix, pTag + 1);
+    }
     for (unsigned i = 0; i < nAttributes; ++i) {
         XmlAttribute& attribute = attributes[i];
-        if (!Resolve(attribute.name, true, &attribute.uri, &attribute.local)) {
+        // An attribute without prefix is in no namespace (as set when it was read).
+        if (attribute.local.pData != attribute.name.pData && !Resolve(attribute.name, attribute.local, true, &attribute.uri)) {
             return Fail(XmlError::kUnboundPrefix, attribute.name.pData);
         }
         for (unsigned j = 0; j < i; ++j) {
@@ -259,8 +246,8 @@ XmlToken XmlReader::ReadStartTag(const char* pTag) {
             }
         }
     }
-    open[nDepth++] = opened;
-    element = opened;
+    open[nDepth] = opened;
+    pElement = &open[nDepth++];
     nTokenDepth = nDepth;
     bRootSeen = true;
     cbOffset = static_cast<size_t>(pTag - pData);
@@ -271,9 +258,9 @@ XmlToken XmlReader::ReadStartTag(const char* pTag) {
 // One attribute of a start tag, at its name: a namespace declaration goes in scope, any other
 // attribute to the list. Returns where it ends, or null on an error.
 const char* XmlReader::ReadAttribute(const char* p, unsigned nNamespaceBase) {
-    XmlSpan name;
+    XmlSpan name, local;
     const char* pName = p;
-    if ((p = ReadName(p, &name)) == nullptr) return nullptr;
+    if ((p = ReadName(p, &name, &local)) == nullptr) return nullptr;
     while (p < pEnd && IsXmlSpace(*p)) ++p;
     if (p < pEnd && *p++ != '=') return Fail(XmlError::kNotWellFormed, p - 1), nullptr;
     while (p < pEnd && IsXmlSpace(*p)) ++p;
@@ -282,20 +269,36 @@ const char* XmlReader::ReadAttribute(const char* p, unsigned nNamespaceBase) {
     const char* pValue = p + 1;
     size_t cbRest = static_cast<size_t>(pEnd - pValue);
     size_t cbLook = cbRest > kXmlMaxValueLength ? kXmlMaxValueLength + 1 : cbRest;
-    const char* pQuote = static_cast<const char*>(memchr(pValue, *p, cbLook));
-    if (pQuote == nullptr) {
+    const char* pLook = pValue + cbLook;
+    // One pass to the quote: the first '<' and the first bad reference on the way are refused
+    // only once the value is known to end, and a '<' before a bad reference.
+    const char* pLess = nullptr;
+    const char* pBad = nullptr;
+    const char* pQuote = pValue;
+    while ((pQuote = FindAnyOfThreeBytes(pQuote, pLook, *p, '<', '&')) != pLook && *pQuote != *p) {
+        if (*pQuote == '<') {
+            pLess = pQuote;
+            pQuote = static_cast<const char*>(memchr(pQuote, *p, static_cast<size_t>(pLook - pQuote)));
+            if (pQuote == nullptr) pQuote = pLook;
+            break;
+        }
+        uint32_t nChar;
+        const char* pAfter = pBad == nullptr ? ReadXmlReference(pQuote, pEnd, &nChar) : nullptr;
+        if (pAfter == nullptr && pBad == nullptr) pBad = pQuote;
+        // A reference holds no quote: one that ends past the bound leaves the value too long.
+        pQuote = pAfter == nullptr ? pQuote + 1 : pAfter < pLook ? pAfter : pLook;
+    }
+    if (pQuote == pLook) {
         return Fail(cbLook < cbRest ? XmlError::kValueTooLong : XmlError::kTruncated, pName), nullptr;
     }
     XmlSpan value = Span(pValue, pQuote);
-    if (const char* pLess = static_cast<const char*>(memchr(pValue, '<', value.cbData))) {
-        return Fail(XmlError::kLessThanInValue, pLess), nullptr;
-    }
-    if (const char* pBad = FindBadReference(pValue, pQuote)) return Fail(XmlError::kBadReference, pBad), nullptr;
+    if (pLess != nullptr) return Fail(XmlError::kLessThanInValue, pLess), nullptr;
+    if (pBad != nullptr) return Fail(XmlError::kBadReference, pBad), nullptr;
 
     bool bDefault = XmlSpanIs(name, "xmlns");
     if (!bDefault && (name.cbData < 6 || memcmp(pName, "xmlns:", 6) != 0)) {
         if (nAttributes == kXmlMaxAttributes) return Fail(XmlError::kTooManyAttributes, pName), nullptr;
-        attributes[nAttributes++] = XmlAttribute{name, kNoSpan, kNoSpan, value};
+        attributes[nAttributes++] = XmlAttribute{name, kNoSpan, local, value};
         return pQuote + 1;
     }
     XmlSpan prefix = bDefault ? kNoSpan : Span(pName + 6, name.cbData - 6);
@@ -316,8 +319,18 @@ const char* XmlReader::ReadAttribute(const char* p, unsigned nNamespaceBase) {
 }
 
 XmlToken XmlReader::ReadEndTag(const char* pTag) {
-    XmlSpan name;
-    const char* p = ReadName(pTag + 2, &name);
+    // Most end tags are the open element's name and '>': what the checks below would find.
+    if (nDepth > 0) {
+        XmlSpan openName = open[nDepth - 1].name;
+        if (static_cast<size_t>(pEnd - pTag) > openName.cbData + 2 && pTag[openName.cbData + 2] == '>' &&
+            memcmp(pTag + 2, openName.pData, openName.cbData) == 0) {
+            cbOffset = static_cast<size_t>(pTag - pData);
+            pPos = pTag + openName.cbData + 3;
+            return CloseElement();
+        }
+    }
+    XmlSpan name, local;
+    const char* p = ReadName(pTag + 2, &name, &local);
     if (p == nullptr) return token;
     while (p < pEnd && IsXmlSpace(*p)) ++p;
     if (p == pEnd) return Fail(XmlError::kTruncated, pTag);
@@ -332,15 +345,15 @@ XmlToken XmlReader::ReadEndTag(const char* pTag) {
 XmlToken XmlReader::CloseElement() {
     bEmptyElement = false;
     nTokenDepth = nDepth;
-    element = open[--nDepth];
-    nNamespaces = element.nNamespaceBase;
+    pElement = &open[--nDepth];
+    nNamespaces = pElement->nNamespaceBase;
     return token = XmlToken::kEndElement;
 }
 
-bool XmlReader::Resolve(XmlSpan name, bool bAttribute, XmlSpan* pUri, XmlSpan* pLocal) const {
-    const char* pColon = static_cast<const char*>(memchr(name.pData, ':', name.cbData));
+bool XmlReader::Resolve(XmlSpan name, XmlSpan local, bool bAttribute, XmlSpan* pUri) const {
+    // The local part follows the colon, if there is one.
+    const char* pColon = local.pData != name.pData ? local.pData - 1 : nullptr;
     XmlSpan prefix = Span(name.pData, pColon != nullptr ? pColon : name.pData);
-    *pLocal = pColon != nullptr ? Span(pColon + 1, name.pData + name.cbData) : name;
     *pUri = kNoSpan;
     if (XmlSpanIs(prefix, "xml")) {
         *pUri = Span(kXmlNamespaceUri, sizeof(kXmlNamespaceUri) - 1);
@@ -367,35 +380,3 @@ bool XmlReader::FindAttribute(XmlSpan uri, XmlSpan local, XmlSpan* pValue) const
     return false;
 }
 
-bool XmlReader::FindAttribute(const char* szUri, const char* szLocal, XmlSpan* pValue) const {
-    return FindAttribute(Span(szUri, strlen(szUri)), Span(szLocal, strlen(szLocal)), pValue);
-}
-
-const char* XmlErrorText(XmlError error) {
-    switch (error) {
-    case XmlError::kNone: return "no error";
-    case XmlError::kNotWellFormed: return "the XML is not well formed";
-    case XmlError::kTruncated: return "the XML is cut off in the middle of its markup";
-    case XmlError::kUnclosedElement: return "the XML ends before all its elements are closed";
-    case XmlError::kMismatchedEndTag: return "an end tag does not match the element it closes";
-    case XmlError::kUnexpectedEndTag: return "an end tag closes no open element";
-    case XmlError::kNoRootElement: return "the XML has no element";
-    case XmlError::kSecondRootElement: return "the XML has more than one root element";
-    case XmlError::kTextOutsideRoot: return "the XML has text outside its root element";
-    case XmlError::kLessThanInValue: return "an attribute value holds a '<'";
-    case XmlError::kDuplicateAttribute: return "an element has the same attribute twice";
-    case XmlError::kUnboundPrefix: return "a namespace prefix is used without a declaration";
-    case XmlError::kBadNamespaceDeclaration: return "a namespace declaration is not allowed";
-    case XmlError::kBadName: return "an element or attribute name is malformed";
-    case XmlError::kBadReference: return "a character or entity reference is malformed or unknown";
-    case XmlError::kDoctype: return "a DOCTYPE is not allowed in a document part";
-    case XmlError::kUnsupportedEncoding: return "the XML is in a character encoding other than UTF-8 or UTF-16";
-    case XmlError::kTooDeep: return "elements are nested too deeply";
-    case XmlError::kTooManyAttributes: return "an element has too many attributes";
-    case XmlError::kNameTooLong: return "a name is too long";
-    case XmlError::kValueTooLong: return "an attribute value is too long";
-    case XmlError::kTooManyNamespaces: return "too many namespace declarations are in scope";
-    case XmlError::kStopped: return "the reading was stopped";
-    }
-    return "the XML is not well formed";
-}

@@ -91,9 +91,9 @@ public:
 
     // The element of a start or end token: its qualified name, namespace URI (empty for none) and
     // local name.
-    XmlSpan Name() const { return element.name; }
-    XmlSpan NamespaceUri() const { return element.uri; }
-    XmlSpan LocalName() const { return element.local; }
+    XmlSpan Name() const { return pElement->name; }
+    XmlSpan NamespaceUri() const { return pElement->uri; }
+    XmlSpan LocalName() const { return pElement->local; }
     // How many elements are open: for a start or end token counting its own (the root is 1), for
     // a text those around it.
     unsigned Depth() const { return nTokenDepth; }
@@ -101,13 +101,17 @@ public:
     // The text token's raw bytes; raw means from a CDATA section, where '&' is no reference.
     XmlSpan Text() const { return text; }
     bool TextIsRaw() const { return bRawText; }
+    XmlValueKind TextKind() const { return bRawText ? XmlValueKind::kRawText : XmlValueKind::kText; }
 
     // The attributes of a start token, namespace declarations left out; none for other tokens.
     unsigned AttributeCount() const { return nAttributes; }
     const XmlAttribute& Attribute(unsigned nIndex) const { return attributes[nIndex]; }
     // The raw value of the attribute of this namespace URI ("" for none) and local name.
     bool FindAttribute(XmlSpan uri, XmlSpan local, XmlSpan* pValue) const;
-    bool FindAttribute(const char* szUri, const char* szLocal, XmlSpan* pValue) const;
+    // Inline: with literals, as the readers call it, the lengths are constants.
+    bool FindAttribute(const char* szUri, const char* szLocal, XmlSpan* pValue) const {
+        return FindAttribute(XmlSpan{szUri, strlen(szUri)}, XmlSpan{szLocal, strlen(szLocal)}, pValue);
+    }
 
 private:
     struct Namespace {
@@ -122,7 +126,7 @@ private:
     };
 
     XmlToken Fail(XmlError why, const char* pWhere);
-    const char* ReadName(const char* p, XmlSpan* pName);
+    const char* ReadName(const char* p, XmlSpan* pName, XmlSpan* pLocal);
     XmlToken ReadStartTag(const char* pTag);
     const char* ReadAttribute(const char* p, unsigned nNamespaceBase);
     XmlToken ReadEndTag(const char* pTag);
@@ -131,7 +135,7 @@ private:
     const char* SkipMarkupDeclaration(const char* p, bool* pbToken);
     const char* SkipProcessingInstruction(const char* p);
     const char* SkipExternalDoctype(const char* p);
-    bool Resolve(XmlSpan name, bool bAttribute, XmlSpan* pUri, XmlSpan* pLocal) const;
+    bool Resolve(XmlSpan name, XmlSpan local, bool bAttribute, XmlSpan* pUri) const;
 
     const char* pData;
     const char* pEnd;
@@ -142,7 +146,10 @@ private:
     XmlToken token;
     XmlError error;
     size_t cbOffset;
-    OpenElement element;
+    // The token's element: its place in open[], which stays as it is until the next start tag; at
+    // first an element of empty names.
+    const OpenElement* pElement;
+    static const OpenElement kNoElement;
     XmlSpan text;
     bool bRawText;
     bool bRootSeen;

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "documents/byte_scan.h"
 #include "documents/xml_chars.h"
 #include "measure/surrogates.h"
 #include "measure/text_file.h"
@@ -86,16 +87,14 @@ bool DecodeXmlValue(XmlSpan value, XmlValueKind kind, XmlSink* pSink) {
     const char* pEnd = p + value.cbData;
     const char* pRun = p;  // bytes that pass as they are, not yet put
     bool bAttribute = kind == XmlValueKind::kAttribute;
+    // Printable ASCII passes as it is, but a reference's '&' (none in raw text); so do tab and line
+    // feed in text. Only what else stands in a value is looked at a byte at a time.
+    char cReference = kind == XmlValueKind::kRawText ? '\0' : '&';
+    char cTab = bAttribute ? ' ' : '\t', cLineFeed = bAttribute ? ' ' : '\n';
     char utf8[4];
-    while (p < pEnd) {
+    while ((p = FindNotPlainAscii(p, pEnd, cReference, cTab, cLineFeed)) < pEnd) {
         unsigned char c = static_cast<unsigned char>(*p);
-        bool bPlain = c >= 0x20 ? c != '&' || kind == XmlValueKind::kRawText : (c == '\t' || c == '\n') && !bAttribute;
-        if (bPlain) {
-            // ASCII, the common case, passes on the first test.
-            if (c < 0x80) {
-                ++p;
-                continue;
-            }
+        if (c >= 0x80) {
             if (size_t cbChar = Utf8CharLength(p, pEnd)) {
                 p += cbChar;
                 continue;
@@ -121,7 +120,7 @@ bool DecodeXmlValue(XmlSpan value, XmlValueKind kind, XmlSink* pSink) {
         }
         pRun = p;
     }
-    if (pRun < p) pSink->Put(pRun, static_cast<size_t>(p - pRun));
+    if (pRun < pEnd) pSink->Put(pRun, static_cast<size_t>(pEnd - pRun));
     return true;
 }
 

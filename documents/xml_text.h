@@ -31,13 +31,30 @@ protected:
     ~XmlSink() {}
 };
 
+// A sink that hands each piece to a function of the reader's (a lambda): the decoded text goes
+// where it counts without a copy.
+template <typename PutPiece>
+class XmlPieceSink : public XmlSink {
+public:
+    explicit XmlPieceSink(PutPiece put) : put(put) {}
+    void Put(const char* pData, size_t cbData) override { put(pData, cbData); }
+
+private:
+    PutPiece put;
+};
+template <typename PutPiece>
+XmlPieceSink<PutPiece> MakeXmlPieceSink(PutPiece put) {
+    return XmlPieceSink<PutPiece>(put);
+}
+
 enum class XmlValueKind {
     kText,       // CR LF and a lone CR become LF
     kRawText,    // a CDATA section: line ends as in text, no references
     kAttribute   // tab, CR, LF and CR LF become one space each
 };
 
-// Decodes a raw text or attribute value as UTF-8: the five predefined entities, character
+// Decodes a raw text or attribute value as UTF-8, put in pieces, none empty, each run that needs
+// no change as a span of the value itself: the five predefined entities, character
 // references, and line ends as the kind says. A reference to what is no XML character (&#0;, a
 // surrogate, past U+10FFFF), a byte that starts no well-formed UTF-8 sequence, and a control
 // character XML does not allow each become U+FFFD, so the text never ends early. Returns false at

@@ -474,6 +474,19 @@ TEST(OpenDocumentText, ParagraphsFramesNotesTablesAndHeaders) {
 
 const char kOdt[] = "application/vnd.oasis.opendocument.text";
 
+// Text decoded in pieces (cut by a comment or a CDATA section, around references and line ends)
+// reads as it would whole.
+TEST(OfficeText, TextCutIntoPiecesReadsAsWhole) {
+    EXPECT_EQ("caf\xC3\xA9 & <b>\nend\xEF\xBF\xBD\r\nHead\r\nFoot\r\nA note.\r\n",
+              TextOf(WordFile("<w:p><w:r><w:t xml:space=\"preserve\">caf&#233;<!-- x --> &amp; <![CDATA[<b>]]>\r\nend\xC3"
+                              "</w:t></w:r></w:p>")))
+        << "a Word run";
+    EXPECT_EQ("one two three four five six seven\r\n",
+              TextOf(OpenDocumentFile(kOdt, "<office:text><text:p>one <!-- c -->  two<![CDATA[ three ]]>&#32;four\tfive"
+                                            "  six seven </text:p></office:text>", "")))
+        << "white space collapses across the pieces";
+}
+
 TEST(OpenDocumentText, HeadersAndFootersTurnedOffAreNotCounted) {
     std::string styles =
         "<style:master-page style:name=\"a\"><style:header><text:p>Head</text:p></style:header>"

@@ -1,0 +1,43 @@
+// The qualified names of XML's elements and attributes as the reader scans them, for
+// documents/xml_reader.cpp alone: where a name ends and where its colons are, in one pass.
+#pragma once
+#include <stddef.h>
+
+#include "documents/xml_chars.h"
+#include "documents/xml_reader.h"
+
+// Names: ASCII by XML's classes; every byte from 0x80 is taken as a name byte, unchecked.
+
+// A name as scanned: where it ends, at most kXmlMaxNameLength + 1 bytes on so that a longer one
+// is seen, and its colons, which the same pass finds.
+struct ScannedName {
+    const char* pAfter;
+    const char* pColon;  // the first, or null
+    bool bSecondColon;
+};
+
+inline ScannedName ScanName(const char* p, const char* pEnd) {
+    ScannedName scanned = {p, nullptr, false};
+    const char* pLimit = static_cast<size_t>(pEnd - p) > kXmlMaxNameLength ? p + kXmlMaxNameLength + 1 : pEnd;
+    if (p == pLimit || !IsXmlNameStart(*p)) return scanned;
+    if (*p == ':') scanned.pColon = p;
+    for (++p; p < pLimit && IsXmlNameByte(*p); ++p) {
+        if (*p != ':') continue;
+        if (scanned.pColon != nullptr) scanned.bSecondColon = true;
+        else scanned.pColon = p;
+    }
+    scanned.pAfter = p;
+    return scanned;
+}
+
+// A qualified name has at most one colon, with a name on each side of it.
+inline XmlError CheckQName(XmlSpan name, const ScannedName& scanned) {
+    if (name.cbData > kXmlMaxNameLength) return XmlError::kNameTooLong;
+    const char* pColon = scanned.pColon;
+    if (pColon == nullptr) return XmlError::kNone;
+    size_t cbPrefix = static_cast<size_t>(pColon - name.pData);
+    if (cbPrefix == 0 || cbPrefix + 1 == name.cbData || !IsXmlNameStart(pColon[1]) || scanned.bSecondColon) {
+        return XmlError::kBadName;
+    }
+    return XmlError::kNone;
+}
