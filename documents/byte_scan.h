@@ -1,6 +1,6 @@
 // Finding the next byte that matters in markup and text, 16 bytes at a time where the processor
 // has SSE2 (every x86-64, and the 32-bit Windows build, which is made with it), a byte at a time
-// elsewhere. Each function reads only [p, pEnd) and answers as its scalar loop would.
+// elsewhere. Each function reads only [p, pEnd) and returns what its scalar loop would.
 #pragma once
 #include <stddef.h>
 
