@@ -178,14 +178,20 @@ int WriteNamed(const char* szName, const char* szPath) {
     return 2;
 }
 
+// The whole file, or false when it cannot be read.
+bool ReadWhole(const char* szPath, std::string* pFile) {
+    FILE* pStream = fopen(szPath, "rb");
+    if (pStream == nullptr) return false;
+    char buffer[1 << 16];
+    for (size_t n; (n = fread(buffer, 1, sizeof(buffer), pStream)) > 0;) pFile->append(buffer, n);
+    fclose(pStream);
+    return true;
+}
+
 // Reads a file once in-process: the reading alone, for a profiler.
 int ReadOnce(const char* szPath) {
-    FILE* pFile = fopen(szPath, "rb");
-    if (pFile == nullptr) return 1;
     std::string file;
-    char buffer[1 << 16];
-    for (size_t n; (n = fread(buffer, 1, sizeof(buffer), pFile)) > 0;) file.append(buffer, n);
-    fclose(pFile);
+    if (!ReadWhole(szPath, &file)) return 1;
     TextCounts counts = ReadText(file);
     printf("%s: %lld words, %lld characters\n", szPath, static_cast<long long>(counts.nWords),
            static_cast<long long>(counts.nChars));
@@ -195,12 +201,8 @@ int ReadOnce(const char* szPath) {
 // Inflates a zip's entries once with zlib alone (or makes the memchr pass over an XML file): the
 // reference, for a profiler.
 int InflateOnce(const char* szPath) {
-    FILE* pFile = fopen(szPath, "rb");
-    if (pFile == nullptr) return 1;
     std::string file;
-    char buffer[1 << 16];
-    for (size_t n; (n = fread(buffer, 1, sizeof(buffer), pFile)) > 0;) file.append(buffer, n);
-    fclose(pFile);
+    if (!ReadWhole(szPath, &file)) return 1;
     std::vector<unsigned char> out;
     if (!IsZip(file)) return printf("%s: %zu '<'\n", szPath, CountMarkupWithMemchr(file)) < 0;
     return InflateWithZlib(DeflatedEntries(file), &out) ? 0 : 1;
