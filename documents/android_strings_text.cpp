@@ -3,6 +3,7 @@
 #include "documents/ascii_classes.h"
 #include "documents/office_package.h"
 #include "documents/text_encoding.h"
+#include "documents/translation_walk.h"
 #include "documents/translation_xml.h"
 #include "documents/unit_text.h"
 
@@ -61,14 +62,11 @@ bool ReadAndroidStringsText(const char* pUtf8, size_t cbUtf8, DocumentText* pTex
     TranslationXmlReader reader(pUtf8, cbUtf8, pText);
     GrowingBytes raw(pText->Kept());
     UnitText unit(pText);
-    unsigned nSkipDepth = 0, nUnitDepth = 0;
-    for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
+    unsigned nUnitDepth = 0;
+    TranslationWalk walk(&reader);
+    for (XmlToken token = walk.Next(); token != XmlToken::kEndDocument; token = walk.Next()) {
         if (token == XmlToken::kError) return RefuseTranslationXml(reader, pText);
         if (pText->Refusal() != nullptr) return false;
-        if (nSkipDepth != 0) {
-            if (token == XmlToken::kEndElement && reader.Depth() == nSkipDepth) nSkipDepth = 0;
-            continue;
-        }
         if (token == XmlToken::kStartElement) {
             unsigned nDepth = reader.Depth();
             if (nDepth == 1 && !IsNoNamespaceElement(reader, "resources"))
@@ -76,14 +74,15 @@ bool ReadAndroidStringsText(const char* pUtf8, size_t cbUtf8, DocumentText* pTex
             if (nDepth == 1) continue;
             if (nUnitDepth != 0) {
                 // A placeholder and the example it holds are not text.
-                if (XmlSpanIs(reader.NamespaceUri(), kXliffUri) && XmlSpanIs(reader.LocalName(), "g")) nSkipDepth = nDepth;
+                if (XmlSpanIs(reader.NamespaceUri(), kXliffUri) && XmlSpanIs(reader.LocalName(), "g"))
+                    walk.SkipElement();
                 continue;
             }
             bool bUnit = (nDepth == 2 && IsNoNamespaceElement(reader, "string")) ||
                          (nDepth == 3 && IsNoNamespaceElement(reader, "item"));
             bool bList = nDepth == 2 && (IsNoNamespaceElement(reader, "plurals") || IsNoNamespaceElement(reader, "string-array"));
             if (IsUntranslatable(reader) || (!bUnit && !bList)) {
-                nSkipDepth = nDepth;
+                walk.SkipElement();
             } else if (bUnit) {
                 nUnitDepth = nDepth;
                 raw.Clear();

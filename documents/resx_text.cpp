@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "documents/office_package.h"
+#include "documents/translation_walk.h"
 #include "documents/translation_xml.h"
 
 namespace {
@@ -31,15 +32,12 @@ bool IsStringResource(const XmlReader& reader, GrowingBytes* pName, DocumentText
 bool ReadResxText(const char* pUtf8, size_t cbUtf8, DocumentText* pText) {
     TranslationXmlReader reader(pUtf8, cbUtf8, pText);
     GrowingBytes name(pText->Kept());
-    unsigned nSkipDepth = 0, nValueDepth = 0;
+    unsigned nValueDepth = 0;
     bool bWrote = false;
-    for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
+    TranslationWalk walk(&reader);
+    for (XmlToken token = walk.Next(); token != XmlToken::kEndDocument; token = walk.Next()) {
         if (token == XmlToken::kError) return RefuseTranslationXml(reader, pText);
         if (pText->Refusal() != nullptr) return false;
-        if (nSkipDepth != 0) {
-            if (token == XmlToken::kEndElement && reader.Depth() == nSkipDepth) nSkipDepth = 0;
-            continue;
-        }
         unsigned nDepth = reader.Depth();
         if (token == XmlToken::kStartElement) {
             if (nDepth == 1 && !IsNoNamespaceElement(reader, "root"))
@@ -52,7 +50,7 @@ bool ReadResxText(const char* pUtf8, size_t cbUtf8, DocumentText* pText) {
                 bWrote = false;
                 continue;
             }
-            nSkipDepth = nDepth;
+            walk.SkipElement();
         } else if (token == XmlToken::kText) {
             if (nValueDepth == 0) continue;
             PutXmlText(reader, pText);
