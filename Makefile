@@ -49,13 +49,19 @@ fuzz: deps
 	@scripts/run-fuzz $(BUILD)/fuzz $(FUZZ_TIME)
 
 # How fast the measures run: each kernel against a memory-read bound, tallyq-count against wc, and
-# the dialog's recount, on a generated text; then how fast documents are read, against zlib's own
-# inflate and the peers docx2txt and odt2txt (installed for this only).
-bench: native
+# the dialog's recount, on a generated text; real text of six languages through every kernel; how
+# fast documents are read, against zlib's own inflate and the peers docx2txt and odt2txt (installed
+# for this only); and the languages again through the Windows build's kernels under Wine.
+bench: native windows
 	@scripts/deps $(BUILD) bench
 	@$(BUILD)/native/bench/measure_bench $(abspath $(BUILD))/native/tallyq-count
 	@$(BUILD)/native/bench/language_bench $(abspath $(BUILD))/native/bench/texts
 	@$(BUILD)/native/bench/document_bench $(abspath $(BUILD))/native/tallyq-count
+	@echo "the $(WINDOWS) kernels, under Wine:"
+	@scripts/winebench start $(BUILD)/$(WINDOWS)/bench-wine $(WINDOWS) >/dev/null && \
+	  scripts/winebench run $(BUILD)/$(WINDOWS)/bench-wine $(BUILD)/$(WINDOWS)/bench/language_bench.exe --mb 16 \
+	    $(abspath $(BUILD))/native/bench/texts; \
+	  status=$$?; scripts/winebench stop $(BUILD)/$(WINDOWS)/bench-wine; exit $$status
 
 # `make run DPI=144` shows it on a screen of 144 dots per inch (150 %).
 DPI ?= 96

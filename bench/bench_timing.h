@@ -1,4 +1,4 @@
-// What both benchmarks time with: the clock, medians of runs, programs run as processes and timed,
+// What both benchmarks time with besides the clock: programs run as processes and timed,
 // the files they read and write, and a figure printed against its goal.
 #pragma once
 #include <stddef.h>
@@ -6,26 +6,7 @@
 #include <string>
 #include <vector>
 
-// Seconds on the steady clock.
-double Seconds();
-
-// The median of the values (of two middle ones, their mean).
-double Median(std::vector<double> values);
-
-// The median wall time of nRuns calls of work.
-template <typename Work>
-double MedianSeconds(int nRuns, Work work) {
-    std::vector<double> times;
-    for (int i = 0; i < nRuns; ++i) {
-        double dStart = Seconds();
-        work();
-        times.push_back(Seconds() - dStart);
-    }
-    return Median(times);
-}
-
-// The processor's model name from /proc/cpuinfo, or "unknown".
-std::string ProcessorName();
+#include "bench/bench_clock.h"
 
 // The environment of this process with the locale set to szLocale and nothing else of locales.
 std::vector<std::string> EnvironmentWithLocale(const char* szLocale);

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "bench/bench_text.h"
-#include "bench/bench_timing.h"
+#include "bench/bench_clock.h"
 #include "measure/measure_kernels.h"
 #include "measure/text_measure.h"
 
@@ -161,9 +161,9 @@ int main(int argc, char** argv) {
                         "[--tag TAG] TEXTS_DIR\n");
         return 2;
     }
-    printf("processor: %s; %zu MB of UTF-8 a language, and the same text as UTF-16, read in pieces of 1 MiB; "
+    printf("processor: %s; %lu MB of UTF-8 a language, and the same text as UTF-16, read in pieces of 1 MiB; "
            "fastest of %d runs, ms a text\n\n",
-           ProcessorName().c_str(), nMb, nRuns);
+           ProcessorName().c_str(), static_cast<unsigned long>(nMb), nRuns);
     printf("%-8s %-12s %9s %9s %9s %9s %7s %7s  %s\n", "text", "kernel", "UTF-8 ms", "loop ms", "UTF-16 ms", "loop ms",
            "8/loop", "8/16", "counts");
     bool bAllAgree = true;
@@ -207,8 +207,8 @@ int main(int argc, char** argv) {
             bAllAgree = bAllAgree && bAgree;
             printf("%-8s %-12s %9.1f %9.1f %9.1f %9.1f %6.0f%% %6.0f%%  %s\n", szLanguage, kernel.szName, d8, dLoop8, d16,
                    dLoop16, 100 * dLoop8 / d8, 100 * d16 / d8, bAgree ? "agree" : "DISAGREE");
-            printf("%s %s %s %.2f %.2f %.2f %.2f %zu %zu\n", szTag, szLanguage, kernel.szName, d8, dLoop8, d16, dLoop16,
-                   utf8.size(), nUtf16Bytes);
+            printf("%s %s %s %.2f %.2f %.2f %.2f %lu %lu\n", szTag, szLanguage, kernel.szName, d8, dLoop8, d16, dLoop16,
+                   static_cast<unsigned long>(utf8.size()), static_cast<unsigned long>(nUtf16Bytes));
             fflush(stdout);
         }
     }
