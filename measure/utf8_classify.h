@@ -4,22 +4,31 @@
 //   Vec, kWidth                    the vector type and its bytes
 //   Load(p), Store(p, x), Fill(c)  as named; Bits(x) the top bit of each byte, as bits
 //   And, Or, Xor, AndNot(a, b)     bitwise (AndNot is ~a & b); Equal, SignedGreater, MinUnsigned, Sub bytewise
-//   Table(p), Lookup(table, x)     16 bytes from p as a table; the table's byte at each byte of x (0..15)
+//   Table(p), Lookup(table, x)     16 bytes from p as a table; the table's byte at each byte of x whose
+//                                  top bit is clear, by its low nibble, and 0 at the others
 //   Before<k>(x, previous)         x moved up k bytes, previous's last k bytes first
 //   Up<k>(x), Down<k>(x)           each 16-bit lane shifted by k bits
+//   kUniformRanges                 whether the codes of the uniform ranges are worth the steps
+//                                  that find them; then, for the codes of the rest
+//   Select(m, a, b)                a's bytes where m is set, b's elsewhere
+//   LoadTwice(p)                   kWidth / 2 bytes from p, each twice in a row
+//   FewBits(m)                     whether m has so few set bits that the codes of as many
+//                                  sequences are loaded faster one by one than a pair at a time
+//   and otherwise:
 //   StoreUnits(pUnits, low, high)  the bytes of low and high paired into 16-bit units, in order
+//   LowestBitOrWidth(m)            the index of m's lowest set bit, kWidth when m is 0
 //   Opaque(x)                      x, which the compiler can no longer see through: a constant made
 //                                  before the loop stays a register or a load from the stack, rather
 //                                  than being made again in every block from immediates
 //   Popcount(m)                    the set bits of a block's mask
-//   LowestBitOrWidth(m)            the index of m's lowest set bit, kWidth when m is 0
 //
 // Each byte of a sequence gets a byte: the last byte of a sequence its code point's class byte, and
 // the bytes before it fillers, as widened UTF-8 has them (first_plane_fast_path.h), so no byte
 // moves. A filler, and every byte of a mark, takes the word-ness of the byte before it: the block's
 // word bytes are carried forwards over them. The well-formed sequences are found as the fast
 // validators find them, by three nibble lookups on each byte and the one before it, and one test
-// on the byte two before; their code points' codes are gathered from the first plane's table.
+// on the byte two before. Their code points' codes come from the ranges of the first plane whose
+// codes are all the same where they can (FirstPlaneUniformRanges), the rest from its table.
 #pragma once
 #ifndef TQ_CLASSIFY_TARGET
 #error "a kernel defines TQ_CLASSIFY_TARGET before it includes measure/utf8_classify.h"
@@ -99,8 +108,10 @@ struct BlockConstants {
     Vec ideograph, ideographFlip, stop, del, wordLow, separating;
     Vec highBefore, lowBefore, high;
     Vec lowerCase, toLetters, letters, toDigits, digitsAndColon, apostrophe, fullStop, wordFiller;
+    Vec lead2Low, lead2High, toLead2Low, toLead2High, toIdeographs, ideographSpan, filler, fillerToIdeograph, evenBytes;
 
-    TQ_CLASSIFY_INLINE BlockConstants() {
+    // pRanges: the uniform ranges when V takes their codes.
+    TQ_CLASSIFY_INLINE explicit BlockConstants(const FirstPlaneRanges* pRanges) {
         zero = V::Opaque(V::Fill(0));
         ones = V::Opaque(V::Fill(-1));
         one = V::Opaque(V::Fill(1));
@@ -131,6 +142,21 @@ struct BlockConstants {
         apostrophe = V::Opaque(V::Fill('\''));
         fullStop = V::Opaque(V::Fill('.'));
         wordFiller = V::Opaque(V::Fill(static_cast<char>(kWordFiller)));
+        if constexpr (V::kUniformRanges) {
+            const FirstPlaneRanges& ranges = *pRanges;
+            // A first byte of two as a lookup's index: C0..CF to 0x70..0x7F less 0x50 and D0..DF to
+            // 0x00..0x0F less 0xD0, each of the other half to a byte whose top bit is set.
+            lead2Low = V::Opaque(V::Table(ranges.lead2));
+            lead2High = V::Opaque(V::Table(ranges.lead2 + 16));
+            toLead2Low = V::Opaque(V::Fill(0x50));
+            toLead2High = V::Opaque(V::Fill(static_cast<char>(0xD0)));
+            // The ideographs' first bytes as a range: moved to the bottom, below the span read as signed.
+            toIdeographs = V::Opaque(V::Fill(static_cast<char>(0x80 - ranges.nIdeographsFirst)));
+            ideographSpan = V::Opaque(V::Fill(static_cast<char>(-128 + (ranges.nIdeographsLast + 1 - ranges.nIdeographsFirst))));
+            filler = V::Opaque(V::Fill(static_cast<char>(kFastFiller)));
+            fillerToIdeograph = V::Opaque(V::Fill(static_cast<char>(kFastFiller ^ kFastIdeograph)));
+            evenBytes = V::Opaque(V::template Down<8>(V::Fill(-1)));  // the low byte of each 16-bit lane
+        }
     }
 
     // 0xFF at each word byte: letters, digits, apostrophe, full stop, colon and the word filler.
@@ -168,10 +194,10 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
     int nAsciiBlocks = 0;
     bool bStopped = false;
     size_t i = 0, nBegunEnd = 0;  // the bytes taken, and those up to the last character begun
-    alignas(32) uint16_t units[kWidth + 16];
-    alignas(32) uint8_t codeBytes[kWidth + 32];
+    alignas(32) uint16_t pairUnits[kWidth / 2], units[kWidth + 16];
+    alignas(32) uint8_t pairCodes[kWidth / 2], codeBytes[kWidth + 32];
     units[kWidth] = 0;  // the spare slot's
-    const BlockConstants<V> c;
+    const BlockConstants<V> c(V::kUniformRanges ? &FirstPlaneUniformRanges() : nullptr);
     const Vec zero = c.zero, nibble = c.low4;
     while (i + kWidth <= n) {
         Vec x = V::Load(p + i);
@@ -213,8 +239,9 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         uint32_t nCut = (nLead2 & (1u << (kWidth - 1))) | (nLead3 & (3u << (kWidth - 2)));
         unsigned nWhole = nCut != 0 ? static_cast<unsigned>(__builtin_ctz(nCut)) : kWidth;
 
-        // Each sequence's code point at its last byte, as two bytes; the codes of those beyond
-        // ASCII from the table, one load each (ASCII is its own code).
+        // Each sequence's code at its last byte: ASCII its own, a sequence of two its first byte's
+        // when its 64 code points share one, an ideograph's its own; the others (where that gives
+        // the filler) from the table, one load each.
         Vec ascii = V::SignedGreater(x, c.ones);
         Vec ends2 = V::template Before<1>(lead2, zero), ends3 = V::template Before<2>(lead3, zero);
         Vec bits6 = V::And(before1, V::Or(V::And(ends2, c.low5), V::And(ends3, c.low6)));
@@ -222,21 +249,59 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         Vec low = V::Or(V::And(x, c.low6), V::And(V::template Up<6>(bits6), c.high2));
         Vec highByte = V::Or(V::And(V::template Down<2>(bits6), nibble),
                              V::And(V::template Up<4>(bits12), c.high4));
-        V::StoreUnits(units, low, highByte);
         uint32_t nEnds2 = nLead2 << 1, nEnds3 = nLead3 << 2;  // the block begins a sequence
-        V::Store(codeBytes, x);
-        // A block holds at most kWidth / 2 of them: loads in two fixed runs of a quarter block each,
-        // those past the last going to a spare slot, so that no branch depends on how many there are.
-        uint32_t nRest = (nEnds2 | nEnds3) & BelowBit(nWhole);
-        for (unsigned nRun = 0; nRun < 2; ++nRun) {
-            for (unsigned g = 0; g < kWidth / 4; ++g) {
-                size_t k = V::LowestBitOrWidth(nRest);
-                nRest &= nRest - 1;
-                codeBytes[k] = pCodes[units[k]];
+        Vec codes;
+        if constexpr (V::kUniformRanges) {
+            Vec code2 = V::Or(V::Lookup(c.lead2Low, V::Sub(before1, c.toLead2Low)),
+                              V::Lookup(c.lead2High, V::Sub(before1, c.toLead2High)));
+            Vec ideograph3 = V::SignedGreater(c.ideographSpan, V::Add(highByte, c.toIdeographs));
+            Vec code3 = V::Xor(c.filler, V::And(ideograph3, c.fillerToIdeograph));
+            codes = V::Or(V::And(ascii, x), V::Or(V::And(ends2, code2), V::And(ends3, code3)));
+            Vec gathered = V::Equal(codes, c.filler);
+            uint32_t nGathered = V::Bits(gathered);
+            if (nGathered != 0) {
+                // No two sequences beyond ASCII end side by side in well-formed text: the code
+                // points of each pair of bytes, one at most, as one unit, and its code loaded for
+                // both. A few are loaded one by one, many by a load for every pair.
+                Vec lowGathered = V::And(gathered, low), highGathered = V::And(gathered, highByte);
+                Vec even = V::Or(V::And(lowGathered, c.evenBytes), V::template Up<8>(highGathered));
+                Vec odd = V::Or(V::template Down<8>(lowGathered), V::AndNot(c.evenBytes, highGathered));
+                V::Store(reinterpret_cast<unsigned char*>(pairUnits), V::Or(even, odd));
+                // Through memory: the compiler would take the units out one by one and put the
+                // codes back into a vector one by one, in twice the instructions.
+                __asm__("" : "+m"(pairUnits));
+                if (V::FewBits(nGathered)) {
+                    do {
+                        unsigned k = static_cast<unsigned>(__builtin_ctz(nGathered)) >> 1;
+                        pairCodes[k] = pCodes[pairUnits[k]];
+                        nGathered &= nGathered - 1;
+                    } while (nGathered != 0);
+                } else {
+#if defined(__x86_64__)
+#pragma GCC unroll 16
+#endif
+                    for (unsigned k = 0; k < kWidth / 2; ++k) pairCodes[k] = pCodes[pairUnits[k]];
+                }
+                __asm__("" : "+m"(pairCodes));
+                codes = V::Select(gathered, V::LoadTwice(pairCodes), codes);
             }
-            if (nRest == 0) break;
+        } else {
+            // Every code beyond ASCII from the table (ASCII is its own code). A block holds at
+            // most kWidth / 2 of them: loads in two fixed runs of a quarter block each, those past
+            // the last going to a spare slot, so that no branch depends on how many there are.
+            V::StoreUnits(units, low, highByte);
+            V::Store(codeBytes, x);
+            uint32_t nRest = (nEnds2 | nEnds3) & BelowBit(nWhole);
+            for (unsigned nRun = 0; nRun < 2; ++nRun) {
+                for (unsigned g = 0; g < kWidth / 4; ++g) {
+                    size_t k = V::LowestBitOrWidth(nRest);
+                    nRest &= nRest - 1;
+                    codeBytes[k] = pCodes[units[k]];
+                }
+                if (nRest == 0) break;
+            }
+            codes = V::Load(codeBytes);
         }
-        Vec codes = V::Load(codeBytes);
 
         Vec ends = V::Or(ascii, V::Or(ends2, ends3));
         Vec marks = V::And(ends, V::Equal(codes, zero));

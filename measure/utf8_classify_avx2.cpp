@@ -13,6 +13,7 @@ namespace {
 struct Avx2Classify {
     typedef __m256i Vec;
     enum { kWidth = 32 };
+    static const bool kUniformRanges = true;
     TQ_CLASSIFY_INLINE static Vec Load(const unsigned char* p) {
         return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     }
@@ -51,15 +52,13 @@ struct Avx2Classify {
     TQ_CLASSIFY_INLINE static Vec Up(Vec x) { return _mm256_slli_epi16(x, k); }
     template <int k>
     TQ_CLASSIFY_INLINE static Vec Down(Vec x) { return _mm256_srli_epi16(x, k); }
-    // The pairs come out of the unpacks a half at a time: bytes 0..7 and 16..23, then 8..15 and 24..31.
-    TQ_CLASSIFY_INLINE static void StoreUnits(uint16_t* pUnits, Vec low, Vec high) {
-        Vec a = _mm256_unpacklo_epi8(low, high), b = _mm256_unpackhi_epi8(low, high);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(pUnits), _mm256_permute2x128_si256(a, b, 0x20));
-        _mm256_store_si256(reinterpret_cast<__m256i*>(pUnits + 16), _mm256_permute2x128_si256(a, b, 0x31));
+    TQ_CLASSIFY_INLINE static Vec Select(Vec m, Vec a, Vec b) { return _mm256_blendv_epi8(b, a, m); }
+    TQ_CLASSIFY_INLINE static Vec LoadTwice(const uint8_t* p) {
+        Vec x = _mm256_cvtepu8_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(p)));
+        return _mm256_or_si256(x, _mm256_slli_epi16(x, 8));
     }
     TQ_CLASSIFY_INLINE static int Popcount(uint32_t n) { return __builtin_popcount(n); }
-    // BMI1's tzcnt gives the operand's width for 0.
-    TQ_CLASSIFY_INLINE static size_t LowestBitOrWidth(uint32_t n) { return _tzcnt_u32(n); }
+    TQ_CLASSIFY_INLINE static bool FewBits(uint32_t n) { return __builtin_popcount(n) <= 6; }
 };
 
 TQ_CLASSIFY_TARGET __attribute__((noinline)) size_t Classify(CharacterState* s, const unsigned char* p, size_t n,

@@ -19,6 +19,7 @@ struct VectorPair {
 struct Ssse3Classify {
     typedef VectorPair Vec;
     enum { kWidth = 32 };
+    static const bool kUniformRanges = false;
     TQ_CLASSIFY_INLINE static Vec Both(__m128i x) { return {x, x}; }
     TQ_CLASSIFY_INLINE static Vec Load(const unsigned char* p) {
         return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16))};
