@@ -6,21 +6,25 @@
 //   And, Or, Xor, AndNot(a, b)     bitwise (AndNot is ~a & b); Equal, SignedGreater, MinUnsigned, Sub bytewise
 //   Table(p), Lookup(table, x)     16 bytes from p as a table; the table's byte at each byte of x whose
 //                                  top bit is clear, by its low nibble, and 0 at the others
+//   Select(m, a, b)                a's bytes where m is set, b's elsewhere
 //   Before<k>(x, previous)         x moved up k bytes, previous's last k bytes first
 //   Up<k>(x), Down<k>(x)           each 16-bit lane shifted by k bits
-//   kUniformRanges                 whether the codes of the uniform ranges are worth the steps
-//                                  that find them; then, for the codes of the rest
-//   Select(m, a, b)                a's bytes where m is set, b's elsewhere
+//   kOneRegister                   a vector is one register, not a pair: then the steps that give
+//                                  the uniform ranges' codes pay, and so does a vector kept for
+//                                  later rather than made again; and then, for the other codes
 //   LoadTwice(p)                   kWidth / 2 bytes from p, each twice in a row
 //   FewBits(m)                     whether m has so few set bits that the codes of as many
 //                                  sequences are loaded faster one by one than a pair at a time
 //   and otherwise:
 //   StoreUnits(pUnits, low, high)  the bytes of low and high paired into 16-bit units, in order
-//   LowestBitOrWidth(m)            the index of m's lowest set bit, kWidth when m is 0
+//   LowestBitOrWidth(m)            LowestBit(m), as an index
 //   Opaque(x)                      x, which the compiler can no longer see through: a constant made
 //                                  before the loop stays a register or a load from the stack, rather
 //                                  than being made again in every block from immediates
 //   Popcount(m)                    the set bits of a block's mask
+//   LowestBit(m)                   the index of m's lowest set bit, kWidth when m is 0
+//   UpToHighestBit(m)              the bits up to m's highest set bit and it, 0 when m is 0
+//   BelowBit(k)                    the bits below bit k, all of them when k is 32 or more
 //
 // Each byte of a sequence gets a byte: the last byte of a sequence its code point's class byte, and
 // the bytes before it fillers, as widened UTF-8 has them (first_plane_fast_path.h), so no byte
@@ -142,7 +146,7 @@ struct BlockConstants {
         apostrophe = V::Opaque(V::Fill('\''));
         fullStop = V::Opaque(V::Fill('.'));
         wordFiller = V::Opaque(V::Fill(static_cast<char>(kWordFiller)));
-        if constexpr (V::kUniformRanges) {
+        if constexpr (V::kOneRegister) {
             const FirstPlaneRanges& ranges = *pRanges;
             // A first byte of two as a lookup's index: C0..CF to 0x70..0x7F less 0x50 and D0..DF to
             // 0x00..0x0F less 0xD0, each of the other half to a byte whose top bit is set.
@@ -197,7 +201,7 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
     alignas(32) uint16_t pairUnits[kWidth / 2], units[kWidth + 16];
     alignas(32) uint8_t pairCodes[kWidth / 2], codeBytes[kWidth + 32];
     units[kWidth] = 0;  // the spare slot's
-    const BlockConstants<V> c(V::kUniformRanges ? &FirstPlaneUniformRanges() : nullptr);
+    const BlockConstants<V> c(V::kOneRegister ? &FirstPlaneUniformRanges() : nullptr);
     const Vec zero = c.zero, nibble = c.low4;
     while (i + kWidth <= n) {
         Vec x = V::Load(p + i);
@@ -226,7 +230,8 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         Vec before1 = V::template Before<1>(x, zero), before2 = V::template Before<2>(x, zero);
         Vec high = V::And(V::template Down<4>(x), nibble);
         Vec faults = V::And(V::And(V::Lookup(c.highBefore, V::template Before<1>(high, zero)),
-                                   V::Lookup(c.lowBefore, V::template Before<1>(V::And(x, nibble), zero))),
+                                   V::Lookup(c.lowBefore, V::kOneRegister ? V::And(before1, nibble)
+                                                                          : V::template Before<1>(V::And(x, nibble), zero))),
                             V::Lookup(c.high, high));
         Vec twoContinuations = V::Equal(V::And(faults, c.twoContinuations), c.twoContinuations);
         Vec afterThree = V::Equal(V::And(before2, c.high4), c.high3);
@@ -237,13 +242,14 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
                                          V::Or(V::Equal(V::And(x, c.high4), c.high4), V::Equal(x, zero))));
         uint32_t nLead2 = V::Bits(lead2), nLead3 = V::Bits(lead3);
         uint32_t nCut = (nLead2 & (1u << (kWidth - 1))) | (nLead3 & (3u << (kWidth - 2)));
-        unsigned nWhole = nCut != 0 ? static_cast<unsigned>(__builtin_ctz(nCut)) : kWidth;
+        unsigned nWhole = V::LowestBit(nCut);
 
         // Each sequence's code at its last byte: ASCII its own, a sequence of two its first byte's
         // when its 64 code points share one, an ideograph's its own; the others (where that gives
         // the filler) from the table, one load each.
         Vec ascii = V::SignedGreater(x, c.ones);
-        Vec ends2 = V::template Before<1>(lead2, zero), ends3 = V::template Before<2>(lead3, zero);
+        Vec ends2 = V::template Before<1>(lead2, zero);
+        Vec ends3 = V::kOneRegister ? afterThree : V::template Before<2>(lead3, zero);
         Vec bits6 = V::And(before1, V::Or(V::And(ends2, c.low5), V::And(ends3, c.low6)));
         Vec bits12 = V::And(before2, V::And(ends3, nibble));
         Vec low = V::Or(V::And(x, c.low6), V::And(V::template Up<6>(bits6), c.high2));
@@ -251,7 +257,7 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
                              V::And(V::template Up<4>(bits12), c.high4));
         uint32_t nEnds2 = nLead2 << 1, nEnds3 = nLead3 << 2;  // the block begins a sequence
         Vec codes;
-        if constexpr (V::kUniformRanges) {
+        if constexpr (V::kOneRegister) {
             Vec code2 = V::Or(V::Lookup(c.lead2Low, V::Sub(before1, c.toLead2Low)),
                               V::Lookup(c.lead2High, V::Sub(before1, c.toLead2High)));
             Vec ideograph3 = V::SignedGreater(c.ideographSpan, V::Add(highByte, c.toIdeographs));
@@ -319,9 +325,9 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         // The block's whole sequences, up to its last byte that ends one: all of them in
         // well-formed text. (A fault past them may still belong to a sequence before them, as a
         // first byte of two before a first byte of three at the end does.)
-        uint32_t nWholeEnds = nEnds & BelowBit(nWhole);
-        unsigned nTaken = nWholeEnds != 0 ? 32 - static_cast<unsigned>(__builtin_clz(nWholeEnds)) : 0;
-        if (__builtin_expect((nLeaves & BelowBit(nWhole)) != 0 || nTaken == 0, 0)) {
+        uint32_t nWholeEnds = nEnds & V::BelowBit(nWhole);
+        unsigned nTaken = V::UpToHighestBit(nWholeEnds);
+        if (__builtin_expect((nLeaves & V::BelowBit(nWhole)) != 0 || nTaken == 0, 0)) {
             // The block ends the run, at its last character begun before what the fast path leaves.
             uint32_t nTakeable = nBegun & BelowBit(nLeaves != 0 ? static_cast<unsigned>(__builtin_ctz(nLeaves)) : 0);
             bStopped = true;
@@ -329,7 +335,7 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
             nTaken = 32 - static_cast<unsigned>(__builtin_clz(nTakeable));
             __asm__("" : "+r"(nTaken));
         }
-        uint32_t nKept = BelowBit(nTaken);
+        uint32_t nKept = V::BelowBit(nTaken);
 
         // The bytes: each character begun its code (an ideograph '!'), every other byte a filler
         // with the word-ness of the byte before it, carried over the fillers in a few steps: two
@@ -358,7 +364,7 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         words = V::Or(words, V::And(quiet, bWordBefore ? c.ones : zero));
         Vec fillers = V::Xor(c.separating,
                              V::And(words, c.wordLow));
-        V::Store(q + i, V::Or(V::And(begun, written), V::AndNot(begun, fillers)));
+        V::Store(q + i, V::Select(begun, written, fillers));
         uint32_t nBegunKept = nBegun & nKept;
         nChars += V::Popcount(nBegunKept);
         nIdeographs += V::Popcount(V::Bits(ideographs) & nKept);

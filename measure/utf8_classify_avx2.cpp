@@ -13,7 +13,7 @@ namespace {
 struct Avx2Classify {
     typedef __m256i Vec;
     enum { kWidth = 32 };
-    static const bool kUniformRanges = true;
+    static const bool kOneRegister = true;
     TQ_CLASSIFY_INLINE static Vec Load(const unsigned char* p) {
         return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     }
@@ -58,6 +58,10 @@ struct Avx2Classify {
         return _mm256_or_si256(x, _mm256_slli_epi16(x, 8));
     }
     TQ_CLASSIFY_INLINE static int Popcount(uint32_t n) { return __builtin_popcount(n); }
+    // BMI1's tzcnt and LZCNT's lzcnt give the operand's width for 0, BMI2's bzhi all the bits from 32.
+    TQ_CLASSIFY_INLINE static unsigned LowestBit(uint32_t n) { return _tzcnt_u32(n); }
+    TQ_CLASSIFY_INLINE static unsigned UpToHighestBit(uint32_t n) { return 32 - _lzcnt_u32(n); }
+    TQ_CLASSIFY_INLINE static uint32_t BelowBit(unsigned k) { return _bzhi_u32(0xFFFFFFFFu, k); }
     TQ_CLASSIFY_INLINE static bool FewBits(uint32_t n) { return __builtin_popcount(n) <= 6; }
 };
 

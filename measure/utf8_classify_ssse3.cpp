@@ -19,7 +19,7 @@ struct VectorPair {
 struct Ssse3Classify {
     typedef VectorPair Vec;
     enum { kWidth = 32 };
-    static const bool kUniformRanges = false;
+    static const bool kOneRegister = false;
     TQ_CLASSIFY_INLINE static Vec Both(__m128i x) { return {x, x}; }
     TQ_CLASSIFY_INLINE static Vec Load(const unsigned char* p) {
         return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16))};
@@ -49,6 +49,7 @@ struct Ssse3Classify {
     TQ_CLASSIFY_INLINE static Vec MinUnsigned(Vec a, Vec b) { return {_mm_min_epu8(a.low, b.low), _mm_min_epu8(a.high, b.high)}; }
     TQ_CLASSIFY_INLINE static Vec Add(Vec a, Vec b) { return {_mm_add_epi8(a.low, b.low), _mm_add_epi8(a.high, b.high)}; }
     TQ_CLASSIFY_INLINE static Vec Sub(Vec a, Vec b) { return {_mm_sub_epi8(a.low, b.low), _mm_sub_epi8(a.high, b.high)}; }
+    TQ_CLASSIFY_INLINE static Vec Select(Vec m, Vec a, Vec b) { return Or(And(m, a), AndNot(m, b)); }
     TQ_CLASSIFY_INLINE static Vec Table(const uint8_t* p) { return Both(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))); }
     TQ_CLASSIFY_INLINE static Vec Lookup(Vec table, Vec x) {
         return {_mm_shuffle_epi8(table.low, x.low), _mm_shuffle_epi8(table.high, x.high)};
@@ -74,6 +75,13 @@ struct Ssse3Classify {
     TQ_CLASSIFY_INLINE static size_t LowestBitOrWidth(uint32_t n) {
         return n != 0 ? static_cast<size_t>(__builtin_ctz(n)) : size_t(kWidth);
     }
+    TQ_CLASSIFY_INLINE static unsigned LowestBit(uint32_t n) {
+        return n != 0 ? static_cast<unsigned>(__builtin_ctz(n)) : static_cast<unsigned>(kWidth);
+    }
+    TQ_CLASSIFY_INLINE static unsigned UpToHighestBit(uint32_t n) {
+        return n != 0 ? 32 - static_cast<unsigned>(__builtin_clz(n)) : 0;
+    }
+    TQ_CLASSIFY_INLINE static uint32_t BelowBit(unsigned k) { return ::BelowBit(k); }
     TQ_CLASSIFY_INLINE static int Popcount(uint32_t n) {
         n -= (n >> 1) & 0x55555555u;
         n = (n & 0x33333333u) + ((n >> 2) & 0x33333333u);
