@@ -317,10 +317,10 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         uint32_t nEnds = nAscii | nEnds2 | nEnds3, nMarks = V::Bits(marks);
         uint32_t nStops = V::Bits(V::Equal(codes, c.stop)) & nEnds;
         uint32_t nStopsMarks = V::Bits(stopsMarks) & nEnds;
-        // The first bytes of the sequences the fast path must leave: stops, and marks after a control or a space.
+        // The sequences the fast path must leave, each at a byte that no character begun in the
+        // block lies beyond: stops at their last, and marks after a control or a space at their first.
         uint32_t nMarkLeads = ((nMarks & nEnds2) >> 1) | ((nMarks & nEnds3) >> 2);
-        uint32_t nStopLeads = (nStops & nAscii) | ((nStops & nEnds2) >> 1) | ((nStops & nEnds3) >> 2);
-        uint32_t nLeaves = nFaults | nStopLeads | (nMarkLeads & ((nStopsMarks << 1) | bStopsMarksBefore));
+        uint32_t nLeaves = nFaults | nStops | (nMarkLeads & ((nStopsMarks << 1) | bStopsMarksBefore));
         uint32_t nBegun = nEnds & ~nMarks;
         // The block's whole sequences, up to its last byte that ends one: all of them in
         // well-formed text. (A fault past them may still belong to a sequence before them, as a
