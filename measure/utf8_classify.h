@@ -6,12 +6,14 @@
 //   And, Or, Xor, AndNot(a, b)     bitwise (AndNot is ~a & b); Equal, SignedGreater, MinUnsigned, Sub bytewise
 //   Table(p), Lookup(table, x)     16 bytes from p as a table; the table's byte at each byte of x whose
 //                                  top bit is clear, by its low nibble, and 0 at the others
-//   Select(m, a, b)                a's bytes where m is set, b's elsewhere
 //   Before<k>(x, previous)         x moved up k bytes, previous's last k bytes first
 //   Up<k>(x), Down<k>(x)           each 16-bit lane shifted by k bits
+//   Compact(q, x, m, compactions)  the bytes of x that m sets, one after another at q (up to kWidth
+//                                  bytes are written); returns how many
 //   kOneRegister                   a vector is one register, not a pair: then the steps that give
 //                                  the uniform ranges' codes pay, and so does a vector kept for
 //                                  later rather than made again; and then, for the other codes
+//   Select(m, a, b)                a's bytes where m is set, b's elsewhere
 //   LoadTwice(p)                   kWidth / 2 bytes from p, each twice in a row
 //   FewBits(m)                     whether m has so few set bits that the codes of as many
 //                                  sequences are loaded faster one by one than a pair at a time
@@ -26,10 +28,9 @@
 //   UpToHighestBit(m)              the bits up to m's highest set bit and it, 0 when m is 0
 //   BelowBit(k)                    the bits below bit k, all of them when k is 32 or more
 //
-// Each byte of a sequence gets a byte: the last byte of a sequence its code point's class byte, and
-// the bytes before it fillers, as widened UTF-8 has them (first_plane_fast_path.h), so no byte
-// moves. A filler, and every byte of a mark, takes the word-ness of the byte before it: the block's
-// word bytes are carried forwards over them. The well-formed sequences are found as the fast
+// Each character begun gets its class byte, one after another, as the scalar reference path writes
+// them: a block's bytes are compacted by byte shuffles, eight bytes at a time, so that no filler
+// is written (and none counted by the kernel). The well-formed sequences are found as the fast
 // validators find them, by three nibble lookups on each byte and the one before it, and one test
 // on the byte two before. Their code points' codes come from the ranges of the first plane whose
 // codes are all the same where they can (FirstPlaneUniformRanges), the rest from its table.
@@ -109,9 +110,8 @@ template <class V>
 struct BlockConstants {
     typedef typename V::Vec Vec;
     Vec zero, ones, one, low4, low5, low6, twoContinuations, otherFaults, high2, high3, high4;
-    Vec ideograph, ideographFlip, stop, del, wordLow, separating;
+    Vec ideograph, ideographFlip, stop, del;
     Vec highBefore, lowBefore, high;
-    Vec lowerCase, toLetters, letters, toDigits, digitsAndColon, apostrophe, fullStop, wordFiller;
     Vec lead2Low, lead2High, toLead2Low, toLead2High, toIdeographs, ideographSpan, filler, fillerToIdeograph, evenBytes;
 
     // pRanges: the uniform ranges when V takes their codes.
@@ -131,21 +131,9 @@ struct BlockConstants {
         ideographFlip = V::Opaque(V::Fill(static_cast<char>(kFastIdeograph ^ '!')));
         stop = V::Opaque(V::Fill(static_cast<char>(kFastStop)));
         del = V::Opaque(V::Fill(0x7F));
-        wordLow = V::Opaque(V::Fill(static_cast<char>(kSeparatingFiller ^ kWordFiller)));
-        separating = V::Opaque(V::Fill(static_cast<char>(kSeparatingFiller)));
         highBefore = V::Opaque(V::Table(kPairTables.highBefore));
         lowBefore = V::Opaque(V::Table(kPairTables.lowBefore));
         high = V::Opaque(V::Table(kPairTables.high));
-        // The word bytes as WordBytesSse2 tests them: a range by one signed compare, after an
-        // addition moves its first byte to the bottom.
-        lowerCase = V::Opaque(V::Fill(0x20));
-        toLetters = V::Opaque(V::Fill(static_cast<char>(0x80 - 'a')));
-        letters = V::Opaque(V::Fill(static_cast<char>(-128 + 26)));
-        toDigits = V::Opaque(V::Fill(static_cast<char>(0x80 - '0')));
-        digitsAndColon = V::Opaque(V::Fill(static_cast<char>(-128 + 11)));
-        apostrophe = V::Opaque(V::Fill('\''));
-        fullStop = V::Opaque(V::Fill('.'));
-        wordFiller = V::Opaque(V::Fill(static_cast<char>(kWordFiller)));
         if constexpr (V::kOneRegister) {
             const FirstPlaneRanges& ranges = *pRanges;
             // A first byte of two as a lookup's index: C0..CF to 0x70..0x7F less 0x50 and D0..DF to
@@ -162,14 +150,6 @@ struct BlockConstants {
             evenBytes = V::Opaque(V::template Down<8>(V::Fill(-1)));  // the low byte of each 16-bit lane
         }
     }
-
-    // 0xFF at each word byte: letters, digits, apostrophe, full stop, colon and the word filler.
-    TQ_CLASSIFY_INLINE Vec WordBytes(Vec x) const {
-        Vec isLetter = V::SignedGreater(letters, V::Add(V::Or(x, lowerCase), toLetters));
-        Vec isDigitOrColon = V::SignedGreater(digitsAndColon, V::Add(x, toDigits));
-        Vec isMark = V::Or(V::Equal(x, apostrophe), V::Equal(x, fullStop));
-        return V::Or(V::Or(isLetter, isDigitOrColon), V::Or(isMark, V::Equal(x, wordFiller)));
-    }
 };
 
 TQ_CLASSIFY_INLINE uint32_t BelowBit(unsigned k) {
@@ -179,20 +159,21 @@ TQ_CLASSIFY_INLINE uint32_t BelowBit(unsigned k) {
 // The fast path over blocks (RunFastUtf8's contract, utf8_fast_path.h). A block takes its well-formed
 // sequences up to the first that is not for the fast path (a stop, a mark after a control or a
 // space, anything ill-formed, a sequence of four bytes, U+0000); a sequence cut by the block's end
-// is the next block's. Every byte gives a byte, so the bytes written are the bytes taken. The run
-// ends on a character begun, whose byte is then the last written: marks taken after it are given
-// back. Short pieces and a piece's last part shorter than a block are widened as before.
+// is the next block's. Every character begun gives a byte, so the bytes written are the characters
+// counted. The run ends on a character begun, whose byte is then the last written: marks taken
+// after it are given back. Short pieces and a piece's last part shorter than a block are widened
+// as before.
 template <class V>
 TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq,
                                        bool bByteBefore) {
     typedef typename V::Vec Vec;
     const unsigned kWidth = V::kWidth;
     const uint32_t kAll = BelowBit(kWidth);
-    // A filler first in the text has no byte to take its word-ness from.
+    // A run with no byte written before it is widened, as before: classified, it measured slower.
     if (!bByteBefore || n < kWidth) return RunFastUtf8(s, p, n, pq, bByteBefore);
     const uint8_t* pCodes = FirstPlaneCodes();
+    const ByteCompactions& compactions = Utf8ByteCompactions();
     unsigned char* const q = *pq;
-    uint32_t bWordBefore = IsWordByte(q[-1]);
     uint32_t bStopsMarksBefore = FastRun::StopsMarks(FastPathCodeBefore(*s));
     int64_t nChars = 0, nIdeographs = 0;
     int nAsciiBlocks = 0;
@@ -212,9 +193,8 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
                 bStopped = true;
                 break;
             }
-            V::Store(q + i, x);
+            V::Store(q + nChars, x);
             unsigned char nLast = p[i + kWidth - 1];
-            bWordBefore = IsWordByte(nLast);
             bStopsMarksBefore = FastRun::StopsMarks(nLast);
             nChars += kWidth;
             i += kWidth;
@@ -337,38 +317,12 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         }
         uint32_t nKept = V::BelowBit(nTaken);
 
-        // The bytes: each character begun its code (an ideograph '!'), every other byte a filler
-        // with the word-ness of the byte before it, carried over the fillers in a few steps: two
-        // without marks (a sequence has at most two fillers), enough for the whole block with them.
-        // The bytes before the block count as fillers of no word-ness, and the fillers that reach
-        // back to them take the word-ness of the byte before the block last, so that a block need
-        // not wait for the one before it.
         Vec written = V::Xor(codes, V::And(ideographs, c.ideographFlip));
-        Vec begun = V::AndNot(marks, ends);
-        Vec words = V::And(c.WordBytes(written), begun);
-        Vec quiet = V::AndNot(begun, c.ones);
-        words = V::Or(words, V::And(quiet, V::template Before<1>(words, zero)));
-        quiet = V::And(quiet, V::template Before<1>(quiet, c.ones));
-        words = V::Or(words, V::And(quiet, V::template Before<2>(words, zero)));
-        quiet = V::And(quiet, V::template Before<2>(quiet, c.ones));
-        if ((nMarks & nKept) != 0) {
-            words = V::Or(words, V::And(quiet, V::template Before<4>(words, zero)));
-            quiet = V::And(quiet, V::template Before<4>(quiet, c.ones));
-            words = V::Or(words, V::And(quiet, V::template Before<8>(words, zero)));
-            quiet = V::And(quiet, V::template Before<8>(quiet, c.ones));
-            if constexpr (kWidth > 16) {
-                words = V::Or(words, V::And(quiet, V::template Before<16>(words, zero)));
-                quiet = V::And(quiet, V::template Before<16>(quiet, c.ones));
-            }
-        }
-        words = V::Or(words, V::And(quiet, bWordBefore ? c.ones : zero));
-        Vec fillers = V::Xor(c.separating,
-                             V::And(words, c.wordLow));
-        V::Store(q + i, V::Select(begun, written, fillers));
+        // The bytes: each character begun its code (an ideograph '!'), one after another, as the
+        // scalar reference path writes them.
         uint32_t nBegunKept = nBegun & nKept;
-        nChars += V::Popcount(nBegunKept);
+        nChars += V::Compact(q + nChars, written, nBegunKept, compactions);
         nIdeographs += V::Popcount(V::Bits(ideographs) & nKept);
-        bWordBefore = (V::Bits(words) >> (nTaken - 1)) & 1;
         bStopsMarksBefore = (nStopsMarks >> (nTaken - 1)) & 1;
         if (nBegunKept != 0) nBegunEnd = i + 32 - static_cast<unsigned>(__builtin_clz(nBegunKept));
         i += nTaken;
@@ -383,7 +337,7 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         FastRun run = {nIdeographs, nCode, static_cast<int>(nCode), 0};
         run.End(s, static_cast<size_t>(nChars));
     }
-    *pq = q + nBegunEnd;
+    *pq = q + nChars;
     if (!bStopped && nBegunEnd < n && nBegunEnd != 0) return nBegunEnd + RunFastUtf8(s, p + nBegunEnd, n - nBegunEnd, pq, true);
     return nBegunEnd;
 }

@@ -58,6 +58,29 @@ struct Avx2Classify {
         return _mm256_or_si256(x, _mm256_slli_epi16(x, 8));
     }
     TQ_CLASSIFY_INLINE static int Popcount(uint32_t n) { return __builtin_popcount(n); }
+    // Each 16-byte half shuffled by the shuffles of its two groups (the second's moved on by 8),
+    // then each group stored after the bytes kept before it: up to 32 bytes are written.
+    TQ_CLASSIFY_INLINE static int Compact(unsigned char* q, Vec x, uint32_t m, const ByteCompactions& compactions) {
+        const uint64_t* pShuffles = compactions.shuffles;
+        __m128i low = _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(_mm_loadl_epi64(
+                                                        reinterpret_cast<const __m128i*>(pShuffles + (m & 0xFF)))),
+                                                    reinterpret_cast<const double*>(pShuffles + ((m >> 8) & 0xFF))));
+        __m128i high = _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(_mm_loadl_epi64(
+                                                         reinterpret_cast<const __m128i*>(pShuffles + ((m >> 16) & 0xFF)))),
+                                                     reinterpret_cast<const double*>(pShuffles + (m >> 24))));
+        const __m256i secondGroups = _mm256_set_epi64x(0x0808080808080808, 0, 0x0808080808080808, 0);
+        __m256i shuffle = _mm256_add_epi8(_mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1), secondGroups);
+        __m256i kept = _mm256_shuffle_epi8(x, shuffle);
+        unsigned n0 = static_cast<unsigned>(__builtin_popcount(m & 0xFF));
+        unsigned n1 = n0 + static_cast<unsigned>(__builtin_popcount(m & 0xFF00));
+        unsigned n2 = n1 + static_cast<unsigned>(__builtin_popcount(m & 0xFF0000));
+        __m128i first = _mm256_castsi256_si128(kept), second = _mm256_extracti128_si256(kept, 1);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(q), first);
+        _mm_storeh_pd(reinterpret_cast<double*>(q + n0), _mm_castsi128_pd(first));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(q + n1), second);
+        _mm_storeh_pd(reinterpret_cast<double*>(q + n2), _mm_castsi128_pd(second));
+        return __builtin_popcount(m);
+    }
     // BMI1's tzcnt and LZCNT's lzcnt give the operand's width for 0, BMI2's bzhi all the bits from 32.
     TQ_CLASSIFY_INLINE static unsigned LowestBit(uint32_t n) { return _tzcnt_u32(n); }
     TQ_CLASSIFY_INLINE static unsigned UpToHighestBit(uint32_t n) { return 32 - _lzcnt_u32(n); }
