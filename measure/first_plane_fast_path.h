@@ -1,6 +1,6 @@
 // The fast path that most text takes, many characters at a time by a table of the first plane: UTF-16,
 // and UTF-8 widened to units (or classified as it stands, by utf8_classify.h, which writes the same
-// bytes from the same table and codes).
+// class bytes, without the fillers, from the same table and codes).
 #pragma once
 #include <stddef.h>
 #include <stdint.h>

@@ -8,7 +8,8 @@
 
 // Takes the leading well-formed UTF-8 of p that is for the first-plane fast path, writing its class
 // bytes at *pq and moving *pq past them; returns how many bytes it took. bByteBefore tells
-// whether (*pq)[-1] may be read. Each of these writes what the others write, byte for byte:
+// whether (*pq)[-1] may be read. Each of these writes the scalar reference path's class bytes, the
+// widening with fillers (0x80 and 0xFF, measure_kernels.h) among them, the classifiers without:
 //   widened to units a few hundred bytes at a time and taken as UTF-16 (the plain and SSE2 kernels')
 size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq, bool bByteBefore);
 #if defined(TQ_X86_MEASURE_KERNELS)
