@@ -3,7 +3,7 @@
 // function attribute and gives ClassifyUtf8 a type V of vector operations (a block is kWidth bytes):
 //   Vec, kWidth                    the vector type and its bytes
 //   Load(p), Store(p, x), Fill(c)  as named; Bits(x) the top bit of each byte, as bits
-//   And, Or, Xor, AndNot(a, b)     bitwise (AndNot is ~a & b); Equal, SignedGreater, MinUnsigned, Sub bytewise
+//   And, Or, Xor, AndNot(a, b)     bitwise (AndNot is ~a & b); Equal, SignedGreater, Add, Sub bytewise
 //   Table(p), Lookup(table, x)     16 bytes from p as a table; the table's byte at each byte of x whose
 //                                  top bit is clear, by its low nibble, and 0 at the others
 //   Before<k>(x, previous)         x moved up k bytes, previous's last k bytes first
@@ -109,7 +109,7 @@ static_assert(PairTablesAgree(), "the nibble tables agree with the table of firs
 template <class V>
 struct BlockConstants {
     typedef typename V::Vec Vec;
-    Vec zero, ones, one, low4, low5, low6, twoContinuations, otherFaults, high2, high3, high4;
+    Vec zero, ones, stopsMarksSpan, low4, low5, low6, twoContinuations, otherFaults, high2, high3, high4;
     Vec ideograph, ideographFlip, stop, del;
     Vec highBefore, lowBefore, high;
     Vec lead2Low, lead2High, toLead2Low, toLead2High, toIdeographs, ideographSpan, filler, fillerToIdeograph, evenBytes;
@@ -118,7 +118,7 @@ struct BlockConstants {
     TQ_CLASSIFY_INLINE explicit BlockConstants(const FirstPlaneRanges* pRanges) {
         zero = V::Opaque(V::Fill(0));
         ones = V::Opaque(V::Fill(-1));
-        one = V::Opaque(V::Fill(1));
+        stopsMarksSpan = V::Opaque(V::Fill(static_cast<char>(-128 + 0x20)));
         low4 = V::Opaque(V::Fill(0x0F));
         low5 = V::Opaque(V::Fill(0x1F));
         low6 = V::Opaque(V::Fill(0x3F));
@@ -292,8 +292,8 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         Vec ends = V::Or(ascii, V::Or(ends2, ends3));
         Vec marks = V::And(ends, V::Equal(codes, zero));
         Vec ideographs = V::And(ends, V::Equal(codes, c.ideograph));
-        Vec codesLess1 = V::Sub(codes, c.one);
-        Vec stopsMarks = V::Or(V::Equal(V::MinUnsigned(codesLess1, c.low5), codesLess1), V::Equal(codes, c.del));
+        // 0x01..0x20 moved to the bottom by adding 0x7F, below the span read as signed; and DEL.
+        Vec stopsMarks = V::Or(V::SignedGreater(c.stopsMarksSpan, V::Add(codes, c.del)), V::Equal(codes, c.del));
         uint32_t nEnds = nAscii | nEnds2 | nEnds3, nMarks = V::Bits(marks);
         uint32_t nStops = V::Bits(V::Equal(codes, c.stop)) & nEnds;
         uint32_t nStopsMarks = V::Bits(stopsMarks) & nEnds;

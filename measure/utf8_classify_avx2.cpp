@@ -30,7 +30,6 @@ struct Avx2Classify {
     TQ_CLASSIFY_INLINE static Vec AndNot(Vec a, Vec b) { return _mm256_andnot_si256(a, b); }
     TQ_CLASSIFY_INLINE static Vec Equal(Vec a, Vec b) { return _mm256_cmpeq_epi8(a, b); }
     TQ_CLASSIFY_INLINE static Vec SignedGreater(Vec a, Vec b) { return _mm256_cmpgt_epi8(a, b); }
-    TQ_CLASSIFY_INLINE static Vec MinUnsigned(Vec a, Vec b) { return _mm256_min_epu8(a, b); }
     TQ_CLASSIFY_INLINE static Vec Sub(Vec a, Vec b) { return _mm256_sub_epi8(a, b); }
     TQ_CLASSIFY_INLINE static Vec Add(Vec a, Vec b) { return _mm256_add_epi8(a, b); }
     // The same 16 bytes in both halves: the lookup works within each half.

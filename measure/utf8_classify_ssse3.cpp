@@ -46,7 +46,6 @@ struct Ssse3Classify {
     TQ_CLASSIFY_INLINE static Vec SignedGreater(Vec a, Vec b) {
         return {_mm_cmpgt_epi8(a.low, b.low), _mm_cmpgt_epi8(a.high, b.high)};
     }
-    TQ_CLASSIFY_INLINE static Vec MinUnsigned(Vec a, Vec b) { return {_mm_min_epu8(a.low, b.low), _mm_min_epu8(a.high, b.high)}; }
     TQ_CLASSIFY_INLINE static Vec Add(Vec a, Vec b) { return {_mm_add_epi8(a.low, b.low), _mm_add_epi8(a.high, b.high)}; }
     TQ_CLASSIFY_INLINE static Vec Sub(Vec a, Vec b) { return {_mm_sub_epi8(a.low, b.low), _mm_sub_epi8(a.high, b.high)}; }
     TQ_CLASSIFY_INLINE static Vec Table(const uint8_t* p) { return Both(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))); }
