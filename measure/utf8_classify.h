@@ -111,7 +111,7 @@ struct BlockConstants {
     typedef typename V::Vec Vec;
     Vec zero, ones, stopsMarksSpan, low4, low5, low6, twoContinuations, otherFaults, high2, high3, high4;
     Vec ideograph, ideographFlip, stop, del;
-    Vec highBefore, lowBefore, high;
+    Vec highBefore, lowBefore, high, nibbleE;
     Vec lead2Low, lead2High, toLead2Low, toLead2High, toIdeographs, ideographSpan, filler, fillerToIdeograph, evenBytes;
 
     // pRanges: the uniform ranges when V takes their codes.
@@ -134,6 +134,7 @@ struct BlockConstants {
         highBefore = V::Opaque(V::Table(kPairTables.highBefore));
         lowBefore = V::Opaque(V::Table(kPairTables.lowBefore));
         high = V::Opaque(V::Table(kPairTables.high));
+        nibbleE = V::Opaque(V::Fill(0x0E));
         if constexpr (V::kOneRegister) {
             const FirstPlaneRanges& ranges = *pRanges;
             // A first byte of two as a lookup's index: C0..CF to 0x70..0x7F less 0x50 and D0..DF to
@@ -216,10 +217,12 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         Vec twoContinuations = V::Equal(V::And(faults, c.twoContinuations), c.twoContinuations);
         Vec afterThree = V::Equal(V::And(before2, c.high4), c.high3);
         Vec lead2 = V::Equal(V::And(x, c.high3), c.high2);
-        Vec lead3 = V::Equal(V::And(x, c.high4), c.high3);
+        // E0..EF and F0..FF by the high nibble where it may stay in a register.
+        Vec lead3 = V::kOneRegister ? V::Equal(high, c.nibbleE) : V::Equal(V::And(x, c.high4), c.high3);
         uint32_t nFaults = (~V::Bits(V::Equal(V::And(faults, c.otherFaults), zero)) & kAll) |
                            V::Bits(V::Or(V::Xor(twoContinuations, afterThree),
-                                         V::Or(V::Equal(V::And(x, c.high4), c.high4), V::Equal(x, zero))));
+                                         V::Or(V::kOneRegister ? V::Equal(high, nibble) : V::Equal(V::And(x, c.high4), c.high4),
+                                               V::Equal(x, zero))));
         uint32_t nLead2 = V::Bits(lead2), nLead3 = V::Bits(lead3);
         uint32_t nCut = (nLead2 & (1u << (kWidth - 1))) | (nLead3 & (3u << (kWidth - 2)));
         unsigned nWhole = V::LowestBit(nCut);
@@ -291,7 +294,8 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
 
         Vec ends = V::Or(ascii, V::Or(ends2, ends3));
         Vec marks = V::And(ends, V::Equal(codes, zero));
-        Vec ideographs = V::And(ends, V::Equal(codes, c.ideograph));
+        // (With the uniform ranges' steps, a code of a byte that ends nothing is 0 or ASCII.)
+        Vec ideographs = V::kOneRegister ? V::Equal(codes, c.ideograph) : V::And(ends, V::Equal(codes, c.ideograph));
         // 0x01..0x20 moved to the bottom by adding 0x7F, below the span read as signed; and DEL.
         Vec stopsMarks = V::Or(V::SignedGreater(c.stopsMarksSpan, V::Add(codes, c.del)), V::Equal(codes, c.del));
         uint32_t nEnds = nAscii | nEnds2 | nEnds3, nMarks = V::Bits(marks);
