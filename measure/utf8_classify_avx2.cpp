@@ -70,9 +70,9 @@ struct Avx2Classify {
         const __m256i secondGroups = _mm256_set_epi64x(0x0808080808080808, 0, 0x0808080808080808, 0);
         __m256i shuffle = _mm256_add_epi8(_mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1), secondGroups);
         __m256i kept = _mm256_shuffle_epi8(x, shuffle);
-        unsigned n0 = static_cast<unsigned>(__builtin_popcount(m & 0xFF));
-        unsigned n1 = n0 + static_cast<unsigned>(__builtin_popcount(m & 0xFF00));
-        unsigned n2 = n1 + static_cast<unsigned>(__builtin_popcount(m & 0xFF0000));
+        unsigned n0 = compactions.counts[m & 0xFF];
+        unsigned n1 = n0 + compactions.counts[(m >> 8) & 0xFF];
+        unsigned n2 = n1 + compactions.counts[(m >> 16) & 0xFF];
         __m128i first = _mm256_castsi256_si128(kept), second = _mm256_extracti128_si256(kept, 1);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(q), first);
         _mm_storeh_pd(reinterpret_cast<double*>(q + n0), _mm_castsi128_pd(first));
