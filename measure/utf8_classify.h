@@ -309,9 +309,12 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         // The block's whole sequences, up to its last byte that ends one: all of them in
         // well-formed text. (A fault past them may still belong to a sequence before them, as a
         // first byte of two before a first byte of three at the end does.)
-        uint32_t nWholeEnds = nEnds & V::BelowBit(nWhole);
+        // (Well-formed text ends no sequence and has no fault past the first byte of a sequence
+        // that the block's end cuts: where the steps may spare a register, the sequence cut is
+        // not looked for, and a fault in it ends the run here rather than in the next block.)
+        uint32_t nWholeEnds = nEnds & (V::kOneRegister ? kAll : V::BelowBit(nWhole));
         unsigned nTaken = V::UpToHighestBit(nWholeEnds);
-        if (__builtin_expect((nLeaves & V::BelowBit(nWhole)) != 0 || nTaken == 0, 0)) {
+        if (__builtin_expect((nLeaves & (V::kOneRegister ? kAll : V::BelowBit(nWhole))) != 0 || nTaken == 0, 0)) {
             // The block ends the run, at its last character begun before what the fast path leaves.
             uint32_t nTakeable = nBegun & BelowBit(nLeaves != 0 ? static_cast<unsigned>(__builtin_ctz(nLeaves)) : 0);
             bStopped = true;
