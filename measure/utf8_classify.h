@@ -308,10 +308,10 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         uint32_t nBegun = nEnds & ~nMarks;
         // The block's whole sequences, up to its last byte that ends one: all of them in
         // well-formed text. (A fault past them may still belong to a sequence before them, as a
-        // first byte of two before a first byte of three at the end does.)
-        // (Well-formed text ends no sequence and has no fault past the first byte of a sequence
-        // that the block's end cuts: where the steps may spare a register, the sequence cut is
-        // not looked for, and a fault in it ends the run here rather than in the next block.)
+        // first byte of two before a first byte of three at the end does.) Well-formed text ends
+        // no sequence and has no fault past the first byte of the sequence that the block's end
+        // cuts: where the steps may spare a register, that first byte is not looked for, and a
+        // fault past it ends the run here rather than in the next block, at the same character.
         uint32_t nWholeEnds = nEnds & (V::kOneRegister ? kAll : V::BelowBit(nWhole));
         unsigned nTaken = V::UpToHighestBit(nWholeEnds);
         if (__builtin_expect((nLeaves & (V::kOneRegister ? kAll : V::BelowBit(nWhole))) != 0 || nTaken == 0, 0)) {
