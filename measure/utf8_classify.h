@@ -189,7 +189,8 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
         Vec x = V::Load(p + i);
         uint32_t nAscii = ~V::Bits(x) & kAll;
         if (nAscii == kAll) {
-            // ASCII is its own class bytes; a long run of it goes back to the vector copy.
+            // ASCII is its own class bytes. A long run of it (2 KB) goes back to the vector copy: a
+            // shorter one costs less here than leaving and coming in again after it.
             if (V::Bits(V::Equal(x, zero)) != 0) {
                 bStopped = true;
                 break;
@@ -200,7 +201,7 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
             nChars += kWidth;
             i += kWidth;
             nBegunEnd = i;
-            if (++nAsciiBlocks == 2) {
+            if (++nAsciiBlocks == static_cast<int>(2048 / kWidth)) {
                 bStopped = true;
                 break;
             }
