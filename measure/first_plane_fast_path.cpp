@@ -20,7 +20,16 @@ const int kAsciiRunForVectors = 12;
 // The codes' table (first_plane_fast_path.h), made from the three-level table at the first use,
 // into static storage: the program's file stays small.
 uint8_t fastCodes[0x10000];
+FirstPlaneRanges fastRanges;
 std::atomic<bool> fastCodesMade(false);
+
+// Whether the codes of nCount code points from nFirst are all nCode.
+bool AllCoded(uint32_t nFirst, uint32_t nCount, uint8_t nCode) {
+    for (uint32_t c = nFirst; c < nFirst + nCount; ++c) {
+        if (fastCodes[c] != nCode) return false;
+    }
+    return true;
+}
 
 const uint8_t* FastCodes() {
     if (!fastCodesMade.load(std::memory_order_acquire)) {
@@ -43,6 +52,13 @@ const uint8_t* FastCodes() {
             fastCodes[c] = nCode;
         }
         fastCodes[kFillerUnit] = kFastFiller;
+        for (uint32_t nLead = 0; nLead < 32; ++nLead) {
+            uint8_t nCode = fastCodes[nLead << 6];
+            fastRanges.lead2[nLead] = nCode != kFastFiller && AllCoded(nLead << 6, 64, nCode) ? nCode : uint8_t(kFastFiller);
+        }
+        bool bIdeographs = AllCoded(0x4E00, 0xA000 - 0x4E00, kFastIdeograph);
+        fastRanges.nIdeographsFirst = 0x4E;
+        fastRanges.nIdeographsLast = bIdeographs ? 0x9F : 0x4D;
         fastCodesMade.store(true, std::memory_order_release);
     }
     return fastCodes;
@@ -230,6 +246,11 @@ inline bool AsciiBlock(const char16_t* p) {
 }  // namespace
 
 const uint8_t* FirstPlaneCodes() { return FastCodes(); }
+
+const FirstPlaneRanges& FirstPlaneUniformRanges() {
+    FastCodes();
+    return fastRanges;
+}
 
 // U+0000 and the surrogates stop at the table: the fast path leaves them to the scalar reference path without
 // a test of its own. Kept out of line, so that its loops have the registers. A long run of ASCII

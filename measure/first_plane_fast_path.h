@@ -1,6 +1,6 @@
 // The fast path that most text takes, many characters at a time by a table of the first plane: UTF-16,
 // and UTF-8 widened to units (or classified as it stands, by utf8_classify.h, which writes the same
-// bytes from the same table and codes).
+// class bytes, without the fillers, from the same table and codes).
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -33,6 +33,18 @@ const char16_t kFillerUnit = 0xDFFF;
 enum { kFastExtends = 0x00, kFastIdeograph = 0x80, kFastFiller = 0xFE, kFastStop = 0xFF };
 // The codes of the 65,536 code points of the first plane (kFillerUnit's is kFastFiller).
 const uint8_t* FirstPlaneCodes();
+
+// Where the codes are the same over a whole range, so that a vector step can give them without
+// a load each, read from the codes' table when it is made: kFastFiller (no code point's) marks a
+// range whose codes differ.
+//   lead2        the code of the 64 code points of each first byte of two, C0..DF (U+0000..07FF)
+//   ideographs   the unified ideographs U+4E00..9FFF as the first bytes of their code points: the
+//                first and last when all are kFastIdeograph, 0x4E and 0x4D (none) when not
+struct FirstPlaneRanges {
+    uint8_t lead2[32];
+    uint8_t nIdeographsFirst, nIdeographsLast;
+};
+const FirstPlaneRanges& FirstPlaneUniformRanges();
 
 // Where a run on the first-plane fast path ended: what it leaves for the state. Marks of either kind are
 // recorded as Extend: with no pictograph before them, the rules treat the two alike.

@@ -13,6 +13,7 @@ namespace {
 struct Avx2Classify {
     typedef __m256i Vec;
     enum { kWidth = 32 };
+    static const bool kOneRegister = true;
     TQ_CLASSIFY_INLINE static Vec Load(const unsigned char* p) {
         return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     }
@@ -29,7 +30,6 @@ struct Avx2Classify {
     TQ_CLASSIFY_INLINE static Vec AndNot(Vec a, Vec b) { return _mm256_andnot_si256(a, b); }
     TQ_CLASSIFY_INLINE static Vec Equal(Vec a, Vec b) { return _mm256_cmpeq_epi8(a, b); }
     TQ_CLASSIFY_INLINE static Vec SignedGreater(Vec a, Vec b) { return _mm256_cmpgt_epi8(a, b); }
-    TQ_CLASSIFY_INLINE static Vec MinUnsigned(Vec a, Vec b) { return _mm256_min_epu8(a, b); }
     TQ_CLASSIFY_INLINE static Vec Sub(Vec a, Vec b) { return _mm256_sub_epi8(a, b); }
     TQ_CLASSIFY_INLINE static Vec Add(Vec a, Vec b) { return _mm256_add_epi8(a, b); }
     // The same 16 bytes in both halves: the lookup works within each half.
@@ -51,15 +51,40 @@ struct Avx2Classify {
     TQ_CLASSIFY_INLINE static Vec Up(Vec x) { return _mm256_slli_epi16(x, k); }
     template <int k>
     TQ_CLASSIFY_INLINE static Vec Down(Vec x) { return _mm256_srli_epi16(x, k); }
-    // The pairs come out of the unpacks a half at a time: bytes 0..7 and 16..23, then 8..15 and 24..31.
-    TQ_CLASSIFY_INLINE static void StoreUnits(uint16_t* pUnits, Vec low, Vec high) {
-        Vec a = _mm256_unpacklo_epi8(low, high), b = _mm256_unpackhi_epi8(low, high);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(pUnits), _mm256_permute2x128_si256(a, b, 0x20));
-        _mm256_store_si256(reinterpret_cast<__m256i*>(pUnits + 16), _mm256_permute2x128_si256(a, b, 0x31));
+    TQ_CLASSIFY_INLINE static Vec Select(Vec m, Vec a, Vec b) { return _mm256_blendv_epi8(b, a, m); }
+    TQ_CLASSIFY_INLINE static Vec LoadTwice(const uint8_t* p) {
+        Vec x = _mm256_cvtepu8_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(p)));
+        return _mm256_or_si256(x, _mm256_slli_epi16(x, 8));
     }
     TQ_CLASSIFY_INLINE static int Popcount(uint32_t n) { return __builtin_popcount(n); }
-    // BMI1's tzcnt gives the operand's width for 0.
-    TQ_CLASSIFY_INLINE static size_t LowestBitOrWidth(uint32_t n) { return _tzcnt_u32(n); }
+    // Each 16-byte half shuffled by the shuffles of its two groups (the second's moved on by 8),
+    // then each group stored after the bytes kept before it: up to 32 bytes are written.
+    TQ_CLASSIFY_INLINE static int Compact(unsigned char* q, Vec x, uint32_t m, const ByteCompactions& compactions) {
+        const uint64_t* pShuffles = compactions.shuffles;
+        __m128i low = _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(_mm_loadl_epi64(
+                                                        reinterpret_cast<const __m128i*>(pShuffles + (m & 0xFF)))),
+                                                    reinterpret_cast<const double*>(pShuffles + ((m >> 8) & 0xFF))));
+        __m128i high = _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(_mm_loadl_epi64(
+                                                         reinterpret_cast<const __m128i*>(pShuffles + ((m >> 16) & 0xFF)))),
+                                                     reinterpret_cast<const double*>(pShuffles + (m >> 24))));
+        const __m256i secondGroups = _mm256_set_epi64x(0x0808080808080808, 0, 0x0808080808080808, 0);
+        __m256i shuffle = _mm256_add_epi8(_mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1), secondGroups);
+        __m256i kept = _mm256_shuffle_epi8(x, shuffle);
+        unsigned n0 = compactions.counts[m & 0xFF];
+        unsigned n1 = n0 + compactions.counts[(m >> 8) & 0xFF];
+        unsigned n2 = n1 + compactions.counts[(m >> 16) & 0xFF];
+        __m128i first = _mm256_castsi256_si128(kept), second = _mm256_extracti128_si256(kept, 1);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(q), first);
+        _mm_storeh_pd(reinterpret_cast<double*>(q + n0), _mm_castsi128_pd(first));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(q + n1), second);
+        _mm_storeh_pd(reinterpret_cast<double*>(q + n2), _mm_castsi128_pd(second));
+        return __builtin_popcount(m);
+    }
+    // BMI1's tzcnt and LZCNT's lzcnt give the operand's width for 0, BMI2's bzhi all the bits from 32.
+    TQ_CLASSIFY_INLINE static unsigned LowestBit(uint32_t n) { return _tzcnt_u32(n); }
+    TQ_CLASSIFY_INLINE static unsigned UpToHighestBit(uint32_t n) { return 32 - _lzcnt_u32(n); }
+    TQ_CLASSIFY_INLINE static uint32_t BelowBit(unsigned k) { return _bzhi_u32(0xFFFFFFFFu, k); }
+    TQ_CLASSIFY_INLINE static bool FewBits(uint32_t n) { return __builtin_popcount(n) <= 6; }
 };
 
 TQ_CLASSIFY_TARGET __attribute__((noinline)) size_t Classify(CharacterState* s, const unsigned char* p, size_t n,

@@ -19,6 +19,7 @@ struct VectorPair {
 struct Ssse3Classify {
     typedef VectorPair Vec;
     enum { kWidth = 32 };
+    static const bool kOneRegister = false;
     TQ_CLASSIFY_INLINE static Vec Both(__m128i x) { return {x, x}; }
     TQ_CLASSIFY_INLINE static Vec Load(const unsigned char* p) {
         return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16))};
@@ -45,7 +46,6 @@ struct Ssse3Classify {
     TQ_CLASSIFY_INLINE static Vec SignedGreater(Vec a, Vec b) {
         return {_mm_cmpgt_epi8(a.low, b.low), _mm_cmpgt_epi8(a.high, b.high)};
     }
-    TQ_CLASSIFY_INLINE static Vec MinUnsigned(Vec a, Vec b) { return {_mm_min_epu8(a.low, b.low), _mm_min_epu8(a.high, b.high)}; }
     TQ_CLASSIFY_INLINE static Vec Add(Vec a, Vec b) { return {_mm_add_epi8(a.low, b.low), _mm_add_epi8(a.high, b.high)}; }
     TQ_CLASSIFY_INLINE static Vec Sub(Vec a, Vec b) { return {_mm_sub_epi8(a.low, b.low), _mm_sub_epi8(a.high, b.high)}; }
     TQ_CLASSIFY_INLINE static Vec Table(const uint8_t* p) { return Both(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))); }
@@ -72,6 +72,35 @@ struct Ssse3Classify {
     }
     TQ_CLASSIFY_INLINE static size_t LowestBitOrWidth(uint32_t n) {
         return n != 0 ? static_cast<size_t>(__builtin_ctz(n)) : size_t(kWidth);
+    }
+    TQ_CLASSIFY_INLINE static unsigned LowestBit(uint32_t n) {
+        return n != 0 ? static_cast<unsigned>(__builtin_ctz(n)) : static_cast<unsigned>(kWidth);
+    }
+    TQ_CLASSIFY_INLINE static unsigned UpToHighestBit(uint32_t n) {
+        return n != 0 ? 32 - static_cast<unsigned>(__builtin_clz(n)) : 0;
+    }
+    TQ_CLASSIFY_INLINE static uint32_t BelowBit(unsigned k) { return ::BelowBit(k); }
+    // Each half shuffled by the shuffles of its two groups (the second's moved on by 8), then each
+    // group stored after the bytes kept before it: up to 32 bytes are written.
+    TQ_CLASSIFY_INLINE static int Compact(unsigned char* q, Vec x, uint32_t m, const ByteCompactions& compactions) {
+        const uint64_t* pShuffles = compactions.shuffles;
+        const __m128i secondGroup = _mm_set_epi32(0x08080808, 0x08080808, 0, 0);
+        __m128i low = _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(_mm_loadl_epi64(
+                                                        reinterpret_cast<const __m128i*>(pShuffles + (m & 0xFF)))),
+                                                    reinterpret_cast<const double*>(pShuffles + ((m >> 8) & 0xFF))));
+        __m128i high = _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(_mm_loadl_epi64(
+                                                         reinterpret_cast<const __m128i*>(pShuffles + ((m >> 16) & 0xFF)))),
+                                                     reinterpret_cast<const double*>(pShuffles + (m >> 24))));
+        __m128i first = _mm_shuffle_epi8(x.low, _mm_add_epi8(low, secondGroup));
+        __m128i second = _mm_shuffle_epi8(x.high, _mm_add_epi8(high, secondGroup));
+        unsigned n0 = compactions.counts[m & 0xFF];
+        unsigned n1 = n0 + compactions.counts[(m >> 8) & 0xFF];
+        unsigned n2 = n1 + compactions.counts[(m >> 16) & 0xFF];
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(q), first);
+        _mm_storeh_pd(reinterpret_cast<double*>(q + n0), _mm_castsi128_pd(first));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(q + n1), second);
+        _mm_storeh_pd(reinterpret_cast<double*>(q + n2), _mm_castsi128_pd(second));
+        return static_cast<int>(n2 + compactions.counts[m >> 24]);
     }
     TQ_CLASSIFY_INLINE static int Popcount(uint32_t n) {
         n -= (n >> 1) & 0x55555555u;

@@ -2,6 +2,8 @@
 
 #include <stdint.h>
 
+#include <atomic>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -179,7 +181,26 @@ inline bool ThreeByteText(const unsigned char* p, size_t n) {
     return nLeads >= 3;
 }
 
+ByteCompactions compactions;
+std::atomic<bool> compactionsMade(false);
+
 }  // namespace
+
+const ByteCompactions& Utf8ByteCompactions() {
+    if (!compactionsMade.load(std::memory_order_acquire)) {
+        for (unsigned m = 0; m < 256; ++m) {
+            uint64_t nShuffle = 0;
+            unsigned k = 0;
+            for (unsigned b = 0; b < 8; ++b) {
+                if ((m >> b) & 1) nShuffle |= static_cast<uint64_t>(b) << (8 * k++);
+            }
+            compactions.shuffles[m] = nShuffle;
+            compactions.counts[m] = static_cast<uint8_t>(k);
+        }
+        compactionsMade.store(true, std::memory_order_release);
+    }
+    return compactions;
+}
 
 // UTF-8 on the first-plane fast path: widened a few hundred bytes at a time and taken as UTF-16.
 // The first widening of a run is short: in text that leaves the fast path often (an emoji mark after

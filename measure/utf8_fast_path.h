@@ -1,13 +1,15 @@
 // UTF-8 on the first-plane fast path, and the scalar reference path's decoding of it a byte at a time.
 #pragma once
 #include <stddef.h>
+#include <stdint.h>
 
 #include "measure/character_steps.h"
 #include "measure/utf8_sequence.h"
 
 // Takes the leading well-formed UTF-8 of p that is for the first-plane fast path, writing its class
 // bytes at *pq and moving *pq past them; returns how many bytes it took. bByteBefore tells
-// whether (*pq)[-1] may be read. Each of these writes what the others write, byte for byte:
+// whether (*pq)[-1] may be read. Each of these writes the scalar reference path's class bytes, the
+// widening with fillers (0x80 and 0xFF, measure_kernels.h) among them, the classifiers without:
 //   widened to units a few hundred bytes at a time and taken as UTF-16 (the plain and SSE2 kernels')
 size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq, bool bByteBefore);
 #if defined(TQ_X86_MEASURE_KERNELS)
@@ -15,6 +17,15 @@ size_t RunFastUtf8(CharacterState* s, const unsigned char* p, size_t n, unsigned
 size_t ClassifyUtf8Ssse3(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq, bool bByteBefore);
 size_t ClassifyUtf8Avx2(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq, bool bByteBefore);
 #endif
+
+// For each byte of a mask, the byte shuffle that keeps the bytes of an 8-byte group that it sets, in
+// order, and how many it keeps: the classifiers write the class bytes of the characters begun
+// one after another by them. Made at the first use.
+struct ByteCompactions {
+    uint64_t shuffles[256];
+    uint8_t counts[256];
+};
+const ByteCompactions& Utf8ByteCompactions();
 
 // Decodes one byte of UTF-8 by the table of first bytes. A byte that cannot continue the open
 // sequence ends it as U+FFFD and is read again; returns whether the byte was taken.

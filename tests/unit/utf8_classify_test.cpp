@@ -8,10 +8,12 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "measure/first_plane_fast_path.h"
 #include "measure/measure_kernels.h"
 #include "measure/utf8_fast_path.h"
 #include "scalar_reference_translation.h"
@@ -138,6 +140,57 @@ TEST(Utf8Classify, AwkwardSequencesAtEveryOffset) {
                         return;
                     }
                 }
+            }
+        }
+    }
+}
+
+// The ranges whose code points share one code are what the table says: the first bytes of two
+// that hold letters only, marks only or both, and the unified ideographs.
+TEST(Utf8Classify, UniformRangesAreTheTablesOwn) {
+    const FirstPlaneRanges& ranges = FirstPlaneUniformRanges();
+    EXPECT_EQ('a', ranges.lead2[0xD0 - 0xC0]) << "D0, Cyrillic letters U+0400..043F";
+    EXPECT_EQ('a', ranges.lead2[0xD1 - 0xC0]) << "D1, Cyrillic letters U+0440..047F";
+    EXPECT_EQ(kFastFiller, ranges.lead2[0xD2 - 0xC0]) << "D2, Cyrillic letters and marks from U+0483";
+    EXPECT_EQ(kFastExtends, ranges.lead2[0xCC - 0xC0]) << "CC, combining marks U+0300..033F";
+    EXPECT_EQ(kFastFiller, ranges.lead2[0xC3 - 0xC0]) << "C3, Latin letters with U+00D7 and U+00F7";
+    EXPECT_EQ(kFastFiller, ranges.lead2[0xD8 - 0xC0]) << "D8, Arabic's prepended marks, marks and letters";
+    EXPECT_EQ(0x4E, ranges.nIdeographsFirst) << "the ideographs' first byte of code point";
+    EXPECT_EQ(0x9F, ranges.nIdeographsLast) << "the ideographs' last byte of code point";
+    const uint8_t* pCodes = FirstPlaneCodes();
+    for (unsigned nLead = 0; nLead < 32; ++nLead) {
+        if (ranges.lead2[nLead] == kFastFiller) continue;
+        for (unsigned k = 0; k < 64; ++k) {
+            if (pCodes[(nLead << 6) | k] != ranges.lead2[nLead]) {
+                ADD_FAILURE() << "U+" << std::hex << ((nLead << 6) | k) << " has code " << unsigned(pCodes[(nLead << 6) | k])
+                              << ", its first byte's range " << unsigned(ranges.lead2[nLead]);
+                break;
+            }
+        }
+    }
+}
+
+// The edges of the ranges whose codes are taken without the table, and the code points just
+// outside them, among code points that the table gives: few in a block and many, at every offset.
+TEST(Utf8Classify, UniformRangesAtTheirEdges) {
+    const std::vector<const MeasureKernel*> kernels = RunnableKernels();
+    CodePoints edges;
+    for (char32_t nLead = 2; nLead < 32; ++nLead) edges += {nLead << 6, (nLead << 6) | 0x21, (nLead << 6) | 0x3F};
+    edges += {0x3400, 0x4DBF, 0x4DC0, 0x4DFF, 0x4E00, 0x4E01, 0x9FFF, 0xA000, 0x0483, 0x0489, 0x00D7, 0x00F7};
+    const CodePoints kBetween[] = {U"", U"\u0644", U"\u0915\u093F", U" ", U"\u0430\u0431"};
+    std::mt19937 random(7);
+    for (const CodePoints& between : kBetween) {
+        for (size_t nOffset = 0; nOffset < 40; ++nOffset) {
+            CodePoints text(nOffset, U'x');
+            for (char32_t c : edges) text += between + c;
+            std::shuffle(edges.begin(), edges.end(), random);
+            std::string bytes = ToUtf8(text);
+            for (const MeasureKernel* pKernel : kernels) {
+                std::string difference = DifferenceAt(bytes, {}, *pKernel);
+                if (difference.empty()) continue;
+                ADD_FAILURE() << "edges after " << nOffset << " letters, " << between.size() << " between, kernel "
+                              << pKernel->szName << ": " << difference;
+                return;
             }
         }
     }
