@@ -50,12 +50,19 @@ size_t RunWindows1252(CharacterState* s, const unsigned char* p, size_t n, unsig
     const __m128i zero = _mm_setzero_si128();
     for (; i + 64 <= n; i += 64) {
         uint64_t nHigh = 0, nStops = 0;
+        __m128i x[4];
         for (int k = 0; k < 4; ++k) {
-            __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 16 * k));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(q + i + 16 * k), x);
-            nHigh |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(x))) << (16 * k);
-            nStops |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, zero))))
-                      << (16 * k);
+            x[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 16 * k));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(q + i + 16 * k), x[k]);
+            nHigh |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(x[k]))) << (16 * k);
+        }
+        // A zero byte is rare: the block's least byte tells whether one is there.
+        __m128i least = _mm_min_epu8(_mm_min_epu8(x[0], x[1]), _mm_min_epu8(x[2], x[3]));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(least, zero)) != 0) {
+            for (int k = 0; k < 4; ++k) {
+                nStops |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x[k], zero))))
+                          << (16 * k);
+            }
         }
         // High bytes are few in Latin text: each looked up on its own.
         for (; nHigh != 0; nHigh &= nHigh - 1) {
