@@ -89,8 +89,8 @@ void PutCell(const char* pText8, size_t cbText, DocumentText* pText) {
 }
 
 // A cell's index into the shared strings, read as strtoul reads it; false when it is none.
-bool StringIndex(const GrowingBytes& value, size_t* pnIndex) {
-    size_t i = 0, n = value.Size();
+bool StringIndex(const char* value, size_t n, size_t* pnIndex) {
+    size_t i = 0;
     while (i < n && (value[i] == ' ' || (value[i] >= '\t' && value[i] <= '\r'))) ++i;
     bool bNegative = i < n && value[i] == '-';
     if (i < n && (value[i] == '+' || value[i] == '-')) ++i;
@@ -104,11 +104,43 @@ bool StringIndex(const GrowingBytes& value, size_t* pnIndex) {
     return true;
 }
 
+// Whether a raw value decodes to itself as text (kPlainText) or as an attribute: printable ASCII
+// without a reference, and in text tab and line feed. Most cells' t and v are written so, and are
+// read as they stand.
+enum PlainKind { kPlainAttribute, kPlainText };
+bool IsPlain(XmlSpan raw, PlainKind kind) {
+    for (size_t i = 0; i < raw.cbData; ++i) {
+        unsigned char c = static_cast<unsigned char>(raw.pData[i]);
+        bool bControl = c < 0x20 && (kind == kPlainAttribute || (c != '\t' && c != '\n'));
+        if (bControl || c >= 0x80 || c == '&') return false;
+    }
+    return true;
+}
+
+enum CellText { kNoCellText, kSharedStringCell, kInlineStringCell };
+
+// What a cell's type (its t, raw) says of its text; false when memory fails decoding it.
+bool CellTextOf(XmlSpan type, GrowingBytes* pDecoded, DocumentText* pText, CellText* pCellText) {
+    if (IsPlain(type, kPlainAttribute)) {
+        *pCellText = XmlSpanIs(type, "s")           ? kSharedStringCell
+                     : XmlSpanIs(type, "inlineStr") ? kInlineStringCell
+                                                    : kNoCellText;
+        return true;
+    }
+    pDecoded->Clear();
+    if (!AppendXmlValue(type, XmlValueKind::kAttribute, pDecoded, pText)) return false;
+    *pCellText = BytesAre(*pDecoded, "s")           ? kSharedStringCell
+                 : BytesAre(*pDecoded, "inlineStr") ? kInlineStringCell
+                                                    : kNoCellText;
+    return true;
+}
+
 bool ReadSheet(OfficePackage* pPackage, XmlSpan partName, const SharedStrings& strings, DocumentText* pText) {
     PackagePart part;
     if (!pPackage->Read(partName, &part)) return false;
     XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     GrowingBytes cellType(pText->Kept()), value(pText->Kept()), item(pText->Kept());
+    CellText cellText = kNoCellText;
     NamespaceMatch isSpreadsheet(IsSpreadsheetNamespace);
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
@@ -117,20 +149,31 @@ bool ReadSheet(OfficePackage* pPackage, XmlSpan partName, const SharedStrings& s
         int nElement = ElementCode(reader.LocalName(), kSheetElements, kOtherElement);
         if (nElement == kCell) {
             XmlSpan type;
-            cellType.Clear();
-            if (reader.FindAttribute("", "t", &type) && !AppendXmlValue(type, XmlValueKind::kAttribute, &cellType, pText))
-                return false;
-        } else if (nElement == kValue && BytesAre(cellType, "s")) {
+            cellText = kNoCellText;
+            if (reader.FindAttribute("", "t", &type) && !CellTextOf(type, &cellType, pText, &cellText)) return false;
+        } else if (nElement == kValue && cellText == kSharedStringCell) {
+            // The index is read as it stands when it is one plain text, as most are.
+            XmlSpan plain = {nullptr, 0};
+            bool bDecoded = false;
             value.Clear();
             for (token = reader.Next(); token == XmlToken::kText; token = reader.Next()) {
+                if (!bDecoded && plain.pData == nullptr && IsPlain(reader.Text(), kPlainText)) {
+                    plain = reader.Text();
+                    continue;
+                }
+                if (!bDecoded && plain.pData != nullptr && !value.Append(plain.pData, plain.cbData))
+                    return pText->RefuseGrowth();
+                bDecoded = true;
                 if (!AppendXmlValue(reader.Text(), XmlValueKind::kText, &value, pText)) return false;
             }
             if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
             size_t nIndex = 0;
-            if (!StringIndex(value, &nIndex) || nIndex >= strings.ends.Size()) continue;  // no such string: no text
+            bool bIndex = bDecoded ? StringIndex(value.Data(), value.Size(), &nIndex)
+                                   : StringIndex(plain.pData, plain.cbData, &nIndex);
+            if (!bIndex || nIndex >= strings.ends.Size()) continue;  // no such string: no text
             size_t nStart = nIndex == 0 ? 0 : strings.ends[nIndex - 1];
             PutCell(strings.text.Data() + nStart, strings.ends[nIndex] - nStart, pText);
-        } else if (nElement == kInlineString && BytesAre(cellType, "inlineStr")) {
+        } else if (nElement == kInlineString && cellText == kInlineStringCell) {
             item.Clear();
             if (!ReadStringItem(&reader, pPackage, &item)) return false;
             PutCell(item.Data(), item.Size(), pText);

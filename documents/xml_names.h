@@ -21,8 +21,10 @@ inline ScannedName ScanName(const char* p, const char* pEnd) {
     const char* pLimit = static_cast<size_t>(pEnd - p) > kXmlMaxNameLength ? p + kXmlMaxNameLength + 1 : pEnd;
     if (p == pLimit || !IsXmlNameStart(*p)) return scanned;
     if (*p == ':') scanned.pColon = p;
-    for (++p; p < pLimit && IsXmlNameByte(*p); ++p) {
-        if (*p != ':') continue;
+    // The bytes between colons in one loop: most names have none, the rest one.
+    for (++p;; ++p) {
+        while (p < pLimit && IsXmlNamePlain(*p)) ++p;
+        if (p == pLimit || *p != ':') break;
         if (scanned.pColon != nullptr) scanned.bSecondColon = true;
         else scanned.pColon = p;
     }

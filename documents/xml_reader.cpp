@@ -42,7 +42,7 @@ const XmlReader::OpenElement XmlReader::kNoElement = {kNoSpan, kNoSpan, kNoSpan,
 
 XmlReader::XmlReader(const char* pData, size_t cbData, ProgressMeter* pMeter)
     : pData(pData), pEnd(pData + cbData), pStart(pData), pPos(pData), pMeter(pMeter), cbTold(0),
-      token(XmlToken::kStartElement),
+      cbNextTell(pMeter != nullptr ? kProgressStepBytes : UINT64_MAX), token(XmlToken::kStartElement),
       error(XmlError::kNone), cbOffset(0), pElement(&kNoElement),
       text(kNoSpan), bRawText(false), bRootSeen(false), bEmptyElement(false), nDepth(0), nTokenDepth(0),
       nAttributes(0), nNamespaces(0) {
@@ -58,17 +58,20 @@ XmlToken XmlReader::Fail(XmlError why, const char* pWhere) {
 }
 
 XmlToken XmlReader::Next() {
-    if (token == XmlToken::kError || token == XmlToken::kEndDocument) return token;
+    if (token >= XmlToken::kEndDocument) return token;  // or kError: both last for ever
     nAttributes = 0;
     if (bEmptyElement) return CloseElement();
+    // One comparison a token: the meter is asked each kProgressStepBytes (never without one).
     size_t cbParsed = static_cast<size_t>(pPos - pData);
-    if (pMeter != nullptr && cbParsed - cbTold >= kProgressStepBytes && !pMeter->DoneUpTo(cbParsed, &cbTold))
-        return Fail(XmlError::kStopped, pPos);
+    if (cbParsed >= cbNextTell) {
+        if (!pMeter->DoneUpTo(cbParsed, &cbTold)) return Fail(XmlError::kStopped, pPos);
+        cbNextTell = cbTold + kProgressStepBytes;
+    }
     const char* p = pPos;
     for (;;) {
         if (nDepth == 0) {
             // Outside the root only white space, comments and processing instructions may stand.
-            while (p < pEnd && IsXmlSpace(*p)) ++p;
+            while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
             if (p == pEnd) {
                 if (!bRootSeen) return Fail(XmlError::kNoRootElement, p);
                 cbOffset = static_cast<size_t>(p - pData);
@@ -125,14 +128,14 @@ const char* XmlReader::SkipExternalDoctype(const char* pDoctype) {
     bDoctypeSeen = true;
     const char* p = pDoctype + 9;
     if (p == pEnd) return Fail(XmlError::kTruncated, pDoctype), nullptr;
-    if (!IsXmlSpace(*p)) return Fail(XmlError::kNotWellFormed, p), nullptr;
-    while (p < pEnd && IsXmlSpace(*p)) ++p;
+    if (!IsXmlSpaceByte(*p)) return Fail(XmlError::kNotWellFormed, p), nullptr;
+    while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
     XmlSpan name, local;
     p = ReadName(p, &name, &local);
     if (p == nullptr) return nullptr;
     // At most the keyword and two literals follow.
     for (unsigned nParts = 0; p < pEnd; ++nParts) {
-        while (p < pEnd && IsXmlSpace(*p)) ++p;
+        while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
         if (p == pEnd) break;
         if (*p == '>') return p + 1;
         if (*p == '[') return Fail(XmlError::kDoctype, pDoctype), nullptr;
@@ -150,8 +153,9 @@ const char* XmlReader::SkipExternalDoctype(const char* pDoctype) {
     return Fail(XmlError::kTruncated, pDoctype), nullptr;
 }
 
-// The qualified name at p and its local part: where it ends, or null after an error.
-const char* XmlReader::ReadName(const char* p, XmlSpan* pName, XmlSpan* pLocal) {
+// The qualified name at p and its local part: where it ends, or null after an error. Inline: the
+// start tag reads its name and each attribute's this way.
+inline const char* XmlReader::ReadName(const char* p, XmlSpan* pName, XmlSpan* pLocal) {
     ScannedName scanned = ScanName(p, pEnd);
     const char* pAfter = scanned.pAfter;
     *pName = Span(p, pAfter);
@@ -209,7 +213,7 @@ XmlToken XmlReader::ReadStartTag(const char* pTag) {
     if (p == nullptr) return token;
     for (;;) {
         const char* pSpace = p;
-        while (p < pEnd && IsXmlSpace(*p)) ++p;
+        while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
         if (p == pEnd || (*p == '/' && p + 1 == pEnd)) return Fail(XmlError::kTruncated, pTag);
         if (*p == '>' || (*p == '/' && p[1] == '>')) {
             bEmptyElement = *p == '/';
@@ -257,15 +261,20 @@ XmlToken XmlReader::ReadStartTag(const char* pTag) {
 
 // One attribute of a start tag, at its name: a namespace declaration goes in scope, any other
 // attribute to the list. Returns where it ends, or null on an error.
-const char* XmlReader::ReadAttribute(const char* p, unsigned nNamespaceBase) {
+inline const char* XmlReader::ReadAttribute(const char* p, unsigned nNamespaceBase) {
     XmlSpan name, local;
     const char* pName = p;
     if ((p = ReadName(p, &name, &local)) == nullptr) return nullptr;
-    while (p < pEnd && IsXmlSpace(*p)) ++p;
-    if (p < pEnd && *p++ != '=') return Fail(XmlError::kNotWellFormed, p - 1), nullptr;
-    while (p < pEnd && IsXmlSpace(*p)) ++p;
-    if (p == pEnd) return Fail(XmlError::kTruncated, pName), nullptr;
-    if (*p != '"' && *p != '\'') return Fail(XmlError::kNotWellFormed, p), nullptr;
+    // Most write name="value", with no space about the '='.
+    if (pEnd - p >= 2 && *p == '=' && (p[1] == '"' || p[1] == '\'')) {
+        ++p;
+    } else {
+        while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
+        if (p < pEnd && *p++ != '=') return Fail(XmlError::kNotWellFormed, p - 1), nullptr;
+        while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
+        if (p == pEnd) return Fail(XmlError::kTruncated, pName), nullptr;
+        if (*p != '"' && *p != '\'') return Fail(XmlError::kNotWellFormed, p), nullptr;
+    }
     const char* pValue = p + 1;
     size_t cbRest = static_cast<size_t>(pEnd - pValue);
     size_t cbLook = cbRest > kXmlMaxValueLength ? kXmlMaxValueLength + 1 : cbRest;
@@ -323,7 +332,7 @@ XmlToken XmlReader::ReadEndTag(const char* pTag) {
     if (nDepth > 0) {
         XmlSpan openName = open[nDepth - 1].name;
         if (static_cast<size_t>(pEnd - pTag) > openName.cbData + 2 && pTag[openName.cbData + 2] == '>' &&
-            memcmp(pTag + 2, openName.pData, openName.cbData) == 0) {
+            SameBytes(pTag + 2, openName.pData, openName.cbData)) {
             cbOffset = static_cast<size_t>(pTag - pData);
             pPos = pTag + openName.cbData + 3;
             return CloseElement();
@@ -332,7 +341,7 @@ XmlToken XmlReader::ReadEndTag(const char* pTag) {
     XmlSpan name, local;
     const char* p = ReadName(pTag + 2, &name, &local);
     if (p == nullptr) return token;
-    while (p < pEnd && IsXmlSpace(*p)) ++p;
+    while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
     if (p == pEnd) return Fail(XmlError::kTruncated, pTag);
     if (*p != '>') return Fail(XmlError::kNotWellFormed, p);
     if (nDepth == 0) return Fail(XmlError::kUnexpectedEndTag, pTag);

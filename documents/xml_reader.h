@@ -143,6 +143,7 @@ private:
     const char* pPos;
     ProgressMeter* pMeter;
     uint64_t cbTold;  // how far the meter has been told
+    uint64_t cbNextTell;  // where the meter is told again: a step on, or never without a meter
     XmlToken token;
     XmlError error;
     size_t cbOffset;

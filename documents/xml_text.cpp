@@ -92,7 +92,7 @@ bool DecodeXmlValue(XmlSpan value, XmlValueKind kind, XmlSink* pSink) {
     char cReference = kind == XmlValueKind::kRawText ? '\0' : '&';
     char cTab = bAttribute ? ' ' : '\t', cLineFeed = bAttribute ? ' ' : '\n';
     char utf8[4];
-    while ((p = FindNotPlainAscii(p, pEnd, cReference, cTab, cLineFeed)) < pEnd) {
+    while ((p = FindNotPlainAscii(value.pData, p, pEnd, cReference, cTab, cLineFeed)) < pEnd) {
         unsigned char c = static_cast<unsigned char>(*p);
         if (c >= 0x80) {
             if (size_t cbChar = Utf8CharLength(p, pEnd)) {
