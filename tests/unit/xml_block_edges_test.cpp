@@ -166,6 +166,22 @@ TEST(XmlBlockEdges, ValuesDecodeAlikeAtEveryPlaceOfTwoBlocks) {
     }
 }
 
+TEST(XmlBlockEdges, AValuesLastPieceIsReadInTheBlockThatEndsIt) {
+    // Of every length up to three blocks, with what needs decoding at every place of it: a value's
+    // last bytes are looked at in the 16 that end it once it is that long.
+    for (size_t cbValue = 1; cbValue <= 48; ++cbValue) {
+        for (size_t k = 0; k < cbValue; ++k) {
+            std::string before(k, 'x'), after(cbValue - k - 1, 'y');
+            std::string at = " at " + std::to_string(k) + " of " + std::to_string(cbValue);
+            EXPECT_EQ(before + " " + after, Decoded(before + "\t" + after, XmlValueKind::kAttribute)) << "a tab" << at;
+            EXPECT_EQ(before + kReplacement + after, Decoded(before + "\x01" + after, XmlValueKind::kText))
+                << "a control" << at;
+            EXPECT_EQ(before + "&" + after, Decoded(before + "&" + after, XmlValueKind::kRawText)) << "CDATA's &" << at;
+            EXPECT_EQ(before + "!failed", Decoded(before + "&" + after, XmlValueKind::kText)) << "a bad reference" << at;
+        }
+    }
+}
+
 TEST(XmlBlockEdges, TheDocumentsTextReplacesWhatIsNoTextAtEveryPlaceOfTwoBlocks) {
     for (size_t k = 0; k < 32; ++k) {
         for (size_t cbTail : kTails) {
