@@ -25,14 +25,6 @@ private:
 
 }  // namespace
 
-XmlToken TranslationWalk::Next() {
-    for (;;) {
-        XmlToken token = pReader->Next();
-        if (nSkipDepth == 0 || token == XmlToken::kError || token == XmlToken::kEndDocument) return token;
-        if (token == XmlToken::kEndElement && pReader->Depth() == nSkipDepth) nSkipDepth = 0;
-    }
-}
-
 void TextRoles::SetInline(unsigned nDepth, InlineKind kind) {
     TextRole parent = roles[nDepth - 1];
     TextRole role = parent;

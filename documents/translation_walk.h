@@ -13,7 +13,14 @@
 class TranslationWalk {
 public:
     explicit TranslationWalk(XmlReader* pReader) : pReader(pReader), nSkipDepth(0) {}
-    XmlToken Next();
+    // Inline: the walk takes every token of a file through it.
+    XmlToken Next() {
+        for (;;) {
+            XmlToken token = pReader->Next();
+            if (nSkipDepth == 0 || token == XmlToken::kError || token == XmlToken::kEndDocument) return token;
+            if (token == XmlToken::kEndElement && pReader->Depth() == nSkipDepth) nSkipDepth = 0;
+        }
+    }
     void SkipElement() { nSkipDepth = pReader->Depth(); }
 
 private:

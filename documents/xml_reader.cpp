@@ -9,6 +9,10 @@
 
 const char kXmlNamespaceUri[] = "http://www.w3.org/XML/1998/namespace";
 
+// What a start tag reads for each attribute, and what the tokens of most parts are, is inlined
+// into the function that reads them: calls cost as much as the reading on short names and values.
+#define TQ_XML_INLINE inline __attribute__((always_inline))
+
 namespace {
 
 const char kXmlnsUri[] = "http://www.w3.org/2000/xmlns/";
@@ -155,7 +159,7 @@ const char* XmlReader::SkipExternalDoctype(const char* pDoctype) {
 
 // The qualified name at p and its local part: where it ends, or null after an error. Inline: the
 // start tag reads its name and each attribute's this way.
-inline const char* XmlReader::ReadName(const char* p, XmlSpan* pName, XmlSpan* pLocal) {
+TQ_XML_INLINE const char* XmlReader::ReadName(const char* p, XmlSpan* pName, XmlSpan* pLocal) {
     ScannedName scanned = ScanName(p, pEnd);
     const char* pAfter = scanned.pAfter;
     *pName = Span(p, pAfter);
@@ -206,62 +210,9 @@ XmlToken XmlReader::ReadText(const char* p) {
     return token = XmlToken::kText;
 }
 
-XmlToken XmlReader::ReadStartTag(const char* pTag) {
-    if (bRootSeen && nDepth == 0) return Fail(XmlError::kSecondRootElement, pTag);
-    OpenElement opened = {kNoSpan, kNoSpan, kNoSpan, nNamespaces};
-    const char* p = ReadName(pTag + 1, &opened.name, &opened.local);
-    if (p == nullptr) return token;
-    for (;;) {
-        const char* pSpace = p;
-        while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
-        if (p == pEnd || (*p == '/' && p + 1 == pEnd)) return Fail(XmlError::kTruncated, pTag);
-        if (*p == '>' || (*p == '/' && p[1] == '>')) {
-            bEmptyElement = *p == '/';
-            p += bEmptyElement ? 2 : 1;
-            break;
-        }
-        // Attributes stand apart by white space.
-        if (p == pSpace) return Fail(XmlError::kNotWellFormed, p);
-        p = ReadAttribute(p, opened.nNamespaceBase);
-        if (p == nullptr) return token;
-    }
-    if (nDepth == kXmlMaxDepth) return Fail(XmlError::kTooDeep, pTag);
-    // Prefixes resolve once all of the tag's declarations are in scope. A tag that declares none
-    // has its parent's scope: the parent's prefix means for it what it meant for the parent.
-    size_t cbPrefix = static_cast<size_t>(opened.local.pData - opened.name.pData);
-    const OpenElement* pParent = nDepth > 0 ? &open[nDepth - 1] : nullptr;
-    if (pParent != nullptr && nNamespaces == opened.nNamespaceBase &&
-        static_cast<size_t>(pParent->local.pData - pParent->name.pData) == cbPrefix &&
-        (cbPrefix == 0 || memcmp(pParent->name.pData, opened.name.pData, cbPrefix) == 0)) {
-        opened.uri = pParent->uri;
-    } else if (!Resolve(opened.name, opened.local, false, &opened.uri)) {
-        return Fail(XmlError::kUnboundPrefix, pTag + 1);
-    }
-    for (unsigned i = 0; i < nAttributes; ++i) {
-        XmlAttribute& attribute = attributes[i];
-        // An attribute without prefix is in no namespace (as set when it was read).
-        if (attribute.local.pData != attribute.name.pData && !Resolve(attribute.name, attribute.local, true, &attribute.uri)) {
-            return Fail(XmlError::kUnboundPrefix, attribute.name.pData);
-        }
-        for (unsigned j = 0; j < i; ++j) {
-            const XmlAttribute& earlier = attributes[j];
-            if (XmlSpansEqual(earlier.local, attribute.local) && XmlSpansEqual(earlier.uri, attribute.uri)) {
-                return Fail(XmlError::kDuplicateAttribute, attribute.name.pData);
-            }
-        }
-    }
-    open[nDepth] = opened;
-    pElement = &open[nDepth++];
-    nTokenDepth = nDepth;
-    bRootSeen = true;
-    cbOffset = static_cast<size_t>(pTag - pData);
-    pPos = p;
-    return token = XmlToken::kStartElement;
-}
-
 // One attribute of a start tag, at its name: a namespace declaration goes in scope, any other
 // attribute to the list. Returns where it ends, or null on an error.
-inline const char* XmlReader::ReadAttribute(const char* p, unsigned nNamespaceBase) {
+TQ_XML_INLINE const char* XmlReader::ReadAttribute(const char* p, unsigned nNamespaceBase) {
     XmlSpan name, local;
     const char* pName = p;
     if ((p = ReadName(p, &name, &local)) == nullptr) return nullptr;
@@ -327,7 +278,60 @@ inline const char* XmlReader::ReadAttribute(const char* p, unsigned nNamespaceBa
     return pQuote + 1;
 }
 
-XmlToken XmlReader::ReadEndTag(const char* pTag) {
+XmlToken XmlReader::ReadStartTag(const char* pTag) {
+    if (bRootSeen && nDepth == 0) return Fail(XmlError::kSecondRootElement, pTag);
+    OpenElement opened = {kNoSpan, kNoSpan, kNoSpan, nNamespaces};
+    const char* p = ReadName(pTag + 1, &opened.name, &opened.local);
+    if (p == nullptr) return token;
+    for (;;) {
+        const char* pSpace = p;
+        while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
+        if (p == pEnd || (*p == '/' && p + 1 == pEnd)) return Fail(XmlError::kTruncated, pTag);
+        if (*p == '>' || (*p == '/' && p[1] == '>')) {
+            bEmptyElement = *p == '/';
+            p += bEmptyElement ? 2 : 1;
+            break;
+        }
+        // Attributes stand apart by white space.
+        if (p == pSpace) return Fail(XmlError::kNotWellFormed, p);
+        p = ReadAttribute(p, opened.nNamespaceBase);
+        if (p == nullptr) return token;
+    }
+    if (nDepth == kXmlMaxDepth) return Fail(XmlError::kTooDeep, pTag);
+    // Prefixes resolve once all of the tag's declarations are in scope. A tag that declares none
+    // has its parent's scope: the parent's prefix means for it what it meant for the parent.
+    size_t cbPrefix = static_cast<size_t>(opened.local.pData - opened.name.pData);
+    const OpenElement* pParent = nDepth > 0 ? &open[nDepth - 1] : nullptr;
+    if (pParent != nullptr && nNamespaces == opened.nNamespaceBase &&
+        static_cast<size_t>(pParent->local.pData - pParent->name.pData) == cbPrefix &&
+        (cbPrefix == 0 || memcmp(pParent->name.pData, opened.name.pData, cbPrefix) == 0)) {
+        opened.uri = pParent->uri;
+    } else if (!Resolve(opened.name, opened.local, false, &opened.uri)) {
+        return Fail(XmlError::kUnboundPrefix, pTag + 1);
+    }
+    for (unsigned i = 0; i < nAttributes; ++i) {
+        XmlAttribute& attribute = attributes[i];
+        // An attribute without prefix is in no namespace (as set when it was read).
+        if (attribute.local.pData != attribute.name.pData && !Resolve(attribute.name, attribute.local, true, &attribute.uri)) {
+            return Fail(XmlError::kUnboundPrefix, attribute.name.pData);
+        }
+        for (unsigned j = 0; j < i; ++j) {
+            const XmlAttribute& earlier = attributes[j];
+            if (XmlSpansEqual(earlier.local, attribute.local) && XmlSpansEqual(earlier.uri, attribute.uri)) {
+                return Fail(XmlError::kDuplicateAttribute, attribute.name.pData);
+            }
+        }
+    }
+    open[nDepth] = opened;
+    pElement = &open[nDepth++];
+    nTokenDepth = nDepth;
+    bRootSeen = true;
+    cbOffset = static_cast<size_t>(pTag - pData);
+    pPos = p;
+    return token = XmlToken::kStartElement;
+}
+
+TQ_XML_INLINE XmlToken XmlReader::ReadEndTag(const char* pTag) {
     // Most end tags are the open element's name and '>': what the checks below would find.
     if (nDepth > 0) {
         XmlSpan openName = open[nDepth - 1].name;
@@ -351,7 +355,7 @@ XmlToken XmlReader::ReadEndTag(const char* pTag) {
     return CloseElement();
 }
 
-XmlToken XmlReader::CloseElement() {
+TQ_XML_INLINE XmlToken XmlReader::CloseElement() {
     bEmptyElement = false;
     nTokenDepth = nDepth;
     pElement = &open[--nDepth];
