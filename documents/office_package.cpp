@@ -169,8 +169,13 @@ size_t Relationships::FirstWithId(XmlSpan id) const {
 }
 
 bool AppendXmlValue(XmlSpan value, XmlValueKind kind, GrowingBytes* pOut, DocumentText* pText) {
+    // The run that needs no decoding, the most of most values, is copied as it stands: the bytes
+    // the decoder would have put first.
+    size_t cbPlain = XmlPlainLength(value, kind);
+    if (!pOut->Append(value.pData, cbPlain)) return pText->RefuseGrowth();
+    if (cbPlain == value.cbData) return true;
     BytesSink sink(pOut);
-    DecodeXmlValue(value, kind, &sink);
+    DecodeXmlValue(XmlSpan{value.pData + cbPlain, value.cbData - cbPlain}, kind, &sink);
     return !sink.Failed() || pText->RefuseGrowth();
 }
 

@@ -124,6 +124,14 @@ bool DecodeXmlValue(XmlSpan value, XmlValueKind kind, XmlSink* pSink) {
     return true;
 }
 
+size_t XmlPlainLength(XmlSpan value, XmlValueKind kind) {
+    bool bAttribute = kind == XmlValueKind::kAttribute;
+    const char* pEnd = value.pData + value.cbData;
+    const char* p = FindNotPlainAscii(value.pData, value.pData, pEnd, kind == XmlValueKind::kRawText ? '\0' : '&',
+                                      bAttribute ? ' ' : '\t', bAttribute ? ' ' : '\n');
+    return static_cast<size_t>(p - value.pData);
+}
+
 XmlEncoding DetectXmlEncoding(const char* pData, size_t cbData) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(pData);
     XmlEncoding encoding = XmlEncoding::kUtf8;

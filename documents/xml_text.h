@@ -90,6 +90,9 @@ enum class XmlValueKind {
 // the first malformed reference (unknown name, no ';', bad digit, overflow), having put what came
 // before it; the reader refuses such a reference before a caller sees it.
 bool DecodeXmlValue(XmlSpan value, XmlValueKind kind, XmlSink* pSink);
+// How many of the value's first bytes decode to themselves, found as DecodeXmlValue finds them:
+// most values are whole such runs, which a caller keeping the bytes copies without a sink.
+size_t XmlPlainLength(XmlSpan value, XmlValueKind kind);
 
 enum class XmlEncoding { kUtf8, kUtf16LE, kUtf16BE, kRefused };
 
