@@ -25,13 +25,14 @@ long EscapeAt(const char* p, size_t cb, size_t i) {
 }
 
 // The text of a string item (si, is): its t, and the t of its runs; phonetic runs (rPh) left out,
-// added to pText8 decoded. The reader stands on the item's start; returns at its end.
-bool ReadStringItem(XmlReader* pReader, OfficePackage* pPackage, GrowingBytes* pText8) {
+// added to pText8 decoded. The reader stands on the item's start; returns at its end. The part's
+// match of the namespace is its reader's, so that it is compared once a part, not once an item.
+bool ReadStringItem(XmlReader* pReader, OfficePackage* pPackage, NamespaceMatch* pIsSpreadsheet, GrowingBytes* pText8) {
     unsigned nItemDepth = pReader->Depth();
     unsigned nSkipDepth = 0;
     size_t cbBefore = pText8->Size();
     bool bInT = false;
-    NamespaceMatch isSpreadsheet(IsSpreadsheetNamespace);
+    NamespaceMatch& isSpreadsheet = *pIsSpreadsheet;
     for (;;) {
         XmlToken token = pReader->Next();
         if (token == XmlToken::kError) return pPackage->RefuseXml(*pReader);
@@ -75,7 +76,7 @@ bool ReadSharedStrings(OfficePackage* pPackage, XmlSpan partName, SharedStrings*
         if (token != XmlToken::kStartElement || !XmlSpanIs(reader.LocalName(), "si") ||
             !isSpreadsheet(reader.NamespaceUri()))
             continue;
-        if (!ReadStringItem(&reader, pPackage, &pStrings->text)) return false;
+        if (!ReadStringItem(&reader, pPackage, &isSpreadsheet, &pStrings->text)) return false;
         if (!pStrings->ends.Push(pStrings->text.Size())) return pPackage->Text()->RefuseGrowth();
         if (reader.Token() == XmlToken::kError) return pPackage->RefuseXml(reader);
     }
@@ -96,9 +97,11 @@ bool StringIndex(const char* value, size_t n, size_t* pnIndex) {
     if (i < n && (value[i] == '+' || value[i] == '-')) ++i;
     if (i == n || !IsAsciiDigit(value[i])) return false;
     size_t nIndex = 0;
+    // Below kSafe another digit cannot overflow: only past it the exact bound is worked out.
+    const size_t kSafe = (SIZE_MAX - 9) / 10;
     for (; i < n && IsAsciiDigit(value[i]); ++i) {
         size_t nDigit = static_cast<size_t>(value[i] - '0');
-        nIndex = nIndex > (SIZE_MAX - nDigit) / 10 ? SIZE_MAX : nIndex * 10 + nDigit;
+        nIndex = nIndex <= kSafe || nIndex <= (SIZE_MAX - nDigit) / 10 ? nIndex * 10 + nDigit : SIZE_MAX;
     }
     *pnIndex = bNegative && nIndex != 0 ? SIZE_MAX : nIndex;  // a negative index names no string
     return true;
@@ -175,7 +178,7 @@ bool ReadSheet(OfficePackage* pPackage, XmlSpan partName, const SharedStrings& s
             PutCell(strings.text.Data() + nStart, strings.ends[nIndex] - nStart, pText);
         } else if (nElement == kInlineString && cellText == kInlineStringCell) {
             item.Clear();
-            if (!ReadStringItem(&reader, pPackage, &item)) return false;
+            if (!ReadStringItem(&reader, pPackage, &isSpreadsheet, &item)) return false;
             PutCell(item.Data(), item.Size(), pText);
         }
     }

@@ -227,9 +227,8 @@ TQ_XML_INLINE const char* XmlReader::ReadAttribute(const char* p, unsigned nName
         if (*p != '"' && *p != '\'') return Fail(XmlError::kNotWellFormed, p), nullptr;
     }
     const char* pValue = p + 1;
-    size_t cbRest = static_cast<size_t>(pEnd - pValue);
-    size_t cbLook = cbRest > kXmlMaxValueLength ? kXmlMaxValueLength + 1 : cbRest;
-    const char* pLook = pValue + cbLook;
+    // Looked for one byte past the longest value, so that a longer one is seen.
+    const char* pLook = static_cast<size_t>(pEnd - pValue) > kXmlMaxValueLength ? pValue + kXmlMaxValueLength + 1 : pEnd;
     // One pass to the quote: the first '<' and the first bad reference on the way are refused
     // only once the value is known to end, and a '<' before a bad reference.
     const char* pLess = nullptr;
@@ -249,7 +248,7 @@ TQ_XML_INLINE const char* XmlReader::ReadAttribute(const char* p, unsigned nName
         pQuote = pAfter == nullptr ? pQuote + 1 : pAfter < pLook ? pAfter : pLook;
     }
     if (pQuote == pLook) {
-        return Fail(cbLook < cbRest ? XmlError::kValueTooLong : XmlError::kTruncated, pName), nullptr;
+        return Fail(pLook != pEnd ? XmlError::kValueTooLong : XmlError::kTruncated, pName), nullptr;
     }
     XmlSpan value = Span(pValue, pQuote);
     if (pLess != nullptr) return Fail(XmlError::kLessThanInValue, pLess), nullptr;
@@ -279,7 +278,7 @@ TQ_XML_INLINE const char* XmlReader::ReadAttribute(const char* p, unsigned nName
 }
 
 XmlToken XmlReader::ReadStartTag(const char* pTag) {
-    if (bRootSeen && nDepth == 0) return Fail(XmlError::kSecondRootElement, pTag);
+    if (nDepth == 0 && bRootSeen) return Fail(XmlError::kSecondRootElement, pTag);
     OpenElement opened = {kNoSpan, kNoSpan, kNoSpan, nNamespaces};
     const char* p = ReadName(pTag + 1, &opened.name, &opened.local);
     if (p == nullptr) return token;
