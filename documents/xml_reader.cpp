@@ -71,7 +71,18 @@ XmlToken XmlReader::Next() {
         if (!pMeter->DoneUpTo(cbParsed, &cbTold)) return Fail(XmlError::kStopped, pPos);
         cbNextTell = cbTold + kProgressStepBytes;
     }
+    // Inside the root a token's first two bytes tell its kind: every other case, and markup that is
+    // no token, is read by the loop below, kept out of line so that this path needs no frame.
     const char* p = pPos;
+    if (nDepth != 0 && pEnd - p >= 2) {
+        if (*p != '<') return ReadText(p);
+        if (p[1] == '/') return ReadEndTag(p);
+        if (p[1] != '?' && p[1] != '!') return ReadStartTag(p);
+    }
+    return NextFrom(p);
+}
+
+XmlToken XmlReader::NextFrom(const char* p) {
     for (;;) {
         if (nDepth == 0) {
             // Outside the root only white space, comments and processing instructions may stand.
@@ -192,16 +203,23 @@ const char* XmlReader::SkipProcessingInstruction(const char* p) {
     return pClose + 2;
 }
 
-XmlToken XmlReader::ReadText(const char* p) {
-    // One pass to the markup that ends the text, each reference checked on the way: no reference
-    // holds a '<', so it reads the same as up to the markup.
-    const char* pStop = p;
-    while ((pStop = FindEitherByte(pStop, pEnd, '<', '&')) != pEnd && *pStop == '&') {
+// From a text's first reference, at pStop: each checked on the way to the markup that ends the
+// text, which is returned; null after an error.
+const char* XmlReader::ReadReferences(const char* pStop) {
+    do {
         uint32_t nChar;
         const char* pAfter = ReadXmlReference(pStop, pEnd, &nChar);
-        if (pAfter == nullptr) return Fail(XmlError::kBadReference, pStop);
-        pStop = pAfter;
-    }
+        if (pAfter == nullptr) return Fail(XmlError::kBadReference, pStop), nullptr;
+        pStop = FindEitherByte(pAfter, pEnd, '<', '&');
+    } while (pStop != pEnd && *pStop == '&');
+    return pStop;
+}
+
+XmlToken XmlReader::ReadText(const char* p) {
+    // One pass to the markup that ends the text, each reference checked on the way: no reference
+    // holds a '<', so it reads the same as up to the markup. Most texts have none.
+    const char* pStop = FindEitherByte(p, pEnd, '<', '&');
+    if (pStop != pEnd && *pStop == '&' && (pStop = ReadReferences(pStop)) == nullptr) return token;
     cbOffset = static_cast<size_t>(p - pData);
     text = Span(p, pStop);
     bRawText = false;
@@ -341,6 +359,12 @@ TQ_XML_INLINE XmlToken XmlReader::ReadEndTag(const char* pTag) {
             return CloseElement();
         }
     }
+    return ReadOtherEndTag(pTag);
+}
+
+// An end tag that is not the open element's name and '>' at once: white space before its '>', or an
+// error.
+XmlToken XmlReader::ReadOtherEndTag(const char* pTag) {
     XmlSpan name, local;
     const char* p = ReadName(pTag + 2, &name, &local);
     if (p == nullptr) return token;

@@ -130,7 +130,10 @@ private:
     XmlToken ReadStartTag(const char* pTag);
     const char* ReadAttribute(const char* p, unsigned nNamespaceBase);
     XmlToken ReadEndTag(const char* pTag);
+    XmlToken ReadOtherEndTag(const char* pTag) __attribute__((noinline));
+    XmlToken NextFrom(const char* p) __attribute__((noinline));
     XmlToken ReadText(const char* p);
+    const char* ReadReferences(const char* pStop);
     XmlToken CloseElement();
     const char* SkipMarkupDeclaration(const char* p, bool* pbToken);
     const char* SkipProcessingInstruction(const char* p);
