@@ -67,6 +67,41 @@ int ElementCode(XmlSpan local, const ElementName (&names)[N], int nOther) {
     return nOther;
 }
 
+// A reader's table of names grouped by length at compile time, for a vocabulary of many names (the
+// Word reader's): a name is compared only with those as long as it, and gets the code ElementCode
+// would give, the first of its length in the table's order.
+template <size_t N>
+class ElementTable {
+public:
+    constexpr explicit ElementTable(const ElementName (&names)[N]) : pNames(names), order{}, starts{} {
+        size_t k = 0;
+        for (size_t nGroup = 0; nGroup <= kLastGroup; ++nGroup) {
+            starts[nGroup] = static_cast<unsigned short>(k);
+            for (size_t i = 0; i < N; ++i) {
+                if (Group(names[i].cbName) == nGroup) order[k++] = static_cast<unsigned short>(i);
+            }
+        }
+        starts[kLastGroup + 1] = static_cast<unsigned short>(k);
+    }
+    int Code(XmlSpan local, int nOther) const {
+        size_t nGroup = Group(local.cbData);
+        for (size_t k = starts[nGroup]; k < starts[nGroup + 1]; ++k) {
+            const ElementName& name = pNames[order[k]];
+            if (name.cbName == local.cbData && (name.cbName == 0 || name.szName[0] == local.pData[0]) &&
+                memcmp(name.szName, local.pData, local.cbData) == 0)
+                return name.nCode;
+        }
+        return nOther;
+    }
+
+private:
+    static constexpr size_t kLastGroup = 24;  // names this long or longer share a group
+    static constexpr size_t Group(size_t cb) { return cb < kLastGroup ? cb : kLastGroup; }
+    const ElementName* pNames;
+    unsigned short order[N];                  // the names' places, group by group
+    unsigned short starts[kLastGroup + 2];    // where each group starts in order
+};
+
 // A start token's element is this one of the vocabulary (e.g. IsWordNamespace, "p").
 inline bool IsElement(const XmlReader& reader, bool (*IsNamespace)(XmlSpan), const char* szLocal) {
     return XmlSpanIs(reader.LocalName(), szLocal) && IsNamespace(reader.NamespaceUri());
