@@ -88,7 +88,7 @@ public:
         for (size_t k = starts[nGroup]; k < starts[nGroup + 1]; ++k) {
             const ElementName& name = pNames[order[k]];
             if (name.cbName == local.cbData && (name.cbName == 0 || name.szName[0] == local.pData[0]) &&
-                memcmp(name.szName, local.pData, local.cbData) == 0)
+                SameBytes(name.szName, local.pData, local.cbData))
                 return name.nCode;
         }
         return nOther;
