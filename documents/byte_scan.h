@@ -92,3 +92,28 @@ inline const char* FindZeroOrHighByte(const char* p, const char* pEnd) {
     }
     return pEnd;
 }
+
+// Whether [p, pEnd) holds no tab, line feed or carriage return and no two spaces together: text
+// whose white space is single spaces, which collapsing leaves as it stands.
+inline bool IsSingleSpaced(const char* p, const char* pEnd) {
+    bool bSpaceBefore = false;
+#if defined(__SSE2__)
+    const __m128i vSpace = _mm_set1_epi8(' '), vTab = _mm_set1_epi8('\t'), vLineFeed = _mm_set1_epi8('\n');
+    const __m128i vReturn = _mm_set1_epi8('\r');
+    unsigned nCarry = 0;  // the block before ended with a space
+    for (; pEnd - p >= 16; p += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i vControls = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, vTab), _mm_cmpeq_epi8(v, vLineFeed)),
+                                         _mm_cmpeq_epi8(v, vReturn));
+        unsigned nSpaces = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vSpace)));
+        if (_mm_movemask_epi8(vControls) != 0 || (nSpaces & ((nSpaces << 1) | nCarry)) != 0) return false;
+        nCarry = nSpaces >> 15;
+    }
+    bSpaceBefore = nCarry != 0;
+#endif
+    for (; p < pEnd; ++p) {
+        if (*p == '\t' || *p == '\n' || *p == '\r' || (*p == ' ' && bSpaceBefore)) return false;
+        bSpaceBefore = *p == ' ';
+    }
+    return true;
+}

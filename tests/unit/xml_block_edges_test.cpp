@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "documents/byte_scan.h"
 #include "documents/document_text.h"
 #include "documents/xml_reader.h"
 
@@ -178,6 +179,27 @@ TEST(XmlBlockEdges, AValuesLastPieceIsReadInTheBlockThatEndsIt) {
                 << "a control" << at;
             EXPECT_EQ(before + "&" + after, Decoded(before + "&" + after, XmlValueKind::kRawText)) << "CDATA's &" << at;
             EXPECT_EQ(before + "!failed", Decoded(before + "&" + after, XmlValueKind::kText)) << "a bad reference" << at;
+        }
+    }
+}
+
+TEST(XmlBlockEdges, SingleSpacingIsToldAtEveryPlaceOfThreeBlocks) {
+    for (size_t cb = 1; cb <= 48; ++cb) {
+        for (size_t k = 0; k < cb; ++k) {
+            std::string text(cb, 'x');
+            std::string at = " at " + std::to_string(k) + " of " + std::to_string(cb);
+            auto Single = [&](const std::string& t) { return IsSingleSpaced(t.data(), t.data() + t.size()); };
+            text[k] = ' ';
+            EXPECT_TRUE(Single(text)) << "one space" << at;
+            if (k + 1 < cb) {
+                text[k + 1] = ' ';
+                EXPECT_FALSE(Single(text)) << "two spaces" << at;
+                text[k + 1] = 'x';
+            }
+            for (char c : {'\t', '\n', '\r'}) {
+                text[k] = c;
+                EXPECT_FALSE(Single(text)) << "control " << static_cast<int>(c) << at;
+            }
         }
     }
 }
