@@ -15,7 +15,6 @@ const char kXmlNamespaceUri[] = "http://www.w3.org/XML/1998/namespace";
 
 namespace {
 
-const char kXmlnsUri[] = "http://www.w3.org/2000/xmlns/";
 const char kEmpty[] = "";
 const XmlSpan kNoSpan = {kEmpty, 0};
 
@@ -247,15 +246,30 @@ TQ_XML_INLINE const char* XmlReader::ReadAttribute(const char* p, unsigned nName
     const char* pValue = p + 1;
     // Looked for one byte past the longest value, so that a longer one is seen.
     const char* pLook = static_cast<size_t>(pEnd - pValue) > kXmlMaxValueLength ? pValue + kXmlMaxValueLength + 1 : pEnd;
-    // One pass to the quote: the first '<' and the first bad reference on the way are refused
-    // only once the value is known to end, and a '<' before a bad reference.
+    // Most values hold no reference: the quote is the first of the three.
+    const char* pQuote = FindAnyOfThreeBytes(pValue, pLook, *p, '<', '&');
+    if ((pQuote == pLook || *pQuote != *p) && (pQuote = ReadValueFurther(pName, pQuote, pLook, *p)) == nullptr) {
+        return nullptr;
+    }
+    XmlSpan value = Span(pValue, pQuote);
+    if ((name.cbData == 5 || (name.cbData > 5 && pName[5] == ':')) && memcmp(pName, "xmlns", 5) == 0) {
+        return DeclareNamespace(name, value, nNamespaceBase) ? pQuote + 1 : nullptr;
+    }
+    if (nAttributes == kXmlMaxAttributes) return Fail(XmlError::kTooManyAttributes, pName), nullptr;
+    attributes[nAttributes++] = XmlAttribute{name, kNoSpan, local, value};
+    return pQuote + 1;
+}
+
+// The rest of a value from pQuote, the first '<' or '&' in it or its bound pLook: one pass to the
+// quote, the first '<' and the first bad reference on the way refused only once the value is
+// known to end, and a '<' before a bad reference. Where the quote is, or null after an error.
+const char* XmlReader::ReadValueFurther(const char* pName, const char* pQuote, const char* pLook, char cQuote) {
     const char* pLess = nullptr;
     const char* pBad = nullptr;
-    const char* pQuote = pValue;
-    while ((pQuote = FindAnyOfThreeBytes(pQuote, pLook, *p, '<', '&')) != pLook && *pQuote != *p) {
+    for (; pQuote != pLook && *pQuote != cQuote; pQuote = FindAnyOfThreeBytes(pQuote, pLook, cQuote, '<', '&')) {
         if (*pQuote == '<') {
             pLess = pQuote;
-            pQuote = static_cast<const char*>(memchr(pQuote, *p, static_cast<size_t>(pLook - pQuote)));
+            pQuote = static_cast<const char*>(memchr(pQuote, cQuote, static_cast<size_t>(pLook - pQuote)));
             if (pQuote == nullptr) pQuote = pLook;
             break;
         }
@@ -268,32 +282,11 @@ TQ_XML_INLINE const char* XmlReader::ReadAttribute(const char* p, unsigned nName
     if (pQuote == pLook) {
         return Fail(pLook != pEnd ? XmlError::kValueTooLong : XmlError::kTruncated, pName), nullptr;
     }
-    XmlSpan value = Span(pValue, pQuote);
     if (pLess != nullptr) return Fail(XmlError::kLessThanInValue, pLess), nullptr;
     if (pBad != nullptr) return Fail(XmlError::kBadReference, pBad), nullptr;
-
-    bool bDefault = XmlSpanIs(name, "xmlns");
-    if (!bDefault && (name.cbData < 6 || memcmp(pName, "xmlns:", 6) != 0)) {
-        if (nAttributes == kXmlMaxAttributes) return Fail(XmlError::kTooManyAttributes, pName), nullptr;
-        attributes[nAttributes++] = XmlAttribute{name, kNoSpan, local, value};
-        return pQuote + 1;
-    }
-    XmlSpan prefix = bDefault ? kNoSpan : Span(pName + 6, name.cbData - 6);
-    // "xml" keeps its own URI and needs no declaration; "xmlns" and its URI are never declared; a
-    // prefix is never undeclared; the URI is taken as written, so it holds no reference.
-    bool bXmlPrefix = XmlSpanIs(prefix, "xml"), bXmlUri = XmlSpanIs(value, kXmlNamespaceUri);
-    if (bXmlPrefix != bXmlUri || XmlSpanIs(prefix, "xmlns") || XmlSpanIs(value, kXmlnsUri) ||
-        (!bDefault && value.cbData == 0) || memchr(pValue, '&', value.cbData) != nullptr) {
-        return Fail(XmlError::kBadNamespaceDeclaration, pName), nullptr;
-    }
-    for (unsigned i = nNamespaceBase; i < nNamespaces; ++i) {
-        if (XmlSpansEqual(namespaces[i].prefix, prefix)) return Fail(XmlError::kDuplicateAttribute, pName), nullptr;
-    }
-    if (bXmlPrefix) return pQuote + 1;
-    if (nNamespaces == kXmlMaxNamespaces) return Fail(XmlError::kTooManyNamespaces, pName), nullptr;
-    namespaces[nNamespaces++] = Namespace{prefix, value};
-    return pQuote + 1;
+    return pQuote;
 }
+
 
 XmlToken XmlReader::ReadStartTag(const char* pTag) {
     if (nDepth == 0 && bRootSeen) return Fail(XmlError::kSecondRootElement, pTag);
@@ -405,14 +398,3 @@ bool XmlReader::Resolve(XmlSpan name, XmlSpan local, bool bAttribute, XmlSpan* p
     }
     return pColon == nullptr;
 }
-
-bool XmlReader::FindAttribute(XmlSpan uri, XmlSpan local, XmlSpan* pValue) const {
-    for (unsigned i = 0; i < nAttributes; ++i) {
-        if (XmlSpansEqual(attributes[i].local, local) && XmlSpansEqual(attributes[i].uri, uri)) {
-            *pValue = attributes[i].value;
-            return true;
-        }
-    }
-    return false;
-}
-

@@ -129,6 +129,9 @@ private:
     const char* ReadName(const char* p, XmlSpan* pName, XmlSpan* pLocal);
     XmlToken ReadStartTag(const char* pTag);
     const char* ReadAttribute(const char* p, unsigned nNamespaceBase);
+    const char* ReadValueFurther(const char* pName, const char* pQuote, const char* pLook, char cQuote)
+        __attribute__((noinline));
+    bool DeclareNamespace(XmlSpan name, XmlSpan value, unsigned nNamespaceBase) __attribute__((noinline));
     XmlToken ReadEndTag(const char* pTag);
     XmlToken ReadOtherEndTag(const char* pTag) __attribute__((noinline));
     XmlToken NextFrom(const char* p) __attribute__((noinline));
