@@ -91,15 +91,16 @@ void PutCell(const char* pText8, size_t cbText, DocumentText* pText) {
 
 // A cell's index into the shared strings, read as strtoul reads it; false when it is none.
 bool StringIndex(const char* value, size_t n, size_t* pnIndex) {
+    auto IsDigit = [](char c) { return static_cast<unsigned>(static_cast<unsigned char>(c) - '0') < 10u; };
     size_t i = 0;
     while (i < n && (value[i] == ' ' || (value[i] >= '\t' && value[i] <= '\r'))) ++i;
     bool bNegative = i < n && value[i] == '-';
     if (i < n && (value[i] == '+' || value[i] == '-')) ++i;
-    if (i == n || !IsAsciiDigit(value[i])) return false;
+    if (i == n || !IsDigit(value[i])) return false;
     size_t nIndex = 0;
     // Below kSafe another digit cannot overflow: only past it the exact bound is worked out.
     const size_t kSafe = (SIZE_MAX - 9) / 10;
-    for (; i < n && IsAsciiDigit(value[i]); ++i) {
+    for (; i < n && IsDigit(value[i]); ++i) {
         size_t nDigit = static_cast<size_t>(value[i] - '0');
         nIndex = nIndex <= kSafe || nIndex <= (SIZE_MAX - nDigit) / 10 ? nIndex * 10 + nDigit : SIZE_MAX;
     }
