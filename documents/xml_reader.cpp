@@ -297,9 +297,14 @@ XmlToken XmlReader::ReadStartTag(const char* pTag) {
         const char* pSpace = p;
         while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
         if (p == pEnd || (*p == '/' && p + 1 == pEnd)) return Fail(XmlError::kTruncated, pTag);
-        if (*p == '>' || (*p == '/' && p[1] == '>')) {
-            bEmptyElement = *p == '/';
-            p += bEmptyElement ? 2 : 1;
+        // bEmptyElement is false here: the end of an empty element came before this token.
+        if (*p == '>') {
+            ++p;
+            break;
+        }
+        if (*p == '/' && p[1] == '>') {
+            bEmptyElement = true;
+            p += 2;
             break;
         }
         // Attributes stand apart by white space.
