@@ -290,7 +290,9 @@ const char* XmlReader::ReadValueFurther(const char* pName, const char* pQuote, c
 
 XmlToken XmlReader::ReadStartTag(const char* pTag) {
     if (nDepth == 0 && bRootSeen) return Fail(XmlError::kSecondRootElement, pTag);
-    OpenElement opened = {kNoSpan, kNoSpan, kNoSpan, nNamespaces};
+    // Its names are read next and its URI once its scope is known: nothing is set before.
+    OpenElement opened;
+    opened.nNamespaceBase = nNamespaces;
     const char* p = ReadName(pTag + 1, &opened.name, &opened.local);
     if (p == nullptr) return token;
     for (;;) {
