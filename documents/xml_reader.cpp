@@ -321,7 +321,7 @@ XmlToken XmlReader::ReadStartTag(const char* pTag) {
     const OpenElement* pParent = nDepth > 0 ? &open[nDepth - 1] : nullptr;
     if (pParent != nullptr && nNamespaces == opened.nNamespaceBase &&
         static_cast<size_t>(pParent->local.pData - pParent->name.pData) == cbPrefix &&
-        (cbPrefix == 0 || memcmp(pParent->name.pData, opened.name.pData, cbPrefix) == 0)) {
+        (cbPrefix == 0 || SameBytes(pParent->name.pData, opened.name.pData, cbPrefix))) {
         opened.uri = pParent->uri;
     } else if (!Resolve(opened.name, opened.local, false, &opened.uri)) {
         return Fail(XmlError::kUnboundPrefix, pTag + 1);
