@@ -193,9 +193,6 @@ bool IsRelationshipsNamespace(XmlSpan uri) {
     return IsOfficeNamespace(uri, "officeDocument/2006/relationships", "officeDocument/relationships");
 }
 bool IsDiagramNamespace(XmlSpan uri) { return IsOfficeNamespace(uri, "drawingml/2006/diagram", "drawingml/diagram"); }
-bool IsMarkupCompatibilityNamespace(XmlSpan uri) {
-    return XmlSpanIs(uri, "http://schemas.openxmlformats.org/markup-compatibility/2006");
-}
 
 bool OfficePackage::Open(const unsigned char* pData, size_t cbData, DocumentText* pNewText) {
     pText = pNewText;

@@ -12,12 +12,27 @@ public:
     explicit OfficeWalk(XmlReader* pReader) : pReader(pReader), nSkipDepth(0), nAlternates(0) {}
 
     // The next token that is not inside a left-out subtree or an alternative not taken. Markup
-    // compatibility's own elements are handled here and never given.
-    XmlToken Next();
+    // compatibility's own elements are handled here and never given. Inline: every token of a part
+    // comes through it, and few are markup compatibility's.
+    XmlToken Next() {
+        for (;;) {
+            XmlToken token = pReader->Next();
+            if (token == XmlToken::kError || token == XmlToken::kEndDocument) return token;
+            if (nSkipDepth != 0) {
+                if (token == XmlToken::kEndElement && pReader->Depth() == nSkipDepth) nSkipDepth = 0;
+                continue;
+            }
+            if (token == XmlToken::kText || !IsMarkupCompatibilityNamespace(pReader->NamespaceUri())) return token;
+            TakeCompatibility(token);
+        }
+    }
     // Leaves out the subtree of the start token just given.
     void SkipElement() { nSkipDepth = pReader->Depth(); }
 
 private:
+    // A start or end token of markup compatibility's: its alternatives chosen, or left out.
+    void TakeCompatibility(XmlToken token);
+
     static const unsigned kMaxAlternates = 32;
     XmlReader* pReader;
     unsigned nSkipDepth;  // 0, or the depth of the element being left out
