@@ -7,7 +7,6 @@
 #include "documents/xml_names.h"
 #include "measure/text_file.h"
 
-const char kXmlNamespaceUri[] = "http://www.w3.org/XML/1998/namespace";
 
 // What a start tag reads for each attribute, and what the tokens of most parts are, is inlined
 // into the function that reads them: calls cost as much as the reading on short names and values.

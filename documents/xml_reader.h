@@ -47,8 +47,9 @@ enum class XmlError {
 // A short reason a person can act on, completing "NAME: ".
 const char* XmlErrorText(XmlError error);
 
-// The namespace the prefix "xml" is bound to.
-extern const char kXmlNamespaceUri[];
+// The namespace the prefix "xml" is bound to. In the header, so that its length is a constant
+// where it is looked for.
+inline constexpr char kXmlNamespaceUri[] = "http://www.w3.org/XML/1998/namespace";
 
 struct XmlAttribute {
     XmlSpan name;   // qualified, as written
