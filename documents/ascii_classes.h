@@ -14,6 +14,7 @@ enum AsciiClass : uint16_t {
     kSpaceOrTab = 1 << 6,      // the blanks inside a line
     kXmlNameStart = 1 << 7,    // letters, '_', ':' and every byte from 0x80, taken unchecked
     kXmlNameByte = 1 << 8,     // a name start, digits, '-' and '.'
+    kXmlNamePlain = 1 << 9,    // a name byte other than ':', which names scan past in one loop
 };
 
 struct AsciiClassTable {
@@ -33,6 +34,7 @@ constexpr AsciiClassTable MakeAsciiClassTable() {
         if (c == ' ' || c == '\t') n |= kSpaceOrTab;
         if ((n & (kAsciiUpper | kAsciiLower)) != 0 || c == '_' || c == ':' || c >= 0x80) n |= kXmlNameStart;
         if ((n & (kXmlNameStart | kAsciiDigit)) != 0 || c == '-' || c == '.') n |= kXmlNameByte;
+        if ((n & kXmlNameByte) != 0 && c != ':') n |= kXmlNamePlain;
         table.classes[c] = n;
     }
     return table;
@@ -55,6 +57,11 @@ inline bool IsXmlSpace(uint32_t c) { return (AsciiClassesOf(c) & kXmlSpace) != 0
 inline bool IsSpaceOrTab(uint32_t c) { return (AsciiClassesOf(c) & kSpaceOrTab) != 0; }
 inline bool IsXmlNameStart(unsigned char c) { return (kAsciiClassTable.classes[c] & kXmlNameStart) != 0; }
 inline bool IsXmlNameByte(unsigned char c) { return (kAsciiClassTable.classes[c] & kXmlNameByte) != 0; }
+inline bool IsXmlNamePlain(unsigned char c) { return (kAsciiClassTable.classes[c] & kXmlNamePlain) != 0; }
+// XML's white space, for a byte of markup as it stands (no conversion to a wider value to check).
+inline bool IsXmlSpaceByte(char c) {
+    return (kAsciiClassTable.classes[static_cast<unsigned char>(c)] & kXmlSpace) != 0;
+}
 
 // A hex digit's value, or -1.
 inline int HexValue(uint32_t c) {

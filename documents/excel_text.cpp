@@ -25,13 +25,14 @@ long EscapeAt(const char* p, size_t cb, size_t i) {
 }
 
 // The text of a string item (si, is): its t, and the t of its runs; phonetic runs (rPh) left out,
-// added to pText8 decoded. The reader stands on the item's start; returns at its end.
-bool ReadStringItem(XmlReader* pReader, OfficePackage* pPackage, GrowingBytes* pText8) {
+// added to pText8 decoded. The reader stands on the item's start; returns at its end. The part's
+// match of the namespace is its reader's, so that it is compared once a part, not once an item.
+bool ReadStringItem(XmlReader* pReader, OfficePackage* pPackage, NamespaceMatch* pIsSpreadsheet, GrowingBytes* pText8) {
     unsigned nItemDepth = pReader->Depth();
     unsigned nSkipDepth = 0;
     size_t cbBefore = pText8->Size();
     bool bInT = false;
-    NamespaceMatch isSpreadsheet(IsSpreadsheetNamespace);
+    NamespaceMatch& isSpreadsheet = *pIsSpreadsheet;
     for (;;) {
         XmlToken token = pReader->Next();
         if (token == XmlToken::kError) return pPackage->RefuseXml(*pReader);
@@ -75,7 +76,7 @@ bool ReadSharedStrings(OfficePackage* pPackage, XmlSpan partName, SharedStrings*
         if (token != XmlToken::kStartElement || !XmlSpanIs(reader.LocalName(), "si") ||
             !isSpreadsheet(reader.NamespaceUri()))
             continue;
-        if (!ReadStringItem(&reader, pPackage, &pStrings->text)) return false;
+        if (!ReadStringItem(&reader, pPackage, &isSpreadsheet, &pStrings->text)) return false;
         if (!pStrings->ends.Push(pStrings->text.Size())) return pPackage->Text()->RefuseGrowth();
         if (reader.Token() == XmlToken::kError) return pPackage->RefuseXml(reader);
     }
@@ -89,18 +90,52 @@ void PutCell(const char* pText8, size_t cbText, DocumentText* pText) {
 }
 
 // A cell's index into the shared strings, read as strtoul reads it; false when it is none.
-bool StringIndex(const GrowingBytes& value, size_t* pnIndex) {
-    size_t i = 0, n = value.Size();
+bool StringIndex(const char* value, size_t n, size_t* pnIndex) {
+    auto IsDigit = [](char c) { return static_cast<unsigned>(static_cast<unsigned char>(c) - '0') < 10u; };
+    size_t i = 0;
     while (i < n && (value[i] == ' ' || (value[i] >= '\t' && value[i] <= '\r'))) ++i;
     bool bNegative = i < n && value[i] == '-';
     if (i < n && (value[i] == '+' || value[i] == '-')) ++i;
-    if (i == n || !IsAsciiDigit(value[i])) return false;
+    if (i == n || !IsDigit(value[i])) return false;
     size_t nIndex = 0;
-    for (; i < n && IsAsciiDigit(value[i]); ++i) {
+    // Below kSafe another digit cannot overflow: only past it the exact bound is worked out.
+    const size_t kSafe = (SIZE_MAX - 9) / 10;
+    for (; i < n && IsDigit(value[i]); ++i) {
         size_t nDigit = static_cast<size_t>(value[i] - '0');
-        nIndex = nIndex > (SIZE_MAX - nDigit) / 10 ? SIZE_MAX : nIndex * 10 + nDigit;
+        nIndex = nIndex <= kSafe || nIndex <= (SIZE_MAX - nDigit) / 10 ? nIndex * 10 + nDigit : SIZE_MAX;
     }
     *pnIndex = bNegative && nIndex != 0 ? SIZE_MAX : nIndex;  // a negative index names no string
+    return true;
+}
+
+// Whether a raw value decodes to itself as text (kPlainText) or as an attribute: printable ASCII
+// without a reference, and in text tab and line feed. Most cells' t and v are written so, and are
+// read as they stand.
+enum PlainKind { kPlainAttribute, kPlainText };
+bool IsPlain(XmlSpan raw, PlainKind kind) {
+    for (size_t i = 0; i < raw.cbData; ++i) {
+        unsigned char c = static_cast<unsigned char>(raw.pData[i]);
+        bool bControl = c < 0x20 && (kind == kPlainAttribute || (c != '\t' && c != '\n'));
+        if (bControl || c >= 0x80 || c == '&') return false;
+    }
+    return true;
+}
+
+enum CellText { kNoCellText, kSharedStringCell, kInlineStringCell };
+
+// What a cell's type (its t, raw) says of its text; false when memory fails decoding it.
+bool CellTextOf(XmlSpan type, GrowingBytes* pDecoded, DocumentText* pText, CellText* pCellText) {
+    if (IsPlain(type, kPlainAttribute)) {
+        *pCellText = XmlSpanIs(type, "s")           ? kSharedStringCell
+                     : XmlSpanIs(type, "inlineStr") ? kInlineStringCell
+                                                    : kNoCellText;
+        return true;
+    }
+    pDecoded->Clear();
+    if (!AppendXmlValue(type, XmlValueKind::kAttribute, pDecoded, pText)) return false;
+    *pCellText = BytesAre(*pDecoded, "s")           ? kSharedStringCell
+                 : BytesAre(*pDecoded, "inlineStr") ? kInlineStringCell
+                                                    : kNoCellText;
     return true;
 }
 
@@ -109,6 +144,7 @@ bool ReadSheet(OfficePackage* pPackage, XmlSpan partName, const SharedStrings& s
     if (!pPackage->Read(partName, &part)) return false;
     XmlReader reader(part.bytes.data(), part.bytes.size(), pPackage->Meter());
     GrowingBytes cellType(pText->Kept()), value(pText->Kept()), item(pText->Kept());
+    CellText cellText = kNoCellText;
     NamespaceMatch isSpreadsheet(IsSpreadsheetNamespace);
     for (XmlToken token = reader.Next(); token != XmlToken::kEndDocument; token = reader.Next()) {
         if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
@@ -117,22 +153,33 @@ bool ReadSheet(OfficePackage* pPackage, XmlSpan partName, const SharedStrings& s
         int nElement = ElementCode(reader.LocalName(), kSheetElements, kOtherElement);
         if (nElement == kCell) {
             XmlSpan type;
-            cellType.Clear();
-            if (reader.FindAttribute("", "t", &type) && !AppendXmlValue(type, XmlValueKind::kAttribute, &cellType, pText))
-                return false;
-        } else if (nElement == kValue && BytesAre(cellType, "s")) {
+            cellText = kNoCellText;
+            if (reader.FindAttribute("", "t", &type) && !CellTextOf(type, &cellType, pText, &cellText)) return false;
+        } else if (nElement == kValue && cellText == kSharedStringCell) {
+            // The index is read as it stands when it is one plain text, as most are.
+            XmlSpan plain = {nullptr, 0};
+            bool bDecoded = false;
             value.Clear();
             for (token = reader.Next(); token == XmlToken::kText; token = reader.Next()) {
+                if (!bDecoded && plain.pData == nullptr && IsPlain(reader.Text(), kPlainText)) {
+                    plain = reader.Text();
+                    continue;
+                }
+                if (!bDecoded && plain.pData != nullptr && !value.Append(plain.pData, plain.cbData))
+                    return pText->RefuseGrowth();
+                bDecoded = true;
                 if (!AppendXmlValue(reader.Text(), XmlValueKind::kText, &value, pText)) return false;
             }
             if (token == XmlToken::kError) return pPackage->RefuseXml(reader);
             size_t nIndex = 0;
-            if (!StringIndex(value, &nIndex) || nIndex >= strings.ends.Size()) continue;  // no such string: no text
+            bool bIndex = bDecoded ? StringIndex(value.Data(), value.Size(), &nIndex)
+                                   : StringIndex(plain.pData, plain.cbData, &nIndex);
+            if (!bIndex || nIndex >= strings.ends.Size()) continue;  // no such string: no text
             size_t nStart = nIndex == 0 ? 0 : strings.ends[nIndex - 1];
             PutCell(strings.text.Data() + nStart, strings.ends[nIndex] - nStart, pText);
-        } else if (nElement == kInlineString && BytesAre(cellType, "inlineStr")) {
+        } else if (nElement == kInlineString && cellText == kInlineStringCell) {
             item.Clear();
-            if (!ReadStringItem(&reader, pPackage, &item)) return false;
+            if (!ReadStringItem(&reader, pPackage, &isSpreadsheet, &item)) return false;
             PutCell(item.Data(), item.Size(), pText);
         }
     }

@@ -169,8 +169,13 @@ size_t Relationships::FirstWithId(XmlSpan id) const {
 }
 
 bool AppendXmlValue(XmlSpan value, XmlValueKind kind, GrowingBytes* pOut, DocumentText* pText) {
+    // The run that needs no decoding, the most of most values, is copied as it stands: the bytes
+    // the decoder would have put first.
+    size_t cbPlain = XmlPlainLength(value, kind);
+    if (!pOut->Append(value.pData, cbPlain)) return pText->RefuseGrowth();
+    if (cbPlain == value.cbData) return true;
     BytesSink sink(pOut);
-    DecodeXmlValue(value, kind, &sink);
+    DecodeXmlValue(XmlSpan{value.pData + cbPlain, value.cbData - cbPlain}, kind, &sink);
     return !sink.Failed() || pText->RefuseGrowth();
 }
 
@@ -188,9 +193,6 @@ bool IsRelationshipsNamespace(XmlSpan uri) {
     return IsOfficeNamespace(uri, "officeDocument/2006/relationships", "officeDocument/relationships");
 }
 bool IsDiagramNamespace(XmlSpan uri) { return IsOfficeNamespace(uri, "drawingml/2006/diagram", "drawingml/diagram"); }
-bool IsMarkupCompatibilityNamespace(XmlSpan uri) {
-    return XmlSpanIs(uri, "http://schemas.openxmlformats.org/markup-compatibility/2006");
-}
 
 bool OfficePackage::Open(const unsigned char* pData, size_t cbData, DocumentText* pNewText) {
     pText = pNewText;

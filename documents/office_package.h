@@ -155,4 +155,7 @@ bool IsPresentationNamespace(XmlSpan uri);
 bool IsDrawingNamespace(XmlSpan uri);
 bool IsRelationshipsNamespace(XmlSpan uri);
 bool IsDiagramNamespace(XmlSpan uri);
-bool IsMarkupCompatibilityNamespace(XmlSpan uri);
+// Inline: every element of a part is asked, and its length alone tells most apart.
+inline bool IsMarkupCompatibilityNamespace(XmlSpan uri) {
+    return XmlSpanIs(uri, "http://schemas.openxmlformats.org/markup-compatibility/2006");
+}

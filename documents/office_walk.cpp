@@ -34,44 +34,35 @@ bool KnowsRequirements(XmlSpan requires) {
 }
 }  // namespace
 
-XmlToken OfficeWalk::Next() {
-    for (;;) {
-        XmlToken token = pReader->Next();
-        if (token == XmlToken::kError || token == XmlToken::kEndDocument) return token;
-        if (nSkipDepth != 0) {
-            if (token == XmlToken::kEndElement && pReader->Depth() == nSkipDepth) nSkipDepth = 0;
-            continue;
-        }
-        if (token == XmlToken::kText || !IsMarkupCompatibilityNamespace(pReader->NamespaceUri())) return token;
-        XmlSpan local = pReader->LocalName();
-        if (token == XmlToken::kEndElement) {
-            if (XmlSpanIs(local, "AlternateContent") && nAlternates > 0) --nAlternates;
-            continue;
-        }
-        if (XmlSpanIs(local, "AlternateContent")) {
-            if (nAlternates == kMaxAlternates) {
-                SkipElement();
-                continue;
-            }
-            alternateDepths[nAlternates] = pReader->Depth();
-            alternateChosen[nAlternates++] = false;
-            continue;
-        }
-        bool bInAlternates = nAlternates > 0 && alternateDepths[nAlternates - 1] + 1 == pReader->Depth();
-        if (!bInAlternates) {
-            SkipElement();  // another element of markup compatibility: nothing to read in it
-            continue;
-        }
-        bool& bChosen = alternateChosen[nAlternates - 1];
-        XmlSpan requires;
-        if (XmlSpanIs(local, "Choice") && !bChosen && pReader->FindAttribute("", "Requires", &requires) &&
-            KnowsRequirements(requires)) {
-            bChosen = true;
-        } else if (XmlSpanIs(local, "Fallback") && !bChosen) {
-            bChosen = true;
-        } else {
+void OfficeWalk::TakeCompatibility(XmlToken token) {
+    XmlSpan local = pReader->LocalName();
+    if (token == XmlToken::kEndElement) {
+        if (XmlSpanIs(local, "AlternateContent") && nAlternates > 0) --nAlternates;
+        return;
+    }
+    if (XmlSpanIs(local, "AlternateContent")) {
+        if (nAlternates == kMaxAlternates) {
             SkipElement();
+            return;
         }
+        alternateDepths[nAlternates] = pReader->Depth();
+        alternateChosen[nAlternates++] = false;
+        return;
+    }
+    bool bInAlternates = nAlternates > 0 && alternateDepths[nAlternates - 1] + 1 == pReader->Depth();
+    if (!bInAlternates) {
+        SkipElement();  // another element of markup compatibility: nothing to read in it
+        return;
+    }
+    bool& bChosen = alternateChosen[nAlternates - 1];
+    XmlSpan requires;
+    if (XmlSpanIs(local, "Choice") && !bChosen && pReader->FindAttribute("", "Requires", &requires) &&
+        KnowsRequirements(requires)) {
+        bChosen = true;
+    } else if (XmlSpanIs(local, "Fallback") && !bChosen) {
+        bChosen = true;
+    } else {
+        SkipElement();
     }
 }
 

@@ -12,12 +12,27 @@ public:
     explicit OfficeWalk(XmlReader* pReader) : pReader(pReader), nSkipDepth(0), nAlternates(0) {}
 
     // The next token that is not inside a left-out subtree or an alternative not taken. Markup
-    // compatibility's own elements are handled here and never given.
-    XmlToken Next();
+    // compatibility's own elements are handled here and never given. Inline: every token of a part
+    // comes through it, and few are markup compatibility's.
+    XmlToken Next() {
+        for (;;) {
+            XmlToken token = pReader->Next();
+            if (token == XmlToken::kError || token == XmlToken::kEndDocument) return token;
+            if (nSkipDepth != 0) {
+                if (token == XmlToken::kEndElement && pReader->Depth() == nSkipDepth) nSkipDepth = 0;
+                continue;
+            }
+            if (token == XmlToken::kText || !IsMarkupCompatibilityNamespace(pReader->NamespaceUri())) return token;
+            TakeCompatibility(token);
+        }
+    }
     // Leaves out the subtree of the start token just given.
     void SkipElement() { nSkipDepth = pReader->Depth(); }
 
 private:
+    // A start or end token of markup compatibility's: its alternatives chosen, or left out.
+    void TakeCompatibility(XmlToken token);
+
     static const unsigned kMaxAlternates = 32;
     XmlReader* pReader;
     unsigned nSkipDepth;  // 0, or the depth of the element being left out
@@ -66,6 +81,41 @@ int ElementCode(XmlSpan local, const ElementName (&names)[N], int nOther) {
     }
     return nOther;
 }
+
+// A reader's table of names grouped by length at compile time, for a vocabulary of many names (the
+// Word reader's): a name is compared only with those as long as it, and gets the code ElementCode
+// would give, the first of its length in the table's order.
+template <size_t N>
+class ElementTable {
+public:
+    constexpr explicit ElementTable(const ElementName (&names)[N]) : pNames(names), order{}, starts{} {
+        size_t k = 0;
+        for (size_t nGroup = 0; nGroup <= kLastGroup; ++nGroup) {
+            starts[nGroup] = static_cast<unsigned short>(k);
+            for (size_t i = 0; i < N; ++i) {
+                if (Group(names[i].cbName) == nGroup) order[k++] = static_cast<unsigned short>(i);
+            }
+        }
+        starts[kLastGroup + 1] = static_cast<unsigned short>(k);
+    }
+    int Code(XmlSpan local, int nOther) const {
+        size_t nGroup = Group(local.cbData);
+        for (size_t k = starts[nGroup]; k < starts[nGroup + 1]; ++k) {
+            const ElementName& name = pNames[order[k]];
+            if (name.cbName == local.cbData && (name.cbName == 0 || name.szName[0] == local.pData[0]) &&
+                SameBytes(name.szName, local.pData, local.cbData))
+                return name.nCode;
+        }
+        return nOther;
+    }
+
+private:
+    static constexpr size_t kLastGroup = 24;  // names this long or longer share a group
+    static constexpr size_t Group(size_t cb) { return cb < kLastGroup ? cb : kLastGroup; }
+    const ElementName* pNames;
+    unsigned short order[N];                  // the names' places, group by group
+    unsigned short starts[kLastGroup + 2];    // where each group starts in order
+};
 
 // A start token's element is this one of the vocabulary (e.g. IsWordNamespace, "p").
 inline bool IsElement(const XmlReader& reader, bool (*IsNamespace)(XmlSpan), const char* szLocal) {

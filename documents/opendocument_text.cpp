@@ -1,7 +1,8 @@
 #include "documents/opendocument_text.h"
 
-#include "documents/ascii_classes.h"
 #include "documents/anchored_text.h"
+#include "documents/ascii_classes.h"
+#include "documents/byte_scan.h"
 
 namespace {
 const char kOfficeUri[] = "urn:oasis:names:tc:opendocument:xmlns:office:1.0";
@@ -94,6 +95,22 @@ void PartReader::PutCollapsed(const char* p, size_t n) {
     // its end (where pretty-printed files have their line breaks). Each run of other characters
     // goes out as it is: white space never stands inside a UTF-8 sequence. What goes out as it
     // stands in the piece (words and the single spaces between them) goes out in one span.
+    // Most pieces are words with single spaces between them, and a space at most before and after
+    // them: what the loop below would put is then known at once.
+    size_t nLead = n > 0 && p[0] == ' ' ? 1 : 0, nCoreEnd = n > nLead && p[n - 1] == ' ' ? n - 1 : n;
+    if (nCoreEnd > nLead && p[nLead] != ' ' && p[nCoreEnd - 1] != ' ' && IsSingleSpaced(p + nLead, p + nCoreEnd)) {
+        size_t nFrom = 0;
+        if (nLead == 1) {
+            bSpaceWaiting = bSpaceWaiting || !bAfterSpace;
+            nFrom = bSpaceWaiting ? 0 : 1;  // the piece's own space goes out before its words
+        } else if (bSpaceWaiting) {
+            out.Put(" ", 1);
+        }
+        out.Put(p + nFrom, nCoreEnd - nFrom);
+        // A last space waits, as the paragraph's next text or end decides.
+        bSpaceWaiting = bAfterSpace = nCoreEnd < n;
+        return;
+    }
     const char* pSame = p;  // [pSame, pSame + cbSame) waits to go out
     size_t cbSame = 0;
     size_t nSpaceRun = n, cbSpaceRun = 0;  // the piece's last run of white space

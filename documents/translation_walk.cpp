@@ -25,14 +25,6 @@ private:
 
 }  // namespace
 
-XmlToken TranslationWalk::Next() {
-    for (;;) {
-        XmlToken token = pReader->Next();
-        if (nSkipDepth == 0 || token == XmlToken::kError || token == XmlToken::kEndDocument) return token;
-        if (token == XmlToken::kEndElement && pReader->Depth() == nSkipDepth) nSkipDepth = 0;
-    }
-}
-
 void TextRoles::SetInline(unsigned nDepth, InlineKind kind) {
     TextRole parent = roles[nDepth - 1];
     TextRole role = parent;
@@ -47,16 +39,15 @@ bool XmlValueIs(XmlSpan rawValue, const char* szValue) {
     return DecodeXmlValue(rawValue, XmlValueKind::kAttribute, &sink) && sink.Same();
 }
 
-bool AttributeIs(const XmlReader& reader, const char* szUri, const char* szLocal, const char* szValue) {
+bool AttributeIs(const XmlReader& reader, XmlSpan uri, XmlSpan local, const char* szValue) {
     XmlSpan value;
-    return reader.FindAttribute(szUri, szLocal, &value) && XmlValueIs(value, szValue);
+    return reader.FindAttribute(uri, local, &value) && XmlValueIs(value, szValue);
 }
 
-bool AttributeValue(const XmlReader& reader, const char* szUri, const char* szLocal, GrowingBytes* pValue,
-                    DocumentText* pText) {
+bool AttributeValue(const XmlReader& reader, XmlSpan uri, XmlSpan local, GrowingBytes* pValue, DocumentText* pText) {
     pValue->Clear();
     XmlSpan value;
-    return reader.FindAttribute(szUri, szLocal, &value) &&
+    return reader.FindAttribute(uri, local, &value) &&
            AppendXmlValue(value, XmlValueKind::kAttribute, pValue, pText);
 }
 

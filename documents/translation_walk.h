@@ -4,6 +4,7 @@
 // end shows whether it counts.
 #pragma once
 #include <stddef.h>
+#include <string.h>
 
 #include "documents/growing_array.h"
 #include "documents/translation_xml.h"
@@ -13,7 +14,14 @@
 class TranslationWalk {
 public:
     explicit TranslationWalk(XmlReader* pReader) : pReader(pReader), nSkipDepth(0) {}
-    XmlToken Next();
+    // Inline: the walk takes every token of a file through it.
+    XmlToken Next() {
+        for (;;) {
+            XmlToken token = pReader->Next();
+            if (nSkipDepth == 0 || token == XmlToken::kError || token == XmlToken::kEndDocument) return token;
+            if (token == XmlToken::kEndElement && pReader->Depth() == nSkipDepth) nSkipDepth = 0;
+        }
+    }
     void SkipElement() { nSkipDepth = pReader->Depth(); }
 
 private:
@@ -68,11 +76,18 @@ bool WalkTranslationXml(const XmlReader& reader, TranslationWalk* pWalk, const T
 // Whether a raw attribute value decodes to szValue, ASCII letter case aside.
 bool XmlValueIs(XmlSpan rawValue, const char* szValue);
 // Whether the start token has the attribute (namespace URI, "" for none) and it is szValue so.
-bool AttributeIs(const XmlReader& reader, const char* szUri, const char* szLocal, const char* szValue);
+bool AttributeIs(const XmlReader& reader, XmlSpan uri, XmlSpan local, const char* szValue);
+// Inline: with literals, as the readers call it, the lengths are constants.
+inline bool AttributeIs(const XmlReader& reader, const char* szUri, const char* szLocal, const char* szValue) {
+    return AttributeIs(reader, XmlSpan{szUri, strlen(szUri)}, XmlSpan{szLocal, strlen(szLocal)}, szValue);
+}
 // The decoded value of the attribute into *pValue (emptied first); false when absent, or when
 // memory fails, which refuses the text.
-bool AttributeValue(const XmlReader& reader, const char* szUri, const char* szLocal, GrowingBytes* pValue,
-                    DocumentText* pText);
+bool AttributeValue(const XmlReader& reader, XmlSpan uri, XmlSpan local, GrowingBytes* pValue, DocumentText* pText);
+inline bool AttributeValue(const XmlReader& reader, const char* szUri, const char* szLocal, GrowingBytes* pValue,
+                           DocumentText* pText) {
+    return AttributeValue(reader, XmlSpan{szUri, strlen(szUri)}, XmlSpan{szLocal, strlen(szLocal)}, pValue, pText);
+}
 // Whether two byte strings are the same, ASCII letter case aside (language codes).
 bool SameLetters(const char* pFirst, size_t cbFirst, const char* pSecond, size_t cbSecond);
 

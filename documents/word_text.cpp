@@ -18,7 +18,7 @@ enum WordElement {
     kHeaderReference, kFooterReference, kTitlePage, kAltChunk, kLeftOut
 };
 
-const ElementName kWordElements[] = {
+constexpr ElementName kWordElements[] = {
     {"p", kParagraph}, {"r", kRun}, {"t", kText}, {"tab", kTab}, {"ptab", kTab}, {"br", kBreak}, {"cr", kBreak},
     {"noBreakHyphen", kNoBreakHyphen}, {"softHyphen", kSoftHyphen}, {"sym", kSymbol}, {"txbxContent", kTextBox},
     {"vanish", kVanish}, {"fldChar", kFieldChar}, {"instrText", kInstruction}, {"fldSimple", kSimpleField},
@@ -29,6 +29,7 @@ const ElementName kWordElements[] = {
     {"del", kLeftOut}, {"moveFrom", kLeftOut}, {"delText", kLeftOut}, {"delInstrText", kLeftOut},
     {"sdtPr", kLeftOut}, {"sdtEndPr", kLeftOut}, {"altChunk", kAltChunk}, {"tblPr", kLeftOut}, {"trPr", kLeftOut},
     {"tcPr", kLeftOut}, {"rPrChange", kLeftOut}, {"pPrChange", kLeftOut}};
+constexpr ElementTable<sizeof(kWordElements) / sizeof(kWordElements[0])> kWordTable(kWordElements);
 
 // Of a paragraph's properties only its style and the section it ends are read (its tab stops are
 // no tabs); of a section's properties, its headers, footers and title page. pSections is null
@@ -153,7 +154,7 @@ bool ReadWordPart(OfficePackage* pPackage, XmlSpan partName, const WordStyles& s
         }
         // Text outside w:t (white space between elements) is no document text.
         if (token == XmlToken::kText || !isWord(reader.NamespaceUri())) continue;
-        int nElement = ElementCode(reader.LocalName(), kWordElements, kOther);
+        int nElement = kWordTable.Code(reader.LocalName(), kOther);
         if (properties.Take(token, nElement, pText)) continue;
         if (token == XmlToken::kEndElement) {
             if (nElement == kParagraph) {

@@ -8,8 +8,8 @@
 
 // Names: ASCII by XML's classes; every byte from 0x80 is taken as a name byte, unchecked.
 
-// A name as scanned: where it ends, at most kXmlMaxNameLength + 1 bytes on so that a longer one
-// is seen, and its colons, which the same pass finds.
+// A name as scanned: where it ends, and its colons, which the same pass finds. It is scanned to its
+// end however long: one past kXmlMaxNameLength is refused whole, so no byte is scanned twice.
 struct ScannedName {
     const char* pAfter;
     const char* pColon;  // the first, or null
@@ -18,11 +18,12 @@ struct ScannedName {
 
 inline ScannedName ScanName(const char* p, const char* pEnd) {
     ScannedName scanned = {p, nullptr, false};
-    const char* pLimit = static_cast<size_t>(pEnd - p) > kXmlMaxNameLength ? p + kXmlMaxNameLength + 1 : pEnd;
-    if (p == pLimit || !IsXmlNameStart(*p)) return scanned;
+    if (p == pEnd || !IsXmlNameStart(*p)) return scanned;
     if (*p == ':') scanned.pColon = p;
-    for (++p; p < pLimit && IsXmlNameByte(*p); ++p) {
-        if (*p != ':') continue;
+    // The bytes between colons in one loop: most names have none, the rest one.
+    for (++p;; ++p) {
+        while (p < pEnd && IsXmlNamePlain(*p)) ++p;
+        if (p == pEnd || *p != ':') break;
         if (scanned.pColon != nullptr) scanned.bSecondColon = true;
         else scanned.pColon = p;
     }

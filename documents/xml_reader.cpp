@@ -7,11 +7,13 @@
 #include "documents/xml_names.h"
 #include "measure/text_file.h"
 
-const char kXmlNamespaceUri[] = "http://www.w3.org/XML/1998/namespace";
+
+// What a start tag reads for each attribute, and what the tokens of most parts are, is inlined
+// into the function that reads them: calls cost as much as the reading on short names and values.
+#define TQ_XML_INLINE inline __attribute__((always_inline))
 
 namespace {
 
-const char kXmlnsUri[] = "http://www.w3.org/2000/xmlns/";
 const char kEmpty[] = "";
 const XmlSpan kNoSpan = {kEmpty, 0};
 
@@ -42,7 +44,7 @@ const XmlReader::OpenElement XmlReader::kNoElement = {kNoSpan, kNoSpan, kNoSpan,
 
 XmlReader::XmlReader(const char* pData, size_t cbData, ProgressMeter* pMeter)
     : pData(pData), pEnd(pData + cbData), pStart(pData), pPos(pData), pMeter(pMeter), cbTold(0),
-      token(XmlToken::kStartElement),
+      cbNextTell(pMeter != nullptr ? kProgressStepBytes : UINT64_MAX), token(XmlToken::kStartElement),
       error(XmlError::kNone), cbOffset(0), pElement(&kNoElement),
       text(kNoSpan), bRawText(false), bRootSeen(false), bEmptyElement(false), nDepth(0), nTokenDepth(0),
       nAttributes(0), nNamespaces(0) {
@@ -58,17 +60,31 @@ XmlToken XmlReader::Fail(XmlError why, const char* pWhere) {
 }
 
 XmlToken XmlReader::Next() {
-    if (token == XmlToken::kError || token == XmlToken::kEndDocument) return token;
+    if (token >= XmlToken::kEndDocument) return token;  // or kError: both last for ever
     nAttributes = 0;
     if (bEmptyElement) return CloseElement();
+    // One comparison a token: the meter is asked each kProgressStepBytes (never without one).
     size_t cbParsed = static_cast<size_t>(pPos - pData);
-    if (pMeter != nullptr && cbParsed - cbTold >= kProgressStepBytes && !pMeter->DoneUpTo(cbParsed, &cbTold))
-        return Fail(XmlError::kStopped, pPos);
+    if (cbParsed >= cbNextTell) {
+        if (!pMeter->DoneUpTo(cbParsed, &cbTold)) return Fail(XmlError::kStopped, pPos);
+        cbNextTell = cbTold + kProgressStepBytes;
+    }
+    // Inside the root a token's first two bytes tell its kind: every other case, and markup that is
+    // no token, is read by the loop below, kept out of line so that this path needs no frame.
     const char* p = pPos;
+    if (nDepth != 0 && pEnd - p >= 2) {
+        if (*p != '<') return ReadText(p);
+        if (p[1] == '/') return ReadEndTag(p);
+        if (p[1] != '?' && p[1] != '!') return ReadStartTag(p);
+    }
+    return NextFrom(p);
+}
+
+XmlToken XmlReader::NextFrom(const char* p) {
     for (;;) {
         if (nDepth == 0) {
             // Outside the root only white space, comments and processing instructions may stand.
-            while (p < pEnd && IsXmlSpace(*p)) ++p;
+            while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
             if (p == pEnd) {
                 if (!bRootSeen) return Fail(XmlError::kNoRootElement, p);
                 cbOffset = static_cast<size_t>(p - pData);
@@ -125,14 +141,14 @@ const char* XmlReader::SkipExternalDoctype(const char* pDoctype) {
     bDoctypeSeen = true;
     const char* p = pDoctype + 9;
     if (p == pEnd) return Fail(XmlError::kTruncated, pDoctype), nullptr;
-    if (!IsXmlSpace(*p)) return Fail(XmlError::kNotWellFormed, p), nullptr;
-    while (p < pEnd && IsXmlSpace(*p)) ++p;
+    if (!IsXmlSpaceByte(*p)) return Fail(XmlError::kNotWellFormed, p), nullptr;
+    while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
     XmlSpan name, local;
     p = ReadName(p, &name, &local);
     if (p == nullptr) return nullptr;
     // At most the keyword and two literals follow.
     for (unsigned nParts = 0; p < pEnd; ++nParts) {
-        while (p < pEnd && IsXmlSpace(*p)) ++p;
+        while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
         if (p == pEnd) break;
         if (*p == '>') return p + 1;
         if (*p == '[') return Fail(XmlError::kDoctype, pDoctype), nullptr;
@@ -150,8 +166,9 @@ const char* XmlReader::SkipExternalDoctype(const char* pDoctype) {
     return Fail(XmlError::kTruncated, pDoctype), nullptr;
 }
 
-// The qualified name at p and its local part: where it ends, or null after an error.
-const char* XmlReader::ReadName(const char* p, XmlSpan* pName, XmlSpan* pLocal) {
+// The qualified name at p and its local part: where it ends, or null after an error. Inline: the
+// start tag reads its name and each attribute's this way.
+TQ_XML_INLINE const char* XmlReader::ReadName(const char* p, XmlSpan* pName, XmlSpan* pLocal) {
     ScannedName scanned = ScanName(p, pEnd);
     const char* pAfter = scanned.pAfter;
     *pName = Span(p, pAfter);
@@ -184,16 +201,23 @@ const char* XmlReader::SkipProcessingInstruction(const char* p) {
     return pClose + 2;
 }
 
-XmlToken XmlReader::ReadText(const char* p) {
-    // One pass to the markup that ends the text, each reference checked on the way: no reference
-    // holds a '<', so it reads the same as up to the markup.
-    const char* pStop = p;
-    while ((pStop = FindEitherByte(pStop, pEnd, '<', '&')) != pEnd && *pStop == '&') {
+// From a text's first reference, at pStop: each checked on the way to the markup that ends the
+// text, which is returned; null after an error.
+const char* XmlReader::ReadReferences(const char* pStop) {
+    do {
         uint32_t nChar;
         const char* pAfter = ReadXmlReference(pStop, pEnd, &nChar);
-        if (pAfter == nullptr) return Fail(XmlError::kBadReference, pStop);
-        pStop = pAfter;
-    }
+        if (pAfter == nullptr) return Fail(XmlError::kBadReference, pStop), nullptr;
+        pStop = FindEitherByte(pAfter, pEnd, '<', '&');
+    } while (pStop != pEnd && *pStop == '&');
+    return pStop;
+}
+
+XmlToken XmlReader::ReadText(const char* p) {
+    // One pass to the markup that ends the text, each reference checked on the way: no reference
+    // holds a '<', so it reads the same as up to the markup. Most texts have none.
+    const char* pStop = FindEitherByte(p, pEnd, '<', '&');
+    if (pStop != pEnd && *pStop == '&' && (pStop = ReadReferences(pStop)) == nullptr) return token;
     cbOffset = static_cast<size_t>(p - pData);
     text = Span(p, pStop);
     bRawText = false;
@@ -202,18 +226,86 @@ XmlToken XmlReader::ReadText(const char* p) {
     return token = XmlToken::kText;
 }
 
+// One attribute of a start tag, at its name: a namespace declaration goes in scope, any other
+// attribute to the list. Returns where it ends, or null on an error.
+TQ_XML_INLINE const char* XmlReader::ReadAttribute(const char* p, unsigned nNamespaceBase) {
+    XmlSpan name, local;
+    const char* pName = p;
+    if ((p = ReadName(p, &name, &local)) == nullptr) return nullptr;
+    // Most write name="value", with no space about the '='.
+    if (pEnd - p >= 2 && *p == '=' && (p[1] == '"' || p[1] == '\'')) {
+        ++p;
+    } else {
+        while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
+        if (p < pEnd && *p++ != '=') return Fail(XmlError::kNotWellFormed, p - 1), nullptr;
+        while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
+        if (p == pEnd) return Fail(XmlError::kTruncated, pName), nullptr;
+        if (*p != '"' && *p != '\'') return Fail(XmlError::kNotWellFormed, p), nullptr;
+    }
+    const char* pValue = p + 1;
+    // Looked for one byte past the longest value, so that a longer one is seen.
+    const char* pLook = static_cast<size_t>(pEnd - pValue) > kXmlMaxValueLength ? pValue + kXmlMaxValueLength + 1 : pEnd;
+    // Most values hold no reference: the quote is the first of the three.
+    const char* pQuote = FindAnyOfThreeBytes(pValue, pLook, *p, '<', '&');
+    if ((pQuote == pLook || *pQuote != *p) && (pQuote = ReadValueFurther(pName, pQuote, pLook, *p)) == nullptr) {
+        return nullptr;
+    }
+    XmlSpan value = Span(pValue, pQuote);
+    if ((name.cbData == 5 || (name.cbData > 5 && pName[5] == ':')) && memcmp(pName, "xmlns", 5) == 0) {
+        return DeclareNamespace(name, value, nNamespaceBase) ? pQuote + 1 : nullptr;
+    }
+    if (nAttributes == kXmlMaxAttributes) return Fail(XmlError::kTooManyAttributes, pName), nullptr;
+    attributes[nAttributes++] = XmlAttribute{name, kNoSpan, local, value};
+    return pQuote + 1;
+}
+
+// The rest of a value from pQuote, the first '<' or '&' in it or its bound pLook: one pass to the
+// quote, the first '<' and the first bad reference on the way refused only once the value is
+// known to end, and a '<' before a bad reference. Where the quote is, or null after an error.
+const char* XmlReader::ReadValueFurther(const char* pName, const char* pQuote, const char* pLook, char cQuote) {
+    const char* pLess = nullptr;
+    const char* pBad = nullptr;
+    for (; pQuote != pLook && *pQuote != cQuote; pQuote = FindAnyOfThreeBytes(pQuote, pLook, cQuote, '<', '&')) {
+        if (*pQuote == '<') {
+            pLess = pQuote;
+            pQuote = static_cast<const char*>(memchr(pQuote, cQuote, static_cast<size_t>(pLook - pQuote)));
+            if (pQuote == nullptr) pQuote = pLook;
+            break;
+        }
+        uint32_t nChar;
+        const char* pAfter = pBad == nullptr ? ReadXmlReference(pQuote, pEnd, &nChar) : nullptr;
+        if (pAfter == nullptr && pBad == nullptr) pBad = pQuote;
+        // A reference holds no quote: one that ends past the bound leaves the value too long.
+        pQuote = pAfter == nullptr ? pQuote + 1 : pAfter < pLook ? pAfter : pLook;
+    }
+    if (pQuote == pLook) {
+        return Fail(pLook != pEnd ? XmlError::kValueTooLong : XmlError::kTruncated, pName), nullptr;
+    }
+    if (pLess != nullptr) return Fail(XmlError::kLessThanInValue, pLess), nullptr;
+    if (pBad != nullptr) return Fail(XmlError::kBadReference, pBad), nullptr;
+    return pQuote;
+}
+
+
 XmlToken XmlReader::ReadStartTag(const char* pTag) {
-    if (bRootSeen && nDepth == 0) return Fail(XmlError::kSecondRootElement, pTag);
-    OpenElement opened = {kNoSpan, kNoSpan, kNoSpan, nNamespaces};
+    if (nDepth == 0 && bRootSeen) return Fail(XmlError::kSecondRootElement, pTag);
+    // Its names are read next and its URI once its scope is known: nothing is set before.
+    OpenElement opened;
+    opened.nNamespaceBase = nNamespaces;
     const char* p = ReadName(pTag + 1, &opened.name, &opened.local);
     if (p == nullptr) return token;
     for (;;) {
         const char* pSpace = p;
-        while (p < pEnd && IsXmlSpace(*p)) ++p;
+        while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
         if (p == pEnd || (*p == '/' && p + 1 == pEnd)) return Fail(XmlError::kTruncated, pTag);
-        if (*p == '>' || (*p == '/' && p[1] == '>')) {
-            bEmptyElement = *p == '/';
-            p += bEmptyElement ? 2 : 1;
+        // bEmptyElement is false here: the end of an empty element came before this token.
+        if (*p == '>') {
+            ++p;
+            break;
+        }
+        if (*p == '/' && p[1] == '>') {
+            bEmptyElement = true;
+            p += 2;
             break;
         }
         // Attributes stand apart by white space.
@@ -228,7 +320,7 @@ XmlToken XmlReader::ReadStartTag(const char* pTag) {
     const OpenElement* pParent = nDepth > 0 ? &open[nDepth - 1] : nullptr;
     if (pParent != nullptr && nNamespaces == opened.nNamespaceBase &&
         static_cast<size_t>(pParent->local.pData - pParent->name.pData) == cbPrefix &&
-        (cbPrefix == 0 || memcmp(pParent->name.pData, opened.name.pData, cbPrefix) == 0)) {
+        (cbPrefix == 0 || SameBytes(pParent->name.pData, opened.name.pData, cbPrefix))) {
         opened.uri = pParent->uri;
     } else if (!Resolve(opened.name, opened.local, false, &opened.uri)) {
         return Fail(XmlError::kUnboundPrefix, pTag + 1);
@@ -255,84 +347,27 @@ XmlToken XmlReader::ReadStartTag(const char* pTag) {
     return token = XmlToken::kStartElement;
 }
 
-// One attribute of a start tag, at its name: a namespace declaration goes in scope, any other
-// attribute to the list. Returns where it ends, or null on an error.
-const char* XmlReader::ReadAttribute(const char* p, unsigned nNamespaceBase) {
-    XmlSpan name, local;
-    const char* pName = p;
-    if ((p = ReadName(p, &name, &local)) == nullptr) return nullptr;
-    while (p < pEnd && IsXmlSpace(*p)) ++p;
-    if (p < pEnd && *p++ != '=') return Fail(XmlError::kNotWellFormed, p - 1), nullptr;
-    while (p < pEnd && IsXmlSpace(*p)) ++p;
-    if (p == pEnd) return Fail(XmlError::kTruncated, pName), nullptr;
-    if (*p != '"' && *p != '\'') return Fail(XmlError::kNotWellFormed, p), nullptr;
-    const char* pValue = p + 1;
-    size_t cbRest = static_cast<size_t>(pEnd - pValue);
-    size_t cbLook = cbRest > kXmlMaxValueLength ? kXmlMaxValueLength + 1 : cbRest;
-    const char* pLook = pValue + cbLook;
-    // One pass to the quote: the first '<' and the first bad reference on the way are refused
-    // only once the value is known to end, and a '<' before a bad reference.
-    const char* pLess = nullptr;
-    const char* pBad = nullptr;
-    const char* pQuote = pValue;
-    while ((pQuote = FindAnyOfThreeBytes(pQuote, pLook, *p, '<', '&')) != pLook && *pQuote != *p) {
-        if (*pQuote == '<') {
-            pLess = pQuote;
-            pQuote = static_cast<const char*>(memchr(pQuote, *p, static_cast<size_t>(pLook - pQuote)));
-            if (pQuote == nullptr) pQuote = pLook;
-            break;
-        }
-        uint32_t nChar;
-        const char* pAfter = pBad == nullptr ? ReadXmlReference(pQuote, pEnd, &nChar) : nullptr;
-        if (pAfter == nullptr && pBad == nullptr) pBad = pQuote;
-        // A reference holds no quote: one that ends past the bound leaves the value too long.
-        pQuote = pAfter == nullptr ? pQuote + 1 : pAfter < pLook ? pAfter : pLook;
-    }
-    if (pQuote == pLook) {
-        return Fail(cbLook < cbRest ? XmlError::kValueTooLong : XmlError::kTruncated, pName), nullptr;
-    }
-    XmlSpan value = Span(pValue, pQuote);
-    if (pLess != nullptr) return Fail(XmlError::kLessThanInValue, pLess), nullptr;
-    if (pBad != nullptr) return Fail(XmlError::kBadReference, pBad), nullptr;
-
-    bool bDefault = XmlSpanIs(name, "xmlns");
-    if (!bDefault && (name.cbData < 6 || memcmp(pName, "xmlns:", 6) != 0)) {
-        if (nAttributes == kXmlMaxAttributes) return Fail(XmlError::kTooManyAttributes, pName), nullptr;
-        attributes[nAttributes++] = XmlAttribute{name, kNoSpan, local, value};
-        return pQuote + 1;
-    }
-    XmlSpan prefix = bDefault ? kNoSpan : Span(pName + 6, name.cbData - 6);
-    // "xml" keeps its own URI and needs no declaration; "xmlns" and its URI are never declared; a
-    // prefix is never undeclared; the URI is taken as written, so it holds no reference.
-    bool bXmlPrefix = XmlSpanIs(prefix, "xml"), bXmlUri = XmlSpanIs(value, kXmlNamespaceUri);
-    if (bXmlPrefix != bXmlUri || XmlSpanIs(prefix, "xmlns") || XmlSpanIs(value, kXmlnsUri) ||
-        (!bDefault && value.cbData == 0) || memchr(pValue, '&', value.cbData) != nullptr) {
-        return Fail(XmlError::kBadNamespaceDeclaration, pName), nullptr;
-    }
-    for (unsigned i = nNamespaceBase; i < nNamespaces; ++i) {
-        if (XmlSpansEqual(namespaces[i].prefix, prefix)) return Fail(XmlError::kDuplicateAttribute, pName), nullptr;
-    }
-    if (bXmlPrefix) return pQuote + 1;
-    if (nNamespaces == kXmlMaxNamespaces) return Fail(XmlError::kTooManyNamespaces, pName), nullptr;
-    namespaces[nNamespaces++] = Namespace{prefix, value};
-    return pQuote + 1;
-}
-
-XmlToken XmlReader::ReadEndTag(const char* pTag) {
+TQ_XML_INLINE XmlToken XmlReader::ReadEndTag(const char* pTag) {
     // Most end tags are the open element's name and '>': what the checks below would find.
     if (nDepth > 0) {
         XmlSpan openName = open[nDepth - 1].name;
         if (static_cast<size_t>(pEnd - pTag) > openName.cbData + 2 && pTag[openName.cbData + 2] == '>' &&
-            memcmp(pTag + 2, openName.pData, openName.cbData) == 0) {
+            SameBytes(pTag + 2, openName.pData, openName.cbData)) {
             cbOffset = static_cast<size_t>(pTag - pData);
             pPos = pTag + openName.cbData + 3;
             return CloseElement();
         }
     }
+    return ReadOtherEndTag(pTag);
+}
+
+// An end tag that is not the open element's name and '>' at once: white space before its '>', or an
+// error.
+XmlToken XmlReader::ReadOtherEndTag(const char* pTag) {
     XmlSpan name, local;
     const char* p = ReadName(pTag + 2, &name, &local);
     if (p == nullptr) return token;
-    while (p < pEnd && IsXmlSpace(*p)) ++p;
+    while (p < pEnd && IsXmlSpaceByte(*p)) ++p;
     if (p == pEnd) return Fail(XmlError::kTruncated, pTag);
     if (*p != '>') return Fail(XmlError::kNotWellFormed, p);
     if (nDepth == 0) return Fail(XmlError::kUnexpectedEndTag, pTag);
@@ -342,7 +377,7 @@ XmlToken XmlReader::ReadEndTag(const char* pTag) {
     return CloseElement();
 }
 
-XmlToken XmlReader::CloseElement() {
+TQ_XML_INLINE XmlToken XmlReader::CloseElement() {
     bEmptyElement = false;
     nTokenDepth = nDepth;
     pElement = &open[--nDepth];
@@ -369,14 +404,3 @@ bool XmlReader::Resolve(XmlSpan name, XmlSpan local, bool bAttribute, XmlSpan* p
     }
     return pColon == nullptr;
 }
-
-bool XmlReader::FindAttribute(XmlSpan uri, XmlSpan local, XmlSpan* pValue) const {
-    for (unsigned i = 0; i < nAttributes; ++i) {
-        if (XmlSpansEqual(attributes[i].local, local) && XmlSpansEqual(attributes[i].uri, uri)) {
-            *pValue = attributes[i].value;
-            return true;
-        }
-    }
-    return false;
-}
-

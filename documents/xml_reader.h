@@ -47,8 +47,9 @@ enum class XmlError {
 // A short reason a person can act on, completing "NAME: ".
 const char* XmlErrorText(XmlError error);
 
-// The namespace the prefix "xml" is bound to.
-extern const char kXmlNamespaceUri[];
+// The namespace the prefix "xml" is bound to. In the header, so that its length is a constant
+// where it is looked for.
+inline constexpr char kXmlNamespaceUri[] = "http://www.w3.org/XML/1998/namespace";
 
 struct XmlAttribute {
     XmlSpan name;   // qualified, as written
@@ -129,8 +130,14 @@ private:
     const char* ReadName(const char* p, XmlSpan* pName, XmlSpan* pLocal);
     XmlToken ReadStartTag(const char* pTag);
     const char* ReadAttribute(const char* p, unsigned nNamespaceBase);
+    const char* ReadValueFurther(const char* pName, const char* pQuote, const char* pLook, char cQuote)
+        __attribute__((noinline));
+    bool DeclareNamespace(XmlSpan name, XmlSpan value, unsigned nNamespaceBase) __attribute__((noinline));
     XmlToken ReadEndTag(const char* pTag);
+    XmlToken ReadOtherEndTag(const char* pTag) __attribute__((noinline));
+    XmlToken NextFrom(const char* p) __attribute__((noinline));
     XmlToken ReadText(const char* p);
+    const char* ReadReferences(const char* pStop);
     XmlToken CloseElement();
     const char* SkipMarkupDeclaration(const char* p, bool* pbToken);
     const char* SkipProcessingInstruction(const char* p);
@@ -143,6 +150,7 @@ private:
     const char* pPos;
     ProgressMeter* pMeter;
     uint64_t cbTold;  // how far the meter has been told
+    uint64_t cbNextTell;  // where the meter is told again: a step on, or never without a meter
     XmlToken token;
     XmlError error;
     size_t cbOffset;

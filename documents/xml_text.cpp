@@ -92,7 +92,7 @@ bool DecodeXmlValue(XmlSpan value, XmlValueKind kind, XmlSink* pSink) {
     char cReference = kind == XmlValueKind::kRawText ? '\0' : '&';
     char cTab = bAttribute ? ' ' : '\t', cLineFeed = bAttribute ? ' ' : '\n';
     char utf8[4];
-    while ((p = FindNotPlainAscii(p, pEnd, cReference, cTab, cLineFeed)) < pEnd) {
+    while ((p = FindNotPlainAscii(value.pData, p, pEnd, cReference, cTab, cLineFeed)) < pEnd) {
         unsigned char c = static_cast<unsigned char>(*p);
         if (c >= 0x80) {
             if (size_t cbChar = Utf8CharLength(p, pEnd)) {
@@ -122,6 +122,14 @@ bool DecodeXmlValue(XmlSpan value, XmlValueKind kind, XmlSink* pSink) {
     }
     if (pRun < pEnd) pSink->Put(pRun, static_cast<size_t>(pEnd - pRun));
     return true;
+}
+
+size_t XmlPlainLength(XmlSpan value, XmlValueKind kind) {
+    bool bAttribute = kind == XmlValueKind::kAttribute;
+    const char* pEnd = value.pData + value.cbData;
+    const char* p = FindNotPlainAscii(value.pData, value.pData, pEnd, kind == XmlValueKind::kRawText ? '\0' : '&',
+                                      bAttribute ? ' ' : '\t', bAttribute ? ' ' : '\n');
+    return static_cast<size_t>(p - value.pData);
 }
 
 XmlEncoding DetectXmlEncoding(const char* pData, size_t cbData) {

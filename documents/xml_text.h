@@ -18,8 +18,37 @@ inline bool XmlSpanIs(XmlSpan span, const char* szText) {
     size_t cbText = strlen(szText);
     return span.cbData == cbText && memcmp(span.pData, szText, cbText) == 0;
 }
+// Whether the cb bytes at a and at b are the same, a word at a time and without a call: the short
+// names and URIs the readers compare most often.
+inline bool SameBytes(const char* a, const char* b, size_t cb) {
+    if (cb >= 8) {
+        uint64_t nA, nB;
+        for (size_t i = 0; i + 8 < cb; i += 8) {
+            memcpy(&nA, a + i, 8);
+            memcpy(&nB, b + i, 8);
+            if (nA != nB) return false;
+        }
+        memcpy(&nA, a + cb - 8, 8);
+        memcpy(&nB, b + cb - 8, 8);
+        return nA == nB;
+    }
+    if (cb >= 4) {
+        uint32_t nA, nB, nLastA, nLastB;
+        memcpy(&nA, a, 4);
+        memcpy(&nB, b, 4);
+        memcpy(&nLastA, a + cb - 4, 4);
+        memcpy(&nLastB, b + cb - 4, 4);
+        return nA == nB && nLastA == nLastB;
+    }
+    for (size_t i = 0; i < cb; ++i) {
+        if (a[i] != b[i]) return false;
+    }
+    return true;
+}
+// A span the reader gave twice (a namespace's URI) is the same without reading it.
 inline bool XmlSpansEqual(XmlSpan first, XmlSpan second) {
-    return first.cbData == second.cbData && memcmp(first.pData, second.pData, first.cbData) == 0;
+    return first.cbData == second.cbData &&
+           (first.pData == second.pData || SameBytes(first.pData, second.pData, first.cbData));
 }
 
 // Takes the decoded bytes of a value, in pieces.
@@ -61,6 +90,9 @@ enum class XmlValueKind {
 // the first malformed reference (unknown name, no ';', bad digit, overflow), having put what came
 // before it; the reader refuses such a reference before a caller sees it.
 bool DecodeXmlValue(XmlSpan value, XmlValueKind kind, XmlSink* pSink);
+// How many of the value's first bytes decode to themselves, found as DecodeXmlValue finds them:
+// most values are whole such runs, which a caller keeping the bytes copies without a sink.
+size_t XmlPlainLength(XmlSpan value, XmlValueKind kind);
 
 enum class XmlEncoding { kUtf8, kUtf16LE, kUtf16BE, kRefused };
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "documents/byte_scan.h"
 #include "documents/document_text.h"
 #include "documents/xml_reader.h"
 
@@ -162,6 +163,43 @@ TEST(XmlBlockEdges, ValuesDecodeAlikeAtEveryPlaceOfTwoBlocks) {
                 << "controls" << at;
             EXPECT_EQ(before + kReplacement + kReplacement + kReplacement + after, Decoded(before + "\xEF\xBF\xBE" + after, kText))
                 << "U+FFFE, no XML character: a U+FFFD a byte" << at;
+        }
+    }
+}
+
+TEST(XmlBlockEdges, AValuesLastPieceIsReadInTheBlockThatEndsIt) {
+    // Of every length up to three blocks, with what needs decoding at every place of it: a value's
+    // last bytes are looked at in the 16 that end it once it is that long.
+    for (size_t cbValue = 1; cbValue <= 48; ++cbValue) {
+        for (size_t k = 0; k < cbValue; ++k) {
+            std::string before(k, 'x'), after(cbValue - k - 1, 'y');
+            std::string at = " at " + std::to_string(k) + " of " + std::to_string(cbValue);
+            EXPECT_EQ(before + " " + after, Decoded(before + "\t" + after, XmlValueKind::kAttribute)) << "a tab" << at;
+            EXPECT_EQ(before + kReplacement + after, Decoded(before + "\x01" + after, XmlValueKind::kText))
+                << "a control" << at;
+            EXPECT_EQ(before + "&" + after, Decoded(before + "&" + after, XmlValueKind::kRawText)) << "CDATA's &" << at;
+            EXPECT_EQ(before + "!failed", Decoded(before + "&" + after, XmlValueKind::kText)) << "a bad reference" << at;
+        }
+    }
+}
+
+TEST(XmlBlockEdges, SingleSpacingIsToldAtEveryPlaceOfThreeBlocks) {
+    for (size_t cb = 1; cb <= 48; ++cb) {
+        for (size_t k = 0; k < cb; ++k) {
+            std::string text(cb, 'x');
+            std::string at = " at " + std::to_string(k) + " of " + std::to_string(cb);
+            auto Single = [&](const std::string& t) { return IsSingleSpaced(t.data(), t.data() + t.size()); };
+            text[k] = ' ';
+            EXPECT_TRUE(Single(text)) << "one space" << at;
+            if (k + 1 < cb) {
+                text[k + 1] = ' ';
+                EXPECT_FALSE(Single(text)) << "two spaces" << at;
+                text[k + 1] = 'x';
+            }
+            for (char c : {'\t', '\n', '\r'}) {
+                text[k] = c;
+                EXPECT_FALSE(Single(text)) << "control " << static_cast<int>(c) << at;
+            }
         }
     }
 }
