@@ -59,6 +59,7 @@ struct Avx2Classify {
     TQ_CLASSIFY_INLINE static int Popcount(uint32_t n) { return __builtin_popcount(n); }
     // Each 16-byte half shuffled by the shuffles of its two groups (the second's moved on by 8),
     // then each group stored after the bytes kept before it: up to 32 bytes are written.
+    // A group's high half goes by movhps, which takes any address (movhpd's double must be aligned).
     TQ_CLASSIFY_INLINE static int Compact(unsigned char* q, Vec x, uint32_t m, const ByteCompactions& compactions) {
         const uint64_t* pShuffles = compactions.shuffles;
         __m128i low = _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(_mm_loadl_epi64(
@@ -75,9 +76,9 @@ struct Avx2Classify {
         unsigned n2 = n1 + compactions.counts[(m >> 16) & 0xFF];
         __m128i first = _mm256_castsi256_si128(kept), second = _mm256_extracti128_si256(kept, 1);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(q), first);
-        _mm_storeh_pd(reinterpret_cast<double*>(q + n0), _mm_castsi128_pd(first));
+        _mm_storeh_pi(reinterpret_cast<__m64*>(q + n0), _mm_castsi128_ps(first));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(q + n1), second);
-        _mm_storeh_pd(reinterpret_cast<double*>(q + n2), _mm_castsi128_pd(second));
+        _mm_storeh_pi(reinterpret_cast<__m64*>(q + n2), _mm_castsi128_ps(second));
         return __builtin_popcount(m);
     }
     // BMI1's tzcnt and LZCNT's lzcnt give the operand's width for 0, BMI2's bzhi all the bits from 32.

@@ -82,6 +82,7 @@ struct Ssse3Classify {
     TQ_CLASSIFY_INLINE static uint32_t BelowBit(unsigned k) { return ::BelowBit(k); }
     // Each half shuffled by the shuffles of its two groups (the second's moved on by 8), then each
     // group stored after the bytes kept before it: up to 32 bytes are written.
+    // A group's high half goes by movhps, which takes any address (movhpd's double must be aligned).
     TQ_CLASSIFY_INLINE static int Compact(unsigned char* q, Vec x, uint32_t m, const ByteCompactions& compactions) {
         const uint64_t* pShuffles = compactions.shuffles;
         const __m128i secondGroup = _mm_set_epi32(0x08080808, 0x08080808, 0, 0);
@@ -97,9 +98,9 @@ struct Ssse3Classify {
         unsigned n1 = n0 + compactions.counts[(m >> 8) & 0xFF];
         unsigned n2 = n1 + compactions.counts[(m >> 16) & 0xFF];
         _mm_storel_epi64(reinterpret_cast<__m128i*>(q), first);
-        _mm_storeh_pd(reinterpret_cast<double*>(q + n0), _mm_castsi128_pd(first));
+        _mm_storeh_pi(reinterpret_cast<__m64*>(q + n0), _mm_castsi128_ps(first));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(q + n1), second);
-        _mm_storeh_pd(reinterpret_cast<double*>(q + n2), _mm_castsi128_pd(second));
+        _mm_storeh_pi(reinterpret_cast<__m64*>(q + n2), _mm_castsi128_ps(second));
         return static_cast<int>(n2 + compactions.counts[m >> 24]);
     }
     TQ_CLASSIFY_INLINE static int Popcount(uint32_t n) {
