@@ -38,6 +38,7 @@
 #ifndef TQ_CLASSIFY_TARGET
 #error "a kernel defines TQ_CLASSIFY_TARGET before it includes measure/utf8_classify.h"
 #endif
+#include <emmintrin.h>
 #include <stddef.h>
 #include <stdint.h>
 
@@ -155,6 +156,18 @@ struct BlockConstants {
 
 TQ_CLASSIFY_INLINE uint32_t BelowBit(unsigned k) {
     return k >= 32 ? 0xFFFFFFFFu : (1u << k) - 1;
+}
+
+// The byte shuffles of the four 8-byte groups of a 32-bit mask, two groups to a 16-byte half: the
+// first two in *pLow, the last two in *pHigh, as the compactions' table has them.
+TQ_CLASSIFY_INLINE void LoadGroupShuffles(const ByteCompactions& compactions, uint32_t m, __m128i* pLow, __m128i* pHigh) {
+    const uint64_t* pShuffles = compactions.shuffles;
+    *pLow = _mm_castpd_si128(_mm_loadh_pd(
+        _mm_castsi128_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pShuffles + (m & 0xFF)))),
+        reinterpret_cast<const double*>(pShuffles + ((m >> 8) & 0xFF))));
+    *pHigh = _mm_castpd_si128(_mm_loadh_pd(
+        _mm_castsi128_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pShuffles + ((m >> 16) & 0xFF)))),
+        reinterpret_cast<const double*>(pShuffles + (m >> 24))));
 }
 
 // The fast path over blocks (RunFastUtf8's contract, utf8_fast_path.h). A block takes its well-formed

@@ -61,13 +61,8 @@ struct Avx2Classify {
     // then each group stored after the bytes kept before it: up to 32 bytes are written.
     // A group's high half goes by movhps, which takes any address (movhpd's double must be aligned).
     TQ_CLASSIFY_INLINE static int Compact(unsigned char* q, Vec x, uint32_t m, const ByteCompactions& compactions) {
-        const uint64_t* pShuffles = compactions.shuffles;
-        __m128i low = _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(_mm_loadl_epi64(
-                                                        reinterpret_cast<const __m128i*>(pShuffles + (m & 0xFF)))),
-                                                    reinterpret_cast<const double*>(pShuffles + ((m >> 8) & 0xFF))));
-        __m128i high = _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(_mm_loadl_epi64(
-                                                         reinterpret_cast<const __m128i*>(pShuffles + ((m >> 16) & 0xFF)))),
-                                                     reinterpret_cast<const double*>(pShuffles + (m >> 24))));
+        __m128i low, high;
+        LoadGroupShuffles(compactions, m, &low, &high);
         const __m256i secondGroups = _mm256_set_epi64x(0x0808080808080808, 0, 0x0808080808080808, 0);
         __m256i shuffle = _mm256_add_epi8(_mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1), secondGroups);
         __m256i kept = _mm256_shuffle_epi8(x, shuffle);

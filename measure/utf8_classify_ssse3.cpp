@@ -84,14 +84,9 @@ struct Ssse3Classify {
     // group stored after the bytes kept before it: up to 32 bytes are written.
     // A group's high half goes by movhps, which takes any address (movhpd's double must be aligned).
     TQ_CLASSIFY_INLINE static int Compact(unsigned char* q, Vec x, uint32_t m, const ByteCompactions& compactions) {
-        const uint64_t* pShuffles = compactions.shuffles;
         const __m128i secondGroup = _mm_set_epi32(0x08080808, 0x08080808, 0, 0);
-        __m128i low = _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(_mm_loadl_epi64(
-                                                        reinterpret_cast<const __m128i*>(pShuffles + (m & 0xFF)))),
-                                                    reinterpret_cast<const double*>(pShuffles + ((m >> 8) & 0xFF))));
-        __m128i high = _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(_mm_loadl_epi64(
-                                                         reinterpret_cast<const __m128i*>(pShuffles + ((m >> 16) & 0xFF)))),
-                                                     reinterpret_cast<const double*>(pShuffles + (m >> 24))));
+        __m128i low, high;
+        LoadGroupShuffles(compactions, m, &low, &high);
         __m128i first = _mm_shuffle_epi8(x.low, _mm_add_epi8(low, secondGroup));
         __m128i second = _mm_shuffle_epi8(x.high, _mm_add_epi8(high, secondGroup));
         unsigned n0 = compactions.counts[m & 0xFF];
