@@ -130,17 +130,24 @@ size_t WidenUtf8(const unsigned char* p, size_t n, char16_t* pUnits, size_t nMax
 }
 
 #if defined(__SSE2__)
-// Widens five well-formed sequences of three bytes at p (16 bytes may be read) to five units;
-// returns false, writing nothing, unless the first 15 bytes are just that.
-inline bool WidenThreeByteBlock(const unsigned char* p, char16_t* pUnits) {
-    const unsigned kLeads = 0x1249, kContinuations = 0x6DB6;  // bytes 0, 3, 6, 9, 12 and the rest of 15
-    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+// Bytes 0, 3, 6, 9 and 12 of five sequences of three, and the rest of their 15.
+const unsigned kFiveLeads = 0x1249, kFiveContinuations = 0x6DB6;
+
+// Whether the first 15 bytes of x are the first and continuation bytes of five sequences of three.
+inline bool FiveThreeByteSequences(__m128i x) {
     unsigned nLead3 = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
         _mm_and_si128(x, _mm_set1_epi8(static_cast<char>(0xF0))), _mm_set1_epi8(static_cast<char>(0xE0)))));
     unsigned nCont = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
         _mm_and_si128(x, _mm_set1_epi8(static_cast<char>(0xC0))), _mm_set1_epi8(static_cast<char>(0x80)))));
-    if ((nLead3 & 0x7FFF) != kLeads || (nCont & 0x7FFF) != kContinuations) return false;
-    if ((OutsideNarrowRanges(x, _mm_slli_si128(x, 1)) & (kLeads << 1)) != 0) return false;
+    return (nLead3 & 0x7FFF) == kFiveLeads && (nCont & 0x7FFF) == kFiveContinuations;
+}
+
+// Widens five well-formed sequences of three bytes at p (16 bytes may be read) to five units;
+// returns false, writing nothing, unless the first 15 bytes are just that.
+inline bool WidenThreeByteBlock(const unsigned char* p, char16_t* pUnits) {
+    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    if (!FiveThreeByteSequences(x)) return false;
+    if ((OutsideNarrowRanges(x, _mm_slli_si128(x, 1)) & (kFiveLeads << 1)) != 0) return false;
     for (int k = 0; k < 5; ++k) {
         const unsigned char* pSequence = p + 3 * k;
         pUnits[k] = static_cast<char16_t>(((pSequence[0] & 0x0Fu) << 12) | ((pSequence[1] & 0x3Fu) << 6) |
@@ -200,6 +207,20 @@ const ByteCompactions& Utf8ByteCompactions() {
         compactionsMade.store(true, std::memory_order_release);
     }
     return compactions;
+}
+
+size_t ThreeByteRunLength(const unsigned char* p, size_t n) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    while (i + 16 <= n && FiveThreeByteSequences(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)))) i += 15;
+#else
+    for (; i + 16 <= n; i += 15) {
+        bool bFive = true;
+        for (size_t k = 0; k < 15; ++k) bFive = bFive && (p[i + k] & (k % 3 == 0 ? 0xF0 : 0xC0)) == (k % 3 == 0 ? 0xE0 : 0x80);
+        if (!bFive) break;
+    }
+#endif
+    return i;
 }
 
 // UTF-8 on the first-plane fast path: widened a few hundred bytes at a time and taken as UTF-16.

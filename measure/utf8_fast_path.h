@@ -18,6 +18,11 @@ size_t ClassifyUtf8Ssse3(CharacterState* s, const unsigned char* p, size_t n, un
 size_t ClassifyUtf8Avx2(CharacterState* s, const unsigned char* p, size_t n, unsigned char** pq, bool bByteBefore);
 #endif
 
+// How many bytes ahead, up to n, are the first and continuation bytes of sequences of three alone,
+// five sequences at a time (a multiple of 15).
+size_t ThreeByteRunLength(const unsigned char* p, size_t n);
+enum : size_t { kWidenedThreeByteRun = 90 };
+
 // For each byte of a mask, the byte shuffle that keeps the bytes of an 8-byte group that it sets, in
 // order, and how many it keeps: the classifiers write the class bytes of the characters begun
 // one after another by them. Made at the first use.

@@ -198,6 +198,34 @@ TEST(Utf8Classify, UniformRangesAtTheirEdges) {
 
 // The levels are what they say: SSSE3 and AVX2 classify UTF-8 as it stands, the plain and SSE2
 // kernels widen it.
+// A run that begins with enough sequences of three alone is widened, one shorter is classified:
+// runs of ideographs and CJK punctuation about that length, then marks, letters and spaces, at each
+// offset, match the scalar reference path at every level.
+TEST(Utf8Classify, RunsOfThreeByteSequencesAboutTheWidenedLength) {
+    const std::vector<const MeasureKernel*> kernels = RunnableKernels();
+    const CodePoints kAfter[] = {U" a", U"\u0301\u4E00 ", U"\u0430\u0301", U"\U0001F600", U"\u3002\n", U"\u00E9"};
+    const char32_t kThreeByte[] = {0x4E00, 0x9FFF, 0x3001, 0x3002, 0xFF0C, 0x201C, 0x3042, 0xAC00, 0x0915};
+    for (size_t nRun = 26; nRun <= 35; ++nRun) {
+        for (const CodePoints& after : kAfter) {
+            for (size_t nOffset = 0; nOffset < 3; ++nOffset) {
+                CodePoints text(nOffset, U'x');
+                for (int nRepeat = 0; nRepeat < 3; ++nRepeat) {
+                    for (size_t k = 0; k < nRun; ++k) text += kThreeByte[(k * 7 + nRepeat) % 9];
+                    text += after;
+                }
+                std::string bytes = ToUtf8(text);
+                for (const MeasureKernel* pKernel : kernels) {
+                    std::string difference = DifferenceAt(bytes, {}, *pKernel);
+                    if (difference.empty()) continue;
+                    ADD_FAILURE() << nRun << " sequences of three after " << nOffset << " letters, kernel "
+                                  << pKernel->szName << ": " << difference;
+                    return;
+                }
+            }
+        }
+    }
+}
+
 TEST(Utf8Classify, EachLevelTakesItsOwnFastPath) {
     EXPECT_EQ(&RunFastUtf8, kScalarMeasureKernel.pfnUtf8FastPath) << "the plain kernel widens";
 #if defined(TQ_X86_MEASURE_KERNELS)
