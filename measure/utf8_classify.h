@@ -187,7 +187,8 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
     // Text of three-byte sequences alone (Chinese or Japanese without ASCII) is widened to one unit
     // a code point in fewer steps than it classifies: a run that begins with 90 bytes of them is
     // widened, as such runs are long; a shorter one is classified, as text with ASCII between is.
-    if (!bByteBefore || n < kWidth || ThreeByteRunLength(p, kWidenedThreeByteRun + 1) == kWidenedThreeByteRun)
+    if (!bByteBefore || n < kWidth ||
+        ((p[0] & 0xF0) == 0xE0 && ThreeByteRunLength(p, kWidenedThreeByteRun + 1) == kWidenedThreeByteRun))
         return RunFastUtf8(s, p, n, pq, bByteBefore);
     const uint8_t* pCodes = FirstPlaneCodes();
     const ByteCompactions& compactions = Utf8ByteCompactions();
