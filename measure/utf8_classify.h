@@ -187,9 +187,9 @@ TQ_CLASSIFY_INLINE size_t ClassifyUtf8(CharacterState* s, const unsigned char* p
     // Text of three-byte sequences alone (Chinese or Japanese without ASCII) is widened to one unit
     // a code point in fewer steps than it classifies: a run that begins with 90 bytes of them is
     // widened, as such runs are long; a shorter one is classified, as text with ASCII between is.
-    if (!bByteBefore || n < kWidth ||
-        ((p[0] & 0xF0) == 0xE0 && ThreeByteRunLength(p, kWidenedThreeByteRun + 1) == kWidenedThreeByteRun))
-        return RunFastUtf8(s, p, n, pq, bByteBefore);
+    size_t nLook = n < kWidenedThreeByteRun + 1 ? n : kWidenedThreeByteRun + 1;
+    bool bThreeByteRun = n != 0 && (p[0] & 0xF0) == 0xE0 && ThreeByteRunLength(p, nLook) == kWidenedThreeByteRun;
+    if (!bByteBefore || n < kWidth || bThreeByteRun) return RunFastUtf8(s, p, n, pq, bByteBefore);
     const uint8_t* pCodes = FirstPlaneCodes();
     const ByteCompactions& compactions = Utf8ByteCompactions();
     unsigned char* const q = *pq;
