@@ -6,17 +6,13 @@
 #include <vector>
 
 #include "documents/document_reader.h"
+#include "tests/unit/package_text.h"
 #include "tests/unit/zip_writer.h"
 
 namespace {
 
 const char kS[] = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 const char kDocType[] = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
-
-struct KeptText : TextSink {
-    std::string text;
-    void Put(const char* p, size_t n) override { text.append(p, n); }
-};
 
 std::string Relationships(const std::vector<std::vector<std::string>>& relationships) {
     std::string xml = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
@@ -43,11 +39,7 @@ std::string SheetText(const std::string& cells) {
         {"xl/sheet1.xml",
          std::string("<worksheet xmlns=\"") + kS + "\"><sheetData><row>" + cells + "</row></sheetData></worksheet>"},
     });
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(file.data());
-    KeptText kept;
-    DocumentText text(&kept);
-    if (!ReadDocument(DocumentKind::kZip, p, file.size(), 0, &text)) return std::string("refused: ") + text.Refusal();
-    return kept.text;
+    return package_test::PackageText(file);
 }
 
 }  // namespace

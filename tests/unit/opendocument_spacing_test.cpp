@@ -6,14 +6,10 @@
 #include <string>
 
 #include "documents/document_reader.h"
+#include "tests/unit/package_text.h"
 #include "tests/unit/zip_writer.h"
 
 namespace {
-
-struct KeptText : TextSink {
-    std::string text;
-    void Put(const char* p, size_t n) override { text.append(p, n); }
-};
 
 std::string BodyText(const std::string& paragraphs) {
     std::string ns = "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
@@ -22,11 +18,7 @@ std::string BodyText(const std::string& paragraphs) {
         WriteZip({{"mimetype", "application/vnd.oasis.opendocument.text", false},
                   {"content.xml", "<office:document-content " + ns + "><office:body><office:text>" + paragraphs +
                                       "</office:text></office:body></office:document-content>"}});
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(file.data());
-    KeptText kept;
-    DocumentText text(&kept);
-    if (!ReadDocument(DocumentKind::kZip, p, file.size(), 0, &text)) return std::string("refused: ") + text.Refusal();
-    return kept.text;
+    return package_test::PackageText(file);
 }
 
 }  // namespace
